@@ -1,0 +1,33 @@
+# Two commands do everything on a fresh Debian 12 machine:
+#   make run    installs what is missing, builds, starts Nuvelo
+#   make test   the same set-up, then the whole test suite
+BUILD ?= build
+JOBS  ?= $(shell nproc)
+
+.PHONY: all deps configure build run test bench screenshots clean
+
+all: build
+
+deps:
+	scripts/install-deps
+
+configure: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	scripts/run-window $(BUILD)/src/nuvelo
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	scripts/run-benchmarks $(BUILD)
+
+screenshots: build
+	QT_QPA_PLATFORM=offscreen $(BUILD)/src/nuvelo-screenshots docs/screenshots
+
+clean:
+	rm -rf $(BUILD)

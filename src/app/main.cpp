@@ -1,0 +1,22 @@
+// Program entry: set up the application, create the main window, run until it closes.
+
+#include <QApplication>
+
+#include "app/application.h"
+#include "app/main_window.h"
+#include "app/settings_file.h"
+#include "platform/filesystem.h"
+#include "platform/qt_message_boxes.h"
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  nuvelo::configureApplication(app);
+
+  nuvelo::QtMessageBoxes boxes;
+  const std::string folder = nuvelo::executableFolder();
+  nuvelo::TForm1 form(nuvelo::MainWindowServices{&boxes}, nuvelo::resolveSettingsPath(folder),
+                      folder);
+  boxes.setOwner(&form);
+  form.show();
+  return app.exec();
+}

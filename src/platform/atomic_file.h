@@ -1,0 +1,22 @@
+#pragma once
+// Whole-file reads and atomic whole-file replacement.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+namespace nuvelo {
+
+// The file's bytes; nothing when it cannot be read (missing, a folder, no permission).
+std::optional<std::string> readWholeFile(const std::string& path);
+
+// Replaces the file at `path` with `content` so that a reader only ever sees the old file or
+// the complete new one: the content goes into a temporary file beside the target, is flushed
+// to disk, and is renamed over the target. A symbolic link is followed, so the file it points
+// to is replaced and the link stays. A new file gets the usual permissions (0666 less the
+// umask); an existing one keeps its permission bits. On failure the target is untouched, the
+// temporary file is removed and the reason is returned.
+std::error_code replaceFileAtomically(const std::string& path, std::string_view content);
+
+}  // namespace nuvelo

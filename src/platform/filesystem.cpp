@@ -1,0 +1,66 @@
+#include "platform/filesystem.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <vector>
+
+namespace nuvelo {
+
+bool isExistingFolder(const std::string& path) {
+  struct stat st {};
+  return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool isExistingEntry(const std::string& path) {
+  struct stat st {};
+  return !path.empty() && lstat(path.c_str(), &st) == 0;
+}
+
+bool isWritableFolder(const std::string& path) {
+  return isExistingFolder(path) && access(path.c_str(), W_OK | X_OK) == 0;
+}
+
+std::error_code makeFolders(const std::string& path) {
+  if (path.empty()) return std::make_error_code(std::errc::invalid_argument);
+  std::size_t pos = 0;
+  while (pos != std::string::npos) {
+    pos = path.find('/', pos + 1);
+    const std::string prefix = path.substr(0, pos);
+    if (prefix.empty() || prefix.back() == '/') continue;
+    if (mkdir(prefix.c_str(), 0777) != 0 && errno != EEXIST)
+      return {errno, std::generic_category()};
+  }
+  return isExistingFolder(path) ? std::error_code{}
+                                : std::make_error_code(std::errc::not_a_directory);
+}
+
+std::string executableFolder() {
+  std::vector<char> buffer(PATH_MAX + 1);
+  const ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+  if (n <= 0) return ".";
+  std::string path(buffer.data(), static_cast<std::size_t>(n));
+  const auto slash = path.rfind('/');
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string userConfigFolder() {
+  const char* xdg = std::getenv("XDG_CONFIG_HOME");
+  if (xdg && xdg[0] == '/') return xdg;
+  const char* home = std::getenv("HOME");
+  std::string homeFolder = home && home[0] ? home : "";
+  if (homeFolder.empty()) {
+    struct passwd entry {};
+    struct passwd* found = nullptr;
+    std::vector<char> buffer(16384);
+    if (getpwuid_r(geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found)
+      homeFolder = found->pw_dir;
+  }
+  return homeFolder + "/.config";
+}
+
+}  // namespace nuvelo

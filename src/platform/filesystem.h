@@ -1,0 +1,24 @@
+#pragma once
+// Small file-system look-ups and folder creation on POSIX paths.
+
+#include <string>
+#include <system_error>
+
+namespace nuvelo {
+
+bool isExistingFolder(const std::string& path);
+bool isExistingEntry(const std::string& path);
+bool isWritableFolder(const std::string& path);
+
+// Creates the folder and every missing parent, one component at a time. Succeeds when the
+// folder exists afterwards.
+std::error_code makeFolders(const std::string& path);
+
+// The folder that holds the running executable, without a trailing "/".
+std::string executableFolder();
+
+// The user's configuration folder: $XDG_CONFIG_HOME when set to an absolute path, else
+// ~/.config.
+std::string userConfigFolder();
+
+}  // namespace nuvelo

@@ -1,0 +1,84 @@
+#pragma once
+// INI-style profile files, read and written one key at a time.
+//
+// Sections and keys are matched without regard to ASCII case. A write replaces that one key's
+// line (or adds the key, its section or the file) and keeps every other line byte for byte;
+// the file on disk is replaced atomically by each write. Values are read back as written,
+// enclosing quotes included, cut to at most 2047 characters. A file that is not valid UTF-8 is
+// taken as Shift-JIS and written back in Shift-JIS.
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/text_encoding.h"
+
+namespace nuvelo {
+
+// A key of a profile file could not be written. what() is the user's message.
+class ProfileWriteError : public std::runtime_error {
+ public:
+  explicit ProfileWriteError(const std::string& path);
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+class ProfileFile {
+ public:
+  static constexpr std::size_t MaxValueCharacters = 2047;
+
+  // Reads the file now; a file that is missing or cannot be read behaves as an empty one.
+  explicit ProfileFile(std::string path);
+
+  const std::string& path() const { return path_; }
+  TextEncoding encoding() const { return encoding_; }
+
+  std::optional<std::string> readValue(std::string_view section, std::string_view key) const;
+  std::string readString(std::string_view section, std::string_view key,
+                         std::string_view defaultValue) const;
+  // Decimal, or hexadecimal after "$", "0x" or "0X"; the default for an absent key or a text
+  // that is not a 32-bit number.
+  std::int32_t readInteger(std::string_view section, std::string_view key,
+                           std::int32_t defaultValue) const;
+  // An integer; any non-zero value is true.
+  bool readBool(std::string_view section, std::string_view key, bool defaultValue) const;
+
+  // Each write replaces the file on disk; throws ProfileWriteError when it cannot.
+  void writeString(std::string_view section, std::string_view key, std::string_view value);
+  void writeInteger(std::string_view section, std::string_view key, std::int32_t value);
+  void writeBool(std::string_view section, std::string_view key, bool value);
+
+ private:
+  struct Line {
+    std::string text;    // the line's bytes as stored, without its line end
+    std::string ending;  // "\n", "\r\n" or "" (last line without a line end)
+  };
+  struct Location {
+    std::optional<std::size_t> keyLine;      // the line holding the key
+    std::optional<std::size_t> sectionLine;  // the section's header line
+    std::size_t lastLineOfSection = 0;       // last non-blank line of the section
+  };
+
+  Location locate(std::string_view section, std::string_view key) const;
+  std::string decoded(std::string_view stored) const;
+  std::string newLineEnding() const;
+  std::string serialised(const std::vector<Line>& lines) const;
+  bool encodeLine(std::string_view utf8, std::string& stored) const;
+  void switchToUtf8();
+
+  std::string path_;
+  TextEncoding encoding_ = TextEncoding::Utf8;
+  bool hasByteOrderMark_ = false;
+  bool unreadable_ = false;
+  std::vector<Line> lines_;
+};
+
+// The integer reading of a profile value, or nothing when the text is not a 32-bit number.
+std::optional<std::int32_t> parseProfileInteger(std::string_view text);
+
+}  // namespace nuvelo

@@ -1,0 +1,24 @@
+#pragma once
+// Message boxes as Qt dialogs, modal over the program's windows.
+
+#include <QPointer>
+#include <QWidget>
+
+#include "platform/message_boxes.h"
+
+namespace nuvelo {
+
+class QtMessageBoxes : public MessageBoxes {
+ public:
+  MessageAnswer show(MessageKind kind, const std::string& text, MessageButtons buttons,
+                     MessagePlacement placement) override;
+  void showApplicationError(const std::string& message) override;
+
+  // The window the boxes are modal to (the main window, once it exists).
+  void setOwner(QWidget* owner) { owner_ = owner; }
+
+ private:
+  QPointer<QWidget> owner_;
+};
+
+}  // namespace nuvelo

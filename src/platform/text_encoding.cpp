@@ -1,0 +1,114 @@
+#include "platform/text_encoding.h"
+
+#include <cerrno>
+#include <iconv.h>
+
+namespace nuvelo {
+namespace {
+
+// Length of the UTF-8 sequence that starts at text[i], or 0 when it is not valid UTF-8.
+std::size_t utf8SequenceLength(std::string_view text, std::size_t i) {
+  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+  const unsigned char lead = byte(i);
+  std::size_t length = 0;
+  char32_t minimum = 0;
+  char32_t cp = 0;
+  if (lead < 0x80) return 1;
+  if ((lead & 0xE0) == 0xC0) { length = 2; minimum = 0x80; cp = lead & 0x1F; }
+  else if ((lead & 0xF0) == 0xE0) { length = 3; minimum = 0x800; cp = lead & 0x0F; }
+  else if ((lead & 0xF8) == 0xF0) { length = 4; minimum = 0x10000; cp = lead & 0x07; }
+  else return 0;
+  if (i + length > text.size()) return 0;
+  for (std::size_t k = 1; k < length; ++k) {
+    if ((byte(i + k) & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (byte(i + k) & 0x3F);
+  }
+  if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  return length;
+}
+
+class Converter {
+ public:
+  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+  ~Converter() {
+    if (cd_ != reinterpret_cast<iconv_t>(-1)) iconv_close(cd_);
+  }
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+
+  bool usable() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+
+  // Converts as much as it can; stops at the first byte it cannot convert and leaves
+  // `in` pointing at it. Returns false on such a stop.
+  bool convert(std::string_view& in, std::string& out) {
+    char buffer[4096];
+    while (!in.empty()) {
+      char* src = const_cast<char*>(in.data());
+      std::size_t srcLeft = in.size();
+      char* dst = buffer;
+      std::size_t dstLeft = sizeof buffer;
+      const std::size_t rc = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
+      out.append(buffer, sizeof buffer - dstLeft);
+      in.remove_prefix(in.size() - srcLeft);
+      if (rc == static_cast<std::size_t>(-1) && errno != E2BIG) return false;
+    }
+    return true;
+  }
+
+ private:
+  iconv_t cd_;
+};
+
+}  // namespace
+
+bool isValidUtf8(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t n = utf8SequenceLength(text, i);
+    if (n == 0) return false;
+    i += n;
+  }
+  return true;
+}
+
+std::string shiftJisToUtf8(std::string_view text) {
+  std::string out;
+  Converter converter("UTF-8", "CP932");
+  if (!converter.usable()) return std::string(text);
+  while (!converter.convert(text, out)) {
+    out += "\xEF\xBF\xBD";  // U+FFFD for the byte that is not Shift-JIS
+    text.remove_prefix(1);
+  }
+  return out;
+}
+
+std::optional<std::string> utf8ToShiftJis(std::string_view text) {
+  std::string out;
+  Converter converter("CP932", "UTF-8");
+  if (!converter.usable() || !converter.convert(text, out)) return std::nullopt;
+  return out;
+}
+
+std::string_view firstCharacters(std::string_view utf8, std::size_t maxChars) {
+  std::size_t i = 0;
+  for (std::size_t count = 0; i < utf8.size() && count < maxChars; ++count) {
+    const std::size_t n = utf8SequenceLength(utf8, i);
+    i += n == 0 ? 1 : n;  // a stray byte counts as one character
+  }
+  return utf8.substr(0, i);
+}
+
+char32_t lastCodePoint(std::string_view utf8) {
+  if (utf8.empty()) return 0;
+  std::size_t start = utf8.size() - 1;
+  while (start > 0 && utf8.size() - start < 4 &&
+         (static_cast<unsigned char>(utf8[start]) & 0xC0) == 0x80)
+    --start;
+  const std::size_t n = utf8SequenceLength(utf8, start);
+  if (n == 0 || start + n != utf8.size()) return static_cast<unsigned char>(utf8.back());
+  char32_t cp = static_cast<unsigned char>(utf8[start]);
+  if (n > 1) cp &= (0xFF >> (n + 1));
+  for (std::size_t k = 1; k < n; ++k) cp = (cp << 6) | (static_cast<unsigned char>(utf8[start + k]) & 0x3F);
+  return cp;
+}
+
+}  // namespace nuvelo

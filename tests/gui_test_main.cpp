@@ -1,0 +1,15 @@
+// Runs the GUI tests inside one QApplication on the offscreen platform.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+#include "app/application.h"
+
+int main(int argc, char* argv[]) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  ::testing::InitGoogleTest(&argc, argv);
+  QApplication app(argc, argv);
+  nuvelo::configureApplication(app);
+  return RUN_ALL_TESTS();
+}

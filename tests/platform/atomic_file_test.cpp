@@ -1,0 +1,83 @@
+#include "platform/atomic_file.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include "support/temp_folder.h"
+
+namespace nuvelo {
+namespace {
+
+using testing::readFile;
+using testing::TempFolder;
+using testing::writeFile;
+
+std::size_t entriesIn(const std::string& folder) {
+  return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder),
+                                                std::filesystem::directory_iterator()));
+}
+
+// Makes every write past `bytes` fail as on a full disk, for the life of the object.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &saved_);
+    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = saved_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &saved_);
+    std::signal(SIGXFSZ, previousHandler_);
+  }
+
+ private:
+  rlimit saved_{};
+  void (*previousHandler_)(int) = nullptr;
+};
+
+TEST(AtomicFile, ReplacesContentAndKeepsPermissionBits) {
+  TempFolder folder;
+  const std::string path = folder.file("NVO.ini");
+  writeFile(path, "old");
+  chmod(path.c_str(), 0640);
+
+  ASSERT_FALSE(replaceFileAtomically(path, "new content"));
+  EXPECT_EQ(readFile(path), "new content");
+  struct stat st {};
+  stat(path.c_str(), &st);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  EXPECT_EQ(entriesIn(folder.path()), 1u);  // no temporary file left behind
+}
+
+TEST(AtomicFile, FullDiskLeavesOldFileWholeAndNoTemporaryFile) {
+  TempFolder folder;
+  const std::string path = folder.file("NVO.ini");
+  const std::string old = "[Default]\nFrom=/old\n";
+  writeFile(path, old);
+
+  std::error_code error;
+  {
+    FileSizeLimit limit(8);
+    error = replaceFileAtomically(path, std::string(4096, 'x'));
+  }
+  EXPECT_TRUE(error);
+  EXPECT_EQ(readFile(path), old);
+  EXPECT_EQ(entriesIn(folder.path()), 1u);
+}
+
+TEST(AtomicFile, ReadWholeFileTellsMissingFromEmpty) {
+  TempFolder folder;
+  writeFile(folder.file("empty"), "");
+  EXPECT_EQ(readWholeFile(folder.file("empty")), std::string());
+  EXPECT_FALSE(readWholeFile(folder.file("missing")));
+  EXPECT_FALSE(readWholeFile(folder.path()));  // a folder is no file
+}
+
+}  // namespace
+}  // namespace nuvelo

@@ -1,0 +1,40 @@
+#pragma once
+// Message boxes for tests: records every box and answers from a script.
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/message_boxes.h"
+
+namespace nuvelo::testing {
+
+class FakeMessageBoxes : public MessageBoxes {
+ public:
+  struct Shown {
+    MessageKind kind;
+    std::string text;
+    MessageButtons buttons;
+    MessagePlacement placement;
+  };
+
+  MessageAnswer show(MessageKind kind, const std::string& text, MessageButtons buttons,
+                     MessagePlacement placement) override {
+    shown.push_back({kind, text, buttons, placement});
+    if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
+    if (answers.empty()) return MessageAnswer::No;
+    const MessageAnswer answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+
+  void showApplicationError(const std::string& message) override {
+    applicationErrors.push_back(applicationErrorText(message));
+  }
+
+  std::deque<MessageAnswer> answers;  // for Yes/No boxes; No when the script runs out
+  std::vector<Shown> shown;
+  std::vector<std::string> applicationErrors;  // as the box shows them
+};
+
+}  // namespace nuvelo::testing
