@@ -5,6 +5,7 @@
 #include "app/application.h"
 #include "app/main_window.h"
 #include "app/settings_file.h"
+#include "app/termination_signals.h"
 #include "platform/filesystem.h"
 #include "platform/qt_message_boxes.h"
 
@@ -17,6 +18,7 @@ int main(int argc, char* argv[]) {
   nuvelo::TForm1 form(nuvelo::MainWindowServices{&boxes}, nuvelo::resolveSettingsPath(folder),
                       folder);
   boxes.setOwner(&form);
+  nuvelo::TerminationSignalCloser closer(&form);
   form.show();
   return app.exec();
 }

@@ -19,6 +19,7 @@
 #include <memory>
 
 #include "app/status_bar.h"
+#include "app/termination_signals.h"
 #include "search/result_list_model.h"
 #include "support/fake_message_boxes.h"
 #include "support/temp_folder.h"
@@ -184,6 +185,18 @@ TEST_F(MainWindow, CloseDuringRunAbortsAndClosesWhenRunHasReturned) {
   QApplication::processEvents();
   EXPECT_FALSE(form->isVisible());
   EXPECT_TRUE(std::filesystem::exists(settingsPath()));
+}
+
+TEST_F(MainWindow, TerminationSignalClosesLikeTheCloseBox) {
+  auto form = open();
+  form->Edit1->setText(QStringLiteral("/from/signal"));
+  {
+    TerminationSignalCloser closer(form.get());
+    raise(SIGTERM);
+    for (int i = 0; i < 10 && form->isVisible(); ++i) QApplication::processEvents();
+  }
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_NE(readFile(settingsPath()).find("From=/from/signal"), std::string::npos);
 }
 
 TEST_F(MainWindow, FailedSettingsWriteKeepsWindowOpenAndUsable) {
