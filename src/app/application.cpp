@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QIcon>
+#include <QLocale>
 #include <QLibraryInfo>
 #include <QTranslator>
 
@@ -19,6 +21,20 @@ void applyProgramFont(QApplication& app) {
   app.setFont(font);
 }
 
+namespace {
+
+// File-type icons come from the desktop's icon theme; where none is set (a bare window
+// manager, the offscreen platform) an installed theme that has them stands in.
+void useIconThemeWithFileTypes() {
+  if (QIcon::hasThemeIcon(QStringLiteral("text-x-generic"))) return;
+  for (const QString& theme : {QStringLiteral("Adwaita"), QStringLiteral("hicolor")}) {
+    QIcon::setThemeName(theme);
+    if (QIcon::hasThemeIcon(QStringLiteral("text-x-generic"))) return;
+  }
+}
+
+}  // namespace
+
 void configureApplication(QApplication& app) {
   QApplication::setApplicationName(QString::fromLatin1(ApplicationTitle));
   QApplication::setApplicationDisplayName(QString::fromLatin1(ApplicationTitle));
@@ -30,6 +46,9 @@ void configureApplication(QApplication& app) {
                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
     QApplication::installTranslator(translator);
 
+  // Type names of files come in Japanese, as every other text of the program.
+  QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+  useIconThemeWithFileTypes();
   applyProgramFont(app);
 }
 

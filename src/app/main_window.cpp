@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QTreeView>
 
+#include "app/double_click_label.h"
 #include "app/status_bar.h"
 #include "platform/gui_text.h"
 #include "search/result_list_model.h"
@@ -37,13 +38,27 @@ TForm1::TForm1(MainWindowServices services, std::string settingsPath,
   buildControls();
   buildTabOrder();
 
-  connect(CbKai, &QCheckBox::toggled, this, [this] { CbKaiClick(); });
-  connect(Exit1, &QAction::triggered, this, [this] { Exit1Click(); });
+  connectCommands();
 
   FormCreate();
 }
 
 TForm1::~TForm1() = default;
+
+void TForm1::connectCommands() {
+  connect(CbKai, &QCheckBox::toggled, this, [this] { CbKaiClick(); });
+  connect(Exit1, &QAction::triggered, this, [this] { Exit1Click(); });
+  connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+  connect(Find1, &QAction::triggered, this, [this] { Button1Click(); });
+  connect(Button5, &QPushButton::clicked, this, [this] { Button5Click(); });
+  connect(N6, &QAction::triggered, this, [this] { Button5Click(); });
+  connect(DateTimePicker1, &QDateEdit::dateChanged, this, [this] { DateTimePicker1Change(); });
+  connect(LblLastDate, &DoubleClickLabel::doubleClicked, this, [this] { LblLastDateDblClick(); });
+}
+
+void TForm1::setDisplayFormats(const DisplayFormats& formats) {
+  resultModel_->setFormats(formats);
+}
 
 void TForm1::FormCreate() {
   EscExt.clear();

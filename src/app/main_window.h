@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/settings_file.h"
+#include "search/result_list_model.h"
 #include "platform/date_time_value.h"
 #include "platform/message_boxes.h"
 
@@ -26,7 +27,8 @@ class QTreeView;
 
 namespace nuvelo {
 
-class ResultListModel;
+class DoubleClickLabel;
+class EventPump;
 class StatusBar;
 
 // The platform services the main window works through; tests hand in doubles.
@@ -46,7 +48,7 @@ class TForm1 : public QMainWindow {
   QLabel* Label2 = nullptr;
   QDateEdit* DateTimePicker1 = nullptr;
   QLabel* Label6 = nullptr;
-  QLabel* LblLastDate = nullptr;
+  DoubleClickLabel* LblLastDate = nullptr;
   QLabel* Label3 = nullptr;
   QLineEdit* Edit1 = nullptr;
   QPushButton* Button2 = nullptr;
@@ -113,12 +115,27 @@ class TForm1 : public QMainWindow {
   bool FormCloseQuery();  // false when the settings could not be saved: the window stays
   void Exit1Click();
   void CbKaiClick();
+  void Button1Click();  // search
+  void Button5Click();  // abort
+  void DateTimePicker1Change();
+  void LblLastDateDblClick();
+
+  // The folder walk with the window's current conditions (subfolder switch, excluded
+  // subfolders and the source folder's text, per-folder mode, SinceDate).
+  void WalkFolder(const std::string& folder, std::vector<std::string>& resultList,
+                  const std::vector<std::string>& extList, bool folderMode, EventPump& pump);
+  void FillResultRows(const std::vector<std::string>& paths, EventPump& pump);
+  void RecountChecked();
+  void ShowTotals();
+  std::string RowFullPath(const ResultRow& row) const;
 
   const std::string& settingsPath() const { return settingsPath_; }
   const std::string& executableFolder() const { return executableFolder_; }
   // The folder the condition-file dialogs start in.
   const std::string& conditionFileFolder() const { return conditionFileFolder_; }
   ResultListModel* resultModel() const { return resultModel_; }
+  // Separators for dates, times and decimals; the user's by default.
+  void setDisplayFormats(const DisplayFormats& formats);
   MessageBoxes& boxes() const { return *services_.boxes; }
 
   // A box placed over this window, as the "positioned" messages are.
@@ -142,6 +159,11 @@ class TForm1 : public QMainWindow {
   void applySettings(const MainWindowSettings& settings);
   void applyWindowBounds(const MainWindowSettings& settings);
   void showLastCopyDate(const std::string& dateText);
+  void connectCommands();
+  void refuseSearch(const char* message);
+  void enterSearchingState();
+  void runSearch();
+  void leaveSearchingState();
 
   // Runs a handler body; an error that escapes it goes to the application's error box.
   template <class Body>

@@ -15,6 +15,7 @@
 #include <QTreeView>
 
 #include "app/anchor_layout.h"
+#include "app/double_click_label.h"
 #include "app/main_window.h"
 #include "app/status_bar.h"
 #include "search/result_list_model.h"
@@ -66,7 +67,7 @@ void TForm1::buildControls() {
   Label6 = label("Label6", "以降に更新されたもの", client);
   layout->place(Label6, QRect(175, 12, 0, 0), AnchorLeftTop);
 
-  LblLastDate = label("LblLastDate", "", client);
+  LblLastDate = named(new DoubleClickLabel(client), "LblLastDate");
   LblLastDate->setToolTip(QStringLiteral("前回コピーした日付です"));
   layout->place(LblLastDate, QRect(356, 12, 0, 0), AnchorTopRight);
 
@@ -131,6 +132,7 @@ void TForm1::buildControls() {
 
   ProgressBar1 = named(new QProgressBar(client), "ProgressBar1");
   ProgressBar1->setTextVisible(false);
+  ProgressBar1->setRange(0, 100);
   ProgressBar1->hide();
 }
 
@@ -148,6 +150,7 @@ void TForm1::buildPanel() {
 
   lsvFilesFrom = named(new QTreeView(Panel1), "lsvFilesFrom");
   resultModel_ = new ResultListModel(this);
+  resultModel_->setFormats(DisplayFormats::ofUser());
   lsvFilesFrom->setModel(resultModel_);
   lsvFilesFrom->setRootIsDecorated(false);
   lsvFilesFrom->setUniformRowHeights(true);

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <fcntl.h>
 #include <cstdlib>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -61,6 +62,38 @@ std::string userConfigFolder() {
       homeFolder = found->pw_dir;
   }
   return homeFolder + "/.config";
+}
+
+}  // namespace nuvelo
+
+namespace nuvelo {
+
+bool lookUpEntry(const std::string& path, struct stat& result, bool followLinks) {
+  const int flags = followLinks ? 0 : AT_SYMLINK_NOFOLLOW;
+  if (path.size() < PATH_MAX) return fstatat(AT_FDCWD, path.c_str(), &result, flags) == 0;
+
+  // Too long for one call: open each folder relative to the one before.
+  const auto lastSlash = path.rfind('/');
+  int folder = path.front() == '/' ? open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                                   : open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  std::size_t start = 0;
+  while (folder >= 0 && start < lastSlash) {
+    std::size_t end = path.find('/', start);
+    if (end == start) {  // the leading "/" or a doubled one
+      ++start;
+      continue;
+    }
+    const std::string component = path.substr(start, end - start);
+    const int next = openat(folder, component.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    close(folder);
+    folder = next;
+    start = end + 1;
+  }
+  if (folder < 0) return false;
+  const std::string leaf = path.substr(lastSlash + 1);
+  const bool found = fstatat(folder, leaf.empty() ? "." : leaf.c_str(), &result, flags) == 0;
+  close(folder);
+  return found;
 }
 
 }  // namespace nuvelo

@@ -22,3 +22,13 @@ std::string executableFolder();
 std::string userConfigFolder();
 
 }  // namespace nuvelo
+
+struct stat;
+
+namespace nuvelo {
+
+// Looks an entry up by its path, following symbolic links when asked; works for paths longer
+// than PATH_MAX by resolving them one folder at a time.
+bool lookUpEntry(const std::string& path, struct stat& result, bool followLinks = true);
+
+}  // namespace nuvelo

@@ -1,23 +1,91 @@
 #include "search/result_list_model.h"
 
+#include <QLocale>
+
+#include "search/file_date.h"
+
 namespace nuvelo {
 namespace {
 
 const char* const Headers[ResultListModel::ColumnCount] = {"ファイル名", "サイズ", "ファイルの種類",
                                                            "更新日時", "パス"};
 
+// The first character of a format that is not a letter of a field: the separator it uses.
+std::string separatorIn(const QString& format, const char* fallback) {
+  for (const QChar c : format)
+    if (!c.isLetter() && !c.isSpace()) return QString(c).toStdString();
+  return fallback;
+}
+
+QString displayText(std::string_view bytes) {
+  // A name that is not valid UTF-8 shows replacement characters; its bytes stay in the row.
+  return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
 }  // namespace
 
+DisplayFormats DisplayFormats::ofUser() {
+  const QLocale locale = QLocale::system();
+  return {separatorIn(locale.dateFormat(QLocale::ShortFormat), "/"),
+          separatorIn(locale.timeFormat(QLocale::ShortFormat), ":"),
+          locale.decimalPoint().toStdString()};
+}
+
+ResultListModel::ResultListModel(QObject* parent) : QAbstractTableModel(parent) {}
+
 int ResultListModel::rowCount(const QModelIndex& parent) const {
-  Q_UNUSED(parent);
-  return 0;  // the search fills the rows
+  return parent.isValid() ? 0 : static_cast<int>(rows_.size());
 }
 
 int ResultListModel::columnCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : ColumnCount;
 }
 
-QVariant ResultListModel::data(const QModelIndex&, int) const { return {}; }
+QString ResultListModel::text(int row, int column) const {
+  const ResultRow& r = rows_[static_cast<std::size_t>(row)];
+  switch (column) {
+    case 0: return displayText(r.name());
+    case 1: return QString::fromStdString(sizeText(r.sizeKiB));
+    case 2: return types_.name(r.type);
+    case 3:
+      return QString::fromStdString(dateTimeText(localTimeParts(r.modifiedSeconds),
+                                                 formats_.dateSeparator, formats_.timeSeparator));
+    case 4: return displayText(r.pathText);
+    default: return {};
+  }
+}
+
+QVariant ResultListModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= rowCount()) return {};
+  const ResultRow& r = rows_[static_cast<std::size_t>(index.row())];
+  switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole: return text(index.row(), index.column());
+    case Qt::TextAlignmentRole: return QVariant::fromValue(columnAlignment(index.column()));
+    case Qt::CheckStateRole:
+      if (index.column() == 0) return r.checked ? Qt::Checked : Qt::Unchecked;
+      return {};
+    case Qt::DecorationRole:
+      if (index.column() == 0) return types_.icon(r.type);
+      return {};
+    default: return {};
+  }
+}
+
+bool ResultListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+  if (!index.isValid() || index.column() != 0 || role != Qt::CheckStateRole) return false;
+  rows_[static_cast<std::size_t>(index.row())].checked =
+      static_cast<Qt::CheckState>(value.toInt()) == Qt::Checked;
+  emit dataChanged(index, index, {Qt::CheckStateRole});
+  return true;
+}
+
+Qt::ItemFlags ResultListModel::flags(const QModelIndex& index) const {
+  if (!index.isValid()) return Qt::NoItemFlags;
+  Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+  if (index.column() == 0) f |= Qt::ItemIsUserCheckable;
+  return f;
+}
 
 Qt::Alignment ResultListModel::columnAlignment(int column) {
   return (column == 1 ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
@@ -28,6 +96,20 @@ QVariant ResultListModel::headerData(int section, Qt::Orientation orientation, i
   if (role == Qt::DisplayRole) return QString::fromUtf8(Headers[section]);
   if (role == Qt::TextAlignmentRole) return QVariant::fromValue(columnAlignment(section));
   return {};
+}
+
+void ResultListModel::setRows(std::vector<ResultRow> rows) {
+  beginResetModel();
+  rows_ = std::move(rows);
+  endResetModel();
+}
+
+void ResultListModel::clear() { setRows({}); }
+
+void ResultListModel::setAllChecked(bool checked) {
+  for (ResultRow& r : rows_) r.checked = checked;
+  if (!rows_.empty())
+    emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::CheckStateRole});
 }
 
 }  // namespace nuvelo

@@ -1,24 +1,58 @@
 #pragma once
-// The rows of the result list: one row per found file or folder, five columns.
+// The result list's rows as a model for the list view: five columns, a check box in front of
+// each row and the type's icon.
 
 #include <QAbstractTableModel>
+#include <string>
+#include <vector>
+
+#include "search/file_types.h"
+#include "search/result_rows.h"
 
 namespace nuvelo {
+
+// How dates and times are written for the user.
+struct DisplayFormats {
+  std::string dateSeparator = "/";
+  std::string timeSeparator = ":";
+  std::string decimalSeparator = ".";
+
+  // The separators of the user's locale.
+  static DisplayFormats ofUser();
+};
 
 class ResultListModel : public QAbstractTableModel {
   Q_OBJECT
  public:
   static constexpr int ColumnCount = 5;
 
-  using QAbstractTableModel::QAbstractTableModel;
+  explicit ResultListModel(QObject* parent = nullptr);
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+  bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
   QVariant headerData(int section, Qt::Orientation orientation,
                       int role = Qt::DisplayRole) const override;
 
   static Qt::Alignment columnAlignment(int column);
+
+  const std::vector<ResultRow>& rows() const { return rows_; }
+  void setRows(std::vector<ResultRow> rows);
+  void clear();
+  void setAllChecked(bool checked);
+  void setFormats(const DisplayFormats& formats) { formats_ = formats; }
+  const DisplayFormats& formats() const { return formats_; }
+  FileTypeTable& types() { return types_; }
+
+  // The texts of one cell as the list shows them.
+  QString text(int row, int column) const;
+
+ private:
+  FileTypeTable types_;
+  std::vector<ResultRow> rows_;
+  DisplayFormats formats_;
 };
 
 }  // namespace nuvelo

@@ -1,0 +1,37 @@
+#pragma once
+// Lets pending window events run during a long search or copy on the user-interface thread,
+// at most every few milliseconds so the work keeps its speed, and keeps the progress bar
+// current meanwhile.
+
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QProgressBar>
+
+namespace nuvelo {
+
+class EventPump {
+ public:
+  static constexpr int IntervalMilliseconds = 10;
+
+  explicit EventPump(QProgressBar* bar = nullptr);
+
+  // One step of the progress bar, then pending events if it is time.
+  void step();
+  // Pending events if it is time.
+  void poll();
+  // Pending events now, and the bar brought up to date.
+  void processNow();
+
+  long long position() const { return position_; }
+  void setPosition(long long position);
+
+ private:
+  bool due();
+
+  QPointer<QProgressBar> bar_;
+  QElapsedTimer sinceLast_;
+  long long position_ = 0;
+  unsigned callsSinceClock_ = 0;
+};
+
+}  // namespace nuvelo

@@ -1,0 +1,18 @@
+#pragma once
+// Pure string rules for POSIX paths.
+
+#include <string>
+#include <string_view>
+
+namespace nuvelo {
+
+// folder + "/" + name, without doubling the separator after a folder that ends in one ("/").
+std::string joinPath(std::string_view folder, std::string_view name);
+
+// Removes one trailing "/" unless the path is the root itself.
+std::string withoutTrailingSeparator(std::string_view path);
+
+// The last component of a path (after its last "/").
+std::string_view lastComponent(std::string_view path);
+
+}  // namespace nuvelo

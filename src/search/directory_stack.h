@@ -1,0 +1,77 @@
+#pragma once
+// Depth-first traversal of a folder tree through descriptor-relative calls: no recursion on the
+// native stack, any depth, any path length, and a bounded number of open descriptors.
+//
+// Each folder's entries are read in full when the folder is entered, in the order the file
+// system gives them ("." and ".." included). Only the deepest folders keep their descriptor
+// open; an ancestor whose descriptor was closed is opened again on the way back up and checked
+// to be the same folder.
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace nuvelo {
+
+struct DirectoryEntry {
+  std::string name;
+  unsigned char type;  // d_type: DT_DIR, DT_REG, DT_LNK, DT_UNKNOWN, ...
+};
+
+// What an entry is for the walks: a link to a file counts as that file; a link to a folder, a
+// dangling link and special files (devices, pipes, sockets) are skipped.
+enum class EntryKind { Folder, File, Skipped };
+EntryKind kindOf(int folderFd, const DirectoryEntry& entry);
+
+class DirectoryStack {
+ public:
+  // poll: called now and then while a long folder listing is read.
+  explicit DirectoryStack(std::function<void()> poll = {});
+  ~DirectoryStack();
+  DirectoryStack(const DirectoryStack&) = delete;
+  DirectoryStack& operator=(const DirectoryStack&) = delete;
+
+  // Starts at a folder given by its path; false (and an empty stack) when it cannot be listed.
+  bool openRoot(const std::string& path);
+  // Enters a subfolder of the current folder; false when it cannot be listed (a symbolic link
+  // is never followed here).
+  bool enter(std::string_view name);
+  // Leaves the current folder for its parent.
+  void leave();
+
+  bool empty() const { return frames_.empty(); }
+  std::size_t depth() const { return frames_.size(); }
+  // The next entry of the current folder, or nullptr when it has none left.
+  const DirectoryEntry* nextEntry();
+  // A descriptor of the current folder, for look-ups of its entries; -1 if it vanished.
+  int folder();
+  // The current folder's path: the root's text followed by "/" and each entered name.
+  const std::string& path() const { return path_; }
+
+  // How many descriptors stay open at most below the root.
+  static constexpr std::size_t OpenDescriptorBudget = 64;
+
+ private:
+  struct Frame {
+    int fd = -1;
+    dev_t device = 0;
+    ino_t inode = 0;
+    std::vector<DirectoryEntry> entries;
+    std::size_t next = 0;
+    std::size_t pathLength = 0;  // length of path_ for this frame
+  };
+
+  bool readEntries(Frame& frame);
+  bool adopt(int fd, std::size_t pathLength);
+  void reopen(std::size_t index, int childFd);
+
+  std::function<void()> poll_;
+  std::vector<Frame> frames_;
+  std::string path_;
+};
+
+}  // namespace nuvelo

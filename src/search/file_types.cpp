@@ -1,0 +1,61 @@
+#include "search/file_types.h"
+
+#include <QApplication>
+#include <QStyle>
+
+namespace nuvelo {
+namespace {
+
+// Files of one extension share a type, as on the desktop: the key is everything from the
+// first "." after the name's first character ("report.tar.gz" gives ".tar.gz"), or the whole
+// name when it has none ("Makefile").
+std::string typeKey(std::string_view name) {
+  const auto dot = name.find('.', 1);
+  return std::string(dot == std::string_view::npos ? name : name.substr(dot));
+}
+
+}  // namespace
+
+std::uint16_t FileTypeTable::typeOf(std::string_view name, bool folder) {
+  const std::string key = folder ? std::string("/") : typeKey(name);
+  if (const auto found = byKey_.find(key); found != byKey_.end()) return found->second;
+  QMimeType mime;
+  if (folder) mime = database_.mimeTypeForName(QStringLiteral("inode/directory"));
+  else {
+    const QString probe = QString::fromUtf8(key.front() == '.' && key != name ? "x" + key : key);
+    mime = database_.mimeTypeForFile(probe, QMimeDatabase::MatchExtension);
+  }
+  const std::uint16_t index = indexOf(mime);
+  byKey_.emplace(key, index);
+  return index;
+}
+
+std::uint16_t FileTypeTable::indexOf(const QMimeType& mime) {
+  if (const auto found = byMimeName_.find(mime.name()); found != byMimeName_.end())
+    return found->second;
+  if (types_.size() >= 0xFFFF) return 0;  // the table is full: the first type stands in
+  Type type{mime.comment().left(MaxNameCharacters), mime.iconName(), mime.genericIconName(), {}};
+  types_.push_back(std::move(type));
+  const auto index = static_cast<std::uint16_t>(types_.size() - 1);
+  byMimeName_.emplace(mime.name(), index);
+  return index;
+}
+
+QString FileTypeTable::name(std::uint16_t type) const {
+  return type < types_.size() ? types_[type].name : QString();
+}
+
+QIcon FileTypeTable::icon(std::uint16_t type) const {
+  if (type >= types_.size()) return {};
+  const Type& t = types_[type];
+  if (t.icon.isNull()) {
+    t.icon = QIcon::fromTheme(t.iconName, QIcon::fromTheme(t.genericIconName));
+    if (t.icon.isNull()) {
+      const bool folder = t.iconName == QStringLiteral("inode-directory");
+      t.icon = QApplication::style()->standardIcon(folder ? QStyle::SP_DirIcon : QStyle::SP_FileIcon);
+    }
+  }
+  return t.icon;
+}
+
+}  // namespace nuvelo

@@ -1,0 +1,111 @@
+#include "search/folder_walk.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+
+#include "platform/path_text.h"
+#include "search/directory_stack.h"
+
+namespace nuvelo {
+namespace {
+
+char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string asciiLowered(std::string_view text) {
+  std::string out(text);
+  std::transform(out.begin(), out.end(), out.begin(), asciiLower);
+  return out;
+}
+
+class Walk {
+ public:
+  Walk(std::vector<std::string>& results, const WalkFilter& filter, bool folderMode,
+       const WalkControl& control)
+      : results_(results),
+        filter_(filter),
+        folderMode_(folderMode),
+        control_(control),
+        stack_(control.poll) {
+    for (const std::string& entry : filter.excludedSubfolders)
+      excludedFolders_.push_back(filter.sourceText + entry);
+    for (const std::string& extension : filter.excludedExtensions)
+      excludedExtensions_.push_back("." + asciiLowered(extension));
+  }
+
+  void run(const std::string& root) {
+    if (aborted() || !stack_.openRoot(root)) return;
+    while (!stack_.empty()) {
+      const DirectoryEntry* entry = stack_.nextEntry();
+      if (!entry) {
+        stack_.leave();
+        continue;
+      }
+      if (control_.onEntry) control_.onEntry();
+      switch (kindOf(stack_.folder(), *entry)) {
+        case EntryKind::Folder: visitFolder(entry->name); break;
+        case EntryKind::File: visitFile(entry->name); break;
+        case EntryKind::Skipped: break;
+      }
+    }
+  }
+
+ private:
+  bool aborted() const { return control_.abortRequested && *control_.abortRequested; }
+
+  void visitFolder(const std::string& name) {
+    if (!filter_.includeSubfolders && !folderMode_) return;
+    if (name == "." || name == "..") return;
+    const std::string full = joinPath(stack_.path(), name);
+    if (std::find(excludedFolders_.begin(), excludedFolders_.end(), full) != excludedFolders_.end())
+      return;
+    if (filter_.pickupFolder && !folderMode_ &&
+        IsUpdatedSince(stack_.folder(), name.c_str(), filter_.since)) {
+      results_.push_back(full);
+      return;
+    }
+    // The walk notices an abort where it would start on a further folder.
+    if (!aborted()) stack_.enter(name);
+  }
+
+  void visitFile(const std::string& name) {
+    if (isExcluded(name)) return;
+    if (folderMode_ || IsUpdatedSince(stack_.folder(), name.c_str(), filter_.since))
+      results_.push_back(joinPath(stack_.path(), name));
+  }
+
+  bool isExcluded(std::string_view name) const {
+    if (excludedExtensions_.empty()) return false;
+    const std::string extension = fileExtensionOf(name);
+    return std::find(excludedExtensions_.begin(), excludedExtensions_.end(), extension) !=
+           excludedExtensions_.end();
+  }
+
+  std::vector<std::string>& results_;
+  const WalkFilter& filter_;
+  bool folderMode_;
+  const WalkControl& control_;
+  DirectoryStack stack_;
+  std::vector<std::string> excludedFolders_;
+  std::vector<std::string> excludedExtensions_;
+};
+
+}  // namespace
+
+void WalkFolder(const std::string& folder, std::vector<std::string>& resultList,
+                const WalkFilter& filter, bool folderMode, const WalkControl& control) {
+  Walk(resultList, filter, folderMode, control).run(folder);
+}
+
+std::string fileExtensionOf(std::string_view name) {
+  name = lastComponent(name);
+  const auto dot = name.rfind('.');
+  return dot == std::string_view::npos ? std::string() : asciiLowered(name.substr(dot));
+}
+
+bool IsUpdatedSince(int folderFd, const char* name, const SinceThreshold& since) {
+  struct stat st {};
+  return fstatat(folderFd, name, &st, 0) == 0 && since.passes(st.st_mtim);
+}
+
+}  // namespace nuvelo

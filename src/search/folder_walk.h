@@ -1,0 +1,49 @@
+#pragma once
+// The folder walk of the search and of the copy's folder rows.
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "search/file_date.h"
+
+namespace nuvelo {
+
+// What the walk takes and what it leaves out.
+struct WalkFilter {
+  bool includeSubfolders = true;  // the subfolder switch
+  // The source folder's text; an excluded-subfolder entry names the folder whose path is this
+  // text followed by the entry.
+  std::string sourceText;
+  std::vector<std::string> excludedSubfolders;
+  std::vector<std::string> excludedExtensions;  // without the dot
+  bool pickupFolder = false;  // per-folder mode
+  SinceThreshold since = SinceThreshold::forDay(0);
+};
+
+// How the walk hands control back while it runs.
+struct WalkControl {
+  const bool* abortRequested = nullptr;  // polled where the walk starts on a folder
+  std::function<void()> onEntry;         // once per enumerated entry, "." and ".." included
+  std::function<void()> poll;            // now and then while a long folder listing is read
+};
+
+// Appends to resultList the full path of every file under `folder` that passes the filter, in
+// depth-first order, each folder's entries in the order the file system gives them. In folder
+// mode every file that no exclusion removes is taken without the date test, subfolders are
+// always entered and per-folder mode does not apply. A link to a folder is not entered, a link
+// to a file counts as that file, a dangling link and special files (devices, pipes, sockets)
+// are skipped; a folder that cannot be listed contributes nothing.
+void WalkFolder(const std::string& folder, std::vector<std::string>& resultList,
+                const WalkFilter& filter, bool folderMode, const WalkControl& control);
+
+// The extension of a name: from its last "." to the end, the dot included, ASCII letters
+// lower-cased; empty when there is no dot.
+std::string fileExtensionOf(std::string_view name);
+
+// The date test: the entry (a link followed) was last written on or after the threshold day.
+// A look-up that fails (the entry vanished) does not pass.
+bool IsUpdatedSince(int folderFd, const char* name, const SinceThreshold& since);
+
+}  // namespace nuvelo
