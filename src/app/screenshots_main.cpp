@@ -3,7 +3,11 @@
 // machine).
 
 #include <QApplication>
+#include <QDateTime>
+#include <QDateEdit>
 #include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <cstdio>
@@ -21,6 +25,30 @@ bool save(QWidget& window, const QString& folder, const QString& name) {
   const bool saved = window.grab().save(path);
   std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
   return saved;
+}
+
+void writeSample(const QString& path, int bytes, const QDateTime& modified) {
+  QDir().mkpath(QFileInfo(path).path());
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return;
+  file.write(QByteArray(bytes, 'x'));
+  file.flush();  // written now, so closing does not touch the time again
+  file.setFileTime(modified, QFileDevice::FileModificationTime);
+}
+
+// A small source tree of a week's work, and older files the search leaves out.
+QString sampleTree(const QTemporaryDir& dir) {
+  const QString root = dir.filePath(QStringLiteral("Documents"));
+  const QDateTime recent(QDate(2026, 12, 3), QTime(14, 25, 7));
+  const QDateTime old(QDate(2025, 6, 1), QTime(9, 0));
+  writeSample(root + "/見積書.pdf", 182000, recent);
+  writeSample(root + "/notes.txt", 3300, recent.addDays(1));
+  writeSample(root + "/photos/sea.jpg", 2400000, recent.addDays(-1));
+  writeSample(root + "/photos/old.jpg", 1900000, old);
+  writeSample(root + "/report/draft.odt", 45000, recent.addDays(2));
+  writeSample(root + "/report/data.csv", 9100, recent.addSecs(3600));
+  writeSample(root + "/archive/2024.zip", 5000000, old);
+  return root;
 }
 
 QString sampleSettings(const QTemporaryDir& dir) {
@@ -46,5 +74,12 @@ int main(int argc, char* argv[]) {
   nuvelo::TForm1 form(nuvelo::MainWindowServices{&boxes}, sampleSettings(dir).toStdString(),
                       dir.path().toStdString());
   form.move(0, 0);
-  return save(form, folder, QStringLiteral("main-window.png")) ? 0 : 1;
+  bool saved = save(form, folder, QStringLiteral("main-window.png"));
+
+  form.Edit1->setText(sampleTree(dir));
+  form.DateTimePicker1->setDate(QDate(2026, 11, 30));
+  form.resize(640, 480);
+  form.Button1Click();
+  saved = save(form, folder, QStringLiteral("main-window-search.png")) && saved;
+  return saved ? 0 : 1;
 }

@@ -1,0 +1,114 @@
+// 100,000 found files becoming rows in the window: the time beyond the walk itself, the memory
+// each row costs beyond its path text, and the longest pause of the window's events meanwhile.
+// Usage: bench-rows [FILES]   (default 100,000; runs on the offscreen platform)
+
+#include <malloc.h>
+
+#include <QApplication>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QTimer>
+#include <QTreeView>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/application.h"
+#include "app/main_window.h"
+#include "bench_support.h"
+#include "search/folder_walk.h"
+#include "tree_generator.h"
+
+using namespace nuvelo;
+using namespace nuvelo::bench;
+
+namespace {
+
+class SilentBoxes : public MessageBoxes {
+ public:
+  MessageAnswer show(MessageKind, const std::string& text, MessageButtons, MessagePlacement) override {
+    std::fprintf(stderr, "message: %s\n", text.c_str());
+    return MessageAnswer::No;
+  }
+  void showApplicationError(const std::string& message) override {
+    std::fprintf(stderr, "error: %s\n", message.c_str());
+  }
+};
+
+std::size_t heapInUse() { return mallinfo2().uordblks; }
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  configureApplication(app);
+
+  const std::uint64_t files = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 100000;
+  TreeShape shape;
+  shape.depth = 3;
+  shape.entries = files + 1110;
+  shape.newShare = 1.0;
+  shape.threshold = localMidnightDaysAgo(30);
+  shape.newest = localMidnightDaysAgo(-1) - 1;
+  const std::string root = benchFolder() + "/rows-" + std::to_string(files);
+  const TreeInfo info = ensureTree(root, shape);
+
+  SilentBoxes boxes;
+  const std::string settingsFolder = benchFolder() + "/rows-settings";
+  [[maybe_unused]] const int made = std::system(("mkdir -p '" + settingsFolder + "'").c_str());
+  TForm1 form(MainWindowServices{&boxes}, settingsFolder + "/NVO.ini", settingsFolder);
+  form.show();
+  std::tm local{};
+  localtime_r(&shape.threshold, &local);
+  form.DateTimePicker1->setDate(QDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday));
+  form.Edit1->setText(QString::fromStdString(root));
+  QApplication::processEvents();
+
+  // The walk alone, as the search runs it.
+  WalkFilter filter;
+  filter.sourceText = root;
+  filter.since = SinceThreshold::forDay(form.SinceDate);
+  std::size_t found = 0;
+  const auto walkOnly = [&] {
+    std::vector<std::string> results;
+    WalkFolder(root, results, filter, false, {});
+    found = results.size();
+  };
+  walkOnly();  // warms the cache
+  const double walkSeconds = bestOf(3, walkOnly);
+
+  GapMeter gaps;
+  QTimer ticker;
+  QObject::connect(&ticker, &QTimer::timeout, [&] { gaps.tick(); });
+  ticker.start(0);
+
+  double searchSeconds = 1e300;
+  std::size_t rowBytes = 0;
+  for (int run = 0; run < 3; ++run) {
+    form.resultModel()->clear();
+    QApplication::processEvents();
+    const std::size_t before = heapInUse();
+    gaps.restart();
+    const auto start = Clock::now();
+    form.Button1Click();
+    form.lsvFilesFrom->viewport()->repaint();  // the rows are on screen
+    searchSeconds = std::min(searchSeconds, secondsSince(start));
+    std::size_t pathBytes = 0;
+    for (const ResultRow& row : form.resultModel()->rows())
+      if (row.pathText.capacity() > 15) pathBytes += row.pathText.capacity() + 1;
+    rowBytes = heapInUse() - before - pathBytes;
+  }
+  ticker.stop();
+
+  const auto rows = static_cast<double>(form.resultModel()->rowCount());
+  std::printf("tree: %s: %llu files, all changed\n", root.c_str(),
+              static_cast<unsigned long long>(info.files));
+  std::printf("walk alone:           %.3f s, %zu files\n", walkSeconds, found);
+  std::printf("search to shown rows: %.3f s, %.0f rows\n", searchSeconds, rows);
+  std::printf("rows beyond the walk: %.3f s (target at most 1.0)\n", searchSeconds - walkSeconds);
+  std::printf("memory per row beyond its path text: %.0f bytes (target at most 300)\n",
+              rows > 0 ? static_cast<double>(rowBytes) / rows : 0.0);
+  std::printf("longest pause of the window's events: %.1f ms (target at most 50)\n",
+              gaps.longestSeconds() * 1000);
+  return 0;
+}

@@ -1,0 +1,71 @@
+#pragma once
+// Timing helpers shared by the benchmark programs.
+
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <chrono>
+#include <fcntl.h>
+#include <functional>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace nuvelo::bench {
+
+using Clock = std::chrono::steady_clock;
+
+inline double secondsSince(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// The best of `runs` timings of `work`, in seconds.
+inline double bestOf(int runs, const std::function<void()>& work) {
+  double best = 1e300;
+  for (int i = 0; i < runs; ++i) {
+    const auto start = Clock::now();
+    work();
+    best = std::min(best, secondsSince(start));
+  }
+  return best;
+}
+
+// Runs a command with its standard output sent to /dev/null; true when it exited with 0.
+inline bool runQuietly(const std::vector<std::string>& command) {
+  std::vector<char*> argv;
+  for (const std::string& a : command) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  pid_t pid = 0;
+  const int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (rc != 0) return false;
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// Records the longest pause between calls, to show how often the window gets its turn.
+class GapMeter {
+ public:
+  void tick() {
+    const auto now = Clock::now();
+    if (started_) longest_ = std::max(longest_, std::chrono::duration<double>(now - last_).count());
+    last_ = now;
+    started_ = true;
+  }
+  double longestSeconds() const { return longest_; }
+  // Starts a new stretch of work: the time before it does not count as a pause.
+  void restart() { started_ = false; }
+
+ private:
+  Clock::time_point last_;
+  bool started_ = false;
+  double longest_ = 0;
+};
+
+}  // namespace nuvelo::bench
