@@ -101,6 +101,20 @@ TEST_F(Search, FindsChangedFilesAsCheckedRowsWithTotals) {
   EXPECT_EQ(form->RowFullPath(row), source() + "/" + row.pathText);
 }
 
+TEST_F(Search, NameThatIsNotUtf8ShowsReplacementAndKeepsItsBytes) {
+  const std::string name = "caf\xE9.txt";
+  makeFile(source() + "/" + name, localTime(2024, 5, 3));
+  form->Edit1->setText(QString::fromStdString(source()));
+  form->Button1->click();
+  const auto& rows = form->resultModel()->rows();
+  const auto row = std::find_if(rows.begin(), rows.end(),
+                                [&](const ResultRow& r) { return r.name() == name; });
+  ASSERT_NE(row, rows.end());
+  EXPECT_EQ(form->RowFullPath(*row), source() + "/" + name);
+  const int index = static_cast<int>(row - rows.begin());
+  EXPECT_EQ(form->resultModel()->text(index, 0), QStringLiteral("caf\uFFFD.txt"));
+}
+
 TEST_F(Search, AbsolutePathsAndTheMenuItemSearchToo) {
   form->Edit1->setText(QString::fromStdString(source()));
   form->Find1->trigger();
