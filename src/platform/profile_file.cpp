@@ -4,6 +4,7 @@
 #include <cctype>
 #include <unistd.h>
 
+#include "platform/ascii_text.h"
 #include "platform/atomic_file.h"
 
 namespace nuvelo {
@@ -22,13 +23,6 @@ std::string_view trim(std::string_view s) {
   s = trimLeft(s);
   while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
   return s;
-}
-
-bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
 }
 
 // A section header's name, if the line is one.

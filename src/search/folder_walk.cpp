@@ -4,19 +4,12 @@
 
 #include <algorithm>
 
+#include "platform/ascii_text.h"
 #include "platform/path_text.h"
 #include "search/directory_stack.h"
 
 namespace nuvelo {
 namespace {
-
-char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string asciiLowered(std::string_view text) {
-  std::string out(text);
-  std::transform(out.begin(), out.end(), out.begin(), asciiLower);
-  return out;
-}
 
 class Walk {
  public:

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "platform/ascii_text.h"
 #include "platform/filesystem.h"
 #include "platform/path_text.h"
 #include "search/directory_stack.h"
@@ -16,15 +17,6 @@ namespace nuvelo {
 namespace {
 
 constexpr std::size_t PollEveryRows = 256;
-
-bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
 
 // The spelling under which the folder `fd` stores `name`: the name itself when it is there,
 // else an entry equal to it but for letter case (as on case-insensitive file systems).
