@@ -15,6 +15,8 @@
 #include "app/application.h"
 #include "app/main_window.h"
 #include "bench_support.h"
+#include "platform/modal_runner.h"
+#include "platform/qt_shell_open.h"
 #include "search/folder_walk.h"
 #include "tree_generator.h"
 
@@ -54,9 +56,11 @@ int main(int argc, char* argv[]) {
   const TreeInfo info = ensureTree(root, shape);
 
   SilentBoxes boxes;
+  QtShellOpen shell;
+  QtModalRunner dialogs;
   const std::string settingsFolder = benchFolder() + "/rows-settings";
   [[maybe_unused]] const int made = std::system(("mkdir -p '" + settingsFolder + "'").c_str());
-  TForm1 form(MainWindowServices{&boxes}, settingsFolder + "/NVO.ini", settingsFolder);
+  TForm1 form(MainWindowServices{&boxes, &shell, &dialogs}, settingsFolder + "/NVO.ini", settingsFolder);
   form.show();
   std::tm local{};
   localtime_r(&shape.threshold, &local);

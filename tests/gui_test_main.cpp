@@ -5,11 +5,13 @@
 #include <QApplication>
 
 #include "app/application.h"
+#include "app/event_pump.h"
 
 int main(int argc, char* argv[]) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   ::testing::InitGoogleTest(&argc, argv);
   QApplication app(argc, argv);
   nuvelo::configureApplication(app);
+  nuvelo::EventPump::letEventsThroughEveryCall(true);
   return RUN_ALL_TESTS();
 }

@@ -27,18 +27,28 @@ void EventPump::step() {
   poll();
 }
 
+void EventPump::advanceHeld() {
+  if (bar_ && position_ < bar_->maximum()) ++position_;
+  poll();
+}
+
+void EventPump::sync() {
+  if (bar_) bar_->setValue(static_cast<int>(position_));
+}
+
 void EventPump::poll() {
   if (due()) processNow();
 }
 
 bool EventPump::due() {
+  if (everyCall_) return true;
   if (++callsSinceClock_ < CallsPerClockReading) return false;
   callsSinceClock_ = 0;
   return sinceLast_.elapsed() >= IntervalMilliseconds;
 }
 
 void EventPump::processNow() {
-  if (bar_) bar_->setValue(static_cast<int>(position_));
+  sync();
   QCoreApplication::processEvents();
   sinceLast_.restart();
 }

@@ -17,12 +17,20 @@ class EventPump {
 
   // One step of the progress bar, then pending events if it is time.
   void step();
+  // One step that stops at the maximum instead of starting again, then pending events if it
+  // is time.
+  void advanceHeld();
   // Pending events if it is time.
   void poll();
+  // The progress bar brought up to date, without letting events run.
+  void sync();
   // Pending events now, and the bar brought up to date.
   void processNow();
 
   long long position() const { return position_; }
+
+  // Tests let events through at every call, so that what they schedule runs at a known point.
+  static void letEventsThroughEveryCall(bool everyCall) { everyCall_ = everyCall; }
   void setPosition(long long position);
 
  private:
@@ -32,6 +40,7 @@ class EventPump {
   QElapsedTimer sinceLast_;
   long long position_ = 0;
   unsigned callsSinceClock_ = 0;
+  static inline bool everyCall_ = false;
 };
 
 }  // namespace nuvelo

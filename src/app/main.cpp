@@ -7,16 +7,20 @@
 #include "app/settings_file.h"
 #include "app/termination_signals.h"
 #include "platform/filesystem.h"
+#include "platform/modal_runner.h"
 #include "platform/qt_message_boxes.h"
+#include "platform/qt_shell_open.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   nuvelo::configureApplication(app);
 
   nuvelo::QtMessageBoxes boxes;
+  nuvelo::QtShellOpen shell;
+  nuvelo::QtModalRunner dialogs;
   const std::string folder = nuvelo::executableFolder();
-  nuvelo::TForm1 form(nuvelo::MainWindowServices{&boxes}, nuvelo::resolveSettingsPath(folder),
-                      folder);
+  nuvelo::TForm1 form(nuvelo::MainWindowServices{&boxes, &shell, &dialogs},
+                      nuvelo::resolveSettingsPath(folder), folder);
   boxes.setOwner(&form);
   nuvelo::TerminationSignalCloser closer(&form);
   form.show();

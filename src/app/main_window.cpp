@@ -13,7 +13,9 @@
 #include <QTreeView>
 
 #include "app/double_click_label.h"
+#include "app/program_icon.h"
 #include "app/status_bar.h"
+#include "copy/copy_notice.h"
 #include "platform/gui_text.h"
 #include "search/result_list_model.h"
 
@@ -33,6 +35,7 @@ TForm1::TForm1(MainWindowServices services, std::string settingsPath,
       executableFolder_(std::move(executableFolder)) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Nuvelo"));
+  setWindowIcon(programIcon());
   setMinimumSize(MinimumWidth, MinimumHeight);
   buildMenus();
   buildControls();
@@ -54,6 +57,8 @@ void TForm1::connectCommands() {
   connect(N6, &QAction::triggered, this, [this] { Button5Click(); });
   connect(DateTimePicker1, &QDateEdit::dateChanged, this, [this] { DateTimePicker1Change(); });
   connect(LblLastDate, &DoubleClickLabel::doubleClicked, this, [this] { LblLastDateDblClick(); });
+  connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
+  connect(Copy1, &QAction::triggered, this, [this] { Button3Click(); });
 }
 
 void TForm1::setDisplayFormats(const DisplayFormats& formats) {

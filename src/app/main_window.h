@@ -29,11 +29,16 @@ namespace nuvelo {
 
 class DoubleClickLabel;
 class EventPump;
+class ModalRunner;
+class ShellOpen;
 class StatusBar;
+class TfrmRes;
 
 // The platform services the main window works through; tests hand in doubles.
 struct MainWindowServices {
   MessageBoxes* boxes = nullptr;
+  ShellOpen* shell = nullptr;
+  ModalRunner* dialogs = nullptr;
 };
 
 class TForm1 : public QMainWindow {
@@ -92,6 +97,9 @@ class TForm1 : public QMainWindow {
   QAction* Contents1 = nullptr;
   QAction* About1 = nullptr;
 
+  // The copy-finished notice, made once with the window and reused.
+  TfrmRes* frmRes = nullptr;
+
   // State fields.
   std::string SearchRoot;  // the source folder as Edit1 held it when the last search started
   bool Busy = false;       // a search or copy is running
@@ -119,6 +127,9 @@ class TForm1 : public QMainWindow {
   void Button5Click();  // abort
   void DateTimePicker1Change();
   void LblLastDateDblClick();
+  void Button3Click();  // copy
+  void GatherCopyList(EventPump& pump);
+  static bool IsFolder(const std::string& path);
 
   // The folder walk with the window's current conditions (subfolder switch, excluded
   // subfolders and the source folder's text, per-folder mode, SinceDate).
@@ -164,6 +175,11 @@ class TForm1 : public QMainWindow {
   void enterSearchingState();
   void runSearch();
   void leaveSearchingState();
+  bool copyMayStart();
+  void enterCopyingState();
+  bool runCopy();
+  void finishCompletedCopy();
+  void leaveCopyingState();
 
   // Runs a handler body; an error that escapes it goes to the application's error box.
   template <class Body>

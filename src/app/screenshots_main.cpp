@@ -14,7 +14,9 @@
 
 #include "app/application.h"
 #include "app/main_window.h"
+#include "platform/modal_runner.h"
 #include "platform/qt_message_boxes.h"
+#include "platform/qt_shell_open.h"
 
 namespace {
 
@@ -71,7 +73,9 @@ int main(int argc, char* argv[]) {
 
   QTemporaryDir dir;
   nuvelo::QtMessageBoxes boxes;
-  nuvelo::TForm1 form(nuvelo::MainWindowServices{&boxes}, sampleSettings(dir).toStdString(),
+  nuvelo::QtShellOpen shell;
+  nuvelo::QtModalRunner dialogs;
+  nuvelo::TForm1 form(nuvelo::MainWindowServices{&boxes, &shell, &dialogs}, sampleSettings(dir).toStdString(),
                       dir.path().toStdString());
   form.move(0, 0);
   bool saved = save(form, folder, QStringLiteral("main-window.png"));

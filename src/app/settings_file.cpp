@@ -62,4 +62,8 @@ void writeSettingsAtClose(ProfileFile& file, const MainWindowSettings& s) {
   file.writeInteger(Window, "Width", s.width);
 }
 
+void writeLastCopyDate(ProfileFile& file, const CivilDate& day) {
+  file.writeString(Default, "LastCopyDate", slashDateText(day));
+}
+
 }  // namespace nuvelo

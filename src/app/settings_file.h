@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/date_time_value.h"
 #include "platform/profile_file.h"
 
 namespace nuvelo {
@@ -43,5 +44,8 @@ MainWindowSettings readMainWindowSettings(const ProfileFile& file);
 // Option/AddDriveLetter and Default/LastCopyDate are not among them. Stops at the first key
 // that cannot be written (ProfileWriteError).
 void writeSettingsAtClose(ProfileFile& file, const MainWindowSettings& settings);
+
+// Records the day of a completed copy run: Default/LastCopyDate as yyyy/mm/dd.
+void writeLastCopyDate(ProfileFile& file, const CivilDate& day);
 
 }  // namespace nuvelo

@@ -68,32 +68,57 @@ std::string userConfigFolder() {
 
 namespace nuvelo {
 
-bool lookUpEntry(const std::string& path, struct stat& result, bool followLinks) {
-  const int flags = followLinks ? 0 : AT_SYMLINK_NOFOLLOW;
-  if (path.size() < PATH_MAX) return fstatat(AT_FDCWD, path.c_str(), &result, flags) == 0;
+namespace {
 
-  // Too long for one call: open each folder relative to the one before.
+// A descriptor of the folder that holds the last component of a long path, opening one folder
+// after the other; the last component goes to `leaf`.
+int openParentOfLongPath(const std::string& path, std::string& leaf) {
   const auto lastSlash = path.rfind('/');
-  int folder = path.front() == '/' ? open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC)
-                                   : open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  leaf = lastSlash == std::string::npos ? path : path.substr(lastSlash + 1);
+  if (leaf.empty()) leaf = ".";
+  int folder = open(!path.empty() && path.front() == '/' ? "/" : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (lastSlash == std::string::npos) return folder;
   std::size_t start = 0;
   while (folder >= 0 && start < lastSlash) {
-    std::size_t end = path.find('/', start);
+    const std::size_t end = path.find('/', start);
     if (end == start) {  // the leading "/" or a doubled one
       ++start;
       continue;
     }
     const std::string component = path.substr(start, end - start);
     const int next = openat(folder, component.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int saved = errno;
     close(folder);
+    errno = saved;
     folder = next;
     start = end + 1;
   }
+  return folder;
+}
+
+}  // namespace
+
+bool lookUpEntry(const std::string& path, struct stat& result, bool followLinks) {
+  const int flags = followLinks ? 0 : AT_SYMLINK_NOFOLLOW;
+  if (path.size() < PATH_MAX) return fstatat(AT_FDCWD, path.c_str(), &result, flags) == 0;
+  std::string leaf;
+  const int folder = openParentOfLongPath(path, leaf);
   if (folder < 0) return false;
-  const std::string leaf = path.substr(lastSlash + 1);
-  const bool found = fstatat(folder, leaf.empty() ? "." : leaf.c_str(), &result, flags) == 0;
+  const bool found = fstatat(folder, leaf.c_str(), &result, flags) == 0;
   close(folder);
   return found;
+}
+
+int openEntry(const std::string& path, int flags) {
+  if (path.size() < PATH_MAX) return open(path.c_str(), flags);
+  std::string leaf;
+  const int folder = openParentOfLongPath(path, leaf);
+  if (folder < 0) return -1;
+  const int fd = openat(folder, leaf.c_str(), flags);
+  const int saved = errno;
+  close(folder);
+  errno = saved;
+  return fd;
 }
 
 }  // namespace nuvelo

@@ -31,4 +31,7 @@ namespace nuvelo {
 // than PATH_MAX by resolving them one folder at a time.
 bool lookUpEntry(const std::string& path, struct stat& result, bool followLinks = true);
 
+// open(2) of a path of any length; -1 with errno set when it fails.
+int openEntry(const std::string& path, int flags);
+
 }  // namespace nuvelo

@@ -22,7 +22,7 @@
 #include "app/status_bar.h"
 #include "app/termination_signals.h"
 #include "search/result_list_model.h"
-#include "support/fake_message_boxes.h"
+#include "support/fake_services.h"
 #include "support/temp_folder.h"
 
 QT_BEGIN_NAMESPACE
@@ -37,6 +37,7 @@ namespace nuvelo {
 namespace {
 
 using testing::FakeMessageBoxes;
+using testing::FakeServices;
 using testing::readFile;
 using testing::TempFolder;
 using testing::writeFile;
@@ -44,7 +45,7 @@ using testing::writeFile;
 class MainWindow : public ::testing::Test {
  protected:
   std::unique_ptr<TForm1> open(const std::string& settingsPath) {
-    auto form = std::make_unique<TForm1>(MainWindowServices{&boxes}, settingsPath, folder.path());
+    auto form = std::make_unique<TForm1>(fakes.services(), settingsPath, folder.path());
     form->show();
     QApplication::processEvents();
     return form;
@@ -53,7 +54,8 @@ class MainWindow : public ::testing::Test {
   std::string settingsPath() const { return folder.file("NVO.ini"); }
 
   TempFolder folder;
-  FakeMessageBoxes boxes;
+  FakeServices fakes;
+  FakeMessageBoxes& boxes = fakes.boxes;
 };
 
 TEST_F(MainWindow, FirstStartShowsDefaults) {

@@ -2,11 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
+#include "support/file_size_limit.h"
 #include "support/temp_folder.h"
 
 namespace nuvelo {
@@ -14,32 +13,13 @@ namespace {
 
 using testing::readFile;
 using testing::TempFolder;
+using testing::FileSizeLimit;
 using testing::writeFile;
 
 std::size_t entriesIn(const std::string& folder) {
   return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder),
                                                 std::filesystem::directory_iterator()));
 }
-
-// Makes every write past `bytes` fail as on a full disk, for the life of the object.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &saved_);
-    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = saved_;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &saved_);
-    std::signal(SIGXFSZ, previousHandler_);
-  }
-
- private:
-  rlimit saved_{};
-  void (*previousHandler_)(int) = nullptr;
-};
 
 TEST(AtomicFile, ReplacesContentAndKeepsPermissionBits) {
   TempFolder folder;

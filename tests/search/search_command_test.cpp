@@ -16,13 +16,14 @@
 #include "app/double_click_label.h"
 #include "app/main_window.h"
 #include "app/status_bar.h"
-#include "support/fake_message_boxes.h"
+#include "support/fake_services.h"
 #include "support/file_tree.h"
 
 namespace nuvelo {
 namespace {
 
 using testing::FakeMessageBoxes;
+using testing::FakeServices;
 using testing::localTime;
 using testing::makeFile;
 using testing::makeFolder;
@@ -35,7 +36,7 @@ class Search : public ::testing::Test {
     makeFile(source() + "/new.txt", localTime(2024, 5, 1, 0, 0, 0), 2048);
     makeFile(source() + "/old.txt", localTime(2024, 4, 30, 23, 59, 59, 999));
     makeFile(source() + "/sub/deeper.txt", localTime(2024, 6, 2, 8, 5, 9), 1024);
-    form = std::make_unique<TForm1>(MainWindowServices{&boxes}, settings.file("NVO.ini"),
+    form = std::make_unique<TForm1>(fakes.services(), settings.file("NVO.ini"),
                                     settings.path());
     form->setDisplayFormats({"/", ":", "."});
     form->show();
@@ -63,7 +64,8 @@ class Search : public ::testing::Test {
 
   TempFolder tree;
   TempFolder settings;
-  FakeMessageBoxes boxes;
+  FakeServices fakes;
+  FakeMessageBoxes& boxes = fakes.boxes;
   std::unique_ptr<TForm1> form;
 };
 
@@ -227,10 +229,11 @@ class LastDateLabel : public ::testing::TestWithParam<LabelCase> {};
 
 TEST_P(LastDateLabel, DoubleClickTakesTheDateOrReportsIt) {
   TempFolder settings;
-  FakeMessageBoxes boxes;
+  FakeServices fakes;
+  FakeMessageBoxes& boxes = fakes.boxes;
   testing::writeFile(settings.file("NVO.ini"),
                      std::string("[Default]\nLastCopyDate=") + GetParam().lastCopyDate + "\n");
-  TForm1 form(MainWindowServices{&boxes}, settings.file("NVO.ini"), settings.path());
+  TForm1 form(fakes.services(), settings.file("NVO.ini"), settings.path());
   form.show();
   const QDate before = form.DateTimePicker1->date();
   QTest::mouseDClick(form.LblLastDate, Qt::LeftButton);

@@ -2,6 +2,7 @@
 // Message boxes for tests: records every box and answers from a script.
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@ class FakeMessageBoxes : public MessageBoxes {
   MessageAnswer show(MessageKind kind, const std::string& text, MessageButtons buttons,
                      MessagePlacement placement) override {
     shown.push_back({kind, text, buttons, placement});
+    if (onShow) onShow(shown.back());
     if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
     if (answers.empty()) return MessageAnswer::No;
     const MessageAnswer answer = answers.front();
@@ -32,6 +34,7 @@ class FakeMessageBoxes : public MessageBoxes {
     applicationErrors.push_back(applicationErrorText(message));
   }
 
+  std::function<void(const Shown&)> onShow;  // looks at the program while the box is up
   std::deque<MessageAnswer> answers;  // for Yes/No boxes; No when the script runs out
   std::vector<Shown> shown;
   std::vector<std::string> applicationErrors;  // as the box shows them

@@ -1,0 +1,108 @@
+#include "copy/copy_notice.h"
+
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+
+#include "app/program_icon.h"
+#include "platform/gui_text.h"
+#include "platform/message_boxes.h"
+#include "platform/shell_open.h"
+
+namespace nuvelo {
+namespace {
+
+constexpr int WidenAbove = 150;
+
+QLabel* blueLabel(const QString& text, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  QPalette palette = label->palette();
+  palette.setColor(QPalette::WindowText, Qt::blue);
+  label->setPalette(palette);
+  return label;
+}
+
+}  // namespace
+
+TfrmRes::TfrmRes(bool& showResult, MessageBoxes& boxes, ShellOpen& shell, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint),
+      showResult_(showResult),
+      boxes_(boxes),
+      shell_(shell) {
+  setObjectName(QStringLiteral("frmRes"));
+  setWindowTitle(QStringLiteral("結果"));
+  setWindowIcon(programIcon());
+  setFixedSize(DesignWidth, DesignHeight);
+
+  Label1 = new QLabel(QStringLiteral("コピーが終了しました。"), this);
+  Label1->move(32, 24);
+  Label1->adjustSize();
+
+  Image1 = new QLabel(this);
+  Image1->setGeometry(216, 8, 33, 33);
+  Image1->setPixmap(programIconPixmap(32));
+
+  Label2 = blueLabel(QStringLiteral("コピー先："), this);
+  Label2->move(32, 48);
+  Label2->adjustSize();
+
+  LblCopyTo = blueLabel({}, this);
+  LblCopyTo->setObjectName(QStringLiteral("LblCopyTo"));
+  LblCopyTo->setTextFormat(Qt::PlainText);
+  LblCopyTo->move(96, 48);
+
+  Button1 = new QPushButton(QStringLiteral("OK"), this);
+  Button1->setGeometry(32, 80, 73, 25);
+  Button1->setDefault(true);
+
+  Button2 = new QPushButton(QStringLiteral("コピー先フォルダを開く"), this);
+  Button2->setGeometry(120, 80, 137, 25);
+  Button2->setAutoDefault(false);
+
+  cbNoReport = new QCheckBox(QStringLiteral("今後、この通知をしない"), this);
+  cbNoReport->setGeometry(32, 112, 145, 17);
+
+  setTabOrder(Button1, Button2);
+  setTabOrder(Button2, cbNoReport);
+  connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+  connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+
+  move(227, 254);  // its own place on the screen, not centred on the main window
+}
+
+void TfrmRes::showDestination(const QString& destination) {
+  LblCopyTo->setText(destination);
+  LblCopyTo->adjustSize();
+  if (LblCopyTo->width() > WidenAbove)
+    setFixedSize(LblCopyTo->x() + LblCopyTo->width() + 30, DesignHeight);
+}
+
+void TfrmRes::Button1Click() {
+  if (cbNoReport->isChecked()) showResult_ = false;
+  accept();
+}
+
+void TfrmRes::Button2Click() {
+  if (cbNoReport->isChecked()) showResult_ = false;
+  const int result = shell_.open(utf8(LblCopyTo->text()));
+  if (result == ShellResult::OutOfMemory)
+    boxes_.show(MessageKind::Error, "メモリーが不足しています", MessageButtons::Ok,
+                MessagePlacement::centred());
+  else if (result <= 32)
+    boxes_.show(MessageKind::Error, "コピー先フォルダが開けません", MessageButtons::Ok,
+                MessagePlacement::centred());
+  accept();
+}
+
+// No button cancels the notice: Esc does nothing; the close box closes it.
+void TfrmRes::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+}  // namespace nuvelo

@@ -1,0 +1,50 @@
+#pragma once
+// The copy-finished notice TfrmRes: says the copy has finished, names the destination, can open
+// it, and can turn further notices off. Made once and reused, so its check box, width and
+// position carry over from one notice to the next.
+
+#include <QDialog>
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+
+namespace nuvelo {
+
+class MessageBoxes;
+class ShellOpen;
+
+class TfrmRes : public QDialog {
+  Q_OBJECT
+ public:
+  // showResult: the main window's switch that OK and the open button clear when asked to.
+  TfrmRes(bool& showResult, MessageBoxes& boxes, ShellOpen& shell, QWidget* parent = nullptr);
+
+  QLabel* Label1 = nullptr;
+  QLabel* Image1 = nullptr;
+  QLabel* Label2 = nullptr;
+  QLabel* LblCopyTo = nullptr;
+  QPushButton* Button1 = nullptr;
+  QPushButton* Button2 = nullptr;
+  QCheckBox* cbNoReport = nullptr;
+
+  void Button1Click();
+  void Button2Click();
+
+  // Names the destination before a showing; a label wider than 150 pixels widens the window to
+  // hold it, a narrower one leaves the width as it is.
+  void showDestination(const QString& destination);
+
+  static constexpr int DesignWidth = 284;
+  static constexpr int DesignHeight = 135;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  bool& showResult_;
+  MessageBoxes& boxes_;
+  ShellOpen& shell_;
+};
+
+}  // namespace nuvelo

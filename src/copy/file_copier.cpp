@@ -1,0 +1,223 @@
+#include "copy/file_copier.h"
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <linux/magic.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/vfs.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "platform/filesystem.h"
+
+namespace nuvelo {
+namespace {
+
+constexpr int FolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+constexpr std::size_t ChunkBytes = 8 << 20;
+constexpr long ExfatMagic = 0x2011BAB0;
+
+std::string systemReason(int error) { return std::strerror(error); }
+
+void closeIfOpen(int& fd) {
+  if (fd >= 0) close(fd);
+  fd = -1;
+}
+
+// A descriptor that closes itself.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd = -1) : fd_(fd) {}
+  ~Descriptor() { closeIfOpen(fd_); }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int get() const { return fd_; }
+  int release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
+
+ private:
+  int fd_;
+};
+
+std::string temporaryName() {
+  static std::mt19937_64 random{std::random_device{}()};
+  char name[40];
+  std::snprintf(name, sizeof name, ".nuvelo-%016llx.tmp",
+                static_cast<unsigned long long>(random()));
+  return name;
+}
+
+// Creates a fresh temporary file in the folder; its name goes to `name`.
+int createTemporary(int folderFd, std::string& name) {
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    name = temporaryName();
+    const int fd = openat(folderFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+bool copyByReadWrite(int from, int to, std::uint64_t& copied, const CopyHooks& hooks) {
+  static thread_local std::vector<char> buffer(1 << 20);
+  for (;;) {
+    const ssize_t n = read(from, buffer.data(), buffer.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) return true;
+    for (ssize_t done = 0; done < n;) {
+      const ssize_t w = write(to, buffer.data() + done, static_cast<std::size_t>(n - done));
+      if (w < 0 && errno == EINTR) continue;
+      if (w < 0) return false;
+      done += w;
+    }
+    copied += static_cast<std::uint64_t>(n);
+    if (hooks.afterChunk && !hooks.afterChunk(copied)) return errno = EINTR, false;
+    if (hooks.poll) hooks.poll();
+  }
+}
+
+// The file's bytes, by a shared-extent clone where the file system offers one, else inside the
+// kernel, else through a buffer. False with errno set on failure.
+bool copyData(int from, int to, const CopyHooks& hooks) {
+  if (!hooks.afterChunk && ioctl(to, FICLONE, from) == 0) return true;
+  std::uint64_t copied = 0;
+  for (;;) {
+    const ssize_t n = copy_file_range(from, nullptr, to, nullptr, ChunkBytes, 0);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      const bool unsupported = errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
+                               errno == EOPNOTSUPP || errno == EBADF;
+      if (copied == 0 && unsupported) return copyByReadWrite(from, to, copied, hooks);
+      return false;
+    }
+    if (n == 0) return true;
+    copied += static_cast<std::uint64_t>(n);
+    if (hooks.afterChunk && !hooks.afterChunk(copied)) return errno = EINTR, false;
+    if (hooks.poll) hooks.poll();
+  }
+}
+
+CopyOutcome failed(int error) { return {CopyOutcome::Failed, systemReason(error)}; }
+CopyOutcome failed(const char* reason) { return {CopyOutcome::Failed, reason}; }
+
+// Puts the finished temporary file in place: over the target when replacing is allowed, else
+// only where no namesake has appeared meanwhile.
+CopyOutcome publish(int folderFd, const std::string& temp, const std::string& name, bool replace,
+                    ReplaceMode mode, const std::function<bool()>& askReplace) {
+  if (!replace) {
+    if (renameat2(folderFd, temp.c_str(), folderFd, name.c_str(), RENAME_NOREPLACE) == 0)
+      return {CopyOutcome::Copied, {}};
+    if (errno == EEXIST) {
+      if (mode == ReplaceMode::Never) return {CopyOutcome::KeptExisting, {}};
+      if (mode == ReplaceMode::Ask && !askReplace()) return {CopyOutcome::Declined, {}};
+    } else if (errno != EINVAL && errno != ENOSYS) {
+      return failed(errno);
+    }
+    // Replacing is allowed, or the file system cannot refuse to replace.
+  }
+  if (renameat(folderFd, temp.c_str(), folderFd, name.c_str()) != 0) return failed(errno);
+  return {CopyOutcome::Copied, {}};
+}
+
+}  // namespace
+
+DestinationFolders::DestinationFolders(std::string destinationText)
+    : destination_(std::move(destinationText)) {}
+
+DestinationFolders::~DestinationFolders() { closeIfOpen(openFd_); }
+
+int DestinationFolders::open(const std::string& subpath, std::string& error) {
+  if (openFd_ >= 0 && subpath == openSubpath_) return openFd_;
+  closeIfOpen(openFd_);
+  // The destination folder itself is taken as the user named it, links included.
+  int folder = openEntry(destination_.empty() ? "." : destination_, FolderFlags);
+  std::size_t start = 0;
+  while (folder >= 0 && start < subpath.size()) {
+    std::size_t end = subpath.find('/', start);
+    if (end == std::string::npos) end = subpath.size();
+    const std::string component = subpath.substr(start, end - start);
+    start = end + 1;
+    if (component.empty() || component == ".") continue;
+    if (component == "..") {
+      close(folder);
+      error = "コピー先の外を指すパスです";
+      return -1;
+    }
+    int next = openat(folder, component.c_str(), FolderFlags | O_NOFOLLOW);
+    if (next < 0 && errno == ENOENT &&
+        (mkdirat(folder, component.c_str(), 0777) == 0 || errno == EEXIST))
+      next = openat(folder, component.c_str(), FolderFlags | O_NOFOLLOW);
+    // A symbolic link (ELOOP) or a file (ENOTDIR) where a folder belongs stops here.
+    const int saved = errno;
+    close(folder);
+    errno = saved;
+    folder = next;
+  }
+  if (folder < 0) {
+    error = systemReason(errno);
+    return -1;
+  }
+  openFd_ = folder;
+  openSubpath_ = subpath;
+  return openFd_;
+}
+
+CopyOutcome copyFileInto(const std::string& source, int folderFd, const std::string& name,
+                         ReplaceMode mode, const std::function<bool()>& askReplace,
+                         const CopyHooks& hooks) {
+  // O_NONBLOCK keeps a named pipe from blocking the open; it is no file to copy anyway.
+  Descriptor from(openEntry(source, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  if (from.get() < 0) return failed(errno);
+  struct stat st {};
+  if (fstat(from.get(), &st) != 0) return failed(errno);
+  if (S_ISDIR(st.st_mode)) return failed(EISDIR);
+  if (!S_ISREG(st.st_mode)) return failed("通常のファイルではありません");
+  fcntl(from.get(), F_SETFL, fcntl(from.get(), F_GETFL) & ~O_NONBLOCK);
+
+  bool replace = false;
+  struct stat existing {};
+  if (fstatat(folderFd, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
+    if (S_ISLNK(existing.st_mode)) return failed("コピー先にシンボリックリンクがあります");
+    if (S_ISDIR(existing.st_mode)) return failed(EISDIR);
+    if (mode == ReplaceMode::Never) return {CopyOutcome::KeptExisting, {}};
+    if (mode == ReplaceMode::Ask && !askReplace()) return {CopyOutcome::Declined, {}};
+    replace = true;
+  }
+
+  std::string temp;
+  Descriptor to(createTemporary(folderFd, temp));
+  if (to.get() < 0) return failed(errno);
+  const auto discard = [&](CopyOutcome outcome) {
+    unlinkat(folderFd, temp.c_str(), 0);
+    return outcome;
+  };
+  const timespec times[2] = {st.st_atim, st.st_mtim};
+  if (!copyData(from.get(), to.get(), hooks) || fchmod(to.get(), st.st_mode & 07777) != 0 ||
+      futimens(to.get(), times) != 0)
+    return discard(failed(errno));
+  // The file being replaced is only given up once its successor is safely on disk.
+  if (replace && fsync(to.get()) != 0) return discard(failed(errno));
+  if (close(to.release()) != 0) return discard(failed(errno));
+
+  const CopyOutcome outcome = publish(folderFd, temp, name, replace, mode, askReplace);
+  if (outcome.kind != CopyOutcome::Copied) unlinkat(folderFd, temp.c_str(), 0);
+  return outcome;
+}
+
+std::int64_t timeGranularityMs(int folderFd) {
+  struct statfs fs {};
+  if (fstatfs(folderFd, &fs) != 0) return 1;
+  if (fs.f_type == MSDOS_SUPER_MAGIC) return 2000;
+  if (fs.f_type == ExfatMagic) return 10;
+  return 1;
+}
+
+}  // namespace nuvelo
