@@ -32,14 +32,16 @@ inline double bestOf(int runs, const std::function<void()>& work) {
   return best;
 }
 
-// Runs a command with its standard output sent to /dev/null; true when it exited with 0.
-inline bool runQuietly(const std::vector<std::string>& command) {
+// Runs a command with its standard output sent to /dev/null, in `folder` when one is given;
+// true when it exited with 0.
+inline bool runQuietly(const std::vector<std::string>& command, const std::string& folder = {}) {
   std::vector<char*> argv;
   for (const std::string& a : command) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
   pid_t pid = 0;
   const int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);

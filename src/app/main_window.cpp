@@ -42,8 +42,9 @@ TForm1::TForm1(MainWindowServices services, std::string settingsPath,
   buildTabOrder();
 
   connectCommands();
-
   FormCreate();
+  // The dialogs of the program live, hidden, as long as the main window.
+  frmRes = new TfrmRes(ShowResult, *services_.boxes, *services_.shell, this);
 }
 
 TForm1::~TForm1() = default;

@@ -14,6 +14,7 @@
 
 #include "app/application.h"
 #include "app/main_window.h"
+#include "copy/copy_notice.h"
 #include "platform/modal_runner.h"
 #include "platform/qt_message_boxes.h"
 #include "platform/qt_shell_open.h"
@@ -85,5 +86,9 @@ int main(int argc, char* argv[]) {
   form.resize(640, 480);
   form.Button1Click();
   saved = save(form, folder, QStringLiteral("main-window-search.png")) && saved;
+
+  form.frmRes->showDestination(QStringLiteral("/media/backup/Documents"));
+  saved = save(*form.frmRes, folder, QStringLiteral("copy-notice.png")) && saved;
+  form.frmRes->hide();
   return saved ? 0 : 1;
 }

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <random>
 #include <vector>
@@ -19,7 +20,11 @@ namespace nuvelo {
 namespace {
 
 constexpr int FolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
-constexpr std::size_t ChunkBytes = 8 << 20;
+// A chunk of a large file is sized to take about this long, so the window gets its turn often
+// on a slow drive and the copy keeps its speed on a fast one.
+constexpr auto ChunkTarget = std::chrono::milliseconds(20);
+constexpr std::size_t SmallestChunk = 1 << 20;
+constexpr std::size_t LargestChunk = 256 << 20;
 constexpr long ExfatMagic = 0x2011BAB0;
 
 std::string systemReason(int error) { return std::strerror(error); }
@@ -88,9 +93,15 @@ bool copyByReadWrite(int from, int to, std::uint64_t& copied, const CopyHooks& h
 // kernel, else through a buffer. False with errno set on failure.
 bool copyData(int from, int to, const CopyHooks& hooks) {
   if (!hooks.afterChunk && ioctl(to, FICLONE, from) == 0) return true;
+  posix_fadvise(from, 0, 0, POSIX_FADV_SEQUENTIAL);
   std::uint64_t copied = 0;
+  std::size_t chunk = 8 << 20;
   for (;;) {
-    const ssize_t n = copy_file_range(from, nullptr, to, nullptr, ChunkBytes, 0);
+    const auto start = std::chrono::steady_clock::now();
+    const ssize_t n = copy_file_range(from, nullptr, to, nullptr, chunk, 0);
+    const auto took = std::chrono::steady_clock::now() - start;
+    if (took < ChunkTarget / 2 && chunk < LargestChunk) chunk *= 2;
+    else if (took > ChunkTarget * 2 && chunk > SmallestChunk) chunk /= 2;
     if (n < 0) {
       if (errno == EINTR) continue;
       const bool unsupported = errno == EXDEV || errno == EINVAL || errno == ENOSYS ||

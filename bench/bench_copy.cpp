@@ -1,0 +1,145 @@
+// The copy against cp in the same run: 20,000 files of 4 KiB with `cp -p --parents`, and one
+// 1 GiB file with `cp -p`; and the memory the copy holds as it goes.
+// Usage: bench-copy [FILES] [BIG_MIB]   (defaults 20000 and 1024)
+
+#include <fcntl.h>
+#include <malloc.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "bench_support.h"
+#include "copy/copy_runner.h"
+#include "tree_generator.h"
+
+using namespace nuvelo;
+using namespace nuvelo::bench;
+
+namespace {
+
+void removeTree(const std::string& path) {
+  [[maybe_unused]] const int status = std::system(("rm -rf -- '" + path + "'").c_str());
+}
+
+void writeBytes(const std::string& path, std::size_t bytes) {
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  std::vector<char> block(1 << 20, 'x');
+  for (std::size_t done = 0; done < bytes;) {
+    const std::size_t n = std::min(block.size(), bytes - done);
+    if (write(fd, block.data(), n) != static_cast<ssize_t>(n)) break;
+    done += n;
+  }
+  close(fd);
+}
+
+// 20,000 small files in folders of 100, named relative to `root`.
+std::vector<std::string> makeSmallFiles(const std::string& root, std::size_t count) {
+  std::vector<std::string> relative;
+  const std::string marker = root + ".ready";
+  const bool ready = access(marker.c_str(), F_OK) == 0;
+  if (!ready) removeTree(root);
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::string folder = "dir" + std::to_string(i / 100);
+    const std::string name = folder + "/file" + std::to_string(i) + ".dat";
+    if (!ready) {
+      mkdir(root.c_str(), 0755);
+      mkdir((root + "/" + folder).c_str(), 0755);
+      writeBytes(root + "/" + name, 4096);
+    }
+    relative.push_back(name);
+  }
+  if (!ready) close(open(marker.c_str(), O_WRONLY | O_CREAT, 0644));
+  return relative;
+}
+
+bool cpParents(const std::string& root, const std::vector<std::string>& files,
+               const std::string& destination) {
+  std::vector<std::string> command = {"cp", "-p", "--parents"};
+  for (const std::string& f : files) command.push_back(f);
+  command.push_back(destination);
+  return runQuietly(command, root);
+}
+
+std::size_t copyAll(const std::vector<std::string>& sources, const std::string& root,
+                    const std::string& destination) {
+  CopySettings settings;
+  settings.rule = {false, false, root, PathStyle::Posix};
+  settings.destination = destination;
+  settings.overwrite = OverwriteAlways;
+  CopyRunner runner(settings, {});
+  std::size_t copied = 0;
+  for (const std::string& s : sources) copied += runner.copy(s).kind == EntryReport::Copied;
+  return copied;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  const std::size_t count = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 20000;
+  const std::size_t bigMiB = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 1024;
+  const std::string base = benchFolder();
+  mkdir(base.c_str(), 0755);
+
+  // Many small files, named relative to their source folder: both rebuild that layout below
+  // their destination.
+  const std::string root = base + "/copy-small";
+  const std::vector<std::string> relative = makeSmallFiles(root, count);
+  std::vector<std::string> sources;
+  for (const std::string& r : relative) sources.push_back(root + "/" + r);
+  const std::string cpDest = base + "/copy-small-cp";
+  const std::string ourDest = base + "/copy-small-nuvelo";
+
+  double cpSeconds = 1e300, ourSeconds = 1e300;
+  std::size_t copied = 0;
+  std::size_t heapBefore = 0, heapAfter = 0;
+  for (int run = 0; run < 3; ++run) {
+    removeTree(cpDest);
+    removeTree(ourDest);
+    mkdir(cpDest.c_str(), 0755);
+    mkdir((ourDest).c_str(), 0755);
+    cpSeconds = std::min(cpSeconds, bestOf(1, [&] { cpParents(root, relative, cpDest); }));
+    heapBefore = mallinfo2().uordblks;
+    ourSeconds = std::min(ourSeconds, bestOf(1, [&] { copied = copyAll(sources, root, ourDest); }));
+    heapAfter = mallinfo2().uordblks;
+  }
+
+  // One big file.
+  const std::string big = base + "/copy-big.dat";
+  struct stat st {};
+  if (stat(big.c_str(), &st) != 0 || static_cast<std::size_t>(st.st_size) != bigMiB << 20)
+    writeBytes(big, bigMiB << 20);
+  const std::string bigCp = base + "/copy-big-cp";
+  const std::string bigOurs = base + "/copy-big-nuvelo";
+  double bigCpSeconds = 1e300, bigOurSeconds = 1e300;
+  for (int run = 0; run < 3; ++run) {
+    removeTree(bigCp);
+    removeTree(bigOurs);
+    mkdir(bigCp.c_str(), 0755);
+    mkdir(bigOurs.c_str(), 0755);
+    bigCpSeconds = std::min(bigCpSeconds, bestOf(1, [&] { runQuietly({"cp", "-p", big, bigCp}); }));
+    bigOurSeconds = std::min(bigOurSeconds, bestOf(1, [&] {
+      CopySettings settings;
+      settings.rule = {false, false, base, PathStyle::Posix};
+      settings.destination = bigOurs;
+      settings.overwrite = OverwriteAlways;
+      CopyRunner(settings, {}).copy(big);
+    }));
+  }
+  removeTree(bigCp);
+  removeTree(bigOurs);
+
+  std::printf("%zu files of 4 KiB: cp -p --parents %.3f s, Nuvelo %.3f s (%zu copied)\n", count,
+              cpSeconds, ourSeconds, copied);
+  std::printf("ratio Nuvelo/cp: %.2f (target at most 1.20)\n", ourSeconds / cpSeconds);
+  std::printf("one %zu MiB file: cp -p %.0f MiB/s, Nuvelo %.0f MiB/s\n", bigMiB,
+              bigMiB / bigCpSeconds, bigMiB / bigOurSeconds);
+  std::printf("throughput Nuvelo/cp: %.0f %% (target at least 90 %%)\n",
+              100.0 * bigCpSeconds / bigOurSeconds);
+  std::printf("heap held after copying %zu files: %+lld bytes\n", count,
+              static_cast<long long>(heapAfter) - static_cast<long long>(heapBefore));
+  return 0;
+}
