@@ -92,7 +92,7 @@ bool copyByReadWrite(int from, int to, std::uint64_t& copied, const CopyHooks& h
 // The file's bytes, by a shared-extent clone where the file system offers one, else inside the
 // kernel, else through a buffer. False with errno set on failure.
 bool copyData(int from, int to, const CopyHooks& hooks) {
-  if (!hooks.afterChunk && ioctl(to, FICLONE, from) == 0) return true;
+  if (hooks.allowClone && ioctl(to, FICLONE, from) == 0) return true;
   posix_fadvise(from, 0, 0, POSIX_FADV_SEQUENTIAL);
   std::uint64_t copied = 0;
   std::size_t chunk = 8 << 20;

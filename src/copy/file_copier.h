@@ -45,6 +45,9 @@ struct CopyHooks {
   std::function<void()> poll;  // between chunks of a large file
   // Called after each chunk with the bytes copied so far; false stops the copy as a failure.
   std::function<bool(std::uint64_t)> afterChunk;
+  // Whether a file system that can share extents between files may do so (tests turn it off
+  // to reach the chunk hook).
+  bool allowClone = true;
 };
 
 // Copies `source` into the folder `folderFd` as `name`. An existing regular file there is

@@ -1,8 +1,5 @@
 #include "search/file_types.h"
 
-#include <QApplication>
-#include <QStyle>
-
 namespace nuvelo {
 namespace {
 
@@ -34,28 +31,19 @@ std::uint16_t FileTypeTable::indexOf(const QMimeType& mime) {
   if (const auto found = byMimeName_.find(mime.name()); found != byMimeName_.end())
     return found->second;
   if (types_.size() >= 0xFFFF) return 0;  // the table is full: the first type stands in
-  Type type{mime.comment().left(MaxNameCharacters), mime.iconName(), mime.genericIconName(), {}};
-  types_.push_back(std::move(type));
+  types_.push_back({mime.comment().left(MaxNameCharacters), mime.iconName(), mime.genericIconName()});
   const auto index = static_cast<std::uint16_t>(types_.size() - 1);
   byMimeName_.emplace(mime.name(), index);
   return index;
 }
 
-QString FileTypeTable::name(std::uint16_t type) const {
-  return type < types_.size() ? types_[type].name : QString();
+const FileTypeTable::Type* FileTypeTable::type(std::uint16_t index) const {
+  return index < types_.size() ? &types_[index] : nullptr;
 }
 
-QIcon FileTypeTable::icon(std::uint16_t type) const {
-  if (type >= types_.size()) return {};
-  const Type& t = types_[type];
-  if (t.icon.isNull()) {
-    t.icon = QIcon::fromTheme(t.iconName, QIcon::fromTheme(t.genericIconName));
-    if (t.icon.isNull()) {
-      const bool folder = t.iconName == QStringLiteral("inode-directory");
-      t.icon = QApplication::style()->standardIcon(folder ? QStyle::SP_DirIcon : QStyle::SP_FileIcon);
-    }
-  }
-  return t.icon;
+QString FileTypeTable::name(std::uint16_t index) const {
+  const Type* t = type(index);
+  return t ? t->name : QString();
 }
 
 }  // namespace nuvelo

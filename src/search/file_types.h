@@ -1,7 +1,7 @@
 #pragma once
-// Type names and icons of files, from shared-mime-info by file name, cached per type.
+// Type names of files from shared-mime-info, by file name, cached per type. Icons are the
+// window's business: the table keeps the icon names for it.
 
-#include <QIcon>
 #include <QMimeDatabase>
 #include <QString>
 #include <string>
@@ -16,17 +16,17 @@ class FileTypeTable : public TypeNamer {
  public:
   static constexpr int MaxNameCharacters = 80;
 
-  std::uint16_t typeOf(std::string_view name, bool folder) override;
-  QString name(std::uint16_t type) const;
-  QIcon icon(std::uint16_t type) const;
-
- private:
   struct Type {
-    QString name;
+    QString name;             // the type's comment, in the program's language
     QString iconName;
     QString genericIconName;
-    mutable QIcon icon;  // loaded when first shown
   };
+
+  std::uint16_t typeOf(std::string_view name, bool folder) override;
+  const Type* type(std::uint16_t index) const;
+  QString name(std::uint16_t index) const;
+
+ private:
   std::uint16_t indexOf(const QMimeType& mime);
 
   QMimeDatabase database_;

@@ -44,7 +44,7 @@ class Walk {
   }
 
  private:
-  bool aborted() const { return control_.abortRequested && *control_.abortRequested; }
+  bool aborted() const { return control_.aborted && control_.aborted(); }
 
   void visitFolder(const std::string& name) {
     if (!filter_.includeSubfolders && !folderMode_) return;

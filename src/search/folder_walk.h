@@ -24,7 +24,7 @@ struct WalkFilter {
 
 // How the walk hands control back while it runs.
 struct WalkControl {
-  const bool* abortRequested = nullptr;  // polled where the walk starts on a folder
+  std::function<bool()> aborted;  // asked where the walk would start on a folder
   std::function<void()> onEntry;         // once per enumerated entry, "." and ".." included
   std::function<void()> poll;            // now and then while a long folder listing is read
 };

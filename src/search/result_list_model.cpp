@@ -1,6 +1,7 @@
 #include "search/result_list_model.h"
 
-#include <QLocale>
+#include <QApplication>
+#include <QStyle>
 
 #include "search/file_date.h"
 
@@ -10,26 +11,12 @@ namespace {
 const char* const Headers[ResultListModel::ColumnCount] = {"ファイル名", "サイズ", "ファイルの種類",
                                                            "更新日時", "パス"};
 
-// The first character of a format that is not a letter of a field: the separator it uses.
-std::string separatorIn(const QString& format, const char* fallback) {
-  for (const QChar c : format)
-    if (!c.isLetter() && !c.isSpace()) return QString(c).toStdString();
-  return fallback;
-}
-
 QString displayText(std::string_view bytes) {
   // A name that is not valid UTF-8 shows replacement characters; its bytes stay in the row.
   return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
 }  // namespace
-
-DisplayFormats DisplayFormats::ofUser() {
-  const QLocale locale = QLocale::system();
-  return {separatorIn(locale.dateFormat(QLocale::ShortFormat), "/"),
-          separatorIn(locale.timeFormat(QLocale::ShortFormat), ":"),
-          locale.decimalPoint().toStdString()};
-}
 
 ResultListModel::ResultListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -66,7 +53,7 @@ QVariant ResultListModel::data(const QModelIndex& index, int role) const {
       if (index.column() == 0) return r.checked ? Qt::Checked : Qt::Unchecked;
       return {};
     case Qt::DecorationRole:
-      if (index.column() == 0) return types_.icon(r.type);
+      if (index.column() == 0) return iconOf(r.type);
       return {};
     default: return {};
   }
@@ -96,6 +83,21 @@ QVariant ResultListModel::headerData(int section, Qt::Orientation orientation, i
   if (role == Qt::DisplayRole) return QString::fromUtf8(Headers[section]);
   if (role == Qt::TextAlignmentRole) return QVariant::fromValue(columnAlignment(section));
   return {};
+}
+
+// The type's icon from the desktop's theme, its generic icon, or the style's file or folder.
+QIcon ResultListModel::iconOf(std::uint16_t type) const {
+  if (icons_.size() <= type) icons_.resize(type + 1u);
+  QIcon& icon = icons_[type];
+  if (!icon.isNull()) return icon;
+  const FileTypeTable::Type* t = types_.type(type);
+  if (!t) return icon;
+  icon = QIcon::fromTheme(t->iconName, QIcon::fromTheme(t->genericIconName));
+  if (icon.isNull()) {
+    const bool folder = t->iconName == QStringLiteral("inode-directory");
+    icon = QApplication::style()->standardIcon(folder ? QStyle::SP_DirIcon : QStyle::SP_FileIcon);
+  }
+  return icon;
 }
 
 void ResultListModel::setRows(std::vector<ResultRow> rows) {

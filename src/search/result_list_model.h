@@ -3,23 +3,15 @@
 // each row and the type's icon.
 
 #include <QAbstractTableModel>
+#include <QIcon>
 #include <string>
 #include <vector>
 
+#include "search/display_formats.h"
 #include "search/file_types.h"
 #include "search/result_rows.h"
 
 namespace nuvelo {
-
-// How dates and times are written for the user.
-struct DisplayFormats {
-  std::string dateSeparator = "/";
-  std::string timeSeparator = ":";
-  std::string decimalSeparator = ".";
-
-  // The separators of the user's locale.
-  static DisplayFormats ofUser();
-};
 
 class ResultListModel : public QAbstractTableModel {
   Q_OBJECT
@@ -50,7 +42,10 @@ class ResultListModel : public QAbstractTableModel {
   QString text(int row, int column) const;
 
  private:
+  QIcon iconOf(std::uint16_t type) const;
+
   FileTypeTable types_;
+  mutable std::vector<QIcon> icons_;  // per type, loaded when first shown
   std::vector<ResultRow> rows_;
   DisplayFormats formats_;
 };

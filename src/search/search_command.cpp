@@ -128,7 +128,7 @@ void TForm1::WalkFolder(const std::string& folder, std::vector<std::string>& res
   filter.since = SinceThreshold::forDay(SinceDate);
 
   WalkControl control;
-  control.abortRequested = &AbortRequested;
+  control.aborted = [this] { return AbortRequested; };
   control.onEntry = [&pump] { pump.step(); };
   control.poll = [&pump] { pump.poll(); };
   nuvelo::WalkFolder(folder, resultList, filter, folderMode, control);

@@ -177,7 +177,7 @@ TEST_F(Walk, CountsEveryEnumeratedEntryIncludingDotEntries) {
 TEST_F(Walk, AbortLetsTheCurrentListingFinishButEntersNoFurtherFolder) {
   bool abort = false;
   WalkControl control;
-  control.abortRequested = &abort;
+  control.aborted = [&] { return abort; };
   control.onEntry = [&] { abort = true; };
   EXPECT_EQ(walk(filter(), false, control), paths({"new.txt"}));
 
