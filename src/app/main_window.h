@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/settings_file.h"
+#include "search/folder_walk.h"
 #include "search/result_list_model.h"
 #include "platform/date_time_value.h"
 #include "platform/message_boxes.h"
@@ -129,12 +130,14 @@ class TForm1 : public QMainWindow {
   void LblLastDateDblClick();
   void Button3Click();  // copy
   void GatherCopyList(EventPump& pump);
-  static bool IsFolder(const std::string& path);
 
   // The folder walk with the window's current conditions (subfolder switch, excluded
   // subfolders and the source folder's text, per-folder mode, SinceDate).
   void WalkFolder(const std::string& folder, std::vector<std::string>& resultList,
                   const std::vector<std::string>& extList, bool folderMode, EventPump& pump);
+  // The walk's conditions as the window holds them now, and its hand-back of control.
+  WalkFilter walkFilter(const std::vector<std::string>& extList) const;
+  WalkControl walkControl(EventPump& pump);
   void FillResultRows(const std::vector<std::string>& paths, EventPump& pump);
   void RecountChecked();
   void ShowTotals();

@@ -6,11 +6,11 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <sys/stat.h>
 
 #include "app/event_pump.h"
 #include "app/main_window.h"
 #include "app/status_bar.h"
+#include "copy/copy_list.h"
 #include "copy/copy_notice.h"
 #include "copy/copy_runner.h"
 #include "platform/filesystem.h"
@@ -18,11 +18,6 @@
 #include "platform/modal_runner.h"
 
 namespace nuvelo {
-
-bool TForm1::IsFolder(const std::string& path) {
-  struct stat st {};
-  return lookUpEntry(path, st, false) && S_ISDIR(st.st_mode);
-}
 
 void TForm1::Button3Click() {
   if (Busy || !copyMayStart()) return;
@@ -79,15 +74,8 @@ void TForm1::enterCopyingState() {
 void TForm1::GatherCopyList(EventPump& pump) {
   CopyList->clear();
   ProgressBar1->setMaximum(resultModel_->rowCount());
-  for (std::size_t i = 0; i < resultModel_->rows().size(); ++i) {
-    if (AbortRequested) return;
-    const ResultRow& row = resultModel_->rows()[i];
-    if (!row.checked) continue;
-    const std::string source = RowFullPath(row);
-    if (IsFolder(source)) WalkFolder(source, *CopyList, EscExt, true, pump);
-    else CopyList->push_back(source);
-    pump.step();
-  }
+  gatherCopyList(resultModel_->rows(), DirAbs, SearchRoot, walkFilter(EscExt), walkControl(pump),
+                 [&pump] { pump.step(); }, *CopyList);
 }
 
 // Gathers and copies; true when the run completed, false when an abort ended it.

@@ -61,6 +61,21 @@ EntryReport CopyRunner::copy(const std::string& source) {
   return report;
 }
 
+EntryReport CopyRunner::plan(const std::string& source) const {
+  EntryReport report;
+  report.source = source;
+  const std::string subpath = destinationSubpath(source, settings_.rule);
+  report.target = joinPath(settings_.destination + subpath, fileNameOf(source, settings_.rule.style));
+  EntryFacts sourceFacts;
+  EntryFacts targetFacts;
+  struct stat st {};
+  if (lookUpEntry(source, st)) sourceFacts = factsOf(st);
+  if (lookUpEntry(report.target, st, false)) targetFacts = factsOf(st);
+  report.kind = ShouldCopy(sourceFacts, targetFacts, settings_.overwrite) ? EntryReport::Copied
+                                                                          : EntryReport::NotCopied;
+  return report;
+}
+
 std::string copyFailureText(const EntryReport& report) {
   return report.source + " を " + report.target + " にコピーできません。\n" + report.reason;
 }

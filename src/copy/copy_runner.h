@@ -38,6 +38,9 @@ class CopyRunner {
   // Makes the file's destination folder (also when the file is then not copied), decides by
   // the policy and copies.
   EntryReport copy(const std::string& source);
+  // What copy() would do, without touching the destination: Copied means it would copy
+  // (perhaps after asking), NotCopied that the policy leaves the file alone.
+  EntryReport plan(const std::string& source) const;
 
   const CopySettings& settings() const { return settings_; }
 

@@ -88,6 +88,22 @@ std::optional<std::string> utf8ToShiftJis(std::string_view text) {
   return out;
 }
 
+std::string withReplacementCharacters(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t n = utf8SequenceLength(text, i);
+    if (n == 0) {
+      out += "\xEF\xBF\xBD";
+      ++i;
+    } else {
+      out.append(text.substr(i, n));
+      i += n;
+    }
+  }
+  return out;
+}
+
 std::string_view firstCharacters(std::string_view utf8, std::size_t maxChars) {
   std::size_t i = 0;
   for (std::size_t count = 0; i < utf8.size() && count < maxChars; ++count) {

@@ -18,6 +18,9 @@ std::string shiftJisToUtf8(std::string_view text);
 // Encodes UTF-8 as Shift-JIS; nothing when some character has no Shift-JIS form.
 std::optional<std::string> utf8ToShiftJis(std::string_view text);
 
+// The text with every byte that does not belong to a valid UTF-8 sequence replaced by U+FFFD.
+std::string withReplacementCharacters(std::string_view text);
+
 // Cuts UTF-8 text after at most maxChars characters, never inside a character.
 std::string_view firstCharacters(std::string_view utf8, std::size_t maxChars);
 

@@ -115,9 +115,7 @@ void TForm1::leaveSearchingState() {
 
 void TForm1::Button5Click() { AbortRequested = true; }
 
-void TForm1::WalkFolder(const std::string& folder, std::vector<std::string>& resultList,
-                        const std::vector<std::string>& extList, bool folderMode,
-                        EventPump& pump) {
+WalkFilter TForm1::walkFilter(const std::vector<std::string>& extList) const {
   WalkFilter filter;
   filter.includeSubfolders = CbKai->isChecked();
   filter.sourceText = utf8(Edit1->text());
@@ -126,12 +124,21 @@ void TForm1::WalkFolder(const std::string& folder, std::vector<std::string>& res
   filter.excludedExtensions = extList;
   filter.pickupFolder = PickupFolder;
   filter.since = SinceThreshold::forDay(SinceDate);
+  return filter;
+}
 
+WalkControl TForm1::walkControl(EventPump& pump) {
   WalkControl control;
   control.aborted = [this] { return AbortRequested; };
   control.onEntry = [&pump] { pump.step(); };
   control.poll = [&pump] { pump.poll(); };
-  nuvelo::WalkFolder(folder, resultList, filter, folderMode, control);
+  return control;
+}
+
+void TForm1::WalkFolder(const std::string& folder, std::vector<std::string>& resultList,
+                        const std::vector<std::string>& extList, bool folderMode,
+                        EventPump& pump) {
+  nuvelo::WalkFolder(folder, resultList, walkFilter(extList), folderMode, walkControl(pump));
 }
 
 void TForm1::FillResultRows(const std::vector<std::string>& paths, EventPump& pump) {

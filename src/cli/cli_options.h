@@ -1,0 +1,50 @@
+#pragma once
+// The command line of nuvelo-cli.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/date_time_value.h"
+
+namespace nuvelo {
+
+enum class CliCommand { Search, Copy, Help, Version };
+enum class OutputFormat { Text, Tsv, Json };
+
+struct CliOptions {
+  CliCommand command = CliCommand::Help;
+  std::optional<std::string> source;
+  std::optional<std::string> destination;
+  std::optional<CivilDate> since;
+  bool sinceLast = false;
+  bool noSubfolders = false;
+  std::optional<std::vector<std::string>> excludeFolders;
+  std::optional<std::vector<std::string>> excludeExtensions;
+  bool perFolder = false;
+  std::optional<bool> dirAbs;
+  std::optional<bool> driveLetter;
+  std::optional<std::int32_t> overwrite;
+  std::optional<std::string> conditions;
+  std::optional<std::string> settings;
+  bool dryRun = false;
+  OutputFormat format = OutputFormat::Text;
+  bool formatGiven = false;
+  bool quiet = false;
+};
+
+struct ParsedCommandLine {
+  std::optional<CliOptions> options;  // nothing when the command line is bad
+  std::string error;                  // why, for the user
+};
+
+// args: everything after the program name.
+ParsedCommandLine parseCommandLine(const std::vector<std::string>& args);
+
+std::string usageText();
+
+// YYYY-MM-DD, a real calendar day.
+std::optional<CivilDate> parseIsoDate(const std::string& text);
+
+}  // namespace nuvelo

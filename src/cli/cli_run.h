@@ -1,0 +1,33 @@
+#pragma once
+// What nuvelo-cli does with its command line: the window's search and copy, without a window.
+
+#include <atomic>
+#include <functional>
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "cli/cli_options.h"
+
+namespace nuvelo {
+
+namespace ExitStatus {
+constexpr int Done = 0;
+constexpr int SomeFailed = 1;
+constexpr int BadUsage = 2;
+constexpr int Interrupted = 130;
+}  // namespace ExitStatus
+
+struct CliEnvironment {
+  std::ostream& out;
+  std::ostream& err;
+  // A yes/no question on the terminal; nothing when there is no terminal to ask.
+  std::function<std::optional<bool>(const std::string& question)> ask;
+  bool progressOnErr = false;  // stderr is a terminal: show a progress line there
+  const std::atomic<bool>* interrupted = nullptr;  // Ctrl+C
+  std::string defaultSettingsPath;
+};
+
+int runCli(const CliOptions& options, CliEnvironment& environment);
+
+}  // namespace nuvelo

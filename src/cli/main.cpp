@@ -1,0 +1,66 @@
+// nuvelo-cli: the search and copy of Nuvelo without a window.
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <QLocale>
+#include <atomic>
+#include <iostream>
+
+#include "app/settings_file.h"
+#include "cli/cli_run.h"
+#include "platform/filesystem.h"
+
+namespace {
+
+std::atomic<bool> interrupted{false};
+
+void onInterrupt(int) { interrupted.store(true); }
+
+// Ctrl+C and termination stop the run as the abort command does. No SA_RESTART: a question
+// waiting for its answer gives up too.
+void catchInterrupts() {
+  struct sigaction action {};
+  action.sa_handler = onInterrupt;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+}
+
+// A y/n question on the terminal; nothing when standard input is no terminal.
+std::optional<bool> askOnTerminal(const std::string& question) {
+  if (!isatty(STDIN_FILENO)) return std::nullopt;
+  std::cerr << question << " [y/N] " << std::flush;
+  std::string answer;
+  char c = 0;
+  while (true) {
+    const ssize_t n = read(STDIN_FILENO, &c, 1);
+    if (n <= 0 || c == '\n') break;
+    answer += c;
+  }
+  return answer == "y" || answer == "Y" || answer == "yes" || answer == "はい";
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  std::ios::sync_with_stdio(false);
+  QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));  // type names as in the window
+  catchInterrupts();
+
+  const nuvelo::ParsedCommandLine parsed =
+      nuvelo::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  if (!parsed.options) {
+    std::cerr << "nuvelo-cli: " << parsed.error << "\n"
+              << "詳しくは nuvelo-cli --help\n";
+    return nuvelo::ExitStatus::BadUsage;
+  }
+  nuvelo::CliEnvironment environment{
+      std::cout,
+      std::cerr,
+      askOnTerminal,
+      isatty(STDERR_FILENO) && !parsed.options->quiet,
+      &interrupted,
+      nuvelo::resolveSettingsPath(nuvelo::executableFolder())};
+  return nuvelo::runCli(*parsed.options, environment);
+}

@@ -1,0 +1,30 @@
+#pragma once
+// Condition files: one set of search conditions (source, destination, subfolder switch,
+// excluded subfolders and extensions) in a profile file of their own.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace nuvelo {
+
+struct SearchConditions {
+  std::string dirFrom;
+  std::string dirTo;
+  bool cbKai = false;
+  std::vector<std::string> folEx;   // excluded subfolders, as entries below the source
+  std::vector<std::string> escExt;  // excluded extensions, without the dot
+};
+
+inline constexpr const char* InvalidConditionFileMessage = "不正なファイル形式です";
+
+// The conditions of a file that carries the type mark (Application/NVOFile true); nothing for
+// any other file, a missing one included. Absent keys give empty texts, an unchecked switch
+// and empty lists.
+std::optional<SearchConditions> readConditionFile(const std::string& path);
+
+// Writes the six keys in their order, keeping every other line of an existing file. Stops at
+// the first key that cannot be written (ProfileWriteError); the keys before it stay written.
+void writeConditionFile(const std::string& path, const SearchConditions& conditions);
+
+}  // namespace nuvelo

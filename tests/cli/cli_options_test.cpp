@@ -1,0 +1,103 @@
+#include "cli/cli_options.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace nuvelo {
+namespace {
+
+std::vector<std::string> words(const std::string& line) {
+  std::istringstream in(line);
+  std::vector<std::string> out;
+  for (std::string w; in >> w;) out.push_back(w);
+  return out;
+}
+
+struct BadLine {
+  const char* line;
+  const char* errorPart;
+};
+
+class BadCommandLine : public ::testing::TestWithParam<BadLine> {};
+
+TEST_P(BadCommandLine, IsRefusedWithAClearMessage) {
+  const ParsedCommandLine parsed = parseCommandLine(words(GetParam().line));
+  EXPECT_FALSE(parsed.options) << GetParam().line;
+  EXPECT_NE(parsed.error.find(GetParam().errorPart), std::string::npos) << parsed.error;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, BadCommandLine,
+    ::testing::Values(BadLine{"", "コマンド"}, BadLine{"list /a", "不明なコマンド"},
+                      BadLine{"search", "検索元"}, BadLine{"copy /a", "コピー先"},
+                      BadLine{"search /a /b", "多すぎ"}, BadLine{"copy /a /b /c", "多すぎ"},
+                      BadLine{"search --bogus /a", "不明なオプション"},
+                      BadLine{"search --since", "値が必要"},
+                      BadLine{"search --since 2024-13-01 /a", "日付ではありません"},
+                      BadLine{"search --since 2024-02-30 /a", "日付ではありません"},
+                      BadLine{"search --since 24-5-1 /a", "日付ではありません"},
+                      BadLine{"search --since 2024-05-01 --since-last /a", "同時に"},
+                      BadLine{"search --since-last --since 2024-05-01 /a", "同時に"},
+                      BadLine{"copy --relative --absolute /a /b", "反対"},
+                      BadLine{"copy --drive-letter --no-drive-letter /a /b", "反対"},
+                      BadLine{"copy --overwrite sometimes /a /b", "always"},
+                      BadLine{"search --format xml /a", "text"},
+                      BadLine{"copy --format json /a /b", "search だけ"},
+                      BadLine{"search --dry-run /a", "copy だけ"},
+                      BadLine{"search --overwrite never /a", "copy だけ"},
+                      BadLine{"search --quiet=yes /a", "値を取りません"}));
+
+TEST(CommandLine, ReadsEveryOption) {
+  const ParsedCommandLine parsed = parseCommandLine(words(
+      "copy --since=2024-05-01 --no-subfolders --exclude-folder /old --exclude-folder /tmp/x "
+      "--exclude-ext .bak --exclude-ext tmp --per-folder --relative --no-drive-letter "
+      "--overwrite newer --settings /s/NVO.ini --conditions /c.dat --dry-run -q /src /dst"));
+  ASSERT_TRUE(parsed.options) << parsed.error;
+  const CliOptions& o = *parsed.options;
+  EXPECT_EQ(o.command, CliCommand::Copy);
+  EXPECT_EQ(o.since, (CivilDate{2024, 5, 1}));
+  EXPECT_TRUE(o.noSubfolders);
+  EXPECT_EQ(o.excludeFolders, (std::vector<std::string>{"/old", "/tmp/x"}));
+  EXPECT_EQ(o.excludeExtensions, (std::vector<std::string>{"bak", "tmp"}));
+  EXPECT_TRUE(o.perFolder);
+  EXPECT_EQ(o.dirAbs, false);
+  EXPECT_EQ(o.driveLetter, false);
+  EXPECT_EQ(o.overwrite, 2);
+  EXPECT_EQ(o.settings, "/s/NVO.ini");
+  EXPECT_EQ(o.conditions, "/c.dat");
+  EXPECT_TRUE(o.dryRun);
+  EXPECT_TRUE(o.quiet);
+  EXPECT_EQ(o.source, "/src");
+  EXPECT_EQ(o.destination, "/dst");
+}
+
+TEST(CommandLine, DefaultsLeaveTheSettingsFileToDecide) {
+  const ParsedCommandLine parsed = parseCommandLine(words("search --format tsv /src"));
+  ASSERT_TRUE(parsed.options);
+  EXPECT_FALSE(parsed.options->dirAbs);
+  EXPECT_FALSE(parsed.options->excludeExtensions);
+  EXPECT_FALSE(parsed.options->since);
+  EXPECT_EQ(parsed.options->format, OutputFormat::Tsv);
+}
+
+TEST(CommandLine, ConditionFileMayStandForSourceAndDestination) {
+  EXPECT_TRUE(parseCommandLine(words("copy --conditions /c.dat")).options);
+  EXPECT_TRUE(parseCommandLine(words("search --conditions /c.dat")).options);
+}
+
+TEST(CommandLine, HelpAndVersion) {
+  EXPECT_EQ(parseCommandLine(words("--help")).options->command, CliCommand::Help);
+  EXPECT_EQ(parseCommandLine(words("search --help")).options->command, CliCommand::Help);
+  EXPECT_EQ(parseCommandLine(words("--version")).options->command, CliCommand::Version);
+  EXPECT_NE(usageText().find("nuvelo-cli copy"), std::string::npos);
+}
+
+TEST(CommandLine, ArgumentsAfterDoubleDashAreNeverOptions) {
+  const ParsedCommandLine parsed = parseCommandLine({"search", "--", "--odd-folder"});
+  ASSERT_TRUE(parsed.options);
+  EXPECT_EQ(parsed.options->source, "--odd-folder");
+}
+
+}  // namespace
+}  // namespace nuvelo

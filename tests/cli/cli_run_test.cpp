@@ -1,0 +1,198 @@
+#include "cli/cli_run.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "cli/search_output.h"
+#include "conditions/condition_file.h"
+#include "support/file_tree.h"
+
+namespace nuvelo {
+namespace {
+
+using testing::localTime;
+using testing::makeFile;
+using testing::readFile;
+using testing::TempFolder;
+using testing::writeFile;
+
+std::string todayText() {
+  return slashDateText(civilDateOf(todayValue()));
+}
+
+class Cli : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    makeFile(source() + "/new.txt", localTime(2024, 5, 2), 2048);
+    makeFile(source() + "/sub/deep.bak", localTime(2024, 5, 3), 10);
+    makeFile(source() + "/sub/deep.txt", localTime(2024, 5, 3), 10);
+    makeFile(source() + "/old.txt", localTime(2024, 4, 1));
+  }
+  int run(const std::string& line) {
+    std::vector<std::string> args;
+    std::istringstream in(line);
+    for (std::string w; in >> w;) args.push_back(w);
+    const ParsedCommandLine parsed = parseCommandLine(args);
+    if (!parsed.options) {
+      err << parsed.error;
+      return ExitStatus::BadUsage;
+    }
+    out.str({});
+    err.str({});
+    CliEnvironment env{out, err, ask, false, &interrupted, settings()};
+    return runCli(*parsed.options, env);
+  }
+  std::string source() const { return tree.path() + "/src"; }
+  std::string destination() const { return tree.path() + "/dst"; }
+  std::string settings() const { return tree.path() + "/NVO.ini"; }
+  std::vector<std::string> lines() const {
+    std::vector<std::string> result;
+    std::istringstream in(out.str());
+    for (std::string l; std::getline(in, l);) result.push_back(l);
+    std::sort(result.begin(), result.end());
+    return result;
+  }
+
+  TempFolder tree;
+  std::ostringstream out;
+  std::ostringstream err;
+  std::atomic<bool> interrupted{false};
+  std::function<std::optional<bool>(const std::string&)> ask;
+};
+
+TEST_F(Cli, SearchPrintsTheRowsOfTheWindowAsTsv) {
+  ASSERT_EQ(run("search --since 2024-05-01 --relative --format tsv " + source()), 0) << err.str();
+  const auto rows = lines();
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0].substr(0, rows[0].find('\t')), "deep.bak");
+  EXPECT_NE(rows[1].find("\tsub/deep.txt"), std::string::npos);
+  EXPECT_NE(rows[2].find("\t2KB\t"), std::string::npos);
+  EXPECT_NE(rows[2].find("\tnew.txt"), std::string::npos);
+  EXPECT_EQ(err.str(), "合計= 3個 (2.0 k バイト)\n");
+}
+
+TEST_F(Cli, OptionsNarrowTheSearch) {
+  EXPECT_EQ(run("search --since 2024-05-01 --exclude-ext bak --no-subfolders --format tsv " + source()), 0);
+  EXPECT_EQ(lines().size(), 1u);
+  EXPECT_EQ(run("search --since 2024-05-01 --exclude-folder /sub --format tsv " + source()), 0);
+  EXPECT_EQ(lines().size(), 1u);
+  EXPECT_EQ(run("search --since 2024-05-01 --per-folder --format tsv -q " + source()), 0);
+  EXPECT_EQ(lines().size(), 2u);  // new.txt and the folder sub, made today
+  EXPECT_TRUE(err.str().empty());
+}
+
+TEST_F(Cli, SettingsFileGivesTheDefaults) {
+  writeFile(settings(), "[Option]\nEscExt=bak\nDirAbs=0\n[Default]\nLastCopyDate=2024/05/03\n");
+  ASSERT_EQ(run("search --since 2024-05-01 --format tsv " + source()), 0);
+  const auto rows = lines();
+  ASSERT_EQ(rows.size(), 2u);  // deep.bak excluded
+  EXPECT_NE(rows[1].find("\tnew.txt"), std::string::npos);  // relative paths
+  ASSERT_EQ(run("search --since-last --format tsv " + source()), 0);
+  EXPECT_EQ(lines().size(), 1u);  // only sub/deep.txt is from 2024/05/03 on
+}
+
+TEST_F(Cli, RefusalsUseTheWindowsMessages) {
+  EXPECT_EQ(run("search --since-last " + source()), 2);
+  EXPECT_NE(err.str().find("前回コピーした日付がありません"), std::string::npos);
+  EXPECT_EQ(run("search " + tree.path() + "/missing"), 2);
+  EXPECT_EQ(err.str(), "更新元フォルダが不正です。\n");
+  writeFile(tree.path() + "/bad.dat", "[Application]\nNVOFile=0\n");
+  EXPECT_EQ(run("search --conditions " + tree.path() + "/bad.dat"), 2);
+  EXPECT_EQ(err.str(), "不正なファイル形式です\n");
+}
+
+TEST_F(Cli, CopyCopiesAndRecordsTheDay) {
+  std::filesystem::create_directories(destination());
+  ASSERT_EQ(run("copy --since 2024-05-01 --relative " + source() + " " + destination()), 0) << err.str();
+  EXPECT_TRUE(std::filesystem::exists(destination() + "/new.txt"));
+  EXPECT_TRUE(std::filesystem::exists(destination() + "/sub/deep.txt"));
+  EXPECT_FALSE(std::filesystem::exists(destination() + "/old.txt"));
+  EXPECT_EQ(lines().size(), 3u);
+  EXPECT_EQ(lines()[0].rfind("copied\t", 0), 0u);
+  EXPECT_NE(readFile(settings()).find("LastCopyDate=" + todayText()), std::string::npos);
+
+  ASSERT_EQ(run("copy --since 2024-05-01 --relative --overwrite newer " + source() + " " + destination()), 0);
+  EXPECT_EQ(lines()[0].rfind("skipped\t", 0), 0u);
+}
+
+TEST_F(Cli, DryRunWritesNothing) {
+  ASSERT_EQ(run("copy --dry-run --since 2024-05-01 --relative " + source() + " " + destination()), 0);
+  EXPECT_EQ(lines().size(), 3u);
+  EXPECT_EQ(lines()[0].rfind("would copy\t", 0), 0u);
+  EXPECT_FALSE(std::filesystem::exists(destination()));
+  EXPECT_FALSE(std::filesystem::exists(settings()));
+}
+
+TEST_F(Cli, MissingDestinationIsMadeOnlyWhenTheTerminalSaysYes) {
+  EXPECT_EQ(run("copy --since 2024-05-01 " + source() + " " + destination()), 2);  // no terminal
+  EXPECT_FALSE(std::filesystem::exists(destination()));
+  ask = [](const std::string& q) -> std::optional<bool> {
+    return q == "コピー先が存在しません。作成しますか？";
+  };
+  EXPECT_EQ(run("copy --since 2024-05-01 " + source() + " " + destination() + "/a/b"), 0) << err.str();
+  EXPECT_TRUE(std::filesystem::is_directory(destination() + "/a/b"));
+}
+
+TEST_F(Cli, FailedFilesGiveStatusOne) {
+  std::filesystem::create_directories(destination() + "/sub");
+  std::filesystem::create_directory(destination() + "/sub/deep.txt");  // a folder in the way
+  EXPECT_EQ(run("copy --since 2024-05-01 --relative " + source() + " " + destination()), 1);
+  EXPECT_NE(err.str().find("failed\t" + source() + "/sub/deep.txt"), std::string::npos);
+  EXPECT_TRUE(std::filesystem::exists(destination() + "/new.txt"));
+}
+
+TEST_F(Cli, InterruptStopsWithoutHalfWrittenFilesOrDate) {
+  std::filesystem::create_directories(destination());
+  writeFile(destination() + "/new.txt", "old");
+  // The interrupt comes while the run asks about the first namesake.
+  ask = [&](const std::string&) -> std::optional<bool> {
+    interrupted = true;
+    return true;
+  };
+  EXPECT_EQ(run("copy --since 2024-05-01 --relative --overwrite ask " + source() + " " + destination()), 130);
+  EXPECT_EQ(readFile(destination() + "/new.txt"), "old");
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(destination()))
+    EXPECT_EQ(entry.path().filename().string().find(".nuvelo-"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(settings()));
+}
+
+TEST_F(Cli, ConditionFileStandsForTheArgumentsAndOptionsOverrideIt) {
+  SearchConditions conditions;
+  conditions.dirFrom = source();
+  conditions.dirTo = destination();
+  conditions.cbKai = false;
+  conditions.escExt = {"txt"};
+  writeConditionFile(tree.path() + "/c.dat", conditions);
+  ASSERT_EQ(run("search --since 2024-05-01 --format tsv --conditions " + tree.path() + "/c.dat"), 0);
+  EXPECT_TRUE(lines().empty());  // no subfolders, no .txt
+  ASSERT_EQ(run("search --since 2024-05-01 --format tsv --exclude-ext bak --conditions " +
+                tree.path() + "/c.dat"),
+            0);
+  EXPECT_EQ(lines().size(), 1u);  // new.txt
+}
+
+TEST(SearchOutput, JsonIsValidAndKeepsNoStrayBytes) {
+  EXPECT_EQ(jsonString("a\"b\\c\n\t\x01"), "\"a\\\"b\\\\c\\n\\t\\u0001\"");
+  EXPECT_EQ(jsonString("caf\xE9"), "\"caf\xEF\xBF\xBD\"");
+  EXPECT_EQ(jsonString("表"), "\"表\"");
+  std::ostringstream out;
+  writeRows(out, {{"a", "1KB", "t", "2024/05/01 00:00:00", "/x/a"}}, OutputFormat::Json);
+  EXPECT_EQ(out.str(), "[\n {\"name\": \"a\", \"size\": \"1KB\", \"type\": \"t\", \"modified\": "
+                       "\"2024/05/01 00:00:00\", \"path\": \"/x/a\"}\n]\n");
+  std::ostringstream empty;
+  writeRows(empty, {}, OutputFormat::Json);
+  EXPECT_EQ(empty.str(), "[]\n");
+}
+
+TEST(SearchOutput, TextAlignsSizesAndTsvKeepsBytes) {
+  std::ostringstream text;
+  writeRows(text, {{"a", "1KB", "t", "d", "p"}, {"b", "100KB", "t", "d", "p"}}, OutputFormat::Text);
+  EXPECT_EQ(text.str(), "a    1KB  t  d  p\nb  100KB  t  d  p\n");
+  std::ostringstream tsv;
+  writeRows(tsv, {{"caf\xE9", "1KB", "t", "d", "/caf\xE9"}}, OutputFormat::Tsv);
+  EXPECT_EQ(tsv.str(), "caf\xE9\t1KB\tt\td\t/caf\xE9\n");
+}
+
+}  // namespace
+}  // namespace nuvelo
