@@ -138,7 +138,8 @@ class TForm1 : public QMainWindow {
   // The walk's conditions as the window holds them now, and its hand-back of control.
   WalkFilter walkFilter(const std::vector<std::string>& extList) const;
   WalkControl walkControl(EventPump& pump);
-  void FillResultRows(const std::vector<std::string>& paths, EventPump& pump);
+  void FillResultRows(const std::vector<std::string>& paths, const std::vector<FoundEntry>& found,
+                      EventPump& pump);
   void RecountChecked();
   void ShowTotals();
   std::string RowFullPath(const ResultRow& row) const;

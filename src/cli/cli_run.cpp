@@ -112,22 +112,29 @@ WalkControl walkControl(CliEnvironment& env, ProgressLine& progress, const char*
   WalkControl control;
   auto entries = std::make_shared<std::uint64_t>(0);
   control.aborted = [&env] { return interrupted(env); };
-  control.onEntry = [&progress, entries, activity] {
-    progress.show(std::string(activity) + " " + std::to_string(++*entries));
-  };
+  if (env.progressOnErr)
+    control.onEntry = [&progress, entries, activity] {
+      progress.show(std::string(activity) + " " + std::to_string(++*entries));
+    };
   return control;
 }
 
 int runSearch(const CliOptions& o, CliEnvironment& env, const Job& job,
-              const std::vector<std::string>& found) {
+              const std::vector<std::string>& paths, const std::vector<FoundEntry>& found) {
   FileTypeTable types;
-  const std::vector<ResultRow> rows = buildResultRows(found, job.dirAbs, job.source, types);
+  const std::vector<ResultRow> rows = buildResultRows(paths, job.dirAbs, job.source, types, {}, &found);
   const DisplayFormats formats = DisplayFormats::ofUser();
   std::vector<OutputRow> output;
   output.reserve(rows.size());
+  LocalTimeCache times;
+  std::vector<std::string> typeNames;  // each type's name once, not once per row
+  const auto typeName = [&](std::uint16_t type) -> const std::string& {
+    while (typeNames.size() <= type) typeNames.push_back(types.name(static_cast<std::uint16_t>(typeNames.size())).toStdString());
+    return typeNames[type];
+  };
   for (const ResultRow& r : rows) {
-    output.push_back({std::string(r.name()), sizeText(r.sizeKiB), types.name(r.type).toStdString(),
-                      dateTimeText(localTimeParts(r.modifiedSeconds), formats.dateSeparator,
+    output.push_back({std::string(r.name()), sizeText(r.sizeKiB), typeName(r.type),
+                      dateTimeText(times.parts(r.modifiedSeconds), formats.dateSeparator,
                                    formats.timeSeparator),
                       r.pathText});
   }
@@ -154,11 +161,11 @@ std::string prepareDestination(const CliOptions& o, CliEnvironment& env, const J
 }
 
 int runCopy(const CliOptions& o, CliEnvironment& env, const Job& job,
-            const std::vector<std::string>& found) {
+            const std::vector<std::string>& paths, const std::vector<FoundEntry>& found) {
   if (const std::string why = prepareDestination(o, env, job); !why.empty()) return refuse(env, why);
   ProgressLine progress(env);
   NoTypes noTypes;
-  const std::vector<ResultRow> rows = buildResultRows(found, job.dirAbs, job.source, noTypes);
+  const std::vector<ResultRow> rows = buildResultRows(paths, job.dirAbs, job.source, noTypes, {}, &found);
   std::vector<std::string> copyList;
   gatherCopyList(rows, job.dirAbs, job.source, job.filter, walkControl(env, progress, "収集中です"),
                  {}, copyList);
@@ -236,13 +243,15 @@ int runCli(const CliOptions& o, CliEnvironment& env) {
   if (job.source.empty()) return refuse(env, "更新元フォルダを指定してください");
   if (!isExistingFolder(job.source)) return refuse(env, "更新元フォルダが不正です。");
 
-  std::vector<std::string> found;
+  std::vector<std::string> paths;
+  std::vector<FoundEntry> found;
   {
     ProgressLine progress(env);
-    WalkFolder(job.source, found, job.filter, false, walkControl(env, progress, "検索中です"));
+    WalkFolder(job.source, paths, job.filter, false, walkControl(env, progress, "検索中です"), &found);
   }
   if (interrupted(env)) return ExitStatus::Interrupted;
-  return o.command == CliCommand::Search ? runSearch(o, env, job, found) : runCopy(o, env, job, found);
+  return o.command == CliCommand::Search ? runSearch(o, env, job, paths, found)
+                                         : runCopy(o, env, job, paths, found);
 }
 
 }  // namespace nuvelo

@@ -21,6 +21,26 @@ LocalTimeParts localTimeParts(std::int64_t seconds) {
           local.tm_hour,        local.tm_min,     local.tm_sec};
 }
 
+LocalTimeParts LocalTimeCache::parts(std::int64_t seconds) {
+  constexpr std::int64_t Quarter = 900;
+  const std::int64_t bucket = seconds / Quarter - (seconds % Quarter < 0 ? 1 : 0);
+  if (bucket != bucket_) {
+    const time_t start = static_cast<time_t>(bucket * Quarter);
+    const time_t end = start + Quarter - 1;
+    std::tm first{}, last{};
+    localtime_r(&start, &first);
+    localtime_r(&end, &last);
+    bucket_ = bucket;
+    base_ = {first.tm_year + 1900, first.tm_mon + 1, first.tm_mday, first.tm_hour, first.tm_min, first.tm_sec};
+    uniform_ = first.tm_gmtoff == last.tm_gmtoff;
+  }
+  const std::int64_t offset = seconds - bucket * Quarter;
+  const int second = base_.second + static_cast<int>(offset % 60);
+  const int minute = base_.minute + static_cast<int>(offset / 60) + second / 60;
+  if (!uniform_ || minute >= 60) return localTimeParts(seconds);
+  return {base_.year, base_.month, base_.day, base_.hour, minute, second % 60};
+}
+
 DateTimeValue LocalFileDate(const timespec& fileTime) {
   const LocalTimeParts p = localTimeParts(fileTime.tv_sec);
   const double milliseconds = static_cast<double>(fileTime.tv_nsec / 1000000);
@@ -50,10 +70,31 @@ SinceThreshold SinceThreshold::forDay(DateTimeValue sinceDate) {
 
 std::string dateTimeText(const LocalTimeParts& p, const std::string& dateSeparator,
                          const std::string& timeSeparator) {
-  char text[96];
-  std::snprintf(text, sizeof text, "%04d%s%02d%s%02d %02d%s%02d%s%02d", p.year,
-                dateSeparator.c_str(), p.month, dateSeparator.c_str(), p.day, p.hour,
-                timeSeparator.c_str(), p.minute, timeSeparator.c_str(), p.second);
+  // Written by hand: this runs once per row of a large result.
+  const auto digits = [](std::string& out, int value, int width) {
+    char buffer[12];
+    int n = 0;
+    unsigned v = static_cast<unsigned>(value < 0 ? 0 : value);
+    do {
+      buffer[n++] = static_cast<char>('0' + v % 10);
+      v /= 10;
+    } while (v > 0);
+    for (int i = n; i < width; ++i) out += '0';
+    while (n > 0) out += buffer[--n];
+  };
+  std::string text;
+  text.reserve(19 + 2 * dateSeparator.size() + 2 * timeSeparator.size());
+  digits(text, p.year, 4);
+  text += dateSeparator;
+  digits(text, p.month, 2);
+  text += dateSeparator;
+  digits(text, p.day, 2);
+  text += ' ';
+  digits(text, p.hour, 2);
+  text += timeSeparator;
+  digits(text, p.minute, 2);
+  text += timeSeparator;
+  digits(text, p.second, 2);
   return text;
 }
 

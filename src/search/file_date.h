@@ -2,6 +2,7 @@
 // File times as the program's date-time values, and the date test of the search.
 
 #include <cstdint>
+#include <climits>
 #include <ctime>
 #include <string>
 
@@ -18,6 +19,18 @@ struct LocalTimeParts {
   int year, month, day, hour, minute, second;
 };
 LocalTimeParts localTimeParts(std::int64_t seconds);
+
+// The same for many times in a row: times within one quarter hour share the time-zone work,
+// which is where all time-zone changes fall.
+class LocalTimeCache {
+ public:
+  LocalTimeParts parts(std::int64_t seconds);
+
+ private:
+  std::int64_t bucket_ = INT64_MIN;
+  LocalTimeParts base_{};
+  bool uniform_ = false;  // no change of the offset from UTC within the bucket
+};
 
 // The threshold of the date test as an instant: a file passes when its local last-write time
 // lies on or after the chosen day's midnight, that is when its time is not before the first

@@ -13,9 +13,10 @@ namespace {
 
 class Walk {
  public:
-  Walk(std::vector<std::string>& results, const WalkFilter& filter, bool folderMode,
-       const WalkControl& control)
+  Walk(std::vector<std::string>& results, std::vector<FoundEntry>* found, const WalkFilter& filter,
+       bool folderMode, const WalkControl& control)
       : results_(results),
+        found_(found),
         filter_(filter),
         folderMode_(folderMode),
         control_(control),
@@ -52,9 +53,10 @@ class Walk {
     const std::string full = joinPath(stack_.path(), name);
     if (std::find(excludedFolders_.begin(), excludedFolders_.end(), full) != excludedFolders_.end())
       return;
+    struct stat st {};
     if (filter_.pickupFolder && !folderMode_ &&
-        IsUpdatedSince(stack_.folder(), name.c_str(), filter_.since)) {
-      results_.push_back(full);
+        IsUpdatedSince(stack_.folder(), name.c_str(), filter_.since, &st)) {
+      take(full, st);
       return;
     }
     // The walk notices an abort where it would start on a further folder.
@@ -63,8 +65,19 @@ class Walk {
 
   void visitFile(const std::string& name) {
     if (isExcluded(name)) return;
-    if (folderMode_ || IsUpdatedSince(stack_.folder(), name.c_str(), filter_.since))
-      results_.push_back(joinPath(stack_.path(), name));
+    struct stat st {};
+    if (folderMode_) {
+      if (found_ && fstatat(stack_.folder(), name.c_str(), &st, 0) != 0) return;
+      take(joinPath(stack_.path(), name), st);
+    } else if (IsUpdatedSince(stack_.folder(), name.c_str(), filter_.since, &st)) {
+      take(joinPath(stack_.path(), name), st);
+    }
+  }
+
+  void take(std::string path, const struct stat& st) {
+    results_.push_back(std::move(path));
+    if (found_)
+      found_->push_back({static_cast<std::int64_t>(st.st_size), st.st_mtim.tv_sec, S_ISDIR(st.st_mode)});
   }
 
   bool isExcluded(std::string_view name) const {
@@ -75,6 +88,7 @@ class Walk {
   }
 
   std::vector<std::string>& results_;
+  std::vector<FoundEntry>* found_;
   const WalkFilter& filter_;
   bool folderMode_;
   const WalkControl& control_;
@@ -86,8 +100,9 @@ class Walk {
 }  // namespace
 
 void WalkFolder(const std::string& folder, std::vector<std::string>& resultList,
-                const WalkFilter& filter, bool folderMode, const WalkControl& control) {
-  Walk(resultList, filter, folderMode, control).run(folder);
+                const WalkFilter& filter, bool folderMode, const WalkControl& control,
+                std::vector<FoundEntry>* found) {
+  Walk(resultList, found, filter, folderMode, control).run(folder);
 }
 
 std::string fileExtensionOf(std::string_view name) {
@@ -96,8 +111,10 @@ std::string fileExtensionOf(std::string_view name) {
   return dot == std::string_view::npos ? std::string() : asciiLowered(name.substr(dot));
 }
 
-bool IsUpdatedSince(int folderFd, const char* name, const SinceThreshold& since) {
-  struct stat st {};
+bool IsUpdatedSince(int folderFd, const char* name, const SinceThreshold& since,
+                    struct stat* lookup) {
+  struct stat own {};
+  struct stat& st = lookup ? *lookup : own;
   return fstatat(folderFd, name, &st, 0) == 0 && since.passes(st.st_mtim);
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 // The folder walk of the search and of the copy's folder rows.
 
+#include <sys/stat.h>
+
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -22,6 +25,14 @@ struct WalkFilter {
   SinceThreshold since = SinceThreshold::forDay(0);
 };
 
+// What the walk learnt of a path it took: the look-up of its date test, so the rows need not
+// look every path up again.
+struct FoundEntry {
+  std::int64_t bytes = 0;
+  std::int64_t modifiedSeconds = 0;
+  bool folder = false;
+};
+
 // How the walk hands control back while it runs.
 struct WalkControl {
   std::function<bool()> aborted;  // asked where the walk would start on a folder
@@ -35,15 +46,19 @@ struct WalkControl {
 // always entered and per-folder mode does not apply. A link to a folder is not entered, a link
 // to a file counts as that file, a dangling link and special files (devices, pipes, sockets)
 // are skipped; a folder that cannot be listed contributes nothing.
+// With `found`, each path's FoundEntry is appended there too, at the same index.
 void WalkFolder(const std::string& folder, std::vector<std::string>& resultList,
-                const WalkFilter& filter, bool folderMode, const WalkControl& control);
+                const WalkFilter& filter, bool folderMode, const WalkControl& control,
+                std::vector<FoundEntry>* found = nullptr);
 
 // The extension of a name: from its last "." to the end, the dot included, ASCII letters
 // lower-cased; empty when there is no dot.
 std::string fileExtensionOf(std::string_view name);
 
 // The date test: the entry (a link followed) was last written on or after the threshold day.
-// A look-up that fails (the entry vanished) does not pass.
-bool IsUpdatedSince(int folderFd, const char* name, const SinceThreshold& since);
+// A look-up that fails (the entry vanished) does not pass. The look-up goes to `lookup` when
+// given.
+bool IsUpdatedSince(int folderFd, const char* name, const SinceThreshold& since,
+                    struct stat* lookup = nullptr);
 
 }  // namespace nuvelo

@@ -122,29 +122,38 @@ std::uint64_t FolderByteSize(const std::string& folder, const std::function<void
 
 std::vector<ResultRow> buildResultRows(const std::vector<std::string>& paths, bool absoluteMode,
                                        const std::string& root, TypeNamer& types,
-                                       const std::function<void()>& poll) {
+                                       const std::function<void()>& poll,
+                                       const std::vector<FoundEntry>* found) {
+  const bool useFound = found && found->size() == paths.size();
   std::vector<ResultRow> rows;
   rows.reserve(paths.size());
   const std::string longRoot = LongPathOf(root);
   std::size_t sincePoll = 0;
-  for (const std::string& path : paths) {
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    const std::string& path = paths[i];
     if (poll && ++sincePoll == PollEveryRows) {
       sincePoll = 0;
       poll();
     }
-    struct stat st {};
-    if (!lookUpEntry(path, st) || !(S_ISREG(st.st_mode) || S_ISDIR(st.st_mode))) continue;
+    FoundEntry entry;
+    if (useFound) {
+      entry = (*found)[i];
+    } else {
+      struct stat st {};
+      if (!lookUpEntry(path, st) || !(S_ISREG(st.st_mode) || S_ISDIR(st.st_mode))) continue;
+      entry = {static_cast<std::int64_t>(st.st_size), st.st_mtim.tv_sec, S_ISDIR(st.st_mode)};
+    }
     // Names below the source folder come from the folder listings, so they are spelled as
     // stored; only the source folder's own spelling needs looking up.
     const std::string longPath = path.compare(0, root.size(), root) == 0
                                      ? longRoot + path.substr(root.size())
                                      : LongPathOf(path);
     ResultRow row;
-    row.folder = S_ISDIR(st.st_mode);
+    row.folder = entry.folder;
     const std::uint64_t bytes =
-        row.folder ? FolderByteSize(path, poll) : static_cast<std::uint64_t>(st.st_size);
+        row.folder ? FolderByteSize(path, poll) : static_cast<std::uint64_t>(entry.bytes);
     row.sizeKiB = static_cast<std::int64_t>(bytes / 1024);
-    row.modifiedSeconds = st.st_mtim.tv_sec;
+    row.modifiedSeconds = entry.modifiedSeconds;
     row.type = types.typeOf(lastComponent(longPath), row.folder);
     row.pathText = absoluteMode ? longPath : relativePathText(longPath, longRoot, root);
     rows.push_back(std::move(row));

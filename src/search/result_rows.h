@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "search/folder_walk.h"
+
 namespace nuvelo {
 
 // One row. The path column's text is the only string; the name, the size text and the date
@@ -30,12 +32,14 @@ class TypeNamer {
   virtual std::uint16_t typeOf(std::string_view name, bool folder) = 0;
 };
 
-// Builds the rows for the found paths, in their order. A path that no longer names a file or a
-// folder is dropped. With absoluteMode the path column holds the long path; otherwise the long
-// path below the long form of `root`.
+// Builds the rows for the found paths, in their order. Each path is looked up, unless the walk
+// handed its own look-up along (`found`, at the same index); a path that no longer names a file
+// or a folder is dropped. With absoluteMode the path column holds the long path; otherwise the
+// long path below the long form of `root`.
 std::vector<ResultRow> buildResultRows(const std::vector<std::string>& paths, bool absoluteMode,
                                        const std::string& root, TypeNamer& types,
-                                       const std::function<void()>& poll = {});
+                                       const std::function<void()>& poll = {},
+                                       const std::vector<FoundEntry>* found = nullptr);
 
 // The path with every component spelled as stored on disk; a component that cannot be found
 // leaves the rest unchanged.

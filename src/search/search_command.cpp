@@ -83,12 +83,13 @@ void TForm1::enterSearchingState() {
 
 void TForm1::runSearch() {
   std::vector<std::string> resultList;
+  std::vector<FoundEntry> found;
   EventPump pump(ProgressBar1);
   pump.processNow();
   ProgressBar1->setMaximum(SearchProgressMaximum);
   ProgressBar1->show();
 
-  WalkFolder(SearchRoot, resultList, EscExt, false, pump);
+  nuvelo::WalkFolder(SearchRoot, resultList, walkFilter(EscExt), false, walkControl(pump), &found);
 
   if (AbortRequested) {
     AbortRequested = false;
@@ -96,7 +97,7 @@ void TForm1::runSearch() {
   }
   pump.setPosition(ProgressBar1->maximum());
   ProgressBar1->repaint();
-  FillResultRows(resultList, pump);
+  FillResultRows(resultList, found, pump);
   RecountChecked();
 }
 
@@ -141,9 +142,10 @@ void TForm1::WalkFolder(const std::string& folder, std::vector<std::string>& res
   nuvelo::WalkFolder(folder, resultList, walkFilter(extList), folderMode, walkControl(pump));
 }
 
-void TForm1::FillResultRows(const std::vector<std::string>& paths, EventPump& pump) {
-  resultModel_->setRows(
-      buildResultRows(paths, DirAbs, SearchRoot, resultModel_->types(), [&pump] { pump.poll(); }));
+void TForm1::FillResultRows(const std::vector<std::string>& paths,
+                            const std::vector<FoundEntry>& found, EventPump& pump) {
+  resultModel_->setRows(buildResultRows(paths, DirAbs, SearchRoot, resultModel_->types(),
+                                        [&pump] { pump.poll(); }, &found));
 }
 
 void TForm1::RecountChecked() {

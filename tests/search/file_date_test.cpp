@@ -65,6 +65,21 @@ TEST(LocalFileDate, KeepsMillisecondsAndDropsTheRest) {
   EXPECT_EQ(civilDateOf(LocalFileDate(t)), (CivilDate{2024, 5, 1}));
 }
 
+TEST(LocalTimeCache, AgreesWithTheTimeZoneEverywhere) {
+  for (const char* zone : {Utc, Berlin, Tokyo, MidnightSkipped, "IST-5:30", "NPT-5:45", "LMT-0:19:32"}) {
+    TimeZone z(zone);
+    LocalTimeCache cache;
+    // Every 7 minutes 13 seconds through a year, across both daylight-saving changes.
+    for (std::int64_t t = 1704067200; t < 1704067200 + 366LL * 86400; t += 433) {
+      const LocalTimeParts a = cache.parts(t);
+      const LocalTimeParts b = localTimeParts(t);
+      ASSERT_TRUE(a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour &&
+                  a.minute == b.minute && a.second == b.second)
+          << zone << " at " << t;
+    }
+  }
+}
+
 TEST(DateTimeText, FixedWidthWithUserSeparators) {
   const LocalTimeParts parts{2024, 5, 1, 7, 8, 9};
   EXPECT_EQ(dateTimeText(parts, "/", ":"), "2024/05/01 07:08:09");

@@ -1,0 +1,23 @@
+// nuvelo-bench-tree ROOT ENTRIES DAYS_AGO NEW_SHARE: makes (or keeps) a benchmark tree and prints
+// the threshold day (YYYY-MM-DD) that NEW_SHARE of its files are on or after.
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "tree_generator.h"
+
+int main(int argc, char* argv[]) {
+  if (argc != 5) {
+    std::fprintf(stderr, "usage: nuvelo-bench-tree ROOT ENTRIES DAYS_AGO NEW_SHARE\n");
+    return 2;
+  }
+  using namespace nuvelo::bench;
+  TreeShape shape;
+  shape.entries = std::strtoull(argv[2], nullptr, 10);
+  shape.threshold = localMidnightDaysAgo(std::atoi(argv[3]));
+  shape.newest = localMidnightDaysAgo(-1) - 1;
+  shape.newShare = std::atof(argv[4]);
+  ensureTree(argv[1], shape);
+  std::printf("%s\n", dayText(shape.threshold).c_str());
+  return 0;
+}
