@@ -14,9 +14,10 @@
 
 #include "app/application.h"
 #include "app/main_window.h"
+#include "search/result_list_view.h"
 #include "bench_support.h"
 #include "platform/modal_runner.h"
-#include "platform/qt_shell_open.h"
+#include "platform/qt_desktop_shell.h"
 #include "search/folder_walk.h"
 #include "tree_generator.h"
 
@@ -56,7 +57,7 @@ int main(int argc, char* argv[]) {
   const TreeInfo info = ensureTree(root, shape);
 
   SilentBoxes boxes;
-  QtShellOpen shell;
+  QtDesktopShell shell;
   QtModalRunner dialogs;
   const std::string settingsFolder = benchFolder() + "/rows-settings";
   [[maybe_unused]] const int made = std::system(("mkdir -p '" + settingsFolder + "'").c_str());

@@ -9,19 +9,20 @@
 #include "platform/filesystem.h"
 #include "platform/modal_runner.h"
 #include "platform/qt_message_boxes.h"
-#include "platform/qt_shell_open.h"
+#include "platform/qt_desktop_shell.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   nuvelo::configureApplication(app);
 
   nuvelo::QtMessageBoxes boxes;
-  nuvelo::QtShellOpen shell;
+  nuvelo::QtDesktopShell shell;
   nuvelo::QtModalRunner dialogs;
   const std::string folder = nuvelo::executableFolder();
   nuvelo::TForm1 form(nuvelo::MainWindowServices{&boxes, &shell, &dialogs},
                       nuvelo::resolveSettingsPath(folder), folder);
   boxes.setOwner(&form);
+  shell.setOwner(&form);
   nuvelo::TerminationSignalCloser closer(&form);
   form.show();
   return app.exec();

@@ -1,4 +1,5 @@
 #include "app/main_window.h"
+#include "search/result_list_view.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -39,6 +40,7 @@ TForm1::TForm1(MainWindowServices services, std::string settingsPath,
   setMinimumSize(MinimumWidth, MinimumHeight);
   buildMenus();
   buildControls();
+  buildPopupMenu();
   buildTabOrder();
 
   connectCommands();
@@ -60,6 +62,7 @@ void TForm1::connectCommands() {
   connect(LblLastDate, &DoubleClickLabel::doubleClicked, this, [this] { LblLastDateDblClick(); });
   connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
   connect(Copy1, &QAction::triggered, this, [this] { Button3Click(); });
+  connectResultList();
 }
 
 void TForm1::setDisplayFormats(const DisplayFormats& formats) {

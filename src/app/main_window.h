@@ -24,21 +24,21 @@ class QListWidget;
 class QMenu;
 class QProgressBar;
 class QPushButton;
-class QTreeView;
 
 namespace nuvelo {
 
 class DoubleClickLabel;
+class ResultListView;
 class EventPump;
+class DesktopShell;
 class ModalRunner;
-class ShellOpen;
 class StatusBar;
 class TfrmRes;
 
 // The platform services the main window works through; tests hand in doubles.
 struct MainWindowServices {
   MessageBoxes* boxes = nullptr;
-  ShellOpen* shell = nullptr;
+  DesktopShell* shell = nullptr;
   ModalRunner* dialogs = nullptr;
 };
 
@@ -70,7 +70,7 @@ class TForm1 : public QMainWindow {
   QLabel* Label1 = nullptr;
   QPushButton* BtnSelAll = nullptr;
   QPushButton* BtnReleaseSel = nullptr;
-  QTreeView* lsvFilesFrom = nullptr;
+  ResultListView* lsvFilesFrom = nullptr;
   QPushButton* Button1 = nullptr;
   QPushButton* Button3 = nullptr;
   QPushButton* Button5 = nullptr;
@@ -97,6 +97,11 @@ class TForm1 : public QMainWindow {
   QMenu* Help1 = nullptr;
   QAction* Contents1 = nullptr;
   QAction* About1 = nullptr;
+
+  // The result list's pop-up menu.
+  QMenu* PopupMenu1 = nullptr;
+  QAction* Property1 = nullptr;
+  QAction* Show1 = nullptr;
 
   // The copy-finished notice, made once with the window and reused.
   TfrmRes* frmRes = nullptr;
@@ -129,6 +134,18 @@ class TForm1 : public QMainWindow {
   void DateTimePicker1Change();
   void LblLastDateDblClick();
   void Button3Click();  // copy
+  // The result list.
+  void lsvFilesFromColumnClick(int column);
+  int lsvFilesFromCompare(int rowA, int rowB) const;
+  void BtnSelAllClick();
+  void BtnReleaseSelClick();
+  void lsvFilesFromClick();
+  void lsvFilesFromMouseUp();
+  void lsvFilesFromDblClick();
+  void Property1Click();
+  void PopupMenu1Popup();
+  // The selected row, if any.
+  std::optional<int> selectedRow() const;
   void GatherCopyList(EventPump& pump);
 
   // The folder walk with the window's current conditions (subfolder switch, excluded
@@ -171,6 +188,8 @@ class TForm1 : public QMainWindow {
   void buildPanel();
   void buildMenus();
   void buildTabOrder();
+  void buildPopupMenu();
+  void connectResultList();
   void applySettings(const MainWindowSettings& settings);
   void applyWindowBounds(const MainWindowSettings& settings);
   void showLastCopyDate(const std::string& dateText);

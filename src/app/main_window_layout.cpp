@@ -19,6 +19,7 @@
 #include "app/main_window.h"
 #include "app/status_bar.h"
 #include "search/result_list_model.h"
+#include "search/result_list_view.h"
 
 namespace nuvelo {
 namespace {
@@ -148,7 +149,7 @@ void TForm1::buildPanel() {
   BtnReleaseSel = button("BtnReleaseSel", "選択解除", Panel1);
   layout->place(BtnReleaseSel, QRect(326, 8, 97, 23), AnchorTopRight);
 
-  lsvFilesFrom = named(new QTreeView(Panel1), "lsvFilesFrom");
+  lsvFilesFrom = named(new ResultListView(Panel1), "lsvFilesFrom");
   resultModel_ = new ResultListModel(this);
   resultModel_->setFormats(DisplayFormats::ofUser());
   lsvFilesFrom->setModel(resultModel_);
@@ -161,6 +162,7 @@ void TForm1::buildPanel() {
   lsvFilesFrom->setContextMenuPolicy(Qt::CustomContextMenu);
   lsvFilesFrom->header()->setStretchLastSection(true);
   lsvFilesFrom->header()->setSectionsMovable(false);
+  lsvFilesFrom->header()->setSectionsClickable(true);
   const int designWidths[ResultListModel::ColumnCount] = {100, 80, 50, 100, 164};
   for (int c = 0; c < ResultListModel::ColumnCount; ++c)
     lsvFilesFrom->setColumnWidth(c, designWidths[c]);
@@ -194,6 +196,16 @@ void TForm1::buildMenus() {
   Help1 = named(bar->addMenu(QStringLiteral("ヘルプ(&H)")), "Help1");
   Contents1 = menuItem(Help1, "Contents1", "目次(&H)...");
   About1 = menuItem(Help1, "About1", "バージョン情報(&V)...");
+}
+
+void TForm1::buildPopupMenu() {
+  PopupMenu1 = named(new QMenu(this), "PopupMenu1");
+  Property1 = menuItem(PopupMenu1, "Property1", "プロパティ");
+  Show1 = menuItem(PopupMenu1, "Show1", "表示");
+  PopupMenu1->setDefaultAction(Show1);  // drawn in bold
+  QFont bold = Show1->font();
+  bold.setBold(true);
+  Show1->setFont(bold);
 }
 
 void TForm1::buildTabOrder() {

@@ -14,10 +14,12 @@
 
 #include "app/application.h"
 #include "app/main_window.h"
+#include "search/result_list_view.h"
 #include "copy/copy_notice.h"
+#include "search/properties_dialog.h"
 #include "platform/modal_runner.h"
 #include "platform/qt_message_boxes.h"
-#include "platform/qt_shell_open.h"
+#include "platform/qt_desktop_shell.h"
 
 namespace {
 
@@ -74,7 +76,7 @@ int main(int argc, char* argv[]) {
 
   QTemporaryDir dir;
   nuvelo::QtMessageBoxes boxes;
-  nuvelo::QtShellOpen shell;
+  nuvelo::QtDesktopShell shell;
   nuvelo::QtModalRunner dialogs;
   nuvelo::TForm1 form(nuvelo::MainWindowServices{&boxes, &shell, &dialogs}, sampleSettings(dir).toStdString(),
                       dir.path().toStdString());
@@ -86,6 +88,10 @@ int main(int argc, char* argv[]) {
   form.resize(640, 480);
   form.Button1Click();
   saved = save(form, folder, QStringLiteral("main-window-search.png")) && saved;
+
+  nuvelo::PropertiesDialog properties(form.RowFullPath(form.resultModel()->rows().front()));
+  saved = save(properties, folder, QStringLiteral("properties.png")) && saved;
+  properties.hide();
 
   form.frmRes->showDestination(QStringLiteral("/media/backup/Documents"));
   saved = save(*form.frmRes, folder, QStringLiteral("copy-notice.png")) && saved;

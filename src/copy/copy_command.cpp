@@ -9,6 +9,7 @@
 
 #include "app/event_pump.h"
 #include "app/main_window.h"
+#include "search/result_list_view.h"
 #include "app/status_bar.h"
 #include "copy/copy_list.h"
 #include "copy/copy_notice.h"

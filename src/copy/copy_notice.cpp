@@ -8,7 +8,7 @@
 #include "app/program_icon.h"
 #include "platform/gui_text.h"
 #include "platform/message_boxes.h"
-#include "platform/shell_open.h"
+#include "platform/desktop_shell.h"
 
 namespace nuvelo {
 namespace {
@@ -25,7 +25,7 @@ QLabel* blueLabel(const QString& text, QWidget* parent) {
 
 }  // namespace
 
-TfrmRes::TfrmRes(bool& showResult, MessageBoxes& boxes, ShellOpen& shell, QWidget* parent)
+TfrmRes::TfrmRes(bool& showResult, MessageBoxes& boxes, DesktopShell& shell, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
       showResult_(showResult),

@@ -12,13 +12,13 @@ class QPushButton;
 namespace nuvelo {
 
 class MessageBoxes;
-class ShellOpen;
+class DesktopShell;
 
 class TfrmRes : public QDialog {
   Q_OBJECT
  public:
   // showResult: the main window's switch that OK and the open button clear when asked to.
-  TfrmRes(bool& showResult, MessageBoxes& boxes, ShellOpen& shell, QWidget* parent = nullptr);
+  TfrmRes(bool& showResult, MessageBoxes& boxes, DesktopShell& shell, QWidget* parent = nullptr);
 
   QLabel* Label1 = nullptr;
   QLabel* Image1 = nullptr;
@@ -44,7 +44,7 @@ class TfrmRes : public QDialog {
  private:
   bool& showResult_;
   MessageBoxes& boxes_;
-  ShellOpen& shell_;
+  DesktopShell& shell_;
 };
 
 }  // namespace nuvelo

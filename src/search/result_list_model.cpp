@@ -4,6 +4,7 @@
 #include <QStyle>
 
 #include "search/file_date.h"
+#include "search/row_order.h"
 
 namespace nuvelo {
 namespace {
@@ -107,6 +108,20 @@ void ResultListModel::setRows(std::vector<ResultRow> rows) {
 }
 
 void ResultListModel::clear() { setRows({}); }
+
+void ResultListModel::sortBy(std::int32_t sortColumn, const QCollator& collator) {
+  emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+  const std::vector<std::size_t> order = sortRows(rows_, sortColumn, types_, collator);
+  std::vector<int> newPosition(order.size());
+  for (std::size_t now = 0; now < order.size(); ++now) newPosition[order[now]] = static_cast<int>(now);
+  const QModelIndexList before = persistentIndexList();
+  QModelIndexList after;
+  for (const QModelIndex& index : before)
+    after.append(index.isValid() ? this->index(newPosition[static_cast<std::size_t>(index.row())], index.column())
+                                 : QModelIndex());
+  changePersistentIndexList(before, after);
+  emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
 
 void ResultListModel::setAllChecked(bool checked) {
   for (ResultRow& r : rows_) r.checked = checked;

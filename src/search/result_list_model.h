@@ -3,6 +3,7 @@
 // each row and the type's icon.
 
 #include <QAbstractTableModel>
+#include <QCollator>
 #include <QIcon>
 #include <string>
 #include <vector>
@@ -34,6 +35,8 @@ class ResultListModel : public QAbstractTableModel {
   void setRows(std::vector<ResultRow> rows);
   void clear();
   void setAllChecked(bool checked);
+  // Puts the rows in the order of sortColumn; selections follow their rows.
+  void sortBy(std::int32_t sortColumn, const QCollator& collator);
   void setFormats(const DisplayFormats& formats) { formats_ = formats; }
   const DisplayFormats& formats() const { return formats_; }
   FileTypeTable& types() { return types_; }

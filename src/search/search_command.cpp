@@ -14,6 +14,7 @@
 #include "app/double_click_label.h"
 #include "app/event_pump.h"
 #include "app/main_window.h"
+#include "search/result_list_view.h"
 #include "app/status_bar.h"
 #include "platform/filesystem.h"
 #include "platform/gui_text.h"

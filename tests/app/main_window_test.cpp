@@ -1,4 +1,5 @@
 #include "app/main_window.h"
+#include "search/result_list_view.h"
 
 #include <gtest/gtest.h>
 

@@ -15,6 +15,7 @@
 
 #include "app/double_click_label.h"
 #include "app/main_window.h"
+#include "search/result_list_view.h"
 #include "app/status_bar.h"
 #include "support/fake_services.h"
 #include "support/file_tree.h"

@@ -8,19 +8,21 @@
 
 #include "app/main_window.h"
 #include "platform/modal_runner.h"
-#include "platform/shell_open.h"
+#include "platform/desktop_shell.h"
 #include "support/fake_message_boxes.h"
 
 namespace nuvelo::testing {
 
-class FakeShellOpen : public ShellOpen {
+class FakeDesktopShell : public DesktopShell {
  public:
   int open(const std::string& path) override {
     opened.push_back(path);
     return result;
   }
+  void showProperties(const std::string& path) override { properties.push_back(path); }
   int result = ShellResult::Opened;
   std::vector<std::string> opened;
+  std::vector<std::string> properties;
 };
 
 // Instead of showing a dialog, runs the script on it (which may look at it and press its
@@ -39,7 +41,7 @@ class ScriptedModalRunner : public ModalRunner {
 
 struct FakeServices {
   FakeMessageBoxes boxes;
-  FakeShellOpen shell;
+  FakeDesktopShell shell;
   ScriptedModalRunner dialogs;
   MainWindowServices services() { return {&boxes, &shell, &dialogs}; }
 };

@@ -1,0 +1,24 @@
+#pragma once
+// The desktop's shell services through Qt: files open with xdg-open (QDesktopServices);
+// properties come from the desktop's file manager over D-Bus, or from our own small window.
+
+#include <QPointer>
+#include <QWidget>
+
+#include "platform/desktop_shell.h"
+
+namespace nuvelo {
+
+class QtDesktopShell : public DesktopShell {
+ public:
+  int open(const std::string& path) override;
+  void showProperties(const std::string& path) override;
+
+  // The window our own properties window belongs to.
+  void setOwner(QWidget* owner) { owner_ = owner; }
+
+ private:
+  QPointer<QWidget> owner_;
+};
+
+}  // namespace nuvelo
