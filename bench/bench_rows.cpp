@@ -18,6 +18,7 @@
 #include "bench_support.h"
 #include "platform/modal_runner.h"
 #include "platform/qt_desktop_shell.h"
+#include "platform/qt_file_dialogs.h"
 #include "search/folder_walk.h"
 #include "tree_generator.h"
 
@@ -59,9 +60,10 @@ int main(int argc, char* argv[]) {
   SilentBoxes boxes;
   QtDesktopShell shell;
   QtModalRunner dialogs;
+  QtFileDialogs fileDialogs;
   const std::string settingsFolder = benchFolder() + "/rows-settings";
   [[maybe_unused]] const int made = std::system(("mkdir -p '" + settingsFolder + "'").c_str());
-  TForm1 form(MainWindowServices{&boxes, &shell, &dialogs}, settingsFolder + "/NVO.ini", settingsFolder);
+  TForm1 form(MainWindowServices{&boxes, &shell, &dialogs, &fileDialogs}, settingsFolder + "/NVO.ini", settingsFolder);
   form.show();
   std::tm local{};
   localtime_r(&shape.threshold, &local);

@@ -10,6 +10,7 @@
 #include "platform/modal_runner.h"
 #include "platform/qt_message_boxes.h"
 #include "platform/qt_desktop_shell.h"
+#include "platform/qt_file_dialogs.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
@@ -18,11 +19,13 @@ int main(int argc, char* argv[]) {
   nuvelo::QtMessageBoxes boxes;
   nuvelo::QtDesktopShell shell;
   nuvelo::QtModalRunner dialogs;
+  nuvelo::QtFileDialogs files;
   const std::string folder = nuvelo::executableFolder();
-  nuvelo::TForm1 form(nuvelo::MainWindowServices{&boxes, &shell, &dialogs},
+  nuvelo::TForm1 form(nuvelo::MainWindowServices{&boxes, &shell, &dialogs, &files},
                       nuvelo::resolveSettingsPath(folder), folder);
   boxes.setOwner(&form);
   shell.setOwner(&form);
+  files.setOwner(&form);
   nuvelo::TerminationSignalCloser closer(&form);
   form.show();
   return app.exec();

@@ -16,6 +16,7 @@
 #include "app/double_click_label.h"
 #include "app/program_icon.h"
 #include "app/status_bar.h"
+#include "conditions/detail_settings_dialog.h"
 #include "copy/copy_notice.h"
 #include "platform/gui_text.h"
 #include "search/result_list_model.h"
@@ -46,6 +47,7 @@ TForm1::TForm1(MainWindowServices services, std::string settingsPath,
   connectCommands();
   FormCreate();
   // The dialogs of the program live, hidden, as long as the main window.
+  frmConf = new TfrmConf(*this);
   frmRes = new TfrmRes(ShowResult, *services_.boxes, *services_.shell, this);
 }
 
@@ -63,6 +65,15 @@ void TForm1::connectCommands() {
   connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
   connect(Copy1, &QAction::triggered, this, [this] { Button3Click(); });
   connectResultList();
+  connect(BtnFolExADD, &QPushButton::clicked, this, [this] { BtnFolExADDClick(); });
+  connect(BtnFolExDel, &QPushButton::clicked, this, [this] { BtnFolExDelClick(); });
+  connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+  connect(N1, &QAction::triggered, this, [this] { Button2Click(); });
+  connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
+  connect(N2, &QAction::triggered, this, [this] { Button4Click(); });
+  connect(N4, &QAction::triggered, this, [this] { N4Click(); });
+  connect(Mnu_SaveAs, &QAction::triggered, this, [this] { Mnu_SaveAsClick(); });
+  connect(Mnu_LoadFile, &QAction::triggered, this, [this] { Mnu_LoadFileClick(); });
 }
 
 void TForm1::setDisplayFormats(const DisplayFormats& formats) {

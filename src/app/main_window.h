@@ -31,6 +31,8 @@ class DoubleClickLabel;
 class ResultListView;
 class EventPump;
 class DesktopShell;
+class FileDialogs;
+class TfrmConf;
 class ModalRunner;
 class StatusBar;
 class TfrmRes;
@@ -40,6 +42,7 @@ struct MainWindowServices {
   MessageBoxes* boxes = nullptr;
   DesktopShell* shell = nullptr;
   ModalRunner* dialogs = nullptr;
+  FileDialogs* files = nullptr;
 };
 
 class TForm1 : public QMainWindow {
@@ -103,7 +106,8 @@ class TForm1 : public QMainWindow {
   QAction* Property1 = nullptr;
   QAction* Show1 = nullptr;
 
-  // The copy-finished notice, made once with the window and reused.
+  // The program's dialogs, made once with the window and reused.
+  TfrmConf* frmConf = nullptr;
   TfrmRes* frmRes = nullptr;
 
   // State fields.
@@ -129,6 +133,15 @@ class TForm1 : public QMainWindow {
   bool FormCloseQuery();  // false when the settings could not be saved: the window stays
   void Exit1Click();
   void CbKaiClick();
+  void BtnFolExADDClick();
+  void BtnFolExDelClick();
+  void Button2Click();  // source folder "参照..."
+  void Button4Click();  // destination folder "参照..."
+  // The folder browser: the chosen folder, or `initial` when cancelled.
+  std::string ChooseFolder(const std::string& initial);
+  void N4Click();  // detail settings
+  void Mnu_SaveAsClick();
+  void Mnu_LoadFileClick();
   void Button1Click();  // search
   void Button5Click();  // abort
   void DateTimePicker1Change();
@@ -190,6 +203,7 @@ class TForm1 : public QMainWindow {
   void buildTabOrder();
   void buildPopupMenu();
   void connectResultList();
+  void browseInto(QLineEdit* box);
   void applySettings(const MainWindowSettings& settings);
   void applyWindowBounds(const MainWindowSettings& settings);
   void showLastCopyDate(const std::string& dateText);
@@ -222,6 +236,8 @@ class TForm1 : public QMainWindow {
   std::string conditionFileFolder_;
   ResultListModel* resultModel_ = nullptr;
   bool closePending_ = false;
+  std::string lastSavePath_;  // the condition-file dialogs start with what they returned last
+  std::string lastOpenPath_;
 };
 
 }  // namespace nuvelo

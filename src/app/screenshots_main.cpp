@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <cstdio>
@@ -15,11 +16,13 @@
 #include "app/application.h"
 #include "app/main_window.h"
 #include "search/result_list_view.h"
+#include "conditions/detail_settings_dialog.h"
 #include "copy/copy_notice.h"
 #include "search/properties_dialog.h"
 #include "platform/modal_runner.h"
 #include "platform/qt_message_boxes.h"
 #include "platform/qt_desktop_shell.h"
+#include "platform/qt_file_dialogs.h"
 
 namespace {
 
@@ -78,7 +81,8 @@ int main(int argc, char* argv[]) {
   nuvelo::QtMessageBoxes boxes;
   nuvelo::QtDesktopShell shell;
   nuvelo::QtModalRunner dialogs;
-  nuvelo::TForm1 form(nuvelo::MainWindowServices{&boxes, &shell, &dialogs}, sampleSettings(dir).toStdString(),
+  nuvelo::QtFileDialogs files;
+  nuvelo::TForm1 form(nuvelo::MainWindowServices{&boxes, &shell, &dialogs, &files}, sampleSettings(dir).toStdString(),
                       dir.path().toStdString());
   form.move(0, 0);
   bool saved = save(form, folder, QStringLiteral("main-window.png"));
@@ -92,6 +96,13 @@ int main(int argc, char* argv[]) {
   nuvelo::PropertiesDialog properties(form.RowFullPath(form.resultModel()->rows().front()));
   saved = save(properties, folder, QStringLiteral("properties.png")) && saved;
   properties.hide();
+
+  form.frmConf->FormShow();
+  form.frmConf->PageControl1->setCurrentIndex(0);
+  saved = save(*form.frmConf, folder, QStringLiteral("detail-settings-1.png")) && saved;
+  form.frmConf->PageControl1->setCurrentIndex(1);
+  saved = save(*form.frmConf, folder, QStringLiteral("detail-settings-2.png")) && saved;
+  form.frmConf->hide();
 
   form.frmRes->showDestination(QStringLiteral("/media/backup/Documents"));
   saved = save(*form.frmRes, folder, QStringLiteral("copy-notice.png")) && saved;

@@ -62,6 +62,11 @@ void writeSettingsAtClose(ProfileFile& file, const MainWindowSettings& s) {
   file.writeInteger(Window, "Width", s.width);
 }
 
+void writeDetailOptions(ProfileFile& file, bool dirAbs, bool addDriveLetter) {
+  file.writeBool(Option, "DirAbs", dirAbs);
+  file.writeBool(Option, "AddDriveLetter", addDriveLetter);
+}
+
 void writeLastCopyDate(ProfileFile& file, const CivilDate& day) {
   file.writeString(Default, "LastCopyDate", slashDateText(day));
 }

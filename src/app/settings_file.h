@@ -45,6 +45,10 @@ MainWindowSettings readMainWindowSettings(const ProfileFile& file);
 // that cannot be written (ProfileWriteError).
 void writeSettingsAtClose(ProfileFile& file, const MainWindowSettings& settings);
 
+// The two options the detail settings write as soon as they are accepted, in this order:
+// Option/DirAbs and Option/AddDriveLetter.
+void writeDetailOptions(ProfileFile& file, bool dirAbs, bool addDriveLetter);
+
 // Records the day of a completed copy run: Default/LastCopyDate as yyyy/mm/dd.
 void writeLastCopyDate(ProfileFile& file, const CivilDate& day);
 

@@ -123,6 +123,11 @@ void ResultListModel::sortBy(std::int32_t sortColumn, const QCollator& collator)
   emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
+void ResultListModel::setPathTexts(std::vector<std::string> paths) {
+  for (std::size_t i = 0; i < rows_.size() && i < paths.size(); ++i) rows_[i].pathText = std::move(paths[i]);
+  if (!rows_.empty()) emit dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1));
+}
+
 void ResultListModel::setAllChecked(bool checked) {
   for (ResultRow& r : rows_) r.checked = checked;
   if (!rows_.empty())

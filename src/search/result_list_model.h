@@ -35,6 +35,8 @@ class ResultListModel : public QAbstractTableModel {
   void setRows(std::vector<ResultRow> rows);
   void clear();
   void setAllChecked(bool checked);
+  // New texts of the path column, one per row in order; nothing else of a row changes.
+  void setPathTexts(std::vector<std::string> paths);
   // Puts the rows in the order of sortColumn; selections follow their rows.
   void sortBy(std::int32_t sortColumn, const QCollator& collator);
   void setFormats(const DisplayFormats& formats) { formats_ = formats; }

@@ -2,6 +2,8 @@
 // Every platform service of the main window as a test double.
 
 #include <QDialog>
+#include <deque>
+#include <optional>
 #include <functional>
 #include <string>
 #include <vector>
@@ -9,6 +11,7 @@
 #include "app/main_window.h"
 #include "platform/modal_runner.h"
 #include "platform/desktop_shell.h"
+#include "platform/file_dialogs.h"
 #include "support/fake_message_boxes.h"
 
 namespace nuvelo::testing {
@@ -39,11 +42,42 @@ class ScriptedModalRunner : public ModalRunner {
   std::vector<QDialog*> shown;
 };
 
+// Answers the file dialogs from a script: each call takes the next answer (nothing when the
+// script has run out, as a cancelled dialog), and records where the dialog started.
+class ScriptedFileDialogs : public FileDialogs {
+ public:
+  std::optional<std::string> chooseFolder(const std::string& initial) override {
+    folderStarts.push_back(initial);
+    return next();
+  }
+  std::optional<std::string> conditionFileToSave(const FileDialogStart& start) override {
+    saveStarts.push_back(start);
+    return next();
+  }
+  std::optional<std::string> conditionFileToOpen(const FileDialogStart& start) override {
+    openStarts.push_back(start);
+    return next();
+  }
+  std::deque<std::optional<std::string>> answers;
+  std::vector<std::string> folderStarts;
+  std::vector<FileDialogStart> saveStarts;
+  std::vector<FileDialogStart> openStarts;
+
+ private:
+  std::optional<std::string> next() {
+    if (answers.empty()) return std::nullopt;
+    auto answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+};
+
 struct FakeServices {
   FakeMessageBoxes boxes;
   FakeDesktopShell shell;
   ScriptedModalRunner dialogs;
-  MainWindowServices services() { return {&boxes, &shell, &dialogs}; }
+  ScriptedFileDialogs files;
+  MainWindowServices services() { return {&boxes, &shell, &dialogs, &files}; }
 };
 
 }  // namespace nuvelo::testing

@@ -1,0 +1,150 @@
+#include "conditions/condition_file.h"
+
+#include <gtest/gtest.h>
+
+#include "conditions/folder_rules.h"
+#include "platform/profile_file.h"
+#include "support/temp_folder.h"
+
+namespace nuvelo {
+namespace {
+
+using testing::readFile;
+using testing::TempFolder;
+using testing::writeFile;
+
+SearchConditions example() {
+  SearchConditions c;
+  c.dirFrom = "D:\\Data\\Work";
+  c.dirTo = "E:\\Backup";
+  c.cbKai = true;
+  c.folEx = {"\\obj", "\\tmp\\cache"};
+  c.escExt = {"bak", "tmp"};
+  return c;
+}
+
+TEST(ConditionFile, NewFileHasItsLinesInTheirOrder) {
+  TempFolder folder;
+  const std::string path = folder.file("conds.dat");
+  writeConditionFile(path, example());
+  EXPECT_EQ(readFile(path),
+            "[NVO]\nEscExt=bak,tmp\nDirFrom=D:\\Data\\Work\nDirTo=E:\\Backup\nCBKai=1\n"
+            "FolEx=\\obj,\\tmp\\cache\n[Application]\nNVOFile=1\n");
+}
+
+TEST(ConditionFile, RoundTripKeepsListsWithBlanksAndOtherLines) {
+  TempFolder folder;
+  const std::string path = folder.file("conds.dat");
+  writeFile(path, "; my notes\n[Mine]\nkeep=1\n");
+  SearchConditions c;
+  c.dirFrom = "/home/u/My Docs";
+  c.folEx = {"/My Docs"};
+  c.escExt = {};
+  writeConditionFile(path, c);
+  const auto back = readConditionFile(path);
+  ASSERT_TRUE(back);
+  EXPECT_EQ(back->folEx, (std::vector<std::string>{"/My Docs"}));
+  EXPECT_TRUE(back->escExt.empty());
+  EXPECT_EQ(back->dirFrom, "/home/u/My Docs");
+  EXPECT_FALSE(back->cbKai);
+  EXPECT_EQ(readFile(path).rfind("; my notes\n[Mine]\nkeep=1\n", 0), 0u);
+
+  c.folEx = {"/My Docs", "/x", "/Other Docs"};  // quoted items at both ends
+  writeConditionFile(path, c);
+  EXPECT_EQ(readConditionFile(path)->folEx, c.folEx);
+}
+
+struct MarkCase {
+  const char* content;
+  bool accepted;
+};
+
+class TypeMark : public ::testing::TestWithParam<MarkCase> {};
+
+TEST_P(TypeMark, OnlyATrueMarkMakesAConditionFile) {
+  TempFolder folder;
+  writeFile(folder.file("x.dat"), GetParam().content);
+  EXPECT_EQ(readConditionFile(folder.file("x.dat")).has_value(), GetParam().accepted);
+}
+
+INSTANTIATE_TEST_SUITE_P(Marks, TypeMark,
+                         ::testing::Values(MarkCase{"[Application]\nNVOFile=1\n", true},
+                                           MarkCase{"[Application]\nNVOFile=2\n", true},
+                                           MarkCase{"[application]\nnvofile=$1\n", true},
+                                           MarkCase{"[Application]\nNVOFile=0\n", false},
+                                           MarkCase{"[Application]\nNVOFile=yes\n", false},
+                                           MarkCase{"[NVO]\nDirFrom=/a\n", false},
+                                           MarkCase{"", false}));
+
+TEST(ConditionFile, MissingFileIsNoConditionFileAndAbsentKeysGiveDefaults) {
+  TempFolder folder;
+  EXPECT_FALSE(readConditionFile(folder.file("missing.dat")));
+  writeFile(folder.file("mark.dat"), "[Application]\nNVOFile=1\n");
+  const auto c = readConditionFile(folder.file("mark.dat"));
+  ASSERT_TRUE(c);
+  EXPECT_TRUE(c->dirFrom.empty());
+  EXPECT_FALSE(c->cbKai);
+  EXPECT_TRUE(c->folEx.empty());
+}
+
+TEST(ConditionFile, WindowsFileInShiftJisWithCrlfLoads) {
+  TempFolder folder;
+  // DirFrom=D:\データ\仕事 (Shift-JIS), FolEx with a blank, CRLF line ends.
+  writeFile(folder.file("win.dat"),
+            "[NVO]\r\nEscExt=bak\r\nDirFrom=D:\\\x83\x66\x81\x5B\x83\x5E\\\x8E\x64\x8E\x96\r\n"
+            "DirTo=E:\\Backup\r\nCBKai=1\r\nFolEx=\"\\My Docs\"\r\n[Application]\r\nNVOFile=1\r\n");
+  const auto c = readConditionFile(folder.file("win.dat"));
+  ASSERT_TRUE(c);
+  EXPECT_EQ(c->dirFrom, "D:\\データ\\仕事");
+  EXPECT_EQ(c->folEx, (std::vector<std::string>{"\\My Docs"}));
+  EXPECT_TRUE(c->cbKai);
+}
+
+TEST(ConditionFile, LongListIsCutAt2047Characters) {
+  TempFolder folder;
+  SearchConditions c;
+  for (int i = 0; i < 400; ++i) c.escExt.push_back("ext" + std::to_string(i));
+  writeConditionFile(folder.file("long.dat"), c);
+  const auto back = readConditionFile(folder.file("long.dat"));
+  ASSERT_TRUE(back);
+  EXPECT_LT(back->escExt.size(), c.escExt.size());
+  EXPECT_EQ(back->escExt.front(), "ext0");
+}
+
+struct EntryCase {
+  const char* source;
+  const char* chosen;
+  std::optional<std::string> entry;
+};
+
+class SubfolderEntry : public ::testing::TestWithParam<EntryCase> {};
+
+TEST_P(SubfolderEntry, IsThePartBelowTheSource) {
+  EXPECT_EQ(excludedSubfolderEntry(GetParam().source, GetParam().chosen), GetParam().entry)
+      << GetParam().source << " / " << GetParam().chosen;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Folders, SubfolderEntry,
+    ::testing::Values(EntryCase{"/data/work", "/data/work/obj/debug", "/obj/debug"},
+                      EntryCase{"/data/work", "/data/work", ""},
+                      EntryCase{"/data/work", "/data/work2/x", std::nullopt},
+                      EntryCase{"/data/work", "/data", std::nullopt},
+                      EntryCase{"/Data/Work", "/data/work/obj", std::nullopt},  // letter case counts
+                      EntryCase{"/", "/tmp", "tmp"},
+                      EntryCase{"/data/", "/data/x", "x"},
+                      EntryCase{"/データ", "/データ/表", "/表"}));
+
+TEST(PathConversion, BothWaysWithTheWorkedExample) {
+  const std::vector<std::string> absolute = {"/data/work/2024/plan.xls", "/data/work/memo.txt",
+                                             "/data/work/2024"};
+  const std::vector<std::string> relative = toRelativePaths(absolute, "/data/work");
+  EXPECT_EQ(relative, (std::vector<std::string>{"2024/plan.xls", "memo.txt", "2024"}));
+  EXPECT_EQ(toAbsolutePaths(relative, "/data/work"), absolute);
+  EXPECT_EQ(toRelativePaths({"/boot.ini"}, "/"), (std::vector<std::string>{"boot.ini"}));
+  EXPECT_EQ(toAbsolutePaths({"boot.ini"}, "/"), (std::vector<std::string>{"/boot.ini"}));
+  EXPECT_EQ(toRelativePaths({"/data"}, "/data/work"), (std::vector<std::string>{""}));
+}
+
+}  // namespace
+}  // namespace nuvelo
