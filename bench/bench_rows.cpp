@@ -19,6 +19,8 @@
 #include "platform/modal_runner.h"
 #include "platform/qt_desktop_shell.h"
 #include "platform/qt_file_dialogs.h"
+#include "shell/help_window.h"
+#include "shell/qt_key_sink.h"
 #include "search/folder_walk.h"
 #include "tree_generator.h"
 
@@ -61,9 +63,11 @@ int main(int argc, char* argv[]) {
   QtDesktopShell shell;
   QtModalRunner dialogs;
   QtFileDialogs fileDialogs;
+  QtKeySink keys;
+  QtHelpViewer help;
   const std::string settingsFolder = benchFolder() + "/rows-settings";
   [[maybe_unused]] const int made = std::system(("mkdir -p '" + settingsFolder + "'").c_str());
-  TForm1 form(MainWindowServices{&boxes, &shell, &dialogs, &fileDialogs}, settingsFolder + "/NVO.ini", settingsFolder);
+  TForm1 form(MainWindowServices{&boxes, &shell, &dialogs, &fileDialogs, &keys, &help}, settingsFolder + "/NVO.ini", settingsFolder);
   form.show();
   std::tm local{};
   localtime_r(&shape.threshold, &local);

@@ -9,6 +9,8 @@
 #include "platform/filesystem.h"
 #include "platform/modal_runner.h"
 #include "platform/qt_message_boxes.h"
+#include "shell/help_window.h"
+#include "shell/qt_key_sink.h"
 #include "platform/qt_desktop_shell.h"
 #include "platform/qt_file_dialogs.h"
 
@@ -20,8 +22,10 @@ int main(int argc, char* argv[]) {
   nuvelo::QtDesktopShell shell;
   nuvelo::QtModalRunner dialogs;
   nuvelo::QtFileDialogs files;
+  nuvelo::QtKeySink keys;
+  nuvelo::QtHelpViewer help;
   const std::string folder = nuvelo::executableFolder();
-  nuvelo::TForm1 form(nuvelo::MainWindowServices{&boxes, &shell, &dialogs, &files},
+  nuvelo::TForm1 form(nuvelo::MainWindowServices{&boxes, &shell, &dialogs, &files, &keys, &help},
                       nuvelo::resolveSettingsPath(folder), folder);
   boxes.setOwner(&form);
   shell.setOwner(&form);

@@ -13,7 +13,7 @@
 #include <QScreen>
 #include <QTreeView>
 
-#include "app/double_click_label.h"
+#include "app/clickable_label.h"
 #include "app/program_icon.h"
 #include "app/status_bar.h"
 #include "conditions/detail_settings_dialog.h"
@@ -74,6 +74,9 @@ void TForm1::connectCommands() {
   connect(N4, &QAction::triggered, this, [this] { N4Click(); });
   connect(Mnu_SaveAs, &QAction::triggered, this, [this] { Mnu_SaveAsClick(); });
   connect(Mnu_LoadFile, &QAction::triggered, this, [this] { Mnu_LoadFileClick(); });
+  connect(D1, &QAction::triggered, this, [this] { D1Click(); });
+  connect(About1, &QAction::triggered, this, [this] { About1Click(); });
+  connect(Contents1, &QAction::triggered, this, [this] { Contents1Click(); });
 }
 
 void TForm1::setDisplayFormats(const DisplayFormats& formats) {

@@ -32,6 +32,8 @@ class ResultListView;
 class EventPump;
 class DesktopShell;
 class FileDialogs;
+class HelpViewer;
+class KeySink;
 class TfrmConf;
 class ModalRunner;
 class StatusBar;
@@ -43,6 +45,8 @@ struct MainWindowServices {
   DesktopShell* shell = nullptr;
   ModalRunner* dialogs = nullptr;
   FileDialogs* files = nullptr;
+  KeySink* keys = nullptr;
+  HelpViewer* help = nullptr;
 };
 
 class TForm1 : public QMainWindow {
@@ -142,6 +146,9 @@ class TForm1 : public QMainWindow {
   void N4Click();  // detail settings
   void Mnu_SaveAsClick();
   void Mnu_LoadFileClick();
+  void D1Click();        // the date picker's calendar
+  void About1Click();
+  void Contents1Click();
   void Button1Click();  // search
   void Button5Click();  // abort
   void DateTimePicker1Change();

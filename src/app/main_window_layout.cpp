@@ -15,7 +15,8 @@
 #include <QTreeView>
 
 #include "app/anchor_layout.h"
-#include "app/double_click_label.h"
+#include "app/date_picker.h"
+#include "app/clickable_label.h"
 #include "app/main_window.h"
 #include "app/status_bar.h"
 #include "search/result_list_model.h"
@@ -60,7 +61,7 @@ void TForm1::buildControls() {
   Label2 = label("Label2", "更新日付：", client);
   layout->place(Label2, QRect(8, 12, 0, 0), AnchorLeftTop);
 
-  DateTimePicker1 = named(new QDateEdit(client), "DateTimePicker1");
+  DateTimePicker1 = named(new DatePicker(client), "DateTimePicker1");
   DateTimePicker1->setCalendarPopup(true);
   DateTimePicker1->setDateRange(QDate(1901, 1, 1), QDate(2100, 1, 1));
   layout->place(DateTimePicker1, QRect(72, 8, 97, 20), AnchorLeftTop);

@@ -6,10 +6,10 @@
 namespace nuvelo {
 
 // A folder with a green arrow: changed files carried to another place.
-QPixmap programIconPixmap(int size) {
-  QPixmap pixmap(size, size);
-  pixmap.fill(Qt::transparent);
-  QPainter p(&pixmap);
+QImage programIconImage(int size) {
+  QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing);
   p.scale(size / 64.0, size / 64.0);
 
@@ -39,8 +39,11 @@ QPixmap programIconPixmap(int size) {
   p.setPen(QPen(QColor(0x1b, 0x6e, 0x2a), 2));
   p.setBrush(QColor(0x3c, 0xb3, 0x4f));
   p.drawPath(arrow);
-  return pixmap;
+  p.end();
+  return image;
 }
+
+QPixmap programIconPixmap(int size) { return QPixmap::fromImage(programIconImage(size)); }
 
 QIcon programIcon() {
   QIcon icon;

@@ -18,11 +18,14 @@
 #include "search/result_list_view.h"
 #include "conditions/detail_settings_dialog.h"
 #include "copy/copy_notice.h"
+#include "shell/about_box.h"
 #include "search/properties_dialog.h"
 #include "platform/modal_runner.h"
 #include "platform/qt_message_boxes.h"
 #include "platform/qt_desktop_shell.h"
 #include "platform/qt_file_dialogs.h"
+#include "shell/help_window.h"
+#include "shell/qt_key_sink.h"
 
 namespace {
 
@@ -82,7 +85,9 @@ int main(int argc, char* argv[]) {
   nuvelo::QtDesktopShell shell;
   nuvelo::QtModalRunner dialogs;
   nuvelo::QtFileDialogs files;
-  nuvelo::TForm1 form(nuvelo::MainWindowServices{&boxes, &shell, &dialogs, &files}, sampleSettings(dir).toStdString(),
+  nuvelo::QtKeySink keys;
+  nuvelo::QtHelpViewer help;
+  nuvelo::TForm1 form(nuvelo::MainWindowServices{&boxes, &shell, &dialogs, &files, &keys, &help}, sampleSettings(dir).toStdString(),
                       dir.path().toStdString());
   form.move(0, 0);
   bool saved = save(form, folder, QStringLiteral("main-window.png"));
@@ -103,6 +108,15 @@ int main(int argc, char* argv[]) {
   form.frmConf->PageControl1->setCurrentIndex(1);
   saved = save(*form.frmConf, folder, QStringLiteral("detail-settings-2.png")) && saved;
   form.frmConf->hide();
+
+  nuvelo::TAboutBox about(nuvelo::programVersion(), nuvelo::loggedOnUserName(), shell, &form);
+  saved = save(about, folder, QStringLiteral("about-box.png")) && saved;
+  about.hide();
+
+  nuvelo::HelpWindow helpWindow;
+  helpWindow.showFile(QStringLiteral(NUVELO_SOURCE_DIR "/data/nuvelo.HLP"));
+  saved = save(helpWindow, folder, QStringLiteral("help.png")) && saved;
+  helpWindow.hide();
 
   form.frmRes->showDestination(QStringLiteral("/media/backup/Documents"));
   saved = save(*form.frmRes, folder, QStringLiteral("copy-notice.png")) && saved;

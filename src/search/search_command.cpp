@@ -11,7 +11,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include "app/double_click_label.h"
+#include "app/clickable_label.h"
 #include "app/event_pump.h"
 #include "app/main_window.h"
 #include "search/result_list_view.h"

@@ -19,7 +19,7 @@
 #include <QTreeView>
 #include <memory>
 
-#include "app/double_click_label.h"
+#include "app/clickable_label.h"
 #include "app/status_bar.h"
 #include "app/termination_signals.h"
 #include "search/result_list_model.h"

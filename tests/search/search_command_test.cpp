@@ -13,7 +13,7 @@
 #include <functional>
 #include <memory>
 
-#include "app/double_click_label.h"
+#include "app/clickable_label.h"
 #include "app/main_window.h"
 #include "search/result_list_view.h"
 #include "app/status_bar.h"

@@ -2,6 +2,7 @@
 // Every platform service of the main window as a test double.
 
 #include <QDialog>
+#include <cstdio>
 #include <deque>
 #include <optional>
 #include <functional>
@@ -12,6 +13,8 @@
 #include "platform/modal_runner.h"
 #include "platform/desktop_shell.h"
 #include "platform/file_dialogs.h"
+#include "platform/help_viewer.h"
+#include "shell/send_keys.h"
 #include "support/fake_message_boxes.h"
 
 namespace nuvelo::testing {
@@ -72,12 +75,34 @@ class ScriptedFileDialogs : public FileDialogs {
   }
 };
 
+// Records the keys sent, as "vk/scan/flags" in hexadecimal.
+class RecordingKeySink : public KeySink {
+ public:
+  void keyEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) override {
+    char text[32];
+    std::snprintf(text, sizeof text, "%x/%x/%x", vk, scan, flags);
+    events.push_back(text);
+  }
+  void drainKeyboardEvents() override {}
+  void toggleNumLock() override { events.push_back("NUMLOCK"); }
+  void showMessage(const std::string& text) override { events.push_back("msg:" + text); }
+  std::vector<std::string> events;
+};
+
+class RecordingHelpViewer : public HelpViewer {
+ public:
+  void showContents(const std::string& helpFile) override { shown.push_back(helpFile); }
+  std::vector<std::string> shown;
+};
+
 struct FakeServices {
   FakeMessageBoxes boxes;
   FakeDesktopShell shell;
   ScriptedModalRunner dialogs;
   ScriptedFileDialogs files;
-  MainWindowServices services() { return {&boxes, &shell, &dialogs, &files}; }
+  RecordingKeySink keys;
+  RecordingHelpViewer help;
+  MainWindowServices services() { return {&boxes, &shell, &dialogs, &files, &keys, &help}; }
 };
 
 }  // namespace nuvelo::testing

@@ -1,0 +1,15 @@
+#pragma once
+// The help engine: shows a help file's contents.
+
+#include <string>
+
+namespace nuvelo {
+
+class HelpViewer {
+ public:
+  virtual ~HelpViewer() = default;
+  // Shows the contents of the help file; a file that does not exist shows nothing.
+  virtual void showContents(const std::string& helpFile) = 0;
+};
+
+}  // namespace nuvelo
