@@ -9,6 +9,8 @@
 
 #include <vector>
 
+#include "platform/path_text.h"
+
 namespace nuvelo {
 namespace {
 
@@ -31,12 +33,6 @@ std::string resolveLinks(const std::string& path) {
     current = next;
   }
   return current;
-}
-
-std::string folderOf(const std::string& path) {
-  const auto slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 std::string nameOf(const std::string& path) {

@@ -14,6 +14,12 @@ std::string withoutTrailingSeparator(std::string_view path) {
   return std::string(path);
 }
 
+std::string folderOf(std::string_view path) {
+  const auto slash = path.rfind('/');
+  if (slash == std::string_view::npos) return ".";
+  return std::string(path.substr(0, slash == 0 ? 1 : slash));
+}
+
 std::string_view lastComponent(std::string_view path) {
   const auto slash = path.rfind('/');
   return slash == std::string_view::npos ? path : path.substr(slash + 1);

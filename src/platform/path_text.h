@@ -12,6 +12,10 @@ std::string joinPath(std::string_view folder, std::string_view name);
 // Removes one trailing "/" unless the path is the root itself.
 std::string withoutTrailingSeparator(std::string_view path);
 
+// The folder that holds a path: everything before its last "/" ("/" for an entry of the root,
+// "." for a bare name).
+std::string folderOf(std::string_view path);
+
 // The last component of a path (after its last "/").
 std::string_view lastComponent(std::string_view path);
 

@@ -9,6 +9,7 @@
 #include <QUrl>
 
 #include "platform/filesystem.h"
+#include "platform/path_text.h"
 #include "search/properties_dialog.h"
 
 namespace nuvelo {
@@ -22,9 +23,7 @@ QUrl urlOf(const std::string& path) {
 
 int QtDesktopShell::open(const std::string& path) {
   if (!isExistingEntry(path)) {
-    const auto slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
-    return isExistingFolder(folder) ? ShellResult::FileNotFound : ShellResult::PathNotFound;
+    return isExistingFolder(folderOf(path)) ? ShellResult::FileNotFound : ShellResult::PathNotFound;
   }
   return QDesktopServices::openUrl(urlOf(path)) ? ShellResult::Opened : ShellResult::NoAssociation;
 }

@@ -42,8 +42,7 @@ std::vector<std::pair<QString, QString>> PropertiesDialog::linesFor(const std::s
   struct stat st {};
   if (!lookUpEntry(path, st)) return {};
   const std::string_view name = lastComponent(path);
-  const auto slash = path.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
+  const std::string folder = folderOf(path);
   QMimeDatabase mimes;
   const QMimeType type = S_ISDIR(st.st_mode)
                              ? mimes.mimeTypeForName(QStringLiteral("inode/directory"))

@@ -15,11 +15,8 @@ using testing::localTime;
 using testing::makeFile;
 using testing::readFile;
 using testing::TempFolder;
+using testing::todayText;
 using testing::writeFile;
-
-std::string todayText() {
-  return slashDateText(civilDateOf(todayValue()));
-}
 
 class Cli : public ::testing::Test {
  protected:

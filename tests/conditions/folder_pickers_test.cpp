@@ -14,21 +14,17 @@
 #include "conditions/condition_file.h"
 #include "search/result_list_view.h"
 #include "support/fake_services.h"
+#include "support/qt_helpers.h"
 #include "support/file_tree.h"
 
 namespace nuvelo {
 namespace {
 
 using testing::FakeServices;
+using testing::items;
 using testing::readFile;
 using testing::TempFolder;
 using testing::writeFile;
-
-QStringList items(const QListWidget* list) {
-  QStringList out;
-  for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
-  return out;
-}
 
 class Pickers : public ::testing::Test {
  protected:

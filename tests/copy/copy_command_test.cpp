@@ -30,12 +30,8 @@ using testing::localTime;
 using testing::makeFile;
 using testing::readFile;
 using testing::TempFolder;
+using testing::todayText;
 using testing::writeFile;
-
-std::string todayText() {
-  const QDate d = QDate::currentDate();
-  return slashDateText({d.year(), d.month(), d.day()});
-}
 
 class Copy : public ::testing::Test {
  protected:

@@ -18,13 +18,9 @@ using testing::FileSizeLimit;
 using testing::localTime;
 using testing::makeFile;
 using testing::readFile;
+using testing::entriesIn;
 using testing::TempFolder;
 using testing::writeFile;
-
-std::size_t entriesIn(const std::string& folder) {
-  return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder),
-                                                std::filesystem::directory_iterator()));
-}
 
 class Copier : public ::testing::Test {
  protected:

@@ -12,14 +12,10 @@ namespace nuvelo {
 namespace {
 
 using testing::readFile;
+using testing::entriesIn;
 using testing::TempFolder;
 using testing::FileSizeLimit;
 using testing::writeFile;
-
-std::size_t entriesIn(const std::string& folder) {
-  return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder),
-                                                std::filesystem::directory_iterator()));
-}
 
 TEST(AtomicFile, ReplacesContentAndKeepsPermissionBits) {
   TempFolder folder;

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/date_time_value.h"
 #include "support/temp_folder.h"
 
 namespace nuvelo::testing {
@@ -62,6 +63,9 @@ class TimeZone {
   std::string saved_;
   bool hadValue_ = false;
 };
+
+// Today as the settings file records a copy's day.
+inline std::string todayText() { return slashDateText(civilDateOf(todayValue())); }
 
 // Removes a tree of any depth (the standard library's removal fails past PATH_MAX).
 inline void removeDeepTree(const std::string& path) {

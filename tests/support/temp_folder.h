@@ -33,6 +33,11 @@ inline void writeFile(const std::string& path, const std::string& content) {
   std::ofstream(path, std::ios::binary) << content;
 }
 
+inline std::size_t entriesIn(const std::string& folder) {
+  return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder),
+                                                std::filesystem::directory_iterator()));
+}
+
 inline std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream out;
