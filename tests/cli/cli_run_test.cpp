@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <sstream>
 
 #include "cli/search_output.h"
@@ -189,6 +195,36 @@ TEST(SearchOutput, TextAlignsSizesAndTsvKeepsBytes) {
   std::ostringstream tsv;
   writeRows(tsv, {{"caf\xE9", "1KB", "t", "d", "/caf\xE9"}}, OutputFormat::Tsv);
   EXPECT_EQ(tsv.str(), "caf\xE9\t1KB\tt\td\t/caf\xE9\n");
+}
+
+}  // namespace
+}  // namespace nuvelo
+
+namespace nuvelo {
+namespace {
+
+// The real program, stopped by Ctrl+C while it waits: a settings "file" that is a named pipe
+// holds it at start until the signal comes.
+TEST(CliProcess, InterruptEndsWithStatus130) {
+  testing::TempFolder tree;
+  const std::string fifo = tree.file("NVO.ini");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const int null = open("/dev/null", O_WRONLY);
+    dup2(null, 1);
+    dup2(null, 2);
+    execl(NUVELO_CLI_PATH, "nuvelo-cli", "search", "--settings", fifo.c_str(), tree.path().c_str(),
+          static_cast<char*>(nullptr));
+    _exit(99);
+  }
+  usleep(200 * 1000);
+  kill(child, SIGINT);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 130);
 }
 
 }  // namespace
