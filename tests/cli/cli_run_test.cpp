@@ -204,7 +204,7 @@ namespace nuvelo {
 namespace {
 
 // The real program, stopped by Ctrl+C while it waits: a settings "file" that is a named pipe
-// holds it at start until the signal comes.
+// holds it at start until the signal has come.
 TEST(CliProcess, InterruptEndsWithStatus130) {
   testing::TempFolder tree;
   const std::string fifo = tree.file("NVO.ini");
@@ -219,8 +219,17 @@ TEST(CliProcess, InterruptEndsWithStatus130) {
           static_cast<char*>(nullptr));
     _exit(99);
   }
-  usleep(200 * 1000);
+  // The pipe opens for writing only once the program has it open for reading, by which time
+  // it catches its signals.
+  int writer = -1;
+  for (int tries = 0; tries < 1000 && writer < 0; ++tries) {
+    writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+    if (writer < 0) usleep(10 * 1000);
+  }
+  ASSERT_GE(writer, 0);
   kill(child, SIGINT);
+  usleep(50 * 1000);
+  close(writer);  // the settings read ends, if the signal has not ended it already
   int status = 0;
   ASSERT_EQ(waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFEXITED(status));
