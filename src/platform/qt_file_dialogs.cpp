@@ -2,6 +2,8 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
 
 #include "platform/filesystem.h"
 
@@ -23,6 +25,20 @@ std::optional<std::string> chosenFile(QFileDialog& dialog) {
   return toPath(dialog.selectedFiles().front());
 }
 
+
+// A status line under the dialog's own widgets that shows the selected folder's path.
+void addStatusLine(QFileDialog& dialog) {
+  auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
+  if (!grid) return;
+  auto* status = new QLabel(&dialog);
+  status->setObjectName(QStringLiteral("statusLine"));
+  status->setTextFormat(Qt::PlainText);
+  grid->addWidget(status, grid->rowCount(), 0, 1, grid->columnCount());
+  const auto show = [status](const QString& path) { status->setText(QDir::toNativeSeparators(path)); };
+  QObject::connect(&dialog, &QFileDialog::currentChanged, status, show);
+  QObject::connect(&dialog, &QFileDialog::directoryEntered, status, show);
+}
+
 }  // namespace
 
 std::optional<std::string> QtFileDialogs::chooseFolder(const std::string& initial) {
@@ -30,6 +46,7 @@ std::optional<std::string> QtFileDialogs::chooseFolder(const std::string& initia
   dialog.setFileMode(QFileDialog::Directory);
   dialog.setOption(QFileDialog::ShowDirsOnly);
   dialog.setOption(QFileDialog::DontUseNativeDialog);
+  addStatusLine(dialog);
   if (isExistingFolder(initial)) {
     const QFileInfo info(fromPath(initial));
     dialog.setDirectory(info.absolutePath());
