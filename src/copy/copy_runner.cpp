@@ -47,12 +47,18 @@ EntryReport CopyRunner::copy(const std::string& source) {
   }
 
   const CopyOutcome outcome =
-      copyFileInto(source, folder, name, replaceModeOf(settings_.overwrite),
-                   [&] { return askReplace_ && askReplace_(report.target); }, hooks_);
+      copyEntryInto(source, folder, name, replaceModeOf(settings_.overwrite),
+                    [&] {
+                      return askReplace_ && askReplace_(report.target) ? ReplaceAnswer::Replace
+                                                                        : ReplaceAnswer::Keep;
+                    },
+                    hooks_);
   switch (outcome.kind) {
     case CopyOutcome::Copied: report.kind = EntryReport::Copied; break;
     case CopyOutcome::Declined: report.kind = EntryReport::Declined; break;
-    case CopyOutcome::KeptExisting: report.kind = EntryReport::NotCopied; break;
+    case CopyOutcome::KeptExisting:
+    case CopyOutcome::SameFile: report.kind = EntryReport::NotCopied; break;
+    case CopyOutcome::Stopped:
     case CopyOutcome::Failed:
       report.kind = EntryReport::Failed;
       report.reason = outcome.reason;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "copy/destination_path.h"
+#include "copy/destination_folders.h"
 #include "copy/file_copier.h"
 
 namespace nuvelo {

@@ -19,7 +19,6 @@
 namespace nuvelo {
 namespace {
 
-constexpr int FolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 // A chunk of a large file is sized to take about this long, so the window gets its turn often
 // on a slow drive and the copy keeps its speed on a fast one.
 constexpr auto ChunkTarget = std::chrono::milliseconds(20);
@@ -140,50 +139,10 @@ CopyOutcome publish(int folderFd, const std::string& temp, const std::string& na
 
 }  // namespace
 
-DestinationFolders::DestinationFolders(std::string destinationText)
-    : destination_(std::move(destinationText)) {}
-
-DestinationFolders::~DestinationFolders() { closeIfOpen(openFd_); }
-
-int DestinationFolders::open(const std::string& subpath, std::string& error) {
-  if (openFd_ >= 0 && subpath == openSubpath_) return openFd_;
-  closeIfOpen(openFd_);
-  // The destination folder itself is taken as the user named it, links included.
-  int folder = openEntry(destination_.empty() ? "." : destination_, FolderFlags);
-  std::size_t start = 0;
-  while (folder >= 0 && start < subpath.size()) {
-    std::size_t end = subpath.find('/', start);
-    if (end == std::string::npos) end = subpath.size();
-    const std::string component = subpath.substr(start, end - start);
-    start = end + 1;
-    if (component.empty() || component == ".") continue;
-    if (component == "..") {
-      close(folder);
-      error = "コピー先の外を指すパスです";
-      return -1;
-    }
-    int next = openat(folder, component.c_str(), FolderFlags | O_NOFOLLOW);
-    if (next < 0 && errno == ENOENT &&
-        (mkdirat(folder, component.c_str(), 0777) == 0 || errno == EEXIST))
-      next = openat(folder, component.c_str(), FolderFlags | O_NOFOLLOW);
-    // A symbolic link (ELOOP) or a file (ENOTDIR) where a folder belongs stops here.
-    const int saved = errno;
-    close(folder);
-    errno = saved;
-    folder = next;
-  }
-  if (folder < 0) {
-    error = systemReason(errno);
-    return -1;
-  }
-  openFd_ = folder;
-  openSubpath_ = subpath;
-  return openFd_;
-}
-
-CopyOutcome copyFileInto(const std::string& source, int folderFd, const std::string& name,
-                         ReplaceMode mode, const std::function<bool()>& askReplace,
-                         const CopyHooks& hooks) {
+CopyOutcome copyEntryInto(const std::string& source, int folderFd, const std::string& name,
+                          ReplaceMode mode, const std::function<ReplaceAnswer()>& ask,
+                          const CopyHooks& hooks) {
+  const std::function<bool()> askReplace = [&] { return ask && ask() == ReplaceAnswer::Replace; };
   // O_NONBLOCK keeps a named pipe from blocking the open; it is no file to copy anyway.
   Descriptor from(openEntry(source, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   if (from.get() < 0) return failed(errno);
@@ -222,6 +181,18 @@ CopyOutcome copyFileInto(const std::string& source, int folderFd, const std::str
   if (outcome.kind != CopyOutcome::Copied) unlinkat(folderFd, temp.c_str(), 0);
   return outcome;
 }
+
+bool isTemporaryName(std::string_view name) {
+  constexpr std::string_view prefix = ".nuvelo-", suffix = ".tmp";
+  if (name.size() != prefix.size() + 16 + suffix.size()) return false;
+  if (name.substr(0, prefix.size()) != prefix || name.substr(name.size() - suffix.size()) != suffix)
+    return false;
+  for (const char c : name.substr(prefix.size(), 16))
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+  return true;
+}
+
+void removeStaleTemporaries(int) {}
 
 std::int64_t timeGranularityMs(int folderFd) {
   struct statfs fs {};

@@ -6,35 +6,22 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "copy/overwrite_policy.h"
 
 namespace nuvelo {
 
-// The folders below the destination folder, made where missing and entered one component at a
-// time without following symbolic links, so nothing is ever written outside the destination.
-// The last folder stays open for the next file, which usually lands in the same place.
-class DestinationFolders {
- public:
-  explicit DestinationFolders(std::string destinationText);
-  ~DestinationFolders();
-  DestinationFolders(const DestinationFolders&) = delete;
-  DestinationFolders& operator=(const DestinationFolders&) = delete;
-
-  // A descriptor of destination + subpath, or -1 with the reason in `error`.
-  int open(const std::string& subpath, std::string& error);
-
- private:
-  std::string destination_;
-  std::string openSubpath_;
-  int openFd_ = -1;
-};
+// The answer to the question whether an existing namesake is replaced.
+enum class ReplaceAnswer { Replace, Keep, Stop };
 
 struct CopyOutcome {
   enum Kind {
     Copied,
-    Declined,     // the user kept the existing file
-    KeptExisting, // a namesake exists and the policy never replaces
+    Declined,      // the user kept the existing file
+    KeptExisting,  // a namesake exists and the policy never replaces
+    SameFile,      // the target is the source itself (same device and inode): never written
+    Stopped,       // stopped at the question or between chunks; the target is as it was
     Failed,
   } kind = Failed;
   std::string reason;  // why it failed, in the system's words
@@ -43,20 +30,29 @@ struct CopyOutcome {
 // Test seams and progress of one copy.
 struct CopyHooks {
   std::function<void()> poll;  // between chunks of a large file
-  // Called after each chunk with the bytes copied so far; false stops the copy as a failure.
+  // Called after each chunk with the bytes copied so far; false stops the copy (Stopped).
   std::function<bool(std::uint64_t)> afterChunk;
   // Whether a file system that can share extents between files may do so (tests turn it off
   // to reach the chunk hook).
   bool allowClone = true;
+  // Re-read the copy from the disk and compare it with the source before it is put in place.
+  bool verify = false;
 };
 
-// Copies `source` into the folder `folderFd` as `name`. An existing regular file there is
-// replaced silently, after `askReplace` answers yes, or never, by `mode`; a symbolic link or a
-// folder in its place makes the copy fail. On failure the target is as it was and the
-// temporary file is gone.
-CopyOutcome copyFileInto(const std::string& source, int folderFd, const std::string& name,
-                         ReplaceMode mode, const std::function<bool()>& askReplace,
-                         const CopyHooks& hooks = {});
+// Copies the entry at `source` (a regular file; a symbolic link is copied as a link) into the
+// folder `folderFd` as `name`. An existing namesake is replaced silently, after `askReplace`
+// answers Replace, or never, by `mode`; a folder in its place makes the copy fail. On failure
+// the target is as it was and the temporary file is gone.
+CopyOutcome copyEntryInto(const std::string& source, int folderFd, const std::string& name,
+                          ReplaceMode mode, const std::function<ReplaceAnswer()>& askReplace,
+                          const CopyHooks& hooks = {});
+
+// Whether a name is one of the copier's temporary files (".nuvelo-<16 hex digits>.tmp").
+bool isTemporaryName(std::string_view name);
+
+// Removes the copier's temporary files in the folder that no running copy holds (left by a
+// copy that was killed).
+void removeStaleTemporaries(int folderFd);
 
 // How finely the file system of a folder keeps last-write times, in milliseconds (FAT 2000,
 // exFAT 10, others 1).

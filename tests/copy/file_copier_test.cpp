@@ -41,8 +41,12 @@ class Copier : public ::testing::Test {
     return folderFd;
   }
   CopyOutcome copy(ReplaceMode mode, bool answer = true, const CopyHooks& hooks = {}) {
-    return copyFileInto(sourceFile(), folder(), "report.txt", mode,
-                        [&] { ++questions; return answer; }, hooks);
+    return copyEntryInto(sourceFile(), folder(), "report.txt", mode,
+                         [&] {
+                           ++questions;
+                           return answer ? ReplaceAnswer::Replace : ReplaceAnswer::Keep;
+                         },
+                         hooks);
   }
 
   TempFolder tree;
@@ -142,42 +146,9 @@ TEST_F(Copier, FailuresCarryTheSystemsReason) {
 TEST_F(Copier, NamesThatAreNotUtf8AreCopiedWithTheirBytes) {
   const std::string name = "r\xE9sum\xE9.txt";
   writeFile(tree.path() + "/" + name, "bytes");
-  EXPECT_EQ(copyFileInto(tree.path() + "/" + name, folder(), name, ReplaceMode::Silent, {}).kind,
+  EXPECT_EQ(copyEntryInto(tree.path() + "/" + name, folder(), name, ReplaceMode::Silent, {}).kind,
             CopyOutcome::Copied);
   EXPECT_EQ(readFile(destination() + "/" + name), "bytes");
-}
-
-TEST(DestinationFolders, MakesMissingFoldersOneAtATime) {
-  TempFolder tree;
-  DestinationFolders folders(tree.path());
-  std::string error;
-  const int fd = folders.open("/a/b/c", error);
-  ASSERT_GE(fd, 0) << error;
-  EXPECT_TRUE(std::filesystem::is_directory(tree.path() + "/a/b/c"));
-  EXPECT_EQ(folders.open("/a/b/c", error), fd);  // the same folder stays open
-  EXPECT_GE(folders.open("", error), 0);         // the destination itself
-}
-
-TEST(DestinationFolders, NeverFollowsALinkOrLeavesTheDestination) {
-  TempFolder tree;
-  const std::string destination = tree.path() + "/dest";
-  const std::string outside = tree.path() + "/outside";
-  std::filesystem::create_directories(destination);
-  std::filesystem::create_directories(outside);
-  std::filesystem::create_directory_symlink(outside, destination + "/docs");
-  writeFile(destination + "/file", "");
-
-  DestinationFolders folders(destination);
-  std::string error;
-  EXPECT_EQ(folders.open("/docs/sub", error), -1);
-  EXPECT_FALSE(error.empty());
-  EXPECT_FALSE(std::filesystem::exists(outside + "/sub"));
-  EXPECT_EQ(folders.open("/file/sub", error), -1);
-  EXPECT_EQ(folders.open("/../outside", error), -1);
-  EXPECT_EQ(folders.open("/ok/../../outside", error), -1);
-
-  DestinationFolders missing(tree.path() + "/no-such-destination");
-  EXPECT_EQ(missing.open("/x", error), -1);
 }
 
 TEST(TimeGranularity, OrdinaryFileSystemsKeepMilliseconds) {
