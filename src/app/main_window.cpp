@@ -116,6 +116,7 @@ void TForm1::applySettings(const MainWindowSettings& s) {
   ShowResult = s.showResult;
   PickupFolder = s.pickupFolder;
   Overwrite = s.overwrite;
+  Verify = s.verify;
   EscExt = s.escExt;
   for (int c = 0; c < ResultListModel::ColumnCount; ++c) {
     const int width = s.columnWidths[static_cast<std::size_t>(c)];

@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "app/settings_file.h"
+#include "copy/copy_run.h"
 #include "search/folder_walk.h"
+#include "search/search_run.h"
 #include "search/result_list_model.h"
 #include "platform/date_time_value.h"
 #include "platform/message_boxes.h"
@@ -127,6 +129,7 @@ class TForm1 : public QMainWindow {
   bool ShowResult = true;
   bool NeedResearch = false;
   std::int32_t Overwrite = 1;
+  bool Verify = false;  // re-read every copy before it is put in place (Option/Verify)
   DateTimeValue SinceDate = 0;
   double TotalBytes = 0;
   std::int32_t TotalCount = 0;
@@ -166,15 +169,11 @@ class TForm1 : public QMainWindow {
   void PopupMenu1Popup();
   // The selected row, if any.
   std::optional<int> selectedRow() const;
-  void GatherCopyList(EventPump& pump);
 
-  // The folder walk with the window's current conditions (subfolder switch, excluded
-  // subfolders and the source folder's text, per-folder mode, SinceDate).
-  void WalkFolder(const std::string& folder, std::vector<std::string>& resultList,
-                  const std::vector<std::string>& extList, bool folderMode, EventPump& pump);
-  // The walk's conditions as the window holds them now, and its hand-back of control.
+  // The walk's conditions as the window holds them now: the subfolder switch, the excluded
+  // subfolders and the source folder's text, per-folder mode, SinceDate, and the destination
+  // folder, which the walk leaves out when it lies inside the source.
   WalkFilter walkFilter(const std::vector<std::string>& extList) const;
-  WalkControl walkControl(EventPump& pump);
   void FillResultRows(const std::vector<std::string>& paths, const std::vector<FoundEntry>& found,
                       EventPump& pump);
   void RecountChecked();
@@ -215,14 +214,14 @@ class TForm1 : public QMainWindow {
   void applyWindowBounds(const MainWindowSettings& settings);
   void showLastCopyDate(const std::string& dateText);
   void connectCommands();
-  void refuseSearch(const char* message);
+  void refuseSearch(const std::string& message);
   void enterSearchingState();
-  void runSearch();
+  std::vector<UnreadableFolder> runSearch();
   void leaveSearchingState();
   bool copyMayStart();
   void enterCopyingState();
-  bool runCopy();
-  void finishCompletedCopy();
+  CopyRunResult runCopy();
+  void finishCompletedCopy(const CopyRunResult& result);
   void leaveCopyingState();
 
   // Runs a handler body; an error that escapes it goes to the application's error box.

@@ -36,6 +36,7 @@ MainWindowSettings readMainWindowSettings(const ProfileFile& file) {
   s.showResult = file.readBool(Option, "ShowResult", true);
   s.pickupFolder = file.readBool(Option, "PickupFolder", false);
   s.overwrite = file.readInteger(Option, "Overwrite", 1);
+  s.verify = file.readBool(Option, "Verify", false);
   s.escExt = fromCommaText(file.readString(Option, "EscExt", ""));
   for (std::size_t c = 0; c < s.columnWidths.size(); ++c)
     s.columnWidths[c] = file.readInteger(ListView, columnWidthKey(c), s.columnWidths[c]);

@@ -29,6 +29,7 @@ struct MainWindowSettings {
   bool showResult = true;
   bool pickupFolder = false;
   std::int32_t overwrite = 1;
+  bool verify = false;  // Option/Verify: read only; no window control writes it
   std::vector<std::string> escExt;
   std::array<std::int32_t, 5> columnWidths{100, 80, 50, 100, 164};
   std::int32_t top = 0;

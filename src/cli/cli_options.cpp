@@ -88,6 +88,8 @@ class Parser {
     const bool hasInlineValue = name.size() < arg.size();
     static const std::map<std::string, bool> takesValue = {
         {"--since", true},          {"--since-last", false},  {"--no-subfolders", false},
+        {"--subfolders", false},    {"--no-per-folder", false},
+        {"--verify", false},        {"--no-verify", false},
         {"--exclude-folder", true}, {"--exclude-ext", true},  {"--per-folder", false},
         {"--relative", false},      {"--absolute", false},    {"--drive-letter", false},
         {"--no-drive-letter", false}, {"--overwrite", true},  {"--conditions", true},
@@ -113,7 +115,8 @@ class Parser {
     } else if (name == "--since-last") {
       if (options_.since) return error("--since と --since-last は同時に指定できません");
       options_.sinceLast = true;
-    } else if (name == "--no-subfolders") options_.noSubfolders = true;
+    } else if (name == "--subfolders") return setOnce(options_.subfolders, true, name);
+    else if (name == "--no-subfolders") return setOnce(options_.subfolders, false, name);
     else if (name == "--exclude-folder") {
       if (!options_.excludeFolders) options_.excludeFolders.emplace();
       options_.excludeFolders->push_back(value);
@@ -121,7 +124,10 @@ class Parser {
       if (!value.empty() && value.front() == '.') value.erase(0, 1);
       if (!options_.excludeExtensions) options_.excludeExtensions.emplace();
       options_.excludeExtensions->push_back(value);
-    } else if (name == "--per-folder") options_.perFolder = true;
+    } else if (name == "--per-folder") return setOnce(options_.perFolder, true, name);
+    else if (name == "--no-per-folder") return setOnce(options_.perFolder, false, name);
+    else if (name == "--verify") return setOnce(options_.verify, true, name);
+    else if (name == "--no-verify") return setOnce(options_.verify, false, name);
     else if (name == "--relative") return setOnce(options_.dirAbs, false, name);
     else if (name == "--absolute") return setOnce(options_.dirAbs, true, name);
     else if (name == "--drive-letter") return setOnce(options_.driveLetter, true, name);
@@ -154,6 +160,7 @@ class Parser {
     if (copy && options_.formatGiven) return fail("--format は search だけのオプションです");
     if (!copy && options_.dryRun) return fail("--dry-run は copy だけのオプションです");
     if (!copy && options_.overwrite) return fail("--overwrite は copy だけのオプションです");
+    if (!copy && options_.verify) return fail("--verify は copy だけのオプションです");
     return {options_, {}};
   }
 
@@ -189,25 +196,34 @@ std::string usageText() {
 検索:
   --since YYYY-MM-DD     この日以降に更新されたもの (既定: 今日)
   --since-last           前回コピーした日以降 (設定ファイルの LastCopyDate)
-  --no-subfolders        下位フォルダを対象にしない
+  --subfolders | --no-subfolders   下位フォルダも対象とするか
+                         (既定: 条件ファイルの CBKai、なければ設定ファイルの DirKAI)
   --exclude-folder ENTRY 除外するサブフォルダ (SOURCE より下の部分、例 /old/tmp; 繰り返し可)
   --exclude-ext EXT      除外する拡張子 (ドットなし; 繰り返し可; 既定: 設定ファイルの EscExt)
-  --per-folder           フォルダ単位で処理する
+  --per-folder | --no-per-folder   フォルダ単位で処理するか (既定: 設定ファイルの PickupFolder)
   --format text|tsv|json 検索結果の形式 (search のみ; 既定: text)
+                         tsv は名前の中のタブ・改行・復帰・\ を \t \n \r \\ と書く
+                         json は UTF-8 でないパスのバイト列を path_bytes にも書く
 
 コピー:
   --relative | --absolute          パスの作り方 (既定: 設定ファイルの DirAbs)
-  --drive-letter | --no-drive-letter
+  --drive-letter | --no-drive-letter   (既定: 設定ファイルの AddDriveLetter)
   --overwrite always|ask|newer|never  同名ファイルがあった時 (既定: 設定ファイルの Overwrite)
+                         ask は端末で答える; 端末がなければ実行しない
+  --verify | --no-verify コピーをディスクから読み直して元と比べる (既定: 設定ファイルの Verify)
   --dry-run              何をどこへコピーするかを表示するだけ
   -q, --quiet            エラー以外を表示しない
+
+  コピー先が SOURCE の中にあるときは、コピー先フォルダは検索しない。
+  失敗したファイルや読めないフォルダがあったときは LastCopyDate を変えない。
 
 共通:
   --conditions FILE.dat  条件ファイルから検索元・コピー先・下位フォルダ・除外リストを読む
   --settings FILE        設定ファイル (既定: ウィンドウと同じ NVO.ini)
   --help, --version
 
-終了コード: 0 完了, 1 一部のファイルが失敗, 2 指定の誤り, 130 中断
+終了コード: 0 完了, 1 一部のファイルやフォルダが失敗 (または標準出力に書けない), 2 指定の誤り,
+            130 中断
 )";
 }
 

@@ -19,16 +19,17 @@ struct CliOptions {
   std::optional<std::string> destination;
   std::optional<CivilDate> since;
   bool sinceLast = false;
-  bool noSubfolders = false;
+  std::optional<bool> subfolders;  // nothing: the condition file's, else the settings file's
   std::optional<std::vector<std::string>> excludeFolders;
   std::optional<std::vector<std::string>> excludeExtensions;
-  bool perFolder = false;
+  std::optional<bool> perFolder;  // nothing: the settings file's
   std::optional<bool> dirAbs;
   std::optional<bool> driveLetter;
   std::optional<std::int32_t> overwrite;
   std::optional<std::string> conditions;
   std::optional<std::string> settings;
   bool dryRun = false;
+  std::optional<bool> verify;  // nothing: the settings file's
   OutputFormat format = OutputFormat::Text;
   bool formatGiven = false;
   bool quiet = false;

@@ -1,19 +1,18 @@
 #include "cli/cli_run.h"
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 
 #include "app/settings_file.h"
+#include "cli/output_text.h"
 #include "cli/search_output.h"
 #include "conditions/condition_file.h"
-#include "copy/copy_list.h"
-#include "copy/copy_runner.h"
-#include "platform/filesystem.h"
-#include "platform/path_text.h"
+#include "copy/copy_run.h"
 #include "search/display_formats.h"
 #include "search/file_date.h"
 #include "search/file_types.h"
-#include "search/folder_walk.h"
-#include "search/result_rows.h"
+#include "search/search_run.h"
 
 namespace nuvelo {
 namespace {
@@ -29,6 +28,7 @@ struct Job {
   bool dirAbs = true;
   bool driveLetter = true;
   std::int32_t overwrite = OverwriteAsk;
+  bool verify = false;
 };
 
 // A progress line on a terminal's stderr, redrawn at most ten times a second.
@@ -57,7 +57,7 @@ class ProgressLine {
 
 class NoTypes : public TypeNamer {
  public:
-  std::uint16_t typeOf(std::string_view, bool) override { return 0; }
+  std::uint16_t typeOf(std::string_view, EntryKind) override { return 0; }
 };
 
 bool interrupted(const CliEnvironment& env) { return env.interrupted && env.interrupted->load(); }
@@ -66,6 +66,97 @@ int refuse(CliEnvironment& env, const std::string& message) {
   env.err << message << '\n';
   return ExitStatus::BadUsage;
 }
+
+// The terminal's side of a walk: Ctrl+C aborts, a progress line counts the entries read, and
+// every folder that cannot be read is named on stderr.
+class TerminalWalkObserver : public virtual WalkObserver {
+ public:
+  TerminalWalkObserver(CliEnvironment& env, ProgressLine& progress, const char* activity)
+      : env_(env), progress_(progress), activity_(activity) {}
+  bool abortRequested() override { return interrupted(env_); }
+  void entryRead() override {
+    if (env_.progressOnErr) progress_.show(std::string(activity_) + " " + std::to_string(++entries_));
+  }
+  void folderUnreadable(const UnreadableFolder& folder) override {
+    progress_.clear();
+    env_.err << "nuvelo-cli: フォルダを読めません: " << terminalText(folder.path) << ": "
+             << std::strerror(folder.error) << '\n';
+    ++unreadable_;
+  }
+  std::size_t unreadable() const { return unreadable_; }
+
+ protected:
+  CliEnvironment& env_;
+  ProgressLine& progress_;
+
+ private:
+  const char* activity_;
+  std::uint64_t entries_ = 0;
+  std::size_t unreadable_ = 0;
+};
+
+std::string skipReason(const EntryReport& report, std::int32_t overwrite) {
+  if (report.kind == EntryReport::SameFile) return SameFileText;
+  if (report.kind == EntryReport::Declined) return "置き換えませんでした";
+  if (overwrite == OverwriteNever) return "コピー先に同名のファイルがあります";
+  return "コピー先のファイルは新しいか同じです";
+}
+
+// The terminal's side of a copy run: one line per file on stdout, failures on stderr, the
+// replace question on the terminal.
+class TerminalCopyObserver : public CopyObserver, public TerminalWalkObserver {
+ public:
+  TerminalCopyObserver(CliEnvironment& env, ProgressLine& progress, const CliOptions& options,
+                       std::int32_t overwrite)
+      : TerminalWalkObserver(env, progress, "収集中です"), options_(options), overwrite_(overwrite) {}
+
+  void copyStarting(std::size_t files) override { files_ = files; }
+  ReplaceAnswer askReplace(const std::string& target) override {
+    progress_.clear();
+    const auto answer = env_.ask ? env_.ask(terminalText(replaceQuestionText(target))) : std::nullopt;
+    if (!answer) {
+      unanswered_ = true;
+      return ReplaceAnswer::Stop;
+    }
+    return *answer ? ReplaceAnswer::Replace : ReplaceAnswer::Keep;
+  }
+  void copyFailed(const EntryReport& report) override {
+    progress_.clear();
+    env_.err << "failed\t" << tsvField(report.source) << '\t' << tsvField(report.target) << '\t'
+             << tsvField(report.reason) << '\n';
+  }
+  void fileDone(const EntryReport& report) override {
+    progress_.clear();
+    if (!options_.quiet) printLine(report);
+    progress_.show("コピー中です " + std::to_string(++done_) + "/" + std::to_string(files_));
+  }
+  bool unanswered() const { return unanswered_; }
+
+ private:
+  void printLine(const EntryReport& report) {
+    const bool dry = options_.dryRun;
+    switch (report.kind) {
+      case EntryReport::Copied:
+        env_.out << (dry ? "would copy\t" : "copied\t") << tsvField(report.source) << '\t'
+                 << tsvField(report.target) << '\n';
+        break;
+      case EntryReport::NotCopied:
+      case EntryReport::Declined:
+      case EntryReport::SameFile:
+        env_.out << (dry ? "would skip\t" : "skipped\t") << tsvField(report.source) << '\t'
+                 << tsvField(report.target) << '\t' << skipReason(report, overwrite_) << '\n';
+        break;
+      case EntryReport::Stopped:
+      case EntryReport::Failed: break;
+    }
+  }
+
+  const CliOptions& options_;
+  std::int32_t overwrite_;
+  std::size_t files_ = 0;
+  std::size_t done_ = 0;
+  bool unanswered_ = false;
+};
 
 std::optional<CivilDate> parseSlashDate(const std::string& text) {
   if (text.size() != 10 || text[4] != '/' || text[7] != '/') return std::nullopt;
@@ -83,7 +174,7 @@ std::string resolveJob(const CliOptions& o, const CliEnvironment& env, Job& job)
     conditions = readConditionFile(*o.conditions);
     if (!conditions) return InvalidConditionFileMessage;
   }
-  job.source = withoutTrailingSeparator(o.source.value_or(conditions ? conditions->dirFrom : ""));
+  job.source = cleanSourceFolder(o.source.value_or(conditions ? conditions->dirFrom : ""));
   job.destination = o.destination.value_or(conditions ? conditions->dirTo : "");
 
   CivilDate since = civilDateOf(todayValue());
@@ -96,40 +187,54 @@ std::string resolveJob(const CliOptions& o, const CliEnvironment& env, Job& job)
   }
   job.filter.since = SinceThreshold::forDay(dateValueOf(since));
   job.filter.sourceText = job.source;
-  job.filter.includeSubfolders = !o.noSubfolders && (!conditions || conditions->cbKai);
+  job.filter.includeSubfolders =
+      o.subfolders.value_or(conditions ? conditions->cbKai : job.settings.dirKai);
   job.filter.excludedSubfolders =
       o.excludeFolders.value_or(conditions ? conditions->folEx : std::vector<std::string>{});
   job.filter.excludedExtensions =
       o.excludeExtensions.value_or(conditions ? conditions->escExt : job.settings.escExt);
-  job.filter.pickupFolder = o.perFolder;
+  job.filter.pickupFolder = o.perFolder.value_or(job.settings.pickupFolder);
   job.dirAbs = o.dirAbs.value_or(job.settings.dirAbs);
   job.driveLetter = o.driveLetter.value_or(job.settings.addDriveLetter);
   job.overwrite = o.overwrite.value_or(job.settings.overwrite);
+  job.verify = o.verify.value_or(job.settings.verify);
   return {};
 }
 
-WalkControl walkControl(CliEnvironment& env, ProgressLine& progress, const char* activity) {
-  WalkControl control;
-  auto entries = std::make_shared<std::uint64_t>(0);
-  control.aborted = [&env] { return interrupted(env); };
-  if (env.progressOnErr)
-    control.onEntry = [&progress, entries, activity] {
-      progress.show(std::string(activity) + " " + std::to_string(++*entries));
-    };
-  return control;
+// Why the copy cannot start, before anything is searched or copied; empty when it can. A
+// missing destination is made when the terminal says yes, as the window asks.
+std::string copyRefusal(const CliOptions& o, CliEnvironment& env, const Job& job) {
+  if (job.overwrite == OverwriteAsk && !o.dryRun && !env.canAsk)
+    return "--overwrite ask には質問に答える端末が要ります。端末なしで実行するときは "
+           "--overwrite newer|always|never のどれかを指定してください";
+  switch (destinationState(job.destination)) {
+    case DestinationState::NotGiven: return NoDestinationMessage;
+    case DestinationState::Exists: return {};
+    case DestinationState::Missing: break;
+  }
+  if (o.dryRun) return {};
+  const auto answer = env.canAsk && env.ask ? env.ask(MissingDestinationQuestion) : std::nullopt;
+  if (!answer || !*answer) return "コピー先が存在しません。";
+  if (makeDestination(job.destination)) return CannotMakeDestinationMessage;
+  return {};
 }
 
-int runSearch(const CliOptions& o, CliEnvironment& env, const Job& job,
-              const std::vector<std::string>& paths, const std::vector<FoundEntry>& found) {
+std::vector<ResultRow> rowsOf(const SearchOutcome& found, const Job& job, TypeNamer& types) {
+  return buildResultRows(found.paths, job.dirAbs, job.source, types, {}, &found.found);
+}
+
+int printSearch(const CliOptions& o, CliEnvironment& env, const Job& job,
+                const SearchOutcome& found, std::size_t unreadable) {
   FileTypeTable types;
-  const std::vector<ResultRow> rows = buildResultRows(paths, job.dirAbs, job.source, types, {}, &found);
+  const std::vector<ResultRow> rows = rowsOf(found, job, types);
   const DisplayFormats formats = DisplayFormats::ofUser();
   std::vector<OutputRow> output;
   output.reserve(rows.size());
   LocalTimeCache times;
   std::vector<std::string> typeNames;  // each type's name once, not once per row
   const auto typeName = [&](std::uint16_t type) -> const std::string& {
-    while (typeNames.size() <= type) typeNames.push_back(types.name(static_cast<std::uint16_t>(typeNames.size())).toStdString());
+    while (typeNames.size() <= type)
+      typeNames.push_back(types.name(static_cast<std::uint16_t>(typeNames.size())).toStdString());
     return typeNames[type];
   };
   for (const ResultRow& r : rows) {
@@ -139,83 +244,15 @@ int runSearch(const CliOptions& o, CliEnvironment& env, const Job& job,
                       r.pathText});
   }
   writeRows(env.out, output, o.format);
-  env.out.flush();
   if (!o.quiet) env.err << totalsText(countChecked(rows), formats.decimalSeparator) << '\n';
-  return ExitStatus::Done;
+  return unreadable ? ExitStatus::SomeFailed : ExitStatus::Done;
 }
 
-std::string skipReason(const EntryReport& report, std::int32_t overwrite) {
-  if (report.kind == EntryReport::Declined) return "置き換えませんでした";
-  if (overwrite == OverwriteNever) return "コピー先に同名のファイルがあります";
-  return "コピー先のファイルは新しいか同じです";
-}
-
-// Makes sure the destination folder exists, asking as the window does before making it.
-std::string prepareDestination(const CliOptions& o, CliEnvironment& env, const Job& job) {
-  if (job.destination.empty()) return "コピー先フォルダを指定してください";
-  if (isExistingFolder(job.destination) || o.dryRun) return {};
-  const auto answer = env.ask ? env.ask("コピー先が存在しません。作成しますか？") : std::nullopt;
-  if (!answer || !*answer) return "コピー先が存在しません。";
-  if (makeFolders(job.destination)) return "ディレクトリを作成できません";
-  return {};
-}
-
-int runCopy(const CliOptions& o, CliEnvironment& env, const Job& job,
-            const std::vector<std::string>& paths, const std::vector<FoundEntry>& found) {
-  if (const std::string why = prepareDestination(o, env, job); !why.empty()) return refuse(env, why);
-  ProgressLine progress(env);
-  NoTypes noTypes;
-  const std::vector<ResultRow> rows = buildResultRows(paths, job.dirAbs, job.source, noTypes, {}, &found);
-  std::vector<std::string> copyList;
-  gatherCopyList(rows, job.dirAbs, job.source, job.filter, walkControl(env, progress, "収集中です"),
-                 {}, copyList);
-  if (interrupted(env)) return ExitStatus::Interrupted;
-
-  CopySettings settings;
-  settings.rule = {job.dirAbs, job.driveLetter, job.source, PathStyle::Posix};
-  settings.destination = job.destination;
-  settings.overwrite = job.overwrite;
-  const auto askReplace = [&](const std::string& target) {
-    progress.clear();
-    const auto answer = env.ask ? env.ask(replaceQuestionText(target)) : std::nullopt;
-    return answer.value_or(false);
-  };
-  CopyHooks hooks;
-  hooks.afterChunk = [&env](std::uint64_t) { return !interrupted(env); };
-  CopyRunner runner(settings, askReplace, hooks);
-
-  std::size_t copied = 0, skipped = 0, failed = 0;
-  for (std::size_t i = 0; i < copyList.size(); ++i) {
-    if (interrupted(env)) return ExitStatus::Interrupted;
-    const EntryReport report = o.dryRun ? runner.plan(copyList[i]) : runner.copy(copyList[i]);
-    if (interrupted(env) && report.kind == EntryReport::Failed) return ExitStatus::Interrupted;
-    progress.clear();
-    switch (report.kind) {
-      case EntryReport::Copied:
-        ++copied;
-        if (!o.quiet)
-          env.out << (o.dryRun ? "would copy\t" : "copied\t") << report.source << '\t' << report.target << '\n';
-        break;
-      case EntryReport::NotCopied:
-      case EntryReport::Declined:
-        ++skipped;
-        if (!o.quiet)
-          env.out << (o.dryRun ? "would skip\t" : "skipped\t") << report.source << '\t' << report.target
-                  << '\t' << skipReason(report, job.overwrite) << '\n';
-        break;
-      case EntryReport::Failed:
-        ++failed;
-        env.err << "failed\t" << report.source << '\t' << report.target << '\t' << report.reason << '\n';
-        break;
-    }
-    progress.show("コピー中です " + std::to_string(i + 1) + "/" + std::to_string(copyList.size()));
-  }
-  progress.clear();
-  env.out.flush();
-  if (!o.quiet)
-    env.err << (o.dryRun ? "コピー予定 " : "コピー ") << copied << "個, スキップ " << skipped
-            << "個, 失敗 " << failed << "個\n";
-  if (!o.dryRun) {
+// Records the day only when everything listed was carried or deliberately left, and says so
+// when it does not.
+int recordDay(CliEnvironment& env, const Job& job, const CopyRunResult& result,
+              std::size_t unreadable) {
+  if (result.mayRecordDate(false) && unreadable == 0) {
     try {
       ProfileFile settingsFile(job.settingsPath);
       writeLastCopyDate(settingsFile, civilDateOf(todayValue()));
@@ -223,8 +260,72 @@ int runCopy(const CliOptions& o, CliEnvironment& env, const Job& job,
       env.err << error.what() << '\n';
       return ExitStatus::SomeFailed;
     }
+    return ExitStatus::Done;
   }
-  return failed ? ExitStatus::SomeFailed : ExitStatus::Done;
+  env.err << "前回コピーした日付は変えません (失敗 " << result.counts.failed + unreadable
+          << "個: 次の --since-last でもう一度対象になります)\n";
+  return ExitStatus::SomeFailed;
+}
+
+int runCopyJob(const CliOptions& o, CliEnvironment& env, const Job& job, const SearchOutcome& found,
+               std::size_t unreadable) {
+  ProgressLine progress(env);
+  NoTypes noTypes;
+  const std::vector<ResultRow> rows = rowsOf(found, job, noTypes);
+  CopyRequest request;
+  request.rule = {job.dirAbs, job.driveLetter, job.source, PathStyle::Posix};
+  request.destination = job.destination;
+  request.overwrite = job.overwrite;
+  request.filter = job.filter;
+  request.dryRun = o.dryRun;
+  request.verify = job.verify;
+  TerminalCopyObserver observer(env, progress, o, job.overwrite);
+  std::vector<std::string> copyList;
+  const CopyRunResult result = runCopy(rows, request, observer, copyList);
+  progress.clear();
+  unreadable += observer.unreadable();
+  if (result.aborted) {
+    if (!interrupted(env) && observer.unanswered())
+      env.err << "nuvelo-cli: 質問に答えがなかったので中止しました\n";
+    return ExitStatus::Interrupted;
+  }
+  if (!o.quiet)
+    env.err << (o.dryRun ? "コピー予定 " : "コピー ") << result.counts.copied << "個, スキップ "
+            << result.counts.skipped << "個, 失敗 " << result.counts.failed << "個\n";
+  if (o.dryRun) return result.counts.failed + unreadable ? ExitStatus::SomeFailed : ExitStatus::Done;
+  return recordDay(env, job, result, unreadable);
+}
+
+// Output that could not be written is a failure, whatever else went well.
+int withOutputChecked(CliEnvironment& env, int status) {
+  errno = 0;
+  env.out.flush();
+  if (env.out) return status;
+  env.err << "nuvelo-cli: 標準出力に書き込めません" << (errno ? std::string(": ") + std::strerror(errno) : "")
+          << '\n';
+  return status == ExitStatus::Done ? ExitStatus::SomeFailed : status;
+}
+
+int runJob(const CliOptions& o, CliEnvironment& env) {
+  Job job;
+  if (const std::string why = resolveJob(o, env, job); !why.empty()) return refuse(env, why);
+  if (const auto refusal = searchRefusal(job.source)) return refuse(env, *refusal);
+  const bool copy = o.command == CliCommand::Copy;
+  if (copy) {
+    if (const std::string why = copyRefusal(o, env, job); !why.empty()) return refuse(env, why);
+    job.filter.leftOutFolder = destinationInsideSource(job.source, job.destination);
+  }
+
+  SearchOutcome found;
+  std::size_t unreadable = 0;
+  {
+    ProgressLine progress(env);
+    TerminalWalkObserver observer(env, progress, "検索中です");
+    found = runSearch(job.source, job.filter, observer);
+    unreadable = found.unreadable.size();
+  }
+  if (found.aborted) return ExitStatus::Interrupted;
+  return copy ? runCopyJob(o, env, job, found, unreadable) : printSearch(o, env, job, found, unreadable);
 }
 
 }  // namespace
@@ -232,26 +333,13 @@ int runCopy(const CliOptions& o, CliEnvironment& env, const Job& job,
 int runCli(const CliOptions& o, CliEnvironment& env) {
   if (o.command == CliCommand::Help) {
     env.out << usageText();
-    return ExitStatus::Done;
+    return withOutputChecked(env, ExitStatus::Done);
   }
   if (o.command == CliCommand::Version) {
     env.out << "nuvelo-cli " << NUVELO_VERSION << '\n';
-    return ExitStatus::Done;
+    return withOutputChecked(env, ExitStatus::Done);
   }
-  Job job;
-  if (const std::string why = resolveJob(o, env, job); !why.empty()) return refuse(env, why);
-  if (job.source.empty()) return refuse(env, "更新元フォルダを指定してください");
-  if (!isExistingFolder(job.source)) return refuse(env, "更新元フォルダが不正です。");
-
-  std::vector<std::string> paths;
-  std::vector<FoundEntry> found;
-  {
-    ProgressLine progress(env);
-    WalkFolder(job.source, paths, job.filter, false, walkControl(env, progress, "検索中です"), &found);
-  }
-  if (interrupted(env)) return ExitStatus::Interrupted;
-  return o.command == CliCommand::Search ? runSearch(o, env, job, paths, found)
-                                         : runCopy(o, env, job, paths, found);
+  return withOutputChecked(env, runJob(o, env));
 }
 
 }  // namespace nuvelo

@@ -1,5 +1,6 @@
 #pragma once
-// What nuvelo-cli does with its command line: the window's search and copy, without a window.
+// What nuvelo-cli does with its command line: the window's search and copy runs, without a
+// window.
 
 #include <atomic>
 #include <functional>
@@ -21,11 +22,13 @@ constexpr int Interrupted = 130;
 struct CliEnvironment {
   std::ostream& out;
   std::ostream& err;
-  // A yes/no question on the terminal; nothing when there is no terminal to ask.
+  // A yes/no question on the terminal; nothing when it got no answer (no terminal, end of
+  // input, or Ctrl+C while it waited).
   std::function<std::optional<bool>(const std::string& question)> ask;
   bool progressOnErr = false;  // stderr is a terminal: show a progress line there
   const std::atomic<bool>* interrupted = nullptr;  // Ctrl+C
   std::string defaultSettingsPath;
+  bool canAsk = false;  // standard input is a terminal that can answer questions
 };
 
 int runCli(const CliOptions& options, CliEnvironment& environment);

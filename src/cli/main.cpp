@@ -27,7 +27,8 @@ void catchInterrupts() {
   sigaction(SIGTERM, &action, nullptr);
 }
 
-// A y/n question on the terminal; nothing when standard input is no terminal.
+// A y/n question on the terminal; nothing when standard input is no terminal, or when the
+// question got no answer: Ctrl+C while it waited, or the end of the input.
 std::optional<bool> askOnTerminal(const std::string& question) {
   if (!isatty(STDIN_FILENO)) return std::nullopt;
   std::cerr << question << " [y/N] " << std::flush;
@@ -35,7 +36,11 @@ std::optional<bool> askOnTerminal(const std::string& question) {
   char c = 0;
   while (true) {
     const ssize_t n = read(STDIN_FILENO, &c, 1);
-    if (n <= 0 || c == '\n') break;
+    if (n < 0 || (n == 0 && answer.empty()) || interrupted.load()) {
+      std::cerr << '\n';
+      return std::nullopt;
+    }
+    if (n == 0 || c == '\n') break;
     answer += c;
   }
   return answer == "y" || answer == "Y" || answer == "yes" || answer == "はい";
@@ -61,6 +66,7 @@ int main(int argc, char* argv[]) {
       askOnTerminal,
       isatty(STDERR_FILENO) && !parsed.options->quiet,
       &interrupted,
-      nuvelo::resolveSettingsPath(nuvelo::executableFolder())};
+      nuvelo::resolveSettingsPath(nuvelo::executableFolder()),
+      isatty(STDIN_FILENO) != 0};
   return nuvelo::runCli(*parsed.options, environment);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "cli/output_text.h"
 #include "platform/text_encoding.h"
 
 namespace nuvelo {
@@ -12,14 +13,15 @@ void writeText(std::ostream& out, const std::vector<OutputRow>& rows) {
   std::size_t sizeWidth = 0;
   for (const OutputRow& r : rows) sizeWidth = std::max(sizeWidth, r.size.size());
   for (const OutputRow& r : rows) {
-    out << r.name << "  " << std::string(sizeWidth - r.size.size(), ' ') << r.size << "  " << r.type
-        << "  " << r.modified << "  " << r.path << '\n';
+    out << terminalText(r.name) << "  " << std::string(sizeWidth - r.size.size(), ' ') << r.size
+        << "  " << terminalText(r.type) << "  " << r.modified << "  " << terminalText(r.path) << '\n';
   }
 }
 
 void writeTsv(std::ostream& out, const std::vector<OutputRow>& rows) {
   for (const OutputRow& r : rows)
-    out << r.name << '\t' << r.size << '\t' << r.type << '\t' << r.modified << '\t' << r.path << '\n';
+    out << tsvField(r.name) << '\t' << r.size << '\t' << tsvField(r.type) << '\t' << r.modified
+        << '\t' << tsvField(r.path) << '\n';
 }
 
 void writeJson(std::ostream& out, const std::vector<OutputRow>& rows) {
@@ -28,36 +30,15 @@ void writeJson(std::ostream& out, const std::vector<OutputRow>& rows) {
     const OutputRow& r = rows[i];
     out << (i ? ",\n " : "\n ") << "{\"name\": " << jsonString(r.name)
         << ", \"size\": " << jsonString(r.size) << ", \"type\": " << jsonString(r.type)
-        << ", \"modified\": " << jsonString(r.modified) << ", \"path\": " << jsonString(r.path)
-        << '}';
+        << ", \"modified\": " << jsonString(r.modified) << ", \"path\": " << jsonString(r.path);
+    // A path that is not UTF-8 reads as U+FFFD above; its bytes make it recoverable.
+    if (!isValidUtf8(r.path)) out << ", \"path_bytes\": " << jsonBytes(r.path);
+    out << '}';
   }
   out << (rows.empty() ? "]\n" : "\n]\n");
 }
 
 }  // namespace
-
-std::string jsonString(std::string_view text) {
-  const std::string clean = withReplacementCharacters(text);
-  std::string out = "\"";
-  for (const char c : clean) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(c));
-          out += escaped;
-        } else {
-          out += c;
-        }
-    }
-  }
-  return out + "\"";
-}
 
 void writeRows(std::ostream& out, const std::vector<OutputRow>& rows, OutputFormat format) {
   switch (format) {

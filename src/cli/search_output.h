@@ -19,9 +19,8 @@ struct OutputRow {
   std::string path;
 };
 
+// The rows in the format: text for a terminal, tab-separated or JSON, each of them escaped so
+// that every name and path can be read back (cli/output_text.h).
 void writeRows(std::ostream& out, const std::vector<OutputRow>& rows, OutputFormat format);
-
-// A JSON string literal; bytes that are not UTF-8 become U+FFFD.
-std::string jsonString(std::string_view text);
 
 }  // namespace nuvelo

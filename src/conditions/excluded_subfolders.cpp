@@ -11,6 +11,7 @@
 #include "conditions/folder_rules.h"
 #include "platform/filesystem.h"
 #include "platform/gui_text.h"
+#include "search/search_run.h"
 
 namespace nuvelo {
 
@@ -28,7 +29,8 @@ void TForm1::CbKaiClick() {
 
 void TForm1::BtnFolExADDClick() {
   if (Busy) return;
-  const std::string source = utf8(Edit1->text());
+  // Cleaned as the search cleans it, so that the entry starts with the "/" the walk expects.
+  const std::string source = cleanSourceFolder(utf8(Edit1->text()));
   if (!isExistingFolder(source)) {
     boxes().show(MessageKind::Error, "上位フォルダが不正です。", MessageButtons::Ok, MessagePlacement::centred());
     Edit1->setFocus();

@@ -1,5 +1,5 @@
-// The copy command: its entry checks, the gathering of the checked rows, the copy loop and the
-// end of the run.
+// The copy command: its entry checks, the copy run over the checked rows, and the end of the
+// run.
 
 #include <QAction>
 #include <QApplication>
@@ -9,33 +9,66 @@
 
 #include "app/event_pump.h"
 #include "app/main_window.h"
-#include "search/result_list_view.h"
 #include "app/status_bar.h"
-#include "copy/copy_list.h"
 #include "copy/copy_notice.h"
-#include "copy/copy_runner.h"
-#include "platform/filesystem.h"
+#include "copy/copy_run.h"
 #include "platform/gui_text.h"
 #include "platform/modal_runner.h"
+#include "search/result_list_view.h"
 
 namespace nuvelo {
+namespace {
+
+// The window's side of a copy run: the abort command's flag, the progress bar stepped by the
+// event pump, which lets the window's events through, and a box for each question and each
+// failure.
+class WindowCopyObserver : public CopyObserver {
+ public:
+  WindowCopyObserver(const bool& abortRequested, EventPump& pump, MessageBoxes& boxes)
+      : abortRequested_(abortRequested), pump_(pump), boxes_(boxes) {}
+
+  bool abortRequested() override { return abortRequested_; }
+  void entryRead() override { pump_.step(); }
+  void poll() override { pump_.poll(); }
+  void rowGathered() override { pump_.step(); }
+  void copyStarting(std::size_t) override { pump_.sync(); }
+  ReplaceAnswer askReplace(const std::string& target) override {
+    pump_.sync();
+    return boxes_.show(MessageKind::Confirmation, replaceQuestionText(target),
+                       MessageButtons::YesNo, MessagePlacement::centred()) == MessageAnswer::Yes
+               ? ReplaceAnswer::Replace
+               : ReplaceAnswer::Keep;
+  }
+  void copyFailed(const EntryReport& report) override {
+    pump_.sync();
+    boxes_.show(MessageKind::Error, copyFailureText(report), MessageButtons::Ok,
+                MessagePlacement::centred());
+  }
+  void fileDone(const EntryReport&) override { pump_.advanceHeld(); }
+
+ private:
+  const bool& abortRequested_;
+  EventPump& pump_;
+  MessageBoxes& boxes_;
+};
+
+}  // namespace
 
 void TForm1::Button3Click() {
   if (Busy || !copyMayStart()) return;
   enterCopyingState();
-  bool completed = false;
-  guarded([&] { completed = runCopy(); });
+  std::optional<CopyRunResult> result;
+  guarded([&] { result = runCopy(); });
   CopyList.reset();
-  if (completed) guarded([this] { finishCompletedCopy(); });
+  if (result && !result->aborted) guarded([&] { finishCompletedCopy(*result); });
   leaveCopyingState();
   finishRun();
 }
 
 // The four entry checks; each refusal is a positioned box.
 bool TForm1::copyMayStart() {
-  const auto& rows = resultModel_->rows();
-  if (std::none_of(rows.begin(), rows.end(), [](const ResultRow& r) { return r.checked; })) {
-    boxes().show(MessageKind::Information, "コピーするファイルがありません", MessageButtons::Ok,
+  if (!anyRowChecked(resultModel_->rows())) {
+    boxes().show(MessageKind::Information, NothingToCopyMessage, MessageButtons::Ok,
                  positionedPlacement());
     return false;
   }
@@ -45,14 +78,17 @@ bool TForm1::copyMayStart() {
     Edit2->setFocus();
     return false;
   };
-  if (destination.empty()) return refuse(MessageKind::Error, "コピー先フォルダを指定してください");
-  if (isExistingFolder(destination)) return true;
-  if (boxes().show(MessageKind::Warning, "コピー先が存在しません。作成しますか？",
-                   MessageButtons::YesNo, positionedPlacement()) != MessageAnswer::Yes) {
+  switch (destinationState(destination)) {
+    case DestinationState::NotGiven: return refuse(MessageKind::Error, NoDestinationMessage);
+    case DestinationState::Exists: return true;
+    case DestinationState::Missing: break;
+  }
+  if (boxes().show(MessageKind::Warning, MissingDestinationQuestion, MessageButtons::YesNo,
+                   positionedPlacement()) != MessageAnswer::Yes) {
     Edit2->setFocus();
     return false;
   }
-  if (makeFolders(destination)) return refuse(MessageKind::Error, "ディレクトリを作成できません");
+  if (makeDestination(destination)) return refuse(MessageKind::Error, CannotMakeDestinationMessage);
   return true;
 }
 
@@ -72,58 +108,33 @@ void TForm1::enterCopyingState() {
   CopyList.emplace();
 }
 
-void TForm1::GatherCopyList(EventPump& pump) {
-  CopyList->clear();
-  ProgressBar1->setMaximum(resultModel_->rowCount());
-  gatherCopyList(resultModel_->rows(), DirAbs, SearchRoot, walkFilter(EscExt), walkControl(pump),
-                 [&pump] { pump.step(); }, *CopyList);
-}
-
-// Gathers and copies; true when the run completed, false when an abort ended it.
-bool TForm1::runCopy() {
+// Gathers and copies through the engine's run; an abort ends it with AbortRequested cleared.
+CopyRunResult TForm1::runCopy() {
   EventPump pump(ProgressBar1);
-  GatherCopyList(pump);
+  ProgressBar1->setMaximum(resultModel_->rowCount());
+  CopyRequest request;
+  request.rule = {DirAbs, AddDriveLetter, SearchRoot, PathStyle::Posix};
+  request.destination = utf8(Edit2->text());
+  request.overwrite = Overwrite;
+  request.filter = walkFilter(EscExt);
+  request.verify = Verify;
+  WindowCopyObserver observer(AbortRequested, pump, boxes());
+  const CopyRunResult result = nuvelo::runCopy(resultModel_->rows(), request, observer, *CopyList);
   pump.sync();
-  if (AbortRequested) {
-    AbortRequested = false;
-    return false;
-  }
-  CopySettings settings;
-  settings.rule = {DirAbs, AddDriveLetter, SearchRoot, PathStyle::Posix};
-  settings.destination = utf8(Edit2->text());
-  settings.overwrite = Overwrite;
-  const auto askReplace = [&](const std::string& target) {
-    pump.sync();
-    return boxes().show(MessageKind::Confirmation, replaceQuestionText(target),
-                        MessageButtons::YesNo, MessagePlacement::centred()) == MessageAnswer::Yes;
-  };
-  CopyRunner runner(settings, askReplace, CopyHooks{[&pump] { pump.poll(); }, {}});
-
-  const std::size_t count = CopyList->size();
-  for (std::size_t i = 0; i < count; ++i) {
-    if (AbortRequested) {
-      AbortRequested = false;
-      return false;
-    }
-    const EntryReport report = runner.copy((*CopyList)[i]);
-    if (report.kind == EntryReport::Failed) {
-      pump.sync();
-      boxes().show(MessageKind::Error, copyFailureText(report), MessageButtons::Ok,
-                   MessagePlacement::centred());
-    }
-    pump.advanceHeld();
-  }
-  pump.sync();
-  return true;
+  if (result.aborted) AbortRequested = false;
+  return result;
 }
 
-// Records the day and shows the notice; a settings file that cannot be written ends the run
-// there, without the notice.
-void TForm1::finishCompletedCopy() {
-  ProfileFile settings(settingsPath_);
-  writeLastCopyDate(settings, civilDateOf(todayValue()));
+// Records the day, unless a file failed, and shows the notice; a settings file that cannot be
+// written ends the run there, without the notice.
+void TForm1::finishCompletedCopy(const CopyRunResult& result) {
+  if (result.mayRecordDate(false)) {
+    ProfileFile settings(settingsPath_);
+    writeLastCopyDate(settings, civilDateOf(todayValue()));
+  }
   if (!ShowResult) return;
   frmRes->showDestination(Edit2->text());
+  frmRes->showCounts(result.counts);
   services_.dialogs->run(*frmRes);
 }
 

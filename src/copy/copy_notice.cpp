@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "app/program_icon.h"
+#include "copy/copy_run.h"
 #include "platform/gui_text.h"
 #include "platform/message_boxes.h"
 #include "platform/desktop_shell.h"
@@ -64,6 +65,11 @@ TfrmRes::TfrmRes(bool& showResult, MessageBoxes& boxes, DesktopShell& shell, QWi
   cbNoReport = new QCheckBox(QStringLiteral("今後、この通知をしない"), this);
   cbNoReport->setGeometry(32, 112, 145, 17);
 
+  LblCounts = new QLabel(this);
+  LblCounts->setObjectName(QStringLiteral("LblCounts"));
+  LblCounts->move(32, 64);
+  LblCounts->hide();
+
   setTabOrder(Button1, Button2);
   setTabOrder(Button2, cbNoReport);
   connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
@@ -77,6 +83,18 @@ void TfrmRes::showDestination(const QString& destination) {
   LblCopyTo->adjustSize();
   if (LblCopyTo->width() > WidenAbove)
     setFixedSize(LblCopyTo->x() + LblCopyTo->width() + 30, DesignHeight);
+}
+
+void TfrmRes::showCounts(const CopyCounts& counts) {
+  LblCounts->setVisible(counts.failed > 0);
+  if (counts.failed == 0) return;
+  LblCounts->setText(QStringLiteral("コピー %1個, スキップ %2個, 失敗 %3個")
+                         .arg(counts.copied)
+                         .arg(counts.skipped)
+                         .arg(counts.failed));
+  LblCounts->adjustSize();
+  const int needed = LblCounts->x() + LblCounts->width() + 30;
+  if (needed > width()) setFixedSize(needed, height());
 }
 
 void TfrmRes::Button1Click() {

@@ -13,6 +13,7 @@ namespace nuvelo {
 
 class MessageBoxes;
 class DesktopShell;
+struct CopyCounts;
 
 class TfrmRes : public QDialog {
   Q_OBJECT
@@ -27,6 +28,8 @@ class TfrmRes : public QDialog {
   QPushButton* Button1 = nullptr;
   QPushButton* Button2 = nullptr;
   QCheckBox* cbNoReport = nullptr;
+  // The counts of a run in which some file failed; hidden after a run without failures.
+  QLabel* LblCounts = nullptr;
 
   void Button1Click();
   void Button2Click();
@@ -34,6 +37,9 @@ class TfrmRes : public QDialog {
   // Names the destination before a showing; a label wider than 150 pixels widens the window to
   // hold it, a narrower one leaves the width as it is.
   void showDestination(const QString& destination);
+  // Shows the counts of copied, skipped and failed files when a file failed (the run did not
+  // record its day then), widening the window to hold them; hides them otherwise.
+  void showCounts(const CopyCounts& counts);
 
   static constexpr int DesignWidth = 284;
   static constexpr int DesignHeight = 135;

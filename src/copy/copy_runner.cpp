@@ -2,6 +2,9 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <optional>
 
 #include "platform/filesystem.h"
 #include "platform/path_text.h"
@@ -11,34 +14,91 @@ namespace {
 
 EntryFacts factsOf(const struct stat& st) { return {true, S_ISDIR(st.st_mode), st.st_mtim}; }
 
+bool sameEntry(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Where the folders below the destination come from: in relative mode the source folder of
+// the search, in absolute mode the root.
+std::string sourceBaseOf(const DestinationRule& rule) {
+  if (rule.dirAbs || rule.searchRoot == "/") return {};
+  return withoutTrailingSeparator(rule.searchRoot);
+}
+
+EntryReport::Kind reportKindOf(CopyOutcome::Kind kind) {
+  switch (kind) {
+    case CopyOutcome::Copied: return EntryReport::Copied;
+    case CopyOutcome::Declined: return EntryReport::Declined;
+    case CopyOutcome::KeptExisting: return EntryReport::NotCopied;
+    case CopyOutcome::SameFile: return EntryReport::SameFile;
+    case CopyOutcome::Stopped: return EntryReport::Stopped;
+    case CopyOutcome::Failed: break;
+  }
+  return EntryReport::Failed;
+}
+
+// The decision before any copy: the source itself at the target, or the policy leaving the
+// file alone; nothing when the copy goes ahead.
+std::optional<EntryReport::Kind> decisionBeforeCopy(const std::optional<struct stat>& source,
+                                                    const std::optional<struct stat>& target,
+                                                    std::int32_t overwrite,
+                                                    std::int64_t granularityMs) {
+  if (source && target && sameEntry(*source, *target)) return EntryReport::SameFile;
+  const EntryFacts sourceFacts = source ? factsOf(*source) : EntryFacts{};
+  const EntryFacts targetFacts = target ? factsOf(*target) : EntryFacts{};
+  if (!ShouldCopy(sourceFacts, targetFacts, overwrite, granularityMs)) return EntryReport::NotCopied;
+  return std::nullopt;
+}
+
+// How finely the file system of a folder, given by its path, keeps times.
+std::int64_t granularityAt(const std::string& folder) {
+  const int fd = openEntry(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return 1;
+  const std::int64_t granularity = timeGranularityMs(fd);
+  close(fd);
+  return granularity;
+}
+
+std::optional<struct stat> lookUpOwn(const std::string& path) {
+  struct stat st {};
+  if (!lookUpEntry(path, st, false)) return std::nullopt;
+  return st;
+}
+
 }  // namespace
 
 CopyRunner::CopyRunner(CopySettings settings,
-                       std::function<bool(const std::string& target)> askReplace, CopyHooks hooks)
+                       std::function<ReplaceAnswer(const std::string& target)> askReplace,
+                       CopyHooks hooks)
     : settings_(std::move(settings)),
       askReplace_(std::move(askReplace)),
       hooks_(std::move(hooks)),
-      folders_(settings_.destination) {}
+      folders_(settings_.destination, sourceBaseOf(settings_.rule)) {
+  hooks_.verify = settings_.verify;
+}
 
-EntryReport CopyRunner::copy(const std::string& source) {
+EntryReport CopyRunner::reportFor(const std::string& source) const {
   EntryReport report;
   report.source = source;
+  report.target = joinPath(settings_.destination + destinationSubpath(source, settings_.rule),
+                           fileNameOf(source, settings_.rule.style));
+  return report;
+}
+
+EntryReport CopyRunner::copy(const std::string& source) {
+  EntryReport report = reportFor(source);
   const std::string subpath = destinationSubpath(source, settings_.rule);
   const std::string name = fileNameOf(source, settings_.rule.style);
-  report.target = joinPath(settings_.destination + subpath, name);
 
   std::string folderError;
   const int folder = folders_.open(subpath, folderError);
 
-  EntryFacts sourceFacts;
+  std::optional<struct stat> target;
   struct stat st {};
-  if (lookUpEntry(source, st)) sourceFacts = factsOf(st);
-  EntryFacts targetFacts;
-  if (folder >= 0 && fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0)
-    targetFacts = factsOf(st);
-  const std::int64_t granularity = targetFacts.exists ? timeGranularityMs(folder) : 1;
-  if (!ShouldCopy(sourceFacts, targetFacts, settings_.overwrite, granularity)) {
-    report.kind = EntryReport::NotCopied;
+  if (folder >= 0 && fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) target = st;
+  const std::int64_t granularity = target ? timeGranularityMs(folder) : 1;
+  if (const auto decided = decisionBeforeCopy(lookUpOwn(source), target, settings_.overwrite, granularity)) {
+    report.kind = *decided;
     return report;
   }
   if (folder < 0) {
@@ -46,41 +106,24 @@ EntryReport CopyRunner::copy(const std::string& source) {
     return report;
   }
 
-  const CopyOutcome outcome =
-      copyEntryInto(source, folder, name, replaceModeOf(settings_.overwrite),
-                    [&] {
-                      return askReplace_ && askReplace_(report.target) ? ReplaceAnswer::Replace
-                                                                        : ReplaceAnswer::Keep;
-                    },
-                    hooks_);
-  switch (outcome.kind) {
-    case CopyOutcome::Copied: report.kind = EntryReport::Copied; break;
-    case CopyOutcome::Declined: report.kind = EntryReport::Declined; break;
-    case CopyOutcome::KeptExisting:
-    case CopyOutcome::SameFile: report.kind = EntryReport::NotCopied; break;
-    case CopyOutcome::Stopped:
-    case CopyOutcome::Failed:
-      report.kind = EntryReport::Failed;
-      report.reason = outcome.reason;
-      break;
-  }
+  const CopyOutcome outcome = copyEntryInto(
+      source, folder, name, replaceModeOf(settings_.overwrite),
+      [&] { return askReplace_ ? askReplace_(report.target) : ReplaceAnswer::Keep; }, hooks_);
+  report.kind = reportKindOf(outcome.kind);
+  if (report.kind == EntryReport::Failed) report.reason = outcome.reason;
   return report;
 }
 
 EntryReport CopyRunner::plan(const std::string& source) const {
-  EntryReport report;
-  report.source = source;
-  const std::string subpath = destinationSubpath(source, settings_.rule);
-  report.target = joinPath(settings_.destination + subpath, fileNameOf(source, settings_.rule.style));
-  EntryFacts sourceFacts;
-  EntryFacts targetFacts;
-  struct stat st {};
-  if (lookUpEntry(source, st)) sourceFacts = factsOf(st);
-  if (lookUpEntry(report.target, st, false)) targetFacts = factsOf(st);
-  report.kind = ShouldCopy(sourceFacts, targetFacts, settings_.overwrite) ? EntryReport::Copied
-                                                                          : EntryReport::NotCopied;
+  EntryReport report = reportFor(source);
+  const std::optional<struct stat> target = lookUpOwn(report.target);
+  const auto decided = decisionBeforeCopy(lookUpOwn(source), target, settings_.overwrite,
+                                          target ? granularityAt(folderOf(report.target)) : 1);
+  report.kind = decided.value_or(EntryReport::Copied);
   return report;
 }
+
+void CopyRunner::finish() { folders_.finish(); }
 
 std::string copyFailureText(const EntryReport& report) {
   return report.source + " を " + report.target + " にコピーできません。\n" + report.reason;

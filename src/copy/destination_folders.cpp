@@ -4,15 +4,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
+#include "copy/file_copier.h"
 #include "platform/filesystem.h"
 
 namespace nuvelo {
 namespace {
 
 constexpr int FolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+// Only the run may write into a folder it is still filling.
+constexpr mode_t FillingMode = 0700;
 
 void closeIfOpen(int& fd) {
   if (fd >= 0) close(fd);
@@ -21,16 +25,56 @@ void closeIfOpen(int& fd) {
 
 std::string systemReason(int error) { return std::strerror(error); }
 
+std::size_t depthOf(const std::string& subpath) {
+  return static_cast<std::size_t>(std::count(subpath.begin(), subpath.end(), '/'));
+}
+
+mode_t currentUmask() {
+  const mode_t mask = umask(0);
+  umask(mask);
+  return mask;
+}
+
+// Gives the folder the owner, group, permission bits and times of `source`. Owner and group
+// are kept where the system lets us (as root); a set-user-id or set-group-id bit whose owner
+// or group could not be kept is dropped, so the copy never grants more than its source.
+void takeOver(int fd, const struct stat& source) {
+  if (fchown(fd, source.st_uid, source.st_gid) != 0 &&
+      fchown(fd, static_cast<uid_t>(-1), source.st_gid) != 0) {
+    // The folder stays ours, group included; the check below drops the set-id bits.
+  }
+  mode_t mode = source.st_mode & 07777;
+  struct stat now {};
+  if (fstat(fd, &now) == 0) {
+    if (now.st_uid != source.st_uid) mode &= ~static_cast<mode_t>(S_ISUID);
+    if (now.st_gid != source.st_gid) mode &= ~static_cast<mode_t>(S_ISGID);
+  }
+  fchmod(fd, mode);
+  const timespec times[2] = {source.st_atim, source.st_mtim};
+  futimens(fd, times);
+}
+
 }  // namespace
 
-DestinationFolders::DestinationFolders(std::string destinationText)
-    : destination_(std::move(destinationText)) {}
+DestinationFolders::DestinationFolders(std::string destinationText, std::string sourceBase)
+    : destination_(std::move(destinationText)), sourceBase_(std::move(sourceBase)) {}
 
 DestinationFolders::~DestinationFolders() { closeIfOpen(openFd_); }
 
 int DestinationFolders::open(const std::string& subpath, std::string& error) {
   if (openFd_ >= 0 && subpath == openSubpath_) return openFd_;
   closeIfOpen(openFd_);
+  const int folder = walkDown(subpath, true, error);
+  if (folder < 0) return -1;
+  // A folder made just now holds no leftovers; one that was there may.
+  if (swept_.insert(subpath).second && !lastWasMade_) removeStaleTemporaries(folder);
+  openFd_ = folder;
+  openSubpath_ = subpath;
+  return openFd_;
+}
+
+int DestinationFolders::walkDown(const std::string& subpath, bool create, std::string& error) {
+  lastWasMade_ = false;
   // The destination folder itself is taken as the user named it, links included.
   int folder = openEntry(destination_.empty() ? "." : destination_, FolderFlags);
   std::size_t start = 0;
@@ -45,23 +89,43 @@ int DestinationFolders::open(const std::string& subpath, std::string& error) {
       error = "コピー先の外を指すパスです";
       return -1;
     }
+    lastWasMade_ = false;
     int next = openat(folder, component.c_str(), FolderFlags | O_NOFOLLOW);
-    if (next < 0 && errno == ENOENT &&
-        (mkdirat(folder, component.c_str(), 0777) == 0 || errno == EEXIST))
-      next = openat(folder, component.c_str(), FolderFlags | O_NOFOLLOW);
+    if (next < 0 && errno == ENOENT && create) {
+      if (mkdirat(folder, component.c_str(), FillingMode) == 0) {
+        made_.push_back(subpath.substr(0, end));
+        lastWasMade_ = true;
+      }
+      if (lastWasMade_ || errno == EEXIST) next = openat(folder, component.c_str(), FolderFlags | O_NOFOLLOW);
+    }
     // A symbolic link (ELOOP) or a file (ENOTDIR) where a folder belongs stops here.
     const int saved = errno;
     close(folder);
     errno = saved;
     folder = next;
   }
-  if (folder < 0) {
-    error = systemReason(errno);
-    return -1;
-  }
-  openFd_ = folder;
-  openSubpath_ = subpath;
-  return openFd_;
+  if (folder < 0) error = systemReason(errno);
+  return folder;
+}
+
+void DestinationFolders::finish() {
+  closeIfOpen(openFd_);
+  openSubpath_.clear();
+  std::stable_sort(made_.begin(), made_.end(), [](const std::string& a, const std::string& b) {
+    return depthOf(a) > depthOf(b);
+  });
+  for (const std::string& subpath : made_) mirrorSourceFolder(subpath);
+  made_.clear();
+}
+
+void DestinationFolders::mirrorSourceFolder(const std::string& subpath) {
+  std::string ignored;
+  int fd = walkDown(subpath, false, ignored);
+  if (fd < 0) return;
+  struct stat source {};
+  if (lookUpEntry(sourceBase_ + subpath, source) && S_ISDIR(source.st_mode)) takeOver(fd, source);
+  else fchmod(fd, 0777 & ~currentUmask());
+  closeIfOpen(fd);
 }
 
 }  // namespace nuvelo

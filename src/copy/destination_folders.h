@@ -2,26 +2,44 @@
 // The folders below the destination folder of a copy run.
 
 #include <string>
+#include <unordered_set>
+#include <vector>
 
 namespace nuvelo {
 
 // The folders below the destination folder, made where missing and entered one component at a
 // time without following symbolic links, so nothing is ever written outside the destination.
 // The last folder stays open for the next file, which usually lands in the same place.
+//
+// A folder made here mirrors a source folder: it is made private while the run fills it, and
+// finish() gives it the source folder's permission bits (owner and group too where they can
+// be kept) and times, once its content is in. The copier's temporary files that a killed run
+// left in a folder are removed the first time the run puts a file there.
 class DestinationFolders {
  public:
-  explicit DestinationFolders(std::string destinationText);
+  // sourceBase followed by a subpath names the source folder that the destination folder of
+  // that subpath mirrors.
+  explicit DestinationFolders(std::string destinationText, std::string sourceBase = {});
   ~DestinationFolders();
   DestinationFolders(const DestinationFolders&) = delete;
   DestinationFolders& operator=(const DestinationFolders&) = delete;
 
   // A descriptor of destination + subpath, or -1 with the reason in `error`.
   int open(const std::string& subpath, std::string& error);
+  // Gives every folder made so far the mode and times of its source folder, deepest first.
+  void finish();
 
  private:
+  int walkDown(const std::string& subpath, bool create, std::string& error);
+  void mirrorSourceFolder(const std::string& subpath);
+
   std::string destination_;
+  std::string sourceBase_;
   std::string openSubpath_;
   int openFd_ = -1;
+  bool lastWasMade_ = false;                // the last walkDown made its final folder
+  std::vector<std::string> made_;           // subpaths of the folders made, in order
+  std::unordered_set<std::string> swept_;   // subpaths already cleared of leftovers
 };
 
 }  // namespace nuvelo

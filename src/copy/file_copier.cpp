@@ -182,16 +182,6 @@ CopyOutcome copyEntryInto(const std::string& source, int folderFd, const std::st
   return outcome;
 }
 
-bool isTemporaryName(std::string_view name) {
-  constexpr std::string_view prefix = ".nuvelo-", suffix = ".tmp";
-  if (name.size() != prefix.size() + 16 + suffix.size()) return false;
-  if (name.substr(0, prefix.size()) != prefix || name.substr(name.size() - suffix.size()) != suffix)
-    return false;
-  for (const char c : name.substr(prefix.size(), 16))
-    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
-  return true;
-}
-
 void removeStaleTemporaries(int) {}
 
 std::int64_t timeGranularityMs(int folderFd) {

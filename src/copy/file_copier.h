@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "copy/overwrite_policy.h"
+#include "platform/temporary_names.h"
 
 namespace nuvelo {
 
@@ -46,9 +47,6 @@ struct CopyHooks {
 CopyOutcome copyEntryInto(const std::string& source, int folderFd, const std::string& name,
                           ReplaceMode mode, const std::function<ReplaceAnswer()>& askReplace,
                           const CopyHooks& hooks = {});
-
-// Whether a name is one of the copier's temporary files (".nuvelo-<16 hex digits>.tmp").
-bool isTemporaryName(std::string_view name);
 
 // Removes the copier's temporary files in the folder that no running copy holds (left by a
 // copy that was killed).

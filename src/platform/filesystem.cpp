@@ -10,6 +10,8 @@
 
 #include <vector>
 
+#include "platform/path_text.h"
+
 namespace nuvelo {
 
 bool isExistingFolder(const std::string& path) {
@@ -38,6 +40,26 @@ std::error_code makeFolders(const std::string& path) {
   }
   return isExistingFolder(path) ? std::error_code{}
                                 : std::make_error_code(std::errc::not_a_directory);
+}
+
+std::optional<FileIdentity> identityOf(const std::string& path) {
+  struct stat st {};
+  if (path.empty() || !lookUpEntry(path, st)) return std::nullopt;
+  return FileIdentity{st.st_dev, st.st_ino};
+}
+
+std::string currentFolder() {
+  std::vector<char> buffer(PATH_MAX + 1);
+  while (!getcwd(buffer.data(), buffer.size())) {
+    if (errno != ERANGE) return {};
+    buffer.resize(buffer.size() * 2);
+  }
+  return buffer.data();
+}
+
+std::string absoluteCleanPath(const std::string& path) {
+  if (path.empty() || path.front() == '/') return lexicallyCleanPath(path);
+  return lexicallyCleanPath(joinPath(currentFolder(), path));
 }
 
 std::string executableFolder() {

@@ -1,10 +1,31 @@
 #pragma once
 // Small file-system look-ups and folder creation on POSIX paths.
 
+#include <sys/types.h>
+
+#include <optional>
 #include <string>
 #include <system_error>
 
 namespace nuvelo {
+
+// Which file or folder a path names, whatever its spelling.
+struct FileIdentity {
+  dev_t device = 0;
+  ino_t inode = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+// The identity of what the path names (links followed); nothing when it cannot be looked up.
+std::optional<FileIdentity> identityOf(const std::string& path);
+
+// The current working folder; empty when it cannot be told.
+std::string currentFolder();
+
+// The path made absolute against the current working folder and cleaned as text ("." and
+// doubled separators dropped, ".." taking away the component before it, no trailing "/"),
+// without resolving symbolic links.
+std::string absoluteCleanPath(const std::string& path);
 
 bool isExistingFolder(const std::string& path);
 bool isExistingEntry(const std::string& path);

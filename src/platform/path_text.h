@@ -16,6 +16,11 @@ std::string withoutTrailingSeparator(std::string_view path);
 // "." for a bare name).
 std::string folderOf(std::string_view path);
 
+// The path cleaned as text: doubled separators and "." components dropped, each ".." taking
+// away the component before it (none above the root), no trailing "/". Links are not looked
+// at. A relative path stays relative ("." when nothing is left).
+std::string lexicallyCleanPath(std::string_view path);
+
 // The last component of a path (after its last "/").
 std::string_view lastComponent(std::string_view path);
 

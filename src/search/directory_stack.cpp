@@ -6,6 +6,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 
 #include "platform/path_text.h"
@@ -27,11 +28,8 @@ EntryKind kindOfStat(const struct stat& st) {
   return EntryKind::Skipped;
 }
 
-EntryKind kindOfLink(int folderFd, const char* name) {
-  struct stat st {};
-  if (fstatat(folderFd, name, &st, 0) != 0) return EntryKind::Skipped;
-  return kindOfStat(st) == EntryKind::File ? EntryKind::File : EntryKind::Skipped;
-}
+// A folder that is gone, or is no folder any more, was not lost: there is nothing to list.
+bool vanished(int error) { return error == ENOENT || error == ENOTDIR || error == ELOOP; }
 
 }  // namespace
 
@@ -39,18 +37,23 @@ EntryKind kindOf(int folderFd, const DirectoryEntry& entry) {
   switch (entry.type) {
     case DT_DIR: return EntryKind::Folder;
     case DT_REG: return EntryKind::File;
-    case DT_LNK: return kindOfLink(folderFd, entry.name.c_str());
+    case DT_LNK: return EntryKind::Link;
     case DT_UNKNOWN: {
       struct stat st {};
       if (fstatat(folderFd, entry.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return EntryKind::Skipped;
-      return S_ISLNK(st.st_mode) ? kindOfLink(folderFd, entry.name.c_str()) : kindOfStat(st);
+      return S_ISLNK(st.st_mode) ? EntryKind::Link : kindOfStat(st);
     }
     default: return EntryKind::Skipped;
   }
 }
 
-DirectoryStack::DirectoryStack(std::function<void()> poll) : poll_(std::move(poll)) {}
+DirectoryStack::DirectoryStack(std::function<void()> poll, UnreadableFolderSink unreadable)
+    : poll_(std::move(poll)), unreadable_(std::move(unreadable)) {}
+
+void DirectoryStack::reportUnreadable(const std::string& path, int error) const {
+  if (unreadable_ && !vanished(error)) unreadable_(path, error);
+}
 
 DirectoryStack::~DirectoryStack() {
   for (Frame& frame : frames_) closeIfOpen(frame.fd);
@@ -61,7 +64,10 @@ bool DirectoryStack::readEntries(Frame& frame) {
   std::size_t sincePoll = 0;
   for (;;) {
     const long n = syscall(SYS_getdents64, frame.fd, buffer, sizeof buffer);
-    if (n < 0) return !frame.entries.empty();  // a listing cut short keeps what it read
+    if (n < 0) {
+      reportUnreadable(path_, errno);
+      return !frame.entries.empty();  // a listing cut short keeps what it read
+    }
     if (n == 0) return true;
     for (long offset = 0; offset < n;) {
       const auto* entry = reinterpret_cast<const dirent64*>(buffer + offset);
@@ -94,9 +100,12 @@ bool DirectoryStack::adopt(int fd, std::size_t pathLength) {
 }
 
 bool DirectoryStack::openRoot(const std::string& path) {
-  const int fd = open(path.c_str(), FolderFlags);
-  if (fd < 0) return false;
   path_ = path;
+  const int fd = open(path.c_str(), FolderFlags);
+  if (fd < 0) {
+    reportUnreadable(path, errno);
+    return false;
+  }
   return adopt(fd, path_.size());
 }
 
@@ -105,9 +114,13 @@ bool DirectoryStack::enter(std::string_view name) {
   if (parent < 0) return false;
   const std::string childName(name);
   const int fd = openat(parent, childName.c_str(), FolderFlags | O_NOFOLLOW);
-  if (fd < 0) return false;
   const std::size_t parentLength = path_.size();
   path_ = joinPath(path_, name);
+  if (fd < 0) {
+    reportUnreadable(path_, errno);
+    path_.resize(parentLength);
+    return false;
+  }
   if (adopt(fd, path_.size())) return true;
   path_.resize(parentLength);
   return false;

@@ -22,15 +22,20 @@ struct DirectoryEntry {
   unsigned char type;  // d_type: DT_DIR, DT_REG, DT_LNK, DT_UNKNOWN, ...
 };
 
-// What an entry is for the walks: a link to a file counts as that file; a link to a folder, a
-// dangling link and special files (devices, pipes, sockets) are skipped.
-enum class EntryKind { Folder, File, Skipped };
+// What an entry is for the walks. A symbolic link is an entry of its own, never followed;
+// special files (devices, pipes, sockets) are skipped.
+enum class EntryKind { Folder, File, Link, Skipped };
 EntryKind kindOf(int folderFd, const DirectoryEntry& entry);
+
+// A folder that could not be listed, and why (an errno value).
+using UnreadableFolderSink = std::function<void(const std::string& path, int error)>;
 
 class DirectoryStack {
  public:
-  // poll: called now and then while a long folder listing is read.
-  explicit DirectoryStack(std::function<void()> poll = {});
+  // poll: called now and then while a long folder listing is read; unreadable: told of each
+  // folder that cannot be listed (or whose listing breaks off), but not of one that vanished
+  // or turned into something else since its parent was read.
+  explicit DirectoryStack(std::function<void()> poll = {}, UnreadableFolderSink unreadable = {});
   ~DirectoryStack();
   DirectoryStack(const DirectoryStack&) = delete;
   DirectoryStack& operator=(const DirectoryStack&) = delete;
@@ -67,9 +72,11 @@ class DirectoryStack {
 
   bool readEntries(Frame& frame);
   bool adopt(int fd, std::size_t pathLength);
+  void reportUnreadable(const std::string& path, int error) const;
   void reopen(std::size_t index, int childFd);
 
   std::function<void()> poll_;
+  UnreadableFolderSink unreadable_;
   std::vector<Frame> frames_;
   std::string path_;
 };

@@ -13,11 +13,15 @@ std::string typeKey(std::string_view name) {
 
 }  // namespace
 
-std::uint16_t FileTypeTable::typeOf(std::string_view name, bool folder) {
-  const std::string key = folder ? std::string("/") : typeKey(name);
+std::uint16_t FileTypeTable::typeOf(std::string_view name, EntryKind kind) {
+  // Keys of folders and links cannot clash with a file's key, which never holds a "/".
+  const std::string key = kind == EntryKind::Folder ? std::string("/")
+                          : kind == EntryKind::Link ? std::string("/link")
+                                                    : typeKey(name);
   if (const auto found = byKey_.find(key); found != byKey_.end()) return found->second;
   QMimeType mime;
-  if (folder) mime = database_.mimeTypeForName(QStringLiteral("inode/directory"));
+  if (kind == EntryKind::Folder) mime = database_.mimeTypeForName(QStringLiteral("inode/directory"));
+  else if (kind == EntryKind::Link) mime = database_.mimeTypeForName(QStringLiteral("inode/symlink"));
   else {
     const QString probe = QString::fromUtf8(key.front() == '.' && key != name ? "x" + key : key);
     mime = database_.mimeTypeForFile(probe, QMimeDatabase::MatchExtension);

@@ -22,7 +22,7 @@ class FileTypeTable : public TypeNamer {
     QString genericIconName;
   };
 
-  std::uint16_t typeOf(std::string_view name, bool folder) override;
+  std::uint16_t typeOf(std::string_view name, EntryKind kind) override;
   const Type* type(std::uint16_t index) const;
   QString name(std::uint16_t index) const;
 

@@ -1,11 +1,13 @@
 #include "search/folder_walk.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 
 #include "platform/ascii_text.h"
 #include "platform/path_text.h"
+#include "platform/temporary_names.h"
 #include "search/directory_stack.h"
 
 namespace nuvelo {
@@ -20,7 +22,7 @@ class Walk {
         filter_(filter),
         folderMode_(folderMode),
         control_(control),
-        stack_(control.poll) {
+        stack_(control.poll, control.unreadable) {
     for (const std::string& entry : filter.excludedSubfolders)
       excludedFolders_.push_back(filter.sourceText + entry);
     for (const std::string& extension : filter.excludedExtensions)
@@ -38,7 +40,8 @@ class Walk {
       if (control_.onEntry) control_.onEntry();
       switch (kindOf(stack_.folder(), *entry)) {
         case EntryKind::Folder: visitFolder(entry->name); break;
-        case EntryKind::File: visitFile(entry->name); break;
+        case EntryKind::File:
+        case EntryKind::Link: visitFile(entry->name); break;
         case EntryKind::Skipped: break;
       }
     }
@@ -53,6 +56,7 @@ class Walk {
     const std::string full = joinPath(stack_.path(), name);
     if (std::find(excludedFolders_.begin(), excludedFolders_.end(), full) != excludedFolders_.end())
       return;
+    if (isLeftOut(name)) return;
     struct stat st {};
     if (filter_.pickupFolder && !folderMode_ &&
         IsUpdatedSince(stack_.folder(), name.c_str(), filter_.since, &st)) {
@@ -63,21 +67,31 @@ class Walk {
     if (!aborted()) stack_.enter(name);
   }
 
+  // A regular file, or a symbolic link taken by its own time.
   void visitFile(const std::string& name) {
-    if (isExcluded(name)) return;
+    if (isExcluded(name) || isTemporaryName(name)) return;
     struct stat st {};
     if (folderMode_) {
-      if (found_ && fstatat(stack_.folder(), name.c_str(), &st, 0) != 0) return;
+      if (found_ && fstatat(stack_.folder(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return;
       take(joinPath(stack_.path(), name), st);
     } else if (IsUpdatedSince(stack_.folder(), name.c_str(), filter_.since, &st)) {
       take(joinPath(stack_.path(), name), st);
     }
   }
 
+  bool isLeftOut(const std::string& name) {
+    if (!filter_.leftOutFolder) return false;
+    struct stat st {};
+    return fstatat(stack_.folder(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+           FileIdentity{st.st_dev, st.st_ino} == *filter_.leftOutFolder;
+  }
+
   void take(std::string path, const struct stat& st) {
     results_.push_back(std::move(path));
-    if (found_)
-      found_->push_back({static_cast<std::int64_t>(st.st_size), st.st_mtim.tv_sec, S_ISDIR(st.st_mode)});
+    if (!found_) return;
+    const bool link = S_ISLNK(st.st_mode);
+    found_->push_back({S_ISREG(st.st_mode) ? static_cast<std::int64_t>(st.st_size) : 0,
+                       st.st_mtim.tv_sec, S_ISDIR(st.st_mode), link});
   }
 
   bool isExcluded(std::string_view name) const {
@@ -112,10 +126,11 @@ std::string fileExtensionOf(std::string_view name) {
 }
 
 bool IsUpdatedSince(int folderFd, const char* name, const SinceThreshold& since,
-                    struct stat* lookup) {
+                    struct stat* lookup, bool followLinks) {
   struct stat own {};
   struct stat& st = lookup ? *lookup : own;
-  return fstatat(folderFd, name, &st, 0) == 0 && since.passes(st.st_mtim);
+  return fstatat(folderFd, name, &st, followLinks ? 0 : AT_SYMLINK_NOFOLLOW) == 0 &&
+         since.passes(st.st_mtim);
 }
 
 }  // namespace nuvelo

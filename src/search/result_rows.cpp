@@ -110,10 +110,12 @@ std::uint64_t FolderByteSize(const std::string& folder, const std::function<void
         break;
       case EntryKind::File: {
         struct stat st {};
-        if (fstatat(stack.folder(), entry->name.c_str(), &st, 0) == 0 && S_ISREG(st.st_mode))
+        if (fstatat(stack.folder(), entry->name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(st.st_mode))
           total += static_cast<std::uint64_t>(st.st_size);
         break;
       }
+      case EntryKind::Link:
       case EntryKind::Skipped: break;
     }
   }
@@ -140,8 +142,11 @@ std::vector<ResultRow> buildResultRows(const std::vector<std::string>& paths, bo
       entry = (*found)[i];
     } else {
       struct stat st {};
-      if (!lookUpEntry(path, st) || !(S_ISREG(st.st_mode) || S_ISDIR(st.st_mode))) continue;
-      entry = {static_cast<std::int64_t>(st.st_size), st.st_mtim.tv_sec, S_ISDIR(st.st_mode)};
+      if (!lookUpEntry(path, st, false) ||
+          !(S_ISREG(st.st_mode) || S_ISDIR(st.st_mode) || S_ISLNK(st.st_mode)))
+        continue;
+      entry = {S_ISREG(st.st_mode) ? static_cast<std::int64_t>(st.st_size) : 0,
+               st.st_mtim.tv_sec, S_ISDIR(st.st_mode), S_ISLNK(st.st_mode)};
     }
     // Names below the source folder come from the folder listings, so they are spelled as
     // stored; only the source folder's own spelling needs looking up.
@@ -150,11 +155,13 @@ std::vector<ResultRow> buildResultRows(const std::vector<std::string>& paths, bo
                                      : LongPathOf(path);
     ResultRow row;
     row.folder = entry.folder;
+    row.link = entry.link;
     const std::uint64_t bytes =
         row.folder ? FolderByteSize(path, poll) : static_cast<std::uint64_t>(entry.bytes);
     row.sizeKiB = static_cast<std::int64_t>(bytes / 1024);
     row.modifiedSeconds = entry.modifiedSeconds;
-    row.type = types.typeOf(lastComponent(longPath), row.folder);
+    const EntryKind kind = row.folder ? EntryKind::Folder : row.link ? EntryKind::Link : EntryKind::File;
+    row.type = types.typeOf(lastComponent(longPath), kind);
     row.pathText = absoluteMode ? longPath : relativePathText(longPath, longRoot, root);
     rows.push_back(std::move(row));
   }

@@ -21,6 +21,7 @@ struct ResultRow {
   std::uint16_t type = 0;       // index into the type table of the list
   bool checked = true;
   bool folder = false;
+  bool link = false;  // a symbolic link, shown and copied as the link itself
 
   std::string_view name() const;  // the last component of the path
 };
@@ -29,12 +30,12 @@ struct ResultRow {
 class TypeNamer {
  public:
   virtual ~TypeNamer() = default;
-  virtual std::uint16_t typeOf(std::string_view name, bool folder) = 0;
+  virtual std::uint16_t typeOf(std::string_view name, EntryKind kind) = 0;
 };
 
-// Builds the rows for the found paths, in their order. Each path is looked up, unless the walk
-// handed its own look-up along (`found`, at the same index); a path that no longer names a file
-// or a folder is dropped. With absoluteMode the path column holds the long path; otherwise the
+// Builds the rows for the found paths, in their order. Each path is looked up (a symbolic link
+// as itself), unless the walk handed its own look-up along (`found`, at the same index); a path
+// that no longer names a file, a folder or a link is dropped. With absoluteMode the path column holds the long path; otherwise the
 // long path below the long form of `root`.
 std::vector<ResultRow> buildResultRows(const std::vector<std::string>& paths, bool absoluteMode,
                                        const std::string& root, TypeNamer& types,
@@ -45,8 +46,9 @@ std::vector<ResultRow> buildResultRows(const std::vector<std::string>& paths, bo
 // leaves the rest unchanged.
 std::string LongPathOf(const std::string& path);
 
-// The byte total of the regular files in a folder tree (a link to a file counts as that file);
-// folders whose names begin with "." are not entered.
+// The byte total of the regular files in a folder tree (symbolic links count nothing, as a
+// copy takes the link, not what it points to); folders whose names begin with "." are not
+// entered.
 std::uint64_t FolderByteSize(const std::string& folder, const std::function<void()>& poll = {});
 
 // The file or folder a row stands for.

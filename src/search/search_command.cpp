@@ -20,6 +20,7 @@
 #include "platform/gui_text.h"
 #include "platform/path_text.h"
 #include "search/folder_walk.h"
+#include "search/search_run.h"
 
 namespace nuvelo {
 namespace {
@@ -44,25 +45,55 @@ class InvalidDate : public std::runtime_error {
       : std::runtime_error("'" + utf8(text) + "' は日付ではありません") {}
 };
 
+// The window's side of a walk: the abort command's flag, and the event pump that steps the
+// progress bar and lets the window's events through.
+class WindowWalkObserver : public WalkObserver {
+ public:
+  WindowWalkObserver(const bool& abortRequested, EventPump& pump)
+      : abortRequested_(abortRequested), pump_(pump) {}
+  bool abortRequested() override { return abortRequested_; }
+  void entryRead() override { pump_.step(); }
+  void poll() override { pump_.poll(); }
+
+ private:
+  const bool& abortRequested_;
+  EventPump& pump_;
+};
+
+constexpr std::size_t UnreadableFoldersShown = 5;
+
+std::string unreadableFoldersText(const std::vector<UnreadableFolder>& folders) {
+  std::string text = "次のフォルダを読めませんでした (" + std::to_string(folders.size()) +
+                     "個)。見つかったファイルだけを表示しています。";
+  for (std::size_t i = 0; i < folders.size() && i < UnreadableFoldersShown; ++i)
+    text += "\n" + folders[i].path;
+  if (folders.size() > UnreadableFoldersShown) text += "\n…";
+  return text;
+}
+
 }  // namespace
 
 void TForm1::Button1Click() {
   if (Busy) return;
   resultModel_->clear();
   ProgressBar1->setValue(0);
-  // A typed trailing "/" would double the separator in every found path.
-  const QString source = qt(withoutTrailingSeparator(utf8(Edit1->text())));
-  if (source != Edit1->text()) Edit1->setText(source);
-  if (source.isEmpty()) return refuseSearch("更新元フォルダを指定してください");
-  if (!isExistingFolder(utf8(source))) return refuseSearch("更新元フォルダが不正です。");
+  // Every spelling of the folder ("src", "./src/", "a/../src//") becomes its one clean
+  // absolute path, so that the rows, the excluded subfolders and the copy agree.
+  const std::string source = cleanSourceFolder(utf8(Edit1->text()));
+  if (const auto refusal = searchRefusal(source)) return refuseSearch(*refusal);
+  if (qt(source) != Edit1->text()) Edit1->setText(qt(source));
 
   enterSearchingState();
-  guarded([this] { runSearch(); });
+  std::vector<UnreadableFolder> unreadable;
+  guarded([&] { unreadable = runSearch(); });
   leaveSearchingState();
+  if (!unreadable.empty())
+    boxes().show(MessageKind::Warning, unreadableFoldersText(unreadable), MessageButtons::Ok,
+                 positionedPlacement());
   finishRun();
 }
 
-void TForm1::refuseSearch(const char* message) {
+void TForm1::refuseSearch(const std::string& message) {
   boxes().show(MessageKind::Error, message, MessageButtons::Ok, positionedPlacement());
   Edit1->setFocus();
 }
@@ -82,24 +113,23 @@ void TForm1::enterSearchingState() {
   StatusBar1->setPanelText(1, QStringLiteral("検索中です"));
 }
 
-void TForm1::runSearch() {
-  std::vector<std::string> resultList;
-  std::vector<FoundEntry> found;
+std::vector<UnreadableFolder> TForm1::runSearch() {
   EventPump pump(ProgressBar1);
   pump.processNow();
   ProgressBar1->setMaximum(SearchProgressMaximum);
   ProgressBar1->show();
 
-  nuvelo::WalkFolder(SearchRoot, resultList, walkFilter(EscExt), false, walkControl(pump), &found);
-
-  if (AbortRequested) {
+  WindowWalkObserver observer(AbortRequested, pump);
+  const SearchOutcome outcome = nuvelo::runSearch(SearchRoot, walkFilter(EscExt), observer);
+  if (outcome.aborted) {
     AbortRequested = false;
-    return;
+    return {};
   }
   pump.setPosition(ProgressBar1->maximum());
   ProgressBar1->repaint();
-  FillResultRows(resultList, found, pump);
+  FillResultRows(outcome.paths, outcome.found, pump);
   RecountChecked();
+  return outcome.unreadable;
 }
 
 void TForm1::leaveSearchingState() {
@@ -120,27 +150,14 @@ void TForm1::Button5Click() { AbortRequested = true; }
 WalkFilter TForm1::walkFilter(const std::vector<std::string>& extList) const {
   WalkFilter filter;
   filter.includeSubfolders = CbKai->isChecked();
-  filter.sourceText = utf8(Edit1->text());
+  filter.sourceText = cleanSourceFolder(utf8(Edit1->text()));
   for (int i = 0; i < LstBxFolEx->count(); ++i)
     filter.excludedSubfolders.push_back(utf8(LstBxFolEx->item(i)->text()));
   filter.excludedExtensions = extList;
   filter.pickupFolder = PickupFolder;
   filter.since = SinceThreshold::forDay(SinceDate);
+  filter.leftOutFolder = destinationInsideSource(filter.sourceText, utf8(Edit2->text()));
   return filter;
-}
-
-WalkControl TForm1::walkControl(EventPump& pump) {
-  WalkControl control;
-  control.aborted = [this] { return AbortRequested; };
-  control.onEntry = [&pump] { pump.step(); };
-  control.poll = [&pump] { pump.poll(); };
-  return control;
-}
-
-void TForm1::WalkFolder(const std::string& folder, std::vector<std::string>& resultList,
-                        const std::vector<std::string>& extList, bool folderMode,
-                        EventPump& pump) {
-  nuvelo::WalkFolder(folder, resultList, walkFilter(extList), folderMode, walkControl(pump));
 }
 
 void TForm1::FillResultRows(const std::vector<std::string>& paths,

@@ -46,7 +46,9 @@ INSTANTIATE_TEST_SUITE_P(
                       BadLine{"copy --format json /a /b", "search だけ"},
                       BadLine{"search --dry-run /a", "copy だけ"},
                       BadLine{"search --overwrite never /a", "copy だけ"},
-                      BadLine{"search --quiet=yes /a", "値を取りません"}));
+                      BadLine{"search --quiet=yes /a", "値を取りません"},
+                      BadLine{"search --subfolders --no-subfolders /a", "反対"},
+                      BadLine{"search --verify /a", "copy だけ"}));
 
 TEST(CommandLine, ReadsEveryOption) {
   const ParsedCommandLine parsed = parseCommandLine(words(
@@ -57,10 +59,10 @@ TEST(CommandLine, ReadsEveryOption) {
   const CliOptions& o = *parsed.options;
   EXPECT_EQ(o.command, CliCommand::Copy);
   EXPECT_EQ(o.since, (CivilDate{2024, 5, 1}));
-  EXPECT_TRUE(o.noSubfolders);
+  EXPECT_EQ(o.subfolders, false);
   EXPECT_EQ(o.excludeFolders, (std::vector<std::string>{"/old", "/tmp/x"}));
   EXPECT_EQ(o.excludeExtensions, (std::vector<std::string>{"bak", "tmp"}));
-  EXPECT_TRUE(o.perFolder);
+  EXPECT_EQ(o.perFolder, true);
   EXPECT_EQ(o.dirAbs, false);
   EXPECT_EQ(o.driveLetter, false);
   EXPECT_EQ(o.overwrite, 2);
@@ -78,6 +80,9 @@ TEST(CommandLine, DefaultsLeaveTheSettingsFileToDecide) {
   EXPECT_FALSE(parsed.options->dirAbs);
   EXPECT_FALSE(parsed.options->excludeExtensions);
   EXPECT_FALSE(parsed.options->since);
+  EXPECT_FALSE(parsed.options->subfolders);
+  EXPECT_FALSE(parsed.options->perFolder);
+  EXPECT_FALSE(parsed.options->verify);
   EXPECT_EQ(parsed.options->format, OutputFormat::Tsv);
 }
 

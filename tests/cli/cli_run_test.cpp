@@ -10,8 +10,10 @@
 
 #include <sstream>
 
+#include "cli/output_text.h"
 #include "cli/search_output.h"
 #include "conditions/condition_file.h"
+#include "cli/cli_harness.h"
 #include "support/file_tree.h"
 
 namespace nuvelo {
@@ -32,36 +34,18 @@ class Cli : public ::testing::Test {
     makeFile(source() + "/sub/deep.txt", localTime(2024, 5, 3), 10);
     makeFile(source() + "/old.txt", localTime(2024, 4, 1));
   }
-  int run(const std::string& line) {
-    std::vector<std::string> args;
-    std::istringstream in(line);
-    for (std::string w; in >> w;) args.push_back(w);
-    const ParsedCommandLine parsed = parseCommandLine(args);
-    if (!parsed.options) {
-      err << parsed.error;
-      return ExitStatus::BadUsage;
-    }
-    out.str({});
-    err.str({});
-    CliEnvironment env{out, err, ask, false, &interrupted, settings()};
-    return runCli(*parsed.options, env);
-  }
+  int run(const std::string& line) { return cli.run(line); }
   std::string source() const { return tree.path() + "/src"; }
   std::string destination() const { return tree.path() + "/dst"; }
   std::string settings() const { return tree.path() + "/NVO.ini"; }
-  std::vector<std::string> lines() const {
-    std::vector<std::string> result;
-    std::istringstream in(out.str());
-    for (std::string l; std::getline(in, l);) result.push_back(l);
-    std::sort(result.begin(), result.end());
-    return result;
-  }
+  std::vector<std::string> lines() const { return cli.lines(); }
 
   TempFolder tree;
-  std::ostringstream out;
-  std::ostringstream err;
-  std::atomic<bool> interrupted{false};
-  std::function<std::optional<bool>(const std::string&)> ask;
+  testing::CliHarness cli{settings()};
+  std::ostringstream& out = cli.out;
+  std::ostringstream& err = cli.err;
+  std::atomic<bool>& interrupted = cli.interrupted;
+  std::function<std::optional<bool>(const std::string&)>& ask = cli.ask;
 };
 
 TEST_F(Cli, SearchPrintsTheRowsOfTheWindowAsTsv) {
@@ -107,7 +91,7 @@ TEST_F(Cli, RefusalsUseTheWindowsMessages) {
 
 TEST_F(Cli, CopyCopiesAndRecordsTheDay) {
   std::filesystem::create_directories(destination());
-  ASSERT_EQ(run("copy --since 2024-05-01 --relative " + source() + " " + destination()), 0) << err.str();
+  ASSERT_EQ(run("copy --since 2024-05-01 --relative --overwrite always " + source() + " " + destination()), 0) << err.str();
   EXPECT_TRUE(std::filesystem::exists(destination() + "/new.txt"));
   EXPECT_TRUE(std::filesystem::exists(destination() + "/sub/deep.txt"));
   EXPECT_FALSE(std::filesystem::exists(destination() + "/old.txt"));
@@ -128,7 +112,7 @@ TEST_F(Cli, DryRunWritesNothing) {
 }
 
 TEST_F(Cli, MissingDestinationIsMadeOnlyWhenTheTerminalSaysYes) {
-  EXPECT_EQ(run("copy --since 2024-05-01 " + source() + " " + destination()), 2);  // no terminal
+  EXPECT_EQ(run("copy --since 2024-05-01 --overwrite never " + source() + " " + destination()), 2);  // no terminal
   EXPECT_FALSE(std::filesystem::exists(destination()));
   ask = [](const std::string& q) -> std::optional<bool> {
     return q == "コピー先が存在しません。作成しますか？";
@@ -140,7 +124,7 @@ TEST_F(Cli, MissingDestinationIsMadeOnlyWhenTheTerminalSaysYes) {
 TEST_F(Cli, FailedFilesGiveStatusOne) {
   std::filesystem::create_directories(destination() + "/sub");
   std::filesystem::create_directory(destination() + "/sub/deep.txt");  // a folder in the way
-  EXPECT_EQ(run("copy --since 2024-05-01 --relative " + source() + " " + destination()), 1);
+  EXPECT_EQ(run("copy --since 2024-05-01 --relative --overwrite always " + source() + " " + destination()), 1);
   EXPECT_NE(err.str().find("failed\t" + source() + "/sub/deep.txt"), std::string::npos);
   EXPECT_TRUE(std::filesystem::exists(destination() + "/new.txt"));
 }

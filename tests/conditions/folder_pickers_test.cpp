@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QDate>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -97,6 +98,27 @@ INSTANTIATE_TEST_SUITE_P(Choices, ExcludedAdd,
                                            AddCase{"Sibling", "/work2/x", nullptr, true},
                                            AddCase{"Above", "/", nullptr, true}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The source is cleaned as the search cleans it: an entry added while the box ends in "/"
+// still starts with "/" and really excludes its folder.
+TEST_F(Pickers, ASourceTypedWithTrailingSeparatorsStillExcludes) {
+  testing::makeFile(source() + "/obj/debug/build.o", testing::localTime(2024, 5, 2));
+  testing::makeFile(source() + "/kept.txt", testing::localTime(2024, 5, 2));
+  form->DateTimePicker1->setDate(QDate(2024, 5, 1));
+  form->DirAbs = false;
+  for (const char* typed : {"/", "//", "/./"}) {
+    SCOPED_TRACE(typed);
+    form->LstBxFolEx->clear();
+    form->Edit1->setText(q(source() + typed));
+    fakes.files.answers = {source() + "/obj/debug"};
+    form->BtnFolExADD->click();
+    EXPECT_EQ(items(form->LstBxFolEx), QStringList{QStringLiteral("/obj/debug")});
+    form->Button1Click();
+    EXPECT_EQ(form->Edit1->text(), q(source()));
+    ASSERT_EQ(form->resultModel()->rowCount(), 1);
+    EXPECT_EQ(form->resultModel()->rows()[0].pathText, "kept.txt");
+  }
+}
 
 TEST_F(Pickers, AddingTwiceKeepsOneAndDeleteRemovesTheSelected) {
   form->Edit1->setText(q(source()));

@@ -233,6 +233,33 @@ TEST_F(Copy, AFailedFileIsReportedAndTheRunGoesOn) {
   EXPECT_TRUE(copied("a.txt"));
   EXPECT_TRUE(copied("sub/c.txt"));
   EXPECT_EQ(fakes.dialogs.shown.size(), 1u);  // still a completed run
+  // A run that left a file behind does not move the day past it, and the notice says why.
+  EXPECT_FALSE(std::filesystem::exists(settings.file("NVO.ini")));
+  EXPECT_FALSE(form->frmRes->LblCounts->isHidden());
+  EXPECT_EQ(form->frmRes->LblCounts->text(), QStringLiteral("コピー 2個, スキップ 0個, 失敗 1個"));
+  EXPECT_LE(form->frmRes->LblCounts->geometry().right() + 1, form->frmRes->width());
+
+  // The next run without failures records the day and shows no counts.
+  makeFile(source() + "/b.txt", localTime(2024, 5, 2), 100);
+  search();
+  form->Button3->click();
+  EXPECT_NE(readFile(settings.file("NVO.ini")).find("LastCopyDate=" + todayText()), std::string::npos);
+  EXPECT_TRUE(form->frmRes->LblCounts->isHidden());
+}
+
+TEST_F(Copy, EveryFileFailingStillEndsWithTheNoticeButRecordsNothing) {
+  std::filesystem::create_directories(destination());
+  search();
+  // Folders in the way of every file; and the destination write-protected, which root ignores.
+  for (const char* name : {"a.txt", "b.txt", "sub/c.txt"})
+    std::filesystem::create_directories(destination() + "/" + name + "/in-the-way");
+  chmod(destination().c_str(), 0555);
+  form->Button3->click();
+  chmod(destination().c_str(), 0755);
+  EXPECT_EQ(fakes.boxes.shown.size(), 3u);
+  EXPECT_FALSE(std::filesystem::exists(settings.file("NVO.ini")));
+  EXPECT_EQ(form->frmRes->LblCounts->text(), QStringLiteral("コピー 0個, スキップ 0個, 失敗 3個"));
+  expectIdle();
 }
 
 TEST_F(Copy, FolderRowCopiesItsWholeTreeButNotExclusions) {

@@ -77,7 +77,7 @@ TEST_F(Runner, AskingAnewForEveryNamesake) {
   writeFile(destination() + "/b.txt", "old b");
   makeFile(source() + "/c.txt", localTime(2024, 5, 1));
   std::vector<std::string> asked;
-  std::vector<bool> answers = {true, false};
+  std::vector<ReplaceAnswer> answers = {ReplaceAnswer::Replace, ReplaceAnswer::Keep};
   CopyRunner runner(settings(false, OverwriteAsk), [&](const std::string& target) {
     asked.push_back(target);
     return answers[asked.size() - 1];

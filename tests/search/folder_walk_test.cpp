@@ -9,6 +9,7 @@
 #include <set>
 
 #include "support/file_tree.h"
+#include "support/ordinary_user.h"
 
 namespace nuvelo {
 namespace {
@@ -186,28 +187,97 @@ TEST_F(Walk, AbortLetsTheCurrentListingFinishButEntersNoFurtherFolder) {
   EXPECT_TRUE(walk(filter(), false, control).empty());
 }
 
-TEST(WalkLinks, LinkedFileCountsLinkedFolderIsNotEnteredDanglingIsSkipped) {
+// Every symbolic link is an entry of its own, judged by its own time and never followed: a
+// backup run as root must not carry what a planted link points to.
+TEST(WalkLinks, LinksAreEntriesByTheirOwnTimeAndNeverFollowed) {
   TempFolder tree;
   const std::string root = tree.path();
-  makeFile(root + "/target.txt", Old);
-  makeFile(root + "/outside/new.txt", New);
-  std::filesystem::create_symlink(root + "/outside/new.txt", root + "/to-new-file");
-  std::filesystem::create_symlink(root + "/outside", root + "/to-folder");
-  std::filesystem::create_symlink(root + "/missing", root + "/dangling");
-  std::filesystem::create_directory_symlink("..", root + "/outside/loop");  // a cycle
+  makeFile(root + "/outside/new.txt", New, 5);
+  makeFile(root + "/outside/old.txt", Old);
+  struct Link {
+    const char* name;
+    std::string target;
+    timespec own;
+    bool listed;
+  };
+  const Link links[] = {
+      {"new-link-to-old-file", root + "/outside/old.txt", New, true},
+      {"old-link-to-new-file", root + "/outside/new.txt", Old, false},
+      {"to-folder", root + "/outside", New, true},
+      {"dangling", root + "/missing", New, true},
+      {"outside/loop", "..", New, true},  // a cycle, never entered
+  };
+  for (const Link& l : links) {
+    std::filesystem::create_symlink(l.target, root + "/" + l.name);
+    testing::setModified(root + "/" + l.name, l.own);
+  }
   mkfifo((root + "/pipe").c_str(), 0600);
+  makeFolder(root + "/outside", Old);
 
   WalkFilter f;
   f.since = SinceThreshold::forDay(Since);
-  f.pickupFolder = false;
   std::vector<std::string> found;
-  WalkFolder(root, found, f, false, {});
-  std::sort(found.begin(), found.end());
-  EXPECT_EQ(found, (std::vector<std::string>{root + "/outside/new.txt", root + "/to-new-file"}));
+  std::vector<FoundEntry> entries;
+  WalkFolder(root, found, f, false, {}, &entries);
+  std::vector<std::string> expected{root + "/outside/new.txt"};
+  for (const Link& l : links)
+    if (l.listed) expected.push_back(root + "/" + l.name);
+  std::vector<std::string> sorted = found;
+  std::sort(sorted.begin(), sorted.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(sorted, expected);
+  for (std::size_t i = 0; i < found.size(); ++i) {
+    const bool isLink = found[i] != root + "/outside/new.txt";
+    EXPECT_EQ(entries[i].link, isLink) << found[i];
+    EXPECT_EQ(entries[i].bytes, isLink ? 0 : 5) << found[i];  // links count no size
+    EXPECT_FALSE(entries[i].folder) << found[i];
+  }
 
   found.clear();
-  WalkFolder(root, found, f, true, {});  // folder mode: every file, still no link to a folder
-  EXPECT_EQ(found.size(), 3u);
+  WalkFolder(root, found, f, true, {});  // folder mode: every entry, links included, none entered
+  EXPECT_EQ(found.size(), 2u + std::size(links));
+}
+
+TEST_F(Walk, LeavesOutTheDestinationFolderAndTheCopiersTemporaryFiles) {
+  makeFile(at("backup/copied.txt"), New);
+  makeFolder(at("backup"), New);
+  makeFile(at(".nuvelo-0123456789abcdef.tmp"), New);
+  makeFile(at(".nuvelo-notatemporary.tmp"), New);  // only the copier's own names are left out
+  WalkFilter f = filter();
+  f.leftOutFolder = identityOf(at("backup"));
+  ASSERT_TRUE(f.leftOutFolder);
+  EXPECT_EQ(walk(f), paths({"new.txt", "fresh/a.txt", "stale/c.txt", "stale/inner/d.txt",
+                            ".nuvelo-notatemporary.tmp"}));
+  f.pickupFolder = true;  // nor listed as a folder of its own
+  EXPECT_EQ(walk(f), paths({"new.txt", "fresh", "stale/c.txt", "stale/inner",
+                            ".nuvelo-notatemporary.tmp"}));
+  EXPECT_EQ(walk(f, true).count(at("backup/copied.txt")), 0u);
+}
+
+// A folder that cannot be listed loses files for a backup: the walk names it and goes on.
+TEST_F(Walk, NamesEveryFolderItCannotListAndGoesOn) {
+  makeFile(at("locked/secret.txt"), New);
+  makeFile(at("fresh/locked-too/x.txt"), New);
+  makeFolder(at("fresh"), New);
+  chmod(at("locked").c_str(), 0);
+  chmod(at("fresh/locked-too").c_str(), 0);
+  testing::openToEveryone(root());
+  const auto report = testing::asOrdinaryUser([&] {
+    WalkControl control;
+    std::string told;
+    control.unreadable = [&](const std::string& path, int error) {
+      told += path + (error == EACCES ? " EACCES\n" : " other\n");
+    };
+    std::vector<std::string> found;
+    WalkFolder(root(), found, filter(), false, control);
+    return told + std::to_string(found.size());
+  });
+  chmod(at("locked").c_str(), 0755);
+  chmod(at("fresh/locked-too").c_str(), 0755);
+  if (!report) GTEST_SKIP() << "cannot run as an ordinary user here";
+  EXPECT_NE(report->find(at("locked") + " EACCES\n"), std::string::npos) << *report;
+  EXPECT_NE(report->find(at("fresh/locked-too") + " EACCES\n"), std::string::npos) << *report;
+  EXPECT_EQ(report->substr(report->rfind('\n') + 1), "4");  // everything else is still found
 }
 
 TEST(WalkHostileTrees, TenThousandFoldersDeepBeyondPathMax) {
@@ -241,7 +311,7 @@ TEST(WalkHostileTrees, TenThousandFoldersDeepBeyondPathMax) {
 
   // The row builder looks such a path up too.
   struct OneType : TypeNamer {
-    std::uint16_t typeOf(std::string_view, bool) override { return 0; }
+    std::uint16_t typeOf(std::string_view, EntryKind) override { return 0; }
   } types;
   const auto rows = buildResultRows(found, false, top, types);
   ASSERT_EQ(rows.size(), 1u);

@@ -20,9 +20,10 @@ using testing::TempFolder;
 // Types by name, recording what it was asked.
 class RecordingTypes : public TypeNamer {
  public:
-  std::uint16_t typeOf(std::string_view name, bool folder) override {
+  std::uint16_t typeOf(std::string_view name, EntryKind kind) override {
+    const bool folder = kind == EntryKind::Folder;
     asked.emplace_back(std::string(name), folder);
-    return folder ? 1 : 2;
+    return folder ? 1 : kind == EntryKind::Link ? 3 : 2;
   }
   std::vector<std::pair<std::string, bool>> asked;
 };
@@ -65,14 +66,14 @@ TEST(ResultRows, FolderRowCountsItsWholeTreeButNotDotFolders) {
   makeFile(folder + "/deep/er/b.bin", When, 2 * 1024 * 1024);
   makeFile(folder + "/.cache/c.bin", When, 5 * 1024 * 1024);
   makeFile(folder + "/.hidden-file", When, 1024);  // a dot file counts, only dot folders do not
-  std::filesystem::create_symlink(folder + "/a.bin", folder + "/link-to-a");
+  std::filesystem::create_symlink(folder + "/a.bin", folder + "/link-to-a");  // counts nothing
   makeFolder(folder, When);
   RecordingTypes types;
 
   const auto rows = buildResultRows({folder}, false, tree.path(), types);
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_TRUE(rows[0].folder);
-  EXPECT_EQ(rows[0].sizeKiB, 3072 + 1 + 1024);
+  EXPECT_EQ(rows[0].sizeKiB, 3072 + 1);
   EXPECT_EQ(rows[0].pathText, "project");
   EXPECT_EQ(rows[0].modifiedSeconds, When.tv_sec);
   EXPECT_EQ(types.asked.back(), (std::pair<std::string, bool>{"project", true}));

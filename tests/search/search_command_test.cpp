@@ -221,6 +221,47 @@ TEST_F(Search, PerFolderModeListsAFolderRowWithItsTreeSize) {
   EXPECT_EQ(column(1), (std::vector<QString>{"1KB", "2KB", "3072KB"}));
 }
 
+TEST_F(Search, LinksAreListedAsLinksByTheirOwnTime) {
+  std::filesystem::create_symlink(source() + "/old.txt", source() + "/to-old");
+  form->Edit1->setText(QString::fromStdString(source()));
+  form->Button1->click();
+  const auto& rows = form->resultModel()->rows();
+  const auto link = std::find_if(rows.begin(), rows.end(), [](const ResultRow& r) { return r.link; });
+  ASSERT_NE(link, rows.end());
+  const int index = static_cast<int>(link - rows.begin());
+  EXPECT_EQ(form->resultModel()->text(index, 0), QStringLiteral("to-old"));
+  EXPECT_EQ(form->resultModel()->text(index, 1), QStringLiteral("0KB"));
+  const auto file = std::find_if(rows.begin(), rows.end(), [](const ResultRow& r) { return r.name() == "new.txt"; });
+  EXPECT_NE(form->resultModel()->text(index, 2), form->resultModel()->text(static_cast<int>(file - rows.begin()), 2));
+}
+
+TEST_F(Search, TheDestinationInsideTheSourceIsLeftOut) {
+  makeFile(source() + "/backup/new.txt", localTime(2024, 5, 2));
+  form->Edit1->setText(QString::fromStdString(source()));
+  form->Edit2->setText(QString::fromStdString(source() + "/./backup/"));
+  form->Button1->click();
+  EXPECT_EQ(column(0), (std::vector<QString>{"deeper.txt", "new.txt"}));
+}
+
+// One warning after the search, not one per folder; what could be read is still listed.
+TEST_F(Search, FoldersThatCannotBeReadAreNamedInOneWarningAsOrdinaryUser) {
+  if (geteuid() == 0) GTEST_SKIP() << "root reads every folder: ctest runs this as nobody";
+  for (const char* locked : {"/locked-a", "/locked-b", "/sub/locked-c"}) {
+    makeFile(source() + locked + "/x.txt", localTime(2024, 5, 2));
+    chmod((source() + locked).c_str(), 0);
+  }
+  form->Edit1->setText(QString::fromStdString(source()));
+  form->Button1->click();
+  for (const char* locked : {"/locked-a", "/locked-b", "/sub/locked-c"}) chmod((source() + locked).c_str(), 0755);
+  EXPECT_EQ(form->resultModel()->rowCount(), 2);
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].kind, MessageKind::Warning);
+  EXPECT_EQ(boxes.shown[0].placement, form->positionedPlacement());
+  EXPECT_NE(boxes.shown[0].text.find("(3個)"), std::string::npos) << boxes.shown[0].text;
+  EXPECT_NE(boxes.shown[0].text.find(source() + "/sub/locked-c"), std::string::npos);
+  EXPECT_FALSE(form->Busy);
+}
+
 struct LabelCase {
   const char* lastCopyDate;
   bool valid;

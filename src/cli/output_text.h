@@ -1,0 +1,25 @@
+#pragma once
+// How nuvelo-cli writes names and paths so that every output can be read back without doubt:
+// names may hold any byte but "/" and NUL, tabs and line ends included, and need not be UTF-8.
+
+#include <string>
+#include <string_view>
+
+namespace nuvelo {
+
+// A field of a tab-separated line: "\" "\t" "\n" "\r" written as \\ \t \n \r, other control
+// characters as in terminalText, so that one line is one row and the bytes can be recovered.
+std::string tsvField(std::string_view text);
+
+// Text meant for a terminal: control characters (C0, DEL, and C1 as UTF-8) written as \t \n
+// \r or \xHH / \u00HH, so that no name can move the cursor, recolour or retitle the terminal.
+std::string terminalText(std::string_view text);
+
+// A JSON string literal of UTF-8 text; bytes that are not UTF-8 become U+FFFD.
+std::string jsonString(std::string_view text);
+
+// The bytes of a path as a JSON string literal that loses nothing: printable ASCII but "\"
+// stays, every other byte is written \xHH (so "\" is \x5c).
+std::string jsonBytes(std::string_view bytes);
+
+}  // namespace nuvelo

@@ -1,0 +1,11 @@
+#pragma once
+// The names of the copier's temporary files, which no walk lists.
+
+#include <string_view>
+
+namespace nuvelo {
+
+// Whether a name is one of the copier's temporary files (".nuvelo-<16 hex digits>.tmp").
+bool isTemporaryName(std::string_view name);
+
+}  // namespace nuvelo

@@ -1,0 +1,57 @@
+#pragma once
+// Runs nuvelo-cli's command line in this process, with its output caught, a settings file of
+// the test's own and scripted answers for the terminal.
+
+#include <algorithm>
+#include <atomic>
+#include <functional>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/cli_run.h"
+
+namespace nuvelo::testing {
+
+class CliHarness {
+ public:
+  explicit CliHarness(std::string settingsPath) : settingsPath_(std::move(settingsPath)) {}
+
+  // The words of a command line, split at blanks.
+  int run(const std::string& line) {
+    std::vector<std::string> args;
+    std::istringstream in(line);
+    for (std::string w; in >> w;) args.push_back(w);
+    return run(args);
+  }
+  int run(const std::vector<std::string>& args) {
+    out.str({});
+    err.str({});
+    const ParsedCommandLine parsed = parseCommandLine(args);
+    if (!parsed.options) {
+      err << parsed.error;
+      return ExitStatus::BadUsage;
+    }
+    CliEnvironment env{out, err, ask, false, &interrupted, settingsPath_, static_cast<bool>(ask)};
+    return runCli(*parsed.options, env);
+  }
+  // The lines of standard output, sorted.
+  std::vector<std::string> lines() const {
+    std::vector<std::string> result;
+    std::istringstream in(out.str());
+    for (std::string l; std::getline(in, l);) result.push_back(l);
+    std::sort(result.begin(), result.end());
+    return result;
+  }
+
+  std::ostringstream out;
+  std::ostringstream err;
+  std::atomic<bool> interrupted{false};
+  std::function<std::optional<bool>(const std::string&)> ask;
+
+ private:
+  std::string settingsPath_;
+};
+
+}  // namespace nuvelo::testing
