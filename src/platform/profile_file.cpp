@@ -153,11 +153,19 @@ bool ProfileFile::encodeLine(std::string_view utf8, std::string& stored) const {
   return true;
 }
 
-// A value with a character that Shift-JIS lacks turns the whole file into UTF-8: every line
-// keeps its text, and nothing of the new value is lost.
-void ProfileFile::switchToUtf8() {
-  for (Line& line : lines_) line.text = decoded(line.text);
+// A value with a character that Shift-JIS lacks turns the whole file into UTF-8, so nothing of
+// the new value is lost. That is only done when every line keeps its text exactly; a line with
+// bytes that are no Shift-JIS would be mangled, so the file stays as it is (false).
+bool ProfileFile::switchToUtf8() {
+  std::vector<Line> converted = lines_;
+  for (Line& line : converted) {
+    auto text = shiftJisToUtf8Exactly(line.text);
+    if (!text) return false;
+    line.text = std::move(*text);
+  }
+  lines_ = std::move(converted);
   encoding_ = TextEncoding::Utf8;
+  return true;
 }
 
 std::string ProfileFile::serialised(const std::vector<Line>& lines) const {
@@ -178,7 +186,7 @@ void ProfileFile::writeString(std::string_view section, std::string_view key,
   std::string stored;
   std::string header;
   if (!next.encodeLine(keyText, stored) || !next.encodeLine(headerText, header)) {
-    next.switchToUtf8();
+    if (!next.switchToUtf8()) throw ProfileWriteError(path_);
     next.encodeLine(keyText, stored);
     next.encodeLine(headerText, header);
   }

@@ -5,7 +5,8 @@
 // line (or adds the key, its section or the file) and keeps every other line byte for byte;
 // the file on disk is replaced atomically by each write. Values are read back as written,
 // enclosing quotes included, cut to at most 2047 characters. A file that is not valid UTF-8 is
-// taken as Shift-JIS and written back in Shift-JIS.
+// taken as Shift-JIS and written back in Shift-JIS; a value that Shift-JIS cannot hold turns
+// it into UTF-8 when every line converts without loss, and is refused otherwise.
 
 #include <cstdint>
 #include <optional>
@@ -69,7 +70,7 @@ class ProfileFile {
   std::string newLineEnding() const;
   std::string serialised(const std::vector<Line>& lines) const;
   bool encodeLine(std::string_view utf8, std::string& stored) const;
-  void switchToUtf8();
+  bool switchToUtf8();
 
   std::string path_;
   TextEncoding encoding_ = TextEncoding::Utf8;

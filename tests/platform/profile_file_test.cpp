@@ -153,6 +153,55 @@ TEST(ProfileFileEncoding, CharacterWithoutShiftJisFormTurnsFileIntoUtf8) {
   EXPECT_EQ(readFile(path), "[NVO]\nDirFrom=データ\nDirTo=/backup/😀\n");
 }
 
+struct EncodingCase {
+  const char* name;
+  std::string before;               // a Shift-JIS file
+  const char* value;                // written as NVO/DirTo
+  std::optional<std::string> after;  // nothing: refused, the file left as it was
+};
+
+class ShiftJisFileWrite : public ::testing::TestWithParam<EncodingCase> {};
+
+TEST_P(ShiftJisFileWrite, TurnsToUtf8OnlyWithoutLoss) {
+  const EncodingCase& c = GetParam();
+  TempFolder folder;
+  const std::string path = folder.file("cond.dat");
+  writeFile(path, c.before);
+
+  ProfileFile file(path);
+  if (c.after) {
+    file.writeString("NVO", "DirTo", c.value);
+    EXPECT_EQ(readFile(path), *c.after);
+    EXPECT_EQ(ProfileFile(path).readValue("NVO", "DirTo"), std::string(c.value));
+    return;
+  }
+  try {
+    file.writeString("NVO", "DirTo", c.value);
+    ADD_FAILURE() << "the write should be refused";
+  } catch (const ProfileWriteError& error) {
+    EXPECT_EQ(std::string(error.what()), path + " に書き込めません");
+  }
+  EXPECT_EQ(readFile(path), c.before);
+  EXPECT_EQ(file.encoding(), TextEncoding::ShiftJis);
+  EXPECT_FALSE(file.readValue("NVO", "DirTo"));
+}
+
+// "Note" holds a lead byte before a blank (no Shift-JIS at all), then 0x80 and 0xA0.
+const std::string OddLine = "[NVO]\nNote=\xE9\x20\x80\xA0\nDirFrom=\x83\x66\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, ShiftJisFileWrite,
+    ::testing::Values(
+        EncodingCase{"OddLineKeptByteForByte", OddLine, "表", OddLine + "DirTo=\x95\x5C\n"},
+        EncodingCase{"OddLineStopsTheTurnToUtf8", OddLine, "/backup/😀", std::nullopt},
+        EncodingCase{"SecondCodeOfACharacterStopsIt", "[NVO]\nDirFrom=\xED\x40\n", "😀",
+                     std::nullopt},
+        EncodingCase{"WindowsSingleBytesConvert", "[NVO]\nNote=\x80\xA0\xFD\nDirFrom=\x83\x66\n",
+                     "😀", "[NVO]\nNote=\u0080\uF8F0\uF8F1\nDirFrom=デ\nDirTo=😀\n"},
+        EncodingCase{"YenSignIsNoBackslash", "[NVO]\nDirFrom=\x83\x66\n", "¥100",
+                     "[NVO]\nDirFrom=デ\nDirTo=¥100\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(ProfileFileWrite, FailureLeavesFileAndMemoryUnchanged) {
   TempFolder folder;
   writeFile(folder.file("plain"), "x");
