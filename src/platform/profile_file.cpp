@@ -115,7 +115,7 @@ std::optional<std::string> ProfileFile::readValue(std::string_view section,
   const Location where = locate(section, key);
   if (!where.keyLine) return std::nullopt;
   const std::string text = decoded(lines_[*where.keyLine].text);
-  return std::string(firstCharacters(keyLineOf(text)->value, MaxValueCharacters));
+  return std::string(keyLineOf(text)->value);
 }
 
 std::string ProfileFile::readString(std::string_view section, std::string_view key,

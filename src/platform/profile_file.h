@@ -4,9 +4,9 @@
 // Sections and keys are matched without regard to ASCII case. A write replaces that one key's
 // line (or adds the key, its section or the file) and keeps every other line byte for byte;
 // the file on disk is replaced atomically by each write. Values are read back as written,
-// enclosing quotes included, cut to at most 2047 characters. A file that is not valid UTF-8 is
-// taken as Shift-JIS and written back in Shift-JIS; a value that Shift-JIS cannot hold turns
-// it into UTF-8 when every line converts without loss, and is refused otherwise.
+// enclosing quotes included, at any length. A file that is not valid UTF-8 is taken as
+// Shift-JIS and written back in Shift-JIS; a value that Shift-JIS cannot hold turns it into
+// UTF-8 when every line converts without loss, and is refused otherwise.
 
 #include <cstdint>
 #include <optional>
@@ -31,8 +31,6 @@ class ProfileWriteError : public std::runtime_error {
 
 class ProfileFile {
  public:
-  static constexpr std::size_t MaxValueCharacters = 2047;
-
   // Reads the file now; a file that is missing or cannot be read behaves as an empty one.
   explicit ProfileFile(std::string path);
 

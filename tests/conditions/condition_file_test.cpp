@@ -100,15 +100,28 @@ TEST(ConditionFile, WindowsFileInShiftJisWithCrlfLoads) {
   EXPECT_TRUE(c->cbKai);
 }
 
-TEST(ConditionFile, LongListIsCutAt2047Characters) {
+TEST(ConditionFile, LongListsLoadWholeAndSurviveTheNextSave) {
   TempFolder folder;
-  SearchConditions c;
-  for (int i = 0; i < 400; ++i) c.escExt.push_back("ext" + std::to_string(i));
-  writeConditionFile(folder.file("long.dat"), c);
-  const auto back = readConditionFile(folder.file("long.dat"));
-  ASSERT_TRUE(back);
-  EXPECT_LT(back->escExt.size(), c.escExt.size());
-  EXPECT_EQ(back->escExt.front(), "ext0");
+  const std::string path = folder.file("long.dat");
+  std::string folEx;
+  std::vector<std::string> entries;
+  for (int i = 0; i < 100; ++i) {
+    entries.push_back("\\projects\\client-" + std::to_string(i) + "\\build output");
+    folEx += (i ? "," : "") + ("\"" + entries.back() + "\"");
+  }
+  ASSERT_GT(folEx.size(), 2047u);
+  writeFile(path, "[Application]\r\nNVOFile=1\r\n[NVO]\r\nFolEx=" + folEx + "\r\n");
+
+  auto loaded = readConditionFile(path);
+  ASSERT_TRUE(loaded);
+  EXPECT_EQ(loaded->folEx, entries);
+
+  loaded->dirFrom = "D:\\Data";
+  writeConditionFile(path, *loaded);
+  const auto saved = readConditionFile(path);
+  ASSERT_TRUE(saved);
+  EXPECT_EQ(saved->folEx, entries);
+  EXPECT_NE(readFile(path).find("FolEx=" + folEx + "\r\n"), std::string::npos);
 }
 
 struct EntryCase {

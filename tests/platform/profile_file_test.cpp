@@ -73,16 +73,16 @@ TEST(ProfileFileRead, ValuesComeBackAsStored) {
   EXPECT_EQ(file.readString("Nowhere", "From", "dflt"), "dflt");
 }
 
-TEST(ProfileFileRead, CutsValuesAt2047Characters) {
+TEST(ProfileFileRead, LongValuesComeBackWhole) {
   TempFolder folder;
-  const std::string path = folder.file("x.ini");
-  std::string longValue;
-  for (int i = 0; i < 2100; ++i) longValue += "表";  // three bytes each
-  ProfileFile(path).writeString("S", "K", longValue);
-
-  const std::string read = ProfileFile(path).readString("S", "K", "");
-  EXPECT_EQ(read.size(), 2047u * 3);
-  EXPECT_EQ(read, longValue.substr(0, 2047 * 3));
+  for (const char* encoding : {"UTF-8", "Shift-JIS"}) {
+    const std::string path = folder.file(std::string(encoding) + ".ini");
+    if (std::string(encoding) == "Shift-JIS") writeFile(path, "; \x95\x5C\n");
+    std::string longValue;
+    for (int i = 0; i < 5000; ++i) longValue += "表";
+    ProfileFile(path).writeString("S", "K", longValue);
+    EXPECT_EQ(ProfileFile(path).readString("S", "K", ""), longValue) << encoding;
+  }
 }
 
 TEST(ProfileFileRead, IntegersAndBools) {
