@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/ascii_text.h"
@@ -47,6 +48,12 @@ std::optional<KeyLine> keyLineOf(std::string_view line) {
   return KeyLine{trim(line.substr(0, equals)), trimLeft(line.substr(equals + 1))};
 }
 
+// A file that exists but cannot be read (a FIFO or a folder among them) must not be replaced by
+// one holding only new keys. A symbolic link to nothing is a file still to be made.
+bool existsButCannotBeRead(const std::string& path, const std::optional<std::string>& content) {
+  return !content && access(path.c_str(), F_OK) == 0;
+}
+
 int hexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -59,11 +66,19 @@ int hexDigit(char c) {
 ProfileWriteError::ProfileWriteError(const std::string& path)
     : std::runtime_error(path + " に書き込めません"), path_(path) {}
 
+std::string profileFileRefusal(const std::string& path) {
+  struct stat st {};
+  if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+    return path + " は通常のファイルではありません";
+  if (replacementRefusal(path) || existsButCannotBeRead(path, readWholeFile(path)))
+    return ProfileWriteError(path).what();
+  return {};
+}
+
 ProfileFile::ProfileFile(std::string path) : path_(std::move(path)) {
   std::optional<std::string> content = readWholeFile(path_);
   if (!content) {
-    // A file that exists but cannot be read must not be replaced by one holding only new keys.
-    unreadable_ = access(path_.c_str(), F_OK) == 0;
+    unreadable_ = existsButCannotBeRead(path_, content);
     return;
   }
   std::string_view rest = *content;

@@ -7,6 +7,9 @@
 // enclosing quotes included, at any length. A file that is not valid UTF-8 is taken as
 // Shift-JIS and written back in Shift-JIS; a value that Shift-JIS cannot hold turns it into
 // UTF-8 when every line converts without loss, and is refused otherwise.
+//
+// Only a regular file is ever replaced (a symbolic link is followed to it); a folder, device,
+// FIFO or socket reads as a file that cannot be read, without blocking, and is never written.
 
 #include <cstdint>
 #include <optional>
@@ -76,6 +79,12 @@ class ProfileFile {
   bool unreadable_ = false;
   std::vector<Line> lines_;
 };
+
+// Why the profile file at `path` cannot be written, for a check before a run; empty when it
+// can. "<path> は通常のファイルではありません" for a folder, device, FIFO or socket (links
+// followed), "<path> に書き込めません" for a file that cannot be read or written or a missing file
+// whose folder is missing or cannot be written.
+std::string profileFileRefusal(const std::string& path);
 
 // The integer reading of a profile value, or nothing when the text is not a 32-bit number.
 std::optional<std::int32_t> parseProfileInteger(std::string_view text);

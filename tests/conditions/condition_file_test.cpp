@@ -4,11 +4,16 @@
 
 #include "conditions/folder_rules.h"
 #include "platform/profile_file.h"
+#include "support/non_regular_entries.h"
 #include "support/temp_folder.h"
 
 namespace nuvelo {
 namespace {
 
+using testing::entriesIn;
+using testing::EntryKind;
+using testing::makeEntry;
+using testing::nameOf;
 using testing::readFile;
 using testing::TempFolder;
 using testing::writeFile;
@@ -123,6 +128,26 @@ TEST(ConditionFile, LongListsLoadWholeAndSurviveTheNextSave) {
   EXPECT_EQ(saved->folEx, entries);
   EXPECT_NE(readFile(path).find("FolEx=" + folEx + "\r\n"), std::string::npos);
 }
+
+class UnwritableConditionFile : public ::testing::TestWithParam<EntryKind> {};
+
+TEST_P(UnwritableConditionFile, SaveIsRefusedAndLeavesItAlone) {
+  TempFolder folder;
+  const std::string path = folder.file("ro.dat");
+  if (!makeEntry(GetParam(), path)) GTEST_SKIP() << "cannot make " << nameOf(GetParam());
+  EXPECT_FALSE(readConditionFile(path));  // a FIFO must not block it
+  try {
+    writeConditionFile(path, example());
+    ADD_FAILURE() << "the save should be refused";
+  } catch (const ProfileWriteError& error) {
+    EXPECT_EQ(std::string(error.what()), path + " に書き込めません");
+  }
+  EXPECT_EQ(entriesIn(folder.path()), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Entries, UnwritableConditionFile,
+                         ::testing::Values(EntryKind::CharacterDevice, EntryKind::Fifo),
+                         [](const auto& info) { return std::string(nameOf(info.param)); });
 
 struct EntryCase {
   const char* source;

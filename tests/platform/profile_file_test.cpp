@@ -2,11 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include "support/non_regular_entries.h"
 #include "support/temp_folder.h"
 
 namespace nuvelo {
 namespace {
 
+using testing::entriesIn;
+using testing::EntryKind;
+using testing::entryType;
+using testing::makeEntry;
+using testing::nameOf;
 using testing::readFile;
 using testing::TempFolder;
 using testing::writeFile;
@@ -230,6 +236,56 @@ TEST(ProfileFileWrite, RefusesWhatCannotBeStoredFaithfully) {
   // A "file" that cannot be read (here a folder) is never replaced by one holding only our keys.
   ProfileFile folderAsFile(folder.path());
   EXPECT_THROW(folderAsFile.writeString("Default", "From", "/b"), ProfileWriteError);
+}
+
+struct RefusedCase {
+  const char* name;
+  EntryKind kind;
+  bool throughLink;
+};
+
+class RefusedProfileFile : public ::testing::TestWithParam<RefusedCase> {};
+
+TEST_P(RefusedProfileFile, ReadsWithoutBlockingAndIsNeverReplaced) {
+  const RefusedCase& c = GetParam();
+  TempFolder folder;
+  const std::string entry = folder.file("entry");
+  if (!makeEntry(c.kind, entry)) GTEST_SKIP() << "cannot make " << nameOf(c.kind);
+  const std::string path = c.throughLink ? folder.file("NVO.ini") : entry;
+  if (c.throughLink) std::filesystem::create_symlink("entry", path);
+  const mode_t type = entryType(entry);
+
+  ProfileFile file(path);
+  EXPECT_FALSE(file.readValue("Default", "From"));
+  try {
+    file.writeString("Default", "From", "/b");
+    ADD_FAILURE() << "the write should be refused";
+  } catch (const ProfileWriteError& error) {
+    EXPECT_EQ(std::string(error.what()), path + " に書き込めません");
+  }
+  EXPECT_EQ(entryType(entry), type);
+  EXPECT_EQ(entriesIn(folder.path()), c.throughLink ? 2u : 1u);  // no temporary file either
+  EXPECT_EQ(profileFileRefusal(path), path + " は通常のファイルではありません");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Entries, RefusedProfileFile,
+    ::testing::Values(RefusedCase{"CharacterDevice", EntryKind::CharacterDevice, false},
+                      RefusedCase{"Fifo", EntryKind::Fifo, false},
+                      RefusedCase{"FifoThroughLink", EntryKind::Fifo, true},
+                      RefusedCase{"Socket", EntryKind::Socket, false},
+                      RefusedCase{"Folder", EntryKind::Folder, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ProfileFileRefusal, NoneForFilesThatCanBeWrittenOrMade) {
+  TempFolder folder;
+  writeFile(folder.file("NVO.ini"), "[Default]\n");
+  std::filesystem::create_symlink("new.ini", folder.file("link.ini"));
+  EXPECT_EQ(profileFileRefusal(folder.file("NVO.ini")), "");
+  EXPECT_EQ(profileFileRefusal(folder.file("new.ini")), "");
+  EXPECT_EQ(profileFileRefusal(folder.file("link.ini")), "");  // makes new.ini
+  const std::string lost = folder.file("no/such/NVO.ini");
+  EXPECT_EQ(profileFileRefusal(lost), lost + " に書き込めません");
 }
 
 TEST(ProfileFileWrite, FollowsSymbolicLinkAndKeepsIt) {
