@@ -77,6 +77,10 @@ std::error_code refusalOfTarget(const std::string& target) {
   }
   if (S_ISDIR(st.st_mode)) return std::make_error_code(std::errc::is_a_directory);
   if (!S_ISREG(st.st_mode)) return std::make_error_code(std::errc::invalid_argument);
+  // The owner's write bit counts for root too, whom access checks let write anything: a
+  // read-only file stays read-only.
+  if ((st.st_mode & S_IWUSR) == 0 || faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+    return std::make_error_code(std::errc::permission_denied);
   return {};
 }
 

@@ -15,7 +15,9 @@ std::optional<std::string> readWholeFile(const std::string& path);
 
 // Why replaceFileAtomically would refuse `path`; no error when it may replace it. Following
 // symbolic links to the final target: a target that is no regular file (EISDIR for a folder,
-// EINVAL for a device, FIFO or socket), or a missing or unwritable folder for it.
+// EINVAL for a device, FIFO or socket), a target whose owner lacks write permission or that
+// this process may not write (EACCES, checked on the mode bits too, since root passes every
+// permission check), or a missing or unwritable folder for it.
 std::error_code replacementRefusal(const std::string& path);
 
 // Replaces the file at `path` with `content` so that a reader only ever sees the old file or

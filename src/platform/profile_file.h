@@ -8,8 +8,9 @@
 // Shift-JIS and written back in Shift-JIS; a value that Shift-JIS cannot hold turns it into
 // UTF-8 when every line converts without loss, and is refused otherwise.
 //
-// Only a regular file is ever replaced (a symbolic link is followed to it); a folder, device,
-// FIFO or socket reads as a file that cannot be read, without blocking, and is never written.
+// Only a regular file that its owner may write is ever replaced (a symbolic link is followed
+// to it); a folder, device, FIFO or socket reads as a file that cannot be read, without
+// blocking, and is never written.
 
 #include <cstdint>
 #include <optional>

@@ -88,6 +88,20 @@ TEST(SettingsFile, CloseWritesItsKeysInOrderAndNoOthers) {
   EXPECT_FALSE(back.dirKai);
 }
 
+TEST(SettingsFile, ReadOnlyFileIsNeverWritten) {
+  TempFolder folder;
+  const std::string path = folder.file("NVO.ini");
+  const std::string content = "[Option]\nDirAbs=0\n";
+  writeFile(path, content);
+  chmod(path.c_str(), 0444);
+
+  ProfileFile file(path);
+  EXPECT_FALSE(readMainWindowSettings(file).dirAbs);
+  EXPECT_THROW(writeDetailOptions(file, true, true), ProfileWriteError);
+  EXPECT_THROW(writeSettingsAtClose(file, MainWindowSettings{}), ProfileWriteError);
+  EXPECT_EQ(readFile(path), content);
+}
+
 TEST(SettingsFile, FifoGivesDefaultsAndIsNeverWritten) {
   TempFolder folder;
   const std::string path = folder.file("NVO.ini");

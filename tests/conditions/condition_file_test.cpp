@@ -129,25 +129,43 @@ TEST(ConditionFile, LongListsLoadWholeAndSurviveTheNextSave) {
   EXPECT_NE(readFile(path).find("FolEx=" + folEx + "\r\n"), std::string::npos);
 }
 
-class UnwritableConditionFile : public ::testing::TestWithParam<EntryKind> {};
+struct UnwritableCase {
+  const char* name;
+  std::optional<EntryKind> kind;  // nothing: ro.dat, a condition file with mode 0444
+};
+
+class UnwritableConditionFile : public ::testing::TestWithParam<UnwritableCase> {};
 
 TEST_P(UnwritableConditionFile, SaveIsRefusedAndLeavesItAlone) {
   TempFolder folder;
   const std::string path = folder.file("ro.dat");
-  if (!makeEntry(GetParam(), path)) GTEST_SKIP() << "cannot make " << nameOf(GetParam());
-  EXPECT_FALSE(readConditionFile(path));  // a FIFO must not block it
+  const std::string content = "[Application]\nNVOFile=1\n[NVO]\nDirFrom=/a\n";
+  const auto kind = GetParam().kind;
+  if (kind && !makeEntry(*kind, path)) GTEST_SKIP() << "cannot make " << nameOf(*kind);
+  if (!kind) {
+    writeFile(path, content);
+    chmod(path.c_str(), 0444);
+  }
+
+  const auto loaded = readConditionFile(path);  // a FIFO must not block it
+  EXPECT_EQ(loaded.has_value(), !kind);
   try {
     writeConditionFile(path, example());
     ADD_FAILURE() << "the save should be refused";
   } catch (const ProfileWriteError& error) {
     EXPECT_EQ(std::string(error.what()), path + " に書き込めません");
   }
+  if (!kind) {
+    EXPECT_EQ(readFile(path), content);
+  }
   EXPECT_EQ(entriesIn(folder.path()), 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Entries, UnwritableConditionFile,
-                         ::testing::Values(EntryKind::CharacterDevice, EntryKind::Fifo),
-                         [](const auto& info) { return std::string(nameOf(info.param)); });
+                         ::testing::Values(UnwritableCase{"ReadOnly", std::nullopt},
+                                           UnwritableCase{"CharacterDevice", EntryKind::CharacterDevice},
+                                           UnwritableCase{"Fifo", EntryKind::Fifo}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct EntryCase {
   const char* source;

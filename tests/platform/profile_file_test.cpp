@@ -240,8 +240,9 @@ TEST(ProfileFileWrite, RefusesWhatCannotBeStoredFaithfully) {
 
 struct RefusedCase {
   const char* name;
-  EntryKind kind;
+  std::optional<EntryKind> kind;  // nothing: a read-only regular file
   bool throughLink;
+  const char* refusal;            // what follows the path in profileFileRefusal's message
 };
 
 class RefusedProfileFile : public ::testing::TestWithParam<RefusedCase> {};
@@ -250,13 +251,18 @@ TEST_P(RefusedProfileFile, ReadsWithoutBlockingAndIsNeverReplaced) {
   const RefusedCase& c = GetParam();
   TempFolder folder;
   const std::string entry = folder.file("entry");
-  if (!makeEntry(c.kind, entry)) GTEST_SKIP() << "cannot make " << nameOf(c.kind);
+  const std::string readOnlyContent = "[Default]\nFrom=/a\n";
+  if (c.kind && !makeEntry(*c.kind, entry)) GTEST_SKIP() << "cannot make " << nameOf(*c.kind);
+  if (!c.kind) {
+    writeFile(entry, readOnlyContent);
+    chmod(entry.c_str(), 0444);
+  }
   const std::string path = c.throughLink ? folder.file("NVO.ini") : entry;
   if (c.throughLink) std::filesystem::create_symlink("entry", path);
   const mode_t type = entryType(entry);
 
   ProfileFile file(path);
-  EXPECT_FALSE(file.readValue("Default", "From"));
+  EXPECT_EQ(file.readValue("Default", "From"), c.kind ? std::nullopt : std::optional<std::string>("/a"));
   try {
     file.writeString("Default", "From", "/b");
     ADD_FAILURE() << "the write should be refused";
@@ -264,17 +270,23 @@ TEST_P(RefusedProfileFile, ReadsWithoutBlockingAndIsNeverReplaced) {
     EXPECT_EQ(std::string(error.what()), path + " に書き込めません");
   }
   EXPECT_EQ(entryType(entry), type);
+  if (!c.kind) {
+    EXPECT_EQ(readFile(entry), readOnlyContent);
+  }
   EXPECT_EQ(entriesIn(folder.path()), c.throughLink ? 2u : 1u);  // no temporary file either
-  EXPECT_EQ(profileFileRefusal(path), path + " は通常のファイルではありません");
+  EXPECT_EQ(profileFileRefusal(path), path + c.refusal);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Entries, RefusedProfileFile,
-    ::testing::Values(RefusedCase{"CharacterDevice", EntryKind::CharacterDevice, false},
-                      RefusedCase{"Fifo", EntryKind::Fifo, false},
-                      RefusedCase{"FifoThroughLink", EntryKind::Fifo, true},
-                      RefusedCase{"Socket", EntryKind::Socket, false},
-                      RefusedCase{"Folder", EntryKind::Folder, false}),
+    ::testing::Values(
+        RefusedCase{"CharacterDevice", EntryKind::CharacterDevice, false, " は通常のファイルではありません"},
+        RefusedCase{"Fifo", EntryKind::Fifo, false, " は通常のファイルではありません"},
+        RefusedCase{"FifoThroughLink", EntryKind::Fifo, true, " は通常のファイルではありません"},
+        RefusedCase{"Socket", EntryKind::Socket, false, " は通常のファイルではありません"},
+        RefusedCase{"Folder", EntryKind::Folder, false, " は通常のファイルではありません"},
+        RefusedCase{"ReadOnlyFile", std::nullopt, false, " に書き込めません"},
+        RefusedCase{"ReadOnlyFileThroughLink", std::nullopt, true, " に書き込めません"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ProfileFileRefusal, NoneForFilesThatCanBeWrittenOrMade) {
