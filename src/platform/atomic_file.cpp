@@ -9,6 +9,7 @@
 
 #include <vector>
 
+#include "platform/filesystem.h"
 #include "platform/path_text.h"
 
 namespace nuvelo {
@@ -65,11 +66,38 @@ void syncFolder(const std::string& folder) {
   close(fd);
 }
 
+std::error_code refusalOfTarget(const std::string& target) {
+  const std::string folder = folderOf(target);
+  if (!isExistingFolder(folder)) return std::make_error_code(std::errc::no_such_file_or_directory);
+  if (!isWritableFolder(folder)) return std::make_error_code(std::errc::permission_denied);
+  struct stat st {};
+  if (lstat(target.c_str(), &st) != 0) {
+    if (errno == ENOENT) return {};  // a new file
+    return lastError();
+  }
+  if (S_ISDIR(st.st_mode)) return std::make_error_code(std::errc::is_a_directory);
+  if (!S_ISREG(st.st_mode)) return std::make_error_code(std::errc::invalid_argument);
+  // The owner's write bit counts for root too, whom access checks let write anything: a
+  // read-only file stays read-only.
+  if ((st.st_mode & S_IWUSR) == 0 || faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+    return std::make_error_code(std::errc::permission_denied);
+  return {};
+}
+
 }  // namespace
 
 std::optional<std::string> readWholeFile(const std::string& path) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // The type is looked at before the open, since opening some devices has effects of its own,
+  // and again on the open descriptor, in case the entry changed in between. O_NONBLOCK keeps
+  // the open of a FIFO without a writer from waiting for one.
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return std::nullopt;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close(fd);
+    return std::nullopt;
+  }
   std::string content;
   char buffer[65536];
   for (;;) {
@@ -86,8 +114,13 @@ std::optional<std::string> readWholeFile(const std::string& path) {
   return content;
 }
 
+std::error_code replacementRefusal(const std::string& path) {
+  return refusalOfTarget(resolveLinks(path));
+}
+
 std::error_code replaceFileAtomically(const std::string& path, std::string_view content) {
   const std::string target = resolveLinks(path);
+  if (const std::error_code refusal = refusalOfTarget(target)) return refusal;
   const std::string folder = folderOf(target);
   std::string temp = folder + "/." + nameOf(target) + ".XXXXXX";
   const int fd = mkstemp(temp.data());

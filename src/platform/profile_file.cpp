@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/ascii_text.h"
@@ -47,6 +48,12 @@ std::optional<KeyLine> keyLineOf(std::string_view line) {
   return KeyLine{trim(line.substr(0, equals)), trimLeft(line.substr(equals + 1))};
 }
 
+// A file that exists but cannot be read (a FIFO or a folder among them) must not be replaced by
+// one holding only new keys. A symbolic link to nothing is a file still to be made.
+bool existsButCannotBeRead(const std::string& path, const std::optional<std::string>& content) {
+  return !content && access(path.c_str(), F_OK) == 0;
+}
+
 int hexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -59,11 +66,19 @@ int hexDigit(char c) {
 ProfileWriteError::ProfileWriteError(const std::string& path)
     : std::runtime_error(path + " に書き込めません"), path_(path) {}
 
+std::string profileFileRefusal(const std::string& path) {
+  struct stat st {};
+  if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+    return path + " は通常のファイルではありません";
+  if (replacementRefusal(path) || existsButCannotBeRead(path, readWholeFile(path)))
+    return ProfileWriteError(path).what();
+  return {};
+}
+
 ProfileFile::ProfileFile(std::string path) : path_(std::move(path)) {
   std::optional<std::string> content = readWholeFile(path_);
   if (!content) {
-    // A file that exists but cannot be read must not be replaced by one holding only new keys.
-    unreadable_ = access(path_.c_str(), F_OK) == 0;
+    unreadable_ = existsButCannotBeRead(path_, content);
     return;
   }
   std::string_view rest = *content;
@@ -115,7 +130,7 @@ std::optional<std::string> ProfileFile::readValue(std::string_view section,
   const Location where = locate(section, key);
   if (!where.keyLine) return std::nullopt;
   const std::string text = decoded(lines_[*where.keyLine].text);
-  return std::string(firstCharacters(keyLineOf(text)->value, MaxValueCharacters));
+  return std::string(keyLineOf(text)->value);
 }
 
 std::string ProfileFile::readString(std::string_view section, std::string_view key,
@@ -153,11 +168,19 @@ bool ProfileFile::encodeLine(std::string_view utf8, std::string& stored) const {
   return true;
 }
 
-// A value with a character that Shift-JIS lacks turns the whole file into UTF-8: every line
-// keeps its text, and nothing of the new value is lost.
-void ProfileFile::switchToUtf8() {
-  for (Line& line : lines_) line.text = decoded(line.text);
+// A value with a character that Shift-JIS lacks turns the whole file into UTF-8, so nothing of
+// the new value is lost. That is only done when every line keeps its text exactly; a line with
+// bytes that are no Shift-JIS would be mangled, so the file stays as it is (false).
+bool ProfileFile::switchToUtf8() {
+  std::vector<Line> converted = lines_;
+  for (Line& line : converted) {
+    auto text = shiftJisToUtf8Exactly(line.text);
+    if (!text) return false;
+    line.text = std::move(*text);
+  }
+  lines_ = std::move(converted);
   encoding_ = TextEncoding::Utf8;
+  return true;
 }
 
 std::string ProfileFile::serialised(const std::vector<Line>& lines) const {
@@ -178,7 +201,7 @@ void ProfileFile::writeString(std::string_view section, std::string_view key,
   std::string stored;
   std::string header;
   if (!next.encodeLine(keyText, stored) || !next.encodeLine(headerText, header)) {
-    next.switchToUtf8();
+    if (!next.switchToUtf8()) throw ProfileWriteError(path_);
     next.encodeLine(keyText, stored);
     next.encodeLine(headerText, header);
   }

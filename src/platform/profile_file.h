@@ -4,8 +4,13 @@
 // Sections and keys are matched without regard to ASCII case. A write replaces that one key's
 // line (or adds the key, its section or the file) and keeps every other line byte for byte;
 // the file on disk is replaced atomically by each write. Values are read back as written,
-// enclosing quotes included, cut to at most 2047 characters. A file that is not valid UTF-8 is
-// taken as Shift-JIS and written back in Shift-JIS.
+// enclosing quotes included, at any length. A file that is not valid UTF-8 is taken as
+// Shift-JIS and written back in Shift-JIS; a value that Shift-JIS cannot hold turns it into
+// UTF-8 when every line converts without loss, and is refused otherwise.
+//
+// Only a regular file that its owner may write is ever replaced (a symbolic link is followed
+// to it); a folder, device, FIFO or socket reads as a file that cannot be read, without
+// blocking, and is never written.
 
 #include <cstdint>
 #include <optional>
@@ -30,8 +35,6 @@ class ProfileWriteError : public std::runtime_error {
 
 class ProfileFile {
  public:
-  static constexpr std::size_t MaxValueCharacters = 2047;
-
   // Reads the file now; a file that is missing or cannot be read behaves as an empty one.
   explicit ProfileFile(std::string path);
 
@@ -69,7 +72,7 @@ class ProfileFile {
   std::string newLineEnding() const;
   std::string serialised(const std::vector<Line>& lines) const;
   bool encodeLine(std::string_view utf8, std::string& stored) const;
-  void switchToUtf8();
+  bool switchToUtf8();
 
   std::string path_;
   TextEncoding encoding_ = TextEncoding::Utf8;
@@ -77,6 +80,12 @@ class ProfileFile {
   bool unreadable_ = false;
   std::vector<Line> lines_;
 };
+
+// Why the profile file at `path` cannot be written, for a check before a run; empty when it
+// can. "<path> は通常のファイルではありません" for a folder, device, FIFO or socket (links
+// followed), "<path> に書き込めません" for a file that cannot be read or written or a missing file
+// whose folder is missing or cannot be written.
+std::string profileFileRefusal(const std::string& path);
 
 // The integer reading of a profile value, or nothing when the text is not a 32-bit number.
 std::optional<std::int32_t> parseProfileInteger(std::string_view text);

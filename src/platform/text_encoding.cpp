@@ -59,6 +59,56 @@ class Converter {
   iconv_t cd_;
 };
 
+constexpr std::string_view ReplacementCharacter = "\xEF\xBF\xBD";  // U+FFFD
+
+// Single bytes that Windows' code page 932 maps and glibc's CP932 leaves out.
+struct SingleByte {
+  unsigned char byte;
+  std::string_view utf8;
+};
+constexpr SingleByte WindowsSingleBytes[] = {
+    {0x80, "\xC2\x80"},      // U+0080
+    {0xA0, "\xEF\xA3\xB0"},  // U+F8F0
+    {0xFD, "\xEF\xA3\xB1"},  // U+F8F1
+    {0xFE, "\xEF\xA3\xB2"},  // U+F8F2
+    {0xFF, "\xEF\xA3\xB3"},  // U+F8F3
+};
+
+const SingleByte* windowsSingleByteFor(char byte) {
+  for (const SingleByte& single : WindowsSingleBytes)
+    if (single.byte == static_cast<unsigned char>(byte)) return &single;
+  return nullptr;
+}
+
+// The single byte whose character starts the UTF-8 text, if it is one of them.
+const SingleByte* windowsSingleByteStarting(std::string_view utf8) {
+  for (const SingleByte& single : WindowsSingleBytes)
+    if (utf8.substr(0, single.utf8.size()) == single.utf8) return &single;
+  return nullptr;
+}
+
+// Appends the UTF-8 form of Shift-JIS text; each byte that belongs to no character becomes
+// U+FFFD. Returns whether every byte belonged to one.
+bool decodeShiftJis(std::string_view text, std::string& out) {
+  Converter converter("UTF-8", "CP932");
+  if (!converter.usable()) {
+    out += withReplacementCharacters(text);
+    return false;
+  }
+  bool complete = true;
+  while (!text.empty() && !converter.convert(text, out)) {
+    // iconv stops at a lone byte or at a lead byte whose next byte cannot trail it.
+    if (const SingleByte* single = windowsSingleByteFor(text.front())) {
+      out += single->utf8;
+    } else {
+      out += ReplacementCharacter;
+      complete = false;
+    }
+    text.remove_prefix(1);
+  }
+  return complete;
+}
+
 }  // namespace
 
 bool isValidUtf8(std::string_view text) {
@@ -72,19 +122,30 @@ bool isValidUtf8(std::string_view text) {
 
 std::string shiftJisToUtf8(std::string_view text) {
   std::string out;
-  Converter converter("UTF-8", "CP932");
-  if (!converter.usable()) return std::string(text);
-  while (!converter.convert(text, out)) {
-    out += "\xEF\xBF\xBD";  // U+FFFD for the byte that is not Shift-JIS
-    text.remove_prefix(1);
-  }
+  decodeShiftJis(text, out);
   return out;
+}
+
+std::optional<std::string> shiftJisToUtf8Exactly(std::string_view text) {
+  std::string utf8;
+  if (!decodeShiftJis(text, utf8) || utf8ToShiftJis(utf8) != text) return std::nullopt;
+  return utf8;
 }
 
 std::optional<std::string> utf8ToShiftJis(std::string_view text) {
   std::string out;
   Converter converter("CP932", "UTF-8");
-  if (!converter.usable() || !converter.convert(text, out)) return std::nullopt;
+  if (!converter.usable()) return std::nullopt;
+  std::string_view rest = text;
+  while (!converter.convert(rest, out)) {
+    const SingleByte* single = windowsSingleByteStarting(rest);
+    if (!single) return std::nullopt;
+    out += static_cast<char>(single->byte);
+    rest.remove_prefix(single->utf8.size());
+  }
+  // iconv also gives a "best fit" code to some characters Shift-JIS lacks (U+00A5 becomes the
+  // backslash); such a text would not read back as written.
+  if (shiftJisToUtf8(out) != text) return std::nullopt;
   return out;
 }
 
@@ -94,7 +155,7 @@ std::string withReplacementCharacters(std::string_view text) {
   for (std::size_t i = 0; i < text.size();) {
     const std::size_t n = utf8SequenceLength(text, i);
     if (n == 0) {
-      out += "\xEF\xBF\xBD";
+      out += ReplacementCharacter;
       ++i;
     } else {
       out.append(text.substr(i, n));

@@ -12,10 +12,21 @@ enum class TextEncoding { Utf8, ShiftJis };
 
 bool isValidUtf8(std::string_view text);
 
-// Decodes Shift-JIS into UTF-8; a byte sequence that is not Shift-JIS becomes U+FFFD.
+// Decodes Shift-JIS into UTF-8 with the whole of Windows' code page 932: the NEC and IBM
+// extension rows, the user-defined rows (U+E000-U+E757) and the single bytes 0x80 (U+0080),
+// 0xA0, 0xFD, 0xFE and 0xFF (U+F8F0-U+F8F3). A byte sequence that is not Shift-JIS becomes
+// U+FFFD.
 std::string shiftJisToUtf8(std::string_view text);
 
-// Encodes UTF-8 as Shift-JIS; nothing when some character has no Shift-JIS form.
+// The UTF-8 form of Shift-JIS text that converts both ways without loss: every byte belongs to
+// a character, and encoding the result gives back the same bytes. Nothing for text with bytes
+// that are no Shift-JIS, or with the second code of a character that has two (an NEC-selected
+// IBM extension, say, encodes as its IBM twin).
+std::optional<std::string> shiftJisToUtf8Exactly(std::string_view text);
+
+// Encodes UTF-8 as Shift-JIS (code page 932); nothing when some character has no Shift-JIS
+// form that reads back as that same character ("¥" and "〜" have none: they would come back
+// as "\" and "～").
 std::optional<std::string> utf8ToShiftJis(std::string_view text);
 
 // The text with every byte that does not belong to a valid UTF-8 sequence replaced by U+FFFD.

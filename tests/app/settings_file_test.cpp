@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "support/non_regular_entries.h"
 #include "support/temp_folder.h"
 
 namespace nuvelo {
@@ -85,6 +86,30 @@ TEST(SettingsFile, CloseWritesItsKeysInOrderAndNoOthers) {
   EXPECT_EQ(back.columnWidths, s.columnWidths);
   EXPECT_EQ(back.width, s.width);
   EXPECT_FALSE(back.dirKai);
+}
+
+TEST(SettingsFile, ReadOnlyFileIsNeverWritten) {
+  TempFolder folder;
+  const std::string path = folder.file("NVO.ini");
+  const std::string content = "[Option]\nDirAbs=0\n";
+  writeFile(path, content);
+  chmod(path.c_str(), 0444);
+
+  ProfileFile file(path);
+  EXPECT_FALSE(readMainWindowSettings(file).dirAbs);
+  EXPECT_THROW(writeDetailOptions(file, true, true), ProfileWriteError);
+  EXPECT_THROW(writeSettingsAtClose(file, MainWindowSettings{}), ProfileWriteError);
+  EXPECT_EQ(readFile(path), content);
+}
+
+TEST(SettingsFile, FifoGivesDefaultsAndIsNeverWritten) {
+  TempFolder folder;
+  const std::string path = folder.file("NVO.ini");
+  ASSERT_EQ(mkfifo(path.c_str(), 0666), 0);
+  ProfileFile file(path);  // must not wait for a writer
+  EXPECT_EQ(readMainWindowSettings(file).width, 420);
+  EXPECT_THROW(writeLastCopyDate(file, CivilDate{2024, 5, 1}), ProfileWriteError);
+  EXPECT_TRUE(S_ISFIFO(testing::entryType(path)));
 }
 
 TEST(SettingsLocation, BesideTheProgramWhenItsFolderIsWritable) {

@@ -4,11 +4,16 @@
 
 #include "conditions/folder_rules.h"
 #include "platform/profile_file.h"
+#include "support/non_regular_entries.h"
 #include "support/temp_folder.h"
 
 namespace nuvelo {
 namespace {
 
+using testing::entriesIn;
+using testing::EntryKind;
+using testing::makeEntry;
+using testing::nameOf;
 using testing::readFile;
 using testing::TempFolder;
 using testing::writeFile;
@@ -100,16 +105,67 @@ TEST(ConditionFile, WindowsFileInShiftJisWithCrlfLoads) {
   EXPECT_TRUE(c->cbKai);
 }
 
-TEST(ConditionFile, LongListIsCutAt2047Characters) {
+TEST(ConditionFile, LongListsLoadWholeAndSurviveTheNextSave) {
   TempFolder folder;
-  SearchConditions c;
-  for (int i = 0; i < 400; ++i) c.escExt.push_back("ext" + std::to_string(i));
-  writeConditionFile(folder.file("long.dat"), c);
-  const auto back = readConditionFile(folder.file("long.dat"));
-  ASSERT_TRUE(back);
-  EXPECT_LT(back->escExt.size(), c.escExt.size());
-  EXPECT_EQ(back->escExt.front(), "ext0");
+  const std::string path = folder.file("long.dat");
+  std::string folEx;
+  std::vector<std::string> entries;
+  for (int i = 0; i < 100; ++i) {
+    entries.push_back("\\projects\\client-" + std::to_string(i) + "\\build output");
+    folEx += (i ? "," : "") + ("\"" + entries.back() + "\"");
+  }
+  ASSERT_GT(folEx.size(), 2047u);
+  writeFile(path, "[Application]\r\nNVOFile=1\r\n[NVO]\r\nFolEx=" + folEx + "\r\n");
+
+  auto loaded = readConditionFile(path);
+  ASSERT_TRUE(loaded);
+  EXPECT_EQ(loaded->folEx, entries);
+
+  loaded->dirFrom = "D:\\Data";
+  writeConditionFile(path, *loaded);
+  const auto saved = readConditionFile(path);
+  ASSERT_TRUE(saved);
+  EXPECT_EQ(saved->folEx, entries);
+  EXPECT_NE(readFile(path).find("FolEx=" + folEx + "\r\n"), std::string::npos);
 }
+
+struct UnwritableCase {
+  const char* name;
+  std::optional<EntryKind> kind;  // nothing: ro.dat, a condition file with mode 0444
+};
+
+class UnwritableConditionFile : public ::testing::TestWithParam<UnwritableCase> {};
+
+TEST_P(UnwritableConditionFile, SaveIsRefusedAndLeavesItAlone) {
+  TempFolder folder;
+  const std::string path = folder.file("ro.dat");
+  const std::string content = "[Application]\nNVOFile=1\n[NVO]\nDirFrom=/a\n";
+  const auto kind = GetParam().kind;
+  if (kind && !makeEntry(*kind, path)) GTEST_SKIP() << "cannot make " << nameOf(*kind);
+  if (!kind) {
+    writeFile(path, content);
+    chmod(path.c_str(), 0444);
+  }
+
+  const auto loaded = readConditionFile(path);  // a FIFO must not block it
+  EXPECT_EQ(loaded.has_value(), !kind);
+  try {
+    writeConditionFile(path, example());
+    ADD_FAILURE() << "the save should be refused";
+  } catch (const ProfileWriteError& error) {
+    EXPECT_EQ(std::string(error.what()), path + " に書き込めません");
+  }
+  if (!kind) {
+    EXPECT_EQ(readFile(path), content);
+  }
+  EXPECT_EQ(entriesIn(folder.path()), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Entries, UnwritableConditionFile,
+                         ::testing::Values(UnwritableCase{"ReadOnly", std::nullopt},
+                                           UnwritableCase{"CharacterDevice", EntryKind::CharacterDevice},
+                                           UnwritableCase{"Fifo", EntryKind::Fifo}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct EntryCase {
   const char* source;

@@ -240,6 +240,20 @@ TEST_F(DetailSettings, FailedSettingsWriteKeepsTheDialogOpen) {
   EXPECT_FALSE(form->NeedResearch);
 }
 
+TEST_F(DetailSettings, ReadOnlySettingsFileIsReportedAndKept) {
+  const std::string path = settings.file("NVO.ini");
+  writeFile(path, "[Option]\nDirAbs=1\n");
+  chmod(path.c_str(), 0444);
+  openDialog([](TfrmConf& d) {
+    d.GrpPath->setItemIndex(1);
+    d.BtnAdoptClick();
+    d.reject();
+  });
+  ASSERT_EQ(fakes.boxes.applicationErrors.size(), 1u);
+  EXPECT_EQ(fakes.boxes.applicationErrors[0], path + " に書き込めません.");
+  EXPECT_EQ(readFile(path), "[Option]\nDirAbs=1\n");
+}
+
 TEST_F(DetailSettings, PerFolderChangeSearchesAgainOnlyWithRows) {
   openDialog([](TfrmConf& d) {
     d.cbxPickupFolder->setChecked(true);

@@ -211,6 +211,17 @@ TEST_F(Pickers, NotAConditionFileChangesNothing) {
   EXPECT_EQ(form->Edit1->text(), QStringLiteral("/kept"));
 }
 
+TEST_F(Pickers, SaveOverAReadOnlyFileIsReportedAndKeepsIt) {
+  const std::string file = tree.path() + "/ro.dat";
+  writeFile(file, "[Application]\nNVOFile=1\n");
+  chmod(file.c_str(), 0444);
+  fakes.files.answers = {file};
+  form->Mnu_SaveAs->trigger();
+  ASSERT_EQ(fakes.boxes.applicationErrors.size(), 1u);
+  EXPECT_EQ(fakes.boxes.applicationErrors[0], file + " に書き込めません.");
+  EXPECT_EQ(readFile(file), "[Application]\nNVOFile=1\n");
+}
+
 TEST_F(Pickers, SaveThatCannotBeWrittenIsReported) {
   writeFile(tree.path() + "/plain", "");
   fakes.files.answers = {tree.path() + "/plain/conds.dat"};

@@ -6,13 +6,18 @@
 #include <sys/stat.h>
 
 #include "support/file_size_limit.h"
+#include "support/non_regular_entries.h"
 #include "support/temp_folder.h"
 
 namespace nuvelo {
 namespace {
 
-using testing::readFile;
 using testing::entriesIn;
+using testing::EntryKind;
+using testing::entryType;
+using testing::makeEntry;
+using testing::nameOf;
+using testing::readFile;
 using testing::TempFolder;
 using testing::FileSizeLimit;
 using testing::writeFile;
@@ -53,6 +58,20 @@ TEST(AtomicFile, ReadWholeFileTellsMissingFromEmpty) {
   EXPECT_EQ(readWholeFile(folder.file("empty")), std::string());
   EXPECT_FALSE(readWholeFile(folder.file("missing")));
   EXPECT_FALSE(readWholeFile(folder.path()));  // a folder is no file
+}
+
+TEST(AtomicFile, OnlyRegularFilesAreReadOrReplaced) {
+  for (const EntryKind kind : {EntryKind::CharacterDevice, EntryKind::Fifo, EntryKind::Socket,
+                               EntryKind::Folder}) {
+    TempFolder folder;
+    const std::string path = folder.file("entry");
+    if (!makeEntry(kind, path)) continue;  // a device needs root
+    const mode_t type = entryType(path);
+    EXPECT_FALSE(readWholeFile(path)) << nameOf(kind);  // a FIFO without a writer, unblocked
+    EXPECT_TRUE(replaceFileAtomically(path, "x")) << nameOf(kind);
+    EXPECT_EQ(entryType(path), type) << nameOf(kind);
+    EXPECT_EQ(entriesIn(folder.path()), 1u) << nameOf(kind);
+  }
 }
 
 }  // namespace

@@ -2,11 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include "support/non_regular_entries.h"
 #include "support/temp_folder.h"
 
 namespace nuvelo {
 namespace {
 
+using testing::entriesIn;
+using testing::EntryKind;
+using testing::entryType;
+using testing::makeEntry;
+using testing::nameOf;
 using testing::readFile;
 using testing::TempFolder;
 using testing::writeFile;
@@ -73,16 +79,16 @@ TEST(ProfileFileRead, ValuesComeBackAsStored) {
   EXPECT_EQ(file.readString("Nowhere", "From", "dflt"), "dflt");
 }
 
-TEST(ProfileFileRead, CutsValuesAt2047Characters) {
+TEST(ProfileFileRead, LongValuesComeBackWhole) {
   TempFolder folder;
-  const std::string path = folder.file("x.ini");
-  std::string longValue;
-  for (int i = 0; i < 2100; ++i) longValue += "表";  // three bytes each
-  ProfileFile(path).writeString("S", "K", longValue);
-
-  const std::string read = ProfileFile(path).readString("S", "K", "");
-  EXPECT_EQ(read.size(), 2047u * 3);
-  EXPECT_EQ(read, longValue.substr(0, 2047 * 3));
+  for (const char* encoding : {"UTF-8", "Shift-JIS"}) {
+    const std::string path = folder.file(std::string(encoding) + ".ini");
+    if (std::string(encoding) == "Shift-JIS") writeFile(path, "; \x95\x5C\n");
+    std::string longValue;
+    for (int i = 0; i < 5000; ++i) longValue += "表";
+    ProfileFile(path).writeString("S", "K", longValue);
+    EXPECT_EQ(ProfileFile(path).readString("S", "K", ""), longValue) << encoding;
+  }
 }
 
 TEST(ProfileFileRead, IntegersAndBools) {
@@ -153,6 +159,55 @@ TEST(ProfileFileEncoding, CharacterWithoutShiftJisFormTurnsFileIntoUtf8) {
   EXPECT_EQ(readFile(path), "[NVO]\nDirFrom=データ\nDirTo=/backup/😀\n");
 }
 
+struct EncodingCase {
+  const char* name;
+  std::string before;               // a Shift-JIS file
+  const char* value;                // written as NVO/DirTo
+  std::optional<std::string> after;  // nothing: refused, the file left as it was
+};
+
+class ShiftJisFileWrite : public ::testing::TestWithParam<EncodingCase> {};
+
+TEST_P(ShiftJisFileWrite, TurnsToUtf8OnlyWithoutLoss) {
+  const EncodingCase& c = GetParam();
+  TempFolder folder;
+  const std::string path = folder.file("cond.dat");
+  writeFile(path, c.before);
+
+  ProfileFile file(path);
+  if (c.after) {
+    file.writeString("NVO", "DirTo", c.value);
+    EXPECT_EQ(readFile(path), *c.after);
+    EXPECT_EQ(ProfileFile(path).readValue("NVO", "DirTo"), std::string(c.value));
+    return;
+  }
+  try {
+    file.writeString("NVO", "DirTo", c.value);
+    ADD_FAILURE() << "the write should be refused";
+  } catch (const ProfileWriteError& error) {
+    EXPECT_EQ(std::string(error.what()), path + " に書き込めません");
+  }
+  EXPECT_EQ(readFile(path), c.before);
+  EXPECT_EQ(file.encoding(), TextEncoding::ShiftJis);
+  EXPECT_FALSE(file.readValue("NVO", "DirTo"));
+}
+
+// "Note" holds a lead byte before a blank (no Shift-JIS at all), then 0x80 and 0xA0.
+const std::string OddLine = "[NVO]\nNote=\xE9\x20\x80\xA0\nDirFrom=\x83\x66\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, ShiftJisFileWrite,
+    ::testing::Values(
+        EncodingCase{"OddLineKeptByteForByte", OddLine, "表", OddLine + "DirTo=\x95\x5C\n"},
+        EncodingCase{"OddLineStopsTheTurnToUtf8", OddLine, "/backup/😀", std::nullopt},
+        EncodingCase{"SecondCodeOfACharacterStopsIt", "[NVO]\nDirFrom=\xED\x40\n", "😀",
+                     std::nullopt},
+        EncodingCase{"WindowsSingleBytesConvert", "[NVO]\nNote=\x80\xA0\xFD\nDirFrom=\x83\x66\n",
+                     "😀", "[NVO]\nNote=\u0080\uF8F0\uF8F1\nDirFrom=デ\nDirTo=😀\n"},
+        EncodingCase{"YenSignIsNoBackslash", "[NVO]\nDirFrom=\x83\x66\n", "¥100",
+                     "[NVO]\nDirFrom=デ\nDirTo=¥100\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(ProfileFileWrite, FailureLeavesFileAndMemoryUnchanged) {
   TempFolder folder;
   writeFile(folder.file("plain"), "x");
@@ -181,6 +236,68 @@ TEST(ProfileFileWrite, RefusesWhatCannotBeStoredFaithfully) {
   // A "file" that cannot be read (here a folder) is never replaced by one holding only our keys.
   ProfileFile folderAsFile(folder.path());
   EXPECT_THROW(folderAsFile.writeString("Default", "From", "/b"), ProfileWriteError);
+}
+
+struct RefusedCase {
+  const char* name;
+  std::optional<EntryKind> kind;  // nothing: a read-only regular file
+  bool throughLink;
+  const char* refusal;            // what follows the path in profileFileRefusal's message
+};
+
+class RefusedProfileFile : public ::testing::TestWithParam<RefusedCase> {};
+
+TEST_P(RefusedProfileFile, ReadsWithoutBlockingAndIsNeverReplaced) {
+  const RefusedCase& c = GetParam();
+  TempFolder folder;
+  const std::string entry = folder.file("entry");
+  const std::string readOnlyContent = "[Default]\nFrom=/a\n";
+  if (c.kind && !makeEntry(*c.kind, entry)) GTEST_SKIP() << "cannot make " << nameOf(*c.kind);
+  if (!c.kind) {
+    writeFile(entry, readOnlyContent);
+    chmod(entry.c_str(), 0444);
+  }
+  const std::string path = c.throughLink ? folder.file("NVO.ini") : entry;
+  if (c.throughLink) std::filesystem::create_symlink("entry", path);
+  const mode_t type = entryType(entry);
+
+  ProfileFile file(path);
+  EXPECT_EQ(file.readValue("Default", "From"), c.kind ? std::nullopt : std::optional<std::string>("/a"));
+  try {
+    file.writeString("Default", "From", "/b");
+    ADD_FAILURE() << "the write should be refused";
+  } catch (const ProfileWriteError& error) {
+    EXPECT_EQ(std::string(error.what()), path + " に書き込めません");
+  }
+  EXPECT_EQ(entryType(entry), type);
+  if (!c.kind) {
+    EXPECT_EQ(readFile(entry), readOnlyContent);
+  }
+  EXPECT_EQ(entriesIn(folder.path()), c.throughLink ? 2u : 1u);  // no temporary file either
+  EXPECT_EQ(profileFileRefusal(path), path + c.refusal);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Entries, RefusedProfileFile,
+    ::testing::Values(
+        RefusedCase{"CharacterDevice", EntryKind::CharacterDevice, false, " は通常のファイルではありません"},
+        RefusedCase{"Fifo", EntryKind::Fifo, false, " は通常のファイルではありません"},
+        RefusedCase{"FifoThroughLink", EntryKind::Fifo, true, " は通常のファイルではありません"},
+        RefusedCase{"Socket", EntryKind::Socket, false, " は通常のファイルではありません"},
+        RefusedCase{"Folder", EntryKind::Folder, false, " は通常のファイルではありません"},
+        RefusedCase{"ReadOnlyFile", std::nullopt, false, " に書き込めません"},
+        RefusedCase{"ReadOnlyFileThroughLink", std::nullopt, true, " に書き込めません"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ProfileFileRefusal, NoneForFilesThatCanBeWrittenOrMade) {
+  TempFolder folder;
+  writeFile(folder.file("NVO.ini"), "[Default]\n");
+  std::filesystem::create_symlink("new.ini", folder.file("link.ini"));
+  EXPECT_EQ(profileFileRefusal(folder.file("NVO.ini")), "");
+  EXPECT_EQ(profileFileRefusal(folder.file("new.ini")), "");
+  EXPECT_EQ(profileFileRefusal(folder.file("link.ini")), "");  // makes new.ini
+  const std::string lost = folder.file("no/such/NVO.ini");
+  EXPECT_EQ(profileFileRefusal(lost), lost + " に書き込めません");
 }
 
 TEST(ProfileFileWrite, FollowsSymbolicLinkAndKeepsIt) {

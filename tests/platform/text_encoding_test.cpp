@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "platform/date_time_value.h"
 #include "platform/message_boxes.h"
 
@@ -20,9 +22,101 @@ TEST(TextEncoding, TellsUtf8FromShiftJis) {
 TEST(TextEncoding, ShiftJisBothWays) {
   EXPECT_EQ(shiftJisToUtf8("C:\\\x95\x5C"), "C:\\表");
   EXPECT_EQ(shiftJisToUtf8("\xB1\xB2"), "ｱｲ");  // half-width katakana
-  EXPECT_EQ(shiftJisToUtf8("a\xFF" "b"), "a\xEF\xBF\xBD" "b");
+  EXPECT_EQ(shiftJisToUtf8("a\x85\x40" "b"), "a\xEF\xBF\xBD@b");  // a row without characters
   EXPECT_EQ(utf8ToShiftJis("表"), std::string("\x95\x5C"));
   EXPECT_FALSE(utf8ToShiftJis("😀"));
+}
+
+struct ShiftJisCase {
+  const char* name;
+  std::string stored;                // Shift-JIS bytes
+  std::string text;                  // what they read as
+  std::optional<std::string> exact;  // the text when it encodes back to the same bytes
+};
+
+class ShiftJisDecoding : public ::testing::TestWithParam<ShiftJisCase> {};
+
+TEST_P(ShiftJisDecoding, ReadsAsCodePage932) {
+  const ShiftJisCase& c = GetParam();
+  EXPECT_EQ(shiftJisToUtf8(c.stored), c.text);
+  EXPECT_EQ(shiftJisToUtf8Exactly(c.stored), c.exact);
+}
+
+const std::string Fffd = "\xEF\xBF\xBD";
+
+INSTANTIATE_TEST_SUITE_P(
+    Bytes, ShiftJisDecoding,
+    ::testing::Values(
+        ShiftJisCase{"Kanji", "\x95\x5C", "表", "表"},
+        ShiftJisCase{"SingleByte80", "\x80", "\u0080", "\u0080"},
+        ShiftJisCase{"SingleByteA0", "a\xA0", "a\uF8F0", "a\uF8F0"},
+        ShiftJisCase{"SingleBytesFdToFf", "\xFD\xFE\xFF", "\uF8F1\uF8F2\uF8F3",
+                     "\uF8F1\uF8F2\uF8F3"},
+        ShiftJisCase{"NecRow13", "\x87\x40\x87\x82\x87\x93", "①№∮", "①№∮"},
+        ShiftJisCase{"IbmExtension", "\xFA\x40\xFA\x5C\xFC\x4B", "ⅰ纊黑", "ⅰ纊黑"},
+        ShiftJisCase{"UserDefinedRows", "\xF0\x40\xF9\xFC", "\uE000\uE757", "\uE000\uE757"},
+        // Characters with two codes read well but encode as their other code.
+        ShiftJisCase{"NecSelectedIbmExtension", "\xED\x40", "纊", std::nullopt},
+        ShiftJisCase{"NecTwinOfJisSymbol", "\x87\x90", "≒", std::nullopt},
+        ShiftJisCase{"IbmTwinOfNecNumeral", "\xFA\x4A", "Ⅰ", std::nullopt},
+        ShiftJisCase{"LeadByteBeforeBlank", "\xE9\x20\x80\xA0", Fffd + " \u0080\uF8F0",
+                     std::nullopt},
+        ShiftJisCase{"LeadByteAtEnd", "ab\x81", "ab" + Fffd, std::nullopt},
+        ShiftJisCase{"TrailOutOfRange", "\x81\xFD", Fffd + "\uF8F1", std::nullopt}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct EncodeCase {
+  const char* name;
+  std::string text;
+  std::optional<std::string> stored;
+};
+
+class ShiftJisEncoding : public ::testing::TestWithParam<EncodeCase> {};
+
+TEST_P(ShiftJisEncoding, PicksTheCodeWindowsPicksAndOnlyOnesThatReadBack) {
+  EXPECT_EQ(utf8ToShiftJis(GetParam().text), GetParam().stored);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Characters, ShiftJisEncoding,
+    ::testing::Values(
+        EncodeCase{"JisBeforeNec", "≒∵", "\x81\xE0\x81\xE6"},
+        EncodeCase{"NecBeforeIbm", "Ⅰ№㈱", "\x87\x54\x87\x82\x87\x8A"},
+        EncodeCase{"IbmBeforeNecSelected", "纊ⅰ", "\xFA\x5C\xFA\x40"},
+        EncodeCase{"FullWidthNot", "￢", "\x81\xCA"},
+        EncodeCase{"SingleBytes", "\u0080\uF8F0\uF8F3", "\x80\xA0\xFF"},
+        EncodeCase{"UserDefined", "\uE000", "\xF0\x40"},
+        EncodeCase{"FullWidthTilde", "～", "\x81\x60"},
+        EncodeCase{"YenSign", "¥", std::nullopt},          // would read back as "\\"
+        EncodeCase{"WaveDash", "〜", std::nullopt},         // would read back as "～"
+        EncodeCase{"EmDash", "\u2014", std::nullopt},      // would read back as U+2015
+        EncodeCase{"NotSign", "¬", std::nullopt},           // would read back as "￢"
+        EncodeCase{"Emoji", "😀", std::nullopt}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Windows' code page 932 has 7724 two-byte characters (JIS X 0208, NEC row 13 and both IBM
+// extension sets) and 1880 user-defined codes; 398 of the characters have a second code.
+TEST(ShiftJisTable, CoversEveryCodeOfCodePage932) {
+  int singles = 0;
+  for (int b = 0; b < 0x100; ++b) {
+    const std::string text = shiftJisToUtf8(std::string(1, static_cast<char>(b)));
+    if (text.find(Fffd) == std::string::npos) ++singles;
+  }
+  int characters = 0;
+  int twins = 0;
+  for (int lead = 0x81; lead <= 0xFC; ++lead) {
+    if (lead >= 0xA0 && lead <= 0xDF) continue;  // single bytes, no lead bytes
+    for (int trail = 0x40; trail <= 0xFC; ++trail) {
+      const std::string stored{static_cast<char>(lead), static_cast<char>(trail)};
+      const std::string text = shiftJisToUtf8(stored);
+      if (text.find(Fffd) != std::string::npos || !isValidUtf8(text)) continue;
+      ++characters;
+      if (!shiftJisToUtf8Exactly(stored)) ++twins;
+    }
+  }
+  EXPECT_EQ(singles, 128 + 63 + 5);  // ASCII, half-width katakana, 0x80, 0xA0, 0xFD-0xFF
+  EXPECT_EQ(characters, 7724 + 1880);
+  EXPECT_EQ(twins, 398);
 }
 
 TEST(TextEncoding, CutsWholeCharacters) {
