@@ -1,5 +1,7 @@
 #include "cli/cli_run.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -9,6 +11,8 @@
 #include "cli/search_output.h"
 #include "conditions/condition_file.h"
 #include "copy/copy_run.h"
+#include "platform/filesystem.h"
+#include "platform/profile_file.h"
 #include "search/display_formats.h"
 #include "search/file_date.h"
 #include "search/file_types.h"
@@ -165,9 +169,21 @@ std::optional<CivilDate> parseSlashDate(const std::string& text) {
   return parseIsoDate(iso);
 }
 
+// Why the settings file cannot serve: a path that is no regular file is refused whatever the
+// command (it is never read or replaced), and a real copy must be able to record its day
+// there before it copies anything.
+std::string settingsRefusal(const CliOptions& o, const std::string& path) {
+  std::string why = profileFileRefusal(path);
+  if (why.empty()) return why;
+  struct stat st {};
+  const bool notRegular = lookUpEntry(path, st) && !S_ISREG(st.st_mode);
+  return notRegular || (o.command == CliCommand::Copy && !o.dryRun) ? why : std::string();
+}
+
 // Resolves the job; a non-empty message on failure.
 std::string resolveJob(const CliOptions& o, const CliEnvironment& env, Job& job) {
   job.settingsPath = o.settings.value_or(env.defaultSettingsPath);
+  if (std::string why = settingsRefusal(o, job.settingsPath); !why.empty()) return why;
   job.settings = readMainWindowSettings(ProfileFile(job.settingsPath));
   std::optional<SearchConditions> conditions;
   if (o.conditions) {

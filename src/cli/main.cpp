@@ -1,10 +1,12 @@
 // nuvelo-cli: the search and copy of Nuvelo without a window.
 
+#include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <QLocale>
 #include <atomic>
+#include <cerrno>
 #include <iostream>
 
 #include "app/settings_file.h"
@@ -35,8 +37,12 @@ std::optional<bool> askOnTerminal(const std::string& question) {
   std::string answer;
   char c = 0;
   while (true) {
-    const ssize_t n = read(STDIN_FILENO, &c, 1);
-    if (n < 0 || (n == 0 && answer.empty()) || interrupted.load()) {
+    // Waits in short steps, so that a Ctrl+C that came before the wait began ends it too.
+    pollfd input{STDIN_FILENO, POLLIN, 0};
+    if (!interrupted.load() && poll(&input, 1, 100) == 0) continue;
+    const ssize_t n = interrupted.load() ? -1 : read(STDIN_FILENO, &c, 1);
+    if (n < 0 && errno == EINTR && !interrupted.load()) continue;
+    if (n < 0 || (n == 0 && answer.empty())) {
       std::cerr << '\n';
       return std::nullopt;
     }

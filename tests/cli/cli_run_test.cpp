@@ -2,10 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -180,56 +177,6 @@ TEST(SearchOutput, TextAlignsSizesAndTsvKeepsBytes) {
   std::ostringstream tsv;
   writeRows(tsv, {{"caf\xE9", "1KB", "t", "d", "/caf\xE9"}}, OutputFormat::Tsv);
   EXPECT_EQ(tsv.str(), "caf\xE9\t1KB\tt\td\t/caf\xE9\n");
-}
-
-}  // namespace
-}  // namespace nuvelo
-
-namespace nuvelo {
-namespace {
-
-// The real program, stopped by Ctrl+C while it waits: on its terminal (a pseudo-terminal here)
-// it asks whether to replace a namesake, and the signal comes once the question is out. The
-// line end sent after it lets the question end even if the signal came before the read began.
-TEST(CliProcess, InterruptEndsWithStatus130) {
-  testing::TempFolder tree;
-  for (const char* name : {"/a.txt", "/b.txt"}) {
-    makeFile(tree.path() + "/src" + name, localTime(2024, 5, 2), 10);
-    makeFile(tree.path() + "/dst" + name, localTime(2024, 4, 1), 10);
-  }
-  const int terminal = posix_openpt(O_RDWR | O_NOCTTY);
-  ASSERT_GE(terminal, 0);
-  ASSERT_EQ(grantpt(terminal), 0);
-  ASSERT_EQ(unlockpt(terminal), 0);
-  const std::string terminalPath = ptsname(terminal);
-  int errors[2];
-  ASSERT_EQ(pipe(errors), 0);
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    dup2(open(terminalPath.c_str(), O_RDWR), 0);
-    dup2(open("/dev/null", O_WRONLY), 1);
-    dup2(errors[1], 2);
-    execl(NUVELO_CLI_PATH, "nuvelo-cli", "copy", "--settings", tree.file("NVO.ini").c_str(),
-          "--since", "2024-05-01", "--relative", "--overwrite", "ask",
-          (tree.path() + "/src").c_str(), (tree.path() + "/dst").c_str(), static_cast<char*>(nullptr));
-    _exit(99);
-  }
-  close(errors[1]);
-  std::string shown;
-  char buffer[256];
-  ssize_t n = 0;
-  while (shown.find("[y/N]") == std::string::npos && (n = read(errors[0], buffer, sizeof buffer)) > 0)
-    shown.append(buffer, static_cast<std::size_t>(n));
-  EXPECT_NE(shown.find("[y/N]"), std::string::npos) << shown;
-  kill(child, SIGINT);
-  ASSERT_EQ(write(terminal, "\n", 1), 1);
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  close(errors[0]);
-  close(terminal);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 130);
 }
 
 }  // namespace

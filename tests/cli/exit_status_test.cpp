@@ -155,6 +155,19 @@ const StatusCase Cases[] = {
        return l;
      },
      1, "フォルダを読めません: ", false, true},
+    {"SettingsPathThatIsAFifoIsRefusedWithoutWaiting",
+     [](const std::string& r) {
+       std::filesystem::rename(r + "/NVO.ini", r + "/kept.ini");
+       mkfifo((r + "/NVO.ini").c_str(), 0666);
+     },
+     [](const std::string& r) {
+       return Launch{{"search", "--settings", r + "/NVO.ini", r + "/src"}};
+     },
+     2, "は通常のファイルではありません", false},
+    {"ReadOnlySettingsAreRefusedBeforeCopying",
+     [](const std::string& r) { chmod((r + "/NVO.ini").c_str(), 0444); },
+     [](const std::string& r) { return Launch{copyArgs(r, "always")}; }, 2, "に書き込めません",
+     false},
     {"CtrlCAtTheQuestionIsAnInterrupt",
      [](const std::string& r) {
        writeFile(r + "/dst/a.txt", "old");
@@ -190,8 +203,9 @@ TEST_P(ExitStatus, TellsWhatHappened) {
   chmod((r + "/src/locked").c_str(), 0755);
   EXPECT_EQ(ended.status, c.status) << ended.err;
   EXPECT_NE(ended.err.find(c.errSays), std::string::npos) << ended.err;
-  const bool dayKept = readFile(r + "/NVO.ini").find(RecordedBefore) != std::string::npos;
-  EXPECT_EQ(!dayKept, c.dayRecorded) << readFile(r + "/NVO.ini");
+  const std::string settings = r + (std::filesystem::exists(r + "/kept.ini") ? "/kept.ini" : "/NVO.ini");
+  const bool dayKept = readFile(settings).find(RecordedBefore) != std::string::npos;
+  EXPECT_EQ(!dayKept, c.dayRecorded) << readFile(settings);
   if (c.status == 2 || c.status == 130) EXPECT_FALSE(std::filesystem::exists(r + "/dst/b.txt"));
   if (c.status == 130) EXPECT_EQ(readFile(r + "/dst/a.txt"), "old");
 }

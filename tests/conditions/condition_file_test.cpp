@@ -11,7 +11,7 @@ namespace nuvelo {
 namespace {
 
 using testing::entriesIn;
-using testing::EntryKind;
+using testing::NonRegularKind;
 using testing::makeEntry;
 using testing::nameOf;
 using testing::readFile;
@@ -131,7 +131,7 @@ TEST(ConditionFile, LongListsLoadWholeAndSurviveTheNextSave) {
 
 struct UnwritableCase {
   const char* name;
-  std::optional<EntryKind> kind;  // nothing: ro.dat, a condition file with mode 0444
+  std::optional<NonRegularKind> kind;  // nothing: ro.dat, a condition file with mode 0444
 };
 
 class UnwritableConditionFile : public ::testing::TestWithParam<UnwritableCase> {};
@@ -163,8 +163,8 @@ TEST_P(UnwritableConditionFile, SaveIsRefusedAndLeavesItAlone) {
 
 INSTANTIATE_TEST_SUITE_P(Entries, UnwritableConditionFile,
                          ::testing::Values(UnwritableCase{"ReadOnly", std::nullopt},
-                                           UnwritableCase{"CharacterDevice", EntryKind::CharacterDevice},
-                                           UnwritableCase{"Fifo", EntryKind::Fifo}),
+                                           UnwritableCase{"CharacterDevice", NonRegularKind::CharacterDevice},
+                                           UnwritableCase{"Fifo", NonRegularKind::Fifo}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 struct EntryCase {

@@ -13,7 +13,7 @@ namespace nuvelo {
 namespace {
 
 using testing::entriesIn;
-using testing::EntryKind;
+using testing::NonRegularKind;
 using testing::entryType;
 using testing::makeEntry;
 using testing::nameOf;
@@ -61,8 +61,8 @@ TEST(AtomicFile, ReadWholeFileTellsMissingFromEmpty) {
 }
 
 TEST(AtomicFile, OnlyRegularFilesAreReadOrReplaced) {
-  for (const EntryKind kind : {EntryKind::CharacterDevice, EntryKind::Fifo, EntryKind::Socket,
-                               EntryKind::Folder}) {
+  for (const NonRegularKind kind : {NonRegularKind::CharacterDevice, NonRegularKind::Fifo, NonRegularKind::Socket,
+                               NonRegularKind::Folder}) {
     TempFolder folder;
     const std::string path = folder.file("entry");
     if (!makeEntry(kind, path)) continue;  // a device needs root

@@ -9,7 +9,7 @@ namespace nuvelo {
 namespace {
 
 using testing::entriesIn;
-using testing::EntryKind;
+using testing::NonRegularKind;
 using testing::entryType;
 using testing::makeEntry;
 using testing::nameOf;
@@ -240,7 +240,7 @@ TEST(ProfileFileWrite, RefusesWhatCannotBeStoredFaithfully) {
 
 struct RefusedCase {
   const char* name;
-  std::optional<EntryKind> kind;  // nothing: a read-only regular file
+  std::optional<NonRegularKind> kind;  // nothing: a read-only regular file
   bool throughLink;
   const char* refusal;            // what follows the path in profileFileRefusal's message
 };
@@ -280,11 +280,11 @@ TEST_P(RefusedProfileFile, ReadsWithoutBlockingAndIsNeverReplaced) {
 INSTANTIATE_TEST_SUITE_P(
     Entries, RefusedProfileFile,
     ::testing::Values(
-        RefusedCase{"CharacterDevice", EntryKind::CharacterDevice, false, " は通常のファイルではありません"},
-        RefusedCase{"Fifo", EntryKind::Fifo, false, " は通常のファイルではありません"},
-        RefusedCase{"FifoThroughLink", EntryKind::Fifo, true, " は通常のファイルではありません"},
-        RefusedCase{"Socket", EntryKind::Socket, false, " は通常のファイルではありません"},
-        RefusedCase{"Folder", EntryKind::Folder, false, " は通常のファイルではありません"},
+        RefusedCase{"CharacterDevice", NonRegularKind::CharacterDevice, false, " は通常のファイルではありません"},
+        RefusedCase{"Fifo", NonRegularKind::Fifo, false, " は通常のファイルではありません"},
+        RefusedCase{"FifoThroughLink", NonRegularKind::Fifo, true, " は通常のファイルではありません"},
+        RefusedCase{"Socket", NonRegularKind::Socket, false, " は通常のファイルではありません"},
+        RefusedCase{"Folder", NonRegularKind::Folder, false, " は通常のファイルではありません"},
         RefusedCase{"ReadOnlyFile", std::nullopt, false, " に書き込めません"},
         RefusedCase{"ReadOnlyFileThroughLink", std::nullopt, true, " に書き込めません"}),
     [](const auto& info) { return std::string(info.param.name); });
