@@ -11,9 +11,10 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <random>
 #include <vector>
 
+#include "copy/descriptor.h"
+#include "copy/temporary_files.h"
 #include "platform/filesystem.h"
 
 namespace nuvelo {
@@ -27,47 +28,6 @@ constexpr std::size_t LargestChunk = 256 << 20;
 constexpr long ExfatMagic = 0x2011BAB0;
 
 std::string systemReason(int error) { return std::strerror(error); }
-
-void closeIfOpen(int& fd) {
-  if (fd >= 0) close(fd);
-  fd = -1;
-}
-
-// A descriptor that closes itself.
-class Descriptor {
- public:
-  explicit Descriptor(int fd = -1) : fd_(fd) {}
-  ~Descriptor() { closeIfOpen(fd_); }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-  int release() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-
- private:
-  int fd_;
-};
-
-std::string temporaryName() {
-  static std::mt19937_64 random{std::random_device{}()};
-  char name[40];
-  std::snprintf(name, sizeof name, ".nuvelo-%016llx.tmp",
-                static_cast<unsigned long long>(random()));
-  return name;
-}
-
-// Creates a fresh temporary file in the folder; its name goes to `name`.
-int createTemporary(int folderFd, std::string& name) {
-  for (int attempt = 0; attempt < 16; ++attempt) {
-    name = temporaryName();
-    const int fd = openat(folderFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd >= 0 || errno != EEXIST) return fd;
-  }
-  return -1;
-}
 
 bool copyByReadWrite(int from, int to, std::uint64_t& copied, const CopyHooks& hooks) {
   static thread_local std::vector<char> buffer(1 << 20);
@@ -163,36 +123,24 @@ CopyOutcome copyEntryInto(const std::string& source, int folderFd, const std::st
   }
 
   std::string temp;
-  Descriptor to(createTemporary(folderFd, temp));
-  if (to.get() < 0) return failed(errno);
-  const auto discard = [&](CopyOutcome outcome) {
-    unlinkat(folderFd, temp.c_str(), 0);
-    return outcome;
-  };
+  // Declared before the entry, so the file is removed while it is still locked.
+  Descriptor to(createLockedTemporary(folderFd, temp));
+  if (!to.isOpen()) return failed(errno);
+  TemporaryEntry temporary(folderFd, temp);
   const timespec times[2] = {st.st_atim, st.st_mtim};
   if (!copyData(from.get(), to.get(), hooks) || fchmod(to.get(), st.st_mode & 07777) != 0 ||
       futimens(to.get(), times) != 0)
-    return discard(failed(errno));
+    return failed(errno);
   // The file being replaced is only given up once its successor is safely on disk.
-  if (replace && fsync(to.get()) != 0) return discard(failed(errno));
-  if (close(to.release()) != 0) return discard(failed(errno));
+  if (replace && fsync(to.get()) != 0) return failed(errno);
 
   const CopyOutcome outcome = publish(folderFd, temp, name, replace, mode, askReplace);
-  if (outcome.kind != CopyOutcome::Copied) unlinkat(folderFd, temp.c_str(), 0);
+  if (outcome.kind != CopyOutcome::Copied) return outcome;
+  temporary.placed();
+  // The lock is held until the name is final; a late write error still counts.
+  if (!to.close()) return failed(errno);
   return outcome;
 }
-
-bool isTemporaryName(std::string_view name) {
-  constexpr std::string_view prefix = ".nuvelo-", suffix = ".tmp";
-  if (name.size() != prefix.size() + 16 + suffix.size()) return false;
-  if (name.substr(0, prefix.size()) != prefix || name.substr(name.size() - suffix.size()) != suffix)
-    return false;
-  for (const char c : name.substr(prefix.size(), 16))
-    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
-  return true;
-}
-
-void removeStaleTemporaries(int) {}
 
 std::int64_t timeGranularityMs(int folderFd) {
   struct statfs fs {};

@@ -8,51 +8,18 @@
 
 #include <cstring>
 
+#include "copy/copier_fixture.h"
 #include "support/file_size_limit.h"
-#include "support/file_tree.h"
 
 namespace nuvelo {
 namespace {
 
-using testing::FileSizeLimit;
-using testing::localTime;
-using testing::makeFile;
-using testing::readFile;
+using testing::Copier;
 using testing::entriesIn;
+using testing::FileSizeLimit;
+using testing::readFile;
 using testing::TempFolder;
 using testing::writeFile;
-
-class Copier : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::filesystem::create_directories(destination());
-    writeFile(sourceFile(), "new content");
-    chmod(sourceFile().c_str(), 0640);
-    testing::setModified(sourceFile(), {1714521600, 123456789});
-  }
-  void TearDown() override {
-    if (folderFd >= 0) close(folderFd);
-  }
-  std::string sourceFile() const { return tree.path() + "/report.txt"; }
-  std::string destination() const { return tree.path() + "/dest"; }
-  std::string target() const { return destination() + "/report.txt"; }
-  int folder() {
-    if (folderFd < 0) folderFd = open(destination().c_str(), O_RDONLY | O_DIRECTORY);
-    return folderFd;
-  }
-  CopyOutcome copy(ReplaceMode mode, bool answer = true, const CopyHooks& hooks = {}) {
-    return copyEntryInto(sourceFile(), folder(), "report.txt", mode,
-                         [&] {
-                           ++questions;
-                           return answer ? ReplaceAnswer::Replace : ReplaceAnswer::Keep;
-                         },
-                         hooks);
-  }
-
-  TempFolder tree;
-  int folderFd = -1;
-  int questions = 0;
-};
 
 TEST_F(Copier, CopiesContentTimesAndPermissionBits) {
   EXPECT_EQ(copy(ReplaceMode::Silent).kind, CopyOutcome::Copied);
@@ -69,7 +36,7 @@ TEST_F(Copier, CopiesContentTimesAndPermissionBits) {
 struct ReplaceCase {
   const char* name;
   ReplaceMode mode;
-  bool answer;
+  ReplaceAnswer answer;
   CopyOutcome::Kind outcome;
   bool replaced;
   int questions;
@@ -88,10 +55,11 @@ TEST_P(CopierReplace, ExistingFileByMode) {
 
 INSTANTIATE_TEST_SUITE_P(
     Modes, CopierReplace,
-    ::testing::Values(ReplaceCase{"Silent", ReplaceMode::Silent, false, CopyOutcome::Copied, true, 0},
-                      ReplaceCase{"AskYes", ReplaceMode::Ask, true, CopyOutcome::Copied, true, 1},
-                      ReplaceCase{"AskNo", ReplaceMode::Ask, false, CopyOutcome::Declined, false, 1},
-                      ReplaceCase{"Never", ReplaceMode::Never, true, CopyOutcome::KeptExisting, false, 0}),
+    ::testing::Values(
+        ReplaceCase{"Silent", ReplaceMode::Silent, ReplaceAnswer::Keep, CopyOutcome::Copied, true, 0},
+        ReplaceCase{"AskYes", ReplaceMode::Ask, ReplaceAnswer::Replace, CopyOutcome::Copied, true, 1},
+        ReplaceCase{"AskNo", ReplaceMode::Ask, ReplaceAnswer::Keep, CopyOutcome::Declined, false, 1},
+        ReplaceCase{"Never", ReplaceMode::Never, ReplaceAnswer::Replace, CopyOutcome::KeptExisting, false, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Copier, FullDiskLeavesTheOldFileWhole) {
@@ -113,7 +81,7 @@ TEST_F(Copier, InterruptedCopyLeavesTheOldFileWhole) {
   CopyHooks hooks;
   hooks.afterChunk = [](std::uint64_t) { return false; };  // a read error after the first chunk
   hooks.allowClone = false;
-  EXPECT_EQ(copy(ReplaceMode::Silent, true, hooks).kind, CopyOutcome::Failed);
+  EXPECT_EQ(copy(ReplaceMode::Silent, ReplaceAnswer::Replace, hooks).kind, CopyOutcome::Failed);
   EXPECT_EQ(readFile(target()), "old");
   EXPECT_EQ(entriesIn(destination()), 1u);
 }
