@@ -10,10 +10,11 @@
 
 #include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <vector>
 
+#include "copy/copy_target.h"
 #include "copy/descriptor.h"
+#include "copy/link_copy.h"
 #include "copy/temporary_files.h"
 #include "platform/filesystem.h"
 
@@ -26,32 +27,41 @@ constexpr auto ChunkTarget = std::chrono::milliseconds(20);
 constexpr std::size_t SmallestChunk = 1 << 20;
 constexpr std::size_t LargestChunk = 256 << 20;
 constexpr long ExfatMagic = 0x2011BAB0;
+// O_NONBLOCK keeps a named pipe from blocking the open (it is no file to copy anyway);
+// O_NOFOLLOW makes a symbolic link fail with ELOOP, to be copied as a link.
+constexpr int SourceFlags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
 
-std::string systemReason(int error) { return std::strerror(error); }
+enum class DataCopy { Done, Stopped, Failed };  // Failed leaves errno set
 
-bool copyByReadWrite(int from, int to, std::uint64_t& copied, const CopyHooks& hooks) {
+// Hands a chunk to the hooks; false when they ask to stop.
+bool keepGoing(std::uint64_t copied, const CopyHooks& hooks) {
+  if (hooks.afterChunk && !hooks.afterChunk(copied)) return false;
+  if (hooks.poll) hooks.poll();
+  return true;
+}
+
+DataCopy copyByReadWrite(int from, int to, std::uint64_t& copied, const CopyHooks& hooks) {
   static thread_local std::vector<char> buffer(1 << 20);
   for (;;) {
     const ssize_t n = read(from, buffer.data(), buffer.size());
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return false;
-    if (n == 0) return true;
+    if (n < 0) return DataCopy::Failed;
+    if (n == 0) return DataCopy::Done;
     for (ssize_t done = 0; done < n;) {
       const ssize_t w = write(to, buffer.data() + done, static_cast<std::size_t>(n - done));
       if (w < 0 && errno == EINTR) continue;
-      if (w < 0) return false;
+      if (w < 0) return DataCopy::Failed;
       done += w;
     }
     copied += static_cast<std::uint64_t>(n);
-    if (hooks.afterChunk && !hooks.afterChunk(copied)) return errno = EINTR, false;
-    if (hooks.poll) hooks.poll();
+    if (!keepGoing(copied, hooks)) return DataCopy::Stopped;
   }
 }
 
 // The file's bytes, by a shared-extent clone where the file system offers one, else inside the
-// kernel, else through a buffer. False with errno set on failure.
-bool copyData(int from, int to, const CopyHooks& hooks) {
-  if (hooks.allowClone && ioctl(to, FICLONE, from) == 0) return true;
+// kernel, else through a buffer.
+DataCopy copyData(int from, int to, const CopyHooks& hooks) {
+  if (hooks.allowClone && ioctl(to, FICLONE, from) == 0) return DataCopy::Done;
   posix_fadvise(from, 0, 0, POSIX_FADV_SEQUENTIAL);
   std::uint64_t copied = 0;
   std::size_t chunk = 8 << 20;
@@ -66,80 +76,61 @@ bool copyData(int from, int to, const CopyHooks& hooks) {
       const bool unsupported = errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
                                errno == EOPNOTSUPP || errno == EBADF;
       if (copied == 0 && unsupported) return copyByReadWrite(from, to, copied, hooks);
-      return false;
+      return DataCopy::Failed;
     }
-    if (n == 0) return true;
+    if (n == 0) return DataCopy::Done;
     copied += static_cast<std::uint64_t>(n);
-    if (hooks.afterChunk && !hooks.afterChunk(copied)) return errno = EINTR, false;
-    if (hooks.poll) hooks.poll();
+    if (!keepGoing(copied, hooks)) return DataCopy::Stopped;
   }
 }
 
-CopyOutcome failed(int error) { return {CopyOutcome::Failed, systemReason(error)}; }
-CopyOutcome failed(const char* reason) { return {CopyOutcome::Failed, reason}; }
+// Looks at the open source and readies it for reading; an outcome when it is no regular file.
+std::optional<CopyOutcome> readyRegularSource(int fd, struct stat& st) {
+  if (fstat(fd, &st) != 0) return failedWith(errno);
+  if (S_ISDIR(st.st_mode)) return failedWith(EISDIR);
+  if (!S_ISREG(st.st_mode)) return failedWith(NotARegularFile);
+  fcntl(fd, F_SETFL, 0);  // reads of the file wait for the drive as usual
+  return std::nullopt;
+}
 
-// Puts the finished temporary file in place: over the target when replacing is allowed, else
-// only where no namesake has appeared meanwhile.
-CopyOutcome publish(int folderFd, const std::string& temp, const std::string& name, bool replace,
-                    ReplaceMode mode, const std::function<bool()>& askReplace) {
-  if (!replace) {
-    if (renameat2(folderFd, temp.c_str(), folderFd, name.c_str(), RENAME_NOREPLACE) == 0)
-      return {CopyOutcome::Copied, {}};
-    if (errno == EEXIST) {
-      if (mode == ReplaceMode::Never) return {CopyOutcome::KeptExisting, {}};
-      if (mode == ReplaceMode::Ask && !askReplace()) return {CopyOutcome::Declined, {}};
-    } else if (errno != EINVAL && errno != ENOSYS) {
-      return failed(errno);
-    }
-    // Replacing is allowed, or the file system cannot refuse to replace.
-  }
-  if (renameat(folderFd, temp.c_str(), folderFd, name.c_str()) != 0) return failed(errno);
-  return {CopyOutcome::Copied, {}};
+CopyOutcome copyOpenFile(int from, const struct stat& source, const CopyTarget& target,
+                         bool replace, const CopyHooks& hooks) {
+  std::string name;
+  // Declared before the entry, so the file is removed while it is still locked.
+  Descriptor copy(createLockedTemporary(target.folderFd, name));
+  if (!copy.isOpen()) return failedWith(errno);
+  TemporaryEntry temporary(target.folderFd, name);
+
+  const DataCopy data = copyData(from, copy.get(), hooks);
+  if (data == DataCopy::Stopped) return stopped();
+  if (data == DataCopy::Failed) return failedWith(errno);
+  const timespec times[2] = {source.st_atim, source.st_mtim};
+  if (fchmod(copy.get(), source.st_mode & 07777) != 0 || futimens(copy.get(), times) != 0)
+    return failedWith(errno);
+  // The file being replaced is only given up once its successor is safely on disk.
+  if (replace && fsync(copy.get()) != 0) return failedWith(errno);
+
+  const CopyOutcome outcome = putInPlace(target, name, replace);
+  if (outcome.kind != CopyOutcome::Copied) return outcome;
+  temporary.placed();
+  // The lock is held until the name is final; a late write error still counts.
+  if (!copy.close()) return failedWith(errno);
+  return outcome;
 }
 
 }  // namespace
 
 CopyOutcome copyEntryInto(const std::string& source, int folderFd, const std::string& name,
-                          ReplaceMode mode, const std::function<ReplaceAnswer()>& ask,
+                          ReplaceMode mode, const std::function<ReplaceAnswer()>& askReplace,
                           const CopyHooks& hooks) {
-  const std::function<bool()> askReplace = [&] { return ask && ask() == ReplaceAnswer::Replace; };
-  // O_NONBLOCK keeps a named pipe from blocking the open; it is no file to copy anyway.
-  Descriptor from(openEntry(source, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-  if (from.get() < 0) return failed(errno);
+  const CopyTarget target{folderFd, name, mode, askReplace};
+  Descriptor from(openEntry(source, SourceFlags));
+  if (!from.isOpen()) return errno == ELOOP ? copyLinkInto(source, target) : failedWith(errno);
   struct stat st {};
-  if (fstat(from.get(), &st) != 0) return failed(errno);
-  if (S_ISDIR(st.st_mode)) return failed(EISDIR);
-  if (!S_ISREG(st.st_mode)) return failed("通常のファイルではありません");
-  fcntl(from.get(), F_SETFL, fcntl(from.get(), F_GETFL) & ~O_NONBLOCK);
-
-  bool replace = false;
-  struct stat existing {};
-  if (fstatat(folderFd, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
-    if (S_ISLNK(existing.st_mode)) return failed("コピー先にシンボリックリンクがあります");
-    if (S_ISDIR(existing.st_mode)) return failed(EISDIR);
-    if (mode == ReplaceMode::Never) return {CopyOutcome::KeptExisting, {}};
-    if (mode == ReplaceMode::Ask && !askReplace()) return {CopyOutcome::Declined, {}};
-    replace = true;
-  }
-
-  std::string temp;
-  // Declared before the entry, so the file is removed while it is still locked.
-  Descriptor to(createLockedTemporary(folderFd, temp));
-  if (!to.isOpen()) return failed(errno);
-  TemporaryEntry temporary(folderFd, temp);
-  const timespec times[2] = {st.st_atim, st.st_mtim};
-  if (!copyData(from.get(), to.get(), hooks) || fchmod(to.get(), st.st_mode & 07777) != 0 ||
-      futimens(to.get(), times) != 0)
-    return failed(errno);
-  // The file being replaced is only given up once its successor is safely on disk.
-  if (replace && fsync(to.get()) != 0) return failed(errno);
-
-  const CopyOutcome outcome = publish(folderFd, temp, name, replace, mode, askReplace);
-  if (outcome.kind != CopyOutcome::Copied) return outcome;
-  temporary.placed();
-  // The lock is held until the name is final; a late write error still counts.
-  if (!to.close()) return failed(errno);
-  return outcome;
+  if (auto refusal = readyRegularSource(from.get(), st)) return *refusal;
+  const TargetDecision decision = decideTarget(target, st);
+  if (decision.settled) return *decision.settled;
+  return copyOpenFile(from.get(), st, target, decision.replace, hooks);
 }
 
 std::int64_t timeGranularityMs(int folderFd) {

@@ -7,6 +7,9 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <functional>
+#include <optional>
+#include <tuple>
 
 #include "copy/copier_fixture.h"
 #include "support/file_size_limit.h"
@@ -17,21 +20,32 @@ namespace {
 using testing::Copier;
 using testing::entriesIn;
 using testing::FileSizeLimit;
+using testing::linkText;
 using testing::readFile;
+using testing::statusOf;
 using testing::TempFolder;
 using testing::writeFile;
+
+// What a test sees at a path: a file's content or a link's text.
+std::string entryAt(const std::string& path) {
+  const struct stat st = statusOf(path);
+  if (S_ISLNK(st.st_mode)) return "link to " + linkText(path);
+  if (S_ISREG(st.st_mode)) return "file with " + readFile(path);
+  return "nothing";
+}
 
 TEST_F(Copier, CopiesContentTimesAndPermissionBits) {
   EXPECT_EQ(copy(ReplaceMode::Silent).kind, CopyOutcome::Copied);
   EXPECT_EQ(readFile(target()), "new content");
-  struct stat st {};
-  stat(target().c_str(), &st);
+  const struct stat st = statusOf(target());
   EXPECT_EQ(st.st_mtim.tv_sec, 1714521600);
   EXPECT_EQ(st.st_mtim.tv_nsec, 123456789);
   EXPECT_EQ(st.st_mode & 07777, 0640u);
   EXPECT_EQ(entriesIn(destination()), 1u);  // no temporary file left
   EXPECT_EQ(questions, 0);
 }
+
+enum class EntryKind { File, Link };
 
 struct ReplaceCase {
   const char* name;
@@ -41,59 +55,146 @@ struct ReplaceCase {
   bool replaced;
   int questions;
 };
+void PrintTo(const ReplaceCase& c, std::ostream* os) { *os << c.name; }
 
-class CopierReplace : public Copier, public ::testing::WithParamInterface<ReplaceCase> {};
+class CopierReplace
+    : public Copier,
+      public ::testing::WithParamInterface<std::tuple<ReplaceCase, EntryKind, EntryKind>> {};
 
-TEST_P(CopierReplace, ExistingFileByMode) {
-  writeFile(target(), "old content");
-  const ReplaceCase& c = GetParam();
-  EXPECT_EQ(copy(c.mode, c.answer).kind, c.outcome);
-  EXPECT_EQ(readFile(target()), c.replaced ? "new content" : "old content");
+// A namesake is a namesake whether it or the source is a file or a symbolic link: the policy
+// decides, and a link at the target is replaced by renaming, never followed.
+TEST_P(CopierReplace, ExistingNamesakeByMode) {
+  const auto& [c, sourceKind, namesakeKind] = GetParam();
+  std::string source = sourceFile();
+  if (sourceKind == EntryKind::Link) {
+    source = tree.path() + "/new-link";
+    std::filesystem::create_symlink("new link text", source);
+  }
+  if (namesakeKind == EntryKind::Link) std::filesystem::create_symlink("old link text", target());
+  else writeFile(target(), "old content");
+  const std::string before = entryAt(target());
+
+  EXPECT_EQ(copyFrom(source, c.mode, c.answer).kind, c.outcome);
+  EXPECT_EQ(entryAt(target()), c.replaced ? entryAt(source) : before);
   EXPECT_EQ(questions, c.questions);
   EXPECT_EQ(entriesIn(destination()), 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Modes, CopierReplace,
-    ::testing::Values(
-        ReplaceCase{"Silent", ReplaceMode::Silent, ReplaceAnswer::Keep, CopyOutcome::Copied, true, 0},
-        ReplaceCase{"AskYes", ReplaceMode::Ask, ReplaceAnswer::Replace, CopyOutcome::Copied, true, 1},
-        ReplaceCase{"AskNo", ReplaceMode::Ask, ReplaceAnswer::Keep, CopyOutcome::Declined, false, 1},
-        ReplaceCase{"Never", ReplaceMode::Never, ReplaceAnswer::Replace, CopyOutcome::KeptExisting, false, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+    ::testing::Combine(
+        ::testing::Values(
+            ReplaceCase{"Silent", ReplaceMode::Silent, ReplaceAnswer::Keep, CopyOutcome::Copied, true, 0},
+            ReplaceCase{"AskYes", ReplaceMode::Ask, ReplaceAnswer::Replace, CopyOutcome::Copied, true, 1},
+            ReplaceCase{"AskNo", ReplaceMode::Ask, ReplaceAnswer::Keep, CopyOutcome::Declined, false, 1},
+            ReplaceCase{"Never", ReplaceMode::Never, ReplaceAnswer::Replace, CopyOutcome::KeptExisting, false, 0}),
+        ::testing::Values(EntryKind::File, EntryKind::Link),
+        ::testing::Values(EntryKind::File, EntryKind::Link)),
+    [](const auto& info) {
+      const auto kind = [](EntryKind k) { return k == EntryKind::File ? "File" : "Link"; };
+      return std::string(std::get<0>(info.param).name) + kind(std::get<1>(info.param)) + "Over" +
+             kind(std::get<2>(info.param));
+    });
 
-TEST_F(Copier, FullDiskLeavesTheOldFileWhole) {
-  writeFile(target(), "old");
-  writeFile(sourceFile(), std::string(1 << 20, 'n'));
+// Paths of one safety case, for its arrangements.
+struct SafetyPaths {
+  std::string source, target;
+};
+
+struct SafetyCase {
+  const char* name;
+  std::function<void(const SafetyPaths&, CopyHooks&)> arrange;
+  CopyOutcome::Kind outcome;
+  std::string reason;  // empty: any reason, as long as there is one for a failure
+  ReplaceMode mode = ReplaceMode::Silent;
+  ReplaceAnswer answer = ReplaceAnswer::Replace;
+  rlim_t fileSizeLimit = 0;  // past this many bytes every write fails as on a full disk
+};
+void PrintTo(const SafetyCase& c, std::ostream* os) { *os << c.name; }
+
+class CopySafety : public Copier, public ::testing::WithParamInterface<SafetyCase> {};
+
+// Whatever goes wrong, the file at the target stays as it was and no temporary file is left.
+TEST_P(CopySafety, TargetStaysAsItWasAndNothingIsLeftBehind) {
+  const SafetyCase& c = GetParam();
+  writeFile(target(), "old content");
+  CopyHooks hooks;
+  c.arrange({sourceFile(), target()}, hooks);
+  const std::string before = readFile(target());
+  const std::size_t entries = entriesIn(destination());
+
   CopyOutcome outcome;
   {
-    FileSizeLimit limit(4096);
-    outcome = copy(ReplaceMode::Silent);
+    std::optional<FileSizeLimit> limit;
+    if (c.fileSizeLimit > 0) limit.emplace(c.fileSizeLimit);
+    outcome = copy(c.mode, c.answer, hooks);
   }
-  EXPECT_EQ(outcome.kind, CopyOutcome::Failed);
-  EXPECT_FALSE(outcome.reason.empty());
-  EXPECT_EQ(readFile(target()), "old");
-  EXPECT_EQ(entriesIn(destination()), 1u);
+  EXPECT_EQ(outcome.kind, c.outcome);
+  if (!c.reason.empty()) {
+    EXPECT_EQ(outcome.reason, c.reason);
+  } else if (outcome.kind == CopyOutcome::Failed) {
+    EXPECT_FALSE(outcome.reason.empty());
+  }
+  EXPECT_EQ(readFile(target()), before);
+  EXPECT_EQ(entriesIn(destination()), entries);
 }
 
-TEST_F(Copier, InterruptedCopyLeavesTheOldFileWhole) {
-  writeFile(target(), "old");
-  CopyHooks hooks;
-  hooks.afterChunk = [](std::uint64_t) { return false; };  // a read error after the first chunk
-  hooks.allowClone = false;
-  EXPECT_EQ(copy(ReplaceMode::Silent, ReplaceAnswer::Replace, hooks).kind, CopyOutcome::Failed);
-  EXPECT_EQ(readFile(target()), "old");
-  EXPECT_EQ(entriesIn(destination()), 1u);
+void inChunks(CopyHooks& hooks, std::function<bool(std::uint64_t)> afterChunk) {
+  hooks.allowClone = false;  // a shared-extent clone has no chunks
+  hooks.afterChunk = std::move(afterChunk);
 }
 
-TEST_F(Copier, LinkPlantedAtTheTargetFailsAndNothingIsWrittenThroughIt) {
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CopySafety,
+    ::testing::Values(
+        SafetyCase{"FullDisk",
+                   [](const SafetyPaths& p, CopyHooks&) { writeFile(p.source, std::string(1 << 20, 'n')); },
+                   CopyOutcome::Failed, "", ReplaceMode::Silent, ReplaceAnswer::Replace, 4096},
+        SafetyCase{"StoppedBetweenChunks",
+                   [](const SafetyPaths&, CopyHooks& h) { inChunks(h, [](std::uint64_t) { return false; }); },
+                   CopyOutcome::Stopped, ""},
+        SafetyCase{"StoppedAtTheQuestion", [](const SafetyPaths&, CopyHooks&) {}, CopyOutcome::Stopped, "",
+                   ReplaceMode::Ask, ReplaceAnswer::Stop},
+        SafetyCase{"SourceIsAFolder",
+                   [](const SafetyPaths& p, CopyHooks&) {
+                     std::filesystem::remove(p.source);
+                     std::filesystem::create_directory(p.source);
+                   },
+                   CopyOutcome::Failed, std::strerror(EISDIR)},
+        SafetyCase{"TargetIsAHardLinkOfTheSource",
+                   [](const SafetyPaths& p, CopyHooks&) {
+                     std::filesystem::remove(p.target);
+                     std::filesystem::create_hard_link(p.source, p.target);
+                   },
+                   CopyOutcome::SameFile, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Copier, CopyOntoItselfInItsOwnFolderWritesNothing) {
+  const std::string link = tree.path() + "/link";
+  std::filesystem::create_symlink("report.txt", link);
+  const int sourceFolder = open(tree.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const std::size_t entries = entriesIn(tree.path());
+  for (const ReplaceMode mode : {ReplaceMode::Silent, ReplaceMode::Ask, ReplaceMode::Never}) {
+    for (const char* name : {"report.txt", "link"}) {
+      const CopyOutcome outcome =
+          copyEntryInto(tree.path() + "/" + name, sourceFolder, name, mode, {});
+      EXPECT_EQ(outcome.kind, CopyOutcome::SameFile) << name;
+    }
+  }
+  close(sourceFolder);
+  EXPECT_EQ(readFile(sourceFile()), "new content");
+  EXPECT_EQ(linkText(link), "report.txt");
+  EXPECT_EQ(entriesIn(tree.path()), entries);
+}
+
+TEST_F(Copier, LinkAtTheTargetIsReplacedAndNothingIsWrittenThroughIt) {
   const std::string elsewhere = tree.path() + "/elsewhere.txt";
   writeFile(elsewhere, "precious");
   std::filesystem::create_symlink(elsewhere, target());
-  const CopyOutcome outcome = copy(ReplaceMode::Silent);
-  EXPECT_EQ(outcome.kind, CopyOutcome::Failed);
+  EXPECT_EQ(copy(ReplaceMode::Silent).kind, CopyOutcome::Copied);
   EXPECT_EQ(readFile(elsewhere), "precious");
-  EXPECT_TRUE(std::filesystem::is_symlink(target()));
+  EXPECT_FALSE(std::filesystem::is_symlink(target()));
+  EXPECT_EQ(readFile(target()), "new content");
 }
 
 TEST_F(Copier, FailuresCarryTheSystemsReason) {
