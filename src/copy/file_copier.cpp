@@ -12,6 +12,7 @@
 #include <chrono>
 #include <vector>
 
+#include "copy/copy_attributes.h"
 #include "copy/copy_target.h"
 #include "copy/descriptor.h"
 #include "copy/link_copy.h"
@@ -104,9 +105,7 @@ CopyOutcome copyOpenFile(int from, const struct stat& source, const CopyTarget& 
   const DataCopy data = copyData(from, copy.get(), hooks);
   if (data == DataCopy::Stopped) return stopped();
   if (data == DataCopy::Failed) return failedWith(errno);
-  const timespec times[2] = {source.st_atim, source.st_mtim};
-  if (fchmod(copy.get(), source.st_mode & 07777) != 0 || futimens(copy.get(), times) != 0)
-    return failedWith(errno);
+  if (!giveFileAttributes(copy.get(), source)) return failedWith(errno);
   // The file being replaced is only given up once its successor is safely on disk.
   if (replace && fsync(copy.get()) != 0) return failedWith(errno);
 

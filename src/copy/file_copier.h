@@ -1,7 +1,8 @@
 #pragma once
 // Our one-file copier: a source file into a destination folder under its own name, through a
-// temporary file that replaces the target only once it is complete, with the source's times
-// and permission bits.
+// temporary file that replaces the target only once it is complete, with the source's times,
+// owner and permission bits as far as they grant no more than the source did. A symbolic link
+// is copied as a link.
 
 #include <cstdint>
 #include <functional>
