@@ -43,8 +43,9 @@ struct CopyHooks {
 // Copies the entry at `source` (a regular file; a symbolic link is copied as a link) into the
 // folder `folderFd` as `name`. An existing namesake is replaced silently, after `askReplace`
 // answers Replace, or never, by `mode`; a folder in its place makes the copy fail, and the source
-// itself in its place (SameFile) is left alone. Unless Copied, the target is as it was and the
-// temporary file is gone.
+// itself in its place (SameFile) is left alone. A source that changes while it is copied is
+// copied once more, then given up. Unless Copied, the target is as it was and the temporary
+// file is gone.
 CopyOutcome copyEntryInto(const std::string& source, int folderFd, const std::string& name,
                           ReplaceMode mode, const std::function<ReplaceAnswer()>& askReplace,
                           const CopyHooks& hooks = {});

@@ -26,6 +26,12 @@ using testing::statusOf;
 using testing::TempFolder;
 using testing::writeFile;
 
+void appendTo(const std::string& path, const std::string& text) {
+  const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+  ASSERT_EQ(write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+  close(fd);
+}
+
 // What a test sees at a path: a file's content or a link's text.
 std::string entryAt(const std::string& path) {
   const struct stat st = statusOf(path);
@@ -34,9 +40,31 @@ std::string entryAt(const std::string& path) {
   return "nothing";
 }
 
-TEST_F(Copier, CopiesContentTimesAndPermissionBits) {
-  EXPECT_EQ(copy(ReplaceMode::Silent).kind, CopyOutcome::Copied);
-  EXPECT_EQ(readFile(target()), "new content");
+struct PathCase {
+  const char* name;
+  bool allowClone;
+};
+void PrintTo(const PathCase& c, std::ostream* os) { *os << c.name; }
+
+class CopierPaths : public Copier, public ::testing::WithParamInterface<PathCase> {};
+
+// Every way through the copier gives the same bytes, times and bits; a file of several chunks
+// shows that each chunk lands in its place.
+TEST_P(CopierPaths, CopiesContentTimesAndPermissionBits) {
+  std::string content(20 << 20, '\0');
+  for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 7 / 5);
+  writeFile(sourceFile(), content);
+  testing::setModified(sourceFile(), {1714521600, 123456789});
+  std::uint64_t lastCount = 0;
+  CopyHooks hooks;
+  hooks.allowClone = GetParam().allowClone;
+  hooks.afterChunk = [&](std::uint64_t copied) { return lastCount = copied, true; };
+
+  EXPECT_EQ(copy(ReplaceMode::Silent, ReplaceAnswer::Replace, hooks).kind, CopyOutcome::Copied);
+  EXPECT_TRUE(readFile(target()) == content);
+  if (!GetParam().allowClone) {
+    EXPECT_EQ(lastCount, content.size());
+  }
   const struct stat st = statusOf(target());
   EXPECT_EQ(st.st_mtim.tv_sec, 1714521600);
   EXPECT_EQ(st.st_mtim.tv_nsec, 123456789);
@@ -44,6 +72,11 @@ TEST_F(Copier, CopiesContentTimesAndPermissionBits) {
   EXPECT_EQ(entriesIn(destination()), 1u);  // no temporary file left
   EXPECT_EQ(questions, 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Ways, CopierPaths,
+                         ::testing::Values(PathCase{"CloneAllowed", true},
+                                           PathCase{"InChunks", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 enum class EntryKind { File, Link };
 
@@ -155,6 +188,11 @@ INSTANTIATE_TEST_SUITE_P(
                    CopyOutcome::Stopped, ""},
         SafetyCase{"StoppedAtTheQuestion", [](const SafetyPaths&, CopyHooks&) {}, CopyOutcome::Stopped, "",
                    ReplaceMode::Ask, ReplaceAnswer::Stop},
+        SafetyCase{"SourceChangesInBothAttempts",
+                   [](const SafetyPaths& p, CopyHooks& h) {
+                     inChunks(h, [source = p.source](std::uint64_t) { return appendTo(source, "+"), true; });
+                   },
+                   CopyOutcome::Failed, "コピー中にファイルが変更されました"},
         SafetyCase{"SourceIsAFolder",
                    [](const SafetyPaths& p, CopyHooks&) {
                      std::filesystem::remove(p.source);
@@ -167,6 +205,39 @@ INSTANTIATE_TEST_SUITE_P(
                      std::filesystem::create_hard_link(p.source, p.target);
                    },
                    CopyOutcome::SameFile, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct ChangeCase {
+  const char* name;
+  std::function<void(const std::string& source)> change;
+  std::string copied;
+};
+void PrintTo(const ChangeCase& c, std::ostream* os) { *os << c.name; }
+
+class CopierSourceChange : public Copier, public ::testing::WithParamInterface<ChangeCase> {};
+
+// A source that changes while it is copied is copied again from a fresh open; the copy that
+// lands is the file as it is after the change, never a mixture.
+TEST_P(CopierSourceChange, ChangedOnceIsCopiedAgain) {
+  writeFile(target(), "old content");
+  int changes = 0;
+  CopyHooks hooks;
+  hooks.allowClone = false;
+  hooks.afterChunk = [&](std::uint64_t) {
+    if (changes++ == 0) GetParam().change(sourceFile());
+    return true;
+  };
+  EXPECT_EQ(copy(ReplaceMode::Silent, ReplaceAnswer::Replace, hooks).kind, CopyOutcome::Copied);
+  EXPECT_EQ(readFile(target()), GetParam().copied);
+  EXPECT_EQ(statusOf(target()).st_mtim.tv_sec, statusOf(sourceFile()).st_mtim.tv_sec);
+  EXPECT_EQ(entriesIn(destination()), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, CopierSourceChange,
+    ::testing::Values(ChangeCase{"Truncated", [](const std::string& s) { truncate(s.c_str(), 3); }, "new"},
+                      ChangeCase{"Appended", [](const std::string& s) { appendTo(s, " and more"); },
+                                 "new content and more"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Copier, CopyOntoItselfInItsOwnFolderWritesNothing) {
