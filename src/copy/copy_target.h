@@ -21,6 +21,7 @@ struct CopyTarget {
 
 // Why a copy failed, where the system gives no reason of its own.
 inline constexpr const char* ChangedWhileCopied = "コピー中にファイルが変更されました";
+inline constexpr const char* CopyDiffers = "検証に失敗しました";
 inline constexpr const char* NotARegularFile = "通常のファイルではありません";
 
 CopyOutcome failedWith(int error);

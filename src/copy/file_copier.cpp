@@ -14,6 +14,7 @@
 #include "copy/file_data.h"
 #include "copy/link_copy.h"
 #include "copy/temporary_files.h"
+#include "copy/verified_copy.h"
 #include "platform/filesystem.h"
 
 namespace nuvelo {
@@ -46,6 +47,16 @@ struct Attempt {
   bool sourceChanged = false;
 };
 
+CopyOutcome outcomeOf(ReadBack readBack) {
+  switch (readBack) {
+    case ReadBack::Matches: break;
+    case ReadBack::Differs: return failedWith(CopyDiffers);
+    case ReadBack::Stopped: return stopped();
+    case ReadBack::Failed: return failedWith(errno);
+  }
+  return {CopyOutcome::Copied, {}};
+}
+
 Attempt copyOpenFile(int from, const struct stat& source, const CopyTarget& target, bool replace,
                      const CopyHooks& hooks) {
   std::string name;
@@ -54,12 +65,18 @@ Attempt copyOpenFile(int from, const struct stat& source, const CopyTarget& targ
   if (!copy.isOpen()) return {failedWith(errno)};
   TemporaryEntry temporary(target.folderFd, name);
 
-  const DataCopy data = copyFileData(from, copy.get(), source, hooks);
+  std::uint64_t digest = 0;
+  const DataCopy data = hooks.verify ? copyHashing(from, copy.get(), source, hooks, digest)
+                                     : copyFileData(from, copy.get(), source, hooks);
   if (data == DataCopy::Stopped) return {stopped()};
   if (data == DataCopy::Failed) return {failedWith(errno)};
   struct stat after {};
   if (fstat(from, &after) != 0) return {failedWith(errno)};
   if (changedMeanwhile(source, after)) return {{}, true};
+  if (hooks.verify) {
+    const CopyOutcome checked = outcomeOf(readBackMatches(copy.get(), source, digest, hooks));
+    if (checked.kind != CopyOutcome::Copied) return {checked};
+  }
   if (!giveFileAttributes(copy.get(), source)) return {failedWith(errno)};
   // The file being replaced is only given up once its successor is safely on disk.
   if (replace && fsync(copy.get()) != 0) return {failedWith(errno)};

@@ -38,6 +38,8 @@ struct CopyHooks {
   bool allowClone = true;
   // Re-read the copy from the disk and compare it with the source before it is put in place.
   bool verify = false;
+  // Called with the finished copy's descriptor just before it is read back (tests damage it).
+  std::function<void(int copyFd)> beforeVerify = nullptr;
 };
 
 // Copies the entry at `source` (a regular file; a symbolic link is copied as a link) into the

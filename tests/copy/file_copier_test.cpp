@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <tuple>
 
@@ -43,6 +44,7 @@ std::string entryAt(const std::string& path) {
 struct PathCase {
   const char* name;
   bool allowClone;
+  bool verify;
 };
 void PrintTo(const PathCase& c, std::ostream* os) { *os << c.name; }
 
@@ -58,6 +60,7 @@ TEST_P(CopierPaths, CopiesContentTimesAndPermissionBits) {
   std::uint64_t lastCount = 0;
   CopyHooks hooks;
   hooks.allowClone = GetParam().allowClone;
+  hooks.verify = GetParam().verify;
   hooks.afterChunk = [&](std::uint64_t copied) { return lastCount = copied, true; };
 
   EXPECT_EQ(copy(ReplaceMode::Silent, ReplaceAnswer::Replace, hooks).kind, CopyOutcome::Copied);
@@ -74,8 +77,9 @@ TEST_P(CopierPaths, CopiesContentTimesAndPermissionBits) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, CopierPaths,
-                         ::testing::Values(PathCase{"CloneAllowed", true},
-                                           PathCase{"InChunks", false}),
+                         ::testing::Values(PathCase{"CloneAllowed", true, false},
+                                           PathCase{"InChunks", false, false},
+                                           PathCase{"Verified", false, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 enum class EntryKind { File, Link };
@@ -188,11 +192,25 @@ INSTANTIATE_TEST_SUITE_P(
                    CopyOutcome::Stopped, ""},
         SafetyCase{"StoppedAtTheQuestion", [](const SafetyPaths&, CopyHooks&) {}, CopyOutcome::Stopped, "",
                    ReplaceMode::Ask, ReplaceAnswer::Stop},
+        SafetyCase{"StoppedWhileTheCopyIsReadBack",
+                   [](const SafetyPaths&, CopyHooks& h) {
+                     const auto readingBack = std::make_shared<bool>(false);
+                     h.verify = true;
+                     h.beforeVerify = [readingBack](int) { *readingBack = true; };
+                     h.afterChunk = [readingBack](std::uint64_t) { return !*readingBack; };
+                   },
+                   CopyOutcome::Stopped, ""},
         SafetyCase{"SourceChangesInBothAttempts",
                    [](const SafetyPaths& p, CopyHooks& h) {
                      inChunks(h, [source = p.source](std::uint64_t) { return appendTo(source, "+"), true; });
                    },
                    CopyOutcome::Failed, "コピー中にファイルが変更されました"},
+        SafetyCase{"DamagedCopyFailsTheVerify",
+                   [](const SafetyPaths&, CopyHooks& h) {
+                     h.verify = true;
+                     h.beforeVerify = [](int fd) { ASSERT_EQ(pwrite(fd, "X", 1, 0), 1); };
+                   },
+                   CopyOutcome::Failed, "検証に失敗しました"},
         SafetyCase{"SourceIsAFolder",
                    [](const SafetyPaths& p, CopyHooks&) {
                      std::filesystem::remove(p.source);

@@ -38,12 +38,15 @@ void writeHoleyFile(const std::string& path) {
   close(fd);
 }
 
-TEST_F(Copier, HolesStayHoles) {
+class CopierSparse : public Copier, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(CopierSparse, HolesStayHoles) {
   writeHoleyFile(sourceFile());
   if (statusOf(sourceFile()).st_blocks * 512 >= FewBlocks)
     GTEST_SKIP() << "the file system of the test folder does not make holes";
   CopyHooks hooks;
   hooks.allowClone = false;  // a clone would keep the holes whatever the copy does
+  hooks.verify = GetParam();
 
   ASSERT_EQ(copy(ReplaceMode::Silent, ReplaceAnswer::Replace, hooks).kind, CopyOutcome::Copied);
   const struct stat st = statusOf(target());
@@ -54,6 +57,26 @@ TEST_F(Copier, HolesStayHoles) {
   for (const off_t hole : {off_t{0}, FirstData + off_t{DataBytes}, Size - off_t{DataBytes}})
     EXPECT_EQ(bytesAt(target(), hole, DataBytes), std::string(DataBytes, '\0')) << hole;
 }
+
+// The verify compares what the files read as: zeros written where the source has a hole are the
+// same content, any other byte there is not.
+TEST_F(Copier, VerifyComparesContentNotLayoutOfHoles) {
+  writeHoleyFile(sourceFile());
+  for (const char written : {'\0', 'X'}) {
+    CopyHooks hooks;
+    hooks.allowClone = false;
+    hooks.verify = true;
+    hooks.beforeVerify = [written](int fd) {
+      const std::string bytes(64 << 10, written);
+      ASSERT_EQ(pwrite(fd, bytes.data(), bytes.size(), 0), static_cast<ssize_t>(bytes.size()));
+    };
+    const CopyOutcome outcome = copy(ReplaceMode::Silent, ReplaceAnswer::Replace, hooks);
+    EXPECT_EQ(outcome.kind, written == '\0' ? CopyOutcome::Copied : CopyOutcome::Failed);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, CopierSparse, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Verified" : "Plain"; });
 
 }  // namespace
 }  // namespace nuvelo
