@@ -1,5 +1,6 @@
 // The copy against cp in the same run: 20,000 files of 4 KiB with `cp -p --parents`, and one
-// 1 GiB file with `cp -p`; and the memory the copy holds as it goes.
+// 1 GiB file with `cp -p`; the same copies verified (written out, read back from the disk and
+// compared), against cp and against the plain copy; and the memory the copy holds as it goes.
 // Usage: bench-copy [FILES] [BIG_MIB]   (defaults 20000 and 1024)
 
 #include <fcntl.h>
@@ -9,6 +10,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +22,10 @@ using namespace nuvelo;
 using namespace nuvelo::bench;
 
 namespace {
+
+// The plain copies and cp take turns, the fastest run counting. A verified copy writes every
+// file out to the disk, which is slow and steady: one run of it says enough.
+constexpr int Runs = 3;
 
 void removeTree(const std::string& path) {
   [[maybe_unused]] const int status = std::system(("rm -rf -- '" + path + "'").c_str());
@@ -64,16 +70,37 @@ bool cpParents(const std::string& root, const std::vector<std::string>& files,
   return runQuietly(command, root);
 }
 
+CopyHooks hooksFor(bool verify) {
+  CopyHooks hooks;
+  hooks.verify = verify;
+  return hooks;
+}
+
+// Copies the sources, named relative to `root`, into `destination`; how many were copied.
 std::size_t copyAll(const std::vector<std::string>& sources, const std::string& root,
-                    const std::string& destination) {
+                    const std::string& destination, bool verify) {
   CopySettings settings;
   settings.rule = {false, false, root, PathStyle::Posix};
   settings.destination = destination;
   settings.overwrite = OverwriteAlways;
-  CopyRunner runner(settings, {});
+  CopyRunner runner(settings, {}, hooksFor(verify));
   std::size_t copied = 0;
   for (const std::string& s : sources) copied += runner.copy(s).kind == EntryReport::Copied;
   return copied;
+}
+
+// An empty folder, with the disk quiet: what earlier runs wrote and removed is written out, so
+// no timed copy pays for another's.
+void freshFolder(const std::string& path) {
+  removeTree(path);
+  sync();
+  mkdir(path.c_str(), 0755);
+}
+
+// The seconds one copy takes into a fresh destination.
+double timedInto(const std::string& destination, const std::function<void()>& copy) {
+  freshFolder(destination);
+  return bestOf(1, copy);
 }
 
 }  // namespace
@@ -90,22 +117,34 @@ int main(int argc, char* argv[]) {
   const std::vector<std::string> relative = makeSmallFiles(root, count);
   std::vector<std::string> sources;
   for (const std::string& r : relative) sources.push_back(root + "/" + r);
-  const std::string cpDest = base + "/copy-small-cp";
-  const std::string ourDest = base + "/copy-small-nuvelo";
-
+  // Each run gets a folder of its own, all removed at the end: for a while after many files were
+  // removed, ext4 is slow to create new ones near them, and that would be timed instead of the
+  // copy.
+  std::vector<std::string> smallFolders;
+  const auto smallRun = [&](const char* who, const std::function<void(const std::string&)>& copy) {
+    const std::string destination =
+        base + "/copy-small-" + who + "-" + std::to_string(smallFolders.size());
+    smallFolders.push_back(destination);
+    return timedInto(destination, [&] { copy(destination); });
+  };
   double cpSeconds = 1e300, ourSeconds = 1e300;
   std::size_t copied = 0;
   std::size_t heapBefore = 0, heapAfter = 0;
-  for (int run = 0; run < 3; ++run) {
-    removeTree(cpDest);
-    removeTree(ourDest);
-    mkdir(cpDest.c_str(), 0755);
-    mkdir((ourDest).c_str(), 0755);
-    cpSeconds = std::min(cpSeconds, bestOf(1, [&] { cpParents(root, relative, cpDest); }));
-    heapBefore = mallinfo2().uordblks;
-    ourSeconds = std::min(ourSeconds, bestOf(1, [&] { copied = copyAll(sources, root, ourDest); }));
-    heapAfter = mallinfo2().uordblks;
+  for (int run = 0; run < Runs; ++run) {
+    cpSeconds = std::min(cpSeconds, smallRun("cp", [&](const std::string& destination) {
+      cpParents(root, relative, destination);
+    }));
+    ourSeconds = std::min(ourSeconds, smallRun("nuvelo", [&](const std::string& destination) {
+      heapBefore = mallinfo2().uordblks;
+      copied = copyAll(sources, root, destination, false);
+      heapAfter = mallinfo2().uordblks;
+    }));
   }
+  std::size_t verified = 0;
+  const double verifySeconds = smallRun("verified", [&](const std::string& destination) {
+    verified = copyAll(sources, root, destination, true);
+  });
+  for (const std::string& folder : smallFolders) removeTree(folder);
 
   // One big file.
   const std::string big = base + "/copy-big.dat";
@@ -114,21 +153,19 @@ int main(int argc, char* argv[]) {
     writeBytes(big, bigMiB << 20);
   const std::string bigCp = base + "/copy-big-cp";
   const std::string bigOurs = base + "/copy-big-nuvelo";
+  const auto copyBig = [&](bool verify) {
+    CopySettings settings;
+    settings.rule = {false, false, base, PathStyle::Posix};
+    settings.destination = bigOurs;
+    settings.overwrite = OverwriteAlways;
+    CopyRunner(settings, {}, hooksFor(verify)).copy(big);
+  };
   double bigCpSeconds = 1e300, bigOurSeconds = 1e300;
-  for (int run = 0; run < 3; ++run) {
-    removeTree(bigCp);
-    removeTree(bigOurs);
-    mkdir(bigCp.c_str(), 0755);
-    mkdir(bigOurs.c_str(), 0755);
-    bigCpSeconds = std::min(bigCpSeconds, bestOf(1, [&] { runQuietly({"cp", "-p", big, bigCp}); }));
-    bigOurSeconds = std::min(bigOurSeconds, bestOf(1, [&] {
-      CopySettings settings;
-      settings.rule = {false, false, base, PathStyle::Posix};
-      settings.destination = bigOurs;
-      settings.overwrite = OverwriteAlways;
-      CopyRunner(settings, {}).copy(big);
-    }));
+  for (int run = 0; run < Runs; ++run) {
+    bigCpSeconds = std::min(bigCpSeconds, timedInto(bigCp, [&] { runQuietly({"cp", "-p", big, bigCp}); }));
+    bigOurSeconds = std::min(bigOurSeconds, timedInto(bigOurs, [&] { copyBig(false); }));
   }
+  const double bigVerifySeconds = timedInto(bigOurs, [&] { copyBig(true); });
   removeTree(bigCp);
   removeTree(bigOurs);
 
@@ -139,6 +176,11 @@ int main(int argc, char* argv[]) {
               bigMiB / bigCpSeconds, bigMiB / bigOurSeconds);
   std::printf("throughput Nuvelo/cp: %.0f %% (target at least 90 %%)\n",
               100.0 * bigCpSeconds / bigOurSeconds);
+  std::printf("verified: %zu files %.3f s (%zu copied), ratio to cp %.2f, to the plain copy %.2f\n",
+              count, verifySeconds, verified, verifySeconds / cpSeconds, verifySeconds / ourSeconds);
+  std::printf("verified: one %zu MiB file %.0f MiB/s, ratio to cp %.2f, to the plain copy %.2f\n",
+              bigMiB, bigMiB / bigVerifySeconds, bigVerifySeconds / bigCpSeconds,
+              bigVerifySeconds / bigOurSeconds);
   std::printf("heap held after copying %zu files: %+lld bytes\n", count,
               static_cast<long long>(heapAfter) - static_cast<long long>(heapBefore));
   return 0;

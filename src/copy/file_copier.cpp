@@ -1,188 +1,116 @@
 #include "copy/file_copier.h"
 
 #include <fcntl.h>
-#include <linux/fs.h>
 #include <linux/magic.h>
-#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
-#include <cstring>
-#include <random>
-#include <vector>
 
+#include "copy/copy_attributes.h"
+#include "copy/copy_target.h"
+#include "copy/descriptor.h"
+#include "copy/file_data.h"
+#include "copy/link_copy.h"
+#include "copy/temporary_files.h"
+#include "copy/verified_copy.h"
 #include "platform/filesystem.h"
 
 namespace nuvelo {
 namespace {
 
-// A chunk of a large file is sized to take about this long, so the window gets its turn often
-// on a slow drive and the copy keeps its speed on a fast one.
-constexpr auto ChunkTarget = std::chrono::milliseconds(20);
-constexpr std::size_t SmallestChunk = 1 << 20;
-constexpr std::size_t LargestChunk = 256 << 20;
+// O_NONBLOCK keeps a named pipe from blocking the open (it is no file to copy anyway);
+// O_NOFOLLOW makes a symbolic link fail with ELOOP, to be copied as a link.
+constexpr int SourceFlags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+constexpr int Attempts = 2;
 constexpr long ExfatMagic = 0x2011BAB0;
 
-std::string systemReason(int error) { return std::strerror(error); }
-
-void closeIfOpen(int& fd) {
-  if (fd >= 0) close(fd);
-  fd = -1;
+// Looks at the open source and readies it for reading; an outcome when it is no regular file.
+std::optional<CopyOutcome> readyRegularSource(int fd, struct stat& st) {
+  if (fstat(fd, &st) != 0) return failedWith(errno);
+  if (S_ISDIR(st.st_mode)) return failedWith(EISDIR);
+  if (!S_ISREG(st.st_mode)) return failedWith(NotARegularFile);
+  fcntl(fd, F_SETFL, 0);  // reads of the file wait for the drive as usual
+  return std::nullopt;
 }
 
-// A descriptor that closes itself.
-class Descriptor {
- public:
-  explicit Descriptor(int fd = -1) : fd_(fd) {}
-  ~Descriptor() { closeIfOpen(fd_); }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-  int release() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
+bool changedMeanwhile(const struct stat& before, const struct stat& after) {
+  return before.st_size != after.st_size || before.st_mtim.tv_sec != after.st_mtim.tv_sec ||
+         before.st_mtim.tv_nsec != after.st_mtim.tv_nsec;
+}
 
- private:
-  int fd_;
+// One attempt at copying the open source: its outcome, or that the source changed meanwhile and
+// the copy was thrown away.
+struct Attempt {
+  CopyOutcome outcome;
+  bool sourceChanged = false;
 };
 
-std::string temporaryName() {
-  static std::mt19937_64 random{std::random_device{}()};
-  char name[40];
-  std::snprintf(name, sizeof name, ".nuvelo-%016llx.tmp",
-                static_cast<unsigned long long>(random()));
-  return name;
-}
-
-// Creates a fresh temporary file in the folder; its name goes to `name`.
-int createTemporary(int folderFd, std::string& name) {
-  for (int attempt = 0; attempt < 16; ++attempt) {
-    name = temporaryName();
-    const int fd = openat(folderFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd >= 0 || errno != EEXIST) return fd;
+CopyOutcome outcomeOf(ReadBack readBack) {
+  switch (readBack) {
+    case ReadBack::Matches: break;
+    case ReadBack::Differs: return failedWith(CopyDiffers);
+    case ReadBack::Stopped: return stopped();
+    case ReadBack::Failed: return failedWith(errno);
   }
-  return -1;
-}
-
-bool copyByReadWrite(int from, int to, std::uint64_t& copied, const CopyHooks& hooks) {
-  static thread_local std::vector<char> buffer(1 << 20);
-  for (;;) {
-    const ssize_t n = read(from, buffer.data(), buffer.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return false;
-    if (n == 0) return true;
-    for (ssize_t done = 0; done < n;) {
-      const ssize_t w = write(to, buffer.data() + done, static_cast<std::size_t>(n - done));
-      if (w < 0 && errno == EINTR) continue;
-      if (w < 0) return false;
-      done += w;
-    }
-    copied += static_cast<std::uint64_t>(n);
-    if (hooks.afterChunk && !hooks.afterChunk(copied)) return errno = EINTR, false;
-    if (hooks.poll) hooks.poll();
-  }
-}
-
-// The file's bytes, by a shared-extent clone where the file system offers one, else inside the
-// kernel, else through a buffer. False with errno set on failure.
-bool copyData(int from, int to, const CopyHooks& hooks) {
-  if (hooks.allowClone && ioctl(to, FICLONE, from) == 0) return true;
-  posix_fadvise(from, 0, 0, POSIX_FADV_SEQUENTIAL);
-  std::uint64_t copied = 0;
-  std::size_t chunk = 8 << 20;
-  for (;;) {
-    const auto start = std::chrono::steady_clock::now();
-    const ssize_t n = copy_file_range(from, nullptr, to, nullptr, chunk, 0);
-    const auto took = std::chrono::steady_clock::now() - start;
-    if (took < ChunkTarget / 2 && chunk < LargestChunk) chunk *= 2;
-    else if (took > ChunkTarget * 2 && chunk > SmallestChunk) chunk /= 2;
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      const bool unsupported = errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
-                               errno == EOPNOTSUPP || errno == EBADF;
-      if (copied == 0 && unsupported) return copyByReadWrite(from, to, copied, hooks);
-      return false;
-    }
-    if (n == 0) return true;
-    copied += static_cast<std::uint64_t>(n);
-    if (hooks.afterChunk && !hooks.afterChunk(copied)) return errno = EINTR, false;
-    if (hooks.poll) hooks.poll();
-  }
-}
-
-CopyOutcome failed(int error) { return {CopyOutcome::Failed, systemReason(error)}; }
-CopyOutcome failed(const char* reason) { return {CopyOutcome::Failed, reason}; }
-
-// Puts the finished temporary file in place: over the target when replacing is allowed, else
-// only where no namesake has appeared meanwhile.
-CopyOutcome publish(int folderFd, const std::string& temp, const std::string& name, bool replace,
-                    ReplaceMode mode, const std::function<bool()>& askReplace) {
-  if (!replace) {
-    if (renameat2(folderFd, temp.c_str(), folderFd, name.c_str(), RENAME_NOREPLACE) == 0)
-      return {CopyOutcome::Copied, {}};
-    if (errno == EEXIST) {
-      if (mode == ReplaceMode::Never) return {CopyOutcome::KeptExisting, {}};
-      if (mode == ReplaceMode::Ask && !askReplace()) return {CopyOutcome::Declined, {}};
-    } else if (errno != EINVAL && errno != ENOSYS) {
-      return failed(errno);
-    }
-    // Replacing is allowed, or the file system cannot refuse to replace.
-  }
-  if (renameat(folderFd, temp.c_str(), folderFd, name.c_str()) != 0) return failed(errno);
   return {CopyOutcome::Copied, {}};
+}
+
+Attempt copyOpenFile(int from, const struct stat& source, const CopyTarget& target, bool replace,
+                     const CopyHooks& hooks) {
+  std::string name;
+  // Declared before the entry, so the file is removed while it is still locked.
+  Descriptor copy(createLockedTemporary(target.folderFd, name));
+  if (!copy.isOpen()) return {failedWith(errno)};
+  TemporaryEntry temporary(target.folderFd, name);
+
+  std::uint64_t digest = 0;
+  const DataCopy data = hooks.verify ? copyHashing(from, copy.get(), source, hooks, digest)
+                                     : copyFileData(from, copy.get(), source, hooks);
+  if (data == DataCopy::Stopped) return {stopped()};
+  if (data == DataCopy::Failed) return {failedWith(errno)};
+  struct stat after {};
+  if (fstat(from, &after) != 0) return {failedWith(errno)};
+  if (changedMeanwhile(source, after)) return {{}, true};
+  if (hooks.verify) {
+    const CopyOutcome checked = outcomeOf(readBackMatches(copy.get(), source, digest, hooks));
+    if (checked.kind != CopyOutcome::Copied) return {checked};
+  }
+  if (!giveFileAttributes(copy.get(), source)) return {failedWith(errno)};
+  // The file being replaced is only given up once its successor is safely on disk.
+  if (replace && fsync(copy.get()) != 0) return {failedWith(errno)};
+
+  const CopyOutcome outcome = putInPlace(target, name, replace);
+  if (outcome.kind != CopyOutcome::Copied) return {outcome};
+  temporary.placed();
+  // The lock is held until the name is final; a late write error still counts.
+  if (!copy.close()) return {failedWith(errno)};
+  return {outcome};
 }
 
 }  // namespace
 
 CopyOutcome copyEntryInto(const std::string& source, int folderFd, const std::string& name,
-                          ReplaceMode mode, const std::function<ReplaceAnswer()>& ask,
+                          ReplaceMode mode, const std::function<ReplaceAnswer()>& askReplace,
                           const CopyHooks& hooks) {
-  const std::function<bool()> askReplace = [&] { return ask && ask() == ReplaceAnswer::Replace; };
-  // O_NONBLOCK keeps a named pipe from blocking the open; it is no file to copy anyway.
-  Descriptor from(openEntry(source, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-  if (from.get() < 0) return failed(errno);
+  const CopyTarget target{folderFd, name, mode, askReplace};
+  Descriptor from(openEntry(source, SourceFlags));
+  if (!from.isOpen()) return errno == ELOOP ? copyLinkInto(source, target) : failedWith(errno);
   struct stat st {};
-  if (fstat(from.get(), &st) != 0) return failed(errno);
-  if (S_ISDIR(st.st_mode)) return failed(EISDIR);
-  if (!S_ISREG(st.st_mode)) return failed("通常のファイルではありません");
-  fcntl(from.get(), F_SETFL, fcntl(from.get(), F_GETFL) & ~O_NONBLOCK);
+  if (auto refusal = readyRegularSource(from.get(), st)) return *refusal;
+  const TargetDecision decision = decideTarget(target, st);
+  if (decision.settled) return *decision.settled;
 
-  bool replace = false;
-  struct stat existing {};
-  if (fstatat(folderFd, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
-    if (S_ISLNK(existing.st_mode)) return failed("コピー先にシンボリックリンクがあります");
-    if (S_ISDIR(existing.st_mode)) return failed(EISDIR);
-    if (mode == ReplaceMode::Never) return {CopyOutcome::KeptExisting, {}};
-    if (mode == ReplaceMode::Ask && !askReplace()) return {CopyOutcome::Declined, {}};
-    replace = true;
+  for (int attempt = 1;; ++attempt) {
+    const Attempt result = copyOpenFile(from.get(), st, target, decision.replace, hooks);
+    if (!result.sourceChanged) return result.outcome;
+    if (attempt == Attempts) return failedWith(ChangedWhileCopied);
+    from.reset(openEntry(source, SourceFlags));
+    if (!from.isOpen()) return errno == ELOOP ? failedWith(ChangedWhileCopied) : failedWith(errno);
+    if (auto refusal = readyRegularSource(from.get(), st)) return *refusal;
   }
-
-  std::string temp;
-  Descriptor to(createTemporary(folderFd, temp));
-  if (to.get() < 0) return failed(errno);
-  const auto discard = [&](CopyOutcome outcome) {
-    unlinkat(folderFd, temp.c_str(), 0);
-    return outcome;
-  };
-  const timespec times[2] = {st.st_atim, st.st_mtim};
-  if (!copyData(from.get(), to.get(), hooks) || fchmod(to.get(), st.st_mode & 07777) != 0 ||
-      futimens(to.get(), times) != 0)
-    return discard(failed(errno));
-  // The file being replaced is only given up once its successor is safely on disk.
-  if (replace && fsync(to.get()) != 0) return discard(failed(errno));
-  if (close(to.release()) != 0) return discard(failed(errno));
-
-  const CopyOutcome outcome = publish(folderFd, temp, name, replace, mode, askReplace);
-  if (outcome.kind != CopyOutcome::Copied) unlinkat(folderFd, temp.c_str(), 0);
-  return outcome;
 }
-
-void removeStaleTemporaries(int) {}
 
 std::int64_t timeGranularityMs(int folderFd) {
   struct statfs fs {};

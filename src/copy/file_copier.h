@@ -1,7 +1,8 @@
 #pragma once
 // Our one-file copier: a source file into a destination folder under its own name, through a
-// temporary file that replaces the target only once it is complete, with the source's times
-// and permission bits.
+// temporary file that replaces the target only once it is complete, with the source's times,
+// owner and permission bits as far as they grant no more than the source did. A symbolic link
+// is copied as a link.
 
 #include <cstdint>
 #include <functional>
@@ -38,12 +39,16 @@ struct CopyHooks {
   bool allowClone = true;
   // Re-read the copy from the disk and compare it with the source before it is put in place.
   bool verify = false;
+  // Called with the finished copy's descriptor just before it is read back (tests damage it).
+  std::function<void(int copyFd)> beforeVerify = nullptr;
 };
 
 // Copies the entry at `source` (a regular file; a symbolic link is copied as a link) into the
 // folder `folderFd` as `name`. An existing namesake is replaced silently, after `askReplace`
-// answers Replace, or never, by `mode`; a folder in its place makes the copy fail. On failure
-// the target is as it was and the temporary file is gone.
+// answers Replace, or never, by `mode`; a folder in its place makes the copy fail, and the source
+// itself in its place (SameFile) is left alone. A source that changes while it is copied is
+// copied once more, then given up. Unless Copied, the target is as it was and the temporary
+// file is gone.
 CopyOutcome copyEntryInto(const std::string& source, int folderFd, const std::string& name,
                           ReplaceMode mode, const std::function<ReplaceAnswer()>& askReplace,
                           const CopyHooks& hooks = {});

@@ -1,10 +1,24 @@
 #include "platform/temporary_names.h"
 
+#include <cstdio>
+#include <random>
+
 namespace nuvelo {
+namespace {
+
+constexpr std::string_view prefix = ".nuvelo-", suffix = ".tmp";
+constexpr std::size_t digits = 16;
+
+}  // namespace
+
+std::string freshTemporaryName() {
+  static thread_local std::mt19937_64 random{std::random_device{}()};
+  char hex[digits + 1];
+  std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(random()));
+  return std::string(prefix) + hex + std::string(suffix);
+}
 
 bool isTemporaryName(std::string_view name) {
-  constexpr std::string_view prefix = ".nuvelo-", suffix = ".tmp";
-  constexpr std::size_t digits = 16;
   if (name.size() != prefix.size() + digits + suffix.size()) return false;
   if (name.substr(0, prefix.size()) != prefix || name.substr(name.size() - suffix.size()) != suffix)
     return false;

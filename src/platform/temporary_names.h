@@ -1,9 +1,13 @@
 #pragma once
 // The names of the copier's temporary files, which no walk lists.
 
+#include <string>
 #include <string_view>
 
 namespace nuvelo {
+
+// A new random name of that form.
+std::string freshTemporaryName();
 
 // Whether a name is one of the copier's temporary files (".nuvelo-<16 hex digits>.tmp").
 bool isTemporaryName(std::string_view name);

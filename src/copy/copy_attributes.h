@@ -1,0 +1,21 @@
+#pragma once
+// The source's owner, group, permission bits and times on its copy, as far as they grant no
+// more than the source did.
+
+#include <string>
+
+struct stat;
+
+namespace nuvelo {
+
+// Gives the open copy the source's owner and group where the system allows it, then its
+// permission bits, then its times. A set-user-id bit stays only with the source's owner and a
+// set-group-id bit only with its group; under another group the group may do no more than
+// others could with the source. False with errno set when the bits or times cannot be set.
+bool giveFileAttributes(int copyFd, const struct stat& source);
+
+// The same for a copied symbolic link `name` in the folder: owner and group where allowed, and
+// the times (a link's permission bits mean nothing).
+bool giveLinkAttributes(int folderFd, const std::string& name, const struct stat& source);
+
+}  // namespace nuvelo

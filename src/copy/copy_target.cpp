@@ -1,0 +1,63 @@
+#include "copy/copy_target.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace nuvelo {
+namespace {
+
+// The copy goes ahead over a namesake only when the policy or the user says so; the outcome
+// when it does not, else nothing.
+std::optional<CopyOutcome> refusalToReplace(const CopyTarget& target) {
+  if (target.mode == ReplaceMode::Never) return CopyOutcome{CopyOutcome::KeptExisting, {}};
+  if (target.mode == ReplaceMode::Silent) return std::nullopt;
+  switch (target.askReplace ? target.askReplace() : ReplaceAnswer::Keep) {
+    case ReplaceAnswer::Replace: return std::nullopt;
+    case ReplaceAnswer::Keep: return CopyOutcome{CopyOutcome::Declined, {}};
+    case ReplaceAnswer::Stop: break;
+  }
+  return stopped();
+}
+
+}  // namespace
+
+CopyOutcome failedWith(int error) { return {CopyOutcome::Failed, std::strerror(error)}; }
+CopyOutcome failedWith(const char* reason) { return {CopyOutcome::Failed, reason}; }
+CopyOutcome stopped() { return {CopyOutcome::Stopped, "中止しました"}; }
+
+bool isSameEntry(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+TargetDecision decideTarget(const CopyTarget& target, const struct stat& source) {
+  struct stat existing {};
+  if (fstatat(target.folderFd, target.name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) != 0)
+    return {};
+  if (isSameEntry(existing, source)) return {CopyOutcome{CopyOutcome::SameFile, {}}};
+  if (S_ISDIR(existing.st_mode)) return {failedWith(EISDIR)};
+  if (auto refusal = refusalToReplace(target)) return {std::move(refusal)};
+  return {std::nullopt, true};
+}
+
+CopyOutcome putInPlace(const CopyTarget& target, const std::string& temporary, bool replace) {
+  const char* from = temporary.c_str();
+  const char* to = target.name.c_str();
+  if (!replace) {
+    if (renameat2(target.folderFd, from, target.folderFd, to, RENAME_NOREPLACE) == 0)
+      return {CopyOutcome::Copied, {}};
+    if (errno == EEXIST) {
+      if (auto refusal = refusalToReplace(target)) return *refusal;
+    } else if (errno != EINVAL && errno != ENOSYS) {
+      return failedWith(errno);
+    }
+    // Replacing is allowed, or the file system cannot refuse to replace.
+  }
+  if (renameat(target.folderFd, from, target.folderFd, to) != 0) return failedWith(errno);
+  return {CopyOutcome::Copied, {}};
+}
+
+}  // namespace nuvelo
