@@ -74,7 +74,7 @@ CopyRunner::CopyRunner(CopySettings settings,
       askReplace_(std::move(askReplace)),
       hooks_(std::move(hooks)),
       folders_(settings_.destination, sourceBaseOf(settings_.rule)) {
-  hooks_.verify = settings_.verify;
+  if (settings_.verify) hooks_.verify = true;
 }
 
 EntryReport CopyRunner::reportFor(const std::string& source) const {

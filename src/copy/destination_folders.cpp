@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "copy/copy_attributes.h"
 #include "copy/file_copier.h"
 #include "platform/filesystem.h"
 
@@ -33,25 +34,6 @@ mode_t currentUmask() {
   const mode_t mask = umask(0);
   umask(mask);
   return mask;
-}
-
-// Gives the folder the owner, group, permission bits and times of `source`. Owner and group
-// are kept where the system lets us (as root); a set-user-id or set-group-id bit whose owner
-// or group could not be kept is dropped, so the copy never grants more than its source.
-void takeOver(int fd, const struct stat& source) {
-  if (fchown(fd, source.st_uid, source.st_gid) != 0 &&
-      fchown(fd, static_cast<uid_t>(-1), source.st_gid) != 0) {
-    // The folder stays ours, group included; the check below drops the set-id bits.
-  }
-  mode_t mode = source.st_mode & 07777;
-  struct stat now {};
-  if (fstat(fd, &now) == 0) {
-    if (now.st_uid != source.st_uid) mode &= ~static_cast<mode_t>(S_ISUID);
-    if (now.st_gid != source.st_gid) mode &= ~static_cast<mode_t>(S_ISGID);
-  }
-  fchmod(fd, mode);
-  const timespec times[2] = {source.st_atim, source.st_mtim};
-  futimens(fd, times);
 }
 
 }  // namespace
@@ -123,7 +105,7 @@ void DestinationFolders::mirrorSourceFolder(const std::string& subpath) {
   int fd = walkDown(subpath, false, ignored);
   if (fd < 0) return;
   struct stat source {};
-  if (lookUpEntry(sourceBase_ + subpath, source) && S_ISDIR(source.st_mode)) takeOver(fd, source);
+  if (lookUpEntry(sourceBase_ + subpath, source) && S_ISDIR(source.st_mode)) giveFileAttributes(fd, source);
   else fchmod(fd, 0777 & ~currentUmask());
   closeIfOpen(fd);
 }
