@@ -37,16 +37,24 @@ EntryReport::Kind reportKindOf(CopyOutcome::Kind kind) {
   return EntryReport::Failed;
 }
 
+std::optional<struct stat> lookUpOwn(const std::string& path) {
+  struct stat st {};
+  if (!lookUpEntry(path, st, false)) return std::nullopt;
+  return st;
+}
+
 // The decision before any copy: the source itself at the target, or the policy leaving the
-// file alone; nothing when the copy goes ahead.
-std::optional<EntryReport::Kind> decisionBeforeCopy(const std::optional<struct stat>& source,
+// file alone; nothing when the copy goes ahead. Without a namesake every policy copies, and
+// the source need not be looked up.
+std::optional<EntryReport::Kind> decisionBeforeCopy(const std::string& sourcePath,
                                                     const std::optional<struct stat>& target,
                                                     std::int32_t overwrite,
                                                     std::int64_t granularityMs) {
-  if (source && target && sameEntry(*source, *target)) return EntryReport::SameFile;
+  if (!target) return std::nullopt;
+  const std::optional<struct stat> source = lookUpOwn(sourcePath);
+  if (source && sameEntry(*source, *target)) return EntryReport::SameFile;
   const EntryFacts sourceFacts = source ? factsOf(*source) : EntryFacts{};
-  const EntryFacts targetFacts = target ? factsOf(*target) : EntryFacts{};
-  if (!ShouldCopy(sourceFacts, targetFacts, overwrite, granularityMs)) return EntryReport::NotCopied;
+  if (!ShouldCopy(sourceFacts, factsOf(*target), overwrite, granularityMs)) return EntryReport::NotCopied;
   return std::nullopt;
 }
 
@@ -57,12 +65,6 @@ std::int64_t granularityAt(const std::string& folder) {
   const std::int64_t granularity = timeGranularityMs(fd);
   close(fd);
   return granularity;
-}
-
-std::optional<struct stat> lookUpOwn(const std::string& path) {
-  struct stat st {};
-  if (!lookUpEntry(path, st, false)) return std::nullopt;
-  return st;
 }
 
 }  // namespace
@@ -97,7 +99,7 @@ EntryReport CopyRunner::copy(const std::string& source) {
   struct stat st {};
   if (folder >= 0 && fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) target = st;
   const std::int64_t granularity = target ? timeGranularityMs(folder) : 1;
-  if (const auto decided = decisionBeforeCopy(lookUpOwn(source), target, settings_.overwrite, granularity)) {
+  if (const auto decided = decisionBeforeCopy(source, target, settings_.overwrite, granularity)) {
     report.kind = *decided;
     return report;
   }
@@ -117,7 +119,7 @@ EntryReport CopyRunner::copy(const std::string& source) {
 EntryReport CopyRunner::plan(const std::string& source) const {
   EntryReport report = reportFor(source);
   const std::optional<struct stat> target = lookUpOwn(report.target);
-  const auto decided = decisionBeforeCopy(lookUpOwn(source), target, settings_.overwrite,
+  const auto decided = decisionBeforeCopy(source, target, settings_.overwrite,
                                           target ? granularityAt(folderOf(report.target)) : 1);
   report.kind = decided.value_or(EntryReport::Copied);
   return report;
