@@ -77,6 +77,21 @@ TEST_F(Cli, SettingsFileGivesTheDefaults) {
   EXPECT_EQ(lines().size(), 1u);  // only sub/deep.txt is from 2024/05/03 on
 }
 
+// The subfolder switch and per-folder mode come from the settings file like every other
+// default, and the options override them both ways.
+TEST_F(Cli, SubfoldersAndPerFolderModeDefaultToTheSettingsFile) {
+  writeFile(settings(), "[Option]\nDirKAI=0\n");
+  ASSERT_EQ(run("search --since 2024-05-01 --format tsv " + source()), 0);
+  EXPECT_EQ(lines().size(), 1u);  // new.txt only
+  ASSERT_EQ(run("search --since 2024-05-01 --subfolders --format tsv " + source()), 0);
+  EXPECT_EQ(lines().size(), 3u);
+  writeFile(settings(), "[Option]\nPickupFolder=1\n");
+  ASSERT_EQ(run("search --since 2024-05-01 --format tsv " + source()), 0);
+  EXPECT_EQ(lines().size(), 2u);  // new.txt and the folder sub, made today
+  ASSERT_EQ(run("search --since 2024-05-01 --no-per-folder --format tsv " + source()), 0);
+  EXPECT_EQ(lines().size(), 3u);
+}
+
 TEST_F(Cli, RefusalsUseTheWindowsMessages) {
   EXPECT_EQ(run("search --since-last " + source()), 2);
   EXPECT_NE(err.str().find("前回コピーした日付がありません"), std::string::npos);
