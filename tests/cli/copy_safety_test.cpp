@@ -14,7 +14,6 @@
 
 #include "cli/cli_harness.h"
 #include "support/file_tree.h"
-#include "support/ordinary_user.h"
 
 namespace nuvelo {
 namespace {
@@ -226,26 +225,6 @@ TEST(CopySafetyRuns, EverySpellingOfTheSourceGivesTheSameCopy) {
         << cli.err.str();
     EXPECT_TRUE(std::filesystem::exists(expected));
   }
-}
-
-// An ordinary user's copy of a set-user-id file that is not theirs loses the bit.
-TEST(CopySafetyRuns, AnOrdinaryUserNeverCopiesASetUserIdBit) {
-  TempFolder folder;
-  const Tree t{folder.path()};
-  makeFile(t.src() + "/id", Day, 10);
-  chmod((t.src() + "/id").c_str(), 06755);
-  std::filesystem::create_directories(t.dst());
-  testing::openToEveryone(t.dst());
-  testing::openToEveryone(t.root);
-  const auto mode = testing::asOrdinaryUser([&] {
-    testing::CliHarness cli(t.at("NVO.ini"));
-    if (cli.run("copy --since 2024-05-01 --relative --overwrite always " + t.src() + " " + t.dst()) != 0)
-      return std::string("failed: ") + cli.err.str();
-    return std::to_string(StatOf(t.dst() + "/id").mode());
-  });
-  if (!mode) GTEST_SKIP() << "cannot run as an ordinary user here";
-  if (geteuid() != 0) GTEST_SKIP() << "the source file is the user's own here";
-  EXPECT_EQ(*mode, std::to_string(0755)) << *mode;
 }
 
 }  // namespace
