@@ -121,7 +121,9 @@ int main(int argc, char* argv[]) {
 
   form.frmRes->showDestination(QStringLiteral("/media/backup/Documents"));
   saved = save(*form.frmRes, folder, QStringLiteral("copy-notice.png")) && saved;
-  form.frmRes->showCounts({1284, 37, 3});  // a run in which some files failed
+  // A run onto an exFAT drive in which some files failed.
+  form.frmRes->showNotes({1284, 37, 3},
+                         "コピー先が exFAT のため、アクセス権と所有者は保存していません");
   saved = save(*form.frmRes, folder, QStringLiteral("copy-notice-failures.png")) && saved;
   form.frmRes->hide();
   return saved ? 0 : 1;

@@ -89,7 +89,7 @@ class Parser {
     static const std::map<std::string, bool> takesValue = {
         {"--since", true},          {"--since-last", false},  {"--no-subfolders", false},
         {"--subfolders", false},    {"--no-per-folder", false},
-        {"--verify", false},        {"--no-verify", false},
+        {"--verify", false},        {"--no-verify", false},     {"--ignore-free-space", false},
         {"--exclude-folder", true}, {"--exclude-ext", true},  {"--per-folder", false},
         {"--relative", false},      {"--absolute", false},    {"--drive-letter", false},
         {"--no-drive-letter", false}, {"--overwrite", true},  {"--conditions", true},
@@ -128,6 +128,7 @@ class Parser {
     else if (name == "--no-per-folder") return setOnce(options_.perFolder, false, name);
     else if (name == "--verify") return setOnce(options_.verify, true, name);
     else if (name == "--no-verify") return setOnce(options_.verify, false, name);
+    else if (name == "--ignore-free-space") options_.ignoreFreeSpace = true;
     else if (name == "--relative") return setOnce(options_.dirAbs, false, name);
     else if (name == "--absolute") return setOnce(options_.dirAbs, true, name);
     else if (name == "--drive-letter") return setOnce(options_.driveLetter, true, name);
@@ -161,6 +162,7 @@ class Parser {
     if (!copy && options_.dryRun) return fail("--dry-run は copy だけのオプションです");
     if (!copy && options_.overwrite) return fail("--overwrite は copy だけのオプションです");
     if (!copy && options_.verify) return fail("--verify は copy だけのオプションです");
+    if (!copy && options_.ignoreFreeSpace) return fail("--ignore-free-space は copy だけのオプションです");
     return {options_, {}};
   }
 
@@ -211,11 +213,14 @@ std::string usageText() {
   --overwrite always|ask|newer|never  同名ファイルがあった時 (既定: 設定ファイルの Overwrite)
                          ask は端末で答える; 端末がなければ実行しない
   --verify | --no-verify コピーをディスクから読み直して元と比べる (既定: 設定ファイルの Verify)
+  --ignore-free-space    コピー先の空き容量が足りなそうでもコピーする (既定: 終了コード 2 で止まる)
   --dry-run              何をどこへコピーするかを表示するだけ
   -q, --quiet            エラー以外を表示しない
 
   コピー先が SOURCE の中にあるときは、コピー先フォルダは検索しない。
   失敗したファイルや読めないフォルダがあったときは LastCopyDate を変えない。
+  exFAT・FAT32 などでは、大文字と小文字だけが違う名前、使えない名前、4 GiB 以上のファイル (FAT32)
+  はコピー前に失敗とし、保存できないアクセス権と所有者は一度だけ知らせて内容と更新日時をコピーする。
 
 共通:
   --conditions FILE.dat  条件ファイルから検索元・コピー先・下位フォルダ・除外リストを読む

@@ -134,6 +134,13 @@ class TerminalCopyObserver : public CopyObserver, public TerminalWalkObserver {
     if (!options_.quiet) printLine(report);
     progress_.show("コピー中です " + std::to_string(++done_) + "/" + std::to_string(files_));
   }
+  bool proceedWithoutRoom(const SpaceShortage& shortage) override {
+    progress_.clear();
+    env_.err << "nuvelo-cli: " << spaceShortageText(shortage)
+             << (options_.ignoreFreeSpace ? "。--ignore-free-space によりコピーします\n"
+                                          : "。それでもコピーするときは --ignore-free-space\n");
+    return options_.ignoreFreeSpace;
+  }
   bool unanswered() const { return unanswered_; }
 
  private:
@@ -300,11 +307,13 @@ int runCopyJob(const CliOptions& o, CliEnvironment& env, const Job& job, const S
   const CopyRunResult result = runCopy(rows, request, observer, copyList);
   progress.clear();
   unreadable += observer.unreadable();
+  if (result.refusedForRoom) return ExitStatus::BadUsage;
   if (result.aborted) {
     if (!interrupted(env) && observer.unanswered())
       env.err << "nuvelo-cli: 質問に答えがなかったので中止しました\n";
     return ExitStatus::Interrupted;
   }
+  if (!result.attributesNote.empty() && !o.quiet) env.err << "nuvelo-cli: " << result.attributesNote << '\n';
   if (!o.quiet)
     env.err << (o.dryRun ? "コピー予定 " : "コピー ") << result.counts.copied << "個, スキップ "
             << result.counts.skipped << "個, 失敗 " << result.counts.failed << "個\n";

@@ -4,10 +4,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 namespace nuvelo {
 namespace {
 
 constexpr uid_t SameOwner = static_cast<uid_t>(-1);
+
+// The error of a file system that keeps no permission bits or owners: FAT through a file
+// system in user space answers ENOSYS, the kernel's vfat and exfat EPERM.
+bool isUnsupported(int error) {
+  return error == EPERM || error == ENOSYS || error == EOPNOTSUPP || error == ENOTSUP;
+}
 
 // The permission bits the copy may have when it could not take the source's owner or group.
 mode_t narrowedForOwnership(mode_t mode, const struct stat& source, const struct stat& copy) {
@@ -35,9 +43,14 @@ mode_t takeOwnership(int copyFd, const struct stat& source) {
 
 }  // namespace
 
-bool giveFileAttributes(int copyFd, const struct stat& source) {
+Attributes giveFileAttributes(int copyFd, const struct stat& source, bool keepsModes) {
   const timespec times[2] = {source.st_atim, source.st_mtim};
-  return fchmod(copyFd, takeOwnership(copyFd, source)) == 0 && futimens(copyFd, times) == 0;
+  Attributes given = keepsModes ? Attributes::Given : Attributes::TimesOnly;
+  if (keepsModes && fchmod(copyFd, takeOwnership(copyFd, source)) != 0) {
+    if (!isUnsupported(errno)) return Attributes::Failed;
+    given = Attributes::TimesOnly;
+  }
+  return futimens(copyFd, times) == 0 ? given : Attributes::Failed;
 }
 
 bool giveLinkAttributes(int folderFd, const std::string& name, const struct stat& source) {

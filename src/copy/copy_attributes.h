@@ -8,11 +8,16 @@ struct stat;
 
 namespace nuvelo {
 
+// What became of the attributes given to a copy.
+enum class Attributes { Given, TimesOnly, Failed };
+
 // Gives the open copy the source's owner and group where the system allows it, then its
 // permission bits, then its times. A set-user-id bit stays only with the source's owner and a
 // set-group-id bit only with its group; under another group the group may do no more than
-// others could with the source. False with errno set when the bits or times cannot be set.
-bool giveFileAttributes(int copyFd, const struct stat& source);
+// others could with the source. Where the destination keeps no permission bits (`keepsModes`
+// false, or a change of them refused as unsupported), only the times are given: TimesOnly.
+// Failed with errno set when the times, or bits the file system does keep, cannot be set.
+Attributes giveFileAttributes(int copyFd, const struct stat& source, bool keepsModes = true);
 
 // The same for a copied symbolic link `name` in the folder: owner and group where allowed, and
 // the times (a link's permission bits mean nothing).

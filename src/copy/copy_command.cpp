@@ -24,8 +24,9 @@ namespace {
 // failure.
 class WindowCopyObserver : public CopyObserver {
  public:
-  WindowCopyObserver(const bool& abortRequested, EventPump& pump, MessageBoxes& boxes)
-      : abortRequested_(abortRequested), pump_(pump), boxes_(boxes) {}
+  WindowCopyObserver(const bool& abortRequested, EventPump& pump, MessageBoxes& boxes,
+                     MessagePlacement placement)
+      : abortRequested_(abortRequested), pump_(pump), boxes_(boxes), placement_(placement) {}
 
   bool abortRequested() override { return abortRequested_; }
   void entryRead() override { pump_.step(); }
@@ -45,11 +46,17 @@ class WindowCopyObserver : public CopyObserver {
                 MessagePlacement::centred());
   }
   void fileDone(const EntryReport&) override { pump_.advanceHeld(); }
+  bool proceedWithoutRoom(const SpaceShortage& shortage) override {
+    pump_.sync();
+    return boxes_.show(MessageKind::Warning, spaceShortageText(shortage) + "。\n続けますか？",
+                       MessageButtons::YesNo, placement_) == MessageAnswer::Yes;
+  }
 
  private:
   const bool& abortRequested_;
   EventPump& pump_;
   MessageBoxes& boxes_;
+  MessagePlacement placement_;  // of the question about room, over the main window
 };
 
 }  // namespace
@@ -60,7 +67,8 @@ void TForm1::Button3Click() {
   std::optional<CopyRunResult> result;
   guarded([&] { result = runCopy(); });
   CopyList.reset();
-  if (result && !result->aborted) guarded([&] { finishCompletedCopy(*result); });
+  if (result && !result->aborted && !result->refusedForRoom)
+    guarded([&] { finishCompletedCopy(*result); });
   leaveCopyingState();
   finishRun();
 }
@@ -118,7 +126,7 @@ CopyRunResult TForm1::runCopy() {
   request.overwrite = Overwrite;
   request.filter = walkFilter(EscExt);
   request.verify = Verify;
-  WindowCopyObserver observer(AbortRequested, pump, boxes());
+  WindowCopyObserver observer(AbortRequested, pump, boxes(), positionedPlacement());
   const CopyRunResult result = nuvelo::runCopy(resultModel_->rows(), request, observer, *CopyList);
   pump.sync();
   if (result.aborted) AbortRequested = false;
@@ -134,7 +142,7 @@ void TForm1::finishCompletedCopy(const CopyRunResult& result) {
   }
   if (!ShowResult) return;
   frmRes->showDestination(Edit2->text());
-  frmRes->showCounts(result.counts);
+  frmRes->showNotes(result.counts, result.attributesNote);
   services_.dialogs->run(*frmRes);
 }
 

@@ -1,5 +1,7 @@
 #include "copy/copy_notice.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -15,6 +17,8 @@ namespace nuvelo {
 namespace {
 
 constexpr int WidenAbove = 150;
+constexpr int ButtonsTop = 80;
+constexpr int CheckBoxTop = 112;
 
 QLabel* blueLabel(const QString& text, QWidget* parent) {
   auto* label = new QLabel(text, parent);
@@ -55,15 +59,15 @@ TfrmRes::TfrmRes(bool& showResult, MessageBoxes& boxes, DesktopShell& shell, QWi
   LblCopyTo->move(96, 48);
 
   Button1 = new QPushButton(QStringLiteral("OK"), this);
-  Button1->setGeometry(32, 80, 73, 25);
+  Button1->setGeometry(32, ButtonsTop, 73, 25);
   Button1->setDefault(true);
 
   Button2 = new QPushButton(QStringLiteral("コピー先フォルダを開く"), this);
-  Button2->setGeometry(120, 80, 137, 25);
+  Button2->setGeometry(120, ButtonsTop, 137, 25);
   Button2->setAutoDefault(false);
 
   cbNoReport = new QCheckBox(QStringLiteral("今後、この通知をしない"), this);
-  cbNoReport->setGeometry(32, 112, 145, 17);
+  cbNoReport->setGeometry(32, CheckBoxTop, 145, 17);
 
   LblCounts = new QLabel(this);
   LblCounts->setObjectName(QStringLiteral("LblCounts"));
@@ -82,19 +86,27 @@ void TfrmRes::showDestination(const QString& destination) {
   LblCopyTo->setText(destination);
   LblCopyTo->adjustSize();
   if (LblCopyTo->width() > WidenAbove)
-    setFixedSize(LblCopyTo->x() + LblCopyTo->width() + 30, DesignHeight);
+    setFixedSize(LblCopyTo->x() + LblCopyTo->width() + 30, height());
 }
 
-void TfrmRes::showCounts(const CopyCounts& counts) {
-  LblCounts->setVisible(counts.failed > 0);
-  if (counts.failed == 0) return;
-  LblCounts->setText(QStringLiteral("コピー %1個, スキップ %2個, 失敗 %3個")
-                         .arg(counts.copied)
-                         .arg(counts.skipped)
-                         .arg(counts.failed));
+void TfrmRes::showNotes(const CopyCounts& counts, const std::string& attributesNote) {
+  QStringList lines;
+  if (counts.failed > 0)
+    lines << QStringLiteral("コピー %1個, スキップ %2個, 失敗 %3個")
+                 .arg(counts.copied)
+                 .arg(counts.skipped)
+                 .arg(counts.failed);
+  if (!attributesNote.empty()) lines << qt(attributesNote);
+  LblCounts->setVisible(!lines.isEmpty());
+  LblCounts->setText(lines.join(QLatin1Char('\n')));
   LblCounts->adjustSize();
-  const int needed = LblCounts->x() + LblCounts->width() + 30;
-  if (needed > width()) setFixedSize(needed, height());
+  // The lines beyond the first push the buttons and the check box down.
+  const int extra = lines.size() > 1 ? LblCounts->height() / lines.size() * (lines.size() - 1) : 0;
+  Button1->move(Button1->x(), ButtonsTop + extra);
+  Button2->move(Button2->x(), ButtonsTop + extra);
+  cbNoReport->move(cbNoReport->x(), CheckBoxTop + extra);
+  const int needed = lines.isEmpty() ? width() : LblCounts->x() + LblCounts->width() + 30;
+  setFixedSize(std::max(width(), needed), DesignHeight + extra);
 }
 
 void TfrmRes::Button1Click() {

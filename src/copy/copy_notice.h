@@ -4,6 +4,7 @@
 // position carry over from one notice to the next.
 
 #include <QDialog>
+#include <string>
 
 class QCheckBox;
 class QLabel;
@@ -28,7 +29,8 @@ class TfrmRes : public QDialog {
   QPushButton* Button1 = nullptr;
   QPushButton* Button2 = nullptr;
   QCheckBox* cbNoReport = nullptr;
-  // The counts of a run in which some file failed; hidden after a run without failures.
+  // The counts of a run in which some file failed, and what the destination could not keep;
+  // hidden after a run with neither.
   QLabel* LblCounts = nullptr;
 
   void Button1Click();
@@ -38,8 +40,9 @@ class TfrmRes : public QDialog {
   // hold it, a narrower one leaves the width as it is.
   void showDestination(const QString& destination);
   // Shows the counts of copied, skipped and failed files when a file failed (the run did not
-  // record its day then), widening the window to hold them; hides them otherwise.
-  void showCounts(const CopyCounts& counts);
+  // record its day then), and the note on what the destination could not keep, making the
+  // window wider and taller to hold them; without either the window has its design layout.
+  void showNotes(const CopyCounts& counts, const std::string& attributesNote);
 
   static constexpr int DesignWidth = 284;
   static constexpr int DesignHeight = 135;

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -37,7 +38,15 @@ struct CopyRequest {
   WalkFilter filter;        // the exclusions that hold when a folder row is expanded
   bool dryRun = false;      // decide and report, but write nothing
   bool verify = false;      // re-read every copy before it is put in place
+  std::optional<FileSystemRules> rules;  // given instead of learnt from the destination
 };
+
+// The room the copy needs against the room the destination has, in bytes.
+struct SpaceShortage {
+  std::uint64_t needed = 0;
+  std::uint64_t available = 0;
+};
+std::string spaceShortageText(const SpaceShortage& shortage);
 
 class CopyObserver : public virtual WalkObserver {
  public:
@@ -52,6 +61,8 @@ class CopyObserver : public virtual WalkObserver {
   virtual void copyFailed(const EntryReport&) {}
   // After every gathered file, whatever became of it (a step of the progress).
   virtual void fileDone(const EntryReport&) {}
+  // The files to copy need more room than the destination has: go on anyway?
+  virtual bool proceedWithoutRoom(const SpaceShortage&) { return false; }
 };
 
 struct CopyCounts {
@@ -62,9 +73,15 @@ struct CopyCounts {
 
 struct CopyRunResult {
   bool aborted = false;
+  bool refusedForRoom = false;  // ended before copying: too little room, and not to go on
   CopyCounts counts;
+  // Files were copied without permission bits and owner, which the destination (named here)
+  // does not keep: told once for the run, not as a failure.
+  std::string attributesNote;
   // The day moves only past what was carried: a completed real run in which no file failed.
-  bool mayRecordDate(bool dryRun) const { return !aborted && !dryRun && counts.failed == 0; }
+  bool mayRecordDate(bool dryRun) const {
+    return !aborted && !refusedForRoom && !dryRun && counts.failed == 0;
+  }
 };
 
 // Runs the copy of the checked rows of `rows`, which are read as the gathering reaches them

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <optional>
 
 #include "platform/filesystem.h"
@@ -58,15 +59,6 @@ std::optional<EntryReport::Kind> decisionBeforeCopy(const std::string& sourcePat
   return std::nullopt;
 }
 
-// How finely the file system of a folder, given by its path, keeps times.
-std::int64_t granularityAt(const std::string& folder) {
-  const int fd = openEntry(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return 1;
-  const std::int64_t granularity = timeGranularityMs(fd);
-  close(fd);
-  return granularity;
-}
-
 }  // namespace
 
 CopyRunner::CopyRunner(CopySettings settings,
@@ -91,15 +83,22 @@ EntryReport CopyRunner::copy(const std::string& source) {
   EntryReport report = reportFor(source);
   const std::string subpath = destinationSubpath(source, settings_.rule);
   const std::string name = fileNameOf(source, settings_.rule.style);
+  if (auto why = unstorable(source, subpath, name, destinationRules())) {
+    report.reason = std::move(*why);
+    return report;
+  }
 
   std::string folderError;
   const int folder = folders_.open(subpath, folderError);
-
+  const FileSystemRules& rules = folder >= 0 ? folderRules(subpath, folder) : destinationRules();
+  if (auto clash = names_.clash(subpath, folder, name, source, rules)) {
+    report.reason = std::move(*clash);
+    return report;
+  }
   std::optional<struct stat> target;
   struct stat st {};
   if (folder >= 0 && fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) target = st;
-  const std::int64_t granularity = target ? timeGranularityMs(folder) : 1;
-  if (const auto decided = decisionBeforeCopy(source, target, settings_.overwrite, granularity)) {
+  if (const auto decided = decisionBeforeCopy(source, target, settings_.overwrite, rules.timeGranularityMs)) {
     report.kind = *decided;
     return report;
   }
@@ -108,21 +107,97 @@ EntryReport CopyRunner::copy(const std::string& source) {
     return report;
   }
 
+  CopyHooks hooks = hooks_;
+  hooks.keepsAttributes = rules.keepsPermissions;
+  hooks.keepsLinks = rules.keepsLinks;
   const CopyOutcome outcome = copyEntryInto(
       source, folder, name, replaceModeOf(settings_.overwrite),
-      [&] { return askReplace_ ? askReplace_(report.target) : ReplaceAnswer::Keep; }, hooks_);
+      [&] { return askReplace_ ? askReplace_(report.target) : ReplaceAnswer::Keep; }, hooks);
   report.kind = reportKindOf(outcome.kind);
+  report.attributesDropped = outcome.attributesDropped;
   if (report.kind == EntryReport::Failed) report.reason = outcome.reason;
+  if (report.kind == EntryReport::Copied) names_.placed(subpath, name, source, rules);
   return report;
 }
 
-EntryReport CopyRunner::plan(const std::string& source) const {
+EntryReport CopyRunner::plan(const std::string& source) {
+  probes_ = false;
   EntryReport report = reportFor(source);
-  const std::optional<struct stat> target = lookUpOwn(report.target);
-  const auto decided = decisionBeforeCopy(source, target, settings_.overwrite,
-                                          target ? granularityAt(folderOf(report.target)) : 1);
+  const std::string subpath = destinationSubpath(source, settings_.rule);
+  const std::string name = fileNameOf(source, settings_.rule.style);
+  const FileSystemRules& rules = destinationRules();
+  if (auto why = unstorable(source, subpath, name, rules)) {
+    report.reason = std::move(*why);
+    return report;
+  }
+  const int folder = openEntry(folderOf(report.target), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const auto clash = names_.clash(subpath, folder, name, source, rules);
+  if (folder >= 0) close(folder);
+  if (clash) {
+    report.reason = *clash;
+    return report;
+  }
+  const auto decided = decisionBeforeCopy(source, lookUpOwn(report.target), settings_.overwrite,
+                                          rules.timeGranularityMs);
   report.kind = decided.value_or(EntryReport::Copied);
+  if (report.kind == EntryReport::Copied) names_.placed(subpath, name, source, rules);
   return report;
+}
+
+const FileSystemRules& CopyRunner::destinationRules() {
+  if (settings_.rules) return *settings_.rules;
+  if (rootRules_) return *rootRules_;
+  const int root = openEntry(settings_.destination.empty() ? "." : settings_.destination,
+                             O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (root < 0) return rules_[static_cast<dev_t>(-1)];
+  rootRules_ = &rulesAt(root, probes_);
+  close(root);
+  return *rootRules_;
+}
+
+// The same folder as the last file's shares its rules without a look-up.
+const FileSystemRules& CopyRunner::folderRules(const std::string& subpath, int folderFd) {
+  if (!lastRules_ || subpath != lastSubpath_) {
+    lastRules_ = &rulesAt(folderFd, true);
+    lastSubpath_ = subpath;
+  }
+  return *lastRules_;
+}
+
+const FileSystemRules& CopyRunner::rulesAt(int folderFd, bool probe) {
+  if (settings_.rules) return *settings_.rules;
+  struct stat st {};
+  if (fstat(folderFd, &st) != 0) return rules_[static_cast<dev_t>(-1)];
+  const auto known = rules_.find(st.st_dev);
+  if (known != rules_.end()) return known->second;
+  return rules_.emplace(st.st_dev, probe ? probeRules(folderFd) : rulesByType(folderFd)).first->second;
+}
+
+std::optional<std::string> CopyRunner::unstorable(const std::string& source,
+                                                  const std::string& subpath,
+                                                  const std::string& name,
+                                                  const FileSystemRules& rules) {
+  if (auto why = nameRefusal(name, rules)) return why;
+  for (std::size_t start = 0; start < subpath.size();) {
+    const std::size_t end = std::min(subpath.find('/', start), subpath.size());
+    if (end > start)
+      if (auto why = nameRefusal(std::string_view(subpath).substr(start, end - start), rules)) return why;
+    start = end + 1;
+  }
+  if (!rules.maxFileBytes) return std::nullopt;
+  const std::optional<struct stat> st = lookUpOwn(source);
+  if (!st || !S_ISREG(st->st_mode)) return std::nullopt;
+  return sizeRefusal(static_cast<std::uint64_t>(st->st_size), rules);
+}
+
+std::optional<std::string> sizeRefusal(std::uint64_t bytes, const FileSystemRules& rules) {
+  if (!rules.maxFileBytes || bytes <= *rules.maxFileBytes) return std::nullopt;
+  const std::uint64_t limit = *rules.maxFileBytes + 1;
+  const std::string limitText = limit % (std::uint64_t{1} << 30) == 0
+                                    ? std::to_string(limit >> 30) + " GiB"
+                                    : std::to_string(limit) + " バイト";
+  return "コピー先のファイルシステム (" + rules.name + ") には大きすぎるファイルです (" +
+         limitText + " 未満まで)";
 }
 
 void CopyRunner::finish() { folders_.finish(); }

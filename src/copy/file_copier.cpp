@@ -1,9 +1,7 @@
 #include "copy/file_copier.h"
 
 #include <fcntl.h>
-#include <linux/magic.h>
 #include <sys/stat.h>
-#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -24,7 +22,6 @@ namespace {
 // O_NOFOLLOW makes a symbolic link fail with ELOOP, to be copied as a link.
 constexpr int SourceFlags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
 constexpr int Attempts = 2;
-constexpr long ExfatMagic = 0x2011BAB0;
 
 // Looks at the open source and readies it for reading; an outcome when it is no regular file.
 std::optional<CopyOutcome> readyRegularSource(int fd, struct stat& st) {
@@ -77,12 +74,14 @@ Attempt copyOpenFile(int from, const struct stat& source, const CopyTarget& targ
     const CopyOutcome checked = outcomeOf(readBackMatches(copy.get(), source, digest, hooks));
     if (checked.kind != CopyOutcome::Copied) return {checked};
   }
-  if (!giveFileAttributes(copy.get(), source)) return {failedWith(errno)};
+  const Attributes given = giveFileAttributes(copy.get(), source, hooks.keepsAttributes);
+  if (given == Attributes::Failed) return {failedWith(errno)};
   // The file being replaced is only given up once its successor is safely on disk.
   if (replace && fsync(copy.get()) != 0) return {failedWith(errno)};
 
-  const CopyOutcome outcome = putInPlace(target, name, replace);
+  CopyOutcome outcome = putInPlace(target, name, replace);
   if (outcome.kind != CopyOutcome::Copied) return {outcome};
+  outcome.attributesDropped = given == Attributes::TimesOnly;
   temporary.placed();
   // The lock is held until the name is final; a late write error still counts.
   if (!copy.close()) return {failedWith(errno)};
@@ -96,7 +95,9 @@ CopyOutcome copyEntryInto(const std::string& source, int folderFd, const std::st
                           const CopyHooks& hooks) {
   const CopyTarget target{folderFd, name, mode, askReplace};
   Descriptor from(openEntry(source, SourceFlags));
-  if (!from.isOpen()) return errno == ELOOP ? copyLinkInto(source, target) : failedWith(errno);
+  if (!from.isOpen() && errno == ELOOP)
+    return hooks.keepsLinks ? copyLinkInto(source, target) : failedWith(NoLinksHere);
+  if (!from.isOpen()) return failedWith(errno);
   struct stat st {};
   if (auto refusal = readyRegularSource(from.get(), st)) return *refusal;
   const TargetDecision decision = decideTarget(target, st);
@@ -110,14 +111,6 @@ CopyOutcome copyEntryInto(const std::string& source, int folderFd, const std::st
     if (!from.isOpen()) return errno == ELOOP ? failedWith(ChangedWhileCopied) : failedWith(errno);
     if (auto refusal = readyRegularSource(from.get(), st)) return *refusal;
   }
-}
-
-std::int64_t timeGranularityMs(int folderFd) {
-  struct statfs fs {};
-  if (fstatfs(folderFd, &fs) != 0) return 1;
-  if (fs.f_type == MSDOS_SUPER_MAGIC) return 2000;
-  if (fs.f_type == ExfatMagic) return 10;
-  return 1;
 }
 
 }  // namespace nuvelo

@@ -27,6 +27,8 @@ struct CopyOutcome {
     Failed,
   } kind = Failed;
   std::string reason;  // why it failed, in the system's words
+  // Copied, but without the permission bits or owner, which the destination does not keep.
+  bool attributesDropped = false;
 };
 
 // Test seams and progress of one copy.
@@ -41,6 +43,10 @@ struct CopyHooks {
   bool verify = false;
   // Called with the finished copy's descriptor just before it is read back (tests damage it).
   std::function<void(int copyFd)> beforeVerify = nullptr;
+  // What the destination keeps besides content and last-write time: permission bits and
+  // owner are not even tried where it keeps none, and links fail with a reason of their own.
+  bool keepsAttributes = true;
+  bool keepsLinks = true;
 };
 
 // Copies the entry at `source` (a regular file; a symbolic link is copied as a link) into the
@@ -57,8 +63,5 @@ CopyOutcome copyEntryInto(const std::string& source, int folderFd, const std::st
 // copy that was killed).
 void removeStaleTemporaries(int folderFd);
 
-// How finely the file system of a folder keeps last-write times, in milliseconds (FAT 2000,
-// exFAT 10, others 1).
-std::int64_t timeGranularityMs(int folderFd);
 
 }  // namespace nuvelo

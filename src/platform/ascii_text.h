@@ -8,6 +8,7 @@
 namespace nuvelo {
 
 constexpr char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+constexpr char asciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 inline std::string asciiLowered(std::string_view text) {
   std::string out(text);

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "support/file_tree.h"
+#include "support/small_tmpfs.h"
 
 namespace nuvelo {
 namespace {
@@ -33,7 +34,15 @@ class RecordingObserver : public CopyObserver {
     if (!answers.empty()) answers.pop_front();
     return answer;
   }
-  void copyFailed(const EntryReport& report) override { events.push_back("failed " + nameOf(report.source)); }
+  void copyFailed(const EntryReport& report) override {
+    events.push_back("failed " + nameOf(report.source));
+    reasons.push_back(report.reason);
+  }
+  bool proceedWithoutRoom(const SpaceShortage& shortage) override {
+    events.push_back("room");
+    shortages.push_back(shortage);
+    return goOnWithoutRoom;
+  }
   void fileDone(const EntryReport& report) override {
     static const char* const kinds[] = {"copied", "not-copied", "declined", "same", "stopped", "failed"};
     events.push_back(std::string(kinds[report.kind]) + " " + nameOf(report.source));
@@ -42,6 +51,9 @@ class RecordingObserver : public CopyObserver {
   static std::string nameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 
   std::vector<std::string> events;
+  std::vector<std::string> reasons;
+  std::vector<SpaceShortage> shortages;
+  bool goOnWithoutRoom = false;
   std::deque<ReplaceAnswer> answers;
   std::optional<std::size_t> abortAfterEvents;
   std::size_t entriesRead = 0;
@@ -214,6 +226,135 @@ TEST_F(CopyRun, AFolderRowThatCannotBeReadIsAFailureAsOrdinaryUser) {
   chmod((source() + "/docs/deeper").c_str(), 0755);
   EXPECT_EQ(result.counts.failed, 1u);
   EXPECT_FALSE(result.mayRecordDate(false));
+}
+
+// Backup drives keep less than ext4: the run follows the drive's rules, given here as a test
+// double of the file system (the folders themselves lie on the test's own file system).
+FileSystemRules exfatLike() {
+  FileSystemRules rules;
+  rules.name = "exFAT";
+  rules.foldsCase = true;
+  rules.timeGranularityMs = 1000;
+  rules.keepsPermissions = false;
+  rules.keepsOwners = false;
+  rules.keepsLinks = false;
+  rules.windowsNames = true;
+  return rules;
+}
+
+class CopyRunOnADrive : public CopyRun {
+ protected:
+  CopyRequest onDrive(std::int32_t overwrite, bool dryRun = false) const {
+    CopyRequest r = request(overwrite);
+    r.rules = exfatLike();
+    r.dryRun = dryRun;
+    return r;
+  }
+};
+
+TEST_F(CopyRunOnADrive, NamesDifferingInCaseKeepTheFirstAndFailTheSecondUnderEveryPolicy) {
+  makeFile(source() + "/docs/b.txt", Day, 5);
+  writeFile(source() + "/docs/B.txt", "other");
+  testing::setModified(source() + "/docs/B.txt", Day);
+  for (const std::int32_t policy : {OverwriteAlways, OverwriteIfNewer, OverwriteNever}) {
+    for (const bool dryRun : {true, false}) {
+      SCOPED_TRACE(std::to_string(policy) + (dryRun ? " dry run" : " real run"));
+      std::filesystem::remove_all(destination());
+      std::filesystem::create_directories(destination());
+      observer.reasons.clear();
+      const CopyRunResult result = run(rows({"docs/b.txt", "docs/B.txt"}), onDrive(policy, dryRun));
+      EXPECT_EQ(result.counts.failed, 1u);
+      ASSERT_EQ(observer.reasons.size(), 1u);
+      // The failure of the second names the first: both source files are named.
+      EXPECT_NE(observer.reasons[0].find(source() + "/docs/b.txt"), std::string::npos) << observer.reasons[0];
+      EXPECT_FALSE(result.mayRecordDate(false));
+      if (!dryRun) EXPECT_EQ(readFile(destination() + "/docs/b.txt"), std::string(5, 'x'));
+      EXPECT_FALSE(std::filesystem::exists(destination() + "/docs/B.txt"));
+    }
+  }
+}
+
+TEST_F(CopyRunOnADrive, ANameTheDriveAlreadyHoldsInAnotherCaseIsNotOverwritten) {
+  std::filesystem::create_directories(destination() + "/docs");
+  writeFile(destination() + "/docs/C.TXT", "another file's copy");
+  const CopyRunResult result = run(rows({"docs/c.txt"}), onDrive(OverwriteAlways));
+  EXPECT_EQ(result.counts.failed, 1u);
+  ASSERT_EQ(observer.reasons.size(), 1u);
+  EXPECT_NE(observer.reasons[0].find("C.TXT"), std::string::npos) << observer.reasons[0];
+  EXPECT_EQ(readFile(destination() + "/docs/C.TXT"), "another file's copy");
+}
+
+TEST_F(CopyRunOnADrive, NewerSettlesOnWholeSecondsInTheDryRunAndTheRealRun) {
+  testing::setModified(source() + "/a.txt", {Day.tv_sec + 1, 500000000});
+  writeFile(destination() + "/a.txt", std::string(10, 'x'));
+  testing::setModified(destination() + "/a.txt", {Day.tv_sec + 1, 0});  // as the drive keeps it
+  for (const bool dryRun : {true, false}) {
+    observer.events.clear();
+    run(rows({"a.txt"}), onDrive(OverwriteIfNewer, dryRun));
+    EXPECT_EQ(observer.events.back(), "not-copied a.txt") << dryRun;
+  }
+  testing::setModified(source() + "/a.txt", {Day.tv_sec + 2, 0});  // a real change
+  observer.events.clear();
+  run(rows({"a.txt"}), onDrive(OverwriteIfNewer));
+  EXPECT_EQ(observer.events.back(), "copied a.txt");
+}
+
+TEST_F(CopyRunOnADrive, NamesTheDriveCannotHoldFailBeforeAnythingIsWritten) {
+  makeFile(source() + "/what?.txt", Day);
+  makeFile(source() + "/a:b/inner.txt", Day);
+  const CopyRunResult result = run(rows({"what?.txt", "a:b/inner.txt", "a.txt"}), onDrive(OverwriteAlways));
+  EXPECT_EQ(result.counts.failed, 2u);
+  EXPECT_EQ(result.counts.copied, 1u);
+  for (const std::string& reason : observer.reasons) EXPECT_EQ(reason.rfind(UnusableNameMessage, 0), 0u) << reason;
+  EXPECT_EQ(testing::entriesIn(destination()), 1u);  // a.txt alone: no file, folder or temporary
+}
+
+TEST_F(CopyRunOnADrive, AttributesItDoesNotKeepAreOneNoteNotAFailure) {
+  const CopyRunResult result = run(rows({"a.txt", "b.txt", "docs"}), onDrive(OverwriteAlways));
+  EXPECT_EQ(result.counts.failed, 0u);
+  EXPECT_EQ(result.counts.copied, 3u);
+  EXPECT_NE(result.attributesNote.find("exFAT"), std::string::npos);
+  EXPECT_TRUE(result.mayRecordDate(false));
+}
+
+TEST_F(CopyRunOnADrive, FilesBeyondItsSizeLimitFailAtOnce) {
+  CopyRequest r = onDrive(OverwriteAlways);
+  r.rules->name = "FAT32";
+  r.rules->maxFileBytes = 9;  // a stand-in for 4 GiB less one byte
+  makeFile(source() + "/small.txt", Day, 9);
+  const CopyRunResult result = run(rows({"a.txt", "small.txt"}), r);
+  EXPECT_EQ(result.counts.failed, 1u);
+  ASSERT_EQ(observer.reasons.size(), 1u);
+  EXPECT_NE(observer.reasons[0].find("FAT32"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(destination() + "/a.txt"));
+  EXPECT_TRUE(std::filesystem::exists(destination() + "/small.txt"));
+}
+
+// A destination with too little room is found before the first file, and the front end
+// decides.
+TEST_F(CopyRun, TooLittleRoomIsToldBeforeCopying) {
+  testing::SmallTmpfs drive(64 * 1024);
+  if (!drive.usable()) GTEST_SKIP() << drive.reason();
+  makeFile(source() + "/big.bin", Day, 256 * 1024);
+  CopyRequest r = request(OverwriteAlways);
+  r.destination = drive.path();
+  std::vector<ResultRow> list = rows({"big.bin", "a.txt"});
+  list[0].sizeKiB = 256;
+  const CopyRunResult refused = run(list, r);
+  EXPECT_TRUE(refused.refusedForRoom);
+  EXPECT_FALSE(refused.mayRecordDate(false));
+  EXPECT_EQ(observer.events, (Events{"row", "row", "room"}));
+  ASSERT_EQ(observer.shortages.size(), 1u);
+  EXPECT_GE(observer.shortages[0].needed, 256u * 1024);
+  EXPECT_LT(observer.shortages[0].available, 256u * 1024);
+  EXPECT_EQ(testing::entriesIn(drive.path()), 0u);
+
+  observer.events.clear();
+  observer.goOnWithoutRoom = true;  // told to go on: the big file fails, the small one is copied
+  const CopyRunResult anyway = run(list, r);
+  EXPECT_FALSE(anyway.refusedForRoom);
+  EXPECT_EQ(anyway.counts.failed, 1u);
+  EXPECT_EQ(anyway.counts.copied, 1u);
 }
 
 TEST(CopyRunChecks, DestinationStates) {

@@ -309,12 +309,6 @@ TEST_F(Copier, NamesThatAreNotUtf8AreCopiedWithTheirBytes) {
   EXPECT_EQ(readFile(destination() + "/" + name), "bytes");
 }
 
-TEST(TimeGranularity, OrdinaryFileSystemsKeepMilliseconds) {
-  TempFolder tree;
-  const int fd = open(tree.path().c_str(), O_RDONLY | O_DIRECTORY);
-  EXPECT_EQ(timeGranularityMs(fd), 1);
-  close(fd);
-}
 
 }  // namespace
 }  // namespace nuvelo

@@ -1,0 +1,45 @@
+#pragma once
+// What the file system of a destination keeps and which names it takes. Backup drives are
+// mostly exFAT or FAT32, sometimes NTFS or a network share: none of them keeps all that ext4
+// keeps, and a copy must know before it writes.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace nuvelo {
+
+struct FileSystemRules {
+  std::string name;                   // for messages: "exFAT", "FAT32", "ext4", ...
+  bool foldsCase = false;             // names that differ only in letter case are one entry
+  std::int64_t timeGranularityMs = 1; // how finely last-write times are kept
+  bool keepsPermissions = true;       // permission bits are stored
+  bool keepsOwners = true;            // owner and group are stored
+  bool keepsLinks = true;             // symbolic links can be made
+  bool windowsNames = false;          // the names Windows refuses are refused here too
+  std::size_t maxNameLength = 255;    // bytes, or UTF-16 units where windowsNames
+  std::optional<std::uint64_t> maxFileBytes;  // FAT32: 4 GiB less one byte
+};
+
+// The rules that the type of the folder's file system tells: the kernel's own magic number,
+// or for a file system in user space on a block device the signature of that device where it
+// can be read. Writes nothing.
+FileSystemRules rulesByType(int folderFd);
+
+// The rules refined by trying them out with a probe file in the folder (removed again): letter
+// case, the time kept of a time set, permission bits and owner kept, a link, and a name with
+// "?". Needs write access; falls back to rulesByType where a probe cannot be made.
+FileSystemRules probeRules(int folderFd);
+
+// Why a name cannot be stored under the rules, or nothing when it can: a character Windows
+// refuses, a control character, a trailing dot or space, a reserved device name, or a name
+// too long.
+std::optional<std::string> nameRefusal(std::string_view name, const FileSystemRules& rules);
+
+// The name as the rules compare it: letter case folded where the file system folds it.
+std::string comparableName(std::string_view name, const FileSystemRules& rules);
+
+inline constexpr const char* UnusableNameMessage = "コピー先のファイルシステムでは使えない名前です";
+
+}  // namespace nuvelo
