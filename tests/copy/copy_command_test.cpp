@@ -21,6 +21,7 @@
 #include "copy/overwrite_policy.h"
 #include "support/fake_services.h"
 #include "support/file_tree.h"
+#include "support/small_tmpfs.h"
 
 namespace nuvelo {
 namespace {
@@ -295,6 +296,27 @@ TEST_F(Copy, UnwritableSettingsEndTheRunWithoutTheNotice) {
   expectIdle();
 }
 
+// Too little room at the destination: one question before the first file; No copies nothing,
+// records nothing and shows no notice.
+TEST_F(Copy, TooLittleRoomIsAskedAboutFirst) {
+  testing::SmallTmpfs drive(64 * 1024);
+  if (!drive.usable()) GTEST_SKIP() << drive.reason();
+  makeFile(source() + "/big.bin", localTime(2024, 5, 2), 256 * 1024);
+  search();
+  form->Edit2->setText(QString::fromStdString(drive.path()));
+  fakes.boxes.answers = {MessageAnswer::No};
+  form->Button3->click();
+  ASSERT_EQ(fakes.boxes.shown.size(), 1u);
+  EXPECT_EQ(fakes.boxes.shown[0].kind, MessageKind::Warning);
+  EXPECT_EQ(fakes.boxes.shown[0].buttons, MessageButtons::YesNo);
+  EXPECT_EQ(fakes.boxes.shown[0].placement, form->positionedPlacement());
+  EXPECT_NE(fakes.boxes.shown[0].text.find("空き容量が足りません"), std::string::npos);
+  EXPECT_EQ(testing::entriesIn(drive.path()), 0u);
+  EXPECT_TRUE(fakes.dialogs.shown.empty());
+  EXPECT_FALSE(std::filesystem::exists(settings.file("NVO.ini")));
+  expectIdle();
+}
+
 TEST_F(Copy, SearchIsRefusedDuringACopy) {
   std::filesystem::create_directories(destination());
   search();
@@ -380,6 +402,26 @@ INSTANTIATE_TEST_SUITE_P(Results, NoticeOpen,
                                            OpenCase{0, "メモリーが不足しています"},
                                            OpenCase{2, "コピー先フォルダが開けません"},
                                            OpenCase{32, "コピー先フォルダが開けません"}));
+
+// Failures and what the drive could not keep each take a line; the buttons make room for the
+// second, and a run with neither shows the design layout again.
+TEST_F(Notice, NotesOfARunMakeRoomAndGoAway) {
+  notice.showDestination(QStringLiteral("/media/backup"));
+  notice.showNotes({5, 1, 2}, "コピー先が exFAT のため、アクセス権と所有者は保存していません");
+  EXPECT_FALSE(notice.LblCounts->isHidden());
+  EXPECT_EQ(notice.LblCounts->text().count(QLatin1Char('\n')), 1);
+  EXPECT_GT(notice.Button1->y(), 80);
+  EXPECT_GE(notice.Button1->y(), notice.LblCounts->geometry().bottom());
+  EXPECT_GT(notice.height(), 135);
+  EXPECT_LE(notice.LblCounts->geometry().right(), notice.width());
+
+  notice.showDestination(QStringLiteral("/media/backup"));
+  notice.showNotes({5, 1, 0}, "");
+  EXPECT_TRUE(notice.LblCounts->isHidden());
+  EXPECT_EQ(notice.Button1->geometry(), QRect(32, 80, 73, 25));
+  EXPECT_EQ(notice.cbNoReport->y(), 112);
+  EXPECT_EQ(notice.height(), 135);
+}
 
 TEST_F(Notice, WidensForALongDestinationAndKeepsTheWidth) {
   notice.showDestination(QStringLiteral("/x"));
