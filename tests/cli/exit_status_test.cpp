@@ -19,6 +19,7 @@
 
 #include "support/file_tree.h"
 #include "support/ordinary_user.h"
+#include "support/small_tmpfs.h"
 
 namespace nuvelo {
 namespace {
@@ -212,6 +213,29 @@ TEST_P(ExitStatus, TellsWhatHappened) {
 
 INSTANTIATE_TEST_SUITE_P(Runs, ExitStatus, ::testing::ValuesIn(Cases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A destination with too little room stops the copy before its first file, with the figures,
+// unless the command line says to go on.
+TEST(ExitStatusRoom, TooLittleRoomStopsUnlessToldToGoOn) {
+  testing::SmallTmpfs drive(64 * 1024);
+  if (!drive.usable()) GTEST_SKIP() << drive.reason();
+  TempFolder folder;
+  const std::string r = folder.path();
+  makeFile(r + "/src/big.bin", localTime(2024, 5, 2), 256 * 1024);
+  makeFile(r + "/src/small.txt", localTime(2024, 5, 2), 10);
+  const std::vector<std::string> args = {"copy", "--since", "2024-05-01", "--relative", "--overwrite",
+                                         "always", "--settings", r + "/NVO.ini", r + "/src", drive.path()};
+  const Ended refused = launchProgram(Launch{args}, folder);
+  EXPECT_EQ(refused.status, 2) << refused.err;
+  EXPECT_NE(refused.err.find("空き容量が足りません (必要 "), std::string::npos) << refused.err;
+  EXPECT_EQ(testing::entriesIn(drive.path()), 0u);
+
+  std::vector<std::string> goOn = args;
+  goOn.insert(goOn.begin() + 1, "--ignore-free-space");
+  const Ended anyway = launchProgram(Launch{goOn}, folder);
+  EXPECT_EQ(anyway.status, 1) << anyway.err;  // the big file fails, the small one is copied
+  EXPECT_TRUE(std::filesystem::exists(drive.path() + "/small.txt"));
+}
 
 }  // namespace
 }  // namespace nuvelo
