@@ -84,7 +84,8 @@ std::optional<SpaceShortage> spaceShortage(const std::vector<ResultRow>& rows,
                                            const std::vector<std::string>& list,
                                            const CopyRequest& request) {
   struct statvfs fs {};
-  if (statvfs(request.destination.c_str(), &fs) != 0) return std::nullopt;
+  // A file system that tells no size (some in user space give all zeros) cannot be judged.
+  if (statvfs(request.destination.c_str(), &fs) != 0 || fs.f_blocks == 0) return std::nullopt;
   SpaceShortage shortage;
   shortage.available = static_cast<std::uint64_t>(fs.f_bavail) * fs.f_frsize;
   // The rows' sizes bound the need without a look at any file; only when they exceed the room

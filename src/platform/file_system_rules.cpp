@@ -50,8 +50,13 @@ FileSystemRules fat32() {
   return rules;
 }
 
-// The device a mount of the file system `device` stands on, from the mount table.
-std::string mountSourceOf(dev_t device) {
+// The mount of a file system, as the mount table gives it.
+struct MountEntry {
+  std::string type;    // "ext4", "fuseblk", "fuse.fusefat", ...
+  std::string source;  // the device, or what the file system in user space calls itself
+};
+
+MountEntry mountEntryOf(dev_t device) {
   std::ifstream table("/proc/self/mountinfo");
   const std::string wanted = std::to_string(major(device)) + ":" + std::to_string(minor(device));
   for (std::string line; std::getline(table, line);) {
@@ -61,12 +66,23 @@ std::string mountSourceOf(dev_t device) {
     if (numbers != wanted) continue;
     const auto dash = line.find(" - ");
     if (dash == std::string::npos) return {};
-    std::istringstream rest(line.substr(dash + 3));
-    std::string type, source;
-    rest >> type >> source;
-    return source;
+    MountEntry entry;
+    std::istringstream(line.substr(dash + 3)) >> entry.type >> entry.source;
+    return entry;
   }
   return {};
+}
+
+// The rules a file system in user space tells by the name it mounts under.
+std::optional<FileSystemRules> rulesBySubtype(std::string_view type) {
+  if (type == "fuse.fusefat") return fat32();
+  if (type == "fuse.exfat" || type == "fuseblk.exfat") return windowsDrive("exFAT", 1000);
+  if (type.find("ntfs") != std::string_view::npos) {
+    FileSystemRules rules;
+    rules.name = "NTFS";
+    return rules;
+  }
+  return std::nullopt;
 }
 
 // The rules a block device's own signature tells, where it can be read.
@@ -146,12 +162,14 @@ bool keepsOwnership(int fd, bool byType) {
          st.st_gid == Someone;
 }
 
-bool foldsCaseOf(int folderFd, const std::string& probeName, const struct stat& probe) {
+// The probe's name in capitals finds it only where letter case is folded: the random name has
+// no other entry. (Inode numbers cannot tell: a file system in user space may number each name
+// it was looked up by on its own.)
+bool foldsCaseOf(int folderFd, const std::string& probeName) {
   std::string upper = probeName;
   for (char& c : upper) c = asciiUpper(c);
   struct stat st {};
-  return fstatat(folderFd, upper.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-         st.st_ino == probe.st_ino && st.st_dev == probe.st_dev;
+  return fstatat(folderFd, upper.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
 // Decodes one UTF-8 character at text[i]; nothing (and one byte used) for a byte that starts
@@ -216,9 +234,11 @@ std::size_t utf16Length(std::string_view name) {
 
 FileSystemRules rulesByType(int folderFd) {
   struct statfs fs {};
+  struct stat st {};
   FileSystemRules rules;
-  rules.name = "POSIX";
-  if (fstatfs(folderFd, &fs) != 0) return rules;
+  if (fstatfs(folderFd, &fs) != 0 || fstat(folderFd, &st) != 0) return rules;
+  const MountEntry mount = mountEntryOf(st.st_dev);
+  rules.name = mount.type.empty() ? "?" : mount.type;
   switch (static_cast<long>(fs.f_type)) {
     case MSDOS_SUPER_MAGIC: return fat32();
     case ExfatMagic: return windowsDrive("exFAT", 10);
@@ -229,11 +249,9 @@ FileSystemRules rulesByType(int folderFd) {
       rules.foldsCase = true;
       rules.windowsNames = true;
       return rules;
-    case FuseMagic: {
-      struct stat st {};
-      if (fstat(folderFd, &st) != 0) return rules;
-      return rulesBySignature(mountSourceOf(st.st_dev)).value_or(rules);
-    }
+    case FuseMagic:
+      if (auto bySubtype = rulesBySubtype(mount.type)) return *bySubtype;
+      return rulesBySignature(mount.source).value_or(rules);
     default: return rules;
   }
 }
@@ -244,8 +262,7 @@ FileSystemRules probeRules(int folderFd) {
   const int fd = openat(folderFd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   if (fd < 0) return rules;
   flock(fd, LOCK_EX | LOCK_NB);  // a sweep of another run leaves it alone
-  struct stat probe {};
-  if (fstat(fd, &probe) == 0) rules.foldsCase = foldsCaseOf(folderFd, name, probe);
+  rules.foldsCase = foldsCaseOf(folderFd, name);
   if (const auto granularity = keptGranularityMs(fd)) rules.timeGranularityMs = *granularity;
   rules.keepsPermissions = keepsModes(fd);
   rules.keepsOwners = rules.keepsPermissions && keepsOwnership(fd, rules.keepsOwners);
