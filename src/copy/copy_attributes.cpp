@@ -53,6 +53,11 @@ Attributes giveFileAttributes(int copyFd, const struct stat& source, bool keepsM
   return futimens(copyFd, times) == 0 ? given : Attributes::Failed;
 }
 
+bool giveTimesByName(int folderFd, const std::string& name, const struct stat& source) {
+  const timespec times[2] = {source.st_atim, source.st_mtim};
+  return utimensat(folderFd, name.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
 bool giveLinkAttributes(int folderFd, const std::string& name, const struct stat& source) {
   if (fchownat(folderFd, name.c_str(), source.st_uid, source.st_gid, AT_SYMLINK_NOFOLLOW) != 0)
     fchownat(folderFd, name.c_str(), SameOwner, source.st_gid, AT_SYMLINK_NOFOLLOW);

@@ -19,6 +19,10 @@ enum class Attributes { Given, TimesOnly, Failed };
 // Failed with errno set when the times, or bits the file system does keep, cannot be set.
 Attributes giveFileAttributes(int copyFd, const struct stat& source, bool keepsModes = true);
 
+// Gives the entry `name` in the folder the source's last-write and access times again, by its
+// name (a file system that sets them anew on a rename).
+bool giveTimesByName(int folderFd, const std::string& name, const struct stat& source);
+
 // The same for a copied symbolic link `name` in the folder: owner and group where allowed, and
 // the times (a link's permission bits mean nothing).
 bool giveLinkAttributes(int folderFd, const std::string& name, const struct stat& source);

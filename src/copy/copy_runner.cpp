@@ -110,6 +110,7 @@ EntryReport CopyRunner::copy(const std::string& source) {
   CopyHooks hooks = hooks_;
   hooks.keepsAttributes = rules.keepsPermissions;
   hooks.keepsLinks = rules.keepsLinks;
+  hooks.timesLostByRename = !rules.renameKeepsTimes;
   const CopyOutcome outcome = copyEntryInto(
       source, folder, name, replaceModeOf(settings_.overwrite),
       [&] { return askReplace_ ? askReplace_(report.target) : ReplaceAnswer::Keep; }, hooks);

@@ -85,6 +85,8 @@ Attempt copyOpenFile(int from, const struct stat& source, const CopyTarget& targ
   temporary.placed();
   // The lock is held until the name is final; a late write error still counts.
   if (!copy.close()) return {failedWith(errno)};
+  if (hooks.timesLostByRename && !giveTimesByName(target.folderFd, target.name, source))
+    return {failedWith(errno)};
   return {outcome};
 }
 

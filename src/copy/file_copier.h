@@ -47,6 +47,9 @@ struct CopyHooks {
   // owner are not even tried where it keeps none, and links fail with a reason of their own.
   bool keepsAttributes = true;
   bool keepsLinks = true;
+  // The file system sets the last-write time anew when a file is renamed: it is given again
+  // once the copy is in place.
+  bool timesLostByRename = false;
 };
 
 // Copies the entry at `source` (a regular file; a symbolic link is copied as a link) into the

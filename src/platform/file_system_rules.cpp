@@ -111,9 +111,9 @@ std::optional<FileSystemRules> rulesBySignature(const std::string& device) {
   return std::nullopt;
 }
 
-// Whether a probe name with a character Windows refuses can be made in the folder.
-bool takesWindowsRefusedNames(int folderFd) {
-  const std::string name = freshTemporaryName() + "?";
+// Whether a probe name with `extra` after it can be made in the folder.
+bool takesNamesWith(int folderFd, std::string_view extra) {
+  const std::string name = freshTemporaryName() + std::string(extra);
   const int fd = openat(folderFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   if (fd < 0) return false;
   close(fd);
@@ -143,6 +143,18 @@ std::optional<std::int64_t> keptGranularityMs(int fd) {
     if (ns % (ms * 1000000) == 0) return ms;
   }
   return 1;
+}
+
+// Whether the probe, once renamed, still has the time set on it.
+bool renameKeepsTimesOf(int folderFd, std::string& probeName) {
+  struct stat before {}, after {};
+  const std::string renamed = freshTemporaryName();
+  if (fstatat(folderFd, probeName.c_str(), &before, 0) != 0 ||
+      renameat(folderFd, probeName.c_str(), folderFd, renamed.c_str()) != 0)
+    return true;
+  probeName = renamed;
+  return fstatat(folderFd, renamed.c_str(), &after, 0) == 0 &&
+         after.st_mtim.tv_sec == before.st_mtim.tv_sec;
 }
 
 bool keepsModes(int fd) {
@@ -266,14 +278,20 @@ FileSystemRules probeRules(int folderFd) {
   if (const auto granularity = keptGranularityMs(fd)) rules.timeGranularityMs = *granularity;
   rules.keepsPermissions = keepsModes(fd);
   rules.keepsOwners = rules.keepsPermissions && keepsOwnership(fd, rules.keepsOwners);
-  unlinkat(folderFd, name.c_str(), 0);
+  std::string probeName = name;
+  rules.renameKeepsTimes = renameKeepsTimesOf(folderFd, probeName);
+  unlinkat(folderFd, probeName.c_str(), 0);
   close(fd);
   rules.keepsLinks = makesLinks(folderFd);
-  rules.windowsNames = !takesWindowsRefusedNames(folderFd);
+  rules.windowsNames = !takesNamesWith(folderFd, "?");
+  rules.asciiNamesOnly = !takesNamesWith(folderFd, "\xC3\xA9");  // é
   return rules;
 }
 
 std::optional<std::string> nameRefusal(std::string_view name, const FileSystemRules& rules) {
+  if (rules.asciiNamesOnly)
+    for (const char c : name)
+      if (static_cast<unsigned char>(c) >= 0x80) return std::string(UnusableNameMessage) + " (ASCII 以外の文字)";
   if (!rules.windowsNames) {
     if (name.size() > rules.maxNameLength) return std::string(UnusableNameMessage) + " (長すぎます)";
     return std::nullopt;
