@@ -122,8 +122,11 @@ int main(int argc, char* argv[]) {
   form.frmRes->showDestination(QStringLiteral("/media/backup/Documents"));
   saved = save(*form.frmRes, folder, QStringLiteral("copy-notice.png")) && saved;
   // A run onto an exFAT drive in which some files failed.
-  form.frmRes->showNotes({1284, 37, 3},
-                         "コピー先が exFAT のため、アクセス権と所有者は保存していません");
+  nuvelo::CopyRunResult onExfat;
+  onExfat.counts = {1284, 37, 3};
+  onExfat.failedSources = {"/home/user/docs/what?.txt", "/home/user/docs/B.txt", "/home/user/film.mkv"};
+  onExfat.attributesNote = "コピー先が exFAT のため、アクセス権と所有者は保存していません";
+  form.frmRes->showNotes(onExfat);
   saved = save(*form.frmRes, folder, QStringLiteral("copy-notice-failures.png")) && saved;
   form.frmRes->hide();
   return saved ? 0 : 1;

@@ -314,9 +314,11 @@ int runCopyJob(const CliOptions& o, CliEnvironment& env, const Job& job, const S
     return ExitStatus::Interrupted;
   }
   if (!result.attributesNote.empty() && !o.quiet) env.err << "nuvelo-cli: " << result.attributesNote << '\n';
-  if (!o.quiet)
+  if (!o.quiet) {
     env.err << (o.dryRun ? "コピー予定 " : "コピー ") << result.counts.copied << "個, スキップ "
             << result.counts.skipped << "個, 失敗 " << result.counts.failed << "個\n";
+    if (!result.failedSources.empty()) env.err << terminalText(failedNamesText(result.failedSources)) << '\n';
+  }
   if (o.dryRun) return result.counts.failed + unreadable ? ExitStatus::SomeFailed : ExitStatus::Done;
   return recordDay(env, job, result, unreadable);
 }

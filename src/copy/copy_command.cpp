@@ -142,7 +142,7 @@ void TForm1::finishCompletedCopy(const CopyRunResult& result) {
   }
   if (!ShowResult) return;
   frmRes->showDestination(Edit2->text());
-  frmRes->showNotes(result.counts, result.attributesNote);
+  frmRes->showNotes(result);
   services_.dialogs->run(*frmRes);
 }
 

@@ -89,14 +89,17 @@ void TfrmRes::showDestination(const QString& destination) {
     setFixedSize(LblCopyTo->x() + LblCopyTo->width() + 30, height());
 }
 
-void TfrmRes::showNotes(const CopyCounts& counts, const std::string& attributesNote) {
+void TfrmRes::showNotes(const CopyRunResult& result) {
+  const CopyCounts& counts = result.counts;
   QStringList lines;
-  if (counts.failed > 0)
+  if (counts.failed > 0) {
     lines << QStringLiteral("コピー %1個, スキップ %2個, 失敗 %3個")
                  .arg(counts.copied)
                  .arg(counts.skipped)
                  .arg(counts.failed);
-  if (!attributesNote.empty()) lines << qt(attributesNote);
+    lines << qt(failedNamesText(result.failedSources));
+  }
+  if (!result.attributesNote.empty()) lines << qt(result.attributesNote);
   LblCounts->setVisible(!lines.isEmpty());
   LblCounts->setText(lines.join(QLatin1Char('\n')));
   LblCounts->adjustSize();

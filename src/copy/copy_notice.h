@@ -14,7 +14,7 @@ namespace nuvelo {
 
 class MessageBoxes;
 class DesktopShell;
-struct CopyCounts;
+struct CopyRunResult;
 
 class TfrmRes : public QDialog {
   Q_OBJECT
@@ -42,7 +42,7 @@ class TfrmRes : public QDialog {
   // Shows the counts of copied, skipped and failed files when a file failed (the run did not
   // record its day then), and the note on what the destination could not keep, making the
   // window wider and taller to hold them; without either the window has its design layout.
-  void showNotes(const CopyCounts& counts, const std::string& attributesNote);
+  void showNotes(const CopyRunResult& result);
 
   static constexpr int DesignWidth = 284;
   static constexpr int DesignHeight = 135;

@@ -10,6 +10,7 @@
 
 #include "copy/copy_list.h"
 #include "platform/filesystem.h"
+#include "platform/path_text.h"
 
 namespace nuvelo {
 namespace {
@@ -47,6 +48,7 @@ bool gather(const std::vector<ResultRow>& rows, const CopyRequest& request, Copy
   control.unreadable = [&](const std::string& path, int error) {
     const EntryReport report = unreadableFolderReport({path, error}, request);
     ++result.counts.failed;
+    result.failedSources.push_back(report.source);
     observer.copyFailed(report);
   };
   gatherCopyList(rows, request.rule.dirAbs, request.rule.searchRoot, request.filter, control,
@@ -111,6 +113,16 @@ std::string spaceShortageText(const SpaceShortage& shortage) {
          byteText(shortage.available) + ")";
 }
 
+std::string failedNamesText(const std::vector<std::string>& failedSources) {
+  constexpr std::size_t Shown = 3;
+  if (failedSources.empty()) return {};
+  std::string text = "失敗したファイル: ";
+  for (std::size_t i = 0; i < failedSources.size() && i < Shown; ++i)
+    text += (i ? ", " : "") + std::string(lastComponent(failedSources[i]));
+  if (failedSources.size() > Shown) text += " ほか " + std::to_string(failedSources.size() - Shown) + "個";
+  return text;
+}
+
 bool anyRowChecked(const std::vector<ResultRow>& rows) {
   return std::any_of(rows.begin(), rows.end(), [](const ResultRow& r) { return r.checked; });
 }
@@ -161,7 +173,10 @@ CopyRunResult runCopy(const std::vector<ResultRow>& rows, const CopyRequest& req
     count(report, result.counts);
     if (report.attributesDropped && result.attributesNote.empty())
       result.attributesNote = attributesNoteFor(runner.destinationRules());
-    if (report.kind == EntryReport::Failed) observer.copyFailed(report);
+    if (report.kind == EntryReport::Failed) {
+      result.failedSources.push_back(report.source);
+      observer.copyFailed(report);
+    }
     observer.fileDone(report);
   }
   runner.finish();

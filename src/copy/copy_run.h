@@ -48,6 +48,9 @@ struct SpaceShortage {
 };
 std::string spaceShortageText(const SpaceShortage& shortage);
 
+// "失敗したファイル: a.txt, b.txt, c.txt ほか 2個": the names of the first few failed files.
+std::string failedNamesText(const std::vector<std::string>& failedSources);
+
 class CopyObserver : public virtual WalkObserver {
  public:
   // Gathering: after each checked row (a step of the progress).
@@ -78,6 +81,7 @@ struct CopyRunResult {
   // Files were copied without permission bits and owner, which the destination (named here)
   // does not keep: told once for the run, not as a failure.
   std::string attributesNote;
+  std::vector<std::string> failedSources;  // in the order they failed
   // The day moves only past what was carried: a completed real run in which no file failed.
   bool mayRecordDate(bool dryRun) const {
     return !aborted && !refusedForRoom && !dryRun && counts.failed == 0;

@@ -237,7 +237,8 @@ TEST_F(Copy, AFailedFileIsReportedAndTheRunGoesOn) {
   // A run that left a file behind does not move the day past it, and the notice says why.
   EXPECT_FALSE(std::filesystem::exists(settings.file("NVO.ini")));
   EXPECT_FALSE(form->frmRes->LblCounts->isHidden());
-  EXPECT_EQ(form->frmRes->LblCounts->text(), QStringLiteral("コピー 2個, スキップ 0個, 失敗 1個"));
+  EXPECT_EQ(form->frmRes->LblCounts->text(),
+            QStringLiteral("コピー 2個, スキップ 0個, 失敗 1個\n失敗したファイル: b.txt"));
   EXPECT_LE(form->frmRes->LblCounts->geometry().right() + 1, form->frmRes->width());
 
   // The next run without failures records the day and shows no counts.
@@ -259,7 +260,7 @@ TEST_F(Copy, EveryFileFailingStillEndsWithTheNoticeButRecordsNothing) {
   chmod(destination().c_str(), 0755);
   EXPECT_EQ(fakes.boxes.shown.size(), 3u);
   EXPECT_FALSE(std::filesystem::exists(settings.file("NVO.ini")));
-  EXPECT_EQ(form->frmRes->LblCounts->text(), QStringLiteral("コピー 0個, スキップ 0個, 失敗 3個"));
+  EXPECT_TRUE(form->frmRes->LblCounts->text().startsWith(QStringLiteral("コピー 0個, スキップ 0個, 失敗 3個\n失敗したファイル: ")));
   expectIdle();
 }
 
@@ -407,16 +408,22 @@ INSTANTIATE_TEST_SUITE_P(Results, NoticeOpen,
 // second, and a run with neither shows the design layout again.
 TEST_F(Notice, NotesOfARunMakeRoomAndGoAway) {
   notice.showDestination(QStringLiteral("/media/backup"));
-  notice.showNotes({5, 1, 2}, "コピー先が exFAT のため、アクセス権と所有者は保存していません");
+  CopyRunResult onDrive;
+  onDrive.counts = {5, 1, 2};
+  onDrive.failedSources = {"/src/what?.txt", "/src/B.txt"};
+  onDrive.attributesNote = "コピー先が exFAT のため、アクセス権と所有者は保存していません";
+  notice.showNotes(onDrive);
   EXPECT_FALSE(notice.LblCounts->isHidden());
-  EXPECT_EQ(notice.LblCounts->text().count(QLatin1Char('\n')), 1);
+  EXPECT_EQ(notice.LblCounts->text(),
+            QStringLiteral("コピー 5個, スキップ 1個, 失敗 2個\n失敗したファイル: what?.txt, B.txt\n") +
+                QString::fromStdString(onDrive.attributesNote));
   EXPECT_GT(notice.Button1->y(), 80);
   EXPECT_GE(notice.Button1->y(), notice.LblCounts->geometry().bottom());
   EXPECT_GT(notice.height(), 135);
   EXPECT_LE(notice.LblCounts->geometry().right(), notice.width());
 
   notice.showDestination(QStringLiteral("/media/backup"));
-  notice.showNotes({5, 1, 0}, "");
+  notice.showNotes(CopyRunResult{});
   EXPECT_TRUE(notice.LblCounts->isHidden());
   EXPECT_EQ(notice.Button1->geometry(), QRect(32, 80, 73, 25));
   EXPECT_EQ(notice.cbNoReport->y(), 112);
