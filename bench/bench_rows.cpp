@@ -60,7 +60,7 @@ int main(int argc, char* argv[]) {
   const TreeInfo info = ensureTree(root, shape);
 
   SilentBoxes boxes;
-  QtDesktopShell shell;
+  QtDesktopShell shell({});  // properties are not shown here
   QtModalRunner dialogs;
   QtFileDialogs fileDialogs;
   QtKeySink keys;

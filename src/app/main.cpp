@@ -4,6 +4,7 @@
 
 #include "app/application.h"
 #include "app/main_window.h"
+#include "search/properties_dialog.h"
 #include "app/settings_file.h"
 #include "app/termination_signals.h"
 #include "platform/filesystem.h"
@@ -19,7 +20,9 @@ int main(int argc, char* argv[]) {
   nuvelo::configureApplication(app);
 
   nuvelo::QtMessageBoxes boxes;
-  nuvelo::QtDesktopShell shell;
+  nuvelo::QtDesktopShell shell([](const std::string& path, QWidget* owner) {
+    (new nuvelo::PropertiesDialog(path, owner))->show();
+  });
   nuvelo::QtModalRunner dialogs;
   nuvelo::QtFileDialogs files;
   nuvelo::QtKeySink keys;

@@ -83,7 +83,9 @@ int main(int argc, char* argv[]) {
 
   QTemporaryDir dir;
   nuvelo::QtMessageBoxes boxes;
-  nuvelo::QtDesktopShell shell;
+  nuvelo::QtDesktopShell shell([](const std::string& path, QWidget* owner) {
+    (new nuvelo::PropertiesDialog(path, owner))->show();
+  });
   nuvelo::QtModalRunner dialogs;
   nuvelo::QtFileDialogs files;
   nuvelo::QtKeySink keys;

@@ -10,7 +10,6 @@
 
 #include "platform/filesystem.h"
 #include "platform/path_text.h"
-#include "search/properties_dialog.h"
 
 namespace nuvelo {
 namespace {
@@ -31,7 +30,9 @@ int QtDesktopShell::open(const std::string& path) {
 void QtDesktopShell::showProperties(const std::string& path) {
   if (!isExistingEntry(path)) return;  // nothing to show; failures stay silent
   const QPointer<QWidget> owner = owner_;
-  const auto showOwnWindow = [owner, path] { (new PropertiesDialog(path, owner))->show(); };
+  const auto showOwnWindow = [owner, path, own = ownProperties_] {
+    if (own) own(path, owner);
+  };
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.isConnected()) return showOwnWindow();
   QDBusMessage call = QDBusMessage::createMethodCall(

@@ -4,6 +4,8 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <functional>
+#include <string>
 
 #include "platform/desktop_shell.h"
 
@@ -11,6 +13,11 @@ namespace nuvelo {
 
 class QtDesktopShell : public DesktopShell {
  public:
+  // ownProperties: shows the program's own properties window of a path, where no file manager
+  // answers.
+  using OwnProperties = std::function<void(const std::string& path, QWidget* owner)>;
+  explicit QtDesktopShell(OwnProperties ownProperties) : ownProperties_(std::move(ownProperties)) {}
+
   int open(const std::string& path) override;
   void showProperties(const std::string& path) override;
 
@@ -19,6 +26,7 @@ class QtDesktopShell : public DesktopShell {
 
  private:
   QPointer<QWidget> owner_;
+  OwnProperties ownProperties_;
 };
 
 }  // namespace nuvelo

@@ -15,6 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/type_names.h"
+
 namespace nuvelo {
 
 struct DirectoryEntry {
@@ -22,9 +24,7 @@ struct DirectoryEntry {
   unsigned char type;  // d_type: DT_DIR, DT_REG, DT_LNK, DT_UNKNOWN, ...
 };
 
-// What an entry is for the walks. A symbolic link is an entry of its own, never followed;
-// special files (devices, pipes, sockets) are skipped.
-enum class EntryKind { Folder, File, Link, Skipped };
+// What an entry is for the walks (see platform/type_names.h).
 EntryKind kindOf(int folderFd, const DirectoryEntry& entry);
 
 // A folder that could not be listed, and why (an errno value).

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/type_names.h"
 #include "search/folder_walk.h"
 
 namespace nuvelo {
@@ -26,12 +27,6 @@ struct ResultRow {
   std::string_view name() const;  // the last component of the path
 };
 
-// Gives the type of an entry by its name (a small index, the same for entries of one type).
-class TypeNamer {
- public:
-  virtual ~TypeNamer() = default;
-  virtual std::uint16_t typeOf(std::string_view name, EntryKind kind) = 0;
-};
 
 // Builds the rows for the found paths, in their order. Each path is looked up (a symbolic link
 // as itself), unless the walk handed its own look-up along (`found`, at the same index); a path

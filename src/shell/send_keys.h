@@ -12,24 +12,9 @@
 #include <string>
 #include <string_view>
 
+#include "platform/key_sink.h"
+
 namespace nuvelo {
-
-// Key-event flags, as the platform's keyboard events take them.
-inline constexpr std::uint32_t KeyExtended = 1;
-inline constexpr std::uint32_t KeyUp = 2;
-
-// Where the keys go, and the little of the platform the sender needs.
-class KeySink {
- public:
-  virtual ~KeySink() = default;
-  virtual void keyEvent(std::uint8_t virtualKey, std::uint8_t scanCode, std::uint32_t flags) = 0;
-  // Lets the keyboard events sent so far be handled (wait mode).
-  virtual void drainKeyboardEvents() = 0;
-  // Flips the NumLock toggle state of the keyboard; no key event.
-  virtual void toggleNumLock() = 0;
-  // A message box with the caption "SendKeys" and one OK button.
-  virtual void showMessage(const std::string& text) = 0;
-};
 
 // A repeat count that is not an integer; what() is the user's message.
 class ConversionError : public std::runtime_error {
