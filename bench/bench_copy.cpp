@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "bench_support.h"
-#include "copy/copy_runner.h"
+#include "engine/copy/copy_runner.h"
 #include "tree_generator.h"
 
 using namespace nuvelo;

@@ -12,16 +12,16 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/application.h"
-#include "app/main_window.h"
-#include "search/result_list_view.h"
+#include "gui/app/application.h"
+#include "gui/main_window/main_window.h"
+#include "gui/results/result_list_view.h"
 #include "bench_support.h"
-#include "platform/modal_runner.h"
-#include "platform/qt_desktop_shell.h"
-#include "platform/qt_file_dialogs.h"
-#include "shell/help_window.h"
-#include "shell/qt_key_sink.h"
-#include "search/folder_walk.h"
+#include "platform/qt/modal_runner.h"
+#include "platform/qt/qt_desktop_shell.h"
+#include "platform/qt/qt_file_dialogs.h"
+#include "gui/dialogs/help_window.h"
+#include "platform/qt/qt_key_sink.h"
+#include "engine/search/folder_walk.h"
 #include "tree_generator.h"
 
 using namespace nuvelo;

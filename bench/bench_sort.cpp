@@ -8,7 +8,7 @@
 #include <random>
 
 #include "bench_support.h"
-#include "search/row_order.h"
+#include "gui/results/row_order.h"
 
 using namespace nuvelo;
 using namespace nuvelo::bench;

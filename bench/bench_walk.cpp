@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "bench_support.h"
-#include "search/folder_walk.h"
+#include "engine/search/folder_walk.h"
 #include "tree_generator.h"
 
 using namespace nuvelo;

@@ -4,8 +4,8 @@
 
 #include <QApplication>
 
-#include "app/application.h"
-#include "app/event_pump.h"
+#include "gui/app/application.h"
+#include "gui/widgets/event_pump.h"
 
 int main(int argc, char* argv[]) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

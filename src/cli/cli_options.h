@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/date_time_value.h"
+#include "platform/posix/date_time_value.h"
 
 namespace nuvelo {
 

@@ -6,17 +6,17 @@
 #include <chrono>
 #include <cstring>
 
-#include "app/settings_file.h"
+#include "engine/settings/settings_file.h"
 #include "cli/output_text.h"
 #include "cli/search_output.h"
-#include "conditions/condition_file.h"
-#include "copy/copy_run.h"
-#include "platform/filesystem.h"
-#include "platform/profile_file.h"
-#include "search/display_formats.h"
-#include "search/file_date.h"
-#include "search/file_types.h"
-#include "search/search_run.h"
+#include "engine/settings/condition_file.h"
+#include "engine/copy/copy_run.h"
+#include "platform/posix/filesystem.h"
+#include "engine/settings/profile_file.h"
+#include "platform/qtcore/display_formats.h"
+#include "engine/search/file_date.h"
+#include "platform/qtcore/file_types.h"
+#include "engine/search/search_run.h"
 
 namespace nuvelo {
 namespace {

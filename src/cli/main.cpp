@@ -9,9 +9,9 @@
 #include <cerrno>
 #include <iostream>
 
-#include "app/settings_file.h"
+#include "engine/settings/settings_file.h"
 #include "cli/cli_run.h"
-#include "platform/filesystem.h"
+#include "platform/posix/filesystem.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "cli/output_text.h"
 #include "cli/search_output.h"
-#include "conditions/condition_file.h"
+#include "engine/settings/condition_file.h"
 #include "cli/cli_harness.h"
 #include "support/file_tree.h"
 

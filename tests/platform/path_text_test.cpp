@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/filesystem.h"
+#include "platform/posix/filesystem.h"
 
 namespace nuvelo {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "platform/date_time_value.h"
+#include "platform/posix/date_time_value.h"
 #include "platform/message_boxes.h"
 
 namespace nuvelo {

@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "app/main_window.h"
-#include "platform/modal_runner.h"
+#include "gui/main_window/main_window.h"
+#include "platform/qt/modal_runner.h"
 #include "platform/desktop_shell.h"
 #include "platform/file_dialogs.h"
 #include "platform/help_viewer.h"
-#include "shell/send_keys.h"
+#include "engine/keys/send_keys.h"
 #include "support/fake_message_boxes.h"
 
 namespace nuvelo::testing {

@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/date_time_value.h"
+#include "platform/posix/date_time_value.h"
 #include "support/temp_folder.h"
 
 namespace nuvelo::testing {

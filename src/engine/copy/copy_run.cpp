@@ -1,0 +1,186 @@
+#include "engine/copy/copy_run.h"
+
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+#include <cstring>
+
+#include "engine/copy/copy_list.h"
+#include "platform/posix/filesystem.h"
+#include "platform/path_text.h"
+
+namespace nuvelo {
+namespace {
+
+// A folder that could not be read while a folder row was expanded: its files are not carried,
+// so it counts as a failure of the run.
+EntryReport unreadableFolderReport(const UnreadableFolder& folder, const CopyRequest& request) {
+  EntryReport report;
+  report.kind = EntryReport::Failed;
+  report.source = folder.path;
+  report.target = DestFolderOf(folder.path + "/", request.destination, request.rule);
+  report.reason = std::strerror(folder.error);
+  return report;
+}
+
+std::string attributesNoteFor(const FileSystemRules& rules) {
+  return "コピー先が " + rules.name + " のため、アクセス権と所有者は保存していません";
+}
+
+void count(const EntryReport& report, CopyCounts& counts) {
+  switch (report.kind) {
+    case EntryReport::Copied: ++counts.copied; break;
+    case EntryReport::NotCopied:
+    case EntryReport::Declined:
+    case EntryReport::SameFile: ++counts.skipped; break;
+    case EntryReport::Failed: ++counts.failed; break;
+    case EntryReport::Stopped: break;
+  }
+}
+
+// Gathers the checked rows; false when an abort came meanwhile.
+bool gather(const std::vector<ResultRow>& rows, const CopyRequest& request, CopyObserver& observer,
+            std::vector<std::string>& list, CopyRunResult& result) {
+  WalkControl control = walkControlOf(observer);
+  control.unreadable = [&](const std::string& path, int error) {
+    const EntryReport report = unreadableFolderReport({path, error}, request);
+    ++result.counts.failed;
+    result.failedSources.push_back(report.source);
+    observer.copyFailed(report);
+  };
+  gatherCopyList(rows, request.rule.dirAbs, request.rule.searchRoot, request.filter, control,
+                 [&observer] { observer.rowGathered(); }, list);
+  return !observer.abortRequested();
+}
+
+// At most the bytes of the checked rows: each row's whole kibibytes, one more for the rest.
+std::uint64_t roomAtMost(const std::vector<ResultRow>& rows) {
+  std::uint64_t bytes = 0;
+  for (const ResultRow& row : rows)
+    if (row.checked) bytes += (static_cast<std::uint64_t>(row.sizeKiB) + 1) * 1024;
+  return bytes;
+}
+
+std::uint64_t sizeOf(const std::string& path) {
+  struct stat st {};
+  return lookUpEntry(path, st, false) && S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0;
+}
+
+// The room the files the policy copies need beyond what the namesakes they replace free.
+std::uint64_t roomNeeded(const std::vector<std::string>& list, const CopyRequest& request) {
+  CopyRunner planner({request.rule, request.destination, request.overwrite, false, request.rules}, {});
+  std::uint64_t needed = 0;
+  for (const std::string& source : list) {
+    const EntryReport plan = planner.plan(source);
+    if (plan.kind != EntryReport::Copied) continue;
+    const std::uint64_t size = sizeOf(source), replaced = sizeOf(plan.target);
+    if (size > replaced) needed += size - replaced;
+  }
+  return needed;
+}
+
+std::optional<SpaceShortage> spaceShortage(const std::vector<ResultRow>& rows,
+                                           const std::vector<std::string>& list,
+                                           const CopyRequest& request) {
+  struct statvfs fs {};
+  // A file system that tells no size (some in user space give all zeros) cannot be judged.
+  if (statvfs(request.destination.c_str(), &fs) != 0 || fs.f_blocks == 0) return std::nullopt;
+  SpaceShortage shortage;
+  shortage.available = static_cast<std::uint64_t>(fs.f_bavail) * fs.f_frsize;
+  // The rows' sizes bound the need without a look at any file; only when they exceed the room
+  // is each file looked at.
+  if (roomAtMost(rows) <= shortage.available) return std::nullopt;
+  shortage.needed = roomNeeded(list, request);
+  if (shortage.needed <= shortage.available) return std::nullopt;
+  return shortage;
+}
+
+std::string byteText(std::uint64_t bytes) {
+  char text[32];
+  if (bytes >= (std::uint64_t{1} << 30)) std::snprintf(text, sizeof text, "%.1f GiB", bytes / 1073741824.0);
+  else if (bytes >= (1u << 20)) std::snprintf(text, sizeof text, "%.1f MiB", bytes / 1048576.0);
+  else std::snprintf(text, sizeof text, "%llu バイト", static_cast<unsigned long long>(bytes));
+  return text;
+}
+
+}  // namespace
+
+std::string spaceShortageText(const SpaceShortage& shortage) {
+  return "コピー先の空き容量が足りません (必要 " + byteText(shortage.needed) + ", 空き " +
+         byteText(shortage.available) + ")";
+}
+
+std::string failedNamesText(const std::vector<std::string>& failedSources) {
+  constexpr std::size_t Shown = 3;
+  if (failedSources.empty()) return {};
+  std::string text = "失敗したファイル: ";
+  for (std::size_t i = 0; i < failedSources.size() && i < Shown; ++i)
+    text += (i ? ", " : "") + std::string(lastComponent(failedSources[i]));
+  if (failedSources.size() > Shown) text += " ほか " + std::to_string(failedSources.size() - Shown) + "個";
+  return text;
+}
+
+bool anyRowChecked(const std::vector<ResultRow>& rows) {
+  return std::any_of(rows.begin(), rows.end(), [](const ResultRow& r) { return r.checked; });
+}
+
+DestinationState destinationState(const std::string& destination) {
+  if (destination.empty()) return DestinationState::NotGiven;
+  return isExistingFolder(destination) ? DestinationState::Exists : DestinationState::Missing;
+}
+
+std::error_code makeDestination(const std::string& destination) { return makeFolders(destination); }
+
+CopyRunResult runCopy(const std::vector<ResultRow>& rows, const CopyRequest& request,
+                      CopyObserver& observer, std::vector<std::string>& list) {
+  CopyRunResult result;
+  list.clear();
+  if (!gather(rows, request, observer, list, result)) {
+    result.aborted = true;
+    return result;
+  }
+
+  if (!request.dryRun) {
+    if (const auto shortage = spaceShortage(rows, list, request);
+        shortage && !observer.proceedWithoutRoom(*shortage)) {
+      result.refusedForRoom = true;
+      return result;
+    }
+  }
+
+  CopySettings settings{request.rule, request.destination, request.overwrite, request.verify,
+                        request.rules};
+  CopyHooks hooks;
+  hooks.poll = [&observer] { observer.poll(); };
+  hooks.afterChunk = [&observer](std::uint64_t) { return !observer.abortRequested(); };
+  CopyRunner runner(settings, [&observer](const std::string& target) { return observer.askReplace(target); },
+                    hooks);
+
+  observer.copyStarting(list.size());
+  for (const std::string& source : list) {
+    if (observer.abortRequested()) {
+      result.aborted = true;
+      break;
+    }
+    const EntryReport report = request.dryRun ? runner.plan(source) : runner.copy(source);
+    if (report.kind == EntryReport::Stopped) {
+      result.aborted = true;
+      break;
+    }
+    count(report, result.counts);
+    if (report.attributesDropped && result.attributesNote.empty())
+      result.attributesNote = attributesNoteFor(runner.destinationRules());
+    if (report.kind == EntryReport::Failed) {
+      result.failedSources.push_back(report.source);
+      observer.copyFailed(report);
+    }
+    observer.fileDone(report);
+  }
+  runner.finish();
+  return result;
+}
+
+}  // namespace nuvelo

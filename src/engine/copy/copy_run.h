@@ -1,0 +1,97 @@
+#pragma once
+// The copy run, the same for the window and nuvelo-cli: the checks of the destination, the
+// gathering of the checked rows (a folder row stands for every file below it), and for each
+// gathered file its destination folder, the overwrite decision and the copy; abort checks,
+// counts, and whether the run may record its day. The front ends watch it through an observer:
+// the window lets its events through and shows its boxes, the command line prints.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "engine/copy/copy_runner.h"
+#include "engine/search/result_rows.h"
+#include "engine/search/search_run.h"
+
+namespace nuvelo {
+
+inline constexpr const char* NothingToCopyMessage = "コピーするファイルがありません";
+inline constexpr const char* NoDestinationMessage = "コピー先フォルダを指定してください";
+inline constexpr const char* MissingDestinationQuestion = "コピー先が存在しません。作成しますか？";
+inline constexpr const char* CannotMakeDestinationMessage = "ディレクトリを作成できません";
+
+bool anyRowChecked(const std::vector<ResultRow>& rows);
+
+enum class DestinationState { NotGiven, Exists, Missing };
+DestinationState destinationState(const std::string& destination);
+
+// Creates the destination folder with every missing parent.
+std::error_code makeDestination(const std::string& destination);
+
+struct CopyRequest {
+  DestinationRule rule;     // path mode and the source folder of the search
+  std::string destination;  // the destination folder's text as the user gave it
+  std::int32_t overwrite = OverwriteAsk;
+  WalkFilter filter;        // the exclusions that hold when a folder row is expanded
+  bool dryRun = false;      // decide and report, but write nothing
+  bool verify = false;      // re-read every copy before it is put in place
+  std::optional<FileSystemRules> rules;  // given instead of learnt from the destination
+};
+
+// The room the copy needs against the room the destination has, in bytes.
+struct SpaceShortage {
+  std::uint64_t needed = 0;
+  std::uint64_t available = 0;
+};
+std::string spaceShortageText(const SpaceShortage& shortage);
+
+// "失敗したファイル: a.txt, b.txt, c.txt ほか 2個": the names of the first few failed files.
+std::string failedNamesText(const std::vector<std::string>& failedSources);
+
+class CopyObserver : public virtual WalkObserver {
+ public:
+  // Gathering: after each checked row (a step of the progress).
+  virtual void rowGathered() {}
+  // Copying starts with this many files.
+  virtual void copyStarting(std::size_t /*files*/) {}
+  // An existing namesake at the destination: replace it, keep it, or stop the run.
+  virtual ReplaceAnswer askReplace(const std::string& target) = 0;
+  // A file (or a folder that could not be read while gathering) that could not be copied;
+  // told before fileDone.
+  virtual void copyFailed(const EntryReport&) {}
+  // After every gathered file, whatever became of it (a step of the progress).
+  virtual void fileDone(const EntryReport&) {}
+  // The files to copy need more room than the destination has: go on anyway?
+  virtual bool proceedWithoutRoom(const SpaceShortage&) { return false; }
+};
+
+struct CopyCounts {
+  std::size_t copied = 0;
+  std::size_t skipped = 0;  // left by the policy, declined at the question, or the source itself
+  std::size_t failed = 0;
+};
+
+struct CopyRunResult {
+  bool aborted = false;
+  bool refusedForRoom = false;  // ended before copying: too little room, and not to go on
+  CopyCounts counts;
+  // Files were copied without permission bits and owner, which the destination (named here)
+  // does not keep: told once for the run, not as a failure.
+  std::string attributesNote;
+  std::vector<std::string> failedSources;  // in the order they failed
+  // The day moves only past what was carried: a completed real run in which no file failed.
+  bool mayRecordDate(bool dryRun) const {
+    return !aborted && !refusedForRoom && !dryRun && counts.failed == 0;
+  }
+};
+
+// Runs the copy of the checked rows of `rows`, which are read as the gathering reaches them
+// (the window may change check marks meanwhile), through `copyList`, the run's list of source
+// paths in copy order. The destination folder exists already.
+CopyRunResult runCopy(const std::vector<ResultRow>& rows, const CopyRequest& request,
+                      CopyObserver& observer, std::vector<std::string>& copyList);
+
+}  // namespace nuvelo

@@ -1,0 +1,214 @@
+#include "engine/copy/copy_runner.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <optional>
+
+#include "platform/posix/filesystem.h"
+#include "platform/path_text.h"
+
+namespace nuvelo {
+namespace {
+
+EntryFacts factsOf(const struct stat& st) { return {true, S_ISDIR(st.st_mode), st.st_mtim}; }
+
+bool sameEntry(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Where the folders below the destination come from: in relative mode the source folder of
+// the search, in absolute mode the root.
+std::string sourceBaseOf(const DestinationRule& rule) {
+  if (rule.dirAbs || rule.searchRoot == "/") return {};
+  return withoutTrailingSeparator(rule.searchRoot);
+}
+
+EntryReport::Kind reportKindOf(CopyOutcome::Kind kind) {
+  switch (kind) {
+    case CopyOutcome::Copied: return EntryReport::Copied;
+    case CopyOutcome::Declined: return EntryReport::Declined;
+    case CopyOutcome::KeptExisting: return EntryReport::NotCopied;
+    case CopyOutcome::SameFile: return EntryReport::SameFile;
+    case CopyOutcome::Stopped: return EntryReport::Stopped;
+    case CopyOutcome::Failed: break;
+  }
+  return EntryReport::Failed;
+}
+
+std::optional<struct stat> lookUpOwn(const std::string& path) {
+  struct stat st {};
+  if (!lookUpEntry(path, st, false)) return std::nullopt;
+  return st;
+}
+
+// The decision before any copy: the source itself at the target, or the policy leaving the
+// file alone; nothing when the copy goes ahead. Without a namesake every policy copies, and
+// the source need not be looked up.
+std::optional<EntryReport::Kind> decisionBeforeCopy(const std::string& sourcePath,
+                                                    const std::optional<struct stat>& target,
+                                                    std::int32_t overwrite,
+                                                    std::int64_t granularityMs) {
+  if (!target) return std::nullopt;
+  const std::optional<struct stat> source = lookUpOwn(sourcePath);
+  if (source && sameEntry(*source, *target)) return EntryReport::SameFile;
+  const EntryFacts sourceFacts = source ? factsOf(*source) : EntryFacts{};
+  if (!ShouldCopy(sourceFacts, factsOf(*target), overwrite, granularityMs)) return EntryReport::NotCopied;
+  return std::nullopt;
+}
+
+}  // namespace
+
+CopyRunner::CopyRunner(CopySettings settings,
+                       std::function<ReplaceAnswer(const std::string& target)> askReplace,
+                       CopyHooks hooks)
+    : settings_(std::move(settings)),
+      askReplace_(std::move(askReplace)),
+      hooks_(std::move(hooks)),
+      folders_(settings_.destination, sourceBaseOf(settings_.rule)) {
+  if (settings_.verify) hooks_.verify = true;
+}
+
+EntryReport CopyRunner::reportFor(const std::string& source) const {
+  EntryReport report;
+  report.source = source;
+  report.target = joinPath(settings_.destination + destinationSubpath(source, settings_.rule),
+                           fileNameOf(source, settings_.rule.style));
+  return report;
+}
+
+EntryReport CopyRunner::copy(const std::string& source) {
+  EntryReport report = reportFor(source);
+  const std::string subpath = destinationSubpath(source, settings_.rule);
+  const std::string name = fileNameOf(source, settings_.rule.style);
+  if (auto why = unstorable(source, subpath, name, destinationRules())) {
+    report.reason = std::move(*why);
+    return report;
+  }
+
+  std::string folderError;
+  const int folder = folders_.open(subpath, folderError);
+  const FileSystemRules& rules = folder >= 0 ? folderRules(subpath, folder) : destinationRules();
+  if (auto clash = names_.clash(subpath, folder, name, source, rules)) {
+    report.reason = std::move(*clash);
+    return report;
+  }
+  std::optional<struct stat> target;
+  struct stat st {};
+  if (folder >= 0 && fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) target = st;
+  if (const auto decided = decisionBeforeCopy(source, target, settings_.overwrite, rules.timeGranularityMs)) {
+    report.kind = *decided;
+    return report;
+  }
+  if (folder < 0) {
+    report.reason = folderError;
+    return report;
+  }
+
+  CopyHooks hooks = hooks_;
+  hooks.keepsAttributes = rules.keepsPermissions;
+  hooks.keepsLinks = rules.keepsLinks;
+  hooks.timesLostByRename = !rules.renameKeepsTimes;
+  const CopyOutcome outcome = copyEntryInto(
+      source, folder, name, replaceModeOf(settings_.overwrite),
+      [&] { return askReplace_ ? askReplace_(report.target) : ReplaceAnswer::Keep; }, hooks);
+  report.kind = reportKindOf(outcome.kind);
+  report.attributesDropped = outcome.attributesDropped;
+  if (report.kind == EntryReport::Failed) report.reason = outcome.reason;
+  if (report.kind == EntryReport::Copied) names_.placed(subpath, name, source, rules);
+  return report;
+}
+
+EntryReport CopyRunner::plan(const std::string& source) {
+  probes_ = false;
+  EntryReport report = reportFor(source);
+  const std::string subpath = destinationSubpath(source, settings_.rule);
+  const std::string name = fileNameOf(source, settings_.rule.style);
+  const FileSystemRules& rules = destinationRules();
+  if (auto why = unstorable(source, subpath, name, rules)) {
+    report.reason = std::move(*why);
+    return report;
+  }
+  const int folder = openEntry(folderOf(report.target), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const auto clash = names_.clash(subpath, folder, name, source, rules);
+  if (folder >= 0) close(folder);
+  if (clash) {
+    report.reason = *clash;
+    return report;
+  }
+  const auto decided = decisionBeforeCopy(source, lookUpOwn(report.target), settings_.overwrite,
+                                          rules.timeGranularityMs);
+  report.kind = decided.value_or(EntryReport::Copied);
+  if (report.kind == EntryReport::Copied) names_.placed(subpath, name, source, rules);
+  return report;
+}
+
+const FileSystemRules& CopyRunner::destinationRules() {
+  if (settings_.rules) return *settings_.rules;
+  if (rootRules_) return *rootRules_;
+  const int root = openEntry(settings_.destination.empty() ? "." : settings_.destination,
+                             O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (root < 0) return rules_[static_cast<dev_t>(-1)];
+  rootRules_ = &rulesAt(root, probes_);
+  close(root);
+  return *rootRules_;
+}
+
+// The same folder as the last file's shares its rules without a look-up.
+const FileSystemRules& CopyRunner::folderRules(const std::string& subpath, int folderFd) {
+  if (!lastRules_ || subpath != lastSubpath_) {
+    lastRules_ = &rulesAt(folderFd, true);
+    lastSubpath_ = subpath;
+  }
+  return *lastRules_;
+}
+
+const FileSystemRules& CopyRunner::rulesAt(int folderFd, bool probe) {
+  if (settings_.rules) return *settings_.rules;
+  struct stat st {};
+  if (fstat(folderFd, &st) != 0) return rules_[static_cast<dev_t>(-1)];
+  const auto known = rules_.find(st.st_dev);
+  if (known != rules_.end()) return known->second;
+  return rules_.emplace(st.st_dev, probe ? probeRules(folderFd) : rulesByType(folderFd)).first->second;
+}
+
+std::optional<std::string> CopyRunner::unstorable(const std::string& source,
+                                                  const std::string& subpath,
+                                                  const std::string& name,
+                                                  const FileSystemRules& rules) {
+  if (auto why = nameRefusal(name, rules)) return why;
+  for (std::size_t start = 0; start < subpath.size();) {
+    const std::size_t end = std::min(subpath.find('/', start), subpath.size());
+    if (end > start)
+      if (auto why = nameRefusal(std::string_view(subpath).substr(start, end - start), rules)) return why;
+    start = end + 1;
+  }
+  if (!rules.maxFileBytes) return std::nullopt;
+  const std::optional<struct stat> st = lookUpOwn(source);
+  if (!st || !S_ISREG(st->st_mode)) return std::nullopt;
+  return sizeRefusal(static_cast<std::uint64_t>(st->st_size), rules);
+}
+
+std::optional<std::string> sizeRefusal(std::uint64_t bytes, const FileSystemRules& rules) {
+  if (!rules.maxFileBytes || bytes <= *rules.maxFileBytes) return std::nullopt;
+  const std::uint64_t limit = *rules.maxFileBytes + 1;
+  const std::string limitText = limit % (std::uint64_t{1} << 30) == 0
+                                    ? std::to_string(limit >> 30) + " GiB"
+                                    : std::to_string(limit) + " バイト";
+  return "コピー先のファイルシステム (" + rules.name + ") には大きすぎるファイルです (" +
+         limitText + " 未満まで)";
+}
+
+void CopyRunner::finish() { folders_.finish(); }
+
+std::string copyFailureText(const EntryReport& report) {
+  return report.source + " を " + report.target + " にコピーできません。\n" + report.reason;
+}
+
+std::string replaceQuestionText(const std::string& target) {
+  return target + " は既にあります。\n置き換えますか？";
+}
+
+}  // namespace nuvelo

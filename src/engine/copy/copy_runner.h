@@ -1,0 +1,97 @@
+#pragma once
+// One file of a copy run: where it lands, whether the policy copies it, and the copy.
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <unordered_map>
+
+#include "engine/copy/destination_folders.h"
+#include "engine/copy/destination_names.h"
+#include "engine/copy/destination_path.h"
+#include "engine/copy/file_copier.h"
+#include "platform/posix/file_system_rules.h"
+
+namespace nuvelo {
+
+struct CopySettings {
+  DestinationRule rule;
+  std::string destination;  // the destination folder's text as the user gave it
+  std::int32_t overwrite = OverwriteAsk;
+  bool verify = false;
+  // The destination's rules when they are given rather than learnt from its file system (a
+  // test double of a drive that folds case, keeps whole seconds, ...).
+  std::optional<FileSystemRules> rules;
+};
+
+struct EntryReport {
+  enum Kind {
+    Copied,
+    NotCopied,  // the policy leaves this file alone
+    Declined,   // the user kept the existing file
+    SameFile,   // the target is the source itself: never written
+    Stopped,    // the run was stopped during this file; the target is as it was
+    Failed,
+  } kind = Failed;
+  std::string source;
+  std::string target;  // destination folder + "/" + file name
+  std::string reason;  // for a failure: the system's reason
+  // Copied, but without permission bits and owner, which the destination does not keep.
+  bool attributesDropped = false;
+};
+
+class CopyRunner {
+ public:
+  // askReplace: the question for one existing namesake (its path).
+  CopyRunner(CopySettings settings,
+             std::function<ReplaceAnswer(const std::string& target)> askReplace,
+             CopyHooks hooks = {});
+
+  // Makes the file's destination folder (also when the file is then not copied), decides by
+  // the policy and copies.
+  EntryReport copy(const std::string& source);
+  // What copy() would do, without touching the destination: Copied means it would copy
+  // (perhaps after asking), NotCopied that the policy leaves the file alone.
+  EntryReport plan(const std::string& source);
+  // Gives the folders this runner made the modes and times of their source folders; call
+  // once the last file is in.
+  void finish();
+
+  const CopySettings& settings() const { return settings_; }
+  // The rules of the destination folder's file system: tried out with a probe file by a copy,
+  // told by its type for a plan (which writes nothing).
+  const FileSystemRules& destinationRules();
+
+ private:
+  EntryReport reportFor(const std::string& source) const;
+  const FileSystemRules& rulesAt(int folderFd, bool probe);
+  const FileSystemRules& folderRules(const std::string& subpath, int folderFd);
+  // Why the file cannot be stored at all: a name the destination does not take, or a size
+  // beyond what it holds; nothing when it can.
+  std::optional<std::string> unstorable(const std::string& source, const std::string& subpath,
+                                        const std::string& name, const FileSystemRules& rules);
+
+  CopySettings settings_;
+  std::function<ReplaceAnswer(const std::string&)> askReplace_;
+  CopyHooks hooks_;
+  DestinationFolders folders_;
+  DestinationNames names_;
+  std::unordered_map<dev_t, FileSystemRules> rules_;
+  bool probes_ = true;  // false once the runner only plans
+  const FileSystemRules* rootRules_ = nullptr;
+  const FileSystemRules* lastRules_ = nullptr;
+  std::string lastSubpath_;
+};
+
+// Why a file of `bytes` cannot be stored under the rules, or nothing.
+std::optional<std::string> sizeRefusal(std::uint64_t bytes, const FileSystemRules& rules);
+
+// The messages of a copy, in the program's words.
+std::string copyFailureText(const EntryReport& report);
+std::string replaceQuestionText(const std::string& target);
+inline constexpr const char* SameFileText = "コピー元と同じファイルです";
+
+}  // namespace nuvelo

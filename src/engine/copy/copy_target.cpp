@@ -1,0 +1,80 @@
+#include "engine/copy/copy_target.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace nuvelo {
+namespace {
+
+// The copy goes ahead over a namesake only when the policy or the user says so; the outcome
+// when it does not, else nothing.
+std::optional<CopyOutcome> refusalToReplace(const CopyTarget& target) {
+  if (target.mode == ReplaceMode::Never) return CopyOutcome{CopyOutcome::KeptExisting, {}};
+  if (target.mode == ReplaceMode::Silent) return std::nullopt;
+  switch (target.askReplace ? target.askReplace() : ReplaceAnswer::Keep) {
+    case ReplaceAnswer::Replace: return std::nullopt;
+    case ReplaceAnswer::Keep: return CopyOutcome{CopyOutcome::Declined, {}};
+    case ReplaceAnswer::Stop: break;
+  }
+  return stopped();
+}
+
+bool isRefusedFlag(int error) { return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP; }
+
+// Gives the temporary entry its final name only where no namesake is: 0, or an errno value
+// (EEXIST when a namesake is there). Where the file system refuses the rename flag (some file
+// systems in user space and network shares), a hard link does the same atomically and the
+// temporary name is dropped; where it has no hard links either (FAT), the name is looked up
+// just before a plain rename. The final name never shows a half-written file: the entry
+// renamed or linked is complete.
+int placeWithoutReplacing(int folderFd, const char* from, const char* to) {
+  if (renameat2(folderFd, from, folderFd, to, RENAME_NOREPLACE) == 0) return 0;
+  if (!isRefusedFlag(errno)) return errno;
+  if (linkat(folderFd, from, folderFd, to, 0) == 0) {
+    unlinkat(folderFd, from, 0);
+    return 0;
+  }
+  if (errno == EEXIST) return EEXIST;
+  struct stat existing {};
+  if (fstatat(folderFd, to, &existing, AT_SYMLINK_NOFOLLOW) == 0) return EEXIST;
+  return renameat(folderFd, from, folderFd, to) == 0 ? 0 : errno;
+}
+
+}  // namespace
+
+CopyOutcome failedWith(int error) { return {CopyOutcome::Failed, std::strerror(error)}; }
+CopyOutcome failedWith(const char* reason) { return {CopyOutcome::Failed, reason}; }
+CopyOutcome stopped() { return {CopyOutcome::Stopped, "中止しました"}; }
+
+bool isSameEntry(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+TargetDecision decideTarget(const CopyTarget& target, const struct stat& source) {
+  struct stat existing {};
+  if (fstatat(target.folderFd, target.name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) != 0)
+    return {};
+  if (isSameEntry(existing, source)) return {CopyOutcome{CopyOutcome::SameFile, {}}};
+  if (S_ISDIR(existing.st_mode)) return {failedWith(EISDIR)};
+  if (auto refusal = refusalToReplace(target)) return {std::move(refusal)};
+  return {std::nullopt, true};
+}
+
+CopyOutcome putInPlace(const CopyTarget& target, const std::string& temporary, bool replace) {
+  const char* from = temporary.c_str();
+  const char* to = target.name.c_str();
+  if (!replace) {
+    const int error = placeWithoutReplacing(target.folderFd, from, to);
+    if (error == 0) return {CopyOutcome::Copied, {}};
+    if (error != EEXIST) return failedWith(error);
+    if (auto refusal = refusalToReplace(target)) return *refusal;
+  }
+  if (renameat(target.folderFd, from, target.folderFd, to) != 0) return failedWith(errno);
+  return {CopyOutcome::Copied, {}};
+}
+
+}  // namespace nuvelo

@@ -1,0 +1,118 @@
+#include "engine/copy/file_copier.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "engine/copy/copy_attributes.h"
+#include "engine/copy/copy_target.h"
+#include "platform/posix/descriptor.h"
+#include "engine/copy/file_data.h"
+#include "engine/copy/link_copy.h"
+#include "engine/copy/temporary_files.h"
+#include "engine/copy/verified_copy.h"
+#include "platform/posix/filesystem.h"
+
+namespace nuvelo {
+namespace {
+
+// O_NONBLOCK keeps a named pipe from blocking the open (it is no file to copy anyway);
+// O_NOFOLLOW makes a symbolic link fail with ELOOP, to be copied as a link.
+constexpr int SourceFlags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+constexpr int Attempts = 2;
+
+// Looks at the open source and readies it for reading; an outcome when it is no regular file.
+std::optional<CopyOutcome> readyRegularSource(int fd, struct stat& st) {
+  if (fstat(fd, &st) != 0) return failedWith(errno);
+  if (S_ISDIR(st.st_mode)) return failedWith(EISDIR);
+  if (!S_ISREG(st.st_mode)) return failedWith(NotARegularFile);
+  fcntl(fd, F_SETFL, 0);  // reads of the file wait for the drive as usual
+  return std::nullopt;
+}
+
+bool changedMeanwhile(const struct stat& before, const struct stat& after) {
+  return before.st_size != after.st_size || before.st_mtim.tv_sec != after.st_mtim.tv_sec ||
+         before.st_mtim.tv_nsec != after.st_mtim.tv_nsec;
+}
+
+// One attempt at copying the open source: its outcome, or that the source changed meanwhile and
+// the copy was thrown away.
+struct Attempt {
+  CopyOutcome outcome;
+  bool sourceChanged = false;
+};
+
+CopyOutcome outcomeOf(ReadBack readBack) {
+  switch (readBack) {
+    case ReadBack::Matches: break;
+    case ReadBack::Differs: return failedWith(CopyDiffers);
+    case ReadBack::Stopped: return stopped();
+    case ReadBack::Failed: return failedWith(errno);
+  }
+  return {CopyOutcome::Copied, {}};
+}
+
+Attempt copyOpenFile(int from, const struct stat& source, const CopyTarget& target, bool replace,
+                     const CopyHooks& hooks) {
+  std::string name;
+  // Declared before the entry, so the file is removed while it is still locked.
+  Descriptor copy(createLockedTemporary(target.folderFd, name));
+  if (!copy.isOpen()) return {failedWith(errno)};
+  TemporaryEntry temporary(target.folderFd, name);
+
+  std::uint64_t digest = 0;
+  const DataCopy data = hooks.verify ? copyHashing(from, copy.get(), source, hooks, digest)
+                                     : copyFileData(from, copy.get(), source, hooks);
+  if (data == DataCopy::Stopped) return {stopped()};
+  if (data == DataCopy::Failed) return {failedWith(errno)};
+  struct stat after {};
+  if (fstat(from, &after) != 0) return {failedWith(errno)};
+  if (changedMeanwhile(source, after)) return {{}, true};
+  if (hooks.verify) {
+    const CopyOutcome checked = outcomeOf(readBackMatches(copy.get(), source, digest, hooks));
+    if (checked.kind != CopyOutcome::Copied) return {checked};
+  }
+  const Attributes given = giveFileAttributes(copy.get(), source, hooks.keepsAttributes);
+  if (given == Attributes::Failed) return {failedWith(errno)};
+  // The file being replaced is only given up once its successor is safely on disk.
+  if (replace && fsync(copy.get()) != 0) return {failedWith(errno)};
+
+  CopyOutcome outcome = putInPlace(target, name, replace);
+  if (outcome.kind != CopyOutcome::Copied) return {outcome};
+  outcome.attributesDropped = given == Attributes::TimesOnly;
+  temporary.placed();
+  // The lock is held until the name is final; a late write error still counts.
+  if (!copy.close()) return {failedWith(errno)};
+  if (hooks.timesLostByRename && !giveTimesByName(target.folderFd, target.name, source))
+    return {failedWith(errno)};
+  return {outcome};
+}
+
+}  // namespace
+
+CopyOutcome copyEntryInto(const std::string& source, int folderFd, const std::string& name,
+                          ReplaceMode mode, const std::function<ReplaceAnswer()>& askReplace,
+                          const CopyHooks& hooks) {
+  const CopyTarget target{folderFd, name, mode, askReplace};
+  Descriptor from(openEntry(source, SourceFlags));
+  if (!from.isOpen() && errno == ELOOP)
+    return hooks.keepsLinks ? copyLinkInto(source, target) : failedWith(NoLinksHere);
+  if (!from.isOpen()) return failedWith(errno);
+  struct stat st {};
+  if (auto refusal = readyRegularSource(from.get(), st)) return *refusal;
+  const TargetDecision decision = decideTarget(target, st);
+  if (decision.settled) return *decision.settled;
+
+  for (int attempt = 1;; ++attempt) {
+    const Attempt result = copyOpenFile(from.get(), st, target, decision.replace, hooks);
+    if (!result.sourceChanged) return result.outcome;
+    if (attempt == Attempts) return failedWith(ChangedWhileCopied);
+    from.reset(openEntry(source, SourceFlags));
+    if (!from.isOpen()) return errno == ELOOP ? failedWith(ChangedWhileCopied) : failedWith(errno);
+    if (auto refusal = readyRegularSource(from.get(), st)) return *refusal;
+  }
+}
+
+}  // namespace nuvelo

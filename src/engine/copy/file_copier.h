@@ -1,0 +1,70 @@
+#pragma once
+// Our one-file copier: a source file into a destination folder under its own name, through a
+// temporary file that replaces the target only once it is complete, with the source's times,
+// owner and permission bits as far as they grant no more than the source did. A symbolic link
+// is copied as a link.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "engine/copy/overwrite_policy.h"
+#include "platform/posix/temporary_names.h"
+
+namespace nuvelo {
+
+// The answer to the question whether an existing namesake is replaced.
+enum class ReplaceAnswer { Replace, Keep, Stop };
+
+struct CopyOutcome {
+  enum Kind {
+    Copied,
+    Declined,      // the user kept the existing file
+    KeptExisting,  // a namesake exists and the policy never replaces
+    SameFile,      // the target is the source itself (same device and inode): never written
+    Stopped,       // stopped at the question or between chunks; the target is as it was
+    Failed,
+  } kind = Failed;
+  std::string reason;  // why it failed, in the system's words
+  // Copied, but without the permission bits or owner, which the destination does not keep.
+  bool attributesDropped = false;
+};
+
+// Test seams and progress of one copy.
+struct CopyHooks {
+  std::function<void()> poll;  // between chunks of a large file
+  // Called after each chunk with the bytes copied so far; false stops the copy (Stopped).
+  std::function<bool(std::uint64_t)> afterChunk;
+  // Whether a file system that can share extents between files may do so (tests turn it off
+  // to reach the chunk hook).
+  bool allowClone = true;
+  // Re-read the copy from the disk and compare it with the source before it is put in place.
+  bool verify = false;
+  // Called with the finished copy's descriptor just before it is read back (tests damage it).
+  std::function<void(int copyFd)> beforeVerify = nullptr;
+  // What the destination keeps besides content and last-write time: permission bits and
+  // owner are not even tried where it keeps none, and links fail with a reason of their own.
+  bool keepsAttributes = true;
+  bool keepsLinks = true;
+  // The file system sets the last-write time anew when a file is renamed: it is given again
+  // once the copy is in place.
+  bool timesLostByRename = false;
+};
+
+// Copies the entry at `source` (a regular file; a symbolic link is copied as a link) into the
+// folder `folderFd` as `name`. An existing namesake is replaced silently, after `askReplace`
+// answers Replace, or never, by `mode`; a folder in its place makes the copy fail, and the source
+// itself in its place (SameFile) is left alone. A source that changes while it is copied is
+// copied once more, then given up. Unless Copied, the target is as it was and the temporary
+// file is gone.
+CopyOutcome copyEntryInto(const std::string& source, int folderFd, const std::string& name,
+                          ReplaceMode mode, const std::function<ReplaceAnswer()>& askReplace,
+                          const CopyHooks& hooks = {});
+
+// Removes the copier's temporary files in the folder that no running copy holds (left by a
+// copy that was killed).
+void removeStaleTemporaries(int folderFd);
+
+
+}  // namespace nuvelo

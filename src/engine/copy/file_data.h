@@ -1,0 +1,81 @@
+#pragma once
+// A file's bytes into the copy: a shared-extent clone where the file system offers one, else
+// inside the kernel in chunks sized to the drive, else through a buffer. A file with holes has
+// only its data regions copied and keeps its holes.
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <functional>
+#include <limits>
+
+#include "engine/copy/file_copier.h"
+
+struct stat;
+
+namespace nuvelo {
+
+enum class DataCopy { Done, Stopped, Failed };  // Failed leaves errno set
+
+// Counts the bytes of a copy and hands each chunk to the hooks.
+class ChunkProgress {
+ public:
+  explicit ChunkProgress(const CopyHooks& hooks, std::uint64_t copied = 0)
+      : hooks_(hooks), copied_(copied) {}
+  // Records a chunk; false when the hooks ask to stop.
+  bool add(std::uint64_t bytes);
+  // Gives the hooks their turn without new bytes (while a finished copy is read back).
+  bool keepGoing();
+
+ private:
+  const CopyHooks& hooks_;
+  std::uint64_t copied_;
+};
+
+// Whether the file has holes: its blocks hold less than its size.
+bool hasHoles(const struct stat& st);
+
+// A stretch of a file: data, or a hole that reads as zeros.
+struct Region {
+  static constexpr std::uint64_t ToTheEnd = std::numeric_limits<std::uint64_t>::max();
+  std::uint64_t offset = 0;
+  std::uint64_t length = 0;  // ToTheEnd: data up to the end of the file, however far
+  bool data = true;
+};
+
+// The regions of the first `size` bytes of a file, in order. A file taken as without holes, or
+// on a file system that cannot tell where its holes are, is one data region.
+class RegionWalk {
+ public:
+  RegionWalk(int fd, std::uint64_t size, bool withHoles)
+      : fd_(fd), size_(size), withHoles_(withHoles) {}
+  // The next region; false at the end, or on a failure (then failed() and errno say so).
+  bool next(Region& region);
+  bool failed() const { return failed_; }
+
+ private:
+  bool wholeFile(Region& region);
+
+  int fd_;
+  std::uint64_t size_;
+  bool withHoles_;
+  std::uint64_t offset_ = 0;
+  bool finished_ = false;
+  bool failed_ = false;
+};
+
+// Reads the data region (up to its end, or the end of the file if that comes first) chunk by
+// chunk and hands each to `take(bytes, count, offset)`, which returns Done to go on, or how the
+// reading ends.
+using TakeChunk =
+    std::function<DataCopy(const char* bytes, std::size_t count, std::uint64_t offset)>;
+DataCopy readRegion(int fd, const Region& region, const TakeChunk& take);
+
+// A taker of chunks that writes each at its own offset in `to` and records it in `progress`.
+TakeChunk writeInPlace(int to, ChunkProgress& progress);
+
+// Copies the source's bytes into `to`, which is empty; the source's size and holes come from
+// `source` (its status as it was opened).
+DataCopy copyFileData(int from, int to, const struct stat& source, const CopyHooks& hooks);
+
+}  // namespace nuvelo

@@ -1,0 +1,37 @@
+#include "engine/copy/overwrite_policy.h"
+
+namespace nuvelo {
+namespace {
+
+std::int64_t milliseconds(const timespec& t) {
+  return static_cast<std::int64_t>(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
+}
+
+std::int64_t floorTo(std::int64_t value, std::int64_t step) {
+  const std::int64_t q = value / step;
+  return (value % step < 0 ? q - 1 : q) * step;
+}
+
+}  // namespace
+
+bool ShouldCopy(const EntryFacts& source, const EntryFacts& target, std::int32_t overwrite,
+                std::int64_t targetTimeGranularityMs) {
+  switch (overwrite) {
+    case OverwriteAlways:
+    case OverwriteAsk: return true;
+    case OverwriteNever: return !target.exists;
+    default:
+      // A source that cannot be found is handed to the copy, which reports it.
+      if (!source.exists || source.folder || !target.exists || target.folder) return true;
+      const std::int64_t step = targetTimeGranularityMs > 0 ? targetTimeGranularityMs : 1;
+      return floorTo(milliseconds(source.modified), step) > milliseconds(target.modified);
+  }
+}
+
+ReplaceMode replaceModeOf(std::int32_t overwrite) {
+  if (overwrite == OverwriteAsk) return ReplaceMode::Ask;
+  if (overwrite == OverwriteNever) return ReplaceMode::Never;
+  return ReplaceMode::Silent;
+}
+
+}  // namespace nuvelo

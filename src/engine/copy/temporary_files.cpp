@@ -1,0 +1,87 @@
+#include "engine/copy/temporary_files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/posix/descriptor.h"
+#include "engine/copy/file_copier.h"
+#include "platform/posix/temporary_names.h"
+
+namespace nuvelo {
+namespace {
+
+// Calls `create` with fresh names until one is not taken; false with errno set otherwise.
+template <typename Create>
+bool createUnderFreshName(std::string& name, Create create) {
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    name = freshTemporaryName();
+    if (create(name.c_str())) return true;
+    if (errno != EEXIST) return false;
+  }
+  return false;
+}
+
+bool isSameInode(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Removes the temporary file `name` when no copy holds it: its lock is free and the name still
+// names the file that was locked. A link or anything else under such a name is left alone.
+void removeIfUnheld(int folderFd, const char* name) {
+  Descriptor file(openat(folderFd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  if (!file.isOpen() || flock(file.get(), LOCK_EX | LOCK_NB) != 0) return;
+  struct stat held {}, named {};
+  if (fstat(file.get(), &held) != 0 || !S_ISREG(held.st_mode)) return;
+  if (fstatat(folderFd, name, &named, AT_SYMLINK_NOFOLLOW) != 0 || !isSameInode(held, named))
+    return;
+  unlinkat(folderFd, name, 0);
+}
+
+}  // namespace
+
+int createLockedTemporary(int folderFd, std::string& name) {
+  int fd = -1;
+  const auto createLocked = [&](const char* candidate) {
+    fd = openat(folderFd, candidate, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
+    // A sweep that opened the file in the moment before this lock is about to remove it: leave
+    // it to the sweep and take another name. A file system without locks has no sweep either.
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK) return true;
+    close(fd);
+    fd = -1;
+    errno = EEXIST;
+    return false;
+  };
+  return createUnderFreshName(name, createLocked) ? fd : -1;
+}
+
+bool createTemporaryLink(int folderFd, const std::string& linkText, std::string& name) {
+  return createUnderFreshName(name, [&](const char* candidate) {
+    return symlinkat(linkText.c_str(), folderFd, candidate) == 0;
+  });
+}
+
+TemporaryEntry::~TemporaryEntry() {
+  if (!placed_) unlinkat(folderFd_, name_.c_str(), 0);
+}
+
+void removeStaleTemporaries(int folderFd) {
+  // A descriptor of its own: reading the folder moves the position of the one it is given.
+  const int listFd = openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (listFd < 0) return;
+  DIR* folder = fdopendir(listFd);
+  if (!folder) {
+    close(listFd);
+    return;
+  }
+  while (const dirent* entry = readdir(folder))
+    if (isTemporaryName(entry->d_name)) removeIfUnheld(folderFd, entry->d_name);
+  closedir(folder);
+}
+
+}  // namespace nuvelo

@@ -1,0 +1,199 @@
+#include "engine/search/result_rows.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+
+#include "platform/ascii_text.h"
+#include "platform/posix/filesystem.h"
+#include "platform/path_text.h"
+#include "platform/posix/directory_stack.h"
+
+namespace nuvelo {
+namespace {
+
+constexpr std::size_t PollEveryRows = 256;
+
+// The spelling under which the folder `fd` stores `name`: the name itself when it is there,
+// else an entry equal to it but for letter case (as on case-insensitive file systems).
+std::string storedSpelling(int fd, const std::string& name) {
+  const int listing = dup(fd);
+  DIR* dir = listing >= 0 ? fdopendir(listing) : nullptr;
+  if (!dir) {
+    if (listing >= 0) close(listing);
+    return name;
+  }
+  std::string match = name;
+  bool caseMatchFound = false;
+  while (const dirent* entry = readdir(dir)) {
+    if (name == entry->d_name) {
+      match = name;
+      break;
+    }
+    if (!caseMatchFound && equalsIgnoringAsciiCase(name, entry->d_name)) {
+      match = entry->d_name;
+      caseMatchFound = true;
+    }
+  }
+  closedir(dir);
+  return match;
+}
+
+std::string relativePathText(const std::string& longPath, const std::string& longRoot,
+                             const std::string& root) {
+  const std::size_t cut = longRoot.size() + (longRoot.empty() || longRoot.back() == '/' ? 0 : 1);
+  if (longPath.compare(0, longRoot.size(), longRoot) == 0 && longPath.size() >= cut)
+    return longPath.substr(cut);
+  return longPath.size() > root.size() ? longPath.substr(root.size() + 1) : std::string();
+}
+
+std::string fixedOneDecimal(double value, const std::string& decimalSeparator) {
+  const double tenths = std::round(value * 10.0);  // halves away from zero
+  if (std::fabs(tenths) >= 9e17) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.1f", value);
+    return text;
+  }
+  const long long whole = static_cast<long long>(tenths);
+  return std::to_string(whole / 10) + decimalSeparator + std::to_string(std::llabs(whole % 10));
+}
+
+}  // namespace
+
+std::string_view ResultRow::name() const { return lastComponent(pathText); }
+
+std::string LongPathOf(const std::string& path) {
+  if (path.empty()) return path;
+  const std::string r = withoutTrailingSeparator(path);
+  struct stat st {};
+  if (!lookUpEntry(r, st, false)) return r;
+
+  const bool absolute = r.front() == '/';
+  int fd = open(absolute ? "/" : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  std::string result = absolute ? "/" : "";
+  std::size_t start = absolute ? 1 : 0;
+  while (fd >= 0 && start < r.size()) {
+    std::size_t end = r.find('/', start);
+    if (end == std::string::npos) end = r.size();
+    const std::string component = r.substr(start, end - start);
+    start = end + 1;
+    if (component.empty()) continue;
+    const std::string stored = storedSpelling(fd, component);
+    if (!result.empty() && result.back() != '/') result += '/';
+    result += stored;
+    const int next = start < r.size() ? openat(fd, stored.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
+    close(fd);
+    fd = next;
+  }
+  if (fd >= 0) close(fd);
+  return start < r.size() ? r : result;  // a folder that could not be opened: as it was
+}
+
+std::uint64_t FolderByteSize(const std::string& folder, const std::function<void()>& poll) {
+  std::uint64_t total = 0;
+  DirectoryStack stack(poll);
+  if (!stack.openRoot(withoutTrailingSeparator(folder))) return 0;
+  while (!stack.empty()) {
+    const DirectoryEntry* entry = stack.nextEntry();
+    if (!entry) {
+      stack.leave();
+      continue;
+    }
+    if (entry->name == "." || entry->name == "..") continue;
+    switch (kindOf(stack.folder(), *entry)) {
+      case EntryKind::Folder:
+        if (entry->name.front() != '.') stack.enter(entry->name);
+        break;
+      case EntryKind::File: {
+        struct stat st {};
+        if (fstatat(stack.folder(), entry->name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(st.st_mode))
+          total += static_cast<std::uint64_t>(st.st_size);
+        break;
+      }
+      case EntryKind::Link:
+      case EntryKind::Skipped: break;
+    }
+  }
+  return total;
+}
+
+std::vector<ResultRow> buildResultRows(const std::vector<std::string>& paths, bool absoluteMode,
+                                       const std::string& root, TypeNamer& types,
+                                       const std::function<void()>& poll,
+                                       const std::vector<FoundEntry>* found) {
+  const bool useFound = found && found->size() == paths.size();
+  std::vector<ResultRow> rows;
+  rows.reserve(paths.size());
+  const std::string longRoot = LongPathOf(root);
+  std::size_t sincePoll = 0;
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    const std::string& path = paths[i];
+    if (poll && ++sincePoll == PollEveryRows) {
+      sincePoll = 0;
+      poll();
+    }
+    FoundEntry entry;
+    if (useFound) {
+      entry = (*found)[i];
+    } else {
+      struct stat st {};
+      if (!lookUpEntry(path, st, false) ||
+          !(S_ISREG(st.st_mode) || S_ISDIR(st.st_mode) || S_ISLNK(st.st_mode)))
+        continue;
+      entry = {S_ISREG(st.st_mode) ? static_cast<std::int64_t>(st.st_size) : 0,
+               st.st_mtim.tv_sec, S_ISDIR(st.st_mode), S_ISLNK(st.st_mode)};
+    }
+    // Names below the source folder come from the folder listings, so they are spelled as
+    // stored; only the source folder's own spelling needs looking up.
+    const std::string longPath = path.compare(0, root.size(), root) == 0
+                                     ? longRoot + path.substr(root.size())
+                                     : LongPathOf(path);
+    ResultRow row;
+    row.folder = entry.folder;
+    row.link = entry.link;
+    const std::uint64_t bytes =
+        row.folder ? FolderByteSize(path, poll) : static_cast<std::uint64_t>(entry.bytes);
+    row.sizeKiB = static_cast<std::int64_t>(bytes / 1024);
+    row.modifiedSeconds = entry.modifiedSeconds;
+    const EntryKind kind = row.folder ? EntryKind::Folder : row.link ? EntryKind::Link : EntryKind::File;
+    row.type = types.typeOf(lastComponent(longPath), kind);
+    row.pathText = absoluteMode ? longPath : relativePathText(longPath, longRoot, root);
+    rows.push_back(std::move(row));
+  }
+  rows.shrink_to_fit();
+  return rows;
+}
+
+std::string RowFullPath(const ResultRow& row, bool absoluteMode, const std::string& searchRoot) {
+  return absoluteMode ? row.pathText : joinPath(searchRoot, row.pathText);
+}
+
+std::string sizeText(std::int64_t kib) { return std::to_string(kib) + "KB"; }
+
+Totals countChecked(const std::vector<ResultRow>& rows) {
+  Totals totals;
+  std::int64_t kib = 0;
+  for (const ResultRow& row : rows) {
+    if (!row.checked) continue;
+    kib += row.sizeKiB;
+    ++totals.count;
+  }
+  totals.bytes = static_cast<double>(kib) * 1024.0;
+  return totals;
+}
+
+std::string totalsText(const Totals& totals, const std::string& decimalSeparator) {
+  std::string text = "合計= " + std::to_string(totals.count) + "個 (";
+  if (totals.bytes > 1048576.0)
+    return text + fixedOneDecimal(totals.bytes / 1024 / 1024, decimalSeparator) + " M バイト)";
+  if (totals.bytes > 1024.0)
+    return text + fixedOneDecimal(totals.bytes / 1024, decimalSeparator) + " k バイト)";
+  return text + std::to_string(std::llround(totals.bytes)) + " バイト)";
+}
+
+}  // namespace nuvelo

@@ -1,0 +1,65 @@
+#pragma once
+// Result rows: what each found file or folder shows in the result list, and the totals of the
+// checked rows.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/type_names.h"
+#include "engine/search/folder_walk.h"
+
+namespace nuvelo {
+
+// One row. The path column's text is the only string; the name, the size text and the date
+// text are derived from it and from the numbers when shown.
+struct ResultRow {
+  std::string pathText;         // absolute long path, or the part below the source folder
+  std::int64_t sizeKiB = 0;     // whole kibibytes (a folder: its whole tree)
+  std::int64_t modifiedSeconds = 0;
+  std::uint16_t type = 0;       // index into the type table of the list
+  bool checked = true;
+  bool folder = false;
+  bool link = false;  // a symbolic link, shown and copied as the link itself
+
+  std::string_view name() const;  // the last component of the path
+};
+
+
+// Builds the rows for the found paths, in their order. Each path is looked up (a symbolic link
+// as itself), unless the walk handed its own look-up along (`found`, at the same index); a path
+// that no longer names a file, a folder or a link is dropped. With absoluteMode the path column holds the long path; otherwise the
+// long path below the long form of `root`.
+std::vector<ResultRow> buildResultRows(const std::vector<std::string>& paths, bool absoluteMode,
+                                       const std::string& root, TypeNamer& types,
+                                       const std::function<void()>& poll = {},
+                                       const std::vector<FoundEntry>* found = nullptr);
+
+// The path with every component spelled as stored on disk; a component that cannot be found
+// leaves the rest unchanged.
+std::string LongPathOf(const std::string& path);
+
+// The byte total of the regular files in a folder tree (symbolic links count nothing, as a
+// copy takes the link, not what it points to); folders whose names begin with "." are not
+// entered.
+std::uint64_t FolderByteSize(const std::string& folder, const std::function<void()>& poll = {});
+
+// The file or folder a row stands for.
+std::string RowFullPath(const ResultRow& row, bool absoluteMode, const std::string& searchRoot);
+
+// "15KB": whole kibibytes and "KB".
+std::string sizeText(std::int64_t kib);
+
+struct Totals {
+  std::int32_t count = 0;
+  double bytes = 0;  // the checked rows' kibibytes times 1024
+};
+Totals countChecked(const std::vector<ResultRow>& rows);
+
+// "合計= 3個 (2.0 M バイト)": megabytes above 1048576 bytes, kilobytes above 1024, else bytes;
+// one decimal rounded half away from zero, with the given decimal separator.
+std::string totalsText(const Totals& totals, const std::string& decimalSeparator);
+
+}  // namespace nuvelo

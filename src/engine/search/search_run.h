@@ -1,0 +1,62 @@
+#pragma once
+// The search run, the same for the window and nuvelo-cli: the checks of the source folder, the
+// walk with its conditions, and what an abort does to the result. The front ends watch it
+// through an observer.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/search/folder_walk.h"
+
+namespace nuvelo {
+
+inline constexpr const char* NoSourceMessage = "更新元フォルダを指定してください";
+inline constexpr const char* BadSourceMessage = "更新元フォルダが不正です。";
+
+// A folder that could not be listed, with the reason (an errno value).
+struct UnreadableFolder {
+  std::string path;
+  int error = 0;
+};
+
+// Why a search of this source folder cannot start (one of the two messages above), or
+// nothing when it can.
+std::optional<std::string> searchRefusal(const std::string& source);
+
+// The source folder as the runs use it: absolute and cleaned as text, so that every spelling
+// of one folder ("src", "./src/", "a/../src//") gives the same rows and the same copy.
+std::string cleanSourceFolder(const std::string& text);
+
+// The identity of the destination folder when it lies inside the source folder, so that the
+// walk leaves it out; nothing when it lies elsewhere, is the source itself or does not exist.
+std::optional<FileIdentity> destinationInsideSource(const std::string& source,
+                                                    const std::string& destination);
+
+class WalkObserver {
+ public:
+  virtual ~WalkObserver() = default;
+  virtual bool abortRequested() = 0;
+  // One directory entry read ("." and ".." included): a step of the progress.
+  virtual void entryRead() {}
+  // Now and then while a long listing is read.
+  virtual void poll() {}
+  virtual void folderUnreadable(const UnreadableFolder&) {}
+};
+
+struct SearchOutcome {
+  bool aborted = false;  // the result lists are then empty
+  std::vector<std::string> paths;
+  std::vector<FoundEntry> found;  // at the same index as paths
+  std::vector<UnreadableFolder> unreadable;
+};
+
+// Walks `source` (already checked and cleaned) with the filter. An abort seen while walking
+// drops everything found.
+SearchOutcome runSearch(const std::string& source, const WalkFilter& filter,
+                        WalkObserver& observer);
+
+// The walk's hand-back of control, wired to an observer.
+WalkControl walkControlOf(WalkObserver& observer);
+
+}  // namespace nuvelo

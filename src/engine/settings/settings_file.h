@@ -1,0 +1,56 @@
+#pragma once
+// The settings file NVO.ini: where it lies, every key it holds, and the order in which the main
+// window reads them at start and writes them at close.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/posix/date_time_value.h"
+#include "engine/settings/profile_file.h"
+
+namespace nuvelo {
+
+inline constexpr const char* SettingsFileName = "NVO.ini";
+
+// NVO.ini beside the executable; when that folder cannot be written and holds no NVO.ini (an
+// installed program), NVO.ini in the user's configuration folder under "nuvelo", which is
+// created here when missing.
+std::string resolveSettingsPath(const std::string& executableFolder);
+
+struct MainWindowSettings {
+  std::string from;          // Default/From: source folder text
+  std::string to;            // Default/To: destination folder text
+  std::string lastCopyDate;  // Default/LastCopyDate: yyyy/mm/dd, or empty
+  bool dirAbs = true;
+  bool addDriveLetter = true;
+  bool dirKai = true;
+  bool showResult = true;
+  bool pickupFolder = false;
+  std::int32_t overwrite = 1;
+  bool verify = false;  // Option/Verify: read only; no window control writes it
+  std::vector<std::string> escExt;
+  std::array<std::int32_t, 5> columnWidths{100, 80, 50, 100, 164};
+  std::int32_t top = 0;
+  std::int32_t left = 0;
+  std::int32_t height = 440;
+  std::int32_t width = 420;
+};
+
+// Every key, with the table's default for each one that is absent or unreadable.
+MainWindowSettings readMainWindowSettings(const ProfileFile& file);
+
+// The keys written when the main window closes, in their order. Option/DirAbs,
+// Option/AddDriveLetter and Default/LastCopyDate are not among them. Stops at the first key
+// that cannot be written (ProfileWriteError).
+void writeSettingsAtClose(ProfileFile& file, const MainWindowSettings& settings);
+
+// The two options the detail settings write as soon as they are accepted, in this order:
+// Option/DirAbs and Option/AddDriveLetter.
+void writeDetailOptions(ProfileFile& file, bool dirAbs, bool addDriveLetter);
+
+// Records the day of a completed copy run: Default/LastCopyDate as yyyy/mm/dd.
+void writeLastCopyDate(ProfileFile& file, const CivilDate& day);
+
+}  // namespace nuvelo

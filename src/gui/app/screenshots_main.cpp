@@ -1,0 +1,135 @@
+// Renders each window of the program to a PNG file, so anyone can look at what a user sees.
+// Usage: nuvelo-screenshots OUTPUT_FOLDER (run with QT_QPA_PLATFORM=offscreen on a headless
+// machine).
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDateEdit>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <cstdio>
+
+#include "gui/app/application.h"
+#include "gui/main_window/main_window.h"
+#include "gui/results/result_list_view.h"
+#include "gui/main_window/detail_settings_dialog.h"
+#include "gui/dialogs/copy_notice.h"
+#include "engine/copy/copy_run.h"
+#include "gui/dialogs/about_box.h"
+#include "gui/dialogs/properties_dialog.h"
+#include "platform/qt/modal_runner.h"
+#include "platform/qt/qt_message_boxes.h"
+#include "platform/qt/qt_desktop_shell.h"
+#include "platform/qt/qt_file_dialogs.h"
+#include "gui/dialogs/help_window.h"
+#include "platform/qt/qt_key_sink.h"
+
+namespace {
+
+bool save(QWidget& window, const QString& folder, const QString& name) {
+  window.show();
+  QApplication::processEvents();
+  const QString path = QDir(folder).filePath(name);
+  const bool saved = window.grab().save(path);
+  std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
+  return saved;
+}
+
+void writeSample(const QString& path, int bytes, const QDateTime& modified) {
+  QDir().mkpath(QFileInfo(path).path());
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return;
+  file.write(QByteArray(bytes, 'x'));
+  file.flush();  // written now, so closing does not touch the time again
+  file.setFileTime(modified, QFileDevice::FileModificationTime);
+}
+
+// A small source tree of a week's work, and older files the search leaves out.
+QString sampleTree(const QTemporaryDir& dir) {
+  const QString root = dir.filePath(QStringLiteral("Documents"));
+  const QDateTime recent(QDate(2026, 12, 3), QTime(14, 25, 7));
+  const QDateTime old(QDate(2025, 6, 1), QTime(9, 0));
+  writeSample(root + "/見積書.pdf", 182000, recent);
+  writeSample(root + "/notes.txt", 3300, recent.addDays(1));
+  writeSample(root + "/photos/sea.jpg", 2400000, recent.addDays(-1));
+  writeSample(root + "/photos/old.jpg", 1900000, old);
+  writeSample(root + "/report/draft.odt", 45000, recent.addDays(2));
+  writeSample(root + "/report/data.csv", 9100, recent.addSecs(3600));
+  writeSample(root + "/archive/2024.zip", 5000000, old);
+  return root;
+}
+
+QString sampleSettings(const QTemporaryDir& dir) {
+  const QString path = dir.filePath(QStringLiteral("NVO.ini"));
+  QFile file(path);
+  if (file.open(QIODevice::WriteOnly)) {
+    QTextStream(&file) << "[Default]\nFrom=/home/user/Documents\nTo=/media/backup/Documents\n"
+                          "LastCopyDate=2026/11/30\n[Option]\nEscExt=bak,tmp\n";
+  }
+  return path;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  nuvelo::configureApplication(app);
+  const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+  QDir().mkpath(folder);
+
+  QTemporaryDir dir;
+  nuvelo::QtMessageBoxes boxes;
+  nuvelo::QtDesktopShell shell([](const std::string& path, QWidget* owner) {
+    (new nuvelo::PropertiesDialog(path, owner))->show();
+  });
+  nuvelo::QtModalRunner dialogs;
+  nuvelo::QtFileDialogs files;
+  nuvelo::QtKeySink keys;
+  nuvelo::QtHelpViewer help;
+  nuvelo::TForm1 form(nuvelo::MainWindowServices{&boxes, &shell, &dialogs, &files, &keys, &help}, sampleSettings(dir).toStdString(),
+                      dir.path().toStdString());
+  form.move(0, 0);
+  bool saved = save(form, folder, QStringLiteral("main-window.png"));
+
+  form.Edit1->setText(sampleTree(dir));
+  form.DateTimePicker1->setDate(QDate(2026, 11, 30));
+  form.resize(640, 480);
+  form.Button1Click();
+  saved = save(form, folder, QStringLiteral("main-window-search.png")) && saved;
+
+  nuvelo::PropertiesDialog properties(form.RowFullPath(form.resultModel()->rows().front()));
+  saved = save(properties, folder, QStringLiteral("properties.png")) && saved;
+  properties.hide();
+
+  form.frmConf->FormShow();
+  form.frmConf->PageControl1->setCurrentIndex(0);
+  saved = save(*form.frmConf, folder, QStringLiteral("detail-settings-1.png")) && saved;
+  form.frmConf->PageControl1->setCurrentIndex(1);
+  saved = save(*form.frmConf, folder, QStringLiteral("detail-settings-2.png")) && saved;
+  form.frmConf->hide();
+
+  nuvelo::TAboutBox about(nuvelo::programVersion(), nuvelo::loggedOnUserName(), shell, &form);
+  saved = save(about, folder, QStringLiteral("about-box.png")) && saved;
+  about.hide();
+
+  nuvelo::HelpWindow helpWindow;
+  helpWindow.showFile(QStringLiteral(NUVELO_SOURCE_DIR "/data/nuvelo.HLP"));
+  saved = save(helpWindow, folder, QStringLiteral("help.png")) && saved;
+  helpWindow.hide();
+
+  form.frmRes->showDestination(QStringLiteral("/media/backup/Documents"));
+  saved = save(*form.frmRes, folder, QStringLiteral("copy-notice.png")) && saved;
+  // A run onto an exFAT drive in which some files failed.
+  nuvelo::CopyRunResult onExfat;
+  onExfat.counts = {1284, 37, 3};
+  onExfat.failedSources = {"/home/user/docs/what?.txt", "/home/user/docs/B.txt", "/home/user/film.mkv"};
+  onExfat.attributesNote = "コピー先が exFAT のため、アクセス権と所有者は保存していません";
+  form.frmRes->showNotes(onExfat);
+  saved = save(*form.frmRes, folder, QStringLiteral("copy-notice-failures.png")) && saved;
+  form.frmRes->hide();
+  return saved ? 0 : 1;
+}

@@ -1,0 +1,84 @@
+#include "gui/dialogs/properties_dialog.h"
+
+#include <sys/stat.h>
+
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QMimeDatabase>
+#include <QVBoxLayout>
+
+#include "gui/widgets/program_icon.h"
+#include "platform/posix/filesystem.h"
+#include "platform/path_text.h"
+#include "platform/qtcore/display_formats.h"
+#include "engine/search/file_date.h"
+
+namespace nuvelo {
+namespace {
+
+QString fromBytes(std::string_view bytes) {
+  return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+// rwxr-x--- and its octal value.
+QString permissionText(mode_t mode) {
+  const char* letters = "rwxrwxrwx";
+  QString text;
+  for (int bit = 0; bit < 9; ++bit) text += (mode & (0400 >> bit)) ? QChar(letters[bit]) : QChar('-');
+  return text + QStringLiteral(" (%1)").arg(mode & 07777, 4, 8, QChar('0'));
+}
+
+QString sizeDescription(const struct stat& st) {
+  const QLocale locale = QLocale::system();
+  return locale.toString(static_cast<qlonglong>(st.st_size)) + QStringLiteral(" バイト");
+}
+
+}  // namespace
+
+std::vector<std::pair<QString, QString>> PropertiesDialog::linesFor(const std::string& path) {
+  struct stat st {};
+  if (!lookUpEntry(path, st)) return {};
+  const std::string_view name = lastComponent(path);
+  const std::string folder = folderOf(path);
+  QMimeDatabase mimes;
+  const QMimeType type = S_ISDIR(st.st_mode)
+                             ? mimes.mimeTypeForName(QStringLiteral("inode/directory"))
+                             : mimes.mimeTypeForFile(fromBytes(name), QMimeDatabase::MatchExtension);
+  const DisplayFormats formats = DisplayFormats::ofUser();
+  return {
+      {QStringLiteral("名前"), fromBytes(name)},
+      {QStringLiteral("種類"), type.comment()},
+      {QStringLiteral("サイズ"), sizeDescription(st)},
+      {QStringLiteral("場所"), fromBytes(folder)},
+      {QStringLiteral("更新日時"),
+       QString::fromStdString(dateTimeText(localTimeParts(st.st_mtim.tv_sec), formats.dateSeparator,
+                                           formats.timeSeparator))},
+      {QStringLiteral("アクセス権"), permissionText(st.st_mode)},
+  };
+}
+
+PropertiesDialog::PropertiesDialog(const std::string& path, QWidget* parent) : QDialog(parent) {
+  setAttribute(Qt::WA_DeleteOnClose);
+  setWindowIcon(programIcon());
+  const auto lines = linesFor(path);
+  setWindowTitle(QStringLiteral("プロパティ") +
+                 (lines.empty() ? QString() : QStringLiteral(" - ") + lines.front().second));
+  auto* form = new QFormLayout;
+  for (const auto& [label, value] : lines) {
+    auto* text = new QLabel(value);
+    text->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    text->setTextFormat(Qt::PlainText);
+    form->addRow(label + QStringLiteral("："), text);
+  }
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
+  buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("閉じる"));
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(form);
+  layout->addWidget(buttons);
+}
+
+}  // namespace nuvelo

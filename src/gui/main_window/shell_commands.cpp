@@ -1,0 +1,34 @@
+// The date command, the About box and the help contents.
+
+#include <QApplication>
+#include <QDateEdit>
+
+#include "gui/main_window/main_window.h"
+#include "platform/help_viewer.h"
+#include "platform/qt/modal_runner.h"
+#include "platform/posix/user_info.h"
+#include "gui/dialogs/about_box.h"
+#include "engine/keys/send_keys.h"
+
+namespace nuvelo {
+
+void TForm1::D1Click() {
+  if (Busy) return;
+  DateTimePicker1->setFocus();
+  guarded([this] { SendKeys("%{DOWN}", true, *services_.keys); });
+}
+
+void TForm1::About1Click() {
+  TAboutBox box(programVersion(), loggedOnUserName(), *services_.shell, this);
+  const QRect frame = frameGeometry();
+  box.move(frame.x() + (frame.width() - box.width()) / 2, frame.y() + (frame.height() - box.height()) / 2);
+  services_.dialogs->run(box);
+}
+
+void TForm1::Contents1Click() {
+  const std::string helpFile = helpFileFor(executablePath());
+  qApp->setProperty("helpFile", QString::fromStdString(helpFile));
+  services_.help->showContents(helpFile);
+}
+
+}  // namespace nuvelo

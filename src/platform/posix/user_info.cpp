@@ -1,0 +1,44 @@
+#include "platform/posix/user_info.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <climits>
+#include <vector>
+
+namespace nuvelo {
+
+std::optional<std::string> loggedOnUserName() {
+  struct passwd entry {};
+  struct passwd* found = nullptr;
+  std::vector<char> buffer(16384);
+  if (getpwuid_r(geteuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found)
+    return std::nullopt;
+  return std::string(found->pw_name);
+}
+
+VersionInfo programVersion() {
+  const VersionNumber version = {NUVELO_VERSION_MAJOR, NUVELO_VERSION_MINOR, NUVELO_VERSION_PATCH,
+                                 NUVELO_VERSION_TWEAK};
+  return {version, version};
+}
+
+std::string versionText(const VersionNumber& v) {
+  return std::to_string(v[0]) + "." + std::to_string(v[1]) + "." + std::to_string(v[2]) + "." +
+         std::to_string(v[3]);
+}
+
+std::string helpFileFor(const std::string& executablePath) {
+  const auto slash = executablePath.rfind('/');
+  const auto dot = executablePath.rfind('.');
+  const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
+  return (hasExtension ? executablePath.substr(0, dot) : executablePath) + ".HLP";
+}
+
+std::string executablePath() {
+  std::vector<char> buffer(PATH_MAX + 1);
+  const ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+  return n > 0 ? std::string(buffer.data(), static_cast<std::size_t>(n)) : std::string();
+}
+
+}  // namespace nuvelo

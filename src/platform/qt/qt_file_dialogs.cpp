@@ -1,0 +1,79 @@
+#include "platform/qt/qt_file_dialogs.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
+
+#include "platform/posix/filesystem.h"
+
+namespace nuvelo {
+namespace {
+
+const QString ConditionFilter = QStringLiteral("DATファイル (*.dat)");
+
+QString fromPath(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
+std::string toPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+void startAt(QFileDialog& dialog, const FileDialogStart& start) {
+  if (!start.path.empty()) dialog.selectFile(fromPath(start.path));
+  else dialog.setDirectory(fromPath(start.folder));
+}
+
+std::optional<std::string> chosenFile(QFileDialog& dialog) {
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return toPath(dialog.selectedFiles().front());
+}
+
+
+// A status line under the dialog's own widgets that shows the selected folder's path.
+void addStatusLine(QFileDialog& dialog) {
+  auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
+  if (!grid) return;
+  auto* status = new QLabel(&dialog);
+  status->setObjectName(QStringLiteral("statusLine"));
+  status->setTextFormat(Qt::PlainText);
+  grid->addWidget(status, grid->rowCount(), 0, 1, grid->columnCount());
+  const auto show = [status](const QString& path) { status->setText(QDir::toNativeSeparators(path)); };
+  QObject::connect(&dialog, &QFileDialog::currentChanged, status, show);
+  QObject::connect(&dialog, &QFileDialog::directoryEntered, status, show);
+}
+
+}  // namespace
+
+std::optional<std::string> QtFileDialogs::chooseFolder(const std::string& initial) {
+  QFileDialog dialog(owner_, QStringLiteral("フォルダを選択して下さい。"));
+  dialog.setFileMode(QFileDialog::Directory);
+  dialog.setOption(QFileDialog::ShowDirsOnly);
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  addStatusLine(dialog);
+  if (isExistingFolder(initial)) {
+    const QFileInfo info(fromPath(initial));
+    dialog.setDirectory(info.absolutePath());
+    dialog.selectFile(info.fileName());
+  }
+  return chosenFile(dialog);
+}
+
+std::optional<std::string> QtFileDialogs::conditionFileToSave(const FileDialogStart& start) {
+  QFileDialog dialog(owner_, QStringLiteral("条件ファイルに保存"));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setNameFilter(ConditionFilter);
+  dialog.setDefaultSuffix(QStringLiteral("dat"));
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  startAt(dialog, start);
+  return chosenFile(dialog);
+}
+
+std::optional<std::string> QtFileDialogs::conditionFileToOpen(const FileDialogStart& start) {
+  QFileDialog dialog(owner_, QStringLiteral("条件ファイルを開く"));
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::AnyFile);  // a name typed that does not exist is taken too
+  dialog.setNameFilter(ConditionFilter);
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  startAt(dialog, start);
+  return chosenFile(dialog);
+}
+
+}  // namespace nuvelo

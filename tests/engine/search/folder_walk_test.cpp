@@ -1,0 +1,341 @@
+#include "engine/search/folder_walk.h"
+#include "engine/search/result_rows.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <set>
+
+#include "support/file_tree.h"
+#include "support/ordinary_user.h"
+
+namespace nuvelo {
+namespace {
+
+using testing::localTime;
+using testing::makeFile;
+using testing::makeFolder;
+using testing::TempFolder;
+
+const timespec Old = localTime(2024, 4, 30, 23, 59, 59, 999);
+const timespec New = localTime(2024, 5, 1, 0, 0, 0, 0);
+const DateTimeValue Since = dateValueOf({2024, 5, 1});
+
+using Paths = std::set<std::string>;
+
+// A source tree: new and old files at the top, in a new folder and in an old folder with a
+// new subfolder.
+class Walk : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    makeFile(at("new.txt"), New);
+    makeFile(at("old.txt"), Old);
+    makeFile(at("fresh/a.txt"), New);
+    makeFile(at("fresh/b.txt"), Old);
+    makeFolder(at("fresh"), New);
+    makeFile(at("stale/c.txt"), New);
+    makeFile(at("stale/inner/d.txt"), New);
+    makeFolder(at("stale/inner"), New);
+    makeFolder(at("stale"), Old);
+  }
+
+  std::string at(const std::string& relative) const { return root() + "/" + relative; }
+  const std::string& root() const { return tree.path(); }
+
+  WalkFilter filter() const {
+    WalkFilter f;
+    f.sourceText = root();
+    f.since = SinceThreshold::forDay(Since);
+    return f;
+  }
+
+  Paths walk(const WalkFilter& f, bool folderMode = false, const WalkControl& control = {}) {
+    std::vector<std::string> found;
+    WalkFolder(root(), found, f, folderMode, control);
+    const Paths unique(found.begin(), found.end());
+    EXPECT_EQ(unique.size(), found.size()) << "a path was added twice";
+    return unique;
+  }
+
+  Paths paths(std::initializer_list<const char*> relatives) const {
+    Paths out;
+    for (const char* r : relatives) out.insert(at(r));
+    return out;
+  }
+
+  TempFolder tree;
+};
+
+TEST_F(Walk, FindsFilesWrittenOnOrAfterTheDay) {
+  EXPECT_EQ(walk(filter()), paths({"new.txt", "fresh/a.txt", "stale/c.txt", "stale/inner/d.txt"}));
+}
+
+TEST_F(Walk, WithoutSubfoldersOnlyTheTopIsExamined) {
+  WalkFilter f = filter();
+  f.includeSubfolders = false;
+  EXPECT_EQ(walk(f), paths({"new.txt"}));
+  f.pickupFolder = true;
+  EXPECT_EQ(walk(f), paths({"new.txt"}));
+}
+
+TEST_F(Walk, PerFolderModeListsNewFoldersWholeAndEntersOldOnes) {
+  WalkFilter f = filter();
+  f.pickupFolder = true;
+  EXPECT_EQ(walk(f), paths({"new.txt", "fresh", "stale/c.txt", "stale/inner"}));
+}
+
+TEST_F(Walk, FolderModeTakesEveryFileWhateverTheDateAndSwitches) {
+  WalkFilter f = filter();
+  f.includeSubfolders = false;
+  f.pickupFolder = true;
+  f.excludedExtensions = {"TXT"};
+  makeFile(at("stale/inner/e.doc"), Old);
+  EXPECT_EQ(walk(f, true), paths({"stale/inner/e.doc"}));
+  f.excludedExtensions.clear();
+  EXPECT_EQ(walk(f, true).size(), 7u);
+}
+
+TEST_F(Walk, ContentsOfASubfolderStandWhereItWasMet) {
+  std::vector<std::string> found;
+  WalkFolder(root(), found, filter(), false, {});
+  // Everything below "stale" comes as one run.
+  const auto first = std::find_if(found.begin(), found.end(),
+                                  [&](const std::string& p) { return p.rfind(at("stale"), 0) == 0; });
+  const auto count = std::count_if(found.begin(), found.end(),
+                                   [&](const std::string& p) { return p.rfind(at("stale"), 0) == 0; });
+  ASSERT_NE(first, found.end());
+  EXPECT_TRUE(std::all_of(first, first + count,
+                          [&](const std::string& p) { return p.rfind(at("stale"), 0) == 0; }));
+}
+
+struct ExtensionCase {
+  const char* fileName;
+  bool excluded;
+};
+
+class ExcludedExtension : public ::testing::TestWithParam<ExtensionCase> {};
+
+TEST_P(ExcludedExtension, MatchesTheLastExtensionWhateverItsCase) {
+  TempFolder tree;
+  const std::string path = tree.path() + "/" + GetParam().fileName;
+  makeFile(path, New);
+  WalkFilter f;
+  f.since = SinceThreshold::forDay(Since);
+  f.excludedExtensions = {"tmp", "BAK"};
+  std::vector<std::string> found;
+  WalkFolder(tree.path(), found, f, false, {});
+  EXPECT_EQ(found.empty(), GetParam().excluded) << GetParam().fileName;
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, ExcludedExtension,
+                         ::testing::Values(ExtensionCase{"report.bak", true},
+                                           ExtensionCase{"REPORT.Bak", true},
+                                           ExtensionCase{"x.BAK", true},
+                                           ExtensionCase{".bak", true},
+                                           ExtensionCase{"report.bak.txt", false},
+                                           ExtensionCase{"reportbak", false},
+                                           ExtensionCase{"a.tmp", true},
+                                           ExtensionCase{"a.tmpx", false},
+                                           ExtensionCase{"noextension", false}));
+
+TEST(FileExtension, FromTheLastDotOfTheName) {
+  EXPECT_EQ(fileExtensionOf("/a.b/c"), "");
+  EXPECT_EQ(fileExtensionOf("/x/Report.TXT"), ".txt");
+  EXPECT_EQ(fileExtensionOf("archive.tar.GZ"), ".gz");
+  EXPECT_EQ(fileExtensionOf(".bak"), ".bak");
+  EXPECT_EQ(fileExtensionOf("dot."), ".");
+}
+
+TEST_F(Walk, ExcludedSubfolderIsTheSourceTextFollowedByTheEntry) {
+  makeFile(at("old/x.txt"), New);
+  makeFile(at("sub/old/y.txt"), New);
+  makeFile(at("ver.2/z.txt"), New);
+  WalkFilter f = filter();
+  f.excludedSubfolders = {"/old", "/Fresh", "/stale/inner"};
+  const Paths found = walk(f);
+  EXPECT_FALSE(found.count(at("old/x.txt")));
+  EXPECT_TRUE(found.count(at("sub/old/y.txt")));      // only the folder right below the source
+  EXPECT_TRUE(found.count(at("fresh/a.txt")));        // letter case counts
+  EXPECT_FALSE(found.count(at("stale/inner/d.txt")));
+  EXPECT_TRUE(found.count(at("ver.2/z.txt")));        // a folder name with a dot is entered
+
+  f.pickupFolder = true;  // an excluded folder is not listed as a row either
+  f.excludedSubfolders = {"/fresh"};
+  EXPECT_FALSE(walk(f).count(at("fresh")));
+}
+
+TEST_F(Walk, CountsEveryEnumeratedEntryIncludingDotEntries) {
+  int entries = 0;
+  WalkControl control;
+  control.onEntry = [&] { ++entries; };
+  walk(filter(), false, control);
+  // Each folder lists "." and "..": top (2 + 4), fresh (2 + 2), stale (2 + 2), inner (2 + 1).
+  EXPECT_EQ(entries, 6 + 4 + 4 + 3);
+}
+
+TEST_F(Walk, AbortLetsTheCurrentListingFinishButEntersNoFurtherFolder) {
+  bool abort = false;
+  WalkControl control;
+  control.aborted = [&] { return abort; };
+  control.onEntry = [&] { abort = true; };
+  EXPECT_EQ(walk(filter(), false, control), paths({"new.txt"}));
+
+  abort = true;
+  control.onEntry = nullptr;
+  EXPECT_TRUE(walk(filter(), false, control).empty());
+}
+
+// Every symbolic link is an entry of its own, judged by its own time and never followed: a
+// backup run as root must not carry what a planted link points to.
+TEST(WalkLinks, LinksAreEntriesByTheirOwnTimeAndNeverFollowed) {
+  TempFolder tree;
+  const std::string root = tree.path();
+  makeFile(root + "/outside/new.txt", New, 5);
+  makeFile(root + "/outside/old.txt", Old);
+  struct Link {
+    const char* name;
+    std::string target;
+    timespec own;
+    bool listed;
+  };
+  const Link links[] = {
+      {"new-link-to-old-file", root + "/outside/old.txt", New, true},
+      {"old-link-to-new-file", root + "/outside/new.txt", Old, false},
+      {"to-folder", root + "/outside", New, true},
+      {"dangling", root + "/missing", New, true},
+      {"outside/loop", "..", New, true},  // a cycle, never entered
+  };
+  for (const Link& l : links) {
+    std::filesystem::create_symlink(l.target, root + "/" + l.name);
+    testing::setModified(root + "/" + l.name, l.own);
+  }
+  mkfifo((root + "/pipe").c_str(), 0600);
+  makeFolder(root + "/outside", Old);
+
+  WalkFilter f;
+  f.since = SinceThreshold::forDay(Since);
+  std::vector<std::string> found;
+  std::vector<FoundEntry> entries;
+  WalkFolder(root, found, f, false, {}, &entries);
+  std::vector<std::string> expected{root + "/outside/new.txt"};
+  for (const Link& l : links)
+    if (l.listed) expected.push_back(root + "/" + l.name);
+  std::vector<std::string> sorted = found;
+  std::sort(sorted.begin(), sorted.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(sorted, expected);
+  for (std::size_t i = 0; i < found.size(); ++i) {
+    const bool isLink = found[i] != root + "/outside/new.txt";
+    EXPECT_EQ(entries[i].link, isLink) << found[i];
+    EXPECT_EQ(entries[i].bytes, isLink ? 0 : 5) << found[i];  // links count no size
+    EXPECT_FALSE(entries[i].folder) << found[i];
+  }
+
+  found.clear();
+  WalkFolder(root, found, f, true, {});  // folder mode: every entry, links included, none entered
+  EXPECT_EQ(found.size(), 2u + std::size(links));
+}
+
+TEST_F(Walk, LeavesOutTheDestinationFolderAndTheCopiersTemporaryFiles) {
+  makeFile(at("backup/copied.txt"), New);
+  makeFolder(at("backup"), New);
+  makeFile(at(".nuvelo-0123456789abcdef.tmp"), New);
+  makeFile(at(".nuvelo-notatemporary.tmp"), New);  // only the copier's own names are left out
+  WalkFilter f = filter();
+  f.leftOutFolder = identityOf(at("backup"));
+  ASSERT_TRUE(f.leftOutFolder);
+  EXPECT_EQ(walk(f), paths({"new.txt", "fresh/a.txt", "stale/c.txt", "stale/inner/d.txt",
+                            ".nuvelo-notatemporary.tmp"}));
+  f.pickupFolder = true;  // nor listed as a folder of its own
+  EXPECT_EQ(walk(f), paths({"new.txt", "fresh", "stale/c.txt", "stale/inner",
+                            ".nuvelo-notatemporary.tmp"}));
+  EXPECT_EQ(walk(f, true).count(at("backup/copied.txt")), 0u);
+}
+
+// A folder that cannot be listed loses files for a backup: the walk names it and goes on.
+TEST_F(Walk, NamesEveryFolderItCannotListAndGoesOn) {
+  makeFile(at("locked/secret.txt"), New);
+  makeFile(at("fresh/locked-too/x.txt"), New);
+  makeFolder(at("fresh"), New);
+  chmod(at("locked").c_str(), 0);
+  chmod(at("fresh/locked-too").c_str(), 0);
+  testing::openToEveryone(root());
+  const auto report = testing::asOrdinaryUser([&] {
+    WalkControl control;
+    std::string told;
+    control.unreadable = [&](const std::string& path, int error) {
+      told += path + (error == EACCES ? " EACCES\n" : " other\n");
+    };
+    std::vector<std::string> found;
+    WalkFolder(root(), found, filter(), false, control);
+    return told + std::to_string(found.size());
+  });
+  chmod(at("locked").c_str(), 0755);
+  chmod(at("fresh/locked-too").c_str(), 0755);
+  if (!report) GTEST_SKIP() << "cannot run as an ordinary user here";
+  EXPECT_NE(report->find(at("locked") + " EACCES\n"), std::string::npos) << *report;
+  EXPECT_NE(report->find(at("fresh/locked-too") + " EACCES\n"), std::string::npos) << *report;
+  EXPECT_EQ(report->substr(report->rfind('\n') + 1), "4");  // everything else is still found
+}
+
+TEST(WalkHostileTrees, TenThousandFoldersDeepBeyondPathMax) {
+  TempFolder tree;
+  const std::string top = tree.path() + "/deep";
+  // Built with descriptor-relative calls: the path is far longer than PATH_MAX.
+  mkdir(top.c_str(), 0755);
+  int fd = open(top.c_str(), O_RDONLY | O_DIRECTORY);
+  constexpr int Depth = 10000;
+  for (int i = 0; i < Depth; ++i) {
+    mkdirat(fd, "d", 0755);
+    const int next = openat(fd, "d", O_RDONLY | O_DIRECTORY);
+    close(fd);
+    fd = next;
+  }
+  const int file = openat(fd, "bottom.txt", O_WRONLY | O_CREAT, 0644);
+  close(file);
+  close(fd);
+
+  WalkFilter f;
+  f.since = SinceThreshold::forDay(dateValueOf({2000, 1, 1}));
+  std::vector<std::string> found;
+  int entries = 0;
+  WalkControl control;
+  control.onEntry = [&] { ++entries; };
+  WalkFolder(top, found, f, false, control);
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_GT(found[0].size(), static_cast<std::size_t>(PATH_MAX));
+  EXPECT_EQ(found[0].size(), top.size() + Depth * 2 + std::string("/bottom.txt").size());
+  EXPECT_EQ(entries, Depth * 3 + 3);
+
+  // The row builder looks such a path up too.
+  struct OneType : TypeNamer {
+    std::uint16_t typeOf(std::string_view, EntryKind) override { return 0; }
+  } types;
+  const auto rows = buildResultRows(found, false, top, types);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].name(), "bottom.txt");
+  EXPECT_EQ(rows[0].pathText.size(), Depth * 2 + std::string("bottom.txt").size());
+  testing::removeDeepTree(top);
+}
+
+TEST(WalkHostileTrees, NamesThatAreNotUtf8KeepTheirBytes) {
+  TempFolder tree;
+  const std::string name = "caf\xE9-\xFF.txt";
+  makeFile(tree.path() + "/" + name, New);
+  WalkFilter f;
+  f.since = SinceThreshold::forDay(Since);
+  std::vector<std::string> found;
+  WalkFolder(tree.path(), found, f, false, {});
+  EXPECT_EQ(found, (std::vector<std::string>{tree.path() + "/" + name}));
+}
+
+TEST(WalkHostileTrees, MissingSourceContributesNothing) {
+  std::vector<std::string> found;
+  WalkFolder("/no/such/folder/anywhere", found, WalkFilter{}, false, {});
+  EXPECT_TRUE(found.empty());
+}
+
+}  // namespace
+}  // namespace nuvelo

@@ -1,0 +1,136 @@
+#include "engine/settings/settings_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "support/non_regular_entries.h"
+#include "support/temp_folder.h"
+
+namespace nuvelo {
+namespace {
+
+using testing::readFile;
+using testing::TempFolder;
+using testing::writeFile;
+
+TEST(SettingsFile, FirstStartGivesDefaults) {
+  TempFolder folder;
+  const MainWindowSettings s = readMainWindowSettings(ProfileFile(folder.file("NVO.ini")));
+  EXPECT_EQ(s.from, "");
+  EXPECT_EQ(s.to, "");
+  EXPECT_EQ(s.lastCopyDate, "");
+  EXPECT_TRUE(s.dirAbs);
+  EXPECT_TRUE(s.addDriveLetter);
+  EXPECT_TRUE(s.dirKai);
+  EXPECT_TRUE(s.showResult);
+  EXPECT_FALSE(s.pickupFolder);
+  EXPECT_EQ(s.overwrite, 1);
+  EXPECT_TRUE(s.escExt.empty());
+  EXPECT_EQ(s.columnWidths, (std::array<std::int32_t, 5>{100, 80, 50, 100, 164}));
+  EXPECT_EQ(s.top, 0);
+  EXPECT_EQ(s.left, 0);
+  EXPECT_EQ(s.height, 440);
+  EXPECT_EQ(s.width, 420);
+}
+
+TEST(SettingsFile, HandEditedValues) {
+  TempFolder folder;
+  const std::string path = folder.file("NVO.ini");
+  writeFile(path,
+            "[default]\nfrom=\"/My Docs\"\nLastCopyDate=2024/05/01\n"
+            "[Option]\nOverwrite=0x2\nDirKAI=5\nDirAbs=0\nShowResult=no\nEscExt=bak, tmp\n"
+            "[ListView]\nColumn2Width=$40\n[Window]\nTop=30\nLeft=abc\n");
+  const MainWindowSettings s = readMainWindowSettings(ProfileFile(path));
+  EXPECT_EQ(s.from, "\"/My Docs\"");
+  EXPECT_EQ(s.lastCopyDate, "2024/05/01");
+  EXPECT_EQ(s.overwrite, 2);
+  EXPECT_TRUE(s.dirKai);
+  EXPECT_FALSE(s.dirAbs);
+  EXPECT_TRUE(s.showResult);  // not a number: the default
+  EXPECT_EQ(s.escExt, (std::vector<std::string>{"bak", "tmp"}));
+  EXPECT_EQ(s.columnWidths[2], 64);
+  EXPECT_EQ(s.top, 30);
+  EXPECT_EQ(s.left, 0);
+}
+
+TEST(SettingsFile, CloseWritesItsKeysInOrderAndNoOthers) {
+  TempFolder folder;
+  const std::string path = folder.file("NVO.ini");
+  MainWindowSettings s;
+  s.from = "/data/work";
+  s.to = "/media/backup";
+  s.dirKai = false;
+  s.overwrite = 2;
+  s.escExt = {"bak", "a b"};
+  s.columnWidths = {101, 81, 51, 101, 165};
+  s.top = 10;
+  s.left = 20;
+  s.height = 500;
+  s.width = 600;
+  s.lastCopyDate = "2024/05/01";  // written by the copy run, never at close
+  ProfileFile file(path);
+  writeSettingsAtClose(file, s);
+
+  EXPECT_EQ(readFile(path),
+            "[Default]\nFrom=/data/work\nTo=/media/backup\n"
+            "[Option]\nDirKAI=0\nShowResult=1\nPickupFolder=0\nOverwrite=2\nEscExt=bak,\"a b\"\n"
+            "[ListView]\nColumn0Width=101\nColumn1Width=81\nColumn2Width=51\nColumn3Width=101\n"
+            "Column4Width=165\n"
+            "[Window]\nTop=10\nLeft=20\nHeight=500\nWidth=600\n");
+
+  MainWindowSettings back = readMainWindowSettings(ProfileFile(path));
+  back.lastCopyDate = s.lastCopyDate;
+  EXPECT_EQ(back.from, s.from);
+  EXPECT_EQ(back.escExt, s.escExt);
+  EXPECT_EQ(back.columnWidths, s.columnWidths);
+  EXPECT_EQ(back.width, s.width);
+  EXPECT_FALSE(back.dirKai);
+}
+
+TEST(SettingsFile, ReadOnlyFileIsNeverWritten) {
+  TempFolder folder;
+  const std::string path = folder.file("NVO.ini");
+  const std::string content = "[Option]\nDirAbs=0\n";
+  writeFile(path, content);
+  chmod(path.c_str(), 0444);
+
+  ProfileFile file(path);
+  EXPECT_FALSE(readMainWindowSettings(file).dirAbs);
+  EXPECT_THROW(writeDetailOptions(file, true, true), ProfileWriteError);
+  EXPECT_THROW(writeSettingsAtClose(file, MainWindowSettings{}), ProfileWriteError);
+  EXPECT_EQ(readFile(path), content);
+}
+
+TEST(SettingsFile, FifoGivesDefaultsAndIsNeverWritten) {
+  TempFolder folder;
+  const std::string path = folder.file("NVO.ini");
+  ASSERT_EQ(mkfifo(path.c_str(), 0666), 0);
+  ProfileFile file(path);  // must not wait for a writer
+  EXPECT_EQ(readMainWindowSettings(file).width, 420);
+  EXPECT_THROW(writeLastCopyDate(file, CivilDate{2024, 5, 1}), ProfileWriteError);
+  EXPECT_TRUE(S_ISFIFO(testing::entryType(path)));
+}
+
+TEST(SettingsLocation, BesideTheProgramWhenItsFolderIsWritable) {
+  TempFolder folder;
+  EXPECT_EQ(resolveSettingsPath(folder.path()), folder.path() + "/NVO.ini");
+}
+
+TEST(SettingsLocation, UserConfigFolderForAnInstalledProgram) {
+  TempFolder config;
+  const char* saved = std::getenv("XDG_CONFIG_HOME");
+  const std::string savedValue = saved ? saved : "";
+  setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+
+  // A folder that cannot be written to and holds no NVO.ini: here, one that does not exist.
+  const std::string path = resolveSettingsPath(config.path() + "/no/such/bin");
+  EXPECT_EQ(path, config.path() + "/nuvelo/NVO.ini");
+  EXPECT_TRUE(std::filesystem::is_directory(config.path() + "/nuvelo"));
+
+  if (saved) setenv("XDG_CONFIG_HOME", savedValue.c_str(), 1);
+  else unsetenv("XDG_CONFIG_HOME");
+}
+
+}  // namespace
+}  // namespace nuvelo

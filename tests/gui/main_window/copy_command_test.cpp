@@ -1,0 +1,448 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+#include "gui/widgets/clickable_label.h"
+#include "gui/main_window/main_window.h"
+#include "gui/results/result_list_view.h"
+#include "gui/widgets/status_bar.h"
+#include "gui/dialogs/copy_notice.h"
+#include "engine/copy/overwrite_policy.h"
+#include "support/fake_services.h"
+#include "support/file_tree.h"
+#include "support/small_tmpfs.h"
+
+namespace nuvelo {
+namespace {
+
+using testing::FakeServices;
+using testing::localTime;
+using testing::makeFile;
+using testing::readFile;
+using testing::TempFolder;
+using testing::todayText;
+using testing::writeFile;
+
+class Copy : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* name : {"a.txt", "b.txt", "sub/c.txt"})
+      makeFile(source() + "/" + name, localTime(2024, 5, 2), 100);
+    open(settings.file("NVO.ini"));
+  }
+  void open(const std::string& settingsPath) {
+    form = std::make_unique<TForm1>(fakes.services(), settingsPath, settings.path());
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    form->DateTimePicker1->setDate(QDate(2024, 5, 1));
+    form->DirAbs = false;
+    form->Overwrite = OverwriteAlways;
+    form->Edit2->setText(QString::fromStdString(destination()));
+  }
+  void search() {
+    form->Edit1->setText(QString::fromStdString(source()));
+    form->Button1Click();
+  }
+  std::string source() const { return tree.path() + "/src"; }
+  std::string destination() const { return tree.path() + "/dest"; }
+  bool copied(const std::string& relative) const {
+    return std::filesystem::exists(destination() + "/" + relative);
+  }
+  void checkOnly(std::initializer_list<int> rows) {
+    form->resultModel()->setAllChecked(false);
+    for (int r : rows)
+      form->resultModel()->setData(form->resultModel()->index(r, 0), Qt::Checked, Qt::CheckStateRole);
+  }
+  void expectIdle() {
+    EXPECT_FALSE(form->Busy);
+    EXPECT_FALSE(form->AbortRequested);
+    EXPECT_FALSE(form->CopyList.has_value());
+    EXPECT_TRUE(form->Button1->isEnabled());
+    EXPECT_TRUE(form->Find1->isEnabled());
+    EXPECT_FALSE(form->Button5->isEnabled());
+    EXPECT_FALSE(form->Edit2->isReadOnly());
+    EXPECT_FALSE(form->ProgressBar1->isVisible());
+    EXPECT_TRUE(form->StatusBar1->panelText(1).isEmpty());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  }
+
+  TempFolder tree;
+  TempFolder settings;
+  FakeServices fakes;
+  std::unique_ptr<TForm1> form;
+};
+
+TEST_F(Copy, CompletedRunCopiesRecordsTheDayAndShowsTheNotice) {
+  std::filesystem::create_directories(destination());
+  search();
+  bool notice = false;
+  fakes.dialogs.script = [&](QDialog& dialog) {
+    notice = true;
+    EXPECT_EQ(&dialog, form->frmRes);
+    // The window still shows the run while the notice is up.
+    EXPECT_TRUE(form->Busy);
+    EXPECT_EQ(form->StatusBar1->panelText(1), QStringLiteral("コピー中です"));
+    EXPECT_EQ(form->frmRes->LblCopyTo->text().toStdString(), destination());
+    form->frmRes->Button1->click();
+  };
+  form->Button3->click();
+  EXPECT_TRUE(notice);
+  EXPECT_TRUE(copied("a.txt"));
+  EXPECT_TRUE(copied("b.txt"));
+  EXPECT_TRUE(copied("sub/c.txt"));
+  EXPECT_NE(readFile(settings.file("NVO.ini")).find("LastCopyDate=" + todayText()), std::string::npos);
+  EXPECT_FALSE(form->LblLastDate->isVisible());  // the label changes only at the next start
+  EXPECT_TRUE(fakes.boxes.shown.empty());
+  expectIdle();
+}
+
+TEST_F(Copy, NoNoticeWhenTurnedOffAndTheMenuItemCopiesToo) {
+  std::filesystem::create_directories(destination());
+  search();
+  form->ShowResult = false;
+  form->Copy1->trigger();
+  EXPECT_TRUE(fakes.dialogs.shown.empty());
+  EXPECT_TRUE(copied("a.txt"));
+}
+
+struct EntryCheck {
+  const char* name;
+  bool search;          // rows exist
+  bool noneChecked;
+  const char* destination;  // "<missing>", "<file>", or the text itself
+  MessageAnswer answer;
+  MessageKind kind;
+  const char* message;
+  bool focusOnEdit2;
+  bool runs;
+};
+
+class CopyEntryCheck : public Copy, public ::testing::WithParamInterface<EntryCheck> {};
+
+TEST_P(CopyEntryCheck, RefusesWithItsBoxOrGoesAhead) {
+  const EntryCheck& c = GetParam();
+  if (c.search) search();
+  if (c.noneChecked) checkOnly({});
+  const std::string text = c.destination;
+  std::string destinationText = text;
+  if (text == "<missing>") destinationText = destination() + "/new/deeper";
+  if (text == "<file>") {
+    writeFile(tree.path() + "/plain", "");
+    destinationText = tree.path() + "/plain";
+  }
+  form->Edit2->setText(QString::fromStdString(destinationText));
+  fakes.boxes.answers = {c.answer};
+  form->Button1->setFocus();
+  form->Button3->click();
+
+  ASSERT_GE(fakes.boxes.shown.size(), 1u);
+  EXPECT_EQ(fakes.boxes.shown.front().kind, c.kind);
+  EXPECT_EQ(fakes.boxes.shown.front().text, c.message);
+  EXPECT_EQ(fakes.boxes.shown.front().placement, form->positionedPlacement());
+  EXPECT_EQ(form->Edit2->hasFocus(), c.focusOnEdit2);
+  EXPECT_EQ(copied("new/deeper/a.txt"), c.runs);
+  EXPECT_EQ(std::filesystem::exists(settings.file("NVO.ini")), c.runs);
+  expectIdle();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Checks, CopyEntryCheck,
+    ::testing::Values(
+        EntryCheck{"NoRows", false, false, "/tmp", MessageAnswer::Ok, MessageKind::Information, "コピーするファイルがありません", false, false},
+        EntryCheck{"NoneChecked", true, true, "/tmp", MessageAnswer::Ok, MessageKind::Information, "コピーするファイルがありません", false, false},
+        EntryCheck{"NoDestination", true, false, "", MessageAnswer::Ok, MessageKind::Error, "コピー先フォルダを指定してください", true, false},
+        EntryCheck{"MissingAnsweredNo", true, false, "<missing>", MessageAnswer::No, MessageKind::Warning, "コピー先が存在しません。作成しますか？", true, false},
+        EntryCheck{"MissingAnsweredYes", true, false, "<missing>", MessageAnswer::Yes, MessageKind::Warning, "コピー先が存在しません。作成しますか？", false, true},
+        EntryCheck{"DestinationIsAFile", true, false, "<file>", MessageAnswer::Yes, MessageKind::Warning, "コピー先が存在しません。作成しますか？", true, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Copy, DestinationThatCannotBeMadeIsReported) {
+  search();
+  writeFile(tree.path() + "/plain", "");
+  form->Edit2->setText(QString::fromStdString(tree.path() + "/plain"));
+  fakes.boxes.answers = {MessageAnswer::Yes};
+  form->Button3->click();
+  ASSERT_EQ(fakes.boxes.shown.size(), 2u);
+  EXPECT_EQ(fakes.boxes.shown[1].kind, MessageKind::Error);
+  EXPECT_EQ(fakes.boxes.shown[1].text, "ディレクトリを作成できません");
+}
+
+TEST_F(Copy, AbortWhileGatheringCopiesNothingAndRecordsNothing) {
+  std::filesystem::create_directories(destination());
+  search();
+  QTimer::singleShot(0, form.get(), [&] { form->Button5->click(); });
+  form->Button3->click();
+  EXPECT_FALSE(copied("a.txt"));
+  EXPECT_FALSE(copied("b.txt"));
+  EXPECT_TRUE(fakes.dialogs.shown.empty());
+  EXPECT_FALSE(std::filesystem::exists(settings.file("NVO.ini")));
+  expectIdle();
+}
+
+TEST_F(Copy, ProgressOfTenRowsWithThreeChecked) {
+  for (int i = 0; i < 7; ++i)
+    makeFile(source() + "/more" + std::to_string(i) + ".txt", localTime(2024, 5, 2));
+  std::filesystem::create_directories(destination());
+  search();
+  ASSERT_EQ(form->resultModel()->rowCount(), 10);
+  checkOnly({0, 4, 9});
+  // The first checked file already has a namesake, so the run asks, right after gathering.
+  const std::string first = form->RowFullPath(form->resultModel()->rows()[0]);
+  const std::string firstTarget = destination() + "/" + first.substr(source().size() + 1);
+  std::filesystem::create_directories(std::filesystem::path(firstTarget).parent_path());
+  writeFile(firstTarget, "old");
+  form->Overwrite = OverwriteAsk;
+  int atQuestion = -1;
+  int maximum = -1;
+  fakes.boxes.onShow = [&](const auto&) {
+    atQuestion = form->ProgressBar1->value();
+    maximum = form->ProgressBar1->maximum();
+  };
+  fakes.boxes.answers = {MessageAnswer::Yes};
+  int atNotice = -1;
+  fakes.dialogs.script = [&](QDialog& dialog) {
+    atNotice = form->ProgressBar1->value();
+    dialog.accept();
+  };
+  form->Button3->click();
+  EXPECT_EQ(maximum, 10);
+  EXPECT_EQ(atQuestion, 3);
+  EXPECT_EQ(atNotice, 6);
+  EXPECT_EQ(readFile(firstTarget).size(), 0u);  // replaced by the (empty) source
+}
+
+TEST_F(Copy, AFailedFileIsReportedAndTheRunGoesOn) {
+  std::filesystem::create_directories(destination());
+  search();
+  std::filesystem::remove(source() + "/b.txt");  // vanished after the search
+  form->Button3->click();
+  ASSERT_EQ(fakes.boxes.shown.size(), 1u);
+  EXPECT_EQ(fakes.boxes.shown[0].kind, MessageKind::Error);
+  EXPECT_NE(fakes.boxes.shown[0].text.find(source() + "/b.txt"), std::string::npos);
+  EXPECT_TRUE(fakes.boxes.shown[0].placement.centredOnScreen);
+  EXPECT_TRUE(copied("a.txt"));
+  EXPECT_TRUE(copied("sub/c.txt"));
+  EXPECT_EQ(fakes.dialogs.shown.size(), 1u);  // still a completed run
+  // A run that left a file behind does not move the day past it, and the notice says why.
+  EXPECT_FALSE(std::filesystem::exists(settings.file("NVO.ini")));
+  EXPECT_FALSE(form->frmRes->LblCounts->isHidden());
+  EXPECT_EQ(form->frmRes->LblCounts->text(),
+            QStringLiteral("コピー 2個, スキップ 0個, 失敗 1個\n失敗したファイル: b.txt"));
+  EXPECT_LE(form->frmRes->LblCounts->geometry().right() + 1, form->frmRes->width());
+
+  // The next run without failures records the day and shows no counts.
+  makeFile(source() + "/b.txt", localTime(2024, 5, 2), 100);
+  search();
+  form->Button3->click();
+  EXPECT_NE(readFile(settings.file("NVO.ini")).find("LastCopyDate=" + todayText()), std::string::npos);
+  EXPECT_TRUE(form->frmRes->LblCounts->isHidden());
+}
+
+TEST_F(Copy, EveryFileFailingStillEndsWithTheNoticeButRecordsNothing) {
+  std::filesystem::create_directories(destination());
+  search();
+  // Folders in the way of every file; and the destination write-protected, which root ignores.
+  for (const char* name : {"a.txt", "b.txt", "sub/c.txt"})
+    std::filesystem::create_directories(destination() + "/" + name + "/in-the-way");
+  chmod(destination().c_str(), 0555);
+  form->Button3->click();
+  chmod(destination().c_str(), 0755);
+  EXPECT_EQ(fakes.boxes.shown.size(), 3u);
+  EXPECT_FALSE(std::filesystem::exists(settings.file("NVO.ini")));
+  EXPECT_TRUE(form->frmRes->LblCounts->text().startsWith(QStringLiteral("コピー 0個, スキップ 0個, 失敗 3個\n失敗したファイル: ")));
+  expectIdle();
+}
+
+TEST_F(Copy, FolderRowCopiesItsWholeTreeButNotExclusions) {
+  makeFile(source() + "/pack/old.txt", localTime(2020, 1, 1));
+  makeFile(source() + "/pack/skip.bak", localTime(2024, 5, 2));
+  makeFile(source() + "/pack/inner/deep.txt", localTime(2020, 1, 1));
+  makeFile(source() + "/pack/tmp/x.txt", localTime(2024, 5, 2));
+  testing::makeFolder(source() + "/pack", localTime(2024, 5, 3));
+  std::filesystem::create_directories(destination());
+  form->PickupFolder = true;
+  form->EscExt = {"bak"};
+  form->LstBxFolEx->addItem(QStringLiteral("/pack/tmp"));
+  form->Edit1->setText(QString::fromStdString(source()));
+  form->Button1Click();
+  form->CbKai->setChecked(false);  // folder rows are still expanded in full
+  form->Button3->click();
+  EXPECT_TRUE(copied("pack/old.txt"));
+  EXPECT_TRUE(copied("pack/inner/deep.txt"));
+  EXPECT_FALSE(copied("pack/skip.bak"));
+  EXPECT_FALSE(copied("pack/tmp/x.txt"));
+}
+
+TEST_F(Copy, UnwritableSettingsEndTheRunWithoutTheNotice) {
+  writeFile(settings.file("plain"), "");
+  open(settings.file("plain") + "/NVO.ini");
+  std::filesystem::create_directories(destination());
+  search();
+  form->Button3->click();
+  ASSERT_EQ(fakes.boxes.applicationErrors.size(), 1u);
+  EXPECT_EQ(fakes.boxes.applicationErrors[0], settings.file("plain") + "/NVO.ini に書き込めません.");
+  EXPECT_TRUE(fakes.dialogs.shown.empty());
+  EXPECT_TRUE(copied("a.txt"));
+  expectIdle();
+}
+
+// Too little room at the destination: one question before the first file; No copies nothing,
+// records nothing and shows no notice.
+TEST_F(Copy, TooLittleRoomIsAskedAboutFirst) {
+  testing::SmallTmpfs drive(64 * 1024);
+  if (!drive.usable()) GTEST_SKIP() << drive.reason();
+  makeFile(source() + "/big.bin", localTime(2024, 5, 2), 256 * 1024);
+  search();
+  form->Edit2->setText(QString::fromStdString(drive.path()));
+  fakes.boxes.answers = {MessageAnswer::No};
+  form->Button3->click();
+  ASSERT_EQ(fakes.boxes.shown.size(), 1u);
+  EXPECT_EQ(fakes.boxes.shown[0].kind, MessageKind::Warning);
+  EXPECT_EQ(fakes.boxes.shown[0].buttons, MessageButtons::YesNo);
+  EXPECT_EQ(fakes.boxes.shown[0].placement, form->positionedPlacement());
+  EXPECT_NE(fakes.boxes.shown[0].text.find("空き容量が足りません"), std::string::npos);
+  EXPECT_EQ(testing::entriesIn(drive.path()), 0u);
+  EXPECT_TRUE(fakes.dialogs.shown.empty());
+  EXPECT_FALSE(std::filesystem::exists(settings.file("NVO.ini")));
+  expectIdle();
+}
+
+TEST_F(Copy, SearchIsRefusedDuringACopy) {
+  std::filesystem::create_directories(destination());
+  search();
+  bool searchDisabled = false;
+  QTimer::singleShot(0, form.get(), [&] {
+    searchDisabled = !form->Button1->isEnabled() && !form->Find1->isEnabled();
+    form->Button1Click();
+    form->Button3Click();
+  });
+  form->Button3->click();
+  EXPECT_TRUE(searchDisabled);
+  EXPECT_EQ(form->resultModel()->rowCount(), 3);  // the search did not run
+  EXPECT_EQ(fakes.dialogs.shown.size(), 1u);      // nor a second copy
+}
+
+// The notice on its own.
+class Notice : public ::testing::Test {
+ protected:
+  bool showResult = true;
+  FakeServices fakes;
+  TfrmRes notice{showResult, fakes.boxes, fakes.shell};
+};
+
+TEST_F(Notice, LayoutAndTexts) {
+  EXPECT_EQ(notice.windowTitle(), QStringLiteral("結果"));
+  EXPECT_EQ(notice.size(), QSize(284, 135));
+  EXPECT_EQ(notice.pos(), QPoint(227, 254));
+  EXPECT_EQ(notice.Label1->text(), QStringLiteral("コピーが終了しました。"));
+  EXPECT_EQ(notice.Label2->text(), QStringLiteral("コピー先："));
+  EXPECT_EQ(notice.Button1->geometry(), QRect(32, 80, 73, 25));
+  EXPECT_EQ(notice.Button2->text(), QStringLiteral("コピー先フォルダを開く"));
+  EXPECT_EQ(notice.cbNoReport->text(), QStringLiteral("今後、この通知をしない"));
+  EXPECT_FALSE(notice.cbNoReport->isChecked());
+  EXPECT_TRUE(notice.Button1->isDefault());
+}
+
+TEST_F(Notice, OkClearsTheSwitchOnlyWhenAsked) {
+  notice.Button1->click();
+  EXPECT_TRUE(showResult);
+  notice.cbNoReport->setChecked(true);
+  notice.Button1->click();
+  EXPECT_FALSE(showResult);
+}
+
+TEST_F(Notice, CloseBoxAndEscapeChangeNothing) {
+  notice.cbNoReport->setChecked(true);
+  notice.show();
+  QTest::keyClick(&notice, Qt::Key_Escape);
+  EXPECT_TRUE(notice.isVisible());
+  notice.close();
+  EXPECT_TRUE(showResult);
+  EXPECT_TRUE(notice.cbNoReport->isChecked());  // kept for the next notice
+}
+
+struct OpenCase {
+  int result;
+  const char* message;  // nullptr: none
+};
+
+class NoticeOpen : public Notice, public ::testing::WithParamInterface<OpenCase> {};
+
+TEST_P(NoticeOpen, OpensTheDestinationAndJudgesTheResult) {
+  notice.cbNoReport->setChecked(true);
+  notice.showDestination(QStringLiteral("/media/backup"));
+  fakes.shell.result = GetParam().result;
+  notice.show();
+  notice.Button2->click();
+  EXPECT_FALSE(showResult);  // cleared before opening, whatever comes of it
+  EXPECT_EQ(fakes.shell.opened, (std::vector<std::string>{"/media/backup"}));
+  if (GetParam().message) {
+    ASSERT_EQ(fakes.boxes.shown.size(), 1u);
+    EXPECT_EQ(fakes.boxes.shown[0].text, GetParam().message);
+    EXPECT_EQ(fakes.boxes.shown[0].kind, MessageKind::Error);
+    EXPECT_TRUE(fakes.boxes.shown[0].placement.centredOnScreen);
+  } else {
+    EXPECT_TRUE(fakes.boxes.shown.empty());
+  }
+  EXPECT_FALSE(notice.isVisible());
+}
+
+INSTANTIATE_TEST_SUITE_P(Results, NoticeOpen,
+                         ::testing::Values(OpenCase{42, nullptr}, OpenCase{33, nullptr},
+                                           OpenCase{0, "メモリーが不足しています"},
+                                           OpenCase{2, "コピー先フォルダが開けません"},
+                                           OpenCase{32, "コピー先フォルダが開けません"}));
+
+// Failures and what the drive could not keep each take a line; the buttons make room for the
+// second, and a run with neither shows the design layout again.
+TEST_F(Notice, NotesOfARunMakeRoomAndGoAway) {
+  notice.showDestination(QStringLiteral("/media/backup"));
+  CopyRunResult onDrive;
+  onDrive.counts = {5, 1, 2};
+  onDrive.failedSources = {"/src/what?.txt", "/src/B.txt"};
+  onDrive.attributesNote = "コピー先が exFAT のため、アクセス権と所有者は保存していません";
+  notice.showNotes(onDrive);
+  EXPECT_FALSE(notice.LblCounts->isHidden());
+  EXPECT_EQ(notice.LblCounts->text(),
+            QStringLiteral("コピー 5個, スキップ 1個, 失敗 2個\n失敗したファイル: what?.txt, B.txt\n") +
+                QString::fromStdString(onDrive.attributesNote));
+  EXPECT_GT(notice.Button1->y(), 80);
+  EXPECT_GE(notice.Button1->y(), notice.LblCounts->geometry().bottom());
+  EXPECT_GT(notice.height(), 135);
+  EXPECT_LE(notice.LblCounts->geometry().right(), notice.width());
+
+  notice.showDestination(QStringLiteral("/media/backup"));
+  notice.showNotes(CopyRunResult{});
+  EXPECT_TRUE(notice.LblCounts->isHidden());
+  EXPECT_EQ(notice.Button1->geometry(), QRect(32, 80, 73, 25));
+  EXPECT_EQ(notice.cbNoReport->y(), 112);
+  EXPECT_EQ(notice.height(), 135);
+}
+
+TEST_F(Notice, WidensForALongDestinationAndKeepsTheWidth) {
+  notice.showDestination(QStringLiteral("/x"));
+  EXPECT_EQ(notice.width(), 284);
+  const QString longText = QStringLiteral("/media/backup/a/rather/long/destination/folder/name");
+  notice.showDestination(longText);
+  ASSERT_GT(notice.LblCopyTo->width(), 150);
+  const int wide = 96 + notice.LblCopyTo->width() + 30;
+  EXPECT_EQ(notice.width(), wide);
+  notice.showDestination(QStringLiteral("/short"));
+  EXPECT_EQ(notice.width(), wide);
+  notice.showDestination(longText + longText);
+  EXPECT_EQ(notice.width(), 96 + notice.LblCopyTo->width() + 30);
+}
+
+}  // namespace
+}  // namespace nuvelo

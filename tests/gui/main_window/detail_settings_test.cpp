@@ -1,0 +1,302 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <memory>
+
+#include "gui/main_window/main_window.h"
+#include "gui/widgets/radio_group.h"
+#include "gui/main_window/detail_settings_dialog.h"
+#include "gui/results/result_list_view.h"
+#include "support/fake_services.h"
+#include "support/qt_helpers.h"
+#include "support/file_tree.h"
+
+namespace nuvelo {
+namespace {
+
+using testing::FakeServices;
+using testing::items;
+using testing::readFile;
+using testing::TempFolder;
+using testing::writeFile;
+
+class DetailSettings : public ::testing::Test {
+ protected:
+  void SetUp() override { open(settings.file("NVO.ini")); }
+  void open(const std::string& settingsPath) {
+    form = std::make_unique<TForm1>(fakes.services(), settingsPath, settings.path());
+    form->show();
+    dialog = form->frmConf;
+  }
+  // Opens the dialog from the menu; `edit` plays the user's part while it is up.
+  void openDialog(std::function<void(TfrmConf&)> edit) {
+    fakes.dialogs.script = [edit](QDialog& shown) { edit(static_cast<TfrmConf&>(shown)); };
+    form->N4->trigger();
+  }
+  std::vector<std::string> paths() const {
+    std::vector<std::string> out;
+    for (const ResultRow& r : form->resultModel()->rows()) out.push_back(r.pathText);
+    return out;
+  }
+
+  TempFolder settings;
+  FakeServices fakes;
+  std::unique_ptr<TForm1> form;
+  TfrmConf* dialog = nullptr;
+};
+
+TEST_F(DetailSettings, LayoutOfBothPages) {
+  EXPECT_EQ(dialog->windowTitle(), QStringLiteral("詳細設定"));
+  EXPECT_EQ(dialog->size(), QSize(317, 338));
+  EXPECT_EQ(dialog->PageControl1->count(), 2);
+  EXPECT_EQ(dialog->PageControl1->tabText(0), QStringLiteral("拡張子・パス"));
+  EXPECT_EQ(dialog->PageControl1->tabText(1), QStringLiteral("検索・コピー"));
+  const std::pair<QWidget*, QRect> places[] = {
+      {dialog->BtnCancel, {160, 304, 75, 25}},  {dialog->BtnAdopt, {48, 304, 75, 25}},
+      {dialog->PageControl1, {8, 4, 297, 289}}, {dialog->GrpKakutyo, {10, 8, 270, 153}},
+      {dialog->EdtKakutyo, {120, 16, 81, 20}},  {dialog->BtnAdd, {120, 58, 81, 25}},
+      {dialog->BtnDel, {120, 88, 81, 25}},      {dialog->LstKakutyo, {24, 56, 73, 81}},
+      {dialog->GrpPath, {12, 176, 270, 57}},    {dialog->GroupBox1, {10, 8, 270, 65}},
+      {dialog->cbxPickupFolder, {16, 18, 233, 17}}, {dialog->GroupBox2, {10, 80, 270, 169}},
+      {dialog->GrpOverWrite, {12, 22, 245, 89}}, {dialog->cbxDriveLetter, {16, 122, 225, 17}},
+      {dialog->cbShowResult, {16, 144, 201, 17}}};
+  for (const auto& [widget, rect] : places) EXPECT_EQ(widget->geometry(), rect) << widget->objectName().toStdString();
+  EXPECT_EQ(dialog->Label1->text(), QStringLiteral("除外する拡張子："));
+  EXPECT_EQ(dialog->Label3->text(), QStringLiteral("(注意：設定を変更すると再検索が必要)"));
+  EXPECT_EQ(dialog->GrpOverWrite->title(), QStringLiteral("コピー先に同名ファイルがあった時"));
+  EXPECT_EQ(dialog->GrpOverWrite->item(3)->text(), QStringLiteral("コピーしない"));
+  EXPECT_EQ(dialog->GrpPath->item(1)->text(), QStringLiteral("現在位置からの相対パス"));
+  EXPECT_FALSE(dialog->BtnAdopt->isDefault());
+  EXPECT_FALSE(dialog->BtnCancel->autoDefault());
+}
+
+TEST_F(DetailSettings, ShowingLoadsTheFieldsAndTheCentreOfTheWindow) {
+  form->EscExt = {"bak", "tmp"};
+  form->DirAbs = false;
+  form->AddDriveLetter = true;
+  form->Overwrite = 7;  // from a hand-edited settings file
+  form->ShowResult = false;
+  form->PickupFolder = true;
+  form->move(100, 80);
+  openDialog([&](TfrmConf& d) {
+    EXPECT_EQ(items(d.LstKakutyo), (QStringList{"bak", "tmp"}));
+    EXPECT_EQ(d.LstKakutyo->currentRow(), -1);
+    EXPECT_EQ(d.GrpPath->itemIndex(), 1);
+    EXPECT_FALSE(d.cbxDriveLetter->isEnabled());
+    EXPECT_TRUE(d.cbxDriveLetter->isChecked());
+    EXPECT_EQ(d.GrpOverWrite->itemIndex(), 3);
+    EXPECT_FALSE(d.cbShowResult->isChecked());
+    EXPECT_TRUE(d.cbxPickupFolder->isChecked());
+    const QRect frame = form->frameGeometry();
+    EXPECT_EQ(d.pos(), QPoint(frame.x() + (frame.width() - d.width()) / 2,
+                              frame.y() + (frame.height() - d.height()) / 2));
+    d.BtnAdopt->click();
+  });
+  EXPECT_EQ(form->Overwrite, 3);
+  EXPECT_TRUE(form->AddDriveLetter);  // kept, though the box was disabled
+  form->Overwrite = -5;
+  openDialog([](TfrmConf& d) {
+    EXPECT_EQ(d.GrpOverWrite->itemIndex(), -1);
+    d.reject();
+  });
+}
+
+TEST_F(DetailSettings, ExtensionListEdits) {
+  form->EscExt = {"bak", "tmp", "log"};
+  dialog->FormShow();
+  dialog->BtnAddClick();  // empty text: nothing
+  dialog->EdtKakutyo->setText(QStringLiteral("bak"));
+  dialog->BtnAddClick();
+  EXPECT_EQ(items(dialog->LstKakutyo), (QStringList{"bak", "tmp", "log"}));
+  dialog->EdtKakutyo->setText(QStringLiteral("BAK"));
+  dialog->BtnAdd->click();
+  EXPECT_EQ(items(dialog->LstKakutyo), (QStringList{"bak", "tmp", "log", "BAK"}));
+  EXPECT_EQ(dialog->LstKakutyo->currentRow(), 3);
+  EXPECT_EQ(dialog->EdtKakutyo->text(), QStringLiteral("BAK"));
+
+  dialog->LstKakutyo->setCurrentRow(0);  // picking an entry shows it
+  EXPECT_EQ(dialog->EdtKakutyo->text(), QStringLiteral("bak"));
+  dialog->BtnDel->click();
+  EXPECT_EQ(items(dialog->LstKakutyo), (QStringList{"tmp", "log", "BAK"}));
+  EXPECT_EQ(dialog->LstKakutyo->currentRow(), 0);
+  EXPECT_EQ(dialog->EdtKakutyo->text(), QStringLiteral("tmp"));
+  dialog->LstKakutyo->setCurrentRow(2);
+  dialog->BtnDelClick();
+  EXPECT_EQ(dialog->LstKakutyo->currentRow(), 1);
+  EXPECT_EQ(dialog->EdtKakutyo->text(), QStringLiteral("log"));
+
+  form->EscExt = {"only"};
+  dialog->FormShow();
+  dialog->BtnDelClick();  // nothing selected
+  EXPECT_EQ(dialog->LstKakutyo->count(), 1);
+  dialog->LstKakutyo->setCurrentRow(0);
+  dialog->BtnDelClick();
+  EXPECT_EQ(dialog->LstKakutyo->count(), 0);
+  EXPECT_TRUE(dialog->EdtKakutyo->text().isEmpty());
+}
+
+TEST_F(DetailSettings, AcceptWritesBackConvertsRowsAndSavesTwoOptions) {
+  form->SearchRoot = "/data/work";
+  form->Edit1->setText(QStringLiteral("/elsewhere"));  // rows follow the search's folder
+  ResultRow a, b, c;
+  a.pathText = "/data/work/2024/plan.xls";
+  b.pathText = "/data/work/memo.txt";
+  c.pathText = "/data/work/2024";
+  c.checked = false;
+  form->resultModel()->setRows({a, b, c});
+  openDialog([](TfrmConf& d) {
+    d.EdtKakutyo->setText(QStringLiteral("tmp"));
+    d.BtnAddClick();
+    d.GrpPath->setItemIndex(1);
+    d.cbShowResult->setChecked(false);
+    d.GrpOverWrite->setItemIndex(0);
+    d.BtnAdoptClick();
+  });
+  EXPECT_EQ(form->EscExt, (std::vector<std::string>{"tmp"}));
+  EXPECT_FALSE(form->DirAbs);
+  EXPECT_EQ(form->Overwrite, 0);
+  EXPECT_FALSE(form->ShowResult);
+  EXPECT_EQ(paths(), (std::vector<std::string>{"2024/plan.xls", "memo.txt", "2024"}));
+  EXPECT_FALSE(form->resultModel()->rows()[2].checked);
+  EXPECT_EQ(readFile(settings.file("NVO.ini")), "[Option]\nDirAbs=0\nAddDriveLetter=1\n");
+  EXPECT_TRUE(fakes.boxes.shown.empty());  // no re-search for a path mode change
+
+  openDialog([](TfrmConf& d) {
+    d.GrpPath->setItemIndex(0);
+    d.BtnAdopt->click();
+  });
+  EXPECT_EQ(paths(), (std::vector<std::string>{"/data/work/2024/plan.xls", "/data/work/memo.txt",
+                                               "/data/work/2024"}));
+  // Changing the mode there and back within one showing converts nothing; accepting twice
+  // converts once.
+  openDialog([](TfrmConf& d) {
+    d.GrpPath->setItemIndex(1);
+    d.GrpPath->setItemIndex(0);
+    d.BtnAdoptClick();
+    d.BtnAdoptClick();
+  });
+  EXPECT_EQ(paths()[1], "/data/work/memo.txt");
+}
+
+TEST_F(DetailSettings, CancelAndCloseBoxChangeNothing) {
+  ResultRow a;
+  a.pathText = "/data/a.txt";
+  form->SearchRoot = "/data";
+  form->resultModel()->setRows({a});
+  openDialog([](TfrmConf& d) {
+    d.GrpPath->setItemIndex(1);
+    d.EdtKakutyo->setText(QStringLiteral("x"));
+    d.BtnAddClick();
+    d.BtnCancel->click();
+  });
+  openDialog([](TfrmConf& d) {
+    d.cbShowResult->setChecked(false);
+    d.close();
+  });
+  EXPECT_TRUE(form->DirAbs);
+  EXPECT_TRUE(form->EscExt.empty());
+  EXPECT_TRUE(form->ShowResult);
+  EXPECT_EQ(paths(), (std::vector<std::string>{"/data/a.txt"}));
+  EXPECT_FALSE(std::filesystem::exists(settings.file("NVO.ini")));
+}
+
+TEST_F(DetailSettings, EnterAndEscapeDoNotCloseIt) {
+  dialog->FormShow();
+  dialog->show();
+  QTest::keyClick(dialog, Qt::Key_Escape);
+  QTest::keyClick(dialog, Qt::Key_Return);
+  EXPECT_TRUE(dialog->isVisible());
+  dialog->reject();
+}
+
+TEST_F(DetailSettings, FailedSettingsWriteKeepsTheDialogOpen) {
+  writeFile(settings.file("plain"), "");
+  open(settings.file("plain") + "/NVO.ini");
+  bool stillOpen = false;
+  openDialog([&](TfrmConf& d) {
+    d.GrpPath->setItemIndex(1);
+    d.GrpOverWrite->setItemIndex(2);
+    d.cbShowResult->setChecked(false);
+    d.cbxPickupFolder->setChecked(true);
+    d.BtnAdoptClick();
+    stillOpen = d.result() != QDialog::Accepted;
+    d.reject();
+  });
+  EXPECT_TRUE(stillOpen);
+  ASSERT_EQ(fakes.boxes.applicationErrors.size(), 1u);
+  EXPECT_EQ(fakes.boxes.applicationErrors[0], settings.file("plain") + "/NVO.ini に書き込めません.");
+  EXPECT_FALSE(form->DirAbs);       // applied before the write
+  EXPECT_EQ(form->Overwrite, 2);
+  EXPECT_TRUE(form->ShowResult);     // not reached
+  EXPECT_FALSE(form->PickupFolder);
+  EXPECT_FALSE(form->NeedResearch);
+}
+
+TEST_F(DetailSettings, ReadOnlySettingsFileIsReportedAndKept) {
+  const std::string path = settings.file("NVO.ini");
+  writeFile(path, "[Option]\nDirAbs=1\n");
+  chmod(path.c_str(), 0444);
+  openDialog([](TfrmConf& d) {
+    d.GrpPath->setItemIndex(1);
+    d.BtnAdoptClick();
+    d.reject();
+  });
+  ASSERT_EQ(fakes.boxes.applicationErrors.size(), 1u);
+  EXPECT_EQ(fakes.boxes.applicationErrors[0], path + " に書き込めません.");
+  EXPECT_EQ(readFile(path), "[Option]\nDirAbs=1\n");
+}
+
+TEST_F(DetailSettings, PerFolderChangeSearchesAgainOnlyWithRows) {
+  openDialog([](TfrmConf& d) {
+    d.cbxPickupFolder->setChecked(true);
+    d.BtnAdoptClick();
+  });
+  EXPECT_TRUE(form->PickupFolder);
+  EXPECT_TRUE(form->NeedResearch);
+  EXPECT_TRUE(fakes.boxes.shown.empty());
+
+  TempFolder tree;
+  testing::makeFile(tree.path() + "/a.txt", testing::localTime(2030, 1, 1));
+  form->Edit1->setText(QString::fromStdString(tree.path()));
+  form->Button1Click();
+  ASSERT_EQ(form->resultModel()->rowCount(), 1);
+  testing::makeFile(tree.path() + "/b.txt", testing::localTime(2030, 1, 1));
+  form->move(50, 60);
+  openDialog([](TfrmConf& d) {
+    d.cbxPickupFolder->setChecked(false);
+    d.BtnAdoptClick();
+  });
+  ASSERT_EQ(fakes.boxes.shown.size(), 1u);
+  EXPECT_EQ(fakes.boxes.shown[0].kind, MessageKind::Information);
+  EXPECT_EQ(fakes.boxes.shown[0].text, "検索方法が変わったので再検索します");
+  EXPECT_EQ(fakes.boxes.shown[0].placement, form->positionedPlacement());
+  EXPECT_EQ(form->resultModel()->rowCount(), 2);  // searched again
+
+  form->Busy = true;  // refused while a run goes on
+  const std::size_t shown = fakes.dialogs.shown.size();
+  form->N4->trigger();
+  EXPECT_EQ(fakes.dialogs.shown.size(), shown);
+  form->Busy = false;
+}
+
+TEST_F(DetailSettings, OpensOnThePageLastShown) {
+  openDialog([](TfrmConf& d) {
+    d.PageControl1->setCurrentIndex(1);
+    d.reject();
+  });
+  openDialog([](TfrmConf& d) {
+    EXPECT_EQ(d.PageControl1->currentIndex(), 1);
+    d.reject();
+  });
+}
+
+}  // namespace
+}  // namespace nuvelo

@@ -1,0 +1,241 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QDate>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <memory>
+
+#include "gui/main_window/main_window.h"
+#include "engine/settings/condition_file.h"
+#include "gui/results/result_list_view.h"
+#include "support/fake_services.h"
+#include "support/qt_helpers.h"
+#include "support/file_tree.h"
+
+namespace nuvelo {
+namespace {
+
+using testing::FakeServices;
+using testing::items;
+using testing::readFile;
+using testing::TempFolder;
+using testing::writeFile;
+
+class Pickers : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::filesystem::create_directories(source() + "/obj/debug");
+    form = std::make_unique<TForm1>(fakes.services(), settings.file("NVO.ini"), settings.path());
+    form->show();
+    QApplication::setActiveWindow(form.get());
+  }
+  std::string source() const { return tree.path() + "/work"; }
+  QString q(const std::string& s) const { return QString::fromStdString(s); }
+
+  TempFolder tree;
+  TempFolder settings;
+  FakeServices fakes;
+  std::unique_ptr<TForm1> form;
+};
+
+TEST_F(Pickers, BrowseFillsTheBoxWithoutATrailingSeparator) {
+  form->Edit1->setText(QStringLiteral("/typed"));
+  fakes.files.answers = {std::string("/chosen/folder/")};
+  form->Button2->click();
+  EXPECT_EQ(fakes.files.folderStarts, (std::vector<std::string>{"/typed"}));
+  EXPECT_EQ(form->Edit1->text(), QStringLiteral("/chosen/folder"));
+  EXPECT_TRUE(form->Edit1->hasFocus());
+
+  form->Edit2->setText(QStringLiteral("/typed/"));
+  form->N2->trigger();  // cancelled: the box's own text, its trailing "/" gone
+  EXPECT_EQ(form->Edit2->text(), QStringLiteral("/typed"));
+
+  fakes.files.answers = {std::string("/")};
+  form->N1->trigger();
+  EXPECT_EQ(form->Edit1->text(), QStringLiteral("/"));  // the root keeps its separator
+
+  form->Busy = true;
+  form->Button4->click();
+  EXPECT_EQ(fakes.files.folderStarts.size(), 3u);
+  form->Busy = false;
+}
+
+struct AddCase {
+  const char* name;
+  const char* chosen;  // relative to the tree; "" answers nothing (cancel)
+  const char* added;   // nullptr: nothing added
+  bool message;
+};
+
+class ExcludedAdd : public Pickers, public ::testing::WithParamInterface<AddCase> {};
+
+TEST_P(ExcludedAdd, AddsTheEntryBelowTheSource) {
+  form->Edit1->setText(q(source()));
+  if (*GetParam().chosen) fakes.files.answers = {tree.path() + GetParam().chosen};
+  form->BtnFolExADD->click();
+  ASSERT_EQ(fakes.files.folderStarts, (std::vector<std::string>{source()}));
+  EXPECT_EQ(items(form->LstBxFolEx), GetParam().added ? QStringList{GetParam().added} : QStringList{});
+  if (GetParam().message) {
+    ASSERT_EQ(fakes.boxes.shown.size(), 1u);
+    EXPECT_EQ(fakes.boxes.shown[0].text, "\"" + source() + "\"\rの下位フォルダを指定してください");
+    EXPECT_EQ(fakes.boxes.shown[0].kind, MessageKind::Error);
+    EXPECT_TRUE(fakes.boxes.shown[0].placement.centredOnScreen);
+  } else {
+    EXPECT_TRUE(fakes.boxes.shown.empty());
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Choices, ExcludedAdd,
+                         ::testing::Values(AddCase{"Below", "/work/obj/debug", "/obj/debug", false},
+                                           AddCase{"Itself", "/work", nullptr, false},
+                                           AddCase{"Cancelled", "", nullptr, false},
+                                           AddCase{"Sibling", "/work2/x", nullptr, true},
+                                           AddCase{"Above", "/", nullptr, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The source is cleaned as the search cleans it: an entry added while the box ends in "/"
+// still starts with "/" and really excludes its folder.
+TEST_F(Pickers, ASourceTypedWithTrailingSeparatorsStillExcludes) {
+  testing::makeFile(source() + "/obj/debug/build.o", testing::localTime(2024, 5, 2));
+  testing::makeFile(source() + "/kept.txt", testing::localTime(2024, 5, 2));
+  form->DateTimePicker1->setDate(QDate(2024, 5, 1));
+  form->DirAbs = false;
+  for (const char* typed : {"/", "//", "/./"}) {
+    SCOPED_TRACE(typed);
+    form->LstBxFolEx->clear();
+    form->Edit1->setText(q(source() + typed));
+    fakes.files.answers = {source() + "/obj/debug"};
+    form->BtnFolExADD->click();
+    EXPECT_EQ(items(form->LstBxFolEx), QStringList{QStringLiteral("/obj/debug")});
+    form->Button1Click();
+    EXPECT_EQ(form->Edit1->text(), q(source()));
+    ASSERT_EQ(form->resultModel()->rowCount(), 1);
+    EXPECT_EQ(form->resultModel()->rows()[0].pathText, "kept.txt");
+  }
+}
+
+TEST_F(Pickers, AddingTwiceKeepsOneAndDeleteRemovesTheSelected) {
+  form->Edit1->setText(q(source()));
+  fakes.files.answers = {source() + "/obj/debug", source() + "/obj/debug", source() + "/obj"};
+  form->BtnFolExADDClick();
+  form->BtnFolExADDClick();
+  form->BtnFolExADDClick();
+  EXPECT_EQ(items(form->LstBxFolEx), (QStringList{"/obj/debug", "/obj"}));
+
+  form->BtnFolExDel->click();  // nothing selected
+  EXPECT_EQ(form->LstBxFolEx->count(), 2);
+  form->LstBxFolEx->setCurrentRow(0);
+  form->BtnFolExDel->click();
+  EXPECT_EQ(items(form->LstBxFolEx), (QStringList{"/obj"}));
+  EXPECT_TRUE(form->LstBxFolEx->selectedItems().isEmpty());
+}
+
+TEST_F(Pickers, AddNeedsAnExistingSourceFolder) {
+  form->Edit1->setText(q(tree.path() + "/missing"));
+  form->Button1->setFocus();
+  form->BtnFolExADD->click();
+  EXPECT_TRUE(fakes.files.folderStarts.empty());  // no browser
+  ASSERT_EQ(fakes.boxes.shown.size(), 1u);
+  EXPECT_EQ(fakes.boxes.shown[0].text, "上位フォルダが不正です。");
+  EXPECT_TRUE(form->Edit1->hasFocus());
+
+  form->Busy = true;
+  form->Edit1->setText(q(source()));
+  form->BtnFolExADD->click();
+  EXPECT_TRUE(fakes.files.folderStarts.empty());
+  form->Busy = false;
+}
+
+TEST_F(Pickers, SaveAndLoadConditionFiles) {
+  form->Edit1->setText(q(source()));
+  form->Edit2->setText(QStringLiteral("/media/backup"));
+  form->LstBxFolEx->addItem(QStringLiteral("/My Docs"));
+  form->EscExt = {"bak"};
+  const std::string file = tree.path() + "/conds.dat";
+  form->Mnu_SaveAs->trigger();  // cancelled: nothing
+  EXPECT_FALSE(std::filesystem::exists(file));
+  fakes.files.answers = {file};
+  form->Mnu_SaveAs->trigger();
+  ASSERT_EQ(fakes.files.saveStarts.size(), 2u);
+  EXPECT_EQ(fakes.files.saveStarts[0].path, "");
+  EXPECT_EQ(fakes.files.saveStarts[0].folder, settings.path());
+  EXPECT_EQ(fakes.files.saveStarts[1].path, "");
+  const auto saved = readConditionFile(file);
+  ASSERT_TRUE(saved);
+  EXPECT_EQ(saved->dirFrom, source());
+  EXPECT_TRUE(saved->cbKai);
+  EXPECT_EQ(saved->folEx, (std::vector<std::string>{"/My Docs"}));
+
+  // Loading puts everything back, the switch through its click handler.
+  writeFile(tree.path() + "/other.dat",
+            "[Application]\nNVOFile=1\n[NVO]\nDirFrom=/from\nDirTo=/to\nCBKai=0\nFolEx=/a,/b\nEscExt=tmp\n");
+  const QDate pickerDate = form->DateTimePicker1->date();
+  fakes.files.answers = {tree.path() + "/other.dat"};
+  form->Mnu_LoadFile->trigger();
+  EXPECT_EQ(form->Edit1->text(), QStringLiteral("/from"));
+  EXPECT_EQ(form->Edit2->text(), QStringLiteral("/to"));
+  EXPECT_FALSE(form->CbKai->isChecked());
+  EXPECT_FALSE(form->LastKaiChecked);
+  EXPECT_FALSE(form->LstBxFolEx->isEnabled());
+  EXPECT_EQ(items(form->LstBxFolEx), (QStringList{"/a", "/b"}));
+  EXPECT_EQ(form->EscExt, (std::vector<std::string>{"tmp"}));
+  EXPECT_EQ(form->DateTimePicker1->date(), pickerDate);
+
+  fakes.files.answers = {file};
+  form->Mnu_LoadFile->trigger();
+  EXPECT_TRUE(form->CbKai->isChecked());
+  EXPECT_TRUE(form->BtnFolExADD->isEnabled());
+  EXPECT_EQ(fakes.files.openStarts.back().path, tree.path() + "/other.dat");  // the previous one
+  fakes.files.answers = {file};
+  form->Mnu_SaveAs->trigger();
+  EXPECT_EQ(fakes.files.saveStarts.back().path, file);
+}
+
+TEST_F(Pickers, NotAConditionFileChangesNothing) {
+  writeFile(tree.path() + "/bad.dat", "[Application]\nNVOFile=0\n[NVO]\nDirFrom=/from\n");
+  form->Edit1->setText(QStringLiteral("/kept"));
+  form->move(40, 30);
+  for (const std::string& name : {std::string("/bad.dat"), std::string("/does-not-exist.dat")}) {
+    fakes.files.answers = {tree.path() + name};
+    form->Mnu_LoadFile->trigger();
+  }
+  ASSERT_EQ(fakes.boxes.shown.size(), 2u);
+  EXPECT_EQ(fakes.boxes.shown[0].text, "不正なファイル形式です");
+  EXPECT_EQ(fakes.boxes.shown[0].placement, form->positionedPlacement());
+  EXPECT_EQ(form->Edit1->text(), QStringLiteral("/kept"));
+}
+
+TEST_F(Pickers, SaveOverAReadOnlyFileIsReportedAndKeepsIt) {
+  const std::string file = tree.path() + "/ro.dat";
+  writeFile(file, "[Application]\nNVOFile=1\n");
+  chmod(file.c_str(), 0444);
+  fakes.files.answers = {file};
+  form->Mnu_SaveAs->trigger();
+  ASSERT_EQ(fakes.boxes.applicationErrors.size(), 1u);
+  EXPECT_EQ(fakes.boxes.applicationErrors[0], file + " に書き込めません.");
+  EXPECT_EQ(readFile(file), "[Application]\nNVOFile=1\n");
+}
+
+TEST_F(Pickers, SaveThatCannotBeWrittenIsReported) {
+  writeFile(tree.path() + "/plain", "");
+  fakes.files.answers = {tree.path() + "/plain/conds.dat"};
+  form->Mnu_SaveAs->trigger();
+  ASSERT_EQ(fakes.boxes.applicationErrors.size(), 1u);
+  EXPECT_EQ(fakes.boxes.applicationErrors[0], tree.path() + "/plain/conds.dat に書き込めません.");
+
+  form->Busy = true;  // both commands are refused while a run goes on
+  form->Mnu_SaveAs->trigger();
+  form->Mnu_LoadFile->trigger();
+  EXPECT_EQ(fakes.files.saveStarts.size(), 1u);
+  EXPECT_TRUE(fakes.files.openStarts.empty());
+  form->Busy = false;
+}
+
+}  // namespace
+}  // namespace nuvelo

@@ -1,0 +1,380 @@
+#include "gui/main_window/main_window.h"
+#include "gui/results/result_list_view.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QFrame>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTreeView>
+#include <memory>
+
+#include "gui/widgets/clickable_label.h"
+#include "gui/widgets/status_bar.h"
+#include "gui/app/termination_signals.h"
+#include "gui/results/result_list_model.h"
+#include "support/fake_services.h"
+#include "support/temp_folder.h"
+
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QRect& r, std::ostream* os) {
+  *os << r.x() << "," << r.y() << " " << r.width() << "x" << r.height();
+}
+inline void PrintTo(const QSize& s, std::ostream* os) { *os << s.width() << "x" << s.height(); }
+inline void PrintTo(const QPoint& p, std::ostream* os) { *os << p.x() << "," << p.y(); }
+QT_END_NAMESPACE
+
+namespace nuvelo {
+namespace {
+
+using testing::FakeMessageBoxes;
+using testing::FakeServices;
+using testing::readFile;
+using testing::TempFolder;
+using testing::writeFile;
+
+class MainWindow : public ::testing::Test {
+ protected:
+  std::unique_ptr<TForm1> open(const std::string& settingsPath) {
+    auto form = std::make_unique<TForm1>(fakes.services(), settingsPath, folder.path());
+    form->show();
+    QApplication::processEvents();
+    return form;
+  }
+  std::unique_ptr<TForm1> open() { return open(settingsPath()); }
+  std::string settingsPath() const { return folder.file("NVO.ini"); }
+
+  TempFolder folder;
+  FakeServices fakes;
+  FakeMessageBoxes& boxes = fakes.boxes;
+};
+
+TEST_F(MainWindow, FirstStartShowsDefaults) {
+  auto form = open();
+  EXPECT_EQ(form->windowTitle(), "Nuvelo");
+  EXPECT_TRUE(form->Edit1->text().isEmpty());
+  EXPECT_TRUE(form->Edit2->text().isEmpty());
+  EXPECT_FALSE(form->LblLastDate->isVisible());
+  EXPECT_TRUE(form->CbKai->isChecked());
+  EXPECT_TRUE(form->LastKaiChecked);
+  EXPECT_TRUE(form->DirAbs);
+  EXPECT_TRUE(form->AddDriveLetter);
+  EXPECT_TRUE(form->ShowResult);
+  EXPECT_FALSE(form->PickupFolder);
+  EXPECT_EQ(form->Overwrite, 1);
+  EXPECT_TRUE(form->EscExt.empty());
+  EXPECT_FALSE(form->Busy);
+  EXPECT_FALSE(form->AbortRequested);
+  EXPECT_EQ(form->SortColumn, 0);
+  EXPECT_FALSE(form->CopyList.has_value());
+  const int widths[] = {100, 80, 50, 100, 164};
+  for (int c = 0; c < 5; ++c) EXPECT_EQ(form->lsvFilesFrom->columnWidth(c), widths[c]) << c;
+  EXPECT_EQ(form->pos(), QPoint(0, 0));
+  EXPECT_EQ(form->size(), QSize(420, 440));
+  EXPECT_EQ(form->DateTimePicker1->date(), QDate::currentDate());
+  EXPECT_EQ(form->DateTimePicker1->displayFormat(), "yyyy/MM/dd");
+  EXPECT_EQ(civilDateOf(form->SinceDate), (CivilDate{QDate::currentDate().year(),
+                                                     QDate::currentDate().month(),
+                                                     QDate::currentDate().day()}));
+  EXPECT_EQ(form->SinceDate, static_cast<double>(static_cast<long long>(form->SinceDate)));
+  EXPECT_EQ(form->conditionFileFolder(), folder.path());
+  EXPECT_FALSE(form->ProgressBar1->isVisible());
+  EXPECT_EQ(form->ProgressBar1->parentWidget(), form->StatusBar1);
+  EXPECT_EQ(form->ProgressBar1->pos(), QPoint(2, 2));
+}
+
+TEST_F(MainWindow, ReadsHandEditedSettings) {
+  writeFile(settingsPath(),
+            "; my settings\n[Default]\nFrom=/data/src\nTo=/media/dst\nLastCopyDate=2024/05/01\n"
+            "[Option]\nDirAbs=0\nAddDriveLetter=0\nDirKAI=0\nShowResult=0\nPickupFolder=1\n"
+            "Overwrite=0x2\nEscExt=bak, tmp\n"
+            "[ListView]\nColumn0Width=120\nColumn4Width=200\n"
+            "[Window]\nTop=40\nLeft=30\nHeight=500\nWidth=600\n");
+  auto form = open();
+  EXPECT_EQ(form->Edit1->text(), "/data/src");
+  EXPECT_EQ(form->Edit2->text(), "/media/dst");
+  EXPECT_TRUE(form->LblLastDate->isVisible());
+  EXPECT_EQ(form->LblLastDate->text(), "(2024/05/01) ");
+  EXPECT_EQ(form->LblLastDate->toolTip(), "前回コピーした日付です");
+  EXPECT_FALSE(form->DirAbs);
+  EXPECT_FALSE(form->AddDriveLetter);
+  EXPECT_FALSE(form->ShowResult);
+  EXPECT_TRUE(form->PickupFolder);
+  EXPECT_EQ(form->Overwrite, 2);
+  EXPECT_EQ(form->EscExt, (std::vector<std::string>{"bak", "tmp"}));
+  EXPECT_EQ(form->lsvFilesFrom->columnWidth(0), 120);
+  EXPECT_EQ(form->lsvFilesFrom->columnWidth(1), 80);
+  EXPECT_EQ(form->pos(), QPoint(30, 40));
+  EXPECT_EQ(form->size(), QSize(600, 500));
+
+  // The unchecked switch ran its click handler: the excluded-subfolder controls are off.
+  EXPECT_FALSE(form->CbKai->isChecked());
+  EXPECT_FALSE(form->LastKaiChecked);
+  for (QWidget* w : {static_cast<QWidget*>(form->LblFolEx), static_cast<QWidget*>(form->LstBxFolEx),
+                     static_cast<QWidget*>(form->BtnFolExADD),
+                     static_cast<QWidget*>(form->BtnFolExDel)})
+    EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
+}
+
+TEST_F(MainWindow, CloseSavesSettingsKeepingForeignLinesAndNextStartReadsThem) {
+  writeFile(settingsPath(), "; keep me\n[Default]\nLastCopyDate=2024/05/01\n[Mine]\nx=1\n");
+  {
+    auto form = open();
+    form->Edit1->setText(QStringLiteral("/home/u/文書"));
+    form->Edit2->setText(QStringLiteral("/media/backup"));
+    form->CbKai->setChecked(false);
+    form->EscExt = {"bak", "a b"};
+    form->Overwrite = 0;
+    form->lsvFilesFrom->setColumnWidth(3, 140);
+    form->move(12, 34);
+    form->resize(500, 460);
+    EXPECT_TRUE(form->close());
+  }
+  const std::string saved = readFile(settingsPath());
+  EXPECT_EQ(saved.rfind("; keep me\n[Default]\nLastCopyDate=2024/05/01\nFrom=/home/u/文書\n", 0), 0u)
+      << saved;
+  EXPECT_NE(saved.find("[Mine]\nx=1\n"), std::string::npos);
+  EXPECT_EQ(saved.find("DirAbs"), std::string::npos);
+  EXPECT_EQ(saved.find("AddDriveLetter"), std::string::npos);
+
+  auto again = open();
+  EXPECT_EQ(again->Edit1->text(), QStringLiteral("/home/u/文書"));
+  EXPECT_EQ(again->Edit2->text(), "/media/backup");
+  EXPECT_FALSE(again->CbKai->isChecked());
+  EXPECT_EQ(again->EscExt, (std::vector<std::string>{"bak", "a b"}));
+  EXPECT_EQ(again->Overwrite, 0);
+  EXPECT_EQ(again->lsvFilesFrom->columnWidth(3), 140);
+  EXPECT_EQ(again->pos(), QPoint(12, 34));
+  EXPECT_EQ(again->size(), QSize(500, 460));
+}
+
+TEST_F(MainWindow, ExitIsRefusedWhileBusy) {
+  writeFile(settingsPath(), "[Default]\nFrom=/a\n");
+  auto form = open();
+  form->Busy = true;
+  form->Exit1->trigger();
+  QApplication::processEvents();
+  EXPECT_TRUE(form->isVisible());
+  EXPECT_EQ(readFile(settingsPath()), "[Default]\nFrom=/a\n");
+
+  form->Busy = false;
+  form->Exit1->trigger();
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_NE(readFile(settingsPath()).find("[Window]"), std::string::npos);
+}
+
+TEST_F(MainWindow, CloseDuringRunAbortsAndClosesWhenRunHasReturned) {
+  auto form = open();
+  form->Busy = true;
+  EXPECT_FALSE(form->close());
+  EXPECT_TRUE(form->isVisible());
+  EXPECT_TRUE(form->AbortRequested);
+  EXPECT_TRUE(form->closePending());
+  EXPECT_FALSE(std::filesystem::exists(settingsPath()));
+
+  // The run notices the abort, returns and leaves the busy state.
+  form->Busy = false;
+  form->AbortRequested = false;
+  form->finishRun();
+  QApplication::processEvents();
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_TRUE(std::filesystem::exists(settingsPath()));
+}
+
+TEST_F(MainWindow, TerminationSignalClosesLikeTheCloseBox) {
+  auto form = open();
+  form->Edit1->setText(QStringLiteral("/from/signal"));
+  {
+    TerminationSignalCloser closer(form.get());
+    raise(SIGTERM);
+    for (int i = 0; i < 10 && form->isVisible(); ++i) QApplication::processEvents();
+  }
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_NE(readFile(settingsPath()).find("From=/from/signal"), std::string::npos);
+}
+
+TEST_F(MainWindow, FailedSettingsWriteKeepsWindowOpenAndUsable) {
+  writeFile(folder.file("plain"), "");
+  const std::string badPath = folder.file("plain") + "/NVO.ini";  // its folder is a file
+  auto form = open(badPath);
+  form->Edit1->setText(QStringLiteral("/data"));
+  form->EscExt = {"bak"};
+
+  EXPECT_FALSE(form->close());
+  ASSERT_EQ(boxes.applicationErrors.size(), 1u);
+  EXPECT_EQ(boxes.applicationErrors[0], badPath + " に書き込めません.");
+  EXPECT_TRUE(form->isVisible());
+  EXPECT_EQ(form->Edit1->text(), "/data");
+  EXPECT_EQ(form->EscExt, (std::vector<std::string>{"bak"}));
+
+  form->CbKai->setChecked(false);
+  EXPECT_FALSE(form->LstBxFolEx->isEnabled());
+  EXPECT_FALSE(form->close());
+  EXPECT_EQ(boxes.applicationErrors.size(), 2u);
+}
+
+TEST_F(MainWindow, SubfolderSwitchIsPutBackWhileBusy) {
+  auto form = open();
+  form->Busy = true;
+  form->CbKai->click();
+  EXPECT_TRUE(form->CbKai->isChecked());
+  EXPECT_TRUE(form->LstBxFolEx->isEnabled());
+
+  form->Busy = false;
+  form->CbKai->click();
+  EXPECT_FALSE(form->CbKai->isChecked());
+  EXPECT_FALSE(form->LastKaiChecked);
+  EXPECT_FALSE(form->BtnFolExADD->isEnabled());
+  form->CbKai->click();
+  EXPECT_TRUE(form->LastKaiChecked);
+  EXPECT_TRUE(form->BtnFolExDel->isEnabled());
+}
+
+struct Placed {
+  const char* name;
+  QRect design;  // width 0: a label sized to its text, whose position alone is fixed
+  unsigned anchors;
+};
+
+// Left, top, width and height in the client area (or in Panel1), and the anchored sides.
+const Placed Layout[] = {
+    {"Label2", {8, 12, 0, 0}, 3},          {"DateTimePicker1", {72, 8, 97, 20}, 3},
+    {"Label6", {175, 12, 0, 0}, 3},        {"Label3", {8, 35, 0, 0}, 3},
+    {"Edit1", {72, 32, 298, 20}, 7},       {"Button2", {375, 32, 49, 20}, 6},
+    {"CbKai", {72, 53, 169, 17}, 3},       {"LblFolEx", {96, 72, 0, 0}, 3},
+    {"LstBxFolEx", {96, 88, 274, 41}, 7},  {"BtnFolExADD", {374, 88, 49, 20}, 6},
+    {"BtnFolExDel", {374, 112, 49, 20}, 6}, {"Label4", {8, 147, 0, 0}, 3},
+    {"Edit2", {72, 144, 298, 20}, 7},      {"Button4", {374, 144, 49, 20}, 6},
+    {"Panel1", {0, 176, 431, 152}, 15},    {"Label1", {8, 13, 0, 0}, 3},
+    {"BtnSelAll", {222, 8, 97, 23}, 6},    {"BtnReleaseSel", {326, 8, 97, 23}, 6},
+    {"lsvFilesFrom", {8, 36, 416, 107}, 15}, {"Button1", {196, 332, 73, 25}, 12},
+    {"Button3", {275, 332, 65, 25}, 12},   {"Button5", {346, 331, 73, 25}, 12},
+    {"StatusBar1", {0, 377, 430, 21}, 13},
+};
+
+QRect expectedAt(const Placed& p, QSize growth, const QWidget* actual) {
+  QRect r = p.design;
+  if (r.width() == 0) r.setSize(actual->size());
+  if (p.anchors & 4) {
+    if (p.anchors & 1) r.setWidth(r.width() + growth.width());
+    else r.moveLeft(r.left() + growth.width());
+  }
+  if (p.anchors & 8) {
+    if (p.anchors & 2) r.setHeight(r.height() + growth.height());
+    else r.moveTop(r.top() + growth.height());
+  }
+  return r;
+}
+
+TEST_F(MainWindow, ControlsSitAtDesignPlacesAndFollowTheirAnchors) {
+  auto form = open();
+  const int menuHeight = form->menuBar()->height();
+  for (const QSize growth : {QSize(0, 0), QSize(100, 60)}) {
+    form->resize(QSize(430, 398 + menuHeight) + growth);
+    QApplication::processEvents();
+    ASSERT_EQ(form->centralWidget()->size(), QSize(430, 398) + growth);
+    for (const Placed& p : Layout) {
+      const auto* w = form->findChild<QWidget*>(QString::fromLatin1(p.name));
+      ASSERT_NE(w, nullptr) << p.name;
+      // Panel1's children grow with the panel, which grows with the window.
+      EXPECT_EQ(w->geometry(), expectedAt(p, growth, w))
+          << p.name << " grown by " << growth.width() << "x" << growth.height();
+    }
+  }
+}
+
+TEST_F(MainWindow, CaptionsHintsAndDesignStates) {
+  auto form = open();
+  const std::pair<QWidget*, const char*> texts[] = {
+      {form->Label2, "更新日付："},       {form->Label6, "以降に更新されたもの"},
+      {form->Label3, "検索元："},         {form->Button2, "参照..."},
+      {form->CbKai, "下位フォルダも対象とする"}, {form->LblFolEx, "除外するサブフォルダ"},
+      {form->BtnFolExADD, "ADD..."},     {form->BtnFolExDel, "DEL..."},
+      {form->Label4, "コピー先："},       {form->Button4, "参照..."},
+      {form->Label1, "検索結果"},         {form->BtnSelAll, "すべてを選択"},
+      {form->BtnReleaseSel, "選択解除"},  {form->Button1, "検索"},
+      {form->Button3, "コピー"},          {form->Button5, "中止"},
+  };
+  for (const auto& [widget, text] : texts) {
+    const QVariant shown = widget->property("text");
+    EXPECT_EQ(shown.toString(), QString::fromUtf8(text)) << widget->objectName().toStdString();
+  }
+  EXPECT_EQ(form->Button1->toolTip(), "検索を開始します");
+  EXPECT_EQ(form->Button3->toolTip(), "コピーを開始します");
+  EXPECT_EQ(form->Button5->toolTip(), "処理を中止します");
+  EXPECT_FALSE(form->Button5->isEnabled());
+  EXPECT_EQ(form->DateTimePicker1->minimumDate(), QDate(1901, 1, 1));
+  EXPECT_EQ(form->DateTimePicker1->maximumDate(), QDate(2100, 1, 1));
+  EXPECT_TRUE(form->DateTimePicker1->calendarPopup());
+  EXPECT_EQ(form->minimumSize(), QSize(420, 380));
+
+  const char* headers[] = {"ファイル名", "サイズ", "ファイルの種類", "更新日時", "パス"};
+  for (int c = 0; c < 5; ++c) {
+    EXPECT_EQ(form->resultModel()->headerData(c, Qt::Horizontal).toString(),
+              QString::fromUtf8(headers[c]));
+    const auto alignment = form->resultModel()->headerData(c, Qt::Horizontal, Qt::TextAlignmentRole)
+                               .value<Qt::Alignment>();
+    EXPECT_EQ(bool(alignment & Qt::AlignRight), c == 1) << c;
+  }
+
+  const int panelWidths[] = {120, 130};
+  for (int p = 0; p < 2; ++p) EXPECT_EQ(form->StatusBar1->panel(p)->width(), panelWidths[p]);
+  EXPECT_EQ(form->StatusBar1->panelCount(), 3);
+}
+
+TEST_F(MainWindow, MenusHoldEveryItemInOrder) {
+  auto form = open();
+  const std::vector<std::pair<QMenu*, std::vector<const char*>>> menus = {
+      {form->File1, {"条件ファイルを開く(&O)...", "条件ファイルに保存(&S)...", "-", "終了(&X)"}},
+      {form->R1, {"検索(&F)", "コピー(&C)", "-", "中止(&X)"}},
+      {form->S1, {"更新日付(&D)", "検索元(&F)...", "コピー先(&T)...", "-", "詳細設定(&S)..."}},
+      {form->Help1, {"目次(&H)...", "バージョン情報(&V)..."}},
+  };
+  const QList<QAction*> bar = form->menuBar()->actions();
+  ASSERT_EQ(bar.size(), 4);
+  const char* titles[] = {"ファイル(&F)", "実行(&R)", "設定(&S)", "ヘルプ(&H)"};
+  for (int m = 0; m < 4; ++m) {
+    EXPECT_EQ(bar[m]->text(), QString::fromUtf8(titles[m]));
+    EXPECT_EQ(bar[m]->menu(), menus[static_cast<std::size_t>(m)].first);
+  }
+  for (const auto& [menu, items] : menus) {
+    const QList<QAction*> actions = menu->actions();
+    ASSERT_EQ(static_cast<std::size_t>(actions.size()), items.size());
+    for (std::size_t i = 0; i < items.size(); ++i) {
+      if (std::string(items[i]) == "-") EXPECT_TRUE(actions[static_cast<qsizetype>(i)]->isSeparator());
+      else EXPECT_EQ(actions[static_cast<qsizetype>(i)]->text(), QString::fromUtf8(items[i]));
+    }
+  }
+  EXPECT_FALSE(form->N6->isEnabled());
+}
+
+TEST_F(MainWindow, TabOrderFollowsTheForm) {
+  auto form = open();
+  const std::vector<QWidget*> expected = {
+      form->Button1,     form->Edit1,       form->Button2,   form->CbKai,
+      form->Edit2,       form->Button4,     form->Button3,   form->DateTimePicker1,
+      form->LstBxFolEx,  form->BtnFolExADD, form->BtnFolExDel, form->BtnSelAll,
+      form->BtnReleaseSel, form->lsvFilesFrom};  // Button5 is disabled at design
+  std::vector<QWidget*> seen;
+  QWidget* w = form->Button1;
+  do {
+    const bool listed = std::find(expected.begin(), expected.end(), w) != expected.end();
+    if (listed && w->isEnabled() && std::find(seen.begin(), seen.end(), w) == seen.end())
+      seen.push_back(w);
+    w = w->nextInFocusChain();
+  } while (w != form->Button1);
+  EXPECT_EQ(seen, expected);
+}
+
+}  // namespace
+}  // namespace nuvelo

@@ -1,0 +1,306 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+#include <functional>
+#include <memory>
+
+#include "gui/widgets/clickable_label.h"
+#include "gui/main_window/main_window.h"
+#include "gui/results/result_list_view.h"
+#include "gui/widgets/status_bar.h"
+#include "support/fake_services.h"
+#include "support/file_tree.h"
+
+namespace nuvelo {
+namespace {
+
+using testing::FakeMessageBoxes;
+using testing::FakeServices;
+using testing::localTime;
+using testing::makeFile;
+using testing::makeFolder;
+using testing::TempFolder;
+using testing::writeFile;
+
+class Search : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    makeFile(source() + "/new.txt", localTime(2024, 5, 1, 0, 0, 0), 2048);
+    makeFile(source() + "/old.txt", localTime(2024, 4, 30, 23, 59, 59, 999));
+    makeFile(source() + "/sub/deeper.txt", localTime(2024, 6, 2, 8, 5, 9), 1024);
+    form = std::make_unique<TForm1>(fakes.services(), settings.file("NVO.ini"),
+                                    settings.path());
+    form->setDisplayFormats({"/", ":", "."});
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    form->DateTimePicker1->setDate(QDate(2024, 5, 1));
+  }
+
+  std::string source() const { return tree.path() + "/src"; }
+
+  // Runs `action` once the search has started and lets events through.
+  void duringSearch(std::function<void()> action) {
+    QTimer::singleShot(0, form.get(), [this, action] {
+      ASSERT_TRUE(form->Busy);
+      action();
+    });
+  }
+
+  std::vector<QString> column(int c) const {
+    std::vector<QString> texts;
+    for (int r = 0; r < form->resultModel()->rowCount(); ++r)
+      texts.push_back(form->resultModel()->text(r, c));
+    std::sort(texts.begin(), texts.end());
+    return texts;
+  }
+
+  TempFolder tree;
+  TempFolder settings;
+  FakeServices fakes;
+  FakeMessageBoxes& boxes = fakes.boxes;
+  std::unique_ptr<TForm1> form;
+};
+
+TEST_F(Search, FindsChangedFilesAsCheckedRowsWithTotals) {
+  form->Edit1->setText(QString::fromStdString(source() + "/"));  // a typed trailing "/" goes
+  form->DirAbs = false;
+  form->Button1->click();
+
+  EXPECT_EQ(form->Edit1->text().toStdString(), source());
+  EXPECT_EQ(form->SearchRoot, source());
+  ASSERT_EQ(form->resultModel()->rowCount(), 2);
+  EXPECT_EQ(column(0), (std::vector<QString>{"deeper.txt", "new.txt"}));
+  EXPECT_EQ(column(1), (std::vector<QString>{"1KB", "2KB"}));
+  EXPECT_EQ(column(3), (std::vector<QString>{"2024/05/01 00:00:00", "2024/06/02 08:05:09"}));
+  EXPECT_EQ(column(4), (std::vector<QString>{"new.txt", "sub/deeper.txt"}));
+  EXPECT_FALSE(column(2)[0].isEmpty());
+  EXPECT_EQ(form->resultModel()->index(0, 0).data(Qt::CheckStateRole).toInt(), Qt::Checked);
+  EXPECT_EQ(form->TotalCount, 2);
+  EXPECT_EQ(form->TotalBytes, 3072.0);
+  EXPECT_EQ(form->StatusBar1->panelText(2), QStringLiteral("合計= 2個 (3.0 k バイト)"));
+
+  // The end state of a search.
+  EXPECT_FALSE(form->Busy);
+  EXPECT_TRUE(form->Button3->isEnabled());
+  EXPECT_TRUE(form->Copy1->isEnabled());
+  EXPECT_FALSE(form->Button5->isEnabled());
+  EXPECT_FALSE(form->N6->isEnabled());
+  EXPECT_FALSE(form->Edit1->isReadOnly());
+  EXPECT_FALSE(form->ProgressBar1->isVisible());
+  EXPECT_EQ(form->ProgressBar1->value(), 0);
+  EXPECT_TRUE(form->StatusBar1->panelText(1).isEmpty());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+  const ResultRow& row = form->resultModel()->rows()[0];
+  EXPECT_EQ(form->RowFullPath(row), source() + "/" + row.pathText);
+}
+
+TEST_F(Search, NameThatIsNotUtf8ShowsReplacementAndKeepsItsBytes) {
+  const std::string name = "caf\xE9.txt";
+  makeFile(source() + "/" + name, localTime(2024, 5, 3));
+  form->Edit1->setText(QString::fromStdString(source()));
+  form->Button1->click();
+  const auto& rows = form->resultModel()->rows();
+  const auto row = std::find_if(rows.begin(), rows.end(),
+                                [&](const ResultRow& r) { return r.name() == name; });
+  ASSERT_NE(row, rows.end());
+  EXPECT_EQ(form->RowFullPath(*row), source() + "/" + name);
+  const int index = static_cast<int>(row - rows.begin());
+  EXPECT_EQ(form->resultModel()->text(index, 0), QStringLiteral("caf\uFFFD.txt"));
+}
+
+TEST_F(Search, AbsolutePathsAndTheMenuItemSearchToo) {
+  form->Edit1->setText(QString::fromStdString(source()));
+  form->Find1->trigger();
+  EXPECT_EQ(column(4), (std::vector<QString>{QString::fromStdString(source() + "/new.txt"),
+                                             QString::fromStdString(source() + "/sub/deeper.txt")}));
+}
+
+struct Refusal {
+  const char* sourceText;  // "<missing>": a folder that does not exist
+  const char* message;
+};
+
+class SearchRefusal : public Search, public ::testing::WithParamInterface<Refusal> {};
+
+TEST_P(SearchRefusal, EmptiesTheListThenShowsThePositionedError) {
+  form->Edit1->setText(QString::fromStdString(source()));
+  form->Button1->click();
+  ASSERT_EQ(form->resultModel()->rowCount(), 2);
+  form->move(100, 50);
+  form->resize(500, 440);
+
+  const std::string text = GetParam().sourceText;
+  form->Edit1->setText(QString::fromStdString(text == "<missing>" ? source() + "/nope" : text));
+  form->Button3->setFocus();
+  form->Button1->click();
+
+  EXPECT_EQ(form->resultModel()->rowCount(), 0);
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].kind, MessageKind::Error);
+  EXPECT_EQ(boxes.shown[0].text, GetParam().message);
+  const QRect frame = form->frameGeometry();  // the window with its frame, as the user sees it
+  EXPECT_EQ(frame.topLeft(), QPoint(100, 50));
+  EXPECT_EQ(boxes.shown[0].placement,
+            MessagePlacement::positionedOn({100, 50, frame.width(), frame.height()}));
+  EXPECT_TRUE(form->Edit1->hasFocus());
+  EXPECT_FALSE(form->Busy);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sources, SearchRefusal,
+                         ::testing::Values(Refusal{"", "更新元フォルダを指定してください"},
+                                           Refusal{"<missing>", "更新元フォルダが不正です。"}));
+
+TEST_F(Search, CommandsAreRefusedWhileSearching) {
+  writeFile(settings.file("NVO.ini"), "[Default]\nFrom=/kept\n");
+  form->Edit1->setText(QString::fromStdString(source()));
+  bool checked = false;
+  duringSearch([&] {
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    EXPECT_EQ(form->StatusBar1->panelText(1), QStringLiteral("検索中です"));
+    EXPECT_FALSE(form->Button3->isEnabled());
+    EXPECT_FALSE(form->Copy1->isEnabled());
+    EXPECT_TRUE(form->Button5->isEnabled());
+    EXPECT_TRUE(form->N6->isEnabled());
+    EXPECT_TRUE(form->Edit1->isReadOnly());
+    form->Button1Click();  // a second search is refused
+    form->Exit1->trigger();
+    form->CbKai->click();
+    checked = form->CbKai->isChecked();
+    form->DateTimePicker1->setDate(QDate(2020, 1, 1));  // shown, not taken
+  });
+  form->Button1->click();
+  EXPECT_TRUE(checked);
+  EXPECT_TRUE(form->isVisible());
+  EXPECT_EQ(form->resultModel()->rowCount(), 2);
+  EXPECT_EQ(form->DateTimePicker1->date(), QDate(2020, 1, 1));
+  EXPECT_EQ(civilDateOf(form->SinceDate), (CivilDate{2024, 5, 1}));
+  EXPECT_EQ(testing::readFile(settings.file("NVO.ini")), "[Default]\nFrom=/kept\n");
+}
+
+TEST_F(Search, AbortEndsWithAnEmptyListAndClearState) {
+  form->Edit1->setText(QString::fromStdString(source()));
+  duringSearch([&] { form->Button5->click(); });
+  form->Button1->click();
+  EXPECT_EQ(form->resultModel()->rowCount(), 0);
+  EXPECT_TRUE(form->StatusBar1->panelText(1).isEmpty());
+  EXPECT_TRUE(form->StatusBar1->panelText(2).isEmpty());
+  EXPECT_FALSE(form->Busy);
+  EXPECT_FALSE(form->AbortRequested);
+
+  duringSearch([&] { form->N6->trigger(); });  // the menu item aborts as well
+  form->Button1->click();
+  EXPECT_EQ(form->resultModel()->rowCount(), 0);
+}
+
+TEST_F(Search, ClosingDuringSearchClosesWhenItHasEnded) {
+  form->Edit1->setText(QString::fromStdString(source()));
+  duringSearch([&] { form->close(); });
+  form->Button1->click();
+  QApplication::processEvents();
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_TRUE(std::filesystem::exists(settings.file("NVO.ini")));
+}
+
+TEST_F(Search, PerFolderModeListsAFolderRowWithItsTreeSize) {
+  makeFile(source() + "/pack/a.bin", localTime(2023, 1, 1), 3 * 1024 * 1024);
+  makeFolder(source() + "/pack", localTime(2024, 5, 2));
+  form->PickupFolder = true;
+  form->Edit1->setText(QString::fromStdString(source()));
+  form->Button1->click();
+  EXPECT_EQ(column(0), (std::vector<QString>{"new.txt", "pack", "sub"}));
+  EXPECT_EQ(column(1), (std::vector<QString>{"1KB", "2KB", "3072KB"}));
+}
+
+TEST_F(Search, LinksAreListedAsLinksByTheirOwnTime) {
+  std::filesystem::create_symlink(source() + "/old.txt", source() + "/to-old");
+  form->Edit1->setText(QString::fromStdString(source()));
+  form->Button1->click();
+  const auto& rows = form->resultModel()->rows();
+  const auto link = std::find_if(rows.begin(), rows.end(), [](const ResultRow& r) { return r.link; });
+  ASSERT_NE(link, rows.end());
+  const int index = static_cast<int>(link - rows.begin());
+  EXPECT_EQ(form->resultModel()->text(index, 0), QStringLiteral("to-old"));
+  EXPECT_EQ(form->resultModel()->text(index, 1), QStringLiteral("0KB"));
+  const auto file = std::find_if(rows.begin(), rows.end(), [](const ResultRow& r) { return r.name() == "new.txt"; });
+  EXPECT_NE(form->resultModel()->text(index, 2), form->resultModel()->text(static_cast<int>(file - rows.begin()), 2));
+}
+
+TEST_F(Search, TheDestinationInsideTheSourceIsLeftOut) {
+  makeFile(source() + "/backup/new.txt", localTime(2024, 5, 2));
+  form->Edit1->setText(QString::fromStdString(source()));
+  form->Edit2->setText(QString::fromStdString(source() + "/./backup/"));
+  form->Button1->click();
+  EXPECT_EQ(column(0), (std::vector<QString>{"deeper.txt", "new.txt"}));
+}
+
+// One warning after the search, not one per folder; what could be read is still listed.
+TEST_F(Search, FoldersThatCannotBeReadAreNamedInOneWarningAsOrdinaryUser) {
+  if (geteuid() == 0) GTEST_SKIP() << "root reads every folder: ctest runs this as nobody";
+  for (const char* locked : {"/locked-a", "/locked-b", "/sub/locked-c"}) {
+    makeFile(source() + locked + "/x.txt", localTime(2024, 5, 2));
+    chmod((source() + locked).c_str(), 0);
+  }
+  form->Edit1->setText(QString::fromStdString(source()));
+  form->Button1->click();
+  for (const char* locked : {"/locked-a", "/locked-b", "/sub/locked-c"}) chmod((source() + locked).c_str(), 0755);
+  EXPECT_EQ(form->resultModel()->rowCount(), 2);
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].kind, MessageKind::Warning);
+  EXPECT_EQ(boxes.shown[0].placement, form->positionedPlacement());
+  EXPECT_NE(boxes.shown[0].text.find("(3個)"), std::string::npos) << boxes.shown[0].text;
+  EXPECT_NE(boxes.shown[0].text.find(source() + "/sub/locked-c"), std::string::npos);
+  EXPECT_FALSE(form->Busy);
+}
+
+struct LabelCase {
+  const char* lastCopyDate;
+  bool valid;
+};
+
+class LastDateLabel : public ::testing::TestWithParam<LabelCase> {};
+
+TEST_P(LastDateLabel, DoubleClickTakesTheDateOrReportsIt) {
+  TempFolder settings;
+  FakeServices fakes;
+  FakeMessageBoxes& boxes = fakes.boxes;
+  testing::writeFile(settings.file("NVO.ini"),
+                     std::string("[Default]\nLastCopyDate=") + GetParam().lastCopyDate + "\n");
+  TForm1 form(fakes.services(), settings.file("NVO.ini"), settings.path());
+  form.show();
+  const QDate before = form.DateTimePicker1->date();
+  QTest::mouseDClick(form.LblLastDate, Qt::LeftButton);
+  if (GetParam().valid) {
+    EXPECT_EQ(form.DateTimePicker1->date(), QDate(2024, 5, 1));
+    EXPECT_EQ(civilDateOf(form.SinceDate), (CivilDate{2024, 5, 1}));
+    EXPECT_TRUE(boxes.applicationErrors.empty());
+  } else {
+    EXPECT_EQ(form.DateTimePicker1->date(), before);
+    ASSERT_EQ(boxes.applicationErrors.size(), 1u);
+    EXPECT_EQ(boxes.applicationErrors[0],
+              "'" + std::string(GetParam().lastCopyDate).substr(0, 10) + "' は日付ではありません.");
+  }
+
+  form.Busy = true;  // refused while a run goes on
+  form.DateTimePicker1->setDate(QDate(2000, 1, 1));
+  QTest::mouseDClick(form.LblLastDate, Qt::LeftButton);
+  EXPECT_EQ(form.DateTimePicker1->date(), QDate(2000, 1, 1));
+  form.Busy = false;
+}
+
+INSTANTIATE_TEST_SUITE_P(Dates, LastDateLabel,
+                         ::testing::Values(LabelCase{"2024/05/01", true},
+                                           LabelCase{"2024/13/45", false},
+                                           LabelCase{"yesterday!", false}));
+
+}  // namespace
+}  // namespace nuvelo

@@ -1,0 +1,158 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCalendarWidget>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTextBrowser>
+#include <memory>
+
+#include "gui/widgets/clickable_label.h"
+#include "gui/widgets/date_picker.h"
+#include "gui/main_window/main_window.h"
+#include "gui/results/result_list_view.h"
+#include "gui/dialogs/about_box.h"
+#include "gui/dialogs/help_window.h"
+#include "platform/qt/qt_key_sink.h"
+#include "support/fake_services.h"
+#include "support/temp_folder.h"
+
+namespace nuvelo {
+namespace {
+
+using testing::FakeServices;
+using testing::TempFolder;
+
+class Shell : public ::testing::Test {
+ protected:
+  std::unique_ptr<TForm1> open(MainWindowServices services) {
+    auto form = std::make_unique<TForm1>(services, settings.file("NVO.ini"), settings.path());
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    return form;
+  }
+  TempFolder settings;
+  FakeServices fakes;
+};
+
+TEST_F(Shell, DateCommandSendsAltDown) {
+  auto form = open(fakes.services());
+  form->D1->trigger();
+  EXPECT_EQ(fakes.keys.events, (std::vector<std::string>{"12/38/0", "28/50/1", "28/50/3", "12/38/2"}));
+  EXPECT_TRUE(form->DateTimePicker1->hasFocus());
+  form->Busy = true;
+  form->D1->trigger();
+  EXPECT_EQ(fakes.keys.events.size(), 4u);
+  form->Busy = false;
+}
+
+TEST_F(Shell, DateCommandOpensTheCalendarOfThePicker) {
+  QtKeySink keys;
+  MainWindowServices services = fakes.services();
+  services.keys = &keys;
+  auto form = open(services);
+  auto* picker = static_cast<DatePicker*>(form->DateTimePicker1);
+  ASSERT_FALSE(picker->calendarShown());
+  form->D1Click();
+  EXPECT_TRUE(picker->calendarShown());
+}
+
+TEST_F(Shell, KeySinkTypesIntoTheFocusedWidget) {
+  QtKeySink keys;
+  QLineEdit edit;
+  edit.show();
+  QApplication::setActiveWindow(&edit);
+  edit.setFocus();
+  SendKeys("+ab{1}{NUMLOCK}", true, keys);
+  EXPECT_EQ(edit.text(), QStringLiteral("Ab1"));
+  EXPECT_TRUE(keys.numLock());
+}
+
+struct VersionCase {
+  VersionNumber product;
+  VersionNumber file;
+  const char* shown;
+};
+
+class AboutVersion : public ::testing::TestWithParam<VersionCase> {};
+
+TEST_P(AboutVersion, ShowsTheProductVersion) {
+  FakeServices fakes;
+  TAboutBox box({GetParam().product, GetParam().file}, std::string("alice"), fakes.shell);
+  EXPECT_EQ(box.Version->text(), QString::fromLatin1(GetParam().shown));
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, AboutVersion,
+                         ::testing::Values(VersionCase{{1, 3, 0, 2}, {2, 0, 0, 0}, "Version: 1.3.0.2"},
+                                           VersionCase{{10, 0, 0, 115}, {10, 0, 0, 115}, "Version: 10.0.0.115"}));
+
+TEST_F(Shell, AboutBoxTextsAndLink) {
+  TAboutBox box(programVersion(), std::string("alice"), fakes.shell);
+  box.show();
+  EXPECT_EQ(box.windowTitle(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
+  EXPECT_EQ(box.size(), QSize(358, 172));
+  EXPECT_EQ(box.ProductName->text(), QStringLiteral("Nuvelo"));
+  EXPECT_EQ(box.Comments->text(), QStringLiteral("Comments : Freewear"));
+  EXPECT_EQ(box.Label2->text(), QStringLiteral("URL : "));
+  EXPECT_EQ(box.LblURL->x(), box.Label2->x() + box.Label2->width());
+  EXPECT_EQ(box.LblURL->y(), 80);
+  EXPECT_EQ(box.LblURL->toolTip(), QStringLiteral("Browserを起動しWebサイトを開きます"));
+  EXPECT_EQ(box.Label1->text(), QStringLiteral("Licence to : alice"));
+  EXPECT_TRUE(box.OKButton->isDefault());
+  QTest::mouseClick(box.LblURL, Qt::LeftButton);
+  EXPECT_EQ(fakes.shell.opened, (std::vector<std::string>{HomePage}));
+  EXPECT_TRUE(box.isVisible());
+
+  TAboutBox nobody(programVersion(), std::nullopt, fakes.shell);
+  EXPECT_EQ(nobody.Label1->text(), QStringLiteral("Licence to : "));
+}
+
+TEST_F(Shell, AboutCommandMakesABoxForEachShowing) {
+  auto form = open(fakes.services());
+  std::vector<QDialog*> boxes;
+  fakes.dialogs.script = [&](QDialog& box) {
+    boxes.push_back(&box);
+    EXPECT_EQ(box.windowTitle(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
+    EXPECT_EQ(box.parentWidget(), form.get());
+    box.accept();
+  };
+  form->About1->trigger();
+  form->Busy = true;  // available during a run
+  form->About1->trigger();
+  form->Busy = false;
+  EXPECT_EQ(boxes.size(), 2u);
+  EXPECT_TRUE(form->findChildren<TAboutBox*>().isEmpty());  // destroyed after each showing
+}
+
+TEST(HelpFile, NamedAfterTheExecutable) {
+  EXPECT_EQ(helpFileFor("/usr/bin/nuvelo"), "/usr/bin/nuvelo.HLP");
+  EXPECT_EQ(helpFileFor("/tools/prog.exe"), "/tools/prog.HLP");
+  EXPECT_EQ(helpFileFor("/opt/app.d/nuvelo"), "/opt/app.d/nuvelo.HLP");
+  EXPECT_EQ(helpFileFor("/x/.hidden"), "/x/.hidden.HLP");
+}
+
+TEST_F(Shell, HelpCommandAsksForTheContentsOfTheProgramsHelpFile) {
+  auto form = open(fakes.services());
+  form->Contents1->trigger();
+  EXPECT_EQ(fakes.help.shown, (std::vector<std::string>{helpFileFor(executablePath())}));
+  EXPECT_EQ(qApp->property("helpFile").toString().toStdString(), helpFileFor(executablePath()));
+}
+
+TEST(HelpViewer, ShowsAnExistingFileAndNothingForAMissingOne) {
+  TempFolder folder;
+  QtHelpViewer viewer;
+  viewer.showContents(folder.file("missing.HLP"));
+  EXPECT_EQ(viewer.window(), nullptr);
+  testing::writeFile(folder.file("prog.HLP"), "<html><body><h1>目次</h1></body></html>");
+  viewer.showContents(folder.file("prog.HLP"));
+  ASSERT_NE(viewer.window(), nullptr);
+  EXPECT_TRUE(viewer.window()->isVisible());
+  EXPECT_TRUE(viewer.window()->browser()->toPlainText().contains(QStringLiteral("目次")));
+  viewer.window()->close();
+}
+
+}  // namespace
+}  // namespace nuvelo

@@ -1,0 +1,78 @@
+#include "platform/posix/atomic_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+
+#include "support/file_size_limit.h"
+#include "support/non_regular_entries.h"
+#include "support/temp_folder.h"
+
+namespace nuvelo {
+namespace {
+
+using testing::entriesIn;
+using testing::NonRegularKind;
+using testing::entryType;
+using testing::makeEntry;
+using testing::nameOf;
+using testing::readFile;
+using testing::TempFolder;
+using testing::FileSizeLimit;
+using testing::writeFile;
+
+TEST(AtomicFile, ReplacesContentAndKeepsPermissionBits) {
+  TempFolder folder;
+  const std::string path = folder.file("NVO.ini");
+  writeFile(path, "old");
+  chmod(path.c_str(), 0640);
+
+  ASSERT_FALSE(replaceFileAtomically(path, "new content"));
+  EXPECT_EQ(readFile(path), "new content");
+  struct stat st {};
+  stat(path.c_str(), &st);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  EXPECT_EQ(entriesIn(folder.path()), 1u);  // no temporary file left behind
+}
+
+TEST(AtomicFile, FullDiskLeavesOldFileWholeAndNoTemporaryFile) {
+  TempFolder folder;
+  const std::string path = folder.file("NVO.ini");
+  const std::string old = "[Default]\nFrom=/old\n";
+  writeFile(path, old);
+
+  std::error_code error;
+  {
+    FileSizeLimit limit(8);
+    error = replaceFileAtomically(path, std::string(4096, 'x'));
+  }
+  EXPECT_TRUE(error);
+  EXPECT_EQ(readFile(path), old);
+  EXPECT_EQ(entriesIn(folder.path()), 1u);
+}
+
+TEST(AtomicFile, ReadWholeFileTellsMissingFromEmpty) {
+  TempFolder folder;
+  writeFile(folder.file("empty"), "");
+  EXPECT_EQ(readWholeFile(folder.file("empty")), std::string());
+  EXPECT_FALSE(readWholeFile(folder.file("missing")));
+  EXPECT_FALSE(readWholeFile(folder.path()));  // a folder is no file
+}
+
+TEST(AtomicFile, OnlyRegularFilesAreReadOrReplaced) {
+  for (const NonRegularKind kind : {NonRegularKind::CharacterDevice, NonRegularKind::Fifo, NonRegularKind::Socket,
+                               NonRegularKind::Folder}) {
+    TempFolder folder;
+    const std::string path = folder.file("entry");
+    if (!makeEntry(kind, path)) continue;  // a device needs root
+    const mode_t type = entryType(path);
+    EXPECT_FALSE(readWholeFile(path)) << nameOf(kind);  // a FIFO without a writer, unblocked
+    EXPECT_TRUE(replaceFileAtomically(path, "x")) << nameOf(kind);
+    EXPECT_EQ(entryType(path), type) << nameOf(kind);
+    EXPECT_EQ(entriesIn(folder.path()), 1u) << nameOf(kind);
+  }
+}
+
+}  // namespace
+}  // namespace nuvelo
