@@ -11,6 +11,7 @@
 #include "engine/copy/copy_attributes.h"
 #include "engine/copy/file_copier.h"
 #include "platform/posix/filesystem.h"
+#include "platform/posix/path_walk.h"
 
 namespace nuvelo {
 namespace {
@@ -18,11 +19,6 @@ namespace {
 constexpr int FolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 // Only the run may write into a folder it is still filling.
 constexpr mode_t FillingMode = 0700;
-
-void closeIfOpen(int& fd) {
-  if (fd >= 0) close(fd);
-  fd = -1;
-}
 
 std::string systemReason(int error) { return std::strerror(error); }
 
@@ -41,57 +37,54 @@ mode_t currentUmask() {
 DestinationFolders::DestinationFolders(std::string destinationText, std::string sourceBase)
     : destination_(std::move(destinationText)), sourceBase_(std::move(sourceBase)) {}
 
-DestinationFolders::~DestinationFolders() { closeIfOpen(openFd_); }
+DestinationFolders::~DestinationFolders() = default;
 
 int DestinationFolders::open(const std::string& subpath, std::string& error) {
-  if (openFd_ >= 0 && subpath == openSubpath_) return openFd_;
-  closeIfOpen(openFd_);
+  if (openFd_.isOpen() && subpath == openSubpath_) return openFd_.get();
+  openFd_.reset();
   const int folder = walkDown(subpath, true, error);
   if (folder < 0) return -1;
   // A folder made just now holds no leftovers; one that was there may.
   if (swept_.insert(subpath).second && !lastWasMade_) removeStaleTemporaries(folder);
-  openFd_ = folder;
+  openFd_.reset(folder);
   openSubpath_ = subpath;
-  return openFd_;
+  return openFd_.get();
 }
 
 int DestinationFolders::walkDown(const std::string& subpath, bool create, std::string& error) {
   lastWasMade_ = false;
   // The destination folder itself is taken as the user named it, links included.
-  int folder = openEntry(destination_.empty() ? "." : destination_, FolderFlags);
-  std::size_t start = 0;
-  while (folder >= 0 && start < subpath.size()) {
-    std::size_t end = subpath.find('/', start);
-    if (end == std::string::npos) end = subpath.size();
-    const std::string component = subpath.substr(start, end - start);
-    start = end + 1;
-    if (component.empty() || component == ".") continue;
-    if (component == "..") {
-      close(folder);
-      error = "コピー先の外を指すパスです";
-      return -1;
-    }
-    lastWasMade_ = false;
-    int next = openat(folder, component.c_str(), FolderFlags | O_NOFOLLOW);
-    if (next < 0 && errno == ENOENT && create) {
-      if (mkdirat(folder, component.c_str(), FillingMode) == 0) {
-        made_.push_back(subpath.substr(0, end));
-        lastWasMade_ = true;
-      }
-      if (lastWasMade_ || errno == EEXIST) next = openat(folder, component.c_str(), FolderFlags | O_NOFOLLOW);
-    }
-    // A symbolic link (ELOOP) or a file (ENOTDIR) where a folder belongs stops here.
-    const int saved = errno;
-    close(folder);
-    errno = saved;
-    folder = next;
+  const Descriptor destination(openEntry(destination_.empty() ? "." : destination_, FolderFlags));
+  if (!destination.isOpen()) {
+    error = systemReason(errno);
+    return -1;
   }
-  if (folder < 0) error = systemReason(errno);
-  return folder;
+  bool outside = false;
+  Descriptor folder = openComponents(
+      destination.get(), subpath, [&](int parent, const std::string& name, std::string_view soFar) {
+        lastWasMade_ = false;
+        if (name == "..") {
+          outside = true;
+          errno = EINVAL;
+          return -1;
+        }
+        // A symbolic link (ELOOP) or a file (ENOTDIR) where a folder belongs stops here.
+        int next = openFolderAt(parent, name, true);
+        if (next < 0 && errno == ENOENT && create) {
+          if (mkdirat(parent, name.c_str(), FillingMode) == 0) {
+            made_.emplace_back(soFar);
+            lastWasMade_ = true;
+          }
+          if (lastWasMade_ || errno == EEXIST) next = openFolderAt(parent, name, true);
+        }
+        return next;
+      });
+  if (!folder.isOpen()) error = outside ? "コピー先の外を指すパスです" : systemReason(errno);
+  return folder.release();
 }
 
 void DestinationFolders::finish() {
-  closeIfOpen(openFd_);
+  openFd_.reset();
   openSubpath_.clear();
   std::stable_sort(made_.begin(), made_.end(), [](const std::string& a, const std::string& b) {
     return depthOf(a) > depthOf(b);
@@ -102,12 +95,12 @@ void DestinationFolders::finish() {
 
 void DestinationFolders::mirrorSourceFolder(const std::string& subpath) {
   std::string ignored;
-  int fd = walkDown(subpath, false, ignored);
-  if (fd < 0) return;
+  const Descriptor folder(walkDown(subpath, false, ignored));
+  if (!folder.isOpen()) return;
+  const int fd = folder.get();
   struct stat source {};
   if (lookUpEntry(sourceBase_ + subpath, source) && S_ISDIR(source.st_mode)) giveFileAttributes(fd, source);
   else fchmod(fd, 0777 & ~currentUmask());
-  closeIfOpen(fd);
 }
 
 }  // namespace nuvelo

@@ -5,6 +5,8 @@
 #include <unordered_set>
 #include <vector>
 
+#include "platform/posix/descriptor.h"
+
 namespace nuvelo {
 
 // The folders below the destination folder, made where missing and entered one component at a
@@ -36,7 +38,7 @@ class DestinationFolders {
   std::string destination_;
   std::string sourceBase_;
   std::string openSubpath_;
-  int openFd_ = -1;
+  Descriptor openFd_;
   bool lastWasMade_ = false;                // the last walkDown made its final folder
   std::vector<std::string> made_;           // subpaths of the folders made, in order
   std::unordered_set<std::string> swept_;   // subpaths already cleared of leftovers

@@ -12,6 +12,7 @@
 #include "platform/posix/filesystem.h"
 #include "platform/path_text.h"
 #include "platform/posix/directory_stack.h"
+#include "platform/posix/path_walk.h"
 
 namespace nuvelo {
 namespace {
@@ -70,27 +71,28 @@ std::string LongPathOf(const std::string& path) {
   if (path.empty()) return path;
   const std::string r = withoutTrailingSeparator(path);
   struct stat st {};
-  if (!lookUpEntry(r, st, false)) return r;
+  if (r == "/" || !lookUpEntry(r, st, false)) return r;
 
   const bool absolute = r.front() == '/';
-  int fd = open(absolute ? "/" : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  std::string result = absolute ? "/" : "";
-  std::size_t start = absolute ? 1 : 0;
-  while (fd >= 0 && start < r.size()) {
-    std::size_t end = r.find('/', start);
-    if (end == std::string::npos) end = r.size();
-    const std::string component = r.substr(start, end - start);
-    start = end + 1;
-    if (component.empty()) continue;
-    const std::string stored = storedSpelling(fd, component);
-    if (!result.empty() && result.back() != '/') result += '/';
-    result += stored;
-    const int next = start < r.size() ? openat(fd, stored.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
-    close(fd);
-    fd = next;
-  }
-  if (fd >= 0) close(fd);
-  return start < r.size() ? r : result;  // a folder that could not be opened: as it was
+  const auto lastSlash = r.rfind('/');
+  const std::string_view folders =
+      lastSlash == std::string::npos ? std::string_view() : std::string_view(r).substr(0, lastSlash);
+  const Descriptor start(open(absolute ? "/" : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  std::string spelled = absolute ? "/" : "";
+  const auto append = [&spelled](const std::string& stored) {
+    if (!spelled.empty() && spelled.back() != '/') spelled += '/';
+    spelled += stored;
+  };
+  if (!start.isOpen()) return r;
+  const Descriptor folder =
+      openComponents(start.get(), folders, [&](int parent, const std::string& name, std::string_view) {
+        const std::string stored = storedSpelling(parent, name);
+        append(stored);
+        return openFolderAt(parent, stored);
+      });
+  if (!folder.isOpen()) return r;  // a folder that could not be opened: as it was
+  append(storedSpelling(folder.get(), std::string(lastComponent(r))));
+  return spelled;
 }
 
 std::uint64_t FolderByteSize(const std::string& folder, const std::function<void()>& poll) {

@@ -1,5 +1,5 @@
 #pragma once
-// A file descriptor that closes itself, for the copier's own files.
+// A file descriptor that closes itself.
 
 #include <unistd.h>
 
@@ -11,12 +11,23 @@ class Descriptor {
   ~Descriptor() { reset(); }
   Descriptor(const Descriptor&) = delete;
   Descriptor& operator=(const Descriptor&) = delete;
+  Descriptor(Descriptor&& other) noexcept : fd_(other.release()) {}
+  Descriptor& operator=(Descriptor&& other) noexcept {
+    if (this != &other) reset(other.release());
+    return *this;
+  }
 
   int get() const { return fd_; }
   bool isOpen() const { return fd_ >= 0; }
   void reset(int fd = -1) {
     if (fd_ >= 0) ::close(fd_);
     fd_ = fd;
+  }
+  // Gives the descriptor up without closing it.
+  int release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
   }
   // Closes now and tells whether close(2) succeeded; a late write error shows here.
   bool close() {

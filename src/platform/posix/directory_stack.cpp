@@ -10,17 +10,13 @@
 #include <cstring>
 
 #include "platform/path_text.h"
+#include "platform/posix/path_walk.h"
 
 namespace nuvelo {
 namespace {
 
 constexpr int FolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 constexpr std::size_t PollEveryEntries = 1024;
-
-void closeIfOpen(int& fd) {
-  if (fd >= 0) close(fd);
-  fd = -1;
-}
 
 EntryKind kindOfStat(const struct stat& st) {
   if (S_ISDIR(st.st_mode)) return EntryKind::Folder;
@@ -55,15 +51,13 @@ void DirectoryStack::reportUnreadable(const std::string& path, int error) const 
   if (unreadable_ && !vanished(error)) unreadable_(path, error);
 }
 
-DirectoryStack::~DirectoryStack() {
-  for (Frame& frame : frames_) closeIfOpen(frame.fd);
-}
+DirectoryStack::~DirectoryStack() = default;
 
 bool DirectoryStack::readEntries(Frame& frame) {
   alignas(dirent64) char buffer[64 * 1024];
   std::size_t sincePoll = 0;
   for (;;) {
-    const long n = syscall(SYS_getdents64, frame.fd, buffer, sizeof buffer);
+    const long n = syscall(SYS_getdents64, frame.fd.get(), buffer, sizeof buffer);
     if (n < 0) {
       reportUnreadable(path_, errno);
       return !frame.entries.empty();  // a listing cut short keeps what it read
@@ -81,47 +75,43 @@ bool DirectoryStack::readEntries(Frame& frame) {
   }
 }
 
-bool DirectoryStack::adopt(int fd, std::size_t pathLength) {
+bool DirectoryStack::adopt(Descriptor fd, std::size_t pathLength) {
   Frame frame;
-  frame.fd = fd;
+  frame.fd = std::move(fd);
   frame.pathLength = pathLength;
   struct stat st {};
-  if (fstat(fd, &st) != 0 || !readEntries(frame)) {
-    closeIfOpen(frame.fd);
-    return false;
-  }
+  if (fstat(frame.fd.get(), &st) != 0 || !readEntries(frame)) return false;
   frame.device = st.st_dev;
   frame.inode = st.st_ino;
   frames_.push_back(std::move(frame));
   // Keeps the number of open descriptors bounded however deep the tree goes.
   if (frames_.size() > OpenDescriptorBudget + 1)
-    closeIfOpen(frames_[frames_.size() - 1 - OpenDescriptorBudget].fd);
+    frames_[frames_.size() - 1 - OpenDescriptorBudget].fd.reset();
   return true;
 }
 
 bool DirectoryStack::openRoot(const std::string& path) {
   path_ = path;
-  const int fd = open(path.c_str(), FolderFlags);
-  if (fd < 0) {
+  Descriptor fd(open(path.c_str(), FolderFlags));
+  if (!fd.isOpen()) {
     reportUnreadable(path, errno);
     return false;
   }
-  return adopt(fd, path_.size());
+  return adopt(std::move(fd), path_.size());
 }
 
 bool DirectoryStack::enter(std::string_view name) {
   const int parent = folder();
   if (parent < 0) return false;
-  const std::string childName(name);
-  const int fd = openat(parent, childName.c_str(), FolderFlags | O_NOFOLLOW);
+  Descriptor fd(openFolderAt(parent, std::string(name), true));
   const std::size_t parentLength = path_.size();
   path_ = joinPath(path_, name);
-  if (fd < 0) {
+  if (!fd.isOpen()) {
     reportUnreadable(path_, errno);
     path_.resize(parentLength);
     return false;
   }
-  if (adopt(fd, path_.size())) return true;
+  if (adopt(std::move(fd), path_.size())) return true;
   path_.resize(parentLength);
   return false;
 }
@@ -130,41 +120,37 @@ void DirectoryStack::leave() {
   if (frames_.empty()) return;
   Frame child = std::move(frames_.back());
   frames_.pop_back();
-  if (!frames_.empty()) {
-    if (frames_.back().fd < 0) reopen(frames_.size() - 1, child.fd);
-    path_.resize(frames_.back().pathLength);
-  }
-  closeIfOpen(child.fd);
+  if (frames_.empty()) return;
+  if (!frames_.back().fd.isOpen()) reopen(frames_.size() - 1, child.fd.get());
+  path_.resize(frames_.back().pathLength);
 }
 
 // Opens the folder at `index` again from its child's "..", or else by its names from the
 // nearest ancestor that is still open; a folder that moved or vanished meanwhile is finished.
 void DirectoryStack::reopen(std::size_t index, int childFd) {
   Frame& frame = frames_[index];
-  const auto isSame = [&](int fd) {
+  const auto isSame = [&](const Descriptor& fd) {
     struct stat st {};
-    return fd >= 0 && fstat(fd, &st) == 0 && st.st_dev == frame.device && st.st_ino == frame.inode;
+    return fd.isOpen() && fstat(fd.get(), &st) == 0 && st.st_dev == frame.device &&
+           st.st_ino == frame.inode;
   };
-  int fd = childFd >= 0 ? openat(childFd, "..", FolderFlags) : -1;
+  Descriptor fd(childFd >= 0 ? openat(childFd, "..", FolderFlags) : -1);
   if (!isSame(fd)) {
-    closeIfOpen(fd);
     std::size_t open = index;
-    while (open > 0 && frames_[open].fd < 0) --open;
-    fd = frames_[open].fd >= 0 ? dup(frames_[open].fd) : -1;
-    for (std::size_t k = open + 1; k <= index && fd >= 0; ++k) {
-      const std::size_t start = frames_[k - 1].pathLength;
-      std::string name = path_.substr(start, frames_[k].pathLength - start);
-      if (!name.empty() && name.front() == '/') name.erase(0, 1);
-      const int next = openat(fd, name.c_str(), FolderFlags | O_NOFOLLOW);
-      close(fd);
-      fd = next;
-    }
+    while (open > 0 && !frames_[open].fd.isOpen()) --open;
+    const std::size_t from = frames_[open].pathLength;
+    fd = frames_[open].fd.isOpen()
+             ? openComponents(frames_[open].fd.get(),
+                              std::string_view(path_).substr(from, frame.pathLength - from),
+                              [](int parent, const std::string& name, std::string_view) {
+                                return openFolderAt(parent, name, true);
+                              })
+             : Descriptor();
   }
   if (isSame(fd)) {
-    frame.fd = fd;
+    frame.fd = std::move(fd);
     return;
   }
-  closeIfOpen(fd);
   frame.entries.clear();
   frame.next = 0;
 }
@@ -176,6 +162,6 @@ const DirectoryEntry* DirectoryStack::nextEntry() {
   return &frame.entries[frame.next++];
 }
 
-int DirectoryStack::folder() { return frames_.empty() ? -1 : frames_.back().fd; }
+int DirectoryStack::folder() { return frames_.empty() ? -1 : frames_.back().fd.get(); }
 
 }  // namespace nuvelo

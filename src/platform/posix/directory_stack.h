@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/posix/descriptor.h"
 #include "platform/type_names.h"
 
 namespace nuvelo {
@@ -62,7 +63,7 @@ class DirectoryStack {
 
  private:
   struct Frame {
-    int fd = -1;
+    Descriptor fd;
     dev_t device = 0;
     ino_t inode = 0;
     std::vector<DirectoryEntry> entries;
@@ -71,7 +72,7 @@ class DirectoryStack {
   };
 
   bool readEntries(Frame& frame);
-  bool adopt(int fd, std::size_t pathLength);
+  bool adopt(Descriptor fd, std::size_t pathLength);
   void reportUnreadable(const std::string& path, int error) const;
   void reopen(std::size_t index, int childFd);
 

@@ -4,13 +4,14 @@
 #include <climits>
 #include <fcntl.h>
 #include <cstdlib>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <vector>
 
 #include "platform/path_text.h"
+#include "platform/posix/path_walk.h"
+#include "platform/posix/user_info.h"
 
 namespace nuvelo {
 
@@ -63,10 +64,8 @@ std::string absoluteCleanPath(const std::string& path) {
 }
 
 std::string executableFolder() {
-  std::vector<char> buffer(PATH_MAX + 1);
-  const ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
-  if (n <= 0) return ".";
-  std::string path(buffer.data(), static_cast<std::size_t>(n));
+  const std::string path = executablePath();
+  if (path.empty()) return ".";
   const auto slash = path.rfind('/');
   return slash == 0 ? "/" : path.substr(0, slash);
 }
@@ -76,13 +75,8 @@ std::string userConfigFolder() {
   if (xdg && xdg[0] == '/') return xdg;
   const char* home = std::getenv("HOME");
   std::string homeFolder = home && home[0] ? home : "";
-  if (homeFolder.empty()) {
-    struct passwd entry {};
-    struct passwd* found = nullptr;
-    std::vector<char> buffer(16384);
-    if (getpwuid_r(geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found)
-      homeFolder = found->pw_dir;
-  }
+  if (homeFolder.empty())
+    if (const auto user = runningUser()) homeFolder = user->home;
   return homeFolder + "/.config";
 }
 
@@ -94,28 +88,16 @@ namespace {
 
 // A descriptor of the folder that holds the last component of a long path, opening one folder
 // after the other; the last component goes to `leaf`.
-int openParentOfLongPath(const std::string& path, std::string& leaf) {
+Descriptor openParentOfLongPath(const std::string& path, std::string& leaf) {
   const auto lastSlash = path.rfind('/');
   leaf = lastSlash == std::string::npos ? path : path.substr(lastSlash + 1);
   if (leaf.empty()) leaf = ".";
-  int folder = open(!path.empty() && path.front() == '/' ? "/" : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (lastSlash == std::string::npos) return folder;
-  std::size_t start = 0;
-  while (folder >= 0 && start < lastSlash) {
-    const std::size_t end = path.find('/', start);
-    if (end == start) {  // the leading "/" or a doubled one
-      ++start;
-      continue;
-    }
-    const std::string component = path.substr(start, end - start);
-    const int next = openat(folder, component.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    const int saved = errno;
-    close(folder);
-    errno = saved;
-    folder = next;
-    start = end + 1;
-  }
-  return folder;
+  const Descriptor start(open(!path.empty() && path.front() == '/' ? "/" : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!start.isOpen()) return Descriptor();
+  const std::string_view folders = lastSlash == std::string::npos ? std::string_view() : std::string_view(path).substr(0, lastSlash);
+  return openComponents(start.get(), folders, [](int fd, const std::string& name, std::string_view) {
+    return openFolderAt(fd, name);
+  });
 }
 
 }  // namespace
@@ -124,23 +106,15 @@ bool lookUpEntry(const std::string& path, struct stat& result, bool followLinks)
   const int flags = followLinks ? 0 : AT_SYMLINK_NOFOLLOW;
   if (path.size() < PATH_MAX) return fstatat(AT_FDCWD, path.c_str(), &result, flags) == 0;
   std::string leaf;
-  const int folder = openParentOfLongPath(path, leaf);
-  if (folder < 0) return false;
-  const bool found = fstatat(folder, leaf.c_str(), &result, flags) == 0;
-  close(folder);
-  return found;
+  const Descriptor folder = openParentOfLongPath(path, leaf);
+  return folder.isOpen() && fstatat(folder.get(), leaf.c_str(), &result, flags) == 0;
 }
 
 int openEntry(const std::string& path, int flags) {
   if (path.size() < PATH_MAX) return open(path.c_str(), flags);
   std::string leaf;
-  const int folder = openParentOfLongPath(path, leaf);
-  if (folder < 0) return -1;
-  const int fd = openat(folder, leaf.c_str(), flags);
-  const int saved = errno;
-  close(folder);
-  errno = saved;
-  return fd;
+  const Descriptor folder = openParentOfLongPath(path, leaf);
+  return folder.isOpen() ? openat(folder.get(), leaf.c_str(), flags) : -1;
 }
 
 }  // namespace nuvelo

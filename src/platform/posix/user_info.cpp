@@ -8,13 +8,18 @@
 
 namespace nuvelo {
 
-std::optional<std::string> loggedOnUserName() {
+std::optional<UserEntry> runningUser() {
   struct passwd entry {};
   struct passwd* found = nullptr;
   std::vector<char> buffer(16384);
   if (getpwuid_r(geteuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found)
     return std::nullopt;
-  return std::string(found->pw_name);
+  return UserEntry{found->pw_name, found->pw_dir ? found->pw_dir : ""};
+}
+
+std::optional<std::string> loggedOnUserName() {
+  const auto user = runningUser();
+  return user ? std::optional<std::string>(user->name) : std::nullopt;
 }
 
 VersionInfo programVersion() {

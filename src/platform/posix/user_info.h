@@ -8,6 +8,13 @@
 
 namespace nuvelo {
 
+// The user the program runs as (its effective user), from the user database.
+struct UserEntry {
+  std::string name;
+  std::string home;
+};
+std::optional<UserEntry> runningUser();
+
 // The name of the user the program runs as; nothing when the system cannot say.
 std::optional<std::string> loggedOnUserName();
 

@@ -1,0 +1,30 @@
+#include "platform/posix/path_walk.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace nuvelo {
+
+Descriptor openComponents(int from, std::string_view path, const ComponentStep& step) {
+  Descriptor folder(fcntl(from, F_DUPFD_CLOEXEC, 0));
+  for (std::size_t start = 0; folder.isOpen() && start < path.size();) {
+    const std::size_t end = std::min(path.find('/', start), path.size());
+    const std::string name(path.substr(start, end - start));
+    const std::string_view soFar = path.substr(0, end);
+    start = end + 1;
+    if (name.empty() || name == ".") continue;
+    const int next = step(folder.get(), name, soFar);
+    const int saved = errno;
+    folder.reset(next);
+    errno = saved;
+  }
+  return folder;
+}
+
+int openFolderAt(int folderFd, const std::string& name, bool noFollow) {
+  return openat(folderFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (noFollow ? O_NOFOLLOW : 0));
+}
+
+}  // namespace nuvelo
