@@ -11,7 +11,7 @@
 #include "platform/posix/descriptor.h"
 #include "engine/copy/file_data.h"
 #include "engine/copy/link_copy.h"
-#include "engine/copy/temporary_files.h"
+#include "platform/posix/temporary_files.h"
 #include "engine/copy/verified_copy.h"
 #include "platform/posix/filesystem.h"
 

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "engine/copy/overwrite_policy.h"
+#include "platform/posix/temporary_files.h"
 #include "platform/posix/temporary_names.h"
 
 namespace nuvelo {
@@ -61,10 +62,6 @@ struct CopyHooks {
 CopyOutcome copyEntryInto(const std::string& source, int folderFd, const std::string& name,
                           ReplaceMode mode, const std::function<ReplaceAnswer()>& askReplace,
                           const CopyHooks& hooks = {});
-
-// Removes the copier's temporary files in the folder that no running copy holds (left by a
-// copy that was killed).
-void removeStaleTemporaries(int folderFd);
 
 
 }  // namespace nuvelo

@@ -6,7 +6,7 @@
 
 #include "engine/copy/copy_attributes.h"
 #include "platform/posix/descriptor.h"
-#include "engine/copy/temporary_files.h"
+#include "platform/posix/temporary_files.h"
 #include "platform/posix/filesystem.h"
 
 namespace nuvelo {

@@ -11,6 +11,8 @@
 
 #include "platform/posix/filesystem.h"
 #include "platform/path_text.h"
+#include "platform/posix/descriptor.h"
+#include "platform/posix/temporary_files.h"
 
 namespace nuvelo {
 namespace {
@@ -36,11 +38,6 @@ std::string resolveLinks(const std::string& path) {
   return current;
 }
 
-std::string nameOf(const std::string& path) {
-  const auto slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 mode_t currentUmask() {
   const mode_t mask = umask(0);
   umask(mask);
@@ -57,13 +54,6 @@ bool writeAll(int fd, std::string_view content) {
     content.remove_prefix(static_cast<std::size_t>(n));
   }
   return true;
-}
-
-void syncFolder(const std::string& folder) {
-  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  fsync(fd);
-  close(fd);
 }
 
 std::error_code refusalOfTarget(const std::string& target) {
@@ -121,28 +111,25 @@ std::error_code replacementRefusal(const std::string& path) {
 std::error_code replaceFileAtomically(const std::string& path, std::string_view content) {
   const std::string target = resolveLinks(path);
   if (const std::error_code refusal = refusalOfTarget(target)) return refusal;
-  const std::string folder = folderOf(target);
-  std::string temp = folder + "/." + nameOf(target) + ".XXXXXX";
-  const int fd = mkstemp(temp.data());
-  if (fd < 0) return lastError();
+  const Descriptor folder(open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!folder.isOpen()) return lastError();
+  std::string temp;
+  Descriptor file(createLockedTemporary(folder.get(), temp));
+  if (!file.isOpen()) return lastError();
+  TemporaryEntry entry(folder.get(), temp);
 
   struct stat existing {};
   const bool exists = stat(target.c_str(), &existing) == 0;
   const mode_t mode = exists ? (existing.st_mode & 07777) : (0666 & ~currentUmask());
-
-  std::error_code error;
-  if (!writeAll(fd, content) || fchmod(fd, mode) != 0 || fsync(fd) != 0) error = lastError();
-  if (exists && !error) {
-    // Keeps the owner where we may (as root); an ordinary user keeps their own.
-    if (fchown(fd, existing.st_uid, existing.st_gid) != 0) errno = 0;
-  }
-  if (close(fd) != 0 && !error) error = lastError();
-  if (!error && rename(temp.c_str(), target.c_str()) != 0) error = lastError();
-  if (error) {
-    unlink(temp.c_str());
-    return error;
-  }
-  syncFolder(folder);
+  if (!writeAll(file.get(), content) || fchmod(file.get(), mode) != 0 || fsync(file.get()) != 0)
+    return lastError();
+  // Keeps the owner where we may (as root); an ordinary user keeps their own.
+  if (exists && fchown(file.get(), existing.st_uid, existing.st_gid) != 0) errno = 0;
+  const std::string name(lastComponent(target));
+  if (renameat(folder.get(), temp.c_str(), folder.get(), name.c_str()) != 0) return lastError();
+  entry.placed();
+  if (!file.close()) return lastError();
+  fsync(folder.get());
   return {};
 }
 

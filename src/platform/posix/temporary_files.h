@@ -1,8 +1,7 @@
 #pragma once
-// The copier's temporary entries: a fresh name for each copy, the file locked for as long as
-// the copy holds it, and removal when the copy does not get as far as putting it in place.
-// The names are those of platform/temporary_names.h; removeStaleTemporaries (the sweep of what
-// a killed copy left) is declared in copy/file_copier.h.
+// Temporary entries: a fresh name (platform/temporary_names.h) for each, the file locked for as
+// long as its writer holds it, removal when the writer does not get as far as putting it in
+// place, and the sweep of what a killed writer left.
 
 #include <string>
 
@@ -14,6 +13,10 @@ int createLockedTemporary(int folderFd, std::string& name);
 
 // Creates a symbolic link holding `linkText` under a fresh temporary name in the folder.
 bool createTemporaryLink(int folderFd, const std::string& linkText, std::string& name);
+
+// Removes the temporary files in the folder that no running writer holds (left by a writer
+// that was killed).
+void removeStaleTemporaries(int folderFd);
 
 // Removes a temporary entry when it goes out of scope, unless it was put in place meanwhile.
 class TemporaryEntry {

@@ -1,4 +1,4 @@
-#include "engine/copy/temporary_files.h"
+#include "platform/posix/temporary_files.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -9,7 +9,6 @@
 #include <cerrno>
 
 #include "platform/posix/descriptor.h"
-#include "engine/copy/file_copier.h"
 #include "platform/posix/temporary_names.h"
 
 namespace nuvelo {
