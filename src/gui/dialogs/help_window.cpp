@@ -8,6 +8,7 @@
 
 #include "gui/widgets/program_icon.h"
 #include "platform/posix/filesystem.h"
+#include "platform/qtcore/byte_paths.h"
 
 namespace nuvelo {
 
@@ -33,7 +34,7 @@ void QtHelpViewer::showContents(const std::string& helpFile) {
   if (!isExistingEntry(helpFile)) return;  // a missing help file shows nothing
   if (!window_) window_ = new HelpWindow;
   window_->setAttribute(Qt::WA_DeleteOnClose);
-  window_->showFile(QFile::decodeName(QByteArray::fromStdString(helpFile)));
+  window_->showFile(pathToQt(helpFile));
   window_->show();
   window_->raise();
   window_->activateWindow();

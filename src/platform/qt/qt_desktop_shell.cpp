@@ -10,13 +10,12 @@
 
 #include "platform/posix/filesystem.h"
 #include "platform/path_text.h"
+#include "platform/qtcore/byte_paths.h"
 
 namespace nuvelo {
 namespace {
 
-QUrl urlOf(const std::string& path) {
-  return QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(path)));
-}
+QUrl urlOf(const std::string& path) { return fileUrlOf(path); }
 
 }  // namespace
 

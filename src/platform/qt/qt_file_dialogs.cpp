@@ -6,14 +6,15 @@
 #include <QLabel>
 
 #include "platform/posix/filesystem.h"
+#include "platform/qtcore/byte_paths.h"
 
 namespace nuvelo {
 namespace {
 
 const QString ConditionFilter = QStringLiteral("DATファイル (*.dat)");
 
-QString fromPath(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
-std::string toPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+QString fromPath(const std::string& path) { return pathToQt(path); }
+std::string toPath(const QString& path) { return pathFromQt(path); }
 
 void startAt(QFileDialog& dialog, const FileDialogStart& start) {
   if (!start.path.empty()) dialog.selectFile(fromPath(start.path));
