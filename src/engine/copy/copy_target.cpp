@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/posix/place_entry.h"
+
 namespace nuvelo {
 namespace {
 
@@ -21,27 +23,6 @@ std::optional<CopyOutcome> refusalToReplace(const CopyTarget& target) {
     case ReplaceAnswer::Stop: break;
   }
   return stopped();
-}
-
-bool isRefusedFlag(int error) { return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP; }
-
-// Gives the temporary entry its final name only where no namesake is: 0, or an errno value
-// (EEXIST when a namesake is there). Where the file system refuses the rename flag (some file
-// systems in user space and network shares), a hard link does the same atomically and the
-// temporary name is dropped; where it has no hard links either (FAT), the name is looked up
-// just before a plain rename. The final name never shows a half-written file: the entry
-// renamed or linked is complete.
-int placeWithoutReplacing(int folderFd, const char* from, const char* to) {
-  if (renameat2(folderFd, from, folderFd, to, RENAME_NOREPLACE) == 0) return 0;
-  if (!isRefusedFlag(errno)) return errno;
-  if (linkat(folderFd, from, folderFd, to, 0) == 0) {
-    unlinkat(folderFd, from, 0);
-    return 0;
-  }
-  if (errno == EEXIST) return EEXIST;
-  struct stat existing {};
-  if (fstatat(folderFd, to, &existing, AT_SYMLINK_NOFOLLOW) == 0) return EEXIST;
-  return renameat(folderFd, from, folderFd, to) == 0 ? 0 : errno;
 }
 
 }  // namespace

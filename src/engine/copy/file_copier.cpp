@@ -9,7 +9,7 @@
 #include "engine/copy/copy_attributes.h"
 #include "engine/copy/copy_target.h"
 #include "platform/posix/descriptor.h"
-#include "engine/copy/file_data.h"
+#include "platform/posix/file_data.h"
 #include "engine/copy/link_copy.h"
 #include "platform/posix/temporary_files.h"
 #include "engine/copy/verified_copy.h"

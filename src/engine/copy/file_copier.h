@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "engine/copy/overwrite_policy.h"
+#include "platform/posix/file_data.h"
 #include "platform/posix/temporary_files.h"
 #include "platform/posix/temporary_names.h"
 
@@ -33,13 +34,7 @@ struct CopyOutcome {
 };
 
 // Test seams and progress of one copy.
-struct CopyHooks {
-  std::function<void()> poll;  // between chunks of a large file
-  // Called after each chunk with the bytes copied so far; false stops the copy (Stopped).
-  std::function<bool(std::uint64_t)> afterChunk;
-  // Whether a file system that can share extents between files may do so (tests turn it off
-  // to reach the chunk hook).
-  bool allowClone = true;
+struct CopyHooks : DataCopyHooks {
   // Re-read the copy from the disk and compare it with the source before it is put in place.
   bool verify = false;
   // Called with the finished copy's descriptor just before it is read back (tests damage it).

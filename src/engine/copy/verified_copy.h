@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "engine/copy/file_copier.h"
-#include "engine/copy/file_data.h"
+#include "platform/posix/file_data.h"
 
 struct stat;
 

@@ -1,4 +1,4 @@
-#include "engine/copy/file_data.h"
+#include "platform/posix/file_data.h"
 
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -105,7 +105,7 @@ class RangeCopier {
 
 // A clone shares the whole file in one call. A file of at most one chunk needs no separate try:
 // copy_file_range itself shares extents where the file system can.
-bool cloned(int from, int to, const struct stat& source, const CopyHooks& hooks) {
+bool cloned(int from, int to, const struct stat& source, const DataCopyHooks& hooks) {
   return hooks.allowClone && static_cast<std::size_t>(source.st_size) > FirstChunk &&
          ioctl(to, FICLONE, from) == 0;
 }
@@ -186,7 +186,7 @@ TakeChunk writeInPlace(int to, ChunkProgress& progress) {
   };
 }
 
-DataCopy copyFileData(int from, int to, const struct stat& source, const CopyHooks& hooks) {
+DataCopy copyFileData(int from, int to, const struct stat& source, const DataCopyHooks& hooks) {
   if (cloned(from, to, source, hooks)) return DataCopy::Done;
   if (source.st_size >= ReadAheadFrom) posix_fadvise(from, 0, 0, POSIX_FADV_SEQUENTIAL);
   const bool withHoles = hasHoles(source);

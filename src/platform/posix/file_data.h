@@ -9,18 +9,26 @@
 #include <functional>
 #include <limits>
 
-#include "engine/copy/file_copier.h"
-
 struct stat;
 
 namespace nuvelo {
+
+// Progress and stops of a copy of data, and whether extents may be shared.
+struct DataCopyHooks {
+  std::function<void()> poll;  // between chunks of a large file
+  // Called after each chunk with the bytes copied so far; false stops the copy.
+  std::function<bool(std::uint64_t)> afterChunk;
+  // Whether a file system that can share extents between files may do so (tests turn it off
+  // to reach the chunk hook).
+  bool allowClone = true;
+};
 
 enum class DataCopy { Done, Stopped, Failed };  // Failed leaves errno set
 
 // Counts the bytes of a copy and hands each chunk to the hooks.
 class ChunkProgress {
  public:
-  explicit ChunkProgress(const CopyHooks& hooks, std::uint64_t copied = 0)
+  explicit ChunkProgress(const DataCopyHooks& hooks, std::uint64_t copied = 0)
       : hooks_(hooks), copied_(copied) {}
   // Records a chunk; false when the hooks ask to stop.
   bool add(std::uint64_t bytes);
@@ -28,7 +36,7 @@ class ChunkProgress {
   bool keepGoing();
 
  private:
-  const CopyHooks& hooks_;
+  const DataCopyHooks& hooks_;
   std::uint64_t copied_;
 };
 
@@ -76,6 +84,6 @@ TakeChunk writeInPlace(int to, ChunkProgress& progress);
 
 // Copies the source's bytes into `to`, which is empty; the source's size and holes come from
 // `source` (its status as it was opened).
-DataCopy copyFileData(int from, int to, const struct stat& source, const CopyHooks& hooks);
+DataCopy copyFileData(int from, int to, const struct stat& source, const DataCopyHooks& hooks);
 
 }  // namespace nuvelo
