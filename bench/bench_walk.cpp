@@ -34,17 +34,23 @@ int main(int argc, char* argv[]) {
   std::size_t found = 0;
   GapMeter gaps;
   unsigned calls = 0;
-  WalkControl control;
   // Like the window's event pump: a step, and a look at the clock every 16 entries.
-  control.onEntry = [&] {
-    if (++calls % 16 == 0) gaps.tick();
+  struct PumpLikeWalk : WalkVisitor {
+    GapMeter& gaps;
+    unsigned& calls;
+    std::size_t taken = 0;
+    PumpLikeWalk(GapMeter& g, unsigned& c) : gaps(g), calls(c) {}
+    void found(WalkEntry) override { ++taken; }
+    void entryRead() override {
+      if (++calls % 16 == 0) gaps.tick();
+    }
+    void poll() override { gaps.tick(); }
   };
-  control.poll = [&] { gaps.tick(); };
   const auto walk = [&] {
-    std::vector<std::string> results;
+    PumpLikeWalk visitor(gaps, calls);
     gaps.restart();
-    WalkFolder(root, results, filter, false, control);
-    found = results.size();
+    WalkFolder(root, filter, WalkMode::Search, visitor);
+    found = visitor.taken;
   };
   walk();
 

@@ -243,7 +243,7 @@ std::string copyRefusal(const CliOptions& o, CliEnvironment& env, const Job& job
 }
 
 std::vector<ResultRow> rowsOf(const SearchOutcome& found, const Job& job, TypeNamer& types) {
-  return buildResultRows(found.paths, job.dirAbs, job.source, types, {}, &found.found);
+  return buildResultRows(found.entries, job.dirAbs, job.source, types);
 }
 
 int printSearch(const CliOptions& o, CliEnvironment& env, const Job& job,

@@ -12,13 +12,13 @@ bool isFolderEntry(const std::string& path) {
 }
 
 void gatherCopyList(const std::vector<ResultRow>& rows, bool dirAbs, const std::string& searchRoot,
-                    const WalkFilter& filter, const WalkControl& control,
+                    const WalkFilter& filter, WalkVisitor& visitor,
                     const std::function<void()>& afterRow, std::vector<std::string>& list) {
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    if (control.aborted && control.aborted()) return;
+    if (visitor.abortRequested()) return;
     if (!rows[i].checked) continue;
     const std::string source = RowFullPath(rows[i], dirAbs, searchRoot);
-    if (isFolderEntry(source)) WalkFolder(source, list, filter, true, control);
+    if (isFolderEntry(source)) WalkFolder(source, filter, WalkMode::WholeFolder, visitor);
     else list.push_back(source);
     if (afterRow) afterRow();
   }

@@ -14,11 +14,11 @@ namespace nuvelo {
 bool isFolderEntry(const std::string& path);
 
 // Appends the sources of the checked rows in their order: a folder row stands for every file
-// below it (the walk in folder mode with the filter's exclusions), a file row for itself.
-// Before each row the gathering stops if control.aborted() says so; afterRow runs after each
-// checked row. Rows are read as the gathering reaches them.
+// below it (the walk of the whole folder with the filter's exclusions, whose entries go to the
+// visitor), a file row for itself. Before each row the gathering stops if the visitor asks it
+// to; afterRow runs after each checked row. Rows are read as the gathering reaches them.
 void gatherCopyList(const std::vector<ResultRow>& rows, bool dirAbs, const std::string& searchRoot,
-                    const WalkFilter& filter, const WalkControl& control,
+                    const WalkFilter& filter, WalkVisitor& visitor,
                     const std::function<void()>& afterRow, std::vector<std::string>& list);
 
 }  // namespace nuvelo

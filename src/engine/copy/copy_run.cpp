@@ -41,17 +41,31 @@ void count(const EntryReport& report, CopyCounts& counts) {
   }
 }
 
+// The folder rows' files join the list; their unreadable folders are failures of the run.
+class GatherWalk : public ObservedWalk {
+ public:
+  GatherWalk(CopyObserver& observer, const CopyRequest& request, CopyRunResult& result,
+             std::vector<std::string>& list)
+      : ObservedWalk(observer, [&list](WalkEntry e) { list.push_back(std::move(e.path)); }),
+        observer_(observer), request_(request), result_(result) {}
+  void unreadable(const std::string& path, int error) override {
+    const EntryReport report = unreadableFolderReport({path, error}, request_);
+    ++result_.counts.failed;
+    result_.failedSources.push_back(report.source);
+    observer_.copyFailed(report);
+  }
+
+ private:
+  CopyObserver& observer_;
+  const CopyRequest& request_;
+  CopyRunResult& result_;
+};
+
 // Gathers the checked rows; false when an abort came meanwhile.
 bool gather(const std::vector<ResultRow>& rows, const CopyRequest& request, CopyObserver& observer,
             std::vector<std::string>& list, CopyRunResult& result) {
-  WalkControl control = walkControlOf(observer);
-  control.unreadable = [&](const std::string& path, int error) {
-    const EntryReport report = unreadableFolderReport({path, error}, request);
-    ++result.counts.failed;
-    result.failedSources.push_back(report.source);
-    observer.copyFailed(report);
-  };
-  gatherCopyList(rows, request.rule.dirAbs, request.rule.searchRoot, request.filter, control,
+  GatherWalk walk(observer, request, result, list);
+  gatherCopyList(rows, request.rule.dirAbs, request.rule.searchRoot, request.filter, walk,
                  [&observer] { observer.rowGathered(); }, list);
   return !observer.abortRequested();
 }

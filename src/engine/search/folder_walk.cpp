@@ -13,16 +13,18 @@
 namespace nuvelo {
 namespace {
 
+// The walk's unreadable folders go to the visitor, which the directory stack does not know.
+UnreadableFolderSink unreadableSinkOf(WalkVisitor& visitor) {
+  return [&visitor](const std::string& path, int error) { visitor.unreadable(path, error); };
+}
+
 class Walk {
  public:
-  Walk(std::vector<std::string>& results, std::vector<FoundEntry>* found, const WalkFilter& filter,
-       bool folderMode, const WalkControl& control)
-      : results_(results),
-        found_(found),
-        filter_(filter),
-        folderMode_(folderMode),
-        control_(control),
-        stack_(control.poll, control.unreadable) {
+  Walk(const WalkFilter& filter, WalkMode mode, WalkVisitor& visitor)
+      : filter_(filter),
+        wholeFolder_(mode == WalkMode::WholeFolder),
+        visitor_(visitor),
+        stack_([&visitor] { visitor.poll(); }, unreadableSinkOf(visitor)) {
     for (const std::string& entry : filter.excludedSubfolders)
       excludedFolders_.push_back(filter.sourceText + entry);
     for (const std::string& extension : filter.excludedExtensions)
@@ -30,14 +32,14 @@ class Walk {
   }
 
   void run(const std::string& root) {
-    if (aborted() || !stack_.openRoot(root)) return;
+    if (visitor_.abortRequested() || !stack_.openRoot(root)) return;
     while (!stack_.empty()) {
       const DirectoryEntry* entry = stack_.nextEntry();
       if (!entry) {
         stack_.leave();
         continue;
       }
-      if (control_.onEntry) control_.onEntry();
+      visitor_.entryRead();
       switch (kindOf(stack_.folder(), *entry)) {
         case EntryKind::Folder: visitFolder(entry->name); break;
         case EntryKind::File:
@@ -48,31 +50,29 @@ class Walk {
   }
 
  private:
-  bool aborted() const { return control_.aborted && control_.aborted(); }
-
   void visitFolder(const std::string& name) {
-    if (!filter_.includeSubfolders && !folderMode_) return;
+    if (!filter_.includeSubfolders && !wholeFolder_) return;
     if (name == "." || name == "..") return;
     const std::string full = joinPath(stack_.path(), name);
     if (std::find(excludedFolders_.begin(), excludedFolders_.end(), full) != excludedFolders_.end())
       return;
     if (isLeftOut(name)) return;
     struct stat st {};
-    if (filter_.pickupFolder && !folderMode_ &&
+    if (filter_.pickupFolder && !wholeFolder_ &&
         IsUpdatedSince(stack_.folder(), name.c_str(), filter_.since, &st)) {
       take(full, st);
       return;
     }
     // The walk notices an abort where it would start on a further folder.
-    if (!aborted()) stack_.enter(name);
+    if (!visitor_.abortRequested()) stack_.enter(name);
   }
 
   // A regular file, or a symbolic link taken by its own time.
   void visitFile(const std::string& name) {
     if (isExcluded(name) || isTemporaryName(name)) return;
     struct stat st {};
-    if (folderMode_) {
-      if (found_ && fstatat(stack_.folder(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return;
+    if (wholeFolder_) {
+      if (fstatat(stack_.folder(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return;
       take(joinPath(stack_.path(), name), st);
     } else if (IsUpdatedSince(stack_.folder(), name.c_str(), filter_.since, &st)) {
       take(joinPath(stack_.path(), name), st);
@@ -87,11 +87,12 @@ class Walk {
   }
 
   void take(std::string path, const struct stat& st) {
-    results_.push_back(std::move(path));
-    if (!found_) return;
-    const bool link = S_ISLNK(st.st_mode);
-    found_->push_back({S_ISREG(st.st_mode) ? static_cast<std::int64_t>(st.st_size) : 0,
-                       st.st_mtim.tv_sec, S_ISDIR(st.st_mode), link});
+    const EntryKind kind = S_ISDIR(st.st_mode)   ? EntryKind::Folder
+                           : S_ISLNK(st.st_mode) ? EntryKind::Link
+                                                 : EntryKind::File;
+    visitor_.found({std::move(path), kind,
+                    S_ISREG(st.st_mode) ? static_cast<std::int64_t>(st.st_size) : 0,
+                    st.st_mtim.tv_sec});
   }
 
   bool isExcluded(std::string_view name) const {
@@ -101,22 +102,32 @@ class Walk {
            excludedExtensions_.end();
   }
 
-  std::vector<std::string>& results_;
-  std::vector<FoundEntry>* found_;
   const WalkFilter& filter_;
-  bool folderMode_;
-  const WalkControl& control_;
+  bool wholeFolder_;
+  WalkVisitor& visitor_;
   DirectoryStack stack_;
   std::vector<std::string> excludedFolders_;
   std::vector<std::string> excludedExtensions_;
 };
 
+class Gatherer : public WalkVisitor {
+ public:
+  void found(WalkEntry entry) override { entries.push_back(std::move(entry)); }
+  std::vector<WalkEntry> entries;
+};
+
 }  // namespace
 
-void WalkFolder(const std::string& folder, std::vector<std::string>& resultList,
-                const WalkFilter& filter, bool folderMode, const WalkControl& control,
-                std::vector<FoundEntry>* found) {
-  Walk(resultList, found, filter, folderMode, control).run(folder);
+void WalkFolder(const std::string& folder, const WalkFilter& filter, WalkMode mode,
+                WalkVisitor& visitor) {
+  Walk(filter, mode, visitor).run(folder);
+}
+
+std::vector<WalkEntry> walkEntries(const std::string& folder, const WalkFilter& filter,
+                                   WalkMode mode) {
+  Gatherer gatherer;
+  WalkFolder(folder, filter, mode, gatherer);
+  return std::move(gatherer.entries);
 }
 
 std::string fileExtensionOf(std::string_view name) {

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,34 +30,47 @@ struct WalkFilter {
   std::optional<FileIdentity> leftOutFolder;
 };
 
-// What the walk learnt of a path it took: the look-up of its date test, so the rows need not
-// look every path up again.
-struct FoundEntry {
+// How the walk takes what it meets.
+enum class WalkMode {
+  Search,       // the date test, the subfolder switch and per-folder mode apply
+  WholeFolder,  // a checked folder row of the copy: every file below it, whatever its date
+};
+
+// An entry the walk took, with what its look-up told, so the rows need not look it up again.
+struct WalkEntry {
+  std::string path;  // the folder walked, then "/" and each name below it
+  EntryKind kind = EntryKind::File;  // a file, a link (by its own time), or a folder taken whole
   std::int64_t bytes = 0;  // a regular file's size; folders and links count none
   std::int64_t modifiedSeconds = 0;
-  bool folder = false;
-  bool link = false;  // a symbolic link, by its own time
 };
 
-// How the walk hands control back while it runs.
-struct WalkControl {
-  std::function<bool()> aborted;  // asked where the walk would start on a folder
-  std::function<void()> onEntry;         // once per enumerated entry, "." and ".." included
-  std::function<void()> poll;            // now and then while a long folder listing is read
-  UnreadableFolderSink unreadable;       // each folder that could not be listed
+// Is told what the walk finds and meets, and is asked whether to go on.
+class WalkVisitor {
+ public:
+  virtual ~WalkVisitor() = default;
+  virtual void found(WalkEntry entry) = 0;
+  // Asked where the walk would start on a further folder.
+  virtual bool abortRequested() { return false; }
+  // Once per enumerated entry, "." and ".." included.
+  virtual void entryRead() {}
+  // Now and then while a long folder listing is read.
+  virtual void poll() {}
+  // A folder that could not be listed (an errno value); it contributes nothing.
+  virtual void unreadable(const std::string& /*path*/, int /*error*/) {}
 };
 
-// Appends to resultList the full path of every file under `folder` that passes the filter, in
-// depth-first order, each folder's entries in the order the file system gives them. In folder
-// mode every file that no exclusion removes is taken without the date test, subfolders are
-// always entered and per-folder mode does not apply. A symbolic link is an entry of its own,
-// taken by its own time and never followed (a link to a folder is not entered); special files
-// (devices, pipes, sockets) and the copier's temporary files are skipped. A folder that
-// cannot be listed contributes nothing and is told to control.unreadable.
-// With `found`, each path's FoundEntry is appended there too, at the same index.
-void WalkFolder(const std::string& folder, std::vector<std::string>& resultList,
-                const WalkFilter& filter, bool folderMode, const WalkControl& control,
-                std::vector<FoundEntry>* found = nullptr);
+// Walks `folder` depth first, each folder's entries in the order the file system gives them,
+// and hands every entry that passes the filter to the visitor. In WholeFolder mode every file
+// that no exclusion removes is taken without the date test, subfolders are always entered and
+// per-folder mode does not apply. A symbolic link is an entry of its own, taken by its own time
+// and never followed (a link to a folder is not entered); special files (devices, pipes,
+// sockets) and the copier's temporary files are skipped.
+void WalkFolder(const std::string& folder, const WalkFilter& filter, WalkMode mode,
+                WalkVisitor& visitor);
+
+// The entries of a walk, gathered (for callers that need neither progress nor an abort).
+std::vector<WalkEntry> walkEntries(const std::string& folder, const WalkFilter& filter,
+                                   WalkMode mode);
 
 // The extension of a name: from its last "." to the end, the dot included, ASCII letters
 // lower-cased; empty when there is no dot.

@@ -124,31 +124,35 @@ std::uint64_t FolderByteSize(const std::string& folder, const std::function<void
   return total;
 }
 
-std::vector<ResultRow> buildResultRows(const std::vector<std::string>& paths, bool absoluteMode,
+std::vector<WalkEntry> walkEntriesOf(const std::vector<std::string>& paths) {
+  std::vector<WalkEntry> entries;
+  entries.reserve(paths.size());
+  for (const std::string& path : paths) {
+    struct stat st {};
+    if (!lookUpEntry(path, st, false)) continue;
+    const EntryKind kind = S_ISREG(st.st_mode)   ? EntryKind::File
+                           : S_ISDIR(st.st_mode) ? EntryKind::Folder
+                           : S_ISLNK(st.st_mode) ? EntryKind::Link
+                                                 : EntryKind::Skipped;
+    if (kind == EntryKind::Skipped) continue;
+    entries.push_back({path, kind, kind == EntryKind::File ? static_cast<std::int64_t>(st.st_size) : 0,
+                       st.st_mtim.tv_sec});
+  }
+  return entries;
+}
+
+std::vector<ResultRow> buildResultRows(const std::vector<WalkEntry>& entries, bool absoluteMode,
                                        const std::string& root, TypeNamer& types,
-                                       const std::function<void()>& poll,
-                                       const std::vector<FoundEntry>* found) {
-  const bool useFound = found && found->size() == paths.size();
+                                       const std::function<void()>& poll) {
   std::vector<ResultRow> rows;
-  rows.reserve(paths.size());
+  rows.reserve(entries.size());
   const std::string longRoot = LongPathOf(root);
   std::size_t sincePoll = 0;
-  for (std::size_t i = 0; i < paths.size(); ++i) {
-    const std::string& path = paths[i];
+  for (const WalkEntry& entry : entries) {
+    const std::string& path = entry.path;
     if (poll && ++sincePoll == PollEveryRows) {
       sincePoll = 0;
       poll();
-    }
-    FoundEntry entry;
-    if (useFound) {
-      entry = (*found)[i];
-    } else {
-      struct stat st {};
-      if (!lookUpEntry(path, st, false) ||
-          !(S_ISREG(st.st_mode) || S_ISDIR(st.st_mode) || S_ISLNK(st.st_mode)))
-        continue;
-      entry = {S_ISREG(st.st_mode) ? static_cast<std::int64_t>(st.st_size) : 0,
-               st.st_mtim.tv_sec, S_ISDIR(st.st_mode), S_ISLNK(st.st_mode)};
     }
     // Names below the source folder come from the folder listings, so they are spelled as
     // stored; only the source folder's own spelling needs looking up.
@@ -156,14 +160,13 @@ std::vector<ResultRow> buildResultRows(const std::vector<std::string>& paths, bo
                                      ? longRoot + path.substr(root.size())
                                      : LongPathOf(path);
     ResultRow row;
-    row.folder = entry.folder;
-    row.link = entry.link;
+    row.folder = entry.kind == EntryKind::Folder;
+    row.link = entry.kind == EntryKind::Link;
     const std::uint64_t bytes =
         row.folder ? FolderByteSize(path, poll) : static_cast<std::uint64_t>(entry.bytes);
     row.sizeKiB = static_cast<std::int64_t>(bytes / 1024);
     row.modifiedSeconds = entry.modifiedSeconds;
-    const EntryKind kind = row.folder ? EntryKind::Folder : row.link ? EntryKind::Link : EntryKind::File;
-    row.type = types.typeOf(lastComponent(longPath), kind);
+    row.type = types.typeOf(lastComponent(longPath), entry.kind);
     row.pathText = absoluteMode ? longPath : relativePathText(longPath, longRoot, root);
     rows.push_back(std::move(row));
   }

@@ -28,14 +28,16 @@ struct ResultRow {
 };
 
 
-// Builds the rows for the found paths, in their order. Each path is looked up (a symbolic link
-// as itself), unless the walk handed its own look-up along (`found`, at the same index); a path
-// that no longer names a file, a folder or a link is dropped. With absoluteMode the path column holds the long path; otherwise the
-// long path below the long form of `root`.
-std::vector<ResultRow> buildResultRows(const std::vector<std::string>& paths, bool absoluteMode,
+// Builds the rows for the walk's entries, in their order, with what their look-ups told. With
+// absoluteMode the path column holds the long path; otherwise the long path below the long
+// form of `root`.
+std::vector<ResultRow> buildResultRows(const std::vector<WalkEntry>& entries, bool absoluteMode,
                                        const std::string& root, TypeNamer& types,
-                                       const std::function<void()>& poll = {},
-                                       const std::vector<FoundEntry>* found = nullptr);
+                                       const std::function<void()>& poll = {});
+
+// The entries of paths known only by name, each looked up (a symbolic link as itself); a path
+// that no longer names a file, a folder or a link is left out.
+std::vector<WalkEntry> walkEntriesOf(const std::vector<std::string>& paths);
 
 // The path with every component spelled as stored on disk; a component that cannot be found
 // leaves the rest unchanged.

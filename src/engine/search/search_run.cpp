@@ -16,6 +16,22 @@ std::string resolvedPath(const std::string& path) {
   return resolved ? std::string(resolved.get()) : std::string();
 }
 
+// The search's side of the walk: the outcome keeps what it finds, and the folders it could not
+// read as well as telling them.
+class SearchWalk : public ObservedWalk {
+ public:
+  SearchWalk(WalkObserver& observer, SearchOutcome& outcome)
+      : ObservedWalk(observer, [&outcome](WalkEntry e) { outcome.entries.push_back(std::move(e)); }),
+        outcome_(outcome) {}
+  void unreadable(const std::string& path, int error) override {
+    outcome_.unreadable.push_back({path, error});
+    ObservedWalk::unreadable(path, error);
+  }
+
+ private:
+  SearchOutcome& outcome_;
+};
+
 }  // namespace
 
 std::optional<std::string> searchRefusal(const std::string& source) {
@@ -38,26 +54,11 @@ std::optional<FileIdentity> destinationInsideSource(const std::string& source,
   return below ? identityOf(to) : std::nullopt;
 }
 
-WalkControl walkControlOf(WalkObserver& observer) {
-  WalkControl control;
-  control.aborted = [&observer] { return observer.abortRequested(); };
-  control.onEntry = [&observer] { observer.entryRead(); };
-  control.poll = [&observer] { observer.poll(); };
-  control.unreadable = [&observer](const std::string& path, int error) {
-    observer.folderUnreadable({path, error});
-  };
-  return control;
-}
-
 SearchOutcome runSearch(const std::string& source, const WalkFilter& filter,
                         WalkObserver& observer) {
   SearchOutcome outcome;
-  WalkControl control = walkControlOf(observer);
-  control.unreadable = [&](const std::string& path, int error) {
-    outcome.unreadable.push_back({path, error});
-    observer.folderUnreadable(outcome.unreadable.back());
-  };
-  WalkFolder(source, outcome.paths, filter, false, control, &outcome.found);
+  SearchWalk walk(observer, outcome);
+  WalkFolder(source, filter, WalkMode::Search, walk);
   if (observer.abortRequested()) {
     outcome = SearchOutcome{};
     outcome.aborted = true;

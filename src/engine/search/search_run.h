@@ -3,6 +3,7 @@
 // walk with its conditions, and what an abort does to the result. The front ends watch it
 // through an observer.
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -46,8 +47,7 @@ class WalkObserver {
 
 struct SearchOutcome {
   bool aborted = false;  // the result lists are then empty
-  std::vector<std::string> paths;
-  std::vector<FoundEntry> found;  // at the same index as paths
+  std::vector<WalkEntry> entries;
   std::vector<UnreadableFolder> unreadable;
 };
 
@@ -56,7 +56,23 @@ struct SearchOutcome {
 SearchOutcome runSearch(const std::string& source, const WalkFilter& filter,
                         WalkObserver& observer);
 
-// The walk's hand-back of control, wired to an observer.
-WalkControl walkControlOf(WalkObserver& observer);
+// A walk's visitor that hands progress, aborts and unreadable folders to an observer and each
+// entry found to `take`.
+class ObservedWalk : public WalkVisitor {
+ public:
+  ObservedWalk(WalkObserver& observer, std::function<void(WalkEntry)> take)
+      : observer_(observer), take_(std::move(take)) {}
+  void found(WalkEntry entry) override { take_(std::move(entry)); }
+  bool abortRequested() override { return observer_.abortRequested(); }
+  void entryRead() override { observer_.entryRead(); }
+  void poll() override { observer_.poll(); }
+  void unreadable(const std::string& path, int error) override {
+    observer_.folderUnreadable({path, error});
+  }
+
+ private:
+  WalkObserver& observer_;
+  std::function<void(WalkEntry)> take_;
+};
 
 }  // namespace nuvelo

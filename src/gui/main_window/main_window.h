@@ -174,8 +174,7 @@ class TForm1 : public QMainWindow {
   // subfolders and the source folder's text, per-folder mode, SinceDate, and the destination
   // folder, which the walk leaves out when it lies inside the source.
   WalkFilter walkFilter(const std::vector<std::string>& extList) const;
-  void FillResultRows(const std::vector<std::string>& paths, const std::vector<FoundEntry>& found,
-                      EventPump& pump);
+  void FillResultRows(const std::vector<WalkEntry>& entries, EventPump& pump);
   void RecountChecked();
   void ShowTotals();
   std::string RowFullPath(const ResultRow& row) const;

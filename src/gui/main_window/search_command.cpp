@@ -127,7 +127,7 @@ std::vector<UnreadableFolder> TForm1::runSearch() {
   }
   pump.setPosition(ProgressBar1->maximum());
   ProgressBar1->repaint();
-  FillResultRows(outcome.paths, outcome.found, pump);
+  FillResultRows(outcome.entries, pump);
   RecountChecked();
   return outcome.unreadable;
 }
@@ -160,10 +160,9 @@ WalkFilter TForm1::walkFilter(const std::vector<std::string>& extList) const {
   return filter;
 }
 
-void TForm1::FillResultRows(const std::vector<std::string>& paths,
-                            const std::vector<FoundEntry>& found, EventPump& pump) {
-  resultModel_->setRows(buildResultRows(paths, DirAbs, SearchRoot, resultModel_->types(),
-                                        [&pump] { pump.poll(); }, &found));
+void TForm1::FillResultRows(const std::vector<WalkEntry>& entries, EventPump& pump) {
+  resultModel_->setRows(buildResultRows(entries, DirAbs, SearchRoot, resultModel_->types(),
+                                        [&pump] { pump.poll(); }));
 }
 
 void TForm1::RecountChecked() {

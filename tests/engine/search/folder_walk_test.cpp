@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <functional>
 #include <set>
 
 #include "support/file_tree.h"
@@ -24,6 +25,35 @@ const timespec New = localTime(2024, 5, 1, 0, 0, 0, 0);
 const DateTimeValue Since = dateValueOf({2024, 5, 1});
 
 using Paths = std::set<std::string>;
+
+// Takes the walk's entries and answers its questions from the test's functions.
+struct RecordingWalk : WalkVisitor {
+  void found(WalkEntry entry) override { entries.push_back(std::move(entry)); }
+  bool abortRequested() override { return aborted && aborted(); }
+  void entryRead() override {
+    if (onEntry) onEntry();
+  }
+  void unreadable(const std::string& path, int error) override {
+    if (unreadableFolder) unreadableFolder(path, error);
+  }
+  std::vector<std::string> paths() const {
+    std::vector<std::string> out;
+    for (const WalkEntry& e : entries) out.push_back(e.path);
+    return out;
+  }
+
+  std::vector<WalkEntry> entries;
+  std::function<bool()> aborted;
+  std::function<void()> onEntry;
+  std::function<void(const std::string&, int)> unreadableFolder;
+};
+
+std::vector<std::string> walkPaths(const std::string& folder, const WalkFilter& filter,
+                                   WalkMode mode = WalkMode::Search) {
+  RecordingWalk walk;
+  WalkFolder(folder, filter, mode, walk);
+  return walk.paths();
+}
 
 // A source tree: new and old files at the top, in a new folder and in an old folder with a
 // new subfolder.
@@ -51,9 +81,9 @@ class Walk : public ::testing::Test {
     return f;
   }
 
-  Paths walk(const WalkFilter& f, bool folderMode = false, const WalkControl& control = {}) {
-    std::vector<std::string> found;
-    WalkFolder(root(), found, f, folderMode, control);
+  Paths walk(const WalkFilter& f, WalkMode mode = WalkMode::Search, RecordingWalk&& visitor = {}) {
+    WalkFolder(root(), f, mode, visitor);
+    const std::vector<std::string> found = visitor.paths();
     const Paths unique(found.begin(), found.end());
     EXPECT_EQ(unique.size(), found.size()) << "a path was added twice";
     return unique;
@@ -92,14 +122,13 @@ TEST_F(Walk, FolderModeTakesEveryFileWhateverTheDateAndSwitches) {
   f.pickupFolder = true;
   f.excludedExtensions = {"TXT"};
   makeFile(at("stale/inner/e.doc"), Old);
-  EXPECT_EQ(walk(f, true), paths({"stale/inner/e.doc"}));
+  EXPECT_EQ(walk(f, WalkMode::WholeFolder), paths({"stale/inner/e.doc"}));
   f.excludedExtensions.clear();
-  EXPECT_EQ(walk(f, true).size(), 7u);
+  EXPECT_EQ(walk(f, WalkMode::WholeFolder).size(), 7u);
 }
 
 TEST_F(Walk, ContentsOfASubfolderStandWhereItWasMet) {
-  std::vector<std::string> found;
-  WalkFolder(root(), found, filter(), false, {});
+  const std::vector<std::string> found = walkPaths(root(), filter());
   // Everything below "stale" comes as one run.
   const auto first = std::find_if(found.begin(), found.end(),
                                   [&](const std::string& p) { return p.rfind(at("stale"), 0) == 0; });
@@ -124,9 +153,7 @@ TEST_P(ExcludedExtension, MatchesTheLastExtensionWhateverItsCase) {
   WalkFilter f;
   f.since = SinceThreshold::forDay(Since);
   f.excludedExtensions = {"tmp", "BAK"};
-  std::vector<std::string> found;
-  WalkFolder(tree.path(), found, f, false, {});
-  EXPECT_EQ(found.empty(), GetParam().excluded) << GetParam().fileName;
+  EXPECT_EQ(walkPaths(tree.path(), f).empty(), GetParam().excluded) << GetParam().fileName;
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, ExcludedExtension,
@@ -168,23 +195,24 @@ TEST_F(Walk, ExcludedSubfolderIsTheSourceTextFollowedByTheEntry) {
 
 TEST_F(Walk, CountsEveryEnumeratedEntryIncludingDotEntries) {
   int entries = 0;
-  WalkControl control;
+  RecordingWalk control;
   control.onEntry = [&] { ++entries; };
-  walk(filter(), false, control);
+  walk(filter(), WalkMode::Search, std::move(control));
   // Each folder lists "." and "..": top (2 + 4), fresh (2 + 2), stale (2 + 2), inner (2 + 1).
   EXPECT_EQ(entries, 6 + 4 + 4 + 3);
 }
 
 TEST_F(Walk, AbortLetsTheCurrentListingFinishButEntersNoFurtherFolder) {
   bool abort = false;
-  WalkControl control;
+  RecordingWalk control;
   control.aborted = [&] { return abort; };
   control.onEntry = [&] { abort = true; };
-  EXPECT_EQ(walk(filter(), false, control), paths({"new.txt"}));
+  EXPECT_EQ(walk(filter(), WalkMode::Search, std::move(control)), paths({"new.txt"}));
 
   abort = true;
-  control.onEntry = nullptr;
-  EXPECT_TRUE(walk(filter(), false, control).empty());
+  RecordingWalk aborted;
+  aborted.aborted = [&] { return abort; };
+  EXPECT_TRUE(walk(filter(), WalkMode::Search, std::move(aborted)).empty());
 }
 
 // Every symbolic link is an entry of its own, judged by its own time and never followed: a
@@ -216,9 +244,10 @@ TEST(WalkLinks, LinksAreEntriesByTheirOwnTimeAndNeverFollowed) {
 
   WalkFilter f;
   f.since = SinceThreshold::forDay(Since);
-  std::vector<std::string> found;
-  std::vector<FoundEntry> entries;
-  WalkFolder(root, found, f, false, {}, &entries);
+  RecordingWalk walk;
+  WalkFolder(root, f, WalkMode::Search, walk);
+  const std::vector<std::string> found = walk.paths();
+  const std::vector<WalkEntry>& entries = walk.entries;
   std::vector<std::string> expected{root + "/outside/new.txt"};
   for (const Link& l : links)
     if (l.listed) expected.push_back(root + "/" + l.name);
@@ -228,14 +257,12 @@ TEST(WalkLinks, LinksAreEntriesByTheirOwnTimeAndNeverFollowed) {
   EXPECT_EQ(sorted, expected);
   for (std::size_t i = 0; i < found.size(); ++i) {
     const bool isLink = found[i] != root + "/outside/new.txt";
-    EXPECT_EQ(entries[i].link, isLink) << found[i];
+    EXPECT_EQ(entries[i].kind, isLink ? EntryKind::Link : EntryKind::File) << found[i];
     EXPECT_EQ(entries[i].bytes, isLink ? 0 : 5) << found[i];  // links count no size
-    EXPECT_FALSE(entries[i].folder) << found[i];
   }
 
-  found.clear();
-  WalkFolder(root, found, f, true, {});  // folder mode: every entry, links included, none entered
-  EXPECT_EQ(found.size(), 2u + std::size(links));
+  // A whole folder: every entry, links included, none entered.
+  EXPECT_EQ(walkPaths(root, f, WalkMode::WholeFolder).size(), 2u + std::size(links));
 }
 
 TEST_F(Walk, LeavesOutTheDestinationFolderAndTheCopiersTemporaryFiles) {
@@ -251,7 +278,7 @@ TEST_F(Walk, LeavesOutTheDestinationFolderAndTheCopiersTemporaryFiles) {
   f.pickupFolder = true;  // nor listed as a folder of its own
   EXPECT_EQ(walk(f), paths({"new.txt", "fresh", "stale/c.txt", "stale/inner",
                             ".nuvelo-notatemporary.tmp"}));
-  EXPECT_EQ(walk(f, true).count(at("backup/copied.txt")), 0u);
+  EXPECT_EQ(walk(f, WalkMode::WholeFolder).count(at("backup/copied.txt")), 0u);
 }
 
 // A folder that cannot be listed loses files for a backup: the walk names it and goes on.
@@ -263,14 +290,13 @@ TEST_F(Walk, NamesEveryFolderItCannotListAndGoesOn) {
   chmod(at("fresh/locked-too").c_str(), 0);
   testing::openToEveryone(root());
   const auto report = testing::asOrdinaryUser([&] {
-    WalkControl control;
+    RecordingWalk control;
     std::string told;
-    control.unreadable = [&](const std::string& path, int error) {
+    control.unreadableFolder = [&](const std::string& path, int error) {
       told += path + (error == EACCES ? " EACCES\n" : " other\n");
     };
-    std::vector<std::string> found;
-    WalkFolder(root(), found, filter(), false, control);
-    return told + std::to_string(found.size());
+    WalkFolder(root(), filter(), WalkMode::Search, control);
+    return told + std::to_string(control.entries.size());
   });
   chmod(at("locked").c_str(), 0755);
   chmod(at("fresh/locked-too").c_str(), 0755);
@@ -299,11 +325,11 @@ TEST(WalkHostileTrees, TenThousandFoldersDeepBeyondPathMax) {
 
   WalkFilter f;
   f.since = SinceThreshold::forDay(dateValueOf({2000, 1, 1}));
-  std::vector<std::string> found;
   int entries = 0;
-  WalkControl control;
+  RecordingWalk control;
   control.onEntry = [&] { ++entries; };
-  WalkFolder(top, found, f, false, control);
+  WalkFolder(top, f, WalkMode::Search, control);
+  const std::vector<std::string> found = control.paths();
   ASSERT_EQ(found.size(), 1u);
   EXPECT_GT(found[0].size(), static_cast<std::size_t>(PATH_MAX));
   EXPECT_EQ(found[0].size(), top.size() + Depth * 2 + std::string("/bottom.txt").size());
@@ -313,7 +339,7 @@ TEST(WalkHostileTrees, TenThousandFoldersDeepBeyondPathMax) {
   struct OneType : TypeNamer {
     std::uint16_t typeOf(std::string_view, EntryKind) override { return 0; }
   } types;
-  const auto rows = buildResultRows(found, false, top, types);
+  const auto rows = buildResultRows(walkEntriesOf(found), false, top, types);
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(rows[0].name(), "bottom.txt");
   EXPECT_EQ(rows[0].pathText.size(), Depth * 2 + std::string("bottom.txt").size());
@@ -326,15 +352,11 @@ TEST(WalkHostileTrees, NamesThatAreNotUtf8KeepTheirBytes) {
   makeFile(tree.path() + "/" + name, New);
   WalkFilter f;
   f.since = SinceThreshold::forDay(Since);
-  std::vector<std::string> found;
-  WalkFolder(tree.path(), found, f, false, {});
-  EXPECT_EQ(found, (std::vector<std::string>{tree.path() + "/" + name}));
+  EXPECT_EQ(walkPaths(tree.path(), f), (std::vector<std::string>{tree.path() + "/" + name}));
 }
 
 TEST(WalkHostileTrees, MissingSourceContributesNothing) {
-  std::vector<std::string> found;
-  WalkFolder("/no/such/folder/anywhere", found, WalkFilter{}, false, {});
-  EXPECT_TRUE(found.empty());
+  EXPECT_TRUE(walkPaths("/no/such/folder/anywhere", WalkFilter{}).empty());
 }
 
 }  // namespace

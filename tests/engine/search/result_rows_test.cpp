@@ -39,7 +39,7 @@ TEST(ResultRows, FilesShowNameSizeTimeAndPathInBothModes) {
   const std::vector<std::string> paths = {root + "/Sub/Report.txt", root + "/top.bin",
                                           root + "/vanished.txt"};
 
-  const auto absolute = buildResultRows(paths, true, root, types);
+  const auto absolute = buildResultRows(walkEntriesOf(paths), true, root, types);
   ASSERT_EQ(absolute.size(), 2u);  // a path that vanished is dropped
   EXPECT_EQ(absolute[0].pathText, root + "/Sub/Report.txt");
   EXPECT_EQ(absolute[0].name(), "Report.txt");
@@ -51,7 +51,7 @@ TEST(ResultRows, FilesShowNameSizeTimeAndPathInBothModes) {
   EXPECT_EQ(absolute[0].type, 2);
   EXPECT_EQ(types.asked[0], (std::pair<std::string, bool>{"Report.txt", false}));
 
-  const auto relative = buildResultRows(paths, false, root, types);
+  const auto relative = buildResultRows(walkEntriesOf(paths), false, root, types);
   EXPECT_EQ(relative[0].pathText, "Sub/Report.txt");
   EXPECT_EQ(relative[1].pathText, "top.bin");
   EXPECT_EQ(relative[1].name(), "top.bin");
@@ -70,7 +70,7 @@ TEST(ResultRows, FolderRowCountsItsWholeTreeButNotDotFolders) {
   makeFolder(folder, When);
   RecordingTypes types;
 
-  const auto rows = buildResultRows({folder}, false, tree.path(), types);
+  const auto rows = buildResultRows(walkEntriesOf(std::vector<std::string>{folder}), false, tree.path(), types);
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_TRUE(rows[0].folder);
   EXPECT_EQ(rows[0].sizeKiB, 3072 + 1);
@@ -87,14 +87,14 @@ TEST(ResultRows, SixtyFourBitSizes) {
   ASSERT_EQ(ftruncate(fd, 5LL * 1024 * 1024 * 1024), 0);  // sparse: no disk used
   close(fd);
   RecordingTypes types;
-  const auto rows = buildResultRows({path}, true, tree.path(), types);
+  const auto rows = buildResultRows(walkEntriesOf(std::vector<std::string>{path}), true, tree.path(), types);
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(sizeText(rows[0].sizeKiB), "5242880KB");
 }
 
 TEST(ResultRows, RootFolderItselfAsSource) {
   RecordingTypes types;
-  const auto rows = buildResultRows({"/etc/hostname"}, false, "/", types);
+  const auto rows = buildResultRows(walkEntriesOf(std::vector<std::string>{"/etc/hostname"}), false, "/", types);
   if (rows.empty()) GTEST_SKIP() << "no /etc/hostname here";
   EXPECT_EQ(rows[0].pathText, "etc/hostname");
   EXPECT_EQ(RowFullPath(rows[0], false, "/"), "/etc/hostname");
