@@ -14,11 +14,11 @@ int daysInMonth(int y, int m) {
   return m == 2 && isLeapYear(y) ? 29 : days[m - 1];
 }
 
-std::optional<std::int32_t> policyNamed(const std::string& name) {
-  static const std::map<std::string, std::int32_t> policies = {
-      {"always", 0}, {"ask", 1}, {"newer", 2}, {"never", 3}};
+std::optional<OverwritePolicy> policyNamed(const std::string& name) {
+  static const std::map<std::string, OverwritePolicy> policies = {
+      {"always", OverwriteAlways}, {"ask", OverwriteAsk}, {"newer", OverwriteIfNewer}, {"never", OverwriteNever}};
   const auto found = policies.find(name);
-  return found == policies.end() ? std::nullopt : std::optional<std::int32_t>(found->second);
+  return found == policies.end() ? std::nullopt : std::optional<OverwritePolicy>(found->second);
 }
 
 std::optional<OutputFormat> formatNamed(const std::string& name) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/copy/overwrite_policy.h"
 #include "platform/posix/date_time_value.h"
 
 namespace nuvelo {
@@ -25,7 +26,7 @@ struct CliOptions {
   std::optional<bool> perFolder;  // nothing: the settings file's
   std::optional<bool> dirAbs;
   std::optional<bool> driveLetter;
-  std::optional<std::int32_t> overwrite;
+  std::optional<OverwritePolicy> overwrite;
   std::optional<std::string> conditions;
   std::optional<std::string> settings;
   bool dryRun = false;

@@ -31,7 +31,7 @@ struct Job {
   WalkFilter filter;
   bool dirAbs = true;
   bool driveLetter = true;
-  std::int32_t overwrite = OverwriteAsk;
+  OverwritePolicy overwrite = OverwriteAsk;
   bool verify = false;
 };
 
@@ -99,7 +99,7 @@ class TerminalWalkObserver : public virtual WalkObserver {
   std::size_t unreadable_ = 0;
 };
 
-std::string skipReason(const EntryReport& report, std::int32_t overwrite) {
+std::string skipReason(const EntryReport& report, OverwritePolicy overwrite) {
   if (report.kind == EntryReport::SameFile) return SameFileText;
   if (report.kind == EntryReport::Declined) return "置き換えませんでした";
   if (overwrite == OverwriteNever) return "コピー先に同名のファイルがあります";
@@ -111,7 +111,7 @@ std::string skipReason(const EntryReport& report, std::int32_t overwrite) {
 class TerminalCopyObserver : public CopyObserver, public TerminalWalkObserver {
  public:
   TerminalCopyObserver(CliEnvironment& env, ProgressLine& progress, const CliOptions& options,
-                       std::int32_t overwrite)
+                       OverwritePolicy overwrite)
       : TerminalWalkObserver(env, progress, "収集中です"), options_(options), overwrite_(overwrite) {}
 
   void copyStarting(std::size_t files) override { files_ = files; }
@@ -163,7 +163,7 @@ class TerminalCopyObserver : public CopyObserver, public TerminalWalkObserver {
   }
 
   const CliOptions& options_;
-  std::int32_t overwrite_;
+  OverwritePolicy overwrite_;
   std::size_t files_ = 0;
   std::size_t done_ = 0;
   bool unanswered_ = false;
@@ -219,7 +219,7 @@ std::string resolveJob(const CliOptions& o, const CliEnvironment& env, Job& job)
   job.filter.pickupFolder = o.perFolder.value_or(job.settings.pickupFolder);
   job.dirAbs = o.dirAbs.value_or(job.settings.dirAbs);
   job.driveLetter = o.driveLetter.value_or(job.settings.addDriveLetter);
-  job.overwrite = o.overwrite.value_or(job.settings.overwrite);
+  job.overwrite = o.overwrite.value_or(overwritePolicyOf(job.settings.overwrite));
   job.verify = o.verify.value_or(job.settings.verify);
   return {};
 }

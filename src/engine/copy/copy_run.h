@@ -34,7 +34,7 @@ std::error_code makeDestination(const std::string& destination);
 struct CopyRequest {
   DestinationRule rule;     // path mode and the source folder of the search
   std::string destination;  // the destination folder's text as the user gave it
-  std::int32_t overwrite = OverwriteAsk;
+  OverwritePolicy overwrite = OverwriteAsk;
   WalkFilter filter;        // the exclusions that hold when a folder row is expanded
   bool dryRun = false;      // decide and report, but write nothing
   bool verify = false;      // re-read every copy before it is put in place

@@ -49,7 +49,7 @@ std::optional<struct stat> lookUpOwn(const std::string& path) {
 // the source need not be looked up.
 std::optional<EntryReport::Kind> decisionBeforeCopy(const std::string& sourcePath,
                                                     const std::optional<struct stat>& target,
-                                                    std::int32_t overwrite,
+                                                    OverwritePolicy overwrite,
                                                     std::int64_t granularityMs) {
   if (!target) return std::nullopt;
   const std::optional<struct stat> source = lookUpOwn(sourcePath);

@@ -20,7 +20,7 @@ namespace nuvelo {
 struct CopySettings {
   DestinationRule rule;
   std::string destination;  // the destination folder's text as the user gave it
-  std::int32_t overwrite = OverwriteAsk;
+  OverwritePolicy overwrite = OverwriteAsk;
   bool verify = false;
   // The destination's rules when they are given rather than learnt from its file system (a
   // test double of a drive that folds case, keeps whole seconds, ...).

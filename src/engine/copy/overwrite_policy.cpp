@@ -14,21 +14,22 @@ std::int64_t floorTo(std::int64_t value, std::int64_t step) {
 
 }  // namespace
 
-bool ShouldCopy(const EntryFacts& source, const EntryFacts& target, std::int32_t overwrite,
-                std::int64_t targetTimeGranularityMs) {
-  switch (overwrite) {
-    case OverwriteAlways:
-    case OverwriteAsk: return true;
-    case OverwriteNever: return !target.exists;
-    default:
-      // A source that cannot be found is handed to the copy, which reports it.
-      if (!source.exists || source.folder || !target.exists || target.folder) return true;
-      const std::int64_t step = targetTimeGranularityMs > 0 ? targetTimeGranularityMs : 1;
-      return floorTo(milliseconds(source.modified), step) > milliseconds(target.modified);
-  }
+OverwritePolicy overwritePolicyOf(std::int32_t stored) {
+  return stored >= OverwriteAlways && stored <= OverwriteNever ? static_cast<OverwritePolicy>(stored)
+                                                               : OverwriteIfNewer;
 }
 
-ReplaceMode replaceModeOf(std::int32_t overwrite) {
+bool ShouldCopy(const EntryFacts& source, const EntryFacts& target, OverwritePolicy overwrite,
+                std::int64_t targetTimeGranularityMs) {
+  if (overwrite == OverwriteAlways || overwrite == OverwriteAsk) return true;
+  if (overwrite == OverwriteNever) return !target.exists;
+  // Newer only. A source that cannot be found is handed to the copy, which reports it.
+  if (!source.exists || source.folder || !target.exists || target.folder) return true;
+  const std::int64_t step = targetTimeGranularityMs > 0 ? targetTimeGranularityMs : 1;
+  return floorTo(milliseconds(source.modified), step) > milliseconds(target.modified);
+}
+
+ReplaceMode replaceModeOf(OverwritePolicy overwrite) {
   if (overwrite == OverwriteAsk) return ReplaceMode::Ask;
   if (overwrite == OverwriteNever) return ReplaceMode::Never;
   return ReplaceMode::Silent;

@@ -6,12 +6,19 @@
 
 namespace nuvelo {
 
+// The overwrite policy; its numbers are those the settings file stores and the detail
+// settings' radio group shows.
 enum OverwritePolicy : std::int32_t {
   OverwriteAlways = 0,      // "上書きする"
   OverwriteAsk = 1,         // "上書きするか確認する"
   OverwriteIfNewer = 2,     // "タイムスタンプが新しい時だけ上書き"
   OverwriteNever = 3,       // "コピーしない"
 };
+
+// The policy a stored number stands for. A number outside 0 to 3, which only a hand-edited
+// settings file can hold, is taken as "newer only": the decision has always treated it so, and
+// it replaces nothing that is not older.
+OverwritePolicy overwritePolicyOf(std::int32_t stored);
 
 // What the decision needs to know of the source and of its namesake at the destination.
 struct EntryFacts {
@@ -20,15 +27,15 @@ struct EntryFacts {
   timespec modified{};
 };
 
-// Whether a source file is copied to a destination that may already hold a namesake. Policies
-// 0 and 1 always copy (1 asks before replacing); 3 copies only where there is no namesake;
-// 2, and any value outside 0 to 3, copies where there is no namesake or the source was written
-// later, to the millisecond. A destination file system that keeps coarser times (FAT: 2 s)
+// Whether a source file is copied to a destination that may already hold a namesake. Always
+// and Ask always copy (Ask asks before replacing); Never copies only where there is no
+// namesake; IfNewer copies where there is no namesake or the source was written later, to the
+// millisecond. A destination file system that keeps coarser times (FAT: 2 s)
 // gives its granularity, so that a file copied there earlier counts as unchanged.
-bool ShouldCopy(const EntryFacts& source, const EntryFacts& target, std::int32_t overwrite,
+bool ShouldCopy(const EntryFacts& source, const EntryFacts& target, OverwritePolicy overwrite,
                 std::int64_t targetTimeGranularityMs = 1);
 
 enum class ReplaceMode { Silent, Ask, Never };
-ReplaceMode replaceModeOf(std::int32_t overwrite);
+ReplaceMode replaceModeOf(OverwritePolicy overwrite);
 
 }  // namespace nuvelo

@@ -123,7 +123,7 @@ CopyRunResult TForm1::runCopy() {
   CopyRequest request;
   request.rule = {DirAbs, AddDriveLetter, SearchRoot, PathStyle::Posix};
   request.destination = utf8(Edit2->text());
-  request.overwrite = Overwrite;
+  request.overwrite = overwritePolicyOf(Overwrite);
   request.filter = walkFilter(EscExt);
   request.verify = Verify;
   WindowCopyObserver observer(AbortRequested, pump, boxes(), positionedPlacement());

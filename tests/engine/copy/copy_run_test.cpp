@@ -83,7 +83,7 @@ class CopyRun : public ::testing::Test {
     }
     return result;
   }
-  CopyRequest request(std::int32_t overwrite) const {
+  CopyRequest request(OverwritePolicy overwrite) const {
     CopyRequest r;
     r.rule = {false, true, source(), PathStyle::Posix};
     r.destination = destination();
@@ -244,7 +244,7 @@ FileSystemRules exfatLike() {
 
 class CopyRunOnADrive : public CopyRun {
  protected:
-  CopyRequest onDrive(std::int32_t overwrite, bool dryRun = false) const {
+  CopyRequest onDrive(OverwritePolicy overwrite, bool dryRun = false) const {
     CopyRequest r = request(overwrite);
     r.rules = exfatLike();
     r.dryRun = dryRun;
@@ -256,7 +256,7 @@ TEST_F(CopyRunOnADrive, NamesDifferingInCaseKeepTheFirstAndFailTheSecondUnderEve
   makeFile(source() + "/docs/b.txt", Day, 5);
   writeFile(source() + "/docs/B.txt", "other");
   testing::setModified(source() + "/docs/B.txt", Day);
-  for (const std::int32_t policy : {OverwriteAlways, OverwriteIfNewer, OverwriteNever}) {
+  for (const OverwritePolicy policy : {OverwriteAlways, OverwriteIfNewer, OverwriteNever}) {
     for (const bool dryRun : {true, false}) {
       SCOPED_TRACE(std::to_string(policy) + (dryRun ? " dry run" : " real run"));
       std::filesystem::remove_all(destination());

@@ -22,7 +22,7 @@ class Runner : public ::testing::Test {
   void SetUp() override { std::filesystem::create_directories(destination()); }
   std::string source() const { return tree.path() + "/src"; }
   std::string destination() const { return tree.path() + "/dest"; }
-  CopySettings settings(bool dirAbs, std::int32_t overwrite) const {
+  CopySettings settings(bool dirAbs, OverwritePolicy overwrite) const {
     CopySettings s;
     s.rule = {dirAbs, true, source(), PathStyle::Posix};
     s.destination = destination();

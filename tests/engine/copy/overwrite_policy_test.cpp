@@ -31,7 +31,8 @@ class Policy : public ::testing::TestWithParam<PolicyCase> {};
 
 TEST_P(Policy, DecidesByTheDestinationsNamesake) {
   const EntryFacts source = fileAt(1000, 500000000);
-  EXPECT_EQ(ShouldCopy(source, targetOf(GetParam().target), GetParam().overwrite), GetParam().copies);
+  EXPECT_EQ(ShouldCopy(source, targetOf(GetParam().target), overwritePolicyOf(GetParam().overwrite)),
+            GetParam().copies);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -61,11 +62,14 @@ TEST(Policy, CoarseDestinationTimesCountAsUnchanged) {
 }
 
 TEST(Policy, ReplaceModes) {
-  EXPECT_EQ(replaceModeOf(0), ReplaceMode::Silent);
-  EXPECT_EQ(replaceModeOf(1), ReplaceMode::Ask);
-  EXPECT_EQ(replaceModeOf(2), ReplaceMode::Silent);
-  EXPECT_EQ(replaceModeOf(3), ReplaceMode::Never);
-  EXPECT_EQ(replaceModeOf(9), ReplaceMode::Silent);
+  EXPECT_EQ(replaceModeOf(overwritePolicyOf(0)), ReplaceMode::Silent);
+  EXPECT_EQ(replaceModeOf(overwritePolicyOf(1)), ReplaceMode::Ask);
+  EXPECT_EQ(replaceModeOf(overwritePolicyOf(2)), ReplaceMode::Silent);
+  EXPECT_EQ(replaceModeOf(overwritePolicyOf(3)), ReplaceMode::Never);
+  // A number a hand-edited settings file may hold is "newer only" everywhere.
+  EXPECT_EQ(overwritePolicyOf(9), OverwriteIfNewer);
+  EXPECT_EQ(overwritePolicyOf(-1), OverwriteIfNewer);
+  EXPECT_EQ(replaceModeOf(overwritePolicyOf(9)), ReplaceMode::Silent);
 }
 
 }  // namespace
