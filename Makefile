@@ -1,8 +1,11 @@
 # Two commands do everything on a fresh Debian 12 machine:
 #   make run    installs what is missing, builds, starts Nuvelo
 #   make test   the same set-up, then the whole test suite
-BUILD ?= build
-JOBS  ?= $(shell nproc)
+# The Makefile builds with warnings as errors (WERROR=OFF to build past a warning); a build
+# configured by hand with cmake keeps them as warnings.
+BUILD  ?= build
+JOBS   ?= $(shell nproc)
+WERROR ?= ON
 
 .PHONY: all deps configure build run test bench screenshots clean
 
@@ -12,7 +15,7 @@ deps:
 	scripts/install-deps
 
 configure: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNUVELO_WERROR=$(WERROR)
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
