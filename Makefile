@@ -15,7 +15,8 @@ deps:
 	scripts/install-deps
 
 configure: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNUVELO_WERROR=$(WERROR)
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNUVELO_WERROR=$(WERROR) \
+	  -DNUVELO_BUILD_BENCHMARKS=ON
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
