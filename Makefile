@@ -5,8 +5,11 @@
 # configured by hand with cmake keeps them as warnings.
 BUILD        ?= build
 ASAN_BUILD   ?= build-asan
+FUZZ_BUILD   ?= build-fuzz
 JOBS         ?= $(shell nproc)
 WERROR       ?= ON
+FUZZ_SECONDS ?= 60
+FUZZ_CXX     ?= clang++-14
 
 # The sanitized suite: a leak, a bad memory access or undefined behaviour fails the test that
 # caused it. Qt is not instrumented; it needs no leak suppressions (what it keeps until exit is
@@ -14,7 +17,7 @@ WERROR       ?= ON
 SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:check_initialization_order=1 \
                 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-.PHONY: all deps configure build run test bench screenshots asan clean
+.PHONY: all deps configure build run test bench screenshots asan fuzz clean
 
 all: build
 
@@ -47,5 +50,12 @@ asan: deps
 	$(SANITIZER_ENV) cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && $(SANITIZER_ENV) QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
+# The libFuzzer targets, built with Clang, each run for FUZZ_SECONDS from fuzz/corpus/<name>/.
+fuzz: deps
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=$(FUZZ_CXX) \
+	  -DNUVELO_BUILD_FUZZERS=ON -DNUVELO_BUILD_TESTS=OFF -DNUVELO_BUILD_BENCHMARKS=OFF
+	cmake --build $(FUZZ_BUILD) --target fuzzers -j $(JOBS)
+	fuzz/run-fuzzers $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
