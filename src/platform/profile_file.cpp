@@ -225,7 +225,15 @@ void ProfileFile::writeString(std::string_view section, std::string_view key,
                        Line{stored, ending});
   }
 
-  if (replaceFileAtomically(path_, serialised(next.lines_))) throw ProfileWriteError(path_);
+  // Shift-JIS bytes can form valid UTF-8 too (half-width katakana often do): once the line that
+  // was no UTF-8 is gone, the file would read back as UTF-8 and its other lines as other
+  // characters. Such a file is written in UTF-8, and refused when that cannot be done exactly.
+  std::string content = serialised(next.lines_);
+  if (next.encoding_ == TextEncoding::ShiftJis && isValidUtf8(content)) {
+    if (!next.switchToUtf8()) throw ProfileWriteError(path_);
+    content = serialised(next.lines_);
+  }
+  if (replaceFileAtomically(path_, content)) throw ProfileWriteError(path_);
   *this = std::move(next);
 }
 
