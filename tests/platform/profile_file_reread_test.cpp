@@ -66,5 +66,52 @@ INSTANTIATE_TEST_SUITE_P(
                          "x"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A file whose last line ends in a carriage return without a line feed: the carriage return is
+// part of the line's end, not of its value, so a line added after it keeps the value as it was.
+struct CarriageReturnCase {
+  const char* name;
+  std::string before;
+  const char* section;
+  const char* key;
+  const char* value;
+  std::string after;
+  const char* otherKey;  // in [A], or none
+  const char* otherValue;
+};
+
+class CarriageReturnAtTheEnd : public ::testing::TestWithParam<CarriageReturnCase> {};
+
+TEST_P(CarriageReturnAtTheEnd, IsALineEnd) {
+  const CarriageReturnCase& c = GetParam();
+  TempFolder folder;
+  const std::string path = folder.file("NVO.ini");
+  writeFile(path, c.before);
+  ProfileFile file(path);
+  if (c.otherKey) {
+    EXPECT_EQ(file.readValue("A", c.otherKey), std::string(c.otherValue));
+  }
+
+  file.writeString(c.section, c.key, c.value);
+  EXPECT_EQ(readFile(path), c.after);
+  const ProfileFile reread(path);
+  EXPECT_EQ(reread.readValue(c.section, c.key), std::string(c.value));
+  if (c.otherKey) {
+    EXPECT_EQ(reread.readValue("A", c.otherKey), std::string(c.otherValue));
+    EXPECT_EQ(file.readValue("A", c.otherKey), std::string(c.otherValue));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LastLines, CarriageReturnAtTheEnd,
+    ::testing::Values(
+        CarriageReturnCase{"KeyAddedToTheSection", "[A]\nk=v\r", "A", "x", "1", "[A]\nk=v\r\nx=1\n", "k", "v"},
+        CarriageReturnCase{"SectionAddedAfterIt", "[A]\r\nk=v\r", "B", "y", "2",
+                           "[A]\r\nk=v\r\n[B]\r\ny=2\r\n", "k", "v"},
+        CarriageReturnCase{"ItsOwnKeyReplaced", "[A]\nk=v\r", "A", "k", "w", "[A]\nk=w\r", nullptr, nullptr},
+        CarriageReturnCase{"OnlyOneOfTwoBelongsToTheEnd", "[A]\nk=v\r\r", "A", "x", "1",
+                           "[A]\nk=v\r\r\nx=1\n", "k", "v\r"},
+        CarriageReturnCase{"HeaderAlone", "[A]\r", "A", "k", "1", "[A]\r\nk=1\n", nullptr, nullptr}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace nuvelo
