@@ -1,10 +1,23 @@
 # Two commands do everything on a fresh Debian 12 machine:
 #   make run    installs what is missing, builds, starts Nuvelo
 #   make test   the same set-up, then the whole test suite
-BUILD ?= build
-JOBS  ?= $(shell nproc)
+# The Makefile builds with warnings as errors (WERROR=OFF to build past a warning); a build
+# configured by hand with cmake keeps them as warnings.
+BUILD        ?= build
+ASAN_BUILD   ?= build-asan
+FUZZ_BUILD   ?= build-fuzz
+JOBS         ?= $(shell nproc)
+WERROR       ?= ON
+FUZZ_SECONDS ?= 60
+FUZZ_CXX     ?= clang++-14
 
-.PHONY: all deps configure build run test bench screenshots clean
+# The sanitized suite: a leak, a bad memory access or undefined behaviour fails the test that
+# caused it. Qt is not instrumented; it needs no leak suppressions (what it keeps until exit is
+# still reachable, which LeakSanitizer does not report).
+SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:check_initialization_order=1 \
+                UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
+.PHONY: all deps configure build run test bench screenshots asan fuzz clean
 
 all: build
 
@@ -12,7 +25,8 @@ deps:
 	scripts/install-deps
 
 configure: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNUVELO_WERROR=$(WERROR) \
+	  -DNUVELO_BUILD_BENCHMARKS=ON
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
@@ -29,5 +43,19 @@ bench: build
 screenshots: build
 	QT_QPA_PLATFORM=offscreen $(BUILD)/src/nuvelo-screenshots docs/screenshots
 
+# Everything built with AddressSanitizer and UndefinedBehaviorSanitizer, then the whole suite.
+# The build runs the test programs too (to list their tests), so it gets the same options.
+asan: deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNUVELO_SANITIZE=ON
+	$(SANITIZER_ENV) cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && $(SANITIZER_ENV) QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# The libFuzzer targets, built with Clang, each run for FUZZ_SECONDS from fuzz/corpus/<name>/.
+fuzz: deps
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=$(FUZZ_CXX) \
+	  -DNUVELO_BUILD_FUZZERS=ON -DNUVELO_BUILD_TESTS=OFF -DNUVELO_BUILD_BENCHMARKS=OFF
+	cmake --build $(FUZZ_BUILD) --target fuzzers -j $(JOBS)
+	fuzz/run-fuzzers $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

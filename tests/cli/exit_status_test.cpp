@@ -38,7 +38,7 @@ struct Launch {
   bool asOrdinaryUser = false;
   bool onTerminal = false;  // standard input is a pseudo-terminal
   // Runs while the program does, with its pid and the path its stderr goes to.
-  std::function<void(pid_t, const std::string& errPath)> meanwhile;
+  std::function<void(pid_t, const std::string& errPath)> meanwhile = {};
 };
 
 struct Ended {
@@ -207,8 +207,12 @@ TEST_P(ExitStatus, TellsWhatHappened) {
   const std::string settings = r + (std::filesystem::exists(r + "/kept.ini") ? "/kept.ini" : "/NVO.ini");
   const bool dayKept = readFile(settings).find(RecordedBefore) != std::string::npos;
   EXPECT_EQ(!dayKept, c.dayRecorded) << readFile(settings);
-  if (c.status == 2 || c.status == 130) EXPECT_FALSE(std::filesystem::exists(r + "/dst/b.txt"));
-  if (c.status == 130) EXPECT_EQ(readFile(r + "/dst/a.txt"), "old");
+  if (c.status == 2 || c.status == 130) {
+    EXPECT_FALSE(std::filesystem::exists(r + "/dst/b.txt"));
+  }
+  if (c.status == 130) {
+    EXPECT_EQ(readFile(r + "/dst/a.txt"), "old");
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Runs, ExitStatus, ::testing::ValuesIn(Cases),

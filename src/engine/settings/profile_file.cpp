@@ -54,6 +54,13 @@ bool existsButCannotBeRead(const std::string& path, const std::optional<std::str
   return !content && access(path.c_str(), F_OK) == 0;
 }
 
+// The last line gets a line end before a line is added after it; a carriage return it ends
+// with already is the first half of one.
+void completeLineEnd(std::string& ending, const std::string& newEnding) {
+  if (ending.empty()) ending = newEnding;
+  else if (ending == "\r") ending = "\r\n";
+}
+
 int hexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -91,9 +98,9 @@ ProfileFile::ProfileFile(std::string path) : path_(std::move(path)) {
     const auto newline = rest.find('\n');
     std::string_view text = rest.substr(0, newline);
     std::string ending = newline == std::string_view::npos ? "" : "\n";
-    if (!ending.empty() && !text.empty() && text.back() == '\r') {
+    if (!text.empty() && text.back() == '\r') {  // "\r" alone ends the file's last line
       text.remove_suffix(1);
-      ending = "\r\n";
+      ending.insert(0, 1, '\r');
     }
     lines_.push_back(Line{std::string(text), ending});
     rest.remove_prefix(newline == std::string_view::npos ? rest.size() : newline + 1);
@@ -153,7 +160,7 @@ bool ProfileFile::readBool(std::string_view section, std::string_view key,
 
 std::string ProfileFile::newLineEnding() const {
   for (const Line& line : lines_)
-    if (!line.ending.empty()) return line.ending;
+    if (!line.ending.empty() && line.ending != "\r") return line.ending;
   return "\n";
 }
 
@@ -211,12 +218,11 @@ void ProfileFile::writeString(std::string_view section, std::string_view key,
   if (where.keyLine) {
     next.lines_[*where.keyLine].text = stored;
   } else {
-    if (!next.lines_.empty() && next.lines_.back().ending.empty()) next.lines_.back().ending = ending;
+    if (!next.lines_.empty()) completeLineEnd(next.lines_.back().ending, ending);
     std::size_t insertAt = next.lines_.size();
     if (where.sectionLine) {
       insertAt = where.lastLineOfSection + 1;
-      if (next.lines_[where.lastLineOfSection].ending.empty())
-        next.lines_[where.lastLineOfSection].ending = ending;
+      completeLineEnd(next.lines_[where.lastLineOfSection].ending, ending);
     } else {
       next.lines_.push_back(Line{header, ending});
       insertAt = next.lines_.size();
@@ -225,7 +231,15 @@ void ProfileFile::writeString(std::string_view section, std::string_view key,
                        Line{stored, ending});
   }
 
-  if (replaceFileAtomically(path_, serialised(next.lines_))) throw ProfileWriteError(path_);
+  // Shift-JIS bytes can form valid UTF-8 too (half-width katakana often do): once the line that
+  // was no UTF-8 is gone, the file would read back as UTF-8 and its other lines as other
+  // characters. Such a file is written in UTF-8, and refused when that cannot be done exactly.
+  std::string content = serialised(next.lines_);
+  if (next.encoding_ == TextEncoding::ShiftJis && isValidUtf8(content)) {
+    if (!next.switchToUtf8()) throw ProfileWriteError(path_);
+    content = serialised(next.lines_);
+  }
+  if (replaceFileAtomically(path_, content)) throw ProfileWriteError(path_);
   *this = std::move(next);
 }
 

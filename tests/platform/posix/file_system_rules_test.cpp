@@ -30,7 +30,9 @@ TEST_P(Names, RefusedWhereTheFileSystemCannotHoldThem) {
   const NameCase& c = GetParam();
   const auto windows = nameRefusal(c.name, windowsRules());
   EXPECT_EQ(!windows, c.takenByWindowsDrive) << c.name;
-  if (windows) EXPECT_EQ(windows->rfind(UnusableNameMessage, 0), 0u);
+  if (windows) {
+    EXPECT_EQ(windows->rfind(UnusableNameMessage, 0), 0u);
+  }
   EXPECT_EQ(!nameRefusal(c.name, FileSystemRules{}), c.takenByPosix) << c.name;
 }
 
