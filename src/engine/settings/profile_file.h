@@ -5,7 +5,8 @@
 // line (or adds the key, its section or the file) and keeps every other line byte for byte;
 // the file on disk is replaced atomically by each write. Values are read back as written,
 // enclosing quotes included, at any length. A file that is not valid UTF-8 is taken as
-// Shift-JIS and written back in Shift-JIS; a value that Shift-JIS cannot hold turns it into
+// Shift-JIS and written back in Shift-JIS; a value that Shift-JIS cannot hold, or a write after
+// which the file would read as UTF-8 (its last line that is no UTF-8 replaced), turns it into
 // UTF-8 when every line converts without loss, and is refused otherwise.
 //
 // Only a regular file that its owner may write is ever replaced (a symbolic link is followed
