@@ -90,8 +90,8 @@ namespace {
 // after the other; the last component goes to `leaf`.
 Descriptor openParentOfLongPath(const std::string& path, std::string& leaf) {
   const auto lastSlash = path.rfind('/');
-  leaf = lastSlash == std::string::npos ? path : path.substr(lastSlash + 1);
-  if (leaf.empty()) leaf = ".";
+  const std::string_view last = lastSlash == std::string::npos ? std::string_view(path) : std::string_view(path).substr(lastSlash + 1);
+  leaf = last.empty() ? std::string_view(".") : last;
   const Descriptor start(open(!path.empty() && path.front() == '/' ? "/" : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!start.isOpen()) return Descriptor();
   const std::string_view folders = lastSlash == std::string::npos ? std::string_view() : std::string_view(path).substr(0, lastSlash);
