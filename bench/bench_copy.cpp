@@ -132,13 +132,13 @@ int main(int argc, char* argv[]) {
   std::size_t heapBefore = 0, heapAfter = 0;
   for (int run = 0; run < Runs; ++run) {
     cpSeconds = std::min(cpSeconds, smallRun("cp", [&](const std::string& destination) {
-      cpParents(root, relative, destination);
-    }));
+                           cpParents(root, relative, destination);
+                         }));
     ourSeconds = std::min(ourSeconds, smallRun("nuvelo", [&](const std::string& destination) {
-      heapBefore = mallinfo2().uordblks;
-      copied = copyAll(sources, root, destination, false);
-      heapAfter = mallinfo2().uordblks;
-    }));
+                            heapBefore = mallinfo2().uordblks;
+                            copied = copyAll(sources, root, destination, false);
+                            heapAfter = mallinfo2().uordblks;
+                          }));
   }
   std::size_t verified = 0;
   const double verifySeconds = smallRun("verified", [&](const std::string& destination) {
@@ -162,7 +162,9 @@ int main(int argc, char* argv[]) {
   };
   double bigCpSeconds = 1e300, bigOurSeconds = 1e300;
   for (int run = 0; run < Runs; ++run) {
-    bigCpSeconds = std::min(bigCpSeconds, timedInto(bigCp, [&] { runQuietly({"cp", "-p", big, bigCp}); }));
+    bigCpSeconds = std::min(bigCpSeconds, timedInto(bigCp, [&] {
+                              runQuietly({"cp", "-p", big, bigCp});
+                            }));
     bigOurSeconds = std::min(bigOurSeconds, timedInto(bigOurs, [&] { copyBig(false); }));
   }
   const double bigVerifySeconds = timedInto(bigOurs, [&] { copyBig(true); });
@@ -177,7 +179,8 @@ int main(int argc, char* argv[]) {
   std::printf("throughput Nuvelo/cp: %.0f %% (target at least 90 %%)\n",
               100.0 * bigCpSeconds / bigOurSeconds);
   std::printf("verified: %zu files %.3f s (%zu copied), ratio to cp %.2f, to the plain copy %.2f\n",
-              count, verifySeconds, verified, verifySeconds / cpSeconds, verifySeconds / ourSeconds);
+              count, verifySeconds, verified, verifySeconds / cpSeconds,
+              verifySeconds / ourSeconds);
   std::printf("verified: one %zu MiB file %.0f MiB/s, ratio to cp %.2f, to the plain copy %.2f\n",
               bigMiB, bigMiB / bigVerifySeconds, bigVerifySeconds / bigCpSeconds,
               bigVerifySeconds / bigOurSeconds);

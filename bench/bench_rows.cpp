@@ -12,16 +12,16 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "bench_support.h"
+#include "engine/search/folder_walk.h"
 #include "gui/app/application.h"
+#include "gui/dialogs/help_window.h"
 #include "gui/main_window/main_window.h"
 #include "gui/results/result_list_view.h"
-#include "bench_support.h"
 #include "platform/qt/modal_runner.h"
 #include "platform/qt/qt_desktop_shell.h"
 #include "platform/qt/qt_file_dialogs.h"
-#include "gui/dialogs/help_window.h"
 #include "platform/qt/qt_key_sink.h"
-#include "engine/search/folder_walk.h"
 #include "tree_generator.h"
 
 using namespace nuvelo;
@@ -31,7 +31,8 @@ namespace {
 
 class SilentBoxes : public MessageBoxes {
  public:
-  MessageAnswer show(MessageKind, const std::string& text, MessageButtons, MessagePlacement) override {
+  MessageAnswer show(MessageKind, const std::string& text, MessageButtons,
+                     MessagePlacement) override {
     std::fprintf(stderr, "message: %s\n", text.c_str());
     return MessageAnswer::No;
   }
@@ -40,7 +41,9 @@ class SilentBoxes : public MessageBoxes {
   }
 };
 
-std::size_t heapInUse() { return mallinfo2().uordblks; }
+std::size_t heapInUse() {
+  return mallinfo2().uordblks;
+}
 
 }  // namespace
 
@@ -67,7 +70,8 @@ int main(int argc, char* argv[]) {
   QtHelpViewer help;
   const std::string settingsFolder = benchFolder() + "/rows-settings";
   [[maybe_unused]] const int made = std::system(("mkdir -p '" + settingsFolder + "'").c_str());
-  TForm1 form(MainWindowServices{&boxes, &shell, &dialogs, &fileDialogs, &keys, &help}, settingsFolder + "/NVO.ini", settingsFolder);
+  TForm1 form(MainWindowServices{&boxes, &shell, &dialogs, &fileDialogs, &keys, &help},
+              settingsFolder + "/NVO.ini", settingsFolder);
   form.show();
   std::tm local{};
   localtime_r(&shape.threshold, &local);
@@ -80,9 +84,7 @@ int main(int argc, char* argv[]) {
   filter.sourceText = root;
   filter.since = SinceThreshold::forDay(form.SinceDate);
   std::size_t found = 0;
-  const auto walkOnly = [&] {
-    found = walkEntries(root, filter, WalkMode::Search).size();
-  };
+  const auto walkOnly = [&] { found = walkEntries(root, filter, WalkMode::Search).size(); };
   walkOnly();  // warms the cache
   const double walkSeconds = bestOf(3, walkOnly);
 

@@ -17,8 +17,9 @@ namespace {
 
 std::vector<ResultRow> sampleRows(std::size_t count) {
   std::mt19937_64 random(7);
-  const char* words[] = {"report", "Report", "見積書", "データ", "photo", "IMG_", "backup", "資料",
-                         "notes", "draft", "final", "v2", "2024", "売上", "ﾒﾓ", "README"};
+  const char* words[] = {"report", "Report", "見積書", "データ", "photo", "IMG_",
+                         "backup", "資料",   "notes",  "draft",  "final", "v2",
+                         "2024",   "売上",   "ﾒﾓ",     "README"};
   const char* extensions[] = {".txt", ".pdf", ".jpg", ".docx", ".xlsx", ".csv", ""};
   std::vector<ResultRow> rows;
   rows.reserve(count);
@@ -42,15 +43,18 @@ int main(int argc, char* argv[]) {
   const std::size_t count = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 100000;
   const std::vector<ResultRow> rows = sampleRows(count);
   FileTypeTable types;
-  for (const QLocale& locale : {QLocale(QLocale::Japanese, QLocale::Japan), QLocale(QLocale::English, QLocale::UnitedStates)}) {
+  for (const QLocale& locale : {QLocale(QLocale::Japanese, QLocale::Japan),
+                                QLocale(QLocale::English, QLocale::UnitedStates)}) {
     QCollator collator(locale);
     collator.setCaseSensitivity(Qt::CaseSensitive);
-    for (const auto& [name, column] : {std::pair{"name", 1}, std::pair{"path", 5}, std::pair{"size", 2}}) {
+    for (const auto& [name, column] :
+         {std::pair{"name", 1}, std::pair{"path", 5}, std::pair{"size", 2}}) {
       std::vector<ResultRow> work = rows;
       const double first = bestOf(1, [&] { sortRows(work, column, types, collator); });
       const double second = bestOf(1, [&] { sortRows(work, -column, types, collator); });
-      std::printf("%s, %zu rows by %s: first click %.3f s, second click %.3f s (target at most 0.5)\n",
-                  locale.name().toStdString().c_str(), count, name, first, second);
+      std::printf(
+          "%s, %zu rows by %s: first click %.3f s, second click %.3f s (target at most 0.5)\n",
+          locale.name().toStdString().c_str(), count, name, first, second);
     }
   }
   return 0;

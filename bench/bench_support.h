@@ -4,9 +4,9 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <fcntl.h>
 #include <algorithm>
 #include <chrono>
-#include <fcntl.h>
 #include <functional>
 #include <string>
 #include <vector>

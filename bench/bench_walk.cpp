@@ -27,7 +27,8 @@ int main(int argc, char* argv[]) {
   filter.sourceText = root;
   std::tm local{};
   localtime_r(&shape.threshold, &local);
-  filter.since = SinceThreshold::forDay(dateValueOf({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday}));
+  filter.since =
+      SinceThreshold::forDay(dateValueOf({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday}));
 
   const std::vector<std::string> find = {"find", root, "-newermt", day};
   runQuietly(find);  // warms the cache

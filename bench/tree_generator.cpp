@@ -40,7 +40,8 @@ struct Generator {
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     if (unit(random) < shape.newShare) {
       ++info.newFiles;
-      return shape.threshold + static_cast<std::time_t>(unit(random) * (shape.newest - shape.threshold));
+      return shape.threshold +
+             static_cast<std::time_t>(unit(random) * (shape.newest - shape.threshold));
     }
     const std::time_t oldest = shape.newest - TwoYears;
     return oldest + static_cast<std::time_t>(unit(random) * (shape.threshold - 1 - oldest));

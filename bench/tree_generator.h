@@ -12,10 +12,10 @@ namespace nuvelo::bench {
 struct TreeShape {
   std::uint64_t entries = 1000000;  // files and folders together
   unsigned foldersPerFolder = 10;
-  unsigned depth = 4;               // levels of folders below the root
-  double newShare = 0.1;            // share of files on or after the threshold
-  std::time_t threshold = 0;        // the threshold instant
-  std::time_t newest = 0;           // the newest time given
+  unsigned depth = 4;         // levels of folders below the root
+  double newShare = 0.1;      // share of files on or after the threshold
+  std::time_t threshold = 0;  // the threshold instant
+  std::time_t newest = 0;     // the newest time given
 };
 
 struct TreeInfo {

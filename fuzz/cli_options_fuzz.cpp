@@ -37,10 +37,16 @@ bool isPositional(const std::vector<std::string>& args, const std::optional<std:
 }
 
 bool isRealDay(const CivilDate& d) {
-  const char text[] = {static_cast<char>('0' + d.year / 1000 % 10), static_cast<char>('0' + d.year / 100 % 10),
-                       static_cast<char>('0' + d.year / 10 % 10), static_cast<char>('0' + d.year % 10), '-',
-                       static_cast<char>('0' + d.month / 10), static_cast<char>('0' + d.month % 10), '-',
-                       static_cast<char>('0' + d.day / 10), static_cast<char>('0' + d.day % 10)};
+  const char text[] = {static_cast<char>('0' + d.year / 1000 % 10),
+                       static_cast<char>('0' + d.year / 100 % 10),
+                       static_cast<char>('0' + d.year / 10 % 10),
+                       static_cast<char>('0' + d.year % 10),
+                       '-',
+                       static_cast<char>('0' + d.month / 10),
+                       static_cast<char>('0' + d.month % 10),
+                       '-',
+                       static_cast<char>('0' + d.day / 10),
+                       static_cast<char>('0' + d.day % 10)};
   return d.year >= 0 && d.year <= 9999 && parseIsoDate(std::string(text, sizeof text)) == d;
 }
 
@@ -50,17 +56,20 @@ void requireConsistent(const CliOptions& o, const std::vector<std::string>& args
   if (o.command == CliCommand::Help || o.command == CliCommand::Version) return;
   require(o.command == CliCommand::Search || copy, "the command is one of four", detail);
   require(o.conditions || o.source, "a search or copy has a source or a condition file", detail);
-  require(!copy || o.conditions || o.destination, "a copy has a destination or a condition file", detail);
+  require(!copy || o.conditions || o.destination, "a copy has a destination or a condition file",
+          detail);
   require(copy || !o.destination, "a search takes no destination", detail);
   require(isPositional(args, o.source) && isPositional(args, o.destination),
           "source and destination are arguments as given", detail);
   require(!(o.since && o.sinceLast), "--since and --since-last exclude each other", detail);
   require(!o.since || isRealDay(*o.since), "--since is a real calendar day", detail);
-  require(!o.overwrite || (*o.overwrite >= 0 && *o.overwrite <= 3), "--overwrite is one of four policies", detail);
+  require(!o.overwrite || (*o.overwrite >= 0 && *o.overwrite <= 3),
+          "--overwrite is one of four policies", detail);
   require(copy || (!o.dryRun && !o.overwrite && !o.verify && !o.ignoreFreeSpace),
           "copy-only options come only with copy", detail);
   require(!copy || !o.formatGiven, "--format comes only with search", detail);
-  require(o.formatGiven || o.format == OutputFormat::Text, "the format is text unless given", detail);
+  require(o.formatGiven || o.format == OutputFormat::Text, "the format is text unless given",
+          detail);
 }
 
 }  // namespace

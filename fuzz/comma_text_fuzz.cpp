@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "fuzz_support.h"
 #include "engine/settings/comma_text.h"
+#include "fuzz_support.h"
 
 namespace {
 
@@ -23,7 +23,8 @@ std::string shown(const std::vector<std::string>& items) {
 void requireRoundTrip(const std::vector<std::string>& items, const char* property) {
   const std::string text = toCommaText(items);
   const auto back = fromCommaText(text);
-  require(back == items, property, "list " + shown(items) + "\ntext " + nuvelo::fuzz::shown(text) + "\nread " + shown(back));
+  require(back == items, property,
+          "list " + shown(items) + "\ntext " + nuvelo::fuzz::shown(text) + "\nread " + shown(back));
 }
 
 }  // namespace

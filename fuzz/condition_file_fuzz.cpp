@@ -7,8 +7,8 @@
 #include <cstdint>
 
 #include "engine/settings/condition_file.h"
-#include "fuzz_support.h"
 #include "engine/settings/profile_file.h"
+#include "fuzz_support.h"
 
 namespace {
 
@@ -62,10 +62,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string path = scratchFolder() + "/conditions.dat";
   std::filesystem::remove(path);
   if (overExistingFile) writeWholeFile(path, content);
-  const bool shiftJisBefore = overExistingFile && ProfileFile(path).encoding() == TextEncoding::ShiftJis;
+  const bool shiftJisBefore =
+      overExistingFile && ProfileFile(path).encoding() == TextEncoding::ShiftJis;
 
   const auto lineEndIn = [](const std::vector<std::string>& items) {
-    return std::any_of(items.begin(), items.end(), [](const std::string& item) { return hasLineEnd(item); });
+    return std::any_of(items.begin(), items.end(),
+                       [](const std::string& item) { return hasLineEnd(item); });
   };
   const bool needsLineEnd = hasLineEnd(written.dirFrom) || hasLineEnd(written.dirTo) ||
                             lineEndIn(written.folEx) || lineEndIn(written.escExt);

@@ -7,8 +7,8 @@
 #include <chrono>
 #include <cstdint>
 
-#include "engine/settings/settings_file.h"
 #include "cli/cli_options.h"
+#include "engine/settings/settings_file.h"
 #include "fuzz_support.h"
 #include "platform/posix/date_time_value.h"
 
@@ -47,20 +47,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Any text: a day that parses is written back as the same text.
   const std::string text(reinterpret_cast<const char*>(data), size);
   if (const auto day = parseIsoDate(text)) {
-    require(isoText(*day) == text, "a parsed day writes back as its text", nuvelo::fuzz::shown(text));
+    require(isoText(*day) == text, "a parsed day writes back as its text",
+            nuvelo::fuzz::shown(text));
     requireRoundTrips(*day);
   }
 
   // A day from the input's numbers: a real one round-trips; any other is refused by the parser.
   FuzzedDataProvider input(data, size);
-  const CivilDate day{input.ConsumeIntegralInRange<int>(0, 9999), input.ConsumeIntegralInRange<int>(0, 13),
+  const CivilDate day{input.ConsumeIntegralInRange<int>(0, 9999),
+                      input.ConsumeIntegralInRange<int>(0, 13),
                       input.ConsumeIntegralInRange<int>(0, 32)};
-  const bool real = std::chrono::year_month_day(std::chrono::year(day.year),
-                                                std::chrono::month(static_cast<unsigned>(day.month)),
-                                                std::chrono::day(static_cast<unsigned>(day.day)))
-                        .ok();
+  const bool real =
+      std::chrono::year_month_day(std::chrono::year(day.year),
+                                  std::chrono::month(static_cast<unsigned>(day.month)),
+                                  std::chrono::day(static_cast<unsigned>(day.day)))
+          .ok();
   const auto parsed = parseIsoDate(isoText(day));
-  require(parsed.has_value() == real, real ? "every real day parses" : "no other day parses", shown(day));
+  require(parsed.has_value() == real, real ? "every real day parses" : "no other day parses",
+          shown(day));
   if (parsed) {
     require(*parsed == day, "a parsed day is the day written", shown(day));
     requireRoundTrips(day);

@@ -54,7 +54,8 @@ inline const std::string& scratchFolder() {
   struct Folder {
     std::string path;
     Folder() {
-      std::string pattern = (std::filesystem::temp_directory_path() / "nuvelo-fuzz-XXXXXX").string();
+      std::string pattern =
+          (std::filesystem::temp_directory_path() / "nuvelo-fuzz-XXXXXX").string();
       if (!mkdtemp(pattern.data())) fail("a scratch folder can be made", pattern);
       path = pattern;
     }

@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <string_view>
 
+#include "engine/settings/profile_file.h"
 #include "fuzz_support.h"
 #include "platform/ascii_text.h"
-#include "engine/settings/profile_file.h"
 
 namespace {
 
@@ -27,7 +27,8 @@ using Snapshot = std::array<std::array<std::optional<std::string>, Keys.size()>,
 Snapshot snapshotOf(const ProfileFile& file) {
   Snapshot values;
   for (std::size_t s = 0; s < Sections.size(); ++s)
-    for (std::size_t k = 0; k < Keys.size(); ++k) values[s][k] = file.readValue(Sections[s], Keys[k]);
+    for (std::size_t k = 0; k < Keys.size(); ++k)
+      values[s][k] = file.readValue(Sections[s], Keys[k]);
   return values;
 }
 
@@ -39,7 +40,8 @@ std::string where(std::size_t s, std::size_t k) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzedDataProvider input(data, size);
-  const std::string_view section = Sections[input.ConsumeIntegralInRange<std::size_t>(0, Sections.size() - 1)];
+  const std::string_view section =
+      Sections[input.ConsumeIntegralInRange<std::size_t>(0, Sections.size() - 1)];
   const std::string_view key = Keys[input.ConsumeIntegralInRange<std::size_t>(0, Keys.size() - 1)];
   const std::string value = withoutLeadingBlanks(asUtf8(input.ConsumeRandomLengthString(256)));
   const std::string content = input.ConsumeRemainingBytesAsString();
@@ -65,16 +67,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const ProfileFile reread(path);
   for (std::size_t s = 0; s < Sections.size(); ++s) {
     for (std::size_t k = 0; k < Keys.size(); ++k) {
-      const bool written = equalsIgnoringAsciiCase(Sections[s], section) && equalsIgnoringAsciiCase(Keys[k], key);
-      const std::optional<std::string> expected = written ? std::optional<std::string>(value) : before[s][k];
+      const bool written =
+          equalsIgnoringAsciiCase(Sections[s], section) && equalsIgnoringAsciiCase(Keys[k], key);
+      const std::optional<std::string> expected =
+          written ? std::optional<std::string>(value) : before[s][k];
       const auto fromDisk = reread.readValue(Sections[s], Keys[k]);
       const auto fromObject = file.readValue(Sections[s], Keys[k]);
       const std::string detail = where(s, k) + " after writing [" + std::string(section) + "] " +
-                                 std::string(key) + "=" + shown(value) + "\nexpected " + shownOrNone(expected) +
-                                 "\nfrom disk " + shownOrNone(fromDisk) + "\nfrom the object " + shownOrNone(fromObject) +
+                                 std::string(key) + "=" + shown(value) + "\nexpected " +
+                                 shownOrNone(expected) + "\nfrom disk " + shownOrNone(fromDisk) +
+                                 "\nfrom the object " + shownOrNone(fromObject) +
                                  "\ncontent before " + shown(content) + "\ncontent after " +
                                  shown(readWholeFileOrEmpty(path));
-      require(fromDisk == expected, written ? "a written key reads back" : "other keys are unchanged", detail);
+      require(fromDisk == expected,
+              written ? "a written key reads back" : "other keys are unchanged", detail);
       require(fromObject == expected, "the written object agrees with the file", detail);
     }
   }

@@ -6,8 +6,8 @@
 #include <set>
 #include <string>
 
-#include "fuzz_support.h"
 #include "engine/keys/send_keys.h"
+#include "fuzz_support.h"
 
 namespace {
 
@@ -28,8 +28,10 @@ class RecordingSink : public KeySink {
   void keyEvent(std::uint8_t virtualKey, std::uint8_t, std::uint32_t flags) override {
     require(++events_ <= mostEvents_, "a key text sends a bounded number of events");
     require((flags & ~(KeyExtended | KeyUp)) == 0, "key events carry only the known flags");
-    if (flags & KeyUp) down_.erase(virtualKey);
-    else down_.insert(virtualKey);
+    if (flags & KeyUp)
+      down_.erase(virtualKey);
+    else
+      down_.insert(virtualKey);
   }
   void drainKeyboardEvents() override { ++drains_; }
   void toggleNumLock() override {}
@@ -70,8 +72,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   std::string held;
   for (const auto vk : sink.keysDown()) held += std::to_string(vk) + " ";
-  require(sink.keysDown().empty(), "no key is left held down", "keys " + shown(keys) + "\nheld " + held);
-  require(!wait || sink.drains() == sink.events(), "wait mode drains after every event", shown(keys));
+  require(sink.keysDown().empty(), "no key is left held down",
+          "keys " + shown(keys) + "\nheld " + held);
+  require(!wait || sink.drains() == sink.events(), "wait mode drains after every event",
+          shown(keys));
   require(threw || done || keys.substr(0, keys.find('\0')).empty() || sink.messages() > 0,
           "a text that is not worked through says why", shown(keys));
   return 0;

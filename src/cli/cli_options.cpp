@@ -7,7 +7,9 @@
 namespace nuvelo {
 namespace {
 
-bool isLeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool isLeapYear(int y) {
+  return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 int daysInMonth(int y, int m) {
   static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -15,8 +17,10 @@ int daysInMonth(int y, int m) {
 }
 
 std::optional<OverwritePolicy> policyNamed(const std::string& name) {
-  static const std::map<std::string, OverwritePolicy> policies = {
-      {"always", OverwriteAlways}, {"ask", OverwriteAsk}, {"newer", OverwriteIfNewer}, {"never", OverwriteNever}};
+  static const std::map<std::string, OverwritePolicy> policies = {{"always", OverwriteAlways},
+                                                                  {"ask", OverwriteAsk},
+                                                                  {"newer", OverwriteIfNewer},
+                                                                  {"never", OverwriteNever}};
   const auto found = policies.find(name);
   return found == policies.end() ? std::nullopt : std::optional<OverwritePolicy>(found->second);
 }
@@ -37,15 +41,19 @@ class Parser {
     const std::string& command = args_[0];
     if (command == "--help" || command == "-h" || command == "help") return done(CliCommand::Help);
     if (command == "--version") return done(CliCommand::Version);
-    if (command == "search") options_.command = CliCommand::Search;
-    else if (command == "copy") options_.command = CliCommand::Copy;
-    else return fail("不明なコマンドです: " + command);
+    if (command == "search")
+      options_.command = CliCommand::Search;
+    else if (command == "copy")
+      options_.command = CliCommand::Copy;
+    else
+      return fail("不明なコマンドです: " + command);
 
     std::vector<std::string> positional;
     for (index_ = 1; index_ < args_.size(); ++index_) {
       const std::string& arg = args_[index_];
       if (arg == "--") {
-        positional.insert(positional.end(), args_.begin() + static_cast<long>(index_) + 1, args_.end());
+        positional.insert(positional.end(), args_.begin() + static_cast<long>(index_) + 1,
+                          args_.end());
         break;
       }
       if (arg.size() > 1 && arg[0] == '-') {
@@ -86,16 +94,31 @@ class Parser {
   bool option(const std::string& arg) {
     const std::string name = arg.substr(0, arg.find('='));
     const bool hasInlineValue = name.size() < arg.size();
-    static const std::map<std::string, bool> takesValue = {
-        {"--since", true},          {"--since-last", false},  {"--no-subfolders", false},
-        {"--subfolders", false},    {"--no-per-folder", false},
-        {"--verify", false},        {"--no-verify", false},     {"--ignore-free-space", false},
-        {"--exclude-folder", true}, {"--exclude-ext", true},  {"--per-folder", false},
-        {"--relative", false},      {"--absolute", false},    {"--drive-letter", false},
-        {"--no-drive-letter", false}, {"--overwrite", true},  {"--conditions", true},
-        {"--settings", true},       {"--dry-run", false},     {"--format", true},
-        {"--quiet", false},         {"-q", false},            {"--help", false},
-        {"-h", false},              {"--version", false}};
+    static const std::map<std::string, bool> takesValue = {{"--since", true},
+                                                           {"--since-last", false},
+                                                           {"--no-subfolders", false},
+                                                           {"--subfolders", false},
+                                                           {"--no-per-folder", false},
+                                                           {"--verify", false},
+                                                           {"--no-verify", false},
+                                                           {"--ignore-free-space", false},
+                                                           {"--exclude-folder", true},
+                                                           {"--exclude-ext", true},
+                                                           {"--per-folder", false},
+                                                           {"--relative", false},
+                                                           {"--absolute", false},
+                                                           {"--drive-letter", false},
+                                                           {"--no-drive-letter", false},
+                                                           {"--overwrite", true},
+                                                           {"--conditions", true},
+                                                           {"--settings", true},
+                                                           {"--dry-run", false},
+                                                           {"--format", true},
+                                                           {"--quiet", false},
+                                                           {"-q", false},
+                                                           {"--help", false},
+                                                           {"-h", false},
+                                                           {"--version", false}};
     const auto known = takesValue.find(name);
     if (known == takesValue.end()) return error("不明なオプションです: " + name);
     if (!known->second && hasInlineValue) return error(name + " は値を取りません");
@@ -106,8 +129,10 @@ class Parser {
       value = *v;
     }
 
-    if (name == "--help" || name == "-h") options_.command = CliCommand::Help;
-    else if (name == "--version") options_.command = CliCommand::Version;
+    if (name == "--help" || name == "-h")
+      options_.command = CliCommand::Help;
+    else if (name == "--version")
+      options_.command = CliCommand::Version;
     else if (name == "--since") {
       if (options_.sinceLast) return error("--since と --since-last は同時に指定できません");
       options_.since = parseIsoDate(value);
@@ -115,8 +140,10 @@ class Parser {
     } else if (name == "--since-last") {
       if (options_.since) return error("--since と --since-last は同時に指定できません");
       options_.sinceLast = true;
-    } else if (name == "--subfolders") return setOnce(options_.subfolders, true, name);
-    else if (name == "--no-subfolders") return setOnce(options_.subfolders, false, name);
+    } else if (name == "--subfolders")
+      return setOnce(options_.subfolders, true, name);
+    else if (name == "--no-subfolders")
+      return setOnce(options_.subfolders, false, name);
     else if (name == "--exclude-folder") {
       if (!options_.excludeFolders) options_.excludeFolders.emplace();
       options_.excludeFolders->push_back(value);
@@ -124,27 +151,41 @@ class Parser {
       if (!value.empty() && value.front() == '.') value.erase(0, 1);
       if (!options_.excludeExtensions) options_.excludeExtensions.emplace();
       options_.excludeExtensions->push_back(value);
-    } else if (name == "--per-folder") return setOnce(options_.perFolder, true, name);
-    else if (name == "--no-per-folder") return setOnce(options_.perFolder, false, name);
-    else if (name == "--verify") return setOnce(options_.verify, true, name);
-    else if (name == "--no-verify") return setOnce(options_.verify, false, name);
-    else if (name == "--ignore-free-space") options_.ignoreFreeSpace = true;
-    else if (name == "--relative") return setOnce(options_.dirAbs, false, name);
-    else if (name == "--absolute") return setOnce(options_.dirAbs, true, name);
-    else if (name == "--drive-letter") return setOnce(options_.driveLetter, true, name);
-    else if (name == "--no-drive-letter") return setOnce(options_.driveLetter, false, name);
+    } else if (name == "--per-folder")
+      return setOnce(options_.perFolder, true, name);
+    else if (name == "--no-per-folder")
+      return setOnce(options_.perFolder, false, name);
+    else if (name == "--verify")
+      return setOnce(options_.verify, true, name);
+    else if (name == "--no-verify")
+      return setOnce(options_.verify, false, name);
+    else if (name == "--ignore-free-space")
+      options_.ignoreFreeSpace = true;
+    else if (name == "--relative")
+      return setOnce(options_.dirAbs, false, name);
+    else if (name == "--absolute")
+      return setOnce(options_.dirAbs, true, name);
+    else if (name == "--drive-letter")
+      return setOnce(options_.driveLetter, true, name);
+    else if (name == "--no-drive-letter")
+      return setOnce(options_.driveLetter, false, name);
     else if (name == "--overwrite") {
       options_.overwrite = policyNamed(value);
-      if (!options_.overwrite) return error("--overwrite は always, ask, newer, never のどれかです");
-    } else if (name == "--conditions") options_.conditions = value;
-    else if (name == "--settings") options_.settings = value;
-    else if (name == "--dry-run") options_.dryRun = true;
+      if (!options_.overwrite)
+        return error("--overwrite は always, ask, newer, never のどれかです");
+    } else if (name == "--conditions")
+      options_.conditions = value;
+    else if (name == "--settings")
+      options_.settings = value;
+    else if (name == "--dry-run")
+      options_.dryRun = true;
     else if (name == "--format") {
       const auto format = formatNamed(value);
       if (!format) return error("--format は text, tsv, json のどれかです");
       options_.format = *format;
       options_.formatGiven = true;
-    } else if (name == "--quiet" || name == "-q") options_.quiet = true;
+    } else if (name == "--quiet" || name == "-q")
+      options_.quiet = true;
     return true;
   }
 
@@ -162,7 +203,8 @@ class Parser {
     if (!copy && options_.dryRun) return fail("--dry-run は copy だけのオプションです");
     if (!copy && options_.overwrite) return fail("--overwrite は copy だけのオプションです");
     if (!copy && options_.verify) return fail("--verify は copy だけのオプションです");
-    if (!copy && options_.ignoreFreeSpace) return fail("--ignore-free-space は copy だけのオプションです");
+    if (!copy && options_.ignoreFreeSpace)
+      return fail("--ignore-free-space は copy だけのオプションです");
     return {options_, {}};
   }
 

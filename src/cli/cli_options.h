@@ -30,7 +30,7 @@ struct CliOptions {
   std::optional<std::string> conditions;
   std::optional<std::string> settings;
   bool dryRun = false;
-  std::optional<bool> verify;  // nothing: the settings file's
+  std::optional<bool> verify;    // nothing: the settings file's
   bool ignoreFreeSpace = false;  // copy even when the destination seems to lack the room
   OutputFormat format = OutputFormat::Text;
   bool formatGiven = false;

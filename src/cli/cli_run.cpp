@@ -6,17 +6,17 @@
 #include <chrono>
 #include <cstring>
 
-#include "engine/settings/settings_file.h"
 #include "cli/output_text.h"
 #include "cli/search_output.h"
-#include "engine/settings/condition_file.h"
 #include "engine/copy/copy_run.h"
-#include "platform/posix/filesystem.h"
-#include "engine/settings/profile_file.h"
-#include "platform/qtcore/display_formats.h"
 #include "engine/search/file_date.h"
-#include "platform/qtcore/file_types.h"
 #include "engine/search/search_run.h"
+#include "engine/settings/condition_file.h"
+#include "engine/settings/profile_file.h"
+#include "engine/settings/settings_file.h"
+#include "platform/posix/filesystem.h"
+#include "platform/qtcore/display_formats.h"
+#include "platform/qtcore/file_types.h"
 
 namespace nuvelo {
 namespace {
@@ -64,7 +64,9 @@ class NoTypes : public TypeNamer {
   std::uint16_t typeOf(std::string_view, EntryKind) override { return 0; }
 };
 
-bool interrupted(const CliEnvironment& env) { return env.interrupted && env.interrupted->load(); }
+bool interrupted(const CliEnvironment& env) {
+  return env.interrupted && env.interrupted->load();
+}
 
 int refuse(CliEnvironment& env, const std::string& message) {
   env.err << message << '\n';
@@ -79,7 +81,8 @@ class TerminalWalkObserver : public virtual WalkObserver {
       : env_(env), progress_(progress), activity_(activity) {}
   bool abortRequested() override { return interrupted(env_); }
   void entryRead() override {
-    if (env_.progressOnErr) progress_.show(std::string(activity_) + " " + std::to_string(++entries_));
+    if (env_.progressOnErr)
+      progress_.show(std::string(activity_) + " " + std::to_string(++entries_));
   }
   void folderUnreadable(const UnreadableFolder& folder) override {
     progress_.clear();
@@ -112,12 +115,15 @@ class TerminalCopyObserver : public CopyObserver, public TerminalWalkObserver {
  public:
   TerminalCopyObserver(CliEnvironment& env, ProgressLine& progress, const CliOptions& options,
                        OverwritePolicy overwrite)
-      : TerminalWalkObserver(env, progress, "収集中です"), options_(options), overwrite_(overwrite) {}
+      : TerminalWalkObserver(env, progress, "収集中です"),
+        options_(options),
+        overwrite_(overwrite) {}
 
   void copyStarting(std::size_t files) override { files_ = files; }
   ReplaceAnswer askReplace(const std::string& target) override {
     progress_.clear();
-    const auto answer = env_.ask ? env_.ask(terminalText(replaceQuestionText(target))) : std::nullopt;
+    const auto answer =
+        env_.ask ? env_.ask(terminalText(replaceQuestionText(target))) : std::nullopt;
     if (!answer) {
       unanswered_ = true;
       return ReplaceAnswer::Stop;
@@ -158,7 +164,8 @@ class TerminalCopyObserver : public CopyObserver, public TerminalWalkObserver {
                  << tsvField(report.target) << '\t' << skipReason(report, overwrite_) << '\n';
         break;
       case EntryReport::Stopped:
-      case EntryReport::Failed: break;
+      case EntryReport::Failed:
+        break;
     }
   }
 
@@ -231,9 +238,12 @@ std::string copyRefusal(const CliOptions& o, CliEnvironment& env, const Job& job
     return "--overwrite ask には質問に答える端末が要ります。端末なしで実行するときは "
            "--overwrite newer|always|never のどれかを指定してください";
   switch (destinationState(job.destination)) {
-    case DestinationState::NotGiven: return NoDestinationMessage;
-    case DestinationState::Exists: return {};
-    case DestinationState::Missing: break;
+    case DestinationState::NotGiven:
+      return NoDestinationMessage;
+    case DestinationState::Exists:
+      return {};
+    case DestinationState::Missing:
+      break;
   }
   if (o.dryRun) return {};
   const auto answer = env.canAsk && env.ask ? env.ask(MissingDestinationQuestion) : std::nullopt;
@@ -261,10 +271,10 @@ int printSearch(const CliOptions& o, CliEnvironment& env, const Job& job,
     return typeNames[type];
   };
   for (const ResultRow& r : rows) {
-    output.push_back({std::string(r.name()), sizeText(r.sizeKiB), typeName(r.type),
-                      dateTimeText(times.parts(r.modifiedSeconds), formats.dateSeparator,
-                                   formats.timeSeparator),
-                      r.pathText});
+    output.push_back(
+        {std::string(r.name()), sizeText(r.sizeKiB), typeName(r.type),
+         dateTimeText(times.parts(r.modifiedSeconds), formats.dateSeparator, formats.timeSeparator),
+         r.pathText});
   }
   writeRows(env.out, output, o.format);
   if (!o.quiet) env.err << totalsText(countChecked(rows), formats.decimalSeparator) << '\n';
@@ -313,13 +323,16 @@ int runCopyJob(const CliOptions& o, CliEnvironment& env, const Job& job, const S
       env.err << "nuvelo-cli: 質問に答えがなかったので中止しました\n";
     return ExitStatus::Interrupted;
   }
-  if (!result.attributesNote.empty() && !o.quiet) env.err << "nuvelo-cli: " << result.attributesNote << '\n';
+  if (!result.attributesNote.empty() && !o.quiet)
+    env.err << "nuvelo-cli: " << result.attributesNote << '\n';
   if (!o.quiet) {
     env.err << (o.dryRun ? "コピー予定 " : "コピー ") << result.counts.copied << "個, スキップ "
             << result.counts.skipped << "個, 失敗 " << result.counts.failed << "個\n";
-    if (!result.failedSources.empty()) env.err << terminalText(failedNamesText(result.failedSources)) << '\n';
+    if (!result.failedSources.empty())
+      env.err << terminalText(failedNamesText(result.failedSources)) << '\n';
   }
-  if (o.dryRun) return result.counts.failed + unreadable ? ExitStatus::SomeFailed : ExitStatus::Done;
+  if (o.dryRun)
+    return result.counts.failed + unreadable ? ExitStatus::SomeFailed : ExitStatus::Done;
   return recordDay(env, job, result, unreadable);
 }
 
@@ -328,8 +341,8 @@ int withOutputChecked(CliEnvironment& env, int status) {
   errno = 0;
   env.out.flush();
   if (env.out) return status;
-  env.err << "nuvelo-cli: 標準出力に書き込めません" << (errno ? std::string(": ") + std::strerror(errno) : "")
-          << '\n';
+  env.err << "nuvelo-cli: 標準出力に書き込めません"
+          << (errno ? std::string(": ") + std::strerror(errno) : "") << '\n';
   return status == ExitStatus::Done ? ExitStatus::SomeFailed : status;
 }
 
@@ -352,7 +365,8 @@ int runJob(const CliOptions& o, CliEnvironment& env) {
     unreadable = found.unreadable.size();
   }
   if (found.aborted) return ExitStatus::Interrupted;
-  return copy ? runCopyJob(o, env, job, found, unreadable) : printSearch(o, env, job, found, unreadable);
+  return copy ? runCopyJob(o, env, job, found, unreadable)
+              : printSearch(o, env, job, found, unreadable);
 }
 
 }  // namespace

@@ -9,15 +9,17 @@
 #include <cerrno>
 #include <iostream>
 
-#include "engine/settings/settings_file.h"
 #include "cli/cli_run.h"
+#include "engine/settings/settings_file.h"
 #include "platform/posix/filesystem.h"
 
 namespace {
 
 std::atomic<bool> interrupted{false};
 
-void onInterrupt(int) { interrupted.store(true); }
+void onInterrupt(int) {
+  interrupted.store(true);
+}
 
 // Ctrl+C and termination stop the run as the abort command does. No SA_RESTART: a question
 // waiting for its answer gives up too.
@@ -66,13 +68,12 @@ int main(int argc, char* argv[]) {
               << "詳しくは nuvelo-cli --help\n";
     return nuvelo::ExitStatus::BadUsage;
   }
-  nuvelo::CliEnvironment environment{
-      std::cout,
-      std::cerr,
-      askOnTerminal,
-      isatty(STDERR_FILENO) && !parsed.options->quiet,
-      &interrupted,
-      nuvelo::resolveSettingsPath(nuvelo::executableFolder()),
-      isatty(STDIN_FILENO) != 0};
+  nuvelo::CliEnvironment environment{std::cout,
+                                     std::cerr,
+                                     askOnTerminal,
+                                     isatty(STDERR_FILENO) && !parsed.options->quiet,
+                                     &interrupted,
+                                     nuvelo::resolveSettingsPath(nuvelo::executableFolder()),
+                                     isatty(STDIN_FILENO) != 0};
   return nuvelo::runCli(*parsed.options, environment);
 }

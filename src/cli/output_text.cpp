@@ -16,10 +16,14 @@ std::string hexEscape(const char* form, unsigned value) {
 // The escape of a control byte, or nothing for any other byte.
 std::string controlEscape(unsigned char c) {
   switch (c) {
-    case '\t': return "\\t";
-    case '\n': return "\\n";
-    case '\r': return "\\r";
-    default: return c < 0x20 || c == 0x7f ? hexEscape("\\x%02x", c) : std::string();
+    case '\t':
+      return "\\t";
+    case '\n':
+      return "\\n";
+    case '\r':
+      return "\\r";
+    default:
+      return c < 0x20 || c == 0x7f ? hexEscape("\\x%02x", c) : std::string();
   }
 }
 
@@ -50,20 +54,34 @@ std::string escapeControls(std::string_view text, bool escapeBackslash) {
 
 }  // namespace
 
-std::string tsvField(std::string_view text) { return escapeControls(text, true); }
+std::string tsvField(std::string_view text) {
+  return escapeControls(text, true);
+}
 
-std::string terminalText(std::string_view text) { return escapeControls(text, false); }
+std::string terminalText(std::string_view text) {
+  return escapeControls(text, false);
+}
 
 std::string jsonString(std::string_view text) {
   const std::string clean = withReplacementCharacters(text);
   std::string out = "\"";
   for (const char c : clean) {
     switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
       default:
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
           out += hexEscape("\\u%04x", static_cast<unsigned char>(c));
@@ -78,8 +96,10 @@ std::string jsonBytes(std::string_view bytes) {
   std::string out = "\"";
   for (const char c : bytes) {
     const auto b = static_cast<unsigned char>(c);
-    if (b >= 0x20 && b < 0x7f && c != '\\' && c != '"') out += c;
-    else out += hexEscape("\\\\x%02x", b);
+    if (b >= 0x20 && b < 0x7f && c != '\\' && c != '"')
+      out += c;
+    else
+      out += hexEscape("\\\\x%02x", b);
   }
   return out + "\"";
 }

@@ -14,7 +14,8 @@ void writeText(std::ostream& out, const std::vector<OutputRow>& rows) {
   for (const OutputRow& r : rows) sizeWidth = std::max(sizeWidth, r.size.size());
   for (const OutputRow& r : rows) {
     out << terminalText(r.name) << "  " << std::string(sizeWidth - r.size.size(), ' ') << r.size
-        << "  " << terminalText(r.type) << "  " << r.modified << "  " << terminalText(r.path) << '\n';
+        << "  " << terminalText(r.type) << "  " << r.modified << "  " << terminalText(r.path)
+        << '\n';
   }
 }
 
@@ -42,9 +43,15 @@ void writeJson(std::ostream& out, const std::vector<OutputRow>& rows) {
 
 void writeRows(std::ostream& out, const std::vector<OutputRow>& rows, OutputFormat format) {
   switch (format) {
-    case OutputFormat::Text: writeText(out, rows); break;
-    case OutputFormat::Tsv: writeTsv(out, rows); break;
-    case OutputFormat::Json: writeJson(out, rows); break;
+    case OutputFormat::Text:
+      writeText(out, rows);
+      break;
+    case OutputFormat::Tsv:
+      writeTsv(out, rows);
+      break;
+    case OutputFormat::Json:
+      writeJson(out, rows);
+      break;
   }
 }
 

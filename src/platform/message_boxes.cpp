@@ -6,10 +6,14 @@ namespace nuvelo {
 
 const char* captionOf(MessageKind kind) {
   switch (kind) {
-    case MessageKind::Warning: return "警告";
-    case MessageKind::Error: return "エラー";
-    case MessageKind::Information: return "情報";
-    case MessageKind::Confirmation: return "確認";
+    case MessageKind::Warning:
+      return "警告";
+    case MessageKind::Error:
+      return "エラー";
+    case MessageKind::Information:
+      return "情報";
+    case MessageKind::Confirmation:
+      return "確認";
   }
   return "";
 }

@@ -31,8 +31,10 @@ std::string lexicallyCleanPath(std::string_view path) {
     path.remove_prefix(slash == std::string_view::npos ? path.size() : slash + 1);
     if (component.empty() || component == ".") continue;
     if (component == "..") {
-      if (!kept.empty() && kept.back() != "..") kept.pop_back();
-      else if (!absolute) kept.push_back(component);
+      if (!kept.empty() && kept.back() != "..")
+        kept.pop_back();
+      else if (!absolute)
+        kept.push_back(component);
       continue;
     }
     kept.push_back(component);

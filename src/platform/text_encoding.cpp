@@ -1,7 +1,7 @@
 #include "platform/text_encoding.h"
 
-#include <cerrno>
 #include <iconv.h>
+#include <cerrno>
 
 namespace nuvelo {
 namespace {
@@ -14,10 +14,20 @@ std::size_t utf8SequenceLength(std::string_view text, std::size_t i) {
   char32_t minimum = 0;
   char32_t cp = 0;
   if (lead < 0x80) return 1;
-  if ((lead & 0xE0) == 0xC0) { length = 2; minimum = 0x80; cp = lead & 0x1F; }
-  else if ((lead & 0xF0) == 0xE0) { length = 3; minimum = 0x800; cp = lead & 0x0F; }
-  else if ((lead & 0xF8) == 0xF0) { length = 4; minimum = 0x10000; cp = lead & 0x07; }
-  else return 0;
+  if ((lead & 0xE0) == 0xC0) {
+    length = 2;
+    minimum = 0x80;
+    cp = lead & 0x1F;
+  } else if ((lead & 0xF0) == 0xE0) {
+    length = 3;
+    minimum = 0x800;
+    cp = lead & 0x0F;
+  } else if ((lead & 0xF8) == 0xF0) {
+    length = 4;
+    minimum = 0x10000;
+    cp = lead & 0x07;
+  } else
+    return 0;
   if (i + length > text.size()) return 0;
   for (std::size_t k = 1; k < length; ++k) {
     if ((byte(i + k) & 0xC0) != 0x80) return 0;
@@ -184,7 +194,8 @@ char32_t lastCodePoint(std::string_view utf8) {
   if (n == 0 || start + n != utf8.size()) return static_cast<unsigned char>(utf8.back());
   char32_t cp = static_cast<unsigned char>(utf8[start]);
   if (n > 1) cp &= (0xFF >> (n + 1));
-  for (std::size_t k = 1; k < n; ++k) cp = (cp << 6) | (static_cast<unsigned char>(utf8[start + k]) & 0x3F);
+  for (std::size_t k = 1; k < n; ++k)
+    cp = (cp << 6) | (static_cast<unsigned char>(utf8[start + k]) & 0x3F);
   return cp;
 }
 

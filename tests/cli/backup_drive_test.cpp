@@ -73,7 +73,8 @@ std::vector<std::string> treeHolding(const std::map<std::string, std::string>& f
   std::set<std::string> entries;
   for (const auto& [relative, content] : files) {
     entries.insert(relative);
-    for (auto slash = relative.find('/'); slash != std::string::npos; slash = relative.find('/', slash + 1))
+    for (auto slash = relative.find('/'); slash != std::string::npos;
+         slash = relative.find('/', slash + 1))
       entries.insert(relative.substr(0, slash + 1));
   }
   return {entries.begin(), entries.end()};
@@ -145,7 +146,9 @@ struct DriveCase {
   bool unicodeNames;  // fusefat refuses names beyond ASCII (EPERM); FAT32 itself keeps them
 };
 
-void PrintTo(const DriveCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const DriveCase& c, std::ostream* out) {
+  *out << c.name;
+}
 
 class BackupDrive : public OnADrive<DriveCase> {};
 
@@ -211,7 +214,8 @@ void caseCollisionKeepsBoth(Backup& b) {
   const ProgramRun run = b.copy("always");
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(linesStartingWith(run.out, "copied\t").size(), 2u) << run.out;
-  EXPECT_EQ(treeOf(b.drive.path()), (std::vector<std::string>{"docs/", "docs/B.txt", "docs/b.txt"}));
+  EXPECT_EQ(treeOf(b.drive.path()),
+            (std::vector<std::string>{"docs/", "docs/B.txt", "docs/b.txt"}));
   EXPECT_EQ(readFile(b.onDrive("docs/b.txt")), "lower\n");
   EXPECT_EQ(readFile(b.onDrive("docs/B.txt")), "UPPER\n");
 }
@@ -263,8 +267,9 @@ std::function<void(Backup&)> namesRefused(std::vector<std::string> names) {
     for (const std::string& name : names) b.put(name, "refused\n");
     const ProgramRun run = b.copy("always");
     EXPECT_EQ(run.status, 1) << run.err;
-    EXPECT_EQ(linesStartingWith(run.out, "copied\t"),
-              std::vector<std::string>{b.lineFor("copied", "fine.txt") + tsvField(b.onDrive("fine.txt"))})
+    EXPECT_EQ(
+        linesStartingWith(run.out, "copied\t"),
+        std::vector<std::string>{b.lineFor("copied", "fine.txt") + tsvField(b.onDrive("fine.txt"))})
         << run.out;
     for (const std::string& name : names) {
       const auto failed = linesStartingWith(run.err, b.lineFor("failed", name));
@@ -281,8 +286,9 @@ struct RulesCase {
   std::function<void(Backup&)> expect;
 };
 
-const std::vector<std::string> WindowsForbidden = {
-    "a:b.txt", "star*.txt", "q\"uote.txt", "pipe|.txt", "less<.txt", "more>.txt", "back\\slash.txt"};
+const std::vector<std::string> WindowsForbidden = {"a:b.txt",        "star*.txt", "q\"uote.txt",
+                                                   "pipe|.txt",      "less<.txt", "more>.txt",
+                                                   "back\\slash.txt"};
 
 const RulesCase RulesCases[] = {
     {"ExFatCaseCollisionKeepsTheFirst", FileSystem::ExFat, caseCollisionKeepsTheFirst},
@@ -294,15 +300,21 @@ const RulesCase RulesCases[] = {
     {"Fat32PermissionsNotKeptAreSaidOnce", FileSystem::Fat32, permissionsNotKeptAreSaidOnce},
     {"ExFatQuestionMarkIsRefused", FileSystem::ExFat, namesRefused({"what?.txt"})},
     {"Fat32QuestionMarkIsRefused", FileSystem::Fat32, namesRefused({"what?.txt"})},
-    {"ExFatWindowsForbiddenCharactersAreRefused", FileSystem::ExFat, namesRefused(WindowsForbidden)},
-    {"Fat32WindowsForbiddenCharactersAreRefused", FileSystem::Fat32, namesRefused(WindowsForbidden)},
+    {"ExFatWindowsForbiddenCharactersAreRefused", FileSystem::ExFat,
+     namesRefused(WindowsForbidden)},
+    {"Fat32WindowsForbiddenCharactersAreRefused", FileSystem::Fat32,
+     namesRefused(WindowsForbidden)},
 };
 
-void PrintTo(const RulesCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const RulesCase& c, std::ostream* out) {
+  *out << c.name;
+}
 
 class BackupDriveRules : public OnADrive<RulesCase> {};
 
-TEST_P(BackupDriveRules, Holds) { GetParam().expect(backup()); }
+TEST_P(BackupDriveRules, Holds) {
+  GetParam().expect(backup());
+}
 
 INSTANTIATE_TEST_SUITE_P(Rules, BackupDriveRules, ::testing::ValuesIn(RulesCases),
                          [](const auto& info) { return std::string(info.param.name); });
@@ -340,23 +352,44 @@ struct SetUpCase {
 };
 
 const SetUpCase SetUps[] = {
-    {"ExFatMounts", FileSystem::ExFat, MountedImage::DefaultBytes, {}, MountedImage::Step::None, ""},
-    {"Fat32Mounts", FileSystem::Fat32, MountedImage::DefaultBytes, {}, MountedImage::Step::None, ""},
+    {"ExFatMounts",
+     FileSystem::ExFat,
+     MountedImage::DefaultBytes,
+     {},
+     MountedImage::Step::None,
+     ""},
+    {"Fat32Mounts",
+     FileSystem::Fat32,
+     MountedImage::DefaultBytes,
+     {},
+     MountedImage::Step::None,
+     ""},
     {"NtfsMounts", FileSystem::Ntfs, MountedImage::DefaultBytes, {}, MountedImage::Step::None, ""},
-    {"NtfsTooSmallToFormat", FileSystem::Ntfs, 64 << 10, {}, MountedImage::Step::Format,
+    {"NtfsTooSmallToFormat",
+     FileSystem::Ntfs,
+     64 << 10,
+     {},
+     MountedImage::Step::Format,
      "too small"},
     // fusefat exits 0 on an option that libfuse refuses, but mounts nothing.
-    {"Fat32MountThatNeverAppears", FileSystem::Fat32, MountedImage::DefaultBytes,
-     {"nuvelo_no_such_option"}, MountedImage::Step::Mount, "nuvelo_no_such_option"},
+    {"Fat32MountThatNeverAppears",
+     FileSystem::Fat32,
+     MountedImage::DefaultBytes,
+     {"nuvelo_no_such_option"},
+     MountedImage::Step::Mount,
+     "nuvelo_no_such_option"},
 };
 
-void PrintTo(const SetUpCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const SetUpCase& c, std::ostream* out) {
+  *out << c.name;
+}
 
 class DriveSetUp : public ::testing::TestWithParam<SetUpCase> {};
 
 TEST_P(DriveSetUp, LeavesNothingBehind) {
   const SetUpCase& c = GetParam();
-  if (const std::string why = MountedImage::missingPrerequisite(c.fs); !why.empty()) GTEST_SKIP() << why;
+  if (const std::string why = MountedImage::missingPrerequisite(c.fs); !why.empty())
+    GTEST_SKIP() << why;
   std::string point, image, device;
   try {
     MountedImage drive(c.fs, c.bytes, c.mountOptions);

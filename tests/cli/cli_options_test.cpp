@@ -51,10 +51,10 @@ INSTANTIATE_TEST_SUITE_P(
                       BadLine{"search --verify /a", "copy だけ"}));
 
 TEST(CommandLine, ReadsEveryOption) {
-  const ParsedCommandLine parsed = parseCommandLine(words(
-      "copy --since=2024-05-01 --no-subfolders --exclude-folder /old --exclude-folder /tmp/x "
-      "--exclude-ext .bak --exclude-ext tmp --per-folder --relative --no-drive-letter "
-      "--overwrite newer --settings /s/NVO.ini --conditions /c.dat --dry-run -q /src /dst"));
+  const ParsedCommandLine parsed = parseCommandLine(
+      words("copy --since=2024-05-01 --no-subfolders --exclude-folder /old --exclude-folder /tmp/x "
+            "--exclude-ext .bak --exclude-ext tmp --per-folder --relative --no-drive-letter "
+            "--overwrite newer --settings /s/NVO.ini --conditions /c.dat --dry-run -q /src /dst"));
   ASSERT_TRUE(parsed.options) << parsed.error;
   const CliOptions& o = *parsed.options;
   EXPECT_EQ(o.command, CliCommand::Copy);

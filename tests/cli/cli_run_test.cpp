@@ -8,10 +8,10 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "cli/cli_harness.h"
 #include "cli/output_text.h"
 #include "cli/search_output.h"
 #include "engine/settings/condition_file.h"
-#include "cli/cli_harness.h"
 #include "support/file_tree.h"
 
 namespace nuvelo {
@@ -58,7 +58,9 @@ TEST_F(Cli, SearchPrintsTheRowsOfTheWindowAsTsv) {
 }
 
 TEST_F(Cli, OptionsNarrowTheSearch) {
-  EXPECT_EQ(run("search --since 2024-05-01 --exclude-ext bak --no-subfolders --format tsv " + source()), 0);
+  EXPECT_EQ(
+      run("search --since 2024-05-01 --exclude-ext bak --no-subfolders --format tsv " + source()),
+      0);
   EXPECT_EQ(lines().size(), 1u);
   EXPECT_EQ(run("search --since 2024-05-01 --exclude-folder /sub --format tsv " + source()), 0);
   EXPECT_EQ(lines().size(), 1u);
@@ -71,7 +73,7 @@ TEST_F(Cli, SettingsFileGivesTheDefaults) {
   writeFile(settings(), "[Option]\nEscExt=bak\nDirAbs=0\n[Default]\nLastCopyDate=2024/05/03\n");
   ASSERT_EQ(run("search --since 2024-05-01 --format tsv " + source()), 0);
   const auto rows = lines();
-  ASSERT_EQ(rows.size(), 2u);  // deep.bak excluded
+  ASSERT_EQ(rows.size(), 2u);                               // deep.bak excluded
   EXPECT_NE(rows[1].find("\tnew.txt"), std::string::npos);  // relative paths
   ASSERT_EQ(run("search --since-last --format tsv " + source()), 0);
   EXPECT_EQ(lines().size(), 1u);  // only sub/deep.txt is from 2024/05/03 on
@@ -104,7 +106,10 @@ TEST_F(Cli, RefusalsUseTheWindowsMessages) {
 
 TEST_F(Cli, CopyCopiesAndRecordsTheDay) {
   std::filesystem::create_directories(destination());
-  ASSERT_EQ(run("copy --since 2024-05-01 --relative --overwrite always " + source() + " " + destination()), 0) << err.str();
+  ASSERT_EQ(run("copy --since 2024-05-01 --relative --overwrite always " + source() + " " +
+                destination()),
+            0)
+      << err.str();
   EXPECT_TRUE(std::filesystem::exists(destination() + "/new.txt"));
   EXPECT_TRUE(std::filesystem::exists(destination() + "/sub/deep.txt"));
   EXPECT_FALSE(std::filesystem::exists(destination() + "/old.txt"));
@@ -112,12 +117,15 @@ TEST_F(Cli, CopyCopiesAndRecordsTheDay) {
   EXPECT_EQ(lines()[0].rfind("copied\t", 0), 0u);
   EXPECT_NE(readFile(settings()).find("LastCopyDate=" + todayText()), std::string::npos);
 
-  ASSERT_EQ(run("copy --since 2024-05-01 --relative --overwrite newer " + source() + " " + destination()), 0);
+  ASSERT_EQ(
+      run("copy --since 2024-05-01 --relative --overwrite newer " + source() + " " + destination()),
+      0);
   EXPECT_EQ(lines()[0].rfind("skipped\t", 0), 0u);
 }
 
 TEST_F(Cli, DryRunWritesNothing) {
-  ASSERT_EQ(run("copy --dry-run --since 2024-05-01 --relative " + source() + " " + destination()), 0);
+  ASSERT_EQ(run("copy --dry-run --since 2024-05-01 --relative " + source() + " " + destination()),
+            0);
   EXPECT_EQ(lines().size(), 3u);
   EXPECT_EQ(lines()[0].rfind("would copy\t", 0), 0u);
   EXPECT_FALSE(std::filesystem::exists(destination()));
@@ -125,19 +133,23 @@ TEST_F(Cli, DryRunWritesNothing) {
 }
 
 TEST_F(Cli, MissingDestinationIsMadeOnlyWhenTheTerminalSaysYes) {
-  EXPECT_EQ(run("copy --since 2024-05-01 --overwrite never " + source() + " " + destination()), 2);  // no terminal
+  EXPECT_EQ(run("copy --since 2024-05-01 --overwrite never " + source() + " " + destination()),
+            2);  // no terminal
   EXPECT_FALSE(std::filesystem::exists(destination()));
   ask = [](const std::string& q) -> std::optional<bool> {
     return q == "コピー先が存在しません。作成しますか？";
   };
-  EXPECT_EQ(run("copy --since 2024-05-01 " + source() + " " + destination() + "/a/b"), 0) << err.str();
+  EXPECT_EQ(run("copy --since 2024-05-01 " + source() + " " + destination() + "/a/b"), 0)
+      << err.str();
   EXPECT_TRUE(std::filesystem::is_directory(destination() + "/a/b"));
 }
 
 TEST_F(Cli, FailedFilesGiveStatusOne) {
   std::filesystem::create_directories(destination() + "/sub");
   std::filesystem::create_directory(destination() + "/sub/deep.txt");  // a folder in the way
-  EXPECT_EQ(run("copy --since 2024-05-01 --relative --overwrite always " + source() + " " + destination()), 1);
+  EXPECT_EQ(run("copy --since 2024-05-01 --relative --overwrite always " + source() + " " +
+                destination()),
+            1);
   EXPECT_NE(err.str().find("failed\t" + source() + "/sub/deep.txt"), std::string::npos);
   EXPECT_TRUE(std::filesystem::exists(destination() + "/new.txt"));
 }
@@ -150,7 +162,9 @@ TEST_F(Cli, InterruptStopsWithoutHalfWrittenFilesOrDate) {
     interrupted = true;
     return true;
   };
-  EXPECT_EQ(run("copy --since 2024-05-01 --relative --overwrite ask " + source() + " " + destination()), 130);
+  EXPECT_EQ(
+      run("copy --since 2024-05-01 --relative --overwrite ask " + source() + " " + destination()),
+      130);
   EXPECT_EQ(readFile(destination() + "/new.txt"), "old");
   for (const auto& entry : std::filesystem::recursive_directory_iterator(destination()))
     EXPECT_EQ(entry.path().filename().string().find(".nuvelo-"), std::string::npos);
@@ -164,7 +178,8 @@ TEST_F(Cli, ConditionFileStandsForTheArgumentsAndOptionsOverrideIt) {
   conditions.cbKai = false;
   conditions.escExt = {"txt"};
   writeConditionFile(tree.path() + "/c.dat", conditions);
-  ASSERT_EQ(run("search --since 2024-05-01 --format tsv --conditions " + tree.path() + "/c.dat"), 0);
+  ASSERT_EQ(run("search --since 2024-05-01 --format tsv --conditions " + tree.path() + "/c.dat"),
+            0);
   EXPECT_TRUE(lines().empty());  // no subfolders, no .txt
   ASSERT_EQ(run("search --since 2024-05-01 --format tsv --exclude-ext bak --conditions " +
                 tree.path() + "/c.dat"),
@@ -178,8 +193,9 @@ TEST(SearchOutput, JsonIsValidAndKeepsNoStrayBytes) {
   EXPECT_EQ(jsonString("表"), "\"表\"");
   std::ostringstream out;
   writeRows(out, {{"a", "1KB", "t", "2024/05/01 00:00:00", "/x/a"}}, OutputFormat::Json);
-  EXPECT_EQ(out.str(), "[\n {\"name\": \"a\", \"size\": \"1KB\", \"type\": \"t\", \"modified\": "
-                       "\"2024/05/01 00:00:00\", \"path\": \"/x/a\"}\n]\n");
+  EXPECT_EQ(out.str(),
+            "[\n {\"name\": \"a\", \"size\": \"1KB\", \"type\": \"t\", \"modified\": "
+            "\"2024/05/01 00:00:00\", \"path\": \"/x/a\"}\n]\n");
   std::ostringstream empty;
   writeRows(empty, {}, OutputFormat::Json);
   EXPECT_EQ(empty.str(), "[]\n");

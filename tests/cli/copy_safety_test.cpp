@@ -65,7 +65,8 @@ struct SafetyCase {
 std::string expand(std::string text, const Tree& t) {
   for (const auto& [key, value] : {std::pair<std::string, std::string>{"{src}", t.src()},
                                    std::pair<std::string, std::string>{"{dst}", t.dst()}})
-    for (std::size_t at; (at = text.find(key)) != std::string::npos;) text.replace(at, key.size(), value);
+    for (std::size_t at; (at = text.find(key)) != std::string::npos;)
+      text.replace(at, key.size(), value);
   return text;
 }
 
@@ -86,8 +87,10 @@ const SafetyCase Cases[] = {
        const StatOf copy(t.dst() + "/id");
        ASSERT_TRUE(copy.found);
        // Root can keep the owner, and then the bit; whoever cannot must not keep the bit.
-       if (copy.st.st_uid == nobodyUid()) EXPECT_EQ(copy.mode(), 04755u);
-       else EXPECT_EQ(copy.mode() & 06000, 0u);
+       if (copy.st.st_uid == nobodyUid())
+         EXPECT_EQ(copy.mode(), 04755u);
+       else
+         EXPECT_EQ(copy.mode() & 06000, 0u);
      },
      true},
     {"FoldersKeepTheirModeAndTimes",
@@ -157,15 +160,16 @@ const SafetyCase Cases[] = {
        EXPECT_FALSE(std::filesystem::exists(t.dst() + "/.nuvelo-0123456789abcdef.tmp"));
        EXPECT_FALSE(std::filesystem::exists(t.dst() + "/.nuvelo-00000000000000aa.tmp"));
      }},
-    {"VerifiedCopiesAreWhole",
-     [](const Tree& t) { makeFile(t.src() + "/big.bin", Day, 3 << 20); },
+    {"VerifiedCopiesAreWhole", [](const Tree& t) { makeFile(t.src() + "/big.bin", Day, 3 << 20); },
      "--relative --overwrite always --verify {src} {dst}", 0,
      [](const Tree& t, const std::string&) {
        EXPECT_EQ(readFile(t.dst() + "/big.bin"), readFile(t.src() + "/big.bin"));
      }},
 };
 
-void PrintTo(const SafetyCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const SafetyCase& c, std::ostream* out) {
+  *out << c.name;
+}
 
 class CopySafety : public ::testing::TestWithParam<SafetyCase> {};
 
@@ -218,7 +222,8 @@ TEST(CopySafetyRuns, EverySpellingOfTheSourceGivesTheSameCopy) {
                        "always", spelling, t.dst()}),
               0)
         << cli.err.str();
-    EXPECT_EQ(cli.lines(), std::vector<std::string>{"would copy\t" + t.src() + "/docs/a.txt\t" + expected});
+    EXPECT_EQ(cli.lines(),
+              std::vector<std::string>{"would copy\t" + t.src() + "/docs/a.txt\t" + expected});
     ASSERT_EQ(cli.run({"copy", "--since", "2024-05-01", "--absolute", "--overwrite", "always",
                        spelling, t.dst()}),
               0)

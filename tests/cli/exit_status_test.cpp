@@ -33,7 +33,7 @@ using testing::writeFile;
 constexpr const char* RecordedBefore = "LastCopyDate=2024/05/01";
 
 struct Launch {
-  std::vector<std::string> args;  // after the program name
+  std::vector<std::string> args;     // after the program name
   const char* stdoutPath = nullptr;  // a file, or /dev/full; a file of the test's own if none
   bool asOrdinaryUser = false;
   bool onTerminal = false;  // standard input is a pseudo-terminal
@@ -80,7 +80,8 @@ Ended launchProgram(const Launch& launch, const TempFolder& folder) {
     terminal = ptsname(master);
   }
   const pid_t child = fork();
-  if (child == 0) execProgram(launch, outPath, errPath, launch.onTerminal ? terminal.c_str() : nullptr);
+  if (child == 0)
+    execProgram(launch, outPath, errPath, launch.onTerminal ? terminal.c_str() : nullptr);
   if (launch.meanwhile) launch.meanwhile(child, errPath);
   Ended ended;
   int status = 0;
@@ -106,42 +107,57 @@ struct StatusCase {
   std::function<void(const std::string& root)> setup;
   std::function<Launch(const std::string& root)> launch;
   int status;
-  const char* errSays;   // a text stderr must hold
+  const char* errSays;  // a text stderr must hold
   bool dayRecorded;
   bool needsOtherUser = false;
 };
 
-void PrintTo(const StatusCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const StatusCase& c, std::ostream* out) {
+  *out << c.name;
+}
 
 std::vector<std::string> copyArgs(const std::string& root, const char* overwrite) {
-  return {"copy", "--since", "2024-05-01", "--relative", "--overwrite", overwrite,
-          "--settings", root + "/NVO.ini", root + "/src", root + "/dst"};
+  return {"copy",    "--since",    "2024-05-01",      "--relative",  "--overwrite",
+          overwrite, "--settings", root + "/NVO.ini", root + "/src", root + "/dst"};
 }
 
 const StatusCase Cases[] = {
-    {"EverythingCopied", {}, [](const std::string& r) { return Launch{copyArgs(r, "always")}; },
-     0, "コピー 2個", true},
+    {"EverythingCopied",
+     {},
+     [](const std::string& r) { return Launch{copyArgs(r, "always")}; },
+     0,
+     "コピー 2個",
+     true},
     {"AFileFailedKeepsTheDay",
      [](const std::string& r) { std::filesystem::create_directories(r + "/dst/b.txt"); },
      [](const std::string& r) { return Launch{copyArgs(r, "always")}; }, 1,
      "前回コピーした日付は変えません", false},
-    {"AskWithoutATerminalRefusesBeforeCopying", {},
-     [](const std::string& r) { return Launch{copyArgs(r, "ask")}; }, 2,
-     "--overwrite newer|always|never", false},
-    {"OutputThatCannotBeWritten", {},
+    {"AskWithoutATerminalRefusesBeforeCopying",
+     {},
+     [](const std::string& r) { return Launch{copyArgs(r, "ask")}; },
+     2,
+     "--overwrite newer|always|never",
+     false},
+    {"OutputThatCannotBeWritten",
+     {},
      [](const std::string& r) {
        Launch l{copyArgs(r, "always")};
        l.stdoutPath = "/dev/full";
        return l;
      },
-     1, "標準出力に書き込めません", true},
-    {"SearchOutputThatCannotBeWritten", {},
+     1,
+     "標準出力に書き込めません",
+     true},
+    {"SearchOutputThatCannotBeWritten",
+     {},
      [](const std::string& r) {
        Launch l{{"search", "--since", "2024-05-01", "--settings", r + "/NVO.ini", r + "/src"}};
        l.stdoutPath = "/dev/full";
        return l;
      },
-     1, "標準出力に書き込めません", false},
+     1,
+     "標準出力に書き込めません",
+     false},
     {"UnreadableFolderIsNamedAndKeepsTheDay",
      [](const std::string& r) {
        makeFile(r + "/src/locked/c.txt", localTime(2024, 5, 2));
@@ -178,8 +194,10 @@ const StatusCase Cases[] = {
        Launch l{copyArgs(r, "ask")};
        l.onTerminal = true;
        l.meanwhile = [](pid_t child, const std::string& errPath) {
-         if (waitForText(errPath, "置き換えますか？")) kill(child, SIGINT);
-         else kill(child, SIGKILL);
+         if (waitForText(errPath, "置き換えますか？"))
+           kill(child, SIGINT);
+         else
+           kill(child, SIGKILL);
        };
        return l;
      },
@@ -204,7 +222,8 @@ TEST_P(ExitStatus, TellsWhatHappened) {
   chmod((r + "/src/locked").c_str(), 0755);
   EXPECT_EQ(ended.status, c.status) << ended.err;
   EXPECT_NE(ended.err.find(c.errSays), std::string::npos) << ended.err;
-  const std::string settings = r + (std::filesystem::exists(r + "/kept.ini") ? "/kept.ini" : "/NVO.ini");
+  const std::string settings =
+      r + (std::filesystem::exists(r + "/kept.ini") ? "/kept.ini" : "/NVO.ini");
   const bool dayKept = readFile(settings).find(RecordedBefore) != std::string::npos;
   EXPECT_EQ(!dayKept, c.dayRecorded) << readFile(settings);
   if (c.status == 2 || c.status == 130) {
@@ -227,8 +246,9 @@ TEST(ExitStatusRoom, TooLittleRoomStopsUnlessToldToGoOn) {
   const std::string r = folder.path();
   makeFile(r + "/src/big.bin", localTime(2024, 5, 2), 256 * 1024);
   makeFile(r + "/src/small.txt", localTime(2024, 5, 2), 10);
-  const std::vector<std::string> args = {"copy", "--since", "2024-05-01", "--relative", "--overwrite",
-                                         "always", "--settings", r + "/NVO.ini", r + "/src", drive.path()};
+  const std::vector<std::string> args = {"copy",        "--since",   "2024-05-01", "--relative",
+                                         "--overwrite", "always",    "--settings", r + "/NVO.ini",
+                                         r + "/src",    drive.path()};
   const Ended refused = launchProgram(Launch{args}, folder);
   EXPECT_EQ(refused.status, 2) << refused.err;
   EXPECT_NE(refused.err.find("空き容量が足りません (必要 "), std::string::npos) << refused.err;

@@ -18,9 +18,17 @@ using testing::makeFile;
 using testing::TempFolder;
 
 const std::vector<std::string> OddNames = {
-    "tab\there.txt",     "new\nline.txt",    "carriage\rreturn.txt", "back\\slash.txt",
-    "esc\x1b[31mred.txt", "caf\xE9.txt",      "caf\xE8.txt",          "caf\xC3\xA9.txt",
-    "c1\xC2\x9b" "2J.txt", "plain.txt",
+    "tab\there.txt",
+    "new\nline.txt",
+    "carriage\rreturn.txt",
+    "back\\slash.txt",
+    "esc\x1b[31mred.txt",
+    "caf\xE9.txt",
+    "caf\xE8.txt",
+    "caf\xC3\xA9.txt",
+    "c1\xC2\x9b"
+    "2J.txt",
+    "plain.txt",
 };
 
 std::string unescapeTsv(const std::string& field) {
@@ -31,17 +39,23 @@ std::string unescapeTsv(const std::string& field) {
       continue;
     }
     const char next = field[++i];
-    if (next == 't') out += '\t';
-    else if (next == 'n') out += '\n';
-    else if (next == 'r') out += '\r';
-    else if (next == '\\') out += '\\';
-    else if (next == 'x') out += static_cast<char>(std::stoi(field.substr(i + 1, 2), nullptr, 16)), i += 2;
+    if (next == 't')
+      out += '\t';
+    else if (next == 'n')
+      out += '\n';
+    else if (next == 'r')
+      out += '\r';
+    else if (next == '\\')
+      out += '\\';
+    else if (next == 'x')
+      out += static_cast<char>(std::stoi(field.substr(i + 1, 2), nullptr, 16)), i += 2;
     else if (next == 'u') {
       const int code = std::stoi(field.substr(i + 1, 4), nullptr, 16);  // C1 controls only
       out += static_cast<char>(0xC0 | (code >> 6));
       out += static_cast<char>(0x80 | (code & 0x3F));
       i += 4;
-    } else out += next;
+    } else
+      out += next;
   }
   return out;
 }
@@ -60,8 +74,11 @@ std::optional<std::string> jsonField(const std::string& line, const std::string&
     const char next = line[++at];
     if (next == 'u') {
       const int code = std::stoi(line.substr(at + 1, 4), nullptr, 16);
-      if (code < 0x80) out += static_cast<char>(code);
-      else out += static_cast<char>(0xC0 | (code >> 6)), out += static_cast<char>(0x80 | (code & 0x3F));
+      if (code < 0x80)
+        out += static_cast<char>(code);
+      else
+        out += static_cast<char>(0xC0 | (code >> 6)),
+            out += static_cast<char>(0x80 | (code & 0x3F));
       at += 4;
     } else {
       out += next == 'n' ? '\n' : next == 't' ? '\t' : next == 'r' ? '\r' : next;
@@ -162,7 +179,8 @@ TEST_F(OutputRoundTrip, CopyLinesGiveBackEveryName) {
       << cli.err.str();
   std::set<std::string> names;
   for (const std::string& line : outputLines()) {
-    const std::string sourceField = line.substr(line.find('\t') + 1, line.rfind('\t') - line.find('\t') - 1);
+    const std::string sourceField =
+        line.substr(line.find('\t') + 1, line.rfind('\t') - line.find('\t') - 1);
     names.insert(unescapeTsv(sourceField).substr(source().size() + 1));
   }
   EXPECT_EQ(names, expected());

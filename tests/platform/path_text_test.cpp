@@ -23,7 +23,8 @@ TEST_P(CleanPath, DropsDoubledSeparatorsDotsAndTrailingSeparators) {
 INSTANTIATE_TEST_SUITE_P(
     Spellings, CleanPath,
     ::testing::Values(CleanCase{"/data/src", "/data/src"}, CleanCase{"/data/src///", "/data/src"},
-                      CleanCase{"//data//src/", "/data/src"}, CleanCase{"/data/./src/.", "/data/src"},
+                      CleanCase{"//data//src/", "/data/src"},
+                      CleanCase{"/data/./src/.", "/data/src"},
                       CleanCase{"/data/x/../src", "/data/src"}, CleanCase{"/../data", "/data"},
                       CleanCase{"/", "/"}, CleanCase{"///", "/"}, CleanCase{"src/", "src"},
                       CleanCase{"./src", "src"}, CleanCase{"a/../..", ".."}, CleanCase{".", "."},

@@ -17,7 +17,8 @@ TEST_P(ProgressStep, StartsAgainPastTheMaximum) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Steps, ProgressStep,
-                         ::testing::Values(StepCase{0, 0, 10000, 1}, StepCase{9999, 0, 10000, 10000},
+                         ::testing::Values(StepCase{0, 0, 10000, 1},
+                                           StepCase{9999, 0, 10000, 10000},
                                            StepCase{10000, 0, 10000, 1}, StepCase{3, 0, 10, 4},
                                            StepCase{10, 0, 10, 1}, StepCase{0, 0, 0, 0}));
 

@@ -4,8 +4,8 @@
 
 #include <optional>
 
-#include "platform/posix/date_time_value.h"
 #include "platform/message_boxes.h"
+#include "platform/posix/date_time_value.h"
 
 namespace nuvelo {
 namespace {
@@ -13,16 +13,18 @@ namespace {
 TEST(TextEncoding, TellsUtf8FromShiftJis) {
   EXPECT_TRUE(isValidUtf8("plain ascii"));
   EXPECT_TRUE(isValidUtf8("表データ"));
-  EXPECT_FALSE(isValidUtf8("\x95\x5C"));        // 表 in Shift-JIS
-  EXPECT_FALSE(isValidUtf8("\xC0\xAF"));        // overlong "/"
-  EXPECT_FALSE(isValidUtf8("\xED\xA0\x80"));    // a surrogate
-  EXPECT_FALSE(isValidUtf8("\xE8\xA1"));        // cut short
+  EXPECT_FALSE(isValidUtf8("\x95\x5C"));      // 表 in Shift-JIS
+  EXPECT_FALSE(isValidUtf8("\xC0\xAF"));      // overlong "/"
+  EXPECT_FALSE(isValidUtf8("\xED\xA0\x80"));  // a surrogate
+  EXPECT_FALSE(isValidUtf8("\xE8\xA1"));      // cut short
 }
 
 TEST(TextEncoding, ShiftJisBothWays) {
   EXPECT_EQ(shiftJisToUtf8("C:\\\x95\x5C"), "C:\\表");
   EXPECT_EQ(shiftJisToUtf8("\xB1\xB2"), "ｱｲ");  // half-width katakana
-  EXPECT_EQ(shiftJisToUtf8("a\x85\x40" "b"), "a\xEF\xBF\xBD@b");  // a row without characters
+  EXPECT_EQ(shiftJisToUtf8("a\x85\x40"
+                           "b"),
+            "a\xEF\xBF\xBD@b");  // a row without characters
   EXPECT_EQ(utf8ToShiftJis("表"), std::string("\x95\x5C"));
   EXPECT_FALSE(utf8ToShiftJis("😀"));
 }
@@ -46,23 +48,23 @@ const std::string Fffd = "\xEF\xBF\xBD";
 
 INSTANTIATE_TEST_SUITE_P(
     Bytes, ShiftJisDecoding,
-    ::testing::Values(
-        ShiftJisCase{"Kanji", "\x95\x5C", "表", "表"},
-        ShiftJisCase{"SingleByte80", "\x80", "\u0080", "\u0080"},
-        ShiftJisCase{"SingleByteA0", "a\xA0", "a\uF8F0", "a\uF8F0"},
-        ShiftJisCase{"SingleBytesFdToFf", "\xFD\xFE\xFF", "\uF8F1\uF8F2\uF8F3",
-                     "\uF8F1\uF8F2\uF8F3"},
-        ShiftJisCase{"NecRow13", "\x87\x40\x87\x82\x87\x93", "①№∮", "①№∮"},
-        ShiftJisCase{"IbmExtension", "\xFA\x40\xFA\x5C\xFC\x4B", "ⅰ纊黑", "ⅰ纊黑"},
-        ShiftJisCase{"UserDefinedRows", "\xF0\x40\xF9\xFC", "\uE000\uE757", "\uE000\uE757"},
-        // Characters with two codes read well but encode as their other code.
-        ShiftJisCase{"NecSelectedIbmExtension", "\xED\x40", "纊", std::nullopt},
-        ShiftJisCase{"NecTwinOfJisSymbol", "\x87\x90", "≒", std::nullopt},
-        ShiftJisCase{"IbmTwinOfNecNumeral", "\xFA\x4A", "Ⅰ", std::nullopt},
-        ShiftJisCase{"LeadByteBeforeBlank", "\xE9\x20\x80\xA0", Fffd + " \u0080\uF8F0",
-                     std::nullopt},
-        ShiftJisCase{"LeadByteAtEnd", "ab\x81", "ab" + Fffd, std::nullopt},
-        ShiftJisCase{"TrailOutOfRange", "\x81\xFD", Fffd + "\uF8F1", std::nullopt}),
+    ::testing::Values(ShiftJisCase{"Kanji", "\x95\x5C", "表", "表"},
+                      ShiftJisCase{"SingleByte80", "\x80", "\u0080", "\u0080"},
+                      ShiftJisCase{"SingleByteA0", "a\xA0", "a\uF8F0", "a\uF8F0"},
+                      ShiftJisCase{"SingleBytesFdToFf", "\xFD\xFE\xFF", "\uF8F1\uF8F2\uF8F3",
+                                   "\uF8F1\uF8F2\uF8F3"},
+                      ShiftJisCase{"NecRow13", "\x87\x40\x87\x82\x87\x93", "①№∮", "①№∮"},
+                      ShiftJisCase{"IbmExtension", "\xFA\x40\xFA\x5C\xFC\x4B", "ⅰ纊黑", "ⅰ纊黑"},
+                      ShiftJisCase{"UserDefinedRows", "\xF0\x40\xF9\xFC", "\uE000\uE757",
+                                   "\uE000\uE757"},
+                      // Characters with two codes read well but encode as their other code.
+                      ShiftJisCase{"NecSelectedIbmExtension", "\xED\x40", "纊", std::nullopt},
+                      ShiftJisCase{"NecTwinOfJisSymbol", "\x87\x90", "≒", std::nullopt},
+                      ShiftJisCase{"IbmTwinOfNecNumeral", "\xFA\x4A", "Ⅰ", std::nullopt},
+                      ShiftJisCase{"LeadByteBeforeBlank", "\xE9\x20\x80\xA0",
+                                   Fffd + " \u0080\uF8F0", std::nullopt},
+                      ShiftJisCase{"LeadByteAtEnd", "ab\x81", "ab" + Fffd, std::nullopt},
+                      ShiftJisCase{"TrailOutOfRange", "\x81\xFD", Fffd + "\uF8F1", std::nullopt}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct EncodeCase {
@@ -79,19 +81,18 @@ TEST_P(ShiftJisEncoding, PicksTheCodeWindowsPicksAndOnlyOnesThatReadBack) {
 
 INSTANTIATE_TEST_SUITE_P(
     Characters, ShiftJisEncoding,
-    ::testing::Values(
-        EncodeCase{"JisBeforeNec", "≒∵", "\x81\xE0\x81\xE6"},
-        EncodeCase{"NecBeforeIbm", "Ⅰ№㈱", "\x87\x54\x87\x82\x87\x8A"},
-        EncodeCase{"IbmBeforeNecSelected", "纊ⅰ", "\xFA\x5C\xFA\x40"},
-        EncodeCase{"FullWidthNot", "￢", "\x81\xCA"},
-        EncodeCase{"SingleBytes", "\u0080\uF8F0\uF8F3", "\x80\xA0\xFF"},
-        EncodeCase{"UserDefined", "\uE000", "\xF0\x40"},
-        EncodeCase{"FullWidthTilde", "～", "\x81\x60"},
-        EncodeCase{"YenSign", "¥", std::nullopt},          // would read back as "\\"
-        EncodeCase{"WaveDash", "〜", std::nullopt},         // would read back as "～"
-        EncodeCase{"EmDash", "\u2014", std::nullopt},      // would read back as U+2015
-        EncodeCase{"NotSign", "¬", std::nullopt},           // would read back as "￢"
-        EncodeCase{"Emoji", "😀", std::nullopt}),
+    ::testing::Values(EncodeCase{"JisBeforeNec", "≒∵", "\x81\xE0\x81\xE6"},
+                      EncodeCase{"NecBeforeIbm", "Ⅰ№㈱", "\x87\x54\x87\x82\x87\x8A"},
+                      EncodeCase{"IbmBeforeNecSelected", "纊ⅰ", "\xFA\x5C\xFA\x40"},
+                      EncodeCase{"FullWidthNot", "￢", "\x81\xCA"},
+                      EncodeCase{"SingleBytes", "\u0080\uF8F0\uF8F3", "\x80\xA0\xFF"},
+                      EncodeCase{"UserDefined", "\uE000", "\xF0\x40"},
+                      EncodeCase{"FullWidthTilde", "～", "\x81\x60"},
+                      EncodeCase{"YenSign", "¥", std::nullopt},      // would read back as "\\"
+                      EncodeCase{"WaveDash", "〜", std::nullopt},    // would read back as "～"
+                      EncodeCase{"EmDash", "\u2014", std::nullopt},  // would read back as U+2015
+                      EncodeCase{"NotSign", "¬", std::nullopt},      // would read back as "￢"
+                      EncodeCase{"Emoji", "😀", std::nullopt}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Windows' code page 932 has 7724 two-byte characters (JIS X 0208, NEC row 13 and both IBM

@@ -35,7 +35,7 @@ class FakeMessageBoxes : public MessageBoxes {
   }
 
   std::function<void(const Shown&)> onShow;  // looks at the program while the box is up
-  std::deque<MessageAnswer> answers;  // for Yes/No boxes; No when the script runs out
+  std::deque<MessageAnswer> answers;         // for Yes/No boxes; No when the script runs out
   std::vector<Shown> shown;
   std::vector<std::string> applicationErrors;  // as the box shows them
 };

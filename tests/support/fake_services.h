@@ -4,17 +4,17 @@
 #include <QDialog>
 #include <cstdio>
 #include <deque>
-#include <optional>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "engine/keys/send_keys.h"
 #include "gui/main_window/main_window.h"
-#include "platform/qt/modal_runner.h"
 #include "platform/desktop_shell.h"
 #include "platform/file_dialogs.h"
 #include "platform/help_viewer.h"
-#include "engine/keys/send_keys.h"
+#include "platform/qt/modal_runner.h"
 #include "support/fake_message_boxes.h"
 
 namespace nuvelo::testing {
@@ -37,8 +37,10 @@ class ScriptedModalRunner : public ModalRunner {
  public:
   int run(QDialog& dialog) override {
     shown.push_back(&dialog);
-    if (script) script(dialog);
-    else dialog.accept();
+    if (script)
+      script(dialog);
+    else
+      dialog.accept();
     return dialog.result();
   }
   std::function<void(QDialog&)> script;

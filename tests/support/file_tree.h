@@ -54,8 +54,10 @@ class TimeZone {
     tzset();
   }
   ~TimeZone() {
-    if (hadValue_) setenv("TZ", saved_.c_str(), 1);
-    else unsetenv("TZ");
+    if (hadValue_)
+      setenv("TZ", saved_.c_str(), 1);
+    else
+      unsetenv("TZ");
     tzset();
   }
 
@@ -65,7 +67,9 @@ class TimeZone {
 };
 
 // Today as the settings file records a copy's day.
-inline std::string todayText() { return slashDateText(civilDateOf(todayValue())); }
+inline std::string todayText() {
+  return slashDateText(civilDateOf(todayValue()));
+}
 
 // Removes a tree of any depth (the standard library's removal fails past PATH_MAX).
 inline void removeDeepTree(const std::string& path) {

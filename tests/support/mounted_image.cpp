@@ -52,7 +52,9 @@ DriveTools toolsFor(FileSystem fs) {
   return {};
 }
 
-std::string errorText(int error) { return std::strerror(error); }
+std::string errorText(int error) {
+  return std::strerror(error);
+}
 
 std::string trimmed(std::string text) {
   while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
@@ -74,7 +76,8 @@ std::string readAll(int fd) {
   std::string text;
   char buffer[4096];
   lseek(fd, 0, SEEK_SET);
-  for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<std::size_t>(n));
+  for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;)
+    text.append(buffer, static_cast<std::size_t>(n));
   return text;
 }
 
@@ -90,9 +93,12 @@ std::string backingFileOf(const std::string& device) {
 
 const char* fileSystemName(FileSystem fs) {
   switch (fs) {
-    case FileSystem::ExFat: return "exFAT";
-    case FileSystem::Fat32: return "FAT32";
-    case FileSystem::Ntfs: return "NTFS";
+    case FileSystem::ExFat:
+      return "exFAT";
+    case FileSystem::Fat32:
+      return "FAT32";
+    case FileSystem::Ntfs:
+      return "NTFS";
   }
   return "?";
 }
@@ -138,9 +144,12 @@ ProgramRun runProgram(const std::vector<std::string>& argv, std::chrono::seconds
     }
     run.out = readAll(out);
     run.err = readAll(err);
-    if (killed) run.err += "\n(killed after " + std::to_string(limit.count()) + " s)";
-    else if (WIFEXITED(status)) run.status = WEXITSTATUS(status);
-    else if (WIFSIGNALED(status)) run.status = 128 + WTERMSIG(status);
+    if (killed)
+      run.err += "\n(killed after " + std::to_string(limit.count()) + " s)";
+    else if (WIFEXITED(status))
+      run.status = WEXITSTATUS(status);
+    else if (WIFSIGNALED(status))
+      run.status = 128 + WTERMSIG(status);
   }
   close(out);
   close(err);
@@ -156,7 +165,8 @@ std::string findProgram(const std::string& name) {
     if (folder.empty()) continue;
     const std::string candidate = folder + "/" + name;
     struct stat st {};
-    if (stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(candidate.c_str(), X_OK) == 0)
+    if (stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+        access(candidate.c_str(), X_OK) == 0)
       return candidate;
   }
   return {};
@@ -168,9 +178,9 @@ std::string MountedImage::missingPrerequisite(FileSystem fs) {
   if (access("/dev/loop-control", R_OK | W_OK) != 0)
     return "no loop devices (/dev/loop-control: " + errorText(errno) + ")";
   const DriveTools tools = toolsFor(fs);
-  for (const auto& [program, package] : {std::pair{tools.mkfs, tools.mkfsPackage},
-                                         std::pair{tools.mounter, tools.mounterPackage},
-                                         std::pair{"losetup", "mount"}}) {
+  for (const auto& [program, package] :
+       {std::pair{tools.mkfs, tools.mkfsPackage}, std::pair{tools.mounter, tools.mounterPackage},
+        std::pair{"losetup", "mount"}}) {
     if (findProgram(program).empty())
       return std::string(program) + " is missing (Debian package " + package + ")";
   }
@@ -200,7 +210,8 @@ void MountedImage::setUp(std::uint64_t bytes, const std::vector<std::string>& mo
 
   step_ = Step::Image;
   std::string folder = (std::filesystem::temp_directory_path() / "nuvelo-drive-XXXXXX").string();
-  if (!mkdtemp(folder.data())) return fail(step_, "cannot make " + folder + ": " + errorText(errno));
+  if (!mkdtemp(folder.data()))
+    return fail(step_, "cannot make " + folder + ": " + errorText(errno));
   folder_ = folder;
   image_ = folder_ + "/drive.img";
   const int fd = open(image_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
@@ -221,7 +232,8 @@ void MountedImage::setUp(std::uint64_t bytes, const std::vector<std::string>& mo
   ProgramRun attach;
   // Tests running side by side may reach for the same free device: losetup then tries again.
   for (int attempt = 0; attempt < 3 && device_.empty(); ++attempt) {
-    attach = runProgram({findProgram("losetup"), "--find", "--show", image_}, std::chrono::seconds(30));
+    attach =
+        runProgram({findProgram("losetup"), "--find", "--show", image_}, std::chrono::seconds(30));
     if (attach.status == 0 && attach.out.rfind("/dev/", 0) == 0) device_ = trimmed(attach.out);
   }
   if (device_.empty()) return fail(step_, "no free loop device: " + failureOf("losetup", attach));
@@ -247,7 +259,8 @@ void MountedImage::setUp(std::uint64_t bytes, const std::vector<std::string>& mo
 
 // A mount point whose FUSE program went away cannot be looked at (ENOTCONN): still mounted.
 bool MountedImage::mountPointIsMounted() const {
-  struct stat point {}, parent {};
+  struct stat point {
+  }, parent{};
   if (stat(folder_.c_str(), &parent) != 0) return false;
   if (stat(mountPoint_.c_str(), &point) != 0) return errno != ENOENT;
   return point.st_dev != parent.st_dev;
@@ -256,7 +269,8 @@ bool MountedImage::mountPointIsMounted() const {
 // Whether the mount is there and answers, before the limit.
 bool MountedImage::waitForMount() const {
   for (const auto end = Clock::now() + MountLimit;; std::this_thread::sleep_for(10ms)) {
-    struct stat point {}, parent {};
+    struct stat point {
+    }, parent{};
     if (stat(folder_.c_str(), &parent) == 0 && stat(mountPoint_.c_str(), &point) == 0 &&
         point.st_dev != parent.st_dev)
       return true;
@@ -271,7 +285,8 @@ bool MountedImage::unmount() {
     if (umount2(mountPoint_.c_str(), 0) == 0) continue;
     if (errno != EBUSY || attempt == 20) {
       if (umount2(mountPoint_.c_str(), MNT_DETACH) != 0)
-        std::cerr << "MountedImage: cannot unmount " << mountPoint_ << ": " << errorText(errno) << '\n';
+        std::cerr << "MountedImage: cannot unmount " << mountPoint_ << ": " << errorText(errno)
+                  << '\n';
       return false;
     }
     std::this_thread::sleep_for(100ms);
@@ -282,7 +297,8 @@ bool MountedImage::unmount() {
 // losetup -d on a device that the FUSE program still holds (it may still be closing it) marks it
 // to go once that program lets go; waits for that, unless the mount was left to a user of it.
 void MountedImage::detach(bool wait) {
-  const ProgramRun run = runProgram({findProgram("losetup"), "-d", device_}, std::chrono::seconds(30));
+  const ProgramRun run =
+      runProgram({findProgram("losetup"), "-d", device_}, std::chrono::seconds(30));
   if (!wait) return;
   for (const auto end = Clock::now() + DetachLimit;; std::this_thread::sleep_for(10ms)) {
     if (backingFileOf(device_).rfind(image_, 0) != 0) return;

@@ -17,10 +17,14 @@ enum class NonRegularKind { CharacterDevice, Fifo, Socket, Folder };
 
 inline const char* nameOf(NonRegularKind kind) {
   switch (kind) {
-    case NonRegularKind::CharacterDevice: return "CharacterDevice";
-    case NonRegularKind::Fifo: return "Fifo";
-    case NonRegularKind::Socket: return "Socket";
-    case NonRegularKind::Folder: return "Folder";
+    case NonRegularKind::CharacterDevice:
+      return "CharacterDevice";
+    case NonRegularKind::Fifo:
+      return "Fifo";
+    case NonRegularKind::Socket:
+      return "Socket";
+    case NonRegularKind::Folder:
+      return "Folder";
   }
   return "";
 }
@@ -40,10 +44,14 @@ inline bool makeSocketFile(const std::string& path) {
 // False when this process may not make it (a device without root).
 inline bool makeEntry(NonRegularKind kind, const std::string& path) {
   switch (kind) {
-    case NonRegularKind::CharacterDevice: return mknod(path.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
-    case NonRegularKind::Fifo: return mkfifo(path.c_str(), 0666) == 0;
-    case NonRegularKind::Socket: return makeSocketFile(path);
-    case NonRegularKind::Folder: return mkdir(path.c_str(), 0777) == 0;
+    case NonRegularKind::CharacterDevice:
+      return mknod(path.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+    case NonRegularKind::Fifo:
+      return mkfifo(path.c_str(), 0666) == 0;
+    case NonRegularKind::Socket:
+      return makeSocketFile(path);
+    case NonRegularKind::Folder:
+      return mkdir(path.c_str(), 0777) == 0;
   }
   return false;
 }

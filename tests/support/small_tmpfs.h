@@ -18,8 +18,10 @@ class SmallTmpfs {
   explicit SmallTmpfs(std::size_t bytes) {
     mkdir(folder_.file("mnt").c_str(), 0755);
     const std::string options = "size=" + std::to_string(bytes) + ",mode=0777";
-    if (mount("tmpfs", path().c_str(), "tmpfs", 0, options.c_str()) == 0) mounted_ = true;
-    else reason_ = std::string("cannot mount a tmpfs here: ") + std::strerror(errno);
+    if (mount("tmpfs", path().c_str(), "tmpfs", 0, options.c_str()) == 0)
+      mounted_ = true;
+    else
+      reason_ = std::string("cannot mount a tmpfs here: ") + std::strerror(errno);
   }
   ~SmallTmpfs() {
     if (mounted_) umount2(path().c_str(), MNT_DETACH);

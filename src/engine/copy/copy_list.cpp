@@ -18,8 +18,10 @@ void gatherCopyList(const std::vector<ResultRow>& rows, bool dirAbs, const std::
     if (visitor.abortRequested()) return;
     if (!rows[i].checked) continue;
     const std::string source = RowFullPath(rows[i], dirAbs, searchRoot);
-    if (isFolderEntry(source)) WalkFolder(source, filter, WalkMode::WholeFolder, visitor);
-    else list.push_back(source);
+    if (isFolderEntry(source))
+      WalkFolder(source, filter, WalkMode::WholeFolder, visitor);
+    else
+      list.push_back(source);
     if (afterRow) afterRow();
   }
 }

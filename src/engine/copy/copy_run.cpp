@@ -5,12 +5,12 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <optional>
 #include <cstring>
+#include <optional>
 
 #include "engine/copy/copy_list.h"
-#include "platform/posix/filesystem.h"
 #include "platform/path_text.h"
+#include "platform/posix/filesystem.h"
 
 namespace nuvelo {
 namespace {
@@ -32,12 +32,19 @@ std::string attributesNoteFor(const FileSystemRules& rules) {
 
 void count(const EntryReport& report, CopyCounts& counts) {
   switch (report.kind) {
-    case EntryReport::Copied: ++counts.copied; break;
+    case EntryReport::Copied:
+      ++counts.copied;
+      break;
     case EntryReport::NotCopied:
     case EntryReport::Declined:
-    case EntryReport::SameFile: ++counts.skipped; break;
-    case EntryReport::Failed: ++counts.failed; break;
-    case EntryReport::Stopped: break;
+    case EntryReport::SameFile:
+      ++counts.skipped;
+      break;
+    case EntryReport::Failed:
+      ++counts.failed;
+      break;
+    case EntryReport::Stopped:
+      break;
   }
 }
 
@@ -47,7 +54,9 @@ class GatherWalk : public ObservedWalk {
   GatherWalk(CopyObserver& observer, const CopyRequest& request, CopyRunResult& result,
              std::vector<std::string>& list)
       : ObservedWalk(observer, [&list](WalkEntry e) { list.push_back(std::move(e.path)); }),
-        observer_(observer), request_(request), result_(result) {}
+        observer_(observer),
+        request_(request),
+        result_(result) {}
   void unreadable(const std::string& path, int error) override {
     const EntryReport report = unreadableFolderReport({path, error}, request_);
     ++result_.counts.failed;
@@ -65,8 +74,9 @@ class GatherWalk : public ObservedWalk {
 bool gather(const std::vector<ResultRow>& rows, const CopyRequest& request, CopyObserver& observer,
             std::vector<std::string>& list, CopyRunResult& result) {
   GatherWalk walk(observer, request, result, list);
-  gatherCopyList(rows, request.rule.dirAbs, request.rule.searchRoot, request.filter, walk,
-                 [&observer] { observer.rowGathered(); }, list);
+  gatherCopyList(
+      rows, request.rule.dirAbs, request.rule.searchRoot, request.filter, walk,
+      [&observer] { observer.rowGathered(); }, list);
   return !observer.abortRequested();
 }
 
@@ -80,12 +90,15 @@ std::uint64_t roomAtMost(const std::vector<ResultRow>& rows) {
 
 std::uint64_t sizeOf(const std::string& path) {
   struct stat st {};
-  return lookUpEntry(path, st, false) && S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0;
+  return lookUpEntry(path, st, false) && S_ISREG(st.st_mode)
+             ? static_cast<std::uint64_t>(st.st_size)
+             : 0;
 }
 
 // The room the files the policy copies need beyond what the namesakes they replace free.
 std::uint64_t roomNeeded(const std::vector<std::string>& list, const CopyRequest& request) {
-  CopyRunner planner({request.rule, request.destination, request.overwrite, false, request.rules}, {});
+  CopyRunner planner({request.rule, request.destination, request.overwrite, false, request.rules},
+                     {});
   std::uint64_t needed = 0;
   for (const std::string& source : list) {
     const EntryReport plan = planner.plan(source);
@@ -114,9 +127,12 @@ std::optional<SpaceShortage> spaceShortage(const std::vector<ResultRow>& rows,
 
 std::string byteText(std::uint64_t bytes) {
   char text[32];
-  if (bytes >= (std::uint64_t{1} << 30)) std::snprintf(text, sizeof text, "%.1f GiB", bytes / 1073741824.0);
-  else if (bytes >= (1u << 20)) std::snprintf(text, sizeof text, "%.1f MiB", bytes / 1048576.0);
-  else std::snprintf(text, sizeof text, "%llu バイト", static_cast<unsigned long long>(bytes));
+  if (bytes >= (std::uint64_t{1} << 30))
+    std::snprintf(text, sizeof text, "%.1f GiB", bytes / 1073741824.0);
+  else if (bytes >= (1u << 20))
+    std::snprintf(text, sizeof text, "%.1f MiB", bytes / 1048576.0);
+  else
+    std::snprintf(text, sizeof text, "%llu バイト", static_cast<unsigned long long>(bytes));
   return text;
 }
 
@@ -133,7 +149,8 @@ std::string failedNamesText(const std::vector<std::string>& failedSources) {
   std::string text = "失敗したファイル: ";
   for (std::size_t i = 0; i < failedSources.size() && i < Shown; ++i)
     text += (i ? ", " : "") + std::string(lastComponent(failedSources[i]));
-  if (failedSources.size() > Shown) text += " ほか " + std::to_string(failedSources.size() - Shown) + "個";
+  if (failedSources.size() > Shown)
+    text += " ほか " + std::to_string(failedSources.size() - Shown) + "個";
   return text;
 }
 
@@ -146,7 +163,9 @@ DestinationState destinationState(const std::string& destination) {
   return isExistingFolder(destination) ? DestinationState::Exists : DestinationState::Missing;
 }
 
-std::error_code makeDestination(const std::string& destination) { return makeFolders(destination); }
+std::error_code makeDestination(const std::string& destination) {
+  return makeFolders(destination);
+}
 
 CopyRunResult runCopy(const std::vector<ResultRow>& rows, const CopyRequest& request,
                       CopyObserver& observer, std::vector<std::string>& list) {
@@ -170,8 +189,9 @@ CopyRunResult runCopy(const std::vector<ResultRow>& rows, const CopyRequest& req
   CopyHooks hooks;
   hooks.poll = [&observer] { observer.poll(); };
   hooks.afterChunk = [&observer](std::uint64_t) { return !observer.abortRequested(); };
-  CopyRunner runner(settings, [&observer](const std::string& target) { return observer.askReplace(target); },
-                    hooks);
+  CopyRunner runner(
+      settings, [&observer](const std::string& target) { return observer.askReplace(target); },
+      hooks);
 
   observer.copyStarting(list.size());
   for (const std::string& source : list) {

@@ -35,9 +35,9 @@ struct CopyRequest {
   DestinationRule rule;     // path mode and the source folder of the search
   std::string destination;  // the destination folder's text as the user gave it
   OverwritePolicy overwrite = OverwriteAsk;
-  WalkFilter filter;        // the exclusions that hold when a folder row is expanded
-  bool dryRun = false;      // decide and report, but write nothing
-  bool verify = false;      // re-read every copy before it is put in place
+  WalkFilter filter;                     // the exclusions that hold when a folder row is expanded
+  bool dryRun = false;                   // decide and report, but write nothing
+  bool verify = false;                   // re-read every copy before it is put in place
   std::optional<FileSystemRules> rules;  // given instead of learnt from the destination
 };
 

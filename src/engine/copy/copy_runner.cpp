@@ -7,13 +7,15 @@
 #include <algorithm>
 #include <optional>
 
-#include "platform/posix/filesystem.h"
 #include "platform/path_text.h"
+#include "platform/posix/filesystem.h"
 
 namespace nuvelo {
 namespace {
 
-EntryFacts factsOf(const struct stat& st) { return {true, S_ISDIR(st.st_mode), st.st_mtim}; }
+EntryFacts factsOf(const struct stat& st) {
+  return {true, S_ISDIR(st.st_mode), st.st_mtim};
+}
 
 bool sameEntry(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
@@ -28,12 +30,18 @@ std::string sourceBaseOf(const DestinationRule& rule) {
 
 EntryReport::Kind reportKindOf(CopyOutcome::Kind kind) {
   switch (kind) {
-    case CopyOutcome::Copied: return EntryReport::Copied;
-    case CopyOutcome::Declined: return EntryReport::Declined;
-    case CopyOutcome::KeptExisting: return EntryReport::NotCopied;
-    case CopyOutcome::SameFile: return EntryReport::SameFile;
-    case CopyOutcome::Stopped: return EntryReport::Stopped;
-    case CopyOutcome::Failed: break;
+    case CopyOutcome::Copied:
+      return EntryReport::Copied;
+    case CopyOutcome::Declined:
+      return EntryReport::Declined;
+    case CopyOutcome::KeptExisting:
+      return EntryReport::NotCopied;
+    case CopyOutcome::SameFile:
+      return EntryReport::SameFile;
+    case CopyOutcome::Stopped:
+      return EntryReport::Stopped;
+    case CopyOutcome::Failed:
+      break;
   }
   return EntryReport::Failed;
 }
@@ -55,7 +63,8 @@ std::optional<EntryReport::Kind> decisionBeforeCopy(const std::string& sourcePat
   const std::optional<struct stat> source = lookUpOwn(sourcePath);
   if (source && sameEntry(*source, *target)) return EntryReport::SameFile;
   const EntryFacts sourceFacts = source ? factsOf(*source) : EntryFacts{};
-  if (!ShouldCopy(sourceFacts, factsOf(*target), overwrite, granularityMs)) return EntryReport::NotCopied;
+  if (!ShouldCopy(sourceFacts, factsOf(*target), overwrite, granularityMs))
+    return EntryReport::NotCopied;
   return std::nullopt;
 }
 
@@ -98,7 +107,8 @@ EntryReport CopyRunner::copy(const std::string& source) {
   std::optional<struct stat> target;
   struct stat st {};
   if (folder >= 0 && fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) target = st;
-  if (const auto decided = decisionBeforeCopy(source, target, settings_.overwrite, rules.timeGranularityMs)) {
+  if (const auto decided =
+          decisionBeforeCopy(source, target, settings_.overwrite, rules.timeGranularityMs)) {
     report.kind = *decided;
     return report;
   }
@@ -171,7 +181,8 @@ const FileSystemRules& CopyRunner::rulesAt(int folderFd, bool probe) {
   if (fstat(folderFd, &st) != 0) return rules_[static_cast<dev_t>(-1)];
   const auto known = rules_.find(st.st_dev);
   if (known != rules_.end()) return known->second;
-  return rules_.emplace(st.st_dev, probe ? probeRules(folderFd) : rulesByType(folderFd)).first->second;
+  return rules_.emplace(st.st_dev, probe ? probeRules(folderFd) : rulesByType(folderFd))
+      .first->second;
 }
 
 std::optional<std::string> CopyRunner::unstorable(const std::string& source,
@@ -182,7 +193,8 @@ std::optional<std::string> CopyRunner::unstorable(const std::string& source,
   for (std::size_t start = 0; start < subpath.size();) {
     const std::size_t end = std::min(subpath.find('/', start), subpath.size());
     if (end > start)
-      if (auto why = nameRefusal(std::string_view(subpath).substr(start, end - start), rules)) return why;
+      if (auto why = nameRefusal(std::string_view(subpath).substr(start, end - start), rules))
+        return why;
     start = end + 1;
   }
   if (!rules.maxFileBytes) return std::nullopt;
@@ -201,7 +213,9 @@ std::optional<std::string> sizeRefusal(std::uint64_t bytes, const FileSystemRule
          limitText + " 未満まで)";
 }
 
-void CopyRunner::finish() { folders_.finish(); }
+void CopyRunner::finish() {
+  folders_.finish();
+}
 
 std::string copyFailureText(const EntryReport& report) {
   return report.source + " を " + report.target + " にコピーできません。\n" + report.reason;

@@ -18,18 +18,27 @@ std::optional<CopyOutcome> refusalToReplace(const CopyTarget& target) {
   if (target.mode == ReplaceMode::Never) return CopyOutcome{CopyOutcome::KeptExisting, {}};
   if (target.mode == ReplaceMode::Silent) return std::nullopt;
   switch (target.askReplace ? target.askReplace() : ReplaceAnswer::Keep) {
-    case ReplaceAnswer::Replace: return std::nullopt;
-    case ReplaceAnswer::Keep: return CopyOutcome{CopyOutcome::Declined, {}};
-    case ReplaceAnswer::Stop: break;
+    case ReplaceAnswer::Replace:
+      return std::nullopt;
+    case ReplaceAnswer::Keep:
+      return CopyOutcome{CopyOutcome::Declined, {}};
+    case ReplaceAnswer::Stop:
+      break;
   }
   return stopped();
 }
 
 }  // namespace
 
-CopyOutcome failedWith(int error) { return {CopyOutcome::Failed, std::strerror(error)}; }
-CopyOutcome failedWith(const char* reason) { return {CopyOutcome::Failed, reason}; }
-CopyOutcome stopped() { return {CopyOutcome::Stopped, "中止しました"}; }
+CopyOutcome failedWith(int error) {
+  return {CopyOutcome::Failed, std::strerror(error)};
+}
+CopyOutcome failedWith(const char* reason) {
+  return {CopyOutcome::Failed, reason};
+}
+CopyOutcome stopped() {
+  return {CopyOutcome::Stopped, "中止しました"};
+}
 
 bool isSameEntry(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
@@ -37,8 +46,7 @@ bool isSameEntry(const struct stat& a, const struct stat& b) {
 
 TargetDecision decideTarget(const CopyTarget& target, const struct stat& source) {
   struct stat existing {};
-  if (fstatat(target.folderFd, target.name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) != 0)
-    return {};
+  if (fstatat(target.folderFd, target.name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) != 0) return {};
   if (isSameEntry(existing, source)) return {CopyOutcome{CopyOutcome::SameFile, {}}};
   if (S_ISDIR(existing.st_mode)) return {failedWith(EISDIR)};
   if (auto refusal = refusalToReplace(target)) return {std::move(refusal)};

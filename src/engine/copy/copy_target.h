@@ -23,7 +23,8 @@ struct CopyTarget {
 inline constexpr const char* ChangedWhileCopied = "コピー中にファイルが変更されました";
 inline constexpr const char* CopyDiffers = "検証に失敗しました";
 inline constexpr const char* NotARegularFile = "通常のファイルではありません";
-inline constexpr const char* NoLinksHere = "コピー先のファイルシステムはシンボリックリンクを保存できません";
+inline constexpr const char* NoLinksHere =
+    "コピー先のファイルシステムはシンボリックリンクを保存できません";
 
 CopyOutcome failedWith(int error);
 CopyOutcome failedWith(const char* reason);

@@ -20,7 +20,9 @@ constexpr int FolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 // Only the run may write into a folder it is still filling.
 constexpr mode_t FillingMode = 0700;
 
-std::string systemReason(int error) { return std::strerror(error); }
+std::string systemReason(int error) {
+  return std::strerror(error);
+}
 
 std::size_t depthOf(const std::string& subpath) {
   return static_cast<std::size_t>(std::count(subpath.begin(), subpath.end(), '/'));
@@ -99,8 +101,10 @@ void DestinationFolders::mirrorSourceFolder(const std::string& subpath) {
   if (!folder.isOpen()) return;
   const int fd = folder.get();
   struct stat source {};
-  if (lookUpEntry(sourceBase_ + subpath, source) && S_ISDIR(source.st_mode)) giveFileAttributes(fd, source);
-  else fchmod(fd, 0777 & ~currentUmask());
+  if (lookUpEntry(sourceBase_ + subpath, source) && S_ISDIR(source.st_mode))
+    giveFileAttributes(fd, source);
+  else
+    fchmod(fd, 0777 & ~currentUmask());
 }
 
 }  // namespace nuvelo

@@ -39,9 +39,9 @@ class DestinationFolders {
   std::string sourceBase_;
   std::string openSubpath_;
   Descriptor openFd_;
-  bool lastWasMade_ = false;                // the last walkDown made its final folder
-  std::vector<std::string> made_;           // subpaths of the folders made, in order
-  std::unordered_set<std::string> swept_;   // subpaths already cleared of leftovers
+  bool lastWasMade_ = false;               // the last walkDown made its final folder
+  std::vector<std::string> made_;          // subpaths of the folders made, in order
+  std::unordered_set<std::string> swept_;  // subpaths already cleared of leftovers
 };
 
 }  // namespace nuvelo

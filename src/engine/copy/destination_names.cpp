@@ -18,7 +18,8 @@ std::unordered_map<std::string, std::string> entriesOf(int folderFd, const FileS
   }
   while (const dirent* entry = readdir(listing)) {
     const std::string_view name = entry->d_name;
-    if (name != "." && name != "..") entries.emplace(comparableName(name, rules), std::string(name));
+    if (name != "." && name != "..")
+      entries.emplace(comparableName(name, rules), std::string(name));
   }
   closedir(listing);
   return entries;
@@ -30,7 +31,8 @@ DestinationNames::Folder& DestinationNames::folder(const std::string& subpath, i
                                                    const FileSystemRules& rules) {
   const auto [at, added] = folders_.try_emplace(subpath);
   if (added)
-    for (auto& [compared, stored] : entriesOf(folderFd, rules)) at->second.emplace(compared, Entry{stored, {}});
+    for (auto& [compared, stored] : entriesOf(folderFd, rules))
+      at->second.emplace(compared, Entry{stored, {}});
   return at->second;
 }
 

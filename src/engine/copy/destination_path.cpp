@@ -11,7 +11,8 @@ std::string folderPartOf(const std::string& path, PathStyle style) {
 }
 
 std::string windowsSubpath(const std::string& folder, const DestinationRule& rule) {
-  if (!rule.dirAbs) return folder.size() > rule.searchRoot.size() ? folder.substr(rule.searchRoot.size()) : "";
+  if (!rule.dirAbs)
+    return folder.size() > rule.searchRoot.size() ? folder.substr(rule.searchRoot.size()) : "";
   if (folder.rfind("\\\\", 0) == 0) return folder.substr(1);  // \\server\share: server first
   if (folder.size() < 2) return folder;
   if (rule.addDriveLetter) return "\\" + folder.substr(0, 1) + folder.substr(2);
@@ -21,8 +22,8 @@ std::string windowsSubpath(const std::string& folder, const DestinationRule& rul
 std::string posixSubpath(const std::string& folder, const DestinationRule& rule) {
   if (rule.dirAbs) return folder.rfind("//", 0) == 0 ? folder.substr(1) : folder;
   // Rows below the root folder "/" are "/" + name, not "//" + name.
-  const std::size_t rootLength = rule.searchRoot.size() -
-                                 (!rule.searchRoot.empty() && rule.searchRoot.back() == '/' ? 1 : 0);
+  const std::size_t rootLength =
+      rule.searchRoot.size() - (!rule.searchRoot.empty() && rule.searchRoot.back() == '/' ? 1 : 0);
   return folder.size() > rootLength ? folder.substr(rootLength) : "";
 }
 
@@ -30,8 +31,8 @@ std::string posixSubpath(const std::string& folder, const DestinationRule& rule)
 
 std::string destinationSubpath(const std::string& sourceFile, const DestinationRule& rule) {
   const std::string folder = folderPartOf(sourceFile, rule.style);
-  std::string subpath = rule.style == PathStyle::Windows ? windowsSubpath(folder, rule)
-                                                         : posixSubpath(folder, rule);
+  std::string subpath =
+      rule.style == PathStyle::Windows ? windowsSubpath(folder, rule) : posixSubpath(folder, rule);
   if (!subpath.empty()) subpath.pop_back();  // the trailing separator
   return subpath;
 }

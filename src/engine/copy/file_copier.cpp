@@ -8,12 +8,12 @@
 
 #include "engine/copy/copy_attributes.h"
 #include "engine/copy/copy_target.h"
+#include "engine/copy/link_copy.h"
+#include "engine/copy/verified_copy.h"
 #include "platform/posix/descriptor.h"
 #include "platform/posix/file_data.h"
-#include "engine/copy/link_copy.h"
-#include "platform/posix/temporary_files.h"
-#include "engine/copy/verified_copy.h"
 #include "platform/posix/filesystem.h"
+#include "platform/posix/temporary_files.h"
 
 namespace nuvelo {
 namespace {
@@ -46,10 +46,14 @@ struct Attempt {
 
 CopyOutcome outcomeOf(ReadBack readBack) {
   switch (readBack) {
-    case ReadBack::Matches: break;
-    case ReadBack::Differs: return failedWith(CopyDiffers);
-    case ReadBack::Stopped: return stopped();
-    case ReadBack::Failed: return failedWith(errno);
+    case ReadBack::Matches:
+      break;
+    case ReadBack::Differs:
+      return failedWith(CopyDiffers);
+    case ReadBack::Stopped:
+      return stopped();
+    case ReadBack::Failed:
+      return failedWith(errno);
   }
   return {CopyOutcome::Copied, {}};
 }

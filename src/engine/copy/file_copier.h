@@ -58,5 +58,4 @@ CopyOutcome copyEntryInto(const std::string& source, int folderFd, const std::st
                           ReplaceMode mode, const std::function<ReplaceAnswer()>& askReplace,
                           const CopyHooks& hooks = {});
 
-
 }  // namespace nuvelo

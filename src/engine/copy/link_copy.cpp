@@ -6,8 +6,8 @@
 
 #include "engine/copy/copy_attributes.h"
 #include "platform/posix/descriptor.h"
-#include "platform/posix/temporary_files.h"
 #include "platform/posix/filesystem.h"
+#include "platform/posix/temporary_files.h"
 
 namespace nuvelo {
 namespace {

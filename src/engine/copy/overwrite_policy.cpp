@@ -15,8 +15,9 @@ std::int64_t floorTo(std::int64_t value, std::int64_t step) {
 }  // namespace
 
 OverwritePolicy overwritePolicyOf(std::int32_t stored) {
-  return stored >= OverwriteAlways && stored <= OverwriteNever ? static_cast<OverwritePolicy>(stored)
-                                                               : OverwriteIfNewer;
+  return stored >= OverwriteAlways && stored <= OverwriteNever
+             ? static_cast<OverwritePolicy>(stored)
+             : OverwriteIfNewer;
 }
 
 bool ShouldCopy(const EntryFacts& source, const EntryFacts& target, OverwritePolicy overwrite,

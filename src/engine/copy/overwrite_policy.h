@@ -9,10 +9,10 @@ namespace nuvelo {
 // The overwrite policy; its numbers are those the settings file stores and the detail
 // settings' radio group shows.
 enum OverwritePolicy : std::int32_t {
-  OverwriteAlways = 0,      // "上書きする"
-  OverwriteAsk = 1,         // "上書きするか確認する"
-  OverwriteIfNewer = 2,     // "タイムスタンプが新しい時だけ上書き"
-  OverwriteNever = 3,       // "コピーしない"
+  OverwriteAlways = 0,   // "上書きする"
+  OverwriteAsk = 1,      // "上書きするか確認する"
+  OverwriteIfNewer = 2,  // "タイムスタンプが新しい時だけ上書き"
+  OverwriteNever = 3,    // "コピーしない"
 };
 
 // The policy a stored number stands for. A number outside 0 to 3, which only a hand-edited

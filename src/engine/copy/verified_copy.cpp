@@ -73,11 +73,11 @@ ReadBack readBackMatches(int copyFd, const struct stat& source, std::uint64_t di
   if (hooks.beforeVerify) hooks.beforeVerify(copyFd);
   ContentHash hash;
   ChunkProgress progress(hooks, static_cast<std::uint64_t>(source.st_size));
-  const DataCopy result = hashRegions(
-      copyFd, static_cast<std::uint64_t>(source.st_size), hasHoles(source), hash,
-      [&](const char*, std::size_t, std::uint64_t) {
-        return progress.keepGoing() ? DataCopy::Done : DataCopy::Stopped;
-      });
+  const DataCopy result =
+      hashRegions(copyFd, static_cast<std::uint64_t>(source.st_size), hasHoles(source), hash,
+                  [&](const char*, std::size_t, std::uint64_t) {
+                    return progress.keepGoing() ? DataCopy::Done : DataCopy::Stopped;
+                  });
   if (result == DataCopy::Stopped) return ReadBack::Stopped;
   if (result == DataCopy::Failed) return ReadBack::Failed;
   return hash.digest() == digest ? ReadBack::Matches : ReadBack::Differs;

@@ -17,28 +17,30 @@ constexpr std::uint16_t NoKey = 0xFFFF;
 constexpr std::size_t NameBufferLength = 20;
 
 constexpr std::pair<std::string_view, std::uint8_t> KeyNames[] = {
-    {"BKSP", 0x08},   {"BS", 0x08},     {"BACKSPACE", 0x08}, {"BREAK", 0x03},  {"CAPSLOCK", 0x14},
-    {"CLEAR", 0x0C},  {"DEL", 0x2E},    {"DELETE", 0x2E},    {"DOWN", 0x28},   {"END", 0x23},
-    {"ENTER", 0x0D},  {"ESC", 0x1B},    {"ESCAPE", 0x1B},    {"F1", 0x70},     {"F10", 0x79},
-    {"F11", 0x7A},    {"F12", 0x7B},    {"F13", 0x7C},       {"F14", 0x7D},    {"F15", 0x7E},
-    {"F16", 0x7F},    {"F2", 0x71},     {"F3", 0x72},        {"F4", 0x73},     {"F5", 0x74},
-    {"F6", 0x75},     {"F7", 0x76},     {"F8", 0x77},        {"F9", 0x78},     {"HELP", 0x2F},
-    {"HOME", 0x24},   {"INS", 0x2D},    {"LEFT", 0x25},      {"NUMLOCK", 0x90}, {"PGDN", 0x22},
-    {"PGUP", 0x21},   {"PRTSC", 0x2A},  {"RIGHT", 0x27},     {"SCROLLLOCK", 0x91}, {"TAB", 0x09},
+    {"BKSP", 0x08},  {"BS", 0x08},    {"BACKSPACE", 0x08}, {"BREAK", 0x03},      {"CAPSLOCK", 0x14},
+    {"CLEAR", 0x0C}, {"DEL", 0x2E},   {"DELETE", 0x2E},    {"DOWN", 0x28},       {"END", 0x23},
+    {"ENTER", 0x0D}, {"ESC", 0x1B},   {"ESCAPE", 0x1B},    {"F1", 0x70},         {"F10", 0x79},
+    {"F11", 0x7A},   {"F12", 0x7B},   {"F13", 0x7C},       {"F14", 0x7D},        {"F15", 0x7E},
+    {"F16", 0x7F},   {"F2", 0x71},    {"F3", 0x72},        {"F4", 0x73},         {"F5", 0x74},
+    {"F6", 0x75},    {"F7", 0x76},    {"F8", 0x77},        {"F9", 0x78},         {"HELP", 0x2F},
+    {"HOME", 0x24},  {"INS", 0x2D},   {"LEFT", 0x25},      {"NUMLOCK", 0x90},    {"PGDN", 0x22},
+    {"PGUP", 0x21},  {"PRTSC", 0x2A}, {"RIGHT", 0x27},     {"SCROLLLOCK", 0x91}, {"TAB", 0x09},
     {"UP", 0x26}};
 static_assert(std::size(KeyNames) == 41);
 
-bool isExtendedKey(std::uint8_t vk) { return (vk >= 0x21 && vk <= 0x28) || vk == 0x2D || vk == 0x2E; }
+bool isExtendedKey(std::uint8_t vk) {
+  return (vk >= 0x21 && vk <= 0x28) || vk == 0x2D || vk == 0x2E;
+}
 
 // Characters of the US layout that need Shift, with the key that types them.
 constexpr std::pair<char, std::uint8_t> ShiftedSymbols[] = {
-    {'!', '1'}, {'@', '2'}, {'#', '3'}, {'$', '4'}, {'%', '5'}, {'^', '6'}, {'&', '7'},
-    {'*', '8'}, {'(', '9'}, {')', '0'}, {'_', 0xBD}, {'+', 0xBB}, {'{', 0xDB}, {'}', 0xDD},
+    {'!', '1'},  {'@', '2'},  {'#', '3'},  {'$', '4'},  {'%', '5'},  {'^', '6'},  {'&', '7'},
+    {'*', '8'},  {'(', '9'},  {')', '0'},  {'_', 0xBD}, {'+', 0xBB}, {'{', 0xDB}, {'}', 0xDD},
     {'|', 0xDC}, {':', 0xBA}, {'"', 0xDE}, {'<', 0xBC}, {'>', 0xBE}, {'?', 0xBF}, {'~', 0xC0}};
 constexpr std::pair<char, std::uint8_t> PlainSymbols[] = {
-    {' ', 0x20}, {'-', 0xBD}, {'=', 0xBB}, {'[', 0xDB}, {']', 0xDD}, {'\\', 0xDC}, {';', 0xBA},
-    {'\'', 0xDE}, {',', 0xBC}, {'.', 0xBE}, {'/', 0xBF}, {'`', 0xC0}, {'\b', 0x08}, {'\t', 0x09},
-    {'\r', 0x0D}, {'\x1b', 0x1B}};
+    {' ', 0x20},  {'-', 0xBD},  {'=', 0xBB},  {'[', 0xDB},   {']', 0xDD}, {'\\', 0xDC},
+    {';', 0xBA},  {'\'', 0xDE}, {',', 0xBC},  {'.', 0xBE},   {'/', 0xBF}, {'`', 0xC0},
+    {'\b', 0x08}, {'\t', 0x09}, {'\r', 0x0D}, {'\x1b', 0x1B}};
 
 class Sender {
  public:
@@ -56,10 +58,18 @@ class Sender {
     for (std::size_t i = 0; i < text.size();) {
       const char c = text[i];
       switch (c) {
-        case '+': hold(shift_, VkShift), ++i; break;
-        case '^': hold(control_, VkControl), ++i; break;
-        case '%': hold(alt_, VkMenu), ++i; break;
-        case '(': group_ = true, ++i; break;
+        case '+':
+          hold(shift_, VkShift), ++i;
+          break;
+        case '^':
+          hold(control_, VkControl), ++i;
+          break;
+        case '%':
+          hold(alt_, VkMenu), ++i;
+          break;
+        case '(':
+          group_ = true, ++i;
+          break;
         case ')':
           group_ = false;
           releaseHeldModifiers();
@@ -75,8 +85,10 @@ class Sender {
           break;
         default: {
           const std::uint16_t word = keyScan(c);
-          if (word == NoKey) sink_.showMessage("Invalid KeyName");
-          else pressWithShiftState(word, 1);
+          if (word == NoKey)
+            sink_.showMessage("Invalid KeyName");
+          else
+            pressWithShiftState(word, 1);
           releaseHeldModifiers();
           ++i;
         }
@@ -199,7 +211,9 @@ std::uint16_t keyScan(char c) {
 std::uint8_t scanCodeOf(std::uint8_t vk) {
   static const std::array<std::uint8_t, 256> codes = [] {
     std::array<std::uint8_t, 256> t{};
-    const char* letters = "\x1E\x30\x2E\x20\x12\x21\x22\x23\x17\x24\x25\x26\x32\x31\x18\x19\x10\x13\x1F\x14\x16\x2F\x11\x2D\x15\x2C";
+    const char* letters =
+        "\x1E\x30\x2E\x20\x12\x21\x22\x23\x17\x24\x25\x26\x32\x31\x18\x19\x10\x13\x1F\x14\x16\x2F"
+        "\x11\x2D\x15\x2C";
     for (int k = 0; k < 26; ++k) t['A' + k] = static_cast<std::uint8_t>(letters[k]);
     for (int k = 1; k <= 9; ++k) t['0' + k] = static_cast<std::uint8_t>(0x01 + k);
     t['0'] = 0x0B;
@@ -212,9 +226,9 @@ std::uint8_t scanCodeOf(std::uint8_t vk) {
         {0xC0, 0x29}, {0xDB, 0x1A}, {0xDC, 0x2B}, {0xDD, 0x1B}, {0xDE, 0x28}};
     for (const auto& [vk, scan] : others) t[vk] = scan;
     for (int k = 0; k < 10; ++k) t[0x70 + k] = static_cast<std::uint8_t>(0x3B + k);  // F1-F10
-    t[0x7A] = 0x57;  // F11
-    t[0x7B] = 0x58;  // F12
-    for (int k = 0; k < 4; ++k) t[0x7C + k] = static_cast<std::uint8_t>(0x64 + k);  // F13-F16
+    t[0x7A] = 0x57;                                                                  // F11
+    t[0x7B] = 0x58;                                                                  // F12
+    for (int k = 0; k < 4; ++k) t[0x7C + k] = static_cast<std::uint8_t>(0x64 + k);   // F13-F16
     return t;
   }();
   return codes[vk];

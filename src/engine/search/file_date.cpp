@@ -31,7 +31,8 @@ LocalTimeParts LocalTimeCache::parts(std::int64_t seconds) {
     localtime_r(&start, &first);
     localtime_r(&end, &last);
     bucket_ = bucket;
-    base_ = {first.tm_year + 1900, first.tm_mon + 1, first.tm_mday, first.tm_hour, first.tm_min, first.tm_sec};
+    base_ = {first.tm_year + 1900, first.tm_mon + 1, first.tm_mday,
+             first.tm_hour,        first.tm_min,     first.tm_sec};
     uniform_ = first.tm_gmtoff == last.tm_gmtoff;
   }
   const std::int64_t offset = seconds - bucket * Quarter;
@@ -59,7 +60,7 @@ SinceThreshold SinceThreshold::forDay(DateTimeValue sinceDate) {
   const DateTimeValue target = dateValueOf(day);
   // The first second whose local time reaches the day, searched around mktime's answer so that
   // a midnight skipped or repeated by a daylight-saving change is handled.
-  std::int64_t low = guess - 2 * 86400;  // before the day
+  std::int64_t low = guess - 2 * 86400;   // before the day
   std::int64_t high = guess + 2 * 86400;  // within or after it
   while (high - low > 1) {
     const std::int64_t middle = low + (high - low) / 2;

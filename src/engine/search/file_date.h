@@ -1,8 +1,8 @@
 #pragma once
 // File times as the program's date-time values, and the date test of the search.
 
-#include <cstdint>
 #include <climits>
+#include <cstdint>
 #include <ctime>
 #include <string>
 

@@ -7,8 +7,8 @@
 
 #include "platform/ascii_text.h"
 #include "platform/path_text.h"
-#include "platform/posix/temporary_names.h"
 #include "platform/posix/directory_stack.h"
+#include "platform/posix/temporary_names.h"
 
 namespace nuvelo {
 namespace {
@@ -41,10 +41,15 @@ class Walk {
       }
       visitor_.entryRead();
       switch (kindOf(stack_.folder(), *entry)) {
-        case EntryKind::Folder: visitFolder(entry->name); break;
+        case EntryKind::Folder:
+          visitFolder(entry->name);
+          break;
         case EntryKind::File:
-        case EntryKind::Link: visitFile(entry->name); break;
-        case EntryKind::Skipped: break;
+        case EntryKind::Link:
+          visitFile(entry->name);
+          break;
+        case EntryKind::Skipped:
+          break;
       }
     }
   }

@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/posix/filesystem.h"
-#include "platform/posix/directory_stack.h"
 #include "engine/search/file_date.h"
+#include "platform/posix/directory_stack.h"
+#include "platform/posix/filesystem.h"
 
 namespace nuvelo {
 
@@ -23,7 +23,7 @@ struct WalkFilter {
   std::string sourceText;
   std::vector<std::string> excludedSubfolders;
   std::vector<std::string> excludedExtensions;  // without the dot
-  bool pickupFolder = false;  // per-folder mode
+  bool pickupFolder = false;                    // per-folder mode
   SinceThreshold since = SinceThreshold::forDay(0);
   // A folder below the source that is neither entered nor listed: the destination of the
   // copy, when it lies inside the source, so that a backup does not take in its own copies.
@@ -38,9 +38,9 @@ enum class WalkMode {
 
 // An entry the walk took, with what its look-up told, so the rows need not look it up again.
 struct WalkEntry {
-  std::string path;  // the folder walked, then "/" and each name below it
+  std::string path;                  // the folder walked, then "/" and each name below it
   EntryKind kind = EntryKind::File;  // a file, a link (by its own time), or a folder taken whole
-  std::int64_t bytes = 0;  // a regular file's size; folders and links count none
+  std::int64_t bytes = 0;            // a regular file's size; folders and links count none
   std::int64_t modifiedSeconds = 0;
 };
 

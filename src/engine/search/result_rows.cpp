@@ -9,9 +9,9 @@
 #include <cstdio>
 
 #include "platform/ascii_text.h"
-#include "platform/posix/filesystem.h"
 #include "platform/path_text.h"
 #include "platform/posix/directory_stack.h"
+#include "platform/posix/filesystem.h"
 #include "platform/posix/path_walk.h"
 
 namespace nuvelo {
@@ -65,7 +65,9 @@ std::string fixedOneDecimal(double value, const std::string& decimalSeparator) {
 
 }  // namespace
 
-std::string_view ResultRow::name() const { return lastComponent(pathText); }
+std::string_view ResultRow::name() const {
+  return lastComponent(pathText);
+}
 
 std::string LongPathOf(const std::string& path) {
   if (path.empty()) return path;
@@ -75,8 +77,9 @@ std::string LongPathOf(const std::string& path) {
 
   const bool absolute = r.front() == '/';
   const auto lastSlash = r.rfind('/');
-  const std::string_view folders =
-      lastSlash == std::string::npos ? std::string_view() : std::string_view(r).substr(0, lastSlash);
+  const std::string_view folders = lastSlash == std::string::npos
+                                       ? std::string_view()
+                                       : std::string_view(r).substr(0, lastSlash);
   const Descriptor start(open(absolute ? "/" : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   std::string spelled = absolute ? "/" : "";
   const auto append = [&spelled](const std::string& stored) {
@@ -84,8 +87,8 @@ std::string LongPathOf(const std::string& path) {
     spelled += stored;
   };
   if (!start.isOpen()) return r;
-  const Descriptor folder =
-      openComponents(start.get(), folders, [&](int parent, const std::string& name, std::string_view) {
+  const Descriptor folder = openComponents(
+      start.get(), folders, [&](int parent, const std::string& name, std::string_view) {
         const std::string stored = storedSpelling(parent, name);
         append(stored);
         return openFolderAt(parent, stored);
@@ -118,7 +121,8 @@ std::uint64_t FolderByteSize(const std::string& folder, const std::function<void
         break;
       }
       case EntryKind::Link:
-      case EntryKind::Skipped: break;
+      case EntryKind::Skipped:
+        break;
     }
   }
   return total;
@@ -135,7 +139,8 @@ std::vector<WalkEntry> walkEntriesOf(const std::vector<std::string>& paths) {
                            : S_ISLNK(st.st_mode) ? EntryKind::Link
                                                  : EntryKind::Skipped;
     if (kind == EntryKind::Skipped) continue;
-    entries.push_back({path, kind, kind == EntryKind::File ? static_cast<std::int64_t>(st.st_size) : 0,
+    entries.push_back({path, kind,
+                       kind == EntryKind::File ? static_cast<std::int64_t>(st.st_size) : 0,
                        st.st_mtim.tv_sec});
   }
   return entries;
@@ -178,7 +183,9 @@ std::string RowFullPath(const ResultRow& row, bool absoluteMode, const std::stri
   return absoluteMode ? row.pathText : joinPath(searchRoot, row.pathText);
 }
 
-std::string sizeText(std::int64_t kib) { return std::to_string(kib) + "KB"; }
+std::string sizeText(std::int64_t kib) {
+  return std::to_string(kib) + "KB";
+}
 
 Totals countChecked(const std::vector<ResultRow>& rows) {
   Totals totals;

@@ -8,25 +8,24 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/type_names.h"
 #include "engine/search/folder_walk.h"
+#include "platform/type_names.h"
 
 namespace nuvelo {
 
 // One row. The path column's text is the only string; the name, the size text and the date
 // text are derived from it and from the numbers when shown.
 struct ResultRow {
-  std::string pathText;         // absolute long path, or the part below the source folder
-  std::int64_t sizeKiB = 0;     // whole kibibytes (a folder: its whole tree)
+  std::string pathText;      // absolute long path, or the part below the source folder
+  std::int64_t sizeKiB = 0;  // whole kibibytes (a folder: its whole tree)
   std::int64_t modifiedSeconds = 0;
-  std::uint16_t type = 0;       // index into the type table of the list
+  std::uint16_t type = 0;  // index into the type table of the list
   bool checked = true;
   bool folder = false;
   bool link = false;  // a symbolic link, shown and copied as the link itself
 
   std::string_view name() const;  // the last component of the path
 };
-
 
 // Builds the rows for the walk's entries, in their order, with what their look-ups told. With
 // absoluteMode the path column holds the long path; otherwise the long path below the long

@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <memory>
 
-#include "platform/posix/filesystem.h"
 #include "platform/path_text.h"
+#include "platform/posix/filesystem.h"
 
 namespace nuvelo {
 namespace {
@@ -21,7 +21,8 @@ std::string resolvedPath(const std::string& path) {
 class SearchWalk : public ObservedWalk {
  public:
   SearchWalk(WalkObserver& observer, SearchOutcome& outcome)
-      : ObservedWalk(observer, [&outcome](WalkEntry e) { outcome.entries.push_back(std::move(e)); }),
+      : ObservedWalk(observer,
+                     [&outcome](WalkEntry e) { outcome.entries.push_back(std::move(e)); }),
         outcome_(outcome) {}
   void unreadable(const std::string& path, int error) override {
     outcome_.unreadable.push_back({path, error});
@@ -50,7 +51,8 @@ std::optional<FileIdentity> destinationInsideSource(const std::string& source,
   const std::string from = resolvedPath(source);
   const std::string to = resolvedPath(destination);
   if (from.empty() || to.empty() || to.size() <= from.size()) return std::nullopt;
-  const bool below = to.compare(0, from.size(), from) == 0 && (from == "/" || to[from.size()] == '/');
+  const bool below =
+      to.compare(0, from.size(), from) == 0 && (from == "/" || to[from.size()] == '/');
   return below ? identityOf(to) : std::nullopt;
 }
 

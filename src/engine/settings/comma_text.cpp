@@ -5,8 +5,12 @@
 namespace nuvelo {
 namespace {
 
-bool isAtOrBelowBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
-bool isSkippable(char c) { return c != '\0' && isAtOrBelowBlank(c); }
+bool isAtOrBelowBlank(char c) {
+  return static_cast<unsigned char>(c) <= ' ';
+}
+bool isSkippable(char c) {
+  return c != '\0' && isAtOrBelowBlank(c);
+}
 
 bool needsQuotes(std::string_view item) {
   return std::any_of(item.begin(), item.end(),

@@ -17,7 +17,9 @@ std::optional<std::string> excludedSubfolderEntry(const std::string& sourceText,
 
 // The path column's texts when the path mode changes, for rows built below `root`: absolute to
 // relative drops the root and the separator after it; relative to absolute puts them back.
-std::vector<std::string> toRelativePaths(const std::vector<std::string>& paths, const std::string& root);
-std::vector<std::string> toAbsolutePaths(const std::vector<std::string>& paths, const std::string& root);
+std::vector<std::string> toRelativePaths(const std::vector<std::string>& paths,
+                                         const std::string& root);
+std::vector<std::string> toAbsolutePaths(const std::vector<std::string>& paths,
+                                         const std::string& root);
 
 }  // namespace nuvelo

@@ -1,9 +1,9 @@
 #include "engine/settings/profile_file.h"
 
-#include <algorithm>
-#include <cctype>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
+#include <cctype>
 
 #include "platform/ascii_text.h"
 #include "platform/posix/atomic_file.h"
@@ -13,7 +13,9 @@ namespace {
 
 constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 std::string_view trimLeft(std::string_view s) {
   while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
@@ -57,8 +59,10 @@ bool existsButCannotBeRead(const std::string& path, const std::optional<std::str
 // The last line gets a line end before a line is added after it; a carriage return it ends
 // with already is the first half of one.
 void completeLineEnd(std::string& ending, const std::string& newEnding) {
-  if (ending.empty()) ending = newEnding;
-  else if (ending == "\r") ending = "\r\n";
+  if (ending.empty())
+    ending = newEnding;
+  else if (ending == "\r")
+    ending = "\r\n";
 }
 
 int hexDigit(char c) {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix/date_time_value.h"
 #include "engine/settings/profile_file.h"
+#include "platform/posix/date_time_value.h"
 
 namespace nuvelo {
 

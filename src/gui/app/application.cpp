@@ -3,8 +3,8 @@
 #include <QApplication>
 #include <QFont>
 #include <QIcon>
-#include <QLocale>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QTranslator>
 
 namespace nuvelo {
@@ -42,8 +42,7 @@ void configureApplication(QApplication& app) {
 
   // Qt's own dialogs (file dialogs, message box buttons it adds) speak Japanese.
   auto* translator = new QTranslator(&app);
-  if (translator->load(QStringLiteral("qt_ja"),
-                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+  if (translator->load(QStringLiteral("qt_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
     QApplication::installTranslator(translator);
 
   // Type names of files come in Japanese, as every other text of the program.

@@ -2,18 +2,18 @@
 
 #include <QApplication>
 
-#include "gui/app/application.h"
-#include "gui/main_window/main_window.h"
-#include "gui/dialogs/properties_dialog.h"
 #include "engine/settings/settings_file.h"
+#include "gui/app/application.h"
 #include "gui/app/termination_signals.h"
+#include "gui/dialogs/help_window.h"
+#include "gui/dialogs/properties_dialog.h"
+#include "gui/main_window/main_window.h"
 #include "platform/posix/filesystem.h"
 #include "platform/qt/modal_runner.h"
-#include "platform/qt/qt_message_boxes.h"
-#include "gui/dialogs/help_window.h"
-#include "platform/qt/qt_key_sink.h"
 #include "platform/qt/qt_desktop_shell.h"
 #include "platform/qt/qt_file_dialogs.h"
+#include "platform/qt/qt_key_sink.h"
+#include "platform/qt/qt_message_boxes.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);

@@ -3,8 +3,8 @@
 // machine).
 
 #include <QApplication>
-#include <QDateTime>
 #include <QDateEdit>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -13,20 +13,20 @@
 #include <QTextStream>
 #include <cstdio>
 
+#include "engine/copy/copy_run.h"
 #include "gui/app/application.h"
+#include "gui/dialogs/about_box.h"
+#include "gui/dialogs/copy_notice.h"
+#include "gui/dialogs/help_window.h"
+#include "gui/dialogs/properties_dialog.h"
+#include "gui/main_window/detail_settings_dialog.h"
 #include "gui/main_window/main_window.h"
 #include "gui/results/result_list_view.h"
-#include "gui/main_window/detail_settings_dialog.h"
-#include "gui/dialogs/copy_notice.h"
-#include "engine/copy/copy_run.h"
-#include "gui/dialogs/about_box.h"
-#include "gui/dialogs/properties_dialog.h"
 #include "platform/qt/modal_runner.h"
-#include "platform/qt/qt_message_boxes.h"
 #include "platform/qt/qt_desktop_shell.h"
 #include "platform/qt/qt_file_dialogs.h"
-#include "gui/dialogs/help_window.h"
 #include "platform/qt/qt_key_sink.h"
+#include "platform/qt/qt_message_boxes.h"
 
 namespace {
 
@@ -90,8 +90,8 @@ int main(int argc, char* argv[]) {
   nuvelo::QtFileDialogs files;
   nuvelo::QtKeySink keys;
   nuvelo::QtHelpViewer help;
-  nuvelo::TForm1 form(nuvelo::MainWindowServices{&boxes, &shell, &dialogs, &files, &keys, &help}, sampleSettings(dir).toStdString(),
-                      dir.path().toStdString());
+  nuvelo::TForm1 form(nuvelo::MainWindowServices{&boxes, &shell, &dialogs, &files, &keys, &help},
+                      sampleSettings(dir).toStdString(), dir.path().toStdString());
   form.move(0, 0);
   bool saved = save(form, folder, QStringLiteral("main-window.png"));
 
@@ -126,7 +126,8 @@ int main(int argc, char* argv[]) {
   // A run onto an exFAT drive in which some files failed.
   nuvelo::CopyRunResult onExfat;
   onExfat.counts = {1284, 37, 3};
-  onExfat.failedSources = {"/home/user/docs/what?.txt", "/home/user/docs/B.txt", "/home/user/film.mkv"};
+  onExfat.failedSources = {"/home/user/docs/what?.txt", "/home/user/docs/B.txt",
+                           "/home/user/film.mkv"};
   onExfat.attributesNote = "コピー先が exFAT のため、アクセス権と所有者は保存していません";
   form.frmRes->showNotes(onExfat);
   saved = save(*form.frmRes, folder, QStringLiteral("copy-notice-failures.png")) && saved;

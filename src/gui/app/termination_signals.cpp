@@ -1,8 +1,8 @@
 #include "gui/app/termination_signals.h"
 
-#include <QSocketNotifier>
 #include <fcntl.h>
 #include <unistd.h>
+#include <QSocketNotifier>
 
 namespace nuvelo {
 namespace {
@@ -20,8 +20,7 @@ void onSignal(int) {
 
 }  // namespace
 
-TerminationSignalCloser::TerminationSignalCloser(QWidget* window)
-    : window_(window) {
+TerminationSignalCloser::TerminationSignalCloser(QWidget* window) : window_(window) {
   if (pipe2(wakePipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
   notifier_ = new QSocketNotifier(wakePipe[0], QSocketNotifier::Read, this);
   connect(notifier_, &QSocketNotifier::activated, this, &TerminationSignalCloser::closeWindow);

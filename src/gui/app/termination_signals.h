@@ -24,7 +24,7 @@ class TerminationSignalCloser : public QObject {
 
   QPointer<QWidget> window_;
   QSocketNotifier* notifier_ = nullptr;
-  struct sigaction previous_[3] {};
+  struct sigaction previous_[3]{};
 };
 
 }  // namespace nuvelo

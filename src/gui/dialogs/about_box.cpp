@@ -96,6 +96,8 @@ void TAboutBox::FormCreate(const VersionInfo& version, const std::optional<std::
   }
 }
 
-void TAboutBox::LblURLClick() { shell_.open(utf8(LblURL->text())); }
+void TAboutBox::LblURLClick() {
+  shell_.open(utf8(LblURL->text()));
+}
 
 }  // namespace nuvelo

@@ -7,11 +7,11 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "gui/widgets/program_icon.h"
 #include "engine/copy/copy_run.h"
-#include "platform/qt/gui_text.h"
-#include "platform/message_boxes.h"
+#include "gui/widgets/program_icon.h"
 #include "platform/desktop_shell.h"
+#include "platform/message_boxes.h"
+#include "platform/qt/gui_text.h"
 
 namespace nuvelo {
 namespace {

@@ -12,7 +12,8 @@
 
 namespace nuvelo {
 
-HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window), browser_(new QTextBrowser(this)) {
+HelpWindow::HelpWindow(QWidget* parent)
+    : QWidget(parent, Qt::Window), browser_(new QTextBrowser(this)) {
   setObjectName(QStringLiteral("HelpWindow"));
   setWindowTitle(QStringLiteral("Nuvelo ヘルプ"));
   setWindowIcon(programIcon());

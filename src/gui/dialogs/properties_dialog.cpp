@@ -3,18 +3,18 @@
 #include <sys/stat.h>
 
 #include <QDialogButtonBox>
-#include <QPushButton>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLocale>
 #include <QMimeDatabase>
+#include <QPushButton>
 #include <QVBoxLayout>
 
-#include "gui/widgets/program_icon.h"
-#include "platform/posix/filesystem.h"
-#include "platform/path_text.h"
-#include "platform/qtcore/display_formats.h"
 #include "engine/search/file_date.h"
+#include "gui/widgets/program_icon.h"
+#include "platform/path_text.h"
+#include "platform/posix/filesystem.h"
+#include "platform/qtcore/display_formats.h"
 
 namespace nuvelo {
 namespace {
@@ -27,7 +27,8 @@ QString fromBytes(std::string_view bytes) {
 QString permissionText(mode_t mode) {
   const char* letters = "rwxrwxrwx";
   QString text;
-  for (int bit = 0; bit < 9; ++bit) text += (mode & (0400 >> bit)) ? QChar(letters[bit]) : QChar('-');
+  for (int bit = 0; bit < 9; ++bit)
+    text += (mode & (0400 >> bit)) ? QChar(letters[bit]) : QChar('-');
   return text + QStringLiteral(" (%1)").arg(mode & 07777, 4, 8, QChar('0'));
 }
 
@@ -44,9 +45,9 @@ std::vector<std::pair<QString, QString>> PropertiesDialog::linesFor(const std::s
   const std::string_view name = lastComponent(path);
   const std::string folder = folderOf(path);
   QMimeDatabase mimes;
-  const QMimeType type = S_ISDIR(st.st_mode)
-                             ? mimes.mimeTypeForName(QStringLiteral("inode/directory"))
-                             : mimes.mimeTypeForFile(fromBytes(name), QMimeDatabase::MatchExtension);
+  const QMimeType type =
+      S_ISDIR(st.st_mode) ? mimes.mimeTypeForName(QStringLiteral("inode/directory"))
+                          : mimes.mimeTypeForFile(fromBytes(name), QMimeDatabase::MatchExtension);
   const DisplayFormats formats = DisplayFormats::ofUser();
   return {
       {QStringLiteral("名前"), fromBytes(name)},

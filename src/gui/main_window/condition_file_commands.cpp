@@ -4,8 +4,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 
-#include "gui/main_window/main_window.h"
 #include "engine/settings/condition_file.h"
+#include "gui/main_window/main_window.h"
 #include "platform/file_dialogs.h"
 #include "platform/qt/gui_text.h"
 
@@ -21,7 +21,8 @@ void TForm1::Mnu_SaveAsClick() {
   conditions.dirFrom = utf8(Edit1->text());
   conditions.dirTo = utf8(Edit2->text());
   conditions.cbKai = CbKai->isChecked();
-  for (int i = 0; i < LstBxFolEx->count(); ++i) conditions.folEx.push_back(utf8(LstBxFolEx->item(i)->text()));
+  for (int i = 0; i < LstBxFolEx->count(); ++i)
+    conditions.folEx.push_back(utf8(LstBxFolEx->item(i)->text()));
   guarded([&] { writeConditionFile(*path, conditions); });
 }
 
@@ -32,7 +33,8 @@ void TForm1::Mnu_LoadFileClick() {
   lastOpenPath_ = *path;
   const auto conditions = readConditionFile(*path);
   if (!conditions) {
-    boxes().show(MessageKind::Error, InvalidConditionFileMessage, MessageButtons::Ok, positionedPlacement());
+    boxes().show(MessageKind::Error, InvalidConditionFileMessage, MessageButtons::Ok,
+                 positionedPlacement());
     return;
   }
   Edit1->setText(qt(conditions->dirFrom));

@@ -7,14 +7,14 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include "gui/widgets/event_pump.h"
-#include "gui/main_window/main_window.h"
-#include "gui/widgets/status_bar.h"
-#include "gui/dialogs/copy_notice.h"
 #include "engine/copy/copy_run.h"
+#include "gui/dialogs/copy_notice.h"
+#include "gui/main_window/main_window.h"
+#include "gui/results/result_list_view.h"
+#include "gui/widgets/event_pump.h"
+#include "gui/widgets/status_bar.h"
 #include "platform/qt/gui_text.h"
 #include "platform/qt/modal_runner.h"
-#include "gui/results/result_list_view.h"
 
 namespace nuvelo {
 namespace {
@@ -87,9 +87,12 @@ bool TForm1::copyMayStart() {
     return false;
   };
   switch (destinationState(destination)) {
-    case DestinationState::NotGiven: return refuse(MessageKind::Error, NoDestinationMessage);
-    case DestinationState::Exists: return true;
-    case DestinationState::Missing: break;
+    case DestinationState::NotGiven:
+      return refuse(MessageKind::Error, NoDestinationMessage);
+    case DestinationState::Exists:
+      return true;
+    case DestinationState::Missing:
+      break;
   }
   if (boxes().show(MessageKind::Warning, MissingDestinationQuestion, MessageButtons::YesNo,
                    positionedPlacement()) != MessageAnswer::Yes) {

@@ -9,9 +9,9 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+#include "engine/settings/folder_rules.h"
 #include "gui/main_window/main_window.h"
 #include "gui/widgets/radio_group.h"
-#include "engine/settings/folder_rules.h"
 #include "platform/qt/gui_text.h"
 #include "platform/qt/modal_runner.h"
 
@@ -21,7 +21,8 @@ namespace {
 template <class Widget>
 Widget* placed(Widget* widget, const char* name, QRect geometry) {
   widget->setObjectName(QString::fromLatin1(name));
-  if (geometry.width() > 0) widget->setGeometry(geometry);
+  if (geometry.width() > 0)
+    widget->setGeometry(geometry);
   else {
     widget->move(geometry.topLeft());
     widget->adjustSize();
@@ -68,7 +69,8 @@ void TfrmConf::buildExtensionPage() {
   TabSheet1 = new QWidget;
   TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
   PageControl1->addTab(TabSheet1, QStringLiteral("拡張子・パス"));
-  GrpKakutyo = placed(new QGroupBox(QStringLiteral("拡張子"), TabSheet1), "GrpKakutyo", {10, 8, 270, 153});
+  GrpKakutyo =
+      placed(new QGroupBox(QStringLiteral("拡張子"), TabSheet1), "GrpKakutyo", {10, 8, 270, 153});
   Label1 = label("Label1", "除外する拡張子：", GrpKakutyo, {24, 18});
   EdtKakutyo = placed(new QLineEdit(GrpKakutyo), "EdtKakutyo", {120, 16, 81, 20});
   BtnAdd = button("BtnAdd", "追加", GrpKakutyo, {120, 58, 81, 25});
@@ -88,29 +90,45 @@ void TfrmConf::buildSearchCopyPage() {
   TabSheet2 = new QWidget;
   TabSheet2->setObjectName(QStringLiteral("TabSheet2"));
   PageControl1->addTab(TabSheet2, QStringLiteral("検索・コピー"));
-  GroupBox1 = placed(new QGroupBox(QStringLiteral("検索"), TabSheet2), "GroupBox1", {10, 8, 270, 65});
+  GroupBox1 =
+      placed(new QGroupBox(QStringLiteral("検索"), TabSheet2), "GroupBox1", {10, 8, 270, 65});
   cbxPickupFolder = placed(new QCheckBox(QStringLiteral("フォルダ単位で処理する"), GroupBox1),
                            "cbxPickupFolder", {16, 18, 233, 17});
   Label3 = label("Label3", "(注意：設定を変更すると再検索が必要)", GroupBox1, {32, 40});
-  GroupBox2 = placed(new QGroupBox(QStringLiteral("コピー"), TabSheet2), "GroupBox2", {10, 80, 270, 169});
-  GrpOverWrite = placed(new RadioGroup(QStringLiteral("コピー先に同名ファイルがあった時"),
-                                       {QStringLiteral("上書きする"), QStringLiteral("上書きするか確認する"),
-                                        QStringLiteral("タイムスタンプが新しい時だけ上書き"),
-                                        QStringLiteral("コピーしない")},
-                                       GroupBox2),
-                        "GrpOverWrite", {12, 22, 245, 89});
+  GroupBox2 =
+      placed(new QGroupBox(QStringLiteral("コピー"), TabSheet2), "GroupBox2", {10, 80, 270, 169});
+  GrpOverWrite =
+      placed(new RadioGroup(QStringLiteral("コピー先に同名ファイルがあった時"),
+                            {QStringLiteral("上書きする"), QStringLiteral("上書きするか確認する"),
+                             QStringLiteral("タイムスタンプが新しい時だけ上書き"),
+                             QStringLiteral("コピーしない")},
+                            GroupBox2),
+             "GrpOverWrite", {12, 22, 245, 89});
   GrpOverWrite->setItemIndex(1);
-  cbxDriveLetter = placed(new QCheckBox(QStringLiteral("先頭にドライブレターのフォルダを付加"), GroupBox2),
-                          "cbxDriveLetter", {16, 122, 225, 17});
+  cbxDriveLetter =
+      placed(new QCheckBox(QStringLiteral("先頭にドライブレターのフォルダを付加"), GroupBox2),
+             "cbxDriveLetter", {16, 122, 225, 17});
   cbShowResult = placed(new QCheckBox(QStringLiteral("コピー完了メッセージを表示する"), GroupBox2),
                         "cbShowResult", {16, 144, 201, 17});
 }
 
 void TfrmConf::buildTabOrder() {
-  const QList<QWidget*> chain = {BtnCancel, BtnAdopt, PageControl1, EdtKakutyo, BtnAdd, BtnDel,
-                                 LstKakutyo, GrpPath->item(0), GrpPath->item(1), cbxPickupFolder,
-                                 GrpOverWrite->item(0), GrpOverWrite->item(1), GrpOverWrite->item(2),
-                                 GrpOverWrite->item(3), cbxDriveLetter, cbShowResult};
+  const QList<QWidget*> chain = {BtnCancel,
+                                 BtnAdopt,
+                                 PageControl1,
+                                 EdtKakutyo,
+                                 BtnAdd,
+                                 BtnDel,
+                                 LstKakutyo,
+                                 GrpPath->item(0),
+                                 GrpPath->item(1),
+                                 cbxPickupFolder,
+                                 GrpOverWrite->item(0),
+                                 GrpOverWrite->item(1),
+                                 GrpOverWrite->item(2),
+                                 GrpOverWrite->item(3),
+                                 cbxDriveLetter,
+                                 cbShowResult};
   for (qsizetype i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
 }
 
@@ -154,11 +172,14 @@ void TfrmConf::BtnDelClick() {
   LstKakutyoClick();
 }
 
-void TfrmConf::GrpPathClick() { cbxDriveLetter->setEnabled(GrpPath->itemIndex() == 0); }
+void TfrmConf::GrpPathClick() {
+  cbxDriveLetter->setEnabled(GrpPath->itemIndex() == 0);
+}
 
 void TfrmConf::BtnAdoptClick() {
   main_.EscExt.clear();
-  for (int i = 0; i < LstKakutyo->count(); ++i) main_.EscExt.push_back(utf8(LstKakutyo->item(i)->text()));
+  for (int i = 0; i < LstKakutyo->count(); ++i)
+    main_.EscExt.push_back(utf8(LstKakutyo->item(i)->text()));
   main_.DirAbs = GrpPath->itemIndex() == 0;
   if (ShownDirAbs != main_.DirAbs) convertRowPaths();
   ShownDirAbs = main_.DirAbs;
@@ -186,7 +207,9 @@ void TfrmConf::convertRowPaths() {
                                                  : toRelativePaths(paths, main_.SearchRoot));
 }
 
-void TfrmConf::BtnCancelClick() { reject(); }
+void TfrmConf::BtnCancelClick() {
+  reject();
+}
 
 void TfrmConf::centreOnMainWindow() {
   const QRect frame = main_.frameGeometry();

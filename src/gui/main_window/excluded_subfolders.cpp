@@ -7,11 +7,11 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "gui/main_window/main_window.h"
+#include "engine/search/search_run.h"
 #include "engine/settings/folder_rules.h"
+#include "gui/main_window/main_window.h"
 #include "platform/posix/filesystem.h"
 #include "platform/qt/gui_text.h"
-#include "engine/search/search_run.h"
 
 namespace nuvelo {
 
@@ -32,7 +32,8 @@ void TForm1::BtnFolExADDClick() {
   // Cleaned as the search cleans it, so that the entry starts with the "/" the walk expects.
   const std::string source = cleanSourceFolder(utf8(Edit1->text()));
   if (!isExistingFolder(source)) {
-    boxes().show(MessageKind::Error, "上位フォルダが不正です。", MessageButtons::Ok, MessagePlacement::centred());
+    boxes().show(MessageKind::Error, "上位フォルダが不正です。", MessageButtons::Ok,
+                 MessagePlacement::centred());
     Edit1->setFocus();
     return;
   }

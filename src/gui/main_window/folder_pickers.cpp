@@ -4,8 +4,8 @@
 
 #include "gui/main_window/main_window.h"
 #include "platform/file_dialogs.h"
-#include "platform/qt/gui_text.h"
 #include "platform/path_text.h"
+#include "platform/qt/gui_text.h"
 
 namespace nuvelo {
 
@@ -23,8 +23,12 @@ void TForm1::browseInto(QLineEdit* box) {
   if (trimmed != box->text()) box->setText(trimmed);
 }
 
-void TForm1::Button2Click() { browseInto(Edit1); }
+void TForm1::Button2Click() {
+  browseInto(Edit1);
+}
 
-void TForm1::Button4Click() { browseInto(Edit2); }
+void TForm1::Button4Click() {
+  browseInto(Edit2);
+}
 
 }  // namespace nuvelo

@@ -13,13 +13,13 @@
 #include <QScreen>
 #include <QTreeView>
 
+#include "gui/dialogs/copy_notice.h"
+#include "gui/main_window/detail_settings_dialog.h"
+#include "gui/results/result_list_model.h"
 #include "gui/widgets/clickable_label.h"
 #include "gui/widgets/program_icon.h"
 #include "gui/widgets/status_bar.h"
-#include "gui/main_window/detail_settings_dialog.h"
-#include "gui/dialogs/copy_notice.h"
 #include "platform/qt/gui_text.h"
-#include "gui/results/result_list_model.h"
 
 namespace nuvelo {
 namespace {
@@ -29,8 +29,8 @@ constexpr int MinimumHeight = 380;
 
 }  // namespace
 
-TForm1::TForm1(MainWindowServices services, std::string settingsPath,
-               std::string executableFolder, QWidget* parent)
+TForm1::TForm1(MainWindowServices services, std::string settingsPath, std::string executableFolder,
+               QWidget* parent)
     : QMainWindow(parent),
       services_(services),
       settingsPath_(std::move(settingsPath)),

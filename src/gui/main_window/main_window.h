@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "engine/settings/settings_file.h"
 #include "engine/copy/copy_run.h"
 #include "engine/search/folder_walk.h"
 #include "engine/search/search_run.h"
+#include "engine/settings/settings_file.h"
 #include "gui/results/result_list_model.h"
-#include "platform/posix/date_time_value.h"
 #include "platform/message_boxes.h"
+#include "platform/posix/date_time_value.h"
 
 class QAction;
 class QCheckBox;
@@ -149,7 +149,7 @@ class TForm1 : public QMainWindow {
   void N4Click();  // detail settings
   void Mnu_SaveAsClick();
   void Mnu_LoadFileClick();
-  void D1Click();        // the date picker's calendar
+  void D1Click();  // the date picker's calendar
   void About1Click();
   void Contents1Click();
   void Button1Click();  // search

@@ -14,13 +14,13 @@
 #include <QPushButton>
 #include <QTreeView>
 
-#include "gui/widgets/anchor_layout.h"
-#include "gui/widgets/date_picker.h"
-#include "gui/widgets/clickable_label.h"
 #include "gui/main_window/main_window.h"
-#include "gui/widgets/status_bar.h"
 #include "gui/results/result_list_model.h"
 #include "gui/results/result_list_view.h"
+#include "gui/widgets/anchor_layout.h"
+#include "gui/widgets/clickable_label.h"
+#include "gui/widgets/date_picker.h"
+#include "gui/widgets/status_bar.h"
 
 namespace nuvelo {
 namespace {
@@ -49,7 +49,9 @@ QAction* menuItem(QMenu* menu, const char* name, const char* caption) {
   return named(menu->addAction(QString::fromUtf8(caption)), name);
 }
 
-QAction* separator(QMenu* menu, const char* name) { return named(menu->addSeparator(), name); }
+QAction* separator(QMenu* menu, const char* name) {
+  return named(menu->addSeparator(), name);
+}
 
 }  // namespace
 
@@ -213,10 +215,10 @@ void TForm1::buildTabOrder() {
   // The form's tab order: Button1 0, Edit1 1, Button2 2, CbKai 3, Edit2 4, Button4 5,
   // Button3 6, Button5 7, DateTimePicker1 8, LstBxFolEx 11, BtnFolExADD 12, BtnFolExDel 13,
   // then Panel1 (14) with BtnSelAll, BtnReleaseSel and lsvFilesFrom.
-  const QList<QWidget*> chain = {Button1,    Edit1,       Button2,     CbKai,     Edit2,
-                                 Button4,    Button3,     Button5,     DateTimePicker1,
-                                 LstBxFolEx, BtnFolExADD, BtnFolExDel, BtnSelAll, BtnReleaseSel,
-                                 lsvFilesFrom};
+  const QList<QWidget*> chain = {Button1,         Edit1,         Button2,     CbKai,
+                                 Edit2,           Button4,       Button3,     Button5,
+                                 DateTimePicker1, LstBxFolEx,    BtnFolExADD, BtnFolExDel,
+                                 BtnSelAll,       BtnReleaseSel, lsvFilesFrom};
   for (qsizetype i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
 }
 

@@ -8,10 +8,10 @@
 #include <QPushButton>
 
 #include "gui/main_window/main_window.h"
-#include "gui/widgets/status_bar.h"
-#include "platform/desktop_shell.h"
 #include "gui/results/result_list_view.h"
 #include "gui/results/row_order.h"
+#include "gui/widgets/status_bar.h"
+#include "platform/desktop_shell.h"
 
 namespace nuvelo {
 namespace {
@@ -19,11 +19,16 @@ namespace {
 // The message for a failed open, by the shell's result.
 const char* openFailureText(int result) {
   switch (result) {
-    case ShellResult::OutOfMemory: return "メモリーが不足しています";
-    case ShellResult::FileNotFound: return "ファイルが見つかりません";
-    case ShellResult::PathNotFound: return "パスが見つかりません";
-    case ShellResult::NoAssociation: return "関連づけされたアプリケーションが見つかりません";
-    default: return "起動できませんでした";
+    case ShellResult::OutOfMemory:
+      return "メモリーが不足しています";
+    case ShellResult::FileNotFound:
+      return "ファイルが見つかりません";
+    case ShellResult::PathNotFound:
+      return "パスが見つかりません";
+    case ShellResult::NoAssociation:
+      return "関連づけされたアプリケーションが見つかりません";
+    default:
+      return "起動できませんでした";
   }
 }
 
@@ -38,7 +43,8 @@ void TForm1::connectResultList() {
     if (button == Qt::LeftButton) lsvFilesFromClick();
     lsvFilesFromMouseUp();
   });
-  connect(lsvFilesFrom, &ResultListView::doubleClickedAnywhere, this, [this] { lsvFilesFromDblClick(); });
+  connect(lsvFilesFrom, &ResultListView::doubleClickedAnywhere, this,
+          [this] { lsvFilesFromDblClick(); });
   connect(Show1, &QAction::triggered, this, [this] { lsvFilesFromDblClick(); });
   connect(Property1, &QAction::triggered, this, [this] { Property1Click(); });
   connect(lsvFilesFrom, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
@@ -60,7 +66,8 @@ void TForm1::lsvFilesFromColumnClick(int column) {
   SortColumn = std::abs(SortColumn) == column + 1 ? -SortColumn : column + 1;
   resultModel_->sortBy(SortColumn, userCollator());
   lsvFilesFrom->header()->setSortIndicatorShown(true);
-  lsvFilesFrom->header()->setSortIndicator(column, SortColumn > 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
+  lsvFilesFrom->header()->setSortIndicator(
+      column, SortColumn > 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
 }
 
 int TForm1::lsvFilesFromCompare(int rowA, int rowB) const {
@@ -85,20 +92,25 @@ void TForm1::lsvFilesFromClick() {
   if (const auto row = selectedRow()) StatusBar1->setPanelText(1, resultModel_->text(*row, 3));
 }
 
-void TForm1::lsvFilesFromMouseUp() { RecountChecked(); }
+void TForm1::lsvFilesFromMouseUp() {
+  RecountChecked();
+}
 
 void TForm1::lsvFilesFromDblClick() {
   const auto row = selectedRow();
   if (!row) return;
-  const int result = services_.shell->open(RowFullPath(resultModel_->rows()[static_cast<std::size_t>(*row)]));
+  const int result =
+      services_.shell->open(RowFullPath(resultModel_->rows()[static_cast<std::size_t>(*row)]));
   if (result <= 32)
-    boxes().show(MessageKind::Error, openFailureText(result), MessageButtons::Ok, MessagePlacement::centred());
+    boxes().show(MessageKind::Error, openFailureText(result), MessageButtons::Ok,
+                 MessagePlacement::centred());
 }
 
 void TForm1::Property1Click() {
   const auto row = selectedRow();
   if (!row) return;
-  services_.shell->showProperties(RowFullPath(resultModel_->rows()[static_cast<std::size_t>(*row)]));
+  services_.shell->showProperties(
+      RowFullPath(resultModel_->rows()[static_cast<std::size_t>(*row)]));
 }
 
 void TForm1::PopupMenu1Popup() {

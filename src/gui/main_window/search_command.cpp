@@ -11,16 +11,16 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include "gui/widgets/clickable_label.h"
-#include "gui/widgets/event_pump.h"
-#include "gui/main_window/main_window.h"
-#include "gui/results/result_list_view.h"
-#include "gui/widgets/status_bar.h"
-#include "platform/posix/filesystem.h"
-#include "platform/qt/gui_text.h"
-#include "platform/path_text.h"
 #include "engine/search/folder_walk.h"
 #include "engine/search/search_run.h"
+#include "gui/main_window/main_window.h"
+#include "gui/results/result_list_view.h"
+#include "gui/widgets/clickable_label.h"
+#include "gui/widgets/event_pump.h"
+#include "gui/widgets/status_bar.h"
+#include "platform/path_text.h"
+#include "platform/posix/filesystem.h"
+#include "platform/qt/gui_text.h"
 
 namespace nuvelo {
 namespace {
@@ -145,7 +145,9 @@ void TForm1::leaveSearchingState() {
   StatusBar1->setPanelText(1, {});
 }
 
-void TForm1::Button5Click() { AbortRequested = true; }
+void TForm1::Button5Click() {
+  AbortRequested = true;
+}
 
 WalkFilter TForm1::walkFilter(const std::vector<std::string>& extList) const {
   WalkFilter filter;

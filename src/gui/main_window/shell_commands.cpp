@@ -3,12 +3,12 @@
 #include <QApplication>
 #include <QDateEdit>
 
+#include "engine/keys/send_keys.h"
+#include "gui/dialogs/about_box.h"
 #include "gui/main_window/main_window.h"
 #include "platform/help_viewer.h"
-#include "platform/qt/modal_runner.h"
 #include "platform/posix/user_info.h"
-#include "gui/dialogs/about_box.h"
-#include "engine/keys/send_keys.h"
+#include "platform/qt/modal_runner.h"
 
 namespace nuvelo {
 
@@ -21,7 +21,8 @@ void TForm1::D1Click() {
 void TForm1::About1Click() {
   TAboutBox box(programVersion(), loggedOnUserName(), *services_.shell, this);
   const QRect frame = frameGeometry();
-  box.move(frame.x() + (frame.width() - box.width()) / 2, frame.y() + (frame.height() - box.height()) / 2);
+  box.move(frame.x() + (frame.width() - box.width()) / 2,
+           frame.y() + (frame.height() - box.height()) / 2);
   services_.dialogs->run(box);
 }
 

@@ -32,14 +32,19 @@ int ResultListModel::columnCount(const QModelIndex& parent) const {
 QString ResultListModel::text(int row, int column) const {
   const ResultRow& r = rows_[static_cast<std::size_t>(row)];
   switch (column) {
-    case 0: return displayText(r.name());
-    case 1: return QString::fromStdString(sizeText(r.sizeKiB));
-    case 2: return types_.name(r.type);
+    case 0:
+      return displayText(r.name());
+    case 1:
+      return QString::fromStdString(sizeText(r.sizeKiB));
+    case 2:
+      return types_.name(r.type);
     case 3:
       return QString::fromStdString(dateTimeText(localTimeParts(r.modifiedSeconds),
                                                  formats_.dateSeparator, formats_.timeSeparator));
-    case 4: return displayText(r.pathText);
-    default: return {};
+    case 4:
+      return displayText(r.pathText);
+    default:
+      return {};
   }
 }
 
@@ -48,15 +53,18 @@ QVariant ResultListModel::data(const QModelIndex& index, int role) const {
   const ResultRow& r = rows_[static_cast<std::size_t>(index.row())];
   switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole: return text(index.row(), index.column());
-    case Qt::TextAlignmentRole: return QVariant::fromValue(columnAlignment(index.column()));
+    case Qt::ToolTipRole:
+      return text(index.row(), index.column());
+    case Qt::TextAlignmentRole:
+      return QVariant::fromValue(columnAlignment(index.column()));
     case Qt::CheckStateRole:
       if (index.column() == 0) return r.checked ? Qt::Checked : Qt::Unchecked;
       return {};
     case Qt::DecorationRole:
       if (index.column() == 0) return iconOf(r.type);
       return {};
-    default: return {};
+    default:
+      return {};
   }
 }
 
@@ -107,31 +115,35 @@ void ResultListModel::setRows(std::vector<ResultRow> rows) {
   endResetModel();
 }
 
-void ResultListModel::clear() { setRows({}); }
+void ResultListModel::clear() {
+  setRows({});
+}
 
 void ResultListModel::sortBy(std::int32_t sortColumn, const QCollator& collator) {
   emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
   const std::vector<std::size_t> order = sortRows(rows_, sortColumn, types_, collator);
   std::vector<int> newPosition(order.size());
-  for (std::size_t now = 0; now < order.size(); ++now) newPosition[order[now]] = static_cast<int>(now);
+  for (std::size_t now = 0; now < order.size(); ++now)
+    newPosition[order[now]] = static_cast<int>(now);
   const QModelIndexList before = persistentIndexList();
   QModelIndexList after;
   for (const QModelIndex& index : before)
-    after.append(index.isValid() ? this->index(newPosition[static_cast<std::size_t>(index.row())], index.column())
+    after.append(index.isValid() ? this->index(newPosition[static_cast<std::size_t>(index.row())],
+                                               index.column())
                                  : QModelIndex());
   changePersistentIndexList(before, after);
   emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 void ResultListModel::setPathTexts(std::vector<std::string> paths) {
-  for (std::size_t i = 0; i < rows_.size() && i < paths.size(); ++i) rows_[i].pathText = std::move(paths[i]);
+  for (std::size_t i = 0; i < rows_.size() && i < paths.size(); ++i)
+    rows_[i].pathText = std::move(paths[i]);
   if (!rows_.empty()) emit dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1));
 }
 
 void ResultListModel::setAllChecked(bool checked) {
   for (ResultRow& r : rows_) r.checked = checked;
-  if (!rows_.empty())
-    emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::CheckStateRole});
+  if (!rows_.empty()) emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::CheckStateRole});
 }
 
 }  // namespace nuvelo

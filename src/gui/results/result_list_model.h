@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "engine/search/result_rows.h"
 #include "platform/qtcore/display_formats.h"
 #include "platform/qtcore/file_types.h"
-#include "engine/search/result_rows.h"
 
 namespace nuvelo {
 

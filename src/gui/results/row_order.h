@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/qtcore/file_types.h"
 #include "engine/search/result_rows.h"
+#include "platform/qtcore/file_types.h"
 
 namespace nuvelo {
 

@@ -52,11 +52,17 @@ QLayoutItem* AnchorLayout::takeAt(int index) {
   return item;
 }
 
-int AnchorLayout::count() const { return static_cast<int>(entries_.size()); }
+int AnchorLayout::count() const {
+  return static_cast<int>(entries_.size());
+}
 
-QSize AnchorLayout::sizeHint() const { return designSize_; }
+QSize AnchorLayout::sizeHint() const {
+  return designSize_;
+}
 
-QSize AnchorLayout::minimumSize() const { return QSize(0, 0); }
+QSize AnchorLayout::minimumSize() const {
+  return QSize(0, 0);
+}
 
 QRect AnchorLayout::anchoredRect(QRect designRect, unsigned anchors, QSize designSize, QSize size) {
   const auto [x, width] = anchoredSpan(designRect.x(), designRect.width(), anchors & AnchorLeft,
@@ -79,8 +85,10 @@ void AnchorLayout::setGeometry(const QRect& rect) {
     QRect placed = anchoredRect(design, e.anchors, designSize_, area);
     if (e.designRect.width() == 0 && placed.right() >= area.width())
       placed.moveRight(area.width() - 1 - EdgeMargin);  // text longer than at design: keep it whole
-    if (QWidget* widget = e.item->widget()) widget->setGeometry(placed);
-    else e.item->setGeometry(placed);
+    if (QWidget* widget = e.item->widget())
+      widget->setGeometry(placed);
+    else
+      e.item->setGeometry(placed);
   }
 }
 

@@ -32,7 +32,8 @@ class ClickableLabel : public QLabel {
  protected:
   void mouseReleaseEvent(QMouseEvent* event) override {
     QLabel::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) emit clicked();
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+      emit clicked();
   }
 };
 

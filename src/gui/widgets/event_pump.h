@@ -27,7 +27,6 @@ class EventPump {
   // Pending events now, and the bar brought up to date.
   void processNow();
 
-
   // Tests let events through at every call, so that what they schedule runs at a known point.
   static void letEventsThroughEveryCall(bool everyCall) { everyCall_ = everyCall; }
   void setPosition(long long position);

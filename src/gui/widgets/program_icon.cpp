@@ -28,7 +28,9 @@ QImage programIconImage(int size) {
   return image;
 }
 
-QPixmap programIconPixmap(int size) { return QPixmap::fromImage(programIconImage(size)); }
+QPixmap programIconPixmap(int size) {
+  return QPixmap::fromImage(programIconImage(size));
+}
 
 QIcon programIcon() {
   QIcon icon;

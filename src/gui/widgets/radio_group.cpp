@@ -37,7 +37,8 @@ void RadioGroup::resizeEvent(QResizeEvent* event) {
   const int top = area.top() + fontMetrics().height() / 2;
   const int each = count() ? (area.bottom() - top) / count() : 0;
   for (int i = 0; i < count(); ++i)
-    items_[static_cast<std::size_t>(i)]->setGeometry(area.left() + 8, top + i * each, area.width() - 12, each);
+    items_[static_cast<std::size_t>(i)]->setGeometry(area.left() + 8, top + i * each,
+                                                     area.width() - 12, each);
 }
 
 }  // namespace nuvelo

@@ -13,9 +13,13 @@ StatusBar::StatusBar(const std::vector<int>& panelWidths, QWidget* parent)
   }
 }
 
-void StatusBar::setPanelText(int panel, const QString& text) { this->panel(panel)->setText(text); }
+void StatusBar::setPanelText(int panel, const QString& text) {
+  this->panel(panel)->setText(text);
+}
 
-QString StatusBar::panelText(int panel) const { return this->panel(panel)->text(); }
+QString StatusBar::panelText(int panel) const {
+  return this->panel(panel)->text();
+}
 
 void StatusBar::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);

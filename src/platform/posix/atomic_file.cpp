@@ -1,23 +1,25 @@
 #include "platform/posix/atomic_file.h"
 
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
 
 #include <vector>
 
-#include "platform/posix/filesystem.h"
 #include "platform/path_text.h"
 #include "platform/posix/descriptor.h"
+#include "platform/posix/filesystem.h"
 #include "platform/posix/temporary_files.h"
 
 namespace nuvelo {
 namespace {
 
-std::error_code lastError() { return {errno, std::generic_category()}; }
+std::error_code lastError() {
+  return {errno, std::generic_category()};
+}
 
 // The path a write has to replace: the final target of a chain of symbolic links.
 std::string resolveLinks(const std::string& path) {

@@ -25,22 +25,28 @@ EntryKind kindOfStat(const struct stat& st) {
 }
 
 // A folder that is gone, or is no folder any more, was not lost: there is nothing to list.
-bool vanished(int error) { return error == ENOENT || error == ENOTDIR || error == ELOOP; }
+bool vanished(int error) {
+  return error == ENOENT || error == ENOTDIR || error == ELOOP;
+}
 
 }  // namespace
 
 EntryKind kindOf(int folderFd, const DirectoryEntry& entry) {
   switch (entry.type) {
-    case DT_DIR: return EntryKind::Folder;
-    case DT_REG: return EntryKind::File;
-    case DT_LNK: return EntryKind::Link;
+    case DT_DIR:
+      return EntryKind::Folder;
+    case DT_REG:
+      return EntryKind::File;
+    case DT_LNK:
+      return EntryKind::Link;
     case DT_UNKNOWN: {
       struct stat st {};
       if (fstatat(folderFd, entry.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return EntryKind::Skipped;
       return S_ISLNK(st.st_mode) ? EntryKind::Link : kindOfStat(st);
     }
-    default: return EntryKind::Skipped;
+    default:
+      return EntryKind::Skipped;
   }
 }
 
@@ -162,6 +168,8 @@ const DirectoryEntry* DirectoryStack::nextEntry() {
   return &frame.entries[frame.next++];
 }
 
-int DirectoryStack::folder() { return frames_.empty() ? -1 : frames_.back().fd.get(); }
+int DirectoryStack::folder() {
+  return frames_.empty() ? -1 : frames_.back().fd.get();
+}
 
 }  // namespace nuvelo

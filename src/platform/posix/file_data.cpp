@@ -89,8 +89,10 @@ class RangeCopier {
   }
 
   void adaptChunk(std::chrono::steady_clock::duration took) {
-    if (took < ChunkTarget / 2 && chunk_ < LargestChunk) chunk_ *= 2;
-    else if (took > ChunkTarget * 2 && chunk_ > SmallestChunk) chunk_ /= 2;
+    if (took < ChunkTarget / 2 && chunk_ < LargestChunk)
+      chunk_ *= 2;
+    else if (took > ChunkTarget * 2 && chunk_ > SmallestChunk)
+      chunk_ /= 2;
   }
 
   DataCopy copyThroughBuffer(const Region& rest) {
@@ -167,7 +169,8 @@ DataCopy readRegion(int fd, const Region& region, const TakeChunk& take) {
   std::vector<char>& buffer = copyBuffer();
   const std::uint64_t end = endOf(region);
   for (std::uint64_t offset = region.offset; offset < end;) {
-    const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), end - offset));
+    const auto want =
+        static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), end - offset));
     const ssize_t n = pread(fd, buffer.data(), want, static_cast<off_t>(offset));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return DataCopy::Failed;

@@ -137,7 +137,8 @@ std::optional<std::int64_t> keptGranularityMs(int fd) {
   struct stat st {};
   if (futimens(fd, times) != 0 || fstat(fd, &st) != 0) return std::nullopt;
   const long ns = st.st_mtim.tv_nsec;
-  if (st.st_mtim.tv_sec != OddSecond) return ns == 0 ? std::optional<std::int64_t>(2000) : std::nullopt;
+  if (st.st_mtim.tv_sec != OddSecond)
+    return ns == 0 ? std::optional<std::int64_t>(2000) : std::nullopt;
   if (ns == 0) return 1000;
   for (const std::int64_t ms : {100, 10}) {
     if (ns % (ms * 1000000) == 0) return ms;
@@ -147,7 +148,8 @@ std::optional<std::int64_t> keptGranularityMs(int fd) {
 
 // Whether the probe, once renamed, still has the time set on it.
 bool renameKeepsTimesOf(int folderFd, std::string& probeName) {
-  struct stat before {}, after {};
+  struct stat before {
+  }, after{};
   const std::string renamed = freshTemporaryName();
   if (fstatat(folderFd, probeName.c_str(), &before, 0) != 0 ||
       renameat(folderFd, probeName.c_str(), folderFd, renamed.c_str()) != 0)
@@ -188,13 +190,18 @@ bool foldsCaseOf(int folderFd, const std::string& probeName) {
 // none.
 std::optional<char32_t> decodeAt(std::string_view text, std::size_t& i) {
   const auto lead = static_cast<unsigned char>(text[i]);
-  const std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 0;
+  const std::size_t length = lead < 0x80         ? 1
+                             : (lead >> 5) == 6  ? 2
+                             : (lead >> 4) == 14 ? 3
+                             : (lead >> 3) == 30 ? 4
+                                                 : 0;
   if (length == 0 || i + length > text.size() || !isValidUtf8(text.substr(i, length))) {
     ++i;
     return std::nullopt;
   }
   char32_t code = length == 1 ? lead : lead & (0x7F >> length);
-  for (std::size_t k = 1; k < length; ++k) code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+  for (std::size_t k = 1; k < length; ++k)
+    code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
   i += length;
   return code;
 }
@@ -219,7 +226,8 @@ void appendUtf8(std::string& out, char32_t c) {
 
 // Letter case as the C.UTF-8 locale maps it, whatever locale the program runs in.
 char32_t upperCase(char32_t c) {
-  static const locale_t unicode = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+  static const locale_t unicode =
+      newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
   if (c < 0x80) return static_cast<char32_t>(asciiUpper(static_cast<char>(c)));
   return unicode ? static_cast<char32_t>(towupper_l(static_cast<wint_t>(c), unicode)) : c;
 }
@@ -252,9 +260,13 @@ FileSystemRules rulesByType(int folderFd) {
   const MountEntry mount = mountEntryOf(st.st_dev);
   rules.name = mount.type.empty() ? "?" : mount.type;
   switch (static_cast<long>(fs.f_type)) {
-    case MSDOS_SUPER_MAGIC: return fat32();
-    case ExfatMagic: return windowsDrive("exFAT", 10);
-    case Ntfs3Magic: rules.name = "NTFS"; return rules;
+    case MSDOS_SUPER_MAGIC:
+      return fat32();
+    case ExfatMagic:
+      return windowsDrive("exFAT", 10);
+    case Ntfs3Magic:
+      rules.name = "NTFS";
+      return rules;
     case CifsMagic:
     case Smb2Magic:
       rules.name = "SMB";
@@ -264,7 +276,8 @@ FileSystemRules rulesByType(int folderFd) {
     case FuseMagic:
       if (auto bySubtype = rulesBySubtype(mount.type)) return *bySubtype;
       return rulesBySignature(mount.source).value_or(rules);
-    default: return rules;
+    default:
+      return rules;
   }
 }
 
@@ -291,20 +304,25 @@ FileSystemRules probeRules(int folderFd) {
 std::optional<std::string> nameRefusal(std::string_view name, const FileSystemRules& rules) {
   if (rules.asciiNamesOnly)
     for (const char c : name)
-      if (static_cast<unsigned char>(c) >= 0x80) return std::string(UnusableNameMessage) + " (ASCII 以外の文字)";
+      if (static_cast<unsigned char>(c) >= 0x80)
+        return std::string(UnusableNameMessage) + " (ASCII 以外の文字)";
   if (!rules.windowsNames) {
-    if (name.size() > rules.maxNameLength) return std::string(UnusableNameMessage) + " (長すぎます)";
+    if (name.size() > rules.maxNameLength)
+      return std::string(UnusableNameMessage) + " (長すぎます)";
     return std::nullopt;
   }
   for (const char c : name) {
     if (static_cast<unsigned char>(c) < 0x20 || std::strchr("\"*:<>?\\|", c) != nullptr)
-      return std::string(UnusableNameMessage) + " (" + (static_cast<unsigned char>(c) < 0x20 ? std::string("制御文字") : std::string(1, c)) + ")";
+      return std::string(UnusableNameMessage) + " (" +
+             (static_cast<unsigned char>(c) < 0x20 ? std::string("制御文字") : std::string(1, c)) +
+             ")";
   }
   if (!name.empty() && (name.back() == '.' || name.back() == ' '))
     return std::string(UnusableNameMessage) + " (末尾の点または空白)";
   if (isReservedDeviceName(name)) return std::string(UnusableNameMessage) + " (予約された名前)";
   if (!isValidUtf8(name)) return std::string(UnusableNameMessage) + " (UTF-8 でない名前)";
-  if (utf16Length(name) > rules.maxNameLength) return std::string(UnusableNameMessage) + " (長すぎます)";
+  if (utf16Length(name) > rules.maxNameLength)
+    return std::string(UnusableNameMessage) + " (長すぎます)";
   return std::nullopt;
 }
 
@@ -314,8 +332,10 @@ std::string comparableName(std::string_view name, const FileSystemRules& rules) 
   folded.reserve(name.size());
   for (std::size_t i = 0; i < name.size();) {
     const std::size_t start = i;
-    if (const auto c = decodeAt(name, i)) appendUtf8(folded, upperCase(*c));
-    else folded.append(name.substr(start, i - start));
+    if (const auto c = decodeAt(name, i))
+      appendUtf8(folded, upperCase(*c));
+    else
+      folded.append(name.substr(start, i - start));
   }
   return folded;
 }

@@ -11,17 +11,17 @@
 namespace nuvelo {
 
 struct FileSystemRules {
-  std::string name;                   // for messages: "exFAT", "FAT32", "ext4", ...
-  bool foldsCase = false;             // names that differ only in letter case are one entry
-  std::int64_t timeGranularityMs = 1; // how finely last-write times are kept
-  bool keepsPermissions = true;       // permission bits are stored
-  bool keepsOwners = true;            // owner and group are stored
-  bool keepsLinks = true;             // symbolic links can be made
-  bool windowsNames = false;          // the names Windows refuses are refused here too
-  bool asciiNamesOnly = false;        // names beyond ASCII are refused (some FAT in user space)
-  bool renameKeepsTimes = true;       // a rename leaves the last-write time (some FAT in user
-                                      // space set it to the time of the rename)
-  std::size_t maxNameLength = 255;    // bytes, or UTF-16 units where windowsNames
+  std::string name;                    // for messages: "exFAT", "FAT32", "ext4", ...
+  bool foldsCase = false;              // names that differ only in letter case are one entry
+  std::int64_t timeGranularityMs = 1;  // how finely last-write times are kept
+  bool keepsPermissions = true;        // permission bits are stored
+  bool keepsOwners = true;             // owner and group are stored
+  bool keepsLinks = true;              // symbolic links can be made
+  bool windowsNames = false;           // the names Windows refuses are refused here too
+  bool asciiNamesOnly = false;         // names beyond ASCII are refused (some FAT in user space)
+  bool renameKeepsTimes = true;        // a rename leaves the last-write time (some FAT in user
+                                       // space set it to the time of the rename)
+  std::size_t maxNameLength = 255;     // bytes, or UTF-16 units where windowsNames
   std::optional<std::uint64_t> maxFileBytes;  // FAT32: 4 GiB less one byte
 };
 
@@ -32,7 +32,8 @@ FileSystemRules rulesByType(int folderFd);
 
 // The rules refined by trying them out with a probe file in the folder (removed again): letter
 // case, the time kept of a time set, permission bits and owner kept, a link, and a name with
-// "?" and one beyond ASCII. Needs write access; falls back to rulesByType where a probe cannot be made.
+// "?" and one beyond ASCII. Needs write access; falls back to rulesByType where a probe cannot be
+// made.
 FileSystemRules probeRules(int folderFd);
 
 // Why a name cannot be stored under the rules, or nothing when it can: a character Windows

@@ -1,11 +1,11 @@
 #include "platform/posix/filesystem.h"
 
-#include <cerrno>
-#include <climits>
 #include <fcntl.h>
-#include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
 
 #include <vector>
 
@@ -90,14 +90,19 @@ namespace {
 // after the other; the last component goes to `leaf`.
 Descriptor openParentOfLongPath(const std::string& path, std::string& leaf) {
   const auto lastSlash = path.rfind('/');
-  const std::string_view last = lastSlash == std::string::npos ? std::string_view(path) : std::string_view(path).substr(lastSlash + 1);
+  const std::string_view last = lastSlash == std::string::npos
+                                    ? std::string_view(path)
+                                    : std::string_view(path).substr(lastSlash + 1);
   leaf = last.empty() ? std::string_view(".") : last;
-  const Descriptor start(open(!path.empty() && path.front() == '/' ? "/" : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  const Descriptor start(
+      open(!path.empty() && path.front() == '/' ? "/" : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!start.isOpen()) return Descriptor();
-  const std::string_view folders = lastSlash == std::string::npos ? std::string_view() : std::string_view(path).substr(0, lastSlash);
-  return openComponents(start.get(), folders, [](int fd, const std::string& name, std::string_view) {
-    return openFolderAt(fd, name);
-  });
+  const std::string_view folders = lastSlash == std::string::npos
+                                       ? std::string_view()
+                                       : std::string_view(path).substr(0, lastSlash);
+  return openComponents(
+      start.get(), folders,
+      [](int fd, const std::string& name, std::string_view) { return openFolderAt(fd, name); });
 }
 
 }  // namespace

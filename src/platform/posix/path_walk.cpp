@@ -24,7 +24,8 @@ Descriptor openComponents(int from, std::string_view path, const ComponentStep& 
 }
 
 int openFolderAt(int folderFd, const std::string& name, bool noFollow) {
-  return openat(folderFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (noFollow ? O_NOFOLLOW : 0));
+  return openat(folderFd, name.c_str(),
+                O_RDONLY | O_DIRECTORY | O_CLOEXEC | (noFollow ? O_NOFOLLOW : 0));
 }
 
 }  // namespace nuvelo

@@ -10,7 +10,9 @@
 namespace nuvelo {
 namespace {
 
-bool isRefusedFlag(int error) { return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP; }
+bool isRefusedFlag(int error) {
+  return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
+}
 
 }  // namespace
 

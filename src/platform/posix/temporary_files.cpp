@@ -34,7 +34,8 @@ bool isSameInode(const struct stat& a, const struct stat& b) {
 void removeIfUnheld(int folderFd, const char* name) {
   Descriptor file(openat(folderFd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
   if (!file.isOpen() || flock(file.get(), LOCK_EX | LOCK_NB) != 0) return;
-  struct stat held {}, named {};
+  struct stat held {
+  }, named{};
   if (fstat(file.get(), &held) != 0 || !S_ISREG(held.st_mode)) return;
   if (fstatat(folderFd, name, &named, AT_SYMLINK_NOFOLLOW) != 0 || !isSameInode(held, named))
     return;

@@ -36,7 +36,8 @@ std::string versionText(const VersionNumber& v) {
 std::string helpFileFor(const std::string& executablePath) {
   const auto slash = executablePath.rfind('/');
   const auto dot = executablePath.rfind('.');
-  const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
+  const bool hasExtension =
+      dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
   return (hasExtension ? executablePath.substr(0, dot) : executablePath) + ".HLP";
 }
 

@@ -6,7 +6,11 @@
 
 namespace nuvelo {
 
-inline QString qt(const std::string& utf8) { return QString::fromStdString(utf8); }
-inline std::string utf8(const QString& text) { return text.toStdString(); }
+inline QString qt(const std::string& utf8) {
+  return QString::fromStdString(utf8);
+}
+inline std::string utf8(const QString& text) {
+  return text.toStdString();
+}
 
 }  // namespace nuvelo

@@ -8,14 +8,16 @@
 #include <QFile>
 #include <QUrl>
 
-#include "platform/posix/filesystem.h"
 #include "platform/path_text.h"
+#include "platform/posix/filesystem.h"
 #include "platform/qtcore/byte_paths.h"
 
 namespace nuvelo {
 namespace {
 
-QUrl urlOf(const std::string& path) { return fileUrlOf(path); }
+QUrl urlOf(const std::string& path) {
+  return fileUrlOf(path);
+}
 
 }  // namespace
 
@@ -35,7 +37,8 @@ void QtDesktopShell::showProperties(const std::string& path) {
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.isConnected()) return showOwnWindow();
   QDBusMessage call = QDBusMessage::createMethodCall(
-      QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
+      QStringLiteral("org.freedesktop.FileManager1"),
+      QStringLiteral("/org/freedesktop/FileManager1"),
       QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItemProperties"));
   call << QStringList{urlOf(path).toString()} << QString();
   // Asked without waiting: the window stays responsive, and our own window stands in when no

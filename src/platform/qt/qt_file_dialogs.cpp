@@ -13,19 +13,24 @@ namespace {
 
 const QString ConditionFilter = QStringLiteral("DATファイル (*.dat)");
 
-QString fromPath(const std::string& path) { return pathToQt(path); }
-std::string toPath(const QString& path) { return pathFromQt(path); }
+QString fromPath(const std::string& path) {
+  return pathToQt(path);
+}
+std::string toPath(const QString& path) {
+  return pathFromQt(path);
+}
 
 void startAt(QFileDialog& dialog, const FileDialogStart& start) {
-  if (!start.path.empty()) dialog.selectFile(fromPath(start.path));
-  else dialog.setDirectory(fromPath(start.folder));
+  if (!start.path.empty())
+    dialog.selectFile(fromPath(start.path));
+  else
+    dialog.setDirectory(fromPath(start.folder));
 }
 
 std::optional<std::string> chosenFile(QFileDialog& dialog) {
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return toPath(dialog.selectedFiles().front());
 }
-
 
 // A status line under the dialog's own widgets that shows the selected folder's path.
 void addStatusLine(QFileDialog& dialog) {
@@ -35,7 +40,9 @@ void addStatusLine(QFileDialog& dialog) {
   status->setObjectName(QStringLiteral("statusLine"));
   status->setTextFormat(Qt::PlainText);
   grid->addWidget(status, grid->rowCount(), 0, 1, grid->columnCount());
-  const auto show = [status](const QString& path) { status->setText(QDir::toNativeSeparators(path)); };
+  const auto show = [status](const QString& path) {
+    status->setText(QDir::toNativeSeparators(path));
+  };
   QObject::connect(&dialog, &QFileDialog::currentChanged, status, show);
   QObject::connect(&dialog, &QFileDialog::directoryEntered, status, show);
 }

@@ -12,10 +12,14 @@ namespace {
 
 QMessageBox::Icon iconOf(MessageKind kind) {
   switch (kind) {
-    case MessageKind::Warning: return QMessageBox::Warning;
-    case MessageKind::Error: return QMessageBox::Critical;
-    case MessageKind::Information: return QMessageBox::Information;
-    case MessageKind::Confirmation: return QMessageBox::Question;
+    case MessageKind::Warning:
+      return QMessageBox::Warning;
+    case MessageKind::Error:
+      return QMessageBox::Critical;
+    case MessageKind::Information:
+      return QMessageBox::Information;
+    case MessageKind::Confirmation:
+      return QMessageBox::Question;
   }
   return QMessageBox::NoIcon;
 }

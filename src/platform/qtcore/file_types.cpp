@@ -20,8 +20,10 @@ std::uint16_t FileTypeTable::typeOf(std::string_view name, EntryKind kind) {
                                                     : typeKey(name);
   if (const auto found = byKey_.find(key); found != byKey_.end()) return found->second;
   QMimeType mime;
-  if (kind == EntryKind::Folder) mime = database_.mimeTypeForName(QStringLiteral("inode/directory"));
-  else if (kind == EntryKind::Link) mime = database_.mimeTypeForName(QStringLiteral("inode/symlink"));
+  if (kind == EntryKind::Folder)
+    mime = database_.mimeTypeForName(QStringLiteral("inode/directory"));
+  else if (kind == EntryKind::Link)
+    mime = database_.mimeTypeForName(QStringLiteral("inode/symlink"));
   else {
     const QString probe = QString::fromUtf8(key.front() == '.' && key != name ? "x" + key : key);
     mime = database_.mimeTypeForFile(probe, QMimeDatabase::MatchExtension);
@@ -35,7 +37,8 @@ std::uint16_t FileTypeTable::indexOf(const QMimeType& mime) {
   if (const auto found = byMimeName_.find(mime.name()); found != byMimeName_.end())
     return found->second;
   if (types_.size() >= 0xFFFF) return 0;  // the table is full: the first type stands in
-  types_.push_back({mime.comment().left(MaxNameCharacters), mime.iconName(), mime.genericIconName()});
+  types_.push_back(
+      {mime.comment().left(MaxNameCharacters), mime.iconName(), mime.genericIconName()});
   const auto index = static_cast<std::uint16_t>(types_.size() - 1);
   byMimeName_.emplace(mime.name(), index);
   return index;

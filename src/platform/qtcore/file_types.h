@@ -17,7 +17,7 @@ class FileTypeTable : public TypeNamer {
   static constexpr int MaxNameCharacters = 80;
 
   struct Type {
-    QString name;             // the type's comment, in the program's language
+    QString name;  // the type's comment, in the program's language
     QString iconName;
     QString genericIconName;
   };

@@ -35,12 +35,13 @@ class Copier : public ::testing::Test {
   }
   CopyOutcome copyFrom(const std::string& source, ReplaceMode mode,
                        ReplaceAnswer answer = ReplaceAnswer::Replace, const CopyHooks& hooks = {}) {
-    return copyEntryInto(source, folder(), "report.txt", mode,
-                         [this, answer] {
-                           ++questions;
-                           return answer;
-                         },
-                         hooks);
+    return copyEntryInto(
+        source, folder(), "report.txt", mode,
+        [this, answer] {
+          ++questions;
+          return answer;
+        },
+        hooks);
   }
   CopyOutcome copy(ReplaceMode mode, ReplaceAnswer answer = ReplaceAnswer::Replace,
                    const CopyHooks& hooks = {}) {

@@ -64,7 +64,9 @@ struct ModeCase {
   mode_t source;
   mode_t copiedByOthers;  // the copy's bits when its copier cannot take the source's owner
 };
-void PrintTo(const ModeCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ModeCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class CopierSetIdBits : public CopierOwnership, public ::testing::WithParamInterface<ModeCase> {};
 
@@ -89,12 +91,13 @@ TEST_P(CopierSetIdBits, NarrowedForAnOrdinaryUser) {
   EXPECT_EQ(st.st_mode & 07777, GetParam().copiedByOthers);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Modes, CopierSetIdBits,
-    ::testing::Values(ModeCase{"SetUserId", 04755, 0755}, ModeCase{"SetGroupId", 02755, 0755},
-                      ModeCase{"Both", 06775, 0755}, ModeCase{"GroupMayDoNoMoreThanOthers", 0664, 0644},
-                      ModeCase{"PlainBits", 0604, 0604}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Modes, CopierSetIdBits,
+                         ::testing::Values(ModeCase{"SetUserId", 04755, 0755},
+                                           ModeCase{"SetGroupId", 02755, 0755},
+                                           ModeCase{"Both", 06775, 0755},
+                                           ModeCase{"GroupMayDoNoMoreThanOthers", 0664, 0644},
+                                           ModeCase{"PlainBits", 0604, 0604}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CopierOwnership, LinkKeepsItsOwnerUnderRoot) {
   const std::string link = tree.path() + "/link";

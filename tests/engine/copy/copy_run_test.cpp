@@ -25,9 +25,13 @@ class RecordingObserver : public CopyObserver {
  public:
   bool abortRequested() override { return abortAfterEvents && events.size() >= *abortAfterEvents; }
   void entryRead() override { ++entriesRead; }
-  void folderUnreadable(const UnreadableFolder& folder) override { events.push_back("unreadable " + folder.path); }
+  void folderUnreadable(const UnreadableFolder& folder) override {
+    events.push_back("unreadable " + folder.path);
+  }
   void rowGathered() override { events.push_back("row"); }
-  void copyStarting(std::size_t files) override { events.push_back("start " + std::to_string(files)); }
+  void copyStarting(std::size_t files) override {
+    events.push_back("start " + std::to_string(files));
+  }
   ReplaceAnswer askReplace(const std::string& target) override {
     events.push_back("ask " + nameOf(target));
     const ReplaceAnswer answer = answers.empty() ? ReplaceAnswer::Keep : answers.front();
@@ -44,7 +48,8 @@ class RecordingObserver : public CopyObserver {
     return goOnWithoutRoom;
   }
   void fileDone(const EntryReport& report) override {
-    static const char* const kinds[] = {"copied", "not-copied", "declined", "same", "stopped", "failed"};
+    static const char* const kinds[] = {"copied", "not-copied", "declined",
+                                        "same",   "stopped",    "failed"};
     events.push_back(std::string(kinds[report.kind]) + " " + nameOf(report.source));
   }
 
@@ -144,21 +149,26 @@ TEST_P(CopyRunQuestions, AnswersDecideAndStopEndsTheRun) {
 
 INSTANTIATE_TEST_SUITE_P(
     Answers, CopyRunQuestions,
-    ::testing::Values(
-        QuestionCase{"ReplaceThenKeep",
-                     {ReplaceAnswer::Replace, ReplaceAnswer::Keep},
-                     {"row", "row", "start 2", "ask a.txt", "copied a.txt", "ask b.txt", "declined b.txt"},
-                     false, {1, 1, 0}, true},
-        QuestionCase{"StopAtTheFirst",
-                     {ReplaceAnswer::Stop},
-                     {"row", "row", "start 2", "ask a.txt"},
-                     true, {0, 0, 0}, false}),
+    ::testing::Values(QuestionCase{"ReplaceThenKeep",
+                                   {ReplaceAnswer::Replace, ReplaceAnswer::Keep},
+                                   {"row", "row", "start 2", "ask a.txt", "copied a.txt",
+                                    "ask b.txt", "declined b.txt"},
+                                   false,
+                                   {1, 1, 0},
+                                   true},
+                      QuestionCase{"StopAtTheFirst",
+                                   {ReplaceAnswer::Stop},
+                                   {"row", "row", "start 2", "ask a.txt"},
+                                   true,
+                                   {0, 0, 0},
+                                   false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CopyRun, FailuresAreToldBeforeTheStepAndHoldTheDayBack) {
   std::filesystem::create_directory(destination() + "/a.txt");  // a folder in the way
   const CopyRunResult result = run(rows({"a.txt", "b.txt"}), request(OverwriteAlways));
-  EXPECT_EQ(observer.events, (Events{"row", "row", "start 2", "failed a.txt", "failed a.txt", "copied b.txt"}));
+  EXPECT_EQ(observer.events,
+            (Events{"row", "row", "start 2", "failed a.txt", "failed a.txt", "copied b.txt"}));
   EXPECT_EQ(result.counts.failed, 1u);
   EXPECT_EQ(result.counts.copied, 1u);
   EXPECT_FALSE(result.mayRecordDate(false));
@@ -190,8 +200,7 @@ TEST_P(CopyRunAbort, EndsTheRunAsAbortedWhereItIsSeen) {
 
 INSTANTIATE_TEST_SUITE_P(
     Moments, CopyRunAbort,
-    ::testing::Values(AbortCase{"BeforeGathering", 0, {}},
-                      AbortCase{"WhileGathering", 1, {"row"}},
+    ::testing::Values(AbortCase{"BeforeGathering", 0, {}}, AbortCase{"WhileGathering", 1, {"row"}},
                       AbortCase{"BeforeTheFirstFile", 3, {"row", "row", "start 2"}},
                       AbortCase{"BetweenFiles", 4, {"row", "row", "start 2", "copied a.txt"}}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -266,7 +275,8 @@ TEST_F(CopyRunOnADrive, NamesDifferingInCaseKeepTheFirstAndFailTheSecondUnderEve
       EXPECT_EQ(result.counts.failed, 1u);
       ASSERT_EQ(observer.reasons.size(), 1u);
       // The failure of the second names the first: both source files are named.
-      EXPECT_NE(observer.reasons[0].find(source() + "/docs/b.txt"), std::string::npos) << observer.reasons[0];
+      EXPECT_NE(observer.reasons[0].find(source() + "/docs/b.txt"), std::string::npos)
+          << observer.reasons[0];
       EXPECT_FALSE(result.mayRecordDate(false));
       if (!dryRun) {
         EXPECT_EQ(readFile(destination() + "/docs/b.txt"), std::string(5, 'x'));
@@ -304,10 +314,12 @@ TEST_F(CopyRunOnADrive, NewerSettlesOnWholeSecondsInTheDryRunAndTheRealRun) {
 TEST_F(CopyRunOnADrive, NamesTheDriveCannotHoldFailBeforeAnythingIsWritten) {
   makeFile(source() + "/what?.txt", Day);
   makeFile(source() + "/a:b/inner.txt", Day);
-  const CopyRunResult result = run(rows({"what?.txt", "a:b/inner.txt", "a.txt"}), onDrive(OverwriteAlways));
+  const CopyRunResult result =
+      run(rows({"what?.txt", "a:b/inner.txt", "a.txt"}), onDrive(OverwriteAlways));
   EXPECT_EQ(result.counts.failed, 2u);
   EXPECT_EQ(result.counts.copied, 1u);
-  for (const std::string& reason : observer.reasons) EXPECT_EQ(reason.rfind(UnusableNameMessage, 0), 0u) << reason;
+  for (const std::string& reason : observer.reasons)
+    EXPECT_EQ(reason.rfind(UnusableNameMessage, 0), 0u) << reason;
   EXPECT_EQ(testing::entriesIn(destination()), 1u);  // a.txt alone: no file, folder or temporary
 }
 

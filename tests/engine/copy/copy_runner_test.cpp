@@ -84,7 +84,8 @@ TEST_F(Runner, AskingAnewForEveryNamesake) {
   });
   EXPECT_EQ(runner.copy(source() + "/a.txt").kind, EntryReport::Copied);
   EXPECT_EQ(runner.copy(source() + "/b.txt").kind, EntryReport::Declined);
-  EXPECT_EQ(runner.copy(source() + "/c.txt").kind, EntryReport::Copied);  // no namesake, no question
+  EXPECT_EQ(runner.copy(source() + "/c.txt").kind,
+            EntryReport::Copied);  // no namesake, no question
   EXPECT_EQ(asked, (std::vector<std::string>{destination() + "/a.txt", destination() + "/b.txt"}));
   EXPECT_EQ(readFile(destination() + "/b.txt"), "old b");
 }
@@ -95,7 +96,8 @@ TEST_F(Runner, FailureReportNamesTheFileAndTheReason) {
   const EntryReport report = runner.copy(source() + "/gone.txt");
   EXPECT_EQ(report.kind, EntryReport::Failed);
   EXPECT_EQ(copyFailureText(report), source() + "/gone.txt を " + destination() +
-                                         "/gone.txt にコピーできません。\n" + std::strerror(ENOENT));
+                                         "/gone.txt にコピーできません。\n" +
+                                         std::strerror(ENOENT));
 }
 
 }  // namespace

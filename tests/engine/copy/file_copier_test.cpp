@@ -46,7 +46,9 @@ struct PathCase {
   bool allowClone;
   bool verify;
 };
-void PrintTo(const PathCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const PathCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class CopierPaths : public Copier, public ::testing::WithParamInterface<PathCase> {};
 
@@ -92,7 +94,9 @@ struct ReplaceCase {
   bool replaced;
   int questions;
 };
-void PrintTo(const ReplaceCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ReplaceCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class CopierReplace
     : public Copier,
@@ -107,8 +111,10 @@ TEST_P(CopierReplace, ExistingNamesakeByMode) {
     source = tree.path() + "/new-link";
     std::filesystem::create_symlink("new link text", source);
   }
-  if (namesakeKind == EntryKind::Link) std::filesystem::create_symlink("old link text", target());
-  else writeFile(target(), "old content");
+  if (namesakeKind == EntryKind::Link)
+    std::filesystem::create_symlink("old link text", target());
+  else
+    writeFile(target(), "old content");
   const std::string before = entryAt(target());
 
   EXPECT_EQ(copyFrom(source, c.mode, c.answer).kind, c.outcome);
@@ -120,11 +126,14 @@ TEST_P(CopierReplace, ExistingNamesakeByMode) {
 INSTANTIATE_TEST_SUITE_P(
     Modes, CopierReplace,
     ::testing::Combine(
-        ::testing::Values(
-            ReplaceCase{"Silent", ReplaceMode::Silent, ReplaceAnswer::Keep, CopyOutcome::Copied, true, 0},
-            ReplaceCase{"AskYes", ReplaceMode::Ask, ReplaceAnswer::Replace, CopyOutcome::Copied, true, 1},
-            ReplaceCase{"AskNo", ReplaceMode::Ask, ReplaceAnswer::Keep, CopyOutcome::Declined, false, 1},
-            ReplaceCase{"Never", ReplaceMode::Never, ReplaceAnswer::Replace, CopyOutcome::KeptExisting, false, 0}),
+        ::testing::Values(ReplaceCase{"Silent", ReplaceMode::Silent, ReplaceAnswer::Keep,
+                                      CopyOutcome::Copied, true, 0},
+                          ReplaceCase{"AskYes", ReplaceMode::Ask, ReplaceAnswer::Replace,
+                                      CopyOutcome::Copied, true, 1},
+                          ReplaceCase{"AskNo", ReplaceMode::Ask, ReplaceAnswer::Keep,
+                                      CopyOutcome::Declined, false, 1},
+                          ReplaceCase{"Never", ReplaceMode::Never, ReplaceAnswer::Replace,
+                                      CopyOutcome::KeptExisting, false, 0}),
         ::testing::Values(EntryKind::File, EntryKind::Link),
         ::testing::Values(EntryKind::File, EntryKind::Link)),
     [](const auto& info) {
@@ -147,7 +156,9 @@ struct SafetyCase {
   ReplaceAnswer answer = ReplaceAnswer::Replace;
   rlim_t fileSizeLimit = 0;  // past this many bytes every write fails as on a full disk
 };
-void PrintTo(const SafetyCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const SafetyCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class CopySafety : public Copier, public ::testing::WithParamInterface<SafetyCase> {};
 
@@ -185,13 +196,17 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, CopySafety,
     ::testing::Values(
         SafetyCase{"FullDisk",
-                   [](const SafetyPaths& p, CopyHooks&) { writeFile(p.source, std::string(1 << 20, 'n')); },
+                   [](const SafetyPaths& p, CopyHooks&) {
+                     writeFile(p.source, std::string(1 << 20, 'n'));
+                   },
                    CopyOutcome::Failed, "", ReplaceMode::Silent, ReplaceAnswer::Replace, 4096},
         SafetyCase{"StoppedBetweenChunks",
-                   [](const SafetyPaths&, CopyHooks& h) { inChunks(h, [](std::uint64_t) { return false; }); },
+                   [](const SafetyPaths&, CopyHooks& h) {
+                     inChunks(h, [](std::uint64_t) { return false; });
+                   },
                    CopyOutcome::Stopped, ""},
-        SafetyCase{"StoppedAtTheQuestion", [](const SafetyPaths&, CopyHooks&) {}, CopyOutcome::Stopped, "",
-                   ReplaceMode::Ask, ReplaceAnswer::Stop},
+        SafetyCase{"StoppedAtTheQuestion", [](const SafetyPaths&, CopyHooks&) {},
+                   CopyOutcome::Stopped, "", ReplaceMode::Ask, ReplaceAnswer::Stop},
         SafetyCase{"StoppedWhileTheCopyIsReadBack",
                    [](const SafetyPaths&, CopyHooks& h) {
                      const auto readingBack = std::make_shared<bool>(false);
@@ -202,7 +217,9 @@ INSTANTIATE_TEST_SUITE_P(
                    CopyOutcome::Stopped, ""},
         SafetyCase{"SourceChangesInBothAttempts",
                    [](const SafetyPaths& p, CopyHooks& h) {
-                     inChunks(h, [source = p.source](std::uint64_t) { return appendTo(source, "+"), true; });
+                     inChunks(h, [source = p.source](std::uint64_t) {
+                       return appendTo(source, "+"), true;
+                     });
                    },
                    CopyOutcome::Failed, "コピー中にファイルが変更されました"},
         SafetyCase{"DamagedCopyFailsTheVerify",
@@ -230,7 +247,9 @@ struct ChangeCase {
   std::function<void(const std::string& source)> change;
   std::string copied;
 };
-void PrintTo(const ChangeCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ChangeCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class CopierSourceChange : public Copier, public ::testing::WithParamInterface<ChangeCase> {};
 
@@ -253,7 +272,8 @@ TEST_P(CopierSourceChange, ChangedOnceIsCopiedAgain) {
 
 INSTANTIATE_TEST_SUITE_P(
     Changes, CopierSourceChange,
-    ::testing::Values(ChangeCase{"Truncated", [](const std::string& s) { truncate(s.c_str(), 3); }, "new"},
+    ::testing::Values(ChangeCase{"Truncated", [](const std::string& s) { truncate(s.c_str(), 3); },
+                                 "new"},
                       ChangeCase{"Appended", [](const std::string& s) { appendTo(s, " and more"); },
                                  "new content and more"}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -308,7 +328,6 @@ TEST_F(Copier, NamesThatAreNotUtf8AreCopiedWithTheirBytes) {
             CopyOutcome::Copied);
   EXPECT_EQ(readFile(destination() + "/" + name), "bytes");
 }
-
 
 }  // namespace
 }  // namespace nuvelo

@@ -26,7 +26,9 @@ struct LinkCase {
   std::string text;
   void (*makePointee)(const std::string& folder);
 };
-void PrintTo(const LinkCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const LinkCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class CopierLinks : public Copier, public ::testing::WithParamInterface<LinkCase> {};
 
@@ -47,13 +49,14 @@ TEST_P(CopierLinks, CopiedAsTheLinkItself) {
 
 INSTANTIATE_TEST_SUITE_P(
     Pointees, CopierLinks,
-    ::testing::Values(
-        LinkCase{"RelativeToAFile", "report.txt", nullptr},
-        LinkCase{"Dangling", "/no/such/place", nullptr},
-        LinkCase{"ToAFolder", "..", nullptr},
-        // Reading through it would wait for a writer forever.
-        LinkCase{"ToANamedPipe", "pipe", [](const std::string& f) { mkfifo((f + "/pipe").c_str(), 0600); }},
-        LinkCase{"LongText", std::string(1000, 'x') + "/" + std::string(2000, 'y'), nullptr}),
+    ::testing::Values(LinkCase{"RelativeToAFile", "report.txt", nullptr},
+                      LinkCase{"Dangling", "/no/such/place", nullptr},
+                      LinkCase{"ToAFolder", "..", nullptr},
+                      // Reading through it would wait for a writer forever.
+                      LinkCase{"ToANamedPipe", "pipe",
+                               [](const std::string& f) { mkfifo((f + "/pipe").c_str(), 0600); }},
+                      LinkCase{"LongText", std::string(1000, 'x') + "/" + std::string(2000, 'y'),
+                               nullptr}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Copier, LinkAtTheEndOfAPathLongerThanPathMax) {

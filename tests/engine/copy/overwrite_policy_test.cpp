@@ -7,16 +7,24 @@ namespace {
 
 enum class Target { Missing, Older, SameTime, Newer, SameMillisecond, Folder };
 
-EntryFacts fileAt(long seconds, long nanoseconds = 0) { return {true, false, {seconds, nanoseconds}}; }
+EntryFacts fileAt(long seconds, long nanoseconds = 0) {
+  return {true, false, {seconds, nanoseconds}};
+}
 
 EntryFacts targetOf(Target t) {
   switch (t) {
-    case Target::Missing: return {};
-    case Target::Older: return fileAt(999);
-    case Target::SameTime: return fileAt(1000, 500000000);
-    case Target::Newer: return fileAt(1001);
-    case Target::SameMillisecond: return fileAt(1000, 500999999);
-    case Target::Folder: return {true, true, {}};
+    case Target::Missing:
+      return {};
+    case Target::Older:
+      return fileAt(999);
+    case Target::SameTime:
+      return fileAt(1000, 500000000);
+    case Target::Newer:
+      return fileAt(1001);
+    case Target::SameMillisecond:
+      return fileAt(1000, 500999999);
+    case Target::Folder:
+      return {true, true, {}};
   }
   return {};
 }
@@ -31,8 +39,9 @@ class Policy : public ::testing::TestWithParam<PolicyCase> {};
 
 TEST_P(Policy, DecidesByTheDestinationsNamesake) {
   const EntryFacts source = fileAt(1000, 500000000);
-  EXPECT_EQ(ShouldCopy(source, targetOf(GetParam().target), overwritePolicyOf(GetParam().overwrite)),
-            GetParam().copies);
+  EXPECT_EQ(
+      ShouldCopy(source, targetOf(GetParam().target), overwritePolicyOf(GetParam().overwrite)),
+      GetParam().copies);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -50,7 +59,7 @@ INSTANTIATE_TEST_SUITE_P(
                       PolicyCase{-1, Target::Newer, false}));
 
 TEST(Policy, NewerOnlyCopiesSourcesItCannotJudge) {
-  EXPECT_TRUE(ShouldCopy(EntryFacts{}, fileAt(5), OverwriteIfNewer));            // vanished
+  EXPECT_TRUE(ShouldCopy(EntryFacts{}, fileAt(5), OverwriteIfNewer));                // vanished
   EXPECT_TRUE(ShouldCopy(EntryFacts{true, true, {}}, fileAt(5), OverwriteIfNewer));  // a folder
 }
 

@@ -24,7 +24,8 @@ constexpr off_t FewBlocks = off_t{16} << 20;  // far below the size, whatever th
 std::string bytesAt(const std::string& path, off_t offset, std::size_t count) {
   std::string bytes(count, '?');
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  bytes.resize(static_cast<std::size_t>(std::max<ssize_t>(0, pread(fd, bytes.data(), count, offset))));
+  bytes.resize(
+      static_cast<std::size_t>(std::max<ssize_t>(0, pread(fd, bytes.data(), count, offset))));
   close(fd);
   return bytes;
 }
@@ -32,8 +33,10 @@ std::string bytesAt(const std::string& path, off_t offset, std::size_t count) {
 void writeHoleyFile(const std::string& path) {
   const int fd = open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
   ASSERT_GE(fd, 0);
-  ASSERT_EQ(pwrite(fd, std::string(DataBytes, 'a').data(), DataBytes, FirstData), static_cast<ssize_t>(DataBytes));
-  ASSERT_EQ(pwrite(fd, std::string(DataBytes, 'b').data(), DataBytes, SecondData), static_cast<ssize_t>(DataBytes));
+  ASSERT_EQ(pwrite(fd, std::string(DataBytes, 'a').data(), DataBytes, FirstData),
+            static_cast<ssize_t>(DataBytes));
+  ASSERT_EQ(pwrite(fd, std::string(DataBytes, 'b').data(), DataBytes, SecondData),
+            static_cast<ssize_t>(DataBytes));
   ASSERT_EQ(ftruncate(fd, Size), 0);  // a hole at the end as well
   close(fd);
 }

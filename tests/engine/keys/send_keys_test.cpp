@@ -26,10 +26,14 @@ class RecordingSink : public KeySink {
 using Events = std::vector<std::string>;
 
 // Key events written short: d = down, u = up, x = extended down, X = extended up.
-const std::string ShiftDown = "10/2a/0", ShiftUp = "10/2a/2", CtrlDown = "11/1d/0", CtrlUp = "11/1d/2",
-                  AltDown = "12/38/0", AltUp = "12/38/2";
-std::string down(const char* vkScan) { return std::string(vkScan) + "/0"; }
-std::string up(const char* vkScan) { return std::string(vkScan) + "/2"; }
+const std::string ShiftDown = "10/2a/0", ShiftUp = "10/2a/2", CtrlDown = "11/1d/0",
+                  CtrlUp = "11/1d/2", AltDown = "12/38/0", AltUp = "12/38/2";
+std::string down(const char* vkScan) {
+  return std::string(vkScan) + "/0";
+}
+std::string up(const char* vkScan) {
+  return std::string(vkScan) + "/2";
+}
 
 struct KeysCase {
   const char* name;
@@ -55,22 +59,38 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         KeysCase{"Empty", "", {}, false},
         KeysCase{"AltDown", "%{DOWN}", {AltDown, "28/50/1", "28/50/3", AltUp}, true},
-        KeysCase{"CountThree", "{DOWN 3}", {"28/50/1", "28/50/3", "28/50/1", "28/50/3", "28/50/1", "28/50/3"}, true},
+        KeysCase{"CountThree",
+                 "{DOWN 3}",
+                 {"28/50/1", "28/50/3", "28/50/1", "28/50/3", "28/50/1", "28/50/3"},
+                 true},
         KeysCase{"CountZero", "{DOWN 0}", {}, true},
         KeysCase{"LowerCaseName", "{down}", {"28/50/1", "28/50/3"}, true},
-        KeysCase{"ShiftForOneKey", "+abc", {ShiftDown, down(A), up(A), ShiftUp, down(B), up(B), down(C), up(C)}, true},
-        KeysCase{"ShiftForAGroup", "+(abc)", {ShiftDown, down(A), up(A), down(B), up(B), down(C), up(C), ShiftUp}, true},
+        KeysCase{"ShiftForOneKey",
+                 "+abc",
+                 {ShiftDown, down(A), up(A), ShiftUp, down(B), up(B), down(C), up(C)},
+                 true},
+        KeysCase{"ShiftForAGroup",
+                 "+(abc)",
+                 {ShiftDown, down(A), up(A), down(B), up(B), down(C), up(C), ShiftUp},
+                 true},
         KeysCase{"BraceLetterIsUpperCase", "{a}", {ShiftDown, down(A), up(A), ShiftUp}, true},
         KeysCase{"PlainLetter", "a", {down(A), up(A)}, true},
         KeysCase{"OpenBrace", "{{}", {ShiftDown, "db/1a/0", "db/1a/2", ShiftUp}, true},
         KeysCase{"CloseBrace", "{}}", {ShiftDown, "dd/1b/0", "dd/1b/2", ShiftUp}, true},
-        KeysCase{"CloseBraceAfterName", "{ENTER}}", {ShiftDown, "dd/1b/0", "dd/1b/2", ShiftUp}, true},
+        KeysCase{
+            "CloseBraceAfterName", "{ENTER}}", {ShiftDown, "dd/1b/0", "dd/1b/2", ShiftUp}, true},
         KeysCase{"PlusInBraces", "{+}", {ShiftDown, "bb/d/0", "bb/d/2", ShiftUp}, true},
         KeysCase{"CaretInBraces", "{^}", {ShiftDown, "36/7/0", "36/7/2", ShiftUp}, true},
         KeysCase{"PercentInBraces", "{%}", {ShiftDown, "35/6/0", "35/6/2", ShiftUp}, true},
         KeysCase{"TildeInBraces", "{~}", {ShiftDown, "c0/29/0", "c0/29/2", ShiftUp}, true},
-        KeysCase{"ParenthesesInBraces", "{(}{)}", {ShiftDown, "39/a/0", "39/a/2", ShiftUp, ShiftDown, "30/b/0", "30/b/2", ShiftUp}, true},
-        KeysCase{"Backspace", "{BKSP}{BS}{BACKSPACE}", {"8/e/0", "8/e/2", "8/e/0", "8/e/2", "8/e/0", "8/e/2"}, true},
+        KeysCase{"ParenthesesInBraces",
+                 "{(}{)}",
+                 {ShiftDown, "39/a/0", "39/a/2", ShiftUp, ShiftDown, "30/b/0", "30/b/2", ShiftUp},
+                 true},
+        KeysCase{"Backspace",
+                 "{BKSP}{BS}{BACKSPACE}",
+                 {"8/e/0", "8/e/2", "8/e/0", "8/e/2", "8/e/0", "8/e/2"},
+                 true},
         KeysCase{"UnknownName", "{FOO}", {"msg:Invalid Key Name"}, true},
         KeysCase{"EmptyName", "{}", {"msg:Invalid Key Name"}, true},
         KeysCase{"NoClose", "{DOWN", {"msg:No Close"}, false},
@@ -99,7 +119,8 @@ TEST(KeysEndingEarly, ReleaseHeldModifiers) {
     SendKeys("^{DOWN x}", false, badCount);
     FAIL() << "the count is no integer";
   } catch (const ConversionError& error) {
-    EXPECT_EQ(std::string(error.what()), "'X' は整数ではありません");  // the name is upper-cased first
+    EXPECT_EQ(std::string(error.what()),
+              "'X' は整数ではありません");  // the name is upper-cased first
   }
   EXPECT_EQ(badCount.events, (Events{CtrlDown, CtrlUp}));
 }
@@ -114,11 +135,12 @@ TEST(KeysWaitMode, DrainsAfterEveryEvent) {
 }
 
 TEST(KeyNames, AllFortyOneNamesAndNothingElse) {
-  const char* names[] = {"BKSP", "BS", "BACKSPACE", "BREAK", "CAPSLOCK", "CLEAR", "DEL", "DELETE",
-                         "DOWN", "END", "ENTER", "ESC", "ESCAPE", "F1", "F10", "F11", "F12", "F13",
-                         "F14", "F15", "F16", "F2", "F3", "F4", "F5", "F6", "F7", "F8", "F9", "HELP",
-                         "HOME", "INS", "LEFT", "NUMLOCK", "PGDN", "PGUP", "PRTSC", "RIGHT",
-                         "SCROLLLOCK", "TAB", "UP"};
+  const char* names[] = {
+      "BKSP",  "BS",    "BACKSPACE",  "BREAK",  "CAPSLOCK", "CLEAR", "DEL",     "DELETE", "DOWN",
+      "END",   "ENTER", "ESC",        "ESCAPE", "F1",       "F10",   "F11",     "F12",    "F13",
+      "F14",   "F15",   "F16",        "F2",     "F3",       "F4",    "F5",      "F6",     "F7",
+      "F8",    "F9",    "HELP",       "HOME",   "INS",      "LEFT",  "NUMLOCK", "PGDN",   "PGUP",
+      "PRTSC", "RIGHT", "SCROLLLOCK", "TAB",    "UP"};
   for (const char* name : names) EXPECT_NE(virtualKeyNamed(name), 0) << name;
   EXPECT_EQ(virtualKeyNamed("PRTSC"), 0x2A);
   EXPECT_EQ(virtualKeyNamed("down"), 0);  // names are matched as written, upper case

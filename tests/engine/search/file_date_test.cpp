@@ -43,15 +43,32 @@ INSTANTIATE_TEST_SUITE_P(
     Days, DateThreshold,
     ::testing::Values(
         LocalCase{"MidnightPasses", Utc, {2024, 5, 1}, {2024, 5, 1}, {0, 0, 0, 0}, true},
-        LocalCase{"LastMillisecondBeforeFails", Utc, {2024, 5, 1}, {2024, 4, 30}, {23, 59, 59, 999}, false},
+        LocalCase{"LastMillisecondBeforeFails",
+                  Utc,
+                  {2024, 5, 1},
+                  {2024, 4, 30},
+                  {23, 59, 59, 999},
+                  false},
         LocalCase{"LaterThatDayPasses", Tokyo, {2024, 5, 1}, {2024, 5, 1}, {23, 59, 59, 0}, true},
         LocalCase{"TokyoMidnight", Tokyo, {2024, 5, 1}, {2024, 5, 1}, {0, 0, 0, 0}, true},
         LocalCase{"TokyoJustBefore", Tokyo, {2024, 5, 1}, {2024, 4, 30}, {23, 59, 59, 999}, false},
         LocalCase{"SummerTimeDay", Berlin, {2024, 7, 1}, {2024, 7, 1}, {0, 0, 0, 0}, true},
-        LocalCase{"SummerTimeDayBefore", Berlin, {2024, 7, 1}, {2024, 6, 30}, {23, 59, 59, 999}, false},
-        LocalCase{"WinterFileSummerDay", Berlin, {2024, 3, 31}, {2024, 3, 30}, {23, 30, 0, 0}, false},
-        LocalCase{"SkippedMidnightDayStartsAtOne", MidnightSkipped, {2018, 11, 4}, {2018, 11, 4}, {1, 0, 0, 0}, true},
-        LocalCase{"SkippedMidnightDayBefore", MidnightSkipped, {2018, 11, 4}, {2018, 11, 3}, {23, 59, 59, 999}, false},
+        LocalCase{
+            "SummerTimeDayBefore", Berlin, {2024, 7, 1}, {2024, 6, 30}, {23, 59, 59, 999}, false},
+        LocalCase{
+            "WinterFileSummerDay", Berlin, {2024, 3, 31}, {2024, 3, 30}, {23, 30, 0, 0}, false},
+        LocalCase{"SkippedMidnightDayStartsAtOne",
+                  MidnightSkipped,
+                  {2018, 11, 4},
+                  {2018, 11, 4},
+                  {1, 0, 0, 0},
+                  true},
+        LocalCase{"SkippedMidnightDayBefore",
+                  MidnightSkipped,
+                  {2018, 11, 4},
+                  {2018, 11, 3},
+                  {23, 59, 59, 999},
+                  false},
         LocalCase{"OldDay", Utc, {1901, 1, 1}, {1970, 1, 1}, {0, 0, 0, 0}, true},
         LocalCase{"FutureFile", Utc, {2100, 1, 1}, {2099, 12, 31}, {23, 59, 59, 999}, false}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -66,7 +83,8 @@ TEST(LocalFileDate, KeepsMillisecondsAndDropsTheRest) {
 }
 
 TEST(LocalTimeCache, AgreesWithTheTimeZoneEverywhere) {
-  for (const char* zone : {Utc, Berlin, Tokyo, MidnightSkipped, "IST-5:30", "NPT-5:45", "LMT-0:19:32"}) {
+  for (const char* zone :
+       {Utc, Berlin, Tokyo, MidnightSkipped, "IST-5:30", "NPT-5:45", "LMT-0:19:32"}) {
     TimeZone z(zone);
     LocalTimeCache cache;
     // Every 7 minutes 13 seconds through a year, across both daylight-saving changes.

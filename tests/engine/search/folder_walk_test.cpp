@@ -130,10 +130,12 @@ TEST_F(Walk, FolderModeTakesEveryFileWhateverTheDateAndSwitches) {
 TEST_F(Walk, ContentsOfASubfolderStandWhereItWasMet) {
   const std::vector<std::string> found = walkPaths(root(), filter());
   // Everything below "stale" comes as one run.
-  const auto first = std::find_if(found.begin(), found.end(),
-                                  [&](const std::string& p) { return p.rfind(at("stale"), 0) == 0; });
-  const auto count = std::count_if(found.begin(), found.end(),
-                                   [&](const std::string& p) { return p.rfind(at("stale"), 0) == 0; });
+  const auto first = std::find_if(found.begin(), found.end(), [&](const std::string& p) {
+    return p.rfind(at("stale"), 0) == 0;
+  });
+  const auto count = std::count_if(found.begin(), found.end(), [&](const std::string& p) {
+    return p.rfind(at("stale"), 0) == 0;
+  });
   ASSERT_NE(first, found.end());
   EXPECT_TRUE(std::all_of(first, first + count,
                           [&](const std::string& p) { return p.rfind(at("stale"), 0) == 0; }));
@@ -156,16 +158,13 @@ TEST_P(ExcludedExtension, MatchesTheLastExtensionWhateverItsCase) {
   EXPECT_EQ(walkPaths(tree.path(), f).empty(), GetParam().excluded) << GetParam().fileName;
 }
 
-INSTANTIATE_TEST_SUITE_P(Names, ExcludedExtension,
-                         ::testing::Values(ExtensionCase{"report.bak", true},
-                                           ExtensionCase{"REPORT.Bak", true},
-                                           ExtensionCase{"x.BAK", true},
-                                           ExtensionCase{".bak", true},
-                                           ExtensionCase{"report.bak.txt", false},
-                                           ExtensionCase{"reportbak", false},
-                                           ExtensionCase{"a.tmp", true},
-                                           ExtensionCase{"a.tmpx", false},
-                                           ExtensionCase{"noextension", false}));
+INSTANTIATE_TEST_SUITE_P(
+    Names, ExcludedExtension,
+    ::testing::Values(ExtensionCase{"report.bak", true}, ExtensionCase{"REPORT.Bak", true},
+                      ExtensionCase{"x.BAK", true}, ExtensionCase{".bak", true},
+                      ExtensionCase{"report.bak.txt", false}, ExtensionCase{"reportbak", false},
+                      ExtensionCase{"a.tmp", true}, ExtensionCase{"a.tmpx", false},
+                      ExtensionCase{"noextension", false}));
 
 TEST(FileExtension, FromTheLastDotOfTheName) {
   EXPECT_EQ(fileExtensionOf("/a.b/c"), "");
@@ -183,10 +182,10 @@ TEST_F(Walk, ExcludedSubfolderIsTheSourceTextFollowedByTheEntry) {
   f.excludedSubfolders = {"/old", "/Fresh", "/stale/inner"};
   const Paths found = walk(f);
   EXPECT_FALSE(found.count(at("old/x.txt")));
-  EXPECT_TRUE(found.count(at("sub/old/y.txt")));      // only the folder right below the source
-  EXPECT_TRUE(found.count(at("fresh/a.txt")));        // letter case counts
+  EXPECT_TRUE(found.count(at("sub/old/y.txt")));  // only the folder right below the source
+  EXPECT_TRUE(found.count(at("fresh/a.txt")));    // letter case counts
   EXPECT_FALSE(found.count(at("stale/inner/d.txt")));
-  EXPECT_TRUE(found.count(at("ver.2/z.txt")));        // a folder name with a dot is entered
+  EXPECT_TRUE(found.count(at("ver.2/z.txt")));  // a folder name with a dot is entered
 
   f.pickupFolder = true;  // an excluded folder is not listed as a row either
   f.excludedSubfolders = {"/fresh"};
@@ -276,8 +275,8 @@ TEST_F(Walk, LeavesOutTheDestinationFolderAndTheCopiersTemporaryFiles) {
   EXPECT_EQ(walk(f), paths({"new.txt", "fresh/a.txt", "stale/c.txt", "stale/inner/d.txt",
                             ".nuvelo-notatemporary.tmp"}));
   f.pickupFolder = true;  // nor listed as a folder of its own
-  EXPECT_EQ(walk(f), paths({"new.txt", "fresh", "stale/c.txt", "stale/inner",
-                            ".nuvelo-notatemporary.tmp"}));
+  EXPECT_EQ(walk(f),
+            paths({"new.txt", "fresh", "stale/c.txt", "stale/inner", ".nuvelo-notatemporary.tmp"}));
   EXPECT_EQ(walk(f, WalkMode::WholeFolder).count(at("backup/copied.txt")), 0u);
 }
 

@@ -70,7 +70,8 @@ TEST(ResultRows, FolderRowCountsItsWholeTreeButNotDotFolders) {
   makeFolder(folder, When);
   RecordingTypes types;
 
-  const auto rows = buildResultRows(walkEntriesOf(std::vector<std::string>{folder}), false, tree.path(), types);
+  const auto rows =
+      buildResultRows(walkEntriesOf(std::vector<std::string>{folder}), false, tree.path(), types);
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_TRUE(rows[0].folder);
   EXPECT_EQ(rows[0].sizeKiB, 3072 + 1);
@@ -87,14 +88,16 @@ TEST(ResultRows, SixtyFourBitSizes) {
   ASSERT_EQ(ftruncate(fd, 5LL * 1024 * 1024 * 1024), 0);  // sparse: no disk used
   close(fd);
   RecordingTypes types;
-  const auto rows = buildResultRows(walkEntriesOf(std::vector<std::string>{path}), true, tree.path(), types);
+  const auto rows =
+      buildResultRows(walkEntriesOf(std::vector<std::string>{path}), true, tree.path(), types);
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(sizeText(rows[0].sizeKiB), "5242880KB");
 }
 
 TEST(ResultRows, RootFolderItselfAsSource) {
   RecordingTypes types;
-  const auto rows = buildResultRows(walkEntriesOf(std::vector<std::string>{"/etc/hostname"}), false, "/", types);
+  const auto rows =
+      buildResultRows(walkEntriesOf(std::vector<std::string>{"/etc/hostname"}), false, "/", types);
   if (rows.empty()) GTEST_SKIP() << "no /etc/hostname here";
   EXPECT_EQ(rows[0].pathText, "etc/hostname");
   EXPECT_EQ(RowFullPath(rows[0], false, "/"), "/etc/hostname");
@@ -147,7 +150,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TotalsCase{{10, 0, 2000}, ".", "合計= 3個 (2.0 M バイト)"},
                       TotalsCase{{1024}, ".", "合計= 1個 (1024.0 k バイト)"},
                       TotalsCase{{1025}, ".", "合計= 1個 (1.0 M バイト)"},
-                      TotalsCase{{1280}, ".", "合計= 1個 (1.3 M バイト)"},   // 1.25: half up
+                      TotalsCase{{1280}, ".", "合計= 1個 (1.3 M バイト)"},  // 1.25: half up
                       TotalsCase{{5}, ",", "合計= 1個 (5,0 k バイト)"},
                       TotalsCase{{5242880}, ".", "合計= 1個 (5120.0 M バイト)"},
                       TotalsCase{{2147483648LL}, ".", "合計= 1個 (2097152.0 M バイト)"}));

@@ -24,11 +24,13 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(EncodeCase{{}, ""}, EncodeCase{{""}, "\"\""}, EncodeCase{{"bak"}, "bak"},
                       EncodeCase{{"bak", "tmp"}, "bak,tmp"}, EncodeCase{{"a b"}, "\"a b\""},
                       EncodeCase{{"\\My Docs"}, "\"\\My Docs\""},
-                      EncodeCase{{"\\My Docs", "x", "\\Other Docs"}, "\"\\My Docs\",x,\"\\Other Docs\""},
+                      EncodeCase{{"\\My Docs", "x", "\\Other Docs"},
+                                 "\"\\My Docs\",x,\"\\Other Docs\""},
                       EncodeCase{{"say \"hi\""}, "\"say \"\"hi\"\"\""},
                       EncodeCase{{"a,b"}, "\"a,b\""}, EncodeCase{{"tab\there"}, "\"tab\there\""},
                       EncodeCase{{"a", ""}, "a,"}, EncodeCase{{"", "a"}, ",a"},
-                      EncodeCase{{"a", "", "b"}, "a,,b"}, EncodeCase{{"表", "データ"}, "表,データ"}));
+                      EncodeCase{{"a", "", "b"}, "a,,b"},
+                      EncodeCase{{"表", "データ"}, "表,データ"}));
 
 struct DecodeCase {
   std::string text;
@@ -37,15 +39,19 @@ struct DecodeCase {
 
 class CommaTextDecode : public ::testing::TestWithParam<DecodeCase> {};
 
-TEST_P(CommaTextDecode, Reads) { EXPECT_EQ(fromCommaText(GetParam().text), GetParam().items); }
+TEST_P(CommaTextDecode, Reads) {
+  EXPECT_EQ(fromCommaText(GetParam().text), GetParam().items);
+}
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, CommaTextDecode,
-    ::testing::Values(DecodeCase{"bak, tmp", {"bak", "tmp"}}, DecodeCase{"  bak  ,tmp  ", {"bak", "tmp"}},
-                      DecodeCase{"a b", {"a", "b"}}, DecodeCase{"a, ", {"a"}},
-                      DecodeCase{"\"unclosed", {"unclosed"}}, DecodeCase{"\"a\"b,c", {"a", "b", "c"}},
-                      DecodeCase{"   ", {}}, DecodeCase{std::string("a\0b", 3), {"a"}},
-                      DecodeCase{"\"\",\"\"", {"", ""}}));
+INSTANTIATE_TEST_SUITE_P(Texts, CommaTextDecode,
+                         ::testing::Values(DecodeCase{"bak, tmp", {"bak", "tmp"}},
+                                           DecodeCase{"  bak  ,tmp  ", {"bak", "tmp"}},
+                                           DecodeCase{"a b", {"a", "b"}}, DecodeCase{"a, ", {"a"}},
+                                           DecodeCase{"\"unclosed", {"unclosed"}},
+                                           DecodeCase{"\"a\"b,c", {"a", "b", "c"}},
+                                           DecodeCase{"   ", {}},
+                                           DecodeCase{std::string("a\0b", 3), {"a"}},
+                                           DecodeCase{"\"\",\"\"", {"", ""}}));
 
 }  // namespace
 }  // namespace nuvelo

@@ -11,9 +11,9 @@ namespace nuvelo {
 namespace {
 
 using testing::entriesIn;
-using testing::NonRegularKind;
 using testing::makeEntry;
 using testing::nameOf;
+using testing::NonRegularKind;
 using testing::readFile;
 using testing::TempFolder;
 using testing::writeFile;
@@ -163,7 +163,8 @@ TEST_P(UnwritableConditionFile, SaveIsRefusedAndLeavesItAlone) {
 
 INSTANTIATE_TEST_SUITE_P(Entries, UnwritableConditionFile,
                          ::testing::Values(UnwritableCase{"ReadOnly", std::nullopt},
-                                           UnwritableCase{"CharacterDevice", NonRegularKind::CharacterDevice},
+                                           UnwritableCase{"CharacterDevice",
+                                                          NonRegularKind::CharacterDevice},
                                            UnwritableCase{"Fifo", NonRegularKind::Fifo}),
                          [](const auto& info) { return std::string(info.param.name); });
 
@@ -186,9 +187,9 @@ INSTANTIATE_TEST_SUITE_P(
                       EntryCase{"/data/work", "/data/work", ""},
                       EntryCase{"/data/work", "/data/work2/x", std::nullopt},
                       EntryCase{"/data/work", "/data", std::nullopt},
-                      EntryCase{"/Data/Work", "/data/work/obj", std::nullopt},  // letter case counts
-                      EntryCase{"/", "/tmp", "tmp"},
-                      EntryCase{"/data/", "/data/x", "x"},
+                      EntryCase{"/Data/Work", "/data/work/obj",
+                                std::nullopt},  // letter case counts
+                      EntryCase{"/", "/tmp", "tmp"}, EntryCase{"/data/", "/data/x", "x"},
                       EntryCase{"/データ", "/データ/表", "/表"}));
 
 TEST(PathConversion, BothWaysWithTheWorkedExample) {

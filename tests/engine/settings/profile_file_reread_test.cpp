@@ -18,7 +18,7 @@ struct KeepsReadingCase {
   std::string before;  // the file's bytes
   const char* key;     // written in [A]
   const char* value;
-  bool refused;        // the write cannot keep the other line's reading, so it is refused
+  bool refused;          // the write cannot keep the other line's reading, so it is refused
   const char* otherKey;  // in [A]: reads the same before and after
 };
 
@@ -54,16 +54,16 @@ INSTANTIATE_TEST_SUITE_P(
         // "ﾃｽ" in Shift-JIS is C3 BD, which is also UTF-8 for "ý"; "データ" is no UTF-8. Once
         // "データ" is replaced, the file is written in UTF-8 so that "ﾃｽ" stays "ﾃｽ".
         KeepsReadingCase{"HalfWidthKatakanaThatIsUtf8Too",
-                         "[A]\nFrom=C:\\\xC3\xBD\nTo=\x83\x66\x81\x5B\x83\x5E\n", "To", "/mnt/backup",
-                         false, "From"},
-        KeepsReadingCase{"WithWindowsLineEnds", "[A]\r\nx=\xC3\xBD\xC3\xBD\r\nk=\x82\xA0\r\n", "k", "1",
-                         false, "x"},
+                         "[A]\nFrom=C:\\\xC3\xBD\nTo=\x83\x66\x81\x5B\x83\x5E\n", "To",
+                         "/mnt/backup", false, "From"},
+        KeepsReadingCase{"WithWindowsLineEnds", "[A]\r\nx=\xC3\xBD\xC3\xBD\r\nk=\x82\xA0\r\n", "k",
+                         "1", false, "x"},
         // C7 9B is no Shift-JIS (9B lacks its second byte) but is UTF-8 "Ǜ": there is no file
         // that reads "ﾇ" followed by an unknown character as before, so nothing is written.
-        KeepsReadingCase{"LineThatIsNeitherExactlyRefuses", "[a]\nx=\"q\"\xED[A]\nk=v\xC7\x9B", "x", "y",
-                         true, "k"},
-        KeepsReadingCase{"NothingLeftButAscii", "[A]\nk=\x82\xA0\nx=plain\n", "k", "plain too", false,
-                         "x"}),
+        KeepsReadingCase{"LineThatIsNeitherExactlyRefuses", "[a]\nx=\"q\"\xED[A]\nk=v\xC7\x9B", "x",
+                         "y", true, "k"},
+        KeepsReadingCase{"NothingLeftButAscii", "[A]\nk=\x82\xA0\nx=plain\n", "k", "plain too",
+                         false, "x"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A file whose last line ends in a carriage return without a line feed: the carriage return is
@@ -103,14 +103,16 @@ TEST_P(CarriageReturnAtTheEnd, IsALineEnd) {
 
 INSTANTIATE_TEST_SUITE_P(
     LastLines, CarriageReturnAtTheEnd,
-    ::testing::Values(
-        CarriageReturnCase{"KeyAddedToTheSection", "[A]\nk=v\r", "A", "x", "1", "[A]\nk=v\r\nx=1\n", "k", "v"},
-        CarriageReturnCase{"SectionAddedAfterIt", "[A]\r\nk=v\r", "B", "y", "2",
-                           "[A]\r\nk=v\r\n[B]\r\ny=2\r\n", "k", "v"},
-        CarriageReturnCase{"ItsOwnKeyReplaced", "[A]\nk=v\r", "A", "k", "w", "[A]\nk=w\r", nullptr, nullptr},
-        CarriageReturnCase{"OnlyOneOfTwoBelongsToTheEnd", "[A]\nk=v\r\r", "A", "x", "1",
-                           "[A]\nk=v\r\r\nx=1\n", "k", "v\r"},
-        CarriageReturnCase{"HeaderAlone", "[A]\r", "A", "k", "1", "[A]\r\nk=1\n", nullptr, nullptr}),
+    ::testing::Values(CarriageReturnCase{"KeyAddedToTheSection", "[A]\nk=v\r", "A", "x", "1",
+                                         "[A]\nk=v\r\nx=1\n", "k", "v"},
+                      CarriageReturnCase{"SectionAddedAfterIt", "[A]\r\nk=v\r", "B", "y", "2",
+                                         "[A]\r\nk=v\r\n[B]\r\ny=2\r\n", "k", "v"},
+                      CarriageReturnCase{"ItsOwnKeyReplaced", "[A]\nk=v\r", "A", "k", "w",
+                                         "[A]\nk=w\r", nullptr, nullptr},
+                      CarriageReturnCase{"OnlyOneOfTwoBelongsToTheEnd", "[A]\nk=v\r\r", "A", "x",
+                                         "1", "[A]\nk=v\r\r\nx=1\n", "k", "v\r"},
+                      CarriageReturnCase{"HeaderAlone", "[A]\r", "A", "k", "1", "[A]\r\nk=1\n",
+                                         nullptr, nullptr}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -9,10 +9,10 @@ namespace nuvelo {
 namespace {
 
 using testing::entriesIn;
-using testing::NonRegularKind;
 using testing::entryType;
 using testing::makeEntry;
 using testing::nameOf;
+using testing::NonRegularKind;
 using testing::readFile;
 using testing::TempFolder;
 using testing::writeFile;
@@ -44,7 +44,8 @@ TEST_P(ProfileEdit, WritesOneKeyAndKeepsEveryOtherLine) {
 INSTANTIATE_TEST_SUITE_P(
     Edits, ProfileEdit,
     ::testing::Values(
-        EditCase{"CreatesMissingFile", "<none>", "Default", "From", "/data", "[Default]\nFrom=/data\n"},
+        EditCase{"CreatesMissingFile", "<none>", "Default", "From", "/data",
+                 "[Default]\nFrom=/data\n"},
         EditCase{"ReplacesInPlace", "; mine\n[Default]\nFrom=/old\nTo=/b\n[X]\nk=v\n", "Default",
                  "From", "/new", "; mine\n[Default]\nFrom=/new\nTo=/b\n[X]\nk=v\n"},
         EditCase{"MatchesNamesWithoutCase", "[option]\n  OVERWRITE = 2\n", "Option", "Overwrite",
@@ -69,8 +70,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ProfileFileRead, ValuesComeBackAsStored) {
   TempFolder folder;
   const std::string path = folder.file("x.ini");
-  writeFile(path,
-            "[Default]\nFrom = \"C:\\My Docs\"\nTo=/tail \nEmpty=\n[Default]\nFrom=second\n");
+  writeFile(path, "[Default]\nFrom = \"C:\\My Docs\"\nTo=/tail \nEmpty=\n[Default]\nFrom=second\n");
   const ProfileFile file(path);
   EXPECT_EQ(file.readString("default", "from", "?"), "\"C:\\My Docs\"");
   EXPECT_EQ(file.readString("Default", "To", "?"), "/tail ");
@@ -125,12 +125,12 @@ INSTANTIATE_TEST_SUITE_P(
                       IntegerCase{"-$10", -16}, IntegerCase{"$FFFFFFFF", -1},
                       IntegerCase{"2147483647", 2147483647},
                       IntegerCase{"-2147483648", std::numeric_limits<std::int32_t>::min()},
-                      IntegerCase{"2147483648", std::nullopt}, IntegerCase{"$100000000", std::nullopt},
-                      IntegerCase{"0x", std::nullopt}, IntegerCase{"$", std::nullopt},
-                      IntegerCase{"", std::nullopt}, IntegerCase{"-", std::nullopt},
-                      IntegerCase{"abc", std::nullopt}, IntegerCase{"12abc", std::nullopt},
-                      IntegerCase{"1 2", std::nullopt}, IntegerCase{"x10", std::nullopt},
-                      IntegerCase{"1.5", std::nullopt}));
+                      IntegerCase{"2147483648", std::nullopt},
+                      IntegerCase{"$100000000", std::nullopt}, IntegerCase{"0x", std::nullopt},
+                      IntegerCase{"$", std::nullopt}, IntegerCase{"", std::nullopt},
+                      IntegerCase{"-", std::nullopt}, IntegerCase{"abc", std::nullopt},
+                      IntegerCase{"12abc", std::nullopt}, IntegerCase{"1 2", std::nullopt},
+                      IntegerCase{"x10", std::nullopt}, IntegerCase{"1.5", std::nullopt}));
 
 TEST(ProfileFileEncoding, ShiftJisFileStaysShiftJis) {
   TempFolder folder;
@@ -161,8 +161,8 @@ TEST(ProfileFileEncoding, CharacterWithoutShiftJisFormTurnsFileIntoUtf8) {
 
 struct EncodingCase {
   const char* name;
-  std::string before;               // a Shift-JIS file
-  const char* value;                // written as NVO/DirTo
+  std::string before;                // a Shift-JIS file
+  const char* value;                 // written as NVO/DirTo
   std::optional<std::string> after;  // nothing: refused, the file left as it was
 };
 
@@ -242,7 +242,7 @@ struct RefusedCase {
   const char* name;
   std::optional<NonRegularKind> kind;  // nothing: a read-only regular file
   bool throughLink;
-  const char* refusal;            // what follows the path in profileFileRefusal's message
+  const char* refusal;  // what follows the path in profileFileRefusal's message
 };
 
 class RefusedProfileFile : public ::testing::TestWithParam<RefusedCase> {};
@@ -262,7 +262,8 @@ TEST_P(RefusedProfileFile, ReadsWithoutBlockingAndIsNeverReplaced) {
   const mode_t type = entryType(entry);
 
   ProfileFile file(path);
-  EXPECT_EQ(file.readValue("Default", "From"), c.kind ? std::nullopt : std::optional<std::string>("/a"));
+  EXPECT_EQ(file.readValue("Default", "From"),
+            c.kind ? std::nullopt : std::optional<std::string>("/a"));
   try {
     file.writeString("Default", "From", "/b");
     ADD_FAILURE() << "the write should be refused";
@@ -280,9 +281,11 @@ TEST_P(RefusedProfileFile, ReadsWithoutBlockingAndIsNeverReplaced) {
 INSTANTIATE_TEST_SUITE_P(
     Entries, RefusedProfileFile,
     ::testing::Values(
-        RefusedCase{"CharacterDevice", NonRegularKind::CharacterDevice, false, " は通常のファイルではありません"},
+        RefusedCase{"CharacterDevice", NonRegularKind::CharacterDevice, false,
+                    " は通常のファイルではありません"},
         RefusedCase{"Fifo", NonRegularKind::Fifo, false, " は通常のファイルではありません"},
-        RefusedCase{"FifoThroughLink", NonRegularKind::Fifo, true, " は通常のファイルではありません"},
+        RefusedCase{"FifoThroughLink", NonRegularKind::Fifo, true,
+                    " は通常のファイルではありません"},
         RefusedCase{"Socket", NonRegularKind::Socket, false, " は通常のファイルではありません"},
         RefusedCase{"Folder", NonRegularKind::Folder, false, " は通常のファイルではありません"},
         RefusedCase{"ReadOnlyFile", std::nullopt, false, " に書き込めません"},

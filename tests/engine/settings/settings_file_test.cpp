@@ -128,8 +128,10 @@ TEST(SettingsLocation, UserConfigFolderForAnInstalledProgram) {
   EXPECT_EQ(path, config.path() + "/nuvelo/NVO.ini");
   EXPECT_TRUE(std::filesystem::is_directory(config.path() + "/nuvelo"));
 
-  if (saved) setenv("XDG_CONFIG_HOME", savedValue.c_str(), 1);
-  else unsetenv("XDG_CONFIG_HOME");
+  if (saved)
+    setenv("XDG_CONFIG_HOME", savedValue.c_str(), 1);
+  else
+    unsetenv("XDG_CONFIG_HOME");
 }
 
 }  // namespace

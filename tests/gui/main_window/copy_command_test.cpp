@@ -13,12 +13,12 @@
 #include <QTimer>
 #include <memory>
 
-#include "gui/widgets/clickable_label.h"
+#include "engine/copy/overwrite_policy.h"
+#include "gui/dialogs/copy_notice.h"
 #include "gui/main_window/main_window.h"
 #include "gui/results/result_list_view.h"
+#include "gui/widgets/clickable_label.h"
 #include "gui/widgets/status_bar.h"
-#include "gui/dialogs/copy_notice.h"
-#include "engine/copy/overwrite_policy.h"
 #include "support/fake_services.h"
 #include "support/file_tree.h"
 #include "support/small_tmpfs.h"
@@ -62,7 +62,8 @@ class Copy : public ::testing::Test {
   void checkOnly(std::initializer_list<int> rows) {
     form->resultModel()->setAllChecked(false);
     for (int r : rows)
-      form->resultModel()->setData(form->resultModel()->index(r, 0), Qt::Checked, Qt::CheckStateRole);
+      form->resultModel()->setData(form->resultModel()->index(r, 0), Qt::Checked,
+                                   Qt::CheckStateRole);
   }
   void expectIdle() {
     EXPECT_FALSE(form->Busy);
@@ -101,7 +102,8 @@ TEST_F(Copy, CompletedRunCopiesRecordsTheDayAndShowsTheNotice) {
   EXPECT_TRUE(copied("a.txt"));
   EXPECT_TRUE(copied("b.txt"));
   EXPECT_TRUE(copied("sub/c.txt"));
-  EXPECT_NE(readFile(settings.file("NVO.ini")).find("LastCopyDate=" + todayText()), std::string::npos);
+  EXPECT_NE(readFile(settings.file("NVO.ini")).find("LastCopyDate=" + todayText()),
+            std::string::npos);
   EXPECT_FALSE(form->LblLastDate->isVisible());  // the label changes only at the next start
   EXPECT_TRUE(fakes.boxes.shown.empty());
   expectIdle();
@@ -118,7 +120,7 @@ TEST_F(Copy, NoNoticeWhenTurnedOffAndTheMenuItemCopiesToo) {
 
 struct EntryCheck {
   const char* name;
-  bool search;          // rows exist
+  bool search;  // rows exist
   bool noneChecked;
   const char* destination;  // "<missing>", "<file>", or the text itself
   MessageAnswer answer;
@@ -159,12 +161,18 @@ TEST_P(CopyEntryCheck, RefusesWithItsBoxOrGoesAhead) {
 INSTANTIATE_TEST_SUITE_P(
     Checks, CopyEntryCheck,
     ::testing::Values(
-        EntryCheck{"NoRows", false, false, "/tmp", MessageAnswer::Ok, MessageKind::Information, "コピーするファイルがありません", false, false},
-        EntryCheck{"NoneChecked", true, true, "/tmp", MessageAnswer::Ok, MessageKind::Information, "コピーするファイルがありません", false, false},
-        EntryCheck{"NoDestination", true, false, "", MessageAnswer::Ok, MessageKind::Error, "コピー先フォルダを指定してください", true, false},
-        EntryCheck{"MissingAnsweredNo", true, false, "<missing>", MessageAnswer::No, MessageKind::Warning, "コピー先が存在しません。作成しますか？", true, false},
-        EntryCheck{"MissingAnsweredYes", true, false, "<missing>", MessageAnswer::Yes, MessageKind::Warning, "コピー先が存在しません。作成しますか？", false, true},
-        EntryCheck{"DestinationIsAFile", true, false, "<file>", MessageAnswer::Yes, MessageKind::Warning, "コピー先が存在しません。作成しますか？", true, false}),
+        EntryCheck{"NoRows", false, false, "/tmp", MessageAnswer::Ok, MessageKind::Information,
+                   "コピーするファイルがありません", false, false},
+        EntryCheck{"NoneChecked", true, true, "/tmp", MessageAnswer::Ok, MessageKind::Information,
+                   "コピーするファイルがありません", false, false},
+        EntryCheck{"NoDestination", true, false, "", MessageAnswer::Ok, MessageKind::Error,
+                   "コピー先フォルダを指定してください", true, false},
+        EntryCheck{"MissingAnsweredNo", true, false, "<missing>", MessageAnswer::No,
+                   MessageKind::Warning, "コピー先が存在しません。作成しますか？", true, false},
+        EntryCheck{"MissingAnsweredYes", true, false, "<missing>", MessageAnswer::Yes,
+                   MessageKind::Warning, "コピー先が存在しません。作成しますか？", false, true},
+        EntryCheck{"DestinationIsAFile", true, false, "<file>", MessageAnswer::Yes,
+                   MessageKind::Warning, "コピー先が存在しません。作成しますか？", true, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Copy, DestinationThatCannotBeMadeIsReported) {
@@ -245,7 +253,8 @@ TEST_F(Copy, AFailedFileIsReportedAndTheRunGoesOn) {
   makeFile(source() + "/b.txt", localTime(2024, 5, 2), 100);
   search();
   form->Button3->click();
-  EXPECT_NE(readFile(settings.file("NVO.ini")).find("LastCopyDate=" + todayText()), std::string::npos);
+  EXPECT_NE(readFile(settings.file("NVO.ini")).find("LastCopyDate=" + todayText()),
+            std::string::npos);
   EXPECT_TRUE(form->frmRes->LblCounts->isHidden());
 }
 
@@ -260,7 +269,8 @@ TEST_F(Copy, EveryFileFailingStillEndsWithTheNoticeButRecordsNothing) {
   chmod(destination().c_str(), 0755);
   EXPECT_EQ(fakes.boxes.shown.size(), 3u);
   EXPECT_FALSE(std::filesystem::exists(settings.file("NVO.ini")));
-  EXPECT_TRUE(form->frmRes->LblCounts->text().startsWith(QStringLiteral("コピー 0個, スキップ 0個, 失敗 3個\n失敗したファイル: ")));
+  EXPECT_TRUE(form->frmRes->LblCounts->text().startsWith(
+      QStringLiteral("コピー 0個, スキップ 0個, 失敗 3個\n失敗したファイル: ")));
   expectIdle();
 }
 
@@ -291,7 +301,8 @@ TEST_F(Copy, UnwritableSettingsEndTheRunWithoutTheNotice) {
   search();
   form->Button3->click();
   ASSERT_EQ(fakes.boxes.applicationErrors.size(), 1u);
-  EXPECT_EQ(fakes.boxes.applicationErrors[0], settings.file("plain") + "/NVO.ini に書き込めません.");
+  EXPECT_EQ(fakes.boxes.applicationErrors[0],
+            settings.file("plain") + "/NVO.ini に書き込めません.");
   EXPECT_TRUE(fakes.dialogs.shown.empty());
   EXPECT_TRUE(copied("a.txt"));
   expectIdle();
@@ -414,9 +425,10 @@ TEST_F(Notice, NotesOfARunMakeRoomAndGoAway) {
   onDrive.attributesNote = "コピー先が exFAT のため、アクセス権と所有者は保存していません";
   notice.showNotes(onDrive);
   EXPECT_FALSE(notice.LblCounts->isHidden());
-  EXPECT_EQ(notice.LblCounts->text(),
-            QStringLiteral("コピー 5個, スキップ 1個, 失敗 2個\n失敗したファイル: what?.txt, B.txt\n") +
-                QString::fromStdString(onDrive.attributesNote));
+  EXPECT_EQ(
+      notice.LblCounts->text(),
+      QStringLiteral("コピー 5個, スキップ 1個, 失敗 2個\n失敗したファイル: what?.txt, B.txt\n") +
+          QString::fromStdString(onDrive.attributesNote));
   EXPECT_GT(notice.Button1->y(), 80);
   EXPECT_GE(notice.Button1->y(), notice.LblCounts->geometry().bottom());
   EXPECT_GT(notice.height(), 135);

@@ -3,20 +3,20 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QDateEdit>
 #include <QDate>
+#include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <memory>
 
-#include "gui/main_window/main_window.h"
 #include "engine/settings/condition_file.h"
+#include "gui/main_window/main_window.h"
 #include "gui/results/result_list_view.h"
 #include "support/fake_services.h"
-#include "support/qt_helpers.h"
 #include "support/file_tree.h"
+#include "support/qt_helpers.h"
 
 namespace nuvelo {
 namespace {
@@ -80,7 +80,8 @@ TEST_P(ExcludedAdd, AddsTheEntryBelowTheSource) {
   if (*GetParam().chosen) fakes.files.answers = {tree.path() + GetParam().chosen};
   form->BtnFolExADD->click();
   ASSERT_EQ(fakes.files.folderStarts, (std::vector<std::string>{source()}));
-  EXPECT_EQ(items(form->LstBxFolEx), GetParam().added ? QStringList{GetParam().added} : QStringList{});
+  EXPECT_EQ(items(form->LstBxFolEx),
+            GetParam().added ? QStringList{GetParam().added} : QStringList{});
   if (GetParam().message) {
     ASSERT_EQ(fakes.boxes.shown.size(), 1u);
     EXPECT_EQ(fakes.boxes.shown[0].text, "\"" + source() + "\"\rの下位フォルダを指定してください");
@@ -174,7 +175,8 @@ TEST_F(Pickers, SaveAndLoadConditionFiles) {
 
   // Loading puts everything back, the switch through its click handler.
   writeFile(tree.path() + "/other.dat",
-            "[Application]\nNVOFile=1\n[NVO]\nDirFrom=/from\nDirTo=/to\nCBKai=0\nFolEx=/a,/b\nEscExt=tmp\n");
+            "[Application]\nNVOFile=1\n[NVO]\nDirFrom=/from\nDirTo=/to\nCBKai=0\nFolEx=/a,/"
+            "b\nEscExt=tmp\n");
   const QDate pickerDate = form->DateTimePicker1->date();
   fakes.files.answers = {tree.path() + "/other.dat"};
   form->Mnu_LoadFile->trigger();

@@ -19,10 +19,10 @@
 #include <QTreeView>
 #include <memory>
 
-#include "gui/widgets/clickable_label.h"
-#include "gui/widgets/status_bar.h"
 #include "gui/app/termination_signals.h"
 #include "gui/results/result_list_model.h"
+#include "gui/widgets/clickable_label.h"
+#include "gui/widgets/status_bar.h"
 #include "support/fake_services.h"
 #include "support/temp_folder.h"
 
@@ -30,8 +30,12 @@ QT_BEGIN_NAMESPACE
 inline void PrintTo(const QRect& r, std::ostream* os) {
   *os << r.x() << "," << r.y() << " " << r.width() << "x" << r.height();
 }
-inline void PrintTo(const QSize& s, std::ostream* os) { *os << s.width() << "x" << s.height(); }
-inline void PrintTo(const QPoint& p, std::ostream* os) { *os << p.x() << "," << p.y(); }
+inline void PrintTo(const QSize& s, std::ostream* os) {
+  *os << s.width() << "x" << s.height();
+}
+inline void PrintTo(const QPoint& p, std::ostream* os) {
+  *os << p.x() << "," << p.y();
+}
 QT_END_NAMESPACE
 
 namespace nuvelo {
@@ -83,9 +87,9 @@ TEST_F(MainWindow, FirstStartShowsDefaults) {
   EXPECT_EQ(form->size(), QSize(420, 440));
   EXPECT_EQ(form->DateTimePicker1->date(), QDate::currentDate());
   EXPECT_EQ(form->DateTimePicker1->displayFormat(), "yyyy/MM/dd");
-  EXPECT_EQ(civilDateOf(form->SinceDate), (CivilDate{QDate::currentDate().year(),
-                                                     QDate::currentDate().month(),
-                                                     QDate::currentDate().day()}));
+  EXPECT_EQ(civilDateOf(form->SinceDate),
+            (CivilDate{QDate::currentDate().year(), QDate::currentDate().month(),
+                       QDate::currentDate().day()}));
   EXPECT_EQ(form->SinceDate, static_cast<double>(static_cast<long long>(form->SinceDate)));
   EXPECT_EQ(form->conditionFileFolder(), folder.path());
   EXPECT_FALSE(form->ProgressBar1->isVisible());
@@ -120,9 +124,9 @@ TEST_F(MainWindow, ReadsHandEditedSettings) {
   // The unchecked switch ran its click handler: the excluded-subfolder controls are off.
   EXPECT_FALSE(form->CbKai->isChecked());
   EXPECT_FALSE(form->LastKaiChecked);
-  for (QWidget* w : {static_cast<QWidget*>(form->LblFolEx), static_cast<QWidget*>(form->LstBxFolEx),
-                     static_cast<QWidget*>(form->BtnFolExADD),
-                     static_cast<QWidget*>(form->BtnFolExDel)})
+  for (QWidget* w :
+       {static_cast<QWidget*>(form->LblFolEx), static_cast<QWidget*>(form->LstBxFolEx),
+        static_cast<QWidget*>(form->BtnFolExADD), static_cast<QWidget*>(form->BtnFolExDel)})
     EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
 }
 
@@ -141,7 +145,8 @@ TEST_F(MainWindow, CloseSavesSettingsKeepingForeignLinesAndNextStartReadsThem) {
     EXPECT_TRUE(form->close());
   }
   const std::string saved = readFile(settingsPath());
-  EXPECT_EQ(saved.rfind("; keep me\n[Default]\nLastCopyDate=2024/05/01\nFrom=/home/u/文書\n", 0), 0u)
+  EXPECT_EQ(saved.rfind("; keep me\n[Default]\nLastCopyDate=2024/05/01\nFrom=/home/u/文書\n", 0),
+            0u)
       << saved;
   EXPECT_NE(saved.find("[Mine]\nx=1\n"), std::string::npos);
   EXPECT_EQ(saved.find("DirAbs"), std::string::npos);
@@ -248,17 +253,28 @@ struct Placed {
 
 // Left, top, width and height in the client area (or in Panel1), and the anchored sides.
 const Placed Layout[] = {
-    {"Label2", {8, 12, 0, 0}, 3},          {"DateTimePicker1", {72, 8, 97, 20}, 3},
-    {"Label6", {175, 12, 0, 0}, 3},        {"Label3", {8, 35, 0, 0}, 3},
-    {"Edit1", {72, 32, 298, 20}, 7},       {"Button2", {375, 32, 49, 20}, 6},
-    {"CbKai", {72, 53, 169, 17}, 3},       {"LblFolEx", {96, 72, 0, 0}, 3},
-    {"LstBxFolEx", {96, 88, 274, 41}, 7},  {"BtnFolExADD", {374, 88, 49, 20}, 6},
-    {"BtnFolExDel", {374, 112, 49, 20}, 6}, {"Label4", {8, 147, 0, 0}, 3},
-    {"Edit2", {72, 144, 298, 20}, 7},      {"Button4", {374, 144, 49, 20}, 6},
-    {"Panel1", {0, 176, 431, 152}, 15},    {"Label1", {8, 13, 0, 0}, 3},
-    {"BtnSelAll", {222, 8, 97, 23}, 6},    {"BtnReleaseSel", {326, 8, 97, 23}, 6},
-    {"lsvFilesFrom", {8, 36, 416, 107}, 15}, {"Button1", {196, 332, 73, 25}, 12},
-    {"Button3", {275, 332, 65, 25}, 12},   {"Button5", {346, 331, 73, 25}, 12},
+    {"Label2", {8, 12, 0, 0}, 3},
+    {"DateTimePicker1", {72, 8, 97, 20}, 3},
+    {"Label6", {175, 12, 0, 0}, 3},
+    {"Label3", {8, 35, 0, 0}, 3},
+    {"Edit1", {72, 32, 298, 20}, 7},
+    {"Button2", {375, 32, 49, 20}, 6},
+    {"CbKai", {72, 53, 169, 17}, 3},
+    {"LblFolEx", {96, 72, 0, 0}, 3},
+    {"LstBxFolEx", {96, 88, 274, 41}, 7},
+    {"BtnFolExADD", {374, 88, 49, 20}, 6},
+    {"BtnFolExDel", {374, 112, 49, 20}, 6},
+    {"Label4", {8, 147, 0, 0}, 3},
+    {"Edit2", {72, 144, 298, 20}, 7},
+    {"Button4", {374, 144, 49, 20}, 6},
+    {"Panel1", {0, 176, 431, 152}, 15},
+    {"Label1", {8, 13, 0, 0}, 3},
+    {"BtnSelAll", {222, 8, 97, 23}, 6},
+    {"BtnReleaseSel", {326, 8, 97, 23}, 6},
+    {"lsvFilesFrom", {8, 36, 416, 107}, 15},
+    {"Button1", {196, 332, 73, 25}, 12},
+    {"Button3", {275, 332, 65, 25}, 12},
+    {"Button5", {346, 331, 73, 25}, 12},
     {"StatusBar1", {0, 377, 430, 21}, 13},
 };
 
@@ -266,12 +282,16 @@ QRect expectedAt(const Placed& p, QSize growth, const QWidget* actual) {
   QRect r = p.design;
   if (r.width() == 0) r.setSize(actual->size());
   if (p.anchors & 4) {
-    if (p.anchors & 1) r.setWidth(r.width() + growth.width());
-    else r.moveLeft(r.left() + growth.width());
+    if (p.anchors & 1)
+      r.setWidth(r.width() + growth.width());
+    else
+      r.moveLeft(r.left() + growth.width());
   }
   if (p.anchors & 8) {
-    if (p.anchors & 2) r.setHeight(r.height() + growth.height());
-    else r.moveTop(r.top() + growth.height());
+    if (p.anchors & 2)
+      r.setHeight(r.height() + growth.height());
+    else
+      r.moveTop(r.top() + growth.height());
   }
   return r;
 }
@@ -296,14 +316,22 @@ TEST_F(MainWindow, ControlsSitAtDesignPlacesAndFollowTheirAnchors) {
 TEST_F(MainWindow, CaptionsHintsAndDesignStates) {
   auto form = open();
   const std::pair<QWidget*, const char*> texts[] = {
-      {form->Label2, "更新日付："},       {form->Label6, "以降に更新されたもの"},
-      {form->Label3, "検索元："},         {form->Button2, "参照..."},
-      {form->CbKai, "下位フォルダも対象とする"}, {form->LblFolEx, "除外するサブフォルダ"},
-      {form->BtnFolExADD, "ADD..."},     {form->BtnFolExDel, "DEL..."},
-      {form->Label4, "コピー先："},       {form->Button4, "参照..."},
-      {form->Label1, "検索結果"},         {form->BtnSelAll, "すべてを選択"},
-      {form->BtnReleaseSel, "選択解除"},  {form->Button1, "検索"},
-      {form->Button3, "コピー"},          {form->Button5, "中止"},
+      {form->Label2, "更新日付："},
+      {form->Label6, "以降に更新されたもの"},
+      {form->Label3, "検索元："},
+      {form->Button2, "参照..."},
+      {form->CbKai, "下位フォルダも対象とする"},
+      {form->LblFolEx, "除外するサブフォルダ"},
+      {form->BtnFolExADD, "ADD..."},
+      {form->BtnFolExDel, "DEL..."},
+      {form->Label4, "コピー先："},
+      {form->Button4, "参照..."},
+      {form->Label1, "検索結果"},
+      {form->BtnSelAll, "すべてを選択"},
+      {form->BtnReleaseSel, "選択解除"},
+      {form->Button1, "検索"},
+      {form->Button3, "コピー"},
+      {form->Button5, "中止"},
   };
   for (const auto& [widget, text] : texts) {
     const QVariant shown = widget->property("text");
@@ -322,7 +350,8 @@ TEST_F(MainWindow, CaptionsHintsAndDesignStates) {
   for (int c = 0; c < 5; ++c) {
     EXPECT_EQ(form->resultModel()->headerData(c, Qt::Horizontal).toString(),
               QString::fromUtf8(headers[c]));
-    const auto alignment = form->resultModel()->headerData(c, Qt::Horizontal, Qt::TextAlignmentRole)
+    const auto alignment = form->resultModel()
+                               ->headerData(c, Qt::Horizontal, Qt::TextAlignmentRole)
                                .value<Qt::Alignment>();
     EXPECT_EQ(bool(alignment & Qt::AlignRight), c == 1) << c;
   }
@@ -351,8 +380,10 @@ TEST_F(MainWindow, MenusHoldEveryItemInOrder) {
     const QList<QAction*> actions = menu->actions();
     ASSERT_EQ(static_cast<std::size_t>(actions.size()), items.size());
     for (std::size_t i = 0; i < items.size(); ++i) {
-      if (std::string(items[i]) == "-") EXPECT_TRUE(actions[static_cast<qsizetype>(i)]->isSeparator());
-      else EXPECT_EQ(actions[static_cast<qsizetype>(i)]->text(), QString::fromUtf8(items[i]));
+      if (std::string(items[i]) == "-")
+        EXPECT_TRUE(actions[static_cast<qsizetype>(i)]->isSeparator());
+      else
+        EXPECT_EQ(actions[static_cast<qsizetype>(i)]->text(), QString::fromUtf8(items[i]));
     }
   }
   EXPECT_FALSE(form->N6->isEnabled());
@@ -361,9 +392,9 @@ TEST_F(MainWindow, MenusHoldEveryItemInOrder) {
 TEST_F(MainWindow, TabOrderFollowsTheForm) {
   auto form = open();
   const std::vector<QWidget*> expected = {
-      form->Button1,     form->Edit1,       form->Button2,   form->CbKai,
-      form->Edit2,       form->Button4,     form->Button3,   form->DateTimePicker1,
-      form->LstBxFolEx,  form->BtnFolExADD, form->BtnFolExDel, form->BtnSelAll,
+      form->Button1,       form->Edit1,       form->Button2,     form->CbKai,
+      form->Edit2,         form->Button4,     form->Button3,     form->DateTimePicker1,
+      form->LstBxFolEx,    form->BtnFolExADD, form->BtnFolExDel, form->BtnSelAll,
       form->BtnReleaseSel, form->lsvFilesFrom};  // Button5 is disabled at design
   std::vector<QWidget*> seen;
   QWidget* w = form->Button1;

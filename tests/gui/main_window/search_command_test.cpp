@@ -13,9 +13,9 @@
 #include <functional>
 #include <memory>
 
-#include "gui/widgets/clickable_label.h"
 #include "gui/main_window/main_window.h"
 #include "gui/results/result_list_view.h"
+#include "gui/widgets/clickable_label.h"
 #include "gui/widgets/status_bar.h"
 #include "support/fake_services.h"
 #include "support/file_tree.h"
@@ -37,8 +37,7 @@ class Search : public ::testing::Test {
     makeFile(source() + "/new.txt", localTime(2024, 5, 1, 0, 0, 0), 2048);
     makeFile(source() + "/old.txt", localTime(2024, 4, 30, 23, 59, 59, 999));
     makeFile(source() + "/sub/deeper.txt", localTime(2024, 6, 2, 8, 5, 9), 1024);
-    form = std::make_unique<TForm1>(fakes.services(), settings.file("NVO.ini"),
-                                    settings.path());
+    form = std::make_unique<TForm1>(fakes.services(), settings.file("NVO.ini"), settings.path());
     form->setDisplayFormats({"/", ":", "."});
     form->show();
     QApplication::setActiveWindow(form.get());
@@ -110,8 +109,8 @@ TEST_F(Search, NameThatIsNotUtf8ShowsReplacementAndKeepsItsBytes) {
   form->Edit1->setText(QString::fromStdString(source()));
   form->Button1->click();
   const auto& rows = form->resultModel()->rows();
-  const auto row = std::find_if(rows.begin(), rows.end(),
-                                [&](const ResultRow& r) { return r.name() == name; });
+  const auto row =
+      std::find_if(rows.begin(), rows.end(), [&](const ResultRow& r) { return r.name() == name; });
   ASSERT_NE(row, rows.end());
   EXPECT_EQ(form->RowFullPath(*row), source() + "/" + name);
   const int index = static_cast<int>(row - rows.begin());
@@ -121,8 +120,9 @@ TEST_F(Search, NameThatIsNotUtf8ShowsReplacementAndKeepsItsBytes) {
 TEST_F(Search, AbsolutePathsAndTheMenuItemSearchToo) {
   form->Edit1->setText(QString::fromStdString(source()));
   form->Find1->trigger();
-  EXPECT_EQ(column(4), (std::vector<QString>{QString::fromStdString(source() + "/new.txt"),
-                                             QString::fromStdString(source() + "/sub/deeper.txt")}));
+  EXPECT_EQ(column(4),
+            (std::vector<QString>{QString::fromStdString(source() + "/new.txt"),
+                                  QString::fromStdString(source() + "/sub/deeper.txt")}));
 }
 
 struct Refusal {
@@ -226,13 +226,16 @@ TEST_F(Search, LinksAreListedAsLinksByTheirOwnTime) {
   form->Edit1->setText(QString::fromStdString(source()));
   form->Button1->click();
   const auto& rows = form->resultModel()->rows();
-  const auto link = std::find_if(rows.begin(), rows.end(), [](const ResultRow& r) { return r.link; });
+  const auto link =
+      std::find_if(rows.begin(), rows.end(), [](const ResultRow& r) { return r.link; });
   ASSERT_NE(link, rows.end());
   const int index = static_cast<int>(link - rows.begin());
   EXPECT_EQ(form->resultModel()->text(index, 0), QStringLiteral("to-old"));
   EXPECT_EQ(form->resultModel()->text(index, 1), QStringLiteral("0KB"));
-  const auto file = std::find_if(rows.begin(), rows.end(), [](const ResultRow& r) { return r.name() == "new.txt"; });
-  EXPECT_NE(form->resultModel()->text(index, 2), form->resultModel()->text(static_cast<int>(file - rows.begin()), 2));
+  const auto file = std::find_if(rows.begin(), rows.end(),
+                                 [](const ResultRow& r) { return r.name() == "new.txt"; });
+  EXPECT_NE(form->resultModel()->text(index, 2),
+            form->resultModel()->text(static_cast<int>(file - rows.begin()), 2));
 }
 
 TEST_F(Search, TheDestinationInsideTheSourceIsLeftOut) {
@@ -252,7 +255,8 @@ TEST_F(Search, FoldersThatCannotBeReadAreNamedInOneWarningAsOrdinaryUser) {
   }
   form->Edit1->setText(QString::fromStdString(source()));
   form->Button1->click();
-  for (const char* locked : {"/locked-a", "/locked-b", "/sub/locked-c"}) chmod((source() + locked).c_str(), 0755);
+  for (const char* locked : {"/locked-a", "/locked-b", "/sub/locked-c"})
+    chmod((source() + locked).c_str(), 0755);
   EXPECT_EQ(form->resultModel()->rowCount(), 2);
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_EQ(boxes.shown[0].kind, MessageKind::Warning);

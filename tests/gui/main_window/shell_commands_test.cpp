@@ -10,12 +10,12 @@
 #include <QTextBrowser>
 #include <memory>
 
-#include "gui/widgets/clickable_label.h"
-#include "gui/widgets/date_picker.h"
-#include "gui/main_window/main_window.h"
-#include "gui/results/result_list_view.h"
 #include "gui/dialogs/about_box.h"
 #include "gui/dialogs/help_window.h"
+#include "gui/main_window/main_window.h"
+#include "gui/results/result_list_view.h"
+#include "gui/widgets/clickable_label.h"
+#include "gui/widgets/date_picker.h"
 #include "platform/qt/qt_key_sink.h"
 #include "support/fake_services.h"
 #include "support/temp_folder.h"
@@ -41,7 +41,8 @@ class Shell : public ::testing::Test {
 TEST_F(Shell, DateCommandSendsAltDown) {
   auto form = open(fakes.services());
   form->D1->trigger();
-  EXPECT_EQ(fakes.keys.events, (std::vector<std::string>{"12/38/0", "28/50/1", "28/50/3", "12/38/2"}));
+  EXPECT_EQ(fakes.keys.events,
+            (std::vector<std::string>{"12/38/0", "28/50/1", "28/50/3", "12/38/2"}));
   EXPECT_TRUE(form->DateTimePicker1->hasFocus());
   form->Busy = true;
   form->D1->trigger();
@@ -85,9 +86,10 @@ TEST_P(AboutVersion, ShowsTheProductVersion) {
   EXPECT_EQ(box.Version->text(), QString::fromLatin1(GetParam().shown));
 }
 
-INSTANTIATE_TEST_SUITE_P(Versions, AboutVersion,
-                         ::testing::Values(VersionCase{{1, 3, 0, 2}, {2, 0, 0, 0}, "Version: 1.3.0.2"},
-                                           VersionCase{{10, 0, 0, 115}, {10, 0, 0, 115}, "Version: 10.0.0.115"}));
+INSTANTIATE_TEST_SUITE_P(
+    Versions, AboutVersion,
+    ::testing::Values(VersionCase{{1, 3, 0, 2}, {2, 0, 0, 0}, "Version: 1.3.0.2"},
+                      VersionCase{{10, 0, 0, 115}, {10, 0, 0, 115}, "Version: 10.0.0.115"}));
 
 TEST_F(Shell, AboutBoxTextsAndLink) {
   TAboutBox box(programVersion(), std::string("alice"), fakes.shell);

@@ -8,11 +8,11 @@
 #include <QTest>
 #include <memory>
 
-#include "gui/main_window/main_window.h"
-#include "gui/widgets/status_bar.h"
 #include "gui/dialogs/properties_dialog.h"
+#include "gui/main_window/main_window.h"
 #include "gui/results/result_list_view.h"
 #include "gui/results/row_order.h"
+#include "gui/widgets/status_bar.h"
 #include "support/fake_services.h"
 #include "support/file_tree.h"
 
@@ -49,9 +49,7 @@ class ResultList : public ::testing::Test {
     for (const ResultRow& r : form->resultModel()->rows()) out.push_back(r.pathText);
     return out;
   }
-  void select(int r) {
-    form->lsvFilesFrom->setCurrentIndex(form->resultModel()->index(r, 0));
-  }
+  void select(int r) { form->lsvFilesFrom->setCurrentIndex(form->resultModel()->index(r, 0)); }
   QPoint centreOf(int r) const {
     return form->lsvFilesFrom->visualRect(form->resultModel()->index(r, 1)).center();
   }
@@ -74,10 +72,10 @@ TEST_P(SortState, FollowsHeaderClicks) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Clicks, SortState,
-                         ::testing::Values(ClickCase{{}, 0}, ClickCase{{0}, 1}, ClickCase{{0, 0}, -1},
-                                           ClickCase{{0, 0, 0}, 1}, ClickCase{{0, 0, 4}, 5},
-                                           ClickCase{{1, 3}, 4}, ClickCase{{4, 4, 1}, 2},
-                                           ClickCase{{2, 2}, -3}));
+                         ::testing::Values(ClickCase{{}, 0}, ClickCase{{0}, 1},
+                                           ClickCase{{0, 0}, -1}, ClickCase{{0, 0, 0}, 1},
+                                           ClickCase{{0, 0, 4}, 5}, ClickCase{{1, 3}, 4},
+                                           ClickCase{{4, 4, 1}, 2}, ClickCase{{2, 2}, -3}));
 
 TEST_F(ResultList, SizesSortByTheirNumber) {
   setRows({row("/a", 100), row("/b", 9), row("/c", 10), row("/d", 10), row("/e", 3LL << 31)});
@@ -91,7 +89,8 @@ TEST_F(ResultList, SizesSortByTheirNumber) {
 }
 
 TEST_F(ResultList, DatesSortInTimeOrderAndRowsStayPutBeforeAnyClick) {
-  setRows({row("/new", 1, localTime(2024, 1, 1, 0, 0, 0)), row("/old", 1, localTime(2023, 12, 31, 23, 59, 59)),
+  setRows({row("/new", 1, localTime(2024, 1, 1, 0, 0, 0)),
+           row("/old", 1, localTime(2023, 12, 31, 23, 59, 59)),
            row("/mid", 1, localTime(2023, 12, 31, 23, 59, 58))});
   EXPECT_EQ(paths(), (std::vector<std::string>{"/new", "/old", "/mid"}));
   form->lsvFilesFromColumnClick(3);
@@ -120,7 +119,8 @@ TEST_F(ResultList, SelectionFollowsItsRowThroughASort) {
   select(0);
   form->lsvFilesFromColumnClick(4);
   ASSERT_TRUE(form->selectedRow());
-  EXPECT_EQ(form->resultModel()->rows()[static_cast<std::size_t>(*form->selectedRow())].pathText, "/b");
+  EXPECT_EQ(form->resultModel()->rows()[static_cast<std::size_t>(*form->selectedRow())].pathText,
+            "/b");
 }
 
 TEST_F(ResultList, CheckAllAndClearAllRecountUnlessBusy) {
@@ -178,13 +178,12 @@ TEST_P(OpenRow, OpensTheRowsFileAndReportsFailures) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Results, OpenRow,
-                         ::testing::Values(OpenCase{42, nullptr}, OpenCase{0, "メモリーが不足しています"},
-                                           OpenCase{2, "ファイルが見つかりません"},
-                                           OpenCase{3, "パスが見つかりません"},
-                                           OpenCase{31, "関連づけされたアプリケーションが見つかりません"},
-                                           OpenCase{5, "起動できませんでした"},
-                                           OpenCase{32, "起動できませんでした"}));
+INSTANTIATE_TEST_SUITE_P(
+    Results, OpenRow,
+    ::testing::Values(OpenCase{42, nullptr}, OpenCase{0, "メモリーが不足しています"},
+                      OpenCase{2, "ファイルが見つかりません"}, OpenCase{3, "パスが見つかりません"},
+                      OpenCase{31, "関連づけされたアプリケーションが見つかりません"},
+                      OpenCase{5, "起動できませんでした"}, OpenCase{32, "起動できませんでした"}));
 
 TEST_F(ResultList, DoubleClickOpensTheSelectedRowEvenOnEmptySpace) {
   setRows({row("/abs/a.txt", 1)});
@@ -244,7 +243,8 @@ TEST(RowOrder, CollatorKeysAgreeWithTheComparison) {
     std::vector<ResultRow> sorted = rows;
     sortRows(sorted, column, types, collator);
     for (std::size_t i = 1; i < sorted.size(); ++i)
-      EXPECT_LE(compareRows(sorted[i - 1], sorted[i], column, types, collator), 0) << column << " at " << i;
+      EXPECT_LE(compareRows(sorted[i - 1], sorted[i], column, types, collator), 0)
+          << column << " at " << i;
   }
 }
 

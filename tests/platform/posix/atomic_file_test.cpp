@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <sys/stat.h>
+#include <filesystem>
 
 #include "support/file_size_limit.h"
 #include "support/non_regular_entries.h"
@@ -13,13 +13,13 @@ namespace nuvelo {
 namespace {
 
 using testing::entriesIn;
-using testing::NonRegularKind;
 using testing::entryType;
+using testing::FileSizeLimit;
 using testing::makeEntry;
 using testing::nameOf;
+using testing::NonRegularKind;
 using testing::readFile;
 using testing::TempFolder;
-using testing::FileSizeLimit;
 using testing::writeFile;
 
 TEST(AtomicFile, ReplacesContentAndKeepsPermissionBits) {
@@ -61,8 +61,8 @@ TEST(AtomicFile, ReadWholeFileTellsMissingFromEmpty) {
 }
 
 TEST(AtomicFile, OnlyRegularFilesAreReadOrReplaced) {
-  for (const NonRegularKind kind : {NonRegularKind::CharacterDevice, NonRegularKind::Fifo, NonRegularKind::Socket,
-                               NonRegularKind::Folder}) {
+  for (const NonRegularKind kind : {NonRegularKind::CharacterDevice, NonRegularKind::Fifo,
+                                    NonRegularKind::Socket, NonRegularKind::Folder}) {
     TempFolder folder;
     const std::string path = folder.file("entry");
     if (!makeEntry(kind, path)) continue;  // a device needs root

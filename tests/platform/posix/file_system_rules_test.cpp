@@ -50,12 +50,18 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"caf\xE9", false, true}, NameCase{std::string(255, 'a'), true, true},
                       NameCase{std::string(256, 'a'), false, false},
                       // 128 characters of three bytes each: 128 UTF-16 units, 384 bytes.
-                      NameCase{[] { std::string s; for (int i = 0; i < 128; ++i) s += "表"; return s; }(), true, false}));
+                      NameCase{[] {
+                                 std::string s;
+                                 for (int i = 0; i < 128; ++i) s += "表";
+                                 return s;
+                               }(),
+                               true, false}));
 
 TEST(ComparableNames, FoldLetterCaseOnlyWhereTheFileSystemDoes) {
   const FileSystemRules folding = windowsRules();
   EXPECT_EQ(comparableName("docs.TXT", folding), comparableName("Docs.txt", folding));
-  EXPECT_EQ(comparableName("\xC3\xA9t\xC3\xA9", folding), comparableName("\xC3\x89T\xC3\x89", folding));  // été, ÉTÉ
+  EXPECT_EQ(comparableName("\xC3\xA9t\xC3\xA9", folding),
+            comparableName("\xC3\x89T\xC3\x89", folding));  // été, ÉTÉ
   EXPECT_NE(comparableName("a.txt", folding), comparableName("b.txt", folding));
   EXPECT_EQ(comparableName("caf\xE9", folding), "CAF\xE9");  // a byte that is no UTF-8 stays
   EXPECT_NE(comparableName("b.txt", FileSystemRules{}), comparableName("B.txt", FileSystemRules{}));
@@ -69,7 +75,8 @@ TEST(ProbedRules, AnOrdinaryFileSystemKeepsEverythingAndLeavesNoProbeBehind) {
   const FileSystemRules byType = rulesByType(fd);
   const FileSystemRules probed = probeRules(fd);
   close(fd);
-  if (byType.foldsCase || byType.windowsNames) GTEST_SKIP() << "the test folder lies on " << byType.name;
+  if (byType.foldsCase || byType.windowsNames)
+    GTEST_SKIP() << "the test folder lies on " << byType.name;
   EXPECT_FALSE(probed.foldsCase);
   EXPECT_LE(probed.timeGranularityMs, 1);
   EXPECT_TRUE(probed.keepsPermissions);

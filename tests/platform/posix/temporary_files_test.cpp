@@ -27,7 +27,9 @@ struct NameCase {
   const char* name;
   bool temporary;
 };
-void PrintTo(const NameCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const NameCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class TemporaryNames : public ::testing::TestWithParam<NameCase> {};
 
@@ -44,8 +46,7 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{".nuvelo-0123456789abcdef0.tmp", false},  // one too many
                       NameCase{"nuvelo-0123456789abcdef.tmp", false},
                       NameCase{".nuvelo-0123456789abcdef.tmp~", false},
-                      NameCase{".nuvelo-0123456789abcdef.TMP", false},
-                      NameCase{"", false}));
+                      NameCase{".nuvelo-0123456789abcdef.TMP", false}, NameCase{"", false}));
 
 std::set<std::string> namesIn(const std::string& folder) {
   std::set<std::string> names;
@@ -56,9 +57,14 @@ std::set<std::string> namesIn(const std::string& folder) {
 
 TEST(StaleTemporaries, OnlyUnheldTemporaryFilesAreRemoved) {
   TempFolder tree;
-  const std::set<std::string> kept = {"report.txt", ".nuvelo-xyz.tmp", ".nuvelo-0123456789ABCDEF.tmp",
-                                      Held, ".nuvelo-00000000000000aa.tmp", ".nuvelo-00000000000000bb.tmp"};
-  for (const std::string name : {"report.txt", ".nuvelo-xyz.tmp", ".nuvelo-0123456789ABCDEF.tmp", Stale, Held})
+  const std::set<std::string> kept = {"report.txt",
+                                      ".nuvelo-xyz.tmp",
+                                      ".nuvelo-0123456789ABCDEF.tmp",
+                                      Held,
+                                      ".nuvelo-00000000000000aa.tmp",
+                                      ".nuvelo-00000000000000bb.tmp"};
+  for (const std::string name :
+       {"report.txt", ".nuvelo-xyz.tmp", ".nuvelo-0123456789ABCDEF.tmp", Stale, Held})
     writeFile(tree.file(name), "bytes");
   // Temporary names on what no copy makes: a folder, and a link (no lock can be had on it).
   std::filesystem::create_directory(tree.file(".nuvelo-00000000000000aa.tmp"));

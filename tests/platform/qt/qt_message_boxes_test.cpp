@@ -53,8 +53,8 @@ TEST_P(QtMessageBoxKinds, CaptionIconAndOkButton) {
   QtMessageBoxes boxes;
   SeenBox seen;
   watchNextBox(seen, [](QMessageBox* box) { box->defaultButton()->click(); });
-  const MessageAnswer answer = boxes.show(GetParam().kind, "本文", MessageButtons::Ok,
-                                          MessagePlacement{false, 123, 45});
+  const MessageAnswer answer =
+      boxes.show(GetParam().kind, "本文", MessageButtons::Ok, MessagePlacement{false, 123, 45});
   EXPECT_EQ(answer, MessageAnswer::Ok);
   EXPECT_EQ(seen.caption, QString::fromUtf8(GetParam().caption));
   EXPECT_EQ(seen.icon, GetParam().icon);
@@ -73,18 +73,23 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(QtMessageBoxes, YesNoCountsOnlyYesAsYes) {
   QtMessageBoxes boxes;
   SeenBox seen;
-  watchNextBox(seen, [](QMessageBox* box) { buttonNamed(box, QStringLiteral("はい(&Y)"))->click(); });
-  EXPECT_EQ(boxes.show(MessageKind::Warning, "?", MessageButtons::YesNo, MessagePlacement::centred()),
-            MessageAnswer::Yes);
+  watchNextBox(seen,
+               [](QMessageBox* box) { buttonNamed(box, QStringLiteral("はい(&Y)"))->click(); });
+  EXPECT_EQ(
+      boxes.show(MessageKind::Warning, "?", MessageButtons::YesNo, MessagePlacement::centred()),
+      MessageAnswer::Yes);
   EXPECT_EQ(seen.buttons, (QStringList{QStringLiteral("はい(&Y)"), QStringLiteral("いいえ(&N)")}));
 
-  watchNextBox(seen, [](QMessageBox* box) { buttonNamed(box, QStringLiteral("いいえ(&N)"))->click(); });
-  EXPECT_EQ(boxes.show(MessageKind::Warning, "?", MessageButtons::YesNo, MessagePlacement::centred()),
-            MessageAnswer::No);
+  watchNextBox(seen,
+               [](QMessageBox* box) { buttonNamed(box, QStringLiteral("いいえ(&N)"))->click(); });
+  EXPECT_EQ(
+      boxes.show(MessageKind::Warning, "?", MessageButtons::YesNo, MessagePlacement::centred()),
+      MessageAnswer::No);
 
   watchNextBox(seen, [](QMessageBox* box) { box->reject(); });  // Esc or the close box
-  EXPECT_EQ(boxes.show(MessageKind::Warning, "?", MessageButtons::YesNo, MessagePlacement::centred()),
-            MessageAnswer::No);
+  EXPECT_EQ(
+      boxes.show(MessageKind::Warning, "?", MessageButtons::YesNo, MessagePlacement::centred()),
+      MessageAnswer::No);
 }
 
 TEST(QtMessageBoxes, ApplicationErrorBoxCarriesTheTitleAndStopIcon) {

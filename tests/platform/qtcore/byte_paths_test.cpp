@@ -14,8 +14,9 @@ TEST_P(BytePaths, RoundTripThroughQtText) {
 
 INSTANTIATE_TEST_SUITE_P(
     Names, BytePaths,
-    ::testing::Values(std::string(), std::string("/tmp/report.txt"), std::string("/tmp/表/メモ.txt"),
-                      std::string("/tmp/caf\xE9.txt"), std::string("\xFF\xFE\x80"),
+    ::testing::Values(std::string(), std::string("/tmp/report.txt"),
+                      std::string("/tmp/表/メモ.txt"), std::string("/tmp/caf\xE9.txt"),
+                      std::string("\xFF\xFE\x80"),
                       std::string("/tmp/\xED\xB2\x80"),  // a surrogate spelt in UTF-8: no UTF-8
                       std::string("/tmp/\xF0\x9F\x93\x81 folder"), std::string("a\xC3")));
 
