@@ -1,0 +1,280 @@
+// nuvelo-slow-share: a folder mounted through FUSE with a fixed delay on every request, standing
+// in for a network share, where each look-up, directory read, create, write and rename costs a
+// round trip. The requests are served on many threads, as a file server would, so a client that
+// keeps several requests in flight gains from it and one that waits on each does not.
+//
+//   nuvelo-slow-share FOLDER MOUNTPOINT [-o delay_us=500] [-o attr_timeout=1] [FUSE options]
+//
+// Directory listings come with their entries' attributes (readdirplus), and attributes and
+// names are cached for attr_timeout seconds, as a network file system's client caches them.
+// Unmount with `fusermount3 -u MOUNTPOINT` (or umount as root).
+
+#define FUSE_USE_VERSION 31
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <fuse.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstddef>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string>
+
+namespace {
+
+struct ShareOptions {
+  char* folder = nullptr;
+  int delayMicroseconds = 500;
+  double attributeTimeout = 1.0;
+};
+
+ShareOptions options;
+int folderDescriptor = -1;
+
+void waitOneRoundTrip() {
+  timespec delay{options.delayMicroseconds / 1000000,
+                 static_cast<long>(options.delayMicroseconds % 1000000) * 1000};
+  while (nanosleep(&delay, &delay) == -1 && errno == EINTR) {
+  }
+}
+
+// FUSE paths start with "/"; below the folder they are relative to its descriptor.
+const char* relative(const char* path) {
+  return path[1] == '\0' ? "." : path + 1;
+}
+
+int result(int value) {
+  return value == -1 ? -errno : 0;
+}
+
+void* initShare(fuse_conn_info*, fuse_config* config) {
+  config->use_ino = 1;
+  config->attr_timeout = options.attributeTimeout;
+  config->entry_timeout = options.attributeTimeout;
+  config->negative_timeout = 0;
+  return nullptr;
+}
+
+int getAttributes(const char* path, struct stat* status, fuse_file_info* file) {
+  waitOneRoundTrip();
+  if (file != nullptr) return result(fstat(static_cast<int>(file->fh), status));
+  return result(fstatat(folderDescriptor, relative(path), status, AT_SYMLINK_NOFOLLOW));
+}
+
+int readLink(const char* path, char* buffer, size_t size) {
+  waitOneRoundTrip();
+  const ssize_t length = readlinkat(folderDescriptor, relative(path), buffer, size - 1);
+  if (length == -1) return -errno;
+  buffer[length] = '\0';
+  return 0;
+}
+
+int readFolder(const char* path, void* buffer, fuse_fill_dir_t fill, off_t, fuse_file_info*,
+               fuse_readdir_flags flags) {
+  waitOneRoundTrip();
+  const int descriptor =
+      openat(folderDescriptor, relative(path), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
+  if (descriptor == -1) return -errno;
+  DIR* folder = fdopendir(descriptor);
+  if (folder == nullptr) {
+    close(descriptor);
+    return -errno;
+  }
+  const bool withAttributes = (flags & FUSE_READDIR_PLUS) != 0;
+  while (const dirent* entry = readdir(folder)) {
+    struct stat status {};
+    status.st_ino = entry->d_ino;
+    status.st_mode = static_cast<mode_t>(DTTOIF(entry->d_type));
+    auto fillFlags = static_cast<fuse_fill_dir_flags>(0);
+    if (withAttributes &&
+        fstatat(dirfd(folder), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0) {
+      fillFlags = FUSE_FILL_DIR_PLUS;
+    }
+    if (fill(buffer, entry->d_name, &status, 0, fillFlags) != 0) break;
+  }
+  closedir(folder);
+  return 0;
+}
+
+int makeFolder(const char* path, mode_t mode) {
+  waitOneRoundTrip();
+  return result(mkdirat(folderDescriptor, relative(path), mode));
+}
+
+int removeFile(const char* path) {
+  waitOneRoundTrip();
+  return result(unlinkat(folderDescriptor, relative(path), 0));
+}
+
+int removeFolder(const char* path) {
+  waitOneRoundTrip();
+  return result(unlinkat(folderDescriptor, relative(path), AT_REMOVEDIR));
+}
+
+int makeLink(const char* target, const char* path) {
+  waitOneRoundTrip();
+  return result(symlinkat(target, folderDescriptor, relative(path)));
+}
+
+int renameEntry(const char* from, const char* to, unsigned int flags) {
+  waitOneRoundTrip();
+  return result(renameat2(folderDescriptor, relative(from), folderDescriptor, relative(to), flags));
+}
+
+int makeHardLink(const char* from, const char* to) {
+  waitOneRoundTrip();
+  return result(linkat(folderDescriptor, relative(from), folderDescriptor, relative(to), 0));
+}
+
+int changeMode(const char* path, mode_t mode, fuse_file_info* file) {
+  waitOneRoundTrip();
+  if (file != nullptr) return result(fchmod(static_cast<int>(file->fh), mode));
+  return result(fchmodat(folderDescriptor, relative(path), mode, 0));
+}
+
+int changeOwner(const char* path, uid_t owner, gid_t group, fuse_file_info* file) {
+  waitOneRoundTrip();
+  if (file != nullptr) return result(fchown(static_cast<int>(file->fh), owner, group));
+  return result(fchownat(folderDescriptor, relative(path), owner, group, AT_SYMLINK_NOFOLLOW));
+}
+
+int truncateFile(const char* path, off_t size, fuse_file_info* file) {
+  waitOneRoundTrip();
+  if (file != nullptr) return result(ftruncate(static_cast<int>(file->fh), size));
+  const int descriptor = openat(folderDescriptor, relative(path), O_WRONLY | O_CLOEXEC);
+  if (descriptor == -1) return -errno;
+  const int outcome = result(ftruncate(descriptor, size));
+  close(descriptor);
+  return outcome;
+}
+
+int setTimes(const char* path, const timespec times[2], fuse_file_info* file) {
+  waitOneRoundTrip();
+  if (file != nullptr) return result(futimens(static_cast<int>(file->fh), times));
+  return result(utimensat(folderDescriptor, relative(path), times, AT_SYMLINK_NOFOLLOW));
+}
+
+int createFile(const char* path, mode_t mode, fuse_file_info* file) {
+  waitOneRoundTrip();
+  const int descriptor = openat(folderDescriptor, relative(path), file->flags | O_CLOEXEC, mode);
+  if (descriptor == -1) return -errno;
+  file->fh = static_cast<uint64_t>(descriptor);
+  return 0;
+}
+
+int openFile(const char* path, fuse_file_info* file) {
+  waitOneRoundTrip();
+  const int descriptor = openat(folderDescriptor, relative(path), file->flags | O_CLOEXEC);
+  if (descriptor == -1) return -errno;
+  file->fh = static_cast<uint64_t>(descriptor);
+  return 0;
+}
+
+int readFile(const char*, char* buffer, size_t size, off_t offset, fuse_file_info* file) {
+  waitOneRoundTrip();
+  const ssize_t count = pread(static_cast<int>(file->fh), buffer, size, offset);
+  return count == -1 ? -errno : static_cast<int>(count);
+}
+
+int writeFile(const char*, const char* buffer, size_t size, off_t offset, fuse_file_info* file) {
+  waitOneRoundTrip();
+  const ssize_t count = pwrite(static_cast<int>(file->fh), buffer, size, offset);
+  return count == -1 ? -errno : static_cast<int>(count);
+}
+
+int fileSystemStatus(const char* path, struct statvfs* status) {
+  waitOneRoundTrip();
+  const int descriptor =
+      openat(folderDescriptor, relative(path), O_RDONLY | O_CLOEXEC | O_PATH | O_NOFOLLOW);
+  if (descriptor == -1) return -errno;
+  const int outcome = result(fstatvfs(descriptor, status));
+  close(descriptor);
+  return outcome;
+}
+
+int releaseFile(const char*, fuse_file_info* file) {
+  close(static_cast<int>(file->fh));
+  return 0;
+}
+
+int syncFile(const char*, int dataOnly, fuse_file_info* file) {
+  waitOneRoundTrip();
+  const int descriptor = static_cast<int>(file->fh);
+  return result(dataOnly != 0 ? fdatasync(descriptor) : fsync(descriptor));
+}
+
+fuse_operations shareOperations() {
+  fuse_operations operations{};
+  operations.init = initShare;
+  operations.getattr = getAttributes;
+  operations.readlink = readLink;
+  operations.readdir = readFolder;
+  operations.mkdir = makeFolder;
+  operations.unlink = removeFile;
+  operations.rmdir = removeFolder;
+  operations.symlink = makeLink;
+  operations.rename = renameEntry;
+  operations.link = makeHardLink;
+  operations.chmod = changeMode;
+  operations.chown = changeOwner;
+  operations.truncate = truncateFile;
+  operations.utimens = setTimes;
+  operations.create = createFile;
+  operations.open = openFile;
+  operations.read = readFile;
+  operations.write = writeFile;
+  operations.statfs = fileSystemStatus;
+  operations.release = releaseFile;
+  operations.fsync = syncFile;
+  return operations;
+}
+
+const fuse_opt optionTable[] = {
+    {"delay_us=%d", offsetof(ShareOptions, delayMicroseconds), 0},
+    {"attr_timeout=%lf", offsetof(ShareOptions, attributeTimeout), 0},
+    FUSE_OPT_END,
+};
+
+// The first argument that is not an option is the folder to share; the rest go to FUSE.
+int takeFolderArgument(void* data, const char* argument, int key, fuse_args*) {
+  auto* parsed = static_cast<ShareOptions*>(data);
+  if (key == FUSE_OPT_KEY_NONOPT && parsed->folder == nullptr) {
+    parsed->folder = realpath(argument, nullptr);
+    if (parsed->folder == nullptr) {
+      std::fprintf(stderr, "nuvelo-slow-share: %s: %s\n", argument, std::strerror(errno));
+      return -1;
+    }
+    return 0;
+  }
+  return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  fuse_args arguments = FUSE_ARGS_INIT(argc, argv);
+  if (fuse_opt_parse(&arguments, &options, optionTable, takeFolderArgument) == -1) return 1;
+  if (options.folder == nullptr) {
+    std::fprintf(stderr,
+                 "usage: nuvelo-slow-share FOLDER MOUNTPOINT [-o delay_us=N] "
+                 "[-o attr_timeout=S] [FUSE options]\n");
+    return 2;
+  }
+  folderDescriptor = open(options.folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folderDescriptor == -1) {
+    std::fprintf(stderr, "nuvelo-slow-share: %s: %s\n", options.folder, std::strerror(errno));
+    return 1;
+  }
+  const fuse_operations operations = shareOperations();
+  const int status = fuse_main(arguments.argc, arguments.argv, &operations, nullptr);
+  fuse_opt_free_args(&arguments);
+  close(folderDescriptor);
+  std::free(options.folder);
+  return status;
+}
