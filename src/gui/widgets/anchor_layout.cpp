@@ -3,6 +3,8 @@
 #include <QWidget>
 #include <QWidgetItem>
 
+#include "gui/widgets/design_scale.h"
+
 namespace nuvelo {
 namespace {
 
@@ -34,6 +36,12 @@ AnchorLayout::~AnchorLayout() {
 void AnchorLayout::place(QWidget* widget, QRect designRect, unsigned anchors) {
   addChildWidget(widget);
   entries_.push_back({new QWidgetItem(widget), designRect, anchors});
+  invalidate();
+}
+
+void AnchorLayout::scale(const DesignScale& scale) {
+  designSize_ = scale.size(designSize_);
+  for (Entry& e : entries_) e.designRect = scale.rect(e.designRect);
   invalidate();
 }
 
