@@ -28,6 +28,10 @@ class AnchorLayout : public QLayout {
   void place(QWidget* widget, QRect designRect, unsigned anchors);
   // Scales the design size and every design rectangle, and so the anchored margins, to a font.
   void scale(const DesignScale& scale);
+  // A placed widget's design rectangle, a size-to-content one's at its size hint; and a new one.
+  QRect designRectOf(const QWidget* widget) const;
+  void setDesignRect(const QWidget* widget, QRect designRect);
+  QSize designSize() const { return designSize_; }
 
   void addItem(QLayoutItem* item) override;
   QLayoutItem* itemAt(int index) const override;
