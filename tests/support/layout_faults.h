@@ -6,7 +6,6 @@
 #include <QAbstractScrollArea>
 #include <QAbstractSpinBox>
 #include <QCheckBox>
-#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,7 +18,6 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QWidget>
-#include <QtMath>
 #include <string>
 #include <vector>
 
@@ -144,18 +142,15 @@ inline void checkCaption(const QWidget* w, LayoutFaults& faults) {
 
 // The main window's results panel is one design pixel wider than the client area, so that its
 // right frame line stays hidden behind the window's edge: a control that spans its parent from
-// the left edge may reach past the right edge by that pixel, scaled (and one more for rounding
-// both edges at a scaled font).
-inline int bandOverhang(const QWidget* w) {
-  const double fontScale = QFontInfo(w->font()).pixelSize() / 12.0;
-  return fontScale == 1.0 ? 1 : qCeil(fontScale) + 1;
-}
+// the left edge may reach past the right edge by that pixel, scaled and rounded (up to three at
+// twice the design font).
+constexpr int BandOverhang = 3;
 
 inline bool liesInside(const QWidget* w) {
   const QRect area(QPoint(0, 0), w->parentWidget()->size());
   const QRect r = w->geometry();
   if (r.left() == 0 && r.right() >= area.right())
-    return area.contains(r.adjusted(0, 0, -std::min(r.right() - area.right(), bandOverhang(w)), 0));
+    return area.contains(r.adjusted(0, 0, -std::min(r.right() - area.right(), BandOverhang), 0));
   return area.contains(r);
 }
 

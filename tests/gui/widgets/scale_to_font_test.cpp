@@ -30,12 +30,40 @@ using testing::layoutFaults;
 using testing::TempFolder;
 using testing::writeFile;
 
-// The application's font at 12 pixels times the scale, for the windows made while it lives.
+// The design font, or another Japanese font whose glyphs and line height differ from it, at 12
+// pixels times a scale.
+struct FontCase {
+  const char* family;  // nullptr: the design font
+  double scale;
+};
+
+const FontCase Fonts[] = {
+    {nullptr, 1.0},
+    {nullptr, 1.25},
+    {nullptr, 1.5},
+    {"Noto Sans CJK JP", 1.0},
+    {"Noto Sans CJK JP", 1.5},
+};
+
+std::string fontName(const FontCase& font) {
+  QString text = QString::number(font.scale);
+  const std::string family =
+      font.family ? QString::fromLatin1(font.family).remove(QLatin1Char(' ')).toStdString() + "_"
+                  : "";
+  return family + "x" + text.replace(QLatin1Char('.'), QLatin1Char('_')).toStdString();
+}
+
+void PrintTo(const FontCase& font, std::ostream* os) {
+  *os << fontName(font);
+}
+
+// The application's font for the windows made while it lives.
 class ScaledFont {
  public:
-  explicit ScaledFont(double scale) : saved_(QApplication::font()) {
+  explicit ScaledFont(const FontCase& scaled) : saved_(QApplication::font()) {
     QFont font = designFont();
-    font.setPixelSize(qRound(font.pixelSize() * scale));
+    if (scaled.family) font.setFamilies({QString::fromLatin1(scaled.family)});
+    font.setPixelSize(qRound(font.pixelSize() * scaled.scale));
     QApplication::setFont(font);
   }
   ~ScaledFont() { QApplication::setFont(saved_); }
@@ -72,6 +100,11 @@ const std::pair<Window, const char*> WindowNames[] = {
     {Window::Help, "Help"},
 };
 
+void PrintTo(Window window, std::ostream* os) {
+  for (const auto& [w, name] : WindowNames)
+    if (w == window) *os << name;
+}
+
 CopyRunResult runWithFailuresOnExfat() {
   CopyRunResult result;
   result.counts = {1284, 37, 3};
@@ -83,7 +116,7 @@ CopyRunResult runWithFailuresOnExfat() {
 // Opens each window as a user meets it, with the font of the test's scale.
 class Windows {
  public:
-  explicit Windows(double scale) : font_(scale) {}
+  explicit Windows(const FontCase& font) : font_(font) {}
 
   QWidget& open(Window which) {
     QWidget& window = build(which);
@@ -156,20 +189,13 @@ class Windows {
   std::unique_ptr<QWidget> window_;
 };
 
-const double Scales[] = {1.0, 1.25, 1.5};
-
-std::string scaleName(double scale) {
-  QString text = QString::number(scale);
-  return "x" + text.replace(QLatin1Char('.'), QLatin1Char('_')).toStdString();
-}
-
-class WindowAtFontScale : public ::testing::TestWithParam<std::tuple<Window, double>> {};
+class WindowAtFontScale : public ::testing::TestWithParam<std::tuple<Window, FontCase>> {};
 
 TEST_P(WindowAtFontScale, ControlsNeitherOverlapNorClipTheirCaptions) {
-  const auto [which, scale] = GetParam();
-  Windows windows(scale);
+  const auto [which, font] = GetParam();
+  Windows windows(font);
   const QWidget& window = windows.open(which);
-  ASSERT_EQ(QFontInfo(window.font()).pixelSize(), qRound(12 * scale));
+  ASSERT_EQ(QFontInfo(window.font()).pixelSize(), qRound(12 * font.scale));
   for (const std::string& fault : layoutFaults(window)) ADD_FAILURE() << fault;
 }
 
@@ -180,12 +206,10 @@ INSTANTIATE_TEST_SUITE_P(
                                          Window::Notice, Window::NoticeWithNotes,
                                          Window::NoticeAfterNotes, Window::About,
                                          Window::Properties, Window::Help),
-                       ::testing::ValuesIn(Scales)),
+                       ::testing::ValuesIn(Fonts)),
     [](const auto& info) {
-      const Window which = std::get<0>(info.param);
-      for (const auto& [window, name] : WindowNames)
-        if (window == which) return std::string(name) + "_" + scaleName(std::get<1>(info.param));
-      return std::string("Unknown");
+      return ::testing::PrintToString(std::get<0>(info.param)) + "_" +
+             fontName(std::get<1>(info.param));
     });
 
 // How a control of the main window follows when the window grows: an anchored right side keeps
@@ -239,7 +263,7 @@ QRect followed(QRect before, unsigned follow, QSize growth) {
   return r;
 }
 
-class MainWindowAtFontScale : public ::testing::TestWithParam<double> {};
+class MainWindowAtFontScale : public ::testing::TestWithParam<FontCase> {};
 
 TEST_P(MainWindowAtFontScale, AnchoredControlsFollowAResize) {
   Windows windows(GetParam());
@@ -261,8 +285,8 @@ TEST_P(MainWindowAtFontScale, AnchoredControlsFollowAResize) {
   for (const std::string& fault : layoutFaults(form)) ADD_FAILURE() << "grown: " << fault;
 }
 
-INSTANTIATE_TEST_SUITE_P(AtEachScale, MainWindowAtFontScale, ::testing::ValuesIn(Scales),
-                         [](const auto& info) { return scaleName(info.param); });
+INSTANTIATE_TEST_SUITE_P(AtEachScale, MainWindowAtFontScale, ::testing::ValuesIn(Fonts),
+                         [](const auto& info) { return fontName(info.param); });
 
 }  // namespace
 }  // namespace nuvelo
