@@ -20,6 +20,7 @@
 #include "gui/widgets/design_scale.h"
 #include "support/fake_services.h"
 #include "support/layout_faults.h"
+#include "support/qt_printers.h"
 #include "support/temp_folder.h"
 
 namespace nuvelo {
@@ -33,28 +34,21 @@ using testing::writeFile;
 // The design font, or another Japanese font whose glyphs and line height differ from it, at 12
 // pixels times a scale.
 struct FontCase {
+  const char* name;
   const char* family;  // nullptr: the design font
   double scale;
 };
 
 const FontCase Fonts[] = {
-    {nullptr, 1.0},
-    {nullptr, 1.25},
-    {nullptr, 1.5},
-    {"Noto Sans CJK JP", 1.0},
-    {"Noto Sans CJK JP", 1.5},
+    {"x1", nullptr, 1.0},
+    {"x1_25", nullptr, 1.25},
+    {"x1_5", nullptr, 1.5},
+    {"NotoSansCJKJP_x1", "Noto Sans CJK JP", 1.0},
+    {"NotoSansCJKJP_x1_5", "Noto Sans CJK JP", 1.5},
 };
 
-std::string fontName(const FontCase& font) {
-  QString text = QString::number(font.scale);
-  const std::string family =
-      font.family ? QString::fromLatin1(font.family).remove(QLatin1Char(' ')).toStdString() + "_"
-                  : "";
-  return family + "x" + text.replace(QLatin1Char('.'), QLatin1Char('_')).toStdString();
-}
-
 void PrintTo(const FontCase& font, std::ostream* os) {
-  *os << fontName(font);
+  *os << font.name;
 }
 
 // The application's font for the windows made while it lives.
@@ -74,36 +68,45 @@ class ScaledFont {
   QFont saved_;
 };
 
-enum class Window {
-  Main,
-  MainAtMinimumSize,
-  DetailExtensionPage,
-  DetailSearchCopyPage,
-  Notice,
-  NoticeWithNotes,
-  NoticeAfterNotes,
-  About,
-  Properties,
-  Help,
-};
+// Makes the windows as a user meets them, with the case's font.
+class Windows {
+ public:
+  explicit Windows(const FontCase& font) : font_(font) {}
 
-const std::pair<Window, const char*> WindowNames[] = {
-    {Window::Main, "MainWindow"},
-    {Window::MainAtMinimumSize, "MainWindowAtMinimumSize"},
-    {Window::DetailExtensionPage, "DetailSettingsExtensionPage"},
-    {Window::DetailSearchCopyPage, "DetailSettingsSearchCopyPage"},
-    {Window::Notice, "CopyNotice"},
-    {Window::NoticeWithNotes, "CopyNoticeWithNotes"},
-    {Window::NoticeAfterNotes, "CopyNoticeAfterNotes"},
-    {Window::About, "AboutBox"},
-    {Window::Properties, "Properties"},
-    {Window::Help, "Help"},
-};
+  TForm1& mainWindow() {
+    writeFile(folder_.file("NVO.ini"), "[Default]\nLastCopyDate=2026/11/30\n");
+    form_ = std::make_unique<TForm1>(fakes_.services(), folder_.file("NVO.ini"), folder_.path());
+    form_->show();
+    QApplication::processEvents();
+    return *form_;
+  }
+  TfrmConf& detailSettings(int page) {
+    mainWindow().frmConf->FormShow();
+    form_->frmConf->PageControl1->setCurrentIndex(page);
+    return *form_->frmConf;
+  }
+  TfrmRes& notice() {
+    mainWindow().frmRes->showDestination(QStringLiteral("/media/backup/Documents"));
+    return *form_->frmRes;
+  }
+  QWidget& own(QWidget* window) {
+    window->setAttribute(Qt::WA_DeleteOnClose, false);
+    window_.reset(window);
+    return *window;
+  }
+  std::string sampleFile() {
+    writeFile(folder_.file("見積書.txt"), "1234");
+    return folder_.file("見積書.txt");
+  }
+  DesktopShell& shell() { return fakes_.shell; }
 
-void PrintTo(Window window, std::ostream* os) {
-  for (const auto& [w, name] : WindowNames)
-    if (w == window) *os << name;
-}
+ private:
+  ScaledFont font_;
+  TempFolder folder_;
+  FakeServices fakes_;
+  std::unique_ptr<TForm1> form_;
+  std::unique_ptr<QWidget> window_;
+};
 
 CopyRunResult runWithFailuresOnExfat() {
   CopyRunResult result;
@@ -113,104 +116,66 @@ CopyRunResult runWithFailuresOnExfat() {
   return result;
 }
 
-// Opens each window as a user meets it, with the font of the test's scale.
-class Windows {
- public:
-  explicit Windows(const FontCase& font) : font_(font) {}
-
-  QWidget& open(Window which) {
-    QWidget& window = build(which);
-    window.show();
-    QApplication::processEvents();
-    return window;
-  }
-
-  TForm1& mainWindow() {
-    writeFile(folder_.file("NVO.ini"), "[Default]\nLastCopyDate=2026/11/30\n");
-    form_ = std::make_unique<TForm1>(fakes_.services(), folder_.file("NVO.ini"), folder_.path());
-    form_->show();
-    QApplication::processEvents();
-    return *form_;
-  }
-
- private:
-  QWidget& build(Window which) {
-    switch (which) {
-      case Window::Main:
-        return mainWindow();
-      case Window::MainAtMinimumSize:
-        mainWindow().resize(form_->minimumSize());
-        return *form_;
-      case Window::DetailExtensionPage:
-        return detailSettings(0);
-      case Window::DetailSearchCopyPage:
-        return detailSettings(1);
-      case Window::Notice:
-        return notice();
-      case Window::NoticeWithNotes:
-        notice().showNotes(runWithFailuresOnExfat());
-        return *form_->frmRes;
-      case Window::NoticeAfterNotes:
-        notice().showNotes(runWithFailuresOnExfat());
-        form_->frmRes->showNotes(CopyRunResult{});
-        return *form_->frmRes;
-      case Window::About:
-        return own(new TAboutBox(programVersion(), "user", fakes_.shell));
-      case Window::Properties:
-        writeFile(folder_.file("見積書.txt"), "1234");
-        return own(new PropertiesDialog(folder_.file("見積書.txt")));
-      case Window::Help:
-        return own(new HelpWindow);
-    }
-    throw std::logic_error("unknown window");
-  }
-
-  TfrmConf& detailSettings(int page) {
-    mainWindow().frmConf->FormShow();
-    form_->frmConf->PageControl1->setCurrentIndex(page);
-    return *form_->frmConf;
-  }
-
-  TfrmRes& notice() {
-    mainWindow().frmRes->showDestination(QStringLiteral("/media/backup/Documents"));
-    return *form_->frmRes;
-  }
-
-  QWidget& own(QWidget* window) {
-    window->setAttribute(Qt::WA_DeleteOnClose, false);
-    window_.reset(window);
-    return *window;
-  }
-
-  ScaledFont font_;
-  TempFolder folder_;
-  FakeServices fakes_;
-  std::unique_ptr<TForm1> form_;
-  std::unique_ptr<QWidget> window_;
+struct WindowCase {
+  const char* name;
+  QWidget& (*open)(Windows&);
 };
 
-class WindowAtFontScale : public ::testing::TestWithParam<std::tuple<Window, FontCase>> {};
+void PrintTo(const WindowCase& window, std::ostream* os) {
+  *os << window.name;
+}
+
+const WindowCase EveryWindow[] = {
+    {"MainWindow", [](Windows& w) -> QWidget& { return w.mainWindow(); }},
+    {"MainWindowAtMinimumSize",
+     [](Windows& w) -> QWidget& {
+       TForm1& form = w.mainWindow();
+       form.resize(form.minimumSize());
+       return form;
+     }},
+    {"DetailSettingsExtensionPage", [](Windows& w) -> QWidget& { return w.detailSettings(0); }},
+    {"DetailSettingsSearchCopyPage", [](Windows& w) -> QWidget& { return w.detailSettings(1); }},
+    {"CopyNotice", [](Windows& w) -> QWidget& { return w.notice(); }},
+    {"CopyNoticeWithNotes",
+     [](Windows& w) -> QWidget& {
+       w.notice().showNotes(runWithFailuresOnExfat());
+       return w.notice();
+     }},
+    {"CopyNoticeAfterNotes",
+     [](Windows& w) -> QWidget& {
+       TfrmRes& notice = w.notice();
+       notice.showNotes(runWithFailuresOnExfat());
+       notice.showNotes(CopyRunResult{});
+       return notice;
+     }},
+    {"AboutBox",
+     [](Windows& w) -> QWidget& {
+       return w.own(new TAboutBox(programVersion(), "user", w.shell()));
+     }},
+    {"Properties",
+     [](Windows& w) -> QWidget& { return w.own(new PropertiesDialog(w.sampleFile())); }},
+    {"Help", [](Windows& w) -> QWidget& { return w.own(new HelpWindow); }},
+};
+
+class WindowAtFontScale : public ::testing::TestWithParam<std::tuple<WindowCase, FontCase>> {};
 
 TEST_P(WindowAtFontScale, ControlsNeitherOverlapNorClipTheirCaptions) {
   const auto [which, font] = GetParam();
   Windows windows(font);
-  const QWidget& window = windows.open(which);
+  QWidget& window = which.open(windows);
+  window.show();
+  QApplication::processEvents();
   ASSERT_EQ(QFontInfo(window.font()).pixelSize(), qRound(12 * font.scale));
   for (const std::string& fault : layoutFaults(window)) ADD_FAILURE() << fault;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EveryWindow, WindowAtFontScale,
-    ::testing::Combine(::testing::Values(Window::Main, Window::MainAtMinimumSize,
-                                         Window::DetailExtensionPage, Window::DetailSearchCopyPage,
-                                         Window::Notice, Window::NoticeWithNotes,
-                                         Window::NoticeAfterNotes, Window::About,
-                                         Window::Properties, Window::Help),
-                       ::testing::ValuesIn(Fonts)),
-    [](const auto& info) {
-      return ::testing::PrintToString(std::get<0>(info.param)) + "_" +
-             fontName(std::get<1>(info.param));
-    });
+INSTANTIATE_TEST_SUITE_P(EveryWindow, WindowAtFontScale,
+                         ::testing::Combine(::testing::ValuesIn(EveryWindow),
+                                            ::testing::ValuesIn(Fonts)),
+                         [](const auto& info) {
+                           return std::string(std::get<0>(info.param).name) + "_" +
+                                  std::get<1>(info.param).name;
+                         });
 
 // How a control of the main window follows when the window grows: an anchored right side keeps
 // its distance from the window's right edge, an anchored bottom from its bottom edge.
@@ -286,7 +251,7 @@ TEST_P(MainWindowAtFontScale, AnchoredControlsFollowAResize) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AtEachScale, MainWindowAtFontScale, ::testing::ValuesIn(Fonts),
-                         [](const auto& info) { return fontName(info.param); });
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace nuvelo
