@@ -5,9 +5,17 @@
 #include <QStyle>
 #include <QStyleOption>
 #include <algorithm>
+#include <vector>
+
+#include "gui/widgets/anchor_layout.h"
 
 namespace nuvelo {
 namespace {
+
+struct Placement {
+  QWidget* widget;
+  QRect rect;
+};
 
 // The style's margins and frame around the caption; without text, so that the minimum width
 // some styles prefer for any button with text does not count as need.
@@ -45,8 +53,7 @@ QRect widened(const Placement& control, int need, std::pair<int, int> span) {
   return r;
 }
 
-}  // namespace
-
+// The width a control needs to show its caption whole; 0 for a control without a caption.
 int captionWidth(const QWidget& control) {
   const auto* button = qobject_cast<const QAbstractButton*>(&control);
   if (!button || button->text().isEmpty()) return 0;
@@ -54,6 +61,8 @@ int captionWidth(const QWidget& control) {
   return button->sizeHint().width();  // indicator, spacing and caption
 }
 
+// The controls of one parent of size `area` that need more width, each with its widened
+// rectangle.
 std::vector<Placement> widenedForCaptions(const std::vector<Placement>& siblings, QSize area,
                                           int gap) {
   std::vector<Placement> out;
@@ -63,6 +72,38 @@ std::vector<Placement> widenedForCaptions(const std::vector<Placement>& siblings
       out.push_back({p.widget, widened(p, need, freeSpan(p, siblings, area, gap))});
   }
   return out;
+}
+
+std::vector<Placement> placedControls(const QWidget& container) {
+  std::vector<Placement> out;
+  for (QObject* child : container.children()) {
+    auto* control = qobject_cast<QWidget*>(child);
+    if (control && !control->isWindow()) out.push_back({control, control->geometry()});
+  }
+  return out;
+}
+
+std::vector<Placement> anchoredControls(const AnchorLayout& layout) {
+  std::vector<Placement> out;
+  for (int i = 0; i < layout.count(); ++i)
+    if (QWidget* control = layout.itemAt(i)->widget())
+      out.push_back({control, layout.designRectOf(control)});
+  return out;
+}
+
+}  // namespace
+
+// An anchor layout's controls widen in its design rectangles; a container with another layout
+// leaves its controls' widths to that layout.
+void makeRoomForCaptions(QWidget& container, int gap) {
+  if (auto* anchors = dynamic_cast<AnchorLayout*>(container.layout())) {
+    for (const Placement& p :
+         widenedForCaptions(anchoredControls(*anchors), anchors->designSize(), gap))
+      anchors->setDesignRect(p.widget, p.rect);
+  } else if (!container.layout()) {
+    for (const Placement& p : widenedForCaptions(placedControls(container), container.size(), gap))
+      p.widget->setGeometry(p.rect);
+  }
 }
 
 }  // namespace nuvelo

@@ -3,24 +3,12 @@
 // (a font whose glyphs do not grow in step with the design font's) is widened into the free
 // space beside it, to the right first, then to the left, rather than having its caption clipped.
 
-#include <QRect>
-#include <vector>
-
 class QWidget;
 
 namespace nuvelo {
 
-struct Placement {
-  QWidget* widget;
-  QRect rect;
-};
-
-// The width a control needs to show its caption whole; 0 for a control without a caption.
-int captionWidth(const QWidget& control);
-
-// The controls of one parent of size `area` that need more width, each with its widened
-// rectangle; widening stops `gap` pixels short of a sibling on the same rows or of the edge.
-std::vector<Placement> widenedForCaptions(const std::vector<Placement>& siblings, QSize area,
-                                          int gap);
+// Widens the controls of `container` that the program placed (directly, or through an anchor
+// layout), keeping `gap` pixels from a sibling on the same rows and from the container's edge.
+void makeRoomForCaptions(QWidget& container, int gap);
 
 }  // namespace nuvelo

@@ -58,36 +58,6 @@ bool holdsPlacedControls(const QWidget& widget) {
 
 void scaleControlsIn(QWidget& container, const DesignScale& scale);
 
-// The controls placed by the program itself, where they are.
-std::vector<Placement> placedControls(const QWidget& container) {
-  std::vector<Placement> out;
-  for (QObject* child : container.children()) {
-    auto* control = qobject_cast<QWidget*>(child);
-    if (control && !control->isWindow()) out.push_back({control, control->geometry()});
-  }
-  return out;
-}
-
-std::vector<Placement> anchoredControls(const AnchorLayout& layout) {
-  std::vector<Placement> out;
-  for (int i = 0; i < layout.count(); ++i)
-    if (QWidget* control = layout.itemAt(i)->widget())
-      out.push_back({control, layout.designRectOf(control)});
-  return out;
-}
-
-void makeRoomForCaptions(QWidget& container, const DesignScale& scale) {
-  const int gap = scale.x(DesignGap);
-  if (auto* anchors = dynamic_cast<AnchorLayout*>(container.layout())) {
-    for (const Placement& p :
-         widenedForCaptions(anchoredControls(*anchors), anchors->designSize(), gap))
-      anchors->setDesignRect(p.widget, p.rect);
-  } else if (!container.layout()) {
-    for (const Placement& p : widenedForCaptions(placedControls(container), container.size(), gap))
-      p.widget->setGeometry(p.rect);
-  }
-}
-
 void scaleControl(QWidget& control, bool placedByLayout, const DesignScale& scale) {
   if (!placedByLayout) scalePlace(control, scale);
   if (auto* list = qobject_cast<QTreeView*>(&control)) scaleColumns(*list, scale);
@@ -105,7 +75,7 @@ void scaleControlsIn(QWidget& container, const DesignScale& scale) {
     auto* control = qobject_cast<QWidget*>(child);
     if (control && !control->isWindow()) scaleControl(*control, layout != nullptr, scale);
   }
-  makeRoomForCaptions(container, scale);
+  makeRoomForCaptions(container, scale.x(DesignGap));
 }
 
 }  // namespace
