@@ -115,7 +115,9 @@ inline void checkGroupTitle(const QGroupBox* g, LayoutFaults& faults) {
 }
 
 // A field draws its text from two pixels in and clips it at its right edge: the text is whole
-// when it ends by that edge.
+// when it ends by that edge. (A line edit would like a pixel or two more for its cursor and
+// scrolls that far when the cursor is at the end; the date picker's field at the design font is
+// exactly as wide as its date, which is drawn whole.)
 inline void checkDisplayedText(const QAbstractSpinBox* s, LayoutFaults& faults) {
   const QLineEdit* edit = s->findChild<const QLineEdit*>();
   if (!edit) return;
