@@ -7,6 +7,8 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include "gui/widgets/design_scale.h"
+
 namespace nuvelo {
 
 QString startupHelpFile() {
@@ -14,11 +16,7 @@ QString startupHelpFile() {
 }
 
 void applyProgramFont(QApplication& app) {
-  QFont font;
-  font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
-                    QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")});
-  font.setPixelSize(12);
-  app.setFont(font);
+  app.setFont(designFont());
 }
 
 namespace {

@@ -1,6 +1,6 @@
 // Renders each window of the program to a PNG file, so anyone can look at what a user sees.
-// Usage: nuvelo-screenshots OUTPUT_FOLDER (run with QT_QPA_PLATFORM=offscreen on a headless
-// machine).
+// Usage: nuvelo-screenshots OUTPUT_FOLDER [FONT_SCALE] (run with QT_QPA_PLATFORM=offscreen on a
+// headless machine); FONT_SCALE renders the windows with the design font that many times larger.
 
 #include <QApplication>
 #include <QDateEdit>
@@ -22,6 +22,7 @@
 #include "gui/main_window/detail_settings_dialog.h"
 #include "gui/main_window/main_window.h"
 #include "gui/results/result_list_view.h"
+#include "gui/widgets/design_scale.h"
 #include "platform/qt/modal_runner.h"
 #include "platform/qt/qt_desktop_shell.h"
 #include "platform/qt/qt_file_dialogs.h"
@@ -73,6 +74,12 @@ QString sampleSettings(const QTemporaryDir& dir) {
   return path;
 }
 
+QFont scaledFont(double scale) {
+  QFont font = nuvelo::designFont();
+  font.setPixelSize(qRound(font.pixelSize() * scale));
+  return font;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -80,6 +87,7 @@ int main(int argc, char* argv[]) {
   nuvelo::configureApplication(app);
   const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
   QDir().mkpath(folder);
+  if (argc > 2) app.setFont(scaledFont(QString::fromLocal8Bit(argv[2]).toDouble()));
 
   QTemporaryDir dir;
   nuvelo::QtMessageBoxes boxes;

@@ -1,12 +1,14 @@
 #include "gui/dialogs/about_box.h"
 
 #include <QApplication>
+#include <QFontInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 
 #include "gui/widgets/clickable_label.h"
 #include "gui/widgets/program_icon.h"
+#include "gui/widgets/scale_to_font.h"
 #include "platform/desktop_shell.h"
 #include "platform/qt/gui_text.h"
 
@@ -46,7 +48,7 @@ TAboutBox::TAboutBox(const VersionInfo& version, std::optional<std::string> user
   ProductName = label("ProductName", "Product Name", Panel1, {88, 8});
   QFont bold = ProductName->font();
   bold.setBold(true);
-  bold.setPixelSize(13);
+  bold.setPixelSize(QFontInfo(font()).pixelSize() * 13 / 12);  // 13 pixels at the design font
   ProductName->setFont(bold);
   Version = label("Version", "Version", Panel1, {88, 24});
   Copyright = label("Copyright", "Copyright", Panel1, {8, 48});
@@ -73,6 +75,7 @@ TAboutBox::TAboutBox(const VersionInfo& version, std::optional<std::string> user
   connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
   connect(LblURL, &ClickableLabel::clicked, this, [this] { LblURLClick(); });
 
+  scaleToFont(*this);
   FormCreate(version, userName);
 }
 

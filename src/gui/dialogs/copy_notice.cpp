@@ -8,7 +8,9 @@
 #include <QPushButton>
 
 #include "engine/copy/copy_run.h"
+#include "gui/widgets/design_scale.h"
 #include "gui/widgets/program_icon.h"
+#include "gui/widgets/scale_to_font.h"
 #include "platform/desktop_shell.h"
 #include "platform/message_boxes.h"
 #include "platform/qt/gui_text.h"
@@ -19,6 +21,7 @@ namespace {
 constexpr int WidenAbove = 150;
 constexpr int ButtonsTop = 80;
 constexpr int CheckBoxTop = 112;
+constexpr int RightMargin = 30;
 
 QLabel* blueLabel(const QString& text, QWidget* parent) {
   auto* label = new QLabel(text, parent);
@@ -74,6 +77,7 @@ TfrmRes::TfrmRes(bool& showResult, MessageBoxes& boxes, DesktopShell& shell, QWi
   LblCounts->move(32, 64);
   LblCounts->hide();
 
+  scaleToFont(*this);
   setTabOrder(Button1, Button2);
   setTabOrder(Button2, cbNoReport);
   connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
@@ -85,8 +89,9 @@ TfrmRes::TfrmRes(bool& showResult, MessageBoxes& boxes, DesktopShell& shell, QWi
 void TfrmRes::showDestination(const QString& destination) {
   LblCopyTo->setText(destination);
   LblCopyTo->adjustSize();
-  if (LblCopyTo->width() > WidenAbove)
-    setFixedSize(LblCopyTo->x() + LblCopyTo->width() + 30, height());
+  const DesignScale scale(font());
+  if (LblCopyTo->width() > scale.x(WidenAbove))
+    setFixedSize(LblCopyTo->x() + LblCopyTo->width() + scale.x(RightMargin), height());
 }
 
 void TfrmRes::showNotes(const CopyRunResult& result) {
@@ -105,11 +110,13 @@ void TfrmRes::showNotes(const CopyRunResult& result) {
   LblCounts->adjustSize();
   // The lines beyond the first push the buttons and the check box down.
   const int extra = lines.size() > 1 ? LblCounts->height() / lines.size() * (lines.size() - 1) : 0;
-  Button1->move(Button1->x(), ButtonsTop + extra);
-  Button2->move(Button2->x(), ButtonsTop + extra);
-  cbNoReport->move(cbNoReport->x(), CheckBoxTop + extra);
-  const int needed = lines.isEmpty() ? width() : LblCounts->x() + LblCounts->width() + 30;
-  setFixedSize(std::max(width(), needed), DesignHeight + extra);
+  const DesignScale scale(font());
+  Button1->move(Button1->x(), scale.y(ButtonsTop) + extra);
+  Button2->move(Button2->x(), scale.y(ButtonsTop) + extra);
+  cbNoReport->move(cbNoReport->x(), scale.y(CheckBoxTop) + extra);
+  const int needed =
+      lines.isEmpty() ? width() : LblCounts->x() + LblCounts->width() + scale.x(RightMargin);
+  setFixedSize(std::max(width(), needed), scale.y(DesignHeight) + extra);
 }
 
 void TfrmRes::Button1Click() {

@@ -36,8 +36,8 @@ class TfrmRes : public QDialog {
   void Button1Click();
   void Button2Click();
 
-  // Names the destination before a showing; a label wider than 150 pixels widens the window to
-  // hold it, a narrower one leaves the width as it is.
+  // Names the destination before a showing; a label wider than 150 design pixels widens the
+  // window to hold it, a narrower one leaves the width as it is.
   void showDestination(const QString& destination);
   // Shows the counts of copied, skipped and failed files when a file failed (the run did not
   // record its day then), and the note on what the destination could not keep, making the

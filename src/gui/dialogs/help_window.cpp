@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "gui/widgets/program_icon.h"
+#include "gui/widgets/scale_to_font.h"
 #include "platform/posix/filesystem.h"
 #include "platform/qtcore/byte_paths.h"
 
@@ -22,6 +23,7 @@ HelpWindow::HelpWindow(QWidget* parent)
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(browser_);
   resize(640, 560);
+  scaleToFont(*this);
 }
 
 void HelpWindow::showFile(const QString& path) {

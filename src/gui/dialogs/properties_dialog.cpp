@@ -12,6 +12,7 @@
 
 #include "engine/search/file_date.h"
 #include "gui/widgets/program_icon.h"
+#include "gui/widgets/scale_to_font.h"
 #include "platform/path_text.h"
 #include "platform/posix/filesystem.h"
 #include "platform/qtcore/display_formats.h"
@@ -80,6 +81,7 @@ PropertiesDialog::PropertiesDialog(const std::string& path, QWidget* parent) : Q
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
   layout->addWidget(buttons);
+  scaleToFont(*this);
 }
 
 }  // namespace nuvelo

@@ -12,6 +12,7 @@
 #include "engine/settings/folder_rules.h"
 #include "gui/main_window/main_window.h"
 #include "gui/widgets/radio_group.h"
+#include "gui/widgets/scale_to_font.h"
 #include "platform/qt/gui_text.h"
 #include "platform/qt/modal_runner.h"
 
@@ -56,6 +57,7 @@ TfrmConf::TfrmConf(TForm1& main)
   buildExtensionPage();
   buildSearchCopyPage();
   buildTabOrder();
+  scaleToFont(*this);
 
   connect(BtnCancel, &QPushButton::clicked, this, [this] { BtnCancelClick(); });
   connect(BtnAdopt, &QPushButton::clicked, this, [this] { BtnAdoptClick(); });

@@ -18,6 +18,7 @@
 #include "gui/results/result_list_model.h"
 #include "gui/widgets/clickable_label.h"
 #include "gui/widgets/program_icon.h"
+#include "gui/widgets/scale_to_font.h"
 #include "gui/widgets/status_bar.h"
 #include "platform/qt/gui_text.h"
 
@@ -43,6 +44,7 @@ TForm1::TForm1(MainWindowServices services, std::string settingsPath, std::strin
   buildControls();
   buildPopupMenu();
   buildTabOrder();
+  scaleToFont(*this);
 
   connectCommands();
   FormCreate();

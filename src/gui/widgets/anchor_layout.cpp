@@ -3,6 +3,8 @@
 #include <QWidget>
 #include <QWidgetItem>
 
+#include "gui/widgets/design_scale.h"
+
 namespace nuvelo {
 namespace {
 
@@ -20,6 +22,13 @@ std::pair<int, int> anchoredSpan(int designStart, int designLength, bool nearAnc
   return {centre - designLength / 2, designLength};
 }
 
+// A width or height of 0 takes the item's size hint.
+QRect sizedToContent(QRect design, QSize hint) {
+  if (design.width() == 0) design.setWidth(hint.width());
+  if (design.height() == 0) design.setHeight(hint.height());
+  return design;
+}
+
 }  // namespace
 
 AnchorLayout::AnchorLayout(QWidget* parent, QSize designSize)
@@ -34,6 +43,25 @@ AnchorLayout::~AnchorLayout() {
 void AnchorLayout::place(QWidget* widget, QRect designRect, unsigned anchors) {
   addChildWidget(widget);
   entries_.push_back({new QWidgetItem(widget), designRect, anchors});
+  invalidate();
+}
+
+void AnchorLayout::scale(const DesignScale& scale) {
+  designSize_ = scale.size(designSize_);
+  for (Entry& e : entries_) e.designRect = scale.rect(e.designRect);
+  invalidate();
+}
+
+QRect AnchorLayout::designRectOf(const QWidget* widget) const {
+  for (const Entry& e : entries_) {
+    if (e.item->widget() == widget) return sizedToContent(e.designRect, e.item->sizeHint());
+  }
+  return {};
+}
+
+void AnchorLayout::setDesignRect(const QWidget* widget, QRect designRect) {
+  for (Entry& e : entries_)
+    if (e.item->widget() == widget) e.designRect = designRect;
   invalidate();
 }
 
@@ -78,10 +106,7 @@ void AnchorLayout::setGeometry(const QRect& rect) {
   QLayout::setGeometry(rect);
   const QSize area = parentWidget() ? parentWidget()->size() : rect.size();
   for (const Entry& e : entries_) {
-    QRect design = e.designRect;
-    const QSize hint = e.item->sizeHint();
-    if (design.width() == 0) design.setWidth(hint.width());
-    if (design.height() == 0) design.setHeight(hint.height());
+    const QRect design = sizedToContent(e.designRect, e.item->sizeHint());
     QRect placed = anchoredRect(design, e.anchors, designSize_, area);
     if (e.designRect.width() == 0 && placed.right() >= area.width())
       placed.moveRight(area.width() - 1 - EdgeMargin);  // text longer than at design: keep it whole

@@ -9,6 +9,8 @@
 
 namespace nuvelo {
 
+class DesignScale;
+
 enum Anchor : unsigned { AnchorLeft = 1, AnchorTop = 2, AnchorRight = 4, AnchorBottom = 8 };
 inline constexpr unsigned AnchorLeftTop = AnchorLeft | AnchorTop;
 inline constexpr unsigned AnchorTopRight = AnchorTop | AnchorRight;
@@ -24,6 +26,12 @@ class AnchorLayout : public QLayout {
 
   // A width or height of 0 means "sized to its content" (an auto-sized label).
   void place(QWidget* widget, QRect designRect, unsigned anchors);
+  // Scales the design size and every design rectangle, and so the anchored margins, to a font.
+  void scale(const DesignScale& scale);
+  // A placed widget's design rectangle, a size-to-content one's at its size hint; and a new one.
+  QRect designRectOf(const QWidget* widget) const;
+  void setDesignRect(const QWidget* widget, QRect designRect);
+  QSize designSize() const { return designSize_; }
 
   void addItem(QLayoutItem* item) override;
   QLayoutItem* itemAt(int index) const override;

@@ -2,6 +2,8 @@
 
 #include <QResizeEvent>
 
+#include "gui/widgets/design_scale.h"
+
 namespace nuvelo {
 
 RadioGroup::RadioGroup(const QString& caption, const QStringList& items, QWidget* parent)
@@ -36,9 +38,10 @@ void RadioGroup::resizeEvent(QResizeEvent* event) {
   const QRect area = contentsRect();
   const int top = area.top() + fontMetrics().height() / 2;
   const int each = count() ? (area.bottom() - top) / count() : 0;
+  const DesignScale scale(font());
   for (int i = 0; i < count(); ++i)
-    items_[static_cast<std::size_t>(i)]->setGeometry(area.left() + 8, top + i * each,
-                                                     area.width() - 12, each);
+    items_[static_cast<std::size_t>(i)]->setGeometry(area.left() + scale.x(8), top + i * each,
+                                                     area.width() - scale.x(12), each);
 }
 
 }  // namespace nuvelo

@@ -1,5 +1,7 @@
 #include "gui/widgets/status_bar.h"
 
+#include "gui/widgets/design_scale.h"
+
 namespace nuvelo {
 
 StatusBar::StatusBar(const std::vector<int>& panelWidths, QWidget* parent)
@@ -23,10 +25,12 @@ QString StatusBar::panelText(int panel) const {
 
 void StatusBar::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
+  const DesignScale scale(font());
   int left = 0;
   for (std::size_t i = 0; i < panels_.size(); ++i) {
     const bool last = i + 1 == panels_.size();
-    const int width = last ? std::max(widths_[i], this->width() - left) : widths_[i];
+    const int design = scale.x(widths_[i]);
+    const int width = last ? std::max(design, this->width() - left) : design;
     panels_[i]->setGeometry(left, 0, width, height());
     left += width;
   }

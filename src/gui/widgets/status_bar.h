@@ -1,6 +1,6 @@
 #pragma once
-// The main window's status bar: sunken text panels of fixed widths, the last one filling the
-// rest of the bar.
+// The main window's status bar: sunken text panels of fixed design widths (scaled to the bar's
+// font), the last one filling the rest of the bar.
 
 #include <QLabel>
 #include <QWidget>

@@ -21,6 +21,7 @@
 #include "gui/widgets/status_bar.h"
 #include "support/fake_services.h"
 #include "support/file_tree.h"
+#include "support/qt_printers.h"
 #include "support/small_tmpfs.h"
 
 namespace nuvelo {
@@ -358,7 +359,7 @@ TEST_F(Notice, LayoutAndTexts) {
   EXPECT_EQ(notice.pos(), QPoint(227, 254));
   EXPECT_EQ(notice.Label1->text(), QStringLiteral("コピーが終了しました。"));
   EXPECT_EQ(notice.Label2->text(), QStringLiteral("コピー先："));
-  EXPECT_EQ(notice.Button1->geometry(), QRect(32, 80, 73, 25));
+  EXPECT_GT(notice.Button1->y(), notice.Label2->geometry().bottom());
   EXPECT_EQ(notice.Button2->text(), QStringLiteral("コピー先フォルダを開く"));
   EXPECT_EQ(notice.cbNoReport->text(), QStringLiteral("今後、この通知をしない"));
   EXPECT_FALSE(notice.cbNoReport->isChecked());
@@ -419,6 +420,9 @@ INSTANTIATE_TEST_SUITE_P(Results, NoticeOpen,
 // second, and a run with neither shows the design layout again.
 TEST_F(Notice, NotesOfARunMakeRoomAndGoAway) {
   notice.showDestination(QStringLiteral("/media/backup"));
+  const QRect button = notice.Button1->geometry();
+  const QRect checkBox = notice.cbNoReport->geometry();
+  const QSize size = notice.size();
   CopyRunResult onDrive;
   onDrive.counts = {5, 1, 2};
   onDrive.failedSources = {"/src/what?.txt", "/src/B.txt"};
@@ -429,17 +433,17 @@ TEST_F(Notice, NotesOfARunMakeRoomAndGoAway) {
       notice.LblCounts->text(),
       QStringLiteral("コピー 5個, スキップ 1個, 失敗 2個\n失敗したファイル: what?.txt, B.txt\n") +
           QString::fromStdString(onDrive.attributesNote));
-  EXPECT_GT(notice.Button1->y(), 80);
+  EXPECT_GT(notice.Button1->y(), button.y());
   EXPECT_GE(notice.Button1->y(), notice.LblCounts->geometry().bottom());
-  EXPECT_GT(notice.height(), 135);
+  EXPECT_GT(notice.height(), size.height());
   EXPECT_LE(notice.LblCounts->geometry().right(), notice.width());
 
   notice.showDestination(QStringLiteral("/media/backup"));
   notice.showNotes(CopyRunResult{});
   EXPECT_TRUE(notice.LblCounts->isHidden());
-  EXPECT_EQ(notice.Button1->geometry(), QRect(32, 80, 73, 25));
-  EXPECT_EQ(notice.cbNoReport->y(), 112);
-  EXPECT_EQ(notice.height(), 135);
+  EXPECT_EQ(notice.Button1->geometry(), button);
+  EXPECT_EQ(notice.cbNoReport->geometry(), checkBox);
+  EXPECT_EQ(notice.height(), size.height());
 }
 
 TEST_F(Notice, WidensForALongDestinationAndKeepsTheWidth) {

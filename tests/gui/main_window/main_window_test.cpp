@@ -24,19 +24,8 @@
 #include "gui/widgets/clickable_label.h"
 #include "gui/widgets/status_bar.h"
 #include "support/fake_services.h"
+#include "support/qt_printers.h"
 #include "support/temp_folder.h"
-
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QRect& r, std::ostream* os) {
-  *os << r.x() << "," << r.y() << " " << r.width() << "x" << r.height();
-}
-inline void PrintTo(const QSize& s, std::ostream* os) {
-  *os << s.width() << "x" << s.height();
-}
-inline void PrintTo(const QPoint& p, std::ostream* os) {
-  *os << p.x() << "," << p.y();
-}
-QT_END_NAMESPACE
 
 namespace nuvelo {
 namespace {
@@ -243,74 +232,6 @@ TEST_F(MainWindow, SubfolderSwitchIsPutBackWhileBusy) {
   form->CbKai->click();
   EXPECT_TRUE(form->LastKaiChecked);
   EXPECT_TRUE(form->BtnFolExDel->isEnabled());
-}
-
-struct Placed {
-  const char* name;
-  QRect design;  // width 0: a label sized to its text, whose position alone is fixed
-  unsigned anchors;
-};
-
-// Left, top, width and height in the client area (or in Panel1), and the anchored sides.
-const Placed Layout[] = {
-    {"Label2", {8, 12, 0, 0}, 3},
-    {"DateTimePicker1", {72, 8, 97, 20}, 3},
-    {"Label6", {175, 12, 0, 0}, 3},
-    {"Label3", {8, 35, 0, 0}, 3},
-    {"Edit1", {72, 32, 298, 20}, 7},
-    {"Button2", {375, 32, 49, 20}, 6},
-    {"CbKai", {72, 53, 169, 17}, 3},
-    {"LblFolEx", {96, 72, 0, 0}, 3},
-    {"LstBxFolEx", {96, 88, 274, 41}, 7},
-    {"BtnFolExADD", {374, 88, 49, 20}, 6},
-    {"BtnFolExDel", {374, 112, 49, 20}, 6},
-    {"Label4", {8, 147, 0, 0}, 3},
-    {"Edit2", {72, 144, 298, 20}, 7},
-    {"Button4", {374, 144, 49, 20}, 6},
-    {"Panel1", {0, 176, 431, 152}, 15},
-    {"Label1", {8, 13, 0, 0}, 3},
-    {"BtnSelAll", {222, 8, 97, 23}, 6},
-    {"BtnReleaseSel", {326, 8, 97, 23}, 6},
-    {"lsvFilesFrom", {8, 36, 416, 107}, 15},
-    {"Button1", {196, 332, 73, 25}, 12},
-    {"Button3", {275, 332, 65, 25}, 12},
-    {"Button5", {346, 331, 73, 25}, 12},
-    {"StatusBar1", {0, 377, 430, 21}, 13},
-};
-
-QRect expectedAt(const Placed& p, QSize growth, const QWidget* actual) {
-  QRect r = p.design;
-  if (r.width() == 0) r.setSize(actual->size());
-  if (p.anchors & 4) {
-    if (p.anchors & 1)
-      r.setWidth(r.width() + growth.width());
-    else
-      r.moveLeft(r.left() + growth.width());
-  }
-  if (p.anchors & 8) {
-    if (p.anchors & 2)
-      r.setHeight(r.height() + growth.height());
-    else
-      r.moveTop(r.top() + growth.height());
-  }
-  return r;
-}
-
-TEST_F(MainWindow, ControlsSitAtDesignPlacesAndFollowTheirAnchors) {
-  auto form = open();
-  const int menuHeight = form->menuBar()->height();
-  for (const QSize growth : {QSize(0, 0), QSize(100, 60)}) {
-    form->resize(QSize(430, 398 + menuHeight) + growth);
-    QApplication::processEvents();
-    ASSERT_EQ(form->centralWidget()->size(), QSize(430, 398) + growth);
-    for (const Placed& p : Layout) {
-      const auto* w = form->findChild<QWidget*>(QString::fromLatin1(p.name));
-      ASSERT_NE(w, nullptr) << p.name;
-      // Panel1's children grow with the panel, which grows with the window.
-      EXPECT_EQ(w->geometry(), expectedAt(p, growth, w))
-          << p.name << " grown by " << growth.width() << "x" << growth.height();
-    }
-  }
 }
 
 TEST_F(MainWindow, CaptionsHintsAndDesignStates) {

@@ -1,0 +1,257 @@
+// Every window at the design font and at larger ones: nothing overlaps, every caption fits, every
+// control lies inside its parent, and the main window's anchored controls follow a resize.
+
+#include "gui/widgets/scale_to_font.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFontInfo>
+#include <QTabWidget>
+#include <memory>
+
+#include "engine/copy/copy_run.h"
+#include "gui/dialogs/about_box.h"
+#include "gui/dialogs/copy_notice.h"
+#include "gui/dialogs/help_window.h"
+#include "gui/dialogs/properties_dialog.h"
+#include "gui/main_window/detail_settings_dialog.h"
+#include "gui/main_window/main_window.h"
+#include "gui/widgets/design_scale.h"
+#include "support/fake_services.h"
+#include "support/layout_faults.h"
+#include "support/qt_printers.h"
+#include "support/temp_folder.h"
+
+namespace nuvelo {
+namespace {
+
+using testing::FakeServices;
+using testing::layoutFaults;
+using testing::TempFolder;
+using testing::writeFile;
+
+// The design font, or another Japanese font whose glyphs and line height differ from it, at 12
+// pixels times a scale.
+struct FontCase {
+  const char* name;
+  const char* family;  // nullptr: the design font
+  double scale;
+};
+
+const FontCase Fonts[] = {
+    {"x1", nullptr, 1.0},
+    {"x1_25", nullptr, 1.25},
+    {"x1_5", nullptr, 1.5},
+    {"NotoSansCJKJP_x1", "Noto Sans CJK JP", 1.0},
+    {"NotoSansCJKJP_x1_5", "Noto Sans CJK JP", 1.5},
+};
+
+void PrintTo(const FontCase& font, std::ostream* os) {
+  *os << font.name;
+}
+
+// The application's font for the windows made while it lives.
+class ScaledFont {
+ public:
+  explicit ScaledFont(const FontCase& scaled) : saved_(QApplication::font()) {
+    QFont font = designFont();
+    if (scaled.family) font.setFamilies({QString::fromLatin1(scaled.family)});
+    font.setPixelSize(qRound(font.pixelSize() * scaled.scale));
+    QApplication::setFont(font);
+  }
+  ~ScaledFont() { QApplication::setFont(saved_); }
+  ScaledFont(const ScaledFont&) = delete;
+  ScaledFont& operator=(const ScaledFont&) = delete;
+
+ private:
+  QFont saved_;
+};
+
+// Makes the windows as a user meets them, with the case's font.
+class Windows {
+ public:
+  explicit Windows(const FontCase& font) : font_(font) {}
+
+  TForm1& mainWindow() {
+    writeFile(folder_.file("NVO.ini"), "[Default]\nLastCopyDate=2026/11/30\n");
+    form_ = std::make_unique<TForm1>(fakes_.services(), folder_.file("NVO.ini"), folder_.path());
+    form_->show();
+    QApplication::processEvents();
+    return *form_;
+  }
+  TfrmConf& detailSettings(int page) {
+    mainWindow().frmConf->FormShow();
+    form_->frmConf->PageControl1->setCurrentIndex(page);
+    return *form_->frmConf;
+  }
+  TfrmRes& notice() {
+    mainWindow().frmRes->showDestination(QStringLiteral("/media/backup/Documents"));
+    return *form_->frmRes;
+  }
+  QWidget& own(QWidget* window) {
+    window->setAttribute(Qt::WA_DeleteOnClose, false);
+    window_.reset(window);
+    return *window;
+  }
+  std::string sampleFile() {
+    writeFile(folder_.file("見積書.txt"), "1234");
+    return folder_.file("見積書.txt");
+  }
+  DesktopShell& shell() { return fakes_.shell; }
+
+ private:
+  ScaledFont font_;
+  TempFolder folder_;
+  FakeServices fakes_;
+  std::unique_ptr<TForm1> form_;
+  std::unique_ptr<QWidget> window_;
+};
+
+CopyRunResult runWithFailuresOnExfat() {
+  CopyRunResult result;
+  result.counts = {1284, 37, 3};
+  result.failedSources = {"/home/user/docs/what?.txt", "/home/user/docs/B.txt"};
+  result.attributesNote = "コピー先が exFAT のため、アクセス権と所有者は保存していません";
+  return result;
+}
+
+struct WindowCase {
+  const char* name;
+  QWidget& (*open)(Windows&);
+};
+
+void PrintTo(const WindowCase& window, std::ostream* os) {
+  *os << window.name;
+}
+
+const WindowCase EveryWindow[] = {
+    {"MainWindow", [](Windows& w) -> QWidget& { return w.mainWindow(); }},
+    {"MainWindowAtMinimumSize",
+     [](Windows& w) -> QWidget& {
+       TForm1& form = w.mainWindow();
+       form.resize(form.minimumSize());
+       return form;
+     }},
+    {"DetailSettingsExtensionPage", [](Windows& w) -> QWidget& { return w.detailSettings(0); }},
+    {"DetailSettingsSearchCopyPage", [](Windows& w) -> QWidget& { return w.detailSettings(1); }},
+    {"CopyNotice", [](Windows& w) -> QWidget& { return w.notice(); }},
+    {"CopyNoticeWithNotes",
+     [](Windows& w) -> QWidget& {
+       w.notice().showNotes(runWithFailuresOnExfat());
+       return w.notice();
+     }},
+    {"CopyNoticeAfterNotes",
+     [](Windows& w) -> QWidget& {
+       TfrmRes& notice = w.notice();
+       notice.showNotes(runWithFailuresOnExfat());
+       notice.showNotes(CopyRunResult{});
+       return notice;
+     }},
+    {"AboutBox",
+     [](Windows& w) -> QWidget& {
+       return w.own(new TAboutBox(programVersion(), "user", w.shell()));
+     }},
+    {"Properties",
+     [](Windows& w) -> QWidget& { return w.own(new PropertiesDialog(w.sampleFile())); }},
+    {"Help", [](Windows& w) -> QWidget& { return w.own(new HelpWindow); }},
+};
+
+class WindowAtFontScale : public ::testing::TestWithParam<std::tuple<WindowCase, FontCase>> {};
+
+TEST_P(WindowAtFontScale, ControlsNeitherOverlapNorClipTheirCaptions) {
+  const auto [which, font] = GetParam();
+  Windows windows(font);
+  QWidget& window = which.open(windows);
+  window.show();
+  QApplication::processEvents();
+  ASSERT_EQ(QFontInfo(window.font()).pixelSize(), qRound(12 * font.scale));
+  for (const std::string& fault : layoutFaults(window)) ADD_FAILURE() << fault;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryWindow, WindowAtFontScale,
+                         ::testing::Combine(::testing::ValuesIn(EveryWindow),
+                                            ::testing::ValuesIn(Fonts)),
+                         [](const auto& info) {
+                           return std::string(std::get<0>(info.param).name) + "_" +
+                                  std::get<1>(info.param).name;
+                         });
+
+// How a control of the main window follows when the window grows: an anchored right side keeps
+// its distance from the window's right edge, an anchored bottom from its bottom edge.
+enum Follow : unsigned {
+  Stays = 0,
+  MovesRight = 1,
+  MovesDown = 2,
+  Widens = 4,
+  Heightens = 8,
+};
+
+struct Anchored {
+  const char* name;
+  unsigned follow;
+};
+
+const Anchored MainWindowControls[] = {
+    {"Label2", Stays},
+    {"DateTimePicker1", Stays},
+    {"Label6", Stays},
+    {"LblLastDate", MovesRight},
+    {"Label3", Stays},
+    {"Edit1", Widens},
+    {"Button2", MovesRight},
+    {"CbKai", Stays},
+    {"LblFolEx", Stays},
+    {"LstBxFolEx", Widens},
+    {"BtnFolExADD", MovesRight},
+    {"BtnFolExDel", MovesRight},
+    {"Label4", Stays},
+    {"Edit2", Widens},
+    {"Button4", MovesRight},
+    {"Panel1", Widens | Heightens},
+    {"Label1", Stays},  // on Panel1, as are the next three
+    {"BtnSelAll", MovesRight},
+    {"BtnReleaseSel", MovesRight},
+    {"lsvFilesFrom", Widens | Heightens},
+    {"Button1", MovesRight | MovesDown},
+    {"Button3", MovesRight | MovesDown},
+    {"Button5", MovesRight | MovesDown},
+    {"StatusBar1", MovesDown | Widens},
+};
+
+QRect followed(QRect before, unsigned follow, QSize growth) {
+  QRect r = before;
+  if (follow & MovesRight) r.translate(growth.width(), 0);
+  if (follow & MovesDown) r.translate(0, growth.height());
+  if (follow & Widens) r.setWidth(r.width() + growth.width());
+  if (follow & Heightens) r.setHeight(r.height() + growth.height());
+  return r;
+}
+
+class MainWindowAtFontScale : public ::testing::TestWithParam<FontCase> {};
+
+TEST_P(MainWindowAtFontScale, AnchoredControlsFollowAResize) {
+  Windows windows(GetParam());
+  TForm1& form = windows.mainWindow();
+  std::vector<std::pair<const QWidget*, QRect>> before;
+  for (const Anchored& a : MainWindowControls) {
+    const auto* w = form.findChild<const QWidget*>(QString::fromLatin1(a.name));
+    ASSERT_NE(w, nullptr) << a.name;
+    before.emplace_back(w, w->geometry());
+  }
+  const QSize growth(100, 60);
+  form.resize(form.size() + growth);
+  QApplication::processEvents();
+  for (std::size_t i = 0; i < before.size(); ++i) {
+    const auto [w, was] = before[i];
+    EXPECT_EQ(w->geometry(), followed(was, MainWindowControls[i].follow, growth))
+        << MainWindowControls[i].name;
+  }
+  for (const std::string& fault : layoutFaults(form)) ADD_FAILURE() << "grown: " << fault;
+}
+
+INSTANTIATE_TEST_SUITE_P(AtEachScale, MainWindowAtFontScale, ::testing::ValuesIn(Fonts),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace nuvelo
