@@ -41,52 +41,58 @@ TfrmRes::TfrmRes(bool& showResult, MessageBoxes& boxes, DesktopShell& shell, QWi
   setWindowIcon(programIcon());
   setFixedSize(DesignWidth, DesignHeight);
 
-  Label1 = new QLabel(QStringLiteral("コピーが終了しました。"), this);
-  Label1->move(32, 24);
-  Label1->adjustSize();
+  finishedLabel = new QLabel(QStringLiteral("コピーが終了しました。"), this);
+  finishedLabel->setObjectName(QStringLiteral("Label1"));
+  finishedLabel->move(32, 24);
+  finishedLabel->adjustSize();
 
-  Image1 = new QLabel(this);
-  Image1->setGeometry(216, 8, 33, 33);
-  Image1->setPixmap(programIconPixmap(32));
+  iconLabel = new QLabel(this);
+  iconLabel->setObjectName(QStringLiteral("Image1"));
+  iconLabel->setGeometry(216, 8, 33, 33);
+  iconLabel->setPixmap(programIconPixmap(32));
 
-  Label2 = blueLabel(QStringLiteral("コピー先："), this);
-  Label2->move(32, 48);
-  Label2->adjustSize();
+  destinationCaption = blueLabel(QStringLiteral("コピー先："), this);
+  destinationCaption->setObjectName(QStringLiteral("Label2"));
+  destinationCaption->move(32, 48);
+  destinationCaption->adjustSize();
 
-  LblCopyTo = blueLabel({}, this);
-  LblCopyTo->setObjectName(QStringLiteral("LblCopyTo"));
-  LblCopyTo->setTextFormat(Qt::PlainText);
-  LblCopyTo->move(96, 48);
+  destinationLabel = blueLabel({}, this);
+  destinationLabel->setObjectName(QStringLiteral("LblCopyTo"));
+  destinationLabel->setTextFormat(Qt::PlainText);
+  destinationLabel->move(96, 48);
 
-  Button1 = new QPushButton(QStringLiteral("OK"), this);
-  Button1->setGeometry(32, ButtonsTop, 73, 25);
-  Button1->setDefault(true);
+  okButton = new QPushButton(QStringLiteral("OK"), this);
+  okButton->setObjectName(QStringLiteral("Button1"));
+  okButton->setGeometry(32, ButtonsTop, 73, 25);
+  okButton->setDefault(true);
 
-  Button2 = new QPushButton(QStringLiteral("コピー先フォルダを開く"), this);
-  Button2->setGeometry(120, ButtonsTop, 137, 25);
-  Button2->setAutoDefault(false);
+  openDestinationButton = new QPushButton(QStringLiteral("コピー先フォルダを開く"), this);
+  openDestinationButton->setObjectName(QStringLiteral("Button2"));
+  openDestinationButton->setGeometry(120, ButtonsTop, 137, 25);
+  openDestinationButton->setAutoDefault(false);
 
-  cbNoReport = new QCheckBox(QStringLiteral("今後、この通知をしない"), this);
-  cbNoReport->setGeometry(32, CheckBoxTop, 145, 17);
+  noMoreNoticesCheckBox = new QCheckBox(QStringLiteral("今後、この通知をしない"), this);
+  noMoreNoticesCheckBox->setObjectName(QStringLiteral("cbNoReport"));
+  noMoreNoticesCheckBox->setGeometry(32, CheckBoxTop, 145, 17);
 
-  LblCounts = new QLabel(this);
-  LblCounts->setObjectName(QStringLiteral("LblCounts"));
-  LblCounts->move(32, 64);
-  LblCounts->hide();
+  notesLabel = new QLabel(this);
+  notesLabel->setObjectName(QStringLiteral("LblCounts"));
+  notesLabel->move(32, 64);
+  notesLabel->hide();
 
-  setTabOrder(Button1, Button2);
-  setTabOrder(Button2, cbNoReport);
-  connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-  connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+  setTabOrder(okButton, openDestinationButton);
+  setTabOrder(openDestinationButton, noMoreNoticesCheckBox);
+  connect(okButton, &QPushButton::clicked, this, [this] { onOk(); });
+  connect(openDestinationButton, &QPushButton::clicked, this, [this] { onOpenDestination(); });
 
   move(227, 254);  // its own place on the screen, not centred on the main window
 }
 
 void TfrmRes::showDestination(const QString& destination) {
-  LblCopyTo->setText(destination);
-  LblCopyTo->adjustSize();
-  if (LblCopyTo->width() > WidenAbove)
-    setFixedSize(LblCopyTo->x() + LblCopyTo->width() + 30, height());
+  destinationLabel->setText(destination);
+  destinationLabel->adjustSize();
+  if (destinationLabel->width() > WidenAbove)
+    setFixedSize(destinationLabel->x() + destinationLabel->width() + 30, height());
 }
 
 void TfrmRes::showNotes(const CopyRunResult& result) {
@@ -100,26 +106,26 @@ void TfrmRes::showNotes(const CopyRunResult& result) {
     lines << qt(failedNamesText(result.failedSources));
   }
   if (!result.attributesNote.empty()) lines << qt(result.attributesNote);
-  LblCounts->setVisible(!lines.isEmpty());
-  LblCounts->setText(lines.join(QLatin1Char('\n')));
-  LblCounts->adjustSize();
+  notesLabel->setVisible(!lines.isEmpty());
+  notesLabel->setText(lines.join(QLatin1Char('\n')));
+  notesLabel->adjustSize();
   // The lines beyond the first push the buttons and the check box down.
-  const int extra = lines.size() > 1 ? LblCounts->height() / lines.size() * (lines.size() - 1) : 0;
-  Button1->move(Button1->x(), ButtonsTop + extra);
-  Button2->move(Button2->x(), ButtonsTop + extra);
-  cbNoReport->move(cbNoReport->x(), CheckBoxTop + extra);
-  const int needed = lines.isEmpty() ? width() : LblCounts->x() + LblCounts->width() + 30;
+  const int extra = lines.size() > 1 ? notesLabel->height() / lines.size() * (lines.size() - 1) : 0;
+  okButton->move(okButton->x(), ButtonsTop + extra);
+  openDestinationButton->move(openDestinationButton->x(), ButtonsTop + extra);
+  noMoreNoticesCheckBox->move(noMoreNoticesCheckBox->x(), CheckBoxTop + extra);
+  const int needed = lines.isEmpty() ? width() : notesLabel->x() + notesLabel->width() + 30;
   setFixedSize(std::max(width(), needed), DesignHeight + extra);
 }
 
-void TfrmRes::Button1Click() {
-  if (cbNoReport->isChecked()) showResult_ = false;
+void TfrmRes::onOk() {
+  if (noMoreNoticesCheckBox->isChecked()) showResult_ = false;
   accept();
 }
 
-void TfrmRes::Button2Click() {
-  if (cbNoReport->isChecked()) showResult_ = false;
-  const int result = shell_.open(utf8(LblCopyTo->text()));
+void TfrmRes::onOpenDestination() {
+  if (noMoreNoticesCheckBox->isChecked()) showResult_ = false;
+  const int result = shell_.open(utf8(destinationLabel->text()));
   if (result == ShellResult::OutOfMemory)
     boxes_.show(MessageKind::Error, "メモリーが不足しています", MessageButtons::Ok,
                 MessagePlacement::centred());

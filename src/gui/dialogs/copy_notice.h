@@ -22,19 +22,19 @@ class TfrmRes : public QDialog {
   // showResult: the main window's switch that OK and the open button clear when asked to.
   TfrmRes(bool& showResult, MessageBoxes& boxes, DesktopShell& shell, QWidget* parent = nullptr);
 
-  QLabel* Label1 = nullptr;
-  QLabel* Image1 = nullptr;
-  QLabel* Label2 = nullptr;
-  QLabel* LblCopyTo = nullptr;
-  QPushButton* Button1 = nullptr;
-  QPushButton* Button2 = nullptr;
-  QCheckBox* cbNoReport = nullptr;
+  QLabel* finishedLabel = nullptr;
+  QLabel* iconLabel = nullptr;
+  QLabel* destinationCaption = nullptr;
+  QLabel* destinationLabel = nullptr;
+  QPushButton* okButton = nullptr;
+  QPushButton* openDestinationButton = nullptr;
+  QCheckBox* noMoreNoticesCheckBox = nullptr;
   // The counts of a run in which some file failed, and what the destination could not keep;
   // hidden after a run with neither.
-  QLabel* LblCounts = nullptr;
+  QLabel* notesLabel = nullptr;
 
-  void Button1Click();
-  void Button2Click();
+  void onOk();
+  void onOpenDestination();
 
   // Names the destination before a showing; a label wider than 150 pixels widens the window to
   // hold it, a narrower one leaves the width as it is.

@@ -11,22 +11,22 @@
 
 namespace nuvelo {
 
-void TForm1::Mnu_SaveAsClick() {
+void TForm1::onSaveConditionFile() {
   if (Busy) return;
   const auto path = services_.files->conditionFileToSave({lastSavePath_, conditionFileFolder_});
   if (!path) return;
   lastSavePath_ = *path;
   SearchConditions conditions;
   conditions.escExt = EscExt;
-  conditions.dirFrom = utf8(Edit1->text());
-  conditions.dirTo = utf8(Edit2->text());
-  conditions.cbKai = CbKai->isChecked();
-  for (int i = 0; i < LstBxFolEx->count(); ++i)
-    conditions.folEx.push_back(utf8(LstBxFolEx->item(i)->text()));
+  conditions.dirFrom = utf8(sourceFolderEdit->text());
+  conditions.dirTo = utf8(destinationFolderEdit->text());
+  conditions.cbKai = subfoldersCheckBox->isChecked();
+  for (int i = 0; i < excludedSubfoldersList->count(); ++i)
+    conditions.folEx.push_back(utf8(excludedSubfoldersList->item(i)->text()));
   guarded([&] { writeConditionFile(*path, conditions); });
 }
 
-void TForm1::Mnu_LoadFileClick() {
+void TForm1::onOpenConditionFile() {
   if (Busy) return;
   const auto path = services_.files->conditionFileToOpen({lastOpenPath_, conditionFileFolder_});
   if (!path) return;
@@ -37,11 +37,12 @@ void TForm1::Mnu_LoadFileClick() {
                  positionedPlacement());
     return;
   }
-  Edit1->setText(qt(conditions->dirFrom));
-  Edit2->setText(qt(conditions->dirTo));
-  CbKai->setChecked(conditions->cbKai);  // its click handler runs when the state changes
-  LstBxFolEx->clear();
-  for (const std::string& entry : conditions->folEx) LstBxFolEx->addItem(qt(entry));
+  sourceFolderEdit->setText(qt(conditions->dirFrom));
+  destinationFolderEdit->setText(qt(conditions->dirTo));
+  subfoldersCheckBox->setChecked(
+      conditions->cbKai);  // its click handler runs when the state changes
+  excludedSubfoldersList->clear();
+  for (const std::string& entry : conditions->folEx) excludedSubfoldersList->addItem(qt(entry));
   EscExt = conditions->escExt;
 }
 

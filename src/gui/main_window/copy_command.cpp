@@ -61,7 +61,7 @@ class WindowCopyObserver : public CopyObserver {
 
 }  // namespace
 
-void TForm1::Button3Click() {
+void TForm1::onCopy() {
   if (Busy || !copyMayStart()) return;
   enterCopyingState();
   std::optional<CopyRunResult> result;
@@ -80,10 +80,10 @@ bool TForm1::copyMayStart() {
                  positionedPlacement());
     return false;
   }
-  const std::string destination = utf8(Edit2->text());
+  const std::string destination = utf8(destinationFolderEdit->text());
   const auto refuse = [this](MessageKind kind, const char* text) {
     boxes().show(kind, text, MessageButtons::Ok, positionedPlacement());
-    Edit2->setFocus();
+    destinationFolderEdit->setFocus();
     return false;
   };
   switch (destinationState(destination)) {
@@ -96,7 +96,7 @@ bool TForm1::copyMayStart() {
   }
   if (boxes().show(MessageKind::Warning, MissingDestinationQuestion, MessageButtons::YesNo,
                    positionedPlacement()) != MessageAnswer::Yes) {
-    Edit2->setFocus();
+    destinationFolderEdit->setFocus();
     return false;
   }
   if (makeDestination(destination)) return refuse(MessageKind::Error, CannotMakeDestinationMessage);
@@ -105,27 +105,27 @@ bool TForm1::copyMayStart() {
 
 void TForm1::enterCopyingState() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  ProgressBar1->setMaximum(resultModel_->rowCount());
-  ProgressBar1->setValue(0);
-  ProgressBar1->show();
-  Button1->setEnabled(false);
-  Find1->setEnabled(false);
+  progressBar->setMaximum(resultModel_->rowCount());
+  progressBar->setValue(0);
+  progressBar->show();
+  searchButton->setEnabled(false);
+  searchAction->setEnabled(false);
   AbortRequested = false;
   Busy = true;
-  Edit2->setReadOnly(true);
-  Button5->setEnabled(true);
-  N6->setEnabled(true);
-  StatusBar1->setPanelText(1, QStringLiteral("コピー中です"));
+  destinationFolderEdit->setReadOnly(true);
+  abortButton->setEnabled(true);
+  abortAction->setEnabled(true);
+  statusPanels->setPanelText(1, QStringLiteral("コピー中です"));
   CopyList.emplace();
 }
 
 // Gathers and copies through the engine's run; an abort ends it with AbortRequested cleared.
 CopyRunResult TForm1::runCopy() {
-  EventPump pump(ProgressBar1);
-  ProgressBar1->setMaximum(resultModel_->rowCount());
+  EventPump pump(progressBar);
+  progressBar->setMaximum(resultModel_->rowCount());
   CopyRequest request;
   request.rule = {DirAbs, AddDriveLetter, SearchRoot, PathStyle::Posix};
-  request.destination = utf8(Edit2->text());
+  request.destination = utf8(destinationFolderEdit->text());
   request.overwrite = overwritePolicyOf(Overwrite);
   request.filter = walkFilter(EscExt);
   request.verify = Verify;
@@ -144,22 +144,22 @@ void TForm1::finishCompletedCopy(const CopyRunResult& result) {
     writeLastCopyDate(settings, civilDateOf(todayValue()));
   }
   if (!ShowResult) return;
-  frmRes->showDestination(Edit2->text());
-  frmRes->showNotes(result);
-  services_.dialogs->run(*frmRes);
+  copyNotice->showDestination(destinationFolderEdit->text());
+  copyNotice->showNotes(result);
+  services_.dialogs->run(*copyNotice);
 }
 
 void TForm1::leaveCopyingState() {
   QApplication::restoreOverrideCursor();
-  Button1->setEnabled(true);
-  Find1->setEnabled(true);
-  ProgressBar1->setValue(0);
-  ProgressBar1->hide();
+  searchButton->setEnabled(true);
+  searchAction->setEnabled(true);
+  progressBar->setValue(0);
+  progressBar->hide();
   Busy = false;
-  Edit2->setReadOnly(false);
-  Button5->setEnabled(false);
-  N6->setEnabled(false);
-  StatusBar1->setPanelText(1, {});
+  destinationFolderEdit->setReadOnly(false);
+  abortButton->setEnabled(false);
+  abortAction->setEnabled(false);
+  statusPanels->setPanelText(1, {});
 }
 
 }  // namespace nuvelo

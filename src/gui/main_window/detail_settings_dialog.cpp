@@ -50,141 +50,143 @@ TfrmConf::TfrmConf(TForm1& main)
   setWindowTitle(QStringLiteral("詳細設定"));
   setFixedSize(DesignWidth, DesignHeight);
 
-  BtnCancel = button("BtnCancel", "キャンセル", this, {160, 304, 75, 25});
-  BtnAdopt = button("BtnAdopt", "OK", this, {48, 304, 75, 25});
-  PageControl1 = placed(new QTabWidget(this), "PageControl1", {8, 4, 297, 289});
+  cancelButton = button("BtnCancel", "キャンセル", this, {160, 304, 75, 25});
+  okButton = button("BtnAdopt", "OK", this, {48, 304, 75, 25});
+  pages = placed(new QTabWidget(this), "PageControl1", {8, 4, 297, 289});
   buildExtensionPage();
   buildSearchCopyPage();
   buildTabOrder();
 
-  connect(BtnCancel, &QPushButton::clicked, this, [this] { BtnCancelClick(); });
-  connect(BtnAdopt, &QPushButton::clicked, this, [this] { BtnAdoptClick(); });
-  connect(BtnAdd, &QPushButton::clicked, this, [this] { BtnAddClick(); });
-  connect(BtnDel, &QPushButton::clicked, this, [this] { BtnDelClick(); });
-  connect(LstKakutyo, &QListWidget::currentRowChanged, this, [this] { LstKakutyoClick(); });
-  connect(GrpPath, &RadioGroup::clicked, this, [this] { GrpPathClick(); });
+  connect(cancelButton, &QPushButton::clicked, this, [this] { onCancel(); });
+  connect(okButton, &QPushButton::clicked, this, [this] { onOk(); });
+  connect(addExtensionButton, &QPushButton::clicked, this, [this] { onAddExtension(); });
+  connect(removeExtensionButton, &QPushButton::clicked, this, [this] { onRemoveExtension(); });
+  connect(extensionList, &QListWidget::currentRowChanged, this, [this] { onExtensionPicked(); });
+  connect(pathModeGroup, &RadioGroup::clicked, this, [this] { onPathModeClicked(); });
 }
 
 void TfrmConf::buildExtensionPage() {
-  TabSheet1 = new QWidget;
-  TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
-  PageControl1->addTab(TabSheet1, QStringLiteral("拡張子・パス"));
-  GrpKakutyo =
-      placed(new QGroupBox(QStringLiteral("拡張子"), TabSheet1), "GrpKakutyo", {10, 8, 270, 153});
-  Label1 = label("Label1", "除外する拡張子：", GrpKakutyo, {24, 18});
-  EdtKakutyo = placed(new QLineEdit(GrpKakutyo), "EdtKakutyo", {120, 16, 81, 20});
-  BtnAdd = button("BtnAdd", "追加", GrpKakutyo, {120, 58, 81, 25});
-  BtnDel = button("BtnDel", "削除", GrpKakutyo, {120, 88, 81, 25});
-  Label2 = label("Label2", "除外リスト", GrpKakutyo, {24, 42});
-  LstKakutyo = placed(new QListWidget(GrpKakutyo), "LstKakutyo", {24, 56, 73, 81});
-  LstKakutyo->setSelectionMode(QAbstractItemView::SingleSelection);
-  GrpPath = placed(new RadioGroup(QStringLiteral("パス"),
-                                  {QStringLiteral("ドライブルートからの絶対パス"),
-                                   QStringLiteral("現在位置からの相対パス")},
-                                  TabSheet1),
-                   "GrpPath", {12, 176, 270, 57});
-  GrpPath->setItemIndex(0);
+  extensionPathPage = new QWidget;
+  extensionPathPage->setObjectName(QStringLiteral("TabSheet1"));
+  pages->addTab(extensionPathPage, QStringLiteral("拡張子・パス"));
+  extensionGroup = placed(new QGroupBox(QStringLiteral("拡張子"), extensionPathPage), "GrpKakutyo",
+                          {10, 8, 270, 153});
+  extensionLabel = label("Label1", "除外する拡張子：", extensionGroup, {24, 18});
+  extensionEdit = placed(new QLineEdit(extensionGroup), "EdtKakutyo", {120, 16, 81, 20});
+  addExtensionButton = button("BtnAdd", "追加", extensionGroup, {120, 58, 81, 25});
+  removeExtensionButton = button("BtnDel", "削除", extensionGroup, {120, 88, 81, 25});
+  extensionListLabel = label("Label2", "除外リスト", extensionGroup, {24, 42});
+  extensionList = placed(new QListWidget(extensionGroup), "LstKakutyo", {24, 56, 73, 81});
+  extensionList->setSelectionMode(QAbstractItemView::SingleSelection);
+  pathModeGroup = placed(new RadioGroup(QStringLiteral("パス"),
+                                        {QStringLiteral("ドライブルートからの絶対パス"),
+                                         QStringLiteral("現在位置からの相対パス")},
+                                        extensionPathPage),
+                         "GrpPath", {12, 176, 270, 57});
+  pathModeGroup->setItemIndex(0);
 }
 
 void TfrmConf::buildSearchCopyPage() {
-  TabSheet2 = new QWidget;
-  TabSheet2->setObjectName(QStringLiteral("TabSheet2"));
-  PageControl1->addTab(TabSheet2, QStringLiteral("検索・コピー"));
-  GroupBox1 =
-      placed(new QGroupBox(QStringLiteral("検索"), TabSheet2), "GroupBox1", {10, 8, 270, 65});
-  cbxPickupFolder = placed(new QCheckBox(QStringLiteral("フォルダ単位で処理する"), GroupBox1),
-                           "cbxPickupFolder", {16, 18, 233, 17});
-  Label3 = label("Label3", "(注意：設定を変更すると再検索が必要)", GroupBox1, {32, 40});
-  GroupBox2 =
-      placed(new QGroupBox(QStringLiteral("コピー"), TabSheet2), "GroupBox2", {10, 80, 270, 169});
-  GrpOverWrite =
+  searchCopyPage = new QWidget;
+  searchCopyPage->setObjectName(QStringLiteral("TabSheet2"));
+  pages->addTab(searchCopyPage, QStringLiteral("検索・コピー"));
+  searchGroup =
+      placed(new QGroupBox(QStringLiteral("検索"), searchCopyPage), "GroupBox1", {10, 8, 270, 65});
+  perFolderCheckBox = placed(new QCheckBox(QStringLiteral("フォルダ単位で処理する"), searchGroup),
+                             "cbxPickupFolder", {16, 18, 233, 17});
+  perFolderNoteLabel =
+      label("Label3", "(注意：設定を変更すると再検索が必要)", searchGroup, {32, 40});
+  copyGroup = placed(new QGroupBox(QStringLiteral("コピー"), searchCopyPage), "GroupBox2",
+                     {10, 80, 270, 169});
+  overwriteGroup =
       placed(new RadioGroup(QStringLiteral("コピー先に同名ファイルがあった時"),
                             {QStringLiteral("上書きする"), QStringLiteral("上書きするか確認する"),
                              QStringLiteral("タイムスタンプが新しい時だけ上書き"),
                              QStringLiteral("コピーしない")},
-                            GroupBox2),
+                            copyGroup),
              "GrpOverWrite", {12, 22, 245, 89});
-  GrpOverWrite->setItemIndex(1);
-  cbxDriveLetter =
-      placed(new QCheckBox(QStringLiteral("先頭にドライブレターのフォルダを付加"), GroupBox2),
+  overwriteGroup->setItemIndex(1);
+  driveLetterCheckBox =
+      placed(new QCheckBox(QStringLiteral("先頭にドライブレターのフォルダを付加"), copyGroup),
              "cbxDriveLetter", {16, 122, 225, 17});
-  cbShowResult = placed(new QCheckBox(QStringLiteral("コピー完了メッセージを表示する"), GroupBox2),
-                        "cbShowResult", {16, 144, 201, 17});
+  copyNoticeCheckBox =
+      placed(new QCheckBox(QStringLiteral("コピー完了メッセージを表示する"), copyGroup),
+             "cbShowResult", {16, 144, 201, 17});
 }
 
 void TfrmConf::buildTabOrder() {
-  const QList<QWidget*> chain = {BtnCancel,
-                                 BtnAdopt,
-                                 PageControl1,
-                                 EdtKakutyo,
-                                 BtnAdd,
-                                 BtnDel,
-                                 LstKakutyo,
-                                 GrpPath->item(0),
-                                 GrpPath->item(1),
-                                 cbxPickupFolder,
-                                 GrpOverWrite->item(0),
-                                 GrpOverWrite->item(1),
-                                 GrpOverWrite->item(2),
-                                 GrpOverWrite->item(3),
-                                 cbxDriveLetter,
-                                 cbShowResult};
+  const QList<QWidget*> chain = {cancelButton,
+                                 okButton,
+                                 pages,
+                                 extensionEdit,
+                                 addExtensionButton,
+                                 removeExtensionButton,
+                                 extensionList,
+                                 pathModeGroup->item(0),
+                                 pathModeGroup->item(1),
+                                 perFolderCheckBox,
+                                 overwriteGroup->item(0),
+                                 overwriteGroup->item(1),
+                                 overwriteGroup->item(2),
+                                 overwriteGroup->item(3),
+                                 driveLetterCheckBox,
+                                 copyNoticeCheckBox};
   for (qsizetype i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
 }
 
 void TfrmConf::FormShow() {
-  LstKakutyo->clear();
-  EdtKakutyo->clear();
-  for (const std::string& extension : main_.EscExt) LstKakutyo->addItem(qt(extension));
-  LstKakutyo->setCurrentRow(-1);
-  cbxDriveLetter->setChecked(main_.AddDriveLetter);
-  GrpPath->setItemIndex(main_.DirAbs ? 0 : 1);
-  GrpPathClick();  // the box follows the path mode also when the index did not change
-  GrpOverWrite->setItemIndex(main_.Overwrite < -1 ? -1 : main_.Overwrite);
+  extensionList->clear();
+  extensionEdit->clear();
+  for (const std::string& extension : main_.EscExt) extensionList->addItem(qt(extension));
+  extensionList->setCurrentRow(-1);
+  driveLetterCheckBox->setChecked(main_.AddDriveLetter);
+  pathModeGroup->setItemIndex(main_.DirAbs ? 0 : 1);
+  onPathModeClicked();  // the box follows the path mode also when the index did not change
+  overwriteGroup->setItemIndex(main_.Overwrite < -1 ? -1 : main_.Overwrite);
   ShownDirAbs = main_.DirAbs;
-  cbShowResult->setChecked(main_.ShowResult);
-  cbxPickupFolder->setChecked(main_.PickupFolder);
+  copyNoticeCheckBox->setChecked(main_.ShowResult);
+  perFolderCheckBox->setChecked(main_.PickupFolder);
 }
 
-void TfrmConf::BtnAddClick() {
-  const QString text = EdtKakutyo->text();
+void TfrmConf::onAddExtension() {
+  const QString text = extensionEdit->text();
   if (text.isEmpty()) return;
-  for (int i = 0; i < LstKakutyo->count(); ++i)
-    if (LstKakutyo->item(i)->text() == text) return;
-  LstKakutyo->addItem(text);
-  LstKakutyo->setCurrentRow(LstKakutyo->count() - 1);
+  for (int i = 0; i < extensionList->count(); ++i)
+    if (extensionList->item(i)->text() == text) return;
+  extensionList->addItem(text);
+  extensionList->setCurrentRow(extensionList->count() - 1);
 }
 
-void TfrmConf::LstKakutyoClick() {
-  if (QListWidgetItem* item = LstKakutyo->currentItem()) EdtKakutyo->setText(item->text());
+void TfrmConf::onExtensionPicked() {
+  if (QListWidgetItem* item = extensionList->currentItem()) extensionEdit->setText(item->text());
 }
 
-void TfrmConf::BtnDelClick() {
-  const int i = LstKakutyo->currentRow();
-  if (i < 0 || !LstKakutyo->currentItem() || !LstKakutyo->currentItem()->isSelected()) return;
-  delete LstKakutyo->takeItem(i);
-  if (LstKakutyo->count() == 0) {
-    LstKakutyo->setCurrentRow(-1);
-    EdtKakutyo->clear();
+void TfrmConf::onRemoveExtension() {
+  const int i = extensionList->currentRow();
+  if (i < 0 || !extensionList->currentItem() || !extensionList->currentItem()->isSelected()) return;
+  delete extensionList->takeItem(i);
+  if (extensionList->count() == 0) {
+    extensionList->setCurrentRow(-1);
+    extensionEdit->clear();
     return;
   }
-  LstKakutyo->setCurrentRow(i > 0 ? i - 1 : 0);
-  LstKakutyoClick();
+  extensionList->setCurrentRow(i > 0 ? i - 1 : 0);
+  onExtensionPicked();
 }
 
-void TfrmConf::GrpPathClick() {
-  cbxDriveLetter->setEnabled(GrpPath->itemIndex() == 0);
+void TfrmConf::onPathModeClicked() {
+  driveLetterCheckBox->setEnabled(pathModeGroup->itemIndex() == 0);
 }
 
-void TfrmConf::BtnAdoptClick() {
+void TfrmConf::onOk() {
   main_.EscExt.clear();
-  for (int i = 0; i < LstKakutyo->count(); ++i)
-    main_.EscExt.push_back(utf8(LstKakutyo->item(i)->text()));
-  main_.DirAbs = GrpPath->itemIndex() == 0;
+  for (int i = 0; i < extensionList->count(); ++i)
+    main_.EscExt.push_back(utf8(extensionList->item(i)->text()));
+  main_.DirAbs = pathModeGroup->itemIndex() == 0;
   if (ShownDirAbs != main_.DirAbs) convertRowPaths();
   ShownDirAbs = main_.DirAbs;
-  main_.AddDriveLetter = cbxDriveLetter->isChecked();
-  main_.Overwrite = GrpOverWrite->itemIndex();
+  main_.AddDriveLetter = driveLetterCheckBox->isChecked();
+  main_.Overwrite = overwriteGroup->itemIndex();
   try {
     ProfileFile settings(main_.settingsPath());
     writeDetailOptions(settings, main_.DirAbs, main_.AddDriveLetter);
@@ -193,9 +195,9 @@ void TfrmConf::BtnAdoptClick() {
     main_.boxes().showApplicationError(error.what());
     return;
   }
-  main_.ShowResult = cbShowResult->isChecked();
-  if (cbxPickupFolder->isChecked() != main_.PickupFolder) main_.NeedResearch = true;
-  main_.PickupFolder = cbxPickupFolder->isChecked();
+  main_.ShowResult = copyNoticeCheckBox->isChecked();
+  if (perFolderCheckBox->isChecked() != main_.PickupFolder) main_.NeedResearch = true;
+  main_.PickupFolder = perFolderCheckBox->isChecked();
   accept();
 }
 
@@ -207,7 +209,7 @@ void TfrmConf::convertRowPaths() {
                                                  : toRelativePaths(paths, main_.SearchRoot));
 }
 
-void TfrmConf::BtnCancelClick() {
+void TfrmConf::onCancel() {
   reject();
 }
 
@@ -222,23 +224,6 @@ void TfrmConf::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QDialog::keyPressEvent(event);
-}
-
-}  // namespace nuvelo
-
-namespace nuvelo {
-
-void TForm1::N4Click() {
-  if (Busy) return;
-  NeedResearch = false;
-  frmConf->FormShow();
-  frmConf->centreOnMainWindow();
-  services_.dialogs->run(*frmConf);
-  if (NeedResearch && resultModel_->rowCount() > 0) {
-    boxes().show(MessageKind::Information, "検索方法が変わったので再検索します", MessageButtons::Ok,
-                 positionedPlacement());
-    Button1Click();
-  }
 }
 
 }  // namespace nuvelo

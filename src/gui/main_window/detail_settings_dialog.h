@@ -24,37 +24,37 @@ class TfrmConf : public QDialog {
  public:
   explicit TfrmConf(TForm1& main);
 
-  QPushButton* BtnCancel = nullptr;
-  QPushButton* BtnAdopt = nullptr;
-  QTabWidget* PageControl1 = nullptr;
-  QWidget* TabSheet1 = nullptr;
-  QGroupBox* GrpKakutyo = nullptr;
-  QLabel* Label1 = nullptr;
-  QLineEdit* EdtKakutyo = nullptr;
-  QPushButton* BtnAdd = nullptr;
-  QPushButton* BtnDel = nullptr;
-  QLabel* Label2 = nullptr;
-  QListWidget* LstKakutyo = nullptr;
-  RadioGroup* GrpPath = nullptr;
-  QWidget* TabSheet2 = nullptr;
-  QGroupBox* GroupBox1 = nullptr;
-  QCheckBox* cbxPickupFolder = nullptr;
-  QLabel* Label3 = nullptr;
-  QGroupBox* GroupBox2 = nullptr;
-  RadioGroup* GrpOverWrite = nullptr;
-  QCheckBox* cbxDriveLetter = nullptr;
-  QCheckBox* cbShowResult = nullptr;
+  QPushButton* cancelButton = nullptr;
+  QPushButton* okButton = nullptr;
+  QTabWidget* pages = nullptr;
+  QWidget* extensionPathPage = nullptr;
+  QGroupBox* extensionGroup = nullptr;
+  QLabel* extensionLabel = nullptr;
+  QLineEdit* extensionEdit = nullptr;
+  QPushButton* addExtensionButton = nullptr;
+  QPushButton* removeExtensionButton = nullptr;
+  QLabel* extensionListLabel = nullptr;
+  QListWidget* extensionList = nullptr;
+  RadioGroup* pathModeGroup = nullptr;
+  QWidget* searchCopyPage = nullptr;
+  QGroupBox* searchGroup = nullptr;
+  QCheckBox* perFolderCheckBox = nullptr;
+  QLabel* perFolderNoteLabel = nullptr;
+  QGroupBox* copyGroup = nullptr;
+  RadioGroup* overwriteGroup = nullptr;
+  QCheckBox* driveLetterCheckBox = nullptr;
+  QCheckBox* copyNoticeCheckBox = nullptr;
 
   // The path mode as the main window held it when last shown or accepted.
   bool ShownDirAbs = true;
 
   void FormShow();
-  void BtnAddClick();
-  void LstKakutyoClick();
-  void BtnDelClick();
-  void GrpPathClick();
-  void BtnAdoptClick();
-  void BtnCancelClick();
+  void onAddExtension();
+  void onExtensionPicked();
+  void onRemoveExtension();
+  void onPathModeClicked();
+  void onOk();
+  void onCancel();
 
   // Centres the dialog on the main window.
   void centreOnMainWindow();

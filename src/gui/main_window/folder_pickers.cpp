@@ -9,7 +9,7 @@
 
 namespace nuvelo {
 
-std::string TForm1::ChooseFolder(const std::string& initial) {
+std::string TForm1::chooseFolder(const std::string& initial) {
   return services_.files->chooseFolder(initial).value_or(initial);
 }
 
@@ -18,17 +18,17 @@ std::string TForm1::ChooseFolder(const std::string& initial) {
 void TForm1::browseInto(QLineEdit* box) {
   if (Busy) return;
   box->setFocus();
-  box->setText(qt(ChooseFolder(utf8(box->text()))));
+  box->setText(qt(chooseFolder(utf8(box->text()))));
   const QString trimmed = qt(withoutTrailingSeparator(utf8(box->text())));
   if (trimmed != box->text()) box->setText(trimmed);
 }
 
-void TForm1::Button2Click() {
-  browseInto(Edit1);
+void TForm1::onBrowseSource() {
+  browseInto(sourceFolderEdit);
 }
 
-void TForm1::Button4Click() {
-  browseInto(Edit2);
+void TForm1::onBrowseDestination() {
+  browseInto(destinationFolderEdit);
 }
 
 }  // namespace nuvelo

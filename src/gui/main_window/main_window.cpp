@@ -45,74 +45,77 @@ TForm1::TForm1(MainWindowServices services, std::string settingsPath, std::strin
   buildTabOrder();
 
   connectCommands();
-  FormCreate();
+  restoreFromSettings();
   // The dialogs of the program live, hidden, as long as the main window.
-  frmConf = new TfrmConf(*this);
-  frmRes = new TfrmRes(ShowResult, *services_.boxes, *services_.shell, this);
+  detailSettingsDialog = new TfrmConf(*this);
+  copyNotice = new TfrmRes(ShowResult, *services_.boxes, *services_.shell, this);
 }
 
 TForm1::~TForm1() = default;
 
 void TForm1::connectCommands() {
-  connect(CbKai, &QCheckBox::toggled, this, [this] { CbKaiClick(); });
-  connect(Exit1, &QAction::triggered, this, [this] { Exit1Click(); });
-  connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-  connect(Find1, &QAction::triggered, this, [this] { Button1Click(); });
-  connect(Button5, &QPushButton::clicked, this, [this] { Button5Click(); });
-  connect(N6, &QAction::triggered, this, [this] { Button5Click(); });
-  connect(DateTimePicker1, &QDateEdit::dateChanged, this, [this] { DateTimePicker1Change(); });
-  connect(LblLastDate, &DoubleClickLabel::doubleClicked, this, [this] { LblLastDateDblClick(); });
-  connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
-  connect(Copy1, &QAction::triggered, this, [this] { Button3Click(); });
+  connect(subfoldersCheckBox, &QCheckBox::toggled, this, [this] { onSubfoldersToggled(); });
+  connect(exitAction, &QAction::triggered, this, [this] { onExit(); });
+  connect(searchButton, &QPushButton::clicked, this, [this] { onSearch(); });
+  connect(searchAction, &QAction::triggered, this, [this] { onSearch(); });
+  connect(abortButton, &QPushButton::clicked, this, [this] { onAbort(); });
+  connect(abortAction, &QAction::triggered, this, [this] { onAbort(); });
+  connect(sinceDatePicker, &QDateEdit::dateChanged, this, [this] { onSinceDateChanged(); });
+  connect(lastCopyDateLabel, &DoubleClickLabel::doubleClicked, this,
+          [this] { onLastCopyDateDoubleClicked(); });
+  connect(copyButton, &QPushButton::clicked, this, [this] { onCopy(); });
+  connect(copyAction, &QAction::triggered, this, [this] { onCopy(); });
   connectResultList();
-  connect(BtnFolExADD, &QPushButton::clicked, this, [this] { BtnFolExADDClick(); });
-  connect(BtnFolExDel, &QPushButton::clicked, this, [this] { BtnFolExDelClick(); });
-  connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
-  connect(N1, &QAction::triggered, this, [this] { Button2Click(); });
-  connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
-  connect(N2, &QAction::triggered, this, [this] { Button4Click(); });
-  connect(N4, &QAction::triggered, this, [this] { N4Click(); });
-  connect(Mnu_SaveAs, &QAction::triggered, this, [this] { Mnu_SaveAsClick(); });
-  connect(Mnu_LoadFile, &QAction::triggered, this, [this] { Mnu_LoadFileClick(); });
-  connect(D1, &QAction::triggered, this, [this] { D1Click(); });
-  connect(About1, &QAction::triggered, this, [this] { About1Click(); });
-  connect(Contents1, &QAction::triggered, this, [this] { Contents1Click(); });
+  connect(addExcludedSubfolderButton, &QPushButton::clicked, this,
+          [this] { onAddExcludedSubfolder(); });
+  connect(removeExcludedSubfolderButton, &QPushButton::clicked, this,
+          [this] { onRemoveExcludedSubfolder(); });
+  connect(browseSourceButton, &QPushButton::clicked, this, [this] { onBrowseSource(); });
+  connect(sourceFolderAction, &QAction::triggered, this, [this] { onBrowseSource(); });
+  connect(browseDestinationButton, &QPushButton::clicked, this, [this] { onBrowseDestination(); });
+  connect(destinationFolderAction, &QAction::triggered, this, [this] { onBrowseDestination(); });
+  connect(detailSettingsAction, &QAction::triggered, this, [this] { onDetailSettings(); });
+  connect(saveConditionFileAction, &QAction::triggered, this, [this] { onSaveConditionFile(); });
+  connect(openConditionFileAction, &QAction::triggered, this, [this] { onOpenConditionFile(); });
+  connect(sinceDateAction, &QAction::triggered, this, [this] { onDropDownSinceDate(); });
+  connect(aboutAction, &QAction::triggered, this, [this] { onAbout(); });
+  connect(helpContentsAction, &QAction::triggered, this, [this] { onHelpContents(); });
 }
 
 void TForm1::setDisplayFormats(const DisplayFormats& formats) {
   resultModel_->setFormats(formats);
 }
 
-void TForm1::FormCreate() {
+void TForm1::restoreFromSettings() {
   EscExt.clear();
   const ProfileFile settings(settingsPath_);
-  DateTimePicker1->setDate(QDate::currentDate());
+  sinceDatePicker->setDate(QDate::currentDate());
   applySettings(readMainWindowSettings(settings));
-  LastKaiChecked = CbKai->isChecked();
+  LastKaiChecked = subfoldersCheckBox->isChecked();
   Busy = false;
   AbortRequested = false;
-  const QDate picked = DateTimePicker1->date();
+  const QDate picked = sinceDatePicker->date();
   SinceDate = dateValueOf({picked.year(), picked.month(), picked.day()});
 
   // The progress bar covers the first status panel; it shows only while a run goes on.
-  ProgressBar1->setParent(StatusBar1);
-  ProgressBar1->setGeometry(2, 2, StatusBar1->panel(0)->width() - 4, StatusBar1->height() - 4);
-  ProgressBar1->hide();
-  StatusBar1->update();
+  progressBar->setParent(statusPanels);
+  progressBar->setGeometry(2, 2, statusPanels->panel(0)->width() - 4, statusPanels->height() - 4);
+  progressBar->hide();
+  statusPanels->update();
 
-  DateTimePicker1->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+  sinceDatePicker->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
   conditionFileFolder_ = executableFolder_;
-  Button1->setFocus();  // the first control in tab order
+  searchButton->setFocus();  // the first control in tab order
 }
 
-// Applies the settings file's values in the order they are read; a change of CbKai runs its
-// click handler.
+// Applies the settings file's values in the order they are read; a change of subfoldersCheckBox
+// runs its click handler.
 void TForm1::applySettings(const MainWindowSettings& s) {
-  Edit1->setText(qt(s.from));
-  Edit2->setText(qt(s.to));
+  sourceFolderEdit->setText(qt(s.from));
+  destinationFolderEdit->setText(qt(s.to));
   DirAbs = s.dirAbs;
   AddDriveLetter = s.addDriveLetter;
-  CbKai->setChecked(s.dirKai);
+  subfoldersCheckBox->setChecked(s.dirKai);
   ShowResult = s.showResult;
   PickupFolder = s.pickupFolder;
   Overwrite = s.overwrite;
@@ -120,7 +123,7 @@ void TForm1::applySettings(const MainWindowSettings& s) {
   EscExt = s.escExt;
   for (int c = 0; c < ResultListModel::ColumnCount; ++c) {
     const int width = s.columnWidths[static_cast<std::size_t>(c)];
-    if (width >= 0) lsvFilesFrom->setColumnWidth(c, width);
+    if (width >= 0) resultList->setColumnWidth(c, width);
   }
   applyWindowBounds(s);
   showLastCopyDate(s.lastCopyDate);
@@ -141,26 +144,26 @@ void TForm1::applyWindowBounds(const MainWindowSettings& s) {
 
 void TForm1::showLastCopyDate(const std::string& dateText) {
   if (dateText.empty()) {
-    LblLastDate->hide();
+    lastCopyDateLabel->hide();
     return;
   }
-  LblLastDate->setText(QStringLiteral("(") + qt(dateText) + QStringLiteral(") "));
-  LblLastDate->show();
+  lastCopyDateLabel->setText(QStringLiteral("(") + qt(dateText) + QStringLiteral(") "));
+  lastCopyDateLabel->show();
 }
 
 MainWindowSettings TForm1::currentSettings() const {
   MainWindowSettings s;
-  s.from = utf8(Edit1->text());
-  s.to = utf8(Edit2->text());
+  s.from = utf8(sourceFolderEdit->text());
+  s.to = utf8(destinationFolderEdit->text());
   s.dirAbs = DirAbs;
   s.addDriveLetter = AddDriveLetter;
-  s.dirKai = CbKai->isChecked();
+  s.dirKai = subfoldersCheckBox->isChecked();
   s.showResult = ShowResult;
   s.pickupFolder = PickupFolder;
   s.overwrite = Overwrite;
   s.escExt = EscExt;
   for (int c = 0; c < ResultListModel::ColumnCount; ++c)
-    s.columnWidths[static_cast<std::size_t>(c)] = lsvFilesFrom->columnWidth(c);
+    s.columnWidths[static_cast<std::size_t>(c)] = resultList->columnWidth(c);
   s.top = y();
   s.left = x();
   s.height = height();
@@ -168,7 +171,7 @@ MainWindowSettings TForm1::currentSettings() const {
   return s;
 }
 
-bool TForm1::FormCloseQuery() {
+bool TForm1::saveSettingsForClose() {
   return guarded([this] {
     ProfileFile settings(settingsPath_);
     writeSettingsAtClose(settings, currentSettings());
@@ -184,7 +187,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  if (!FormCloseQuery()) {
+  if (!saveSettingsForClose()) {
     event->ignore();
     return;
   }
@@ -197,7 +200,7 @@ void TForm1::finishRun() {
   QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }
 
-void TForm1::Exit1Click() {
+void TForm1::onExit() {
   if (Busy) return;
   close();
 }

@@ -59,66 +59,68 @@ class TForm1 : public QMainWindow {
          QWidget* parent = nullptr);
   ~TForm1() override;
 
-  // Controls, named as on the form.
-  QLabel* Label2 = nullptr;
-  QDateEdit* DateTimePicker1 = nullptr;
-  QLabel* Label6 = nullptr;
-  DoubleClickLabel* LblLastDate = nullptr;
-  QLabel* Label3 = nullptr;
-  QLineEdit* Edit1 = nullptr;
-  QPushButton* Button2 = nullptr;
-  QCheckBox* CbKai = nullptr;
-  QLabel* LblFolEx = nullptr;
-  QListWidget* LstBxFolEx = nullptr;
-  QPushButton* BtnFolExADD = nullptr;
-  QPushButton* BtnFolExDel = nullptr;
-  QLabel* Label4 = nullptr;
-  QLineEdit* Edit2 = nullptr;
-  QPushButton* Button4 = nullptr;
-  QFrame* Panel1 = nullptr;
-  QLabel* Label1 = nullptr;
-  QPushButton* BtnSelAll = nullptr;
-  QPushButton* BtnReleaseSel = nullptr;
-  ResultListView* lsvFilesFrom = nullptr;
-  QPushButton* Button1 = nullptr;
-  QPushButton* Button3 = nullptr;
-  QPushButton* Button5 = nullptr;
-  QProgressBar* ProgressBar1 = nullptr;
-  StatusBar* StatusBar1 = nullptr;
+  // Controls; each one's Qt object name is its name on the form ("Button1", "Edit1", ...),
+  // set where it is built (main_window_layout.cpp).
+  QLabel* sinceDateLabel = nullptr;
+  QDateEdit* sinceDatePicker = nullptr;
+  QLabel* sinceDateSuffixLabel = nullptr;
+  DoubleClickLabel* lastCopyDateLabel = nullptr;
+  QLabel* sourceFolderLabel = nullptr;
+  QLineEdit* sourceFolderEdit = nullptr;
+  QPushButton* browseSourceButton = nullptr;
+  QCheckBox* subfoldersCheckBox = nullptr;
+  QLabel* excludedSubfoldersLabel = nullptr;
+  QListWidget* excludedSubfoldersList = nullptr;
+  QPushButton* addExcludedSubfolderButton = nullptr;
+  QPushButton* removeExcludedSubfolderButton = nullptr;
+  QLabel* destinationFolderLabel = nullptr;
+  QLineEdit* destinationFolderEdit = nullptr;
+  QPushButton* browseDestinationButton = nullptr;
+  QFrame* resultPanel = nullptr;
+  QLabel* resultLabel = nullptr;
+  QPushButton* checkAllButton = nullptr;
+  QPushButton* uncheckAllButton = nullptr;
+  ResultListView* resultList = nullptr;
+  QPushButton* searchButton = nullptr;
+  QPushButton* copyButton = nullptr;
+  QPushButton* abortButton = nullptr;
+  QProgressBar* progressBar = nullptr;
+  StatusBar* statusPanels = nullptr;
 
   // Main menu.
-  QMenu* File1 = nullptr;
-  QAction* Mnu_LoadFile = nullptr;
-  QAction* Mnu_SaveAs = nullptr;
-  QAction* N8 = nullptr;
-  QAction* Exit1 = nullptr;
-  QMenu* R1 = nullptr;
-  QAction* Find1 = nullptr;
-  QAction* Copy1 = nullptr;
-  QAction* N5 = nullptr;
-  QAction* N6 = nullptr;
-  QMenu* S1 = nullptr;
-  QAction* D1 = nullptr;
-  QAction* N1 = nullptr;
-  QAction* N2 = nullptr;
-  QAction* N3 = nullptr;
-  QAction* N4 = nullptr;
-  QMenu* Help1 = nullptr;
-  QAction* Contents1 = nullptr;
-  QAction* About1 = nullptr;
+  QMenu* fileMenu = nullptr;
+  QAction* openConditionFileAction = nullptr;
+  QAction* saveConditionFileAction = nullptr;
+  QAction* fileMenuSeparator = nullptr;
+  QAction* exitAction = nullptr;
+  QMenu* runMenu = nullptr;
+  QAction* searchAction = nullptr;
+  QAction* copyAction = nullptr;
+  QAction* runMenuSeparator = nullptr;
+  QAction* abortAction = nullptr;
+  QMenu* settingsMenu = nullptr;
+  QAction* sinceDateAction = nullptr;
+  QAction* sourceFolderAction = nullptr;
+  QAction* destinationFolderAction = nullptr;
+  QAction* settingsMenuSeparator = nullptr;
+  QAction* detailSettingsAction = nullptr;
+  QMenu* helpMenu = nullptr;
+  QAction* helpContentsAction = nullptr;
+  QAction* aboutAction = nullptr;
 
   // The result list's pop-up menu.
-  QMenu* PopupMenu1 = nullptr;
-  QAction* Property1 = nullptr;
-  QAction* Show1 = nullptr;
+  QMenu* resultMenu = nullptr;
+  QAction* propertiesAction = nullptr;
+  QAction* openResultAction = nullptr;
 
   // The program's dialogs, made once with the window and reused.
-  TfrmConf* frmConf = nullptr;
-  TfrmRes* frmRes = nullptr;
+  TfrmConf* detailSettingsDialog = nullptr;
+  TfrmRes* copyNotice = nullptr;
 
   // State fields.
-  std::string SearchRoot;  // the source folder as Edit1 held it when the last search started
-  bool Busy = false;       // a search or copy is running
+  std::string
+      SearchRoot;     // the source folder as sourceFolderEdit held it when the last search started
+  bool Busy = false;  // a search or copy is running
   std::int32_t SortColumn = 0;
   std::optional<std::vector<std::string>> CopyList;  // exists only during a copy run
   bool AbortRequested = false;
@@ -136,37 +138,37 @@ class TForm1 : public QMainWindow {
   std::vector<std::string> EscExt;
 
   // Handlers.
-  void FormCreate();
-  bool FormCloseQuery();  // false when the settings could not be saved: the window stays
-  void Exit1Click();
-  void CbKaiClick();
-  void BtnFolExADDClick();
-  void BtnFolExDelClick();
-  void Button2Click();  // source folder "参照..."
-  void Button4Click();  // destination folder "参照..."
+  void restoreFromSettings();
+  bool saveSettingsForClose();  // false when the settings could not be saved: the window stays
+  void onExit();
+  void onSubfoldersToggled();
+  void onAddExcludedSubfolder();
+  void onRemoveExcludedSubfolder();
+  void onBrowseSource();       // source folder "参照..."
+  void onBrowseDestination();  // destination folder "参照..."
   // The folder browser: the chosen folder, or `initial` when cancelled.
-  std::string ChooseFolder(const std::string& initial);
-  void N4Click();  // detail settings
-  void Mnu_SaveAsClick();
-  void Mnu_LoadFileClick();
-  void D1Click();  // the date picker's calendar
-  void About1Click();
-  void Contents1Click();
-  void Button1Click();  // search
-  void Button5Click();  // abort
-  void DateTimePicker1Change();
-  void LblLastDateDblClick();
-  void Button3Click();  // copy
+  std::string chooseFolder(const std::string& initial);
+  void onDetailSettings();
+  void onSaveConditionFile();
+  void onOpenConditionFile();
+  void onDropDownSinceDate();  // the date picker's calendar
+  void onAbout();
+  void onHelpContents();
+  void onSearch();
+  void onAbort();
+  void onSinceDateChanged();
+  void onLastCopyDateDoubleClicked();
+  void onCopy();
   // The result list.
-  void lsvFilesFromColumnClick(int column);
-  int lsvFilesFromCompare(int rowA, int rowB) const;
-  void BtnSelAllClick();
-  void BtnReleaseSelClick();
-  void lsvFilesFromClick();
-  void lsvFilesFromMouseUp();
-  void lsvFilesFromDblClick();
-  void Property1Click();
-  void PopupMenu1Popup();
+  void onResultColumnClicked(int column);
+  int compareResultRows(int rowA, int rowB) const;
+  void onCheckAll();
+  void onUncheckAll();
+  void onResultClicked();
+  void onResultMouseUp();
+  void onOpenResult();
+  void onResultProperties();
+  void onResultMenuAboutToShow();
   // The selected row, if any.
   std::optional<int> selectedRow() const;
 
@@ -174,10 +176,10 @@ class TForm1 : public QMainWindow {
   // subfolders and the source folder's text, per-folder mode, SinceDate, and the destination
   // folder, which the walk leaves out when it lies inside the source.
   WalkFilter walkFilter(const std::vector<std::string>& extList) const;
-  void FillResultRows(const std::vector<WalkEntry>& entries, EventPump& pump);
-  void RecountChecked();
-  void ShowTotals();
-  std::string RowFullPath(const ResultRow& row) const;
+  void fillResultRows(const std::vector<WalkEntry>& entries, EventPump& pump);
+  void recountChecked();
+  void showTotals();
+  std::string rowFullPath(const ResultRow& row) const;
 
   const std::string& settingsPath() const { return settingsPath_; }
   const std::string& executableFolder() const { return executableFolder_; }

@@ -73,15 +73,15 @@ std::string unreadableFoldersText(const std::vector<UnreadableFolder>& folders) 
 
 }  // namespace
 
-void TForm1::Button1Click() {
+void TForm1::onSearch() {
   if (Busy) return;
   resultModel_->clear();
-  ProgressBar1->setValue(0);
+  progressBar->setValue(0);
   // Every spelling of the folder ("src", "./src/", "a/../src//") becomes its one clean
   // absolute path, so that the rows, the excluded subfolders and the copy agree.
-  const std::string source = cleanSourceFolder(utf8(Edit1->text()));
+  const std::string source = cleanSourceFolder(utf8(sourceFolderEdit->text()));
   if (const auto refusal = searchRefusal(source)) return refuseSearch(*refusal);
-  if (qt(source) != Edit1->text()) Edit1->setText(qt(source));
+  if (qt(source) != sourceFolderEdit->text()) sourceFolderEdit->setText(qt(source));
 
   enterSearchingState();
   std::vector<UnreadableFolder> unreadable;
@@ -95,29 +95,29 @@ void TForm1::Button1Click() {
 
 void TForm1::refuseSearch(const std::string& message) {
   boxes().show(MessageKind::Error, message, MessageButtons::Ok, positionedPlacement());
-  Edit1->setFocus();
+  sourceFolderEdit->setFocus();
 }
 
 void TForm1::enterSearchingState() {
   Busy = true;
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  Button3->setEnabled(false);
-  Copy1->setEnabled(false);
+  copyButton->setEnabled(false);
+  copyAction->setEnabled(false);
   AbortRequested = false;
-  StatusBar1->setPanelText(1, {});
-  StatusBar1->setPanelText(2, {});
-  SearchRoot = utf8(Edit1->text());
-  Edit1->setReadOnly(true);
-  Button5->setEnabled(true);
-  N6->setEnabled(true);
-  StatusBar1->setPanelText(1, QStringLiteral("検索中です"));
+  statusPanels->setPanelText(1, {});
+  statusPanels->setPanelText(2, {});
+  SearchRoot = utf8(sourceFolderEdit->text());
+  sourceFolderEdit->setReadOnly(true);
+  abortButton->setEnabled(true);
+  abortAction->setEnabled(true);
+  statusPanels->setPanelText(1, QStringLiteral("検索中です"));
 }
 
 std::vector<UnreadableFolder> TForm1::runSearch() {
-  EventPump pump(ProgressBar1);
+  EventPump pump(progressBar);
   pump.processNow();
-  ProgressBar1->setMaximum(SearchProgressMaximum);
-  ProgressBar1->show();
+  progressBar->setMaximum(SearchProgressMaximum);
+  progressBar->show();
 
   WindowWalkObserver observer(AbortRequested, pump);
   const SearchOutcome outcome = nuvelo::runSearch(SearchRoot, walkFilter(EscExt), observer);
@@ -125,77 +125,78 @@ std::vector<UnreadableFolder> TForm1::runSearch() {
     AbortRequested = false;
     return {};
   }
-  pump.setPosition(ProgressBar1->maximum());
-  ProgressBar1->repaint();
-  FillResultRows(outcome.entries, pump);
-  RecountChecked();
+  pump.setPosition(progressBar->maximum());
+  progressBar->repaint();
+  fillResultRows(outcome.entries, pump);
+  recountChecked();
   return outcome.unreadable;
 }
 
 void TForm1::leaveSearchingState() {
   QApplication::restoreOverrideCursor();
-  Button3->setEnabled(true);
-  Copy1->setEnabled(true);
-  ProgressBar1->setValue(0);
-  ProgressBar1->hide();
+  copyButton->setEnabled(true);
+  copyAction->setEnabled(true);
+  progressBar->setValue(0);
+  progressBar->hide();
   Busy = false;
-  Edit1->setReadOnly(false);
-  Button5->setEnabled(false);
-  N6->setEnabled(false);
-  StatusBar1->setPanelText(1, {});
+  sourceFolderEdit->setReadOnly(false);
+  abortButton->setEnabled(false);
+  abortAction->setEnabled(false);
+  statusPanels->setPanelText(1, {});
 }
 
-void TForm1::Button5Click() {
+void TForm1::onAbort() {
   AbortRequested = true;
 }
 
 WalkFilter TForm1::walkFilter(const std::vector<std::string>& extList) const {
   WalkFilter filter;
-  filter.includeSubfolders = CbKai->isChecked();
-  filter.sourceText = cleanSourceFolder(utf8(Edit1->text()));
-  for (int i = 0; i < LstBxFolEx->count(); ++i)
-    filter.excludedSubfolders.push_back(utf8(LstBxFolEx->item(i)->text()));
+  filter.includeSubfolders = subfoldersCheckBox->isChecked();
+  filter.sourceText = cleanSourceFolder(utf8(sourceFolderEdit->text()));
+  for (int i = 0; i < excludedSubfoldersList->count(); ++i)
+    filter.excludedSubfolders.push_back(utf8(excludedSubfoldersList->item(i)->text()));
   filter.excludedExtensions = extList;
   filter.pickupFolder = PickupFolder;
   filter.since = SinceThreshold::forDay(SinceDate);
-  filter.leftOutFolder = destinationInsideSource(filter.sourceText, utf8(Edit2->text()));
+  filter.leftOutFolder =
+      destinationInsideSource(filter.sourceText, utf8(destinationFolderEdit->text()));
   return filter;
 }
 
-void TForm1::FillResultRows(const std::vector<WalkEntry>& entries, EventPump& pump) {
+void TForm1::fillResultRows(const std::vector<WalkEntry>& entries, EventPump& pump) {
   resultModel_->setRows(buildResultRows(entries, DirAbs, SearchRoot, resultModel_->types(),
                                         [&pump] { pump.poll(); }));
 }
 
-void TForm1::RecountChecked() {
+void TForm1::recountChecked() {
   const Totals totals = countChecked(resultModel_->rows());
   TotalCount = totals.count;
   TotalBytes = totals.bytes;
-  ShowTotals();
+  showTotals();
 }
 
-void TForm1::ShowTotals() {
-  StatusBar1->setPanelText(
+void TForm1::showTotals() {
+  statusPanels->setPanelText(
       2, qt(totalsText({TotalCount, TotalBytes}, resultModel_->formats().decimalSeparator)));
 }
 
-std::string TForm1::RowFullPath(const ResultRow& row) const {
+std::string TForm1::rowFullPath(const ResultRow& row) const {
   return nuvelo::RowFullPath(row, DirAbs, SearchRoot);
 }
 
-void TForm1::DateTimePicker1Change() {
+void TForm1::onSinceDateChanged() {
   if (Busy) return;
-  SinceDate = dateValueOfPicker(DateTimePicker1);
+  SinceDate = dateValueOfPicker(sinceDatePicker);
 }
 
-void TForm1::LblLastDateDblClick() {
-  if (Busy || LblLastDate->text() == QStringLiteral("()")) return;
+void TForm1::onLastCopyDateDoubleClicked() {
+  if (Busy || lastCopyDateLabel->text() == QStringLiteral("()")) return;
   guarded([this] {
-    const QString text = LblLastDate->text().mid(1, 10);
+    const QString text = lastCopyDateLabel->text().mid(1, 10);
     const QDate date = parseLabelDate(text);
     if (!date.isValid()) throw InvalidDate(text);
-    DateTimePicker1->setDate(date);
-    SinceDate = dateValueOfPicker(DateTimePicker1);
+    sinceDatePicker->setDate(date);
+    SinceDate = dateValueOfPicker(sinceDatePicker);
   });
 }
 

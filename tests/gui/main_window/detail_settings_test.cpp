@@ -34,12 +34,12 @@ class DetailSettings : public ::testing::Test {
   void open(const std::string& settingsPath) {
     form = std::make_unique<TForm1>(fakes.services(), settingsPath, settings.path());
     form->show();
-    dialog = form->frmConf;
+    dialog = form->detailSettingsDialog;
   }
   // Opens the dialog from the menu; `edit` plays the user's part while it is up.
   void openDialog(std::function<void(TfrmConf&)> edit) {
     fakes.dialogs.script = [edit](QDialog& shown) { edit(static_cast<TfrmConf&>(shown)); };
-    form->N4->trigger();
+    form->detailSettingsAction->trigger();
   }
   std::vector<std::string> paths() const {
     std::vector<std::string> out;
@@ -56,27 +56,34 @@ class DetailSettings : public ::testing::Test {
 TEST_F(DetailSettings, LayoutOfBothPages) {
   EXPECT_EQ(dialog->windowTitle(), QStringLiteral("詳細設定"));
   EXPECT_EQ(dialog->size(), QSize(317, 338));
-  EXPECT_EQ(dialog->PageControl1->count(), 2);
-  EXPECT_EQ(dialog->PageControl1->tabText(0), QStringLiteral("拡張子・パス"));
-  EXPECT_EQ(dialog->PageControl1->tabText(1), QStringLiteral("検索・コピー"));
-  const std::pair<QWidget*, QRect> places[] = {
-      {dialog->BtnCancel, {160, 304, 75, 25}},      {dialog->BtnAdopt, {48, 304, 75, 25}},
-      {dialog->PageControl1, {8, 4, 297, 289}},     {dialog->GrpKakutyo, {10, 8, 270, 153}},
-      {dialog->EdtKakutyo, {120, 16, 81, 20}},      {dialog->BtnAdd, {120, 58, 81, 25}},
-      {dialog->BtnDel, {120, 88, 81, 25}},          {dialog->LstKakutyo, {24, 56, 73, 81}},
-      {dialog->GrpPath, {12, 176, 270, 57}},        {dialog->GroupBox1, {10, 8, 270, 65}},
-      {dialog->cbxPickupFolder, {16, 18, 233, 17}}, {dialog->GroupBox2, {10, 80, 270, 169}},
-      {dialog->GrpOverWrite, {12, 22, 245, 89}},    {dialog->cbxDriveLetter, {16, 122, 225, 17}},
-      {dialog->cbShowResult, {16, 144, 201, 17}}};
+  EXPECT_EQ(dialog->pages->count(), 2);
+  EXPECT_EQ(dialog->pages->tabText(0), QStringLiteral("拡張子・パス"));
+  EXPECT_EQ(dialog->pages->tabText(1), QStringLiteral("検索・コピー"));
+  const std::pair<QWidget*, QRect> places[] = {{dialog->cancelButton, {160, 304, 75, 25}},
+                                               {dialog->okButton, {48, 304, 75, 25}},
+                                               {dialog->pages, {8, 4, 297, 289}},
+                                               {dialog->extensionGroup, {10, 8, 270, 153}},
+                                               {dialog->extensionEdit, {120, 16, 81, 20}},
+                                               {dialog->addExtensionButton, {120, 58, 81, 25}},
+                                               {dialog->removeExtensionButton, {120, 88, 81, 25}},
+                                               {dialog->extensionList, {24, 56, 73, 81}},
+                                               {dialog->pathModeGroup, {12, 176, 270, 57}},
+                                               {dialog->searchGroup, {10, 8, 270, 65}},
+                                               {dialog->perFolderCheckBox, {16, 18, 233, 17}},
+                                               {dialog->copyGroup, {10, 80, 270, 169}},
+                                               {dialog->overwriteGroup, {12, 22, 245, 89}},
+                                               {dialog->driveLetterCheckBox, {16, 122, 225, 17}},
+                                               {dialog->copyNoticeCheckBox, {16, 144, 201, 17}}};
   for (const auto& [widget, rect] : places)
     EXPECT_EQ(widget->geometry(), rect) << widget->objectName().toStdString();
-  EXPECT_EQ(dialog->Label1->text(), QStringLiteral("除外する拡張子："));
-  EXPECT_EQ(dialog->Label3->text(), QStringLiteral("(注意：設定を変更すると再検索が必要)"));
-  EXPECT_EQ(dialog->GrpOverWrite->title(), QStringLiteral("コピー先に同名ファイルがあった時"));
-  EXPECT_EQ(dialog->GrpOverWrite->item(3)->text(), QStringLiteral("コピーしない"));
-  EXPECT_EQ(dialog->GrpPath->item(1)->text(), QStringLiteral("現在位置からの相対パス"));
-  EXPECT_FALSE(dialog->BtnAdopt->isDefault());
-  EXPECT_FALSE(dialog->BtnCancel->autoDefault());
+  EXPECT_EQ(dialog->extensionLabel->text(), QStringLiteral("除外する拡張子："));
+  EXPECT_EQ(dialog->perFolderNoteLabel->text(),
+            QStringLiteral("(注意：設定を変更すると再検索が必要)"));
+  EXPECT_EQ(dialog->overwriteGroup->title(), QStringLiteral("コピー先に同名ファイルがあった時"));
+  EXPECT_EQ(dialog->overwriteGroup->item(3)->text(), QStringLiteral("コピーしない"));
+  EXPECT_EQ(dialog->pathModeGroup->item(1)->text(), QStringLiteral("現在位置からの相対パス"));
+  EXPECT_FALSE(dialog->okButton->isDefault());
+  EXPECT_FALSE(dialog->cancelButton->autoDefault());
 }
 
 TEST_F(DetailSettings, ShowingLoadsTheFieldsAndTheCentreOfTheWindow) {
@@ -88,24 +95,24 @@ TEST_F(DetailSettings, ShowingLoadsTheFieldsAndTheCentreOfTheWindow) {
   form->PickupFolder = true;
   form->move(100, 80);
   openDialog([&](TfrmConf& d) {
-    EXPECT_EQ(items(d.LstKakutyo), (QStringList{"bak", "tmp"}));
-    EXPECT_EQ(d.LstKakutyo->currentRow(), -1);
-    EXPECT_EQ(d.GrpPath->itemIndex(), 1);
-    EXPECT_FALSE(d.cbxDriveLetter->isEnabled());
-    EXPECT_TRUE(d.cbxDriveLetter->isChecked());
-    EXPECT_EQ(d.GrpOverWrite->itemIndex(), 3);
-    EXPECT_FALSE(d.cbShowResult->isChecked());
-    EXPECT_TRUE(d.cbxPickupFolder->isChecked());
+    EXPECT_EQ(items(d.extensionList), (QStringList{"bak", "tmp"}));
+    EXPECT_EQ(d.extensionList->currentRow(), -1);
+    EXPECT_EQ(d.pathModeGroup->itemIndex(), 1);
+    EXPECT_FALSE(d.driveLetterCheckBox->isEnabled());
+    EXPECT_TRUE(d.driveLetterCheckBox->isChecked());
+    EXPECT_EQ(d.overwriteGroup->itemIndex(), 3);
+    EXPECT_FALSE(d.copyNoticeCheckBox->isChecked());
+    EXPECT_TRUE(d.perFolderCheckBox->isChecked());
     const QRect frame = form->frameGeometry();
     EXPECT_EQ(d.pos(), QPoint(frame.x() + (frame.width() - d.width()) / 2,
                               frame.y() + (frame.height() - d.height()) / 2));
-    d.BtnAdopt->click();
+    d.okButton->click();
   });
   EXPECT_EQ(form->Overwrite, 3);
   EXPECT_TRUE(form->AddDriveLetter);  // kept, though the box was disabled
   form->Overwrite = -5;
   openDialog([](TfrmConf& d) {
-    EXPECT_EQ(d.GrpOverWrite->itemIndex(), -1);
+    EXPECT_EQ(d.overwriteGroup->itemIndex(), -1);
     d.reject();
   });
 }
@@ -113,40 +120,40 @@ TEST_F(DetailSettings, ShowingLoadsTheFieldsAndTheCentreOfTheWindow) {
 TEST_F(DetailSettings, ExtensionListEdits) {
   form->EscExt = {"bak", "tmp", "log"};
   dialog->FormShow();
-  dialog->BtnAddClick();  // empty text: nothing
-  dialog->EdtKakutyo->setText(QStringLiteral("bak"));
-  dialog->BtnAddClick();
-  EXPECT_EQ(items(dialog->LstKakutyo), (QStringList{"bak", "tmp", "log"}));
-  dialog->EdtKakutyo->setText(QStringLiteral("BAK"));
-  dialog->BtnAdd->click();
-  EXPECT_EQ(items(dialog->LstKakutyo), (QStringList{"bak", "tmp", "log", "BAK"}));
-  EXPECT_EQ(dialog->LstKakutyo->currentRow(), 3);
-  EXPECT_EQ(dialog->EdtKakutyo->text(), QStringLiteral("BAK"));
+  dialog->onAddExtension();  // empty text: nothing
+  dialog->extensionEdit->setText(QStringLiteral("bak"));
+  dialog->onAddExtension();
+  EXPECT_EQ(items(dialog->extensionList), (QStringList{"bak", "tmp", "log"}));
+  dialog->extensionEdit->setText(QStringLiteral("BAK"));
+  dialog->addExtensionButton->click();
+  EXPECT_EQ(items(dialog->extensionList), (QStringList{"bak", "tmp", "log", "BAK"}));
+  EXPECT_EQ(dialog->extensionList->currentRow(), 3);
+  EXPECT_EQ(dialog->extensionEdit->text(), QStringLiteral("BAK"));
 
-  dialog->LstKakutyo->setCurrentRow(0);  // picking an entry shows it
-  EXPECT_EQ(dialog->EdtKakutyo->text(), QStringLiteral("bak"));
-  dialog->BtnDel->click();
-  EXPECT_EQ(items(dialog->LstKakutyo), (QStringList{"tmp", "log", "BAK"}));
-  EXPECT_EQ(dialog->LstKakutyo->currentRow(), 0);
-  EXPECT_EQ(dialog->EdtKakutyo->text(), QStringLiteral("tmp"));
-  dialog->LstKakutyo->setCurrentRow(2);
-  dialog->BtnDelClick();
-  EXPECT_EQ(dialog->LstKakutyo->currentRow(), 1);
-  EXPECT_EQ(dialog->EdtKakutyo->text(), QStringLiteral("log"));
+  dialog->extensionList->setCurrentRow(0);  // picking an entry shows it
+  EXPECT_EQ(dialog->extensionEdit->text(), QStringLiteral("bak"));
+  dialog->removeExtensionButton->click();
+  EXPECT_EQ(items(dialog->extensionList), (QStringList{"tmp", "log", "BAK"}));
+  EXPECT_EQ(dialog->extensionList->currentRow(), 0);
+  EXPECT_EQ(dialog->extensionEdit->text(), QStringLiteral("tmp"));
+  dialog->extensionList->setCurrentRow(2);
+  dialog->onRemoveExtension();
+  EXPECT_EQ(dialog->extensionList->currentRow(), 1);
+  EXPECT_EQ(dialog->extensionEdit->text(), QStringLiteral("log"));
 
   form->EscExt = {"only"};
   dialog->FormShow();
-  dialog->BtnDelClick();  // nothing selected
-  EXPECT_EQ(dialog->LstKakutyo->count(), 1);
-  dialog->LstKakutyo->setCurrentRow(0);
-  dialog->BtnDelClick();
-  EXPECT_EQ(dialog->LstKakutyo->count(), 0);
-  EXPECT_TRUE(dialog->EdtKakutyo->text().isEmpty());
+  dialog->onRemoveExtension();  // nothing selected
+  EXPECT_EQ(dialog->extensionList->count(), 1);
+  dialog->extensionList->setCurrentRow(0);
+  dialog->onRemoveExtension();
+  EXPECT_EQ(dialog->extensionList->count(), 0);
+  EXPECT_TRUE(dialog->extensionEdit->text().isEmpty());
 }
 
 TEST_F(DetailSettings, AcceptWritesBackConvertsRowsAndSavesTwoOptions) {
   form->SearchRoot = "/data/work";
-  form->Edit1->setText(QStringLiteral("/elsewhere"));  // rows follow the search's folder
+  form->sourceFolderEdit->setText(QStringLiteral("/elsewhere"));  // rows follow the search's folder
   ResultRow a, b, c;
   a.pathText = "/data/work/2024/plan.xls";
   b.pathText = "/data/work/memo.txt";
@@ -154,12 +161,12 @@ TEST_F(DetailSettings, AcceptWritesBackConvertsRowsAndSavesTwoOptions) {
   c.checked = false;
   form->resultModel()->setRows({a, b, c});
   openDialog([](TfrmConf& d) {
-    d.EdtKakutyo->setText(QStringLiteral("tmp"));
-    d.BtnAddClick();
-    d.GrpPath->setItemIndex(1);
-    d.cbShowResult->setChecked(false);
-    d.GrpOverWrite->setItemIndex(0);
-    d.BtnAdoptClick();
+    d.extensionEdit->setText(QStringLiteral("tmp"));
+    d.onAddExtension();
+    d.pathModeGroup->setItemIndex(1);
+    d.copyNoticeCheckBox->setChecked(false);
+    d.overwriteGroup->setItemIndex(0);
+    d.onOk();
   });
   EXPECT_EQ(form->EscExt, (std::vector<std::string>{"tmp"}));
   EXPECT_FALSE(form->DirAbs);
@@ -171,18 +178,18 @@ TEST_F(DetailSettings, AcceptWritesBackConvertsRowsAndSavesTwoOptions) {
   EXPECT_TRUE(fakes.boxes.shown.empty());  // no re-search for a path mode change
 
   openDialog([](TfrmConf& d) {
-    d.GrpPath->setItemIndex(0);
-    d.BtnAdopt->click();
+    d.pathModeGroup->setItemIndex(0);
+    d.okButton->click();
   });
   EXPECT_EQ(paths(), (std::vector<std::string>{"/data/work/2024/plan.xls", "/data/work/memo.txt",
                                                "/data/work/2024"}));
   // Changing the mode there and back within one showing converts nothing; accepting twice
   // converts once.
   openDialog([](TfrmConf& d) {
-    d.GrpPath->setItemIndex(1);
-    d.GrpPath->setItemIndex(0);
-    d.BtnAdoptClick();
-    d.BtnAdoptClick();
+    d.pathModeGroup->setItemIndex(1);
+    d.pathModeGroup->setItemIndex(0);
+    d.onOk();
+    d.onOk();
   });
   EXPECT_EQ(paths()[1], "/data/work/memo.txt");
 }
@@ -193,13 +200,13 @@ TEST_F(DetailSettings, CancelAndCloseBoxChangeNothing) {
   form->SearchRoot = "/data";
   form->resultModel()->setRows({a});
   openDialog([](TfrmConf& d) {
-    d.GrpPath->setItemIndex(1);
-    d.EdtKakutyo->setText(QStringLiteral("x"));
-    d.BtnAddClick();
-    d.BtnCancel->click();
+    d.pathModeGroup->setItemIndex(1);
+    d.extensionEdit->setText(QStringLiteral("x"));
+    d.onAddExtension();
+    d.cancelButton->click();
   });
   openDialog([](TfrmConf& d) {
-    d.cbShowResult->setChecked(false);
+    d.copyNoticeCheckBox->setChecked(false);
     d.close();
   });
   EXPECT_TRUE(form->DirAbs);
@@ -223,11 +230,11 @@ TEST_F(DetailSettings, FailedSettingsWriteKeepsTheDialogOpen) {
   open(settings.file("plain") + "/NVO.ini");
   bool stillOpen = false;
   openDialog([&](TfrmConf& d) {
-    d.GrpPath->setItemIndex(1);
-    d.GrpOverWrite->setItemIndex(2);
-    d.cbShowResult->setChecked(false);
-    d.cbxPickupFolder->setChecked(true);
-    d.BtnAdoptClick();
+    d.pathModeGroup->setItemIndex(1);
+    d.overwriteGroup->setItemIndex(2);
+    d.copyNoticeCheckBox->setChecked(false);
+    d.perFolderCheckBox->setChecked(true);
+    d.onOk();
     stillOpen = d.result() != QDialog::Accepted;
     d.reject();
   });
@@ -247,8 +254,8 @@ TEST_F(DetailSettings, ReadOnlySettingsFileIsReportedAndKept) {
   writeFile(path, "[Option]\nDirAbs=1\n");
   chmod(path.c_str(), 0444);
   openDialog([](TfrmConf& d) {
-    d.GrpPath->setItemIndex(1);
-    d.BtnAdoptClick();
+    d.pathModeGroup->setItemIndex(1);
+    d.onOk();
     d.reject();
   });
   ASSERT_EQ(fakes.boxes.applicationErrors.size(), 1u);
@@ -258,8 +265,8 @@ TEST_F(DetailSettings, ReadOnlySettingsFileIsReportedAndKept) {
 
 TEST_F(DetailSettings, PerFolderChangeSearchesAgainOnlyWithRows) {
   openDialog([](TfrmConf& d) {
-    d.cbxPickupFolder->setChecked(true);
-    d.BtnAdoptClick();
+    d.perFolderCheckBox->setChecked(true);
+    d.onOk();
   });
   EXPECT_TRUE(form->PickupFolder);
   EXPECT_TRUE(form->NeedResearch);
@@ -267,14 +274,14 @@ TEST_F(DetailSettings, PerFolderChangeSearchesAgainOnlyWithRows) {
 
   TempFolder tree;
   testing::makeFile(tree.path() + "/a.txt", testing::localTime(2030, 1, 1));
-  form->Edit1->setText(QString::fromStdString(tree.path()));
-  form->Button1Click();
+  form->sourceFolderEdit->setText(QString::fromStdString(tree.path()));
+  form->onSearch();
   ASSERT_EQ(form->resultModel()->rowCount(), 1);
   testing::makeFile(tree.path() + "/b.txt", testing::localTime(2030, 1, 1));
   form->move(50, 60);
   openDialog([](TfrmConf& d) {
-    d.cbxPickupFolder->setChecked(false);
-    d.BtnAdoptClick();
+    d.perFolderCheckBox->setChecked(false);
+    d.onOk();
   });
   ASSERT_EQ(fakes.boxes.shown.size(), 1u);
   EXPECT_EQ(fakes.boxes.shown[0].kind, MessageKind::Information);
@@ -284,18 +291,18 @@ TEST_F(DetailSettings, PerFolderChangeSearchesAgainOnlyWithRows) {
 
   form->Busy = true;  // refused while a run goes on
   const std::size_t shown = fakes.dialogs.shown.size();
-  form->N4->trigger();
+  form->detailSettingsAction->trigger();
   EXPECT_EQ(fakes.dialogs.shown.size(), shown);
   form->Busy = false;
 }
 
 TEST_F(DetailSettings, OpensOnThePageLastShown) {
   openDialog([](TfrmConf& d) {
-    d.PageControl1->setCurrentIndex(1);
+    d.pages->setCurrentIndex(1);
     d.reject();
   });
   openDialog([](TfrmConf& d) {
-    EXPECT_EQ(d.PageControl1->currentIndex(), 1);
+    EXPECT_EQ(d.pages->currentIndex(), 1);
     d.reject();
   });
 }
