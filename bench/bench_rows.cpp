@@ -82,7 +82,7 @@ int main(int argc, char* argv[]) {
   // The walk alone, as the search runs it.
   WalkFilter filter;
   filter.sourceText = root;
-  filter.since = SinceThreshold::forDay(form.SinceDate);
+  filter.since = SinceThreshold::forDay(form.searchOptions().since);
   std::size_t found = 0;
   const auto walkOnly = [&] { found = walkEntries(root, filter, WalkMode::Search).size(); };
   walkOnly();  // warms the cache

@@ -105,7 +105,7 @@ int main(int argc, char* argv[]) {
   saved = save(properties, folder, QStringLiteral("properties.png")) && saved;
   properties.hide();
 
-  form.detailSettingsDialog->FormShow();
+  form.detailSettingsDialog->load(form.detailOptions());
   form.detailSettingsDialog->pages->setCurrentIndex(0);
   saved =
       save(*form.detailSettingsDialog, folder, QStringLiteral("detail-settings-1.png")) && saved;

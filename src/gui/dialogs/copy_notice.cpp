@@ -30,10 +30,9 @@ QLabel* blueLabel(const QString& text, QWidget* parent) {
 
 }  // namespace
 
-TfrmRes::TfrmRes(bool& showResult, MessageBoxes& boxes, DesktopShell& shell, QWidget* parent)
+CopyNotice::CopyNotice(MessageBoxes& boxes, DesktopShell& shell, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
-      showResult_(showResult),
       boxes_(boxes),
       shell_(shell) {
   setObjectName(QStringLiteral("frmRes"));
@@ -88,14 +87,14 @@ TfrmRes::TfrmRes(bool& showResult, MessageBoxes& boxes, DesktopShell& shell, QWi
   move(227, 254);  // its own place on the screen, not centred on the main window
 }
 
-void TfrmRes::showDestination(const QString& destination) {
+void CopyNotice::showDestination(const QString& destination) {
   destinationLabel->setText(destination);
   destinationLabel->adjustSize();
   if (destinationLabel->width() > WidenAbove)
     setFixedSize(destinationLabel->x() + destinationLabel->width() + 30, height());
 }
 
-void TfrmRes::showNotes(const CopyRunResult& result) {
+void CopyNotice::showNotes(const CopyRunResult& result) {
   const CopyCounts& counts = result.counts;
   QStringList lines;
   if (counts.failed > 0) {
@@ -118,13 +117,17 @@ void TfrmRes::showNotes(const CopyRunResult& result) {
   setFixedSize(std::max(width(), needed), DesignHeight + extra);
 }
 
-void TfrmRes::onOk() {
-  if (noMoreNoticesCheckBox->isChecked()) showResult_ = false;
+void CopyNotice::takeNoMoreNoticesChoice() {
+  if (noMoreNoticesCheckBox->isChecked()) noticesWanted_ = false;
+}
+
+void CopyNotice::onOk() {
+  takeNoMoreNoticesChoice();
   accept();
 }
 
-void TfrmRes::onOpenDestination() {
-  if (noMoreNoticesCheckBox->isChecked()) showResult_ = false;
+void CopyNotice::onOpenDestination() {
+  takeNoMoreNoticesChoice();
   const int result = shell_.open(utf8(destinationLabel->text()));
   if (result == ShellResult::OutOfMemory)
     boxes_.show(MessageKind::Error, "メモリーが不足しています", MessageButtons::Ok,
@@ -136,7 +139,7 @@ void TfrmRes::onOpenDestination() {
 }
 
 // No button cancels the notice: Esc does nothing; the close box closes it.
-void TfrmRes::keyPressEvent(QKeyEvent* event) {
+void CopyNotice::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape) {
     event->accept();
     return;

@@ -6,6 +6,7 @@
 
 #include "engine/settings/condition_file.h"
 #include "gui/main_window/main_window.h"
+#include "gui/widgets/list_texts.h"
 #include "platform/file_dialogs.h"
 #include "platform/qt/gui_text.h"
 
@@ -16,14 +17,7 @@ void TForm1::onSaveConditionFile() {
   const auto path = services_.files->conditionFileToSave({lastSavePath_, conditionFileFolder_});
   if (!path) return;
   lastSavePath_ = *path;
-  SearchConditions conditions;
-  conditions.escExt = EscExt;
-  conditions.dirFrom = utf8(sourceFolderEdit->text());
-  conditions.dirTo = utf8(destinationFolderEdit->text());
-  conditions.cbKai = subfoldersCheckBox->isChecked();
-  for (int i = 0; i < excludedSubfoldersList->count(); ++i)
-    conditions.folEx.push_back(utf8(excludedSubfoldersList->item(i)->text()));
-  guarded([&] { writeConditionFile(*path, conditions); });
+  guarded([&] { writeConditionFile(*path, conditionsToSave()); });
 }
 
 void TForm1::onOpenConditionFile() {
@@ -37,13 +31,28 @@ void TForm1::onOpenConditionFile() {
                  positionedPlacement());
     return;
   }
-  sourceFolderEdit->setText(qt(conditions->dirFrom));
-  destinationFolderEdit->setText(qt(conditions->dirTo));
-  subfoldersCheckBox->setChecked(
-      conditions->cbKai);  // its click handler runs when the state changes
-  excludedSubfoldersList->clear();
-  for (const std::string& entry : conditions->folEx) excludedSubfoldersList->addItem(qt(entry));
-  EscExt = conditions->escExt;
+  applyConditions(*conditions);
+}
+
+// The search options a condition file keeps, with the destination folder.
+SearchConditions TForm1::conditionsToSave() const {
+  const SearchOptions search = searchOptions();
+  SearchConditions conditions;
+  conditions.dirFrom = search.sourceFolder;
+  conditions.dirTo = utf8(destinationFolderEdit->text());
+  conditions.cbKai = search.includeSubfolders;
+  conditions.folEx = search.excludedSubfolders;
+  conditions.escExt = search.excludedExtensions;
+  return conditions;
+}
+
+void TForm1::applyConditions(const SearchConditions& conditions) {
+  sourceFolderEdit->setText(qt(conditions.dirFrom));
+  destinationFolderEdit->setText(qt(conditions.dirTo));
+  // The switch's click handler runs when its state changes.
+  subfoldersCheckBox->setChecked(conditions.cbKai);
+  setListTexts(*excludedSubfoldersList, conditions.folEx);
+  search_.excludedExtensions = conditions.escExt;
 }
 
 }  // namespace nuvelo

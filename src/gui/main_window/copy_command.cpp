@@ -7,6 +7,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "engine/copy/copy_options.h"
 #include "engine/copy/copy_run.h"
 #include "gui/dialogs/copy_notice.h"
 #include "gui/main_window/main_window.h"
@@ -123,12 +124,7 @@ void TForm1::enterCopyingState() {
 CopyRunResult TForm1::runCopy() {
   EventPump pump(progressBar);
   progressBar->setMaximum(resultModel_->rowCount());
-  CopyRequest request;
-  request.rule = {DirAbs, AddDriveLetter, SearchRoot, PathStyle::Posix};
-  request.destination = utf8(destinationFolderEdit->text());
-  request.overwrite = overwritePolicyOf(Overwrite);
-  request.filter = walkFilter(EscExt);
-  request.verify = Verify;
+  const CopyRequest request = copyRequestOf(copyOptions(), SearchRoot, walkFilter());
   WindowCopyObserver observer(AbortRequested, pump, boxes(), positionedPlacement());
   const CopyRunResult result = nuvelo::runCopy(resultModel_->rows(), request, observer, *CopyList);
   pump.sync();
@@ -143,10 +139,12 @@ void TForm1::finishCompletedCopy(const CopyRunResult& result) {
     ProfileFile settings(settingsPath_);
     writeLastCopyDate(settings, civilDateOf(todayValue()));
   }
-  if (!ShowResult) return;
+  if (!showCopyNotice_) return;
+  copyNotice->setNoticesWanted(true);
   copyNotice->showDestination(destinationFolderEdit->text());
   copyNotice->showNotes(result);
   services_.dialogs->run(*copyNotice);
+  showCopyNotice_ = copyNotice->noticesWanted();
 }
 
 void TForm1::leaveCopyingState() {

@@ -14,9 +14,9 @@
 #include <QTreeView>
 
 #include "gui/dialogs/copy_notice.h"
-#include "gui/main_window/detail_settings_dialog.h"
 #include "gui/results/result_list_model.h"
 #include "gui/widgets/clickable_label.h"
+#include "gui/widgets/list_texts.h"
 #include "gui/widgets/program_icon.h"
 #include "gui/widgets/status_bar.h"
 #include "platform/qt/gui_text.h"
@@ -47,8 +47,9 @@ TForm1::TForm1(MainWindowServices services, std::string settingsPath, std::strin
   connectCommands();
   restoreFromSettings();
   // The dialogs of the program live, hidden, as long as the main window.
-  detailSettingsDialog = new TfrmConf(*this);
-  copyNotice = new TfrmRes(ShowResult, *services_.boxes, *services_.shell, this);
+  detailSettingsDialog = new DetailSettingsDialog(
+      [this](const DetailOptions& settings) { return adoptDetailOptions(settings); }, this);
+  copyNotice = new CopyNotice(*services_.boxes, *services_.shell, this);
 }
 
 TForm1::~TForm1() = default;
@@ -87,15 +88,13 @@ void TForm1::setDisplayFormats(const DisplayFormats& formats) {
 }
 
 void TForm1::restoreFromSettings() {
-  EscExt.clear();
   const ProfileFile settings(settingsPath_);
   sinceDatePicker->setDate(QDate::currentDate());
   applySettings(readMainWindowSettings(settings));
   LastKaiChecked = subfoldersCheckBox->isChecked();
   Busy = false;
   AbortRequested = false;
-  const QDate picked = sinceDatePicker->date();
-  SinceDate = dateValueOf({picked.year(), picked.month(), picked.day()});
+  takeSinceDateFromPicker();
 
   // The progress bar covers the first status panel; it shows only while a run goes on.
   progressBar->setParent(statusPanels);
@@ -113,14 +112,14 @@ void TForm1::restoreFromSettings() {
 void TForm1::applySettings(const MainWindowSettings& s) {
   sourceFolderEdit->setText(qt(s.from));
   destinationFolderEdit->setText(qt(s.to));
-  DirAbs = s.dirAbs;
-  AddDriveLetter = s.addDriveLetter;
+  copy_.dirAbs = s.dirAbs;
+  copy_.addDriveLetter = s.addDriveLetter;
   subfoldersCheckBox->setChecked(s.dirKai);
-  ShowResult = s.showResult;
-  PickupFolder = s.pickupFolder;
-  Overwrite = s.overwrite;
-  Verify = s.verify;
-  EscExt = s.escExt;
+  showCopyNotice_ = s.showResult;
+  search_.perFolder = s.pickupFolder;
+  copy_.overwrite = s.overwrite;
+  copy_.verify = s.verify;
+  search_.excludedExtensions = s.escExt;
   for (int c = 0; c < ResultListModel::ColumnCount; ++c) {
     const int width = s.columnWidths[static_cast<std::size_t>(c)];
     if (width >= 0) resultList->setColumnWidth(c, width);
@@ -151,17 +150,35 @@ void TForm1::showLastCopyDate(const std::string& dateText) {
   lastCopyDateLabel->show();
 }
 
+SearchOptions TForm1::searchOptions() const {
+  SearchOptions options = search_;
+  options.sourceFolder = utf8(sourceFolderEdit->text());
+  options.includeSubfolders = subfoldersCheckBox->isChecked();
+  options.excludedSubfolders = listTexts(*excludedSubfoldersList);
+  return options;
+}
+
+CopyOptions TForm1::copyOptions() const {
+  CopyOptions options = copy_;
+  options.destination = utf8(destinationFolderEdit->text());
+  return options;
+}
+
+WalkFilter TForm1::walkFilter() const {
+  return walkFilterOf(searchOptions(), utf8(destinationFolderEdit->text()));
+}
+
 MainWindowSettings TForm1::currentSettings() const {
   MainWindowSettings s;
   s.from = utf8(sourceFolderEdit->text());
   s.to = utf8(destinationFolderEdit->text());
-  s.dirAbs = DirAbs;
-  s.addDriveLetter = AddDriveLetter;
+  s.dirAbs = copy_.dirAbs;
+  s.addDriveLetter = copy_.addDriveLetter;
   s.dirKai = subfoldersCheckBox->isChecked();
-  s.showResult = ShowResult;
-  s.pickupFolder = PickupFolder;
-  s.overwrite = Overwrite;
-  s.escExt = EscExt;
+  s.showResult = showCopyNotice_;
+  s.pickupFolder = search_.perFolder;
+  s.overwrite = copy_.overwrite;
+  s.escExt = search_.excludedExtensions;
   for (int c = 0; c < ResultListModel::ColumnCount; ++c)
     s.columnWidths[static_cast<std::size_t>(c)] = resultList->columnWidth(c);
   s.top = y();

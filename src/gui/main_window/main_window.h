@@ -8,10 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "engine/copy/copy_options.h"
 #include "engine/copy/copy_run.h"
 #include "engine/search/folder_walk.h"
+#include "engine/search/search_options.h"
 #include "engine/search/search_run.h"
+#include "engine/settings/condition_file.h"
 #include "engine/settings/settings_file.h"
+#include "gui/dialogs/detail_settings_dialog.h"
 #include "gui/results/result_list_model.h"
 #include "platform/message_boxes.h"
 #include "platform/posix/date_time_value.h"
@@ -29,6 +33,7 @@ class QPushButton;
 
 namespace nuvelo {
 
+class CopyNotice;
 class DoubleClickLabel;
 class ResultListView;
 class EventPump;
@@ -36,10 +41,8 @@ class DesktopShell;
 class FileDialogs;
 class HelpViewer;
 class KeySink;
-class TfrmConf;
 class ModalRunner;
 class StatusBar;
-class TfrmRes;
 
 // The platform services the main window works through; tests hand in doubles.
 struct MainWindowServices {
@@ -114,8 +117,8 @@ class TForm1 : public QMainWindow {
   QAction* openResultAction = nullptr;
 
   // The program's dialogs, made once with the window and reused.
-  TfrmConf* detailSettingsDialog = nullptr;
-  TfrmRes* copyNotice = nullptr;
+  DetailSettingsDialog* detailSettingsDialog = nullptr;
+  CopyNotice* copyNotice = nullptr;
 
   // State fields.
   std::string
@@ -124,18 +127,10 @@ class TForm1 : public QMainWindow {
   std::int32_t SortColumn = 0;
   std::optional<std::vector<std::string>> CopyList;  // exists only during a copy run
   bool AbortRequested = false;
-  bool DirAbs = true;
-  bool AddDriveLetter = true;
-  bool PickupFolder = false;
   bool LastKaiChecked = true;
-  bool ShowResult = true;
   bool NeedResearch = false;
-  std::int32_t Overwrite = 1;
-  bool Verify = false;  // re-read every copy before it is put in place (Option/Verify)
-  DateTimeValue SinceDate = 0;
   double TotalBytes = 0;
   std::int32_t TotalCount = 0;
-  std::vector<std::string> EscExt;
 
   // Handlers.
   void restoreFromSettings();
@@ -172,10 +167,17 @@ class TForm1 : public QMainWindow {
   // The selected row, if any.
   std::optional<int> selectedRow() const;
 
-  // The walk's conditions as the window holds them now: the subfolder switch, the excluded
-  // subfolders and the source folder's text, per-folder mode, SinceDate, and the destination
-  // folder, which the walk leaves out when it lies inside the source.
-  WalkFilter walkFilter(const std::vector<std::string>& extList) const;
+  // The search's options as the window holds them now: the source folder's box, the subfolder
+  // switch and the excluded subfolders, the date, per-folder mode and the excluded extensions.
+  SearchOptions searchOptions() const;
+  // The copy's options as the window holds them now: the destination folder's box, the path
+  // mode, the drive-letter folder, the overwrite policy and the verify switch.
+  CopyOptions copyOptions() const;
+  // The walk's conditions for a search or a copy started now.
+  WalkFilter walkFilter() const;
+  // What the detail settings dialog edits; setting them writes nothing to the settings file.
+  DetailOptions detailOptions() const;
+  void setDetailOptions(const DetailOptions& settings);
   void fillResultRows(const std::vector<WalkEntry>& entries, EventPump& pump);
   void recountChecked();
   void showTotals();
@@ -211,6 +213,11 @@ class TForm1 : public QMainWindow {
   void buildPopupMenu();
   void connectResultList();
   void browseInto(QLineEdit* box);
+  void takeSinceDateFromPicker();
+  SearchConditions conditionsToSave() const;
+  void applyConditions(const SearchConditions& conditions);
+  bool adoptDetailOptions(const DetailOptions& settings);
+  void convertRowPaths();
   void applySettings(const MainWindowSettings& settings);
   void applyWindowBounds(const MainWindowSettings& settings);
   void showLastCopyDate(const std::string& dateText);
@@ -242,6 +249,11 @@ class TForm1 : public QMainWindow {
   std::string executableFolder_;
   std::string conditionFileFolder_;
   ResultListModel* resultModel_ = nullptr;
+  // The options without a control of their own; their other members are not kept here, the
+  // controls hold them.
+  SearchOptions search_;  // the date, per-folder mode and the excluded extensions
+  CopyOptions copy_;      // path mode, drive-letter folder, overwrite policy, verify
+  bool showCopyNotice_ = true;
   bool closePending_ = false;
   std::string lastSavePath_;  // the condition-file dialogs start with what they returned last
   std::string lastOpenPath_;

@@ -27,11 +27,6 @@ namespace {
 
 constexpr int SearchProgressMaximum = 10000;
 
-DateTimeValue dateValueOfPicker(const QDateEdit* picker) {
-  const QDate d = picker->date();
-  return dateValueOf({d.year(), d.month(), d.day()});
-}
-
 // The label shows the date as the settings file stores it (yyyy/mm/dd); a date in the user's
 // own short format is taken too.
 QDate parseLabelDate(const QString& text) {
@@ -120,7 +115,7 @@ std::vector<UnreadableFolder> TForm1::runSearch() {
   progressBar->show();
 
   WindowWalkObserver observer(AbortRequested, pump);
-  const SearchOutcome outcome = nuvelo::runSearch(SearchRoot, walkFilter(EscExt), observer);
+  const SearchOutcome outcome = nuvelo::runSearch(SearchRoot, walkFilter(), observer);
   if (outcome.aborted) {
     AbortRequested = false;
     return {};
@@ -149,22 +144,8 @@ void TForm1::onAbort() {
   AbortRequested = true;
 }
 
-WalkFilter TForm1::walkFilter(const std::vector<std::string>& extList) const {
-  WalkFilter filter;
-  filter.includeSubfolders = subfoldersCheckBox->isChecked();
-  filter.sourceText = cleanSourceFolder(utf8(sourceFolderEdit->text()));
-  for (int i = 0; i < excludedSubfoldersList->count(); ++i)
-    filter.excludedSubfolders.push_back(utf8(excludedSubfoldersList->item(i)->text()));
-  filter.excludedExtensions = extList;
-  filter.pickupFolder = PickupFolder;
-  filter.since = SinceThreshold::forDay(SinceDate);
-  filter.leftOutFolder =
-      destinationInsideSource(filter.sourceText, utf8(destinationFolderEdit->text()));
-  return filter;
-}
-
 void TForm1::fillResultRows(const std::vector<WalkEntry>& entries, EventPump& pump) {
-  resultModel_->setRows(buildResultRows(entries, DirAbs, SearchRoot, resultModel_->types(),
+  resultModel_->setRows(buildResultRows(entries, copy_.dirAbs, SearchRoot, resultModel_->types(),
                                         [&pump] { pump.poll(); }));
 }
 
@@ -181,12 +162,17 @@ void TForm1::showTotals() {
 }
 
 std::string TForm1::rowFullPath(const ResultRow& row) const {
-  return nuvelo::RowFullPath(row, DirAbs, SearchRoot);
+  return nuvelo::RowFullPath(row, copy_.dirAbs, SearchRoot);
 }
 
 void TForm1::onSinceDateChanged() {
   if (Busy) return;
-  SinceDate = dateValueOfPicker(sinceDatePicker);
+  takeSinceDateFromPicker();
+}
+
+void TForm1::takeSinceDateFromPicker() {
+  const QDate d = sinceDatePicker->date();
+  search_.since = dateValueOf({d.year(), d.month(), d.day()});
 }
 
 void TForm1::onLastCopyDateDoubleClicked() {
@@ -196,7 +182,7 @@ void TForm1::onLastCopyDateDoubleClicked() {
     const QDate date = parseLabelDate(text);
     if (!date.isValid()) throw InvalidDate(text);
     sinceDatePicker->setDate(date);
-    SinceDate = dateValueOfPicker(sinceDatePicker);
+    takeSinceDateFromPicker();
   });
 }
 

@@ -19,6 +19,7 @@
 #include "gui/results/result_list_view.h"
 #include "gui/widgets/clickable_label.h"
 #include "gui/widgets/status_bar.h"
+#include "support/detail_settings_edit.h"
 #include "support/fake_services.h"
 #include "support/file_tree.h"
 #include "support/small_tmpfs.h"
@@ -26,6 +27,7 @@
 namespace nuvelo {
 namespace {
 
+using testing::editDetailOptions;
 using testing::FakeServices;
 using testing::localTime;
 using testing::makeFile;
@@ -46,8 +48,10 @@ class Copy : public ::testing::Test {
     form->show();
     QApplication::setActiveWindow(form.get());
     form->sinceDatePicker->setDate(QDate(2024, 5, 1));
-    form->DirAbs = false;
-    form->Overwrite = OverwriteAlways;
+    editDetailOptions(*form, [](DetailOptions& s) {
+      s.copy.dirAbs = false;
+      s.copy.overwrite = OverwriteAlways;
+    });
     form->destinationFolderEdit->setText(QString::fromStdString(destination()));
   }
   void search() {
@@ -112,7 +116,7 @@ TEST_F(Copy, CompletedRunCopiesRecordsTheDayAndShowsTheNotice) {
 TEST_F(Copy, NoNoticeWhenTurnedOffAndTheMenuItemCopiesToo) {
   std::filesystem::create_directories(destination());
   search();
-  form->ShowResult = false;
+  editDetailOptions(*form, [](DetailOptions& s) { s.showCopyNotice = false; });
   form->copyAction->trigger();
   EXPECT_TRUE(fakes.dialogs.shown.empty());
   EXPECT_TRUE(copied("a.txt"));
@@ -210,7 +214,7 @@ TEST_F(Copy, ProgressOfTenRowsWithThreeChecked) {
   const std::string firstTarget = destination() + "/" + first.substr(source().size() + 1);
   std::filesystem::create_directories(std::filesystem::path(firstTarget).parent_path());
   writeFile(firstTarget, "old");
-  form->Overwrite = OverwriteAsk;
+  editDetailOptions(*form, [](DetailOptions& s) { s.copy.overwrite = OverwriteAsk; });
   int atQuestion = -1;
   int maximum = -1;
   fakes.boxes.onShow = [&](const auto&) {
@@ -281,8 +285,10 @@ TEST_F(Copy, FolderRowCopiesItsWholeTreeButNotExclusions) {
   makeFile(source() + "/pack/tmp/x.txt", localTime(2024, 5, 2));
   testing::makeFolder(source() + "/pack", localTime(2024, 5, 3));
   std::filesystem::create_directories(destination());
-  form->PickupFolder = true;
-  form->EscExt = {"bak"};
+  editDetailOptions(*form, [](DetailOptions& s) {
+    s.search.perFolder = true;
+    s.search.excludedExtensions = {"bak"};
+  });
   form->excludedSubfoldersList->addItem(QStringLiteral("/pack/tmp"));
   form->sourceFolderEdit->setText(QString::fromStdString(source()));
   form->onSearch();
@@ -347,9 +353,8 @@ TEST_F(Copy, SearchIsRefusedDuringACopy) {
 // The notice on its own.
 class Notice : public ::testing::Test {
  protected:
-  bool showResult = true;
   FakeServices fakes;
-  TfrmRes notice{showResult, fakes.boxes, fakes.shell};
+  CopyNotice notice{fakes.boxes, fakes.shell};
 };
 
 TEST_F(Notice, LayoutAndTexts) {
@@ -367,10 +372,10 @@ TEST_F(Notice, LayoutAndTexts) {
 
 TEST_F(Notice, OkClearsTheSwitchOnlyWhenAsked) {
   notice.okButton->click();
-  EXPECT_TRUE(showResult);
+  EXPECT_TRUE(notice.noticesWanted());
   notice.noMoreNoticesCheckBox->setChecked(true);
   notice.okButton->click();
-  EXPECT_FALSE(showResult);
+  EXPECT_FALSE(notice.noticesWanted());
 }
 
 TEST_F(Notice, CloseBoxAndEscapeChangeNothing) {
@@ -379,7 +384,7 @@ TEST_F(Notice, CloseBoxAndEscapeChangeNothing) {
   QTest::keyClick(&notice, Qt::Key_Escape);
   EXPECT_TRUE(notice.isVisible());
   notice.close();
-  EXPECT_TRUE(showResult);
+  EXPECT_TRUE(notice.noticesWanted());
   EXPECT_TRUE(notice.noMoreNoticesCheckBox->isChecked());  // kept for the next notice
 }
 
@@ -396,7 +401,7 @@ TEST_P(NoticeOpen, OpensTheDestinationAndJudgesTheResult) {
   fakes.shell.result = GetParam().result;
   notice.show();
   notice.openDestinationButton->click();
-  EXPECT_FALSE(showResult);  // cleared before opening, whatever comes of it
+  EXPECT_FALSE(notice.noticesWanted());  // cleared before opening, whatever comes of it
   EXPECT_EQ(fakes.shell.opened, (std::vector<std::string>{"/media/backup"}));
   if (GetParam().message) {
     ASSERT_EQ(fakes.boxes.shown.size(), 1u);

@@ -11,10 +11,11 @@
 #include <QTest>
 #include <memory>
 
-#include "gui/main_window/detail_settings_dialog.h"
+#include "gui/dialogs/detail_settings_dialog.h"
 #include "gui/main_window/main_window.h"
 #include "gui/results/result_list_view.h"
 #include "gui/widgets/radio_group.h"
+#include "support/detail_settings_edit.h"
 #include "support/fake_services.h"
 #include "support/file_tree.h"
 #include "support/qt_helpers.h"
@@ -22,6 +23,7 @@
 namespace nuvelo {
 namespace {
 
+using testing::editDetailOptions;
 using testing::FakeServices;
 using testing::items;
 using testing::readFile;
@@ -37,8 +39,10 @@ class DetailSettings : public ::testing::Test {
     dialog = form->detailSettingsDialog;
   }
   // Opens the dialog from the menu; `edit` plays the user's part while it is up.
-  void openDialog(std::function<void(TfrmConf&)> edit) {
-    fakes.dialogs.script = [edit](QDialog& shown) { edit(static_cast<TfrmConf&>(shown)); };
+  void openDialog(std::function<void(DetailSettingsDialog&)> edit) {
+    fakes.dialogs.script = [edit](QDialog& shown) {
+      edit(static_cast<DetailSettingsDialog&>(shown));
+    };
     form->detailSettingsAction->trigger();
   }
   std::vector<std::string> paths() const {
@@ -50,7 +54,7 @@ class DetailSettings : public ::testing::Test {
   TempFolder settings;
   FakeServices fakes;
   std::unique_ptr<TForm1> form;
-  TfrmConf* dialog = nullptr;
+  DetailSettingsDialog* dialog = nullptr;
 };
 
 TEST_F(DetailSettings, LayoutOfBothPages) {
@@ -87,14 +91,16 @@ TEST_F(DetailSettings, LayoutOfBothPages) {
 }
 
 TEST_F(DetailSettings, ShowingLoadsTheFieldsAndTheCentreOfTheWindow) {
-  form->EscExt = {"bak", "tmp"};
-  form->DirAbs = false;
-  form->AddDriveLetter = true;
-  form->Overwrite = 7;  // from a hand-edited settings file
-  form->ShowResult = false;
-  form->PickupFolder = true;
+  editDetailOptions(*form, [](DetailOptions& s) {
+    s.search.excludedExtensions = {"bak", "tmp"};
+    s.copy.dirAbs = false;
+    s.copy.addDriveLetter = true;
+    s.copy.overwrite = 7;  // from a hand-edited settings file
+    s.showCopyNotice = false;
+    s.search.perFolder = true;
+  });
   form->move(100, 80);
-  openDialog([&](TfrmConf& d) {
+  openDialog([&](DetailSettingsDialog& d) {
     EXPECT_EQ(items(d.extensionList), (QStringList{"bak", "tmp"}));
     EXPECT_EQ(d.extensionList->currentRow(), -1);
     EXPECT_EQ(d.pathModeGroup->itemIndex(), 1);
@@ -108,18 +114,20 @@ TEST_F(DetailSettings, ShowingLoadsTheFieldsAndTheCentreOfTheWindow) {
                               frame.y() + (frame.height() - d.height()) / 2));
     d.okButton->click();
   });
-  EXPECT_EQ(form->Overwrite, 3);
-  EXPECT_TRUE(form->AddDriveLetter);  // kept, though the box was disabled
-  form->Overwrite = -5;
-  openDialog([](TfrmConf& d) {
+  EXPECT_EQ(form->detailOptions().copy.overwrite, 3);
+  EXPECT_TRUE(form->detailOptions().copy.addDriveLetter);  // kept, though the box was disabled
+  editDetailOptions(*form, [](DetailOptions& s) { s.copy.overwrite = -5; });
+  openDialog([](DetailSettingsDialog& d) {
     EXPECT_EQ(d.overwriteGroup->itemIndex(), -1);
     d.reject();
   });
 }
 
 TEST_F(DetailSettings, ExtensionListEdits) {
-  form->EscExt = {"bak", "tmp", "log"};
-  dialog->FormShow();
+  editDetailOptions(*form, [](DetailOptions& s) {
+    s.search.excludedExtensions = {"bak", "tmp", "log"};
+  });
+  dialog->load(form->detailOptions());
   dialog->onAddExtension();  // empty text: nothing
   dialog->extensionEdit->setText(QStringLiteral("bak"));
   dialog->onAddExtension();
@@ -141,8 +149,8 @@ TEST_F(DetailSettings, ExtensionListEdits) {
   EXPECT_EQ(dialog->extensionList->currentRow(), 1);
   EXPECT_EQ(dialog->extensionEdit->text(), QStringLiteral("log"));
 
-  form->EscExt = {"only"};
-  dialog->FormShow();
+  editDetailOptions(*form, [](DetailOptions& s) { s.search.excludedExtensions = {"only"}; });
+  dialog->load(form->detailOptions());
   dialog->onRemoveExtension();  // nothing selected
   EXPECT_EQ(dialog->extensionList->count(), 1);
   dialog->extensionList->setCurrentRow(0);
@@ -160,7 +168,7 @@ TEST_F(DetailSettings, AcceptWritesBackConvertsRowsAndSavesTwoOptions) {
   c.pathText = "/data/work/2024";
   c.checked = false;
   form->resultModel()->setRows({a, b, c});
-  openDialog([](TfrmConf& d) {
+  openDialog([](DetailSettingsDialog& d) {
     d.extensionEdit->setText(QStringLiteral("tmp"));
     d.onAddExtension();
     d.pathModeGroup->setItemIndex(1);
@@ -168,16 +176,16 @@ TEST_F(DetailSettings, AcceptWritesBackConvertsRowsAndSavesTwoOptions) {
     d.overwriteGroup->setItemIndex(0);
     d.onOk();
   });
-  EXPECT_EQ(form->EscExt, (std::vector<std::string>{"tmp"}));
-  EXPECT_FALSE(form->DirAbs);
-  EXPECT_EQ(form->Overwrite, 0);
-  EXPECT_FALSE(form->ShowResult);
+  EXPECT_EQ(form->detailOptions().search.excludedExtensions, (std::vector<std::string>{"tmp"}));
+  EXPECT_FALSE(form->detailOptions().copy.dirAbs);
+  EXPECT_EQ(form->detailOptions().copy.overwrite, 0);
+  EXPECT_FALSE(form->detailOptions().showCopyNotice);
   EXPECT_EQ(paths(), (std::vector<std::string>{"2024/plan.xls", "memo.txt", "2024"}));
   EXPECT_FALSE(form->resultModel()->rows()[2].checked);
   EXPECT_EQ(readFile(settings.file("NVO.ini")), "[Option]\nDirAbs=0\nAddDriveLetter=1\n");
   EXPECT_TRUE(fakes.boxes.shown.empty());  // no re-search for a path mode change
 
-  openDialog([](TfrmConf& d) {
+  openDialog([](DetailSettingsDialog& d) {
     d.pathModeGroup->setItemIndex(0);
     d.okButton->click();
   });
@@ -185,7 +193,7 @@ TEST_F(DetailSettings, AcceptWritesBackConvertsRowsAndSavesTwoOptions) {
                                                "/data/work/2024"}));
   // Changing the mode there and back within one showing converts nothing; accepting twice
   // converts once.
-  openDialog([](TfrmConf& d) {
+  openDialog([](DetailSettingsDialog& d) {
     d.pathModeGroup->setItemIndex(1);
     d.pathModeGroup->setItemIndex(0);
     d.onOk();
@@ -199,25 +207,25 @@ TEST_F(DetailSettings, CancelAndCloseBoxChangeNothing) {
   a.pathText = "/data/a.txt";
   form->SearchRoot = "/data";
   form->resultModel()->setRows({a});
-  openDialog([](TfrmConf& d) {
+  openDialog([](DetailSettingsDialog& d) {
     d.pathModeGroup->setItemIndex(1);
     d.extensionEdit->setText(QStringLiteral("x"));
     d.onAddExtension();
     d.cancelButton->click();
   });
-  openDialog([](TfrmConf& d) {
+  openDialog([](DetailSettingsDialog& d) {
     d.copyNoticeCheckBox->setChecked(false);
     d.close();
   });
-  EXPECT_TRUE(form->DirAbs);
-  EXPECT_TRUE(form->EscExt.empty());
-  EXPECT_TRUE(form->ShowResult);
+  EXPECT_TRUE(form->detailOptions().copy.dirAbs);
+  EXPECT_TRUE(form->detailOptions().search.excludedExtensions.empty());
+  EXPECT_TRUE(form->detailOptions().showCopyNotice);
   EXPECT_EQ(paths(), (std::vector<std::string>{"/data/a.txt"}));
   EXPECT_FALSE(std::filesystem::exists(settings.file("NVO.ini")));
 }
 
 TEST_F(DetailSettings, EnterAndEscapeDoNotCloseIt) {
-  dialog->FormShow();
+  dialog->load(form->detailOptions());
   dialog->show();
   QTest::keyClick(dialog, Qt::Key_Escape);
   QTest::keyClick(dialog, Qt::Key_Return);
@@ -229,7 +237,7 @@ TEST_F(DetailSettings, FailedSettingsWriteKeepsTheDialogOpen) {
   writeFile(settings.file("plain"), "");
   open(settings.file("plain") + "/NVO.ini");
   bool stillOpen = false;
-  openDialog([&](TfrmConf& d) {
+  openDialog([&](DetailSettingsDialog& d) {
     d.pathModeGroup->setItemIndex(1);
     d.overwriteGroup->setItemIndex(2);
     d.copyNoticeCheckBox->setChecked(false);
@@ -242,10 +250,10 @@ TEST_F(DetailSettings, FailedSettingsWriteKeepsTheDialogOpen) {
   ASSERT_EQ(fakes.boxes.applicationErrors.size(), 1u);
   EXPECT_EQ(fakes.boxes.applicationErrors[0],
             settings.file("plain") + "/NVO.ini に書き込めません.");
-  EXPECT_FALSE(form->DirAbs);  // applied before the write
-  EXPECT_EQ(form->Overwrite, 2);
-  EXPECT_TRUE(form->ShowResult);  // not reached
-  EXPECT_FALSE(form->PickupFolder);
+  EXPECT_FALSE(form->detailOptions().copy.dirAbs);  // applied before the write
+  EXPECT_EQ(form->detailOptions().copy.overwrite, 2);
+  EXPECT_TRUE(form->detailOptions().showCopyNotice);  // not reached
+  EXPECT_FALSE(form->detailOptions().search.perFolder);
   EXPECT_FALSE(form->NeedResearch);
 }
 
@@ -253,7 +261,7 @@ TEST_F(DetailSettings, ReadOnlySettingsFileIsReportedAndKept) {
   const std::string path = settings.file("NVO.ini");
   writeFile(path, "[Option]\nDirAbs=1\n");
   chmod(path.c_str(), 0444);
-  openDialog([](TfrmConf& d) {
+  openDialog([](DetailSettingsDialog& d) {
     d.pathModeGroup->setItemIndex(1);
     d.onOk();
     d.reject();
@@ -264,11 +272,11 @@ TEST_F(DetailSettings, ReadOnlySettingsFileIsReportedAndKept) {
 }
 
 TEST_F(DetailSettings, PerFolderChangeSearchesAgainOnlyWithRows) {
-  openDialog([](TfrmConf& d) {
+  openDialog([](DetailSettingsDialog& d) {
     d.perFolderCheckBox->setChecked(true);
     d.onOk();
   });
-  EXPECT_TRUE(form->PickupFolder);
+  EXPECT_TRUE(form->detailOptions().search.perFolder);
   EXPECT_TRUE(form->NeedResearch);
   EXPECT_TRUE(fakes.boxes.shown.empty());
 
@@ -279,7 +287,7 @@ TEST_F(DetailSettings, PerFolderChangeSearchesAgainOnlyWithRows) {
   ASSERT_EQ(form->resultModel()->rowCount(), 1);
   testing::makeFile(tree.path() + "/b.txt", testing::localTime(2030, 1, 1));
   form->move(50, 60);
-  openDialog([](TfrmConf& d) {
+  openDialog([](DetailSettingsDialog& d) {
     d.perFolderCheckBox->setChecked(false);
     d.onOk();
   });
@@ -296,12 +304,35 @@ TEST_F(DetailSettings, PerFolderChangeSearchesAgainOnlyWithRows) {
   form->Busy = false;
 }
 
+// The dialog edits some members of the options; the others come back as they went in, and the
+// verify switch of the settings file outlives an accepted dialog.
+TEST_F(DetailSettings, WhatItDoesNotEditPassesThroughUnchanged) {
+  DetailOptions given;
+  given.search.sourceFolder = "/data";
+  given.search.excludedSubfolders = {"/cache"};
+  given.search.since = 45000;
+  given.copy.destination = "/media/backup";
+  given.copy.verify = true;
+  dialog->load(given);
+  const DetailOptions back = dialog->edited();
+  EXPECT_EQ(back.search.sourceFolder, "/data");
+  EXPECT_EQ(back.search.excludedSubfolders, (std::vector<std::string>{"/cache"}));
+  EXPECT_EQ(back.search.since, 45000);
+  EXPECT_EQ(back.copy.destination, "/media/backup");
+  EXPECT_TRUE(back.copy.verify);
+
+  writeFile(settings.file("verify.ini"), "[Option]\nVerify=1\n");
+  open(settings.file("verify.ini"));
+  openDialog([](DetailSettingsDialog& d) { d.okButton->click(); });
+  EXPECT_TRUE(form->copyOptions().verify);
+}
+
 TEST_F(DetailSettings, OpensOnThePageLastShown) {
-  openDialog([](TfrmConf& d) {
+  openDialog([](DetailSettingsDialog& d) {
     d.pages->setCurrentIndex(1);
     d.reject();
   });
-  openDialog([](TfrmConf& d) {
+  openDialog([](DetailSettingsDialog& d) {
     EXPECT_EQ(d.pages->currentIndex(), 1);
     d.reject();
   });

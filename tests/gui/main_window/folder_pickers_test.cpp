@@ -14,6 +14,7 @@
 #include "engine/settings/condition_file.h"
 #include "gui/main_window/main_window.h"
 #include "gui/results/result_list_view.h"
+#include "support/detail_settings_edit.h"
 #include "support/fake_services.h"
 #include "support/file_tree.h"
 #include "support/qt_helpers.h"
@@ -21,6 +22,7 @@
 namespace nuvelo {
 namespace {
 
+using testing::editDetailOptions;
 using testing::FakeServices;
 using testing::items;
 using testing::readFile;
@@ -106,7 +108,7 @@ TEST_F(Pickers, ASourceTypedWithTrailingSeparatorsStillExcludes) {
   testing::makeFile(source() + "/obj/debug/build.o", testing::localTime(2024, 5, 2));
   testing::makeFile(source() + "/kept.txt", testing::localTime(2024, 5, 2));
   form->sinceDatePicker->setDate(QDate(2024, 5, 1));
-  form->DirAbs = false;
+  editDetailOptions(*form, [](DetailOptions& s) { s.copy.dirAbs = false; });
   for (const char* typed : {"/", "//", "/./"}) {
     SCOPED_TRACE(typed);
     form->excludedSubfoldersList->clear();
@@ -157,7 +159,7 @@ TEST_F(Pickers, SaveAndLoadConditionFiles) {
   form->sourceFolderEdit->setText(q(source()));
   form->destinationFolderEdit->setText(QStringLiteral("/media/backup"));
   form->excludedSubfoldersList->addItem(QStringLiteral("/My Docs"));
-  form->EscExt = {"bak"};
+  editDetailOptions(*form, [](DetailOptions& s) { s.search.excludedExtensions = {"bak"}; });
   const std::string file = tree.path() + "/conds.dat";
   form->saveConditionFileAction->trigger();  // cancelled: nothing
   EXPECT_FALSE(std::filesystem::exists(file));
@@ -186,7 +188,7 @@ TEST_F(Pickers, SaveAndLoadConditionFiles) {
   EXPECT_FALSE(form->LastKaiChecked);
   EXPECT_FALSE(form->excludedSubfoldersList->isEnabled());
   EXPECT_EQ(items(form->excludedSubfoldersList), (QStringList{"/a", "/b"}));
-  EXPECT_EQ(form->EscExt, (std::vector<std::string>{"tmp"}));
+  EXPECT_EQ(form->detailOptions().search.excludedExtensions, (std::vector<std::string>{"tmp"}));
   EXPECT_EQ(form->sinceDatePicker->date(), pickerDate);
 
   fakes.files.answers = {file};

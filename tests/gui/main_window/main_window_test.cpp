@@ -23,6 +23,7 @@
 #include "gui/results/result_list_model.h"
 #include "gui/widgets/clickable_label.h"
 #include "gui/widgets/status_bar.h"
+#include "support/detail_settings_edit.h"
 #include "support/fake_services.h"
 #include "support/temp_folder.h"
 
@@ -41,6 +42,7 @@ QT_END_NAMESPACE
 namespace nuvelo {
 namespace {
 
+using testing::editDetailOptions;
 using testing::FakeMessageBoxes;
 using testing::FakeServices;
 using testing::readFile;
@@ -71,12 +73,12 @@ TEST_F(MainWindow, FirstStartShowsDefaults) {
   EXPECT_FALSE(form->lastCopyDateLabel->isVisible());
   EXPECT_TRUE(form->subfoldersCheckBox->isChecked());
   EXPECT_TRUE(form->LastKaiChecked);
-  EXPECT_TRUE(form->DirAbs);
-  EXPECT_TRUE(form->AddDriveLetter);
-  EXPECT_TRUE(form->ShowResult);
-  EXPECT_FALSE(form->PickupFolder);
-  EXPECT_EQ(form->Overwrite, 1);
-  EXPECT_TRUE(form->EscExt.empty());
+  EXPECT_TRUE(form->detailOptions().copy.dirAbs);
+  EXPECT_TRUE(form->detailOptions().copy.addDriveLetter);
+  EXPECT_TRUE(form->detailOptions().showCopyNotice);
+  EXPECT_FALSE(form->detailOptions().search.perFolder);
+  EXPECT_EQ(form->detailOptions().copy.overwrite, 1);
+  EXPECT_TRUE(form->detailOptions().search.excludedExtensions.empty());
   EXPECT_FALSE(form->Busy);
   EXPECT_FALSE(form->AbortRequested);
   EXPECT_EQ(form->SortColumn, 0);
@@ -87,10 +89,11 @@ TEST_F(MainWindow, FirstStartShowsDefaults) {
   EXPECT_EQ(form->size(), QSize(420, 440));
   EXPECT_EQ(form->sinceDatePicker->date(), QDate::currentDate());
   EXPECT_EQ(form->sinceDatePicker->displayFormat(), "yyyy/MM/dd");
-  EXPECT_EQ(civilDateOf(form->SinceDate),
+  EXPECT_EQ(civilDateOf(form->searchOptions().since),
             (CivilDate{QDate::currentDate().year(), QDate::currentDate().month(),
                        QDate::currentDate().day()}));
-  EXPECT_EQ(form->SinceDate, static_cast<double>(static_cast<long long>(form->SinceDate)));
+  EXPECT_EQ(form->searchOptions().since,
+            static_cast<double>(static_cast<long long>(form->searchOptions().since)));
   EXPECT_EQ(form->conditionFileFolder(), folder.path());
   EXPECT_FALSE(form->progressBar->isVisible());
   EXPECT_EQ(form->progressBar->parentWidget(), form->statusPanels);
@@ -110,12 +113,13 @@ TEST_F(MainWindow, ReadsHandEditedSettings) {
   EXPECT_TRUE(form->lastCopyDateLabel->isVisible());
   EXPECT_EQ(form->lastCopyDateLabel->text(), "(2024/05/01) ");
   EXPECT_EQ(form->lastCopyDateLabel->toolTip(), "前回コピーした日付です");
-  EXPECT_FALSE(form->DirAbs);
-  EXPECT_FALSE(form->AddDriveLetter);
-  EXPECT_FALSE(form->ShowResult);
-  EXPECT_TRUE(form->PickupFolder);
-  EXPECT_EQ(form->Overwrite, 2);
-  EXPECT_EQ(form->EscExt, (std::vector<std::string>{"bak", "tmp"}));
+  EXPECT_FALSE(form->detailOptions().copy.dirAbs);
+  EXPECT_FALSE(form->detailOptions().copy.addDriveLetter);
+  EXPECT_FALSE(form->detailOptions().showCopyNotice);
+  EXPECT_TRUE(form->detailOptions().search.perFolder);
+  EXPECT_EQ(form->detailOptions().copy.overwrite, 2);
+  EXPECT_EQ(form->detailOptions().search.excludedExtensions,
+            (std::vector<std::string>{"bak", "tmp"}));
   EXPECT_EQ(form->resultList->columnWidth(0), 120);
   EXPECT_EQ(form->resultList->columnWidth(1), 80);
   EXPECT_EQ(form->pos(), QPoint(30, 40));
@@ -138,8 +142,10 @@ TEST_F(MainWindow, CloseSavesSettingsKeepingForeignLinesAndNextStartReadsThem) {
     form->sourceFolderEdit->setText(QStringLiteral("/home/u/文書"));
     form->destinationFolderEdit->setText(QStringLiteral("/media/backup"));
     form->subfoldersCheckBox->setChecked(false);
-    form->EscExt = {"bak", "a b"};
-    form->Overwrite = 0;
+    editDetailOptions(*form, [](DetailOptions& s) {
+      s.search.excludedExtensions = {"bak", "a b"};
+      s.copy.overwrite = 0;
+    });
     form->resultList->setColumnWidth(3, 140);
     form->move(12, 34);
     form->resize(500, 460);
@@ -157,8 +163,9 @@ TEST_F(MainWindow, CloseSavesSettingsKeepingForeignLinesAndNextStartReadsThem) {
   EXPECT_EQ(again->sourceFolderEdit->text(), QStringLiteral("/home/u/文書"));
   EXPECT_EQ(again->destinationFolderEdit->text(), "/media/backup");
   EXPECT_FALSE(again->subfoldersCheckBox->isChecked());
-  EXPECT_EQ(again->EscExt, (std::vector<std::string>{"bak", "a b"}));
-  EXPECT_EQ(again->Overwrite, 0);
+  EXPECT_EQ(again->detailOptions().search.excludedExtensions,
+            (std::vector<std::string>{"bak", "a b"}));
+  EXPECT_EQ(again->detailOptions().copy.overwrite, 0);
   EXPECT_EQ(again->resultList->columnWidth(3), 140);
   EXPECT_EQ(again->pos(), QPoint(12, 34));
   EXPECT_EQ(again->size(), QSize(500, 460));
@@ -214,14 +221,14 @@ TEST_F(MainWindow, FailedSettingsWriteKeepsWindowOpenAndUsable) {
   const std::string badPath = folder.file("plain") + "/NVO.ini";  // its folder is a file
   auto form = open(badPath);
   form->sourceFolderEdit->setText(QStringLiteral("/data"));
-  form->EscExt = {"bak"};
+  editDetailOptions(*form, [](DetailOptions& s) { s.search.excludedExtensions = {"bak"}; });
 
   EXPECT_FALSE(form->close());
   ASSERT_EQ(boxes.applicationErrors.size(), 1u);
   EXPECT_EQ(boxes.applicationErrors[0], badPath + " に書き込めません.");
   EXPECT_TRUE(form->isVisible());
   EXPECT_EQ(form->sourceFolderEdit->text(), "/data");
-  EXPECT_EQ(form->EscExt, (std::vector<std::string>{"bak"}));
+  EXPECT_EQ(form->detailOptions().search.excludedExtensions, (std::vector<std::string>{"bak"}));
 
   form->subfoldersCheckBox->setChecked(false);
   EXPECT_FALSE(form->excludedSubfoldersList->isEnabled());

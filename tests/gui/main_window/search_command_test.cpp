@@ -17,12 +17,14 @@
 #include "gui/results/result_list_view.h"
 #include "gui/widgets/clickable_label.h"
 #include "gui/widgets/status_bar.h"
+#include "support/detail_settings_edit.h"
 #include "support/fake_services.h"
 #include "support/file_tree.h"
 
 namespace nuvelo {
 namespace {
 
+using testing::editDetailOptions;
 using testing::FakeMessageBoxes;
 using testing::FakeServices;
 using testing::localTime;
@@ -72,7 +74,7 @@ class Search : public ::testing::Test {
 TEST_F(Search, FindsChangedFilesAsCheckedRowsWithTotals) {
   form->sourceFolderEdit->setText(
       QString::fromStdString(source() + "/"));  // a typed trailing "/" goes
-  form->DirAbs = false;
+  editDetailOptions(*form, [](DetailOptions& s) { s.copy.dirAbs = false; });
   form->searchButton->click();
 
   EXPECT_EQ(form->sourceFolderEdit->text().toStdString(), source());
@@ -185,7 +187,7 @@ TEST_F(Search, CommandsAreRefusedWhileSearching) {
   EXPECT_TRUE(form->isVisible());
   EXPECT_EQ(form->resultModel()->rowCount(), 2);
   EXPECT_EQ(form->sinceDatePicker->date(), QDate(2020, 1, 1));
-  EXPECT_EQ(civilDateOf(form->SinceDate), (CivilDate{2024, 5, 1}));
+  EXPECT_EQ(civilDateOf(form->searchOptions().since), (CivilDate{2024, 5, 1}));
   EXPECT_EQ(testing::readFile(settings.file("NVO.ini")), "[Default]\nFrom=/kept\n");
 }
 
@@ -216,7 +218,7 @@ TEST_F(Search, ClosingDuringSearchClosesWhenItHasEnded) {
 TEST_F(Search, PerFolderModeListsAFolderRowWithItsTreeSize) {
   makeFile(source() + "/pack/a.bin", localTime(2023, 1, 1), 3 * 1024 * 1024);
   makeFolder(source() + "/pack", localTime(2024, 5, 2));
-  form->PickupFolder = true;
+  editDetailOptions(*form, [](DetailOptions& s) { s.search.perFolder = true; });
   form->sourceFolderEdit->setText(QString::fromStdString(source()));
   form->searchButton->click();
   EXPECT_EQ(column(0), (std::vector<QString>{"new.txt", "pack", "sub"}));
@@ -287,7 +289,7 @@ TEST_P(LastDateLabel, DoubleClickTakesTheDateOrReportsIt) {
   QTest::mouseDClick(form.lastCopyDateLabel, Qt::LeftButton);
   if (GetParam().valid) {
     EXPECT_EQ(form.sinceDatePicker->date(), QDate(2024, 5, 1));
-    EXPECT_EQ(civilDateOf(form.SinceDate), (CivilDate{2024, 5, 1}));
+    EXPECT_EQ(civilDateOf(form.searchOptions().since), (CivilDate{2024, 5, 1}));
     EXPECT_TRUE(boxes.applicationErrors.empty());
   } else {
     EXPECT_EQ(form.sinceDatePicker->date(), before);

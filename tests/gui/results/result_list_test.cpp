@@ -13,12 +13,14 @@
 #include "gui/results/result_list_view.h"
 #include "gui/results/row_order.h"
 #include "gui/widgets/status_bar.h"
+#include "support/detail_settings_edit.h"
 #include "support/fake_services.h"
 #include "support/file_tree.h"
 
 namespace nuvelo {
 namespace {
 
+using testing::editDetailOptions;
 using testing::FakeServices;
 using testing::localTime;
 using testing::TempFolder;
@@ -163,7 +165,7 @@ class OpenRow : public ResultList, public ::testing::WithParamInterface<OpenCase
 TEST_P(OpenRow, OpensTheRowsFileAndReportsFailures) {
   setRows({row("sub/a.txt", 1)});
   form->SearchRoot = "/data";
-  form->DirAbs = false;
+  editDetailOptions(*form, [](DetailOptions& s) { s.copy.dirAbs = false; });
   fakes.shell.result = GetParam().result;
   select(0);
   form->openResultAction->trigger();

@@ -1,9 +1,14 @@
 #pragma once
-// The detail settings dialog TfrmConf: excluded extensions, path mode, per-folder mode,
-// overwrite policy, drive-letter folder and the copy-finished notice switch. Made once with the
-// main window; each showing loads the main window's fields, only "OK" writes them back.
+// The detail settings dialog (design name frmConf): excluded extensions, path mode, per-folder
+// mode, overwrite policy, drive-letter folder and the copy-finished notice switch. Made once and
+// reused; each showing loads the settings it is given, and "OK" hands the edited settings to
+// the owner, which may refuse them and keep the dialog open.
 
 #include <QDialog>
+#include <functional>
+
+#include "engine/copy/copy_options.h"
+#include "engine/search/search_options.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -17,12 +22,22 @@ class QWidget;
 namespace nuvelo {
 
 class RadioGroup;
-class TForm1;
 
-class TfrmConf : public QDialog {
+// What the dialog edits: of the search, per-folder mode and the excluded extensions; of the
+// copy, the path mode, the drive-letter folder and the overwrite policy; and whether the
+// copy-finished notice shows. Every other member passes through unchanged.
+struct DetailOptions {
+  SearchOptions search;
+  CopyOptions copy;
+  bool showCopyNotice = true;
+};
+
+class DetailSettingsDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit TfrmConf(TForm1& main);
+  // adopt: takes the settings "OK" hands back; false keeps the dialog open.
+  using Adopt = std::function<bool(const DetailOptions&)>;
+  DetailSettingsDialog(Adopt adopt, QWidget* parent);
 
   QPushButton* cancelButton = nullptr;
   QPushButton* okButton = nullptr;
@@ -45,10 +60,11 @@ class TfrmConf : public QDialog {
   QCheckBox* driveLetterCheckBox = nullptr;
   QCheckBox* copyNoticeCheckBox = nullptr;
 
-  // The path mode as the main window held it when last shown or accepted.
-  bool ShownDirAbs = true;
+  // Shows `settings` in the controls, for the next showing.
+  void load(const DetailOptions& settings);
+  // The loaded settings with the controls' edits.
+  DetailOptions edited() const;
 
-  void FormShow();
   void onAddExtension();
   void onExtensionPicked();
   void onRemoveExtension();
@@ -56,8 +72,8 @@ class TfrmConf : public QDialog {
   void onOk();
   void onCancel();
 
-  // Centres the dialog on the main window.
-  void centreOnMainWindow();
+  // Centres the dialog on its parent window.
+  void centreOnParent();
 
   static constexpr int DesignWidth = 317;
   static constexpr int DesignHeight = 338;
@@ -69,9 +85,9 @@ class TfrmConf : public QDialog {
   void buildExtensionPage();
   void buildSearchCopyPage();
   void buildTabOrder();
-  void convertRowPaths();
 
-  TForm1& main_;
+  Adopt adopt_;
+  DetailOptions loaded_;
 };
 
 }  // namespace nuvelo

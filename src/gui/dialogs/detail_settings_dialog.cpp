@@ -1,4 +1,4 @@
-#include "gui/main_window/detail_settings_dialog.h"
+#include "gui/dialogs/detail_settings_dialog.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -9,11 +9,9 @@
 #include <QPushButton>
 #include <QTabWidget>
 
-#include "engine/settings/folder_rules.h"
-#include "gui/main_window/main_window.h"
+#include "gui/widgets/list_texts.h"
 #include "gui/widgets/radio_group.h"
 #include "platform/qt/gui_text.h"
-#include "platform/qt/modal_runner.h"
 
 namespace nuvelo {
 namespace {
@@ -42,10 +40,10 @@ QLabel* label(const char* name, const char* text, QWidget* parent, QPoint at) {
 
 }  // namespace
 
-TfrmConf::TfrmConf(TForm1& main)
-    : QDialog(&main, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                         Qt::MSWindowsFixedSizeDialogHint),
-      main_(main) {
+DetailSettingsDialog::DetailSettingsDialog(Adopt adopt, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint),
+      adopt_(std::move(adopt)) {
   setObjectName(QStringLiteral("frmConf"));
   setWindowTitle(QStringLiteral("詳細設定"));
   setFixedSize(DesignWidth, DesignHeight);
@@ -65,7 +63,7 @@ TfrmConf::TfrmConf(TForm1& main)
   connect(pathModeGroup, &RadioGroup::clicked, this, [this] { onPathModeClicked(); });
 }
 
-void TfrmConf::buildExtensionPage() {
+void DetailSettingsDialog::buildExtensionPage() {
   extensionPathPage = new QWidget;
   extensionPathPage->setObjectName(QStringLiteral("TabSheet1"));
   pages->addTab(extensionPathPage, QStringLiteral("拡張子・パス"));
@@ -86,7 +84,7 @@ void TfrmConf::buildExtensionPage() {
   pathModeGroup->setItemIndex(0);
 }
 
-void TfrmConf::buildSearchCopyPage() {
+void DetailSettingsDialog::buildSearchCopyPage() {
   searchCopyPage = new QWidget;
   searchCopyPage->setObjectName(QStringLiteral("TabSheet2"));
   pages->addTab(searchCopyPage, QStringLiteral("検索・コピー"));
@@ -114,7 +112,7 @@ void TfrmConf::buildSearchCopyPage() {
              "cbShowResult", {16, 144, 201, 17});
 }
 
-void TfrmConf::buildTabOrder() {
+void DetailSettingsDialog::buildTabOrder() {
   const QList<QWidget*> chain = {cancelButton,
                                  okButton,
                                  pages,
@@ -134,21 +132,31 @@ void TfrmConf::buildTabOrder() {
   for (qsizetype i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
 }
 
-void TfrmConf::FormShow() {
-  extensionList->clear();
+void DetailSettingsDialog::load(const DetailOptions& settings) {
+  loaded_ = settings;
+  setListTexts(*extensionList, settings.search.excludedExtensions);
   extensionEdit->clear();
-  for (const std::string& extension : main_.EscExt) extensionList->addItem(qt(extension));
   extensionList->setCurrentRow(-1);
-  driveLetterCheckBox->setChecked(main_.AddDriveLetter);
-  pathModeGroup->setItemIndex(main_.DirAbs ? 0 : 1);
+  driveLetterCheckBox->setChecked(settings.copy.addDriveLetter);
+  pathModeGroup->setItemIndex(settings.copy.dirAbs ? 0 : 1);
   onPathModeClicked();  // the box follows the path mode also when the index did not change
-  overwriteGroup->setItemIndex(main_.Overwrite < -1 ? -1 : main_.Overwrite);
-  ShownDirAbs = main_.DirAbs;
-  copyNoticeCheckBox->setChecked(main_.ShowResult);
-  perFolderCheckBox->setChecked(main_.PickupFolder);
+  overwriteGroup->setItemIndex(settings.copy.overwrite < -1 ? -1 : settings.copy.overwrite);
+  copyNoticeCheckBox->setChecked(settings.showCopyNotice);
+  perFolderCheckBox->setChecked(settings.search.perFolder);
 }
 
-void TfrmConf::onAddExtension() {
+DetailOptions DetailSettingsDialog::edited() const {
+  DetailOptions settings = loaded_;
+  settings.search.excludedExtensions = listTexts(*extensionList);
+  settings.search.perFolder = perFolderCheckBox->isChecked();
+  settings.copy.dirAbs = pathModeGroup->itemIndex() == 0;
+  settings.copy.addDriveLetter = driveLetterCheckBox->isChecked();
+  settings.copy.overwrite = overwriteGroup->itemIndex();
+  settings.showCopyNotice = copyNoticeCheckBox->isChecked();
+  return settings;
+}
+
+void DetailSettingsDialog::onAddExtension() {
   const QString text = extensionEdit->text();
   if (text.isEmpty()) return;
   for (int i = 0; i < extensionList->count(); ++i)
@@ -157,11 +165,11 @@ void TfrmConf::onAddExtension() {
   extensionList->setCurrentRow(extensionList->count() - 1);
 }
 
-void TfrmConf::onExtensionPicked() {
+void DetailSettingsDialog::onExtensionPicked() {
   if (QListWidgetItem* item = extensionList->currentItem()) extensionEdit->setText(item->text());
 }
 
-void TfrmConf::onRemoveExtension() {
+void DetailSettingsDialog::onRemoveExtension() {
   const int i = extensionList->currentRow();
   if (i < 0 || !extensionList->currentItem() || !extensionList->currentItem()->isSelected()) return;
   delete extensionList->takeItem(i);
@@ -174,51 +182,27 @@ void TfrmConf::onRemoveExtension() {
   onExtensionPicked();
 }
 
-void TfrmConf::onPathModeClicked() {
+void DetailSettingsDialog::onPathModeClicked() {
   driveLetterCheckBox->setEnabled(pathModeGroup->itemIndex() == 0);
 }
 
-void TfrmConf::onOk() {
-  main_.EscExt.clear();
-  for (int i = 0; i < extensionList->count(); ++i)
-    main_.EscExt.push_back(utf8(extensionList->item(i)->text()));
-  main_.DirAbs = pathModeGroup->itemIndex() == 0;
-  if (ShownDirAbs != main_.DirAbs) convertRowPaths();
-  ShownDirAbs = main_.DirAbs;
-  main_.AddDriveLetter = driveLetterCheckBox->isChecked();
-  main_.Overwrite = overwriteGroup->itemIndex();
-  try {
-    ProfileFile settings(main_.settingsPath());
-    writeDetailOptions(settings, main_.DirAbs, main_.AddDriveLetter);
-  } catch (const ProfileWriteError& error) {
-    // The accept stops here and the dialog stays open; what came before stays applied.
-    main_.boxes().showApplicationError(error.what());
-    return;
-  }
-  main_.ShowResult = copyNoticeCheckBox->isChecked();
-  if (perFolderCheckBox->isChecked() != main_.PickupFolder) main_.NeedResearch = true;
-  main_.PickupFolder = perFolderCheckBox->isChecked();
+void DetailSettingsDialog::onOk() {
+  const DetailOptions settings = edited();
+  if (!adopt_(settings)) return;
+  loaded_ = settings;
   accept();
 }
 
-// The path column follows the new mode; the rows were built below the search's source folder.
-void TfrmConf::convertRowPaths() {
-  std::vector<std::string> paths;
-  for (const ResultRow& row : main_.resultModel()->rows()) paths.push_back(row.pathText);
-  main_.resultModel()->setPathTexts(main_.DirAbs ? toAbsolutePaths(paths, main_.SearchRoot)
-                                                 : toRelativePaths(paths, main_.SearchRoot));
-}
-
-void TfrmConf::onCancel() {
+void DetailSettingsDialog::onCancel() {
   reject();
 }
 
-void TfrmConf::centreOnMainWindow() {
-  const QRect frame = main_.frameGeometry();
+void DetailSettingsDialog::centreOnParent() {
+  const QRect frame = parentWidget()->frameGeometry();
   move(frame.x() + (frame.width() - width()) / 2, frame.y() + (frame.height() - height()) / 2);
 }
 
-void TfrmConf::keyPressEvent(QKeyEvent* event) {
+void DetailSettingsDialog::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape) {
     event->accept();
     return;
