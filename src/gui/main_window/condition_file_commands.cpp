@@ -13,7 +13,7 @@
 namespace nuvelo {
 
 void TForm1::onSaveConditionFile() {
-  if (Busy) return;
+  if (busy()) return;
   const auto path = services_.files->conditionFileToSave({lastSavePath_, conditionFileFolder_});
   if (!path) return;
   lastSavePath_ = *path;
@@ -21,7 +21,7 @@ void TForm1::onSaveConditionFile() {
 }
 
 void TForm1::onOpenConditionFile() {
-  if (Busy) return;
+  if (busy()) return;
   const auto path = services_.files->conditionFileToOpen({lastOpenPath_, conditionFileFolder_});
   if (!path) return;
   lastOpenPath_ = *path;

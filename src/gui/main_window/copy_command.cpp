@@ -63,14 +63,16 @@ class WindowCopyObserver : public CopyObserver {
 }  // namespace
 
 void TForm1::onCopy() {
-  if (Busy || !copyMayStart()) return;
-  enterCopyingState();
+  if (busy() || !copyMayStart()) return;
+  setActivity(Activity::Copying);
+  showCopyProgress();
+  copyList_.emplace();
   std::optional<CopyRunResult> result;
   guarded([&] { result = runCopy(); });
-  CopyList.reset();
+  copyList_.reset();
   if (result && !result->aborted && !result->refusedForRoom)
     guarded([&] { finishCompletedCopy(*result); });
-  leaveCopyingState();
+  setActivity(Activity::Idle);
   finishRun();
 }
 
@@ -104,31 +106,21 @@ bool TForm1::copyMayStart() {
   return true;
 }
 
-void TForm1::enterCopyingState() {
-  QApplication::setOverrideCursor(Qt::WaitCursor);
+void TForm1::showCopyProgress() {
   progressBar->setMaximum(resultModel_->rowCount());
   progressBar->setValue(0);
   progressBar->show();
-  searchButton->setEnabled(false);
-  searchAction->setEnabled(false);
-  AbortRequested = false;
-  Busy = true;
-  destinationFolderEdit->setReadOnly(true);
-  abortButton->setEnabled(true);
-  abortAction->setEnabled(true);
-  statusPanels->setPanelText(1, QStringLiteral("コピー中です"));
-  CopyList.emplace();
 }
 
-// Gathers and copies through the engine's run; an abort ends it with AbortRequested cleared.
+// Gathers and copies through the engine's run; an abort ends it with abortRequested_ cleared.
 CopyRunResult TForm1::runCopy() {
   EventPump pump(progressBar);
   progressBar->setMaximum(resultModel_->rowCount());
-  const CopyRequest request = copyRequestOf(copyOptions(), SearchRoot, walkFilter());
-  WindowCopyObserver observer(AbortRequested, pump, boxes(), positionedPlacement());
-  const CopyRunResult result = nuvelo::runCopy(resultModel_->rows(), request, observer, *CopyList);
+  const CopyRequest request = copyRequestOf(copyOptions(), searchRoot_, walkFilter());
+  WindowCopyObserver observer(abortRequested_, pump, boxes(), positionedPlacement());
+  const CopyRunResult result = nuvelo::runCopy(resultModel_->rows(), request, observer, *copyList_);
   pump.sync();
-  if (result.aborted) AbortRequested = false;
+  if (result.aborted) abortRequested_ = false;
   return result;
 }
 
@@ -145,19 +137,6 @@ void TForm1::finishCompletedCopy(const CopyRunResult& result) {
   copyNotice->showNotes(result);
   services_.dialogs->run(*copyNotice);
   showCopyNotice_ = copyNotice->noticesWanted();
-}
-
-void TForm1::leaveCopyingState() {
-  QApplication::restoreOverrideCursor();
-  searchButton->setEnabled(true);
-  searchAction->setEnabled(true);
-  progressBar->setValue(0);
-  progressBar->hide();
-  Busy = false;
-  destinationFolderEdit->setReadOnly(false);
-  abortButton->setEnabled(false);
-  abortAction->setEnabled(false);
-  statusPanels->setPanelText(1, {});
 }
 
 }  // namespace nuvelo

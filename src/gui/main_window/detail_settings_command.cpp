@@ -10,12 +10,12 @@
 namespace nuvelo {
 
 void TForm1::onDetailSettings() {
-  if (Busy) return;
-  NeedResearch = false;
+  if (busy()) return;
+  newSearchNeeded_ = false;
   detailSettingsDialog->load(detailOptions());
   detailSettingsDialog->centreOnParent();
   services_.dialogs->run(*detailSettingsDialog);
-  if (NeedResearch && resultModel_->rowCount() > 0) {
+  if (newSearchNeeded_ && resultModel_->rowCount() > 0) {
     boxes().show(MessageKind::Information, "検索方法が変わったので再検索します", MessageButtons::Ok,
                  positionedPlacement());
     onSearch();
@@ -51,7 +51,7 @@ bool TForm1::adoptDetailOptions(const DetailOptions& settings) {
   });
   if (!written) return false;
   showCopyNotice_ = settings.showCopyNotice;
-  if (settings.search.perFolder != search_.perFolder) NeedResearch = true;
+  if (settings.search.perFolder != search_.perFolder) newSearchNeeded_ = true;
   search_.perFolder = settings.search.perFolder;
   return true;
 }
@@ -60,8 +60,8 @@ bool TForm1::adoptDetailOptions(const DetailOptions& settings) {
 void TForm1::convertRowPaths() {
   std::vector<std::string> paths;
   for (const ResultRow& row : resultModel_->rows()) paths.push_back(row.pathText);
-  resultModel_->setPathTexts(copy_.dirAbs ? toAbsolutePaths(paths, SearchRoot)
-                                          : toRelativePaths(paths, SearchRoot));
+  resultModel_->setPathTexts(copy_.dirAbs ? toAbsolutePaths(paths, searchRoot_)
+                                          : toRelativePaths(paths, searchRoot_));
 }
 
 }  // namespace nuvelo

@@ -16,21 +16,21 @@
 namespace nuvelo {
 
 void TForm1::onSubfoldersToggled() {
-  if (Busy) {
+  if (busy()) {
     // A running walk reads the switch: the box goes back to the state it started with.
-    subfoldersCheckBox->setChecked(LastKaiChecked);
+    subfoldersCheckBox->setChecked(lastSubfoldersChecked_);
     return;
   }
-  LastKaiChecked = subfoldersCheckBox->isChecked();
+  lastSubfoldersChecked_ = subfoldersCheckBox->isChecked();
   for (QWidget* control : {static_cast<QWidget*>(excludedSubfoldersLabel),
                            static_cast<QWidget*>(excludedSubfoldersList),
                            static_cast<QWidget*>(addExcludedSubfolderButton),
                            static_cast<QWidget*>(removeExcludedSubfolderButton)})
-    control->setEnabled(LastKaiChecked);
+    control->setEnabled(lastSubfoldersChecked_);
 }
 
 void TForm1::onAddExcludedSubfolder() {
-  if (Busy) return;
+  if (busy()) return;
   // Cleaned as the search cleans it, so that the entry starts with the "/" the walk expects.
   const std::string source = cleanSourceFolder(utf8(sourceFolderEdit->text()));
   if (!isExistingFolder(source)) {
@@ -54,7 +54,7 @@ void TForm1::onAddExcludedSubfolder() {
 }
 
 void TForm1::onRemoveExcludedSubfolder() {
-  if (Busy) return;
+  if (busy()) return;
   const QList<QListWidgetItem*> selected = excludedSubfoldersList->selectedItems();
   if (selected.isEmpty()) return;
   delete excludedSubfoldersList->takeItem(excludedSubfoldersList->row(selected.front()));

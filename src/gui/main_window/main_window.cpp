@@ -91,9 +91,7 @@ void TForm1::restoreFromSettings() {
   const ProfileFile settings(settingsPath_);
   sinceDatePicker->setDate(QDate::currentDate());
   applySettings(readMainWindowSettings(settings));
-  LastKaiChecked = subfoldersCheckBox->isChecked();
-  Busy = false;
-  AbortRequested = false;
+  lastSubfoldersChecked_ = subfoldersCheckBox->isChecked();
   takeSinceDateFromPicker();
 
   // The progress bar covers the first status panel; it shows only while a run goes on.
@@ -196,10 +194,10 @@ bool TForm1::saveSettingsForClose() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-  if (Busy) {
+  if (busy()) {
     // The running search or copy still uses the window's state: stop it, and close once it
     // has returned.
-    AbortRequested = true;
+    abortRequested_ = true;
     closePending_ = true;
     event->ignore();
     return;
@@ -218,7 +216,7 @@ void TForm1::finishRun() {
 }
 
 void TForm1::onExit() {
-  if (Busy) return;
+  if (busy()) return;
   close();
 }
 

@@ -120,17 +120,28 @@ class TForm1 : public QMainWindow {
   DetailSettingsDialog* detailSettingsDialog = nullptr;
   CopyNotice* copyNotice = nullptr;
 
-  // State fields.
-  std::string
-      SearchRoot;     // the source folder as sourceFolderEdit held it when the last search started
-  bool Busy = false;  // a search or copy is running
-  std::int32_t SortColumn = 0;
-  std::optional<std::vector<std::string>> CopyList;  // exists only during a copy run
-  bool AbortRequested = false;
-  bool LastKaiChecked = true;
-  bool NeedResearch = false;
-  double TotalBytes = 0;
-  std::int32_t TotalCount = 0;
+  // What the window is doing; the controls follow it.
+  enum class Activity { Idle, Searching, Copying };
+  // Enters or leaves a run: the wait cursor, the commands that may start, the folder box the run
+  // reads (read-only meanwhile), the abort command, the progress bar and the status text. A run
+  // starting clears the abort request.
+  void setActivity(Activity activity);
+  bool busy() const { return activity_ != Activity::Idle; }
+  bool abortRequested() const { return abortRequested_; }
+  // The source folder as its box held it when the last search started: the listed rows were
+  // found below it.
+  const std::string& searchRoot() const { return searchRoot_; }
+  void setSearchRoot(std::string folder) { searchRoot_ = std::move(folder); }
+  // The sorted column, counted from 1 and negative when descending; 0 before any sorting.
+  std::int32_t sortColumn() const { return sortColumn_; }
+  // A copy run is gathering or copying the checked rows.
+  bool copyRunning() const { return copyList_.has_value(); }
+  // The count and size of the checked rows, as the status bar shows them.
+  Totals checkedTotals() const { return totals_; }
+  // The subfolder switch as it stood when last changed outside a run.
+  bool subfoldersSwitchKept() const { return lastSubfoldersChecked_; }
+  // The last accepted detail settings changed the per-folder mode: the rows need a new search.
+  bool newSearchNeeded() const { return newSearchNeeded_; }
 
   // Handlers.
   void restoreFromSettings();
@@ -173,8 +184,6 @@ class TForm1 : public QMainWindow {
   // The copy's options as the window holds them now: the destination folder's box, the path
   // mode, the drive-letter folder, the overwrite policy and the verify switch.
   CopyOptions copyOptions() const;
-  // The walk's conditions for a search or a copy started now.
-  WalkFilter walkFilter() const;
   // What the detail settings dialog edits; setting them writes nothing to the settings file.
   DetailOptions detailOptions() const;
   void setDetailOptions(const DetailOptions& settings);
@@ -223,14 +232,13 @@ class TForm1 : public QMainWindow {
   void showLastCopyDate(const std::string& dateText);
   void connectCommands();
   void refuseSearch(const std::string& message);
-  void enterSearchingState();
   std::vector<UnreadableFolder> runSearch();
-  void leaveSearchingState();
   bool copyMayStart();
-  void enterCopyingState();
+  void showCopyProgress();
   CopyRunResult runCopy();
   void finishCompletedCopy(const CopyRunResult& result);
-  void leaveCopyingState();
+  // The walk's conditions for a search or a copy started now.
+  WalkFilter walkFilter() const;
 
   // Runs a handler body; an error that escapes it goes to the application's error box.
   template <class Body>
@@ -255,6 +263,14 @@ class TForm1 : public QMainWindow {
   CopyOptions copy_;      // path mode, drive-letter folder, overwrite policy, verify
   bool showCopyNotice_ = true;
   bool closePending_ = false;
+  Activity activity_ = Activity::Idle;
+  bool abortRequested_ = false;
+  std::string searchRoot_;
+  std::int32_t sortColumn_ = 0;
+  std::optional<std::vector<std::string>> copyList_;  // exists only during a copy run
+  Totals totals_;
+  bool lastSubfoldersChecked_ = true;
+  bool newSearchNeeded_ = false;
   std::string lastSavePath_;  // the condition-file dialogs start with what they returned last
   std::string lastOpenPath_;
 };

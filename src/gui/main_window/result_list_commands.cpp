@@ -61,28 +61,28 @@ std::optional<int> TForm1::selectedRow() const {
 void TForm1::onResultColumnClicked(int column) {
   // The copy run reads the rows by their place in the list while it gathers them: a new order
   // then would skip some rows and take others twice.
-  if (CopyList) return;
-  SortColumn = std::abs(SortColumn) == column + 1 ? -SortColumn : column + 1;
-  resultModel_->sortBy(SortColumn, userCollator());
+  if (copyList_) return;
+  sortColumn_ = std::abs(sortColumn_) == column + 1 ? -sortColumn_ : column + 1;
+  resultModel_->sortBy(sortColumn_, userCollator());
   resultList->header()->setSortIndicatorShown(true);
-  resultList->header()->setSortIndicator(column,
-                                         SortColumn > 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
+  resultList->header()->setSortIndicator(
+      column, sortColumn_ > 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
 }
 
 int TForm1::compareResultRows(int rowA, int rowB) const {
   const auto& rows = resultModel_->rows();
   return compareRows(rows[static_cast<std::size_t>(rowA)], rows[static_cast<std::size_t>(rowB)],
-                     SortColumn, resultModel_->types(), userCollator());
+                     sortColumn_, resultModel_->types(), userCollator());
 }
 
 void TForm1::onCheckAll() {
-  if (Busy) return;
+  if (busy()) return;
   resultModel_->setAllChecked(true);
   recountChecked();
 }
 
 void TForm1::onUncheckAll() {
-  if (Busy) return;
+  if (busy()) return;
   resultModel_->setAllChecked(false);
   recountChecked();
 }

@@ -69,7 +69,7 @@ std::string unreadableFoldersText(const std::vector<UnreadableFolder>& folders) 
 }  // namespace
 
 void TForm1::onSearch() {
-  if (Busy) return;
+  if (busy()) return;
   resultModel_->clear();
   progressBar->setValue(0);
   // Every spelling of the folder ("src", "./src/", "a/../src//") becomes its one clean
@@ -78,10 +78,12 @@ void TForm1::onSearch() {
   if (const auto refusal = searchRefusal(source)) return refuseSearch(*refusal);
   if (qt(source) != sourceFolderEdit->text()) sourceFolderEdit->setText(qt(source));
 
-  enterSearchingState();
+  setActivity(Activity::Searching);
+  statusPanels->setPanelText(2, {});
+  searchRoot_ = utf8(sourceFolderEdit->text());
   std::vector<UnreadableFolder> unreadable;
   guarded([&] { unreadable = runSearch(); });
-  leaveSearchingState();
+  setActivity(Activity::Idle);
   if (!unreadable.empty())
     boxes().show(MessageKind::Warning, unreadableFoldersText(unreadable), MessageButtons::Ok,
                  positionedPlacement());
@@ -93,31 +95,16 @@ void TForm1::refuseSearch(const std::string& message) {
   sourceFolderEdit->setFocus();
 }
 
-void TForm1::enterSearchingState() {
-  Busy = true;
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  copyButton->setEnabled(false);
-  copyAction->setEnabled(false);
-  AbortRequested = false;
-  statusPanels->setPanelText(1, {});
-  statusPanels->setPanelText(2, {});
-  SearchRoot = utf8(sourceFolderEdit->text());
-  sourceFolderEdit->setReadOnly(true);
-  abortButton->setEnabled(true);
-  abortAction->setEnabled(true);
-  statusPanels->setPanelText(1, QStringLiteral("検索中です"));
-}
-
 std::vector<UnreadableFolder> TForm1::runSearch() {
   EventPump pump(progressBar);
   pump.processNow();
   progressBar->setMaximum(SearchProgressMaximum);
   progressBar->show();
 
-  WindowWalkObserver observer(AbortRequested, pump);
-  const SearchOutcome outcome = nuvelo::runSearch(SearchRoot, walkFilter(), observer);
+  WindowWalkObserver observer(abortRequested_, pump);
+  const SearchOutcome outcome = nuvelo::runSearch(searchRoot_, walkFilter(), observer);
   if (outcome.aborted) {
-    AbortRequested = false;
+    abortRequested_ = false;
     return {};
   }
   pump.setPosition(progressBar->maximum());
@@ -127,46 +114,30 @@ std::vector<UnreadableFolder> TForm1::runSearch() {
   return outcome.unreadable;
 }
 
-void TForm1::leaveSearchingState() {
-  QApplication::restoreOverrideCursor();
-  copyButton->setEnabled(true);
-  copyAction->setEnabled(true);
-  progressBar->setValue(0);
-  progressBar->hide();
-  Busy = false;
-  sourceFolderEdit->setReadOnly(false);
-  abortButton->setEnabled(false);
-  abortAction->setEnabled(false);
-  statusPanels->setPanelText(1, {});
-}
-
 void TForm1::onAbort() {
-  AbortRequested = true;
+  abortRequested_ = true;
 }
 
 void TForm1::fillResultRows(const std::vector<WalkEntry>& entries, EventPump& pump) {
-  resultModel_->setRows(buildResultRows(entries, copy_.dirAbs, SearchRoot, resultModel_->types(),
+  resultModel_->setRows(buildResultRows(entries, copy_.dirAbs, searchRoot_, resultModel_->types(),
                                         [&pump] { pump.poll(); }));
 }
 
 void TForm1::recountChecked() {
-  const Totals totals = countChecked(resultModel_->rows());
-  TotalCount = totals.count;
-  TotalBytes = totals.bytes;
+  totals_ = countChecked(resultModel_->rows());
   showTotals();
 }
 
 void TForm1::showTotals() {
-  statusPanels->setPanelText(
-      2, qt(totalsText({TotalCount, TotalBytes}, resultModel_->formats().decimalSeparator)));
+  statusPanels->setPanelText(2, qt(totalsText(totals_, resultModel_->formats().decimalSeparator)));
 }
 
 std::string TForm1::rowFullPath(const ResultRow& row) const {
-  return nuvelo::RowFullPath(row, copy_.dirAbs, SearchRoot);
+  return nuvelo::RowFullPath(row, copy_.dirAbs, searchRoot_);
 }
 
 void TForm1::onSinceDateChanged() {
-  if (Busy) return;
+  if (busy()) return;
   takeSinceDateFromPicker();
 }
 
@@ -176,7 +147,7 @@ void TForm1::takeSinceDateFromPicker() {
 }
 
 void TForm1::onLastCopyDateDoubleClicked() {
-  if (Busy || lastCopyDateLabel->text() == QStringLiteral("()")) return;
+  if (busy() || lastCopyDateLabel->text() == QStringLiteral("()")) return;
   guarded([this] {
     const QString text = lastCopyDateLabel->text().mid(1, 10);
     const QDate date = parseLabelDate(text);

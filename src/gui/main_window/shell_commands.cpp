@@ -13,7 +13,7 @@
 namespace nuvelo {
 
 void TForm1::onDropDownSinceDate() {
-  if (Busy) return;
+  if (busy()) return;
   sinceDatePicker->setFocus();
   guarded([this] { SendKeys("%{DOWN}", true, *services_.keys); });
 }

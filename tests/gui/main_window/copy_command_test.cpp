@@ -70,9 +70,9 @@ class Copy : public ::testing::Test {
                                    Qt::CheckStateRole);
   }
   void expectIdle() {
-    EXPECT_FALSE(form->Busy);
-    EXPECT_FALSE(form->AbortRequested);
-    EXPECT_FALSE(form->CopyList.has_value());
+    EXPECT_FALSE(form->busy());
+    EXPECT_FALSE(form->abortRequested());
+    EXPECT_FALSE(form->copyRunning());
     EXPECT_TRUE(form->searchButton->isEnabled());
     EXPECT_TRUE(form->searchAction->isEnabled());
     EXPECT_FALSE(form->abortButton->isEnabled());
@@ -96,7 +96,7 @@ TEST_F(Copy, CompletedRunCopiesRecordsTheDayAndShowsTheNotice) {
     notice = true;
     EXPECT_EQ(&dialog, form->copyNotice);
     // The window still shows the run while the notice is up.
-    EXPECT_TRUE(form->Busy);
+    EXPECT_TRUE(form->busy());
     EXPECT_EQ(form->statusPanels->panelText(1), QStringLiteral("コピー中です"));
     EXPECT_EQ(form->copyNotice->destinationLabel->text().toStdString(), destination());
     form->copyNotice->okButton->click();

@@ -160,7 +160,7 @@ TEST_F(DetailSettings, ExtensionListEdits) {
 }
 
 TEST_F(DetailSettings, AcceptWritesBackConvertsRowsAndSavesTwoOptions) {
-  form->SearchRoot = "/data/work";
+  form->setSearchRoot("/data/work");
   form->sourceFolderEdit->setText(QStringLiteral("/elsewhere"));  // rows follow the search's folder
   ResultRow a, b, c;
   a.pathText = "/data/work/2024/plan.xls";
@@ -205,7 +205,7 @@ TEST_F(DetailSettings, AcceptWritesBackConvertsRowsAndSavesTwoOptions) {
 TEST_F(DetailSettings, CancelAndCloseBoxChangeNothing) {
   ResultRow a;
   a.pathText = "/data/a.txt";
-  form->SearchRoot = "/data";
+  form->setSearchRoot("/data");
   form->resultModel()->setRows({a});
   openDialog([](DetailSettingsDialog& d) {
     d.pathModeGroup->setItemIndex(1);
@@ -254,7 +254,7 @@ TEST_F(DetailSettings, FailedSettingsWriteKeepsTheDialogOpen) {
   EXPECT_EQ(form->detailOptions().copy.overwrite, 2);
   EXPECT_TRUE(form->detailOptions().showCopyNotice);  // not reached
   EXPECT_FALSE(form->detailOptions().search.perFolder);
-  EXPECT_FALSE(form->NeedResearch);
+  EXPECT_FALSE(form->newSearchNeeded());
 }
 
 TEST_F(DetailSettings, ReadOnlySettingsFileIsReportedAndKept) {
@@ -277,7 +277,7 @@ TEST_F(DetailSettings, PerFolderChangeSearchesAgainOnlyWithRows) {
     d.onOk();
   });
   EXPECT_TRUE(form->detailOptions().search.perFolder);
-  EXPECT_TRUE(form->NeedResearch);
+  EXPECT_TRUE(form->newSearchNeeded());
   EXPECT_TRUE(fakes.boxes.shown.empty());
 
   TempFolder tree;
@@ -297,11 +297,11 @@ TEST_F(DetailSettings, PerFolderChangeSearchesAgainOnlyWithRows) {
   EXPECT_EQ(fakes.boxes.shown[0].placement, form->positionedPlacement());
   EXPECT_EQ(form->resultModel()->rowCount(), 2);  // searched again
 
-  form->Busy = true;  // refused while a run goes on
+  form->setActivity(TForm1::Activity::Searching);  // refused while a run goes on
   const std::size_t shown = fakes.dialogs.shown.size();
   form->detailSettingsAction->trigger();
   EXPECT_EQ(fakes.dialogs.shown.size(), shown);
-  form->Busy = false;
+  form->setActivity(TForm1::Activity::Idle);
 }
 
 // The dialog edits some members of the options; the others come back as they went in, and the

@@ -62,10 +62,10 @@ TEST_F(Pickers, BrowseFillsTheBoxWithoutATrailingSeparator) {
   form->sourceFolderAction->trigger();
   EXPECT_EQ(form->sourceFolderEdit->text(), QStringLiteral("/"));  // the root keeps its separator
 
-  form->Busy = true;
+  form->setActivity(TForm1::Activity::Searching);
   form->browseDestinationButton->click();
   EXPECT_EQ(fakes.files.folderStarts.size(), 3u);
-  form->Busy = false;
+  form->setActivity(TForm1::Activity::Idle);
 }
 
 struct AddCase {
@@ -148,11 +148,11 @@ TEST_F(Pickers, AddNeedsAnExistingSourceFolder) {
   EXPECT_EQ(fakes.boxes.shown[0].text, "上位フォルダが不正です。");
   EXPECT_TRUE(form->sourceFolderEdit->hasFocus());
 
-  form->Busy = true;
+  form->setActivity(TForm1::Activity::Searching);
   form->sourceFolderEdit->setText(q(source()));
   form->addExcludedSubfolderButton->click();
   EXPECT_TRUE(fakes.files.folderStarts.empty());
-  form->Busy = false;
+  form->setActivity(TForm1::Activity::Idle);
 }
 
 TEST_F(Pickers, SaveAndLoadConditionFiles) {
@@ -185,7 +185,7 @@ TEST_F(Pickers, SaveAndLoadConditionFiles) {
   EXPECT_EQ(form->sourceFolderEdit->text(), QStringLiteral("/from"));
   EXPECT_EQ(form->destinationFolderEdit->text(), QStringLiteral("/to"));
   EXPECT_FALSE(form->subfoldersCheckBox->isChecked());
-  EXPECT_FALSE(form->LastKaiChecked);
+  EXPECT_FALSE(form->subfoldersSwitchKept());
   EXPECT_FALSE(form->excludedSubfoldersList->isEnabled());
   EXPECT_EQ(items(form->excludedSubfoldersList), (QStringList{"/a", "/b"}));
   EXPECT_EQ(form->detailOptions().search.excludedExtensions, (std::vector<std::string>{"tmp"}));
@@ -233,12 +233,12 @@ TEST_F(Pickers, SaveThatCannotBeWrittenIsReported) {
   ASSERT_EQ(fakes.boxes.applicationErrors.size(), 1u);
   EXPECT_EQ(fakes.boxes.applicationErrors[0], tree.path() + "/plain/conds.dat に書き込めません.");
 
-  form->Busy = true;  // both commands are refused while a run goes on
+  form->setActivity(TForm1::Activity::Searching);  // both commands are refused while a run goes on
   form->saveConditionFileAction->trigger();
   form->openConditionFileAction->trigger();
   EXPECT_EQ(fakes.files.saveStarts.size(), 1u);
   EXPECT_TRUE(fakes.files.openStarts.empty());
-  form->Busy = false;
+  form->setActivity(TForm1::Activity::Idle);
 }
 
 }  // namespace

@@ -72,17 +72,17 @@ TEST_F(MainWindow, FirstStartShowsDefaults) {
   EXPECT_TRUE(form->destinationFolderEdit->text().isEmpty());
   EXPECT_FALSE(form->lastCopyDateLabel->isVisible());
   EXPECT_TRUE(form->subfoldersCheckBox->isChecked());
-  EXPECT_TRUE(form->LastKaiChecked);
+  EXPECT_TRUE(form->subfoldersSwitchKept());
   EXPECT_TRUE(form->detailOptions().copy.dirAbs);
   EXPECT_TRUE(form->detailOptions().copy.addDriveLetter);
   EXPECT_TRUE(form->detailOptions().showCopyNotice);
   EXPECT_FALSE(form->detailOptions().search.perFolder);
   EXPECT_EQ(form->detailOptions().copy.overwrite, 1);
   EXPECT_TRUE(form->detailOptions().search.excludedExtensions.empty());
-  EXPECT_FALSE(form->Busy);
-  EXPECT_FALSE(form->AbortRequested);
-  EXPECT_EQ(form->SortColumn, 0);
-  EXPECT_FALSE(form->CopyList.has_value());
+  EXPECT_FALSE(form->busy());
+  EXPECT_FALSE(form->abortRequested());
+  EXPECT_EQ(form->sortColumn(), 0);
+  EXPECT_FALSE(form->copyRunning());
   const int widths[] = {100, 80, 50, 100, 164};
   for (int c = 0; c < 5; ++c) EXPECT_EQ(form->resultList->columnWidth(c), widths[c]) << c;
   EXPECT_EQ(form->pos(), QPoint(0, 0));
@@ -127,7 +127,7 @@ TEST_F(MainWindow, ReadsHandEditedSettings) {
 
   // The unchecked switch ran its click handler: the excluded-subfolder controls are off.
   EXPECT_FALSE(form->subfoldersCheckBox->isChecked());
-  EXPECT_FALSE(form->LastKaiChecked);
+  EXPECT_FALSE(form->subfoldersSwitchKept());
   for (QWidget* w : {static_cast<QWidget*>(form->excludedSubfoldersLabel),
                      static_cast<QWidget*>(form->excludedSubfoldersList),
                      static_cast<QWidget*>(form->addExcludedSubfolderButton),
@@ -174,13 +174,13 @@ TEST_F(MainWindow, CloseSavesSettingsKeepingForeignLinesAndNextStartReadsThem) {
 TEST_F(MainWindow, ExitIsRefusedWhileBusy) {
   writeFile(settingsPath(), "[Default]\nFrom=/a\n");
   auto form = open();
-  form->Busy = true;
+  form->setActivity(TForm1::Activity::Searching);
   form->exitAction->trigger();
   QApplication::processEvents();
   EXPECT_TRUE(form->isVisible());
   EXPECT_EQ(readFile(settingsPath()), "[Default]\nFrom=/a\n");
 
-  form->Busy = false;
+  form->setActivity(TForm1::Activity::Idle);
   form->exitAction->trigger();
   EXPECT_FALSE(form->isVisible());
   EXPECT_NE(readFile(settingsPath()).find("[Window]"), std::string::npos);
@@ -188,16 +188,15 @@ TEST_F(MainWindow, ExitIsRefusedWhileBusy) {
 
 TEST_F(MainWindow, CloseDuringRunAbortsAndClosesWhenRunHasReturned) {
   auto form = open();
-  form->Busy = true;
+  form->setActivity(TForm1::Activity::Searching);
   EXPECT_FALSE(form->close());
   EXPECT_TRUE(form->isVisible());
-  EXPECT_TRUE(form->AbortRequested);
+  EXPECT_TRUE(form->abortRequested());
   EXPECT_TRUE(form->closePending());
   EXPECT_FALSE(std::filesystem::exists(settingsPath()));
 
   // The run notices the abort, returns and leaves the busy state.
-  form->Busy = false;
-  form->AbortRequested = false;
+  form->setActivity(TForm1::Activity::Idle);
   form->finishRun();
   QApplication::processEvents();
   EXPECT_FALSE(form->isVisible());
@@ -236,20 +235,53 @@ TEST_F(MainWindow, FailedSettingsWriteKeepsWindowOpenAndUsable) {
   EXPECT_EQ(boxes.applicationErrors.size(), 2u);
 }
 
+// What each activity leaves enabled and editable: neither run starts while the other goes on,
+// the folder box a run reads cannot be edited, and idle is the window as it opened.
+TEST_F(MainWindow, ActivitySetsCommandsFolderBoxesAndStatus) {
+  struct Case {
+    TForm1::Activity activity;
+    bool searchEnabled, copyEnabled, abortEnabled, sourceReadOnly, destinationReadOnly;
+    const char* status;
+  };
+  const Case cases[] = {
+      {TForm1::Activity::Searching, true, false, true, true, false, "検索中です"},
+      {TForm1::Activity::Idle, true, true, false, false, false, ""},
+      {TForm1::Activity::Copying, false, true, true, false, true, "コピー中です"},
+      {TForm1::Activity::Idle, true, true, false, false, false, ""},
+  };
+  auto form = open();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.status);
+    form->setActivity(c.activity);
+    EXPECT_EQ(form->busy(), c.activity != TForm1::Activity::Idle);
+    EXPECT_EQ(form->searchButton->isEnabled(), c.searchEnabled);
+    EXPECT_EQ(form->searchAction->isEnabled(), c.searchEnabled);
+    EXPECT_EQ(form->copyButton->isEnabled(), c.copyEnabled);
+    EXPECT_EQ(form->copyAction->isEnabled(), c.copyEnabled);
+    EXPECT_EQ(form->abortButton->isEnabled(), c.abortEnabled);
+    EXPECT_EQ(form->abortAction->isEnabled(), c.abortEnabled);
+    EXPECT_EQ(form->sourceFolderEdit->isReadOnly(), c.sourceReadOnly);
+    EXPECT_EQ(form->destinationFolderEdit->isReadOnly(), c.destinationReadOnly);
+    EXPECT_EQ(form->statusPanels->panelText(1), QString::fromUtf8(c.status));
+    EXPECT_EQ(QApplication::overrideCursor() != nullptr, form->busy());
+  }
+  EXPECT_TRUE(form->progressBar->isHidden());
+}
+
 TEST_F(MainWindow, SubfolderSwitchIsPutBackWhileBusy) {
   auto form = open();
-  form->Busy = true;
+  form->setActivity(TForm1::Activity::Searching);
   form->subfoldersCheckBox->click();
   EXPECT_TRUE(form->subfoldersCheckBox->isChecked());
   EXPECT_TRUE(form->excludedSubfoldersList->isEnabled());
 
-  form->Busy = false;
+  form->setActivity(TForm1::Activity::Idle);
   form->subfoldersCheckBox->click();
   EXPECT_FALSE(form->subfoldersCheckBox->isChecked());
-  EXPECT_FALSE(form->LastKaiChecked);
+  EXPECT_FALSE(form->subfoldersSwitchKept());
   EXPECT_FALSE(form->addExcludedSubfolderButton->isEnabled());
   form->subfoldersCheckBox->click();
-  EXPECT_TRUE(form->LastKaiChecked);
+  EXPECT_TRUE(form->subfoldersSwitchKept());
   EXPECT_TRUE(form->removeExcludedSubfolderButton->isEnabled());
 }
 

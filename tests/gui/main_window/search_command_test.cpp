@@ -51,7 +51,7 @@ class Search : public ::testing::Test {
   // Runs `action` once the search has started and lets events through.
   void duringSearch(std::function<void()> action) {
     QTimer::singleShot(0, form.get(), [this, action] {
-      ASSERT_TRUE(form->Busy);
+      ASSERT_TRUE(form->busy());
       action();
     });
   }
@@ -78,7 +78,7 @@ TEST_F(Search, FindsChangedFilesAsCheckedRowsWithTotals) {
   form->searchButton->click();
 
   EXPECT_EQ(form->sourceFolderEdit->text().toStdString(), source());
-  EXPECT_EQ(form->SearchRoot, source());
+  EXPECT_EQ(form->searchRoot(), source());
   ASSERT_EQ(form->resultModel()->rowCount(), 2);
   EXPECT_EQ(column(0), (std::vector<QString>{"deeper.txt", "new.txt"}));
   EXPECT_EQ(column(1), (std::vector<QString>{"1KB", "2KB"}));
@@ -86,12 +86,12 @@ TEST_F(Search, FindsChangedFilesAsCheckedRowsWithTotals) {
   EXPECT_EQ(column(4), (std::vector<QString>{"new.txt", "sub/deeper.txt"}));
   EXPECT_FALSE(column(2)[0].isEmpty());
   EXPECT_EQ(form->resultModel()->index(0, 0).data(Qt::CheckStateRole).toInt(), Qt::Checked);
-  EXPECT_EQ(form->TotalCount, 2);
-  EXPECT_EQ(form->TotalBytes, 3072.0);
+  EXPECT_EQ(form->checkedTotals().count, 2);
+  EXPECT_EQ(form->checkedTotals().bytes, 3072.0);
   EXPECT_EQ(form->statusPanels->panelText(2), QStringLiteral("合計= 2個 (3.0 k バイト)"));
 
   // The end state of a search.
-  EXPECT_FALSE(form->Busy);
+  EXPECT_FALSE(form->busy());
   EXPECT_TRUE(form->copyButton->isEnabled());
   EXPECT_TRUE(form->copyAction->isEnabled());
   EXPECT_FALSE(form->abortButton->isEnabled());
@@ -157,7 +157,7 @@ TEST_P(SearchRefusal, EmptiesTheListThenShowsThePositionedError) {
   EXPECT_EQ(boxes.shown[0].placement,
             MessagePlacement::positionedOn({100, 50, frame.width(), frame.height()}));
   EXPECT_TRUE(form->sourceFolderEdit->hasFocus());
-  EXPECT_FALSE(form->Busy);
+  EXPECT_FALSE(form->busy());
 }
 
 INSTANTIATE_TEST_SUITE_P(Sources, SearchRefusal,
@@ -198,8 +198,8 @@ TEST_F(Search, AbortEndsWithAnEmptyListAndClearState) {
   EXPECT_EQ(form->resultModel()->rowCount(), 0);
   EXPECT_TRUE(form->statusPanels->panelText(1).isEmpty());
   EXPECT_TRUE(form->statusPanels->panelText(2).isEmpty());
-  EXPECT_FALSE(form->Busy);
-  EXPECT_FALSE(form->AbortRequested);
+  EXPECT_FALSE(form->busy());
+  EXPECT_FALSE(form->abortRequested());
 
   duringSearch([&] { form->abortAction->trigger(); });  // the menu item aborts as well
   form->searchButton->click();
@@ -267,7 +267,7 @@ TEST_F(Search, FoldersThatCannotBeReadAreNamedInOneWarningAsOrdinaryUser) {
   EXPECT_EQ(boxes.shown[0].placement, form->positionedPlacement());
   EXPECT_NE(boxes.shown[0].text.find("(3個)"), std::string::npos) << boxes.shown[0].text;
   EXPECT_NE(boxes.shown[0].text.find(source() + "/sub/locked-c"), std::string::npos);
-  EXPECT_FALSE(form->Busy);
+  EXPECT_FALSE(form->busy());
 }
 
 struct LabelCase {
@@ -298,11 +298,11 @@ TEST_P(LastDateLabel, DoubleClickTakesTheDateOrReportsIt) {
               "'" + std::string(GetParam().lastCopyDate).substr(0, 10) + "' は日付ではありません.");
   }
 
-  form.Busy = true;  // refused while a run goes on
+  form.setActivity(TForm1::Activity::Searching);  // refused while a run goes on
   form.sinceDatePicker->setDate(QDate(2000, 1, 1));
   QTest::mouseDClick(form.lastCopyDateLabel, Qt::LeftButton);
   EXPECT_EQ(form.sinceDatePicker->date(), QDate(2000, 1, 1));
-  form.Busy = false;
+  form.setActivity(TForm1::Activity::Idle);
 }
 
 INSTANTIATE_TEST_SUITE_P(Dates, LastDateLabel,

@@ -44,10 +44,10 @@ TEST_F(Shell, DateCommandSendsAltDown) {
   EXPECT_EQ(fakes.keys.events,
             (std::vector<std::string>{"12/38/0", "28/50/1", "28/50/3", "12/38/2"}));
   EXPECT_TRUE(form->sinceDatePicker->hasFocus());
-  form->Busy = true;
+  form->setActivity(TForm1::Activity::Searching);
   form->sinceDateAction->trigger();
   EXPECT_EQ(fakes.keys.events.size(), 4u);
-  form->Busy = false;
+  form->setActivity(TForm1::Activity::Idle);
 }
 
 TEST_F(Shell, DateCommandOpensTheCalendarOfThePicker) {
@@ -122,9 +122,9 @@ TEST_F(Shell, AboutCommandMakesABoxForEachShowing) {
     box.accept();
   };
   form->aboutAction->trigger();
-  form->Busy = true;  // available during a run
+  form->setActivity(TForm1::Activity::Searching);  // available during a run
   form->aboutAction->trigger();
-  form->Busy = false;
+  form->setActivity(TForm1::Activity::Idle);
   EXPECT_EQ(boxes.size(), 2u);
   EXPECT_TRUE(form->findChildren<TAboutBox*>().isEmpty());  // destroyed after each showing
 }

@@ -70,7 +70,7 @@ class SortState : public ResultList, public ::testing::WithParamInterface<ClickC
 
 TEST_P(SortState, FollowsHeaderClicks) {
   for (int column : GetParam().columns) form->onResultColumnClicked(column);
-  EXPECT_EQ(form->SortColumn, GetParam().sortColumn);
+  EXPECT_EQ(form->sortColumn(), GetParam().sortColumn);
 }
 
 INSTANTIATE_TEST_SUITE_P(Clicks, SortState,
@@ -111,7 +111,7 @@ TEST_F(ResultList, NameThenPathAndANewSearchKeepsTheState) {
   // New rows arrive in their own order; the next click on the same header reverses the kept
   // direction.
   setRows({row("/b", 1), row("/c", 1), row("/a", 1)});
-  EXPECT_EQ(form->SortColumn, 5);
+  EXPECT_EQ(form->sortColumn(), 5);
   form->onResultColumnClicked(4);
   EXPECT_EQ(paths(), (std::vector<std::string>{"/c", "/b", "/a"}));
 }
@@ -128,16 +128,16 @@ TEST_F(ResultList, SelectionFollowsItsRowThroughASort) {
 TEST_F(ResultList, CheckAllAndClearAllRecountUnlessBusy) {
   setRows({row("/a", 1), row("/b", 1)});
   form->uncheckAllButton->click();
-  EXPECT_EQ(form->TotalCount, 0);
+  EXPECT_EQ(form->checkedTotals().count, 0);
   EXPECT_EQ(form->statusPanels->panelText(2), QStringLiteral("合計= 0個 (0 バイト)"));
   form->checkAllButton->click();
-  EXPECT_EQ(form->TotalCount, 2);
+  EXPECT_EQ(form->checkedTotals().count, 2);
   EXPECT_EQ(form->statusPanels->panelText(2), QStringLiteral("合計= 2個 (2.0 k バイト)"));
-  form->Busy = true;
+  form->setActivity(TForm1::Activity::Searching);
   form->uncheckAllButton->click();
-  EXPECT_EQ(form->TotalCount, 2);
+  EXPECT_EQ(form->checkedTotals().count, 2);
   EXPECT_TRUE(form->resultModel()->rows()[0].checked);
-  form->Busy = false;
+  form->setActivity(TForm1::Activity::Idle);
 }
 
 TEST_F(ResultList, ClickShowsTheDateAndMouseReleaseRecounts) {
@@ -150,9 +150,9 @@ TEST_F(ResultList, ClickShowsTheDateAndMouseReleaseRecounts) {
   form->resultList->setFocus();
   QTest::keyClick(form->resultList, Qt::Key_Space);
   ASSERT_FALSE(form->resultModel()->rows()[0].checked);
-  EXPECT_EQ(form->TotalCount, 2);
+  EXPECT_EQ(form->checkedTotals().count, 2);
   QTest::mouseClick(form->resultList->viewport(), Qt::RightButton, {}, QPoint(5, 200));
-  EXPECT_EQ(form->TotalCount, 1);
+  EXPECT_EQ(form->checkedTotals().count, 1);
 }
 
 struct OpenCase {
@@ -164,7 +164,7 @@ class OpenRow : public ResultList, public ::testing::WithParamInterface<OpenCase
 
 TEST_P(OpenRow, OpensTheRowsFileAndReportsFailures) {
   setRows({row("sub/a.txt", 1)});
-  form->SearchRoot = "/data";
+  form->setSearchRoot("/data");
   editDetailOptions(*form, [](DetailOptions& s) { s.copy.dirAbs = false; });
   fakes.shell.result = GetParam().result;
   select(0);
