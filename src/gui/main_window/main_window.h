@@ -143,36 +143,14 @@ class TForm1 : public QMainWindow {
   // The last accepted detail settings changed the per-folder mode: the rows need a new search.
   bool newSearchNeeded() const { return newSearchNeeded_; }
 
-  // Handlers.
-  void restoreFromSettings();
-  bool saveSettingsForClose();  // false when the settings could not be saved: the window stays
-  void onExit();
-  void onSubfoldersToggled();
+  // The commands that tests and tools also run directly; the others are reached through their
+  // controls.
   void onAddExcludedSubfolder();
-  void onRemoveExcludedSubfolder();
-  void onBrowseSource();       // source folder "参照..."
-  void onBrowseDestination();  // destination folder "参照..."
-  // The folder browser: the chosen folder, or `initial` when cancelled.
-  std::string chooseFolder(const std::string& initial);
-  void onDetailSettings();
-  void onSaveConditionFile();
-  void onOpenConditionFile();
   void onDropDownSinceDate();  // the date picker's calendar
-  void onAbout();
-  void onHelpContents();
   void onSearch();
-  void onAbort();
-  void onSinceDateChanged();
-  void onLastCopyDateDoubleClicked();
   void onCopy();
-  // The result list.
   void onResultColumnClicked(int column);
   int compareResultRows(int rowA, int rowB) const;
-  void onCheckAll();
-  void onUncheckAll();
-  void onResultClicked();
-  void onResultMouseUp();
-  void onOpenResult();
   void onResultProperties();
   void onResultMenuAboutToShow();
   // The selected row, if any.
@@ -187,24 +165,17 @@ class TForm1 : public QMainWindow {
   // What the detail settings dialog edits; setting them writes nothing to the settings file.
   DetailOptions detailOptions() const;
   void setDetailOptions(const DetailOptions& settings);
-  void fillResultRows(const std::vector<WalkEntry>& entries, EventPump& pump);
   void recountChecked();
-  void showTotals();
   std::string rowFullPath(const ResultRow& row) const;
 
-  const std::string& settingsPath() const { return settingsPath_; }
-  const std::string& executableFolder() const { return executableFolder_; }
   // The folder the condition-file dialogs start in.
   const std::string& conditionFileFolder() const { return conditionFileFolder_; }
   ResultListModel* resultModel() const { return resultModel_; }
   // Separators for dates, times and decimals; the user's by default.
   void setDisplayFormats(const DisplayFormats& formats);
-  MessageBoxes& boxes() const { return *services_.boxes; }
 
   // A box placed over this window, as the "positioned" messages are.
   MessagePlacement positionedPlacement() const;
-  // The current controls and fields in the form the settings file stores them.
-  MainWindowSettings currentSettings() const;
 
   // A search or copy calls this when it has returned to idle; a close asked for while it ran
   // happens now.
@@ -215,6 +186,35 @@ class TForm1 : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // Handlers.
+  void restoreFromSettings();
+  bool saveSettingsForClose();  // false when the settings could not be saved: the window stays
+  void onExit();
+  void onSubfoldersToggled();
+  void onRemoveExcludedSubfolder();
+  void onBrowseSource();       // source folder "参照..."
+  void onBrowseDestination();  // destination folder "参照..."
+  // The folder browser: the chosen folder, or `initial` when cancelled.
+  std::string chooseFolder(const std::string& initial);
+  void onDetailSettings();
+  void onSaveConditionFile();
+  void onOpenConditionFile();
+  void onAbout();
+  void onHelpContents();
+  void onAbort();
+  void onSinceDateChanged();
+  void onLastCopyDateDoubleClicked();
+  void onCheckAll();
+  void onUncheckAll();
+  void onResultClicked();
+  void onResultMouseUp();
+  void onOpenResult();
+
+  void fillResultRows(const std::vector<WalkEntry>& entries, EventPump& pump);
+  void showTotals();
+  MessageBoxes& boxes() const { return *services_.boxes; }
+  // The current controls and fields in the form the settings file stores them.
+  MainWindowSettings currentSettings() const;
   void buildControls();
   void buildPanel();
   void buildMenus();
