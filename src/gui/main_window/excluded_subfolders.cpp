@@ -1,5 +1,4 @@
-// The subfolder switch subfoldersCheckBox and the list of excluded subfolders it governs: "ADD..."
-// and "DEL...".
+// The subfolder switch and the list of excluded subfolders it governs: "ADD..." and "DEL...".
 
 #include <QCheckBox>
 #include <QLabel>

@@ -105,8 +105,8 @@ void TForm1::restoreFromSettings() {
   searchButton->setFocus();  // the first control in tab order
 }
 
-// Applies the settings file's values in the order they are read; a change of subfoldersCheckBox
-// runs its click handler.
+// Applies the settings file's values in the order they are read; a change of the subfolder
+// switch runs its handler.
 void TForm1::applySettings(const MainWindowSettings& s) {
   sourceFolderEdit->setText(qt(s.from));
   destinationFolderEdit->setText(qt(s.to));

@@ -1,5 +1,6 @@
 #pragma once
-// The main window TForm1: its controls, its state fields, its creation and its close.
+// The main window (design name Form1): its controls, the options it holds, its run state, its
+// creation and its close.
 
 #include <QMainWindow>
 #include <cstdint>
