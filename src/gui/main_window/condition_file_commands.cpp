@@ -5,6 +5,7 @@
 #include <QListWidget>
 
 #include "engine/settings/condition_file.h"
+#include "engine/settings/stored_options.h"
 #include "gui/main_window/main_window.h"
 #include "gui/widgets/list_texts.h"
 #include "platform/file_dialogs.h"
@@ -17,7 +18,9 @@ void TForm1::onSaveConditionFile() {
   const auto path = services_.files->conditionFileToSave({lastSavePath_, conditionFileFolder_});
   if (!path) return;
   lastSavePath_ = *path;
-  guarded([&] { writeConditionFile(*path, conditionsToSave()); });
+  guarded([&] {
+    writeConditionFile(*path, conditionsOf(searchOptions(), utf8(destinationFolderEdit->text())));
+  });
 }
 
 void TForm1::onOpenConditionFile() {
@@ -32,18 +35,6 @@ void TForm1::onOpenConditionFile() {
     return;
   }
   applyConditions(*conditions);
-}
-
-// The search options a condition file keeps, with the destination folder.
-SearchConditions TForm1::conditionsToSave() const {
-  const SearchOptions search = searchOptions();
-  SearchConditions conditions;
-  conditions.dirFrom = search.sourceFolder;
-  conditions.dirTo = utf8(destinationFolderEdit->text());
-  conditions.cbKai = search.includeSubfolders;
-  conditions.folEx = search.excludedSubfolders;
-  conditions.escExt = search.excludedExtensions;
-  return conditions;
 }
 
 void TForm1::applyConditions(const SearchConditions& conditions) {

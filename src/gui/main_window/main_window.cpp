@@ -13,6 +13,7 @@
 #include <QScreen>
 #include <QTreeView>
 
+#include "engine/settings/stored_options.h"
 #include "gui/dialogs/copy_notice.h"
 #include "gui/results/result_list_model.h"
 #include "gui/widgets/clickable_label.h"
@@ -108,16 +109,14 @@ void TForm1::restoreFromSettings() {
 // Applies the settings file's values in the order they are read; a change of the subfolder
 // switch runs its handler.
 void TForm1::applySettings(const MainWindowSettings& s) {
-  sourceFolderEdit->setText(qt(s.from));
-  destinationFolderEdit->setText(qt(s.to));
-  copy_.dirAbs = s.dirAbs;
-  copy_.addDriveLetter = s.addDriveLetter;
-  subfoldersCheckBox->setChecked(s.dirKai);
+  const SearchOptions search = storedSearchOptions(s);
+  copy_ = storedCopyOptions(s);
+  sourceFolderEdit->setText(qt(search.sourceFolder));
+  destinationFolderEdit->setText(qt(copy_.destination));
+  subfoldersCheckBox->setChecked(search.includeSubfolders);
   showCopyNotice_ = s.showResult;
-  search_.perFolder = s.pickupFolder;
-  copy_.overwrite = s.overwrite;
-  copy_.verify = s.verify;
-  search_.excludedExtensions = s.escExt;
+  search_.perFolder = search.perFolder;
+  search_.excludedExtensions = search.excludedExtensions;
   for (int c = 0; c < ResultListModel::ColumnCount; ++c) {
     const int width = s.columnWidths[static_cast<std::size_t>(c)];
     if (width >= 0) resultList->setColumnWidth(c, width);
@@ -168,15 +167,8 @@ WalkFilter TForm1::walkFilter() const {
 
 MainWindowSettings TForm1::currentSettings() const {
   MainWindowSettings s;
-  s.from = utf8(sourceFolderEdit->text());
-  s.to = utf8(destinationFolderEdit->text());
-  s.dirAbs = copy_.dirAbs;
-  s.addDriveLetter = copy_.addDriveLetter;
-  s.dirKai = subfoldersCheckBox->isChecked();
+  storeOptions(searchOptions(), copyOptions(), s);
   s.showResult = showCopyNotice_;
-  s.pickupFolder = search_.perFolder;
-  s.overwrite = copy_.overwrite;
-  s.escExt = search_.excludedExtensions;
   for (int c = 0; c < ResultListModel::ColumnCount; ++c)
     s.columnWidths[static_cast<std::size_t>(c)] = resultList->columnWidth(c);
   s.top = y();

@@ -224,7 +224,6 @@ class TForm1 : public QMainWindow {
   void connectResultList();
   void browseInto(QLineEdit* box);
   void takeSinceDateFromPicker();
-  SearchConditions conditionsToSave() const;
   void applyConditions(const SearchConditions& conditions);
   bool adoptDetailOptions(const DetailOptions& settings);
   void convertRowPaths();
@@ -258,8 +257,8 @@ class TForm1 : public QMainWindow {
   std::string executableFolder_;
   std::string conditionFileFolder_;
   ResultListModel* resultModel_ = nullptr;
-  // The options without a control of their own; their other members are not kept here, the
-  // controls hold them.
+  // The options; a member with a control of its own (the folders, the subfolder switch, the
+  // excluded subfolders) is read from its control, not from here.
   SearchOptions search_;  // the date, per-folder mode and the excluded extensions
   CopyOptions copy_;      // path mode, drive-letter folder, overwrite policy, verify
   bool showCopyNotice_ = true;
