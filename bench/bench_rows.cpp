@@ -75,14 +75,14 @@ int main(int argc, char* argv[]) {
   form.show();
   std::tm local{};
   localtime_r(&shape.threshold, &local);
-  form.DateTimePicker1->setDate(QDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday));
-  form.Edit1->setText(QString::fromStdString(root));
+  form.sinceDatePicker->setDate(QDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday));
+  form.sourceFolderEdit->setText(QString::fromStdString(root));
   QApplication::processEvents();
 
   // The walk alone, as the search runs it.
   WalkFilter filter;
   filter.sourceText = root;
-  filter.since = SinceThreshold::forDay(form.SinceDate);
+  filter.since = SinceThreshold::forDay(form.searchOptions().since);
   std::size_t found = 0;
   const auto walkOnly = [&] { found = walkEntries(root, filter, WalkMode::Search).size(); };
   walkOnly();  // warms the cache
@@ -101,8 +101,8 @@ int main(int argc, char* argv[]) {
     const std::size_t before = heapInUse();
     gaps.restart();
     const auto start = Clock::now();
-    form.Button1Click();
-    form.lsvFilesFrom->viewport()->repaint();  // the rows are on screen
+    form.onSearch();
+    form.resultList->viewport()->repaint();  // the rows are on screen
     searchSeconds = std::min(searchSeconds, secondsSince(start));
     std::size_t pathBytes = 0;
     for (const ResultRow& row : form.resultModel()->rows())

@@ -17,9 +17,9 @@
 #include "gui/app/application.h"
 #include "gui/dialogs/about_box.h"
 #include "gui/dialogs/copy_notice.h"
+#include "gui/dialogs/detail_settings_dialog.h"
 #include "gui/dialogs/help_window.h"
 #include "gui/dialogs/properties_dialog.h"
-#include "gui/main_window/detail_settings_dialog.h"
 #include "gui/main_window/main_window.h"
 #include "gui/results/result_list_view.h"
 #include "gui/widgets/design_scale.h"
@@ -103,22 +103,24 @@ int main(int argc, char* argv[]) {
   form.move(0, 0);
   bool saved = save(form, folder, QStringLiteral("main-window.png"));
 
-  form.Edit1->setText(sampleTree(dir));
-  form.DateTimePicker1->setDate(QDate(2026, 11, 30));
+  form.sourceFolderEdit->setText(sampleTree(dir));
+  form.sinceDatePicker->setDate(QDate(2026, 11, 30));
   form.resize(640, 480);
-  form.Button1Click();
+  form.onSearch();
   saved = save(form, folder, QStringLiteral("main-window-search.png")) && saved;
 
-  nuvelo::PropertiesDialog properties(form.RowFullPath(form.resultModel()->rows().front()));
+  nuvelo::PropertiesDialog properties(form.rowFullPath(form.resultModel()->rows().front()));
   saved = save(properties, folder, QStringLiteral("properties.png")) && saved;
   properties.hide();
 
-  form.frmConf->FormShow();
-  form.frmConf->PageControl1->setCurrentIndex(0);
-  saved = save(*form.frmConf, folder, QStringLiteral("detail-settings-1.png")) && saved;
-  form.frmConf->PageControl1->setCurrentIndex(1);
-  saved = save(*form.frmConf, folder, QStringLiteral("detail-settings-2.png")) && saved;
-  form.frmConf->hide();
+  form.detailSettingsDialog->load(form.detailOptions());
+  form.detailSettingsDialog->pages->setCurrentIndex(0);
+  saved =
+      save(*form.detailSettingsDialog, folder, QStringLiteral("detail-settings-1.png")) && saved;
+  form.detailSettingsDialog->pages->setCurrentIndex(1);
+  saved =
+      save(*form.detailSettingsDialog, folder, QStringLiteral("detail-settings-2.png")) && saved;
+  form.detailSettingsDialog->hide();
 
   nuvelo::TAboutBox about(nuvelo::programVersion(), nuvelo::loggedOnUserName(), shell, &form);
   saved = save(about, folder, QStringLiteral("about-box.png")) && saved;
@@ -129,16 +131,16 @@ int main(int argc, char* argv[]) {
   saved = save(helpWindow, folder, QStringLiteral("help.png")) && saved;
   helpWindow.hide();
 
-  form.frmRes->showDestination(QStringLiteral("/media/backup/Documents"));
-  saved = save(*form.frmRes, folder, QStringLiteral("copy-notice.png")) && saved;
+  form.copyNotice->showDestination(QStringLiteral("/media/backup/Documents"));
+  saved = save(*form.copyNotice, folder, QStringLiteral("copy-notice.png")) && saved;
   // A run onto an exFAT drive in which some files failed.
   nuvelo::CopyRunResult onExfat;
   onExfat.counts = {1284, 37, 3};
   onExfat.failedSources = {"/home/user/docs/what?.txt", "/home/user/docs/B.txt",
                            "/home/user/film.mkv"};
   onExfat.attributesNote = "コピー先が exFAT のため、アクセス権と所有者は保存していません";
-  form.frmRes->showNotes(onExfat);
-  saved = save(*form.frmRes, folder, QStringLiteral("copy-notice-failures.png")) && saved;
-  form.frmRes->hide();
+  form.copyNotice->showNotes(onExfat);
+  saved = save(*form.copyNotice, folder, QStringLiteral("copy-notice-failures.png")) && saved;
+  form.copyNotice->hide();
   return saved ? 0 : 1;
 }

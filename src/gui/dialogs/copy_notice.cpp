@@ -33,10 +33,9 @@ QLabel* blueLabel(const QString& text, QWidget* parent) {
 
 }  // namespace
 
-TfrmRes::TfrmRes(bool& showResult, MessageBoxes& boxes, DesktopShell& shell, QWidget* parent)
+CopyNotice::CopyNotice(MessageBoxes& boxes, DesktopShell& shell, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
-      showResult_(showResult),
       boxes_(boxes),
       shell_(shell) {
   setObjectName(QStringLiteral("frmRes"));
@@ -44,57 +43,64 @@ TfrmRes::TfrmRes(bool& showResult, MessageBoxes& boxes, DesktopShell& shell, QWi
   setWindowIcon(programIcon());
   setFixedSize(DesignWidth, DesignHeight);
 
-  Label1 = new QLabel(QStringLiteral("コピーが終了しました。"), this);
-  Label1->move(32, 24);
-  Label1->adjustSize();
+  finishedLabel = new QLabel(QStringLiteral("コピーが終了しました。"), this);
+  finishedLabel->setObjectName(QStringLiteral("Label1"));
+  finishedLabel->move(32, 24);
+  finishedLabel->adjustSize();
 
-  Image1 = new QLabel(this);
-  Image1->setGeometry(216, 8, 33, 33);
-  Image1->setPixmap(programIconPixmap(32));
+  iconLabel = new QLabel(this);
+  iconLabel->setObjectName(QStringLiteral("Image1"));
+  iconLabel->setGeometry(216, 8, 33, 33);
+  iconLabel->setPixmap(programIconPixmap(32));
 
-  Label2 = blueLabel(QStringLiteral("コピー先："), this);
-  Label2->move(32, 48);
-  Label2->adjustSize();
+  destinationCaption = blueLabel(QStringLiteral("コピー先："), this);
+  destinationCaption->setObjectName(QStringLiteral("Label2"));
+  destinationCaption->move(32, 48);
+  destinationCaption->adjustSize();
 
-  LblCopyTo = blueLabel({}, this);
-  LblCopyTo->setObjectName(QStringLiteral("LblCopyTo"));
-  LblCopyTo->setTextFormat(Qt::PlainText);
-  LblCopyTo->move(96, 48);
+  destinationLabel = blueLabel({}, this);
+  destinationLabel->setObjectName(QStringLiteral("LblCopyTo"));
+  destinationLabel->setTextFormat(Qt::PlainText);
+  destinationLabel->move(96, 48);
 
-  Button1 = new QPushButton(QStringLiteral("OK"), this);
-  Button1->setGeometry(32, ButtonsTop, 73, 25);
-  Button1->setDefault(true);
+  okButton = new QPushButton(QStringLiteral("OK"), this);
+  okButton->setObjectName(QStringLiteral("Button1"));
+  okButton->setGeometry(32, ButtonsTop, 73, 25);
+  okButton->setDefault(true);
 
-  Button2 = new QPushButton(QStringLiteral("コピー先フォルダを開く"), this);
-  Button2->setGeometry(120, ButtonsTop, 137, 25);
-  Button2->setAutoDefault(false);
+  openDestinationButton = new QPushButton(QStringLiteral("コピー先フォルダを開く"), this);
+  openDestinationButton->setObjectName(QStringLiteral("Button2"));
+  openDestinationButton->setGeometry(120, ButtonsTop, 137, 25);
+  openDestinationButton->setAutoDefault(false);
 
-  cbNoReport = new QCheckBox(QStringLiteral("今後、この通知をしない"), this);
-  cbNoReport->setGeometry(32, CheckBoxTop, 145, 17);
+  noMoreNoticesCheckBox = new QCheckBox(QStringLiteral("今後、この通知をしない"), this);
+  noMoreNoticesCheckBox->setObjectName(QStringLiteral("cbNoReport"));
+  noMoreNoticesCheckBox->setGeometry(32, CheckBoxTop, 145, 17);
 
-  LblCounts = new QLabel(this);
-  LblCounts->setObjectName(QStringLiteral("LblCounts"));
-  LblCounts->move(32, 64);
-  LblCounts->hide();
+  notesLabel = new QLabel(this);
+  notesLabel->setObjectName(QStringLiteral("LblCounts"));
+  notesLabel->move(32, 64);
+  notesLabel->hide();
 
   scaleToFont(*this);
-  setTabOrder(Button1, Button2);
-  setTabOrder(Button2, cbNoReport);
-  connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-  connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+  setTabOrder(okButton, openDestinationButton);
+  setTabOrder(openDestinationButton, noMoreNoticesCheckBox);
+  connect(okButton, &QPushButton::clicked, this, [this] { onOk(); });
+  connect(openDestinationButton, &QPushButton::clicked, this, [this] { onOpenDestination(); });
 
   move(227, 254);  // its own place on the screen, not centred on the main window
 }
 
-void TfrmRes::showDestination(const QString& destination) {
-  LblCopyTo->setText(destination);
-  LblCopyTo->adjustSize();
+void CopyNotice::showDestination(const QString& destination) {
+  destinationLabel->setText(destination);
+  destinationLabel->adjustSize();
   const DesignScale scale(font());
-  if (LblCopyTo->width() > scale.x(WidenAbove))
-    setFixedSize(LblCopyTo->x() + LblCopyTo->width() + scale.x(RightMargin), height());
+  if (destinationLabel->width() > scale.x(WidenAbove))
+    setFixedSize(destinationLabel->x() + destinationLabel->width() + scale.x(RightMargin),
+                 height());
 }
 
-void TfrmRes::showNotes(const CopyRunResult& result) {
+void CopyNotice::showNotes(const CopyRunResult& result) {
   const CopyCounts& counts = result.counts;
   QStringList lines;
   if (counts.failed > 0) {
@@ -105,28 +111,32 @@ void TfrmRes::showNotes(const CopyRunResult& result) {
     lines << qt(failedNamesText(result.failedSources));
   }
   if (!result.attributesNote.empty()) lines << qt(result.attributesNote);
-  LblCounts->setVisible(!lines.isEmpty());
-  LblCounts->setText(lines.join(QLatin1Char('\n')));
-  LblCounts->adjustSize();
+  notesLabel->setVisible(!lines.isEmpty());
+  notesLabel->setText(lines.join(QLatin1Char('\n')));
+  notesLabel->adjustSize();
   // The lines beyond the first push the buttons and the check box down.
-  const int extra = lines.size() > 1 ? LblCounts->height() / lines.size() * (lines.size() - 1) : 0;
+  const int extra = lines.size() > 1 ? notesLabel->height() / lines.size() * (lines.size() - 1) : 0;
   const DesignScale scale(font());
-  Button1->move(Button1->x(), scale.y(ButtonsTop) + extra);
-  Button2->move(Button2->x(), scale.y(ButtonsTop) + extra);
-  cbNoReport->move(cbNoReport->x(), scale.y(CheckBoxTop) + extra);
+  okButton->move(okButton->x(), scale.y(ButtonsTop) + extra);
+  openDestinationButton->move(openDestinationButton->x(), scale.y(ButtonsTop) + extra);
+  noMoreNoticesCheckBox->move(noMoreNoticesCheckBox->x(), scale.y(CheckBoxTop) + extra);
   const int needed =
-      lines.isEmpty() ? width() : LblCounts->x() + LblCounts->width() + scale.x(RightMargin);
+      lines.isEmpty() ? width() : notesLabel->x() + notesLabel->width() + scale.x(RightMargin);
   setFixedSize(std::max(width(), needed), scale.y(DesignHeight) + extra);
 }
 
-void TfrmRes::Button1Click() {
-  if (cbNoReport->isChecked()) showResult_ = false;
+void CopyNotice::takeNoMoreNoticesChoice() {
+  if (noMoreNoticesCheckBox->isChecked()) noticesWanted_ = false;
+}
+
+void CopyNotice::onOk() {
+  takeNoMoreNoticesChoice();
   accept();
 }
 
-void TfrmRes::Button2Click() {
-  if (cbNoReport->isChecked()) showResult_ = false;
-  const int result = shell_.open(utf8(LblCopyTo->text()));
+void CopyNotice::onOpenDestination() {
+  takeNoMoreNoticesChoice();
+  const int result = shell_.open(utf8(destinationLabel->text()));
   if (result == ShellResult::OutOfMemory)
     boxes_.show(MessageKind::Error, "メモリーが不足しています", MessageButtons::Ok,
                 MessagePlacement::centred());
@@ -137,7 +147,7 @@ void TfrmRes::Button2Click() {
 }
 
 // No button cancels the notice: Esc does nothing; the close box closes it.
-void TfrmRes::keyPressEvent(QKeyEvent* event) {
+void CopyNotice::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape) {
     event->accept();
     return;

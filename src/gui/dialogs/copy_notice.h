@@ -1,7 +1,7 @@
 #pragma once
-// The copy-finished notice TfrmRes: says the copy has finished, names the destination, can open
-// it, and can turn further notices off. Made once and reused, so its check box, width and
-// position carry over from one notice to the next.
+// The copy-finished notice (design name frmRes): says the copy has finished, names the
+// destination, can open it, and can turn further notices off. Made once and reused, so its
+// check box, width and position carry over from one notice to the next.
 
 #include <QDialog>
 #include <string>
@@ -16,25 +16,29 @@ class MessageBoxes;
 class DesktopShell;
 struct CopyRunResult;
 
-class TfrmRes : public QDialog {
+class CopyNotice : public QDialog {
   Q_OBJECT
  public:
-  // showResult: the main window's switch that OK and the open button clear when asked to.
-  TfrmRes(bool& showResult, MessageBoxes& boxes, DesktopShell& shell, QWidget* parent = nullptr);
+  CopyNotice(MessageBoxes& boxes, DesktopShell& shell, QWidget* parent = nullptr);
 
-  QLabel* Label1 = nullptr;
-  QLabel* Image1 = nullptr;
-  QLabel* Label2 = nullptr;
-  QLabel* LblCopyTo = nullptr;
-  QPushButton* Button1 = nullptr;
-  QPushButton* Button2 = nullptr;
-  QCheckBox* cbNoReport = nullptr;
+  QLabel* finishedLabel = nullptr;
+  QLabel* iconLabel = nullptr;
+  QLabel* destinationCaption = nullptr;
+  QLabel* destinationLabel = nullptr;
+  QPushButton* okButton = nullptr;
+  QPushButton* openDestinationButton = nullptr;
+  QCheckBox* noMoreNoticesCheckBox = nullptr;
   // The counts of a run in which some file failed, and what the destination could not keep;
   // hidden after a run with neither.
-  QLabel* LblCounts = nullptr;
+  QLabel* notesLabel = nullptr;
 
-  void Button1Click();
-  void Button2Click();
+  void onOk();
+  void onOpenDestination();
+
+  // Whether notices are to show after later copies: set before a showing; OK and the open
+  // button clear it when the check box asks for no more notices.
+  void setNoticesWanted(bool wanted) { noticesWanted_ = wanted; }
+  bool noticesWanted() const { return noticesWanted_; }
 
   // Names the destination before a showing; a label wider than 150 design pixels widens the
   // window to hold it, a narrower one leaves the width as it is.
@@ -51,7 +55,9 @@ class TfrmRes : public QDialog {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  bool& showResult_;
+  void takeNoMoreNoticesChoice();
+
+  bool noticesWanted_ = true;
   MessageBoxes& boxes_;
   DesktopShell& shell_;
 };

@@ -5,29 +5,26 @@
 #include <QListWidget>
 
 #include "engine/settings/condition_file.h"
+#include "engine/settings/stored_options.h"
 #include "gui/main_window/main_window.h"
+#include "gui/widgets/list_texts.h"
 #include "platform/file_dialogs.h"
 #include "platform/qt/gui_text.h"
 
 namespace nuvelo {
 
-void TForm1::Mnu_SaveAsClick() {
-  if (Busy) return;
+void TForm1::onSaveConditionFile() {
+  if (busy()) return;
   const auto path = services_.files->conditionFileToSave({lastSavePath_, conditionFileFolder_});
   if (!path) return;
   lastSavePath_ = *path;
-  SearchConditions conditions;
-  conditions.escExt = EscExt;
-  conditions.dirFrom = utf8(Edit1->text());
-  conditions.dirTo = utf8(Edit2->text());
-  conditions.cbKai = CbKai->isChecked();
-  for (int i = 0; i < LstBxFolEx->count(); ++i)
-    conditions.folEx.push_back(utf8(LstBxFolEx->item(i)->text()));
-  guarded([&] { writeConditionFile(*path, conditions); });
+  guarded([&] {
+    writeConditionFile(*path, conditionsOf(searchOptions(), utf8(destinationFolderEdit->text())));
+  });
 }
 
-void TForm1::Mnu_LoadFileClick() {
-  if (Busy) return;
+void TForm1::onOpenConditionFile() {
+  if (busy()) return;
   const auto path = services_.files->conditionFileToOpen({lastOpenPath_, conditionFileFolder_});
   if (!path) return;
   lastOpenPath_ = *path;
@@ -37,12 +34,16 @@ void TForm1::Mnu_LoadFileClick() {
                  positionedPlacement());
     return;
   }
-  Edit1->setText(qt(conditions->dirFrom));
-  Edit2->setText(qt(conditions->dirTo));
-  CbKai->setChecked(conditions->cbKai);  // its click handler runs when the state changes
-  LstBxFolEx->clear();
-  for (const std::string& entry : conditions->folEx) LstBxFolEx->addItem(qt(entry));
-  EscExt = conditions->escExt;
+  applyConditions(*conditions);
+}
+
+void TForm1::applyConditions(const SearchConditions& conditions) {
+  sourceFolderEdit->setText(qt(conditions.dirFrom));
+  destinationFolderEdit->setText(qt(conditions.dirTo));
+  // The switch's click handler runs when its state changes.
+  subfoldersCheckBox->setChecked(conditions.cbKai);
+  setListTexts(*excludedSubfoldersList, conditions.folEx);
+  search_.excludedExtensions = conditions.escExt;
 }
 
 }  // namespace nuvelo

@@ -7,6 +7,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "engine/copy/copy_options.h"
 #include "engine/copy/copy_run.h"
 #include "gui/dialogs/copy_notice.h"
 #include "gui/main_window/main_window.h"
@@ -61,15 +62,17 @@ class WindowCopyObserver : public CopyObserver {
 
 }  // namespace
 
-void TForm1::Button3Click() {
-  if (Busy || !copyMayStart()) return;
-  enterCopyingState();
+void TForm1::onCopy() {
+  if (busy() || !copyMayStart()) return;
+  setActivity(Activity::Copying);
+  showCopyProgress();
+  copyList_.emplace();
   std::optional<CopyRunResult> result;
   guarded([&] { result = runCopy(); });
-  CopyList.reset();
+  copyList_.reset();
   if (result && !result->aborted && !result->refusedForRoom)
     guarded([&] { finishCompletedCopy(*result); });
-  leaveCopyingState();
+  setActivity(Activity::Idle);
   finishRun();
 }
 
@@ -80,10 +83,10 @@ bool TForm1::copyMayStart() {
                  positionedPlacement());
     return false;
   }
-  const std::string destination = utf8(Edit2->text());
+  const std::string destination = utf8(destinationFolderEdit->text());
   const auto refuse = [this](MessageKind kind, const char* text) {
     boxes().show(kind, text, MessageButtons::Ok, positionedPlacement());
-    Edit2->setFocus();
+    destinationFolderEdit->setFocus();
     return false;
   };
   switch (destinationState(destination)) {
@@ -96,43 +99,28 @@ bool TForm1::copyMayStart() {
   }
   if (boxes().show(MessageKind::Warning, MissingDestinationQuestion, MessageButtons::YesNo,
                    positionedPlacement()) != MessageAnswer::Yes) {
-    Edit2->setFocus();
+    destinationFolderEdit->setFocus();
     return false;
   }
   if (makeDestination(destination)) return refuse(MessageKind::Error, CannotMakeDestinationMessage);
   return true;
 }
 
-void TForm1::enterCopyingState() {
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  ProgressBar1->setMaximum(resultModel_->rowCount());
-  ProgressBar1->setValue(0);
-  ProgressBar1->show();
-  Button1->setEnabled(false);
-  Find1->setEnabled(false);
-  AbortRequested = false;
-  Busy = true;
-  Edit2->setReadOnly(true);
-  Button5->setEnabled(true);
-  N6->setEnabled(true);
-  StatusBar1->setPanelText(1, QStringLiteral("コピー中です"));
-  CopyList.emplace();
+void TForm1::showCopyProgress() {
+  progressBar->setMaximum(resultModel_->rowCount());
+  progressBar->setValue(0);
+  progressBar->show();
 }
 
-// Gathers and copies through the engine's run; an abort ends it with AbortRequested cleared.
+// Gathers and copies through the engine's run; an abort ends it with abortRequested_ cleared.
 CopyRunResult TForm1::runCopy() {
-  EventPump pump(ProgressBar1);
-  ProgressBar1->setMaximum(resultModel_->rowCount());
-  CopyRequest request;
-  request.rule = {DirAbs, AddDriveLetter, SearchRoot, PathStyle::Posix};
-  request.destination = utf8(Edit2->text());
-  request.overwrite = overwritePolicyOf(Overwrite);
-  request.filter = walkFilter(EscExt);
-  request.verify = Verify;
-  WindowCopyObserver observer(AbortRequested, pump, boxes(), positionedPlacement());
-  const CopyRunResult result = nuvelo::runCopy(resultModel_->rows(), request, observer, *CopyList);
+  EventPump pump(progressBar);
+  progressBar->setMaximum(resultModel_->rowCount());
+  const CopyRequest request = copyRequestOf(copyOptions(), searchRoot_, walkFilter());
+  WindowCopyObserver observer(abortRequested_, pump, boxes(), positionedPlacement());
+  const CopyRunResult result = nuvelo::runCopy(resultModel_->rows(), request, observer, *copyList_);
   pump.sync();
-  if (result.aborted) AbortRequested = false;
+  if (result.aborted) abortRequested_ = false;
   return result;
 }
 
@@ -143,23 +131,12 @@ void TForm1::finishCompletedCopy(const CopyRunResult& result) {
     ProfileFile settings(settingsPath_);
     writeLastCopyDate(settings, civilDateOf(todayValue()));
   }
-  if (!ShowResult) return;
-  frmRes->showDestination(Edit2->text());
-  frmRes->showNotes(result);
-  services_.dialogs->run(*frmRes);
-}
-
-void TForm1::leaveCopyingState() {
-  QApplication::restoreOverrideCursor();
-  Button1->setEnabled(true);
-  Find1->setEnabled(true);
-  ProgressBar1->setValue(0);
-  ProgressBar1->hide();
-  Busy = false;
-  Edit2->setReadOnly(false);
-  Button5->setEnabled(false);
-  N6->setEnabled(false);
-  StatusBar1->setPanelText(1, {});
+  if (!showCopyNotice_) return;
+  copyNotice->setNoticesWanted(true);
+  copyNotice->showDestination(destinationFolderEdit->text());
+  copyNotice->showNotes(result);
+  services_.dialogs->run(*copyNotice);
+  showCopyNotice_ = copyNotice->noticesWanted();
 }
 
 }  // namespace nuvelo

@@ -1,5 +1,4 @@
-// The subfolder switch CbKai and the list of excluded subfolders it governs: "ADD..." and
-// "DEL...".
+// The subfolder switch and the list of excluded subfolders it governs: "ADD..." and "DEL...".
 
 #include <QCheckBox>
 #include <QLabel>
@@ -15,29 +14,31 @@
 
 namespace nuvelo {
 
-void TForm1::CbKaiClick() {
-  if (Busy) {
+void TForm1::onSubfoldersToggled() {
+  if (busy()) {
     // A running walk reads the switch: the box goes back to the state it started with.
-    CbKai->setChecked(LastKaiChecked);
+    subfoldersCheckBox->setChecked(lastSubfoldersChecked_);
     return;
   }
-  LastKaiChecked = CbKai->isChecked();
-  for (QWidget* control : {static_cast<QWidget*>(LblFolEx), static_cast<QWidget*>(LstBxFolEx),
-                           static_cast<QWidget*>(BtnFolExADD), static_cast<QWidget*>(BtnFolExDel)})
-    control->setEnabled(LastKaiChecked);
+  lastSubfoldersChecked_ = subfoldersCheckBox->isChecked();
+  for (QWidget* control : {static_cast<QWidget*>(excludedSubfoldersLabel),
+                           static_cast<QWidget*>(excludedSubfoldersList),
+                           static_cast<QWidget*>(addExcludedSubfolderButton),
+                           static_cast<QWidget*>(removeExcludedSubfolderButton)})
+    control->setEnabled(lastSubfoldersChecked_);
 }
 
-void TForm1::BtnFolExADDClick() {
-  if (Busy) return;
+void TForm1::onAddExcludedSubfolder() {
+  if (busy()) return;
   // Cleaned as the search cleans it, so that the entry starts with the "/" the walk expects.
-  const std::string source = cleanSourceFolder(utf8(Edit1->text()));
+  const std::string source = cleanSourceFolder(utf8(sourceFolderEdit->text()));
   if (!isExistingFolder(source)) {
     boxes().show(MessageKind::Error, "上位フォルダが不正です。", MessageButtons::Ok,
                  MessagePlacement::centred());
-    Edit1->setFocus();
+    sourceFolderEdit->setFocus();
     return;
   }
-  const std::string chosen = ChooseFolder(source);
+  const std::string chosen = chooseFolder(source);
   const auto entry = excludedSubfolderEntry(source, chosen);
   if (!entry) {
     boxes().show(MessageKind::Error, "\"" + source + "\"\rの下位フォルダを指定してください",
@@ -46,18 +47,18 @@ void TForm1::BtnFolExADDClick() {
   }
   if (entry->empty()) return;  // the source folder itself, or a cancelled browser
   const QString text = qt(*entry);
-  for (int i = 0; i < LstBxFolEx->count(); ++i)
-    if (LstBxFolEx->item(i)->text() == text) return;
-  LstBxFolEx->addItem(text);
+  for (int i = 0; i < excludedSubfoldersList->count(); ++i)
+    if (excludedSubfoldersList->item(i)->text() == text) return;
+  excludedSubfoldersList->addItem(text);
 }
 
-void TForm1::BtnFolExDelClick() {
-  if (Busy) return;
-  const QList<QListWidgetItem*> selected = LstBxFolEx->selectedItems();
+void TForm1::onRemoveExcludedSubfolder() {
+  if (busy()) return;
+  const QList<QListWidgetItem*> selected = excludedSubfoldersList->selectedItems();
   if (selected.isEmpty()) return;
-  delete LstBxFolEx->takeItem(LstBxFolEx->row(selected.front()));
-  LstBxFolEx->clearSelection();
-  LstBxFolEx->setCurrentRow(-1);
+  delete excludedSubfoldersList->takeItem(excludedSubfoldersList->row(selected.front()));
+  excludedSubfoldersList->clearSelection();
+  excludedSubfoldersList->setCurrentRow(-1);
 }
 
 }  // namespace nuvelo

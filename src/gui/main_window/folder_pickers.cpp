@@ -9,26 +9,26 @@
 
 namespace nuvelo {
 
-std::string TForm1::ChooseFolder(const std::string& initial) {
+std::string TForm1::chooseFolder(const std::string& initial) {
   return services_.files->chooseFolder(initial).value_or(initial);
 }
 
 // The browse commands of both folder boxes: the chosen folder, without a trailing "/" (the root
 // folder itself keeps its "/").
 void TForm1::browseInto(QLineEdit* box) {
-  if (Busy) return;
+  if (busy()) return;
   box->setFocus();
-  box->setText(qt(ChooseFolder(utf8(box->text()))));
+  box->setText(qt(chooseFolder(utf8(box->text()))));
   const QString trimmed = qt(withoutTrailingSeparator(utf8(box->text())));
   if (trimmed != box->text()) box->setText(trimmed);
 }
 
-void TForm1::Button2Click() {
-  browseInto(Edit1);
+void TForm1::onBrowseSource() {
+  browseInto(sourceFolderEdit);
 }
 
-void TForm1::Button4Click() {
-  browseInto(Edit2);
+void TForm1::onBrowseDestination() {
+  browseInto(destinationFolderEdit);
 }
 
 }  // namespace nuvelo

@@ -13,10 +13,11 @@
 #include <QScreen>
 #include <QTreeView>
 
+#include "engine/settings/stored_options.h"
 #include "gui/dialogs/copy_notice.h"
-#include "gui/main_window/detail_settings_dialog.h"
 #include "gui/results/result_list_model.h"
 #include "gui/widgets/clickable_label.h"
+#include "gui/widgets/list_texts.h"
 #include "gui/widgets/program_icon.h"
 #include "gui/widgets/scale_to_font.h"
 #include "gui/widgets/status_bar.h"
@@ -47,82 +48,80 @@ TForm1::TForm1(MainWindowServices services, std::string settingsPath, std::strin
   scaleToFont(*this);
 
   connectCommands();
-  FormCreate();
+  restoreFromSettings();
   // The dialogs of the program live, hidden, as long as the main window.
-  frmConf = new TfrmConf(*this);
-  frmRes = new TfrmRes(ShowResult, *services_.boxes, *services_.shell, this);
+  detailSettingsDialog = new DetailSettingsDialog(
+      [this](const DetailOptions& settings) { return adoptDetailOptions(settings); }, this);
+  copyNotice = new CopyNotice(*services_.boxes, *services_.shell, this);
 }
 
 TForm1::~TForm1() = default;
 
 void TForm1::connectCommands() {
-  connect(CbKai, &QCheckBox::toggled, this, [this] { CbKaiClick(); });
-  connect(Exit1, &QAction::triggered, this, [this] { Exit1Click(); });
-  connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-  connect(Find1, &QAction::triggered, this, [this] { Button1Click(); });
-  connect(Button5, &QPushButton::clicked, this, [this] { Button5Click(); });
-  connect(N6, &QAction::triggered, this, [this] { Button5Click(); });
-  connect(DateTimePicker1, &QDateEdit::dateChanged, this, [this] { DateTimePicker1Change(); });
-  connect(LblLastDate, &DoubleClickLabel::doubleClicked, this, [this] { LblLastDateDblClick(); });
-  connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
-  connect(Copy1, &QAction::triggered, this, [this] { Button3Click(); });
+  connect(subfoldersCheckBox, &QCheckBox::toggled, this, [this] { onSubfoldersToggled(); });
+  connect(exitAction, &QAction::triggered, this, [this] { onExit(); });
+  connect(searchButton, &QPushButton::clicked, this, [this] { onSearch(); });
+  connect(searchAction, &QAction::triggered, this, [this] { onSearch(); });
+  connect(abortButton, &QPushButton::clicked, this, [this] { onAbort(); });
+  connect(abortAction, &QAction::triggered, this, [this] { onAbort(); });
+  connect(sinceDatePicker, &QDateEdit::dateChanged, this, [this] { onSinceDateChanged(); });
+  connect(lastCopyDateLabel, &DoubleClickLabel::doubleClicked, this,
+          [this] { onLastCopyDateDoubleClicked(); });
+  connect(copyButton, &QPushButton::clicked, this, [this] { onCopy(); });
+  connect(copyAction, &QAction::triggered, this, [this] { onCopy(); });
   connectResultList();
-  connect(BtnFolExADD, &QPushButton::clicked, this, [this] { BtnFolExADDClick(); });
-  connect(BtnFolExDel, &QPushButton::clicked, this, [this] { BtnFolExDelClick(); });
-  connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
-  connect(N1, &QAction::triggered, this, [this] { Button2Click(); });
-  connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
-  connect(N2, &QAction::triggered, this, [this] { Button4Click(); });
-  connect(N4, &QAction::triggered, this, [this] { N4Click(); });
-  connect(Mnu_SaveAs, &QAction::triggered, this, [this] { Mnu_SaveAsClick(); });
-  connect(Mnu_LoadFile, &QAction::triggered, this, [this] { Mnu_LoadFileClick(); });
-  connect(D1, &QAction::triggered, this, [this] { D1Click(); });
-  connect(About1, &QAction::triggered, this, [this] { About1Click(); });
-  connect(Contents1, &QAction::triggered, this, [this] { Contents1Click(); });
+  connect(addExcludedSubfolderButton, &QPushButton::clicked, this,
+          [this] { onAddExcludedSubfolder(); });
+  connect(removeExcludedSubfolderButton, &QPushButton::clicked, this,
+          [this] { onRemoveExcludedSubfolder(); });
+  connect(browseSourceButton, &QPushButton::clicked, this, [this] { onBrowseSource(); });
+  connect(sourceFolderAction, &QAction::triggered, this, [this] { onBrowseSource(); });
+  connect(browseDestinationButton, &QPushButton::clicked, this, [this] { onBrowseDestination(); });
+  connect(destinationFolderAction, &QAction::triggered, this, [this] { onBrowseDestination(); });
+  connect(detailSettingsAction, &QAction::triggered, this, [this] { onDetailSettings(); });
+  connect(saveConditionFileAction, &QAction::triggered, this, [this] { onSaveConditionFile(); });
+  connect(openConditionFileAction, &QAction::triggered, this, [this] { onOpenConditionFile(); });
+  connect(sinceDateAction, &QAction::triggered, this, [this] { onDropDownSinceDate(); });
+  connect(aboutAction, &QAction::triggered, this, [this] { onAbout(); });
+  connect(helpContentsAction, &QAction::triggered, this, [this] { onHelpContents(); });
 }
 
 void TForm1::setDisplayFormats(const DisplayFormats& formats) {
   resultModel_->setFormats(formats);
 }
 
-void TForm1::FormCreate() {
-  EscExt.clear();
+void TForm1::restoreFromSettings() {
   const ProfileFile settings(settingsPath_);
-  DateTimePicker1->setDate(QDate::currentDate());
+  sinceDatePicker->setDate(QDate::currentDate());
   applySettings(readMainWindowSettings(settings));
-  LastKaiChecked = CbKai->isChecked();
-  Busy = false;
-  AbortRequested = false;
-  const QDate picked = DateTimePicker1->date();
-  SinceDate = dateValueOf({picked.year(), picked.month(), picked.day()});
+  lastSubfoldersChecked_ = subfoldersCheckBox->isChecked();
+  takeSinceDateFromPicker();
 
   // The progress bar covers the first status panel; it shows only while a run goes on.
-  ProgressBar1->setParent(StatusBar1);
-  ProgressBar1->setGeometry(2, 2, StatusBar1->panel(0)->width() - 4, StatusBar1->height() - 4);
-  ProgressBar1->hide();
-  StatusBar1->update();
+  progressBar->setParent(statusPanels);
+  progressBar->setGeometry(2, 2, statusPanels->panel(0)->width() - 4, statusPanels->height() - 4);
+  progressBar->hide();
+  statusPanels->update();
 
-  DateTimePicker1->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+  sinceDatePicker->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
   conditionFileFolder_ = executableFolder_;
-  Button1->setFocus();  // the first control in tab order
+  searchButton->setFocus();  // the first control in tab order
 }
 
-// Applies the settings file's values in the order they are read; a change of CbKai runs its
-// click handler.
+// Applies the settings file's values in the order they are read; a change of the subfolder
+// switch runs its handler.
 void TForm1::applySettings(const MainWindowSettings& s) {
-  Edit1->setText(qt(s.from));
-  Edit2->setText(qt(s.to));
-  DirAbs = s.dirAbs;
-  AddDriveLetter = s.addDriveLetter;
-  CbKai->setChecked(s.dirKai);
-  ShowResult = s.showResult;
-  PickupFolder = s.pickupFolder;
-  Overwrite = s.overwrite;
-  Verify = s.verify;
-  EscExt = s.escExt;
+  const SearchOptions search = storedSearchOptions(s);
+  copy_ = storedCopyOptions(s);
+  sourceFolderEdit->setText(qt(search.sourceFolder));
+  destinationFolderEdit->setText(qt(copy_.destination));
+  subfoldersCheckBox->setChecked(search.includeSubfolders);
+  showCopyNotice_ = s.showResult;
+  search_.perFolder = search.perFolder;
+  search_.excludedExtensions = search.excludedExtensions;
   for (int c = 0; c < ResultListModel::ColumnCount; ++c) {
     const int width = s.columnWidths[static_cast<std::size_t>(c)];
-    if (width >= 0) lsvFilesFrom->setColumnWidth(c, width);
+    if (width >= 0) resultList->setColumnWidth(c, width);
   }
   applyWindowBounds(s);
   showLastCopyDate(s.lastCopyDate);
@@ -143,26 +142,37 @@ void TForm1::applyWindowBounds(const MainWindowSettings& s) {
 
 void TForm1::showLastCopyDate(const std::string& dateText) {
   if (dateText.empty()) {
-    LblLastDate->hide();
+    lastCopyDateLabel->hide();
     return;
   }
-  LblLastDate->setText(QStringLiteral("(") + qt(dateText) + QStringLiteral(") "));
-  LblLastDate->show();
+  lastCopyDateLabel->setText(QStringLiteral("(") + qt(dateText) + QStringLiteral(") "));
+  lastCopyDateLabel->show();
+}
+
+SearchOptions TForm1::searchOptions() const {
+  SearchOptions options = search_;
+  options.sourceFolder = utf8(sourceFolderEdit->text());
+  options.includeSubfolders = subfoldersCheckBox->isChecked();
+  options.excludedSubfolders = listTexts(*excludedSubfoldersList);
+  return options;
+}
+
+CopyOptions TForm1::copyOptions() const {
+  CopyOptions options = copy_;
+  options.destination = utf8(destinationFolderEdit->text());
+  return options;
+}
+
+WalkFilter TForm1::walkFilter() const {
+  return walkFilterOf(searchOptions(), utf8(destinationFolderEdit->text()));
 }
 
 MainWindowSettings TForm1::currentSettings() const {
   MainWindowSettings s;
-  s.from = utf8(Edit1->text());
-  s.to = utf8(Edit2->text());
-  s.dirAbs = DirAbs;
-  s.addDriveLetter = AddDriveLetter;
-  s.dirKai = CbKai->isChecked();
-  s.showResult = ShowResult;
-  s.pickupFolder = PickupFolder;
-  s.overwrite = Overwrite;
-  s.escExt = EscExt;
+  storeOptions(searchOptions(), copyOptions(), s);
+  s.showResult = showCopyNotice_;
   for (int c = 0; c < ResultListModel::ColumnCount; ++c)
-    s.columnWidths[static_cast<std::size_t>(c)] = lsvFilesFrom->columnWidth(c);
+    s.columnWidths[static_cast<std::size_t>(c)] = resultList->columnWidth(c);
   s.top = y();
   s.left = x();
   s.height = height();
@@ -170,7 +180,7 @@ MainWindowSettings TForm1::currentSettings() const {
   return s;
 }
 
-bool TForm1::FormCloseQuery() {
+bool TForm1::saveSettingsForClose() {
   return guarded([this] {
     ProfileFile settings(settingsPath_);
     writeSettingsAtClose(settings, currentSettings());
@@ -178,15 +188,15 @@ bool TForm1::FormCloseQuery() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-  if (Busy) {
+  if (busy()) {
     // The running search or copy still uses the window's state: stop it, and close once it
     // has returned.
-    AbortRequested = true;
+    abortRequested_ = true;
     closePending_ = true;
     event->ignore();
     return;
   }
-  if (!FormCloseQuery()) {
+  if (!saveSettingsForClose()) {
     event->ignore();
     return;
   }
@@ -199,8 +209,8 @@ void TForm1::finishRun() {
   QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }
 
-void TForm1::Exit1Click() {
-  if (Busy) return;
+void TForm1::onExit() {
+  if (busy()) return;
   close();
 }
 

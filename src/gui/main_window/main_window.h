@@ -1,5 +1,6 @@
 #pragma once
-// The main window TForm1: its controls, its state fields, its creation and its close.
+// The main window (design name Form1): its controls, the options it holds, its run state, its
+// creation and its close.
 
 #include <QMainWindow>
 #include <cstdint>
@@ -8,10 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "engine/copy/copy_options.h"
 #include "engine/copy/copy_run.h"
 #include "engine/search/folder_walk.h"
+#include "engine/search/search_options.h"
 #include "engine/search/search_run.h"
+#include "engine/settings/condition_file.h"
 #include "engine/settings/settings_file.h"
+#include "gui/dialogs/detail_settings_dialog.h"
 #include "gui/results/result_list_model.h"
 #include "platform/message_boxes.h"
 #include "platform/posix/date_time_value.h"
@@ -29,6 +34,7 @@ class QPushButton;
 
 namespace nuvelo {
 
+class CopyNotice;
 class DoubleClickLabel;
 class ResultListView;
 class EventPump;
@@ -36,10 +42,8 @@ class DesktopShell;
 class FileDialogs;
 class HelpViewer;
 class KeySink;
-class TfrmConf;
 class ModalRunner;
 class StatusBar;
-class TfrmRes;
 
 // The platform services the main window works through; tests hand in doubles.
 struct MainWindowServices {
@@ -59,139 +63,120 @@ class TForm1 : public QMainWindow {
          QWidget* parent = nullptr);
   ~TForm1() override;
 
-  // Controls, named as on the form.
-  QLabel* Label2 = nullptr;
-  QDateEdit* DateTimePicker1 = nullptr;
-  QLabel* Label6 = nullptr;
-  DoubleClickLabel* LblLastDate = nullptr;
-  QLabel* Label3 = nullptr;
-  QLineEdit* Edit1 = nullptr;
-  QPushButton* Button2 = nullptr;
-  QCheckBox* CbKai = nullptr;
-  QLabel* LblFolEx = nullptr;
-  QListWidget* LstBxFolEx = nullptr;
-  QPushButton* BtnFolExADD = nullptr;
-  QPushButton* BtnFolExDel = nullptr;
-  QLabel* Label4 = nullptr;
-  QLineEdit* Edit2 = nullptr;
-  QPushButton* Button4 = nullptr;
-  QFrame* Panel1 = nullptr;
-  QLabel* Label1 = nullptr;
-  QPushButton* BtnSelAll = nullptr;
-  QPushButton* BtnReleaseSel = nullptr;
-  ResultListView* lsvFilesFrom = nullptr;
-  QPushButton* Button1 = nullptr;
-  QPushButton* Button3 = nullptr;
-  QPushButton* Button5 = nullptr;
-  QProgressBar* ProgressBar1 = nullptr;
-  StatusBar* StatusBar1 = nullptr;
+  // Controls; each one's Qt object name is its name on the form ("Button1", "Edit1", ...),
+  // set where it is built (main_window_layout.cpp).
+  QLabel* sinceDateLabel = nullptr;
+  QDateEdit* sinceDatePicker = nullptr;
+  QLabel* sinceDateSuffixLabel = nullptr;
+  DoubleClickLabel* lastCopyDateLabel = nullptr;
+  QLabel* sourceFolderLabel = nullptr;
+  QLineEdit* sourceFolderEdit = nullptr;
+  QPushButton* browseSourceButton = nullptr;
+  QCheckBox* subfoldersCheckBox = nullptr;
+  QLabel* excludedSubfoldersLabel = nullptr;
+  QListWidget* excludedSubfoldersList = nullptr;
+  QPushButton* addExcludedSubfolderButton = nullptr;
+  QPushButton* removeExcludedSubfolderButton = nullptr;
+  QLabel* destinationFolderLabel = nullptr;
+  QLineEdit* destinationFolderEdit = nullptr;
+  QPushButton* browseDestinationButton = nullptr;
+  QFrame* resultPanel = nullptr;
+  QLabel* resultLabel = nullptr;
+  QPushButton* checkAllButton = nullptr;
+  QPushButton* uncheckAllButton = nullptr;
+  ResultListView* resultList = nullptr;
+  QPushButton* searchButton = nullptr;
+  QPushButton* copyButton = nullptr;
+  QPushButton* abortButton = nullptr;
+  QProgressBar* progressBar = nullptr;
+  StatusBar* statusPanels = nullptr;
 
   // Main menu.
-  QMenu* File1 = nullptr;
-  QAction* Mnu_LoadFile = nullptr;
-  QAction* Mnu_SaveAs = nullptr;
-  QAction* N8 = nullptr;
-  QAction* Exit1 = nullptr;
-  QMenu* R1 = nullptr;
-  QAction* Find1 = nullptr;
-  QAction* Copy1 = nullptr;
-  QAction* N5 = nullptr;
-  QAction* N6 = nullptr;
-  QMenu* S1 = nullptr;
-  QAction* D1 = nullptr;
-  QAction* N1 = nullptr;
-  QAction* N2 = nullptr;
-  QAction* N3 = nullptr;
-  QAction* N4 = nullptr;
-  QMenu* Help1 = nullptr;
-  QAction* Contents1 = nullptr;
-  QAction* About1 = nullptr;
+  QMenu* fileMenu = nullptr;
+  QAction* openConditionFileAction = nullptr;
+  QAction* saveConditionFileAction = nullptr;
+  QAction* fileMenuSeparator = nullptr;
+  QAction* exitAction = nullptr;
+  QMenu* runMenu = nullptr;
+  QAction* searchAction = nullptr;
+  QAction* copyAction = nullptr;
+  QAction* runMenuSeparator = nullptr;
+  QAction* abortAction = nullptr;
+  QMenu* settingsMenu = nullptr;
+  QAction* sinceDateAction = nullptr;
+  QAction* sourceFolderAction = nullptr;
+  QAction* destinationFolderAction = nullptr;
+  QAction* settingsMenuSeparator = nullptr;
+  QAction* detailSettingsAction = nullptr;
+  QMenu* helpMenu = nullptr;
+  QAction* helpContentsAction = nullptr;
+  QAction* aboutAction = nullptr;
 
   // The result list's pop-up menu.
-  QMenu* PopupMenu1 = nullptr;
-  QAction* Property1 = nullptr;
-  QAction* Show1 = nullptr;
+  QMenu* resultMenu = nullptr;
+  QAction* propertiesAction = nullptr;
+  QAction* openResultAction = nullptr;
 
   // The program's dialogs, made once with the window and reused.
-  TfrmConf* frmConf = nullptr;
-  TfrmRes* frmRes = nullptr;
+  DetailSettingsDialog* detailSettingsDialog = nullptr;
+  CopyNotice* copyNotice = nullptr;
 
-  // State fields.
-  std::string SearchRoot;  // the source folder as Edit1 held it when the last search started
-  bool Busy = false;       // a search or copy is running
-  std::int32_t SortColumn = 0;
-  std::optional<std::vector<std::string>> CopyList;  // exists only during a copy run
-  bool AbortRequested = false;
-  bool DirAbs = true;
-  bool AddDriveLetter = true;
-  bool PickupFolder = false;
-  bool LastKaiChecked = true;
-  bool ShowResult = true;
-  bool NeedResearch = false;
-  std::int32_t Overwrite = 1;
-  bool Verify = false;  // re-read every copy before it is put in place (Option/Verify)
-  DateTimeValue SinceDate = 0;
-  double TotalBytes = 0;
-  std::int32_t TotalCount = 0;
-  std::vector<std::string> EscExt;
+  // What the window is doing; the controls follow it.
+  enum class Activity { Idle, Searching, Copying };
+  // Enters or leaves a run: the wait cursor, the commands that may start, the folder box the run
+  // reads (read-only meanwhile), the abort command, the progress bar and the status text. A run
+  // starting clears the abort request.
+  void setActivity(Activity activity);
+  bool busy() const { return activity_ != Activity::Idle; }
+  bool abortRequested() const { return abortRequested_; }
+  // The source folder as its box held it when the last search started: the listed rows were
+  // found below it.
+  const std::string& searchRoot() const { return searchRoot_; }
+  void setSearchRoot(std::string folder) { searchRoot_ = std::move(folder); }
+  // The sorted column, counted from 1 and negative when descending; 0 before any sorting.
+  std::int32_t sortColumn() const { return sortColumn_; }
+  // A copy run is gathering or copying the checked rows.
+  bool copyRunning() const { return copyList_.has_value(); }
+  // The count and size of the checked rows, as the status bar shows them.
+  Totals checkedTotals() const { return totals_; }
+  // The subfolder switch as it stood when last changed outside a run.
+  bool subfoldersSwitchKept() const { return lastSubfoldersChecked_; }
+  // The last accepted detail settings changed the per-folder mode: the rows need a new search.
+  bool newSearchNeeded() const { return newSearchNeeded_; }
 
-  // Handlers.
-  void FormCreate();
-  bool FormCloseQuery();  // false when the settings could not be saved: the window stays
-  void Exit1Click();
-  void CbKaiClick();
-  void BtnFolExADDClick();
-  void BtnFolExDelClick();
-  void Button2Click();  // source folder "参照..."
-  void Button4Click();  // destination folder "参照..."
-  // The folder browser: the chosen folder, or `initial` when cancelled.
-  std::string ChooseFolder(const std::string& initial);
-  void N4Click();  // detail settings
-  void Mnu_SaveAsClick();
-  void Mnu_LoadFileClick();
-  void D1Click();  // the date picker's calendar
-  void About1Click();
-  void Contents1Click();
-  void Button1Click();  // search
-  void Button5Click();  // abort
-  void DateTimePicker1Change();
-  void LblLastDateDblClick();
-  void Button3Click();  // copy
-  // The result list.
-  void lsvFilesFromColumnClick(int column);
-  int lsvFilesFromCompare(int rowA, int rowB) const;
-  void BtnSelAllClick();
-  void BtnReleaseSelClick();
-  void lsvFilesFromClick();
-  void lsvFilesFromMouseUp();
-  void lsvFilesFromDblClick();
-  void Property1Click();
-  void PopupMenu1Popup();
+  // The commands that tests and tools also run directly; the others are reached through their
+  // controls.
+  void onAddExcludedSubfolder();
+  void onDropDownSinceDate();  // the date picker's calendar
+  void onSearch();
+  void onCopy();
+  void onResultColumnClicked(int column);
+  int compareResultRows(int rowA, int rowB) const;
+  void onResultProperties();
+  void onResultMenuAboutToShow();
   // The selected row, if any.
   std::optional<int> selectedRow() const;
 
-  // The walk's conditions as the window holds them now: the subfolder switch, the excluded
-  // subfolders and the source folder's text, per-folder mode, SinceDate, and the destination
-  // folder, which the walk leaves out when it lies inside the source.
-  WalkFilter walkFilter(const std::vector<std::string>& extList) const;
-  void FillResultRows(const std::vector<WalkEntry>& entries, EventPump& pump);
-  void RecountChecked();
-  void ShowTotals();
-  std::string RowFullPath(const ResultRow& row) const;
+  // The search's options as the window holds them now: the source folder's box, the subfolder
+  // switch and the excluded subfolders, the date, per-folder mode and the excluded extensions.
+  SearchOptions searchOptions() const;
+  // The copy's options as the window holds them now: the destination folder's box, the path
+  // mode, the drive-letter folder, the overwrite policy and the verify switch.
+  CopyOptions copyOptions() const;
+  // What the detail settings dialog edits; setting them writes nothing to the settings file.
+  DetailOptions detailOptions() const;
+  void setDetailOptions(const DetailOptions& settings);
+  void recountChecked();
+  std::string rowFullPath(const ResultRow& row) const;
 
-  const std::string& settingsPath() const { return settingsPath_; }
-  const std::string& executableFolder() const { return executableFolder_; }
   // The folder the condition-file dialogs start in.
   const std::string& conditionFileFolder() const { return conditionFileFolder_; }
   ResultListModel* resultModel() const { return resultModel_; }
   // Separators for dates, times and decimals; the user's by default.
   void setDisplayFormats(const DisplayFormats& formats);
-  MessageBoxes& boxes() const { return *services_.boxes; }
 
   // A box placed over this window, as the "positioned" messages are.
   MessagePlacement positionedPlacement() const;
-  // The current controls and fields in the form the settings file stores them.
-  MainWindowSettings currentSettings() const;
 
   // A search or copy calls this when it has returned to idle; a close asked for while it ran
   // happens now.
@@ -202,6 +187,35 @@ class TForm1 : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // Handlers.
+  void restoreFromSettings();
+  bool saveSettingsForClose();  // false when the settings could not be saved: the window stays
+  void onExit();
+  void onSubfoldersToggled();
+  void onRemoveExcludedSubfolder();
+  void onBrowseSource();       // source folder "参照..."
+  void onBrowseDestination();  // destination folder "参照..."
+  // The folder browser: the chosen folder, or `initial` when cancelled.
+  std::string chooseFolder(const std::string& initial);
+  void onDetailSettings();
+  void onSaveConditionFile();
+  void onOpenConditionFile();
+  void onAbout();
+  void onHelpContents();
+  void onAbort();
+  void onSinceDateChanged();
+  void onLastCopyDateDoubleClicked();
+  void onCheckAll();
+  void onUncheckAll();
+  void onResultClicked();
+  void onResultMouseUp();
+  void onOpenResult();
+
+  void fillResultRows(const std::vector<WalkEntry>& entries, EventPump& pump);
+  void showTotals();
+  MessageBoxes& boxes() const { return *services_.boxes; }
+  // The current controls and fields in the form the settings file stores them.
+  MainWindowSettings currentSettings() const;
   void buildControls();
   void buildPanel();
   void buildMenus();
@@ -209,19 +223,22 @@ class TForm1 : public QMainWindow {
   void buildPopupMenu();
   void connectResultList();
   void browseInto(QLineEdit* box);
+  void takeSinceDateFromPicker();
+  void applyConditions(const SearchConditions& conditions);
+  bool adoptDetailOptions(const DetailOptions& settings);
+  void convertRowPaths();
   void applySettings(const MainWindowSettings& settings);
   void applyWindowBounds(const MainWindowSettings& settings);
   void showLastCopyDate(const std::string& dateText);
   void connectCommands();
   void refuseSearch(const std::string& message);
-  void enterSearchingState();
   std::vector<UnreadableFolder> runSearch();
-  void leaveSearchingState();
   bool copyMayStart();
-  void enterCopyingState();
+  void showCopyProgress();
   CopyRunResult runCopy();
   void finishCompletedCopy(const CopyRunResult& result);
-  void leaveCopyingState();
+  // The walk's conditions for a search or a copy started now.
+  WalkFilter walkFilter() const;
 
   // Runs a handler body; an error that escapes it goes to the application's error box.
   template <class Body>
@@ -240,7 +257,20 @@ class TForm1 : public QMainWindow {
   std::string executableFolder_;
   std::string conditionFileFolder_;
   ResultListModel* resultModel_ = nullptr;
+  // The options; a member with a control of its own (the folders, the subfolder switch, the
+  // excluded subfolders) is read from its control, not from here.
+  SearchOptions search_;  // the date, per-folder mode and the excluded extensions
+  CopyOptions copy_;      // path mode, drive-letter folder, overwrite policy, verify
+  bool showCopyNotice_ = true;
   bool closePending_ = false;
+  Activity activity_ = Activity::Idle;
+  bool abortRequested_ = false;
+  std::string searchRoot_;
+  std::int32_t sortColumn_ = 0;
+  std::optional<std::vector<std::string>> copyList_;  // exists only during a copy run
+  Totals totals_;
+  bool lastSubfoldersChecked_ = true;
+  bool newSearchNeeded_ = false;
   std::string lastSavePath_;  // the condition-file dialogs start with what they returned last
   std::string lastOpenPath_;
 };

@@ -60,165 +60,175 @@ void TForm1::buildControls() {
   auto* layout = new AnchorLayout(client, DesignClientSize);
   setCentralWidget(client);
 
-  Label2 = label("Label2", "更新日付：", client);
-  layout->place(Label2, QRect(8, 12, 0, 0), AnchorLeftTop);
+  sinceDateLabel = label("Label2", "更新日付：", client);
+  layout->place(sinceDateLabel, QRect(8, 12, 0, 0), AnchorLeftTop);
 
-  DateTimePicker1 = named(new DatePicker(client), "DateTimePicker1");
-  DateTimePicker1->setCalendarPopup(true);
-  DateTimePicker1->setDateRange(QDate(1901, 1, 1), QDate(2100, 1, 1));
-  layout->place(DateTimePicker1, QRect(72, 8, 97, 20), AnchorLeftTop);
+  sinceDatePicker = named(new DatePicker(client), "DateTimePicker1");
+  sinceDatePicker->setCalendarPopup(true);
+  sinceDatePicker->setDateRange(QDate(1901, 1, 1), QDate(2100, 1, 1));
+  layout->place(sinceDatePicker, QRect(72, 8, 97, 20), AnchorLeftTop);
 
-  Label6 = label("Label6", "以降に更新されたもの", client);
-  layout->place(Label6, QRect(175, 12, 0, 0), AnchorLeftTop);
+  sinceDateSuffixLabel = label("Label6", "以降に更新されたもの", client);
+  layout->place(sinceDateSuffixLabel, QRect(175, 12, 0, 0), AnchorLeftTop);
 
-  LblLastDate = named(new DoubleClickLabel(client), "LblLastDate");
-  LblLastDate->setToolTip(QStringLiteral("前回コピーした日付です"));
-  layout->place(LblLastDate, QRect(356, 12, 0, 0), AnchorTopRight);
+  lastCopyDateLabel = named(new DoubleClickLabel(client), "LblLastDate");
+  lastCopyDateLabel->setToolTip(QStringLiteral("前回コピーした日付です"));
+  layout->place(lastCopyDateLabel, QRect(356, 12, 0, 0), AnchorTopRight);
 
-  Label3 = label("Label3", "検索元：", client);
-  layout->place(Label3, QRect(8, 35, 0, 0), AnchorLeftTop);
+  sourceFolderLabel = label("Label3", "検索元：", client);
+  layout->place(sourceFolderLabel, QRect(8, 35, 0, 0), AnchorLeftTop);
 
-  Edit1 = named(new QLineEdit(client), "Edit1");
-  layout->place(Edit1, QRect(72, 32, 298, 20), AnchorLeftTopRight);
+  sourceFolderEdit = named(new QLineEdit(client), "Edit1");
+  layout->place(sourceFolderEdit, QRect(72, 32, 298, 20), AnchorLeftTopRight);
 
-  Button2 = button("Button2", "参照...", client);
-  layout->place(Button2, QRect(375, 32, 49, 20), AnchorTopRight);
+  browseSourceButton = button("Button2", "参照...", client);
+  layout->place(browseSourceButton, QRect(375, 32, 49, 20), AnchorTopRight);
 
-  CbKai = named(new QCheckBox(QStringLiteral("下位フォルダも対象とする"), client), "CbKai");
-  CbKai->setChecked(true);
-  layout->place(CbKai, QRect(72, 53, 169, 17), AnchorLeftTop);
+  subfoldersCheckBox =
+      named(new QCheckBox(QStringLiteral("下位フォルダも対象とする"), client), "CbKai");
+  subfoldersCheckBox->setChecked(true);
+  layout->place(subfoldersCheckBox, QRect(72, 53, 169, 17), AnchorLeftTop);
 
-  LblFolEx = label("LblFolEx", "除外するサブフォルダ", client);
-  layout->place(LblFolEx, QRect(96, 72, 0, 0), AnchorLeftTop);
+  excludedSubfoldersLabel = label("LblFolEx", "除外するサブフォルダ", client);
+  layout->place(excludedSubfoldersLabel, QRect(96, 72, 0, 0), AnchorLeftTop);
 
-  LstBxFolEx = named(new QListWidget(client), "LstBxFolEx");
-  LstBxFolEx->setSelectionMode(QAbstractItemView::SingleSelection);
-  layout->place(LstBxFolEx, QRect(96, 88, 274, 41), AnchorLeftTopRight);
+  excludedSubfoldersList = named(new QListWidget(client), "LstBxFolEx");
+  excludedSubfoldersList->setSelectionMode(QAbstractItemView::SingleSelection);
+  layout->place(excludedSubfoldersList, QRect(96, 88, 274, 41), AnchorLeftTopRight);
 
-  BtnFolExADD = button("BtnFolExADD", "ADD...", client);
-  layout->place(BtnFolExADD, QRect(374, 88, 49, 20), AnchorTopRight);
+  addExcludedSubfolderButton = button("BtnFolExADD", "ADD...", client);
+  layout->place(addExcludedSubfolderButton, QRect(374, 88, 49, 20), AnchorTopRight);
 
-  BtnFolExDel = button("BtnFolExDel", "DEL...", client);
-  layout->place(BtnFolExDel, QRect(374, 112, 49, 20), AnchorTopRight);
+  removeExcludedSubfolderButton = button("BtnFolExDel", "DEL...", client);
+  layout->place(removeExcludedSubfolderButton, QRect(374, 112, 49, 20), AnchorTopRight);
 
-  Label4 = label("Label4", "コピー先：", client);
-  layout->place(Label4, QRect(8, 147, 0, 0), AnchorLeftTop);
+  destinationFolderLabel = label("Label4", "コピー先：", client);
+  layout->place(destinationFolderLabel, QRect(8, 147, 0, 0), AnchorLeftTop);
 
-  Edit2 = named(new QLineEdit(client), "Edit2");
-  layout->place(Edit2, QRect(72, 144, 298, 20), AnchorLeftTopRight);
+  destinationFolderEdit = named(new QLineEdit(client), "Edit2");
+  layout->place(destinationFolderEdit, QRect(72, 144, 298, 20), AnchorLeftTopRight);
 
-  Button4 = button("Button4", "参照...", client);
-  layout->place(Button4, QRect(374, 144, 49, 20), AnchorTopRight);
+  browseDestinationButton = button("Button4", "参照...", client);
+  layout->place(browseDestinationButton, QRect(374, 144, 49, 20), AnchorTopRight);
 
-  Panel1 = named(new QFrame(client), "Panel1");
-  Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  layout->place(Panel1, QRect(0, 176, 431, 152), AnchorAll);
+  resultPanel = named(new QFrame(client), "Panel1");
+  resultPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  layout->place(resultPanel, QRect(0, 176, 431, 152), AnchorAll);
   buildPanel();
 
-  Button1 = button("Button1", "検索", client);
-  Button1->setToolTip(QStringLiteral("検索を開始します"));
-  layout->place(Button1, QRect(196, 332, 73, 25), AnchorRightBottom);
+  searchButton = button("Button1", "検索", client);
+  searchButton->setToolTip(QStringLiteral("検索を開始します"));
+  layout->place(searchButton, QRect(196, 332, 73, 25), AnchorRightBottom);
 
-  Button3 = button("Button3", "コピー", client);
-  Button3->setToolTip(QStringLiteral("コピーを開始します"));
-  layout->place(Button3, QRect(275, 332, 65, 25), AnchorRightBottom);
+  copyButton = button("Button3", "コピー", client);
+  copyButton->setToolTip(QStringLiteral("コピーを開始します"));
+  layout->place(copyButton, QRect(275, 332, 65, 25), AnchorRightBottom);
 
-  Button5 = button("Button5", "中止", client);
-  Button5->setToolTip(QStringLiteral("処理を中止します"));
-  Button5->setEnabled(false);
-  layout->place(Button5, QRect(346, 331, 73, 25), AnchorRightBottom);
+  abortButton = button("Button5", "中止", client);
+  abortButton->setToolTip(QStringLiteral("処理を中止します"));
+  abortButton->setEnabled(false);
+  layout->place(abortButton, QRect(346, 331, 73, 25), AnchorRightBottom);
 
-  StatusBar1 = named(new StatusBar({120, 130, 50}, client), "StatusBar1");
-  layout->place(StatusBar1,
+  statusPanels = named(new StatusBar({120, 130, 50}, client), "StatusBar1");
+  layout->place(statusPanels,
                 QRect(0, DesignClientSize.height() - StatusBarHeight, DesignClientSize.width(),
                       StatusBarHeight),
                 AnchorLeft | AnchorRight | AnchorBottom);
 
-  ProgressBar1 = named(new QProgressBar(client), "ProgressBar1");
-  ProgressBar1->setTextVisible(false);
-  ProgressBar1->setRange(0, 100);
-  ProgressBar1->hide();
+  progressBar = named(new QProgressBar(client), "ProgressBar1");
+  progressBar->setTextVisible(false);
+  progressBar->setRange(0, 100);
+  progressBar->hide();
 }
 
 void TForm1::buildPanel() {
-  auto* layout = new AnchorLayout(Panel1, DesignPanelSize);
+  auto* layout = new AnchorLayout(resultPanel, DesignPanelSize);
 
-  Label1 = label("Label1", "検索結果", Panel1);
-  layout->place(Label1, QRect(8, 13, 0, 0), AnchorLeftTop);
+  resultLabel = label("Label1", "検索結果", resultPanel);
+  layout->place(resultLabel, QRect(8, 13, 0, 0), AnchorLeftTop);
 
-  BtnSelAll = button("BtnSelAll", "すべてを選択", Panel1);
-  layout->place(BtnSelAll, QRect(222, 8, 97, 23), AnchorTopRight);
+  checkAllButton = button("BtnSelAll", "すべてを選択", resultPanel);
+  layout->place(checkAllButton, QRect(222, 8, 97, 23), AnchorTopRight);
 
-  BtnReleaseSel = button("BtnReleaseSel", "選択解除", Panel1);
-  layout->place(BtnReleaseSel, QRect(326, 8, 97, 23), AnchorTopRight);
+  uncheckAllButton = button("BtnReleaseSel", "選択解除", resultPanel);
+  layout->place(uncheckAllButton, QRect(326, 8, 97, 23), AnchorTopRight);
 
-  lsvFilesFrom = named(new ResultListView(Panel1), "lsvFilesFrom");
+  resultList = named(new ResultListView(resultPanel), "lsvFilesFrom");
   resultModel_ = new ResultListModel(this);
   resultModel_->setFormats(DisplayFormats::ofUser());
-  lsvFilesFrom->setModel(resultModel_);
-  lsvFilesFrom->setRootIsDecorated(false);
-  lsvFilesFrom->setUniformRowHeights(true);
-  lsvFilesFrom->setItemsExpandable(false);
-  lsvFilesFrom->setSelectionMode(QAbstractItemView::SingleSelection);
-  lsvFilesFrom->setSelectionBehavior(QAbstractItemView::SelectRows);
-  lsvFilesFrom->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  lsvFilesFrom->setContextMenuPolicy(Qt::CustomContextMenu);
-  lsvFilesFrom->header()->setStretchLastSection(true);
-  lsvFilesFrom->header()->setSectionsMovable(false);
-  lsvFilesFrom->header()->setSectionsClickable(true);
+  resultList->setModel(resultModel_);
+  resultList->setRootIsDecorated(false);
+  resultList->setUniformRowHeights(true);
+  resultList->setItemsExpandable(false);
+  resultList->setSelectionMode(QAbstractItemView::SingleSelection);
+  resultList->setSelectionBehavior(QAbstractItemView::SelectRows);
+  resultList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  resultList->setContextMenuPolicy(Qt::CustomContextMenu);
+  resultList->header()->setStretchLastSection(true);
+  resultList->header()->setSectionsMovable(false);
+  resultList->header()->setSectionsClickable(true);
   const int designWidths[ResultListModel::ColumnCount] = {100, 80, 50, 100, 164};
   for (int c = 0; c < ResultListModel::ColumnCount; ++c)
-    lsvFilesFrom->setColumnWidth(c, designWidths[c]);
-  layout->place(lsvFilesFrom, QRect(8, 36, 416, 107), AnchorAll);
+    resultList->setColumnWidth(c, designWidths[c]);
+  layout->place(resultList, QRect(8, 36, 416, 107), AnchorAll);
 }
 
 void TForm1::buildMenus() {
   QMenuBar* bar = menuBar();
   bar->setObjectName(QStringLiteral("MainMenu1"));
 
-  File1 = named(bar->addMenu(QStringLiteral("ファイル(&F)")), "File1");
-  Mnu_LoadFile = menuItem(File1, "Mnu_LoadFile", "条件ファイルを開く(&O)...");
-  Mnu_SaveAs = menuItem(File1, "Mnu_SaveAs", "条件ファイルに保存(&S)...");
-  N8 = separator(File1, "N8");
-  Exit1 = menuItem(File1, "Exit1", "終了(&X)");
+  fileMenu = named(bar->addMenu(QStringLiteral("ファイル(&F)")), "File1");
+  openConditionFileAction = menuItem(fileMenu, "Mnu_LoadFile", "条件ファイルを開く(&O)...");
+  saveConditionFileAction = menuItem(fileMenu, "Mnu_SaveAs", "条件ファイルに保存(&S)...");
+  fileMenuSeparator = separator(fileMenu, "N8");
+  exitAction = menuItem(fileMenu, "Exit1", "終了(&X)");
 
-  R1 = named(bar->addMenu(QStringLiteral("実行(&R)")), "R1");
-  Find1 = menuItem(R1, "Find1", "検索(&F)");
-  Copy1 = menuItem(R1, "Copy1", "コピー(&C)");
-  N5 = separator(R1, "N5");
-  N6 = menuItem(R1, "N6", "中止(&X)");
-  N6->setEnabled(false);
+  runMenu = named(bar->addMenu(QStringLiteral("実行(&R)")), "R1");
+  searchAction = menuItem(runMenu, "Find1", "検索(&F)");
+  copyAction = menuItem(runMenu, "Copy1", "コピー(&C)");
+  runMenuSeparator = separator(runMenu, "N5");
+  abortAction = menuItem(runMenu, "N6", "中止(&X)");
+  abortAction->setEnabled(false);
 
-  S1 = named(bar->addMenu(QStringLiteral("設定(&S)")), "S1");
-  D1 = menuItem(S1, "D1", "更新日付(&D)");
-  N1 = menuItem(S1, "N1", "検索元(&F)...");
-  N2 = menuItem(S1, "N2", "コピー先(&T)...");
-  N3 = separator(S1, "N3");
-  N4 = menuItem(S1, "N4", "詳細設定(&S)...");
+  settingsMenu = named(bar->addMenu(QStringLiteral("設定(&S)")), "S1");
+  sinceDateAction = menuItem(settingsMenu, "D1", "更新日付(&D)");
+  sourceFolderAction = menuItem(settingsMenu, "N1", "検索元(&F)...");
+  destinationFolderAction = menuItem(settingsMenu, "N2", "コピー先(&T)...");
+  settingsMenuSeparator = separator(settingsMenu, "N3");
+  detailSettingsAction = menuItem(settingsMenu, "N4", "詳細設定(&S)...");
 
-  Help1 = named(bar->addMenu(QStringLiteral("ヘルプ(&H)")), "Help1");
-  Contents1 = menuItem(Help1, "Contents1", "目次(&H)...");
-  About1 = menuItem(Help1, "About1", "バージョン情報(&V)...");
+  helpMenu = named(bar->addMenu(QStringLiteral("ヘルプ(&H)")), "Help1");
+  helpContentsAction = menuItem(helpMenu, "Contents1", "目次(&H)...");
+  aboutAction = menuItem(helpMenu, "About1", "バージョン情報(&V)...");
 }
 
 void TForm1::buildPopupMenu() {
-  PopupMenu1 = named(new QMenu(this), "PopupMenu1");
-  Property1 = menuItem(PopupMenu1, "Property1", "プロパティ");
-  Show1 = menuItem(PopupMenu1, "Show1", "表示");
-  PopupMenu1->setDefaultAction(Show1);  // drawn in bold
-  QFont bold = Show1->font();
+  resultMenu = named(new QMenu(this), "PopupMenu1");
+  propertiesAction = menuItem(resultMenu, "Property1", "プロパティ");
+  openResultAction = menuItem(resultMenu, "Show1", "表示");
+  resultMenu->setDefaultAction(openResultAction);  // drawn in bold
+  QFont bold = openResultAction->font();
   bold.setBold(true);
-  Show1->setFont(bold);
+  openResultAction->setFont(bold);
 }
 
 void TForm1::buildTabOrder() {
-  // The form's tab order: Button1 0, Edit1 1, Button2 2, CbKai 3, Edit2 4, Button4 5,
-  // Button3 6, Button5 7, DateTimePicker1 8, LstBxFolEx 11, BtnFolExADD 12, BtnFolExDel 13,
-  // then Panel1 (14) with BtnSelAll, BtnReleaseSel and lsvFilesFrom.
-  const QList<QWidget*> chain = {Button1,         Edit1,         Button2,     CbKai,
-                                 Edit2,           Button4,       Button3,     Button5,
-                                 DateTimePicker1, LstBxFolEx,    BtnFolExADD, BtnFolExDel,
-                                 BtnSelAll,       BtnReleaseSel, lsvFilesFrom};
+  // The form's tab order (its tab indices 0 to 8, then 11 to 13, then the result panel's 14).
+  const QList<QWidget*> chain = {searchButton,
+                                 sourceFolderEdit,
+                                 browseSourceButton,
+                                 subfoldersCheckBox,
+                                 destinationFolderEdit,
+                                 browseDestinationButton,
+                                 copyButton,
+                                 abortButton,
+                                 sinceDatePicker,
+                                 excludedSubfoldersList,
+                                 addExcludedSubfolderButton,
+                                 removeExcludedSubfolderButton,
+                                 checkAllButton,
+                                 uncheckAllButton,
+                                 resultList};
   for (qsizetype i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
 }
 

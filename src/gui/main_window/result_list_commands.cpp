@@ -35,88 +35,87 @@ const char* openFailureText(int result) {
 }  // namespace
 
 void TForm1::connectResultList() {
-  connect(lsvFilesFrom->header(), &QHeaderView::sectionClicked, this,
-          [this](int column) { lsvFilesFromColumnClick(column); });
-  connect(BtnSelAll, &QPushButton::clicked, this, [this] { BtnSelAllClick(); });
-  connect(BtnReleaseSel, &QPushButton::clicked, this, [this] { BtnReleaseSelClick(); });
-  connect(lsvFilesFrom, &ResultListView::mouseReleased, this, [this](Qt::MouseButton button) {
-    if (button == Qt::LeftButton) lsvFilesFromClick();
-    lsvFilesFromMouseUp();
+  connect(resultList->header(), &QHeaderView::sectionClicked, this,
+          [this](int column) { onResultColumnClicked(column); });
+  connect(checkAllButton, &QPushButton::clicked, this, [this] { onCheckAll(); });
+  connect(uncheckAllButton, &QPushButton::clicked, this, [this] { onUncheckAll(); });
+  connect(resultList, &ResultListView::mouseReleased, this, [this](Qt::MouseButton button) {
+    if (button == Qt::LeftButton) onResultClicked();
+    onResultMouseUp();
   });
-  connect(lsvFilesFrom, &ResultListView::doubleClickedAnywhere, this,
-          [this] { lsvFilesFromDblClick(); });
-  connect(Show1, &QAction::triggered, this, [this] { lsvFilesFromDblClick(); });
-  connect(Property1, &QAction::triggered, this, [this] { Property1Click(); });
-  connect(lsvFilesFrom, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-    PopupMenu1Popup();
-    PopupMenu1->popup(lsvFilesFrom->viewport()->mapToGlobal(at));
+  connect(resultList, &ResultListView::doubleClickedAnywhere, this, [this] { onOpenResult(); });
+  connect(openResultAction, &QAction::triggered, this, [this] { onOpenResult(); });
+  connect(propertiesAction, &QAction::triggered, this, [this] { onResultProperties(); });
+  connect(resultList, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    onResultMenuAboutToShow();
+    resultMenu->popup(resultList->viewport()->mapToGlobal(at));
   });
 }
 
 std::optional<int> TForm1::selectedRow() const {
-  const QModelIndexList rows = lsvFilesFrom->selectionModel()->selectedRows();
+  const QModelIndexList rows = resultList->selectionModel()->selectedRows();
   if (rows.isEmpty()) return std::nullopt;
   return rows.front().row();
 }
 
-void TForm1::lsvFilesFromColumnClick(int column) {
+void TForm1::onResultColumnClicked(int column) {
   // The copy run reads the rows by their place in the list while it gathers them: a new order
   // then would skip some rows and take others twice.
-  if (CopyList) return;
-  SortColumn = std::abs(SortColumn) == column + 1 ? -SortColumn : column + 1;
-  resultModel_->sortBy(SortColumn, userCollator());
-  lsvFilesFrom->header()->setSortIndicatorShown(true);
-  lsvFilesFrom->header()->setSortIndicator(
-      column, SortColumn > 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
+  if (copyList_) return;
+  sortColumn_ = std::abs(sortColumn_) == column + 1 ? -sortColumn_ : column + 1;
+  resultModel_->sortBy(sortColumn_, userCollator());
+  resultList->header()->setSortIndicatorShown(true);
+  resultList->header()->setSortIndicator(
+      column, sortColumn_ > 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
 }
 
-int TForm1::lsvFilesFromCompare(int rowA, int rowB) const {
+int TForm1::compareResultRows(int rowA, int rowB) const {
   const auto& rows = resultModel_->rows();
   return compareRows(rows[static_cast<std::size_t>(rowA)], rows[static_cast<std::size_t>(rowB)],
-                     SortColumn, resultModel_->types(), userCollator());
+                     sortColumn_, resultModel_->types(), userCollator());
 }
 
-void TForm1::BtnSelAllClick() {
-  if (Busy) return;
+void TForm1::onCheckAll() {
+  if (busy()) return;
   resultModel_->setAllChecked(true);
-  RecountChecked();
+  recountChecked();
 }
 
-void TForm1::BtnReleaseSelClick() {
-  if (Busy) return;
+void TForm1::onUncheckAll() {
+  if (busy()) return;
   resultModel_->setAllChecked(false);
-  RecountChecked();
+  recountChecked();
 }
 
-void TForm1::lsvFilesFromClick() {
-  if (const auto row = selectedRow()) StatusBar1->setPanelText(1, resultModel_->text(*row, 3));
+void TForm1::onResultClicked() {
+  if (const auto row = selectedRow()) statusPanels->setPanelText(1, resultModel_->text(*row, 3));
 }
 
-void TForm1::lsvFilesFromMouseUp() {
-  RecountChecked();
+void TForm1::onResultMouseUp() {
+  recountChecked();
 }
 
-void TForm1::lsvFilesFromDblClick() {
+void TForm1::onOpenResult() {
   const auto row = selectedRow();
   if (!row) return;
   const int result =
-      services_.shell->open(RowFullPath(resultModel_->rows()[static_cast<std::size_t>(*row)]));
+      services_.shell->open(rowFullPath(resultModel_->rows()[static_cast<std::size_t>(*row)]));
   if (result <= 32)
     boxes().show(MessageKind::Error, openFailureText(result), MessageButtons::Ok,
                  MessagePlacement::centred());
 }
 
-void TForm1::Property1Click() {
+void TForm1::onResultProperties() {
   const auto row = selectedRow();
   if (!row) return;
   services_.shell->showProperties(
-      RowFullPath(resultModel_->rows()[static_cast<std::size_t>(*row)]));
+      rowFullPath(resultModel_->rows()[static_cast<std::size_t>(*row)]));
 }
 
-void TForm1::PopupMenu1Popup() {
+void TForm1::onResultMenuAboutToShow() {
   const bool rowSelected = selectedRow().has_value();
-  Property1->setEnabled(rowSelected);
-  Show1->setEnabled(rowSelected);
+  propertiesAction->setEnabled(rowSelected);
+  openResultAction->setEnabled(rowSelected);
 }
 
 }  // namespace nuvelo

@@ -27,11 +27,6 @@ namespace {
 
 constexpr int SearchProgressMaximum = 10000;
 
-DateTimeValue dateValueOfPicker(const QDateEdit* picker) {
-  const QDate d = picker->date();
-  return dateValueOf({d.year(), d.month(), d.day()});
-}
-
 // The label shows the date as the settings file stores it (yyyy/mm/dd); a date in the user's
 // own short format is taken too.
 QDate parseLabelDate(const QString& text) {
@@ -73,20 +68,22 @@ std::string unreadableFoldersText(const std::vector<UnreadableFolder>& folders) 
 
 }  // namespace
 
-void TForm1::Button1Click() {
-  if (Busy) return;
+void TForm1::onSearch() {
+  if (busy()) return;
   resultModel_->clear();
-  ProgressBar1->setValue(0);
+  progressBar->setValue(0);
   // Every spelling of the folder ("src", "./src/", "a/../src//") becomes its one clean
   // absolute path, so that the rows, the excluded subfolders and the copy agree.
-  const std::string source = cleanSourceFolder(utf8(Edit1->text()));
+  const std::string source = cleanSourceFolder(utf8(sourceFolderEdit->text()));
   if (const auto refusal = searchRefusal(source)) return refuseSearch(*refusal);
-  if (qt(source) != Edit1->text()) Edit1->setText(qt(source));
+  if (qt(source) != sourceFolderEdit->text()) sourceFolderEdit->setText(qt(source));
 
-  enterSearchingState();
+  setActivity(Activity::Searching);
+  statusPanels->setPanelText(2, {});
+  searchRoot_ = utf8(sourceFolderEdit->text());
   std::vector<UnreadableFolder> unreadable;
   guarded([&] { unreadable = runSearch(); });
-  leaveSearchingState();
+  setActivity(Activity::Idle);
   if (!unreadable.empty())
     boxes().show(MessageKind::Warning, unreadableFoldersText(unreadable), MessageButtons::Ok,
                  positionedPlacement());
@@ -95,107 +92,68 @@ void TForm1::Button1Click() {
 
 void TForm1::refuseSearch(const std::string& message) {
   boxes().show(MessageKind::Error, message, MessageButtons::Ok, positionedPlacement());
-  Edit1->setFocus();
-}
-
-void TForm1::enterSearchingState() {
-  Busy = true;
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  Button3->setEnabled(false);
-  Copy1->setEnabled(false);
-  AbortRequested = false;
-  StatusBar1->setPanelText(1, {});
-  StatusBar1->setPanelText(2, {});
-  SearchRoot = utf8(Edit1->text());
-  Edit1->setReadOnly(true);
-  Button5->setEnabled(true);
-  N6->setEnabled(true);
-  StatusBar1->setPanelText(1, QStringLiteral("検索中です"));
+  sourceFolderEdit->setFocus();
 }
 
 std::vector<UnreadableFolder> TForm1::runSearch() {
-  EventPump pump(ProgressBar1);
+  EventPump pump(progressBar);
   pump.processNow();
-  ProgressBar1->setMaximum(SearchProgressMaximum);
-  ProgressBar1->show();
+  progressBar->setMaximum(SearchProgressMaximum);
+  progressBar->show();
 
-  WindowWalkObserver observer(AbortRequested, pump);
-  const SearchOutcome outcome = nuvelo::runSearch(SearchRoot, walkFilter(EscExt), observer);
+  WindowWalkObserver observer(abortRequested_, pump);
+  const SearchOutcome outcome = nuvelo::runSearch(searchRoot_, walkFilter(), observer);
   if (outcome.aborted) {
-    AbortRequested = false;
+    abortRequested_ = false;
     return {};
   }
-  pump.setPosition(ProgressBar1->maximum());
-  ProgressBar1->repaint();
-  FillResultRows(outcome.entries, pump);
-  RecountChecked();
+  pump.setPosition(progressBar->maximum());
+  progressBar->repaint();
+  fillResultRows(outcome.entries, pump);
+  recountChecked();
   return outcome.unreadable;
 }
 
-void TForm1::leaveSearchingState() {
-  QApplication::restoreOverrideCursor();
-  Button3->setEnabled(true);
-  Copy1->setEnabled(true);
-  ProgressBar1->setValue(0);
-  ProgressBar1->hide();
-  Busy = false;
-  Edit1->setReadOnly(false);
-  Button5->setEnabled(false);
-  N6->setEnabled(false);
-  StatusBar1->setPanelText(1, {});
+void TForm1::onAbort() {
+  abortRequested_ = true;
 }
 
-void TForm1::Button5Click() {
-  AbortRequested = true;
-}
-
-WalkFilter TForm1::walkFilter(const std::vector<std::string>& extList) const {
-  WalkFilter filter;
-  filter.includeSubfolders = CbKai->isChecked();
-  filter.sourceText = cleanSourceFolder(utf8(Edit1->text()));
-  for (int i = 0; i < LstBxFolEx->count(); ++i)
-    filter.excludedSubfolders.push_back(utf8(LstBxFolEx->item(i)->text()));
-  filter.excludedExtensions = extList;
-  filter.pickupFolder = PickupFolder;
-  filter.since = SinceThreshold::forDay(SinceDate);
-  filter.leftOutFolder = destinationInsideSource(filter.sourceText, utf8(Edit2->text()));
-  return filter;
-}
-
-void TForm1::FillResultRows(const std::vector<WalkEntry>& entries, EventPump& pump) {
-  resultModel_->setRows(buildResultRows(entries, DirAbs, SearchRoot, resultModel_->types(),
+void TForm1::fillResultRows(const std::vector<WalkEntry>& entries, EventPump& pump) {
+  resultModel_->setRows(buildResultRows(entries, copy_.dirAbs, searchRoot_, resultModel_->types(),
                                         [&pump] { pump.poll(); }));
 }
 
-void TForm1::RecountChecked() {
-  const Totals totals = countChecked(resultModel_->rows());
-  TotalCount = totals.count;
-  TotalBytes = totals.bytes;
-  ShowTotals();
+void TForm1::recountChecked() {
+  totals_ = countChecked(resultModel_->rows());
+  showTotals();
 }
 
-void TForm1::ShowTotals() {
-  StatusBar1->setPanelText(
-      2, qt(totalsText({TotalCount, TotalBytes}, resultModel_->formats().decimalSeparator)));
+void TForm1::showTotals() {
+  statusPanels->setPanelText(2, qt(totalsText(totals_, resultModel_->formats().decimalSeparator)));
 }
 
-std::string TForm1::RowFullPath(const ResultRow& row) const {
-  return nuvelo::RowFullPath(row, DirAbs, SearchRoot);
+std::string TForm1::rowFullPath(const ResultRow& row) const {
+  return nuvelo::RowFullPath(row, copy_.dirAbs, searchRoot_);
 }
 
-void TForm1::DateTimePicker1Change() {
-  if (Busy) return;
-  SinceDate = dateValueOfPicker(DateTimePicker1);
+void TForm1::onSinceDateChanged() {
+  if (busy()) return;
+  takeSinceDateFromPicker();
 }
 
-void TForm1::LblLastDateDblClick() {
-  if (Busy || LblLastDate->text() == QStringLiteral("()")) return;
+void TForm1::takeSinceDateFromPicker() {
+  const QDate d = sinceDatePicker->date();
+  search_.since = dateValueOf({d.year(), d.month(), d.day()});
+}
+
+void TForm1::onLastCopyDateDoubleClicked() {
+  if (busy() || lastCopyDateLabel->text() == QStringLiteral("()")) return;
   guarded([this] {
-    const QString text = LblLastDate->text().mid(1, 10);
+    const QString text = lastCopyDateLabel->text().mid(1, 10);
     const QDate date = parseLabelDate(text);
     if (!date.isValid()) throw InvalidDate(text);
-    DateTimePicker1->setDate(date);
-    SinceDate = dateValueOfPicker(DateTimePicker1);
+    sinceDatePicker->setDate(date);
+    takeSinceDateFromPicker();
   });
 }
 

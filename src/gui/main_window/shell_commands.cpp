@@ -12,13 +12,13 @@
 
 namespace nuvelo {
 
-void TForm1::D1Click() {
-  if (Busy) return;
-  DateTimePicker1->setFocus();
+void TForm1::onDropDownSinceDate() {
+  if (busy()) return;
+  sinceDatePicker->setFocus();
   guarded([this] { SendKeys("%{DOWN}", true, *services_.keys); });
 }
 
-void TForm1::About1Click() {
+void TForm1::onAbout() {
   TAboutBox box(programVersion(), loggedOnUserName(), *services_.shell, this);
   const QRect frame = frameGeometry();
   box.move(frame.x() + (frame.width() - box.width()) / 2,
@@ -26,7 +26,7 @@ void TForm1::About1Click() {
   services_.dialogs->run(box);
 }
 
-void TForm1::Contents1Click() {
+void TForm1::onHelpContents() {
   const std::string helpFile = helpFileFor(executablePath());
   qApp->setProperty("helpFile", QString::fromStdString(helpFile));
   services_.help->showContents(helpFile);

@@ -19,6 +19,7 @@
 #include "gui/results/result_list_view.h"
 #include "gui/widgets/clickable_label.h"
 #include "gui/widgets/status_bar.h"
+#include "support/detail_settings_edit.h"
 #include "support/fake_services.h"
 #include "support/file_tree.h"
 #include "support/qt_printers.h"
@@ -27,6 +28,7 @@
 namespace nuvelo {
 namespace {
 
+using testing::editDetailOptions;
 using testing::FakeServices;
 using testing::localTime;
 using testing::makeFile;
@@ -46,14 +48,16 @@ class Copy : public ::testing::Test {
     form = std::make_unique<TForm1>(fakes.services(), settingsPath, settings.path());
     form->show();
     QApplication::setActiveWindow(form.get());
-    form->DateTimePicker1->setDate(QDate(2024, 5, 1));
-    form->DirAbs = false;
-    form->Overwrite = OverwriteAlways;
-    form->Edit2->setText(QString::fromStdString(destination()));
+    form->sinceDatePicker->setDate(QDate(2024, 5, 1));
+    editDetailOptions(*form, [](DetailOptions& s) {
+      s.copy.dirAbs = false;
+      s.copy.overwrite = OverwriteAlways;
+    });
+    form->destinationFolderEdit->setText(QString::fromStdString(destination()));
   }
   void search() {
-    form->Edit1->setText(QString::fromStdString(source()));
-    form->Button1Click();
+    form->sourceFolderEdit->setText(QString::fromStdString(source()));
+    form->onSearch();
   }
   std::string source() const { return tree.path() + "/src"; }
   std::string destination() const { return tree.path() + "/dest"; }
@@ -67,15 +71,15 @@ class Copy : public ::testing::Test {
                                    Qt::CheckStateRole);
   }
   void expectIdle() {
-    EXPECT_FALSE(form->Busy);
-    EXPECT_FALSE(form->AbortRequested);
-    EXPECT_FALSE(form->CopyList.has_value());
-    EXPECT_TRUE(form->Button1->isEnabled());
-    EXPECT_TRUE(form->Find1->isEnabled());
-    EXPECT_FALSE(form->Button5->isEnabled());
-    EXPECT_FALSE(form->Edit2->isReadOnly());
-    EXPECT_FALSE(form->ProgressBar1->isVisible());
-    EXPECT_TRUE(form->StatusBar1->panelText(1).isEmpty());
+    EXPECT_FALSE(form->busy());
+    EXPECT_FALSE(form->abortRequested());
+    EXPECT_FALSE(form->copyRunning());
+    EXPECT_TRUE(form->searchButton->isEnabled());
+    EXPECT_TRUE(form->searchAction->isEnabled());
+    EXPECT_FALSE(form->abortButton->isEnabled());
+    EXPECT_FALSE(form->destinationFolderEdit->isReadOnly());
+    EXPECT_FALSE(form->progressBar->isVisible());
+    EXPECT_TRUE(form->statusPanels->panelText(1).isEmpty());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   }
 
@@ -91,21 +95,21 @@ TEST_F(Copy, CompletedRunCopiesRecordsTheDayAndShowsTheNotice) {
   bool notice = false;
   fakes.dialogs.script = [&](QDialog& dialog) {
     notice = true;
-    EXPECT_EQ(&dialog, form->frmRes);
+    EXPECT_EQ(&dialog, form->copyNotice);
     // The window still shows the run while the notice is up.
-    EXPECT_TRUE(form->Busy);
-    EXPECT_EQ(form->StatusBar1->panelText(1), QStringLiteral("コピー中です"));
-    EXPECT_EQ(form->frmRes->LblCopyTo->text().toStdString(), destination());
-    form->frmRes->Button1->click();
+    EXPECT_TRUE(form->busy());
+    EXPECT_EQ(form->statusPanels->panelText(1), QStringLiteral("コピー中です"));
+    EXPECT_EQ(form->copyNotice->destinationLabel->text().toStdString(), destination());
+    form->copyNotice->okButton->click();
   };
-  form->Button3->click();
+  form->copyButton->click();
   EXPECT_TRUE(notice);
   EXPECT_TRUE(copied("a.txt"));
   EXPECT_TRUE(copied("b.txt"));
   EXPECT_TRUE(copied("sub/c.txt"));
   EXPECT_NE(readFile(settings.file("NVO.ini")).find("LastCopyDate=" + todayText()),
             std::string::npos);
-  EXPECT_FALSE(form->LblLastDate->isVisible());  // the label changes only at the next start
+  EXPECT_FALSE(form->lastCopyDateLabel->isVisible());  // the label changes only at the next start
   EXPECT_TRUE(fakes.boxes.shown.empty());
   expectIdle();
 }
@@ -113,8 +117,8 @@ TEST_F(Copy, CompletedRunCopiesRecordsTheDayAndShowsTheNotice) {
 TEST_F(Copy, NoNoticeWhenTurnedOffAndTheMenuItemCopiesToo) {
   std::filesystem::create_directories(destination());
   search();
-  form->ShowResult = false;
-  form->Copy1->trigger();
+  editDetailOptions(*form, [](DetailOptions& s) { s.showCopyNotice = false; });
+  form->copyAction->trigger();
   EXPECT_TRUE(fakes.dialogs.shown.empty());
   EXPECT_TRUE(copied("a.txt"));
 }
@@ -144,16 +148,16 @@ TEST_P(CopyEntryCheck, RefusesWithItsBoxOrGoesAhead) {
     writeFile(tree.path() + "/plain", "");
     destinationText = tree.path() + "/plain";
   }
-  form->Edit2->setText(QString::fromStdString(destinationText));
+  form->destinationFolderEdit->setText(QString::fromStdString(destinationText));
   fakes.boxes.answers = {c.answer};
-  form->Button1->setFocus();
-  form->Button3->click();
+  form->searchButton->setFocus();
+  form->copyButton->click();
 
   ASSERT_GE(fakes.boxes.shown.size(), 1u);
   EXPECT_EQ(fakes.boxes.shown.front().kind, c.kind);
   EXPECT_EQ(fakes.boxes.shown.front().text, c.message);
   EXPECT_EQ(fakes.boxes.shown.front().placement, form->positionedPlacement());
-  EXPECT_EQ(form->Edit2->hasFocus(), c.focusOnEdit2);
+  EXPECT_EQ(form->destinationFolderEdit->hasFocus(), c.focusOnEdit2);
   EXPECT_EQ(copied("new/deeper/a.txt"), c.runs);
   EXPECT_EQ(std::filesystem::exists(settings.file("NVO.ini")), c.runs);
   expectIdle();
@@ -179,9 +183,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(Copy, DestinationThatCannotBeMadeIsReported) {
   search();
   writeFile(tree.path() + "/plain", "");
-  form->Edit2->setText(QString::fromStdString(tree.path() + "/plain"));
+  form->destinationFolderEdit->setText(QString::fromStdString(tree.path() + "/plain"));
   fakes.boxes.answers = {MessageAnswer::Yes};
-  form->Button3->click();
+  form->copyButton->click();
   ASSERT_EQ(fakes.boxes.shown.size(), 2u);
   EXPECT_EQ(fakes.boxes.shown[1].kind, MessageKind::Error);
   EXPECT_EQ(fakes.boxes.shown[1].text, "ディレクトリを作成できません");
@@ -190,8 +194,8 @@ TEST_F(Copy, DestinationThatCannotBeMadeIsReported) {
 TEST_F(Copy, AbortWhileGatheringCopiesNothingAndRecordsNothing) {
   std::filesystem::create_directories(destination());
   search();
-  QTimer::singleShot(0, form.get(), [&] { form->Button5->click(); });
-  form->Button3->click();
+  QTimer::singleShot(0, form.get(), [&] { form->abortButton->click(); });
+  form->copyButton->click();
   EXPECT_FALSE(copied("a.txt"));
   EXPECT_FALSE(copied("b.txt"));
   EXPECT_TRUE(fakes.dialogs.shown.empty());
@@ -207,24 +211,24 @@ TEST_F(Copy, ProgressOfTenRowsWithThreeChecked) {
   ASSERT_EQ(form->resultModel()->rowCount(), 10);
   checkOnly({0, 4, 9});
   // The first checked file already has a namesake, so the run asks, right after gathering.
-  const std::string first = form->RowFullPath(form->resultModel()->rows()[0]);
+  const std::string first = form->rowFullPath(form->resultModel()->rows()[0]);
   const std::string firstTarget = destination() + "/" + first.substr(source().size() + 1);
   std::filesystem::create_directories(std::filesystem::path(firstTarget).parent_path());
   writeFile(firstTarget, "old");
-  form->Overwrite = OverwriteAsk;
+  editDetailOptions(*form, [](DetailOptions& s) { s.copy.overwrite = OverwriteAsk; });
   int atQuestion = -1;
   int maximum = -1;
   fakes.boxes.onShow = [&](const auto&) {
-    atQuestion = form->ProgressBar1->value();
-    maximum = form->ProgressBar1->maximum();
+    atQuestion = form->progressBar->value();
+    maximum = form->progressBar->maximum();
   };
   fakes.boxes.answers = {MessageAnswer::Yes};
   int atNotice = -1;
   fakes.dialogs.script = [&](QDialog& dialog) {
-    atNotice = form->ProgressBar1->value();
+    atNotice = form->progressBar->value();
     dialog.accept();
   };
-  form->Button3->click();
+  form->copyButton->click();
   EXPECT_EQ(maximum, 10);
   EXPECT_EQ(atQuestion, 3);
   EXPECT_EQ(atNotice, 6);
@@ -235,7 +239,7 @@ TEST_F(Copy, AFailedFileIsReportedAndTheRunGoesOn) {
   std::filesystem::create_directories(destination());
   search();
   std::filesystem::remove(source() + "/b.txt");  // vanished after the search
-  form->Button3->click();
+  form->copyButton->click();
   ASSERT_EQ(fakes.boxes.shown.size(), 1u);
   EXPECT_EQ(fakes.boxes.shown[0].kind, MessageKind::Error);
   EXPECT_NE(fakes.boxes.shown[0].text.find(source() + "/b.txt"), std::string::npos);
@@ -245,18 +249,18 @@ TEST_F(Copy, AFailedFileIsReportedAndTheRunGoesOn) {
   EXPECT_EQ(fakes.dialogs.shown.size(), 1u);  // still a completed run
   // A run that left a file behind does not move the day past it, and the notice says why.
   EXPECT_FALSE(std::filesystem::exists(settings.file("NVO.ini")));
-  EXPECT_FALSE(form->frmRes->LblCounts->isHidden());
-  EXPECT_EQ(form->frmRes->LblCounts->text(),
+  EXPECT_FALSE(form->copyNotice->notesLabel->isHidden());
+  EXPECT_EQ(form->copyNotice->notesLabel->text(),
             QStringLiteral("コピー 2個, スキップ 0個, 失敗 1個\n失敗したファイル: b.txt"));
-  EXPECT_LE(form->frmRes->LblCounts->geometry().right() + 1, form->frmRes->width());
+  EXPECT_LE(form->copyNotice->notesLabel->geometry().right() + 1, form->copyNotice->width());
 
   // The next run without failures records the day and shows no counts.
   makeFile(source() + "/b.txt", localTime(2024, 5, 2), 100);
   search();
-  form->Button3->click();
+  form->copyButton->click();
   EXPECT_NE(readFile(settings.file("NVO.ini")).find("LastCopyDate=" + todayText()),
             std::string::npos);
-  EXPECT_TRUE(form->frmRes->LblCounts->isHidden());
+  EXPECT_TRUE(form->copyNotice->notesLabel->isHidden());
 }
 
 TEST_F(Copy, EveryFileFailingStillEndsWithTheNoticeButRecordsNothing) {
@@ -266,11 +270,11 @@ TEST_F(Copy, EveryFileFailingStillEndsWithTheNoticeButRecordsNothing) {
   for (const char* name : {"a.txt", "b.txt", "sub/c.txt"})
     std::filesystem::create_directories(destination() + "/" + name + "/in-the-way");
   chmod(destination().c_str(), 0555);
-  form->Button3->click();
+  form->copyButton->click();
   chmod(destination().c_str(), 0755);
   EXPECT_EQ(fakes.boxes.shown.size(), 3u);
   EXPECT_FALSE(std::filesystem::exists(settings.file("NVO.ini")));
-  EXPECT_TRUE(form->frmRes->LblCounts->text().startsWith(
+  EXPECT_TRUE(form->copyNotice->notesLabel->text().startsWith(
       QStringLiteral("コピー 0個, スキップ 0個, 失敗 3個\n失敗したファイル: ")));
   expectIdle();
 }
@@ -282,13 +286,15 @@ TEST_F(Copy, FolderRowCopiesItsWholeTreeButNotExclusions) {
   makeFile(source() + "/pack/tmp/x.txt", localTime(2024, 5, 2));
   testing::makeFolder(source() + "/pack", localTime(2024, 5, 3));
   std::filesystem::create_directories(destination());
-  form->PickupFolder = true;
-  form->EscExt = {"bak"};
-  form->LstBxFolEx->addItem(QStringLiteral("/pack/tmp"));
-  form->Edit1->setText(QString::fromStdString(source()));
-  form->Button1Click();
-  form->CbKai->setChecked(false);  // folder rows are still expanded in full
-  form->Button3->click();
+  editDetailOptions(*form, [](DetailOptions& s) {
+    s.search.perFolder = true;
+    s.search.excludedExtensions = {"bak"};
+  });
+  form->excludedSubfoldersList->addItem(QStringLiteral("/pack/tmp"));
+  form->sourceFolderEdit->setText(QString::fromStdString(source()));
+  form->onSearch();
+  form->subfoldersCheckBox->setChecked(false);  // folder rows are still expanded in full
+  form->copyButton->click();
   EXPECT_TRUE(copied("pack/old.txt"));
   EXPECT_TRUE(copied("pack/inner/deep.txt"));
   EXPECT_FALSE(copied("pack/skip.bak"));
@@ -300,7 +306,7 @@ TEST_F(Copy, UnwritableSettingsEndTheRunWithoutTheNotice) {
   open(settings.file("plain") + "/NVO.ini");
   std::filesystem::create_directories(destination());
   search();
-  form->Button3->click();
+  form->copyButton->click();
   ASSERT_EQ(fakes.boxes.applicationErrors.size(), 1u);
   EXPECT_EQ(fakes.boxes.applicationErrors[0],
             settings.file("plain") + "/NVO.ini に書き込めません.");
@@ -316,9 +322,9 @@ TEST_F(Copy, TooLittleRoomIsAskedAboutFirst) {
   if (!drive.usable()) GTEST_SKIP() << drive.reason();
   makeFile(source() + "/big.bin", localTime(2024, 5, 2), 256 * 1024);
   search();
-  form->Edit2->setText(QString::fromStdString(drive.path()));
+  form->destinationFolderEdit->setText(QString::fromStdString(drive.path()));
   fakes.boxes.answers = {MessageAnswer::No};
-  form->Button3->click();
+  form->copyButton->click();
   ASSERT_EQ(fakes.boxes.shown.size(), 1u);
   EXPECT_EQ(fakes.boxes.shown[0].kind, MessageKind::Warning);
   EXPECT_EQ(fakes.boxes.shown[0].buttons, MessageButtons::YesNo);
@@ -335,11 +341,11 @@ TEST_F(Copy, SearchIsRefusedDuringACopy) {
   search();
   bool searchDisabled = false;
   QTimer::singleShot(0, form.get(), [&] {
-    searchDisabled = !form->Button1->isEnabled() && !form->Find1->isEnabled();
-    form->Button1Click();
-    form->Button3Click();
+    searchDisabled = !form->searchButton->isEnabled() && !form->searchAction->isEnabled();
+    form->onSearch();
+    form->onCopy();
   });
-  form->Button3->click();
+  form->copyButton->click();
   EXPECT_TRUE(searchDisabled);
   EXPECT_EQ(form->resultModel()->rowCount(), 3);  // the search did not run
   EXPECT_EQ(fakes.dialogs.shown.size(), 1u);      // nor a second copy
@@ -348,40 +354,39 @@ TEST_F(Copy, SearchIsRefusedDuringACopy) {
 // The notice on its own.
 class Notice : public ::testing::Test {
  protected:
-  bool showResult = true;
   FakeServices fakes;
-  TfrmRes notice{showResult, fakes.boxes, fakes.shell};
+  CopyNotice notice{fakes.boxes, fakes.shell};
 };
 
 TEST_F(Notice, LayoutAndTexts) {
   EXPECT_EQ(notice.windowTitle(), QStringLiteral("結果"));
   EXPECT_EQ(notice.size(), QSize(284, 135));
   EXPECT_EQ(notice.pos(), QPoint(227, 254));
-  EXPECT_EQ(notice.Label1->text(), QStringLiteral("コピーが終了しました。"));
-  EXPECT_EQ(notice.Label2->text(), QStringLiteral("コピー先："));
-  EXPECT_GT(notice.Button1->y(), notice.Label2->geometry().bottom());
-  EXPECT_EQ(notice.Button2->text(), QStringLiteral("コピー先フォルダを開く"));
-  EXPECT_EQ(notice.cbNoReport->text(), QStringLiteral("今後、この通知をしない"));
-  EXPECT_FALSE(notice.cbNoReport->isChecked());
-  EXPECT_TRUE(notice.Button1->isDefault());
+  EXPECT_EQ(notice.finishedLabel->text(), QStringLiteral("コピーが終了しました。"));
+  EXPECT_EQ(notice.destinationCaption->text(), QStringLiteral("コピー先："));
+  EXPECT_GT(notice.okButton->y(), notice.destinationCaption->geometry().bottom());
+  EXPECT_EQ(notice.openDestinationButton->text(), QStringLiteral("コピー先フォルダを開く"));
+  EXPECT_EQ(notice.noMoreNoticesCheckBox->text(), QStringLiteral("今後、この通知をしない"));
+  EXPECT_FALSE(notice.noMoreNoticesCheckBox->isChecked());
+  EXPECT_TRUE(notice.okButton->isDefault());
 }
 
 TEST_F(Notice, OkClearsTheSwitchOnlyWhenAsked) {
-  notice.Button1->click();
-  EXPECT_TRUE(showResult);
-  notice.cbNoReport->setChecked(true);
-  notice.Button1->click();
-  EXPECT_FALSE(showResult);
+  notice.okButton->click();
+  EXPECT_TRUE(notice.noticesWanted());
+  notice.noMoreNoticesCheckBox->setChecked(true);
+  notice.okButton->click();
+  EXPECT_FALSE(notice.noticesWanted());
 }
 
 TEST_F(Notice, CloseBoxAndEscapeChangeNothing) {
-  notice.cbNoReport->setChecked(true);
+  notice.noMoreNoticesCheckBox->setChecked(true);
   notice.show();
   QTest::keyClick(&notice, Qt::Key_Escape);
   EXPECT_TRUE(notice.isVisible());
   notice.close();
-  EXPECT_TRUE(showResult);
-  EXPECT_TRUE(notice.cbNoReport->isChecked());  // kept for the next notice
+  EXPECT_TRUE(notice.noticesWanted());
+  EXPECT_TRUE(notice.noMoreNoticesCheckBox->isChecked());  // kept for the next notice
 }
 
 struct OpenCase {
@@ -392,12 +397,12 @@ struct OpenCase {
 class NoticeOpen : public Notice, public ::testing::WithParamInterface<OpenCase> {};
 
 TEST_P(NoticeOpen, OpensTheDestinationAndJudgesTheResult) {
-  notice.cbNoReport->setChecked(true);
+  notice.noMoreNoticesCheckBox->setChecked(true);
   notice.showDestination(QStringLiteral("/media/backup"));
   fakes.shell.result = GetParam().result;
   notice.show();
-  notice.Button2->click();
-  EXPECT_FALSE(showResult);  // cleared before opening, whatever comes of it
+  notice.openDestinationButton->click();
+  EXPECT_FALSE(notice.noticesWanted());  // cleared before opening, whatever comes of it
   EXPECT_EQ(fakes.shell.opened, (std::vector<std::string>{"/media/backup"}));
   if (GetParam().message) {
     ASSERT_EQ(fakes.boxes.shown.size(), 1u);
@@ -420,29 +425,29 @@ INSTANTIATE_TEST_SUITE_P(Results, NoticeOpen,
 // second, and a run with neither shows the design layout again.
 TEST_F(Notice, NotesOfARunMakeRoomAndGoAway) {
   notice.showDestination(QStringLiteral("/media/backup"));
-  const QRect button = notice.Button1->geometry();
-  const QRect checkBox = notice.cbNoReport->geometry();
+  const QRect button = notice.okButton->geometry();
+  const QRect checkBox = notice.noMoreNoticesCheckBox->geometry();
   const QSize size = notice.size();
   CopyRunResult onDrive;
   onDrive.counts = {5, 1, 2};
   onDrive.failedSources = {"/src/what?.txt", "/src/B.txt"};
   onDrive.attributesNote = "コピー先が exFAT のため、アクセス権と所有者は保存していません";
   notice.showNotes(onDrive);
-  EXPECT_FALSE(notice.LblCounts->isHidden());
+  EXPECT_FALSE(notice.notesLabel->isHidden());
   EXPECT_EQ(
-      notice.LblCounts->text(),
+      notice.notesLabel->text(),
       QStringLiteral("コピー 5個, スキップ 1個, 失敗 2個\n失敗したファイル: what?.txt, B.txt\n") +
           QString::fromStdString(onDrive.attributesNote));
-  EXPECT_GT(notice.Button1->y(), button.y());
-  EXPECT_GE(notice.Button1->y(), notice.LblCounts->geometry().bottom());
+  EXPECT_GT(notice.okButton->y(), button.y());
+  EXPECT_GE(notice.okButton->y(), notice.notesLabel->geometry().bottom());
   EXPECT_GT(notice.height(), size.height());
-  EXPECT_LE(notice.LblCounts->geometry().right(), notice.width());
+  EXPECT_LE(notice.notesLabel->geometry().right(), notice.width());
 
   notice.showDestination(QStringLiteral("/media/backup"));
   notice.showNotes(CopyRunResult{});
-  EXPECT_TRUE(notice.LblCounts->isHidden());
-  EXPECT_EQ(notice.Button1->geometry(), button);
-  EXPECT_EQ(notice.cbNoReport->geometry(), checkBox);
+  EXPECT_TRUE(notice.notesLabel->isHidden());
+  EXPECT_EQ(notice.okButton->geometry(), button);
+  EXPECT_EQ(notice.noMoreNoticesCheckBox->geometry(), checkBox);
   EXPECT_EQ(notice.height(), size.height());
 }
 
@@ -451,13 +456,13 @@ TEST_F(Notice, WidensForALongDestinationAndKeepsTheWidth) {
   EXPECT_EQ(notice.width(), 284);
   const QString longText = QStringLiteral("/media/backup/a/rather/long/destination/folder/name");
   notice.showDestination(longText);
-  ASSERT_GT(notice.LblCopyTo->width(), 150);
-  const int wide = 96 + notice.LblCopyTo->width() + 30;
+  ASSERT_GT(notice.destinationLabel->width(), 150);
+  const int wide = 96 + notice.destinationLabel->width() + 30;
   EXPECT_EQ(notice.width(), wide);
   notice.showDestination(QStringLiteral("/short"));
   EXPECT_EQ(notice.width(), wide);
   notice.showDestination(longText + longText);
-  EXPECT_EQ(notice.width(), 96 + notice.LblCopyTo->width() + 30);
+  EXPECT_EQ(notice.width(), 96 + notice.destinationLabel->width() + 30);
 }
 
 }  // namespace

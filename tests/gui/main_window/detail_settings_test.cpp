@@ -11,10 +11,11 @@
 #include <QTest>
 #include <memory>
 
-#include "gui/main_window/detail_settings_dialog.h"
+#include "gui/dialogs/detail_settings_dialog.h"
 #include "gui/main_window/main_window.h"
 #include "gui/results/result_list_view.h"
 #include "gui/widgets/radio_group.h"
+#include "support/detail_settings_edit.h"
 #include "support/fake_services.h"
 #include "support/file_tree.h"
 #include "support/qt_helpers.h"
@@ -22,6 +23,7 @@
 namespace nuvelo {
 namespace {
 
+using testing::editDetailOptions;
 using testing::FakeServices;
 using testing::items;
 using testing::readFile;
@@ -34,12 +36,14 @@ class DetailSettings : public ::testing::Test {
   void open(const std::string& settingsPath) {
     form = std::make_unique<TForm1>(fakes.services(), settingsPath, settings.path());
     form->show();
-    dialog = form->frmConf;
+    dialog = form->detailSettingsDialog;
   }
   // Opens the dialog from the menu; `edit` plays the user's part while it is up.
-  void openDialog(std::function<void(TfrmConf&)> edit) {
-    fakes.dialogs.script = [edit](QDialog& shown) { edit(static_cast<TfrmConf&>(shown)); };
-    form->N4->trigger();
+  void openDialog(std::function<void(DetailSettingsDialog&)> edit) {
+    fakes.dialogs.script = [edit](QDialog& shown) {
+      edit(static_cast<DetailSettingsDialog&>(shown));
+    };
+    form->detailSettingsAction->trigger();
   }
   std::vector<std::string> paths() const {
     std::vector<std::string> out;
@@ -50,128 +54,133 @@ class DetailSettings : public ::testing::Test {
   TempFolder settings;
   FakeServices fakes;
   std::unique_ptr<TForm1> form;
-  TfrmConf* dialog = nullptr;
+  DetailSettingsDialog* dialog = nullptr;
 };
 
 TEST_F(DetailSettings, LayoutOfBothPages) {
   EXPECT_EQ(dialog->windowTitle(), QStringLiteral("詳細設定"));
   EXPECT_EQ(dialog->size(), QSize(317, 338));
-  EXPECT_EQ(dialog->PageControl1->count(), 2);
-  EXPECT_EQ(dialog->PageControl1->tabText(0), QStringLiteral("拡張子・パス"));
-  EXPECT_EQ(dialog->PageControl1->tabText(1), QStringLiteral("検索・コピー"));
-  EXPECT_EQ(dialog->Label1->text(), QStringLiteral("除外する拡張子："));
-  EXPECT_EQ(dialog->Label3->text(), QStringLiteral("(注意：設定を変更すると再検索が必要)"));
-  EXPECT_EQ(dialog->GrpOverWrite->title(), QStringLiteral("コピー先に同名ファイルがあった時"));
-  EXPECT_EQ(dialog->GrpOverWrite->item(3)->text(), QStringLiteral("コピーしない"));
-  EXPECT_EQ(dialog->GrpPath->item(1)->text(), QStringLiteral("現在位置からの相対パス"));
-  EXPECT_FALSE(dialog->BtnAdopt->isDefault());
-  EXPECT_FALSE(dialog->BtnCancel->autoDefault());
+  EXPECT_EQ(dialog->pages->count(), 2);
+  EXPECT_EQ(dialog->pages->tabText(0), QStringLiteral("拡張子・パス"));
+  EXPECT_EQ(dialog->pages->tabText(1), QStringLiteral("検索・コピー"));
+  EXPECT_EQ(dialog->extensionLabel->text(), QStringLiteral("除外する拡張子："));
+  EXPECT_EQ(dialog->perFolderNoteLabel->text(),
+            QStringLiteral("(注意：設定を変更すると再検索が必要)"));
+  EXPECT_EQ(dialog->overwriteGroup->title(), QStringLiteral("コピー先に同名ファイルがあった時"));
+  EXPECT_EQ(dialog->overwriteGroup->item(3)->text(), QStringLiteral("コピーしない"));
+  EXPECT_EQ(dialog->pathModeGroup->item(1)->text(), QStringLiteral("現在位置からの相対パス"));
+  EXPECT_FALSE(dialog->okButton->isDefault());
+  EXPECT_FALSE(dialog->cancelButton->autoDefault());
 }
 
 TEST_F(DetailSettings, ShowingLoadsTheFieldsAndTheCentreOfTheWindow) {
-  form->EscExt = {"bak", "tmp"};
-  form->DirAbs = false;
-  form->AddDriveLetter = true;
-  form->Overwrite = 7;  // from a hand-edited settings file
-  form->ShowResult = false;
-  form->PickupFolder = true;
+  editDetailOptions(*form, [](DetailOptions& s) {
+    s.search.excludedExtensions = {"bak", "tmp"};
+    s.copy.dirAbs = false;
+    s.copy.addDriveLetter = true;
+    s.copy.overwrite = 7;  // from a hand-edited settings file
+    s.showCopyNotice = false;
+    s.search.perFolder = true;
+  });
   form->move(100, 80);
-  openDialog([&](TfrmConf& d) {
-    EXPECT_EQ(items(d.LstKakutyo), (QStringList{"bak", "tmp"}));
-    EXPECT_EQ(d.LstKakutyo->currentRow(), -1);
-    EXPECT_EQ(d.GrpPath->itemIndex(), 1);
-    EXPECT_FALSE(d.cbxDriveLetter->isEnabled());
-    EXPECT_TRUE(d.cbxDriveLetter->isChecked());
-    EXPECT_EQ(d.GrpOverWrite->itemIndex(), 3);
-    EXPECT_FALSE(d.cbShowResult->isChecked());
-    EXPECT_TRUE(d.cbxPickupFolder->isChecked());
+  openDialog([&](DetailSettingsDialog& d) {
+    EXPECT_EQ(items(d.extensionList), (QStringList{"bak", "tmp"}));
+    EXPECT_EQ(d.extensionList->currentRow(), -1);
+    EXPECT_EQ(d.pathModeGroup->itemIndex(), 1);
+    EXPECT_FALSE(d.driveLetterCheckBox->isEnabled());
+    EXPECT_TRUE(d.driveLetterCheckBox->isChecked());
+    EXPECT_EQ(d.overwriteGroup->itemIndex(), 3);
+    EXPECT_FALSE(d.copyNoticeCheckBox->isChecked());
+    EXPECT_TRUE(d.perFolderCheckBox->isChecked());
     const QRect frame = form->frameGeometry();
     EXPECT_EQ(d.pos(), QPoint(frame.x() + (frame.width() - d.width()) / 2,
                               frame.y() + (frame.height() - d.height()) / 2));
-    d.BtnAdopt->click();
+    d.okButton->click();
   });
-  EXPECT_EQ(form->Overwrite, 3);
-  EXPECT_TRUE(form->AddDriveLetter);  // kept, though the box was disabled
-  form->Overwrite = -5;
-  openDialog([](TfrmConf& d) {
-    EXPECT_EQ(d.GrpOverWrite->itemIndex(), -1);
+  EXPECT_EQ(form->detailOptions().copy.overwrite, 3);
+  EXPECT_TRUE(form->detailOptions().copy.addDriveLetter);  // kept, though the box was disabled
+  editDetailOptions(*form, [](DetailOptions& s) { s.copy.overwrite = -5; });
+  openDialog([](DetailSettingsDialog& d) {
+    EXPECT_EQ(d.overwriteGroup->itemIndex(), -1);
     d.reject();
   });
 }
 
 TEST_F(DetailSettings, ExtensionListEdits) {
-  form->EscExt = {"bak", "tmp", "log"};
-  dialog->FormShow();
-  dialog->BtnAddClick();  // empty text: nothing
-  dialog->EdtKakutyo->setText(QStringLiteral("bak"));
-  dialog->BtnAddClick();
-  EXPECT_EQ(items(dialog->LstKakutyo), (QStringList{"bak", "tmp", "log"}));
-  dialog->EdtKakutyo->setText(QStringLiteral("BAK"));
-  dialog->BtnAdd->click();
-  EXPECT_EQ(items(dialog->LstKakutyo), (QStringList{"bak", "tmp", "log", "BAK"}));
-  EXPECT_EQ(dialog->LstKakutyo->currentRow(), 3);
-  EXPECT_EQ(dialog->EdtKakutyo->text(), QStringLiteral("BAK"));
+  editDetailOptions(*form, [](DetailOptions& s) {
+    s.search.excludedExtensions = {"bak", "tmp", "log"};
+  });
+  dialog->load(form->detailOptions());
+  dialog->onAddExtension();  // empty text: nothing
+  dialog->extensionEdit->setText(QStringLiteral("bak"));
+  dialog->onAddExtension();
+  EXPECT_EQ(items(dialog->extensionList), (QStringList{"bak", "tmp", "log"}));
+  dialog->extensionEdit->setText(QStringLiteral("BAK"));
+  dialog->addExtensionButton->click();
+  EXPECT_EQ(items(dialog->extensionList), (QStringList{"bak", "tmp", "log", "BAK"}));
+  EXPECT_EQ(dialog->extensionList->currentRow(), 3);
+  EXPECT_EQ(dialog->extensionEdit->text(), QStringLiteral("BAK"));
 
-  dialog->LstKakutyo->setCurrentRow(0);  // picking an entry shows it
-  EXPECT_EQ(dialog->EdtKakutyo->text(), QStringLiteral("bak"));
-  dialog->BtnDel->click();
-  EXPECT_EQ(items(dialog->LstKakutyo), (QStringList{"tmp", "log", "BAK"}));
-  EXPECT_EQ(dialog->LstKakutyo->currentRow(), 0);
-  EXPECT_EQ(dialog->EdtKakutyo->text(), QStringLiteral("tmp"));
-  dialog->LstKakutyo->setCurrentRow(2);
-  dialog->BtnDelClick();
-  EXPECT_EQ(dialog->LstKakutyo->currentRow(), 1);
-  EXPECT_EQ(dialog->EdtKakutyo->text(), QStringLiteral("log"));
+  dialog->extensionList->setCurrentRow(0);  // picking an entry shows it
+  EXPECT_EQ(dialog->extensionEdit->text(), QStringLiteral("bak"));
+  dialog->removeExtensionButton->click();
+  EXPECT_EQ(items(dialog->extensionList), (QStringList{"tmp", "log", "BAK"}));
+  EXPECT_EQ(dialog->extensionList->currentRow(), 0);
+  EXPECT_EQ(dialog->extensionEdit->text(), QStringLiteral("tmp"));
+  dialog->extensionList->setCurrentRow(2);
+  dialog->onRemoveExtension();
+  EXPECT_EQ(dialog->extensionList->currentRow(), 1);
+  EXPECT_EQ(dialog->extensionEdit->text(), QStringLiteral("log"));
 
-  form->EscExt = {"only"};
-  dialog->FormShow();
-  dialog->BtnDelClick();  // nothing selected
-  EXPECT_EQ(dialog->LstKakutyo->count(), 1);
-  dialog->LstKakutyo->setCurrentRow(0);
-  dialog->BtnDelClick();
-  EXPECT_EQ(dialog->LstKakutyo->count(), 0);
-  EXPECT_TRUE(dialog->EdtKakutyo->text().isEmpty());
+  editDetailOptions(*form, [](DetailOptions& s) { s.search.excludedExtensions = {"only"}; });
+  dialog->load(form->detailOptions());
+  dialog->onRemoveExtension();  // nothing selected
+  EXPECT_EQ(dialog->extensionList->count(), 1);
+  dialog->extensionList->setCurrentRow(0);
+  dialog->onRemoveExtension();
+  EXPECT_EQ(dialog->extensionList->count(), 0);
+  EXPECT_TRUE(dialog->extensionEdit->text().isEmpty());
 }
 
 TEST_F(DetailSettings, AcceptWritesBackConvertsRowsAndSavesTwoOptions) {
-  form->SearchRoot = "/data/work";
-  form->Edit1->setText(QStringLiteral("/elsewhere"));  // rows follow the search's folder
+  form->setSearchRoot("/data/work");
+  form->sourceFolderEdit->setText(QStringLiteral("/elsewhere"));  // rows follow the search's folder
   ResultRow a, b, c;
   a.pathText = "/data/work/2024/plan.xls";
   b.pathText = "/data/work/memo.txt";
   c.pathText = "/data/work/2024";
   c.checked = false;
   form->resultModel()->setRows({a, b, c});
-  openDialog([](TfrmConf& d) {
-    d.EdtKakutyo->setText(QStringLiteral("tmp"));
-    d.BtnAddClick();
-    d.GrpPath->setItemIndex(1);
-    d.cbShowResult->setChecked(false);
-    d.GrpOverWrite->setItemIndex(0);
-    d.BtnAdoptClick();
+  openDialog([](DetailSettingsDialog& d) {
+    d.extensionEdit->setText(QStringLiteral("tmp"));
+    d.onAddExtension();
+    d.pathModeGroup->setItemIndex(1);
+    d.copyNoticeCheckBox->setChecked(false);
+    d.overwriteGroup->setItemIndex(0);
+    d.onOk();
   });
-  EXPECT_EQ(form->EscExt, (std::vector<std::string>{"tmp"}));
-  EXPECT_FALSE(form->DirAbs);
-  EXPECT_EQ(form->Overwrite, 0);
-  EXPECT_FALSE(form->ShowResult);
+  EXPECT_EQ(form->detailOptions().search.excludedExtensions, (std::vector<std::string>{"tmp"}));
+  EXPECT_FALSE(form->detailOptions().copy.dirAbs);
+  EXPECT_EQ(form->detailOptions().copy.overwrite, 0);
+  EXPECT_FALSE(form->detailOptions().showCopyNotice);
   EXPECT_EQ(paths(), (std::vector<std::string>{"2024/plan.xls", "memo.txt", "2024"}));
   EXPECT_FALSE(form->resultModel()->rows()[2].checked);
   EXPECT_EQ(readFile(settings.file("NVO.ini")), "[Option]\nDirAbs=0\nAddDriveLetter=1\n");
   EXPECT_TRUE(fakes.boxes.shown.empty());  // no re-search for a path mode change
 
-  openDialog([](TfrmConf& d) {
-    d.GrpPath->setItemIndex(0);
-    d.BtnAdopt->click();
+  openDialog([](DetailSettingsDialog& d) {
+    d.pathModeGroup->setItemIndex(0);
+    d.okButton->click();
   });
   EXPECT_EQ(paths(), (std::vector<std::string>{"/data/work/2024/plan.xls", "/data/work/memo.txt",
                                                "/data/work/2024"}));
   // Changing the mode there and back within one showing converts nothing; accepting twice
   // converts once.
-  openDialog([](TfrmConf& d) {
-    d.GrpPath->setItemIndex(1);
-    d.GrpPath->setItemIndex(0);
-    d.BtnAdoptClick();
-    d.BtnAdoptClick();
+  openDialog([](DetailSettingsDialog& d) {
+    d.pathModeGroup->setItemIndex(1);
+    d.pathModeGroup->setItemIndex(0);
+    d.onOk();
+    d.onOk();
   });
   EXPECT_EQ(paths()[1], "/data/work/memo.txt");
 }
@@ -179,27 +188,27 @@ TEST_F(DetailSettings, AcceptWritesBackConvertsRowsAndSavesTwoOptions) {
 TEST_F(DetailSettings, CancelAndCloseBoxChangeNothing) {
   ResultRow a;
   a.pathText = "/data/a.txt";
-  form->SearchRoot = "/data";
+  form->setSearchRoot("/data");
   form->resultModel()->setRows({a});
-  openDialog([](TfrmConf& d) {
-    d.GrpPath->setItemIndex(1);
-    d.EdtKakutyo->setText(QStringLiteral("x"));
-    d.BtnAddClick();
-    d.BtnCancel->click();
+  openDialog([](DetailSettingsDialog& d) {
+    d.pathModeGroup->setItemIndex(1);
+    d.extensionEdit->setText(QStringLiteral("x"));
+    d.onAddExtension();
+    d.cancelButton->click();
   });
-  openDialog([](TfrmConf& d) {
-    d.cbShowResult->setChecked(false);
+  openDialog([](DetailSettingsDialog& d) {
+    d.copyNoticeCheckBox->setChecked(false);
     d.close();
   });
-  EXPECT_TRUE(form->DirAbs);
-  EXPECT_TRUE(form->EscExt.empty());
-  EXPECT_TRUE(form->ShowResult);
+  EXPECT_TRUE(form->detailOptions().copy.dirAbs);
+  EXPECT_TRUE(form->detailOptions().search.excludedExtensions.empty());
+  EXPECT_TRUE(form->detailOptions().showCopyNotice);
   EXPECT_EQ(paths(), (std::vector<std::string>{"/data/a.txt"}));
   EXPECT_FALSE(std::filesystem::exists(settings.file("NVO.ini")));
 }
 
 TEST_F(DetailSettings, EnterAndEscapeDoNotCloseIt) {
-  dialog->FormShow();
+  dialog->load(form->detailOptions());
   dialog->show();
   QTest::keyClick(dialog, Qt::Key_Escape);
   QTest::keyClick(dialog, Qt::Key_Return);
@@ -211,12 +220,12 @@ TEST_F(DetailSettings, FailedSettingsWriteKeepsTheDialogOpen) {
   writeFile(settings.file("plain"), "");
   open(settings.file("plain") + "/NVO.ini");
   bool stillOpen = false;
-  openDialog([&](TfrmConf& d) {
-    d.GrpPath->setItemIndex(1);
-    d.GrpOverWrite->setItemIndex(2);
-    d.cbShowResult->setChecked(false);
-    d.cbxPickupFolder->setChecked(true);
-    d.BtnAdoptClick();
+  openDialog([&](DetailSettingsDialog& d) {
+    d.pathModeGroup->setItemIndex(1);
+    d.overwriteGroup->setItemIndex(2);
+    d.copyNoticeCheckBox->setChecked(false);
+    d.perFolderCheckBox->setChecked(true);
+    d.onOk();
     stillOpen = d.result() != QDialog::Accepted;
     d.reject();
   });
@@ -224,20 +233,20 @@ TEST_F(DetailSettings, FailedSettingsWriteKeepsTheDialogOpen) {
   ASSERT_EQ(fakes.boxes.applicationErrors.size(), 1u);
   EXPECT_EQ(fakes.boxes.applicationErrors[0],
             settings.file("plain") + "/NVO.ini に書き込めません.");
-  EXPECT_FALSE(form->DirAbs);  // applied before the write
-  EXPECT_EQ(form->Overwrite, 2);
-  EXPECT_TRUE(form->ShowResult);  // not reached
-  EXPECT_FALSE(form->PickupFolder);
-  EXPECT_FALSE(form->NeedResearch);
+  EXPECT_FALSE(form->detailOptions().copy.dirAbs);  // applied before the write
+  EXPECT_EQ(form->detailOptions().copy.overwrite, 2);
+  EXPECT_TRUE(form->detailOptions().showCopyNotice);  // not reached
+  EXPECT_FALSE(form->detailOptions().search.perFolder);
+  EXPECT_FALSE(form->newSearchNeeded());
 }
 
 TEST_F(DetailSettings, ReadOnlySettingsFileIsReportedAndKept) {
   const std::string path = settings.file("NVO.ini");
   writeFile(path, "[Option]\nDirAbs=1\n");
   chmod(path.c_str(), 0444);
-  openDialog([](TfrmConf& d) {
-    d.GrpPath->setItemIndex(1);
-    d.BtnAdoptClick();
+  openDialog([](DetailSettingsDialog& d) {
+    d.pathModeGroup->setItemIndex(1);
+    d.onOk();
     d.reject();
   });
   ASSERT_EQ(fakes.boxes.applicationErrors.size(), 1u);
@@ -246,24 +255,24 @@ TEST_F(DetailSettings, ReadOnlySettingsFileIsReportedAndKept) {
 }
 
 TEST_F(DetailSettings, PerFolderChangeSearchesAgainOnlyWithRows) {
-  openDialog([](TfrmConf& d) {
-    d.cbxPickupFolder->setChecked(true);
-    d.BtnAdoptClick();
+  openDialog([](DetailSettingsDialog& d) {
+    d.perFolderCheckBox->setChecked(true);
+    d.onOk();
   });
-  EXPECT_TRUE(form->PickupFolder);
-  EXPECT_TRUE(form->NeedResearch);
+  EXPECT_TRUE(form->detailOptions().search.perFolder);
+  EXPECT_TRUE(form->newSearchNeeded());
   EXPECT_TRUE(fakes.boxes.shown.empty());
 
   TempFolder tree;
   testing::makeFile(tree.path() + "/a.txt", testing::localTime(2030, 1, 1));
-  form->Edit1->setText(QString::fromStdString(tree.path()));
-  form->Button1Click();
+  form->sourceFolderEdit->setText(QString::fromStdString(tree.path()));
+  form->onSearch();
   ASSERT_EQ(form->resultModel()->rowCount(), 1);
   testing::makeFile(tree.path() + "/b.txt", testing::localTime(2030, 1, 1));
   form->move(50, 60);
-  openDialog([](TfrmConf& d) {
-    d.cbxPickupFolder->setChecked(false);
-    d.BtnAdoptClick();
+  openDialog([](DetailSettingsDialog& d) {
+    d.perFolderCheckBox->setChecked(false);
+    d.onOk();
   });
   ASSERT_EQ(fakes.boxes.shown.size(), 1u);
   EXPECT_EQ(fakes.boxes.shown[0].kind, MessageKind::Information);
@@ -271,20 +280,43 @@ TEST_F(DetailSettings, PerFolderChangeSearchesAgainOnlyWithRows) {
   EXPECT_EQ(fakes.boxes.shown[0].placement, form->positionedPlacement());
   EXPECT_EQ(form->resultModel()->rowCount(), 2);  // searched again
 
-  form->Busy = true;  // refused while a run goes on
+  form->setActivity(TForm1::Activity::Searching);  // refused while a run goes on
   const std::size_t shown = fakes.dialogs.shown.size();
-  form->N4->trigger();
+  form->detailSettingsAction->trigger();
   EXPECT_EQ(fakes.dialogs.shown.size(), shown);
-  form->Busy = false;
+  form->setActivity(TForm1::Activity::Idle);
+}
+
+// The dialog edits some members of the options; the others come back as they went in, and the
+// verify switch of the settings file outlives an accepted dialog.
+TEST_F(DetailSettings, WhatItDoesNotEditPassesThroughUnchanged) {
+  DetailOptions given;
+  given.search.sourceFolder = "/data";
+  given.search.excludedSubfolders = {"/cache"};
+  given.search.since = 45000;
+  given.copy.destination = "/media/backup";
+  given.copy.verify = true;
+  dialog->load(given);
+  const DetailOptions back = dialog->edited();
+  EXPECT_EQ(back.search.sourceFolder, "/data");
+  EXPECT_EQ(back.search.excludedSubfolders, (std::vector<std::string>{"/cache"}));
+  EXPECT_EQ(back.search.since, 45000);
+  EXPECT_EQ(back.copy.destination, "/media/backup");
+  EXPECT_TRUE(back.copy.verify);
+
+  writeFile(settings.file("verify.ini"), "[Option]\nVerify=1\n");
+  open(settings.file("verify.ini"));
+  openDialog([](DetailSettingsDialog& d) { d.okButton->click(); });
+  EXPECT_TRUE(form->copyOptions().verify);
 }
 
 TEST_F(DetailSettings, OpensOnThePageLastShown) {
-  openDialog([](TfrmConf& d) {
-    d.PageControl1->setCurrentIndex(1);
+  openDialog([](DetailSettingsDialog& d) {
+    d.pages->setCurrentIndex(1);
     d.reject();
   });
-  openDialog([](TfrmConf& d) {
-    EXPECT_EQ(d.PageControl1->currentIndex(), 1);
+  openDialog([](DetailSettingsDialog& d) {
+    EXPECT_EQ(d.pages->currentIndex(), 1);
     d.reject();
   });
 }

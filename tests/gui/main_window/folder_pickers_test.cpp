@@ -14,6 +14,7 @@
 #include "engine/settings/condition_file.h"
 #include "gui/main_window/main_window.h"
 #include "gui/results/result_list_view.h"
+#include "support/detail_settings_edit.h"
 #include "support/fake_services.h"
 #include "support/file_tree.h"
 #include "support/qt_helpers.h"
@@ -21,6 +22,7 @@
 namespace nuvelo {
 namespace {
 
+using testing::editDetailOptions;
 using testing::FakeServices;
 using testing::items;
 using testing::readFile;
@@ -45,25 +47,25 @@ class Pickers : public ::testing::Test {
 };
 
 TEST_F(Pickers, BrowseFillsTheBoxWithoutATrailingSeparator) {
-  form->Edit1->setText(QStringLiteral("/typed"));
+  form->sourceFolderEdit->setText(QStringLiteral("/typed"));
   fakes.files.answers = {std::string("/chosen/folder/")};
-  form->Button2->click();
+  form->browseSourceButton->click();
   EXPECT_EQ(fakes.files.folderStarts, (std::vector<std::string>{"/typed"}));
-  EXPECT_EQ(form->Edit1->text(), QStringLiteral("/chosen/folder"));
-  EXPECT_TRUE(form->Edit1->hasFocus());
+  EXPECT_EQ(form->sourceFolderEdit->text(), QStringLiteral("/chosen/folder"));
+  EXPECT_TRUE(form->sourceFolderEdit->hasFocus());
 
-  form->Edit2->setText(QStringLiteral("/typed/"));
-  form->N2->trigger();  // cancelled: the box's own text, its trailing "/" gone
-  EXPECT_EQ(form->Edit2->text(), QStringLiteral("/typed"));
+  form->destinationFolderEdit->setText(QStringLiteral("/typed/"));
+  form->destinationFolderAction->trigger();  // cancelled: the box's own text, its trailing "/" gone
+  EXPECT_EQ(form->destinationFolderEdit->text(), QStringLiteral("/typed"));
 
   fakes.files.answers = {std::string("/")};
-  form->N1->trigger();
-  EXPECT_EQ(form->Edit1->text(), QStringLiteral("/"));  // the root keeps its separator
+  form->sourceFolderAction->trigger();
+  EXPECT_EQ(form->sourceFolderEdit->text(), QStringLiteral("/"));  // the root keeps its separator
 
-  form->Busy = true;
-  form->Button4->click();
+  form->setActivity(TForm1::Activity::Searching);
+  form->browseDestinationButton->click();
   EXPECT_EQ(fakes.files.folderStarts.size(), 3u);
-  form->Busy = false;
+  form->setActivity(TForm1::Activity::Idle);
 }
 
 struct AddCase {
@@ -76,11 +78,11 @@ struct AddCase {
 class ExcludedAdd : public Pickers, public ::testing::WithParamInterface<AddCase> {};
 
 TEST_P(ExcludedAdd, AddsTheEntryBelowTheSource) {
-  form->Edit1->setText(q(source()));
+  form->sourceFolderEdit->setText(q(source()));
   if (*GetParam().chosen) fakes.files.answers = {tree.path() + GetParam().chosen};
-  form->BtnFolExADD->click();
+  form->addExcludedSubfolderButton->click();
   ASSERT_EQ(fakes.files.folderStarts, (std::vector<std::string>{source()}));
-  EXPECT_EQ(items(form->LstBxFolEx),
+  EXPECT_EQ(items(form->excludedSubfoldersList),
             GetParam().added ? QStringList{GetParam().added} : QStringList{});
   if (GetParam().message) {
     ASSERT_EQ(fakes.boxes.shown.size(), 1u);
@@ -105,64 +107,64 @@ INSTANTIATE_TEST_SUITE_P(Choices, ExcludedAdd,
 TEST_F(Pickers, ASourceTypedWithTrailingSeparatorsStillExcludes) {
   testing::makeFile(source() + "/obj/debug/build.o", testing::localTime(2024, 5, 2));
   testing::makeFile(source() + "/kept.txt", testing::localTime(2024, 5, 2));
-  form->DateTimePicker1->setDate(QDate(2024, 5, 1));
-  form->DirAbs = false;
+  form->sinceDatePicker->setDate(QDate(2024, 5, 1));
+  editDetailOptions(*form, [](DetailOptions& s) { s.copy.dirAbs = false; });
   for (const char* typed : {"/", "//", "/./"}) {
     SCOPED_TRACE(typed);
-    form->LstBxFolEx->clear();
-    form->Edit1->setText(q(source() + typed));
+    form->excludedSubfoldersList->clear();
+    form->sourceFolderEdit->setText(q(source() + typed));
     fakes.files.answers = {source() + "/obj/debug"};
-    form->BtnFolExADD->click();
-    EXPECT_EQ(items(form->LstBxFolEx), QStringList{QStringLiteral("/obj/debug")});
-    form->Button1Click();
-    EXPECT_EQ(form->Edit1->text(), q(source()));
+    form->addExcludedSubfolderButton->click();
+    EXPECT_EQ(items(form->excludedSubfoldersList), QStringList{QStringLiteral("/obj/debug")});
+    form->onSearch();
+    EXPECT_EQ(form->sourceFolderEdit->text(), q(source()));
     ASSERT_EQ(form->resultModel()->rowCount(), 1);
     EXPECT_EQ(form->resultModel()->rows()[0].pathText, "kept.txt");
   }
 }
 
 TEST_F(Pickers, AddingTwiceKeepsOneAndDeleteRemovesTheSelected) {
-  form->Edit1->setText(q(source()));
+  form->sourceFolderEdit->setText(q(source()));
   fakes.files.answers = {source() + "/obj/debug", source() + "/obj/debug", source() + "/obj"};
-  form->BtnFolExADDClick();
-  form->BtnFolExADDClick();
-  form->BtnFolExADDClick();
-  EXPECT_EQ(items(form->LstBxFolEx), (QStringList{"/obj/debug", "/obj"}));
+  form->onAddExcludedSubfolder();
+  form->onAddExcludedSubfolder();
+  form->onAddExcludedSubfolder();
+  EXPECT_EQ(items(form->excludedSubfoldersList), (QStringList{"/obj/debug", "/obj"}));
 
-  form->BtnFolExDel->click();  // nothing selected
-  EXPECT_EQ(form->LstBxFolEx->count(), 2);
-  form->LstBxFolEx->setCurrentRow(0);
-  form->BtnFolExDel->click();
-  EXPECT_EQ(items(form->LstBxFolEx), (QStringList{"/obj"}));
-  EXPECT_TRUE(form->LstBxFolEx->selectedItems().isEmpty());
+  form->removeExcludedSubfolderButton->click();  // nothing selected
+  EXPECT_EQ(form->excludedSubfoldersList->count(), 2);
+  form->excludedSubfoldersList->setCurrentRow(0);
+  form->removeExcludedSubfolderButton->click();
+  EXPECT_EQ(items(form->excludedSubfoldersList), (QStringList{"/obj"}));
+  EXPECT_TRUE(form->excludedSubfoldersList->selectedItems().isEmpty());
 }
 
 TEST_F(Pickers, AddNeedsAnExistingSourceFolder) {
-  form->Edit1->setText(q(tree.path() + "/missing"));
-  form->Button1->setFocus();
-  form->BtnFolExADD->click();
+  form->sourceFolderEdit->setText(q(tree.path() + "/missing"));
+  form->searchButton->setFocus();
+  form->addExcludedSubfolderButton->click();
   EXPECT_TRUE(fakes.files.folderStarts.empty());  // no browser
   ASSERT_EQ(fakes.boxes.shown.size(), 1u);
   EXPECT_EQ(fakes.boxes.shown[0].text, "上位フォルダが不正です。");
-  EXPECT_TRUE(form->Edit1->hasFocus());
+  EXPECT_TRUE(form->sourceFolderEdit->hasFocus());
 
-  form->Busy = true;
-  form->Edit1->setText(q(source()));
-  form->BtnFolExADD->click();
+  form->setActivity(TForm1::Activity::Searching);
+  form->sourceFolderEdit->setText(q(source()));
+  form->addExcludedSubfolderButton->click();
   EXPECT_TRUE(fakes.files.folderStarts.empty());
-  form->Busy = false;
+  form->setActivity(TForm1::Activity::Idle);
 }
 
 TEST_F(Pickers, SaveAndLoadConditionFiles) {
-  form->Edit1->setText(q(source()));
-  form->Edit2->setText(QStringLiteral("/media/backup"));
-  form->LstBxFolEx->addItem(QStringLiteral("/My Docs"));
-  form->EscExt = {"bak"};
+  form->sourceFolderEdit->setText(q(source()));
+  form->destinationFolderEdit->setText(QStringLiteral("/media/backup"));
+  form->excludedSubfoldersList->addItem(QStringLiteral("/My Docs"));
+  editDetailOptions(*form, [](DetailOptions& s) { s.search.excludedExtensions = {"bak"}; });
   const std::string file = tree.path() + "/conds.dat";
-  form->Mnu_SaveAs->trigger();  // cancelled: nothing
+  form->saveConditionFileAction->trigger();  // cancelled: nothing
   EXPECT_FALSE(std::filesystem::exists(file));
   fakes.files.answers = {file};
-  form->Mnu_SaveAs->trigger();
+  form->saveConditionFileAction->trigger();
   ASSERT_EQ(fakes.files.saveStarts.size(), 2u);
   EXPECT_EQ(fakes.files.saveStarts[0].path, "");
   EXPECT_EQ(fakes.files.saveStarts[0].folder, settings.path());
@@ -177,40 +179,40 @@ TEST_F(Pickers, SaveAndLoadConditionFiles) {
   writeFile(tree.path() + "/other.dat",
             "[Application]\nNVOFile=1\n[NVO]\nDirFrom=/from\nDirTo=/to\nCBKai=0\nFolEx=/a,/"
             "b\nEscExt=tmp\n");
-  const QDate pickerDate = form->DateTimePicker1->date();
+  const QDate pickerDate = form->sinceDatePicker->date();
   fakes.files.answers = {tree.path() + "/other.dat"};
-  form->Mnu_LoadFile->trigger();
-  EXPECT_EQ(form->Edit1->text(), QStringLiteral("/from"));
-  EXPECT_EQ(form->Edit2->text(), QStringLiteral("/to"));
-  EXPECT_FALSE(form->CbKai->isChecked());
-  EXPECT_FALSE(form->LastKaiChecked);
-  EXPECT_FALSE(form->LstBxFolEx->isEnabled());
-  EXPECT_EQ(items(form->LstBxFolEx), (QStringList{"/a", "/b"}));
-  EXPECT_EQ(form->EscExt, (std::vector<std::string>{"tmp"}));
-  EXPECT_EQ(form->DateTimePicker1->date(), pickerDate);
+  form->openConditionFileAction->trigger();
+  EXPECT_EQ(form->sourceFolderEdit->text(), QStringLiteral("/from"));
+  EXPECT_EQ(form->destinationFolderEdit->text(), QStringLiteral("/to"));
+  EXPECT_FALSE(form->subfoldersCheckBox->isChecked());
+  EXPECT_FALSE(form->subfoldersSwitchKept());
+  EXPECT_FALSE(form->excludedSubfoldersList->isEnabled());
+  EXPECT_EQ(items(form->excludedSubfoldersList), (QStringList{"/a", "/b"}));
+  EXPECT_EQ(form->detailOptions().search.excludedExtensions, (std::vector<std::string>{"tmp"}));
+  EXPECT_EQ(form->sinceDatePicker->date(), pickerDate);
 
   fakes.files.answers = {file};
-  form->Mnu_LoadFile->trigger();
-  EXPECT_TRUE(form->CbKai->isChecked());
-  EXPECT_TRUE(form->BtnFolExADD->isEnabled());
+  form->openConditionFileAction->trigger();
+  EXPECT_TRUE(form->subfoldersCheckBox->isChecked());
+  EXPECT_TRUE(form->addExcludedSubfolderButton->isEnabled());
   EXPECT_EQ(fakes.files.openStarts.back().path, tree.path() + "/other.dat");  // the previous one
   fakes.files.answers = {file};
-  form->Mnu_SaveAs->trigger();
+  form->saveConditionFileAction->trigger();
   EXPECT_EQ(fakes.files.saveStarts.back().path, file);
 }
 
 TEST_F(Pickers, NotAConditionFileChangesNothing) {
   writeFile(tree.path() + "/bad.dat", "[Application]\nNVOFile=0\n[NVO]\nDirFrom=/from\n");
-  form->Edit1->setText(QStringLiteral("/kept"));
+  form->sourceFolderEdit->setText(QStringLiteral("/kept"));
   form->move(40, 30);
   for (const std::string& name : {std::string("/bad.dat"), std::string("/does-not-exist.dat")}) {
     fakes.files.answers = {tree.path() + name};
-    form->Mnu_LoadFile->trigger();
+    form->openConditionFileAction->trigger();
   }
   ASSERT_EQ(fakes.boxes.shown.size(), 2u);
   EXPECT_EQ(fakes.boxes.shown[0].text, "不正なファイル形式です");
   EXPECT_EQ(fakes.boxes.shown[0].placement, form->positionedPlacement());
-  EXPECT_EQ(form->Edit1->text(), QStringLiteral("/kept"));
+  EXPECT_EQ(form->sourceFolderEdit->text(), QStringLiteral("/kept"));
 }
 
 TEST_F(Pickers, SaveOverAReadOnlyFileIsReportedAndKeepsIt) {
@@ -218,7 +220,7 @@ TEST_F(Pickers, SaveOverAReadOnlyFileIsReportedAndKeepsIt) {
   writeFile(file, "[Application]\nNVOFile=1\n");
   chmod(file.c_str(), 0444);
   fakes.files.answers = {file};
-  form->Mnu_SaveAs->trigger();
+  form->saveConditionFileAction->trigger();
   ASSERT_EQ(fakes.boxes.applicationErrors.size(), 1u);
   EXPECT_EQ(fakes.boxes.applicationErrors[0], file + " に書き込めません.");
   EXPECT_EQ(readFile(file), "[Application]\nNVOFile=1\n");
@@ -227,16 +229,16 @@ TEST_F(Pickers, SaveOverAReadOnlyFileIsReportedAndKeepsIt) {
 TEST_F(Pickers, SaveThatCannotBeWrittenIsReported) {
   writeFile(tree.path() + "/plain", "");
   fakes.files.answers = {tree.path() + "/plain/conds.dat"};
-  form->Mnu_SaveAs->trigger();
+  form->saveConditionFileAction->trigger();
   ASSERT_EQ(fakes.boxes.applicationErrors.size(), 1u);
   EXPECT_EQ(fakes.boxes.applicationErrors[0], tree.path() + "/plain/conds.dat に書き込めません.");
 
-  form->Busy = true;  // both commands are refused while a run goes on
-  form->Mnu_SaveAs->trigger();
-  form->Mnu_LoadFile->trigger();
+  form->setActivity(TForm1::Activity::Searching);  // both commands are refused while a run goes on
+  form->saveConditionFileAction->trigger();
+  form->openConditionFileAction->trigger();
   EXPECT_EQ(fakes.files.saveStarts.size(), 1u);
   EXPECT_TRUE(fakes.files.openStarts.empty());
-  form->Busy = false;
+  form->setActivity(TForm1::Activity::Idle);
 }
 
 }  // namespace

@@ -23,6 +23,7 @@
 #include "gui/results/result_list_model.h"
 #include "gui/widgets/clickable_label.h"
 #include "gui/widgets/status_bar.h"
+#include "support/detail_settings_edit.h"
 #include "support/fake_services.h"
 #include "support/qt_printers.h"
 #include "support/temp_folder.h"
@@ -30,6 +31,7 @@
 namespace nuvelo {
 namespace {
 
+using testing::editDetailOptions;
 using testing::FakeMessageBoxes;
 using testing::FakeServices;
 using testing::readFile;
@@ -55,35 +57,36 @@ class MainWindow : public ::testing::Test {
 TEST_F(MainWindow, FirstStartShowsDefaults) {
   auto form = open();
   EXPECT_EQ(form->windowTitle(), "Nuvelo");
-  EXPECT_TRUE(form->Edit1->text().isEmpty());
-  EXPECT_TRUE(form->Edit2->text().isEmpty());
-  EXPECT_FALSE(form->LblLastDate->isVisible());
-  EXPECT_TRUE(form->CbKai->isChecked());
-  EXPECT_TRUE(form->LastKaiChecked);
-  EXPECT_TRUE(form->DirAbs);
-  EXPECT_TRUE(form->AddDriveLetter);
-  EXPECT_TRUE(form->ShowResult);
-  EXPECT_FALSE(form->PickupFolder);
-  EXPECT_EQ(form->Overwrite, 1);
-  EXPECT_TRUE(form->EscExt.empty());
-  EXPECT_FALSE(form->Busy);
-  EXPECT_FALSE(form->AbortRequested);
-  EXPECT_EQ(form->SortColumn, 0);
-  EXPECT_FALSE(form->CopyList.has_value());
+  EXPECT_TRUE(form->sourceFolderEdit->text().isEmpty());
+  EXPECT_TRUE(form->destinationFolderEdit->text().isEmpty());
+  EXPECT_FALSE(form->lastCopyDateLabel->isVisible());
+  EXPECT_TRUE(form->subfoldersCheckBox->isChecked());
+  EXPECT_TRUE(form->subfoldersSwitchKept());
+  EXPECT_TRUE(form->detailOptions().copy.dirAbs);
+  EXPECT_TRUE(form->detailOptions().copy.addDriveLetter);
+  EXPECT_TRUE(form->detailOptions().showCopyNotice);
+  EXPECT_FALSE(form->detailOptions().search.perFolder);
+  EXPECT_EQ(form->detailOptions().copy.overwrite, 1);
+  EXPECT_TRUE(form->detailOptions().search.excludedExtensions.empty());
+  EXPECT_FALSE(form->busy());
+  EXPECT_FALSE(form->abortRequested());
+  EXPECT_EQ(form->sortColumn(), 0);
+  EXPECT_FALSE(form->copyRunning());
   const int widths[] = {100, 80, 50, 100, 164};
-  for (int c = 0; c < 5; ++c) EXPECT_EQ(form->lsvFilesFrom->columnWidth(c), widths[c]) << c;
+  for (int c = 0; c < 5; ++c) EXPECT_EQ(form->resultList->columnWidth(c), widths[c]) << c;
   EXPECT_EQ(form->pos(), QPoint(0, 0));
   EXPECT_EQ(form->size(), QSize(420, 440));
-  EXPECT_EQ(form->DateTimePicker1->date(), QDate::currentDate());
-  EXPECT_EQ(form->DateTimePicker1->displayFormat(), "yyyy/MM/dd");
-  EXPECT_EQ(civilDateOf(form->SinceDate),
+  EXPECT_EQ(form->sinceDatePicker->date(), QDate::currentDate());
+  EXPECT_EQ(form->sinceDatePicker->displayFormat(), "yyyy/MM/dd");
+  EXPECT_EQ(civilDateOf(form->searchOptions().since),
             (CivilDate{QDate::currentDate().year(), QDate::currentDate().month(),
                        QDate::currentDate().day()}));
-  EXPECT_EQ(form->SinceDate, static_cast<double>(static_cast<long long>(form->SinceDate)));
+  EXPECT_EQ(form->searchOptions().since,
+            static_cast<double>(static_cast<long long>(form->searchOptions().since)));
   EXPECT_EQ(form->conditionFileFolder(), folder.path());
-  EXPECT_FALSE(form->ProgressBar1->isVisible());
-  EXPECT_EQ(form->ProgressBar1->parentWidget(), form->StatusBar1);
-  EXPECT_EQ(form->ProgressBar1->pos(), QPoint(2, 2));
+  EXPECT_FALSE(form->progressBar->isVisible());
+  EXPECT_EQ(form->progressBar->parentWidget(), form->statusPanels);
+  EXPECT_EQ(form->progressBar->pos(), QPoint(2, 2));
 }
 
 TEST_F(MainWindow, ReadsHandEditedSettings) {
@@ -94,28 +97,30 @@ TEST_F(MainWindow, ReadsHandEditedSettings) {
             "[ListView]\nColumn0Width=120\nColumn4Width=200\n"
             "[Window]\nTop=40\nLeft=30\nHeight=500\nWidth=600\n");
   auto form = open();
-  EXPECT_EQ(form->Edit1->text(), "/data/src");
-  EXPECT_EQ(form->Edit2->text(), "/media/dst");
-  EXPECT_TRUE(form->LblLastDate->isVisible());
-  EXPECT_EQ(form->LblLastDate->text(), "(2024/05/01) ");
-  EXPECT_EQ(form->LblLastDate->toolTip(), "前回コピーした日付です");
-  EXPECT_FALSE(form->DirAbs);
-  EXPECT_FALSE(form->AddDriveLetter);
-  EXPECT_FALSE(form->ShowResult);
-  EXPECT_TRUE(form->PickupFolder);
-  EXPECT_EQ(form->Overwrite, 2);
-  EXPECT_EQ(form->EscExt, (std::vector<std::string>{"bak", "tmp"}));
-  EXPECT_EQ(form->lsvFilesFrom->columnWidth(0), 120);
-  EXPECT_EQ(form->lsvFilesFrom->columnWidth(1), 80);
+  EXPECT_EQ(form->sourceFolderEdit->text(), "/data/src");
+  EXPECT_EQ(form->destinationFolderEdit->text(), "/media/dst");
+  EXPECT_TRUE(form->lastCopyDateLabel->isVisible());
+  EXPECT_EQ(form->lastCopyDateLabel->text(), "(2024/05/01) ");
+  EXPECT_EQ(form->lastCopyDateLabel->toolTip(), "前回コピーした日付です");
+  EXPECT_FALSE(form->detailOptions().copy.dirAbs);
+  EXPECT_FALSE(form->detailOptions().copy.addDriveLetter);
+  EXPECT_FALSE(form->detailOptions().showCopyNotice);
+  EXPECT_TRUE(form->detailOptions().search.perFolder);
+  EXPECT_EQ(form->detailOptions().copy.overwrite, 2);
+  EXPECT_EQ(form->detailOptions().search.excludedExtensions,
+            (std::vector<std::string>{"bak", "tmp"}));
+  EXPECT_EQ(form->resultList->columnWidth(0), 120);
+  EXPECT_EQ(form->resultList->columnWidth(1), 80);
   EXPECT_EQ(form->pos(), QPoint(30, 40));
   EXPECT_EQ(form->size(), QSize(600, 500));
 
   // The unchecked switch ran its click handler: the excluded-subfolder controls are off.
-  EXPECT_FALSE(form->CbKai->isChecked());
-  EXPECT_FALSE(form->LastKaiChecked);
-  for (QWidget* w :
-       {static_cast<QWidget*>(form->LblFolEx), static_cast<QWidget*>(form->LstBxFolEx),
-        static_cast<QWidget*>(form->BtnFolExADD), static_cast<QWidget*>(form->BtnFolExDel)})
+  EXPECT_FALSE(form->subfoldersCheckBox->isChecked());
+  EXPECT_FALSE(form->subfoldersSwitchKept());
+  for (QWidget* w : {static_cast<QWidget*>(form->excludedSubfoldersLabel),
+                     static_cast<QWidget*>(form->excludedSubfoldersList),
+                     static_cast<QWidget*>(form->addExcludedSubfolderButton),
+                     static_cast<QWidget*>(form->removeExcludedSubfolderButton)})
     EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
 }
 
@@ -123,12 +128,14 @@ TEST_F(MainWindow, CloseSavesSettingsKeepingForeignLinesAndNextStartReadsThem) {
   writeFile(settingsPath(), "; keep me\n[Default]\nLastCopyDate=2024/05/01\n[Mine]\nx=1\n");
   {
     auto form = open();
-    form->Edit1->setText(QStringLiteral("/home/u/文書"));
-    form->Edit2->setText(QStringLiteral("/media/backup"));
-    form->CbKai->setChecked(false);
-    form->EscExt = {"bak", "a b"};
-    form->Overwrite = 0;
-    form->lsvFilesFrom->setColumnWidth(3, 140);
+    form->sourceFolderEdit->setText(QStringLiteral("/home/u/文書"));
+    form->destinationFolderEdit->setText(QStringLiteral("/media/backup"));
+    form->subfoldersCheckBox->setChecked(false);
+    editDetailOptions(*form, [](DetailOptions& s) {
+      s.search.excludedExtensions = {"bak", "a b"};
+      s.copy.overwrite = 0;
+    });
+    form->resultList->setColumnWidth(3, 140);
     form->move(12, 34);
     form->resize(500, 460);
     EXPECT_TRUE(form->close());
@@ -142,12 +149,13 @@ TEST_F(MainWindow, CloseSavesSettingsKeepingForeignLinesAndNextStartReadsThem) {
   EXPECT_EQ(saved.find("AddDriveLetter"), std::string::npos);
 
   auto again = open();
-  EXPECT_EQ(again->Edit1->text(), QStringLiteral("/home/u/文書"));
-  EXPECT_EQ(again->Edit2->text(), "/media/backup");
-  EXPECT_FALSE(again->CbKai->isChecked());
-  EXPECT_EQ(again->EscExt, (std::vector<std::string>{"bak", "a b"}));
-  EXPECT_EQ(again->Overwrite, 0);
-  EXPECT_EQ(again->lsvFilesFrom->columnWidth(3), 140);
+  EXPECT_EQ(again->sourceFolderEdit->text(), QStringLiteral("/home/u/文書"));
+  EXPECT_EQ(again->destinationFolderEdit->text(), "/media/backup");
+  EXPECT_FALSE(again->subfoldersCheckBox->isChecked());
+  EXPECT_EQ(again->detailOptions().search.excludedExtensions,
+            (std::vector<std::string>{"bak", "a b"}));
+  EXPECT_EQ(again->detailOptions().copy.overwrite, 0);
+  EXPECT_EQ(again->resultList->columnWidth(3), 140);
   EXPECT_EQ(again->pos(), QPoint(12, 34));
   EXPECT_EQ(again->size(), QSize(500, 460));
 }
@@ -155,30 +163,29 @@ TEST_F(MainWindow, CloseSavesSettingsKeepingForeignLinesAndNextStartReadsThem) {
 TEST_F(MainWindow, ExitIsRefusedWhileBusy) {
   writeFile(settingsPath(), "[Default]\nFrom=/a\n");
   auto form = open();
-  form->Busy = true;
-  form->Exit1->trigger();
+  form->setActivity(TForm1::Activity::Searching);
+  form->exitAction->trigger();
   QApplication::processEvents();
   EXPECT_TRUE(form->isVisible());
   EXPECT_EQ(readFile(settingsPath()), "[Default]\nFrom=/a\n");
 
-  form->Busy = false;
-  form->Exit1->trigger();
+  form->setActivity(TForm1::Activity::Idle);
+  form->exitAction->trigger();
   EXPECT_FALSE(form->isVisible());
   EXPECT_NE(readFile(settingsPath()).find("[Window]"), std::string::npos);
 }
 
 TEST_F(MainWindow, CloseDuringRunAbortsAndClosesWhenRunHasReturned) {
   auto form = open();
-  form->Busy = true;
+  form->setActivity(TForm1::Activity::Searching);
   EXPECT_FALSE(form->close());
   EXPECT_TRUE(form->isVisible());
-  EXPECT_TRUE(form->AbortRequested);
+  EXPECT_TRUE(form->abortRequested());
   EXPECT_TRUE(form->closePending());
   EXPECT_FALSE(std::filesystem::exists(settingsPath()));
 
   // The run notices the abort, returns and leaves the busy state.
-  form->Busy = false;
-  form->AbortRequested = false;
+  form->setActivity(TForm1::Activity::Idle);
   form->finishRun();
   QApplication::processEvents();
   EXPECT_FALSE(form->isVisible());
@@ -187,7 +194,7 @@ TEST_F(MainWindow, CloseDuringRunAbortsAndClosesWhenRunHasReturned) {
 
 TEST_F(MainWindow, TerminationSignalClosesLikeTheCloseBox) {
   auto form = open();
-  form->Edit1->setText(QStringLiteral("/from/signal"));
+  form->sourceFolderEdit->setText(QStringLiteral("/from/signal"));
   {
     TerminationSignalCloser closer(form.get());
     raise(SIGTERM);
@@ -201,70 +208,103 @@ TEST_F(MainWindow, FailedSettingsWriteKeepsWindowOpenAndUsable) {
   writeFile(folder.file("plain"), "");
   const std::string badPath = folder.file("plain") + "/NVO.ini";  // its folder is a file
   auto form = open(badPath);
-  form->Edit1->setText(QStringLiteral("/data"));
-  form->EscExt = {"bak"};
+  form->sourceFolderEdit->setText(QStringLiteral("/data"));
+  editDetailOptions(*form, [](DetailOptions& s) { s.search.excludedExtensions = {"bak"}; });
 
   EXPECT_FALSE(form->close());
   ASSERT_EQ(boxes.applicationErrors.size(), 1u);
   EXPECT_EQ(boxes.applicationErrors[0], badPath + " に書き込めません.");
   EXPECT_TRUE(form->isVisible());
-  EXPECT_EQ(form->Edit1->text(), "/data");
-  EXPECT_EQ(form->EscExt, (std::vector<std::string>{"bak"}));
+  EXPECT_EQ(form->sourceFolderEdit->text(), "/data");
+  EXPECT_EQ(form->detailOptions().search.excludedExtensions, (std::vector<std::string>{"bak"}));
 
-  form->CbKai->setChecked(false);
-  EXPECT_FALSE(form->LstBxFolEx->isEnabled());
+  form->subfoldersCheckBox->setChecked(false);
+  EXPECT_FALSE(form->excludedSubfoldersList->isEnabled());
   EXPECT_FALSE(form->close());
   EXPECT_EQ(boxes.applicationErrors.size(), 2u);
 }
 
+// What each activity leaves enabled and editable: neither run starts while the other goes on,
+// the folder box a run reads cannot be edited, and idle is the window as it opened.
+TEST_F(MainWindow, ActivitySetsCommandsFolderBoxesAndStatus) {
+  struct Case {
+    TForm1::Activity activity;
+    bool searchEnabled, copyEnabled, abortEnabled, sourceReadOnly, destinationReadOnly;
+    const char* status;
+  };
+  const Case cases[] = {
+      {TForm1::Activity::Searching, true, false, true, true, false, "検索中です"},
+      {TForm1::Activity::Idle, true, true, false, false, false, ""},
+      {TForm1::Activity::Copying, false, true, true, false, true, "コピー中です"},
+      {TForm1::Activity::Idle, true, true, false, false, false, ""},
+  };
+  auto form = open();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.status);
+    form->setActivity(c.activity);
+    EXPECT_EQ(form->busy(), c.activity != TForm1::Activity::Idle);
+    EXPECT_EQ(form->searchButton->isEnabled(), c.searchEnabled);
+    EXPECT_EQ(form->searchAction->isEnabled(), c.searchEnabled);
+    EXPECT_EQ(form->copyButton->isEnabled(), c.copyEnabled);
+    EXPECT_EQ(form->copyAction->isEnabled(), c.copyEnabled);
+    EXPECT_EQ(form->abortButton->isEnabled(), c.abortEnabled);
+    EXPECT_EQ(form->abortAction->isEnabled(), c.abortEnabled);
+    EXPECT_EQ(form->sourceFolderEdit->isReadOnly(), c.sourceReadOnly);
+    EXPECT_EQ(form->destinationFolderEdit->isReadOnly(), c.destinationReadOnly);
+    EXPECT_EQ(form->statusPanels->panelText(1), QString::fromUtf8(c.status));
+    EXPECT_EQ(QApplication::overrideCursor() != nullptr, form->busy());
+  }
+  EXPECT_TRUE(form->progressBar->isHidden());
+}
+
 TEST_F(MainWindow, SubfolderSwitchIsPutBackWhileBusy) {
   auto form = open();
-  form->Busy = true;
-  form->CbKai->click();
-  EXPECT_TRUE(form->CbKai->isChecked());
-  EXPECT_TRUE(form->LstBxFolEx->isEnabled());
+  form->setActivity(TForm1::Activity::Searching);
+  form->subfoldersCheckBox->click();
+  EXPECT_TRUE(form->subfoldersCheckBox->isChecked());
+  EXPECT_TRUE(form->excludedSubfoldersList->isEnabled());
 
-  form->Busy = false;
-  form->CbKai->click();
-  EXPECT_FALSE(form->CbKai->isChecked());
-  EXPECT_FALSE(form->LastKaiChecked);
-  EXPECT_FALSE(form->BtnFolExADD->isEnabled());
-  form->CbKai->click();
-  EXPECT_TRUE(form->LastKaiChecked);
-  EXPECT_TRUE(form->BtnFolExDel->isEnabled());
+  form->setActivity(TForm1::Activity::Idle);
+  form->subfoldersCheckBox->click();
+  EXPECT_FALSE(form->subfoldersCheckBox->isChecked());
+  EXPECT_FALSE(form->subfoldersSwitchKept());
+  EXPECT_FALSE(form->addExcludedSubfolderButton->isEnabled());
+  form->subfoldersCheckBox->click();
+  EXPECT_TRUE(form->subfoldersSwitchKept());
+  EXPECT_TRUE(form->removeExcludedSubfolderButton->isEnabled());
 }
 
 TEST_F(MainWindow, CaptionsHintsAndDesignStates) {
   auto form = open();
   const std::pair<QWidget*, const char*> texts[] = {
-      {form->Label2, "更新日付："},
-      {form->Label6, "以降に更新されたもの"},
-      {form->Label3, "検索元："},
-      {form->Button2, "参照..."},
-      {form->CbKai, "下位フォルダも対象とする"},
-      {form->LblFolEx, "除外するサブフォルダ"},
-      {form->BtnFolExADD, "ADD..."},
-      {form->BtnFolExDel, "DEL..."},
-      {form->Label4, "コピー先："},
-      {form->Button4, "参照..."},
-      {form->Label1, "検索結果"},
-      {form->BtnSelAll, "すべてを選択"},
-      {form->BtnReleaseSel, "選択解除"},
-      {form->Button1, "検索"},
-      {form->Button3, "コピー"},
-      {form->Button5, "中止"},
+      {form->sinceDateLabel, "更新日付："},
+      {form->sinceDateSuffixLabel, "以降に更新されたもの"},
+      {form->sourceFolderLabel, "検索元："},
+      {form->browseSourceButton, "参照..."},
+      {form->subfoldersCheckBox, "下位フォルダも対象とする"},
+      {form->excludedSubfoldersLabel, "除外するサブフォルダ"},
+      {form->addExcludedSubfolderButton, "ADD..."},
+      {form->removeExcludedSubfolderButton, "DEL..."},
+      {form->destinationFolderLabel, "コピー先："},
+      {form->browseDestinationButton, "参照..."},
+      {form->resultLabel, "検索結果"},
+      {form->checkAllButton, "すべてを選択"},
+      {form->uncheckAllButton, "選択解除"},
+      {form->searchButton, "検索"},
+      {form->copyButton, "コピー"},
+      {form->abortButton, "中止"},
   };
   for (const auto& [widget, text] : texts) {
     const QVariant shown = widget->property("text");
     EXPECT_EQ(shown.toString(), QString::fromUtf8(text)) << widget->objectName().toStdString();
   }
-  EXPECT_EQ(form->Button1->toolTip(), "検索を開始します");
-  EXPECT_EQ(form->Button3->toolTip(), "コピーを開始します");
-  EXPECT_EQ(form->Button5->toolTip(), "処理を中止します");
-  EXPECT_FALSE(form->Button5->isEnabled());
-  EXPECT_EQ(form->DateTimePicker1->minimumDate(), QDate(1901, 1, 1));
-  EXPECT_EQ(form->DateTimePicker1->maximumDate(), QDate(2100, 1, 1));
-  EXPECT_TRUE(form->DateTimePicker1->calendarPopup());
+  EXPECT_EQ(form->searchButton->toolTip(), "検索を開始します");
+  EXPECT_EQ(form->copyButton->toolTip(), "コピーを開始します");
+  EXPECT_EQ(form->abortButton->toolTip(), "処理を中止します");
+  EXPECT_FALSE(form->abortButton->isEnabled());
+  EXPECT_EQ(form->sinceDatePicker->minimumDate(), QDate(1901, 1, 1));
+  EXPECT_EQ(form->sinceDatePicker->maximumDate(), QDate(2100, 1, 1));
+  EXPECT_TRUE(form->sinceDatePicker->calendarPopup());
   EXPECT_EQ(form->minimumSize(), QSize(420, 380));
 
   const char* headers[] = {"ファイル名", "サイズ", "ファイルの種類", "更新日時", "パス"};
@@ -278,17 +318,18 @@ TEST_F(MainWindow, CaptionsHintsAndDesignStates) {
   }
 
   const int panelWidths[] = {120, 130};
-  for (int p = 0; p < 2; ++p) EXPECT_EQ(form->StatusBar1->panel(p)->width(), panelWidths[p]);
-  EXPECT_EQ(form->StatusBar1->panelCount(), 3);
+  for (int p = 0; p < 2; ++p) EXPECT_EQ(form->statusPanels->panel(p)->width(), panelWidths[p]);
+  EXPECT_EQ(form->statusPanels->panelCount(), 3);
 }
 
 TEST_F(MainWindow, MenusHoldEveryItemInOrder) {
   auto form = open();
   const std::vector<std::pair<QMenu*, std::vector<const char*>>> menus = {
-      {form->File1, {"条件ファイルを開く(&O)...", "条件ファイルに保存(&S)...", "-", "終了(&X)"}},
-      {form->R1, {"検索(&F)", "コピー(&C)", "-", "中止(&X)"}},
-      {form->S1, {"更新日付(&D)", "検索元(&F)...", "コピー先(&T)...", "-", "詳細設定(&S)..."}},
-      {form->Help1, {"目次(&H)...", "バージョン情報(&V)..."}},
+      {form->fileMenu, {"条件ファイルを開く(&O)...", "条件ファイルに保存(&S)...", "-", "終了(&X)"}},
+      {form->runMenu, {"検索(&F)", "コピー(&C)", "-", "中止(&X)"}},
+      {form->settingsMenu,
+       {"更新日付(&D)", "検索元(&F)...", "コピー先(&T)...", "-", "詳細設定(&S)..."}},
+      {form->helpMenu, {"目次(&H)...", "バージョン情報(&V)..."}},
   };
   const QList<QAction*> bar = form->menuBar()->actions();
   ASSERT_EQ(bar.size(), 4);
@@ -307,24 +348,33 @@ TEST_F(MainWindow, MenusHoldEveryItemInOrder) {
         EXPECT_EQ(actions[static_cast<qsizetype>(i)]->text(), QString::fromUtf8(items[i]));
     }
   }
-  EXPECT_FALSE(form->N6->isEnabled());
+  EXPECT_FALSE(form->abortAction->isEnabled());
 }
 
 TEST_F(MainWindow, TabOrderFollowsTheForm) {
   auto form = open();
-  const std::vector<QWidget*> expected = {
-      form->Button1,       form->Edit1,       form->Button2,     form->CbKai,
-      form->Edit2,         form->Button4,     form->Button3,     form->DateTimePicker1,
-      form->LstBxFolEx,    form->BtnFolExADD, form->BtnFolExDel, form->BtnSelAll,
-      form->BtnReleaseSel, form->lsvFilesFrom};  // Button5 is disabled at design
+  const std::vector<QWidget*> expected = {form->searchButton,
+                                          form->sourceFolderEdit,
+                                          form->browseSourceButton,
+                                          form->subfoldersCheckBox,
+                                          form->destinationFolderEdit,
+                                          form->browseDestinationButton,
+                                          form->copyButton,
+                                          form->sinceDatePicker,
+                                          form->excludedSubfoldersList,
+                                          form->addExcludedSubfolderButton,
+                                          form->removeExcludedSubfolderButton,
+                                          form->checkAllButton,
+                                          form->uncheckAllButton,
+                                          form->resultList};  // Button5 is disabled at design
   std::vector<QWidget*> seen;
-  QWidget* w = form->Button1;
+  QWidget* w = form->searchButton;
   do {
     const bool listed = std::find(expected.begin(), expected.end(), w) != expected.end();
     if (listed && w->isEnabled() && std::find(seen.begin(), seen.end(), w) == seen.end())
       seen.push_back(w);
     w = w->nextInFocusChain();
-  } while (w != form->Button1);
+  } while (w != form->searchButton);
   EXPECT_EQ(seen, expected);
 }
 

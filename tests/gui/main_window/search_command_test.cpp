@@ -17,12 +17,14 @@
 #include "gui/results/result_list_view.h"
 #include "gui/widgets/clickable_label.h"
 #include "gui/widgets/status_bar.h"
+#include "support/detail_settings_edit.h"
 #include "support/fake_services.h"
 #include "support/file_tree.h"
 
 namespace nuvelo {
 namespace {
 
+using testing::editDetailOptions;
 using testing::FakeMessageBoxes;
 using testing::FakeServices;
 using testing::localTime;
@@ -41,7 +43,7 @@ class Search : public ::testing::Test {
     form->setDisplayFormats({"/", ":", "."});
     form->show();
     QApplication::setActiveWindow(form.get());
-    form->DateTimePicker1->setDate(QDate(2024, 5, 1));
+    form->sinceDatePicker->setDate(QDate(2024, 5, 1));
   }
 
   std::string source() const { return tree.path() + "/src"; }
@@ -49,7 +51,7 @@ class Search : public ::testing::Test {
   // Runs `action` once the search has started and lets events through.
   void duringSearch(std::function<void()> action) {
     QTimer::singleShot(0, form.get(), [this, action] {
-      ASSERT_TRUE(form->Busy);
+      ASSERT_TRUE(form->busy());
       action();
     });
   }
@@ -70,12 +72,13 @@ class Search : public ::testing::Test {
 };
 
 TEST_F(Search, FindsChangedFilesAsCheckedRowsWithTotals) {
-  form->Edit1->setText(QString::fromStdString(source() + "/"));  // a typed trailing "/" goes
-  form->DirAbs = false;
-  form->Button1->click();
+  form->sourceFolderEdit->setText(
+      QString::fromStdString(source() + "/"));  // a typed trailing "/" goes
+  editDetailOptions(*form, [](DetailOptions& s) { s.copy.dirAbs = false; });
+  form->searchButton->click();
 
-  EXPECT_EQ(form->Edit1->text().toStdString(), source());
-  EXPECT_EQ(form->SearchRoot, source());
+  EXPECT_EQ(form->sourceFolderEdit->text().toStdString(), source());
+  EXPECT_EQ(form->searchRoot(), source());
   ASSERT_EQ(form->resultModel()->rowCount(), 2);
   EXPECT_EQ(column(0), (std::vector<QString>{"deeper.txt", "new.txt"}));
   EXPECT_EQ(column(1), (std::vector<QString>{"1KB", "2KB"}));
@@ -83,43 +86,43 @@ TEST_F(Search, FindsChangedFilesAsCheckedRowsWithTotals) {
   EXPECT_EQ(column(4), (std::vector<QString>{"new.txt", "sub/deeper.txt"}));
   EXPECT_FALSE(column(2)[0].isEmpty());
   EXPECT_EQ(form->resultModel()->index(0, 0).data(Qt::CheckStateRole).toInt(), Qt::Checked);
-  EXPECT_EQ(form->TotalCount, 2);
-  EXPECT_EQ(form->TotalBytes, 3072.0);
-  EXPECT_EQ(form->StatusBar1->panelText(2), QStringLiteral("合計= 2個 (3.0 k バイト)"));
+  EXPECT_EQ(form->checkedTotals().count, 2);
+  EXPECT_EQ(form->checkedTotals().bytes, 3072.0);
+  EXPECT_EQ(form->statusPanels->panelText(2), QStringLiteral("合計= 2個 (3.0 k バイト)"));
 
   // The end state of a search.
-  EXPECT_FALSE(form->Busy);
-  EXPECT_TRUE(form->Button3->isEnabled());
-  EXPECT_TRUE(form->Copy1->isEnabled());
-  EXPECT_FALSE(form->Button5->isEnabled());
-  EXPECT_FALSE(form->N6->isEnabled());
-  EXPECT_FALSE(form->Edit1->isReadOnly());
-  EXPECT_FALSE(form->ProgressBar1->isVisible());
-  EXPECT_EQ(form->ProgressBar1->value(), 0);
-  EXPECT_TRUE(form->StatusBar1->panelText(1).isEmpty());
+  EXPECT_FALSE(form->busy());
+  EXPECT_TRUE(form->copyButton->isEnabled());
+  EXPECT_TRUE(form->copyAction->isEnabled());
+  EXPECT_FALSE(form->abortButton->isEnabled());
+  EXPECT_FALSE(form->abortAction->isEnabled());
+  EXPECT_FALSE(form->sourceFolderEdit->isReadOnly());
+  EXPECT_FALSE(form->progressBar->isVisible());
+  EXPECT_EQ(form->progressBar->value(), 0);
+  EXPECT_TRUE(form->statusPanels->panelText(1).isEmpty());
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
   const ResultRow& row = form->resultModel()->rows()[0];
-  EXPECT_EQ(form->RowFullPath(row), source() + "/" + row.pathText);
+  EXPECT_EQ(form->rowFullPath(row), source() + "/" + row.pathText);
 }
 
 TEST_F(Search, NameThatIsNotUtf8ShowsReplacementAndKeepsItsBytes) {
   const std::string name = "caf\xE9.txt";
   makeFile(source() + "/" + name, localTime(2024, 5, 3));
-  form->Edit1->setText(QString::fromStdString(source()));
-  form->Button1->click();
+  form->sourceFolderEdit->setText(QString::fromStdString(source()));
+  form->searchButton->click();
   const auto& rows = form->resultModel()->rows();
   const auto row =
       std::find_if(rows.begin(), rows.end(), [&](const ResultRow& r) { return r.name() == name; });
   ASSERT_NE(row, rows.end());
-  EXPECT_EQ(form->RowFullPath(*row), source() + "/" + name);
+  EXPECT_EQ(form->rowFullPath(*row), source() + "/" + name);
   const int index = static_cast<int>(row - rows.begin());
   EXPECT_EQ(form->resultModel()->text(index, 0), QStringLiteral("caf\uFFFD.txt"));
 }
 
 TEST_F(Search, AbsolutePathsAndTheMenuItemSearchToo) {
-  form->Edit1->setText(QString::fromStdString(source()));
-  form->Find1->trigger();
+  form->sourceFolderEdit->setText(QString::fromStdString(source()));
+  form->searchAction->trigger();
   EXPECT_EQ(column(4),
             (std::vector<QString>{QString::fromStdString(source() + "/new.txt"),
                                   QString::fromStdString(source() + "/sub/deeper.txt")}));
@@ -133,16 +136,17 @@ struct Refusal {
 class SearchRefusal : public Search, public ::testing::WithParamInterface<Refusal> {};
 
 TEST_P(SearchRefusal, EmptiesTheListThenShowsThePositionedError) {
-  form->Edit1->setText(QString::fromStdString(source()));
-  form->Button1->click();
+  form->sourceFolderEdit->setText(QString::fromStdString(source()));
+  form->searchButton->click();
   ASSERT_EQ(form->resultModel()->rowCount(), 2);
   form->move(100, 50);
   form->resize(500, 440);
 
   const std::string text = GetParam().sourceText;
-  form->Edit1->setText(QString::fromStdString(text == "<missing>" ? source() + "/nope" : text));
-  form->Button3->setFocus();
-  form->Button1->click();
+  form->sourceFolderEdit->setText(
+      QString::fromStdString(text == "<missing>" ? source() + "/nope" : text));
+  form->copyButton->setFocus();
+  form->searchButton->click();
 
   EXPECT_EQ(form->resultModel()->rowCount(), 0);
   ASSERT_EQ(boxes.shown.size(), 1u);
@@ -152,8 +156,8 @@ TEST_P(SearchRefusal, EmptiesTheListThenShowsThePositionedError) {
   EXPECT_EQ(frame.topLeft(), QPoint(100, 50));
   EXPECT_EQ(boxes.shown[0].placement,
             MessagePlacement::positionedOn({100, 50, frame.width(), frame.height()}));
-  EXPECT_TRUE(form->Edit1->hasFocus());
-  EXPECT_FALSE(form->Busy);
+  EXPECT_TRUE(form->sourceFolderEdit->hasFocus());
+  EXPECT_FALSE(form->busy());
 }
 
 INSTANTIATE_TEST_SUITE_P(Sources, SearchRefusal,
@@ -162,50 +166,50 @@ INSTANTIATE_TEST_SUITE_P(Sources, SearchRefusal,
 
 TEST_F(Search, CommandsAreRefusedWhileSearching) {
   writeFile(settings.file("NVO.ini"), "[Default]\nFrom=/kept\n");
-  form->Edit1->setText(QString::fromStdString(source()));
+  form->sourceFolderEdit->setText(QString::fromStdString(source()));
   bool checked = false;
   duringSearch([&] {
     EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
-    EXPECT_EQ(form->StatusBar1->panelText(1), QStringLiteral("検索中です"));
-    EXPECT_FALSE(form->Button3->isEnabled());
-    EXPECT_FALSE(form->Copy1->isEnabled());
-    EXPECT_TRUE(form->Button5->isEnabled());
-    EXPECT_TRUE(form->N6->isEnabled());
-    EXPECT_TRUE(form->Edit1->isReadOnly());
-    form->Button1Click();  // a second search is refused
-    form->Exit1->trigger();
-    form->CbKai->click();
-    checked = form->CbKai->isChecked();
-    form->DateTimePicker1->setDate(QDate(2020, 1, 1));  // shown, not taken
+    EXPECT_EQ(form->statusPanels->panelText(1), QStringLiteral("検索中です"));
+    EXPECT_FALSE(form->copyButton->isEnabled());
+    EXPECT_FALSE(form->copyAction->isEnabled());
+    EXPECT_TRUE(form->abortButton->isEnabled());
+    EXPECT_TRUE(form->abortAction->isEnabled());
+    EXPECT_TRUE(form->sourceFolderEdit->isReadOnly());
+    form->onSearch();  // a second search is refused
+    form->exitAction->trigger();
+    form->subfoldersCheckBox->click();
+    checked = form->subfoldersCheckBox->isChecked();
+    form->sinceDatePicker->setDate(QDate(2020, 1, 1));  // shown, not taken
   });
-  form->Button1->click();
+  form->searchButton->click();
   EXPECT_TRUE(checked);
   EXPECT_TRUE(form->isVisible());
   EXPECT_EQ(form->resultModel()->rowCount(), 2);
-  EXPECT_EQ(form->DateTimePicker1->date(), QDate(2020, 1, 1));
-  EXPECT_EQ(civilDateOf(form->SinceDate), (CivilDate{2024, 5, 1}));
+  EXPECT_EQ(form->sinceDatePicker->date(), QDate(2020, 1, 1));
+  EXPECT_EQ(civilDateOf(form->searchOptions().since), (CivilDate{2024, 5, 1}));
   EXPECT_EQ(testing::readFile(settings.file("NVO.ini")), "[Default]\nFrom=/kept\n");
 }
 
 TEST_F(Search, AbortEndsWithAnEmptyListAndClearState) {
-  form->Edit1->setText(QString::fromStdString(source()));
-  duringSearch([&] { form->Button5->click(); });
-  form->Button1->click();
+  form->sourceFolderEdit->setText(QString::fromStdString(source()));
+  duringSearch([&] { form->abortButton->click(); });
+  form->searchButton->click();
   EXPECT_EQ(form->resultModel()->rowCount(), 0);
-  EXPECT_TRUE(form->StatusBar1->panelText(1).isEmpty());
-  EXPECT_TRUE(form->StatusBar1->panelText(2).isEmpty());
-  EXPECT_FALSE(form->Busy);
-  EXPECT_FALSE(form->AbortRequested);
+  EXPECT_TRUE(form->statusPanels->panelText(1).isEmpty());
+  EXPECT_TRUE(form->statusPanels->panelText(2).isEmpty());
+  EXPECT_FALSE(form->busy());
+  EXPECT_FALSE(form->abortRequested());
 
-  duringSearch([&] { form->N6->trigger(); });  // the menu item aborts as well
-  form->Button1->click();
+  duringSearch([&] { form->abortAction->trigger(); });  // the menu item aborts as well
+  form->searchButton->click();
   EXPECT_EQ(form->resultModel()->rowCount(), 0);
 }
 
 TEST_F(Search, ClosingDuringSearchClosesWhenItHasEnded) {
-  form->Edit1->setText(QString::fromStdString(source()));
+  form->sourceFolderEdit->setText(QString::fromStdString(source()));
   duringSearch([&] { form->close(); });
-  form->Button1->click();
+  form->searchButton->click();
   QApplication::processEvents();
   EXPECT_FALSE(form->isVisible());
   EXPECT_TRUE(std::filesystem::exists(settings.file("NVO.ini")));
@@ -214,17 +218,17 @@ TEST_F(Search, ClosingDuringSearchClosesWhenItHasEnded) {
 TEST_F(Search, PerFolderModeListsAFolderRowWithItsTreeSize) {
   makeFile(source() + "/pack/a.bin", localTime(2023, 1, 1), 3 * 1024 * 1024);
   makeFolder(source() + "/pack", localTime(2024, 5, 2));
-  form->PickupFolder = true;
-  form->Edit1->setText(QString::fromStdString(source()));
-  form->Button1->click();
+  editDetailOptions(*form, [](DetailOptions& s) { s.search.perFolder = true; });
+  form->sourceFolderEdit->setText(QString::fromStdString(source()));
+  form->searchButton->click();
   EXPECT_EQ(column(0), (std::vector<QString>{"new.txt", "pack", "sub"}));
   EXPECT_EQ(column(1), (std::vector<QString>{"1KB", "2KB", "3072KB"}));
 }
 
 TEST_F(Search, LinksAreListedAsLinksByTheirOwnTime) {
   std::filesystem::create_symlink(source() + "/old.txt", source() + "/to-old");
-  form->Edit1->setText(QString::fromStdString(source()));
-  form->Button1->click();
+  form->sourceFolderEdit->setText(QString::fromStdString(source()));
+  form->searchButton->click();
   const auto& rows = form->resultModel()->rows();
   const auto link =
       std::find_if(rows.begin(), rows.end(), [](const ResultRow& r) { return r.link; });
@@ -240,9 +244,9 @@ TEST_F(Search, LinksAreListedAsLinksByTheirOwnTime) {
 
 TEST_F(Search, TheDestinationInsideTheSourceIsLeftOut) {
   makeFile(source() + "/backup/new.txt", localTime(2024, 5, 2));
-  form->Edit1->setText(QString::fromStdString(source()));
-  form->Edit2->setText(QString::fromStdString(source() + "/./backup/"));
-  form->Button1->click();
+  form->sourceFolderEdit->setText(QString::fromStdString(source()));
+  form->destinationFolderEdit->setText(QString::fromStdString(source() + "/./backup/"));
+  form->searchButton->click();
   EXPECT_EQ(column(0), (std::vector<QString>{"deeper.txt", "new.txt"}));
 }
 
@@ -253,8 +257,8 @@ TEST_F(Search, FoldersThatCannotBeReadAreNamedInOneWarningAsOrdinaryUser) {
     makeFile(source() + locked + "/x.txt", localTime(2024, 5, 2));
     chmod((source() + locked).c_str(), 0);
   }
-  form->Edit1->setText(QString::fromStdString(source()));
-  form->Button1->click();
+  form->sourceFolderEdit->setText(QString::fromStdString(source()));
+  form->searchButton->click();
   for (const char* locked : {"/locked-a", "/locked-b", "/sub/locked-c"})
     chmod((source() + locked).c_str(), 0755);
   EXPECT_EQ(form->resultModel()->rowCount(), 2);
@@ -263,7 +267,7 @@ TEST_F(Search, FoldersThatCannotBeReadAreNamedInOneWarningAsOrdinaryUser) {
   EXPECT_EQ(boxes.shown[0].placement, form->positionedPlacement());
   EXPECT_NE(boxes.shown[0].text.find("(3個)"), std::string::npos) << boxes.shown[0].text;
   EXPECT_NE(boxes.shown[0].text.find(source() + "/sub/locked-c"), std::string::npos);
-  EXPECT_FALSE(form->Busy);
+  EXPECT_FALSE(form->busy());
 }
 
 struct LabelCase {
@@ -281,24 +285,24 @@ TEST_P(LastDateLabel, DoubleClickTakesTheDateOrReportsIt) {
                      std::string("[Default]\nLastCopyDate=") + GetParam().lastCopyDate + "\n");
   TForm1 form(fakes.services(), settings.file("NVO.ini"), settings.path());
   form.show();
-  const QDate before = form.DateTimePicker1->date();
-  QTest::mouseDClick(form.LblLastDate, Qt::LeftButton);
+  const QDate before = form.sinceDatePicker->date();
+  QTest::mouseDClick(form.lastCopyDateLabel, Qt::LeftButton);
   if (GetParam().valid) {
-    EXPECT_EQ(form.DateTimePicker1->date(), QDate(2024, 5, 1));
-    EXPECT_EQ(civilDateOf(form.SinceDate), (CivilDate{2024, 5, 1}));
+    EXPECT_EQ(form.sinceDatePicker->date(), QDate(2024, 5, 1));
+    EXPECT_EQ(civilDateOf(form.searchOptions().since), (CivilDate{2024, 5, 1}));
     EXPECT_TRUE(boxes.applicationErrors.empty());
   } else {
-    EXPECT_EQ(form.DateTimePicker1->date(), before);
+    EXPECT_EQ(form.sinceDatePicker->date(), before);
     ASSERT_EQ(boxes.applicationErrors.size(), 1u);
     EXPECT_EQ(boxes.applicationErrors[0],
               "'" + std::string(GetParam().lastCopyDate).substr(0, 10) + "' は日付ではありません.");
   }
 
-  form.Busy = true;  // refused while a run goes on
-  form.DateTimePicker1->setDate(QDate(2000, 1, 1));
-  QTest::mouseDClick(form.LblLastDate, Qt::LeftButton);
-  EXPECT_EQ(form.DateTimePicker1->date(), QDate(2000, 1, 1));
-  form.Busy = false;
+  form.setActivity(TForm1::Activity::Searching);  // refused while a run goes on
+  form.sinceDatePicker->setDate(QDate(2000, 1, 1));
+  QTest::mouseDClick(form.lastCopyDateLabel, Qt::LeftButton);
+  EXPECT_EQ(form.sinceDatePicker->date(), QDate(2000, 1, 1));
+  form.setActivity(TForm1::Activity::Idle);
 }
 
 INSTANTIATE_TEST_SUITE_P(Dates, LastDateLabel,

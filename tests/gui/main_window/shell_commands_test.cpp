@@ -40,14 +40,14 @@ class Shell : public ::testing::Test {
 
 TEST_F(Shell, DateCommandSendsAltDown) {
   auto form = open(fakes.services());
-  form->D1->trigger();
+  form->sinceDateAction->trigger();
   EXPECT_EQ(fakes.keys.events,
             (std::vector<std::string>{"12/38/0", "28/50/1", "28/50/3", "12/38/2"}));
-  EXPECT_TRUE(form->DateTimePicker1->hasFocus());
-  form->Busy = true;
-  form->D1->trigger();
+  EXPECT_TRUE(form->sinceDatePicker->hasFocus());
+  form->setActivity(TForm1::Activity::Searching);
+  form->sinceDateAction->trigger();
   EXPECT_EQ(fakes.keys.events.size(), 4u);
-  form->Busy = false;
+  form->setActivity(TForm1::Activity::Idle);
 }
 
 TEST_F(Shell, DateCommandOpensTheCalendarOfThePicker) {
@@ -55,9 +55,9 @@ TEST_F(Shell, DateCommandOpensTheCalendarOfThePicker) {
   MainWindowServices services = fakes.services();
   services.keys = &keys;
   auto form = open(services);
-  auto* picker = static_cast<DatePicker*>(form->DateTimePicker1);
+  auto* picker = static_cast<DatePicker*>(form->sinceDatePicker);
   ASSERT_FALSE(picker->calendarShown());
-  form->D1Click();
+  form->onDropDownSinceDate();
   EXPECT_TRUE(picker->calendarShown());
 }
 
@@ -121,10 +121,10 @@ TEST_F(Shell, AboutCommandMakesABoxForEachShowing) {
     EXPECT_EQ(box.parentWidget(), form.get());
     box.accept();
   };
-  form->About1->trigger();
-  form->Busy = true;  // available during a run
-  form->About1->trigger();
-  form->Busy = false;
+  form->aboutAction->trigger();
+  form->setActivity(TForm1::Activity::Searching);  // available during a run
+  form->aboutAction->trigger();
+  form->setActivity(TForm1::Activity::Idle);
   EXPECT_EQ(boxes.size(), 2u);
   EXPECT_TRUE(form->findChildren<TAboutBox*>().isEmpty());  // destroyed after each showing
 }
@@ -138,7 +138,7 @@ TEST(HelpFile, NamedAfterTheExecutable) {
 
 TEST_F(Shell, HelpCommandAsksForTheContentsOfTheProgramsHelpFile) {
   auto form = open(fakes.services());
-  form->Contents1->trigger();
+  form->helpContentsAction->trigger();
   EXPECT_EQ(fakes.help.shown, (std::vector<std::string>{helpFileFor(executablePath())}));
   EXPECT_EQ(qApp->property("helpFile").toString().toStdString(), helpFileFor(executablePath()));
 }

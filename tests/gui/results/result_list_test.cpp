@@ -13,12 +13,14 @@
 #include "gui/results/result_list_view.h"
 #include "gui/results/row_order.h"
 #include "gui/widgets/status_bar.h"
+#include "support/detail_settings_edit.h"
 #include "support/fake_services.h"
 #include "support/file_tree.h"
 
 namespace nuvelo {
 namespace {
 
+using testing::editDetailOptions;
 using testing::FakeServices;
 using testing::localTime;
 using testing::TempFolder;
@@ -49,9 +51,9 @@ class ResultList : public ::testing::Test {
     for (const ResultRow& r : form->resultModel()->rows()) out.push_back(r.pathText);
     return out;
   }
-  void select(int r) { form->lsvFilesFrom->setCurrentIndex(form->resultModel()->index(r, 0)); }
+  void select(int r) { form->resultList->setCurrentIndex(form->resultModel()->index(r, 0)); }
   QPoint centreOf(int r) const {
-    return form->lsvFilesFrom->visualRect(form->resultModel()->index(r, 1)).center();
+    return form->resultList->visualRect(form->resultModel()->index(r, 1)).center();
   }
 
   TempFolder settings;
@@ -67,8 +69,8 @@ struct ClickCase {
 class SortState : public ResultList, public ::testing::WithParamInterface<ClickCase> {};
 
 TEST_P(SortState, FollowsHeaderClicks) {
-  for (int column : GetParam().columns) form->lsvFilesFromColumnClick(column);
-  EXPECT_EQ(form->SortColumn, GetParam().sortColumn);
+  for (int column : GetParam().columns) form->onResultColumnClicked(column);
+  EXPECT_EQ(form->sortColumn(), GetParam().sortColumn);
 }
 
 INSTANTIATE_TEST_SUITE_P(Clicks, SortState,
@@ -79,13 +81,13 @@ INSTANTIATE_TEST_SUITE_P(Clicks, SortState,
 
 TEST_F(ResultList, SizesSortByTheirNumber) {
   setRows({row("/a", 100), row("/b", 9), row("/c", 10), row("/d", 10), row("/e", 3LL << 31)});
-  form->lsvFilesFrom->header()->sectionClicked(1);  // a click on "サイズ"
+  form->resultList->header()->sectionClicked(1);  // a click on "サイズ"
   EXPECT_EQ(paths(), (std::vector<std::string>{"/b", "/c", "/d", "/a", "/e"}));  // 10KB twice: kept
-  EXPECT_EQ(form->lsvFilesFromCompare(1, 2), 0);
-  EXPECT_LT(form->lsvFilesFromCompare(0, 1), 0);
-  form->lsvFilesFrom->header()->sectionClicked(1);
+  EXPECT_EQ(form->compareResultRows(1, 2), 0);
+  EXPECT_LT(form->compareResultRows(0, 1), 0);
+  form->resultList->header()->sectionClicked(1);
   EXPECT_EQ(paths(), (std::vector<std::string>{"/e", "/a", "/c", "/d", "/b"}));
-  EXPECT_LT(form->lsvFilesFromCompare(0, 1), 0);  // descending: the larger comes first
+  EXPECT_LT(form->compareResultRows(0, 1), 0);  // descending: the larger comes first
 }
 
 TEST_F(ResultList, DatesSortInTimeOrderAndRowsStayPutBeforeAnyClick) {
@@ -93,31 +95,31 @@ TEST_F(ResultList, DatesSortInTimeOrderAndRowsStayPutBeforeAnyClick) {
            row("/old", 1, localTime(2023, 12, 31, 23, 59, 59)),
            row("/mid", 1, localTime(2023, 12, 31, 23, 59, 58))});
   EXPECT_EQ(paths(), (std::vector<std::string>{"/new", "/old", "/mid"}));
-  form->lsvFilesFromColumnClick(3);
+  form->onResultColumnClicked(3);
   EXPECT_EQ(paths(), (std::vector<std::string>{"/mid", "/old", "/new"}));
 }
 
 TEST_F(ResultList, NameThenPathAndANewSearchKeepsTheState) {
   setRows({row("/z/b.txt", 1), row("/a/c.txt", 1), row("/y/a.txt", 1)});
-  form->lsvFilesFromColumnClick(0);
+  form->onResultColumnClicked(0);
   EXPECT_EQ(paths(), (std::vector<std::string>{"/y/a.txt", "/z/b.txt", "/a/c.txt"}));
-  form->lsvFilesFromColumnClick(0);
+  form->onResultColumnClicked(0);
   EXPECT_EQ(paths(), (std::vector<std::string>{"/a/c.txt", "/z/b.txt", "/y/a.txt"}));
-  form->lsvFilesFromColumnClick(4);
+  form->onResultColumnClicked(4);
   EXPECT_EQ(paths(), (std::vector<std::string>{"/a/c.txt", "/y/a.txt", "/z/b.txt"}));
 
   // New rows arrive in their own order; the next click on the same header reverses the kept
   // direction.
   setRows({row("/b", 1), row("/c", 1), row("/a", 1)});
-  EXPECT_EQ(form->SortColumn, 5);
-  form->lsvFilesFromColumnClick(4);
+  EXPECT_EQ(form->sortColumn(), 5);
+  form->onResultColumnClicked(4);
   EXPECT_EQ(paths(), (std::vector<std::string>{"/c", "/b", "/a"}));
 }
 
 TEST_F(ResultList, SelectionFollowsItsRowThroughASort) {
   setRows({row("/b", 1), row("/a", 2)});
   select(0);
-  form->lsvFilesFromColumnClick(4);
+  form->onResultColumnClicked(4);
   ASSERT_TRUE(form->selectedRow());
   EXPECT_EQ(form->resultModel()->rows()[static_cast<std::size_t>(*form->selectedRow())].pathText,
             "/b");
@@ -125,32 +127,32 @@ TEST_F(ResultList, SelectionFollowsItsRowThroughASort) {
 
 TEST_F(ResultList, CheckAllAndClearAllRecountUnlessBusy) {
   setRows({row("/a", 1), row("/b", 1)});
-  form->BtnReleaseSel->click();
-  EXPECT_EQ(form->TotalCount, 0);
-  EXPECT_EQ(form->StatusBar1->panelText(2), QStringLiteral("合計= 0個 (0 バイト)"));
-  form->BtnSelAll->click();
-  EXPECT_EQ(form->TotalCount, 2);
-  EXPECT_EQ(form->StatusBar1->panelText(2), QStringLiteral("合計= 2個 (2.0 k バイト)"));
-  form->Busy = true;
-  form->BtnReleaseSel->click();
-  EXPECT_EQ(form->TotalCount, 2);
+  form->uncheckAllButton->click();
+  EXPECT_EQ(form->checkedTotals().count, 0);
+  EXPECT_EQ(form->statusPanels->panelText(2), QStringLiteral("合計= 0個 (0 バイト)"));
+  form->checkAllButton->click();
+  EXPECT_EQ(form->checkedTotals().count, 2);
+  EXPECT_EQ(form->statusPanels->panelText(2), QStringLiteral("合計= 2個 (2.0 k バイト)"));
+  form->setActivity(TForm1::Activity::Searching);
+  form->uncheckAllButton->click();
+  EXPECT_EQ(form->checkedTotals().count, 2);
   EXPECT_TRUE(form->resultModel()->rows()[0].checked);
-  form->Busy = false;
+  form->setActivity(TForm1::Activity::Idle);
 }
 
 TEST_F(ResultList, ClickShowsTheDateAndMouseReleaseRecounts) {
   setRows({row("/a", 1, localTime(2024, 5, 1, 7, 8, 9)), row("/b", 1)});
-  form->RecountChecked();
-  QTest::mouseClick(form->lsvFilesFrom->viewport(), Qt::LeftButton, {}, centreOf(0));
-  EXPECT_EQ(form->StatusBar1->panelText(1), QStringLiteral("2024/05/01 07:08:09"));
+  form->recountChecked();
+  QTest::mouseClick(form->resultList->viewport(), Qt::LeftButton, {}, centreOf(0));
+  EXPECT_EQ(form->statusPanels->panelText(1), QStringLiteral("2024/05/01 07:08:09"));
 
   // A keyboard toggle leaves the totals alone until the next mouse release over the list.
-  form->lsvFilesFrom->setFocus();
-  QTest::keyClick(form->lsvFilesFrom, Qt::Key_Space);
+  form->resultList->setFocus();
+  QTest::keyClick(form->resultList, Qt::Key_Space);
   ASSERT_FALSE(form->resultModel()->rows()[0].checked);
-  EXPECT_EQ(form->TotalCount, 2);
-  QTest::mouseClick(form->lsvFilesFrom->viewport(), Qt::RightButton, {}, QPoint(5, 200));
-  EXPECT_EQ(form->TotalCount, 1);
+  EXPECT_EQ(form->checkedTotals().count, 2);
+  QTest::mouseClick(form->resultList->viewport(), Qt::RightButton, {}, QPoint(5, 200));
+  EXPECT_EQ(form->checkedTotals().count, 1);
 }
 
 struct OpenCase {
@@ -162,11 +164,11 @@ class OpenRow : public ResultList, public ::testing::WithParamInterface<OpenCase
 
 TEST_P(OpenRow, OpensTheRowsFileAndReportsFailures) {
   setRows({row("sub/a.txt", 1)});
-  form->SearchRoot = "/data";
-  form->DirAbs = false;
+  form->setSearchRoot("/data");
+  editDetailOptions(*form, [](DetailOptions& s) { s.copy.dirAbs = false; });
   fakes.shell.result = GetParam().result;
   select(0);
-  form->Show1->trigger();
+  form->openResultAction->trigger();
   EXPECT_EQ(fakes.shell.opened, (std::vector<std::string>{"/data/sub/a.txt"}));
   if (GetParam().message) {
     ASSERT_EQ(fakes.boxes.shown.size(), 1u);
@@ -187,32 +189,33 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ResultList, DoubleClickOpensTheSelectedRowEvenOnEmptySpace) {
   setRows({row("/abs/a.txt", 1)});
-  QTest::mouseDClick(form->lsvFilesFrom->viewport(), Qt::LeftButton, {}, QPoint(5, 200));
+  QTest::mouseDClick(form->resultList->viewport(), Qt::LeftButton, {}, QPoint(5, 200));
   EXPECT_TRUE(fakes.shell.opened.empty());  // nothing selected
   select(0);
-  QTest::mouseDClick(form->lsvFilesFrom->viewport(), Qt::LeftButton, {}, QPoint(5, 200));
+  QTest::mouseDClick(form->resultList->viewport(), Qt::LeftButton, {}, QPoint(5, 200));
   EXPECT_EQ(fakes.shell.opened, (std::vector<std::string>{"/abs/a.txt"}));
 }
 
 TEST_F(ResultList, PopupMenuItemsNeedASelectedRow) {
-  EXPECT_EQ(form->PopupMenu1->actions(), (QList<QAction*>{form->Property1, form->Show1}));
-  EXPECT_EQ(form->Property1->text(), QStringLiteral("プロパティ"));
-  EXPECT_EQ(form->Show1->text(), QStringLiteral("表示"));
-  EXPECT_EQ(form->PopupMenu1->defaultAction(), form->Show1);
-  EXPECT_TRUE(form->Show1->font().bold());
+  EXPECT_EQ(form->resultMenu->actions(),
+            (QList<QAction*>{form->propertiesAction, form->openResultAction}));
+  EXPECT_EQ(form->propertiesAction->text(), QStringLiteral("プロパティ"));
+  EXPECT_EQ(form->openResultAction->text(), QStringLiteral("表示"));
+  EXPECT_EQ(form->resultMenu->defaultAction(), form->openResultAction);
+  EXPECT_TRUE(form->openResultAction->font().bold());
 
   setRows({row("/abs/a.txt", 1)});
-  form->PopupMenu1Popup();
-  EXPECT_FALSE(form->Property1->isEnabled());
-  EXPECT_FALSE(form->Show1->isEnabled());
-  form->Property1Click();
+  form->onResultMenuAboutToShow();
+  EXPECT_FALSE(form->propertiesAction->isEnabled());
+  EXPECT_FALSE(form->openResultAction->isEnabled());
+  form->onResultProperties();
   EXPECT_TRUE(fakes.shell.properties.empty());
 
   select(0);
-  form->PopupMenu1Popup();
-  EXPECT_TRUE(form->Property1->isEnabled());
-  EXPECT_TRUE(form->Show1->isEnabled());
-  form->Property1->trigger();
+  form->onResultMenuAboutToShow();
+  EXPECT_TRUE(form->propertiesAction->isEnabled());
+  EXPECT_TRUE(form->openResultAction->isEnabled());
+  form->propertiesAction->trigger();
   EXPECT_EQ(fakes.shell.properties, (std::vector<std::string>{"/abs/a.txt"}));
   EXPECT_TRUE(fakes.boxes.shown.empty());
 }

@@ -13,9 +13,9 @@
 #include "engine/copy/copy_run.h"
 #include "gui/dialogs/about_box.h"
 #include "gui/dialogs/copy_notice.h"
+#include "gui/dialogs/detail_settings_dialog.h"
 #include "gui/dialogs/help_window.h"
 #include "gui/dialogs/properties_dialog.h"
-#include "gui/main_window/detail_settings_dialog.h"
 #include "gui/main_window/main_window.h"
 #include "gui/widgets/design_scale.h"
 #include "support/fake_services.h"
@@ -80,14 +80,16 @@ class Windows {
     QApplication::processEvents();
     return *form_;
   }
-  TfrmConf& detailSettings(int page) {
-    mainWindow().frmConf->FormShow();
-    form_->frmConf->PageControl1->setCurrentIndex(page);
-    return *form_->frmConf;
+  DetailSettingsDialog& detailSettings(int page) {
+    DetailSettingsDialog& dialog = *mainWindow().detailSettingsDialog;
+    dialog.load(form_->detailOptions());
+    dialog.centreOnParent();
+    dialog.pages->setCurrentIndex(page);
+    return dialog;
   }
-  TfrmRes& notice() {
-    mainWindow().frmRes->showDestination(QStringLiteral("/media/backup/Documents"));
-    return *form_->frmRes;
+  CopyNotice& notice() {
+    mainWindow().copyNotice->showDestination(QStringLiteral("/media/backup/Documents"));
+    return *form_->copyNotice;
   }
   QWidget& own(QWidget* window) {
     window->setAttribute(Qt::WA_DeleteOnClose, false);
@@ -143,7 +145,7 @@ const WindowCase EveryWindow[] = {
      }},
     {"CopyNoticeAfterNotes",
      [](Windows& w) -> QWidget& {
-       TfrmRes& notice = w.notice();
+       CopyNotice& notice = w.notice();
        notice.showNotes(runWithFailuresOnExfat());
        notice.showNotes(CopyRunResult{});
        return notice;

@@ -1,0 +1,27 @@
+#pragma once
+// How a copy writes what a search found, as one value: the destination, the path mode, the
+// overwrite policy and the verify switch, as the settings file and the detail settings hold
+// them.
+
+#include <cstdint>
+#include <string>
+
+#include "engine/copy/copy_run.h"
+#include "engine/copy/overwrite_policy.h"
+
+namespace nuvelo {
+
+struct CopyOptions {
+  std::string destination;     // the destination folder's text as the user gave it
+  bool dirAbs = true;          // rebuild each file's folder from the root, else from the source
+  bool addDriveLetter = true;  // absolute mode: a folder named after the drive letter first
+  std::int32_t overwrite = OverwriteAsk;  // the stored number (overwritePolicyOf)
+  bool verify = false;                    // re-read every copy before it is put in place
+};
+
+// The copy run's request for rows found below `searchRoot`; `filter` holds the exclusions that
+// apply when a folder row is expanded.
+CopyRequest copyRequestOf(const CopyOptions& options, const std::string& searchRoot,
+                          WalkFilter filter);
+
+}  // namespace nuvelo

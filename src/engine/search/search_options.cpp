@@ -1,0 +1,19 @@
+#include "engine/search/search_options.h"
+
+#include "engine/search/search_run.h"
+
+namespace nuvelo {
+
+WalkFilter walkFilterOf(const SearchOptions& options, const std::string& destination) {
+  WalkFilter filter;
+  filter.includeSubfolders = options.includeSubfolders;
+  filter.sourceText = cleanSourceFolder(options.sourceFolder);
+  filter.excludedSubfolders = options.excludedSubfolders;
+  filter.excludedExtensions = options.excludedExtensions;
+  filter.pickupFolder = options.perFolder;
+  filter.since = SinceThreshold::forDay(options.since);
+  filter.leftOutFolder = destinationInsideSource(filter.sourceText, destination);
+  return filter;
+}
+
+}  // namespace nuvelo

@@ -1,0 +1,47 @@
+#include "engine/settings/stored_options.h"
+
+namespace nuvelo {
+
+SearchOptions storedSearchOptions(const MainWindowSettings& settings) {
+  SearchOptions search;
+  search.sourceFolder = settings.from;
+  search.includeSubfolders = settings.dirKai;
+  search.perFolder = settings.pickupFolder;
+  search.excludedExtensions = settings.escExt;
+  return search;
+}
+
+CopyOptions storedCopyOptions(const MainWindowSettings& settings) {
+  CopyOptions copy;
+  copy.destination = settings.to;
+  copy.dirAbs = settings.dirAbs;
+  copy.addDriveLetter = settings.addDriveLetter;
+  copy.overwrite = settings.overwrite;
+  copy.verify = settings.verify;
+  return copy;
+}
+
+void storeOptions(const SearchOptions& search, const CopyOptions& copy,
+                  MainWindowSettings& settings) {
+  settings.from = search.sourceFolder;
+  settings.dirKai = search.includeSubfolders;
+  settings.pickupFolder = search.perFolder;
+  settings.escExt = search.excludedExtensions;
+  settings.to = copy.destination;
+  settings.dirAbs = copy.dirAbs;
+  settings.addDriveLetter = copy.addDriveLetter;
+  settings.overwrite = copy.overwrite;
+  settings.verify = copy.verify;
+}
+
+SearchConditions conditionsOf(const SearchOptions& search, const std::string& destination) {
+  SearchConditions conditions;
+  conditions.dirFrom = search.sourceFolder;
+  conditions.dirTo = destination;
+  conditions.cbKai = search.includeSubfolders;
+  conditions.folEx = search.excludedSubfolders;
+  conditions.escExt = search.excludedExtensions;
+  return conditions;
+}
+
+}  // namespace nuvelo

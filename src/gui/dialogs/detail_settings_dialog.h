@@ -1,0 +1,93 @@
+#pragma once
+// The detail settings dialog (design name frmConf): excluded extensions, path mode, per-folder
+// mode, overwrite policy, drive-letter folder and the copy-finished notice switch. Made once and
+// reused; each showing loads the settings it is given, and "OK" hands the edited settings to
+// the owner, which may refuse them and keep the dialog open.
+
+#include <QDialog>
+#include <functional>
+
+#include "engine/copy/copy_options.h"
+#include "engine/search/search_options.h"
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTabWidget;
+class QWidget;
+
+namespace nuvelo {
+
+class RadioGroup;
+
+// What the dialog edits: of the search, per-folder mode and the excluded extensions; of the
+// copy, the path mode, the drive-letter folder and the overwrite policy; and whether the
+// copy-finished notice shows. Every other member passes through unchanged.
+struct DetailOptions {
+  SearchOptions search;
+  CopyOptions copy;
+  bool showCopyNotice = true;
+};
+
+class DetailSettingsDialog : public QDialog {
+  Q_OBJECT
+ public:
+  // adopt: takes the settings "OK" hands back; false keeps the dialog open.
+  using Adopt = std::function<bool(const DetailOptions&)>;
+  DetailSettingsDialog(Adopt adopt, QWidget* parent);
+
+  QPushButton* cancelButton = nullptr;
+  QPushButton* okButton = nullptr;
+  QTabWidget* pages = nullptr;
+  QWidget* extensionPathPage = nullptr;
+  QGroupBox* extensionGroup = nullptr;
+  QLabel* extensionLabel = nullptr;
+  QLineEdit* extensionEdit = nullptr;
+  QPushButton* addExtensionButton = nullptr;
+  QPushButton* removeExtensionButton = nullptr;
+  QLabel* extensionListLabel = nullptr;
+  QListWidget* extensionList = nullptr;
+  RadioGroup* pathModeGroup = nullptr;
+  QWidget* searchCopyPage = nullptr;
+  QGroupBox* searchGroup = nullptr;
+  QCheckBox* perFolderCheckBox = nullptr;
+  QLabel* perFolderNoteLabel = nullptr;
+  QGroupBox* copyGroup = nullptr;
+  RadioGroup* overwriteGroup = nullptr;
+  QCheckBox* driveLetterCheckBox = nullptr;
+  QCheckBox* copyNoticeCheckBox = nullptr;
+
+  // Shows `settings` in the controls, for the next showing.
+  void load(const DetailOptions& settings);
+  // The loaded settings with the controls' edits.
+  DetailOptions edited() const;
+
+  void onAddExtension();
+  void onExtensionPicked();
+  void onRemoveExtension();
+  void onPathModeClicked();
+  void onOk();
+  void onCancel();
+
+  // Centres the dialog on its parent window.
+  void centreOnParent();
+
+  static constexpr int DesignWidth = 317;
+  static constexpr int DesignHeight = 338;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void buildExtensionPage();
+  void buildSearchCopyPage();
+  void buildTabOrder();
+
+  Adopt adopt_;
+  DetailOptions loaded_;
+};
+
+}  // namespace nuvelo

@@ -1,0 +1,53 @@
+// The window's busy state: what a search or a copy changes on the window while it runs.
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "gui/main_window/main_window.h"
+#include "gui/widgets/status_bar.h"
+
+namespace nuvelo {
+namespace {
+
+QString statusTextOf(TForm1::Activity activity) {
+  switch (activity) {
+    case TForm1::Activity::Searching:
+      return QStringLiteral("検索中です");
+    case TForm1::Activity::Copying:
+      return QStringLiteral("コピー中です");
+    case TForm1::Activity::Idle:
+      break;
+  }
+  return {};
+}
+
+}  // namespace
+
+void TForm1::setActivity(Activity activity) {
+  const bool wasBusy = busy();
+  activity_ = activity;
+  const bool nowBusy = busy();
+  if (nowBusy && !wasBusy) QApplication::setOverrideCursor(Qt::WaitCursor);
+  if (!nowBusy && wasBusy) QApplication::restoreOverrideCursor();
+  if (nowBusy) abortRequested_ = false;
+
+  // Neither run starts while the other goes on; each reads its own folder box.
+  searchButton->setEnabled(activity != Activity::Copying);
+  searchAction->setEnabled(activity != Activity::Copying);
+  copyButton->setEnabled(activity != Activity::Searching);
+  copyAction->setEnabled(activity != Activity::Searching);
+  sourceFolderEdit->setReadOnly(activity == Activity::Searching);
+  destinationFolderEdit->setReadOnly(activity == Activity::Copying);
+  abortButton->setEnabled(nowBusy);
+  abortAction->setEnabled(nowBusy);
+  if (!nowBusy) {
+    progressBar->setValue(0);
+    progressBar->hide();
+  }
+  statusPanels->setPanelText(1, statusTextOf(activity));
+}
+
+}  // namespace nuvelo

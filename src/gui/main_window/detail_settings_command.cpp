@@ -1,0 +1,67 @@
+// The detail settings command: the dialog shows the window's detail settings and hands the
+// accepted ones back; the window takes them, writes the two options the settings file keeps at
+// once, and searches again when the per-folder mode changed while rows are listed.
+
+#include "engine/settings/folder_rules.h"
+#include "gui/dialogs/detail_settings_dialog.h"
+#include "gui/main_window/main_window.h"
+#include "platform/qt/modal_runner.h"
+
+namespace nuvelo {
+
+void TForm1::onDetailSettings() {
+  if (busy()) return;
+  newSearchNeeded_ = false;
+  detailSettingsDialog->load(detailOptions());
+  detailSettingsDialog->centreOnParent();
+  services_.dialogs->run(*detailSettingsDialog);
+  if (newSearchNeeded_ && resultModel_->rowCount() > 0) {
+    boxes().show(MessageKind::Information, "検索方法が変わったので再検索します", MessageButtons::Ok,
+                 positionedPlacement());
+    onSearch();
+  }
+}
+
+DetailOptions TForm1::detailOptions() const {
+  return {search_, copy_, showCopyNotice_};
+}
+
+void TForm1::setDetailOptions(const DetailOptions& settings) {
+  search_.perFolder = settings.search.perFolder;
+  search_.excludedExtensions = settings.search.excludedExtensions;
+  copy_.dirAbs = settings.copy.dirAbs;
+  copy_.addDriveLetter = settings.copy.addDriveLetter;
+  copy_.overwrite = settings.copy.overwrite;
+  showCopyNotice_ = settings.showCopyNotice;
+}
+
+// The extensions, the path mode, the drive-letter folder and the overwrite policy apply before
+// the settings file is written; when it cannot be, the error is shown, they stay applied, and
+// the rest (the notice switch and per-folder mode) does not: the dialog stays open.
+bool TForm1::adoptDetailOptions(const DetailOptions& settings) {
+  const bool pathModeChanged = settings.copy.dirAbs != copy_.dirAbs;
+  search_.excludedExtensions = settings.search.excludedExtensions;
+  copy_.dirAbs = settings.copy.dirAbs;
+  if (pathModeChanged) convertRowPaths();
+  copy_.addDriveLetter = settings.copy.addDriveLetter;
+  copy_.overwrite = settings.copy.overwrite;
+  const bool written = guarded([this] {
+    ProfileFile file(settingsPath_);
+    writeDetailOptions(file, copy_.dirAbs, copy_.addDriveLetter);
+  });
+  if (!written) return false;
+  showCopyNotice_ = settings.showCopyNotice;
+  if (settings.search.perFolder != search_.perFolder) newSearchNeeded_ = true;
+  search_.perFolder = settings.search.perFolder;
+  return true;
+}
+
+// The path column follows the new mode; the rows were built below the search's source folder.
+void TForm1::convertRowPaths() {
+  std::vector<std::string> paths;
+  for (const ResultRow& row : resultModel_->rows()) paths.push_back(row.pathText);
+  resultModel_->setPathTexts(copy_.dirAbs ? toAbsolutePaths(paths, searchRoot_)
+                                          : toRelativePaths(paths, searchRoot_));
+}
+
+}  // namespace nuvelo
