@@ -28,24 +28,6 @@ std::string sourceBaseOf(const DestinationRule& rule) {
   return withoutTrailingSeparator(rule.searchRoot);
 }
 
-EntryReport::Kind reportKindOf(CopyOutcome::Kind kind) {
-  switch (kind) {
-    case CopyOutcome::Copied:
-      return EntryReport::Copied;
-    case CopyOutcome::Declined:
-      return EntryReport::Declined;
-    case CopyOutcome::KeptExisting:
-      return EntryReport::NotCopied;
-    case CopyOutcome::SameFile:
-      return EntryReport::SameFile;
-    case CopyOutcome::Stopped:
-      return EntryReport::Stopped;
-    case CopyOutcome::Failed:
-      break;
-  }
-  return EntryReport::Failed;
-}
-
 std::optional<struct stat> lookUpOwn(const std::string& path) {
   struct stat st {};
   if (!lookUpEntry(path, st, false)) return std::nullopt;
@@ -55,10 +37,9 @@ std::optional<struct stat> lookUpOwn(const std::string& path) {
 // The decision before any copy: the source itself at the target, or the policy leaving the
 // file alone; nothing when the copy goes ahead. Without a namesake every policy copies, and
 // the source need not be looked up.
-std::optional<EntryReport::Kind> decisionBeforeCopy(const std::string& sourcePath,
-                                                    const std::optional<struct stat>& target,
-                                                    OverwritePolicy overwrite,
-                                                    std::int64_t granularityMs) {
+std::optional<CopyKind> decisionBeforeCopy(const std::string& sourcePath,
+                                           const std::optional<struct stat>& target,
+                                           OverwritePolicy overwrite, std::int64_t granularityMs) {
   if (!target) return std::nullopt;
   const std::optional<struct stat> source = lookUpOwn(sourcePath);
   if (source && sameEntry(*source, *target)) return EntryReport::SameFile;
@@ -124,7 +105,7 @@ EntryReport CopyRunner::copy(const std::string& source) {
   const CopyOutcome outcome = copyEntryInto(
       source, folder, name, replaceModeOf(settings_.overwrite),
       [&] { return askReplace_ ? askReplace_(report.target) : ReplaceAnswer::Keep; }, hooks);
-  report.kind = reportKindOf(outcome.kind);
+  report.kind = outcome.kind;
   report.attributesDropped = outcome.attributesDropped;
   if (report.kind == EntryReport::Failed) report.reason = outcome.reason;
   if (report.kind == EntryReport::Copied) names_.placed(subpath, name, source, rules);

@@ -15,7 +15,7 @@ namespace {
 // The copy goes ahead over a namesake only when the policy or the user says so; the outcome
 // when it does not, else nothing.
 std::optional<CopyOutcome> refusalToReplace(const CopyTarget& target) {
-  if (target.mode == ReplaceMode::Never) return CopyOutcome{CopyOutcome::KeptExisting, {}};
+  if (target.mode == ReplaceMode::Never) return CopyOutcome{CopyOutcome::NotCopied, {}};
   if (target.mode == ReplaceMode::Silent) return std::nullopt;
   switch (target.askReplace ? target.askReplace() : ReplaceAnswer::Keep) {
     case ReplaceAnswer::Replace:

@@ -50,7 +50,7 @@ class RecordingObserver : public CopyObserver {
   void fileDone(const EntryReport& report) override {
     static const char* const kinds[] = {"copied", "not-copied", "declined",
                                         "same",   "stopped",    "failed"};
-    events.push_back(std::string(kinds[report.kind]) + " " + nameOf(report.source));
+    events.push_back(std::string(kinds[static_cast<std::size_t>(report.kind)]) + " " + nameOf(report.source));
   }
 
   static std::string nameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
