@@ -6,6 +6,7 @@
 
 #include "engine/settings/condition_file.h"
 #include "gui/main_window/main_window.h"
+#include "gui/main_window/write_failure_box.h"
 #include "platform/file_dialogs.h"
 #include "platform/qt/gui_text.h"
 
@@ -23,7 +24,7 @@ void TForm1::Mnu_SaveAsClick() {
   conditions.cbKai = CbKai->isChecked();
   for (int i = 0; i < LstBxFolEx->count(); ++i)
     conditions.folEx.push_back(utf8(LstBxFolEx->item(i)->text()));
-  guarded([&] { writeConditionFile(*path, conditions); });
+  writtenOrShown(writeConditionFile(*path, conditions), boxes());
 }
 
 void TForm1::Mnu_LoadFileClick() {

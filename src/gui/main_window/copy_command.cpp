@@ -10,6 +10,7 @@
 #include "engine/copy/copy_run.h"
 #include "gui/dialogs/copy_notice.h"
 #include "gui/main_window/main_window.h"
+#include "gui/main_window/write_failure_box.h"
 #include "gui/results/result_list_view.h"
 #include "gui/widgets/event_pump.h"
 #include "gui/widgets/status_bar.h"
@@ -141,7 +142,7 @@ CopyRunResult TForm1::runCopy() {
 void TForm1::finishCompletedCopy(const CopyRunResult& result) {
   if (result.mayRecordDate(false)) {
     ProfileFile settings(settingsPath_);
-    writeLastCopyDate(settings, civilDateOf(todayValue()));
+    if (!writtenOrShown(writeLastCopyDate(settings, civilDateOf(todayValue())), boxes())) return;
   }
   if (!ShowResult) return;
   frmRes->showDestination(Edit2->text());

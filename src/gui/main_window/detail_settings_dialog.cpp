@@ -11,6 +11,7 @@
 
 #include "engine/settings/folder_rules.h"
 #include "gui/main_window/main_window.h"
+#include "gui/main_window/write_failure_box.h"
 #include "gui/widgets/radio_group.h"
 #include "platform/qt/gui_text.h"
 #include "platform/qt/modal_runner.h"
@@ -185,14 +186,11 @@ void TfrmConf::BtnAdoptClick() {
   ShownDirAbs = main_.DirAbs;
   main_.AddDriveLetter = cbxDriveLetter->isChecked();
   main_.Overwrite = GrpOverWrite->itemIndex();
-  try {
-    ProfileFile settings(main_.settingsPath());
-    writeDetailOptions(settings, main_.DirAbs, main_.AddDriveLetter);
-  } catch (const ProfileWriteError& error) {
-    // The accept stops here and the dialog stays open; what came before stays applied.
-    main_.boxes().showApplicationError(error.what());
+  ProfileFile settings(main_.settingsPath());
+  // On a failure the accept stops here and the dialog stays open; what came before stays applied.
+  if (!writtenOrShown(writeDetailOptions(settings, main_.DirAbs, main_.AddDriveLetter),
+                      main_.boxes()))
     return;
-  }
   main_.ShowResult = cbShowResult->isChecked();
   if (cbxPickupFolder->isChecked() != main_.PickupFolder) main_.NeedResearch = true;
   main_.PickupFolder = cbxPickupFolder->isChecked();

@@ -15,6 +15,7 @@
 
 #include "gui/dialogs/copy_notice.h"
 #include "gui/main_window/detail_settings_dialog.h"
+#include "gui/main_window/write_failure_box.h"
 #include "gui/results/result_list_model.h"
 #include "gui/widgets/clickable_label.h"
 #include "gui/widgets/program_icon.h"
@@ -169,10 +170,8 @@ MainWindowSettings TForm1::currentSettings() const {
 }
 
 bool TForm1::FormCloseQuery() {
-  return guarded([this] {
-    ProfileFile settings(settingsPath_);
-    writeSettingsAtClose(settings, currentSettings());
-  });
+  ProfileFile settings(settingsPath_);
+  return writtenOrShown(writeSettingsAtClose(settings, currentSettings()), boxes());
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
