@@ -33,6 +33,10 @@ std::optional<CopyOutcome> refusalToReplace(const CopyTarget& target) {
 CopyOutcome failedWith(int error) {
   return {CopyOutcome::Failed, std::strerror(error)};
 }
+CopyOutcome failedWith(const Failure& failure) {
+  if (failure.code.category() == std::generic_category()) return failedWith(failure.code.value());
+  return {CopyOutcome::Failed, failure.code.message()};
+}
 CopyOutcome failedWith(const char* reason) {
   return {CopyOutcome::Failed, reason};
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/copy/file_copier.h"
+#include "platform/result.h"
 
 struct stat;
 
@@ -27,6 +28,7 @@ inline constexpr const char* NoLinksHere =
     "コピー先のファイルシステムはシンボリックリンクを保存できません";
 
 CopyOutcome failedWith(int error);
+CopyOutcome failedWith(const Failure& failure);
 CopyOutcome failedWith(const char* reason);
 CopyOutcome stopped();
 

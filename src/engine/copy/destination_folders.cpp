@@ -101,8 +101,10 @@ void DestinationFolders::mirrorSourceFolder(const std::string& subpath) {
   if (!folder.isOpen()) return;
   const int fd = folder.get();
   struct stat source {};
+  // Best effort: the files are in, and a folder left private or with the run's times loses
+  // nothing of them, so a failure here is not reported.
   if (lookUpEntry(sourceBase_ + subpath, source) && S_ISDIR(source.st_mode))
-    giveFileAttributes(fd, source);
+    static_cast<void>(giveFileAttributes(fd, source));
   else
     fchmod(fd, 0777 & ~currentUmask());
 }

@@ -44,16 +44,15 @@ struct Attempt {
   bool sourceChanged = false;
 };
 
-CopyOutcome outcomeOf(ReadBack readBack) {
-  switch (readBack) {
+CopyOutcome outcomeOf(const Result<ReadBack>& readBack) {
+  if (!readBack) return failedWith(readBack.error());
+  switch (*readBack) {
     case ReadBack::Matches:
       break;
     case ReadBack::Differs:
       return failedWith(CopyDiffers);
     case ReadBack::Stopped:
       return stopped();
-    case ReadBack::Failed:
-      return failedWith(errno);
   }
   return {CopyOutcome::Copied, {}};
 }
@@ -67,10 +66,10 @@ Attempt copyOpenFile(int from, const struct stat& source, const CopyTarget& targ
   TemporaryEntry temporary(target.folderFd, name);
 
   std::uint64_t digest = 0;
-  const DataCopy data = hooks.verify ? copyHashing(from, copy.get(), source, hooks, digest)
-                                     : copyFileData(from, copy.get(), source, hooks);
-  if (data == DataCopy::Stopped) return {stopped()};
-  if (data == DataCopy::Failed) return {failedWith(errno)};
+  const Result<DataCopy> data = hooks.verify ? copyHashing(from, copy.get(), source, hooks, digest)
+                                             : copyFileData(from, copy.get(), source, hooks);
+  if (!data) return {failedWith(data.error())};
+  if (*data == DataCopy::Stopped) return {stopped()};
   struct stat after {};
   if (fstat(from, &after) != 0) return {failedWith(errno)};
   if (changedMeanwhile(source, after)) return {{}, true};
@@ -78,19 +77,21 @@ Attempt copyOpenFile(int from, const struct stat& source, const CopyTarget& targ
     const CopyOutcome checked = outcomeOf(readBackMatches(copy.get(), source, digest, hooks));
     if (checked.kind != CopyOutcome::Copied) return {checked};
   }
-  const Attributes given = giveFileAttributes(copy.get(), source, hooks.keepsAttributes);
-  if (given == Attributes::Failed) return {failedWith(errno)};
+  const Result<Attributes> given = giveFileAttributes(copy.get(), source, hooks.keepsAttributes);
+  if (!given) return {failedWith(given.error())};
   // The file being replaced is only given up once its successor is safely on disk.
   if (replace && fsync(copy.get()) != 0) return {failedWith(errno)};
 
   CopyOutcome outcome = putInPlace(target, name, replace);
   if (outcome.kind != CopyOutcome::Copied) return {outcome};
-  outcome.attributesDropped = given == Attributes::TimesOnly;
+  outcome.attributesDropped = *given == Attributes::TimesOnly;
   temporary.placed();
   // The lock is held until the name is final; a late write error still counts.
   if (!copy.close()) return {failedWith(errno)};
-  if (hooks.timesLostByRename && !giveTimesByName(target.folderFd, target.name, source))
-    return {failedWith(errno)};
+  if (hooks.timesLostByRename) {
+    if (const Result<> times = giveTimesByName(target.folderFd, target.name, source); !times)
+      return {failedWith(times.error())};
+  }
   return {outcome};
 }
 

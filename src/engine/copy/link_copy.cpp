@@ -46,7 +46,8 @@ CopyOutcome copyLinkInto(const std::string& source, const CopyTarget& target) {
   std::string name;
   if (!createTemporaryLink(target.folderFd, text, name)) return failedWith(errno);
   TemporaryEntry temporary(target.folderFd, name);
-  if (!giveLinkAttributes(target.folderFd, name, st)) return failedWith(errno);
+  if (const Result<> given = giveLinkAttributes(target.folderFd, name, st); !given)
+    return failedWith(given.error());
   const CopyOutcome outcome = putInPlace(target, name, decision.replace);
   if (outcome.kind == CopyOutcome::Copied) temporary.placed();
   return outcome;
