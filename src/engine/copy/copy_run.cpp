@@ -5,9 +5,9 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <optional>
 
+#include "engine/copy/copy_errors.h"
 #include "engine/copy/copy_list.h"
 #include "platform/path_text.h"
 #include "platform/posix/filesystem.h"
@@ -22,7 +22,7 @@ EntryReport unreadableFolderReport(const UnreadableFolder& folder, const CopyReq
   report.kind = EntryReport::Failed;
   report.source = folder.path;
   report.target = DestFolderOf(folder.path + "/", request.destination, request.rule);
-  report.reason = std::strerror(folder.error);
+  report.reason = failureReason(std::error_code(folder.error, std::generic_category()));
   return report;
 }
 

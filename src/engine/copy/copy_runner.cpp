@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "engine/copy/copy_errors.h"
 #include "platform/path_text.h"
 #include "platform/posix/filesystem.h"
 
@@ -78,8 +79,8 @@ EntryReport CopyRunner::copy(const std::string& source) {
     return report;
   }
 
-  std::string folderError;
-  const int folder = folders_.open(subpath, folderError);
+  const Result<int> opened = folders_.open(subpath);
+  const int folder = opened.value_or(-1);
   const FileSystemRules& rules = folder >= 0 ? folderRules(subpath, folder) : destinationRules();
   if (auto clash = names_.clash(subpath, folder, name, source, rules)) {
     report.reason = std::move(*clash);
@@ -93,8 +94,8 @@ EntryReport CopyRunner::copy(const std::string& source) {
     report.kind = *decided;
     return report;
   }
-  if (folder < 0) {
-    report.reason = folderError;
+  if (!opened) {
+    report.reason = failureReason(opened.error().code);
     return report;
   }
 

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
 #include "platform/posix/place_entry.h"
 
@@ -30,15 +29,17 @@ std::optional<CopyOutcome> refusalToReplace(const CopyTarget& target) {
 
 }  // namespace
 
+CopyOutcome failedWith(std::error_code code) {
+  return {CopyOutcome::Failed, failureReason(code)};
+}
 CopyOutcome failedWith(int error) {
-  return {CopyOutcome::Failed, std::strerror(error)};
+  return failedWith(std::error_code(error, std::generic_category()));
+}
+CopyOutcome failedWith(CopyError error) {
+  return failedWith(make_error_code(error));
 }
 CopyOutcome failedWith(const Failure& failure) {
-  if (failure.code.category() == std::generic_category()) return failedWith(failure.code.value());
-  return {CopyOutcome::Failed, failure.code.message()};
-}
-CopyOutcome failedWith(const char* reason) {
-  return {CopyOutcome::Failed, reason};
+  return failedWith(failure.code);
 }
 CopyOutcome stopped() {
   return {CopyOutcome::Stopped, "中止しました"};

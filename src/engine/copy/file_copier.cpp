@@ -27,7 +27,7 @@ constexpr int Attempts = 2;
 std::optional<CopyOutcome> readyRegularSource(int fd, struct stat& st) {
   if (fstat(fd, &st) != 0) return failedWith(errno);
   if (S_ISDIR(st.st_mode)) return failedWith(EISDIR);
-  if (!S_ISREG(st.st_mode)) return failedWith(NotARegularFile);
+  if (!S_ISREG(st.st_mode)) return failedWith(CopyError::NotARegularFile);
   fcntl(fd, F_SETFL, 0);  // reads of the file wait for the drive as usual
   return std::nullopt;
 }
@@ -50,7 +50,7 @@ CopyOutcome outcomeOf(const Result<ReadBack>& readBack) {
     case ReadBack::Matches:
       break;
     case ReadBack::Differs:
-      return failedWith(CopyDiffers);
+      return failedWith(CopyError::Differs);
     case ReadBack::Stopped:
       return stopped();
   }
@@ -103,7 +103,7 @@ CopyOutcome copyEntryInto(const std::string& source, int folderFd, const std::st
   const CopyTarget target{folderFd, name, mode, askReplace};
   Descriptor from(openEntry(source, SourceFlags));
   if (!from.isOpen() && errno == ELOOP)
-    return hooks.keepsLinks ? copyLinkInto(source, target) : failedWith(NoLinksHere);
+    return hooks.keepsLinks ? copyLinkInto(source, target) : failedWith(CopyError::NoLinks);
   if (!from.isOpen()) return failedWith(errno);
   struct stat st {};
   if (auto refusal = readyRegularSource(from.get(), st)) return *refusal;
@@ -113,9 +113,10 @@ CopyOutcome copyEntryInto(const std::string& source, int folderFd, const std::st
   for (int attempt = 1;; ++attempt) {
     const Attempt result = copyOpenFile(from.get(), st, target, decision.replace, hooks);
     if (!result.sourceChanged) return result.outcome;
-    if (attempt == Attempts) return failedWith(ChangedWhileCopied);
+    if (attempt == Attempts) return failedWith(CopyError::ChangedWhileCopied);
     from.reset(openEntry(source, SourceFlags));
-    if (!from.isOpen()) return errno == ELOOP ? failedWith(ChangedWhileCopied) : failedWith(errno);
+    if (!from.isOpen())
+      return errno == ELOOP ? failedWith(CopyError::ChangedWhileCopied) : failedWith(errno);
     if (auto refusal = readyRegularSource(from.get(), st)) return *refusal;
   }
 }

@@ -37,7 +37,7 @@ CopyOutcome copyLinkInto(const std::string& source, const CopyTarget& target) {
   if (!link.isOpen()) return failedWith(errno);
   struct stat st {};
   if (fstat(link.get(), &st) != 0) return failedWith(errno);
-  if (!S_ISLNK(st.st_mode)) return failedWith(ChangedWhileCopied);
+  if (!S_ISLNK(st.st_mode)) return failedWith(CopyError::ChangedWhileCopied);
   std::string text;
   if (!readLinkText(link.get(), st, text)) return failedWith(errno);
 
