@@ -119,11 +119,11 @@ void TfrmRes::Button1Click() {
 
 void TfrmRes::Button2Click() {
   if (cbNoReport->isChecked()) showResult_ = false;
-  const int result = shell_.open(utf8(LblCopyTo->text()));
-  if (result == ShellResult::OutOfMemory)
+  const Result<> opened = shell_.open(utf8(LblCopyTo->text()));
+  if (!opened && opened.error().code == std::errc::not_enough_memory)
     boxes_.show(MessageKind::Error, "メモリーが不足しています", MessageButtons::Ok,
                 MessagePlacement::centred());
-  else if (result <= 32)
+  else if (!opened)
     boxes_.show(MessageKind::Error, "コピー先フォルダが開けません", MessageButtons::Ok,
                 MessagePlacement::centred());
   accept();
