@@ -255,7 +255,7 @@ std::string copyRefusal(const CliOptions& o, CliEnvironment& env, const Job& job
   if (o.dryRun) return {};
   const auto answer = env.canAsk && env.ask ? env.ask(MissingDestinationQuestion) : std::nullopt;
   if (!answer || !*answer) return "コピー先が存在しません。";
-  if (makeDestination(job.destination)) return CannotMakeDestinationMessage;
+  if (!makeDestination(job.destination)) return CannotMakeDestinationMessage;
   return {};
 }
 

@@ -163,7 +163,7 @@ DestinationState destinationState(const std::string& destination) {
   return isExistingFolder(destination) ? DestinationState::Exists : DestinationState::Missing;
 }
 
-std::error_code makeDestination(const std::string& destination) {
+Result<> makeDestination(const std::string& destination) {
   return makeFolders(destination);
 }
 

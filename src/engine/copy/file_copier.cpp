@@ -59,11 +59,12 @@ CopyOutcome outcomeOf(const Result<ReadBack>& readBack) {
 
 Attempt copyOpenFile(int from, const struct stat& source, const CopyTarget& target, bool replace,
                      const CopyHooks& hooks) {
-  std::string name;
-  // Declared before the entry, so the file is removed while it is still locked.
-  Descriptor copy(createLockedTemporary(target.folderFd, name));
-  if (!copy.isOpen()) return {failedWith(errno)};
-  TemporaryEntry temporary(target.folderFd, name);
+  Result<LockedTemporary> created = createLockedTemporary(target.folderFd);
+  if (!created) return {failedWith(created.error())};
+  // Declared after the file, so the file is removed while it is still locked.
+  TemporaryEntry temporary(target.folderFd, created->name);
+  Descriptor& copy = created->file;
+  const std::string& name = created->name;
 
   std::uint64_t digest = 0;
   const Result<DataCopy> data = hooks.verify ? copyHashing(from, copy.get(), source, hooks, digest)

@@ -79,7 +79,7 @@ Result<> profileFileWritable(const std::string& path) {
   if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
     return failure(S_ISDIR(st.st_mode) ? std::errc::is_a_directory : std::errc::invalid_argument,
                    path);
-  if (const std::error_code refusal = replacementRefusal(path)) return failure(refusal, path);
+  if (Result<> replaceable = checkReplaceable(path); !replaceable) return replaceable;
   if (existsButCannotBeRead(path, readWholeFile(path))) return failure(std::errc::io_error, path);
   return {};
 }
@@ -242,8 +242,7 @@ Result<> ProfileFile::writeString(std::string_view section, std::string_view key
     if (!next.switchToUtf8()) return failure(std::errc::illegal_byte_sequence, path_);
     content = serialised(next.lines_);
   }
-  if (const std::error_code error = replaceFileAtomically(path_, content))
-    return failure(error, path_);
+  if (Result<> replaced = replaceFileAtomically(path_, content); !replaced) return replaced;
   *this = std::move(next);
   return {};
 }

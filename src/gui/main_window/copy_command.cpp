@@ -100,7 +100,8 @@ bool TForm1::copyMayStart() {
     Edit2->setFocus();
     return false;
   }
-  if (makeDestination(destination)) return refuse(MessageKind::Error, CannotMakeDestinationMessage);
+  if (!makeDestination(destination))
+    return refuse(MessageKind::Error, CannotMakeDestinationMessage);
   return true;
 }
 

@@ -29,18 +29,17 @@ bool isWritableFolder(const std::string& path) {
   return isExistingFolder(path) && access(path.c_str(), W_OK | X_OK) == 0;
 }
 
-std::error_code makeFolders(const std::string& path) {
-  if (path.empty()) return std::make_error_code(std::errc::invalid_argument);
+Result<> makeFolders(const std::string& path) {
+  if (path.empty()) return failure(std::errc::invalid_argument, path);
   std::size_t pos = 0;
   while (pos != std::string::npos) {
     pos = path.find('/', pos + 1);
     const std::string prefix = path.substr(0, pos);
     if (prefix.empty() || prefix.back() == '/') continue;
-    if (mkdir(prefix.c_str(), 0777) != 0 && errno != EEXIST)
-      return {errno, std::generic_category()};
+    if (mkdir(prefix.c_str(), 0777) != 0 && errno != EEXIST) return failureFromErrno(path);
   }
-  return isExistingFolder(path) ? std::error_code{}
-                                : std::make_error_code(std::errc::not_a_directory);
+  if (!isExistingFolder(path)) return failure(std::errc::not_a_directory, path);
+  return {};
 }
 
 std::optional<FileIdentity> identityOf(const std::string& path) {

@@ -5,7 +5,8 @@
 
 #include <optional>
 #include <string>
-#include <system_error>
+
+#include "platform/result.h"
 
 namespace nuvelo {
 
@@ -32,8 +33,8 @@ bool isExistingEntry(const std::string& path);
 bool isWritableFolder(const std::string& path);
 
 // Creates the folder and every missing parent, one component at a time. Succeeds when the
-// folder exists afterwards.
-std::error_code makeFolders(const std::string& path);
+// folder exists afterwards; the failure names `path`.
+[[nodiscard]] Result<> makeFolders(const std::string& path);
 
 // The folder that holds the running executable, without a trailing "/".
 std::string executableFolder();
