@@ -62,9 +62,9 @@ CopyOutcome putInPlace(const CopyTarget& target, const std::string& temporary, b
   const char* from = temporary.c_str();
   const char* to = target.name.c_str();
   if (!replace) {
-    const int error = placeWithoutReplacing(target.folderFd, from, to);
-    if (error == 0) return {CopyOutcome::Copied, {}};
-    if (error != EEXIST) return failedWith(error);
+    const Result<> placed = placeWithoutReplacing(target.folderFd, from, to);
+    if (placed) return {CopyOutcome::Copied, {}};
+    if (placed.error().code != std::errc::file_exists) return failedWith(placed.error());
     if (auto refusal = refusalToReplace(target)) return *refusal;
   }
   if (renameat(target.folderFd, from, target.folderFd, to) != 0) return failedWith(errno);
