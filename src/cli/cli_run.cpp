@@ -340,7 +340,8 @@ int runCopyJob(const CliOptions& o, CliEnvironment& env, const Job& job, const S
   return recordDay(env, job, result, unreadable);
 }
 
-// Output that could not be written is a failure, whatever else went well.
+// Output that could not be written is a failure, whatever else went well. A stream tells no
+// reason of its own: errno, cleared before the flush, is what a failed write left.
 int withOutputChecked(CliEnvironment& env, int status) {
   errno = 0;
   env.out.flush();
