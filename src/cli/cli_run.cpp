@@ -87,7 +87,7 @@ class TerminalWalkObserver : public virtual WalkObserver {
   void folderUnreadable(const UnreadableFolder& folder) override {
     progress_.clear();
     env_.err << "nuvelo-cli: フォルダを読めません: " << terminalText(folder.path) << ": "
-             << std::strerror(folder.error) << '\n';
+             << std::strerror(folder.code.value()) << '\n';
     ++unreadable_;
   }
   std::size_t unreadable() const { return unreadable_; }

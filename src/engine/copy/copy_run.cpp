@@ -22,7 +22,7 @@ EntryReport unreadableFolderReport(const UnreadableFolder& folder, const CopyReq
   report.kind = EntryReport::Failed;
   report.source = folder.path;
   report.target = DestFolderOf(folder.path + "/", request.destination, request.rule);
-  report.reason = failureReason(std::error_code(folder.error, std::generic_category()));
+  report.reason = failureReason(folder.code);
   return report;
 }
 
@@ -57,8 +57,8 @@ class GatherWalk : public ObservedWalk {
         observer_(observer),
         request_(request),
         result_(result) {}
-  void unreadable(const std::string& path, int error) override {
-    const EntryReport report = unreadableFolderReport({path, error}, request_);
+  void unreadable(const Failure& folder) override {
+    const EntryReport report = unreadableFolderReport(folder, request_);
     ++result_.counts.failed;
     result_.failedSources.push_back(report.source);
     observer_.copyFailed(report);
