@@ -123,9 +123,10 @@ EntryReport CopyRunner::plan(const std::string& source) {
     report.reason = std::move(*why);
     return report;
   }
-  const int folder = openEntry(folderOf(report.target), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  const auto clash = names_.clash(subpath, folder, name, source, rules);
-  if (folder >= 0) close(folder);
+  const Result<Descriptor> folder =
+      openEntry(folderOf(report.target), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  // A folder that is not there yet has no namesakes on disk: -1 tells the check so.
+  const auto clash = names_.clash(subpath, folder ? folder->get() : -1, name, source, rules);
   if (clash) {
     report.reason = *clash;
     return report;
@@ -140,11 +141,12 @@ EntryReport CopyRunner::plan(const std::string& source) {
 const FileSystemRules& CopyRunner::destinationRules() {
   if (settings_.rules) return *settings_.rules;
   if (rootRules_) return *rootRules_;
-  const int root = openEntry(settings_.destination.empty() ? "." : settings_.destination,
-                             O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (root < 0) return rules_[static_cast<dev_t>(-1)];
-  rootRules_ = &rulesAt(root, probes_);
-  close(root);
+  const Result<Descriptor> root =
+      openEntry(settings_.destination.empty() ? "." : settings_.destination,
+                O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  // A destination that cannot be opened gets the usual rules; the copy reports the failure.
+  if (!root) return rules_[static_cast<dev_t>(-1)];
+  rootRules_ = &rulesAt(root->get(), probes_);
   return *rootRules_;
 }
 

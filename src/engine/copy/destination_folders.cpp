@@ -53,11 +53,13 @@ Result<int> DestinationFolders::open(const std::string& subpath) {
 Result<int> DestinationFolders::walkDown(const std::string& subpath, bool create) {
   lastWasMade_ = false;
   // The destination folder itself is taken as the user named it, links included.
-  const Descriptor destination(openEntry(destination_.empty() ? "." : destination_, FolderFlags));
-  if (!destination.isOpen()) return failureFromErrno();
+  const Result<Descriptor> destination =
+      openEntry(destination_.empty() ? "." : destination_, FolderFlags);
+  if (!destination) return failure(destination.error().code);
   bool outside = false;
+  const int destinationFd = destination->get();
   Descriptor folder = openComponents(
-      destination.get(), subpath, [&](int parent, const std::string& name, std::string_view soFar) {
+      destinationFd, subpath, [&](int parent, const std::string& name, std::string_view soFar) {
         lastWasMade_ = false;
         if (name == "..") {
           outside = true;

@@ -32,6 +32,11 @@ std::optional<CopyOutcome> readyRegularSource(int fd, struct stat& st) {
   return std::nullopt;
 }
 
+// The failure of opening a symbolic link with O_NOFOLLOW.
+bool isLink(const Failure& failure) {
+  return failure.code == std::errc::too_many_symbolic_link_levels;
+}
+
 bool changedMeanwhile(const struct stat& before, const struct stat& after) {
   return before.st_size != after.st_size || before.st_mtim.tv_sec != after.st_mtim.tv_sec ||
          before.st_mtim.tv_nsec != after.st_mtim.tv_nsec;
@@ -102,10 +107,11 @@ CopyOutcome copyEntryInto(const std::string& source, int folderFd, const std::st
                           ReplaceMode mode, const std::function<ReplaceAnswer()>& askReplace,
                           const CopyHooks& hooks) {
   const CopyTarget target{folderFd, name, mode, askReplace};
-  Descriptor from(openEntry(source, SourceFlags));
-  if (!from.isOpen() && errno == ELOOP)
+  Result<Descriptor> opened = openEntry(source, SourceFlags);
+  if (!opened && isLink(opened.error()))
     return hooks.keepsLinks ? copyLinkInto(source, target) : failedWith(CopyError::NoLinks);
-  if (!from.isOpen()) return failedWith(errno);
+  if (!opened) return failedWith(opened.error());
+  Descriptor from = std::move(*opened);
   struct stat st {};
   if (auto refusal = readyRegularSource(from.get(), st)) return *refusal;
   const TargetDecision decision = decideTarget(target, st);
@@ -115,9 +121,11 @@ CopyOutcome copyEntryInto(const std::string& source, int folderFd, const std::st
     const Attempt result = copyOpenFile(from.get(), st, target, decision.replace, hooks);
     if (!result.sourceChanged) return result.outcome;
     if (attempt == Attempts) return failedWith(CopyError::ChangedWhileCopied);
-    from.reset(openEntry(source, SourceFlags));
-    if (!from.isOpen())
-      return errno == ELOOP ? failedWith(CopyError::ChangedWhileCopied) : failedWith(errno);
+    opened = openEntry(source, SourceFlags);
+    if (!opened)
+      return isLink(opened.error()) ? failedWith(CopyError::ChangedWhileCopied)
+                                    : failedWith(opened.error());
+    from = std::move(*opened);
     if (auto refusal = readyRegularSource(from.get(), st)) return *refusal;
   }
 }

@@ -33,8 +33,9 @@ Result<std::string> readLinkText(int linkFd, const struct stat& link) {
 }  // namespace
 
 CopyOutcome copyLinkInto(const std::string& source, const CopyTarget& target) {
-  const Descriptor link(openEntry(source, O_PATH | O_NOFOLLOW | O_CLOEXEC));
-  if (!link.isOpen()) return failedWith(errno);
+  const Result<Descriptor> opened = openEntry(source, O_PATH | O_NOFOLLOW | O_CLOEXEC);
+  if (!opened) return failedWith(opened.error());
+  const Descriptor& link = *opened;
   struct stat st {};
   if (fstat(link.get(), &st) != 0) return failedWith(errno);
   if (!S_ISLNK(st.st_mode)) return failedWith(CopyError::ChangedWhileCopied);

@@ -114,11 +114,17 @@ bool lookUpEntry(const std::string& path, struct stat& result, bool followLinks)
   return folder.isOpen() && fstatat(folder.get(), leaf.c_str(), &result, flags) == 0;
 }
 
-int openEntry(const std::string& path, int flags) {
-  if (path.size() < PATH_MAX) return open(path.c_str(), flags);
-  std::string leaf;
-  const Descriptor folder = openParentOfLongPath(path, leaf);
-  return folder.isOpen() ? openat(folder.get(), leaf.c_str(), flags) : -1;
+Result<Descriptor> openEntry(const std::string& path, int flags) {
+  Descriptor entry;
+  if (path.size() < PATH_MAX) {
+    entry.reset(open(path.c_str(), flags));
+  } else {
+    std::string leaf;
+    const Descriptor folder = openParentOfLongPath(path, leaf);
+    if (folder.isOpen()) entry.reset(openat(folder.get(), leaf.c_str(), flags));
+  }
+  if (!entry.isOpen()) return failureFromErrno(path);
+  return entry;
 }
 
 }  // namespace nuvelo

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/posix/descriptor.h"
 #include "platform/result.h"
 
 namespace nuvelo {
@@ -53,7 +54,7 @@ namespace nuvelo {
 // than PATH_MAX by resolving them one folder at a time.
 bool lookUpEntry(const std::string& path, struct stat& result, bool followLinks = true);
 
-// open(2) of a path of any length; -1 with errno set when it fails.
-int openEntry(const std::string& path, int flags);
+// open(2) of a path of any length; the failure names the path.
+Result<Descriptor> openEntry(const std::string& path, int flags);
 
 }  // namespace nuvelo
