@@ -58,7 +58,7 @@ Result<int> DestinationFolders::walkDown(const std::string& subpath, bool create
   if (!destination) return failure(destination.error().code);
   bool outside = false;
   const int destinationFd = destination->get();
-  Descriptor folder = openComponents(
+  Result<Descriptor> folder = openComponents(
       destinationFd, subpath, [&](int parent, const std::string& name, std::string_view soFar) {
         lastWasMade_ = false;
         if (name == "..") {
@@ -78,8 +78,8 @@ Result<int> DestinationFolders::walkDown(const std::string& subpath, bool create
         return next;
       });
   if (outside) return failure(CopyError::OutsideDestination);
-  if (!folder.isOpen()) return failureFromErrno();
-  return folder.release();
+  if (!folder) return std::unexpected(folder.error());
+  return folder->release();
 }
 
 void DestinationFolders::finish() {

@@ -152,6 +152,7 @@ void DirectoryStack::reopen(std::size_t index, int childFd) {
                               [](int parent, const std::string& name, std::string_view) {
                                 return openFolderAt(parent, name, true);
                               })
+                   .value_or(Descriptor())
              : Descriptor();
   }
   if (isSame(fd)) {

@@ -87,7 +87,7 @@ namespace {
 
 // A descriptor of the folder that holds the last component of a long path, opening one folder
 // after the other; the last component goes to `leaf`.
-Descriptor openParentOfLongPath(const std::string& path, std::string& leaf) {
+Result<Descriptor> openParentOfLongPath(const std::string& path, std::string& leaf) {
   const auto lastSlash = path.rfind('/');
   const std::string_view last = lastSlash == std::string::npos
                                     ? std::string_view(path)
@@ -95,7 +95,7 @@ Descriptor openParentOfLongPath(const std::string& path, std::string& leaf) {
   leaf = last.empty() ? std::string_view(".") : last;
   const Descriptor start(
       open(!path.empty() && path.front() == '/' ? "/" : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!start.isOpen()) return Descriptor();
+  if (!start.isOpen()) return failureFromErrno();
   const std::string_view folders = lastSlash == std::string::npos
                                        ? std::string_view()
                                        : std::string_view(path).substr(0, lastSlash);
@@ -110,8 +110,8 @@ bool lookUpEntry(const std::string& path, struct stat& result, bool followLinks)
   const int flags = followLinks ? 0 : AT_SYMLINK_NOFOLLOW;
   if (path.size() < PATH_MAX) return fstatat(AT_FDCWD, path.c_str(), &result, flags) == 0;
   std::string leaf;
-  const Descriptor folder = openParentOfLongPath(path, leaf);
-  return folder.isOpen() && fstatat(folder.get(), leaf.c_str(), &result, flags) == 0;
+  const Result<Descriptor> folder = openParentOfLongPath(path, leaf);
+  return folder && fstatat(folder->get(), leaf.c_str(), &result, flags) == 0;
 }
 
 Result<Descriptor> openEntry(const std::string& path, int flags) {
@@ -120,8 +120,9 @@ Result<Descriptor> openEntry(const std::string& path, int flags) {
     entry.reset(open(path.c_str(), flags));
   } else {
     std::string leaf;
-    const Descriptor folder = openParentOfLongPath(path, leaf);
-    if (folder.isOpen()) entry.reset(openat(folder.get(), leaf.c_str(), flags));
+    const Result<Descriptor> folder = openParentOfLongPath(path, leaf);
+    if (!folder) return failure(folder.error().code, path);
+    entry.reset(openat(folder->get(), leaf.c_str(), flags));
   }
   if (!entry.isOpen()) return failureFromErrno(path);
   return entry;
