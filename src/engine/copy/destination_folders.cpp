@@ -78,7 +78,7 @@ Result<int> DestinationFolders::walkDown(const std::string& subpath, bool create
         return next;
       });
   if (outside) return failure(CopyError::OutsideDestination);
-  if (!folder) return std::unexpected(folder.error());
+  if (!folder) return Unexpected(folder.error());
   return folder->release();
 }
 

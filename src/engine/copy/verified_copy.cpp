@@ -79,7 +79,7 @@ Result<ReadBack> readBackMatches(int copyFd, const struct stat& source, std::uin
                   [&](const char*, std::size_t, std::uint64_t) -> Result<DataCopy> {
                     return progress.keepGoing() ? DataCopy::Done : DataCopy::Stopped;
                   });
-  if (!result) return std::unexpected(result.error());
+  if (!result) return Unexpected(result.error());
   if (*result == DataCopy::Stopped) return ReadBack::Stopped;
   return hash.digest() == digest ? ReadBack::Matches : ReadBack::Differs;
 }

@@ -169,7 +169,7 @@ class Sender {
     if (const auto blank = name.find(' '); blank != std::string::npos) {
       const std::string countText = name.substr(blank + 1);
       const auto value = parseProfileInteger(countText);
-      if (!value) return std::unexpected(BadRepeatCount{countText});
+      if (!value) return Unexpected(BadRepeatCount{countText});
       count = static_cast<std::uint16_t>(*value);
       name.resize(blank);
     }

@@ -8,11 +8,11 @@
 //   anything else   the key that types that character
 
 #include <cstdint>
-#include <expected>
 #include <string>
 #include <string_view>
 
 #include "platform/key_sink.h"
+#include "platform/result.h"
 
 namespace nuvelo {
 
@@ -24,7 +24,7 @@ struct BadRepeatCount {
 
 // What SendKeys made of a text: whether it was worked through, or the count that stopped it.
 // As a condition it says only that no count stopped it; the value says whether it got through.
-using SentKeys = std::expected<bool, BadRepeatCount>;
+using SentKeys = Expected<bool, BadRepeatCount>;
 
 // Sends the keys; true when the whole text was worked through, false for an empty text or an
 // unclosed brace group, BadRepeatCount for a count that is not an integer (the keys before it

@@ -58,7 +58,7 @@ Result<LockedTemporary> createLockedTemporary(int folderFd) {
     return false;
   };
   Result<std::string> name = createUnderFreshName(createLocked);
-  if (!name) return std::unexpected(name.error());
+  if (!name) return Unexpected(name.error());
   return LockedTemporary{std::move(file), std::move(*name)};
 }
 
