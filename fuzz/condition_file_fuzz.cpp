@@ -71,9 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   };
   const bool needsLineEnd = hasLineEnd(written.dirFrom) || hasLineEnd(written.dirTo) ||
                             lineEndIn(written.folEx) || lineEndIn(written.escExt);
-  try {
-    writeConditionFile(path, written);
-  } catch (const ProfileWriteError&) {
+  if (!writeConditionFile(path, written)) {
     require(needsLineEnd || shiftJisBefore,
             "only a line end or an unconvertible Shift-JIS file refuses a save", shown(written));
     return 0;

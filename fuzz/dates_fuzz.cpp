@@ -35,7 +35,8 @@ void requireRoundTrips(const CivilDate& day) {
   const std::string path = scratchFolder() + "/NVO.ini";
   std::filesystem::remove(path);
   ProfileFile file(path);
-  writeLastCopyDate(file, day);
+  require(writeLastCopyDate(file, day).has_value(), "the day of the last copy is written",
+          shown(day));
   const std::string stored = readMainWindowSettings(ProfileFile(path)).lastCopyDate;
   require(stored == slashDateText(day), "the settings file keeps the day of the last copy",
           shown(day) + " read back as " + nuvelo::fuzz::shown(stored));

@@ -51,9 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   ProfileFile file(path);
   const Snapshot before = snapshotOf(file);
-  try {
-    file.writeString(section, key, value);
-  } catch (const ProfileWriteError&) {
+  if (!file.writeString(section, key, value)) {
     require(readWholeFileOrEmpty(path) == content, "a refused write leaves the file as it was");
     // Refused: a line end in the value, or a Shift-JIS file that can neither hold the value nor
     // turn into UTF-8 without loss.

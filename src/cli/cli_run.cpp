@@ -87,7 +87,7 @@ class TerminalWalkObserver : public virtual WalkObserver {
   void folderUnreadable(const UnreadableFolder& folder) override {
     progress_.clear();
     env_.err << "nuvelo-cli: フォルダを読めません: " << terminalText(folder.path) << ": "
-             << std::strerror(folder.error) << '\n';
+             << std::strerror(folder.code.value()) << '\n';
     ++unreadable_;
   }
   std::size_t unreadable() const { return unreadable_; }
@@ -183,15 +183,22 @@ std::optional<CivilDate> parseSlashDate(const std::string& text) {
   return parseIsoDate(iso);
 }
 
+// The message for a settings file that cannot be written.
+std::string settingsWriteText(const Failure& failure) {
+  return failure.path + " に書き込めません";
+}
+
 // Why the settings file cannot serve: a path that is no regular file is refused whatever the
 // command (it is never read or replaced), and a real copy must be able to record its day
 // there before it copies anything.
 std::string settingsRefusal(const CliOptions& o, const std::string& path) {
-  std::string why = profileFileRefusal(path);
-  if (why.empty()) return why;
+  const Result<> writable = profileFileWritable(path);
+  if (writable) return {};
   struct stat st {};
-  const bool notRegular = lookUpEntry(path, st) && !S_ISREG(st.st_mode);
-  return notRegular || (o.command == CliCommand::Copy && !o.dryRun) ? why : std::string();
+  if (lookUpEntry(path, st) && !S_ISREG(st.st_mode))
+    return path + " は通常のファイルではありません";
+  return o.command == CliCommand::Copy && !o.dryRun ? settingsWriteText(writable.error())
+                                                    : std::string();
 }
 
 // Resolves the job; a non-empty message on failure.
@@ -248,7 +255,7 @@ std::string copyRefusal(const CliOptions& o, CliEnvironment& env, const Job& job
   if (o.dryRun) return {};
   const auto answer = env.canAsk && env.ask ? env.ask(MissingDestinationQuestion) : std::nullopt;
   if (!answer || !*answer) return "コピー先が存在しません。";
-  if (makeDestination(job.destination)) return CannotMakeDestinationMessage;
+  if (!makeDestination(job.destination)) return CannotMakeDestinationMessage;
   return {};
 }
 
@@ -286,14 +293,11 @@ int printSearch(const CliOptions& o, CliEnvironment& env, const Job& job,
 int recordDay(CliEnvironment& env, const Job& job, const CopyRunResult& result,
               std::size_t unreadable) {
   if (result.mayRecordDate(false) && unreadable == 0) {
-    try {
-      ProfileFile settingsFile(job.settingsPath);
-      writeLastCopyDate(settingsFile, civilDateOf(todayValue()));
-    } catch (const ProfileWriteError& error) {
-      env.err << error.what() << '\n';
-      return ExitStatus::SomeFailed;
-    }
-    return ExitStatus::Done;
+    ProfileFile settingsFile(job.settingsPath);
+    const Result<> written = writeLastCopyDate(settingsFile, civilDateOf(todayValue()));
+    if (written) return ExitStatus::Done;
+    env.err << settingsWriteText(written.error()) << '\n';
+    return ExitStatus::SomeFailed;
   }
   env.err << "前回コピーした日付は変えません (失敗 " << result.counts.failed + unreadable
           << "個: 次の --since-last でもう一度対象になります)\n";
@@ -336,7 +340,8 @@ int runCopyJob(const CliOptions& o, CliEnvironment& env, const Job& job, const S
   return recordDay(env, job, result, unreadable);
 }
 
-// Output that could not be written is a failure, whatever else went well.
+// Output that could not be written is a failure, whatever else went well. A stream tells no
+// reason of its own: errno, cleared before the flush, is what a failed write left.
 int withOutputChecked(CliEnvironment& env, int status) {
   errno = 0;
   env.out.flush();

@@ -177,7 +177,7 @@ TEST_F(Cli, ConditionFileStandsForTheArgumentsAndOptionsOverrideIt) {
   conditions.dirTo = destination();
   conditions.cbKai = false;
   conditions.escExt = {"txt"};
-  writeConditionFile(tree.path() + "/c.dat", conditions);
+  ASSERT_TRUE(writeConditionFile(tree.path() + "/c.dat", conditions));
   ASSERT_EQ(run("search --since 2024-05-01 --format tsv --conditions " + tree.path() + "/c.dat"),
             0);
   EXPECT_TRUE(lines().empty());  // no subfolders, no .txt

@@ -21,12 +21,12 @@ namespace nuvelo::testing {
 
 class FakeDesktopShell : public DesktopShell {
  public:
-  int open(const std::string& path) override {
+  Result<> open(const std::string& path) override {
     opened.push_back(path);
     return result;
   }
   void showProperties(const std::string& path) override { properties.push_back(path); }
-  int result = ShellResult::Opened;
+  Result<> result;
   std::vector<std::string> opened;
   std::vector<std::string> properties;
 };

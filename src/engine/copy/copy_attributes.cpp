@@ -43,26 +43,28 @@ mode_t takeOwnership(int copyFd, const struct stat& source) {
 
 }  // namespace
 
-Attributes giveFileAttributes(int copyFd, const struct stat& source, bool keepsModes) {
+Result<Attributes> giveFileAttributes(int copyFd, const struct stat& source, bool keepsModes) {
   const timespec times[2] = {source.st_atim, source.st_mtim};
   Attributes given = keepsModes ? Attributes::Given : Attributes::TimesOnly;
   if (keepsModes && fchmod(copyFd, takeOwnership(copyFd, source)) != 0) {
-    if (!isUnsupported(errno)) return Attributes::Failed;
+    if (!isUnsupported(errno)) return failureFromErrno();
     given = Attributes::TimesOnly;
   }
-  return futimens(copyFd, times) == 0 ? given : Attributes::Failed;
+  if (futimens(copyFd, times) != 0) return failureFromErrno();
+  return given;
 }
 
-bool giveTimesByName(int folderFd, const std::string& name, const struct stat& source) {
+Result<> giveTimesByName(int folderFd, const std::string& name, const struct stat& source) {
   const timespec times[2] = {source.st_atim, source.st_mtim};
-  return utimensat(folderFd, name.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0;
+  if (utimensat(folderFd, name.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) return failureFromErrno();
+  return {};
 }
 
-bool giveLinkAttributes(int folderFd, const std::string& name, const struct stat& source) {
+Result<> giveLinkAttributes(int folderFd, const std::string& name, const struct stat& source) {
+  // An owner or group the process may not give is no failure: the link keeps the process's own.
   if (fchownat(folderFd, name.c_str(), source.st_uid, source.st_gid, AT_SYMLINK_NOFOLLOW) != 0)
     fchownat(folderFd, name.c_str(), SameOwner, source.st_gid, AT_SYMLINK_NOFOLLOW);
-  const timespec times[2] = {source.st_atim, source.st_mtim};
-  return utimensat(folderFd, name.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0;
+  return giveTimesByName(folderFd, name, source);
 }
 
 }  // namespace nuvelo

@@ -5,9 +5,9 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <optional>
 
+#include "engine/copy/copy_errors.h"
 #include "engine/copy/copy_list.h"
 #include "platform/path_text.h"
 #include "platform/posix/filesystem.h"
@@ -22,7 +22,7 @@ EntryReport unreadableFolderReport(const UnreadableFolder& folder, const CopyReq
   report.kind = EntryReport::Failed;
   report.source = folder.path;
   report.target = DestFolderOf(folder.path + "/", request.destination, request.rule);
-  report.reason = std::strerror(folder.error);
+  report.reason = failureReason(folder.code);
   return report;
 }
 
@@ -57,8 +57,8 @@ class GatherWalk : public ObservedWalk {
         observer_(observer),
         request_(request),
         result_(result) {}
-  void unreadable(const std::string& path, int error) override {
-    const EntryReport report = unreadableFolderReport({path, error}, request_);
+  void unreadable(const Failure& folder) override {
+    const EntryReport report = unreadableFolderReport(folder, request_);
     ++result_.counts.failed;
     result_.failedSources.push_back(report.source);
     observer_.copyFailed(report);
@@ -163,7 +163,7 @@ DestinationState destinationState(const std::string& destination) {
   return isExistingFolder(destination) ? DestinationState::Exists : DestinationState::Missing;
 }
 
-std::error_code makeDestination(const std::string& destination) {
+Result<> makeDestination(const std::string& destination) {
   return makeFolders(destination);
 }
 

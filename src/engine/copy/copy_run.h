@@ -29,7 +29,7 @@ enum class DestinationState { NotGiven, Exists, Missing };
 DestinationState destinationState(const std::string& destination);
 
 // Creates the destination folder with every missing parent.
-std::error_code makeDestination(const std::string& destination);
+[[nodiscard]] Result<> makeDestination(const std::string& destination);
 
 struct CopyRequest {
   DestinationRule rule;     // path mode and the source folder of the search

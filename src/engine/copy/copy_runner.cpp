@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "engine/copy/copy_errors.h"
 #include "platform/path_text.h"
 #include "platform/posix/filesystem.h"
 
@@ -28,24 +29,6 @@ std::string sourceBaseOf(const DestinationRule& rule) {
   return withoutTrailingSeparator(rule.searchRoot);
 }
 
-EntryReport::Kind reportKindOf(CopyOutcome::Kind kind) {
-  switch (kind) {
-    case CopyOutcome::Copied:
-      return EntryReport::Copied;
-    case CopyOutcome::Declined:
-      return EntryReport::Declined;
-    case CopyOutcome::KeptExisting:
-      return EntryReport::NotCopied;
-    case CopyOutcome::SameFile:
-      return EntryReport::SameFile;
-    case CopyOutcome::Stopped:
-      return EntryReport::Stopped;
-    case CopyOutcome::Failed:
-      break;
-  }
-  return EntryReport::Failed;
-}
-
 std::optional<struct stat> lookUpOwn(const std::string& path) {
   struct stat st {};
   if (!lookUpEntry(path, st, false)) return std::nullopt;
@@ -55,10 +38,9 @@ std::optional<struct stat> lookUpOwn(const std::string& path) {
 // The decision before any copy: the source itself at the target, or the policy leaving the
 // file alone; nothing when the copy goes ahead. Without a namesake every policy copies, and
 // the source need not be looked up.
-std::optional<EntryReport::Kind> decisionBeforeCopy(const std::string& sourcePath,
-                                                    const std::optional<struct stat>& target,
-                                                    OverwritePolicy overwrite,
-                                                    std::int64_t granularityMs) {
+std::optional<CopyKind> decisionBeforeCopy(const std::string& sourcePath,
+                                           const std::optional<struct stat>& target,
+                                           OverwritePolicy overwrite, std::int64_t granularityMs) {
   if (!target) return std::nullopt;
   const std::optional<struct stat> source = lookUpOwn(sourcePath);
   if (source && sameEntry(*source, *target)) return EntryReport::SameFile;
@@ -97,8 +79,8 @@ EntryReport CopyRunner::copy(const std::string& source) {
     return report;
   }
 
-  std::string folderError;
-  const int folder = folders_.open(subpath, folderError);
+  const Result<int> opened = folders_.open(subpath);
+  const int folder = opened.value_or(-1);
   const FileSystemRules& rules = folder >= 0 ? folderRules(subpath, folder) : destinationRules();
   if (auto clash = names_.clash(subpath, folder, name, source, rules)) {
     report.reason = std::move(*clash);
@@ -112,8 +94,8 @@ EntryReport CopyRunner::copy(const std::string& source) {
     report.kind = *decided;
     return report;
   }
-  if (folder < 0) {
-    report.reason = folderError;
+  if (!opened) {
+    report.reason = failureReason(opened.error().code);
     return report;
   }
 
@@ -124,7 +106,7 @@ EntryReport CopyRunner::copy(const std::string& source) {
   const CopyOutcome outcome = copyEntryInto(
       source, folder, name, replaceModeOf(settings_.overwrite),
       [&] { return askReplace_ ? askReplace_(report.target) : ReplaceAnswer::Keep; }, hooks);
-  report.kind = reportKindOf(outcome.kind);
+  report.kind = outcome.kind;
   report.attributesDropped = outcome.attributesDropped;
   if (report.kind == EntryReport::Failed) report.reason = outcome.reason;
   if (report.kind == EntryReport::Copied) names_.placed(subpath, name, source, rules);
@@ -141,9 +123,10 @@ EntryReport CopyRunner::plan(const std::string& source) {
     report.reason = std::move(*why);
     return report;
   }
-  const int folder = openEntry(folderOf(report.target), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  const auto clash = names_.clash(subpath, folder, name, source, rules);
-  if (folder >= 0) close(folder);
+  const Result<Descriptor> folder =
+      openEntry(folderOf(report.target), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  // A folder that is not there yet has no namesakes on disk: -1 tells the check so.
+  const auto clash = names_.clash(subpath, folder ? folder->get() : -1, name, source, rules);
   if (clash) {
     report.reason = *clash;
     return report;
@@ -158,11 +141,12 @@ EntryReport CopyRunner::plan(const std::string& source) {
 const FileSystemRules& CopyRunner::destinationRules() {
   if (settings_.rules) return *settings_.rules;
   if (rootRules_) return *rootRules_;
-  const int root = openEntry(settings_.destination.empty() ? "." : settings_.destination,
-                             O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (root < 0) return rules_[static_cast<dev_t>(-1)];
-  rootRules_ = &rulesAt(root, probes_);
-  close(root);
+  const Result<Descriptor> root =
+      openEntry(settings_.destination.empty() ? "." : settings_.destination,
+                O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  // A destination that cannot be opened gets the usual rules; the copy reports the failure.
+  if (!root) return rules_[static_cast<dev_t>(-1)];
+  rootRules_ = &rulesAt(root->get(), probes_);
   return *rootRules_;
 }
 

@@ -28,14 +28,8 @@ struct CopySettings {
 };
 
 struct EntryReport {
-  enum Kind {
-    Copied,
-    NotCopied,  // the policy leaves this file alone
-    Declined,   // the user kept the existing file
-    SameFile,   // the target is the source itself: never written
-    Stopped,    // the run was stopped during this file; the target is as it was
-    Failed,
-  } kind = Failed;
+  using enum CopyKind;
+  CopyKind kind = Failed;
   std::string source;
   std::string target;  // destination folder + "/" + file name
   std::string reason;  // for a failure: the system's reason

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
 #include "platform/posix/place_entry.h"
 
@@ -15,7 +14,7 @@ namespace {
 // The copy goes ahead over a namesake only when the policy or the user says so; the outcome
 // when it does not, else nothing.
 std::optional<CopyOutcome> refusalToReplace(const CopyTarget& target) {
-  if (target.mode == ReplaceMode::Never) return CopyOutcome{CopyOutcome::KeptExisting, {}};
+  if (target.mode == ReplaceMode::Never) return CopyOutcome{CopyOutcome::NotCopied, {}};
   if (target.mode == ReplaceMode::Silent) return std::nullopt;
   switch (target.askReplace ? target.askReplace() : ReplaceAnswer::Keep) {
     case ReplaceAnswer::Replace:
@@ -30,11 +29,17 @@ std::optional<CopyOutcome> refusalToReplace(const CopyTarget& target) {
 
 }  // namespace
 
-CopyOutcome failedWith(int error) {
-  return {CopyOutcome::Failed, std::strerror(error)};
+CopyOutcome failedWith(std::error_code code) {
+  return {CopyOutcome::Failed, failureReason(code)};
 }
-CopyOutcome failedWith(const char* reason) {
-  return {CopyOutcome::Failed, reason};
+CopyOutcome failedWith(int error) {
+  return failedWith(std::error_code(error, std::generic_category()));
+}
+CopyOutcome failedWith(CopyError error) {
+  return failedWith(make_error_code(error));
+}
+CopyOutcome failedWith(const Failure& failure) {
+  return failedWith(failure.code);
 }
 CopyOutcome stopped() {
   return {CopyOutcome::Stopped, "中止しました"};
@@ -57,9 +62,9 @@ CopyOutcome putInPlace(const CopyTarget& target, const std::string& temporary, b
   const char* from = temporary.c_str();
   const char* to = target.name.c_str();
   if (!replace) {
-    const int error = placeWithoutReplacing(target.folderFd, from, to);
-    if (error == 0) return {CopyOutcome::Copied, {}};
-    if (error != EEXIST) return failedWith(error);
+    const Result<> placed = placeWithoutReplacing(target.folderFd, from, to);
+    if (placed) return {CopyOutcome::Copied, {}};
+    if (placed.error().code != std::errc::file_exists) return failedWith(placed.error());
     if (auto refusal = refusalToReplace(target)) return *refusal;
   }
   if (renameat(target.folderFd, from, target.folderFd, to) != 0) return failedWith(errno);

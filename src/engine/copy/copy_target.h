@@ -6,7 +6,9 @@
 #include <optional>
 #include <string>
 
+#include "engine/copy/copy_errors.h"
 #include "engine/copy/file_copier.h"
+#include "platform/result.h"
 
 struct stat;
 
@@ -19,15 +21,10 @@ struct CopyTarget {
   const std::function<ReplaceAnswer()>& askReplace;
 };
 
-// Why a copy failed, where the system gives no reason of its own.
-inline constexpr const char* ChangedWhileCopied = "コピー中にファイルが変更されました";
-inline constexpr const char* CopyDiffers = "検証に失敗しました";
-inline constexpr const char* NotARegularFile = "通常のファイルではありません";
-inline constexpr const char* NoLinksHere =
-    "コピー先のファイルシステムはシンボリックリンクを保存できません";
-
+CopyOutcome failedWith(std::error_code code);
 CopyOutcome failedWith(int error);
-CopyOutcome failedWith(const char* reason);
+CopyOutcome failedWith(CopyError error);
+CopyOutcome failedWith(const Failure& failure);
 CopyOutcome stopped();
 
 // Whether two looked-up entries are the same file.

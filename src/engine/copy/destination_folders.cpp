@@ -6,9 +6,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 #include "engine/copy/copy_attributes.h"
+#include "engine/copy/copy_errors.h"
 #include "engine/copy/file_copier.h"
 #include "platform/posix/filesystem.h"
 #include "platform/posix/path_walk.h"
@@ -19,10 +19,6 @@ namespace {
 constexpr int FolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 // Only the run may write into a folder it is still filling.
 constexpr mode_t FillingMode = 0700;
-
-std::string systemReason(int error) {
-  return std::strerror(error);
-}
 
 std::size_t depthOf(const std::string& subpath) {
   return static_cast<std::size_t>(std::count(subpath.begin(), subpath.end(), '/'));
@@ -41,11 +37,12 @@ DestinationFolders::DestinationFolders(std::string destinationText, std::string 
 
 DestinationFolders::~DestinationFolders() = default;
 
-int DestinationFolders::open(const std::string& subpath, std::string& error) {
+Result<int> DestinationFolders::open(const std::string& subpath) {
   if (openFd_.isOpen() && subpath == openSubpath_) return openFd_.get();
   openFd_.reset();
-  const int folder = walkDown(subpath, true, error);
-  if (folder < 0) return -1;
+  const Result<int> walked = walkDown(subpath, true);
+  if (!walked) return walked;
+  const int folder = *walked;
   // A folder made just now holds no leftovers; one that was there may.
   if (swept_.insert(subpath).second && !lastWasMade_) removeStaleTemporaries(folder);
   openFd_.reset(folder);
@@ -53,17 +50,16 @@ int DestinationFolders::open(const std::string& subpath, std::string& error) {
   return openFd_.get();
 }
 
-int DestinationFolders::walkDown(const std::string& subpath, bool create, std::string& error) {
+Result<int> DestinationFolders::walkDown(const std::string& subpath, bool create) {
   lastWasMade_ = false;
   // The destination folder itself is taken as the user named it, links included.
-  const Descriptor destination(openEntry(destination_.empty() ? "." : destination_, FolderFlags));
-  if (!destination.isOpen()) {
-    error = systemReason(errno);
-    return -1;
-  }
+  const Result<Descriptor> destination =
+      openEntry(destination_.empty() ? "." : destination_, FolderFlags);
+  if (!destination) return failure(destination.error().code);
   bool outside = false;
-  Descriptor folder = openComponents(
-      destination.get(), subpath, [&](int parent, const std::string& name, std::string_view soFar) {
+  const int destinationFd = destination->get();
+  Result<Descriptor> folder = openComponents(
+      destinationFd, subpath, [&](int parent, const std::string& name, std::string_view soFar) {
         lastWasMade_ = false;
         if (name == "..") {
           outside = true;
@@ -81,8 +77,9 @@ int DestinationFolders::walkDown(const std::string& subpath, bool create, std::s
         }
         return next;
       });
-  if (!folder.isOpen()) error = outside ? "コピー先の外を指すパスです" : systemReason(errno);
-  return folder.release();
+  if (outside) return failure(CopyError::OutsideDestination);
+  if (!folder) return Unexpected(folder.error());
+  return folder->release();
 }
 
 void DestinationFolders::finish() {
@@ -96,13 +93,15 @@ void DestinationFolders::finish() {
 }
 
 void DestinationFolders::mirrorSourceFolder(const std::string& subpath) {
-  std::string ignored;
-  const Descriptor folder(walkDown(subpath, false, ignored));
+  // A folder that cannot be entered any more (removed meanwhile) has nothing to be given.
+  const Descriptor folder(walkDown(subpath, false).value_or(-1));
   if (!folder.isOpen()) return;
   const int fd = folder.get();
   struct stat source {};
+  // Best effort: the files are in, and a folder left private or with the run's times loses
+  // nothing of them, so a failure here is not reported.
   if (lookUpEntry(sourceBase_ + subpath, source) && S_ISDIR(source.st_mode))
-    giveFileAttributes(fd, source);
+    static_cast<void>(giveFileAttributes(fd, source));
   else
     fchmod(fd, 0777 & ~currentUmask());
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/posix/descriptor.h"
+#include "platform/result.h"
 
 namespace nuvelo {
 
@@ -26,13 +27,14 @@ class DestinationFolders {
   DestinationFolders(const DestinationFolders&) = delete;
   DestinationFolders& operator=(const DestinationFolders&) = delete;
 
-  // A descriptor of destination + subpath, or -1 with the reason in `error`.
-  int open(const std::string& subpath, std::string& error);
+  // A descriptor of destination + subpath, which stays open until the next call or finish();
+  // or why not: an errno value, or CopyError::OutsideDestination.
+  Result<int> open(const std::string& subpath);
   // Gives every folder made so far the mode and times of its source folder, deepest first.
   void finish();
 
  private:
-  int walkDown(const std::string& subpath, bool create, std::string& error);
+  Result<int> walkDown(const std::string& subpath, bool create);
   void mirrorSourceFolder(const std::string& subpath);
 
   std::string destination_;

@@ -27,9 +27,14 @@ constexpr int Attempts = 2;
 std::optional<CopyOutcome> readyRegularSource(int fd, struct stat& st) {
   if (fstat(fd, &st) != 0) return failedWith(errno);
   if (S_ISDIR(st.st_mode)) return failedWith(EISDIR);
-  if (!S_ISREG(st.st_mode)) return failedWith(NotARegularFile);
+  if (!S_ISREG(st.st_mode)) return failedWith(CopyError::NotARegularFile);
   fcntl(fd, F_SETFL, 0);  // reads of the file wait for the drive as usual
   return std::nullopt;
+}
+
+// The failure of opening a symbolic link with O_NOFOLLOW.
+bool isLink(const Failure& failure) {
+  return failure.code == std::errc::too_many_symbolic_link_levels;
 }
 
 bool changedMeanwhile(const struct stat& before, const struct stat& after) {
@@ -44,33 +49,33 @@ struct Attempt {
   bool sourceChanged = false;
 };
 
-CopyOutcome outcomeOf(ReadBack readBack) {
-  switch (readBack) {
+CopyOutcome outcomeOf(const Result<ReadBack>& readBack) {
+  if (!readBack) return failedWith(readBack.error());
+  switch (*readBack) {
     case ReadBack::Matches:
       break;
     case ReadBack::Differs:
-      return failedWith(CopyDiffers);
+      return failedWith(CopyError::Differs);
     case ReadBack::Stopped:
       return stopped();
-    case ReadBack::Failed:
-      return failedWith(errno);
   }
   return {CopyOutcome::Copied, {}};
 }
 
 Attempt copyOpenFile(int from, const struct stat& source, const CopyTarget& target, bool replace,
                      const CopyHooks& hooks) {
-  std::string name;
-  // Declared before the entry, so the file is removed while it is still locked.
-  Descriptor copy(createLockedTemporary(target.folderFd, name));
-  if (!copy.isOpen()) return {failedWith(errno)};
-  TemporaryEntry temporary(target.folderFd, name);
+  Result<LockedTemporary> created = createLockedTemporary(target.folderFd);
+  if (!created) return {failedWith(created.error())};
+  // Declared after the file, so the file is removed while it is still locked.
+  TemporaryEntry temporary(target.folderFd, created->name);
+  Descriptor& copy = created->file;
+  const std::string& name = created->name;
 
   std::uint64_t digest = 0;
-  const DataCopy data = hooks.verify ? copyHashing(from, copy.get(), source, hooks, digest)
-                                     : copyFileData(from, copy.get(), source, hooks);
-  if (data == DataCopy::Stopped) return {stopped()};
-  if (data == DataCopy::Failed) return {failedWith(errno)};
+  const Result<DataCopy> data = hooks.verify ? copyHashing(from, copy.get(), source, hooks, digest)
+                                             : copyFileData(from, copy.get(), source, hooks);
+  if (!data) return {failedWith(data.error())};
+  if (*data == DataCopy::Stopped) return {stopped()};
   struct stat after {};
   if (fstat(from, &after) != 0) return {failedWith(errno)};
   if (changedMeanwhile(source, after)) return {{}, true};
@@ -78,19 +83,21 @@ Attempt copyOpenFile(int from, const struct stat& source, const CopyTarget& targ
     const CopyOutcome checked = outcomeOf(readBackMatches(copy.get(), source, digest, hooks));
     if (checked.kind != CopyOutcome::Copied) return {checked};
   }
-  const Attributes given = giveFileAttributes(copy.get(), source, hooks.keepsAttributes);
-  if (given == Attributes::Failed) return {failedWith(errno)};
+  const Result<Attributes> given = giveFileAttributes(copy.get(), source, hooks.keepsAttributes);
+  if (!given) return {failedWith(given.error())};
   // The file being replaced is only given up once its successor is safely on disk.
   if (replace && fsync(copy.get()) != 0) return {failedWith(errno)};
 
   CopyOutcome outcome = putInPlace(target, name, replace);
   if (outcome.kind != CopyOutcome::Copied) return {outcome};
-  outcome.attributesDropped = given == Attributes::TimesOnly;
+  outcome.attributesDropped = *given == Attributes::TimesOnly;
   temporary.placed();
   // The lock is held until the name is final; a late write error still counts.
   if (!copy.close()) return {failedWith(errno)};
-  if (hooks.timesLostByRename && !giveTimesByName(target.folderFd, target.name, source))
-    return {failedWith(errno)};
+  if (hooks.timesLostByRename) {
+    if (const Result<> times = giveTimesByName(target.folderFd, target.name, source); !times)
+      return {failedWith(times.error())};
+  }
   return {outcome};
 }
 
@@ -100,10 +107,11 @@ CopyOutcome copyEntryInto(const std::string& source, int folderFd, const std::st
                           ReplaceMode mode, const std::function<ReplaceAnswer()>& askReplace,
                           const CopyHooks& hooks) {
   const CopyTarget target{folderFd, name, mode, askReplace};
-  Descriptor from(openEntry(source, SourceFlags));
-  if (!from.isOpen() && errno == ELOOP)
-    return hooks.keepsLinks ? copyLinkInto(source, target) : failedWith(NoLinksHere);
-  if (!from.isOpen()) return failedWith(errno);
+  Result<Descriptor> opened = openEntry(source, SourceFlags);
+  if (!opened && isLink(opened.error()))
+    return hooks.keepsLinks ? copyLinkInto(source, target) : failedWith(CopyError::NoLinks);
+  if (!opened) return failedWith(opened.error());
+  Descriptor from = std::move(*opened);
   struct stat st {};
   if (auto refusal = readyRegularSource(from.get(), st)) return *refusal;
   const TargetDecision decision = decideTarget(target, st);
@@ -112,9 +120,12 @@ CopyOutcome copyEntryInto(const std::string& source, int folderFd, const std::st
   for (int attempt = 1;; ++attempt) {
     const Attempt result = copyOpenFile(from.get(), st, target, decision.replace, hooks);
     if (!result.sourceChanged) return result.outcome;
-    if (attempt == Attempts) return failedWith(ChangedWhileCopied);
-    from.reset(openEntry(source, SourceFlags));
-    if (!from.isOpen()) return errno == ELOOP ? failedWith(ChangedWhileCopied) : failedWith(errno);
+    if (attempt == Attempts) return failedWith(CopyError::ChangedWhileCopied);
+    opened = openEntry(source, SourceFlags);
+    if (!opened)
+      return isLink(opened.error()) ? failedWith(CopyError::ChangedWhileCopied)
+                                    : failedWith(opened.error());
+    from = std::move(*opened);
     if (auto refusal = readyRegularSource(from.get(), st)) return *refusal;
   }
 }

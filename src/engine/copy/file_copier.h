@@ -19,15 +19,19 @@ namespace nuvelo {
 // The answer to the question whether an existing namesake is replaced.
 enum class ReplaceAnswer { Replace, Keep, Stop };
 
+// What became of one file of a copy run, from the copier up to the run's report.
+enum class CopyKind {
+  Copied,
+  NotCopied,  // the policy leaves this file alone (a namesake exists and is never replaced)
+  Declined,   // the user kept the existing file
+  SameFile,   // the target is the source itself (same device and inode): never written
+  Stopped,    // stopped at the question or between chunks; the target is as it was
+  Failed,
+};
+
 struct CopyOutcome {
-  enum Kind {
-    Copied,
-    Declined,      // the user kept the existing file
-    KeptExisting,  // a namesake exists and the policy never replaces
-    SameFile,      // the target is the source itself (same device and inode): never written
-    Stopped,       // stopped at the question or between chunks; the target is as it was
-    Failed,
-  } kind = Failed;
+  using enum CopyKind;
+  CopyKind kind = Failed;
   std::string reason;  // why it failed, in the system's words
   // Copied, but without the permission bits or owner, which the destination does not keep.
   bool attributesDropped = false;

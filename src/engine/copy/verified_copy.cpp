@@ -31,55 +31,56 @@ class ContentHash {
 };
 
 // Hashes the file's regions in order, handing each data chunk to `take` as well.
-DataCopy hashRegions(int fd, std::uint64_t size, bool withHoles, ContentHash& hash,
-                     const TakeChunk& take) {
+Result<DataCopy> hashRegions(int fd, std::uint64_t size, bool withHoles, ContentHash& hash,
+                             const TakeChunk& take) {
   RegionWalk walk(fd, size, withHoles);
   for (Region region; walk.next(region);) {
     if (!region.data) {
       hash.addZeros(region.length);
       continue;
     }
-    const DataCopy result =
+    const Result<DataCopy> result =
         readRegion(fd, region, [&](const char* bytes, std::size_t count, std::uint64_t offset) {
           hash.add(bytes, count);
           return take(bytes, count, offset);
         });
     if (result != DataCopy::Done) return result;
   }
-  return walk.failed() ? DataCopy::Failed : DataCopy::Done;
+  if (walk.error()) return failure(walk.error());
+  return DataCopy::Done;
 }
 
 }  // namespace
 
-DataCopy copyHashing(int from, int to, const struct stat& source, const CopyHooks& hooks,
-                     std::uint64_t& digest) {
+Result<DataCopy> copyHashing(int from, int to, const struct stat& source, const CopyHooks& hooks,
+                             std::uint64_t& digest) {
   posix_fadvise(from, 0, 0, POSIX_FADV_SEQUENTIAL);
   const bool withHoles = hasHoles(source);
   ContentHash hash;
   ChunkProgress progress(hooks);
-  const DataCopy result = hashRegions(from, static_cast<std::uint64_t>(source.st_size), withHoles,
-                                      hash, writeInPlace(to, progress));
+  const Result<DataCopy> result = hashRegions(from, static_cast<std::uint64_t>(source.st_size),
+                                              withHoles, hash, writeInPlace(to, progress));
   if (result != DataCopy::Done) return result;
-  if (withHoles && ftruncate(to, source.st_size) != 0) return DataCopy::Failed;
+  if (withHoles && ftruncate(to, source.st_size) != 0) return failureFromErrno();
   digest = hash.digest();
   return DataCopy::Done;
 }
 
-ReadBack readBackMatches(int copyFd, const struct stat& source, std::uint64_t digest,
-                         const CopyHooks& hooks) {
-  if (fdatasync(copyFd) != 0) return ReadBack::Failed;
+Result<ReadBack> readBackMatches(int copyFd, const struct stat& source, std::uint64_t digest,
+                                 const CopyHooks& hooks) {
+  if (fdatasync(copyFd) != 0) return failureFromErrno();
   // Clean pages leave the cache, so the bytes below come from the disk.
   posix_fadvise(copyFd, 0, 0, POSIX_FADV_DONTNEED);
   if (hooks.beforeVerify) hooks.beforeVerify(copyFd);
   ContentHash hash;
   ChunkProgress progress(hooks, static_cast<std::uint64_t>(source.st_size));
-  const DataCopy result =
+  const Result<DataCopy> result =
       hashRegions(copyFd, static_cast<std::uint64_t>(source.st_size), hasHoles(source), hash,
-                  [&](const char*, std::size_t, std::uint64_t) {
+                  [&](const char*, std::size_t, std::uint64_t) -> Result<DataCopy> {
                     return progress.keepGoing() ? DataCopy::Done : DataCopy::Stopped;
                   });
-  if (result == DataCopy::Stopped) return ReadBack::Stopped;
-  if (result == DataCopy::Failed) return ReadBack::Failed;
+  if (!result) return Unexpected(result.error());
+  if (*result == DataCopy::Stopped) return ReadBack::Stopped;
   return hash.digest() == digest ? ReadBack::Matches : ReadBack::Differs;
 }
 

@@ -15,14 +15,15 @@ namespace nuvelo {
 
 // Copies the source into the empty file `to` through a buffer and hands back the hash of the
 // bytes read in `digest`; holes stay holes.
-DataCopy copyHashing(int from, int to, const struct stat& source, const CopyHooks& hooks,
-                     std::uint64_t& digest);
+Result<DataCopy> copyHashing(int from, int to, const struct stat& source, const CopyHooks& hooks,
+                             std::uint64_t& digest);
 
-enum class ReadBack { Matches, Differs, Stopped, Failed };  // Failed leaves errno set
+// How a read-back ended when nothing failed; a failure comes as the Result's error.
+enum class ReadBack { Matches, Differs, Stopped };
 
 // Writes the copy out, drops it from the page cache and reads it back, comparing its hash with
 // the source's `digest`.
-ReadBack readBackMatches(int copyFd, const struct stat& source, std::uint64_t digest,
-                         const CopyHooks& hooks);
+Result<ReadBack> readBackMatches(int copyFd, const struct stat& source, std::uint64_t digest,
+                                 const CopyHooks& hooks);
 
 }  // namespace nuvelo

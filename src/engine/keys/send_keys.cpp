@@ -52,7 +52,7 @@ class Sender {
     releaseHeldModifiers();
   }
 
-  bool send(std::string_view text) {
+  SentKeys send(std::string_view text) {
     text = text.substr(0, text.find('\0'));
     if (text.empty()) return false;
     for (std::size_t i = 0; i < text.size();) {
@@ -81,7 +81,7 @@ class Sender {
           ++i;
           break;
         case '{':
-          if (!braceGroup(text, i)) return false;
+          if (const SentKeys group = braceGroup(text, i); !group || !*group) return group;
           break;
         default: {
           const std::uint16_t word = keyScan(c);
@@ -143,7 +143,7 @@ class Sender {
   }
 
   // Works through a brace group starting at text[i] == '{'; false for a group never closed.
-  bool braceGroup(std::string_view text, std::size_t& i) {
+  SentKeys braceGroup(std::string_view text, std::size_t& i) {
     if (i + 1 < text.size() && text[i + 1] == '{') {  // "{{}" types "{"
       pressWithShiftState(0x01DB, 1);
       releaseHeldModifiers();
@@ -169,7 +169,7 @@ class Sender {
     if (const auto blank = name.find(' '); blank != std::string::npos) {
       const std::string countText = name.substr(blank + 1);
       const auto value = parseProfileInteger(countText);
-      if (!value) throw ConversionError("'" + countText + "' は整数ではありません");
+      if (!value) return Unexpected(BadRepeatCount{countText});
       count = static_cast<std::uint16_t>(*value);
       name.resize(blank);
     }
@@ -240,7 +240,7 @@ std::uint8_t virtualKeyNamed(std::string_view name) {
   return 0;
 }
 
-bool SendKeys(std::string_view keys, bool wait, KeySink& sink) {
+SentKeys SendKeys(std::string_view keys, bool wait, KeySink& sink) {
   return Sender(wait, sink).send(keys);
 }
 

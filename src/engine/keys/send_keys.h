@@ -8,24 +8,29 @@
 //   anything else   the key that types that character
 
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
 #include "platform/key_sink.h"
+#include "platform/result.h"
 
 namespace nuvelo {
 
-// A repeat count that is not an integer; what() is the user's message.
-class ConversionError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
+// A repeat count in braces that is not an integer ("{DOWN x}"): its text, upper-cased with the
+// key name.
+struct BadRepeatCount {
+  std::string countText;
 };
 
+// What SendKeys made of a text: whether it was worked through, or the count that stopped it.
+// As a condition it says only that no count stopped it; the value says whether it got through.
+using SentKeys = Expected<bool, BadRepeatCount>;
+
 // Sends the keys; true when the whole text was worked through, false for an empty text or an
-// unclosed brace group. Throws ConversionError for a count that is not an integer. Modifiers
-// it pressed are always let go, also when it ends early or inside an open group.
-bool SendKeys(std::string_view keys, bool wait, KeySink& sink);
+// unclosed brace group, BadRepeatCount for a count that is not an integer (the keys before it
+// are sent). Modifiers it pressed are always let go, also when it ends early or inside an open
+// group.
+SentKeys SendKeys(std::string_view keys, bool wait, KeySink& sink);
 
 // The US keyboard layout: the key word (shift state in the high byte: 1 Shift, 2 Ctrl, 4 Alt;
 // virtual key in the low byte) that types a character, or 0xFFFF.

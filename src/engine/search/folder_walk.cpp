@@ -15,7 +15,7 @@ namespace {
 
 // The walk's unreadable folders go to the visitor, which the directory stack does not know.
 UnreadableFolderSink unreadableSinkOf(WalkVisitor& visitor) {
-  return [&visitor](const std::string& path, int error) { visitor.unreadable(path, error); };
+  return [&visitor](const Failure& folder) { visitor.unreadable(folder); };
 }
 
 class Walk {

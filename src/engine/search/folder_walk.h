@@ -12,6 +12,7 @@
 #include "engine/search/file_date.h"
 #include "platform/posix/directory_stack.h"
 #include "platform/posix/filesystem.h"
+#include "platform/result.h"
 
 namespace nuvelo {
 
@@ -55,8 +56,8 @@ class WalkVisitor {
   virtual void entryRead() {}
   // Now and then while a long folder listing is read.
   virtual void poll() {}
-  // A folder that could not be listed (an errno value); it contributes nothing.
-  virtual void unreadable(const std::string& /*path*/, int /*error*/) {}
+  // A folder that could not be listed (its path and an errno value); it contributes nothing.
+  virtual void unreadable(const Failure& /*folder*/) {}
 };
 
 // Walks `folder` depth first, each folder's entries in the order the file system gives them,

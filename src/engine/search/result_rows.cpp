@@ -87,14 +87,14 @@ std::string LongPathOf(const std::string& path) {
     spelled += stored;
   };
   if (!start.isOpen()) return r;
-  const Descriptor folder = openComponents(
+  const Result<Descriptor> folder = openComponents(
       start.get(), folders, [&](int parent, const std::string& name, std::string_view) {
         const std::string stored = storedSpelling(parent, name);
         append(stored);
         return openFolderAt(parent, stored);
       });
-  if (!folder.isOpen()) return r;  // a folder that could not be opened: as it was
-  append(storedSpelling(folder.get(), std::string(lastComponent(r))));
+  if (!folder) return r;  // a folder that could not be opened: as it was
+  append(storedSpelling(folder->get(), std::string(lastComponent(r))));
   return spelled;
 }
 

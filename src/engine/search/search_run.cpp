@@ -24,9 +24,9 @@ class SearchWalk : public ObservedWalk {
       : ObservedWalk(observer,
                      [&outcome](WalkEntry e) { outcome.entries.push_back(std::move(e)); }),
         outcome_(outcome) {}
-  void unreadable(const std::string& path, int error) override {
-    outcome_.unreadable.push_back({path, error});
-    ObservedWalk::unreadable(path, error);
+  void unreadable(const Failure& folder) override {
+    outcome_.unreadable.push_back(folder);
+    ObservedWalk::unreadable(folder);
   }
 
  private:

@@ -15,11 +15,8 @@ namespace nuvelo {
 inline constexpr const char* NoSourceMessage = "更新元フォルダを指定してください";
 inline constexpr const char* BadSourceMessage = "更新元フォルダが不正です。";
 
-// A folder that could not be listed, with the reason (an errno value).
-struct UnreadableFolder {
-  std::string path;
-  int error = 0;
-};
+// A folder that could not be listed: its path, and the reason (an errno value).
+using UnreadableFolder = Failure;
 
 // Why a search of this source folder cannot start (one of the two messages above), or
 // nothing when it can.
@@ -66,9 +63,7 @@ class ObservedWalk : public WalkVisitor {
   bool abortRequested() override { return observer_.abortRequested(); }
   void entryRead() override { observer_.entryRead(); }
   void poll() override { observer_.poll(); }
-  void unreadable(const std::string& path, int error) override {
-    observer_.folderUnreadable({path, error});
-  }
+  void unreadable(const Failure& folder) override { observer_.folderUnreadable(folder); }
 
  private:
   WalkObserver& observer_;

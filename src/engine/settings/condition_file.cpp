@@ -23,14 +23,14 @@ std::optional<SearchConditions> readConditionFile(const std::string& path) {
   return c;
 }
 
-void writeConditionFile(const std::string& path, const SearchConditions& c) {
+Result<> writeConditionFile(const std::string& path, const SearchConditions& c) {
   ProfileFile file(path);
-  file.writeString(Nvo, "EscExt", toCommaText(c.escExt));
-  file.writeString(Application, "NVOFile", "1");
-  file.writeString(Nvo, "DirFrom", c.dirFrom);
-  file.writeString(Nvo, "DirTo", c.dirTo);
-  file.writeBool(Nvo, "CBKai", c.cbKai);
-  file.writeString(Nvo, "FolEx", toCommaText(c.folEx));
+  return file.writeInOrder({{Nvo, "EscExt", toCommaText(c.escExt)},
+                            {Application, "NVOFile", "1"},
+                            {Nvo, "DirFrom", c.dirFrom},
+                            {Nvo, "DirTo", c.dirTo},
+                            {Nvo, "CBKai", profileBoolText(c.cbKai)},
+                            {Nvo, "FolEx", toCommaText(c.folEx)}});
 }
 
 }  // namespace nuvelo

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/result.h"
+
 namespace nuvelo {
 
 struct SearchConditions {
@@ -24,7 +26,9 @@ inline constexpr const char* InvalidConditionFileMessage = "不正なファイ�
 std::optional<SearchConditions> readConditionFile(const std::string& path);
 
 // Writes the six keys in their order, keeping every other line of an existing file. Stops at
-// the first key that cannot be written (ProfileWriteError); the keys before it stay written.
-void writeConditionFile(const std::string& path, const SearchConditions& conditions);
+// the first key that cannot be written and returns its failure; the keys before it stay
+// written.
+[[nodiscard]] Result<> writeConditionFile(const std::string& path,
+                                          const SearchConditions& conditions);
 
 }  // namespace nuvelo

@@ -74,15 +74,13 @@ int hexDigit(char c) {
 
 }  // namespace
 
-ProfileWriteError::ProfileWriteError(const std::string& path)
-    : std::runtime_error(path + " に書き込めません"), path_(path) {}
-
-std::string profileFileRefusal(const std::string& path) {
+Result<> profileFileWritable(const std::string& path) {
   struct stat st {};
   if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
-    return path + " は通常のファイルではありません";
-  if (replacementRefusal(path) || existsButCannotBeRead(path, readWholeFile(path)))
-    return ProfileWriteError(path).what();
+    return failure(S_ISDIR(st.st_mode) ? std::errc::is_a_directory : std::errc::invalid_argument,
+                   path);
+  if (Result<> replaceable = checkReplaceable(path); !replaceable) return replaceable;
+  if (existsButCannotBeRead(path, readWholeFile(path))) return failure(std::errc::io_error, path);
   return {};
 }
 
@@ -200,11 +198,12 @@ std::string ProfileFile::serialised(const std::vector<Line>& lines) const {
   return out;
 }
 
-void ProfileFile::writeString(std::string_view section, std::string_view key,
-                              std::string_view value) {
+Result<> ProfileFile::writeString(std::string_view section, std::string_view key,
+                                  std::string_view value) {
+  if (unreadable_) return failure(std::errc::io_error, path_);
   // A line end inside the value would split it and corrupt the lines after it.
-  if (unreadable_ || value.find_first_of("\r\n") != std::string_view::npos)
-    throw ProfileWriteError(path_);
+  if (value.find_first_of("\r\n") != std::string_view::npos)
+    return failure(std::errc::invalid_argument, path_);
 
   ProfileFile next = *this;
   const std::string keyText = std::string(key) + "=" + std::string(value);
@@ -212,7 +211,7 @@ void ProfileFile::writeString(std::string_view section, std::string_view key,
   std::string stored;
   std::string header;
   if (!next.encodeLine(keyText, stored) || !next.encodeLine(headerText, header)) {
-    if (!next.switchToUtf8()) throw ProfileWriteError(path_);
+    if (!next.switchToUtf8()) return failure(std::errc::illegal_byte_sequence, path_);
     next.encodeLine(keyText, stored);
     next.encodeLine(headerText, header);
   }
@@ -240,19 +239,31 @@ void ProfileFile::writeString(std::string_view section, std::string_view key,
   // characters. Such a file is written in UTF-8, and refused when that cannot be done exactly.
   std::string content = serialised(next.lines_);
   if (next.encoding_ == TextEncoding::ShiftJis && isValidUtf8(content)) {
-    if (!next.switchToUtf8()) throw ProfileWriteError(path_);
+    if (!next.switchToUtf8()) return failure(std::errc::illegal_byte_sequence, path_);
     content = serialised(next.lines_);
   }
-  if (replaceFileAtomically(path_, content)) throw ProfileWriteError(path_);
+  if (Result<> replaced = replaceFileAtomically(path_, content); !replaced) return replaced;
   *this = std::move(next);
+  return {};
 }
 
-void ProfileFile::writeInteger(std::string_view section, std::string_view key, std::int32_t value) {
-  writeString(section, key, std::to_string(value));
+Result<> ProfileFile::writeInteger(std::string_view section, std::string_view key,
+                                   std::int32_t value) {
+  return writeString(section, key, std::to_string(value));
 }
 
-void ProfileFile::writeBool(std::string_view section, std::string_view key, bool value) {
-  writeString(section, key, value ? "1" : "0");
+Result<> ProfileFile::writeBool(std::string_view section, std::string_view key, bool value) {
+  return writeString(section, key, profileBoolText(value));
+}
+
+Result<> ProfileFile::writeInOrder(const std::vector<KeyValue>& keys) {
+  for (const KeyValue& k : keys)
+    if (Result<> written = writeString(k.section, k.key, k.value); !written) return written;
+  return {};
+}
+
+std::string profileBoolText(bool value) {
+  return value ? "1" : "0";
 }
 
 std::optional<std::int32_t> parseProfileInteger(std::string_view text) {

@@ -15,24 +15,14 @@
 
 #include <cstdint>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/result.h"
 #include "platform/text_encoding.h"
 
 namespace nuvelo {
-
-// A key of a profile file could not be written. what() is the user's message.
-class ProfileWriteError : public std::runtime_error {
- public:
-  explicit ProfileWriteError(const std::string& path);
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
 
 class ProfileFile {
  public:
@@ -52,10 +42,25 @@ class ProfileFile {
   // An integer; any non-zero value is true.
   bool readBool(std::string_view section, std::string_view key, bool defaultValue) const;
 
-  // Each write replaces the file on disk; throws ProfileWriteError when it cannot.
-  void writeString(std::string_view section, std::string_view key, std::string_view value);
-  void writeInteger(std::string_view section, std::string_view key, std::int32_t value);
-  void writeBool(std::string_view section, std::string_view key, bool value);
+  // Each write replaces the file on disk. When it cannot, the file and this object stay as they
+  // were and the failure names the file: EIO for a file that exists but could not be read,
+  // EINVAL for a value with a line end, EILSEQ for a value the file's encoding cannot hold, or
+  // why the file could not be replaced.
+  [[nodiscard]] Result<> writeString(std::string_view section, std::string_view key,
+                                     std::string_view value);
+  [[nodiscard]] Result<> writeInteger(std::string_view section, std::string_view key,
+                                      std::int32_t value);
+  [[nodiscard]] Result<> writeBool(std::string_view section, std::string_view key, bool value);
+
+  // One key's new value, as writeString takes it.
+  struct KeyValue {
+    std::string_view section;
+    std::string key;
+    std::string value;
+  };
+  // Writes the keys in their order and stops at the first that cannot be written; the keys
+  // before it stay written.
+  [[nodiscard]] Result<> writeInOrder(const std::vector<KeyValue>& keys);
 
  private:
   struct Line {
@@ -82,11 +87,14 @@ class ProfileFile {
   std::vector<Line> lines_;
 };
 
-// Why the profile file at `path` cannot be written, for a check before a run; empty when it
-// can. "<path> は通常のファイルではありません" for a folder, device, FIFO or socket (links
-// followed), "<path> に書き込めません" for a file that cannot be read or written or a missing file
-// whose folder is missing or cannot be written.
-std::string profileFileRefusal(const std::string& path);
+// Whether the profile file at `path` can be written, for a check before a run: the failure
+// names the file, with EISDIR or EINVAL for a folder, device, FIFO or socket (links followed),
+// and another code for a file that cannot be read or written or a missing file whose folder is
+// missing or cannot be written.
+[[nodiscard]] Result<> profileFileWritable(const std::string& path);
+
+// How writeBool stores a switch: "1" or "0".
+std::string profileBoolText(bool value);
 
 // The integer reading of a profile value, or nothing when the text is not a 32-bit number.
 std::optional<std::int32_t> parseProfileInteger(std::string_view text);

@@ -21,7 +21,9 @@ std::string resolveSettingsPath(const std::string& executableFolder) {
   const std::string besideProgram = executableFolder + "/" + SettingsFileName;
   if (isWritableFolder(executableFolder) || isExistingEntry(besideProgram)) return besideProgram;
   const std::string folder = userConfigFolder() + "/nuvelo";
-  makeFolders(folder);  // a failure shows later, as the settings file's write error
+  // A folder that cannot be made is not reported here: the settings file's first write then
+  // fails and says so.
+  static_cast<void>(makeFolders(folder));
   return folder + "/" + SettingsFileName;
 }
 
@@ -47,29 +49,32 @@ MainWindowSettings readMainWindowSettings(const ProfileFile& file) {
   return s;
 }
 
-void writeSettingsAtClose(ProfileFile& file, const MainWindowSettings& s) {
-  file.writeString(Default, "From", s.from);
-  file.writeString(Default, "To", s.to);
-  file.writeBool(Option, "DirKAI", s.dirKai);
-  file.writeBool(Option, "ShowResult", s.showResult);
-  file.writeBool(Option, "PickupFolder", s.pickupFolder);
-  file.writeInteger(Option, "Overwrite", s.overwrite);
-  file.writeString(Option, "EscExt", toCommaText(s.escExt));
+Result<> writeSettingsAtClose(ProfileFile& file, const MainWindowSettings& s) {
+  std::vector<ProfileFile::KeyValue> keys = {
+      {Default, "From", s.from},
+      {Default, "To", s.to},
+      {Option, "DirKAI", profileBoolText(s.dirKai)},
+      {Option, "ShowResult", profileBoolText(s.showResult)},
+      {Option, "PickupFolder", profileBoolText(s.pickupFolder)},
+      {Option, "Overwrite", std::to_string(s.overwrite)},
+      {Option, "EscExt", toCommaText(s.escExt)},
+  };
   for (std::size_t c = 0; c < s.columnWidths.size(); ++c)
-    file.writeInteger(ListView, columnWidthKey(c), s.columnWidths[c]);
-  file.writeInteger(Window, "Top", s.top);
-  file.writeInteger(Window, "Left", s.left);
-  file.writeInteger(Window, "Height", s.height);
-  file.writeInteger(Window, "Width", s.width);
+    keys.push_back({ListView, columnWidthKey(c), std::to_string(s.columnWidths[c])});
+  keys.push_back({Window, "Top", std::to_string(s.top)});
+  keys.push_back({Window, "Left", std::to_string(s.left)});
+  keys.push_back({Window, "Height", std::to_string(s.height)});
+  keys.push_back({Window, "Width", std::to_string(s.width)});
+  return file.writeInOrder(keys);
 }
 
-void writeDetailOptions(ProfileFile& file, bool dirAbs, bool addDriveLetter) {
-  file.writeBool(Option, "DirAbs", dirAbs);
-  file.writeBool(Option, "AddDriveLetter", addDriveLetter);
+Result<> writeDetailOptions(ProfileFile& file, bool dirAbs, bool addDriveLetter) {
+  return file.writeInOrder({{Option, "DirAbs", profileBoolText(dirAbs)},
+                            {Option, "AddDriveLetter", profileBoolText(addDriveLetter)}});
 }
 
-void writeLastCopyDate(ProfileFile& file, const CivilDate& day) {
-  file.writeString(Default, "LastCopyDate", slashDateText(day));
+Result<> writeLastCopyDate(ProfileFile& file, const CivilDate& day) {
+  return file.writeString(Default, "LastCopyDate", slashDateText(day));
 }
 
 }  // namespace nuvelo

@@ -43,14 +43,14 @@ MainWindowSettings readMainWindowSettings(const ProfileFile& file);
 
 // The keys written when the main window closes, in their order. Option/DirAbs,
 // Option/AddDriveLetter and Default/LastCopyDate are not among them. Stops at the first key
-// that cannot be written (ProfileWriteError).
-void writeSettingsAtClose(ProfileFile& file, const MainWindowSettings& settings);
+// that cannot be written, whose failure it returns.
+[[nodiscard]] Result<> writeSettingsAtClose(ProfileFile& file, const MainWindowSettings& settings);
 
 // The two options the detail settings write as soon as they are accepted, in this order:
 // Option/DirAbs and Option/AddDriveLetter.
-void writeDetailOptions(ProfileFile& file, bool dirAbs, bool addDriveLetter);
+[[nodiscard]] Result<> writeDetailOptions(ProfileFile& file, bool dirAbs, bool addDriveLetter);
 
 // Records the day of a completed copy run: Default/LastCopyDate as yyyy/mm/dd.
-void writeLastCopyDate(ProfileFile& file, const CivilDate& day);
+[[nodiscard]] Result<> writeLastCopyDate(ProfileFile& file, const CivilDate& day);
 
 }  // namespace nuvelo

@@ -100,7 +100,8 @@ void TAboutBox::FormCreate(const VersionInfo& version, const std::optional<std::
 }
 
 void TAboutBox::LblURLClick() {
-  shell_.open(utf8(LblURL->text()));
+  // The link opens or not; the About box has no message for a failure.
+  static_cast<void>(shell_.open(utf8(LblURL->text())));
 }
 
 }  // namespace nuvelo

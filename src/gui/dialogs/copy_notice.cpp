@@ -136,11 +136,11 @@ void CopyNotice::onOk() {
 
 void CopyNotice::onOpenDestination() {
   takeNoMoreNoticesChoice();
-  const int result = shell_.open(utf8(destinationLabel->text()));
-  if (result == ShellResult::OutOfMemory)
+  const Result<> opened = shell_.open(utf8(destinationLabel->text()));
+  if (!opened && opened.error().code == std::errc::not_enough_memory)
     boxes_.show(MessageKind::Error, "メモリーが不足しています", MessageButtons::Ok,
                 MessagePlacement::centred());
-  else if (result <= 32)
+  else if (!opened)
     boxes_.show(MessageKind::Error, "コピー先フォルダが開けません", MessageButtons::Ok,
                 MessagePlacement::centred());
   accept();

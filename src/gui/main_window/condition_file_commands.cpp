@@ -7,6 +7,7 @@
 #include "engine/settings/condition_file.h"
 #include "engine/settings/stored_options.h"
 #include "gui/main_window/main_window.h"
+#include "gui/main_window/write_failure_box.h"
 #include "gui/widgets/list_texts.h"
 #include "platform/file_dialogs.h"
 #include "platform/qt/gui_text.h"
@@ -18,9 +19,9 @@ void TForm1::onSaveConditionFile() {
   const auto path = services_.files->conditionFileToSave({lastSavePath_, conditionFileFolder_});
   if (!path) return;
   lastSavePath_ = *path;
-  guarded([&] {
-    writeConditionFile(*path, conditionsOf(searchOptions(), utf8(destinationFolderEdit->text())));
-  });
+  writtenOrShown(
+      writeConditionFile(*path, conditionsOf(searchOptions(), utf8(destinationFolderEdit->text()))),
+      boxes());
 }
 
 void TForm1::onOpenConditionFile() {

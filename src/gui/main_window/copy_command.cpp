@@ -11,6 +11,7 @@
 #include "engine/copy/copy_run.h"
 #include "gui/dialogs/copy_notice.h"
 #include "gui/main_window/main_window.h"
+#include "gui/main_window/write_failure_box.h"
 #include "gui/results/result_list_view.h"
 #include "gui/widgets/event_pump.h"
 #include "gui/widgets/status_bar.h"
@@ -102,7 +103,8 @@ bool TForm1::copyMayStart() {
     destinationFolderEdit->setFocus();
     return false;
   }
-  if (makeDestination(destination)) return refuse(MessageKind::Error, CannotMakeDestinationMessage);
+  if (!makeDestination(destination))
+    return refuse(MessageKind::Error, CannotMakeDestinationMessage);
   return true;
 }
 
@@ -129,7 +131,7 @@ CopyRunResult TForm1::runCopy() {
 void TForm1::finishCompletedCopy(const CopyRunResult& result) {
   if (result.mayRecordDate(false)) {
     ProfileFile settings(settingsPath_);
-    writeLastCopyDate(settings, civilDateOf(todayValue()));
+    if (!writtenOrShown(writeLastCopyDate(settings, civilDateOf(todayValue())), boxes())) return;
   }
   if (!showCopyNotice_) return;
   copyNotice->setNoticesWanted(true);

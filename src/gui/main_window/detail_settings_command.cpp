@@ -5,6 +5,7 @@
 #include "engine/settings/folder_rules.h"
 #include "gui/dialogs/detail_settings_dialog.h"
 #include "gui/main_window/main_window.h"
+#include "gui/main_window/write_failure_box.h"
 #include "platform/qt/modal_runner.h"
 
 namespace nuvelo {
@@ -45,11 +46,9 @@ bool TForm1::adoptDetailOptions(const DetailOptions& settings) {
   if (pathModeChanged) convertRowPaths();
   copy_.addDriveLetter = settings.copy.addDriveLetter;
   copy_.overwrite = settings.copy.overwrite;
-  const bool written = guarded([this] {
-    ProfileFile file(settingsPath_);
-    writeDetailOptions(file, copy_.dirAbs, copy_.addDriveLetter);
-  });
-  if (!written) return false;
+  ProfileFile file(settingsPath_);
+  if (!writtenOrShown(writeDetailOptions(file, copy_.dirAbs, copy_.addDriveLetter), boxes()))
+    return false;
   showCopyNotice_ = settings.showCopyNotice;
   if (settings.search.perFolder != search_.perFolder) newSearchNeeded_ = true;
   search_.perFolder = settings.search.perFolder;

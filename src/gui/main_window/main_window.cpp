@@ -15,6 +15,7 @@
 
 #include "engine/settings/stored_options.h"
 #include "gui/dialogs/copy_notice.h"
+#include "gui/main_window/write_failure_box.h"
 #include "gui/results/result_list_model.h"
 #include "gui/widgets/clickable_label.h"
 #include "gui/widgets/list_texts.h"
@@ -181,10 +182,8 @@ MainWindowSettings TForm1::currentSettings() const {
 }
 
 bool TForm1::saveSettingsForClose() {
-  return guarded([this] {
-    ProfileFile settings(settingsPath_);
-    writeSettingsAtClose(settings, currentSettings());
-  });
+  ProfileFile settings(settingsPath_);
+  return writtenOrShown(writeSettingsAtClose(settings, currentSettings()), boxes());
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

@@ -240,7 +240,8 @@ class TForm1 : public QMainWindow {
   // The walk's conditions for a search or a copy started now.
   WalkFilter walkFilter() const;
 
-  // Runs a handler body; an error that escapes it goes to the application's error box.
+  // Runs a handler body; an exception that escapes it goes to the application's error box. The
+  // program's own failures come back as Results; only the standard library throws (bad_alloc).
   template <class Body>
   bool guarded(Body&& body) {
     try {

@@ -16,20 +16,14 @@
 namespace nuvelo {
 namespace {
 
-// The message for a failed open, by the shell's result.
-const char* openFailureText(int result) {
-  switch (result) {
-    case ShellResult::OutOfMemory:
-      return "メモリーが不足しています";
-    case ShellResult::FileNotFound:
-      return "ファイルが見つかりません";
-    case ShellResult::PathNotFound:
-      return "パスが見つかりません";
-    case ShellResult::NoAssociation:
-      return "関連づけされたアプリケーションが見つかりません";
-    default:
-      return "起動できませんでした";
-  }
+// The message for a failed open, by the shell's failure code.
+const char* openFailureText(std::error_code code) {
+  if (code == std::errc::not_enough_memory) return "メモリーが不足しています";
+  if (code == std::errc::no_such_file_or_directory) return "ファイルが見つかりません";
+  if (code == std::errc::not_a_directory) return "パスが見つかりません";
+  if (code == std::errc::executable_format_error)
+    return "関連づけされたアプリケーションが見つかりません";
+  return "起動できませんでした";
 }
 
 }  // namespace
@@ -98,10 +92,10 @@ void TForm1::onResultMouseUp() {
 void TForm1::onOpenResult() {
   const auto row = selectedRow();
   if (!row) return;
-  const int result =
+  const Result<> opened =
       services_.shell->open(rowFullPath(resultModel_->rows()[static_cast<std::size_t>(*row)]));
-  if (result <= 32)
-    boxes().show(MessageKind::Error, openFailureText(result), MessageButtons::Ok,
+  if (!opened)
+    boxes().show(MessageKind::Error, openFailureText(opened.error().code), MessageButtons::Ok,
                  MessagePlacement::centred());
 }
 

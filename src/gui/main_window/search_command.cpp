@@ -34,12 +34,6 @@ QDate parseLabelDate(const QString& text) {
   return stored.isValid() ? stored : QLocale::system().toDate(text, QLocale::ShortFormat);
 }
 
-class InvalidDate : public std::runtime_error {
- public:
-  explicit InvalidDate(const QString& text)
-      : std::runtime_error("'" + utf8(text) + "' は日付ではありません") {}
-};
-
 // The window's side of a walk: the abort command's flag, and the event pump that steps the
 // progress bar and lets the window's events through.
 class WindowWalkObserver : public WalkObserver {
@@ -151,7 +145,10 @@ void TForm1::onLastCopyDateDoubleClicked() {
   guarded([this] {
     const QString text = lastCopyDateLabel->text().mid(1, 10);
     const QDate date = parseLabelDate(text);
-    if (!date.isValid()) throw InvalidDate(text);
+    if (!date.isValid()) {
+      boxes().showApplicationError("'" + utf8(text) + "' は日付ではありません");
+      return;
+    }
     sinceDatePicker->setDate(date);
     takeSinceDateFromPicker();
   });

@@ -15,7 +15,8 @@ namespace nuvelo {
 void TForm1::onDropDownSinceDate() {
   if (busy()) return;
   sinceDatePicker->setFocus();
-  guarded([this] { SendKeys("%{DOWN}", true, *services_.keys); });
+  const SentKeys sent = SendKeys("%{DOWN}", true, *services_.keys);
+  if (!sent) boxes().showApplicationError("'" + sent.error().countText + "' は整数ではありません");
 }
 
 void TForm1::onAbout() {

@@ -17,10 +17,6 @@
 namespace nuvelo {
 namespace {
 
-std::error_code lastError() {
-  return {errno, std::generic_category()};
-}
-
 // The path a write has to replace: the final target of a chain of symbolic links.
 std::string resolveLinks(const std::string& path) {
   std::string current = path;
@@ -58,21 +54,23 @@ bool writeAll(int fd, std::string_view content) {
   return true;
 }
 
-std::error_code refusalOfTarget(const std::string& target) {
+// Whether the final target of a replacement may be replaced; the failure names `path`, the
+// path the caller gave.
+Result<> replaceableTarget(const std::string& target, const std::string& path) {
   const std::string folder = folderOf(target);
-  if (!isExistingFolder(folder)) return std::make_error_code(std::errc::no_such_file_or_directory);
-  if (!isWritableFolder(folder)) return std::make_error_code(std::errc::permission_denied);
+  if (!isExistingFolder(folder)) return failure(std::errc::no_such_file_or_directory, path);
+  if (!isWritableFolder(folder)) return failure(std::errc::permission_denied, path);
   struct stat st {};
   if (lstat(target.c_str(), &st) != 0) {
     if (errno == ENOENT) return {};  // a new file
-    return lastError();
+    return failureFromErrno(path);
   }
-  if (S_ISDIR(st.st_mode)) return std::make_error_code(std::errc::is_a_directory);
-  if (!S_ISREG(st.st_mode)) return std::make_error_code(std::errc::invalid_argument);
+  if (S_ISDIR(st.st_mode)) return failure(std::errc::is_a_directory, path);
+  if (!S_ISREG(st.st_mode)) return failure(std::errc::invalid_argument, path);
   // The owner's write bit counts for root too, whom access checks let write anything: a
   // read-only file stays read-only.
   if ((st.st_mode & S_IWUSR) == 0 || faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
-    return std::make_error_code(std::errc::permission_denied);
+    return failure(std::errc::permission_denied, path);
   return {};
 }
 
@@ -106,31 +104,36 @@ std::optional<std::string> readWholeFile(const std::string& path) {
   return content;
 }
 
-std::error_code replacementRefusal(const std::string& path) {
-  return refusalOfTarget(resolveLinks(path));
+Result<> checkReplaceable(const std::string& path) {
+  return replaceableTarget(resolveLinks(path), path);
 }
 
-std::error_code replaceFileAtomically(const std::string& path, std::string_view content) {
+Result<> replaceFileAtomically(const std::string& path, std::string_view content) {
   const std::string target = resolveLinks(path);
-  if (const std::error_code refusal = refusalOfTarget(target)) return refusal;
+  if (Result<> replaceable = replaceableTarget(target, path); !replaceable) return replaceable;
   const Descriptor folder(open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!folder.isOpen()) return lastError();
-  std::string temp;
-  Descriptor file(createLockedTemporary(folder.get(), temp));
-  if (!file.isOpen()) return lastError();
-  TemporaryEntry entry(folder.get(), temp);
+  if (!folder.isOpen()) return failureFromErrno(path);
+  Result<LockedTemporary> temporary = createLockedTemporary(folder.get());
+  if (!temporary) return failure(temporary.error().code, path);
+  // Declared after the file, so the file is removed while it is still locked.
+  TemporaryEntry entry(folder.get(), temporary->name);
+  Descriptor& file = temporary->file;
 
   struct stat existing {};
   const bool exists = stat(target.c_str(), &existing) == 0;
   const mode_t mode = exists ? (existing.st_mode & 07777) : (0666 & ~currentUmask());
   if (!writeAll(file.get(), content) || fchmod(file.get(), mode) != 0 || fsync(file.get()) != 0)
-    return lastError();
-  // Keeps the owner where we may (as root); an ordinary user keeps their own.
-  if (exists && fchown(file.get(), existing.st_uid, existing.st_gid) != 0) errno = 0;
+    return failureFromErrno(path);
+  // Keeps the owner where we may (as root); an ordinary user keeps their own, so a refusal is
+  // no failure.
+  if (exists) fchown(file.get(), existing.st_uid, existing.st_gid);
   const std::string name(lastComponent(target));
-  if (renameat(folder.get(), temp.c_str(), folder.get(), name.c_str()) != 0) return lastError();
+  if (renameat(folder.get(), temporary->name.c_str(), folder.get(), name.c_str()) != 0)
+    return failureFromErrno(path);
   entry.placed();
-  if (!file.close()) return lastError();
+  if (!file.close()) return failureFromErrno(path);
+  // The new content is in place and complete; a folder that cannot be flushed only leaves the
+  // rename to the system's own timing, which nothing here could improve.
   fsync(folder.get());
   return {};
 }

@@ -4,7 +4,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <system_error>
+
+#include "platform/result.h"
 
 namespace nuvelo {
 
@@ -13,20 +14,20 @@ namespace nuvelo {
 // that could block.
 std::optional<std::string> readWholeFile(const std::string& path);
 
-// Why replaceFileAtomically would refuse `path`; no error when it may replace it. Following
-// symbolic links to the final target: a target that is no regular file (EISDIR for a folder,
-// EINVAL for a device, FIFO or socket), a target whose owner lacks write permission or that
-// this process may not write (EACCES, checked on the mode bits too, since root passes every
-// permission check), or a missing or unwritable folder for it.
-std::error_code replacementRefusal(const std::string& path);
+// Whether replaceFileAtomically may replace `path`; the failure it would refuse with otherwise.
+// Following symbolic links to the final target: a target that is no regular file (EISDIR for a
+// folder, EINVAL for a device, FIFO or socket), a target whose owner lacks write permission or
+// that this process may not write (EACCES, checked on the mode bits too, since root passes
+// every permission check), or a missing (ENOENT) or unwritable (EACCES) folder for it.
+[[nodiscard]] Result<> checkReplaceable(const std::string& path);
 
 // Replaces the file at `path` with `content` so that a reader only ever sees the old file or
 // the complete new one: the content goes into a temporary file beside the target, is flushed
 // to disk, and is renamed over the target. A symbolic link is followed, so the file it points
 // to is replaced and the link stays. A new file gets the usual permissions (0666 less the
 // umask); an existing one keeps its permission bits. What replacementRefusal refuses is left
-// alone. On failure the target is untouched, the temporary file is removed and the reason is
-// returned.
-std::error_code replaceFileAtomically(const std::string& path, std::string_view content);
+// alone. On failure the target is untouched, the temporary file is removed and the failure
+// names `path`.
+[[nodiscard]] Result<> replaceFileAtomically(const std::string& path, std::string_view content);
 
 }  // namespace nuvelo

@@ -54,7 +54,8 @@ DirectoryStack::DirectoryStack(std::function<void()> poll, UnreadableFolderSink 
     : poll_(std::move(poll)), unreadable_(std::move(unreadable)) {}
 
 void DirectoryStack::reportUnreadable(const std::string& path, int error) const {
-  if (unreadable_ && !vanished(error)) unreadable_(path, error);
+  if (unreadable_ && !vanished(error))
+    unreadable_(Failure{std::error_code(error, std::generic_category()), path});
 }
 
 DirectoryStack::~DirectoryStack() = default;
@@ -151,6 +152,7 @@ void DirectoryStack::reopen(std::size_t index, int childFd) {
                               [](int parent, const std::string& name, std::string_view) {
                                 return openFolderAt(parent, name, true);
                               })
+                   .value_or(Descriptor())
              : Descriptor();
   }
   if (isSame(fd)) {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/posix/descriptor.h"
+#include "platform/result.h"
 #include "platform/type_names.h"
 
 namespace nuvelo {
@@ -28,8 +29,8 @@ struct DirectoryEntry {
 // What an entry is for the walks (see platform/type_names.h).
 EntryKind kindOf(int folderFd, const DirectoryEntry& entry);
 
-// A folder that could not be listed, and why (an errno value).
-using UnreadableFolderSink = std::function<void(const std::string& path, int error)>;
+// A folder that could not be listed: its path, and why (an errno value).
+using UnreadableFolderSink = std::function<void(const Failure& folder)>;
 
 class DirectoryStack {
  public:

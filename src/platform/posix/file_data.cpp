@@ -60,7 +60,7 @@ class RangeCopier {
   RangeCopier(int from, int to, ChunkProgress& progress)
       : from_(from), to_(to), progress_(progress) {}
 
-  DataCopy copy(const Region& region) {
+  Result<DataCopy> copy(const Region& region) {
     const std::uint64_t end = endOf(region);
     for (std::uint64_t offset = region.offset; offset < end;) {
       if (!inKernel_) return copyThroughBuffer(restOf(region, offset));
@@ -70,7 +70,7 @@ class RangeCopier {
         inKernel_ = false;
         continue;
       }
-      if (n < 0) return DataCopy::Failed;
+      if (n < 0) return failureFromErrno();
       if (n == 0) break;  // the end of the file
       offset += static_cast<std::uint64_t>(n);
       if (!progress_.add(static_cast<std::uint64_t>(n))) return DataCopy::Stopped;
@@ -95,7 +95,7 @@ class RangeCopier {
       chunk_ /= 2;
   }
 
-  DataCopy copyThroughBuffer(const Region& rest) {
+  Result<DataCopy> copyThroughBuffer(const Region& rest) {
     return readRegion(from_, rest, writeInPlace(to_, progress_));
   }
 
@@ -142,7 +142,7 @@ bool RegionWalk::next(Region& region) {
   if (data < 0 && offset_ == 0 && errno == EINVAL) return wholeFile(region);  // no hole map
   const off_t hole = data < 0 ? -1 : lseek(fd_, data, SEEK_HOLE);
   if (hole < 0) {
-    failed_ = true;
+    error_ = std::error_code(errno, std::generic_category());
     return false;
   }
   const auto dataStart = static_cast<std::uint64_t>(data);
@@ -165,7 +165,7 @@ bool RegionWalk::wholeFile(Region& region) {
   return true;
 }
 
-DataCopy readRegion(int fd, const Region& region, const TakeChunk& take) {
+Result<DataCopy> readRegion(int fd, const Region& region, const TakeChunk& take) {
   std::vector<char>& buffer = copyBuffer();
   const std::uint64_t end = endOf(region);
   for (std::uint64_t offset = region.offset; offset < end;) {
@@ -173,9 +173,9 @@ DataCopy readRegion(int fd, const Region& region, const TakeChunk& take) {
         static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), end - offset));
     const ssize_t n = pread(fd, buffer.data(), want, static_cast<off_t>(offset));
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return DataCopy::Failed;
+    if (n < 0) return failureFromErrno();
     if (n == 0) break;
-    const DataCopy result = take(buffer.data(), static_cast<std::size_t>(n), offset);
+    const Result<DataCopy> result = take(buffer.data(), static_cast<std::size_t>(n), offset);
     if (result != DataCopy::Done) return result;
     offset += static_cast<std::uint64_t>(n);
   }
@@ -183,13 +183,15 @@ DataCopy readRegion(int fd, const Region& region, const TakeChunk& take) {
 }
 
 TakeChunk writeInPlace(int to, ChunkProgress& progress) {
-  return [to, &progress](const char* bytes, std::size_t count, std::uint64_t offset) {
-    if (!writeAllAt(to, bytes, count, offset)) return DataCopy::Failed;
+  return [to, &progress](const char* bytes, std::size_t count,
+                         std::uint64_t offset) -> Result<DataCopy> {
+    if (!writeAllAt(to, bytes, count, offset)) return failureFromErrno();
     return progress.add(count) ? DataCopy::Done : DataCopy::Stopped;
   };
 }
 
-DataCopy copyFileData(int from, int to, const struct stat& source, const DataCopyHooks& hooks) {
+Result<DataCopy> copyFileData(int from, int to, const struct stat& source,
+                              const DataCopyHooks& hooks) {
   if (cloned(from, to, source, hooks)) return DataCopy::Done;
   if (source.st_size >= ReadAheadFrom) posix_fadvise(from, 0, 0, POSIX_FADV_SEQUENTIAL);
   const bool withHoles = hasHoles(source);
@@ -198,12 +200,12 @@ DataCopy copyFileData(int from, int to, const struct stat& source, const DataCop
   RegionWalk walk(from, static_cast<std::uint64_t>(source.st_size), withHoles);
   for (Region region; walk.next(region);) {
     if (!region.data) continue;
-    const DataCopy result = copier.copy(region);
+    const Result<DataCopy> result = copier.copy(region);
     if (result != DataCopy::Done) return result;
   }
-  if (walk.failed()) return DataCopy::Failed;
+  if (walk.error()) return failure(walk.error());
   // A hole at the end has no data to copy; the size makes it.
-  if (withHoles && ftruncate(to, source.st_size) != 0) return DataCopy::Failed;
+  if (withHoles && ftruncate(to, source.st_size) != 0) return failureFromErrno();
   return DataCopy::Done;
 }
 

@@ -8,6 +8,9 @@
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <system_error>
+
+#include "platform/result.h"
 
 struct stat;
 
@@ -23,7 +26,8 @@ struct DataCopyHooks {
   bool allowClone = true;
 };
 
-enum class DataCopy { Done, Stopped, Failed };  // Failed leaves errno set
+// How a copy of data ended when nothing failed; a failure comes as the Result's error.
+enum class DataCopy { Done, Stopped };
 
 // Counts the bytes of a copy and hands each chunk to the hooks.
 class ChunkProgress {
@@ -57,9 +61,9 @@ class RegionWalk {
  public:
   RegionWalk(int fd, std::uint64_t size, bool withHoles)
       : fd_(fd), size_(size), withHoles_(withHoles) {}
-  // The next region; false at the end, or on a failure (then failed() and errno say so).
+  // The next region; false at the end, or on a failure (then error() says which).
   bool next(Region& region);
-  bool failed() const { return failed_; }
+  const std::error_code& error() const { return error_; }
 
  private:
   bool wholeFile(Region& region);
@@ -69,21 +73,22 @@ class RegionWalk {
   bool withHoles_;
   std::uint64_t offset_ = 0;
   bool finished_ = false;
-  bool failed_ = false;
+  std::error_code error_;
 };
 
 // Reads the data region (up to its end, or the end of the file if that comes first) chunk by
 // chunk and hands each to `take(bytes, count, offset)`, which returns Done to go on, or how the
 // reading ends.
 using TakeChunk =
-    std::function<DataCopy(const char* bytes, std::size_t count, std::uint64_t offset)>;
-DataCopy readRegion(int fd, const Region& region, const TakeChunk& take);
+    std::function<Result<DataCopy>(const char* bytes, std::size_t count, std::uint64_t offset)>;
+Result<DataCopy> readRegion(int fd, const Region& region, const TakeChunk& take);
 
 // A taker of chunks that writes each at its own offset in `to` and records it in `progress`.
 TakeChunk writeInPlace(int to, ChunkProgress& progress);
 
 // Copies the source's bytes into `to`, which is empty; the source's size and holes come from
 // `source` (its status as it was opened).
-DataCopy copyFileData(int from, int to, const struct stat& source, const DataCopyHooks& hooks);
+Result<DataCopy> copyFileData(int from, int to, const struct stat& source,
+                              const DataCopyHooks& hooks);
 
 }  // namespace nuvelo

@@ -29,18 +29,17 @@ bool isWritableFolder(const std::string& path) {
   return isExistingFolder(path) && access(path.c_str(), W_OK | X_OK) == 0;
 }
 
-std::error_code makeFolders(const std::string& path) {
-  if (path.empty()) return std::make_error_code(std::errc::invalid_argument);
+Result<> makeFolders(const std::string& path) {
+  if (path.empty()) return failure(std::errc::invalid_argument, path);
   std::size_t pos = 0;
   while (pos != std::string::npos) {
     pos = path.find('/', pos + 1);
     const std::string prefix = path.substr(0, pos);
     if (prefix.empty() || prefix.back() == '/') continue;
-    if (mkdir(prefix.c_str(), 0777) != 0 && errno != EEXIST)
-      return {errno, std::generic_category()};
+    if (mkdir(prefix.c_str(), 0777) != 0 && errno != EEXIST) return failureFromErrno(path);
   }
-  return isExistingFolder(path) ? std::error_code{}
-                                : std::make_error_code(std::errc::not_a_directory);
+  if (!isExistingFolder(path)) return failure(std::errc::not_a_directory, path);
+  return {};
 }
 
 std::optional<FileIdentity> identityOf(const std::string& path) {
@@ -88,7 +87,7 @@ namespace {
 
 // A descriptor of the folder that holds the last component of a long path, opening one folder
 // after the other; the last component goes to `leaf`.
-Descriptor openParentOfLongPath(const std::string& path, std::string& leaf) {
+Result<Descriptor> openParentOfLongPath(const std::string& path, std::string& leaf) {
   const auto lastSlash = path.rfind('/');
   const std::string_view last = lastSlash == std::string::npos
                                     ? std::string_view(path)
@@ -96,7 +95,7 @@ Descriptor openParentOfLongPath(const std::string& path, std::string& leaf) {
   leaf = last.empty() ? std::string_view(".") : last;
   const Descriptor start(
       open(!path.empty() && path.front() == '/' ? "/" : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!start.isOpen()) return Descriptor();
+  if (!start.isOpen()) return failureFromErrno();
   const std::string_view folders = lastSlash == std::string::npos
                                        ? std::string_view()
                                        : std::string_view(path).substr(0, lastSlash);
@@ -111,15 +110,22 @@ bool lookUpEntry(const std::string& path, struct stat& result, bool followLinks)
   const int flags = followLinks ? 0 : AT_SYMLINK_NOFOLLOW;
   if (path.size() < PATH_MAX) return fstatat(AT_FDCWD, path.c_str(), &result, flags) == 0;
   std::string leaf;
-  const Descriptor folder = openParentOfLongPath(path, leaf);
-  return folder.isOpen() && fstatat(folder.get(), leaf.c_str(), &result, flags) == 0;
+  const Result<Descriptor> folder = openParentOfLongPath(path, leaf);
+  return folder && fstatat(folder->get(), leaf.c_str(), &result, flags) == 0;
 }
 
-int openEntry(const std::string& path, int flags) {
-  if (path.size() < PATH_MAX) return open(path.c_str(), flags);
-  std::string leaf;
-  const Descriptor folder = openParentOfLongPath(path, leaf);
-  return folder.isOpen() ? openat(folder.get(), leaf.c_str(), flags) : -1;
+Result<Descriptor> openEntry(const std::string& path, int flags) {
+  Descriptor entry;
+  if (path.size() < PATH_MAX) {
+    entry.reset(open(path.c_str(), flags));
+  } else {
+    std::string leaf;
+    const Result<Descriptor> folder = openParentOfLongPath(path, leaf);
+    if (!folder) return failure(folder.error().code, path);
+    entry.reset(openat(folder->get(), leaf.c_str(), flags));
+  }
+  if (!entry.isOpen()) return failureFromErrno(path);
+  return entry;
 }
 
 }  // namespace nuvelo

@@ -5,7 +5,9 @@
 
 #include <optional>
 #include <string>
-#include <system_error>
+
+#include "platform/posix/descriptor.h"
+#include "platform/result.h"
 
 namespace nuvelo {
 
@@ -32,8 +34,8 @@ bool isExistingEntry(const std::string& path);
 bool isWritableFolder(const std::string& path);
 
 // Creates the folder and every missing parent, one component at a time. Succeeds when the
-// folder exists afterwards.
-std::error_code makeFolders(const std::string& path);
+// folder exists afterwards; the failure names `path`.
+[[nodiscard]] Result<> makeFolders(const std::string& path);
 
 // The folder that holds the running executable, without a trailing "/".
 std::string executableFolder();
@@ -52,7 +54,7 @@ namespace nuvelo {
 // than PATH_MAX by resolving them one folder at a time.
 bool lookUpEntry(const std::string& path, struct stat& result, bool followLinks = true);
 
-// open(2) of a path of any length; -1 with errno set when it fails.
-int openEntry(const std::string& path, int flags);
+// open(2) of a path of any length; the failure names the path.
+Result<Descriptor> openEntry(const std::string& path, int flags);
 
 }  // namespace nuvelo

@@ -7,18 +7,18 @@
 
 namespace nuvelo {
 
-Descriptor openComponents(int from, std::string_view path, const ComponentStep& step) {
+Result<Descriptor> openComponents(int from, std::string_view path, const ComponentStep& step) {
   Descriptor folder(fcntl(from, F_DUPFD_CLOEXEC, 0));
-  for (std::size_t start = 0; folder.isOpen() && start < path.size();) {
+  if (!folder.isOpen()) return failureFromErrno();
+  for (std::size_t start = 0; start < path.size();) {
     const std::size_t end = std::min(path.find('/', start), path.size());
     const std::string name(path.substr(start, end - start));
     const std::string_view soFar = path.substr(0, end);
     start = end + 1;
     if (name.empty() || name == ".") continue;
     const int next = step(folder.get(), name, soFar);
-    const int saved = errno;
+    if (next < 0) return failureFromErrno();
     folder.reset(next);
-    errno = saved;
   }
   return folder;
 }

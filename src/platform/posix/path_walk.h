@@ -8,18 +8,20 @@
 #include <string_view>
 
 #include "platform/posix/descriptor.h"
+#include "platform/result.h"
 
 namespace nuvelo {
 
 // Opens the next component: the folder it lies in, its name, and the path up to and including
-// it. A descriptor, or -1 with errno set.
+// it. A descriptor, or -1 with errno set, as the system call it makes (openComponents reads
+// errno at once).
 using ComponentStep =
     std::function<int(int folderFd, const std::string& name, std::string_view pathSoFar)>;
 
 // Opens each component of `path` below `from` (which stays open) with `step`; empty and "."
-// components are skipped. The last folder, or a closed descriptor with errno set; a path
+// components are skipped. The last folder, or the failure of the step that stopped; a path
 // without components gives a duplicate of `from`.
-Descriptor openComponents(int from, std::string_view path, const ComponentStep& step);
+Result<Descriptor> openComponents(int from, std::string_view path, const ComponentStep& step);
 
 // The usual step: the component as a folder, not through a symbolic link when `noFollow`.
 int openFolderAt(int folderFd, const std::string& name, bool noFollow = false);

@@ -16,17 +16,21 @@ bool isRefusedFlag(int error) {
 
 }  // namespace
 
-int placeWithoutReplacing(int folderFd, const char* from, const char* to) {
-  if (renameat2(folderFd, from, folderFd, to, RENAME_NOREPLACE) == 0) return 0;
-  if (!isRefusedFlag(errno)) return errno;
+Result<> placeWithoutReplacing(int folderFd, const char* from, const char* to) {
+  if (renameat2(folderFd, from, folderFd, to, RENAME_NOREPLACE) == 0) return {};
+  if (!isRefusedFlag(errno)) return failureFromErrno();
   if (linkat(folderFd, from, folderFd, to, 0) == 0) {
+    // The entry is in place: a temporary name that cannot be dropped only leaves a second name
+    // of the same, complete entry.
     unlinkat(folderFd, from, 0);
-    return 0;
+    return {};
   }
-  if (errno == EEXIST) return EEXIST;
+  if (errno == EEXIST) return failure(std::errc::file_exists);
   struct stat existing {};
-  if (fstatat(folderFd, to, &existing, AT_SYMLINK_NOFOLLOW) == 0) return EEXIST;
-  return renameat(folderFd, from, folderFd, to) == 0 ? 0 : errno;
+  if (fstatat(folderFd, to, &existing, AT_SYMLINK_NOFOLLOW) == 0)
+    return failure(std::errc::file_exists);
+  if (renameat(folderFd, from, folderFd, to) != 0) return failureFromErrno();
+  return {};
 }
 
 }  // namespace nuvelo

@@ -14,15 +14,16 @@
 namespace nuvelo {
 namespace {
 
-// Calls `create` with fresh names until one is not taken; false with errno set otherwise.
+// Calls `create` (false with errno set when it fails) with fresh names until one is not taken;
+// the name it took.
 template <typename Create>
-bool createUnderFreshName(std::string& name, Create create) {
+Result<std::string> createUnderFreshName(Create create) {
   for (int attempt = 0; attempt < 16; ++attempt) {
-    name = freshTemporaryName();
-    if (create(name.c_str())) return true;
-    if (errno != EEXIST) return false;
+    std::string name = freshTemporaryName();
+    if (create(name.c_str())) return name;
+    if (errno != EEXIST) return failureFromErrno();
   }
-  return false;
+  return failure(std::errc::file_exists);
 }
 
 bool isSameInode(const struct stat& a, const struct stat& b) {
@@ -44,26 +45,26 @@ void removeIfUnheld(int folderFd, const char* name) {
 
 }  // namespace
 
-int createLockedTemporary(int folderFd, std::string& name) {
-  int fd = -1;
+Result<LockedTemporary> createLockedTemporary(int folderFd) {
+  Descriptor file;
   const auto createLocked = [&](const char* candidate) {
-    fd = openat(folderFd, candidate, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0) return false;
+    file.reset(openat(folderFd, candidate, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (!file.isOpen()) return false;
     // A sweep that opened the file in the moment before this lock is about to remove it: leave
     // it to the sweep and take another name. A file system without locks has no sweep either.
-    if (flock(fd, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK) return true;
-    close(fd);
-    fd = -1;
+    if (flock(file.get(), LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK) return true;
+    file.reset();
     errno = EEXIST;
     return false;
   };
-  return createUnderFreshName(name, createLocked) ? fd : -1;
+  Result<std::string> name = createUnderFreshName(createLocked);
+  if (!name) return Unexpected(name.error());
+  return LockedTemporary{std::move(file), std::move(*name)};
 }
 
-bool createTemporaryLink(int folderFd, const std::string& linkText, std::string& name) {
-  return createUnderFreshName(name, [&](const char* candidate) {
-    return symlinkat(linkText.c_str(), folderFd, candidate) == 0;
-  });
+Result<std::string> createTemporaryLink(int folderFd, const std::string& linkText) {
+  return createUnderFreshName(
+      [&](const char* candidate) { return symlinkat(linkText.c_str(), folderFd, candidate) == 0; });
 }
 
 TemporaryEntry::~TemporaryEntry() {

@@ -5,14 +5,24 @@
 
 #include <string>
 
+#include "platform/posix/descriptor.h"
+#include "platform/result.h"
+
 namespace nuvelo {
 
-// Creates a fresh temporary file in the folder, open for reading and writing and locked with
-// flock until its descriptor is closed; its name goes to `name`. -1 with errno set on failure.
-int createLockedTemporary(int folderFd, std::string& name);
+// A temporary file just made: open for reading and writing, locked, and its name in its folder.
+struct LockedTemporary {
+  Descriptor file;
+  std::string name;
+};
 
-// Creates a symbolic link holding `linkText` under a fresh temporary name in the folder.
-bool createTemporaryLink(int folderFd, const std::string& linkText, std::string& name);
+// Creates a fresh temporary file in the folder, locked with flock until its descriptor is
+// closed.
+Result<LockedTemporary> createLockedTemporary(int folderFd);
+
+// Creates a symbolic link holding `linkText` under a fresh temporary name in the folder; the
+// name.
+Result<std::string> createTemporaryLink(int folderFd, const std::string& linkText);
 
 // Removes the temporary files in the folder that no running writer holds (left by a writer
 // that was killed).

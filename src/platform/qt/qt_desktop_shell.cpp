@@ -21,11 +21,15 @@ QUrl urlOf(const std::string& path) {
 
 }  // namespace
 
-int QtDesktopShell::open(const std::string& path) {
+Result<> QtDesktopShell::open(const std::string& path) {
   if (!isExistingEntry(path)) {
-    return isExistingFolder(folderOf(path)) ? ShellResult::FileNotFound : ShellResult::PathNotFound;
+    return failure(isExistingFolder(folderOf(path)) ? std::errc::no_such_file_or_directory
+                                                    : std::errc::not_a_directory,
+                   path);
   }
-  return QDesktopServices::openUrl(urlOf(path)) ? ShellResult::Opened : ShellResult::NoAssociation;
+  if (!QDesktopServices::openUrl(urlOf(path)))
+    return failure(std::errc::executable_format_error, path);
+  return {};
 }
 
 void QtDesktopShell::showProperties(const std::string& path) {

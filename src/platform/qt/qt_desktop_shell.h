@@ -18,7 +18,7 @@ class QtDesktopShell : public DesktopShell {
   using OwnProperties = std::function<void(const std::string& path, QWidget* owner)>;
   explicit QtDesktopShell(OwnProperties ownProperties) : ownProperties_(std::move(ownProperties)) {}
 
-  int open(const std::string& path) override;
+  Result<> open(const std::string& path) override;
   void showProperties(const std::string& path) override;
 
   // The window our own properties window belongs to.

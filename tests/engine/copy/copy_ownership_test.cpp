@@ -49,7 +49,7 @@ class CopierOwnership : public Copier {
         _exit(100);
       const CopyOutcome outcome =
           copyEntryInto(sourceFile(), fd, "report.txt", ReplaceMode::Silent, {});
-      _exit(outcome.kind);
+      _exit(static_cast<int>(outcome.kind));
     }
     int status = 0;
     waitpid(child, &status, 0);
@@ -85,7 +85,7 @@ TEST_P(CopierSetIdBits, NarrowedForAnOrdinaryUser) {
   ASSERT_EQ(chmod(sourceFile().c_str(), GetParam().source), 0);
   ASSERT_EQ(chmod(tree.path().c_str(), 0755), 0);
   ASSERT_EQ(chmod(destination().c_str(), 0777), 0);
-  ASSERT_EQ(copyAsSomeone(), CopyOutcome::Copied);
+  ASSERT_EQ(copyAsSomeone(), static_cast<int>(CopyOutcome::Copied));
   const struct stat st = statusOf(target());
   EXPECT_EQ(st.st_uid, someone.uid);
   EXPECT_EQ(st.st_mode & 07777, GetParam().copiedByOthers);

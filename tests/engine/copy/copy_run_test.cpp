@@ -50,7 +50,8 @@ class RecordingObserver : public CopyObserver {
   void fileDone(const EntryReport& report) override {
     static const char* const kinds[] = {"copied", "not-copied", "declined",
                                         "same",   "stopped",    "failed"};
-    events.push_back(std::string(kinds[report.kind]) + " " + nameOf(report.source));
+    events.push_back(std::string(kinds[static_cast<std::size_t>(report.kind)]) + " " +
+                     nameOf(report.source));
   }
 
   static std::string nameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
@@ -378,8 +379,10 @@ TEST(CopyRunChecks, DestinationStates) {
   EXPECT_EQ(destinationState(tree.path()), DestinationState::Exists);
   EXPECT_EQ(destinationState(tree.file("missing")), DestinationState::Missing);
   EXPECT_EQ(destinationState(tree.file("plain")), DestinationState::Missing);
-  EXPECT_FALSE(makeDestination(tree.file("missing/deeper")));
-  EXPECT_TRUE(makeDestination(tree.file("plain/below")));
+  EXPECT_TRUE(makeDestination(tree.file("missing/deeper")));
+  const Result<> belowAFile = makeDestination(tree.file("plain/below"));
+  ASSERT_FALSE(belowAFile);
+  EXPECT_EQ(belowAFile.error().code, std::errc::not_a_directory);
 }
 
 }  // namespace

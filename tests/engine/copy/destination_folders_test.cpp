@@ -4,6 +4,8 @@
 
 #include <filesystem>
 
+#include "engine/copy/copy_errors.h"
+
 #include "support/temp_folder.h"
 
 namespace nuvelo {
@@ -15,12 +17,11 @@ using testing::writeFile;
 TEST(DestinationFolders, MakesMissingFoldersOneAtATime) {
   TempFolder tree;
   DestinationFolders folders(tree.path());
-  std::string error;
-  const int fd = folders.open("/a/b/c", error);
-  ASSERT_GE(fd, 0) << error;
+  const Result<int> fd = folders.open("/a/b/c");
+  ASSERT_TRUE(fd) << fd.error().code.message();
   EXPECT_TRUE(std::filesystem::is_directory(tree.path() + "/a/b/c"));
-  EXPECT_EQ(folders.open("/a/b/c", error), fd);  // the same folder stays open
-  EXPECT_GE(folders.open("", error), 0);         // the destination itself
+  EXPECT_EQ(folders.open("/a/b/c"), *fd);  // the same folder stays open
+  EXPECT_TRUE(folders.open(""));           // the destination itself
 }
 
 TEST(DestinationFolders, NeverFollowsALinkOrLeavesTheDestination) {
@@ -33,16 +34,26 @@ TEST(DestinationFolders, NeverFollowsALinkOrLeavesTheDestination) {
   writeFile(destination + "/file", "");
 
   DestinationFolders folders(destination);
-  std::string error;
-  EXPECT_EQ(folders.open("/docs/sub", error), -1);
-  EXPECT_FALSE(error.empty());
+  const struct {
+    const char* subpath;
+    std::error_code why;
+  } refused[] = {
+      {"/docs/sub", std::make_error_code(std::errc::not_a_directory)},  // a link, never followed
+      {"/file/sub", std::make_error_code(std::errc::not_a_directory)},
+      {"/../outside", CopyError::OutsideDestination},
+      {"/ok/../../outside", CopyError::OutsideDestination},
+  };
+  for (const auto& r : refused) {
+    const Result<int> opened = folders.open(r.subpath);
+    ASSERT_FALSE(opened) << r.subpath;
+    EXPECT_EQ(opened.error().code, r.why) << r.subpath;
+  }
   EXPECT_FALSE(std::filesystem::exists(outside + "/sub"));
-  EXPECT_EQ(folders.open("/file/sub", error), -1);
-  EXPECT_EQ(folders.open("/../outside", error), -1);
-  EXPECT_EQ(folders.open("/ok/../../outside", error), -1);
 
   DestinationFolders missing(tree.path() + "/no-such-destination");
-  EXPECT_EQ(missing.open("/x", error), -1);
+  const Result<int> noDestination = missing.open("/x");
+  ASSERT_FALSE(noDestination);
+  EXPECT_EQ(noDestination.error().code, std::errc::no_such_file_or_directory);
 }
 
 }  // namespace

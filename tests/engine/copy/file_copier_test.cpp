@@ -90,7 +90,7 @@ struct ReplaceCase {
   const char* name;
   ReplaceMode mode;
   ReplaceAnswer answer;
-  CopyOutcome::Kind outcome;
+  CopyKind outcome;
   bool replaced;
   int questions;
 };
@@ -133,7 +133,7 @@ INSTANTIATE_TEST_SUITE_P(
                           ReplaceCase{"AskNo", ReplaceMode::Ask, ReplaceAnswer::Keep,
                                       CopyOutcome::Declined, false, 1},
                           ReplaceCase{"Never", ReplaceMode::Never, ReplaceAnswer::Replace,
-                                      CopyOutcome::KeptExisting, false, 0}),
+                                      CopyOutcome::NotCopied, false, 0}),
         ::testing::Values(EntryKind::File, EntryKind::Link),
         ::testing::Values(EntryKind::File, EntryKind::Link)),
     [](const auto& info) {
@@ -150,7 +150,7 @@ struct SafetyPaths {
 struct SafetyCase {
   const char* name;
   std::function<void(const SafetyPaths&, CopyHooks&)> arrange;
-  CopyOutcome::Kind outcome;
+  CopyKind outcome;
   std::string reason;  // empty: any reason, as long as there is one for a failure
   ReplaceMode mode = ReplaceMode::Silent;
   ReplaceAnswer answer = ReplaceAnswer::Replace;

@@ -33,8 +33,8 @@ struct RecordingWalk : WalkVisitor {
   void entryRead() override {
     if (onEntry) onEntry();
   }
-  void unreadable(const std::string& path, int error) override {
-    if (unreadableFolder) unreadableFolder(path, error);
+  void unreadable(const Failure& folder) override {
+    if (unreadableFolder) unreadableFolder(folder);
   }
   std::vector<std::string> paths() const {
     std::vector<std::string> out;
@@ -45,7 +45,7 @@ struct RecordingWalk : WalkVisitor {
   std::vector<WalkEntry> entries;
   std::function<bool()> aborted;
   std::function<void()> onEntry;
-  std::function<void(const std::string&, int)> unreadableFolder;
+  std::function<void(const Failure&)> unreadableFolder;
 };
 
 std::vector<std::string> walkPaths(const std::string& folder, const WalkFilter& filter,
@@ -291,8 +291,9 @@ TEST_F(Walk, NamesEveryFolderItCannotListAndGoesOn) {
   const auto report = testing::asOrdinaryUser([&] {
     RecordingWalk control;
     std::string told;
-    control.unreadableFolder = [&](const std::string& path, int error) {
-      told += path + (error == EACCES ? " EACCES\n" : " other\n");
+    control.unreadableFolder = [&](const Failure& folder) {
+      told +=
+          folder.path + (folder.code == std::errc::permission_denied ? " EACCES\n" : " other\n");
     };
     WalkFolder(root(), filter(), WalkMode::Search, control);
     return told + std::to_string(control.entries.size());

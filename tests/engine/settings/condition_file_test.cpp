@@ -31,7 +31,7 @@ SearchConditions example() {
 TEST(ConditionFile, NewFileHasItsLinesInTheirOrder) {
   TempFolder folder;
   const std::string path = folder.file("conds.dat");
-  writeConditionFile(path, example());
+  ASSERT_TRUE(writeConditionFile(path, example()));
   EXPECT_EQ(readFile(path),
             "[NVO]\nEscExt=bak,tmp\nDirFrom=D:\\Data\\Work\nDirTo=E:\\Backup\nCBKai=1\n"
             "FolEx=\\obj,\\tmp\\cache\n[Application]\nNVOFile=1\n");
@@ -45,7 +45,7 @@ TEST(ConditionFile, RoundTripKeepsListsWithBlanksAndOtherLines) {
   c.dirFrom = "/home/u/My Docs";
   c.folEx = {"/My Docs"};
   c.escExt = {};
-  writeConditionFile(path, c);
+  ASSERT_TRUE(writeConditionFile(path, c));
   const auto back = readConditionFile(path);
   ASSERT_TRUE(back);
   EXPECT_EQ(back->folEx, (std::vector<std::string>{"/My Docs"}));
@@ -55,7 +55,7 @@ TEST(ConditionFile, RoundTripKeepsListsWithBlanksAndOtherLines) {
   EXPECT_EQ(readFile(path).rfind("; my notes\n[Mine]\nkeep=1\n", 0), 0u);
 
   c.folEx = {"/My Docs", "/x", "/Other Docs"};  // quoted items at both ends
-  writeConditionFile(path, c);
+  ASSERT_TRUE(writeConditionFile(path, c));
   EXPECT_EQ(readConditionFile(path)->folEx, c.folEx);
 }
 
@@ -122,7 +122,7 @@ TEST(ConditionFile, LongListsLoadWholeAndSurviveTheNextSave) {
   EXPECT_EQ(loaded->folEx, entries);
 
   loaded->dirFrom = "D:\\Data";
-  writeConditionFile(path, *loaded);
+  ASSERT_TRUE(writeConditionFile(path, *loaded));
   const auto saved = readConditionFile(path);
   ASSERT_TRUE(saved);
   EXPECT_EQ(saved->folEx, entries);
@@ -149,12 +149,9 @@ TEST_P(UnwritableConditionFile, SaveIsRefusedAndLeavesItAlone) {
 
   const auto loaded = readConditionFile(path);  // a FIFO must not block it
   EXPECT_EQ(loaded.has_value(), !kind);
-  try {
-    writeConditionFile(path, example());
-    ADD_FAILURE() << "the save should be refused";
-  } catch (const ProfileWriteError& error) {
-    EXPECT_EQ(std::string(error.what()), path + " に書き込めません");
-  }
+  const Result<> written = writeConditionFile(path, example());
+  ASSERT_FALSE(written) << "the save should be refused";
+  EXPECT_EQ(written.error().path, path);
   if (!kind) {
     EXPECT_EQ(readFile(path), content);
   }

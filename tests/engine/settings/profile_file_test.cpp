@@ -35,7 +35,7 @@ TEST_P(ProfileEdit, WritesOneKeyAndKeepsEveryOtherLine) {
   if (c.before != "<none>") writeFile(path, c.before);
 
   ProfileFile file(path);
-  file.writeString(c.section, c.key, c.value);
+  ASSERT_TRUE(file.writeString(c.section, c.key, c.value));
 
   EXPECT_EQ(readFile(path), c.after);
   EXPECT_EQ(ProfileFile(path).readValue(c.section, c.key), std::string(c.value));
@@ -86,7 +86,7 @@ TEST(ProfileFileRead, LongValuesComeBackWhole) {
     if (std::string(encoding) == "Shift-JIS") writeFile(path, "; \x95\x5C\n");
     std::string longValue;
     for (int i = 0; i < 5000; ++i) longValue += "表";
-    ProfileFile(path).writeString("S", "K", longValue);
+    ASSERT_TRUE(ProfileFile(path).writeString("S", "K", longValue));
     EXPECT_EQ(ProfileFile(path).readString("S", "K", ""), longValue) << encoding;
   }
 }
@@ -144,7 +144,7 @@ TEST(ProfileFileEncoding, ShiftJisFileStaysShiftJis) {
   EXPECT_EQ(file.encoding(), TextEncoding::ShiftJis);
   EXPECT_EQ(file.readString("NVO", "DirFrom", ""), "C:\\データ");
 
-  file.writeString("NVO", "DirTo", "表");
+  ASSERT_TRUE(file.writeString("NVO", "DirTo", "表"));
   EXPECT_EQ(readFile(path), before + "DirTo=\x95\x5C\r\n");
   EXPECT_EQ(ProfileFile(path).readString("NVO", "DirTo", ""), "表");
 }
@@ -155,7 +155,7 @@ TEST(ProfileFileEncoding, CharacterWithoutShiftJisFormTurnsFileIntoUtf8) {
   writeFile(path, "[NVO]\nDirFrom=\x83\x66\x81\x5B\x83\x5E\n");
 
   ProfileFile file(path);
-  file.writeString("NVO", "DirTo", "/backup/😀");
+  ASSERT_TRUE(file.writeString("NVO", "DirTo", "/backup/😀"));
   EXPECT_EQ(readFile(path), "[NVO]\nDirFrom=データ\nDirTo=/backup/😀\n");
 }
 
@@ -176,17 +176,15 @@ TEST_P(ShiftJisFileWrite, TurnsToUtf8OnlyWithoutLoss) {
 
   ProfileFile file(path);
   if (c.after) {
-    file.writeString("NVO", "DirTo", c.value);
+    ASSERT_TRUE(file.writeString("NVO", "DirTo", c.value));
     EXPECT_EQ(readFile(path), *c.after);
     EXPECT_EQ(ProfileFile(path).readValue("NVO", "DirTo"), std::string(c.value));
     return;
   }
-  try {
-    file.writeString("NVO", "DirTo", c.value);
-    ADD_FAILURE() << "the write should be refused";
-  } catch (const ProfileWriteError& error) {
-    EXPECT_EQ(std::string(error.what()), path + " に書き込めません");
-  }
+  const Result<> written = file.writeString("NVO", "DirTo", c.value);
+  ASSERT_FALSE(written) << "the write should be refused";
+  EXPECT_EQ(written.error().code, std::errc::illegal_byte_sequence);
+  EXPECT_EQ(written.error().path, path);
   EXPECT_EQ(readFile(path), c.before);
   EXPECT_EQ(file.encoding(), TextEncoding::ShiftJis);
   EXPECT_FALSE(file.readValue("NVO", "DirTo"));
@@ -214,13 +212,10 @@ TEST(ProfileFileWrite, FailureLeavesFileAndMemoryUnchanged) {
   const std::string path = folder.file("plain") + "/NVO.ini";  // its folder is a file
 
   ProfileFile file(path);
-  try {
-    file.writeString("Default", "From", "/a");
-    FAIL() << "the write should fail";
-  } catch (const ProfileWriteError& error) {
-    EXPECT_EQ(std::string(error.what()), path + " に書き込めません");
-    EXPECT_EQ(error.path(), path);
-  }
+  const Result<> written = file.writeString("Default", "From", "/a");
+  ASSERT_FALSE(written) << "the write should fail";
+  EXPECT_EQ(written.error().code, std::errc::no_such_file_or_directory);
+  EXPECT_EQ(written.error().path, path);
   EXPECT_FALSE(file.readValue("Default", "From"));
 }
 
@@ -230,19 +225,23 @@ TEST(ProfileFileWrite, RefusesWhatCannotBeStoredFaithfully) {
   writeFile(path, "[Default]\nFrom=/a\n");
 
   ProfileFile file(path);
-  EXPECT_THROW(file.writeString("Default", "From", "/a\nTo=/evil"), ProfileWriteError);
+  const Result<> lineEnd = file.writeString("Default", "From", "/a\nTo=/evil");
+  ASSERT_FALSE(lineEnd);
+  EXPECT_EQ(lineEnd.error().code, std::errc::invalid_argument);
   EXPECT_EQ(readFile(path), "[Default]\nFrom=/a\n");
 
   // A "file" that cannot be read (here a folder) is never replaced by one holding only our keys.
   ProfileFile folderAsFile(folder.path());
-  EXPECT_THROW(folderAsFile.writeString("Default", "From", "/b"), ProfileWriteError);
+  const Result<> unread = folderAsFile.writeString("Default", "From", "/b");
+  ASSERT_FALSE(unread);
+  EXPECT_EQ(unread.error().code, std::errc::io_error);
 }
 
 struct RefusedCase {
   const char* name;
   std::optional<NonRegularKind> kind;  // nothing: a read-only regular file
   bool throughLink;
-  const char* refusal;  // what follows the path in profileFileRefusal's message
+  std::errc refusal;  // profileFileWritable's code
 };
 
 class RefusedProfileFile : public ::testing::TestWithParam<RefusedCase> {};
@@ -264,43 +263,45 @@ TEST_P(RefusedProfileFile, ReadsWithoutBlockingAndIsNeverReplaced) {
   ProfileFile file(path);
   EXPECT_EQ(file.readValue("Default", "From"),
             c.kind ? std::nullopt : std::optional<std::string>("/a"));
-  try {
-    file.writeString("Default", "From", "/b");
-    ADD_FAILURE() << "the write should be refused";
-  } catch (const ProfileWriteError& error) {
-    EXPECT_EQ(std::string(error.what()), path + " に書き込めません");
-  }
+  const Result<> written = file.writeString("Default", "From", "/b");
+  ASSERT_FALSE(written) << "the write should be refused";
+  EXPECT_EQ(written.error().path, path);
   EXPECT_EQ(entryType(entry), type);
   if (!c.kind) {
     EXPECT_EQ(readFile(entry), readOnlyContent);
   }
   EXPECT_EQ(entriesIn(folder.path()), c.throughLink ? 2u : 1u);  // no temporary file either
-  EXPECT_EQ(profileFileRefusal(path), path + c.refusal);
+  const Result<> writable = profileFileWritable(path);
+  ASSERT_FALSE(writable);
+  EXPECT_EQ(writable.error().code, c.refusal);
+  EXPECT_EQ(writable.error().path, path);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Entries, RefusedProfileFile,
     ::testing::Values(
         RefusedCase{"CharacterDevice", NonRegularKind::CharacterDevice, false,
-                    " は通常のファイルではありません"},
-        RefusedCase{"Fifo", NonRegularKind::Fifo, false, " は通常のファイルではありません"},
-        RefusedCase{"FifoThroughLink", NonRegularKind::Fifo, true,
-                    " は通常のファイルではありません"},
-        RefusedCase{"Socket", NonRegularKind::Socket, false, " は通常のファイルではありません"},
-        RefusedCase{"Folder", NonRegularKind::Folder, false, " は通常のファイルではありません"},
-        RefusedCase{"ReadOnlyFile", std::nullopt, false, " に書き込めません"},
-        RefusedCase{"ReadOnlyFileThroughLink", std::nullopt, true, " に書き込めません"}),
+                    std::errc::invalid_argument},
+        RefusedCase{"Fifo", NonRegularKind::Fifo, false, std::errc::invalid_argument},
+        RefusedCase{"FifoThroughLink", NonRegularKind::Fifo, true, std::errc::invalid_argument},
+        RefusedCase{"Socket", NonRegularKind::Socket, false, std::errc::invalid_argument},
+        RefusedCase{"Folder", NonRegularKind::Folder, false, std::errc::is_a_directory},
+        RefusedCase{"ReadOnlyFile", std::nullopt, false, std::errc::permission_denied},
+        RefusedCase{"ReadOnlyFileThroughLink", std::nullopt, true, std::errc::permission_denied}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ProfileFileRefusal, NoneForFilesThatCanBeWrittenOrMade) {
   TempFolder folder;
   writeFile(folder.file("NVO.ini"), "[Default]\n");
   std::filesystem::create_symlink("new.ini", folder.file("link.ini"));
-  EXPECT_EQ(profileFileRefusal(folder.file("NVO.ini")), "");
-  EXPECT_EQ(profileFileRefusal(folder.file("new.ini")), "");
-  EXPECT_EQ(profileFileRefusal(folder.file("link.ini")), "");  // makes new.ini
+  EXPECT_TRUE(profileFileWritable(folder.file("NVO.ini")));
+  EXPECT_TRUE(profileFileWritable(folder.file("new.ini")));
+  EXPECT_TRUE(profileFileWritable(folder.file("link.ini")));  // makes new.ini
   const std::string lost = folder.file("no/such/NVO.ini");
-  EXPECT_EQ(profileFileRefusal(lost), lost + " に書き込めません");
+  const Result<> missingFolder = profileFileWritable(lost);
+  ASSERT_FALSE(missingFolder);
+  EXPECT_EQ(missingFolder.error().code, std::errc::no_such_file_or_directory);
+  EXPECT_EQ(missingFolder.error().path, lost);
 }
 
 TEST(ProfileFileWrite, FollowsSymbolicLinkAndKeepsIt) {
@@ -310,7 +311,7 @@ TEST(ProfileFileWrite, FollowsSymbolicLinkAndKeepsIt) {
   writeFile(real, "[Default]\nFrom=/a\n");
   std::filesystem::create_symlink("real.ini", link);
 
-  ProfileFile(link).writeString("Default", "From", "/b");
+  ASSERT_TRUE(ProfileFile(link).writeString("Default", "From", "/b"));
   EXPECT_TRUE(std::filesystem::is_symlink(link));
   EXPECT_EQ(readFile(real), "[Default]\nFrom=/b\n");
 }

@@ -390,7 +390,7 @@ TEST_F(Notice, CloseBoxAndEscapeChangeNothing) {
 }
 
 struct OpenCase {
-  int result;
+  std::errc failure;    // std::errc{}: the folder opens
   const char* message;  // nullptr: none
 };
 
@@ -399,7 +399,7 @@ class NoticeOpen : public Notice, public ::testing::WithParamInterface<OpenCase>
 TEST_P(NoticeOpen, OpensTheDestinationAndJudgesTheResult) {
   notice.noMoreNoticesCheckBox->setChecked(true);
   notice.showDestination(QStringLiteral("/media/backup"));
-  fakes.shell.result = GetParam().result;
+  if (GetParam().failure != std::errc{}) fakes.shell.result = failure(GetParam().failure);
   notice.show();
   notice.openDestinationButton->click();
   EXPECT_FALSE(notice.noticesWanted());  // cleared before opening, whatever comes of it
@@ -415,11 +415,14 @@ TEST_P(NoticeOpen, OpensTheDestinationAndJudgesTheResult) {
   EXPECT_FALSE(notice.isVisible());
 }
 
-INSTANTIATE_TEST_SUITE_P(Results, NoticeOpen,
-                         ::testing::Values(OpenCase{42, nullptr}, OpenCase{33, nullptr},
-                                           OpenCase{0, "メモリーが不足しています"},
-                                           OpenCase{2, "コピー先フォルダが開けません"},
-                                           OpenCase{32, "コピー先フォルダが開けません"}));
+INSTANTIATE_TEST_SUITE_P(
+    Results, NoticeOpen,
+    ::testing::Values(
+        OpenCase{std::errc{}, nullptr},
+        OpenCase{std::errc::not_enough_memory, "メモリーが不足しています"},
+        OpenCase{std::errc::no_such_file_or_directory, "コピー先フォルダが開けません"},
+        OpenCase{std::errc::not_a_directory, "コピー先フォルダが開けません"},
+        OpenCase{std::errc::executable_format_error, "コピー先フォルダが開けません"}));
 
 // Failures and what the drive could not keep each take a line; the buttons make room for the
 // second, and a run with neither shows the design layout again.

@@ -156,7 +156,7 @@ TEST_F(ResultList, ClickShowsTheDateAndMouseReleaseRecounts) {
 }
 
 struct OpenCase {
-  int result;
+  std::errc failure;    // std::errc{}: the file opens
   const char* message;  // nullptr: none
 };
 
@@ -166,7 +166,7 @@ TEST_P(OpenRow, OpensTheRowsFileAndReportsFailures) {
   setRows({row("sub/a.txt", 1)});
   form->setSearchRoot("/data");
   editDetailOptions(*form, [](DetailOptions& s) { s.copy.dirAbs = false; });
-  fakes.shell.result = GetParam().result;
+  if (GetParam().failure != std::errc{}) fakes.shell.result = failure(GetParam().failure);
   select(0);
   form->openResultAction->trigger();
   EXPECT_EQ(fakes.shell.opened, (std::vector<std::string>{"/data/sub/a.txt"}));
@@ -182,10 +182,14 @@ TEST_P(OpenRow, OpensTheRowsFileAndReportsFailures) {
 
 INSTANTIATE_TEST_SUITE_P(
     Results, OpenRow,
-    ::testing::Values(OpenCase{42, nullptr}, OpenCase{0, "メモリーが不足しています"},
-                      OpenCase{2, "ファイルが見つかりません"}, OpenCase{3, "パスが見つかりません"},
-                      OpenCase{31, "関連づけされたアプリケーションが見つかりません"},
-                      OpenCase{5, "起動できませんでした"}, OpenCase{32, "起動できませんでした"}));
+    ::testing::Values(OpenCase{std::errc{}, nullptr},
+                      OpenCase{std::errc::not_enough_memory, "メモリーが不足しています"},
+                      OpenCase{std::errc::no_such_file_or_directory, "ファイルが見つかりません"},
+                      OpenCase{std::errc::not_a_directory, "パスが見つかりません"},
+                      OpenCase{std::errc::executable_format_error,
+                               "関連づけされたアプリケーションが見つかりません"},
+                      OpenCase{std::errc::permission_denied, "起動できませんでした"},
+                      OpenCase{std::errc::io_error, "起動できませんでした"}));
 
 TEST_F(ResultList, DoubleClickOpensTheSelectedRowEvenOnEmptySpace) {
   setRows({row("/abs/a.txt", 1)});

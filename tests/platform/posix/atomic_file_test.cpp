@@ -28,7 +28,7 @@ TEST(AtomicFile, ReplacesContentAndKeepsPermissionBits) {
   writeFile(path, "old");
   chmod(path.c_str(), 0640);
 
-  ASSERT_FALSE(replaceFileAtomically(path, "new content"));
+  ASSERT_TRUE(replaceFileAtomically(path, "new content"));
   EXPECT_EQ(readFile(path), "new content");
   struct stat st {};
   stat(path.c_str(), &st);
@@ -42,12 +42,14 @@ TEST(AtomicFile, FullDiskLeavesOldFileWholeAndNoTemporaryFile) {
   const std::string old = "[Default]\nFrom=/old\n";
   writeFile(path, old);
 
-  std::error_code error;
+  Result<> replaced;
   {
     FileSizeLimit limit(8);
-    error = replaceFileAtomically(path, std::string(4096, 'x'));
+    replaced = replaceFileAtomically(path, std::string(4096, 'x'));
   }
-  EXPECT_TRUE(error);
+  ASSERT_FALSE(replaced);
+  EXPECT_EQ(replaced.error().code, std::errc::file_too_large);
+  EXPECT_EQ(replaced.error().path, path);
   EXPECT_EQ(readFile(path), old);
   EXPECT_EQ(entriesIn(folder.path()), 1u);
 }
@@ -68,7 +70,7 @@ TEST(AtomicFile, OnlyRegularFilesAreReadOrReplaced) {
     if (!makeEntry(kind, path)) continue;  // a device needs root
     const mode_t type = entryType(path);
     EXPECT_FALSE(readWholeFile(path)) << nameOf(kind);  // a FIFO without a writer, unblocked
-    EXPECT_TRUE(replaceFileAtomically(path, "x")) << nameOf(kind);
+    EXPECT_FALSE(replaceFileAtomically(path, "x")) << nameOf(kind);
     EXPECT_EQ(entryType(path), type) << nameOf(kind);
     EXPECT_EQ(entriesIn(folder.path()), 1u) << nameOf(kind);
   }
