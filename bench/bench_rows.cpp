@@ -70,8 +70,8 @@ int main(int argc, char* argv[]) {
   QtHelpViewer help;
   const std::string settingsFolder = benchFolder() + "/rows-settings";
   [[maybe_unused]] const int made = std::system(("mkdir -p '" + settingsFolder + "'").c_str());
-  TForm1 form(MainWindowServices{&boxes, &shell, &dialogs, &fileDialogs, &keys, &help},
-              settingsFolder + "/NVO.ini", settingsFolder);
+  MainWindow form(MainWindowServices{&boxes, &shell, &dialogs, &fileDialogs, &keys, &help},
+                  settingsFolder + "/NVO.ini", settingsFolder);
   form.show();
   std::tm local{};
   localtime_r(&shape.threshold, &local);

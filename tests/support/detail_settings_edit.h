@@ -7,7 +7,7 @@
 namespace nuvelo::testing {
 
 template <class Edit>
-void editDetailOptions(TForm1& form, Edit edit) {
+void editDetailOptions(MainWindow& form, Edit edit) {
   DetailOptions settings = form.detailOptions();
   edit(settings);
   form.setDetailOptions(settings);

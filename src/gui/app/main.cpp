@@ -28,8 +28,9 @@ int main(int argc, char* argv[]) {
   nuvelo::QtKeySink keys;
   nuvelo::QtHelpViewer help;
   const std::string folder = nuvelo::executableFolder();
-  nuvelo::TForm1 form(nuvelo::MainWindowServices{&boxes, &shell, &dialogs, &files, &keys, &help},
-                      nuvelo::resolveSettingsPath(folder), folder);
+  nuvelo::MainWindow form(
+      nuvelo::MainWindowServices{&boxes, &shell, &dialogs, &files, &keys, &help},
+      nuvelo::resolveSettingsPath(folder), folder);
   boxes.setOwner(&form);
   shell.setOwner(&form);
   files.setOwner(&form);

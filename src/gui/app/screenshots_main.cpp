@@ -98,8 +98,9 @@ int main(int argc, char* argv[]) {
   nuvelo::QtFileDialogs files;
   nuvelo::QtKeySink keys;
   nuvelo::QtHelpViewer help;
-  nuvelo::TForm1 form(nuvelo::MainWindowServices{&boxes, &shell, &dialogs, &files, &keys, &help},
-                      sampleSettings(dir).toStdString(), dir.path().toStdString());
+  nuvelo::MainWindow form(
+      nuvelo::MainWindowServices{&boxes, &shell, &dialogs, &files, &keys, &help},
+      sampleSettings(dir).toStdString(), dir.path().toStdString());
   form.move(0, 0);
   bool saved = save(form, folder, QStringLiteral("main-window.png"));
 

@@ -12,13 +12,13 @@
 namespace nuvelo {
 namespace {
 
-QString statusTextOf(TForm1::Activity activity) {
+QString statusTextOf(MainWindow::Activity activity) {
   switch (activity) {
-    case TForm1::Activity::Searching:
+    case MainWindow::Activity::Searching:
       return QStringLiteral("検索中です");
-    case TForm1::Activity::Copying:
+    case MainWindow::Activity::Copying:
       return QStringLiteral("コピー中です");
-    case TForm1::Activity::Idle:
+    case MainWindow::Activity::Idle:
       break;
   }
   return {};
@@ -26,7 +26,7 @@ QString statusTextOf(TForm1::Activity activity) {
 
 }  // namespace
 
-void TForm1::setActivity(Activity activity) {
+void MainWindow::setActivity(Activity activity) {
   const bool wasBusy = busy();
   activity_ = activity;
   const bool nowBusy = busy();

@@ -14,7 +14,7 @@
 
 namespace nuvelo {
 
-void TForm1::onSaveConditionFile() {
+void MainWindow::onSaveConditionFile() {
   if (busy()) return;
   const auto path = services_.files->conditionFileToSave({lastSavePath_, conditionFileFolder_});
   if (!path) return;
@@ -24,7 +24,7 @@ void TForm1::onSaveConditionFile() {
       boxes());
 }
 
-void TForm1::onOpenConditionFile() {
+void MainWindow::onOpenConditionFile() {
   if (busy()) return;
   const auto path = services_.files->conditionFileToOpen({lastOpenPath_, conditionFileFolder_});
   if (!path) return;
@@ -38,7 +38,7 @@ void TForm1::onOpenConditionFile() {
   applyConditions(*conditions);
 }
 
-void TForm1::applyConditions(const SearchConditions& conditions) {
+void MainWindow::applyConditions(const SearchConditions& conditions) {
   sourceFolderEdit->setText(qt(conditions.dirFrom));
   destinationFolderEdit->setText(qt(conditions.dirTo));
   // The switch's click handler runs when its state changes.

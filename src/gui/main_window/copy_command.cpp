@@ -63,7 +63,7 @@ class WindowCopyObserver : public CopyObserver {
 
 }  // namespace
 
-void TForm1::onCopy() {
+void MainWindow::onCopy() {
   if (busy() || !copyMayStart()) return;
   setActivity(Activity::Copying);
   showCopyProgress();
@@ -78,7 +78,7 @@ void TForm1::onCopy() {
 }
 
 // The four entry checks; each refusal is a positioned box.
-bool TForm1::copyMayStart() {
+bool MainWindow::copyMayStart() {
   if (!anyRowChecked(resultModel_->rows())) {
     boxes().show(MessageKind::Information, NothingToCopyMessage, MessageButtons::Ok,
                  positionedPlacement());
@@ -108,14 +108,14 @@ bool TForm1::copyMayStart() {
   return true;
 }
 
-void TForm1::showCopyProgress() {
+void MainWindow::showCopyProgress() {
   progressBar->setMaximum(resultModel_->rowCount());
   progressBar->setValue(0);
   progressBar->show();
 }
 
 // Gathers and copies through the engine's run; an abort ends it with abortRequested_ cleared.
-CopyRunResult TForm1::runCopy() {
+CopyRunResult MainWindow::runCopy() {
   EventPump pump(progressBar);
   progressBar->setMaximum(resultModel_->rowCount());
   const CopyRequest request = copyRequestOf(copyOptions(), searchRoot_, walkFilter());
@@ -128,7 +128,7 @@ CopyRunResult TForm1::runCopy() {
 
 // Records the day, unless a file failed, and shows the notice; a settings file that cannot be
 // written ends the run there, without the notice.
-void TForm1::finishCompletedCopy(const CopyRunResult& result) {
+void MainWindow::finishCompletedCopy(const CopyRunResult& result) {
   if (result.mayRecordDate(false)) {
     ProfileFile settings(settingsPath_);
     if (!writtenOrShown(writeLastCopyDate(settings, civilDateOf(todayValue())), boxes())) return;

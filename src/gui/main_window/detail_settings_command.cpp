@@ -10,7 +10,7 @@
 
 namespace nuvelo {
 
-void TForm1::onDetailSettings() {
+void MainWindow::onDetailSettings() {
   if (busy()) return;
   newSearchNeeded_ = false;
   detailSettingsDialog->load(detailOptions());
@@ -23,11 +23,11 @@ void TForm1::onDetailSettings() {
   }
 }
 
-DetailOptions TForm1::detailOptions() const {
+DetailOptions MainWindow::detailOptions() const {
   return {search_, copy_, showCopyNotice_};
 }
 
-void TForm1::setDetailOptions(const DetailOptions& settings) {
+void MainWindow::setDetailOptions(const DetailOptions& settings) {
   search_.perFolder = settings.search.perFolder;
   search_.excludedExtensions = settings.search.excludedExtensions;
   copy_.dirAbs = settings.copy.dirAbs;
@@ -39,7 +39,7 @@ void TForm1::setDetailOptions(const DetailOptions& settings) {
 // The extensions, the path mode, the drive-letter folder and the overwrite policy apply before
 // the settings file is written; when it cannot be, the error is shown, they stay applied, and
 // the rest (the notice switch and per-folder mode) does not: the dialog stays open.
-bool TForm1::adoptDetailOptions(const DetailOptions& settings) {
+bool MainWindow::adoptDetailOptions(const DetailOptions& settings) {
   const bool pathModeChanged = settings.copy.dirAbs != copy_.dirAbs;
   search_.excludedExtensions = settings.search.excludedExtensions;
   copy_.dirAbs = settings.copy.dirAbs;
@@ -56,7 +56,7 @@ bool TForm1::adoptDetailOptions(const DetailOptions& settings) {
 }
 
 // The path column follows the new mode; the rows were built below the search's source folder.
-void TForm1::convertRowPaths() {
+void MainWindow::convertRowPaths() {
   std::vector<std::string> paths;
   for (const ResultRow& row : resultModel_->rows()) paths.push_back(row.pathText);
   resultModel_->setPathTexts(copy_.dirAbs ? toAbsolutePaths(paths, searchRoot_)

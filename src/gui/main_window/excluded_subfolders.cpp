@@ -14,7 +14,7 @@
 
 namespace nuvelo {
 
-void TForm1::onSubfoldersToggled() {
+void MainWindow::onSubfoldersToggled() {
   if (busy()) {
     // A running walk reads the switch: the box goes back to the state it started with.
     subfoldersCheckBox->setChecked(lastSubfoldersChecked_);
@@ -28,7 +28,7 @@ void TForm1::onSubfoldersToggled() {
     control->setEnabled(lastSubfoldersChecked_);
 }
 
-void TForm1::onAddExcludedSubfolder() {
+void MainWindow::onAddExcludedSubfolder() {
   if (busy()) return;
   // Cleaned as the search cleans it, so that the entry starts with the "/" the walk expects.
   const std::string source = cleanSourceFolder(utf8(sourceFolderEdit->text()));
@@ -52,7 +52,7 @@ void TForm1::onAddExcludedSubfolder() {
   excludedSubfoldersList->addItem(text);
 }
 
-void TForm1::onRemoveExcludedSubfolder() {
+void MainWindow::onRemoveExcludedSubfolder() {
   if (busy()) return;
   const QList<QListWidgetItem*> selected = excludedSubfoldersList->selectedItems();
   if (selected.isEmpty()) return;

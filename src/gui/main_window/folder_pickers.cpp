@@ -9,13 +9,13 @@
 
 namespace nuvelo {
 
-std::string TForm1::chooseFolder(const std::string& initial) {
+std::string MainWindow::chooseFolder(const std::string& initial) {
   return services_.files->chooseFolder(initial).value_or(initial);
 }
 
 // The browse commands of both folder boxes: the chosen folder, without a trailing "/" (the root
 // folder itself keeps its "/").
-void TForm1::browseInto(QLineEdit* box) {
+void MainWindow::browseInto(QLineEdit* box) {
   if (busy()) return;
   box->setFocus();
   box->setText(qt(chooseFolder(utf8(box->text()))));
@@ -23,11 +23,11 @@ void TForm1::browseInto(QLineEdit* box) {
   if (trimmed != box->text()) box->setText(trimmed);
 }
 
-void TForm1::onBrowseSource() {
+void MainWindow::onBrowseSource() {
   browseInto(sourceFolderEdit);
 }
 
-void TForm1::onBrowseDestination() {
+void MainWindow::onBrowseDestination() {
   browseInto(destinationFolderEdit);
 }
 

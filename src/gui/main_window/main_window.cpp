@@ -32,8 +32,8 @@ constexpr int MinimumHeight = 380;
 
 }  // namespace
 
-TForm1::TForm1(MainWindowServices services, std::string settingsPath, std::string executableFolder,
-               QWidget* parent)
+MainWindow::MainWindow(MainWindowServices services, std::string settingsPath,
+                       std::string executableFolder, QWidget* parent)
     : QMainWindow(parent),
       services_(services),
       settingsPath_(std::move(settingsPath)),
@@ -56,9 +56,9 @@ TForm1::TForm1(MainWindowServices services, std::string settingsPath, std::strin
   copyNotice = new CopyNotice(*services_.boxes, *services_.shell, this);
 }
 
-TForm1::~TForm1() = default;
+MainWindow::~MainWindow() = default;
 
-void TForm1::connectCommands() {
+void MainWindow::connectCommands() {
   connect(subfoldersCheckBox, &QCheckBox::toggled, this, [this] { onSubfoldersToggled(); });
   connect(exitAction, &QAction::triggered, this, [this] { onExit(); });
   connect(searchButton, &QPushButton::clicked, this, [this] { onSearch(); });
@@ -87,11 +87,11 @@ void TForm1::connectCommands() {
   connect(helpContentsAction, &QAction::triggered, this, [this] { onHelpContents(); });
 }
 
-void TForm1::setDisplayFormats(const DisplayFormats& formats) {
+void MainWindow::setDisplayFormats(const DisplayFormats& formats) {
   resultModel_->setFormats(formats);
 }
 
-void TForm1::restoreFromSettings() {
+void MainWindow::restoreFromSettings() {
   const ProfileFile settings(settingsPath_);
   sinceDatePicker->setDate(QDate::currentDate());
   applySettings(readMainWindowSettings(settings));
@@ -111,7 +111,7 @@ void TForm1::restoreFromSettings() {
 
 // Applies the settings file's values in the order they are read; a change of the subfolder
 // switch runs its handler.
-void TForm1::applySettings(const MainWindowSettings& s) {
+void MainWindow::applySettings(const MainWindowSettings& s) {
   const SearchOptions search = storedSearchOptions(s);
   copy_ = storedCopyOptions(s);
   sourceFolderEdit->setText(qt(search.sourceFolder));
@@ -128,7 +128,7 @@ void TForm1::applySettings(const MainWindowSettings& s) {
   showLastCopyDate(s.lastCopyDate);
 }
 
-void TForm1::applyWindowBounds(const MainWindowSettings& s) {
+void MainWindow::applyWindowBounds(const MainWindowSettings& s) {
   move(s.left, s.top);
   resize(s.width, s.height);
   // A window saved on a screen that is gone would open out of reach: bring it back.
@@ -141,7 +141,7 @@ void TForm1::applyWindowBounds(const MainWindowSettings& s) {
     move(QGuiApplication::primaryScreen()->availableGeometry().topLeft());
 }
 
-void TForm1::showLastCopyDate(const std::string& dateText) {
+void MainWindow::showLastCopyDate(const std::string& dateText) {
   if (dateText.empty()) {
     lastCopyDateLabel->hide();
     return;
@@ -150,7 +150,7 @@ void TForm1::showLastCopyDate(const std::string& dateText) {
   lastCopyDateLabel->show();
 }
 
-SearchOptions TForm1::searchOptions() const {
+SearchOptions MainWindow::searchOptions() const {
   SearchOptions options = search_;
   options.sourceFolder = utf8(sourceFolderEdit->text());
   options.includeSubfolders = subfoldersCheckBox->isChecked();
@@ -158,17 +158,17 @@ SearchOptions TForm1::searchOptions() const {
   return options;
 }
 
-CopyOptions TForm1::copyOptions() const {
+CopyOptions MainWindow::copyOptions() const {
   CopyOptions options = copy_;
   options.destination = utf8(destinationFolderEdit->text());
   return options;
 }
 
-WalkFilter TForm1::walkFilter() const {
+WalkFilter MainWindow::walkFilter() const {
   return walkFilterOf(searchOptions(), utf8(destinationFolderEdit->text()));
 }
 
-MainWindowSettings TForm1::currentSettings() const {
+MainWindowSettings MainWindow::currentSettings() const {
   MainWindowSettings s;
   storeOptions(searchOptions(), copyOptions(), s);
   s.showResult = showCopyNotice_;
@@ -181,12 +181,12 @@ MainWindowSettings TForm1::currentSettings() const {
   return s;
 }
 
-bool TForm1::saveSettingsForClose() {
+bool MainWindow::saveSettingsForClose() {
   ProfileFile settings(settingsPath_);
   return writtenOrShown(writeSettingsAtClose(settings, currentSettings()), boxes());
 }
 
-void TForm1::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
   if (busy()) {
     // The running search or copy still uses the window's state: stop it, and close once it
     // has returned.
@@ -202,18 +202,18 @@ void TForm1::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-void TForm1::finishRun() {
+void MainWindow::finishRun() {
   if (!closePending_) return;
   closePending_ = false;
   QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }
 
-void TForm1::onExit() {
+void MainWindow::onExit() {
   if (busy()) return;
   close();
 }
 
-MessagePlacement TForm1::positionedPlacement() const {
+MessagePlacement MainWindow::positionedPlacement() const {
   const QRect frame = frameGeometry();
   return MessagePlacement::positionedOn({frame.x(), frame.y(), frame.width(), frame.height()});
 }

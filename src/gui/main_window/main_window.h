@@ -55,13 +55,13 @@ struct MainWindowServices {
   HelpViewer* help = nullptr;
 };
 
-class TForm1 : public QMainWindow {
+class MainWindow : public QMainWindow {
   Q_OBJECT
  public:
   // settingsPath: the NVO.ini to read and write; executableFolder: the program's own folder.
-  TForm1(MainWindowServices services, std::string settingsPath, std::string executableFolder,
-         QWidget* parent = nullptr);
-  ~TForm1() override;
+  MainWindow(MainWindowServices services, std::string settingsPath, std::string executableFolder,
+             QWidget* parent = nullptr);
+  ~MainWindow() override;
 
   // Controls; each one's Qt object name is its name on the form ("Button1", "Edit1", ...),
   // set where it is built (main_window_layout.cpp).

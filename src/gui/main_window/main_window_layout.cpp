@@ -55,7 +55,7 @@ QAction* separator(QMenu* menu, const char* name) {
 
 }  // namespace
 
-void TForm1::buildControls() {
+void MainWindow::buildControls() {
   auto* client = new QWidget(this);
   auto* layout = new AnchorLayout(client, DesignClientSize);
   setCentralWidget(client);
@@ -141,7 +141,7 @@ void TForm1::buildControls() {
   progressBar->hide();
 }
 
-void TForm1::buildPanel() {
+void MainWindow::buildPanel() {
   auto* layout = new AnchorLayout(resultPanel, DesignPanelSize);
 
   resultLabel = label("Label1", "検索結果", resultPanel);
@@ -173,7 +173,7 @@ void TForm1::buildPanel() {
   layout->place(resultList, QRect(8, 36, 416, 107), AnchorAll);
 }
 
-void TForm1::buildMenus() {
+void MainWindow::buildMenus() {
   QMenuBar* bar = menuBar();
   bar->setObjectName(QStringLiteral("MainMenu1"));
 
@@ -202,7 +202,7 @@ void TForm1::buildMenus() {
   aboutAction = menuItem(helpMenu, "About1", "バージョン情報(&V)...");
 }
 
-void TForm1::buildPopupMenu() {
+void MainWindow::buildPopupMenu() {
   resultMenu = named(new QMenu(this), "PopupMenu1");
   propertiesAction = menuItem(resultMenu, "Property1", "プロパティ");
   openResultAction = menuItem(resultMenu, "Show1", "表示");
@@ -212,7 +212,7 @@ void TForm1::buildPopupMenu() {
   openResultAction->setFont(bold);
 }
 
-void TForm1::buildTabOrder() {
+void MainWindow::buildTabOrder() {
   // The form's tab order (its tab indices 0 to 8, then 11 to 13, then the result panel's 14).
   const QList<QWidget*> chain = {searchButton,
                                  sourceFolderEdit,

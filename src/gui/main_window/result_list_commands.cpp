@@ -28,7 +28,7 @@ const char* openFailureText(std::error_code code) {
 
 }  // namespace
 
-void TForm1::connectResultList() {
+void MainWindow::connectResultList() {
   connect(resultList->header(), &QHeaderView::sectionClicked, this,
           [this](int column) { onResultColumnClicked(column); });
   connect(checkAllButton, &QPushButton::clicked, this, [this] { onCheckAll(); });
@@ -46,13 +46,13 @@ void TForm1::connectResultList() {
   });
 }
 
-std::optional<int> TForm1::selectedRow() const {
+std::optional<int> MainWindow::selectedRow() const {
   const QModelIndexList rows = resultList->selectionModel()->selectedRows();
   if (rows.isEmpty()) return std::nullopt;
   return rows.front().row();
 }
 
-void TForm1::onResultColumnClicked(int column) {
+void MainWindow::onResultColumnClicked(int column) {
   // The copy run reads the rows by their place in the list while it gathers them: a new order
   // then would skip some rows and take others twice.
   if (copyList_) return;
@@ -63,33 +63,33 @@ void TForm1::onResultColumnClicked(int column) {
       column, sortColumn_ > 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
 }
 
-int TForm1::compareResultRows(int rowA, int rowB) const {
+int MainWindow::compareResultRows(int rowA, int rowB) const {
   const auto& rows = resultModel_->rows();
   return compareRows(rows[static_cast<std::size_t>(rowA)], rows[static_cast<std::size_t>(rowB)],
                      sortColumn_, resultModel_->types(), userCollator());
 }
 
-void TForm1::onCheckAll() {
+void MainWindow::onCheckAll() {
   if (busy()) return;
   resultModel_->setAllChecked(true);
   recountChecked();
 }
 
-void TForm1::onUncheckAll() {
+void MainWindow::onUncheckAll() {
   if (busy()) return;
   resultModel_->setAllChecked(false);
   recountChecked();
 }
 
-void TForm1::onResultClicked() {
+void MainWindow::onResultClicked() {
   if (const auto row = selectedRow()) statusPanels->setPanelText(1, resultModel_->text(*row, 3));
 }
 
-void TForm1::onResultMouseUp() {
+void MainWindow::onResultMouseUp() {
   recountChecked();
 }
 
-void TForm1::onOpenResult() {
+void MainWindow::onOpenResult() {
   const auto row = selectedRow();
   if (!row) return;
   const Result<> opened =
@@ -99,14 +99,14 @@ void TForm1::onOpenResult() {
                  MessagePlacement::centred());
 }
 
-void TForm1::onResultProperties() {
+void MainWindow::onResultProperties() {
   const auto row = selectedRow();
   if (!row) return;
   services_.shell->showProperties(
       rowFullPath(resultModel_->rows()[static_cast<std::size_t>(*row)]));
 }
 
-void TForm1::onResultMenuAboutToShow() {
+void MainWindow::onResultMenuAboutToShow() {
   const bool rowSelected = selectedRow().has_value();
   propertiesAction->setEnabled(rowSelected);
   openResultAction->setEnabled(rowSelected);

@@ -62,7 +62,7 @@ std::string unreadableFoldersText(const std::vector<UnreadableFolder>& folders) 
 
 }  // namespace
 
-void TForm1::onSearch() {
+void MainWindow::onSearch() {
   if (busy()) return;
   resultModel_->clear();
   progressBar->setValue(0);
@@ -84,12 +84,12 @@ void TForm1::onSearch() {
   finishRun();
 }
 
-void TForm1::refuseSearch(const std::string& message) {
+void MainWindow::refuseSearch(const std::string& message) {
   boxes().show(MessageKind::Error, message, MessageButtons::Ok, positionedPlacement());
   sourceFolderEdit->setFocus();
 }
 
-std::vector<UnreadableFolder> TForm1::runSearch() {
+std::vector<UnreadableFolder> MainWindow::runSearch() {
   EventPump pump(progressBar);
   pump.processNow();
   progressBar->setMaximum(SearchProgressMaximum);
@@ -108,39 +108,39 @@ std::vector<UnreadableFolder> TForm1::runSearch() {
   return outcome.unreadable;
 }
 
-void TForm1::onAbort() {
+void MainWindow::onAbort() {
   abortRequested_ = true;
 }
 
-void TForm1::fillResultRows(const std::vector<WalkEntry>& entries, EventPump& pump) {
+void MainWindow::fillResultRows(const std::vector<WalkEntry>& entries, EventPump& pump) {
   resultModel_->setRows(buildResultRows(entries, copy_.dirAbs, searchRoot_, resultModel_->types(),
                                         [&pump] { pump.poll(); }));
 }
 
-void TForm1::recountChecked() {
+void MainWindow::recountChecked() {
   totals_ = countChecked(resultModel_->rows());
   showTotals();
 }
 
-void TForm1::showTotals() {
+void MainWindow::showTotals() {
   statusPanels->setPanelText(2, qt(totalsText(totals_, resultModel_->formats().decimalSeparator)));
 }
 
-std::string TForm1::rowFullPath(const ResultRow& row) const {
+std::string MainWindow::rowFullPath(const ResultRow& row) const {
   return nuvelo::RowFullPath(row, copy_.dirAbs, searchRoot_);
 }
 
-void TForm1::onSinceDateChanged() {
+void MainWindow::onSinceDateChanged() {
   if (busy()) return;
   takeSinceDateFromPicker();
 }
 
-void TForm1::takeSinceDateFromPicker() {
+void MainWindow::takeSinceDateFromPicker() {
   const QDate d = sinceDatePicker->date();
   search_.since = dateValueOf({d.year(), d.month(), d.day()});
 }
 
-void TForm1::onLastCopyDateDoubleClicked() {
+void MainWindow::onLastCopyDateDoubleClicked() {
   if (busy() || lastCopyDateLabel->text() == QStringLiteral("()")) return;
   guarded([this] {
     const QString text = lastCopyDateLabel->text().mid(1, 10);

@@ -12,14 +12,14 @@
 
 namespace nuvelo {
 
-void TForm1::onDropDownSinceDate() {
+void MainWindow::onDropDownSinceDate() {
   if (busy()) return;
   sinceDatePicker->setFocus();
   const SentKeys sent = SendKeys("%{DOWN}", true, *services_.keys);
   if (!sent) boxes().showApplicationError("'" + sent.error().countText + "' は整数ではありません");
 }
 
-void TForm1::onAbout() {
+void MainWindow::onAbout() {
   TAboutBox box(programVersion(), loggedOnUserName(), *services_.shell, this);
   const QRect frame = frameGeometry();
   box.move(frame.x() + (frame.width() - box.width()) / 2,
@@ -27,7 +27,7 @@ void TForm1::onAbout() {
   services_.dialogs->run(box);
 }
 
-void TForm1::onHelpContents() {
+void MainWindow::onHelpContents() {
   const std::string helpFile = helpFileFor(executablePath());
   qApp->setProperty("helpFile", QString::fromStdString(helpFile));
   services_.help->showContents(helpFile);

@@ -45,7 +45,7 @@ class Copy : public ::testing::Test {
     open(settings.file("NVO.ini"));
   }
   void open(const std::string& settingsPath) {
-    form = std::make_unique<TForm1>(fakes.services(), settingsPath, settings.path());
+    form = std::make_unique<MainWindow>(fakes.services(), settingsPath, settings.path());
     form->show();
     QApplication::setActiveWindow(form.get());
     form->sinceDatePicker->setDate(QDate(2024, 5, 1));
@@ -86,7 +86,7 @@ class Copy : public ::testing::Test {
   TempFolder tree;
   TempFolder settings;
   FakeServices fakes;
-  std::unique_ptr<TForm1> form;
+  std::unique_ptr<MainWindow> form;
 };
 
 TEST_F(Copy, CompletedRunCopiesRecordsTheDayAndShowsTheNotice) {

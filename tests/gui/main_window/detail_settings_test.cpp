@@ -34,7 +34,7 @@ class DetailSettings : public ::testing::Test {
  protected:
   void SetUp() override { open(settings.file("NVO.ini")); }
   void open(const std::string& settingsPath) {
-    form = std::make_unique<TForm1>(fakes.services(), settingsPath, settings.path());
+    form = std::make_unique<MainWindow>(fakes.services(), settingsPath, settings.path());
     form->show();
     dialog = form->detailSettingsDialog;
   }
@@ -53,7 +53,7 @@ class DetailSettings : public ::testing::Test {
 
   TempFolder settings;
   FakeServices fakes;
-  std::unique_ptr<TForm1> form;
+  std::unique_ptr<MainWindow> form;
   DetailSettingsDialog* dialog = nullptr;
 };
 
@@ -280,11 +280,11 @@ TEST_F(DetailSettings, PerFolderChangeSearchesAgainOnlyWithRows) {
   EXPECT_EQ(fakes.boxes.shown[0].placement, form->positionedPlacement());
   EXPECT_EQ(form->resultModel()->rowCount(), 2);  // searched again
 
-  form->setActivity(TForm1::Activity::Searching);  // refused while a run goes on
+  form->setActivity(MainWindow::Activity::Searching);  // refused while a run goes on
   const std::size_t shown = fakes.dialogs.shown.size();
   form->detailSettingsAction->trigger();
   EXPECT_EQ(fakes.dialogs.shown.size(), shown);
-  form->setActivity(TForm1::Activity::Idle);
+  form->setActivity(MainWindow::Activity::Idle);
 }
 
 // The dialog edits some members of the options; the others come back as they went in, and the

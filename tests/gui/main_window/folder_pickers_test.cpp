@@ -33,7 +33,8 @@ class Pickers : public ::testing::Test {
  protected:
   void SetUp() override {
     std::filesystem::create_directories(source() + "/obj/debug");
-    form = std::make_unique<TForm1>(fakes.services(), settings.file("NVO.ini"), settings.path());
+    form =
+        std::make_unique<MainWindow>(fakes.services(), settings.file("NVO.ini"), settings.path());
     form->show();
     QApplication::setActiveWindow(form.get());
   }
@@ -43,7 +44,7 @@ class Pickers : public ::testing::Test {
   TempFolder tree;
   TempFolder settings;
   FakeServices fakes;
-  std::unique_ptr<TForm1> form;
+  std::unique_ptr<MainWindow> form;
 };
 
 TEST_F(Pickers, BrowseFillsTheBoxWithoutATrailingSeparator) {
@@ -62,10 +63,10 @@ TEST_F(Pickers, BrowseFillsTheBoxWithoutATrailingSeparator) {
   form->sourceFolderAction->trigger();
   EXPECT_EQ(form->sourceFolderEdit->text(), QStringLiteral("/"));  // the root keeps its separator
 
-  form->setActivity(TForm1::Activity::Searching);
+  form->setActivity(MainWindow::Activity::Searching);
   form->browseDestinationButton->click();
   EXPECT_EQ(fakes.files.folderStarts.size(), 3u);
-  form->setActivity(TForm1::Activity::Idle);
+  form->setActivity(MainWindow::Activity::Idle);
 }
 
 struct AddCase {
@@ -148,11 +149,11 @@ TEST_F(Pickers, AddNeedsAnExistingSourceFolder) {
   EXPECT_EQ(fakes.boxes.shown[0].text, "上位フォルダが不正です。");
   EXPECT_TRUE(form->sourceFolderEdit->hasFocus());
 
-  form->setActivity(TForm1::Activity::Searching);
+  form->setActivity(MainWindow::Activity::Searching);
   form->sourceFolderEdit->setText(q(source()));
   form->addExcludedSubfolderButton->click();
   EXPECT_TRUE(fakes.files.folderStarts.empty());
-  form->setActivity(TForm1::Activity::Idle);
+  form->setActivity(MainWindow::Activity::Idle);
 }
 
 TEST_F(Pickers, SaveAndLoadConditionFiles) {
@@ -233,12 +234,13 @@ TEST_F(Pickers, SaveThatCannotBeWrittenIsReported) {
   ASSERT_EQ(fakes.boxes.applicationErrors.size(), 1u);
   EXPECT_EQ(fakes.boxes.applicationErrors[0], tree.path() + "/plain/conds.dat に書き込めません.");
 
-  form->setActivity(TForm1::Activity::Searching);  // both commands are refused while a run goes on
+  form->setActivity(
+      MainWindow::Activity::Searching);  // both commands are refused while a run goes on
   form->saveConditionFileAction->trigger();
   form->openConditionFileAction->trigger();
   EXPECT_EQ(fakes.files.saveStarts.size(), 1u);
   EXPECT_TRUE(fakes.files.openStarts.empty());
-  form->setActivity(TForm1::Activity::Idle);
+  form->setActivity(MainWindow::Activity::Idle);
 }
 
 }  // namespace

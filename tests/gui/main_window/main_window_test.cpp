@@ -38,15 +38,15 @@ using testing::readFile;
 using testing::TempFolder;
 using testing::writeFile;
 
-class MainWindow : public ::testing::Test {
+class MainWindowBehaviour : public ::testing::Test {
  protected:
-  std::unique_ptr<TForm1> open(const std::string& settingsPath) {
-    auto form = std::make_unique<TForm1>(fakes.services(), settingsPath, folder.path());
+  std::unique_ptr<MainWindow> open(const std::string& settingsPath) {
+    auto form = std::make_unique<MainWindow>(fakes.services(), settingsPath, folder.path());
     form->show();
     QApplication::processEvents();
     return form;
   }
-  std::unique_ptr<TForm1> open() { return open(settingsPath()); }
+  std::unique_ptr<MainWindow> open() { return open(settingsPath()); }
   std::string settingsPath() const { return folder.file("NVO.ini"); }
 
   TempFolder folder;
@@ -54,7 +54,7 @@ class MainWindow : public ::testing::Test {
   FakeMessageBoxes& boxes = fakes.boxes;
 };
 
-TEST_F(MainWindow, FirstStartShowsDefaults) {
+TEST_F(MainWindowBehaviour, FirstStartShowsDefaults) {
   auto form = open();
   EXPECT_EQ(form->windowTitle(), "Nuvelo");
   EXPECT_TRUE(form->sourceFolderEdit->text().isEmpty());
@@ -89,7 +89,7 @@ TEST_F(MainWindow, FirstStartShowsDefaults) {
   EXPECT_EQ(form->progressBar->pos(), QPoint(2, 2));
 }
 
-TEST_F(MainWindow, ReadsHandEditedSettings) {
+TEST_F(MainWindowBehaviour, ReadsHandEditedSettings) {
   writeFile(settingsPath(),
             "; my settings\n[Default]\nFrom=/data/src\nTo=/media/dst\nLastCopyDate=2024/05/01\n"
             "[Option]\nDirAbs=0\nAddDriveLetter=0\nDirKAI=0\nShowResult=0\nPickupFolder=1\n"
@@ -124,7 +124,7 @@ TEST_F(MainWindow, ReadsHandEditedSettings) {
     EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
 }
 
-TEST_F(MainWindow, CloseSavesSettingsKeepingForeignLinesAndNextStartReadsThem) {
+TEST_F(MainWindowBehaviour, CloseSavesSettingsKeepingForeignLinesAndNextStartReadsThem) {
   writeFile(settingsPath(), "; keep me\n[Default]\nLastCopyDate=2024/05/01\n[Mine]\nx=1\n");
   {
     auto form = open();
@@ -160,24 +160,24 @@ TEST_F(MainWindow, CloseSavesSettingsKeepingForeignLinesAndNextStartReadsThem) {
   EXPECT_EQ(again->size(), QSize(500, 460));
 }
 
-TEST_F(MainWindow, ExitIsRefusedWhileBusy) {
+TEST_F(MainWindowBehaviour, ExitIsRefusedWhileBusy) {
   writeFile(settingsPath(), "[Default]\nFrom=/a\n");
   auto form = open();
-  form->setActivity(TForm1::Activity::Searching);
+  form->setActivity(MainWindow::Activity::Searching);
   form->exitAction->trigger();
   QApplication::processEvents();
   EXPECT_TRUE(form->isVisible());
   EXPECT_EQ(readFile(settingsPath()), "[Default]\nFrom=/a\n");
 
-  form->setActivity(TForm1::Activity::Idle);
+  form->setActivity(MainWindow::Activity::Idle);
   form->exitAction->trigger();
   EXPECT_FALSE(form->isVisible());
   EXPECT_NE(readFile(settingsPath()).find("[Window]"), std::string::npos);
 }
 
-TEST_F(MainWindow, CloseDuringRunAbortsAndClosesWhenRunHasReturned) {
+TEST_F(MainWindowBehaviour, CloseDuringRunAbortsAndClosesWhenRunHasReturned) {
   auto form = open();
-  form->setActivity(TForm1::Activity::Searching);
+  form->setActivity(MainWindow::Activity::Searching);
   EXPECT_FALSE(form->close());
   EXPECT_TRUE(form->isVisible());
   EXPECT_TRUE(form->abortRequested());
@@ -185,14 +185,14 @@ TEST_F(MainWindow, CloseDuringRunAbortsAndClosesWhenRunHasReturned) {
   EXPECT_FALSE(std::filesystem::exists(settingsPath()));
 
   // The run notices the abort, returns and leaves the busy state.
-  form->setActivity(TForm1::Activity::Idle);
+  form->setActivity(MainWindow::Activity::Idle);
   form->finishRun();
   QApplication::processEvents();
   EXPECT_FALSE(form->isVisible());
   EXPECT_TRUE(std::filesystem::exists(settingsPath()));
 }
 
-TEST_F(MainWindow, TerminationSignalClosesLikeTheCloseBox) {
+TEST_F(MainWindowBehaviour, TerminationSignalClosesLikeTheCloseBox) {
   auto form = open();
   form->sourceFolderEdit->setText(QStringLiteral("/from/signal"));
   {
@@ -204,7 +204,7 @@ TEST_F(MainWindow, TerminationSignalClosesLikeTheCloseBox) {
   EXPECT_NE(readFile(settingsPath()).find("From=/from/signal"), std::string::npos);
 }
 
-TEST_F(MainWindow, FailedSettingsWriteKeepsWindowOpenAndUsable) {
+TEST_F(MainWindowBehaviour, FailedSettingsWriteKeepsWindowOpenAndUsable) {
   writeFile(folder.file("plain"), "");
   const std::string badPath = folder.file("plain") + "/NVO.ini";  // its folder is a file
   auto form = open(badPath);
@@ -226,23 +226,23 @@ TEST_F(MainWindow, FailedSettingsWriteKeepsWindowOpenAndUsable) {
 
 // What each activity leaves enabled and editable: neither run starts while the other goes on,
 // the folder box a run reads cannot be edited, and idle is the window as it opened.
-TEST_F(MainWindow, ActivitySetsCommandsFolderBoxesAndStatus) {
+TEST_F(MainWindowBehaviour, ActivitySetsCommandsFolderBoxesAndStatus) {
   struct Case {
-    TForm1::Activity activity;
+    MainWindow::Activity activity;
     bool searchEnabled, copyEnabled, abortEnabled, sourceReadOnly, destinationReadOnly;
     const char* status;
   };
   const Case cases[] = {
-      {TForm1::Activity::Searching, true, false, true, true, false, "検索中です"},
-      {TForm1::Activity::Idle, true, true, false, false, false, ""},
-      {TForm1::Activity::Copying, false, true, true, false, true, "コピー中です"},
-      {TForm1::Activity::Idle, true, true, false, false, false, ""},
+      {MainWindow::Activity::Searching, true, false, true, true, false, "検索中です"},
+      {MainWindow::Activity::Idle, true, true, false, false, false, ""},
+      {MainWindow::Activity::Copying, false, true, true, false, true, "コピー中です"},
+      {MainWindow::Activity::Idle, true, true, false, false, false, ""},
   };
   auto form = open();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.status);
     form->setActivity(c.activity);
-    EXPECT_EQ(form->busy(), c.activity != TForm1::Activity::Idle);
+    EXPECT_EQ(form->busy(), c.activity != MainWindow::Activity::Idle);
     EXPECT_EQ(form->searchButton->isEnabled(), c.searchEnabled);
     EXPECT_EQ(form->searchAction->isEnabled(), c.searchEnabled);
     EXPECT_EQ(form->copyButton->isEnabled(), c.copyEnabled);
@@ -257,14 +257,14 @@ TEST_F(MainWindow, ActivitySetsCommandsFolderBoxesAndStatus) {
   EXPECT_TRUE(form->progressBar->isHidden());
 }
 
-TEST_F(MainWindow, SubfolderSwitchIsPutBackWhileBusy) {
+TEST_F(MainWindowBehaviour, SubfolderSwitchIsPutBackWhileBusy) {
   auto form = open();
-  form->setActivity(TForm1::Activity::Searching);
+  form->setActivity(MainWindow::Activity::Searching);
   form->subfoldersCheckBox->click();
   EXPECT_TRUE(form->subfoldersCheckBox->isChecked());
   EXPECT_TRUE(form->excludedSubfoldersList->isEnabled());
 
-  form->setActivity(TForm1::Activity::Idle);
+  form->setActivity(MainWindow::Activity::Idle);
   form->subfoldersCheckBox->click();
   EXPECT_FALSE(form->subfoldersCheckBox->isChecked());
   EXPECT_FALSE(form->subfoldersSwitchKept());
@@ -274,7 +274,7 @@ TEST_F(MainWindow, SubfolderSwitchIsPutBackWhileBusy) {
   EXPECT_TRUE(form->removeExcludedSubfolderButton->isEnabled());
 }
 
-TEST_F(MainWindow, CaptionsHintsAndDesignStates) {
+TEST_F(MainWindowBehaviour, CaptionsHintsAndDesignStates) {
   auto form = open();
   const std::pair<QWidget*, const char*> texts[] = {
       {form->sinceDateLabel, "更新日付："},
@@ -322,7 +322,7 @@ TEST_F(MainWindow, CaptionsHintsAndDesignStates) {
   EXPECT_EQ(form->statusPanels->panelCount(), 3);
 }
 
-TEST_F(MainWindow, MenusHoldEveryItemInOrder) {
+TEST_F(MainWindowBehaviour, MenusHoldEveryItemInOrder) {
   auto form = open();
   const std::vector<std::pair<QMenu*, std::vector<const char*>>> menus = {
       {form->fileMenu, {"条件ファイルを開く(&O)...", "条件ファイルに保存(&S)...", "-", "終了(&X)"}},
@@ -351,7 +351,7 @@ TEST_F(MainWindow, MenusHoldEveryItemInOrder) {
   EXPECT_FALSE(form->abortAction->isEnabled());
 }
 
-TEST_F(MainWindow, TabOrderFollowsTheForm) {
+TEST_F(MainWindowBehaviour, TabOrderFollowsTheForm) {
   auto form = open();
   const std::vector<QWidget*> expected = {form->searchButton,
                                           form->sourceFolderEdit,

@@ -39,7 +39,8 @@ class Search : public ::testing::Test {
     makeFile(source() + "/new.txt", localTime(2024, 5, 1, 0, 0, 0), 2048);
     makeFile(source() + "/old.txt", localTime(2024, 4, 30, 23, 59, 59, 999));
     makeFile(source() + "/sub/deeper.txt", localTime(2024, 6, 2, 8, 5, 9), 1024);
-    form = std::make_unique<TForm1>(fakes.services(), settings.file("NVO.ini"), settings.path());
+    form =
+        std::make_unique<MainWindow>(fakes.services(), settings.file("NVO.ini"), settings.path());
     form->setDisplayFormats({"/", ":", "."});
     form->show();
     QApplication::setActiveWindow(form.get());
@@ -68,7 +69,7 @@ class Search : public ::testing::Test {
   TempFolder settings;
   FakeServices fakes;
   FakeMessageBoxes& boxes = fakes.boxes;
-  std::unique_ptr<TForm1> form;
+  std::unique_ptr<MainWindow> form;
 };
 
 TEST_F(Search, FindsChangedFilesAsCheckedRowsWithTotals) {
@@ -283,7 +284,7 @@ TEST_P(LastDateLabel, DoubleClickTakesTheDateOrReportsIt) {
   FakeMessageBoxes& boxes = fakes.boxes;
   testing::writeFile(settings.file("NVO.ini"),
                      std::string("[Default]\nLastCopyDate=") + GetParam().lastCopyDate + "\n");
-  TForm1 form(fakes.services(), settings.file("NVO.ini"), settings.path());
+  MainWindow form(fakes.services(), settings.file("NVO.ini"), settings.path());
   form.show();
   const QDate before = form.sinceDatePicker->date();
   QTest::mouseDClick(form.lastCopyDateLabel, Qt::LeftButton);
@@ -298,11 +299,11 @@ TEST_P(LastDateLabel, DoubleClickTakesTheDateOrReportsIt) {
               "'" + std::string(GetParam().lastCopyDate).substr(0, 10) + "' は日付ではありません.");
   }
 
-  form.setActivity(TForm1::Activity::Searching);  // refused while a run goes on
+  form.setActivity(MainWindow::Activity::Searching);  // refused while a run goes on
   form.sinceDatePicker->setDate(QDate(2000, 1, 1));
   QTest::mouseDClick(form.lastCopyDateLabel, Qt::LeftButton);
   EXPECT_EQ(form.sinceDatePicker->date(), QDate(2000, 1, 1));
-  form.setActivity(TForm1::Activity::Idle);
+  form.setActivity(MainWindow::Activity::Idle);
 }
 
 INSTANTIATE_TEST_SUITE_P(Dates, LastDateLabel,

@@ -28,8 +28,8 @@ using testing::TempFolder;
 
 class Shell : public ::testing::Test {
  protected:
-  std::unique_ptr<TForm1> open(MainWindowServices services) {
-    auto form = std::make_unique<TForm1>(services, settings.file("NVO.ini"), settings.path());
+  std::unique_ptr<MainWindow> open(MainWindowServices services) {
+    auto form = std::make_unique<MainWindow>(services, settings.file("NVO.ini"), settings.path());
     form->show();
     QApplication::setActiveWindow(form.get());
     return form;
@@ -44,10 +44,10 @@ TEST_F(Shell, DateCommandSendsAltDown) {
   EXPECT_EQ(fakes.keys.events,
             (std::vector<std::string>{"12/38/0", "28/50/1", "28/50/3", "12/38/2"}));
   EXPECT_TRUE(form->sinceDatePicker->hasFocus());
-  form->setActivity(TForm1::Activity::Searching);
+  form->setActivity(MainWindow::Activity::Searching);
   form->sinceDateAction->trigger();
   EXPECT_EQ(fakes.keys.events.size(), 4u);
-  form->setActivity(TForm1::Activity::Idle);
+  form->setActivity(MainWindow::Activity::Idle);
 }
 
 TEST_F(Shell, DateCommandOpensTheCalendarOfThePicker) {
@@ -122,9 +122,9 @@ TEST_F(Shell, AboutCommandMakesABoxForEachShowing) {
     box.accept();
   };
   form->aboutAction->trigger();
-  form->setActivity(TForm1::Activity::Searching);  // available during a run
+  form->setActivity(MainWindow::Activity::Searching);  // available during a run
   form->aboutAction->trigger();
-  form->setActivity(TForm1::Activity::Idle);
+  form->setActivity(MainWindow::Activity::Idle);
   EXPECT_EQ(boxes.size(), 2u);
   EXPECT_TRUE(form->findChildren<TAboutBox*>().isEmpty());  // destroyed after each showing
 }

@@ -36,7 +36,8 @@ ResultRow row(const char* path, std::int64_t kib, timespec modified = localTime(
 class ResultList : public ::testing::Test {
  protected:
   void SetUp() override {
-    form = std::make_unique<TForm1>(fakes.services(), settings.file("NVO.ini"), settings.path());
+    form =
+        std::make_unique<MainWindow>(fakes.services(), settings.file("NVO.ini"), settings.path());
     form->setDisplayFormats({"/", ":", "."});
     form->resize(700, 500);
     form->show();
@@ -58,7 +59,7 @@ class ResultList : public ::testing::Test {
 
   TempFolder settings;
   FakeServices fakes;
-  std::unique_ptr<TForm1> form;
+  std::unique_ptr<MainWindow> form;
 };
 
 struct ClickCase {
@@ -133,11 +134,11 @@ TEST_F(ResultList, CheckAllAndClearAllRecountUnlessBusy) {
   form->checkAllButton->click();
   EXPECT_EQ(form->checkedTotals().count, 2);
   EXPECT_EQ(form->statusPanels->panelText(2), QStringLiteral("合計= 2個 (2.0 k バイト)"));
-  form->setActivity(TForm1::Activity::Searching);
+  form->setActivity(MainWindow::Activity::Searching);
   form->uncheckAllButton->click();
   EXPECT_EQ(form->checkedTotals().count, 2);
   EXPECT_TRUE(form->resultModel()->rows()[0].checked);
-  form->setActivity(TForm1::Activity::Idle);
+  form->setActivity(MainWindow::Activity::Idle);
 }
 
 TEST_F(ResultList, ClickShowsTheDateAndMouseReleaseRecounts) {

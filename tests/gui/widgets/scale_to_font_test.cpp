@@ -73,9 +73,10 @@ class Windows {
  public:
   explicit Windows(const FontCase& font) : font_(font) {}
 
-  TForm1& mainWindow() {
+  MainWindow& mainWindow() {
     writeFile(folder_.file("NVO.ini"), "[Default]\nLastCopyDate=2026/11/30\n");
-    form_ = std::make_unique<TForm1>(fakes_.services(), folder_.file("NVO.ini"), folder_.path());
+    form_ =
+        std::make_unique<MainWindow>(fakes_.services(), folder_.file("NVO.ini"), folder_.path());
     form_->show();
     QApplication::processEvents();
     return *form_;
@@ -106,7 +107,7 @@ class Windows {
   ScaledFont font_;
   TempFolder folder_;
   FakeServices fakes_;
-  std::unique_ptr<TForm1> form_;
+  std::unique_ptr<MainWindow> form_;
   std::unique_ptr<QWidget> window_;
 };
 
@@ -131,7 +132,7 @@ const WindowCase EveryWindow[] = {
     {"MainWindow", [](Windows& w) -> QWidget& { return w.mainWindow(); }},
     {"MainWindowAtMinimumSize",
      [](Windows& w) -> QWidget& {
-       TForm1& form = w.mainWindow();
+       MainWindow& form = w.mainWindow();
        form.resize(form.minimumSize());
        return form;
      }},
@@ -234,7 +235,7 @@ class MainWindowAtFontScale : public ::testing::TestWithParam<FontCase> {};
 
 TEST_P(MainWindowAtFontScale, AnchoredControlsFollowAResize) {
   Windows windows(GetParam());
-  TForm1& form = windows.mainWindow();
+  MainWindow& form = windows.mainWindow();
   std::vector<std::pair<const QWidget*, QRect>> before;
   for (const Anchored& a : MainWindowControls) {
     const auto* w = form.findChild<const QWidget*>(QString::fromLatin1(a.name));
