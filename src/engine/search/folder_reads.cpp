@@ -18,8 +18,8 @@ std::size_t slicesOf(const FolderListing& listing) {
 
 }  // namespace
 
-FolderReads::FolderReads(unsigned threads, LookupWanted wanted)
-    : wanted_(std::move(wanted)), pool_(threads) {}
+FolderReads::FolderReads(unsigned threads, LookupWanted wanted, bool helps)
+    : wanted_(std::move(wanted)), helps_(helps), pool_(threads) {}
 
 void FolderReads::start(const std::shared_ptr<FolderRead>& read, std::size_t depth) {
   const Urgency urgency{depth, order_++};
@@ -60,7 +60,14 @@ void FolderReads::markComplete(FolderRead& read) {
   completed_.notify_all();
 }
 
+bool FolderReads::isComplete(const FolderRead& read) {
+  const std::lock_guard lock(mutex_);
+  return read.complete;
+}
+
 void FolderReads::await(const FolderRead& read, const std::function<void()>& poll) {
+  if (helps_)
+    while (!isComplete(read) && pool_.runOneWaiting()) continue;
   std::unique_lock lock(mutex_);
   while (!completed_.wait_for(lock, PollEvery, [&read] { return read.complete; })) {
     lock.unlock();

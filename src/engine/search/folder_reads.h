@@ -31,7 +31,10 @@ using LookupWanted = std::function<bool(const DirectoryEntry&)>;
 
 class FolderReads {
  public:
-  FolderReads(unsigned threads, LookupWanted wanted);
+  // helps: while the consumer waits it runs waiting reads and look-ups itself, instead of
+  // sleeping until a worker is done (where each request is quick, a sleep and a wake cost more
+  // than the request).
+  FolderReads(unsigned threads, LookupWanted wanted, bool helps);
 
   // Starts reading `read`; `depth` (of its parent) says how soon it is needed: deeper folders
   // first, then in the order asked.
@@ -45,8 +48,10 @@ class FolderReads {
   void readFolder(const std::shared_ptr<FolderRead>& read, Urgency urgency);
   void lookUpSlice(const std::shared_ptr<FolderRead>& read, std::size_t slice);
   void markComplete(FolderRead& read);
+  bool isComplete(const FolderRead& read);
 
   LookupWanted wanted_;
+  bool helps_;
   std::uint64_t order_ = 0;
   std::mutex mutex_;
   std::condition_variable completed_;

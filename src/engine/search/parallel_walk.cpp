@@ -41,11 +41,14 @@ struct Frame {
 
 class ParallelWalk {
  public:
-  ParallelWalk(const WalkFilter& filter, WalkMode mode, WalkVisitor& visitor, unsigned threads)
+  ParallelWalk(const WalkFilter& filter, WalkMode mode, WalkVisitor& visitor, unsigned threads,
+               bool consumerHelps)
       : rules_(filter, mode),
         visitor_(visitor),
         window_(readAheadFolders(threads)),
-        reads_(threads, [this](const DirectoryEntry& entry) { return wantsLookup(entry); }) {}
+        reads_(
+            threads, [this](const DirectoryEntry& entry) { return wantsLookup(entry); },
+            consumerHelps) {}
 
   void run(const std::string& root) {
     if (visitor_.abortRequested()) return;
@@ -285,7 +288,9 @@ std::size_t readAheadFolders(unsigned threads) {
 
 void walkInParallel(const std::string& folder, const WalkFilter& filter, WalkMode mode,
                     WalkVisitor& visitor, unsigned threads) {
-  ParallelWalk(filter, mode, visitor, threads).run(folder);
+  // Where requests wait for a network, the consumer keeps to handing entries out and polling.
+  const bool consumerHelps = !isOnRemoteFileSystem(folder);
+  ParallelWalk(filter, mode, visitor, threads, consumerHelps).run(folder);
 }
 
 }  // namespace nuvelo

@@ -39,6 +39,24 @@ void WorkerPool::stop() {
     if (thread.joinable()) thread.join();
 }
 
+std::function<void()> WorkerPool::takeMostUrgent() {
+  std::pop_heap(tasks_.begin(), tasks_.end());
+  std::function<void()> task = std::move(tasks_.back().run);
+  tasks_.pop_back();
+  return task;
+}
+
+bool WorkerPool::runOneWaiting() {
+  std::function<void()> task;
+  {
+    const std::lock_guard lock(mutex_);
+    if (stopping() || tasks_.empty()) return false;
+    task = takeMostUrgent();
+  }
+  task();
+  return true;
+}
+
 void WorkerPool::work() {
   for (;;) {
     std::function<void()> task;
@@ -46,9 +64,7 @@ void WorkerPool::work() {
       std::unique_lock lock(mutex_);
       wake_.wait(lock, [this] { return stopping() || !tasks_.empty(); });
       if (stopping()) return;
-      std::pop_heap(tasks_.begin(), tasks_.end());
-      task = std::move(tasks_.back().run);
-      tasks_.pop_back();
+      task = takeMostUrgent();
     }
     task();
   }

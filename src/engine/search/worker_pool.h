@@ -25,6 +25,8 @@ class WorkerPool {
   WorkerPool& operator=(const WorkerPool&) = delete;
 
   void submit(Urgency urgency, std::function<void()> task);
+  // Runs the most urgent waiting task on the calling thread; false when none waits.
+  bool runOneWaiting();
   // Starts no further task, drops those waiting, and waits for the running ones to end.
   void stop();
   // Long tasks ask this between their requests.
@@ -38,6 +40,8 @@ class WorkerPool {
   };
 
   void work();
+  // The most urgent waiting task, taken off the heap; the lock must be held and one must wait.
+  std::function<void()> takeMostUrgent();
 
   std::mutex mutex_;
   std::condition_variable wake_;
