@@ -1,0 +1,23 @@
+#pragma once
+// The texts of a copy run, in the user's words, for the window and nuvelo-cli alike.
+
+#include <string>
+#include <vector>
+
+#include "engine/copy/copy_run.h"
+
+namespace nuvelo {
+
+// "<source> を <target> にコピーできません。" and the reason on the next line.
+std::string copyFailureText(const EntryReport& report);
+std::string replaceQuestionText(const std::string& target);
+std::string sameFileText();
+// "コピー先の空き容量が足りません (必要 1.5 GiB, 空き 200.0 MiB)".
+std::string spaceShortageText(const SpaceShortage& shortage);
+// "失敗したファイル: a.txt, b.txt, c.txt ほか 2個": the names of the first few failed files;
+// empty when none failed.
+std::string failedNamesText(const std::vector<std::string>& failedSources);
+// "コピー先が exFAT のため、アクセス権と所有者は保存していません".
+std::string attributesNoteText(const AttributesNote& note);
+
+}  // namespace nuvelo
