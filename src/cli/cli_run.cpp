@@ -91,7 +91,7 @@ class TerminalWalkObserver : public virtual WalkObserver {
   void folderUnreadable(const UnreadableFolder& folder) override {
     progress_.clear();
     env_.err << "nuvelo-cli: フォルダを読めません: " << terminalText(folder.path) << ": "
-             << std::strerror(folder.code.value()) << '\n';
+             << reasonText(folder.code) << '\n';
     ++unreadable_;
   }
   std::size_t unreadable() const { return unreadable_; }
@@ -334,8 +334,8 @@ int runCopyJob(const CliOptions& o, CliEnvironment& env, const Job& job, const S
   if (result.attributesNote && !o.quiet)
     env.err << "nuvelo-cli: " << attributesNoteText(*result.attributesNote) << '\n';
   if (!o.quiet) {
-    env.err << (o.dryRun ? "コピー予定 " : "コピー ") << result.counts.copied << "個, スキップ "
-            << result.counts.skipped << "個, 失敗 " << result.counts.failed << "個\n";
+    env.err << (o.dryRun ? plannedCountsText(result.counts) : copyCountsText(result.counts))
+            << '\n';
     if (!result.failedSources.empty())
       env.err << terminalText(failedNamesText(result.failedSources)) << '\n';
   }

@@ -29,6 +29,12 @@ std::string_view droppedAttributes(const AttributesNote& note) {
   return wording("所有者");
 }
 
+// The counts in the places {1} (copied), {2} (skipped) and {3} (failed).
+std::string countsText(std::string_view pattern, const CopyCounts& counts) {
+  return fill(pattern, {std::to_string(counts.copied), std::to_string(counts.skipped),
+                        std::to_string(counts.failed)});
+}
+
 }  // namespace
 
 std::string copyFailureText(const EntryReport& report) {
@@ -47,6 +53,14 @@ std::string sameFileText() {
 std::string spaceShortageText(const SpaceShortage& shortage) {
   return fill("コピー先の空き容量が足りません (必要 {1}, 空き {2})",
               {byteText(shortage.needed), byteText(shortage.available)});
+}
+
+std::string copyCountsText(const CopyCounts& counts) {
+  return countsText("コピー {1}個, スキップ {2}個, 失敗 {3}個", counts);
+}
+
+std::string plannedCountsText(const CopyCounts& counts) {
+  return countsText("コピー予定 {1}個, スキップ {2}個, 失敗 {3}個", counts);
 }
 
 std::string failedNamesText(const std::vector<std::string>& failedSources) {

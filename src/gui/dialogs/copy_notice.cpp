@@ -105,10 +105,7 @@ void CopyNotice::showNotes(const CopyRunResult& result) {
   const CopyCounts& counts = result.counts;
   QStringList lines;
   if (counts.failed > 0) {
-    lines << QStringLiteral("コピー %1個, スキップ %2個, 失敗 %3個")
-                 .arg(counts.copied)
-                 .arg(counts.skipped)
-                 .arg(counts.failed);
+    lines << qt(copyCountsText(counts));
     lines << qt(failedNamesText(result.failedSources));
   }
   if (result.attributesNote) lines << qt(attributesNoteText(*result.attributesNote));
