@@ -14,6 +14,10 @@
 #include "engine/settings/condition_file.h"
 #include "engine/settings/profile_file.h"
 #include "engine/settings/settings_file.h"
+#include "messages/copy_messages.h"
+#include "messages/failure_reasons.h"
+#include "messages/run_messages.h"
+#include "messages/totals_text.h"
 #include "platform/posix/filesystem.h"
 #include "platform/qtcore/display_formats.h"
 #include "platform/qtcore/file_types.h"
@@ -87,7 +91,7 @@ class TerminalWalkObserver : public virtual WalkObserver {
   void folderUnreadable(const UnreadableFolder& folder) override {
     progress_.clear();
     env_.err << "nuvelo-cli: フォルダを読めません: " << terminalText(folder.path) << ": "
-             << std::strerror(folder.code.value()) << '\n';
+             << reasonText(folder.code) << '\n';
     ++unreadable_;
   }
   std::size_t unreadable() const { return unreadable_; }
@@ -103,7 +107,7 @@ class TerminalWalkObserver : public virtual WalkObserver {
 };
 
 std::string skipReason(const EntryReport& report, OverwritePolicy overwrite) {
-  if (report.kind == EntryReport::SameFile) return SameFileText;
+  if (report.kind == EntryReport::SameFile) return sameFileText();
   if (report.kind == EntryReport::Declined) return "置き換えませんでした";
   if (overwrite == OverwriteNever) return "コピー先に同名のファイルがあります";
   return "コピー先のファイルは新しいか同じです";
@@ -133,7 +137,7 @@ class TerminalCopyObserver : public CopyObserver, public TerminalWalkObserver {
   void copyFailed(const EntryReport& report) override {
     progress_.clear();
     env_.err << "failed\t" << tsvField(report.source) << '\t' << tsvField(report.target) << '\t'
-             << tsvField(report.reason) << '\n';
+             << tsvField(reasonText(report.failure)) << '\n';
   }
   void fileDone(const EntryReport& report) override {
     progress_.clear();
@@ -209,7 +213,7 @@ std::string resolveJob(const CliOptions& o, const CliEnvironment& env, Job& job)
   std::optional<SearchConditions> conditions;
   if (o.conditions) {
     conditions = readConditionFile(*o.conditions);
-    if (!conditions) return InvalidConditionFileMessage;
+    if (!conditions) return invalidConditionFileText();
   }
   job.source = cleanSourceFolder(o.source.value_or(conditions ? conditions->dirFrom : ""));
   job.destination = o.destination.value_or(conditions ? conditions->dirTo : "");
@@ -247,16 +251,16 @@ std::string copyRefusal(const CliOptions& o, CliEnvironment& env, const Job& job
            "--overwrite newer|always|never のどれかを指定してください";
   switch (destinationState(job.destination)) {
     case DestinationState::NotGiven:
-      return NoDestinationMessage;
+      return noDestinationText();
     case DestinationState::Exists:
       return {};
     case DestinationState::Missing:
       break;
   }
   if (o.dryRun) return {};
-  const auto answer = env.canAsk && env.ask ? env.ask(MissingDestinationQuestion) : std::nullopt;
+  const auto answer = env.canAsk && env.ask ? env.ask(missingDestinationQuestion()) : std::nullopt;
   if (!answer || !*answer) return "コピー先が存在しません。";
-  if (!makeDestination(job.destination)) return CannotMakeDestinationMessage;
+  if (!makeDestination(job.destination)) return cannotMakeDestinationText();
   return {};
 }
 
@@ -328,11 +332,11 @@ int runCopyJob(const CliOptions& o, CliEnvironment& env, const Job& job, const S
       env.err << "nuvelo-cli: 質問に答えがなかったので中止しました\n";
     return ExitStatus::Interrupted;
   }
-  if (!result.attributesNote.empty() && !o.quiet)
-    env.err << "nuvelo-cli: " << result.attributesNote << '\n';
+  if (result.attributesNote && !o.quiet)
+    env.err << "nuvelo-cli: " << attributesNoteText(*result.attributesNote) << '\n';
   if (!o.quiet) {
-    env.err << (o.dryRun ? "コピー予定 " : "コピー ") << result.counts.copied << "個, スキップ "
-            << result.counts.skipped << "個, 失敗 " << result.counts.failed << "個\n";
+    env.err << (o.dryRun ? plannedCountsText(result.counts) : copyCountsText(result.counts))
+            << '\n';
     if (!result.failedSources.empty())
       env.err << terminalText(failedNamesText(result.failedSources)) << '\n';
   }
@@ -355,7 +359,8 @@ int withOutputChecked(CliEnvironment& env, int status) {
 int runJob(const CliOptions& o, CliEnvironment& env) {
   Job job;
   if (const std::string why = resolveJob(o, env, job); !why.empty()) return refuse(env, why);
-  if (const auto refusal = searchRefusal(job.source)) return refuse(env, *refusal);
+  if (const auto refusal = searchRefusal(job.source))
+    return refuse(env, searchRefusalText(*refusal));
   const bool copy = o.command == CliCommand::Copy;
   if (copy) {
     if (const std::string why = copyRefusal(o, env, job); !why.empty()) return refuse(env, why);

@@ -14,14 +14,13 @@ enum class CopyError {
   Differs,                 // the copy read back from the disk is not the source's content
   NotARegularFile,         // the source is a device, FIFO or socket
   NoLinks,                 // the destination's file system cannot hold a symbolic link
+  UnusableName,            // the destination's file system does not take the name
+  TooLarge,                // the file is larger than the destination's file system holds
+  NameClash,               // the name is another spelling of one the destination folder holds
 };
 
 const std::error_category& copyErrorCategory();
 std::error_code make_error_code(CopyError error);
-
-// The reason of a failed copy as the run reports it: the system's words for an errno value, the
-// program's for a CopyError.
-std::string failureReason(std::error_code code);
 
 }  // namespace nuvelo
 

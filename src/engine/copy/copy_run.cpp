@@ -4,7 +4,6 @@
 #include <sys/statvfs.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <optional>
 
 #include "engine/copy/copy_errors.h"
@@ -22,12 +21,13 @@ EntryReport unreadableFolderReport(const UnreadableFolder& folder, const CopyReq
   report.kind = EntryReport::Failed;
   report.source = folder.path;
   report.target = DestFolderOf(folder.path + "/", request.destination, request.rule);
-  report.reason = failureReason(folder.code);
+  report.failure = {folder.code, {}};
   return report;
 }
 
-std::string attributesNoteFor(const FileSystemRules& rules) {
-  return "コピー先が " + rules.name + " のため、アクセス権と所有者は保存していません";
+AttributesNote attributesNoteFor(const FileSystemRules& rules) {
+  // Where permission bits are not kept, the owner is not even tried (see CopyHooks).
+  return {rules.name, !rules.keepsPermissions, !rules.keepsPermissions || !rules.keepsOwners};
 }
 
 void count(const EntryReport& report, CopyCounts& counts) {
@@ -125,34 +125,7 @@ std::optional<SpaceShortage> spaceShortage(const std::vector<ResultRow>& rows,
   return shortage;
 }
 
-std::string byteText(std::uint64_t bytes) {
-  char text[32];
-  if (bytes >= (std::uint64_t{1} << 30))
-    std::snprintf(text, sizeof text, "%.1f GiB", bytes / 1073741824.0);
-  else if (bytes >= (1u << 20))
-    std::snprintf(text, sizeof text, "%.1f MiB", bytes / 1048576.0);
-  else
-    std::snprintf(text, sizeof text, "%llu バイト", static_cast<unsigned long long>(bytes));
-  return text;
-}
-
 }  // namespace
-
-std::string spaceShortageText(const SpaceShortage& shortage) {
-  return "コピー先の空き容量が足りません (必要 " + byteText(shortage.needed) + ", 空き " +
-         byteText(shortage.available) + ")";
-}
-
-std::string failedNamesText(const std::vector<std::string>& failedSources) {
-  constexpr std::size_t Shown = 3;
-  if (failedSources.empty()) return {};
-  std::string text = "失敗したファイル: ";
-  for (std::size_t i = 0; i < failedSources.size() && i < Shown; ++i)
-    text += (i ? ", " : "") + std::string(lastComponent(failedSources[i]));
-  if (failedSources.size() > Shown)
-    text += " ほか " + std::to_string(failedSources.size() - Shown) + "個";
-  return text;
-}
 
 bool anyRowChecked(const std::vector<ResultRow>& rows) {
   return std::any_of(rows.begin(), rows.end(), [](const ResultRow& r) { return r.checked; });
@@ -205,7 +178,7 @@ CopyRunResult runCopy(const std::vector<ResultRow>& rows, const CopyRequest& req
       break;
     }
     count(report, result.counts);
-    if (report.attributesDropped && result.attributesNote.empty())
+    if (report.attributesDropped && !result.attributesNote)
       result.attributesNote = attributesNoteFor(runner.destinationRules());
     if (report.kind == EntryReport::Failed) {
       result.failedSources.push_back(report.source);

@@ -18,11 +18,6 @@
 
 namespace nuvelo {
 
-inline constexpr const char* NothingToCopyMessage = "コピーするファイルがありません";
-inline constexpr const char* NoDestinationMessage = "コピー先フォルダを指定してください";
-inline constexpr const char* MissingDestinationQuestion = "コピー先が存在しません。作成しますか？";
-inline constexpr const char* CannotMakeDestinationMessage = "ディレクトリを作成できません";
-
 bool anyRowChecked(const std::vector<ResultRow>& rows);
 
 enum class DestinationState { NotGiven, Exists, Missing };
@@ -46,10 +41,6 @@ struct SpaceShortage {
   std::uint64_t needed = 0;
   std::uint64_t available = 0;
 };
-std::string spaceShortageText(const SpaceShortage& shortage);
-
-// "失敗したファイル: a.txt, b.txt, c.txt ほか 2個": the names of the first few failed files.
-std::string failedNamesText(const std::vector<std::string>& failedSources);
 
 class CopyObserver : public virtual WalkObserver {
  public:
@@ -68,6 +59,13 @@ class CopyObserver : public virtual WalkObserver {
   virtual bool proceedWithoutRoom(const SpaceShortage&) { return false; }
 };
 
+// What the destination's file system did not keep of the copies.
+struct AttributesNote {
+  std::string fileSystem;  // "exFAT", ...
+  bool permissionBits = true;
+  bool owners = true;
+};
+
 struct CopyCounts {
   std::size_t copied = 0;
   std::size_t skipped = 0;  // left by the policy, declined at the question, or the source itself
@@ -78,9 +76,9 @@ struct CopyRunResult {
   bool aborted = false;
   bool refusedForRoom = false;  // ended before copying: too little room, and not to go on
   CopyCounts counts;
-  // Files were copied without permission bits and owner, which the destination (named here)
-  // does not keep: told once for the run, not as a failure.
-  std::string attributesNote;
+  // Files were copied without attributes the destination does not keep: told once for the
+  // run, not as a failure.
+  std::optional<AttributesNote> attributesNote;
   std::vector<std::string> failedSources;  // in the order they failed
   // The day moves only past what was carried: a completed real run in which no file failed.
   bool mayRecordDate(bool dryRun) const {

@@ -18,6 +18,20 @@ EntryFacts factsOf(const struct stat& st) {
   return {true, S_ISDIR(st.st_mode), st.st_mtim};
 }
 
+// Why the file's name or the name of a folder of its subpath cannot be stored, or nothing.
+std::optional<NameRefusal> unusableName(const std::string& name, const std::string& subpath,
+                                        const FileSystemRules& rules) {
+  if (auto why = nameRefusal(name, rules)) return why;
+  for (std::size_t start = 0; start < subpath.size();) {
+    const std::size_t end = std::min(subpath.find('/', start), subpath.size());
+    if (end > start)
+      if (auto why = nameRefusal(std::string_view(subpath).substr(start, end - start), rules))
+        return why;
+    start = end + 1;
+  }
+  return std::nullopt;
+}
+
 bool sameEntry(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
@@ -75,7 +89,7 @@ EntryReport CopyRunner::copy(const std::string& source) {
   const std::string subpath = destinationSubpath(source, settings_.rule);
   const std::string name = fileNameOf(source, settings_.rule.style);
   if (auto why = unstorable(source, subpath, name, destinationRules())) {
-    report.reason = std::move(*why);
+    report.failure = std::move(*why);
     return report;
   }
 
@@ -83,7 +97,7 @@ EntryReport CopyRunner::copy(const std::string& source) {
   const int folder = opened.value_or(-1);
   const FileSystemRules& rules = folder >= 0 ? folderRules(subpath, folder) : destinationRules();
   if (auto clash = names_.clash(subpath, folder, name, source, rules)) {
-    report.reason = std::move(*clash);
+    report.failure = {make_error_code(CopyError::NameClash), std::move(*clash)};
     return report;
   }
   std::optional<struct stat> target;
@@ -95,7 +109,7 @@ EntryReport CopyRunner::copy(const std::string& source) {
     return report;
   }
   if (!opened) {
-    report.reason = failureReason(opened.error().code);
+    report.failure = {opened.error().code, {}};
     return report;
   }
 
@@ -108,7 +122,7 @@ EntryReport CopyRunner::copy(const std::string& source) {
       [&] { return askReplace_ ? askReplace_(report.target) : ReplaceAnswer::Keep; }, hooks);
   report.kind = outcome.kind;
   report.attributesDropped = outcome.attributesDropped;
-  if (report.kind == EntryReport::Failed) report.reason = outcome.reason;
+  if (report.kind == EntryReport::Failed) report.failure = {outcome.code, {}};
   if (report.kind == EntryReport::Copied) names_.placed(subpath, name, source, rules);
   return report;
 }
@@ -120,7 +134,7 @@ EntryReport CopyRunner::plan(const std::string& source) {
   const std::string name = fileNameOf(source, settings_.rule.style);
   const FileSystemRules& rules = destinationRules();
   if (auto why = unstorable(source, subpath, name, rules)) {
-    report.reason = std::move(*why);
+    report.failure = std::move(*why);
     return report;
   }
   const Result<Descriptor> folder =
@@ -128,7 +142,7 @@ EntryReport CopyRunner::plan(const std::string& source) {
   // A folder that is not there yet has no namesakes on disk: -1 tells the check so.
   const auto clash = names_.clash(subpath, folder ? folder->get() : -1, name, source, rules);
   if (clash) {
-    report.reason = *clash;
+    report.failure = {make_error_code(CopyError::NameClash), *clash};
     return report;
   }
   const auto decided = decisionBeforeCopy(source, lookUpOwn(report.target), settings_.overwrite,
@@ -169,44 +183,27 @@ const FileSystemRules& CopyRunner::rulesAt(int folderFd, bool probe) {
       .first->second;
 }
 
-std::optional<std::string> CopyRunner::unstorable(const std::string& source,
+std::optional<CopyFailure> CopyRunner::unstorable(const std::string& source,
                                                   const std::string& subpath,
                                                   const std::string& name,
                                                   const FileSystemRules& rules) {
-  if (auto why = nameRefusal(name, rules)) return why;
-  for (std::size_t start = 0; start < subpath.size();) {
-    const std::size_t end = std::min(subpath.find('/', start), subpath.size());
-    if (end > start)
-      if (auto why = nameRefusal(std::string_view(subpath).substr(start, end - start), rules))
-        return why;
-    start = end + 1;
-  }
+  if (auto why = unusableName(name, subpath, rules))
+    return CopyFailure{make_error_code(CopyError::UnusableName), *why};
   if (!rules.maxFileBytes) return std::nullopt;
   const std::optional<struct stat> st = lookUpOwn(source);
   if (!st || !S_ISREG(st->st_mode)) return std::nullopt;
-  return sizeRefusal(static_cast<std::uint64_t>(st->st_size), rules);
+  if (auto why = sizeRefusal(static_cast<std::uint64_t>(st->st_size), rules))
+    return CopyFailure{make_error_code(CopyError::TooLarge), std::move(*why)};
+  return std::nullopt;
 }
 
-std::optional<std::string> sizeRefusal(std::uint64_t bytes, const FileSystemRules& rules) {
+std::optional<SizeRefusal> sizeRefusal(std::uint64_t bytes, const FileSystemRules& rules) {
   if (!rules.maxFileBytes || bytes <= *rules.maxFileBytes) return std::nullopt;
-  const std::uint64_t limit = *rules.maxFileBytes + 1;
-  const std::string limitText = limit % (std::uint64_t{1} << 30) == 0
-                                    ? std::to_string(limit >> 30) + " GiB"
-                                    : std::to_string(limit) + " バイト";
-  return "コピー先のファイルシステム (" + rules.name + ") には大きすぎるファイルです (" +
-         limitText + " 未満まで)";
+  return SizeRefusal{rules.name, *rules.maxFileBytes + 1};
 }
 
 void CopyRunner::finish() {
   folders_.finish();
-}
-
-std::string copyFailureText(const EntryReport& report) {
-  return report.source + " を " + report.target + " にコピーできません。\n" + report.reason;
-}
-
-std::string replaceQuestionText(const std::string& target) {
-  return target + " は既にあります。\n置き換えますか？";
 }
 
 }  // namespace nuvelo

@@ -9,6 +9,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "engine/copy/copy_failure.h"
 #include "engine/copy/destination_folders.h"
 #include "engine/copy/destination_names.h"
 #include "engine/copy/destination_path.h"
@@ -31,8 +32,8 @@ struct EntryReport {
   using enum CopyKind;
   CopyKind kind = Failed;
   std::string source;
-  std::string target;  // destination folder + "/" + file name
-  std::string reason;  // for a failure: the system's reason
+  std::string target;   // destination folder + "/" + file name
+  CopyFailure failure;  // for a failure: why
   // Copied, but without permission bits and owner, which the destination does not keep.
   bool attributesDropped = false;
 };
@@ -65,7 +66,7 @@ class CopyRunner {
   const FileSystemRules& folderRules(const std::string& subpath, int folderFd);
   // Why the file cannot be stored at all: a name the destination does not take, or a size
   // beyond what it holds; nothing when it can.
-  std::optional<std::string> unstorable(const std::string& source, const std::string& subpath,
+  std::optional<CopyFailure> unstorable(const std::string& source, const std::string& subpath,
                                         const std::string& name, const FileSystemRules& rules);
 
   CopySettings settings_;
@@ -81,11 +82,6 @@ class CopyRunner {
 };
 
 // Why a file of `bytes` cannot be stored under the rules, or nothing.
-std::optional<std::string> sizeRefusal(std::uint64_t bytes, const FileSystemRules& rules);
-
-// The messages of a copy, in the program's words.
-std::string copyFailureText(const EntryReport& report);
-std::string replaceQuestionText(const std::string& target);
-inline constexpr const char* SameFileText = "コピー元と同じファイルです";
+std::optional<SizeRefusal> sizeRefusal(std::uint64_t bytes, const FileSystemRules& rules);
 
 }  // namespace nuvelo

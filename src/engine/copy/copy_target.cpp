@@ -30,7 +30,7 @@ std::optional<CopyOutcome> refusalToReplace(const CopyTarget& target) {
 }  // namespace
 
 CopyOutcome failedWith(std::error_code code) {
-  return {CopyOutcome::Failed, failureReason(code)};
+  return {CopyOutcome::Failed, code};
 }
 CopyOutcome failedWith(int error) {
   return failedWith(std::error_code(error, std::generic_category()));
@@ -42,7 +42,7 @@ CopyOutcome failedWith(const Failure& failure) {
   return failedWith(failure.code);
 }
 CopyOutcome stopped() {
-  return {CopyOutcome::Stopped, "中止しました"};
+  return {CopyOutcome::Stopped, {}};
 }
 
 bool isSameEntry(const struct stat& a, const struct stat& b) {

@@ -36,18 +36,16 @@ DestinationNames::Folder& DestinationNames::folder(const std::string& subpath, i
   return at->second;
 }
 
-std::optional<std::string> DestinationNames::clash(const std::string& subpath, int folderFd,
-                                                   const std::string& name,
-                                                   const std::string& source,
-                                                   const FileSystemRules& rules) {
+std::optional<NameClash> DestinationNames::clash(const std::string& subpath, int folderFd,
+                                                 const std::string& name, const std::string& source,
+                                                 const FileSystemRules& rules) {
   if (!rules.foldsCase) return std::nullopt;
   const Folder& names = folder(subpath, folderFd, rules);
   const auto found = names.find(comparableName(name, rules));
   if (found == names.end() || found->second.stored == name) return std::nullopt;
-  const std::string why = " (" + rules.name + " は大文字と小文字を区別しません)";
   if (!found->second.source.empty() && found->second.source != source)
-    return "コピー先で " + found->second.source + " と同じ名前になります" + why;
-  return "コピー先の " + found->second.stored + " と同じ名前になります" + why;
+    return NameClash{rules.name, found->second.source, true};
+  return NameClash{rules.name, found->second.stored, false};
 }
 
 void DestinationNames::placed(const std::string& subpath, const std::string& name,

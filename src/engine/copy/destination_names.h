@@ -8,6 +8,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "engine/copy/copy_failure.h"
 #include "platform/posix/file_system_rules.h"
 
 namespace nuvelo {
@@ -18,9 +19,8 @@ class DestinationNames {
   // another spelling of a name the folder held before the run, or of one the run put there
   // from another source. Nothing when it can. The folder's entries are read once, from
   // `folderFd` (-1 when the folder does not exist yet).
-  std::optional<std::string> clash(const std::string& subpath, int folderFd,
-                                   const std::string& name, const std::string& source,
-                                   const FileSystemRules& rules);
+  std::optional<NameClash> clash(const std::string& subpath, int folderFd, const std::string& name,
+                                 const std::string& source, const FileSystemRules& rules);
   // The run put `name` from `source` into the folder.
   void placed(const std::string& subpath, const std::string& name, const std::string& source,
               const FileSystemRules& rules);

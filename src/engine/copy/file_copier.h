@@ -32,7 +32,7 @@ enum class CopyKind {
 struct CopyOutcome {
   using enum CopyKind;
   CopyKind kind = Failed;
-  std::string reason;  // why it failed, in the system's words
+  std::error_code code;  // why it failed: an errno value or a CopyError
   // Copied, but without the permission bits or owner, which the destination does not keep.
   bool attributesDropped = false;
 };

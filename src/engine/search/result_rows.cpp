@@ -52,17 +52,6 @@ std::string relativePathText(const std::string& longPath, const std::string& lon
   return longPath.size() > root.size() ? longPath.substr(root.size() + 1) : std::string();
 }
 
-std::string fixedOneDecimal(double value, const std::string& decimalSeparator) {
-  const double tenths = std::round(value * 10.0);  // halves away from zero
-  if (std::fabs(tenths) >= 9e17) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.1f", value);
-    return text;
-  }
-  const long long whole = static_cast<long long>(tenths);
-  return std::to_string(whole / 10) + decimalSeparator + std::to_string(std::llabs(whole % 10));
-}
-
 }  // namespace
 
 std::string_view ResultRow::name() const {
@@ -197,15 +186,6 @@ Totals countChecked(const std::vector<ResultRow>& rows) {
   }
   totals.bytes = static_cast<double>(kib) * 1024.0;
   return totals;
-}
-
-std::string totalsText(const Totals& totals, const std::string& decimalSeparator) {
-  std::string text = "合計= " + std::to_string(totals.count) + "個 (";
-  if (totals.bytes > 1048576.0)
-    return text + fixedOneDecimal(totals.bytes / 1024 / 1024, decimalSeparator) + " M バイト)";
-  if (totals.bytes > 1024.0)
-    return text + fixedOneDecimal(totals.bytes / 1024, decimalSeparator) + " k バイト)";
-  return text + std::to_string(std::llround(totals.bytes)) + " バイト)";
 }
 
 }  // namespace nuvelo

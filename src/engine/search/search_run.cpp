@@ -35,9 +35,9 @@ class SearchWalk : public ObservedWalk {
 
 }  // namespace
 
-std::optional<std::string> searchRefusal(const std::string& source) {
-  if (source.empty()) return std::string(NoSourceMessage);
-  if (!isExistingFolder(source)) return std::string(BadSourceMessage);
+std::optional<SearchRefusal> searchRefusal(const std::string& source) {
+  if (source.empty()) return SearchRefusal::NoSource;
+  if (!isExistingFolder(source)) return SearchRefusal::BadSource;
   return std::nullopt;
 }
 

@@ -12,15 +12,14 @@
 
 namespace nuvelo {
 
-inline constexpr const char* NoSourceMessage = "更新元フォルダを指定してください";
-inline constexpr const char* BadSourceMessage = "更新元フォルダが不正です。";
+// Why a search cannot start: no source folder given, or one that is not a folder.
+enum class SearchRefusal { NoSource, BadSource };
 
 // A folder that could not be listed: its path, and the reason (an errno value).
 using UnreadableFolder = Failure;
 
-// Why a search of this source folder cannot start (one of the two messages above), or
-// nothing when it can.
-std::optional<std::string> searchRefusal(const std::string& source);
+// Why a search of this source folder cannot start, or nothing when it can.
+std::optional<SearchRefusal> searchRefusal(const std::string& source);
 
 // The source folder as the runs use it: absolute and cleaned as text, so that every spelling
 // of one folder ("src", "./src/", "a/../src//") gives the same rows and the same copy.

@@ -18,8 +18,6 @@ struct SearchConditions {
   std::vector<std::string> escExt;  // excluded extensions, without the dot
 };
 
-inline constexpr const char* InvalidConditionFileMessage = "不正なファイル形式です";
-
 // The conditions of a file that carries the type mark (Application/NVOFile true); nothing for
 // any other file, a missing one included. Absent keys give empty texts, an unchecked switch
 // and empty lists.

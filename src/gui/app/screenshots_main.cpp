@@ -139,7 +139,7 @@ int main(int argc, char* argv[]) {
   onExfat.counts = {1284, 37, 3};
   onExfat.failedSources = {"/home/user/docs/what?.txt", "/home/user/docs/B.txt",
                            "/home/user/film.mkv"};
-  onExfat.attributesNote = "コピー先が exFAT のため、アクセス権と所有者は保存していません";
+  onExfat.attributesNote = nuvelo::AttributesNote{"exFAT"};
   form.copyNotice->showNotes(onExfat);
   saved = save(*form.copyNotice, folder, QStringLiteral("copy-notice-failures.png")) && saved;
   form.copyNotice->hide();

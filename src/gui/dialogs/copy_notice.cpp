@@ -11,6 +11,7 @@
 #include "gui/widgets/design_scale.h"
 #include "gui/widgets/program_icon.h"
 #include "gui/widgets/scale_to_font.h"
+#include "messages/copy_messages.h"
 #include "platform/desktop_shell.h"
 #include "platform/message_boxes.h"
 #include "platform/qt/gui_text.h"
@@ -104,13 +105,10 @@ void CopyNotice::showNotes(const CopyRunResult& result) {
   const CopyCounts& counts = result.counts;
   QStringList lines;
   if (counts.failed > 0) {
-    lines << QStringLiteral("コピー %1個, スキップ %2個, 失敗 %3個")
-                 .arg(counts.copied)
-                 .arg(counts.skipped)
-                 .arg(counts.failed);
+    lines << qt(copyCountsText(counts));
     lines << qt(failedNamesText(result.failedSources));
   }
-  if (!result.attributesNote.empty()) lines << qt(result.attributesNote);
+  if (result.attributesNote) lines << qt(attributesNoteText(*result.attributesNote));
   notesLabel->setVisible(!lines.isEmpty());
   notesLabel->setText(lines.join(QLatin1Char('\n')));
   notesLabel->adjustSize();

@@ -9,6 +9,7 @@
 #include "gui/main_window/main_window.h"
 #include "gui/main_window/write_failure_box.h"
 #include "gui/widgets/list_texts.h"
+#include "messages/run_messages.h"
 #include "platform/file_dialogs.h"
 #include "platform/qt/gui_text.h"
 
@@ -31,7 +32,7 @@ void MainWindow::onOpenConditionFile() {
   lastOpenPath_ = *path;
   const auto conditions = readConditionFile(*path);
   if (!conditions) {
-    boxes().show(MessageKind::Error, InvalidConditionFileMessage, MessageButtons::Ok,
+    boxes().show(MessageKind::Error, invalidConditionFileText(), MessageButtons::Ok,
                  positionedPlacement());
     return;
   }

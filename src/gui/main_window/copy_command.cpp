@@ -15,6 +15,8 @@
 #include "gui/results/result_list_view.h"
 #include "gui/widgets/event_pump.h"
 #include "gui/widgets/status_bar.h"
+#include "messages/copy_messages.h"
+#include "messages/run_messages.h"
 #include "platform/qt/gui_text.h"
 #include "platform/qt/modal_runner.h"
 
@@ -80,31 +82,30 @@ void MainWindow::onCopy() {
 // The four entry checks; each refusal is a positioned box.
 bool MainWindow::copyMayStart() {
   if (!anyRowChecked(resultModel_->rows())) {
-    boxes().show(MessageKind::Information, NothingToCopyMessage, MessageButtons::Ok,
+    boxes().show(MessageKind::Information, nothingToCopyText(), MessageButtons::Ok,
                  positionedPlacement());
     return false;
   }
   const std::string destination = utf8(destinationFolderEdit->text());
-  const auto refuse = [this](MessageKind kind, const char* text) {
+  const auto refuse = [this](MessageKind kind, const std::string& text) {
     boxes().show(kind, text, MessageButtons::Ok, positionedPlacement());
     destinationFolderEdit->setFocus();
     return false;
   };
   switch (destinationState(destination)) {
     case DestinationState::NotGiven:
-      return refuse(MessageKind::Error, NoDestinationMessage);
+      return refuse(MessageKind::Error, noDestinationText());
     case DestinationState::Exists:
       return true;
     case DestinationState::Missing:
       break;
   }
-  if (boxes().show(MessageKind::Warning, MissingDestinationQuestion, MessageButtons::YesNo,
+  if (boxes().show(MessageKind::Warning, missingDestinationQuestion(), MessageButtons::YesNo,
                    positionedPlacement()) != MessageAnswer::Yes) {
     destinationFolderEdit->setFocus();
     return false;
   }
-  if (!makeDestination(destination))
-    return refuse(MessageKind::Error, CannotMakeDestinationMessage);
+  if (!makeDestination(destination)) return refuse(MessageKind::Error, cannotMakeDestinationText());
   return true;
 }
 

@@ -18,6 +18,8 @@
 #include "gui/widgets/clickable_label.h"
 #include "gui/widgets/event_pump.h"
 #include "gui/widgets/status_bar.h"
+#include "messages/run_messages.h"
+#include "messages/totals_text.h"
 #include "platform/path_text.h"
 #include "platform/posix/filesystem.h"
 #include "platform/qt/gui_text.h"
@@ -69,7 +71,7 @@ void MainWindow::onSearch() {
   // Every spelling of the folder ("src", "./src/", "a/../src//") becomes its one clean
   // absolute path, so that the rows, the excluded subfolders and the copy agree.
   const std::string source = cleanSourceFolder(utf8(sourceFolderEdit->text()));
-  if (const auto refusal = searchRefusal(source)) return refuseSearch(*refusal);
+  if (const auto refusal = searchRefusal(source)) return refuseSearch(searchRefusalText(*refusal));
   if (qt(source) != sourceFolderEdit->text()) sourceFolderEdit->setText(qt(source));
 
   setActivity(Activity::Searching);

@@ -301,28 +301,24 @@ FileSystemRules probeRules(int folderFd) {
   return rules;
 }
 
-std::optional<std::string> nameRefusal(std::string_view name, const FileSystemRules& rules) {
+std::optional<NameRefusal> nameRefusal(std::string_view name, const FileSystemRules& rules) {
+  using Why = NameRefusal::Why;
   if (rules.asciiNamesOnly)
     for (const char c : name)
-      if (static_cast<unsigned char>(c) >= 0x80)
-        return std::string(UnusableNameMessage) + " (ASCII 以外の文字)";
+      if (static_cast<unsigned char>(c) >= 0x80) return NameRefusal{Why::NotAscii};
   if (!rules.windowsNames) {
-    if (name.size() > rules.maxNameLength)
-      return std::string(UnusableNameMessage) + " (長すぎます)";
+    if (name.size() > rules.maxNameLength) return NameRefusal{Why::TooLong};
     return std::nullopt;
   }
   for (const char c : name) {
-    if (static_cast<unsigned char>(c) < 0x20 || std::strchr("\"*:<>?\\|", c) != nullptr)
-      return std::string(UnusableNameMessage) + " (" +
-             (static_cast<unsigned char>(c) < 0x20 ? std::string("制御文字") : std::string(1, c)) +
-             ")";
+    if (static_cast<unsigned char>(c) < 0x20) return NameRefusal{Why::ControlCharacter};
+    if (std::strchr("\"*:<>?\\|", c) != nullptr) return NameRefusal{Why::RefusedCharacter, c};
   }
   if (!name.empty() && (name.back() == '.' || name.back() == ' '))
-    return std::string(UnusableNameMessage) + " (末尾の点または空白)";
-  if (isReservedDeviceName(name)) return std::string(UnusableNameMessage) + " (予約された名前)";
-  if (!isValidUtf8(name)) return std::string(UnusableNameMessage) + " (UTF-8 でない名前)";
-  if (utf16Length(name) > rules.maxNameLength)
-    return std::string(UnusableNameMessage) + " (長すぎます)";
+    return NameRefusal{Why::TrailingDotOrSpace};
+  if (isReservedDeviceName(name)) return NameRefusal{Why::ReservedName};
+  if (!isValidUtf8(name)) return NameRefusal{Why::NotUtf8};
+  if (utf16Length(name) > rules.maxNameLength) return NameRefusal{Why::TooLong};
   return std::nullopt;
 }
 

@@ -36,14 +36,27 @@ FileSystemRules rulesByType(int folderFd);
 // made.
 FileSystemRules probeRules(int folderFd);
 
-// Why a name cannot be stored under the rules, or nothing when it can: a character Windows
-// refuses, a control character, a trailing dot or space, a reserved device name, or a name
-// too long.
-std::optional<std::string> nameRefusal(std::string_view name, const FileSystemRules& rules);
+// Why a name cannot be stored under a file system's rules.
+struct NameRefusal {
+  enum class Why {
+    NotAscii,            // a character beyond ASCII where only ASCII is taken
+    TooLong,             // longer than the file system's longest name
+    RefusedCharacter,    // one of the characters Windows refuses: `character`
+    ControlCharacter,    // a character below 0x20
+    TrailingDotOrSpace,  // a name ending in "." or " "
+    ReservedName,        // a device name of Windows (CON, NUL, COM1, ...)
+    NotUtf8,             // bytes that are no UTF-8, which a drive of Windows cannot spell
+  };
+  Why why = Why::TooLong;
+  char character = 0;  // the refused character, for RefusedCharacter
+
+  bool operator==(const NameRefusal&) const = default;
+};
+
+// Why a name cannot be stored under the rules, or nothing when it can.
+std::optional<NameRefusal> nameRefusal(std::string_view name, const FileSystemRules& rules);
 
 // The name as the rules compare it: letter case folded where the file system folds it.
 std::string comparableName(std::string_view name, const FileSystemRules& rules);
-
-inline constexpr const char* UnusableNameMessage = "コピー先のファイルシステムでは使えない名前です";
 
 }  // namespace nuvelo

@@ -1,4 +1,6 @@
 #include "engine/copy/copy_run.h"
+#include "engine/copy/copy_errors.h"
+#include "messages/failure_reasons.h"
 
 #include <gtest/gtest.h>
 
@@ -40,7 +42,8 @@ class RecordingObserver : public CopyObserver {
   }
   void copyFailed(const EntryReport& report) override {
     events.push_back("failed " + nameOf(report.source));
-    reasons.push_back(report.reason);
+    reasons.push_back(reasonText(report.failure));
+    failures.push_back(report.failure);
   }
   bool proceedWithoutRoom(const SpaceShortage& shortage) override {
     events.push_back("room");
@@ -58,6 +61,7 @@ class RecordingObserver : public CopyObserver {
 
   std::vector<std::string> events;
   std::vector<std::string> reasons;
+  std::vector<CopyFailure> failures;
   std::vector<SpaceShortage> shortages;
   bool goOnWithoutRoom = false;
   std::deque<ReplaceAnswer> answers;
@@ -319,8 +323,12 @@ TEST_F(CopyRunOnADrive, NamesTheDriveCannotHoldFailBeforeAnythingIsWritten) {
       run(rows({"what?.txt", "a:b/inner.txt", "a.txt"}), onDrive(OverwriteAlways));
   EXPECT_EQ(result.counts.failed, 2u);
   EXPECT_EQ(result.counts.copied, 1u);
-  for (const std::string& reason : observer.reasons)
-    EXPECT_EQ(reason.rfind(UnusableNameMessage, 0), 0u) << reason;
+  for (const CopyFailure& failure : observer.failures) {
+    EXPECT_EQ(failure.code, CopyError::UnusableName);
+    const auto* refusal = std::get_if<NameRefusal>(&failure.detail);
+    ASSERT_NE(refusal, nullptr);
+    EXPECT_EQ(refusal->why, NameRefusal::Why::RefusedCharacter);
+  }
   EXPECT_EQ(testing::entriesIn(destination()), 1u);  // a.txt alone: no file, folder or temporary
 }
 
@@ -328,7 +336,8 @@ TEST_F(CopyRunOnADrive, AttributesItDoesNotKeepAreOneNoteNotAFailure) {
   const CopyRunResult result = run(rows({"a.txt", "b.txt", "docs"}), onDrive(OverwriteAlways));
   EXPECT_EQ(result.counts.failed, 0u);
   EXPECT_EQ(result.counts.copied, 3u);
-  EXPECT_NE(result.attributesNote.find("exFAT"), std::string::npos);
+  ASSERT_TRUE(result.attributesNote);
+  EXPECT_EQ(result.attributesNote->fileSystem, "exFAT");
   EXPECT_TRUE(result.mayRecordDate(false));
 }
 

@@ -1,4 +1,5 @@
 #include "engine/copy/copy_runner.h"
+#include "messages/copy_messages.h"
 
 #include <gtest/gtest.h>
 

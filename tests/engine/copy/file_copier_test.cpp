@@ -13,6 +13,7 @@
 #include <tuple>
 
 #include "engine/copy/copier_fixture.h"
+#include "engine/copy/copy_errors.h"
 #include "support/file_size_limit.h"
 
 namespace nuvelo {
@@ -147,11 +148,13 @@ struct SafetyPaths {
   std::string source, target;
 };
 
+const std::error_code NoCode;
+
 struct SafetyCase {
   const char* name;
   std::function<void(const SafetyPaths&, CopyHooks&)> arrange;
   CopyKind outcome;
-  std::string reason;  // empty: any reason, as long as there is one for a failure
+  std::error_code code;  // none: any code, as long as there is one for a failure
   ReplaceMode mode = ReplaceMode::Silent;
   ReplaceAnswer answer = ReplaceAnswer::Replace;
   rlim_t fileSizeLimit = 0;  // past this many bytes every write fails as on a full disk
@@ -178,10 +181,10 @@ TEST_P(CopySafety, TargetStaysAsItWasAndNothingIsLeftBehind) {
     outcome = copy(c.mode, c.answer, hooks);
   }
   EXPECT_EQ(outcome.kind, c.outcome);
-  if (!c.reason.empty()) {
-    EXPECT_EQ(outcome.reason, c.reason);
+  if (c.code) {
+    EXPECT_EQ(outcome.code, c.code);
   } else if (outcome.kind == CopyOutcome::Failed) {
-    EXPECT_FALSE(outcome.reason.empty());
+    EXPECT_TRUE(outcome.code);
   }
   EXPECT_EQ(readFile(target()), before);
   EXPECT_EQ(entriesIn(destination()), entries);
@@ -199,14 +202,14 @@ INSTANTIATE_TEST_SUITE_P(
                    [](const SafetyPaths& p, CopyHooks&) {
                      writeFile(p.source, std::string(1 << 20, 'n'));
                    },
-                   CopyOutcome::Failed, "", ReplaceMode::Silent, ReplaceAnswer::Replace, 4096},
+                   CopyOutcome::Failed, NoCode, ReplaceMode::Silent, ReplaceAnswer::Replace, 4096},
         SafetyCase{"StoppedBetweenChunks",
                    [](const SafetyPaths&, CopyHooks& h) {
                      inChunks(h, [](std::uint64_t) { return false; });
                    },
-                   CopyOutcome::Stopped, ""},
+                   CopyOutcome::Stopped, NoCode},
         SafetyCase{"StoppedAtTheQuestion", [](const SafetyPaths&, CopyHooks&) {},
-                   CopyOutcome::Stopped, "", ReplaceMode::Ask, ReplaceAnswer::Stop},
+                   CopyOutcome::Stopped, NoCode, ReplaceMode::Ask, ReplaceAnswer::Stop},
         SafetyCase{"StoppedWhileTheCopyIsReadBack",
                    [](const SafetyPaths&, CopyHooks& h) {
                      const auto readingBack = std::make_shared<bool>(false);
@@ -214,32 +217,32 @@ INSTANTIATE_TEST_SUITE_P(
                      h.beforeVerify = [readingBack](int) { *readingBack = true; };
                      h.afterChunk = [readingBack](std::uint64_t) { return !*readingBack; };
                    },
-                   CopyOutcome::Stopped, ""},
+                   CopyOutcome::Stopped, NoCode},
         SafetyCase{"SourceChangesInBothAttempts",
                    [](const SafetyPaths& p, CopyHooks& h) {
                      inChunks(h, [source = p.source](std::uint64_t) {
                        return appendTo(source, "+"), true;
                      });
                    },
-                   CopyOutcome::Failed, "コピー中にファイルが変更されました"},
+                   CopyOutcome::Failed, CopyError::ChangedWhileCopied},
         SafetyCase{"DamagedCopyFailsTheVerify",
                    [](const SafetyPaths&, CopyHooks& h) {
                      h.verify = true;
                      h.beforeVerify = [](int fd) { ASSERT_EQ(pwrite(fd, "X", 1, 0), 1); };
                    },
-                   CopyOutcome::Failed, "検証に失敗しました"},
+                   CopyOutcome::Failed, CopyError::Differs},
         SafetyCase{"SourceIsAFolder",
                    [](const SafetyPaths& p, CopyHooks&) {
                      std::filesystem::remove(p.source);
                      std::filesystem::create_directory(p.source);
                    },
-                   CopyOutcome::Failed, std::strerror(EISDIR)},
+                   CopyOutcome::Failed, std::make_error_code(std::errc::is_a_directory)},
         SafetyCase{"TargetIsAHardLinkOfTheSource",
                    [](const SafetyPaths& p, CopyHooks&) {
                      std::filesystem::remove(p.target);
                      std::filesystem::create_hard_link(p.source, p.target);
                    },
-                   CopyOutcome::SameFile, ""}),
+                   CopyOutcome::SameFile, NoCode}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct ChangeCase {
@@ -314,7 +317,7 @@ TEST_F(Copier, FailuresCarryTheSystemsReason) {
   std::filesystem::remove(sourceFile());  // vanished after gathering
   const CopyOutcome gone = copy(ReplaceMode::Silent);
   EXPECT_EQ(gone.kind, CopyOutcome::Failed);
-  EXPECT_EQ(gone.reason, std::strerror(ENOENT));
+  EXPECT_EQ(gone.code, std::errc::no_such_file_or_directory);
 
   mkfifo(sourceFile().c_str(), 0600);  // no file to copy, and no hang either
   EXPECT_EQ(copy(ReplaceMode::Silent).kind, CopyOutcome::Failed);

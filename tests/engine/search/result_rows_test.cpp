@@ -1,4 +1,5 @@
 #include "engine/search/result_rows.h"
+#include "messages/totals_text.h"
 
 #include <gtest/gtest.h>
 

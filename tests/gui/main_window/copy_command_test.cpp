@@ -434,13 +434,13 @@ TEST_F(Notice, NotesOfARunMakeRoomAndGoAway) {
   CopyRunResult onDrive;
   onDrive.counts = {5, 1, 2};
   onDrive.failedSources = {"/src/what?.txt", "/src/B.txt"};
-  onDrive.attributesNote = "コピー先が exFAT のため、アクセス権と所有者は保存していません";
+  onDrive.attributesNote = AttributesNote{"exFAT"};
   notice.showNotes(onDrive);
   EXPECT_FALSE(notice.notesLabel->isHidden());
   EXPECT_EQ(
       notice.notesLabel->text(),
       QStringLiteral("コピー 5個, スキップ 1個, 失敗 2個\n失敗したファイル: what?.txt, B.txt\n") +
-          QString::fromStdString(onDrive.attributesNote));
+          QStringLiteral("コピー先が exFAT のため、アクセス権と所有者は保存していません"));
   EXPECT_GT(notice.okButton->y(), button.y());
   EXPECT_GE(notice.okButton->y(), notice.notesLabel->geometry().bottom());
   EXPECT_GT(notice.height(), size.height());

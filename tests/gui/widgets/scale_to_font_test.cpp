@@ -115,7 +115,7 @@ CopyRunResult runWithFailuresOnExfat() {
   CopyRunResult result;
   result.counts = {1284, 37, 3};
   result.failedSources = {"/home/user/docs/what?.txt", "/home/user/docs/B.txt"};
-  result.attributesNote = "コピー先が exFAT のため、アクセス権と所有者は保存していません";
+  result.attributesNote = AttributesNote{"exFAT"};
   return result;
 }
 

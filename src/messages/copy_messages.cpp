@@ -1,0 +1,82 @@
+#include "messages/copy_messages.h"
+
+#include <cstdint>
+#include <cstdio>
+
+#include "messages/failure_reasons.h"
+#include "messages/wording.h"
+#include "platform/path_text.h"
+
+namespace nuvelo {
+namespace {
+
+std::string byteText(std::uint64_t bytes) {
+  char text[32];
+  if (bytes >= (std::uint64_t{1} << 30)) {
+    std::snprintf(text, sizeof text, "%.1f GiB", bytes / 1073741824.0);
+    return text;
+  }
+  if (bytes >= (1u << 20)) {
+    std::snprintf(text, sizeof text, "%.1f MiB", bytes / 1048576.0);
+    return text;
+  }
+  return fill("{1} バイト", {std::to_string(bytes)});
+}
+
+std::string_view droppedAttributes(const AttributesNote& note) {
+  if (note.permissionBits && note.owners) return wording("アクセス権と所有者");
+  if (note.permissionBits) return wording("アクセス権");
+  return wording("所有者");
+}
+
+// The counts in the places {1} (copied), {2} (skipped) and {3} (failed).
+std::string countsText(std::string_view pattern, const CopyCounts& counts) {
+  return fill(pattern, {std::to_string(counts.copied), std::to_string(counts.skipped),
+                        std::to_string(counts.failed)});
+}
+
+}  // namespace
+
+std::string copyFailureText(const EntryReport& report) {
+  return fill("{1} を {2} にコピーできません。\n{3}",
+              {report.source, report.target, reasonText(report.failure)});
+}
+
+std::string replaceQuestionText(const std::string& target) {
+  return fill("{1} は既にあります。\n置き換えますか？", {target});
+}
+
+std::string sameFileText() {
+  return std::string(wording("コピー元と同じファイルです"));
+}
+
+std::string spaceShortageText(const SpaceShortage& shortage) {
+  return fill("コピー先の空き容量が足りません (必要 {1}, 空き {2})",
+              {byteText(shortage.needed), byteText(shortage.available)});
+}
+
+std::string copyCountsText(const CopyCounts& counts) {
+  return countsText("コピー {1}個, スキップ {2}個, 失敗 {3}個", counts);
+}
+
+std::string plannedCountsText(const CopyCounts& counts) {
+  return countsText("コピー予定 {1}個, スキップ {2}個, 失敗 {3}個", counts);
+}
+
+std::string failedNamesText(const std::vector<std::string>& failedSources) {
+  constexpr std::size_t Shown = 3;
+  if (failedSources.empty()) return {};
+  std::string names;
+  for (std::size_t i = 0; i < failedSources.size() && i < Shown; ++i)
+    names += (i ? ", " : "") + std::string(lastComponent(failedSources[i]));
+  if (failedSources.size() <= Shown) return fill("失敗したファイル: {1}", {names});
+  return fill("失敗したファイル: {1} ほか {2}個",
+              {names, std::to_string(failedSources.size() - Shown)});
+}
+
+std::string attributesNoteText(const AttributesNote& note) {
+  return fill("コピー先が {1} のため、{2}は保存していません",
+              {note.fileSystem, droppedAttributes(note)});
+}
+
+}  // namespace nuvelo

@@ -1,0 +1,26 @@
+#pragma once
+// The texts of a copy run, in the user's words, for the window and nuvelo-cli alike.
+
+#include <string>
+#include <vector>
+
+#include "engine/copy/copy_run.h"
+
+namespace nuvelo {
+
+// "<source> を <target> にコピーできません。" and the reason on the next line.
+std::string copyFailureText(const EntryReport& report);
+std::string replaceQuestionText(const std::string& target);
+std::string sameFileText();
+// "コピー先の空き容量が足りません (必要 1.5 GiB, 空き 200.0 MiB)".
+std::string spaceShortageText(const SpaceShortage& shortage);
+// "コピー 5個, スキップ 1個, 失敗 2個"; a planned run (a dry run) says "コピー予定".
+std::string copyCountsText(const CopyCounts& counts);
+std::string plannedCountsText(const CopyCounts& counts);
+// "失敗したファイル: a.txt, b.txt, c.txt ほか 2個": the names of the first few failed files;
+// empty when none failed.
+std::string failedNamesText(const std::vector<std::string>& failedSources);
+// "コピー先が exFAT のため、アクセス権と所有者は保存していません".
+std::string attributesNoteText(const AttributesNote& note);
+
+}  // namespace nuvelo

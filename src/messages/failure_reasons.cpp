@@ -1,0 +1,85 @@
+#include "messages/failure_reasons.h"
+
+#include <cstdint>
+#include <cstring>
+#include <iterator>
+
+#include "engine/copy/copy_errors.h"
+#include "messages/wording.h"
+
+namespace nuvelo {
+namespace {
+
+// The reasons of the codes without details, in the order of CopyError.
+constexpr const char* CopyErrorReasons[] = {
+    "コピー先の外を指すパスです",
+    "コピー中にファイルが変更されました",
+    "検証に失敗しました",
+    "通常のファイルではありません",
+    "コピー先のファイルシステムはシンボリックリンクを保存できません",
+    "コピー先のファイルシステムでは使えない名前です",
+    "コピー先のファイルシステムには大きすぎるファイルです",
+    "コピー先で同じ名前になります",
+};
+
+std::string_view whatTheNameHas(const NameRefusal& refusal) {
+  using Why = NameRefusal::Why;
+  switch (refusal.why) {
+    case Why::NotAscii:
+      return wording("ASCII 以外の文字");
+    case Why::TooLong:
+      return wording("長すぎます");
+    case Why::RefusedCharacter:
+      return {&refusal.character, 1};
+    case Why::ControlCharacter:
+      return wording("制御文字");
+    case Why::TrailingDotOrSpace:
+      return wording("末尾の点または空白");
+    case Why::ReservedName:
+      return wording("予約された名前");
+    case Why::NotUtf8:
+      return wording("UTF-8 でない名前");
+  }
+  return {};
+}
+
+// "4 GiB" for a whole number of gibibytes, else the bytes.
+std::string limitText(std::uint64_t limit) {
+  if (limit % (std::uint64_t{1} << 30) == 0) return std::to_string(limit >> 30) + " GiB";
+  return fill("{1} バイト", {std::to_string(limit)});
+}
+
+}  // namespace
+
+std::string reasonText(std::error_code code) {
+  if (code.category() != copyErrorCategory()) return std::strerror(code.value());
+  const int value = code.value();
+  if (value < 1 || value > static_cast<int>(std::size(CopyErrorReasons))) return code.message();
+  return std::string(wording(CopyErrorReasons[value - 1]));
+}
+
+std::string reasonText(const CopyFailure& failure) {
+  if (const auto* name = std::get_if<NameRefusal>(&failure.detail)) return nameRefusalText(*name);
+  if (const auto* size = std::get_if<SizeRefusal>(&failure.detail)) return sizeRefusalText(*size);
+  if (const auto* clash = std::get_if<NameClash>(&failure.detail)) return nameClashText(*clash);
+  return reasonText(failure.code);
+}
+
+std::string nameRefusalText(const NameRefusal& refusal) {
+  return fill("コピー先のファイルシステムでは使えない名前です ({1})", {whatTheNameHas(refusal)});
+}
+
+std::string sizeRefusalText(const SizeRefusal& refusal) {
+  return fill("コピー先のファイルシステム ({1}) には大きすぎるファイルです ({2} 未満まで)",
+              {refusal.fileSystem, limitText(refusal.limit)});
+}
+
+std::string nameClashText(const NameClash& clash) {
+  if (clash.fromThisRun)
+    return fill("コピー先で {1} と同じ名前になります ({2} は大文字と小文字を区別しません)",
+                {clash.namesake, clash.fileSystem});
+  return fill("コピー先の {1} と同じ名前になります ({2} は大文字と小文字を区別しません)",
+              {clash.namesake, clash.fileSystem});
+}
+
+}  // namespace nuvelo

@@ -1,0 +1,37 @@
+#include "messages/run_messages.h"
+
+#include "messages/wording.h"
+
+namespace nuvelo {
+
+std::string searchRefusalText(SearchRefusal refusal) {
+  switch (refusal) {
+    case SearchRefusal::NoSource:
+      return std::string(wording("更新元フォルダを指定してください"));
+    case SearchRefusal::BadSource:
+      break;
+  }
+  return std::string(wording("更新元フォルダが不正です。"));
+}
+
+std::string nothingToCopyText() {
+  return std::string(wording("コピーするファイルがありません"));
+}
+
+std::string noDestinationText() {
+  return std::string(wording("コピー先フォルダを指定してください"));
+}
+
+std::string missingDestinationQuestion() {
+  return std::string(wording("コピー先が存在しません。作成しますか？"));
+}
+
+std::string cannotMakeDestinationText() {
+  return std::string(wording("ディレクトリを作成できません"));
+}
+
+std::string invalidConditionFileText() {
+  return std::string(wording("不正なファイル形式です"));
+}
+
+}  // namespace nuvelo

@@ -1,0 +1,101 @@
+#include "messages/failure_reasons.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "engine/copy/copy_errors.h"
+
+namespace nuvelo {
+namespace {
+
+struct ReasonCase {
+  const char* name;
+  std::error_code code;
+  std::string reason;  // what the run reports for it
+};
+
+class FailureReason : public ::testing::TestWithParam<ReasonCase> {};
+
+TEST_P(FailureReason, IsTheProgramsWordsOrTheSystems) {
+  EXPECT_EQ(reasonText(GetParam().code), GetParam().reason);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Codes, FailureReason,
+    ::testing::Values(ReasonCase{"OutsideDestination", CopyError::OutsideDestination,
+                                 "コピー先の外を指すパスです"},
+                      ReasonCase{"ChangedWhileCopied", CopyError::ChangedWhileCopied,
+                                 "コピー中にファイルが変更されました"},
+                      ReasonCase{"Differs", CopyError::Differs, "検証に失敗しました"},
+                      ReasonCase{"NotARegularFile", CopyError::NotARegularFile,
+                                 "通常のファイルではありません"},
+                      ReasonCase{"NoLinks", CopyError::NoLinks,
+                                 "コピー先のファイルシステムはシンボリックリンクを保存できません"},
+                      ReasonCase{"Errno", std::error_code(ENOSPC, std::generic_category()),
+                                 std::strerror(ENOSPC)},
+                      // A code of the copy's category that it does not know still says something.
+                      ReasonCase{"UnknownCopyCode", std::error_code(99, copyErrorCategory()),
+                                 "unknown copy error"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct DetailCase {
+  const char* name;
+  CopyFailure failure;
+  std::string reason;
+};
+
+class FailureWithDetails : public ::testing::TestWithParam<DetailCase> {};
+
+// The reason names what the engine found: the character, the file system and its limit, the
+// other file.
+TEST_P(FailureWithDetails, NamesWhatWasFound) {
+  EXPECT_EQ(reasonText(GetParam().failure), GetParam().reason);
+}
+
+CopyFailure unusable(NameRefusal::Why why, char character = 0) {
+  return {make_error_code(CopyError::UnusableName), NameRefusal{why, character}};
+}
+
+constexpr const char* Unusable = "コピー先のファイルシステムでは使えない名前です";
+
+INSTANTIATE_TEST_SUITE_P(
+    Details, FailureWithDetails,
+    ::testing::Values(
+        DetailCase{"RefusedCharacter", unusable(NameRefusal::Why::RefusedCharacter, '?'),
+                   std::string(Unusable) + " (?)"},
+        DetailCase{"ControlCharacter", unusable(NameRefusal::Why::ControlCharacter),
+                   std::string(Unusable) + " (制御文字)"},
+        DetailCase{"NotAscii", unusable(NameRefusal::Why::NotAscii),
+                   std::string(Unusable) + " (ASCII 以外の文字)"},
+        DetailCase{"TooLong", unusable(NameRefusal::Why::TooLong),
+                   std::string(Unusable) + " (長すぎます)"},
+        DetailCase{"TrailingDot", unusable(NameRefusal::Why::TrailingDotOrSpace),
+                   std::string(Unusable) + " (末尾の点または空白)"},
+        DetailCase{"Reserved", unusable(NameRefusal::Why::ReservedName),
+                   std::string(Unusable) + " (予約された名前)"},
+        DetailCase{"NotUtf8", unusable(NameRefusal::Why::NotUtf8),
+                   std::string(Unusable) + " (UTF-8 でない名前)"},
+        DetailCase{
+            "WholeGibibytes",
+            {make_error_code(CopyError::TooLarge), SizeRefusal{"FAT32", 4ull << 30}},
+            "コピー先のファイルシステム (FAT32) には大きすぎるファイルです (4 GiB 未満まで)"},
+        DetailCase{
+            "Bytes",
+            {make_error_code(CopyError::TooLarge), SizeRefusal{"FAT32", 10}},
+            "コピー先のファイルシステム (FAT32) には大きすぎるファイルです (10 バイト 未満まで)"},
+        DetailCase{
+            "ClashWithAnotherSource",
+            {make_error_code(CopyError::NameClash), NameClash{"exFAT", "/src/B.txt", true}},
+            "コピー先で /src/B.txt と同じ名前になります (exFAT は大文字と小文字を区別しません)"},
+        DetailCase{"ClashWithAStoredName",
+                   {make_error_code(CopyError::NameClash), NameClash{"exFAT", "C.TXT", false}},
+                   "コピー先の C.TXT と同じ名前になります (exFAT は大文字と小文字を区別しません)"},
+        DetailCase{"CodeAlone",
+                   {std::make_error_code(std::errc::permission_denied), {}},
+                   std::strerror(EACCES)}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace nuvelo
