@@ -1,5 +1,6 @@
 #include "engine/copy/parallel_copies.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "engine/search/parallel_walk.h"
@@ -10,9 +11,11 @@ namespace {
 
 // How long the calling thread waits for a copy before it lets its events through.
 constexpr std::chrono::milliseconds PollEvery{20};
-// Files decided ahead of the one told, for each thread: enough to keep every worker busy,
-// few enough to keep the descriptors they hold open bounded.
-constexpr std::size_t AheadPerThread = 2;
+// Files decided ahead of the one told, for each thread: enough to keep every worker busy with
+// files of a few folders at once, few enough to keep the descriptors they hold (two each)
+// well below the usual limit of 1,024.
+constexpr std::size_t AheadPerThread = 8;
+constexpr std::size_t MostAhead = 256;
 
 EntryReport stoppedReport(const PendingCopy& pending) {
   EntryReport report = pending.report;
@@ -30,7 +33,7 @@ unsigned copyThreads(unsigned asked, const std::string& destination) {
 ParallelCopies::ParallelCopies(CopyRunner& runner, unsigned threads, CopyCaller caller)
     : runner_(runner),
       caller_(std::move(caller)),
-      limit_(AheadPerThread * threads),
+      limit_(std::min(AheadPerThread * threads, MostAhead)),
       pool_(threads) {}
 
 ParallelCopies::~ParallelCopies() {
@@ -44,7 +47,7 @@ void ParallelCopies::add(const std::string& source) {
   if (keys_.contains(key)) drain();
   while (slots_.size() >= limit_) tellFirst();
 
-  auto slot = std::make_unique<Slot>();
+  auto slot = std::make_shared<Slot>();
   slot->key = std::move(key);
   slot->decided = runner_.decide(source);
   ++keys_[slot->key];
@@ -61,7 +64,19 @@ void ParallelCopies::hand(Slot& slot, PendingCopy& pending) {
     write(slot, pending);  // decided without anything left to write
     return;
   }
-  pool_.submit({0, handed_++}, [this, &slot, &pending] { write(slot, pending); });
+  // The task holds the slot: the calling thread may have written and told the file before.
+  pool_.submit(urgencyOf(pending), [this, held = slots_.back()] {
+    if (!held->taken.exchange(true)) write(*held, std::get<PendingCopy>(held->decided));
+  });
+}
+
+Urgency ParallelCopies::urgencyOf(const PendingCopy& pending) {
+  if (pending.subpath != lastFolder_) {
+    lastFolder_ = pending.subpath;
+    inFolder_ = 0;
+  }
+  // The n-th files of the folders in the window come before their (n+1)-th files.
+  return {0, (inFolder_++ << 32) | (handed_++ & 0xffffffff)};
 }
 
 void ParallelCopies::write(Slot& slot, PendingCopy& pending) {
@@ -72,6 +87,20 @@ void ParallelCopies::write(Slot& slot, PendingCopy& pending) {
   const std::lock_guard lock(mutex_);
   slot.written = std::move(report);
   changed_.notify_all();
+}
+
+void ParallelCopies::writeOnCaller(Slot& slot, PendingCopy& pending) {
+  // On this thread the copy may let the observer's events through and see its abort itself.
+  pending.hooks.poll = caller_.poll;
+  pending.hooks.afterChunk = [this](std::uint64_t) {
+    if (caller_.abortRequested()) stop();
+    return !stop_.load();
+  };
+  EntryReport report = stop_.load() ? stoppedReport(pending) : CopyRunner::write(pending, [&] {
+    return stop_.load() ? ReplaceAnswer::Stop : caller_.askReplace(pending.report.target);
+  });
+  const std::lock_guard lock(mutex_);
+  slot.written = std::move(report);
 }
 
 ReplaceAnswer ParallelCopies::askOnCaller(Slot& slot) {
@@ -99,6 +128,9 @@ void ParallelCopies::awaitFirst(Slot& slot) {
         lock, PollEvery, [&] { return slot.written.has_value() || (slot.asking && !slot.answer); });
     if (woken) continue;
     lock.unlock();
+    // Workers may all be busy with later files (or wait for their questions, which come only
+    // after this file's): then this thread writes the first file itself.
+    if (!slot.taken.exchange(true)) writeOnCaller(slot, std::get<PendingCopy>(slot.decided));
     caller_.poll();
     if (caller_.abortRequested()) stop();
     lock.lock();

@@ -58,10 +58,17 @@ class ParallelCopies {
     std::optional<EntryReport> written;
     bool asking = false;
     std::optional<ReplaceAnswer> answer;
+    // Taken by the worker that writes the file, or by the calling thread when the file is the
+    // first in the list and no worker has taken it yet.
+    std::atomic<bool> taken{false};
   };
 
   void hand(Slot& slot, PendingCopy& pending);
   void write(Slot& slot, PendingCopy& pending);
+  void writeOnCaller(Slot& slot, PendingCopy& pending);
+  // The order in which workers take the files: files in different folders alternate, since a
+  // file system lets one request at a time make or rename an entry in a folder.
+  Urgency urgencyOf(const PendingCopy& pending);
   ReplaceAnswer askOnCaller(Slot& slot);
   // Waits for the first file in the list, answering its question, and tells it.
   void tellFirst();
@@ -73,7 +80,9 @@ class ParallelCopies {
   CopyCaller caller_;
   std::size_t limit_;  // files decided but not yet told, at most
   std::uint64_t handed_ = 0;
-  std::deque<std::unique_ptr<Slot>> slots_;            // in list order
+  std::string lastFolder_;      // the folder of the file handed last
+  std::uint64_t inFolder_ = 0;  // how many files before it were handed in that folder in a row
+  std::deque<std::shared_ptr<Slot>> slots_;            // in list order
   std::unordered_map<std::string, std::size_t> keys_;  // the slots' keys, how often
   std::atomic<bool> stop_{false};
   std::mutex mutex_;

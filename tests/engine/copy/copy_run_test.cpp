@@ -448,8 +448,15 @@ TEST_P(CopyRun, TooLittleRoomIsToldBeforeCopying) {
   observer.goOnWithoutRoom = true;  // told to go on: the big file fails, the small one is copied
   const CopyRunResult anyway = run(list, r);
   EXPECT_FALSE(anyway.refusedForRoom);
-  EXPECT_EQ(anyway.counts.failed, 1u);
-  EXPECT_EQ(anyway.counts.copied, 1u);
+  ASSERT_GE(observer.events.size(), 5u);
+  EXPECT_EQ(observer.events[4], "failed big.bin");
+  if (threads == 1) {
+    EXPECT_EQ(anyway.counts.failed, 1u);
+    EXPECT_EQ(anyway.counts.copied, 1u);
+  } else {
+    // Written at once, the small file may find the room taken by the big one's temporary.
+    EXPECT_EQ(anyway.counts.failed + anyway.counts.copied, 2u);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Threads, CopyRunOnADrive, ::testing::ValuesIn(OneAndFourThreads),
@@ -518,9 +525,10 @@ TEST_F(CopyRunManyFiles, AFailingFileIsToldInItsPlace) {
 }
 
 // Copies under way when the abort comes end in full or leave nothing: what is at the
-// destination is exactly what was told as copied, each file whole, and no temporary file.
+// destination is exactly what was told as copied, each file whole, and no temporary file. The
+// list is longer than the files a run decides ahead, so the abort leaves some uncopied.
 TEST_F(CopyRunManyFiles, AnAbortInTheMiddleLeavesNoTemporaryAndNoHalfFile) {
-  const std::vector<ResultRow> list = manyFiles(40, 2 * 1024 * 1024);
+  const std::vector<ResultRow> list = manyFiles(100, 1024 * 1024);
   const std::size_t toldBeforeAbort = 10;
   observer.abortAfterEvents = list.size() + 1 + toldBeforeAbort;
   const CopyRunResult result = run(list, request(OverwriteAlways));
