@@ -32,6 +32,13 @@ inline double bestOf(int runs, const std::function<void()>& work) {
   return best;
 }
 
+// The median of the timings.
+inline double median(std::vector<double> times) {
+  std::sort(times.begin(), times.end());
+  const std::size_t n = times.size();
+  return n == 0 ? 0 : n % 2 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2;
+}
+
 // Runs a command with its standard output sent to /dev/null, in `folder` when one is given;
 // true when it exited with 0.
 inline bool runQuietly(const std::vector<std::string>& command, const std::string& folder = {}) {

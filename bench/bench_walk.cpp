@@ -1,13 +1,17 @@
-// The search walk against `find TREE -newermt DAY` on the same tree, warm cache, same run.
-// Usage: bench-walk [ENTRIES]   (default 1,000,000; the tree is kept for later runs)
+// The search walk against `find TREE -newermt DAY` on the same tree, warm cache, same run: the
+// one-thread walk, and the walk with the threads chosen for the tree's file system (or THREADS).
+// Usage: bench-walk [ENTRIES [THREADS]]   (default 1,000,000 and 0, chosen; the tree is kept for
+// later runs)
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "bench_support.h"
 #include "engine/search/folder_walk.h"
+#include "engine/search/parallel_walk.h"
 #include "tree_generator.h"
 
 using namespace nuvelo;
@@ -47,32 +51,45 @@ int main(int argc, char* argv[]) {
     }
     void poll() override { gaps.tick(); }
   };
-  const auto walk = [&] {
-    PumpLikeWalk visitor(gaps, calls);
-    gaps.restart();
-    WalkFolder(root, filter, WalkMode::Search, visitor);
-    found = visitor.taken;
+  const auto walkWith = [&](unsigned threads) {
+    return [&, threads] {
+      PumpLikeWalk visitor(gaps, calls);
+      gaps.restart();
+      WalkFilter threaded = filter;
+      threaded.threads = threads;
+      WalkFolder(root, threaded, WalkMode::Search, visitor);
+      found = visitor.taken;
+    };
   };
+  const unsigned threads =
+      argc > 2 && std::atoi(argv[2]) > 0 ? std::atoi(argv[2]) : automaticWalkThreads(root);
+  const auto oneThread = walkWith(1);
+  const auto walk = walkWith(threads);
   walk();
 
-  const int runs = 3;
-  double findSeconds = 0;
-  double walkSeconds = 0;
-  // Alternate the two so that both see the same state of the machine.
+  const int runs = 5;
+  std::vector<double> findTimes, oneThreadTimes, walkTimes;
+  // Alternate them so that all see the same state of the machine.
   for (int r = 0; r < runs; ++r) {
-    const double f = bestOf(1, [&] { runQuietly(find); });
-    const double w = bestOf(1, walk);
-    findSeconds = r == 0 ? f : std::min(findSeconds, f);
-    walkSeconds = r == 0 ? w : std::min(walkSeconds, w);
+    findTimes.push_back(bestOf(1, [&] { runQuietly(find); }));
+    oneThreadTimes.push_back(bestOf(1, oneThread));
+    walkTimes.push_back(bestOf(1, walk));
   }
+  const double findSeconds = median(findTimes);
+  const double oneThreadSeconds = median(oneThreadTimes);
+  const double walkSeconds = median(walkTimes);
 
   std::printf("tree: %s: %llu folders, %llu files, %llu changed since %s\n", root.c_str(),
               static_cast<unsigned long long>(info.folders),
               static_cast<unsigned long long>(info.files),
               static_cast<unsigned long long>(info.newFiles), day.c_str());
-  std::printf("find -newermt:  %.3f s (best of %d)\n", findSeconds, runs);
-  std::printf("WalkFolder:     %.3f s (best of %d), %zu files found\n", walkSeconds, runs, found);
-  std::printf("ratio walk/find: %.2f (target at most 1.10)\n", walkSeconds / findSeconds);
+  std::printf("find -newermt:  %.3f s (median of %d)\n", findSeconds, runs);
+  std::printf("WalkFolder, 1 thread:   %.3f s (median of %d), ratio to find %.2f\n",
+              oneThreadSeconds, runs, oneThreadSeconds / findSeconds);
+  std::printf("WalkFolder, %u threads: %.3f s (median of %d), %zu files found\n", threads,
+              walkSeconds, runs, found);
+  std::printf("ratio walk/find: %.2f (target at most 0.80; %u cores)\n", walkSeconds / findSeconds,
+              std::thread::hardware_concurrency());
   std::printf("longest pause between event turns: %.1f ms (target at most 50)\n",
               gaps.longestSeconds() * 1000);
   return 0;

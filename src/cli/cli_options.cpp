@@ -32,6 +32,18 @@ std::optional<OutputFormat> formatNamed(const std::string& name) {
   return std::nullopt;
 }
 
+// A thread count: a whole number of at most 1024, digits only.
+std::optional<unsigned> threadCountOf(const std::string& text) {
+  constexpr unsigned Most = 1024;
+  if (text.empty() || text.size() > 4) return std::nullopt;
+  unsigned count = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    count = count * 10 + static_cast<unsigned>(c - '0');
+  }
+  return count <= Most ? std::optional<unsigned>(count) : std::nullopt;
+}
+
 class Parser {
  public:
   explicit Parser(const std::vector<std::string>& args) : args_(args) {}
@@ -115,6 +127,7 @@ class Parser {
                                                            {"--dry-run", false},
                                                            {"--format", true},
                                                            {"--quiet", false},
+                                                           {"--threads", true},
                                                            {"-q", false},
                                                            {"--help", false},
                                                            {"-h", false},
@@ -186,6 +199,10 @@ class Parser {
       options_.formatGiven = true;
     } else if (name == "--quiet" || name == "-q")
       options_.quiet = true;
+    else if (name == "--threads") {
+      options_.threads = threadCountOf(value);
+      if (!options_.threads) return error("--threads は 0 から 1024 までの整数です");
+    }
     return true;
   }
 
@@ -267,6 +284,9 @@ std::string usageText() {
 共通:
   --conditions FILE.dat  条件ファイルから検索元・コピー先・下位フォルダ・除外リストを読む
   --settings FILE        設定ファイル (既定: ウィンドウと同じ NVO.ini)
+  --threads N            フォルダを読むスレッドの数 (1: 1 本で順に読む; 0: ファイルシステムで
+                         決める。ネットワークと FUSE は 32、ほかは CPU の数; 既定: 設定ファイルの
+                         [Option] Threads、なければ 0)
   --help, --version
 
 終了コード: 0 完了, 1 一部のファイルやフォルダが失敗 (または標準出力に書けない), 2 指定の誤り,

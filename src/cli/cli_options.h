@@ -35,6 +35,7 @@ struct CliOptions {
   OutputFormat format = OutputFormat::Text;
   bool formatGiven = false;
   bool quiet = false;
+  std::optional<unsigned> threads;  // nothing: the settings file's
 };
 
 struct ParsedCommandLine {

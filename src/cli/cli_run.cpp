@@ -235,6 +235,7 @@ std::string resolveJob(const CliOptions& o, const CliEnvironment& env, Job& job)
   job.filter.excludedExtensions =
       o.excludeExtensions.value_or(conditions ? conditions->escExt : job.settings.escExt);
   job.filter.pickupFolder = o.perFolder.value_or(job.settings.pickupFolder);
+  job.filter.threads = o.threads.value_or(job.settings.threads);
   job.dirAbs = o.dirAbs.value_or(job.settings.dirAbs);
   job.driveLetter = o.driveLetter.value_or(job.settings.addDriveLetter);
   job.overwrite = o.overwrite.value_or(overwritePolicyOf(job.settings.overwrite));

@@ -29,32 +29,35 @@ TEST_P(BadCommandLine, IsRefusedWithAClearMessage) {
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, BadCommandLine,
-    ::testing::Values(BadLine{"", "コマンド"}, BadLine{"list /a", "不明なコマンド"},
-                      BadLine{"search", "検索元"}, BadLine{"copy /a", "コピー先"},
-                      BadLine{"search /a /b", "多すぎ"}, BadLine{"copy /a /b /c", "多すぎ"},
-                      BadLine{"search --bogus /a", "不明なオプション"},
-                      BadLine{"search --since", "値が必要"},
-                      BadLine{"search --since 2024-13-01 /a", "日付ではありません"},
-                      BadLine{"search --since 2024-02-30 /a", "日付ではありません"},
-                      BadLine{"search --since 24-5-1 /a", "日付ではありません"},
-                      BadLine{"search --since 2024-05-01 --since-last /a", "同時に"},
-                      BadLine{"search --since-last --since 2024-05-01 /a", "同時に"},
-                      BadLine{"copy --relative --absolute /a /b", "反対"},
-                      BadLine{"copy --drive-letter --no-drive-letter /a /b", "反対"},
-                      BadLine{"copy --overwrite sometimes /a /b", "always"},
-                      BadLine{"search --format xml /a", "text"},
-                      BadLine{"copy --format json /a /b", "search だけ"},
-                      BadLine{"search --dry-run /a", "copy だけ"},
-                      BadLine{"search --overwrite never /a", "copy だけ"},
-                      BadLine{"search --quiet=yes /a", "値を取りません"},
-                      BadLine{"search --subfolders --no-subfolders /a", "反対"},
-                      BadLine{"search --verify /a", "copy だけ"}));
+    ::testing::Values(
+        BadLine{"", "コマンド"}, BadLine{"list /a", "不明なコマンド"}, BadLine{"search", "検索元"},
+        BadLine{"copy /a", "コピー先"}, BadLine{"search /a /b", "多すぎ"},
+        BadLine{"copy /a /b /c", "多すぎ"}, BadLine{"search --bogus /a", "不明なオプション"},
+        BadLine{"search --since", "値が必要"},
+        BadLine{"search --since 2024-13-01 /a", "日付ではありません"},
+        BadLine{"search --since 2024-02-30 /a", "日付ではありません"},
+        BadLine{"search --since 24-5-1 /a", "日付ではありません"},
+        BadLine{"search --since 2024-05-01 --since-last /a", "同時に"},
+        BadLine{"search --since-last --since 2024-05-01 /a", "同時に"},
+        BadLine{"copy --relative --absolute /a /b", "反対"},
+        BadLine{"copy --drive-letter --no-drive-letter /a /b", "反対"},
+        BadLine{"copy --overwrite sometimes /a /b", "always"},
+        BadLine{"search --format xml /a", "text"},
+        BadLine{"copy --format json /a /b", "search だけ"},
+        BadLine{"search --dry-run /a", "copy だけ"},
+        BadLine{"search --overwrite never /a", "copy だけ"},
+        BadLine{"search --quiet=yes /a", "値を取りません"},
+        BadLine{"search --subfolders --no-subfolders /a", "反対"},
+        BadLine{"search --verify /a", "copy だけ"}, BadLine{"search --threads /a", "整数"},
+        BadLine{"search --threads -1 /a", "整数"}, BadLine{"search --threads 4x /a", "整数"},
+        BadLine{"search --threads 1025 /a", "整数"}));
 
 TEST(CommandLine, ReadsEveryOption) {
   const ParsedCommandLine parsed = parseCommandLine(
       words("copy --since=2024-05-01 --no-subfolders --exclude-folder /old --exclude-folder /tmp/x "
             "--exclude-ext .bak --exclude-ext tmp --per-folder --relative --no-drive-letter "
-            "--overwrite newer --settings /s/NVO.ini --conditions /c.dat --dry-run -q /src /dst"));
+            "--overwrite newer --settings /s/NVO.ini --conditions /c.dat --dry-run -q "
+            "--threads 8 /src /dst"));
   ASSERT_TRUE(parsed.options) << parsed.error;
   const CliOptions& o = *parsed.options;
   EXPECT_EQ(o.command, CliCommand::Copy);
@@ -70,6 +73,7 @@ TEST(CommandLine, ReadsEveryOption) {
   EXPECT_EQ(o.conditions, "/c.dat");
   EXPECT_TRUE(o.dryRun);
   EXPECT_TRUE(o.quiet);
+  EXPECT_EQ(o.threads, 8u);
   EXPECT_EQ(o.source, "/src");
   EXPECT_EQ(o.destination, "/dst");
 }
@@ -83,6 +87,7 @@ TEST(CommandLine, DefaultsLeaveTheSettingsFileToDecide) {
   EXPECT_FALSE(parsed.options->subfolders);
   EXPECT_FALSE(parsed.options->perFolder);
   EXPECT_FALSE(parsed.options->verify);
+  EXPECT_FALSE(parsed.options->threads);
   EXPECT_EQ(parsed.options->format, OutputFormat::Tsv);
 }
 

@@ -5,10 +5,11 @@
 
 #include <algorithm>
 
+#include "engine/search/parallel_walk.h"
+#include "engine/search/walk_rules.h"
 #include "platform/ascii_text.h"
 #include "platform/path_text.h"
 #include "platform/posix/directory_stack.h"
-#include "platform/posix/temporary_names.h"
 
 namespace nuvelo {
 namespace {
@@ -21,15 +22,9 @@ UnreadableFolderSink unreadableSinkOf(WalkVisitor& visitor) {
 class Walk {
  public:
   Walk(const WalkFilter& filter, WalkMode mode, WalkVisitor& visitor)
-      : filter_(filter),
-        wholeFolder_(mode == WalkMode::WholeFolder),
+      : rules_(filter, mode),
         visitor_(visitor),
-        stack_([&visitor] { visitor.poll(); }, unreadableSinkOf(visitor)) {
-    for (const std::string& entry : filter.excludedSubfolders)
-      excludedFolders_.push_back(filter.sourceText + entry);
-    for (const std::string& extension : filter.excludedExtensions)
-      excludedExtensions_.push_back("." + asciiLowered(extension));
-  }
+        stack_([&visitor] { visitor.poll(); }, unreadableSinkOf(visitor)) {}
 
   void run(const std::string& root) {
     if (visitor_.abortRequested() || !stack_.openRoot(root)) return;
@@ -56,15 +51,14 @@ class Walk {
 
  private:
   void visitFolder(const std::string& name) {
-    if (!filter_.includeSubfolders && !wholeFolder_) return;
+    if (!rules_.entersSubfolders()) return;
     if (name == "." || name == "..") return;
     const std::string full = joinPath(stack_.path(), name);
-    if (std::find(excludedFolders_.begin(), excludedFolders_.end(), full) != excludedFolders_.end())
-      return;
+    if (rules_.isExcludedFolder(full)) return;
     if (isLeftOut(name)) return;
     struct stat st {};
-    if (filter_.pickupFolder && !wholeFolder_ &&
-        IsUpdatedSince(stack_.folder(), name.c_str(), filter_.since, &st)) {
+    if (rules_.takesChangedFolders() &&
+        IsUpdatedSince(stack_.folder(), name.c_str(), rules_.since(), &st)) {
       take(full, st);
       return;
     }
@@ -74,45 +68,30 @@ class Walk {
 
   // A regular file, or a symbolic link taken by its own time.
   void visitFile(const std::string& name) {
-    if (isExcluded(name) || isTemporaryName(name)) return;
+    if (rules_.skipsFileNamed(name)) return;
     struct stat st {};
-    if (wholeFolder_) {
+    if (rules_.wholeFolder()) {
       if (fstatat(stack_.folder(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return;
       take(joinPath(stack_.path(), name), st);
-    } else if (IsUpdatedSince(stack_.folder(), name.c_str(), filter_.since, &st)) {
+    } else if (IsUpdatedSince(stack_.folder(), name.c_str(), rules_.since(), &st)) {
       take(joinPath(stack_.path(), name), st);
     }
   }
 
   bool isLeftOut(const std::string& name) {
-    if (!filter_.leftOutFolder) return false;
+    if (!rules_.hasLeftOutFolder()) return false;
     struct stat st {};
     return fstatat(stack_.folder(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-           FileIdentity{st.st_dev, st.st_ino} == *filter_.leftOutFolder;
+           rules_.isLeftOut(st.st_dev, st.st_ino);
   }
 
   void take(std::string path, const struct stat& st) {
-    const EntryKind kind = S_ISDIR(st.st_mode)   ? EntryKind::Folder
-                           : S_ISLNK(st.st_mode) ? EntryKind::Link
-                                                 : EntryKind::File;
-    visitor_.found({std::move(path), kind,
-                    S_ISREG(st.st_mode) ? static_cast<std::int64_t>(st.st_size) : 0,
-                    st.st_mtim.tv_sec});
+    visitor_.found(walkEntryOf(std::move(path), st.st_mode, st.st_size, st.st_mtim.tv_sec));
   }
 
-  bool isExcluded(std::string_view name) const {
-    if (excludedExtensions_.empty()) return false;
-    const std::string extension = fileExtensionOf(name);
-    return std::find(excludedExtensions_.begin(), excludedExtensions_.end(), extension) !=
-           excludedExtensions_.end();
-  }
-
-  const WalkFilter& filter_;
-  bool wholeFolder_;
+  WalkRules rules_;
   WalkVisitor& visitor_;
   DirectoryStack stack_;
-  std::vector<std::string> excludedFolders_;
-  std::vector<std::string> excludedExtensions_;
 };
 
 class Gatherer : public WalkVisitor {
@@ -125,7 +104,11 @@ class Gatherer : public WalkVisitor {
 
 void WalkFolder(const std::string& folder, const WalkFilter& filter, WalkMode mode,
                 WalkVisitor& visitor) {
-  Walk(filter, mode, visitor).run(folder);
+  const unsigned threads = filter.threads > 0 ? filter.threads : automaticWalkThreads(folder);
+  if (threads <= 1)
+    Walk(filter, mode, visitor).run(folder);
+  else
+    walkInParallel(folder, filter, mode, visitor, threads);
 }
 
 std::vector<WalkEntry> walkEntries(const std::string& folder, const WalkFilter& filter,

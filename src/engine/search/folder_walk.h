@@ -29,6 +29,9 @@ struct WalkFilter {
   // A folder below the source that is neither entered nor listed: the destination of the
   // copy, when it lies inside the source, so that a backup does not take in its own copies.
   std::optional<FileIdentity> leftOutFolder;
+  // How many threads read folders and look entries up: 1 is the one-thread walk, 0 chooses by
+  // the file system of the walked folder.
+  unsigned threads = 0;
 };
 
 // How the walk takes what it meets.
@@ -61,7 +64,8 @@ class WalkVisitor {
 };
 
 // Walks `folder` depth first, each folder's entries in the order the file system gives them,
-// and hands every entry that passes the filter to the visitor. In WholeFolder mode every file
+// and hands every entry that passes the filter to the visitor, on the calling thread and in
+// that order whatever the number of threads that read. In WholeFolder mode every file
 // that no exclusion removes is taken without the date test, subfolders are always entered and
 // per-folder mode does not apply. A symbolic link is an entry of its own, taken by its own time
 // and never followed (a link to a folder is not entered); special files (devices, pipes,

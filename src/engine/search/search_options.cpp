@@ -13,6 +13,7 @@ WalkFilter walkFilterOf(const SearchOptions& options, const std::string& destina
   filter.pickupFolder = options.perFolder;
   filter.since = SinceThreshold::forDay(options.since);
   filter.leftOutFolder = destinationInsideSource(filter.sourceText, destination);
+  filter.threads = options.walkThreads;
   return filter;
 }
 

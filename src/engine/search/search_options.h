@@ -17,6 +17,7 @@ struct SearchOptions {
   bool perFolder = false;  // a changed file's folder is listed instead of the file
   std::vector<std::string> excludedSubfolders;  // entries below the source folder
   std::vector<std::string> excludedExtensions;  // without the dot
+  unsigned walkThreads = 0;  // threads that read folders; 0 chooses by the file system
 };
 
 // The walk's conditions for these options. The source folder is cleaned as the runs use it, and

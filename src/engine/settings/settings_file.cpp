@@ -1,5 +1,7 @@
 #include "engine/settings/settings_file.h"
 
+#include <algorithm>
+
 #include "engine/settings/comma_text.h"
 #include "platform/posix/filesystem.h"
 
@@ -39,6 +41,7 @@ MainWindowSettings readMainWindowSettings(const ProfileFile& file) {
   s.pickupFolder = file.readBool(Option, "PickupFolder", false);
   s.overwrite = file.readInteger(Option, "Overwrite", 1);
   s.verify = file.readBool(Option, "Verify", false);
+  s.threads = static_cast<std::uint32_t>(std::max(0, file.readInteger(Option, "Threads", 0)));
   s.escExt = fromCommaText(file.readString(Option, "EscExt", ""));
   for (std::size_t c = 0; c < s.columnWidths.size(); ++c)
     s.columnWidths[c] = file.readInteger(ListView, columnWidthKey(c), s.columnWidths[c]);

@@ -30,6 +30,8 @@ struct MainWindowSettings {
   bool pickupFolder = false;
   std::int32_t overwrite = 1;
   bool verify = false;  // Option/Verify: read only; no window control writes it
+  // Option/Threads: the walk's threads, 0 (or absent) to choose by the file system; read only
+  std::uint32_t threads = 0;
   std::vector<std::string> escExt;
   std::array<std::int32_t, 5> columnWidths{100, 80, 50, 100, 164};
   std::int32_t top = 0;

@@ -8,6 +8,7 @@ SearchOptions storedSearchOptions(const MainWindowSettings& settings) {
   search.includeSubfolders = settings.dirKai;
   search.perFolder = settings.pickupFolder;
   search.excludedExtensions = settings.escExt;
+  search.walkThreads = settings.threads;
   return search;
 }
 
@@ -27,6 +28,7 @@ void storeOptions(const SearchOptions& search, const CopyOptions& copy,
   settings.dirKai = search.includeSubfolders;
   settings.pickupFolder = search.perFolder;
   settings.escExt = search.excludedExtensions;
+  settings.threads = search.walkThreads;
   settings.to = copy.destination;
   settings.dirAbs = copy.dirAbs;
   settings.addDriveLetter = copy.addDriveLetter;

@@ -120,6 +120,7 @@ void MainWindow::applySettings(const MainWindowSettings& s) {
   showCopyNotice_ = s.showResult;
   search_.perFolder = search.perFolder;
   search_.excludedExtensions = search.excludedExtensions;
+  search_.walkThreads = search.walkThreads;
   for (int c = 0; c < ResultListModel::ColumnCount; ++c) {
     const int width = s.columnWidths[static_cast<std::size_t>(c)];
     if (width >= 0) resultList->setColumnWidth(c, width);

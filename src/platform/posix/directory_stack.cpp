@@ -18,20 +18,33 @@ namespace {
 constexpr int FolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 constexpr std::size_t PollEveryEntries = 1024;
 
-EntryKind kindOfStat(const struct stat& st) {
-  if (S_ISDIR(st.st_mode)) return EntryKind::Folder;
-  if (S_ISREG(st.st_mode)) return EntryKind::File;
-  return EntryKind::Skipped;
-}
+}  // namespace
 
-// A folder that is gone, or is no folder any more, was not lost: there is nothing to list.
-bool vanished(int error) {
+bool folderVanished(int error) {
   return error == ENOENT || error == ENOTDIR || error == ELOOP;
 }
 
-}  // namespace
+int readFolderEntries(int fd, std::vector<DirectoryEntry>& entries,
+                      const std::function<void()>& poll) {
+  alignas(dirent64) char buffer[64 * 1024];
+  std::size_t sincePoll = 0;
+  for (;;) {
+    const long n = syscall(SYS_getdents64, fd, buffer, sizeof buffer);
+    if (n < 0) return errno;
+    if (n == 0) return 0;
+    for (long offset = 0; offset < n;) {
+      const auto* entry = reinterpret_cast<const dirent64*>(buffer + offset);
+      entries.push_back({std::string(entry->d_name), entry->d_type});
+      offset += entry->d_reclen;
+      if (poll && ++sincePoll == PollEveryEntries) {
+        sincePoll = 0;
+        poll();
+      }
+    }
+  }
+}
 
-EntryKind kindOf(int folderFd, const DirectoryEntry& entry) {
+std::optional<EntryKind> kindByType(const DirectoryEntry& entry) {
   switch (entry.type) {
     case DT_DIR:
       return EntryKind::Folder;
@@ -39,47 +52,43 @@ EntryKind kindOf(int folderFd, const DirectoryEntry& entry) {
       return EntryKind::File;
     case DT_LNK:
       return EntryKind::Link;
-    case DT_UNKNOWN: {
-      struct stat st {};
-      if (fstatat(folderFd, entry.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return EntryKind::Skipped;
-      return S_ISLNK(st.st_mode) ? EntryKind::Link : kindOfStat(st);
-    }
+    case DT_UNKNOWN:
+      return std::nullopt;
     default:
       return EntryKind::Skipped;
   }
+}
+
+EntryKind kindOfMode(mode_t mode) {
+  if (S_ISLNK(mode)) return EntryKind::Link;
+  if (S_ISDIR(mode)) return EntryKind::Folder;
+  if (S_ISREG(mode)) return EntryKind::File;
+  return EntryKind::Skipped;
+}
+
+EntryKind kindOf(int folderFd, const DirectoryEntry& entry) {
+  if (const std::optional<EntryKind> kind = kindByType(entry)) return *kind;
+  struct stat st {};
+  if (fstatat(folderFd, entry.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+    return EntryKind::Skipped;
+  return kindOfMode(st.st_mode);
 }
 
 DirectoryStack::DirectoryStack(std::function<void()> poll, UnreadableFolderSink unreadable)
     : poll_(std::move(poll)), unreadable_(std::move(unreadable)) {}
 
 void DirectoryStack::reportUnreadable(const std::string& path, int error) const {
-  if (unreadable_ && !vanished(error))
+  if (unreadable_ && !folderVanished(error))
     unreadable_(Failure{std::error_code(error, std::generic_category()), path});
 }
 
 DirectoryStack::~DirectoryStack() = default;
 
 bool DirectoryStack::readEntries(Frame& frame) {
-  alignas(dirent64) char buffer[64 * 1024];
-  std::size_t sincePoll = 0;
-  for (;;) {
-    const long n = syscall(SYS_getdents64, frame.fd.get(), buffer, sizeof buffer);
-    if (n < 0) {
-      reportUnreadable(path_, errno);
-      return !frame.entries.empty();  // a listing cut short keeps what it read
-    }
-    if (n == 0) return true;
-    for (long offset = 0; offset < n;) {
-      const auto* entry = reinterpret_cast<const dirent64*>(buffer + offset);
-      frame.entries.push_back({std::string(entry->d_name), entry->d_type});
-      offset += entry->d_reclen;
-      if (poll_ && ++sincePoll == PollEveryEntries) {
-        sincePoll = 0;
-        poll_();
-      }
-    }
-  }
+  const int error = readFolderEntries(frame.fd.get(), frame.entries, poll_);
+  if (error == 0) return true;
+  reportUnreadable(path_, error);
+  return !frame.entries.empty();  // a listing cut short keeps what it read
 }
 
 bool DirectoryStack::adopt(Descriptor fd, std::size_t pathLength) {

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,8 +27,22 @@ struct DirectoryEntry {
   unsigned char type;  // d_type: DT_DIR, DT_REG, DT_LNK, DT_UNKNOWN, ...
 };
 
-// What an entry is for the walks (see platform/type_names.h).
+// What an entry is by the type its folder's listing gave; nothing when the listing gave none and
+// only a look-up tells.
+std::optional<EntryKind> kindByType(const DirectoryEntry& entry);
+// What an entry is by the mode a look-up of it told.
+EntryKind kindOfMode(mode_t mode);
+// What an entry is for the walks (see platform/type_names.h), looked up when its type is unknown.
 EntryKind kindOf(int folderFd, const DirectoryEntry& entry);
+
+// Reads every entry of the open folder `fd` into `entries`, calling `poll` (when given) now and
+// then; 0, or the errno value of the read that failed (what was read before it is kept).
+int readFolderEntries(int fd, std::vector<DirectoryEntry>& entries,
+                      const std::function<void()>& poll = {});
+
+// A folder that is gone, or is no folder any more, was not lost: there is nothing to list, and
+// nothing to report.
+bool folderVanished(int error);
 
 // A folder that could not be listed: its path, and why (an errno value).
 using UnreadableFolderSink = std::function<void(const Failure& folder)>;

@@ -26,6 +26,16 @@ const DateTimeValue Since = dateValueOf({2024, 5, 1});
 
 using Paths = std::set<std::string>;
 
+// Every walk test runs through the one-thread walk and through the parallel walk.
+const unsigned WalkThreadCounts[] = {1, 4};
+
+std::string threadsName(const ::testing::TestParamInfo<unsigned>& info) {
+  return info.param == 1 ? "OneThread" : std::to_string(info.param) + "Threads";
+}
+
+#define INSTANTIATE_FOR_EVERY_WALK(suite) \
+  INSTANTIATE_TEST_SUITE_P(Threads, suite, ::testing::ValuesIn(WalkThreadCounts), threadsName)
+
 // Takes the walk's entries and answers its questions from the test's functions.
 struct RecordingWalk : WalkVisitor {
   void found(WalkEntry entry) override { entries.push_back(std::move(entry)); }
@@ -57,7 +67,7 @@ std::vector<std::string> walkPaths(const std::string& folder, const WalkFilter& 
 
 // A source tree: new and old files at the top, in a new folder and in an old folder with a
 // new subfolder.
-class Walk : public ::testing::Test {
+class Walk : public ::testing::TestWithParam<unsigned> {
  protected:
   void SetUp() override {
     makeFile(at("new.txt"), New);
@@ -78,6 +88,7 @@ class Walk : public ::testing::Test {
     WalkFilter f;
     f.sourceText = root();
     f.since = SinceThreshold::forDay(Since);
+    f.threads = GetParam();
     return f;
   }
 
@@ -98,11 +109,13 @@ class Walk : public ::testing::Test {
   TempFolder tree;
 };
 
-TEST_F(Walk, FindsFilesWrittenOnOrAfterTheDay) {
+INSTANTIATE_FOR_EVERY_WALK(Walk);
+
+TEST_P(Walk, FindsFilesWrittenOnOrAfterTheDay) {
   EXPECT_EQ(walk(filter()), paths({"new.txt", "fresh/a.txt", "stale/c.txt", "stale/inner/d.txt"}));
 }
 
-TEST_F(Walk, WithoutSubfoldersOnlyTheTopIsExamined) {
+TEST_P(Walk, WithoutSubfoldersOnlyTheTopIsExamined) {
   WalkFilter f = filter();
   f.includeSubfolders = false;
   EXPECT_EQ(walk(f), paths({"new.txt"}));
@@ -110,13 +123,13 @@ TEST_F(Walk, WithoutSubfoldersOnlyTheTopIsExamined) {
   EXPECT_EQ(walk(f), paths({"new.txt"}));
 }
 
-TEST_F(Walk, PerFolderModeListsNewFoldersWholeAndEntersOldOnes) {
+TEST_P(Walk, PerFolderModeListsNewFoldersWholeAndEntersOldOnes) {
   WalkFilter f = filter();
   f.pickupFolder = true;
   EXPECT_EQ(walk(f), paths({"new.txt", "fresh", "stale/c.txt", "stale/inner"}));
 }
 
-TEST_F(Walk, FolderModeTakesEveryFileWhateverTheDateAndSwitches) {
+TEST_P(Walk, FolderModeTakesEveryFileWhateverTheDateAndSwitches) {
   WalkFilter f = filter();
   f.includeSubfolders = false;
   f.pickupFolder = true;
@@ -127,7 +140,7 @@ TEST_F(Walk, FolderModeTakesEveryFileWhateverTheDateAndSwitches) {
   EXPECT_EQ(walk(f, WalkMode::WholeFolder).size(), 7u);
 }
 
-TEST_F(Walk, ContentsOfASubfolderStandWhereItWasMet) {
+TEST_P(Walk, ContentsOfASubfolderStandWhereItWasMet) {
   const std::vector<std::string> found = walkPaths(root(), filter());
   // Everything below "stale" comes as one run.
   const auto first = std::find_if(found.begin(), found.end(), [&](const std::string& p) {
@@ -155,7 +168,11 @@ TEST_P(ExcludedExtension, MatchesTheLastExtensionWhateverItsCase) {
   WalkFilter f;
   f.since = SinceThreshold::forDay(Since);
   f.excludedExtensions = {"tmp", "BAK"};
-  EXPECT_EQ(walkPaths(tree.path(), f).empty(), GetParam().excluded) << GetParam().fileName;
+  for (const unsigned threads : WalkThreadCounts) {
+    f.threads = threads;
+    EXPECT_EQ(walkPaths(tree.path(), f).empty(), GetParam().excluded)
+        << GetParam().fileName << ", threads " << threads;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -174,7 +191,7 @@ TEST(FileExtension, FromTheLastDotOfTheName) {
   EXPECT_EQ(fileExtensionOf("dot."), ".");
 }
 
-TEST_F(Walk, ExcludedSubfolderIsTheSourceTextFollowedByTheEntry) {
+TEST_P(Walk, ExcludedSubfolderIsTheSourceTextFollowedByTheEntry) {
   makeFile(at("old/x.txt"), New);
   makeFile(at("sub/old/y.txt"), New);
   makeFile(at("ver.2/z.txt"), New);
@@ -192,7 +209,7 @@ TEST_F(Walk, ExcludedSubfolderIsTheSourceTextFollowedByTheEntry) {
   EXPECT_FALSE(walk(f).count(at("fresh")));
 }
 
-TEST_F(Walk, CountsEveryEnumeratedEntryIncludingDotEntries) {
+TEST_P(Walk, CountsEveryEnumeratedEntryIncludingDotEntries) {
   int entries = 0;
   RecordingWalk control;
   control.onEntry = [&] { ++entries; };
@@ -201,7 +218,7 @@ TEST_F(Walk, CountsEveryEnumeratedEntryIncludingDotEntries) {
   EXPECT_EQ(entries, 6 + 4 + 4 + 3);
 }
 
-TEST_F(Walk, AbortLetsTheCurrentListingFinishButEntersNoFurtherFolder) {
+TEST_P(Walk, AbortLetsTheCurrentListingFinishButEntersNoFurtherFolder) {
   bool abort = false;
   RecordingWalk control;
   control.aborted = [&] { return abort; };
@@ -216,7 +233,10 @@ TEST_F(Walk, AbortLetsTheCurrentListingFinishButEntersNoFurtherFolder) {
 
 // Every symbolic link is an entry of its own, judged by its own time and never followed: a
 // backup run as root must not carry what a planted link points to.
-TEST(WalkLinks, LinksAreEntriesByTheirOwnTimeAndNeverFollowed) {
+class WalkLinks : public ::testing::TestWithParam<unsigned> {};
+INSTANTIATE_FOR_EVERY_WALK(WalkLinks);
+
+TEST_P(WalkLinks, LinksAreEntriesByTheirOwnTimeAndNeverFollowed) {
   TempFolder tree;
   const std::string root = tree.path();
   makeFile(root + "/outside/new.txt", New, 5);
@@ -243,6 +263,7 @@ TEST(WalkLinks, LinksAreEntriesByTheirOwnTimeAndNeverFollowed) {
 
   WalkFilter f;
   f.since = SinceThreshold::forDay(Since);
+  f.threads = GetParam();
   RecordingWalk walk;
   WalkFolder(root, f, WalkMode::Search, walk);
   const std::vector<std::string> found = walk.paths();
@@ -264,7 +285,7 @@ TEST(WalkLinks, LinksAreEntriesByTheirOwnTimeAndNeverFollowed) {
   EXPECT_EQ(walkPaths(root, f, WalkMode::WholeFolder).size(), 2u + std::size(links));
 }
 
-TEST_F(Walk, LeavesOutTheDestinationFolderAndTheCopiersTemporaryFiles) {
+TEST_P(Walk, LeavesOutTheDestinationFolderAndTheCopiersTemporaryFiles) {
   makeFile(at("backup/copied.txt"), New);
   makeFolder(at("backup"), New);
   makeFile(at(".nuvelo-0123456789abcdef.tmp"), New);
@@ -281,7 +302,7 @@ TEST_F(Walk, LeavesOutTheDestinationFolderAndTheCopiersTemporaryFiles) {
 }
 
 // A folder that cannot be listed loses files for a backup: the walk names it and goes on.
-TEST_F(Walk, NamesEveryFolderItCannotListAndGoesOn) {
+TEST_P(Walk, NamesEveryFolderItCannotListAndGoesOn) {
   makeFile(at("locked/secret.txt"), New);
   makeFile(at("fresh/locked-too/x.txt"), New);
   makeFolder(at("fresh"), New);
@@ -306,7 +327,10 @@ TEST_F(Walk, NamesEveryFolderItCannotListAndGoesOn) {
   EXPECT_EQ(report->substr(report->rfind('\n') + 1), "4");  // everything else is still found
 }
 
-TEST(WalkHostileTrees, TenThousandFoldersDeepBeyondPathMax) {
+class WalkHostileTrees : public ::testing::TestWithParam<unsigned> {};
+INSTANTIATE_FOR_EVERY_WALK(WalkHostileTrees);
+
+TEST_P(WalkHostileTrees, TenThousandFoldersDeepBeyondPathMax) {
   TempFolder tree;
   const std::string top = tree.path() + "/deep";
   // Built with descriptor-relative calls: the path is far longer than PATH_MAX.
@@ -325,6 +349,7 @@ TEST(WalkHostileTrees, TenThousandFoldersDeepBeyondPathMax) {
 
   WalkFilter f;
   f.since = SinceThreshold::forDay(dateValueOf({2000, 1, 1}));
+  f.threads = GetParam();
   int entries = 0;
   RecordingWalk control;
   control.onEntry = [&] { ++entries; };
@@ -346,17 +371,20 @@ TEST(WalkHostileTrees, TenThousandFoldersDeepBeyondPathMax) {
   testing::removeDeepTree(top);
 }
 
-TEST(WalkHostileTrees, NamesThatAreNotUtf8KeepTheirBytes) {
+TEST_P(WalkHostileTrees, NamesThatAreNotUtf8KeepTheirBytes) {
   TempFolder tree;
   const std::string name = "caf\xE9-\xFF.txt";
   makeFile(tree.path() + "/" + name, New);
   WalkFilter f;
   f.since = SinceThreshold::forDay(Since);
+  f.threads = GetParam();
   EXPECT_EQ(walkPaths(tree.path(), f), (std::vector<std::string>{tree.path() + "/" + name}));
 }
 
-TEST(WalkHostileTrees, MissingSourceContributesNothing) {
-  EXPECT_TRUE(walkPaths("/no/such/folder/anywhere", WalkFilter{}).empty());
+TEST_P(WalkHostileTrees, MissingSourceContributesNothing) {
+  WalkFilter f;
+  f.threads = GetParam();
+  EXPECT_TRUE(walkPaths("/no/such/folder/anywhere", f).empty());
 }
 
 }  // namespace

@@ -26,6 +26,7 @@ TEST(SettingsFile, FirstStartGivesDefaults) {
   EXPECT_TRUE(s.showResult);
   EXPECT_FALSE(s.pickupFolder);
   EXPECT_EQ(s.overwrite, 1);
+  EXPECT_EQ(s.threads, 0u);  // chosen by the file system
   EXPECT_TRUE(s.escExt.empty());
   EXPECT_EQ(s.columnWidths, (std::array<std::int32_t, 5>{100, 80, 50, 100, 164}));
   EXPECT_EQ(s.top, 0);
@@ -37,10 +38,11 @@ TEST(SettingsFile, FirstStartGivesDefaults) {
 TEST(SettingsFile, HandEditedValues) {
   TempFolder folder;
   const std::string path = folder.file("NVO.ini");
-  writeFile(path,
-            "[default]\nfrom=\"/My Docs\"\nLastCopyDate=2024/05/01\n"
-            "[Option]\nOverwrite=0x2\nDirKAI=5\nDirAbs=0\nShowResult=no\nEscExt=bak, tmp\n"
-            "[ListView]\nColumn2Width=$40\n[Window]\nTop=30\nLeft=abc\n");
+  writeFile(
+      path,
+      "[default]\nfrom=\"/My Docs\"\nLastCopyDate=2024/05/01\n"
+      "[Option]\nOverwrite=0x2\nDirKAI=5\nDirAbs=0\nShowResult=no\nEscExt=bak, tmp\nThreads=-3\n"
+      "[ListView]\nColumn2Width=$40\n[Window]\nTop=30\nLeft=abc\n");
   const MainWindowSettings s = readMainWindowSettings(ProfileFile(path));
   EXPECT_EQ(s.from, "\"/My Docs\"");
   EXPECT_EQ(s.lastCopyDate, "2024/05/01");
@@ -48,6 +50,7 @@ TEST(SettingsFile, HandEditedValues) {
   EXPECT_TRUE(s.dirKai);
   EXPECT_FALSE(s.dirAbs);
   EXPECT_TRUE(s.showResult);  // not a number: the default
+  EXPECT_EQ(s.threads, 0u);   // no count below zero: chosen by the file system
   EXPECT_EQ(s.escExt, (std::vector<std::string>{"bak", "tmp"}));
   EXPECT_EQ(s.columnWidths[2], 64);
   EXPECT_EQ(s.top, 30);

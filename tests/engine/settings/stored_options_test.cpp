@@ -16,6 +16,7 @@ MainWindowSettings unusualSettings() {
   s.pickupFolder = true;
   s.overwrite = 3;
   s.verify = true;
+  s.threads = 7;
   s.escExt = {"bak", "a b"};
   return s;
 }
@@ -35,6 +36,7 @@ TEST(StoredOptions, EveryOptionKeyGoesOutAndComesBack) {
   EXPECT_EQ(stored.pickupFolder, given.pickupFolder);
   EXPECT_EQ(stored.overwrite, given.overwrite);
   EXPECT_EQ(stored.verify, given.verify);
+  EXPECT_EQ(stored.threads, given.threads);
   EXPECT_EQ(stored.escExt, given.escExt);
   // Keys that are no option stay as they were.
   EXPECT_FALSE(stored.showResult);

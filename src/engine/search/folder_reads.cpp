@@ -1,0 +1,79 @@
+#include "engine/search/folder_reads.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace nuvelo {
+namespace {
+
+// Look-ups one task makes: small enough that a large folder spreads over every worker and that
+// a stop is noticed soon, large enough that a task is worth its scheduling.
+constexpr std::size_t SliceEntries = 32;
+
+constexpr std::chrono::milliseconds PollEvery{10};
+
+std::size_t slicesOf(const FolderListing& listing) {
+  return (listing.entries.size() + SliceEntries - 1) / SliceEntries;
+}
+
+}  // namespace
+
+FolderReads::FolderReads(unsigned threads, LookupWanted wanted, bool helps)
+    : wanted_(std::move(wanted)), helps_(helps), pool_(threads) {}
+
+void FolderReads::start(const std::shared_ptr<FolderRead>& read, std::size_t depth) {
+  const Urgency urgency{depth, order_++};
+  pool_.submit(urgency, [this, read, urgency] { readFolder(read, urgency); });
+}
+
+void FolderReads::readFolder(const std::shared_ptr<FolderRead>& read, Urgency urgency) {
+  FolderListing& listing = read->listing;
+  listing = read->parent ? readSubfolder(*read->parent, read->name, read->path)
+                         : nuvelo::readFolder(read->path);
+  read->parent.reset();
+  for (ListedEntry& listed : listing.entries) listed.wanted = wanted_(listed.entry);
+  const std::size_t slices = listing.listed ? slicesOf(listing) : 0;
+  if (slices == 0) {
+    markComplete(*read);
+    return;
+  }
+  read->slicesLeft = slices;
+  for (std::size_t slice = 1; slice < slices; ++slice)
+    pool_.submit(urgency, [this, read, slice] { lookUpSlice(read, slice); });
+  lookUpSlice(read, 0);
+}
+
+void FolderReads::lookUpSlice(const std::shared_ptr<FolderRead>& read, std::size_t slice) {
+  std::vector<ListedEntry>& entries = read->listing.entries;
+  const int fd = read->listing.fd->get();
+  const std::size_t end = std::min(entries.size(), (slice + 1) * SliceEntries);
+  for (std::size_t i = slice * SliceEntries; i < end && !pool_.stopping(); ++i)
+    if (entries[i].wanted) lookUpEntry(fd, entries[i]);
+  if (read->slicesLeft.fetch_sub(1) == 1) markComplete(*read);
+}
+
+void FolderReads::markComplete(FolderRead& read) {
+  {
+    const std::lock_guard lock(mutex_);
+    read.complete = true;
+  }
+  completed_.notify_all();
+}
+
+bool FolderReads::isComplete(const FolderRead& read) {
+  const std::lock_guard lock(mutex_);
+  return read.complete;
+}
+
+void FolderReads::await(const FolderRead& read, const std::function<void()>& poll) {
+  if (helps_)
+    while (!isComplete(read) && pool_.runOneWaiting()) continue;
+  std::unique_lock lock(mutex_);
+  while (!completed_.wait_for(lock, PollEvery, [&read] { return read.complete; })) {
+    lock.unlock();
+    poll();
+    lock.lock();
+  }
+}
+
+}  // namespace nuvelo

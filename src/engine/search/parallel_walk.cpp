@@ -1,0 +1,296 @@
+#include "engine/search/parallel_walk.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <deque>
+#include <memory>
+#include <thread>
+
+#include "engine/search/folder_reads.h"
+#include "engine/search/walk_rules.h"
+#include "platform/path_text.h"
+#include "platform/posix/folder_listing.h"
+
+namespace nuvelo {
+namespace {
+
+// Threads where each request waits for a network round trip: enough to keep a share busy.
+constexpr unsigned RemoteWalkThreads = 32;
+// Folders read ahead per worker.
+constexpr std::size_t ReadAheadPerThread = 4;
+// As the one-thread walk's directory stack: only the deepest folders keep their descriptor.
+constexpr std::size_t OpenFolderBudget = 64;
+constexpr std::size_t PollEveryEntries = 1024;
+
+bool isDotEntry(const std::string& name) {
+  return name == "." || name == "..";
+}
+
+// A folder being handed out: its complete read, and the reads started for its subfolders.
+struct Frame {
+  std::shared_ptr<FolderRead> read;
+  SharedDescriptor fd;        // closed beyond the budget, opened again on the way back
+  std::size_t next = 0;       // the next entry to hand out
+  std::size_t readAhead = 0;  // the next entry to consider for reading ahead
+  std::deque<std::shared_ptr<FolderRead>> subfolderReads;  // in the order of their entries
+  std::size_t pathLength = 0;
+
+  const std::vector<ListedEntry>& entries() const { return read->listing.entries; }
+};
+
+class ParallelWalk {
+ public:
+  ParallelWalk(const WalkFilter& filter, WalkMode mode, WalkVisitor& visitor, unsigned threads,
+               bool consumerHelps)
+      : rules_(filter, mode),
+        visitor_(visitor),
+        window_(readAheadFolders(threads)),
+        reads_(
+            threads, [this](const DirectoryEntry& entry) { return wantsLookup(entry); },
+            consumerHelps) {}
+
+  void run(const std::string& root) {
+    if (visitor_.abortRequested()) return;
+    path_ = root;
+    auto read = std::make_shared<FolderRead>();
+    read->path = root;
+    reads_.start(read, 0);
+    ++pending_;
+    if (!enter(read)) return;
+    while (!frames_.empty()) {
+      Frame& frame = frames_.back();
+      if (frame.next == frame.entries().size()) {
+        leave();
+        continue;
+      }
+      handOut(frame.next++);
+    }
+  }
+
+ private:
+  // The same decisions as the one-thread walk, from the looked-up entries.
+  void handOut(std::size_t index) {
+    const ListedEntry& listed = frames_.back().entries()[index];
+    visitor_.entryRead();
+    if (++sincePoll_ == PollEveryEntries) {
+      sincePoll_ = 0;
+      visitor_.poll();
+    }
+    switch (kindOf(listed)) {
+      case EntryKind::Folder:
+        visitFolder(listed, index);
+        break;
+      case EntryKind::File:
+      case EntryKind::Link:
+        visitFile(listed);
+        break;
+      case EntryKind::Skipped:
+        break;
+    }
+  }
+
+  void visitFolder(const ListedEntry& listed, std::size_t index) {
+    if (!isEnteredOrTaken(listed, path_)) return;
+    const EntryLookup& lookup = listed.lookup;
+    if (rules_.takesChangedFolders() && passesDateTest(lookup)) {
+      take(joinPath(path_, listed.entry.name), lookup);
+      return;
+    }
+    // The walk notices an abort where it would start on a further folder; the workers stop
+    // at once, and only the folders already listed are handed out to the end.
+    if (aborted_ || visitor_.abortRequested()) {
+      abort();
+      return;
+    }
+    std::shared_ptr<FolderRead> read = readOfSubfolder(index);
+    if (read) enter(read);
+  }
+
+  void visitFile(const ListedEntry& listed) {
+    if (rules_.skipsFileNamed(listed.entry.name)) return;
+    const EntryLookup& lookup = listed.lookup;
+    if (rules_.wholeFolder() ? lookup.state == EntryLookup::State::Found : passesDateTest(lookup))
+      take(joinPath(path_, listed.entry.name), lookup);
+  }
+
+  // A folder entry that the walk enters, or takes whole in per-folder mode.
+  bool isEnteredOrTaken(const ListedEntry& listed, std::string_view folderPath) const {
+    if (!rules_.entersSubfolders() || isDotEntry(listed.entry.name)) return false;
+    if (rules_.excludesFolders() &&
+        rules_.isExcludedFolder(joinPath(folderPath, listed.entry.name)))
+      return false;
+    const EntryLookup& lookup = listed.lookup;
+    return !(rules_.hasLeftOutFolder() && lookup.state == EntryLookup::State::Found &&
+             rules_.isLeftOut(lookup.device, lookup.inode));
+  }
+
+  bool isEntered(const ListedEntry& listed, std::string_view folderPath) const {
+    return kindOf(listed) == EntryKind::Folder && isEnteredOrTaken(listed, folderPath) &&
+           !(rules_.takesChangedFolders() && passesDateTest(listed.lookup));
+  }
+
+  bool passesDateTest(const EntryLookup& lookup) const {
+    return lookup.state == EntryLookup::State::Found && rules_.since().passes(lookup.modified);
+  }
+
+  // Which entries the workers look up: those whose look-up the walk's decisions read.
+  bool wantsLookup(const DirectoryEntry& entry) const {
+    if (isDotEntry(entry.name)) return false;
+    const std::optional<EntryKind> kind = kindByType(entry);
+    if (!kind) return true;
+    switch (*kind) {
+      case EntryKind::Folder:
+        return rules_.entersSubfolders() &&
+               (rules_.hasLeftOutFolder() || rules_.takesChangedFolders());
+      case EntryKind::File:
+      case EntryKind::Link:
+        return !rules_.skipsFileNamed(entry.name);
+      case EntryKind::Skipped:
+        return false;
+    }
+    return false;
+  }
+
+  void take(std::string path, const EntryLookup& lookup) {
+    visitor_.found(walkEntryOf(std::move(path), lookup.mode, lookup.bytes, lookup.modified.tv_sec));
+  }
+
+  // The read of the current folder's subfolder at `index`: the one started ahead, or one
+  // started now; nothing when the folder can no longer be opened.
+  std::shared_ptr<FolderRead> readOfSubfolder(std::size_t index) {
+    Frame& frame = frames_.back();
+    frame.readAhead = std::max(frame.readAhead, index + 1);
+    while (!frame.subfolderReads.empty() && frame.subfolderReads.front()->entryInParent < index) {
+      frame.subfolderReads.pop_front();
+      --pending_;
+    }
+    if (!frame.subfolderReads.empty() && frame.subfolderReads.front()->entryInParent == index) {
+      std::shared_ptr<FolderRead> read = std::move(frame.subfolderReads.front());
+      frame.subfolderReads.pop_front();
+      return read;
+    }
+    if (!frame.fd) return nullptr;
+    return startRead(frames_.size() - 1, index);
+  }
+
+  std::shared_ptr<FolderRead> startRead(std::size_t frameIndex, std::size_t index) {
+    const Frame& frame = frames_[frameIndex];
+    auto read = std::make_shared<FolderRead>();
+    read->name = frame.entries()[index].entry.name;
+    read->path = joinPath(std::string_view(path_).substr(0, frame.pathLength), read->name);
+    read->parent = frame.fd;
+    read->entryInParent = index;
+    reads_.start(read, frameIndex + 1);
+    ++pending_;
+    return read;
+  }
+
+  // Waits for the folder's read and goes into it; false when it contributes nothing.
+  bool enter(const std::shared_ptr<FolderRead>& read) {
+    reads_.await(*read, [this] { visitor_.poll(); });
+    --pending_;
+    FolderListing& listing = read->listing;
+    if (listing.unreadable) visitor_.unreadable(*listing.unreadable);
+    if (!listing.listed) return false;
+    std::string().swap(read->path);  // the walk's path stands for it; deep trees hold many frames
+    Frame frame;
+    frame.fd = std::move(listing.fd);
+    frame.read = read;
+    if (!read->name.empty()) path_ = joinPath(path_, read->name);
+    frame.pathLength = path_.size();
+    frames_.push_back(std::move(frame));
+    // Keeps the number of open descriptors bounded however deep the tree goes.
+    if (frames_.size() > OpenFolderBudget + 1)
+      frames_[frames_.size() - 1 - OpenFolderBudget].fd.reset();
+    readAhead();
+    return true;
+  }
+
+  void leave() {
+    Frame child = std::move(frames_.back());
+    frames_.pop_back();
+    pending_ -= child.subfolderReads.size();  // reads left after an abort
+    if (frames_.empty()) return;
+    Frame& frame = frames_.back();
+    path_.resize(frame.pathLength);
+    if (!frame.fd) reopen(frame, child);
+    readAhead();
+  }
+
+  // Opens the folder again from its child's "..", or else by its names from the nearest
+  // ancestor still open; a folder that moved or vanished meanwhile is finished.
+  void reopen(Frame& frame, const Frame& child) {
+    const FolderListing& listing = frame.read->listing;
+    Descriptor fd = reopenParent(child.fd ? child.fd->get() : -1, listing.device, listing.inode);
+    if (!fd.isOpen()) {
+      std::size_t open = frames_.size() - 1;
+      while (open > 0 && !frames_[open].fd) --open;
+      if (frames_[open].fd) {
+        const std::size_t from = frames_[open].pathLength;
+        fd = reopenBelow(frames_[open].fd->get(),
+                         std::string_view(path_).substr(from, frame.pathLength - from),
+                         listing.device, listing.inode);
+      }
+    }
+    if (fd.isOpen()) {
+      frame.fd = std::make_shared<const Descriptor>(std::move(fd));
+      return;
+    }
+    frame.next = frame.entries().size();
+    pending_ -= frame.subfolderReads.size();
+    frame.subfolderReads.clear();
+  }
+
+  // Starts reads of the subfolders the walk will enter next, deepest folders first, while the
+  // read-ahead window has room.
+  void readAhead() {
+    if (aborted_) return;
+    for (std::size_t i = frames_.size(); i-- > 0 && pending_ < window_;) {
+      Frame& frame = frames_[i];
+      if (!frame.fd) break;  // beyond the descriptor budget: read when the walk is back
+      frame.readAhead = std::max(frame.readAhead, frame.next);
+      const std::string_view folderPath = std::string_view(path_).substr(0, frame.pathLength);
+      while (frame.readAhead < frame.entries().size() && pending_ < window_) {
+        const std::size_t index = frame.readAhead++;
+        if (isEntered(frame.entries()[index], folderPath))
+          frame.subfolderReads.push_back(startRead(i, index));
+      }
+    }
+  }
+
+  void abort() {
+    aborted_ = true;
+    reads_.stop();
+  }
+
+  WalkRules rules_;
+  WalkVisitor& visitor_;
+  std::size_t window_;
+  std::vector<Frame> frames_;
+  std::string path_;
+  std::size_t pending_ = 0;  // reads started and not yet entered
+  std::size_t sincePoll_ = 0;
+  bool aborted_ = false;
+  FolderReads reads_;  // last: its workers end before what they use goes
+};
+
+}  // namespace
+
+unsigned automaticWalkThreads(const std::string& folder) {
+  if (isOnRemoteFileSystem(folder)) return RemoteWalkThreads;
+  return std::max(1u, std::thread::hardware_concurrency());
+}
+
+std::size_t readAheadFolders(unsigned threads) {
+  return ReadAheadPerThread * threads;
+}
+
+void walkInParallel(const std::string& folder, const WalkFilter& filter, WalkMode mode,
+                    WalkVisitor& visitor, unsigned threads) {
+  // Where requests wait for a network, the consumer keeps to handing entries out and polling.
+  const bool consumerHelps = !isOnRemoteFileSystem(folder);
+  ParallelWalk(filter, mode, visitor, threads, consumerHelps).run(folder);
+}
+
+}  // namespace nuvelo

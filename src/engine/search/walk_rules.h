@@ -1,0 +1,48 @@
+#pragma once
+// What a walk's filter decides about the entries it meets, shared by the one-thread walk and the
+// parallel walk so that both take exactly the same entries.
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/search/folder_walk.h"
+
+namespace nuvelo {
+
+class WalkRules {
+ public:
+  WalkRules(const WalkFilter& filter, WalkMode mode);
+
+  bool wholeFolder() const { return wholeFolder_; }
+  // Subfolders are entered: the subfolder switch, or a whole folder.
+  bool entersSubfolders() const { return filter_.includeSubfolders || wholeFolder_; }
+  // Per-folder mode: a folder changed since the day is taken whole instead of entered.
+  bool takesChangedFolders() const { return filter_.pickupFolder && !wholeFolder_; }
+  bool hasLeftOutFolder() const { return filter_.leftOutFolder.has_value(); }
+  bool isLeftOut(dev_t device, ino_t inode) const {
+    return filter_.leftOutFolder && FileIdentity{device, inode} == *filter_.leftOutFolder;
+  }
+  const SinceThreshold& since() const { return filter_.since; }
+
+  bool excludesFolders() const { return !excludedFolders_.empty(); }
+  // The folder at this path is one of the excluded subfolders.
+  bool isExcludedFolder(const std::string& path) const;
+  // A file or link left out by its name: an excluded extension or a copier's temporary file.
+  bool skipsFileNamed(std::string_view name) const;
+
+ private:
+  const WalkFilter& filter_;
+  bool wholeFolder_;
+  std::vector<std::string> excludedFolders_;
+  std::vector<std::string> excludedExtensions_;
+};
+
+// The entry the walk hands out for what a look-up told of it.
+WalkEntry walkEntryOf(std::string path, mode_t mode, std::int64_t bytes,
+                      std::int64_t modifiedSeconds);
+
+}  // namespace nuvelo
