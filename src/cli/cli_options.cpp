@@ -285,7 +285,7 @@ std::string usageText() {
   --conditions FILE.dat  条件ファイルから検索元・コピー先・下位フォルダ・除外リストを読む
   --settings FILE        設定ファイル (既定: ウィンドウと同じ NVO.ini)
   --threads N            フォルダを読むスレッドの数 (1: 1 本で順に読む; 0: ファイルシステムで
-                         決める。ネットワークと FUSE は 32、ほかは CPU の数; 既定: 設定ファイルの
+                         決める。ネットワークと FUSE は 32、ほかは 1; 既定: 設定ファイルの
                          [Option] Threads、なければ 0)。copy では同時に書くファイルの数も
                          決める (0: ネットワークと FUSE のコピー先は 32、ほかは 1 つずつ)
   --help, --version

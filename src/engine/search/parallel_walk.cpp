@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <deque>
 #include <memory>
-#include <thread>
 
 #include "engine/search/folder_reads.h"
 #include "engine/search/walk_rules.h"
@@ -278,8 +277,7 @@ class ParallelWalk {
 }  // namespace
 
 unsigned automaticWalkThreads(const std::string& folder) {
-  if (isOnRemoteFileSystem(folder)) return RemoteWalkThreads;
-  return std::max(1u, std::thread::hardware_concurrency());
+  return isOnRemoteFileSystem(folder) ? RemoteWalkThreads : 1;
 }
 
 std::size_t readAheadFolders(unsigned threads) {

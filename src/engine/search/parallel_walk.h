@@ -9,7 +9,9 @@
 namespace nuvelo {
 
 // Threads for a walk of `folder` when none are asked for: many requests in flight on network
-// and FUSE file systems, where each one waits for a round trip; about one per core elsewhere.
+// and FUSE file systems, where each one waits for a round trip; one elsewhere, where a request
+// costs less than handing it to another thread and back (measured on a warm local tree, the
+// one-thread walk ran at about 1.0 x find and two threads at 1.6 x on two cores).
 unsigned automaticWalkThreads(const std::string& folder);
 
 // How many folders the parallel walk reads ahead of the one it hands out, with `threads`
