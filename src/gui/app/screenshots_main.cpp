@@ -15,6 +15,7 @@
 
 #include "engine/copy/copy_run.h"
 #include "gui/app/application.h"
+#include "gui/app/desktop_services.h"
 #include "gui/dialogs/about_box.h"
 #include "gui/dialogs/copy_notice.h"
 #include "gui/dialogs/detail_settings_dialog.h"
@@ -23,11 +24,6 @@
 #include "gui/main_window/main_window.h"
 #include "gui/results/result_list_view.h"
 #include "gui/widgets/design_scale.h"
-#include "platform/qt/modal_runner.h"
-#include "platform/qt/qt_desktop_shell.h"
-#include "platform/qt/qt_file_dialogs.h"
-#include "platform/qt/qt_key_sink.h"
-#include "platform/qt/qt_message_boxes.h"
 
 namespace {
 
@@ -90,17 +86,9 @@ int main(int argc, char* argv[]) {
   if (argc > 2) app.setFont(scaledFont(QString::fromLocal8Bit(argv[2]).toDouble()));
 
   QTemporaryDir dir;
-  nuvelo::QtMessageBoxes boxes;
-  nuvelo::QtDesktopShell shell([](const std::string& path, QWidget* owner) {
-    (new nuvelo::PropertiesDialog(path, owner))->show();
-  });
-  nuvelo::QtModalRunner dialogs;
-  nuvelo::QtFileDialogs files;
-  nuvelo::QtKeySink keys;
-  nuvelo::QtHelpViewer help;
-  nuvelo::MainWindow form(
-      nuvelo::MainWindowServices{&boxes, &shell, &dialogs, &files, &keys, &help},
-      sampleSettings(dir).toStdString(), dir.path().toStdString());
+  nuvelo::DesktopServices desktop;
+  nuvelo::MainWindow form(desktop.services(), sampleSettings(dir).toStdString(),
+                          dir.path().toStdString());
   form.move(0, 0);
   bool saved = save(form, folder, QStringLiteral("main-window.png"));
 
@@ -123,7 +111,8 @@ int main(int argc, char* argv[]) {
       save(*form.detailSettingsDialog, folder, QStringLiteral("detail-settings-2.png")) && saved;
   form.detailSettingsDialog->hide();
 
-  nuvelo::TAboutBox about(nuvelo::programVersion(), nuvelo::loggedOnUserName(), shell, &form);
+  nuvelo::TAboutBox about(nuvelo::programVersion(), nuvelo::loggedOnUserName(), desktop.shell,
+                          &form);
   saved = save(about, folder, QStringLiteral("about-box.png")) && saved;
   about.hide();
 
