@@ -38,6 +38,8 @@ struct WalkFilter {
 enum class WalkMode {
   Search,       // the date test, the subfolder switch and per-folder mode apply
   WholeFolder,  // a checked folder row of the copy: every file below it, whatever its date
+  FolderSize,   // a folder row's size: every file below it, whatever its date or exclusions,
+                // folders whose names begin with "." left out
 };
 
 // An entry the walk took, with what its look-up told, so the rows need not look it up again.

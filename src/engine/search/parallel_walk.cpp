@@ -115,7 +115,9 @@ class ParallelWalk {
 
   // A folder entry that the walk enters, or takes whole in per-folder mode.
   bool isEnteredOrTaken(const ListedEntry& listed, std::string_view folderPath) const {
-    if (!rules_.entersSubfolders() || isDotEntry(listed.entry.name)) return false;
+    if (!rules_.entersSubfolders() || isDotEntry(listed.entry.name) ||
+        rules_.skipsFolderNamed(listed.entry.name))
+      return false;
     if (rules_.excludesFolders() &&
         rules_.isExcludedFolder(joinPath(folderPath, listed.entry.name)))
       return false;
