@@ -65,15 +65,18 @@ bool FolderReads::isComplete(const FolderRead& read) {
   return read.complete;
 }
 
-void FolderReads::await(const FolderRead& read, const std::function<void()>& poll) {
+bool FolderReads::await(const FolderRead& read, const std::function<void()>& poll,
+                        const std::function<bool()>& giveUp) {
   if (helps_)
     while (!isComplete(read) && pool_.runOneWaiting()) continue;
   std::unique_lock lock(mutex_);
   while (!completed_.wait_for(lock, PollEvery, [&read] { return read.complete; })) {
     lock.unlock();
     poll();
+    if (giveUp()) return false;
     lock.lock();
   }
+  return true;
 }
 
 }  // namespace nuvelo

@@ -189,8 +189,17 @@ class ParallelWalk {
 
   // Waits for the folder's read and goes into it; false when it contributes nothing.
   bool enter(const std::shared_ptr<FolderRead>& read) {
-    reads_.await(*read, [this] { visitor_.poll(); });
+    // An abort asked while a slow folder is read stops the workers at once, not only when the
+    // walk would start on the next folder.
+    const bool complete = reads_.await(
+        *read, [this] { visitor_.poll(); },
+        [this] {
+          if (!aborted_ && !visitor_.abortRequested()) return false;
+          abort();
+          return true;
+        });
     --pending_;
+    if (!complete) return false;
     FolderListing& listing = read->listing;
     if (listing.unreadable) visitor_.unreadable(*listing.unreadable);
     if (!listing.listed) return false;
