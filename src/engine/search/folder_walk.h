@@ -63,6 +63,9 @@ class WalkVisitor {
   virtual void poll() {}
   // A folder that could not be listed (its path and an errno value); it contributes nothing.
   virtual void unreadable(const Failure& /*folder*/) {}
+  // Whether the calling thread may read folders itself while it waits for the workers; not
+  // for a window, whose thread must stay free for its events.
+  virtual bool callingThreadMayRead() const { return true; }
 };
 
 // Walks `folder` depth first, each folder's entries in the order the file system gives them,
