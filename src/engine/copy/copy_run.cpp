@@ -8,6 +8,7 @@
 
 #include "engine/copy/copy_errors.h"
 #include "engine/copy/copy_list.h"
+#include "engine/copy/parallel_copies.h"
 #include "platform/path_text.h"
 #include "platform/posix/filesystem.h"
 
@@ -125,6 +126,58 @@ std::optional<SpaceShortage> spaceShortage(const std::vector<ResultRow>& rows,
   return shortage;
 }
 
+// What became of one file, into the run's counts and to the observer.
+void tell(const EntryReport& report, CopyRunner& runner, CopyObserver& observer,
+          CopyRunResult& result) {
+  count(report, result.counts);
+  if (report.attributesDropped && !result.attributesNote)
+    result.attributesNote = attributesNoteFor(runner.destinationRules());
+  if (report.kind == EntryReport::Failed) {
+    result.failedSources.push_back(report.source);
+    observer.copyFailed(report);
+  }
+  observer.fileDone(report);
+}
+
+// One file after the other: decided, written and told before the next.
+void copyInTurn(const std::vector<std::string>& list, const CopyRequest& request,
+                CopyRunner& runner, CopyObserver& observer, CopyRunResult& result) {
+  for (const std::string& source : list) {
+    if (observer.abortRequested()) {
+      result.aborted = true;
+      break;
+    }
+    const EntryReport report = request.dryRun ? runner.plan(source) : runner.copy(source);
+    if (report.kind == EntryReport::Stopped) {
+      result.aborted = true;
+      break;
+    }
+    tell(report, runner, observer, result);
+  }
+}
+
+// Several files written at once; decided and told one after the other on this thread.
+void copyAtOnce(const std::vector<std::string>& list, unsigned threads, CopyRunner& runner,
+                CopyObserver& observer, CopyRunResult& result, ParallelCopies*& running) {
+  CopyCaller caller;
+  caller.poll = [&observer] { observer.poll(); };
+  caller.abortRequested = [&observer] { return observer.abortRequested(); };
+  caller.askReplace = [&observer](const std::string& target) {
+    return observer.askReplace(target);
+  };
+  caller.tell = [&](const EntryReport& report) { tell(report, runner, observer, result); };
+  ParallelCopies copies(runner, threads, std::move(caller));
+  running = &copies;
+  for (const std::string& source : list) {
+    if (observer.abortRequested()) copies.stop();
+    if (copies.stopped()) break;
+    copies.add(source);
+  }
+  copies.drain();
+  if (copies.stopped()) result.aborted = true;
+  running = nullptr;
+}
+
 }  // namespace
 
 bool anyRowChecked(const std::vector<ResultRow>& rows) {
@@ -162,30 +215,26 @@ CopyRunResult runCopy(const std::vector<ResultRow>& rows, const CopyRequest& req
   CopyHooks hooks;
   hooks.poll = [&observer] { observer.poll(); };
   hooks.afterChunk = [&observer](std::uint64_t) { return !observer.abortRequested(); };
+  // While copies are written at once, a question waits until the files before it are told.
+  ParallelCopies* running = nullptr;
   CopyRunner runner(
-      settings, [&observer](const std::string& target) { return observer.askReplace(target); },
+      settings,
+      [&observer, &running](const std::string& target) {
+        if (running) {
+          running->drain();
+          if (running->stopped()) return ReplaceAnswer::Stop;
+        }
+        return observer.askReplace(target);
+      },
       hooks);
 
   observer.copyStarting(list.size());
-  for (const std::string& source : list) {
-    if (observer.abortRequested()) {
-      result.aborted = true;
-      break;
-    }
-    const EntryReport report = request.dryRun ? runner.plan(source) : runner.copy(source);
-    if (report.kind == EntryReport::Stopped) {
-      result.aborted = true;
-      break;
-    }
-    count(report, result.counts);
-    if (report.attributesDropped && !result.attributesNote)
-      result.attributesNote = attributesNoteFor(runner.destinationRules());
-    if (report.kind == EntryReport::Failed) {
-      result.failedSources.push_back(report.source);
-      observer.copyFailed(report);
-    }
-    observer.fileDone(report);
-  }
+  const unsigned threads =
+      request.dryRun ? 1 : copyThreads(request.filter.threads, request.destination);
+  if (threads <= 1)
+    copyInTurn(list, request, runner, observer, result);
+  else
+    copyAtOnce(list, threads, runner, observer, result, running);
   runner.finish();
   return result;
 }

@@ -85,6 +85,22 @@ EntryReport CopyRunner::reportFor(const std::string& source) const {
 }
 
 EntryReport CopyRunner::copy(const std::string& source) {
+  std::variant<EntryReport, PendingCopy> decided = decideCopy(source, false);
+  if (auto* settled = std::get_if<EntryReport>(&decided)) return std::move(*settled);
+  PendingCopy& pending = std::get<PendingCopy>(decided);
+  const EntryReport written = write(pending, [&] {
+    return askReplace_ ? askReplace_(pending.report.target) : ReplaceAnswer::Keep;
+  });
+  placed(pending, written);
+  return written;
+}
+
+std::variant<EntryReport, PendingCopy> CopyRunner::decide(const std::string& source) {
+  return decideCopy(source, true);
+}
+
+std::variant<EntryReport, PendingCopy> CopyRunner::decideCopy(const std::string& source,
+                                                              bool ownFolder) {
   EntryReport report = reportFor(source);
   const std::string subpath = destinationSubpath(source, settings_.rule);
   const std::string name = fileNameOf(source, settings_.rule.style);
@@ -94,7 +110,7 @@ EntryReport CopyRunner::copy(const std::string& source) {
   }
 
   const Result<int> opened = folders_.open(subpath);
-  const int folder = opened.value_or(-1);
+  int folder = opened.value_or(-1);
   const FileSystemRules& rules = folder >= 0 ? folderRules(subpath, folder) : destinationRules();
   if (auto clash = names_.clash(subpath, folder, name, source, rules)) {
     report.failure = {make_error_code(CopyError::NameClash), std::move(*clash)};
@@ -102,7 +118,10 @@ EntryReport CopyRunner::copy(const std::string& source) {
   }
   std::optional<struct stat> target;
   struct stat st {};
-  if (folder >= 0 && fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) target = st;
+  // Copies written on other threads look only at the names the folder may hold.
+  const bool mayExist = !ownFolder || known_.mayHold(subpath, folder, name);
+  if (folder >= 0 && mayExist && fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0)
+    target = st;
   if (const auto decided =
           decisionBeforeCopy(source, target, settings_.overwrite, rules.timeGranularityMs)) {
     report.kind = *decided;
@@ -113,18 +132,54 @@ EntryReport CopyRunner::copy(const std::string& source) {
     return report;
   }
 
-  CopyHooks hooks = hooks_;
-  hooks.keepsAttributes = rules.keepsPermissions;
-  hooks.keepsLinks = rules.keepsLinks;
-  hooks.timesLostByRename = !rules.renameKeepsTimes;
-  const CopyOutcome outcome = copyEntryInto(
-      source, folder, name, replaceModeOf(settings_.overwrite),
-      [&] { return askReplace_ ? askReplace_(report.target) : ReplaceAnswer::Keep; }, hooks);
+  PendingCopy pending;
+  if (ownFolder) {
+    Result<Descriptor> own = duplicateDescriptor(folder);
+    if (!own) {
+      report.failure = {own.error().code, {}};
+      return report;
+    }
+    pending.folder = std::move(*own);
+    folder = pending.folder.get();
+  }
+  pending.report = std::move(report);
+  pending.subpath = subpath;
+  pending.name = name;
+  pending.folderFd = folder;
+  pending.mode = replaceModeOf(settings_.overwrite);
+  pending.rules = &rules;
+  pending.hooks = hooks_;
+  pending.hooks.keepsAttributes = rules.keepsPermissions;
+  pending.hooks.keepsLinks = rules.keepsLinks;
+  pending.hooks.timesLostByRename = !rules.renameKeepsTimes;
+  pending.decided = decideEntryCopy(
+      source, folder, name, pending.mode,
+      [&] { return askReplace_ ? askReplace_(pending.report.target) : ReplaceAnswer::Keep; },
+      pending.hooks, ownFolder ? &target : nullptr);
+  return pending;
+}
+
+EntryReport CopyRunner::write(PendingCopy& pending,
+                              const std::function<ReplaceAnswer()>& askAgain) {
+  const CopyOutcome outcome = carryOutCopy(pending.decided, pending.report.source, pending.folderFd,
+                                           pending.name, pending.mode, askAgain, pending.hooks);
+  EntryReport report = pending.report;
   report.kind = outcome.kind;
   report.attributesDropped = outcome.attributesDropped;
   if (report.kind == EntryReport::Failed) report.failure = {outcome.code, {}};
-  if (report.kind == EntryReport::Copied) names_.placed(subpath, name, source, rules);
   return report;
+}
+
+void CopyRunner::placed(const PendingCopy& pending, const EntryReport& written) {
+  if (written.kind != EntryReport::Copied) return;
+  names_.placed(pending.subpath, pending.name, written.source, *pending.rules);
+  known_.placed(pending.subpath, pending.name);
+}
+
+std::string CopyRunner::targetKey(const std::string& source) {
+  // Folded whatever the destination's rules, so a folder below it that folds is covered too.
+  return foldedName(destinationSubpath(source, settings_.rule) + "/" +
+                    fileNameOf(source, settings_.rule.style));
 }
 
 EntryReport CopyRunner::plan(const std::string& source) {

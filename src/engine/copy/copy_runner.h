@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <variant>
 
 #include "engine/copy/copy_failure.h"
 #include "engine/copy/destination_folders.h"
@@ -38,6 +39,20 @@ struct EntryReport {
   bool attributesDropped = false;
 };
 
+// A file whose copy is decided and that is yet to be written: everything the writing needs,
+// with a descriptor of its destination folder of its own, so another thread can write it.
+struct PendingCopy {
+  EntryReport report;
+  std::string subpath;
+  std::string name;
+  Descriptor folder;  // the folder's own descriptor, when it has one
+  int folderFd = -1;
+  ReplaceMode mode = ReplaceMode::Never;
+  CopyHooks hooks;
+  DecidedCopy decided;
+  const FileSystemRules* rules = nullptr;  // the destination folder's, owned by the runner
+};
+
 class CopyRunner {
  public:
   // askReplace: the question for one existing namesake (its path).
@@ -48,6 +63,17 @@ class CopyRunner {
   // Makes the file's destination folder (also when the file is then not copied), decides by
   // the policy and copies.
   EntryReport copy(const std::string& source);
+  // copy() in three steps, for copies written on other threads: decide() does everything up to
+  // the writing on the calling thread (folders, names, the policy and its question) and gives
+  // either the file's report or the copy to write; write() writes it (on any thread, asking
+  // `askAgain` only when a namesake appeared meanwhile); placed() tells the runner, on the
+  // calling thread again, what became of it.
+  std::variant<EntryReport, PendingCopy> decide(const std::string& source);
+  static EntryReport write(PendingCopy& pending, const std::function<ReplaceAnswer()>& askAgain);
+  void placed(const PendingCopy& pending, const EntryReport& written);
+  // Two files with the same key would land on the same destination entry (or one the
+  // destination folds into it); the second is decided only once the first is written.
+  std::string targetKey(const std::string& source);
   // What copy() would do, without touching the destination: Copied means it would copy
   // (perhaps after asking), NotCopied that the policy leaves the file alone.
   EntryReport plan(const std::string& source);
@@ -62,6 +88,8 @@ class CopyRunner {
 
  private:
   EntryReport reportFor(const std::string& source) const;
+  // decide(); the pending copy keeps the runner's open folder, or a descriptor of its own.
+  std::variant<EntryReport, PendingCopy> decideCopy(const std::string& source, bool ownFolder);
   const FileSystemRules& rulesAt(int folderFd, bool probe);
   const FileSystemRules& folderRules(const std::string& subpath, int folderFd);
   // Why the file cannot be stored at all: a name the destination does not take, or a size
@@ -74,6 +102,7 @@ class CopyRunner {
   CopyHooks hooks_;
   DestinationFolders folders_;
   DestinationNames names_;
+  KnownEntries known_;  // for the copies written on other threads
   std::unordered_map<dev_t, FileSystemRules> rules_;
   bool probes_ = true;  // false once the runner only plans
   const FileSystemRules* rootRules_ = nullptr;

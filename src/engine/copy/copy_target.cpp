@@ -52,8 +52,14 @@ bool isSameEntry(const struct stat& a, const struct stat& b) {
 TargetDecision decideTarget(const CopyTarget& target, const struct stat& source) {
   struct stat existing {};
   if (fstatat(target.folderFd, target.name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) != 0) return {};
-  if (isSameEntry(existing, source)) return {CopyOutcome{CopyOutcome::SameFile, {}}};
-  if (S_ISDIR(existing.st_mode)) return {failedWith(EISDIR)};
+  return decideTargetFrom(target, source, &existing);
+}
+
+TargetDecision decideTargetFrom(const CopyTarget& target, const struct stat& source,
+                                const struct stat* existing) {
+  if (!existing) return {};
+  if (isSameEntry(*existing, source)) return {CopyOutcome{CopyOutcome::SameFile, {}}};
+  if (S_ISDIR(existing->st_mode)) return {failedWith(EISDIR)};
   if (auto refusal = refusalToReplace(target)) return {std::move(refusal)};
   return {std::nullopt, true};
 }

@@ -37,6 +37,9 @@ struct TargetDecision {
   bool replace = false;
 };
 TargetDecision decideTarget(const CopyTarget& target, const struct stat& source);
+// The same from the target as it was just looked up (nothing: no entry of its name).
+TargetDecision decideTargetFrom(const CopyTarget& target, const struct stat& source,
+                                const struct stat* existing);
 
 // Renames the finished temporary entry to the target's name: over a namesake when `replace`
 // was decided, else only where none has appeared meanwhile (asking again if one has).

@@ -7,11 +7,36 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 #include "engine/copy/copy_failure.h"
 #include "platform/posix/file_system_rules.h"
 
 namespace nuvelo {
+
+// The name with letter case folded, as a file system that folds case compares it.
+std::string foldedName(std::string_view name);
+
+// The names of the entries of the folder, or nothing when it cannot be listed.
+std::optional<std::vector<std::string>> entryNamesOf(int folderFd);
+
+// The names in each destination folder, read once when the run first puts a file there and
+// kept up to date with what the run puts there itself: a name that is not among them needs no
+// look-up at the destination, which on a network costs a round trip for each file.
+class KnownEntries {
+ public:
+  // Whether the folder may hold `name`: true where its names could not be read.
+  bool mayHold(const std::string& subpath, int folderFd, const std::string& name);
+  void placed(const std::string& subpath, const std::string& name);
+
+ private:
+  struct Folder {
+    bool listed = false;
+    std::unordered_set<std::string> names;
+  };
+  std::unordered_map<std::string, Folder> folders_;
+};
 
 class DestinationNames {
  public:

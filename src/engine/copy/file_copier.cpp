@@ -103,31 +103,58 @@ Attempt copyOpenFile(int from, const struct stat& source, const CopyTarget& targ
 
 }  // namespace
 
-CopyOutcome copyEntryInto(const std::string& source, int folderFd, const std::string& name,
-                          ReplaceMode mode, const std::function<ReplaceAnswer()>& askReplace,
-                          const CopyHooks& hooks) {
+DecidedCopy decideEntryCopy(const std::string& source, int folderFd, const std::string& name,
+                            ReplaceMode mode, const std::function<ReplaceAnswer()>& askReplace,
+                            const CopyHooks& hooks, const std::optional<struct stat>* lookedUp) {
   const CopyTarget target{folderFd, name, mode, askReplace};
+  DecidedCopy decided;
   Result<Descriptor> opened = openEntry(source, SourceFlags);
-  if (!opened && isLink(opened.error()))
-    return hooks.keepsLinks ? copyLinkInto(source, target) : failedWith(CopyError::NoLinks);
-  if (!opened) return failedWith(opened.error());
-  Descriptor from = std::move(*opened);
-  struct stat st {};
-  if (auto refusal = readyRegularSource(from.get(), st)) return *refusal;
-  const TargetDecision decision = decideTarget(target, st);
-  if (decision.settled) return *decision.settled;
+  if (!opened && isLink(opened.error())) {
+    decided.settled =
+        hooks.keepsLinks ? copyLinkInto(source, target) : failedWith(CopyError::NoLinks);
+    return decided;
+  }
+  if (!opened) {
+    decided.settled = failedWith(opened.error());
+    return decided;
+  }
+  decided.from = std::move(*opened);
+  if (auto refusal = readyRegularSource(decided.from.get(), decided.looked)) {
+    decided.settled = *refusal;
+    return decided;
+  }
+  const TargetDecision decision =
+      lookedUp ? decideTargetFrom(target, decided.looked, *lookedUp ? &**lookedUp : nullptr)
+               : decideTarget(target, decided.looked);
+  decided.settled = decision.settled;
+  decided.replace = decision.replace;
+  return decided;
+}
 
+CopyOutcome carryOutCopy(DecidedCopy& decided, const std::string& source, int folderFd,
+                         const std::string& name, ReplaceMode mode,
+                         const std::function<ReplaceAnswer()>& askReplace, const CopyHooks& hooks) {
+  if (decided.settled) return *decided.settled;
+  const CopyTarget target{folderFd, name, mode, askReplace};
+  struct stat& st = decided.looked;
   for (int attempt = 1;; ++attempt) {
-    const Attempt result = copyOpenFile(from.get(), st, target, decision.replace, hooks);
+    const Attempt result = copyOpenFile(decided.from.get(), st, target, decided.replace, hooks);
     if (!result.sourceChanged) return result.outcome;
     if (attempt == Attempts) return failedWith(CopyError::ChangedWhileCopied);
-    opened = openEntry(source, SourceFlags);
+    Result<Descriptor> opened = openEntry(source, SourceFlags);
     if (!opened)
       return isLink(opened.error()) ? failedWith(CopyError::ChangedWhileCopied)
                                     : failedWith(opened.error());
-    from = std::move(*opened);
-    if (auto refusal = readyRegularSource(from.get(), st)) return *refusal;
+    decided.from = std::move(*opened);
+    if (auto refusal = readyRegularSource(decided.from.get(), st)) return *refusal;
   }
+}
+
+CopyOutcome copyEntryInto(const std::string& source, int folderFd, const std::string& name,
+                          ReplaceMode mode, const std::function<ReplaceAnswer()>& askReplace,
+                          const CopyHooks& hooks) {
+  DecidedCopy decided = decideEntryCopy(source, folderFd, name, mode, askReplace, hooks);
+  return carryOutCopy(decided, source, folderFd, name, mode, askReplace, hooks);
 }
 
 }  // namespace nuvelo

@@ -4,12 +4,16 @@
 // owner and permission bits as far as they grant no more than the source did. A symbolic link
 // is copied as a link.
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "engine/copy/overwrite_policy.h"
+#include "platform/posix/descriptor.h"
 #include "platform/posix/file_data.h"
 #include "platform/posix/temporary_files.h"
 #include "platform/posix/temporary_names.h"
@@ -61,5 +65,27 @@ struct CopyHooks : DataCopyHooks {
 CopyOutcome copyEntryInto(const std::string& source, int folderFd, const std::string& name,
                           ReplaceMode mode, const std::function<ReplaceAnswer()>& askReplace,
                           const CopyHooks& hooks = {});
+
+// copyEntryInto in two steps, so that the decision (and its question) is taken on one thread
+// and the writing may be done on another. The first step opens the source, looks at it and
+// decides about the target; a link is copied there and then, being one request.
+struct DecidedCopy {
+  std::optional<CopyOutcome> settled;  // nothing is left to write: this is the outcome
+  Descriptor from;                     // the open source
+  struct stat looked {};               // what it looked like when it was opened
+  bool replace = false;                // an existing namesake is replaced
+};
+// `lookedUp`, when given, is the target as the caller just looked it up (holding nothing when
+// there is no entry of its name): it is not looked up again.
+DecidedCopy decideEntryCopy(const std::string& source, int folderFd, const std::string& name,
+                            ReplaceMode mode, const std::function<ReplaceAnswer()>& askReplace,
+                            const CopyHooks& hooks = {},
+                            const std::optional<struct stat>* lookedUp = nullptr);
+// The second step: writes the decided copy through its temporary file and puts it in place.
+// `askReplace` is asked only when a namesake appeared meanwhile.
+CopyOutcome carryOutCopy(DecidedCopy& decided, const std::string& source, int folderFd,
+                         const std::string& name, ReplaceMode mode,
+                         const std::function<ReplaceAnswer()>& askReplace,
+                         const CopyHooks& hooks = {});
 
 }  // namespace nuvelo

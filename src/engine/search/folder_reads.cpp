@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <thread>
 
 namespace nuvelo {
 namespace {
@@ -11,6 +12,7 @@ namespace {
 constexpr std::size_t SliceEntries = 32;
 
 constexpr std::chrono::milliseconds PollEvery{10};
+constexpr int SpinsBeforeSleep = 200;
 
 std::size_t slicesOf(const FolderListing& listing) {
   return (listing.entries.size() + SliceEntries - 1) / SliceEntries;
@@ -65,15 +67,23 @@ bool FolderReads::isComplete(const FolderRead& read) {
   return read.complete;
 }
 
-void FolderReads::await(const FolderRead& read, const std::function<void()>& poll) {
-  if (helps_)
+bool FolderReads::await(const FolderRead& read, const std::function<void()>& poll,
+                        const std::function<bool()>& giveUp) {
+  if (helps_) {
     while (!isComplete(read) && pool_.runOneWaiting()) continue;
+    // A worker is finishing the read: on a local file system that takes microseconds, less
+    // than going to sleep and being woken.
+    for (int spin = 0; spin < SpinsBeforeSleep && !isComplete(read); ++spin)
+      std::this_thread::yield();
+  }
   std::unique_lock lock(mutex_);
   while (!completed_.wait_for(lock, PollEvery, [&read] { return read.complete; })) {
     lock.unlock();
     poll();
+    if (giveUp()) return false;
     lock.lock();
   }
+  return true;
 }
 
 }  // namespace nuvelo

@@ -39,8 +39,10 @@ class FolderReads {
   // Starts reading `read`; `depth` (of its parent) says how soon it is needed: deeper folders
   // first, then in the order asked.
   void start(const std::shared_ptr<FolderRead>& read, std::size_t depth);
-  // Waits until the read is complete, calling `poll` now and then meanwhile.
-  void await(const FolderRead& read, const std::function<void()>& poll);
+  // Waits until the read is complete, calling `poll` now and then meanwhile; false when
+  // `giveUp`, asked after each poll, said to stop waiting first.
+  bool await(const FolderRead& read, const std::function<void()>& poll,
+             const std::function<bool()>& giveUp);
   // No further reads nor look-ups start; those running end.
   void stop() { pool_.stop(); }
 

@@ -52,7 +52,7 @@ class Walk {
  private:
   void visitFolder(const std::string& name) {
     if (!rules_.entersSubfolders()) return;
-    if (name == "." || name == "..") return;
+    if (name == "." || name == ".." || rules_.skipsFolderNamed(name)) return;
     const std::string full = joinPath(stack_.path(), name);
     if (rules_.isExcludedFolder(full)) return;
     if (isLeftOut(name)) return;

@@ -38,6 +38,8 @@ struct WalkFilter {
 enum class WalkMode {
   Search,       // the date test, the subfolder switch and per-folder mode apply
   WholeFolder,  // a checked folder row of the copy: every file below it, whatever its date
+  FolderSize,   // a folder row's size: every file below it, whatever its date or exclusions,
+                // folders whose names begin with "." left out
 };
 
 // An entry the walk took, with what its look-up told, so the rows need not look it up again.
@@ -61,6 +63,9 @@ class WalkVisitor {
   virtual void poll() {}
   // A folder that could not be listed (its path and an errno value); it contributes nothing.
   virtual void unreadable(const Failure& /*folder*/) {}
+  // Whether the calling thread may read folders itself while it waits for the workers; not
+  // for a window, whose thread must stay free for its events.
+  virtual bool callingThreadMayRead() const { return true; }
 };
 
 // Walks `folder` depth first, each folder's entries in the order the file system gives them,

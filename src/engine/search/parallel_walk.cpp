@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <deque>
 #include <memory>
+#include <thread>
 
 #include "engine/search/folder_reads.h"
 #include "engine/search/walk_rules.h"
@@ -16,8 +17,15 @@ namespace {
 
 // Threads where each request waits for a network round trip: enough to keep a share busy.
 constexpr unsigned RemoteWalkThreads = 32;
-// Folders read ahead per worker.
-constexpr std::size_t ReadAheadPerThread = 4;
+// Threads on a local file system, at most: each core looks entries up until the drive or the
+// kernel's locks rather than the cores set the pace.
+constexpr unsigned MostLocalWalkThreads = 8;
+// Folders read ahead per thread: where every request waits for a network, a few keep the
+// workers busy; locally a folder is read in microseconds, and a short window would let the
+// workers fall asleep between folders and be woken for each one.
+constexpr std::size_t RemoteReadAheadPerThread = 4;
+constexpr std::size_t LocalReadAheadPerThread = 32;
+constexpr std::size_t MostReadAhead = 256;
 // As the one-thread walk's directory stack: only the deepest folders keep their descriptor.
 constexpr std::size_t OpenFolderBudget = 64;
 constexpr std::size_t PollEveryEntries = 1024;
@@ -41,13 +49,13 @@ struct Frame {
 class ParallelWalk {
  public:
   ParallelWalk(const WalkFilter& filter, WalkMode mode, WalkVisitor& visitor, unsigned threads,
-               bool consumerHelps)
+               bool remote, bool consumerHelps)
       : rules_(filter, mode),
         visitor_(visitor),
-        window_(readAheadFolders(threads)),
+        window_(readAheadFolders(threads, remote)),
         reads_(
-            threads, [this](const DirectoryEntry& entry) { return wantsLookup(entry); },
-            consumerHelps) {}
+            consumerHelps ? threads - 1 : threads,
+            [this](const DirectoryEntry& entry) { return wantsLookup(entry); }, consumerHelps) {}
 
   void run(const std::string& root) {
     if (visitor_.abortRequested()) return;
@@ -115,7 +123,9 @@ class ParallelWalk {
 
   // A folder entry that the walk enters, or takes whole in per-folder mode.
   bool isEnteredOrTaken(const ListedEntry& listed, std::string_view folderPath) const {
-    if (!rules_.entersSubfolders() || isDotEntry(listed.entry.name)) return false;
+    if (!rules_.entersSubfolders() || isDotEntry(listed.entry.name) ||
+        rules_.skipsFolderNamed(listed.entry.name))
+      return false;
     if (rules_.excludesFolders() &&
         rules_.isExcludedFolder(joinPath(folderPath, listed.entry.name)))
       return false;
@@ -187,8 +197,17 @@ class ParallelWalk {
 
   // Waits for the folder's read and goes into it; false when it contributes nothing.
   bool enter(const std::shared_ptr<FolderRead>& read) {
-    reads_.await(*read, [this] { visitor_.poll(); });
+    // An abort asked while a slow folder is read stops the workers at once, not only when the
+    // walk would start on the next folder.
+    const bool complete = reads_.await(
+        *read, [this] { visitor_.poll(); },
+        [this] {
+          if (!aborted_ && !visitor_.abortRequested()) return false;
+          abort();
+          return true;
+        });
     --pending_;
+    if (!complete) return false;
     FolderListing& listing = read->listing;
     if (listing.unreadable) visitor_.unreadable(*listing.unreadable);
     if (!listing.listed) return false;
@@ -277,18 +296,22 @@ class ParallelWalk {
 }  // namespace
 
 unsigned automaticWalkThreads(const std::string& folder) {
-  return isOnRemoteFileSystem(folder) ? RemoteWalkThreads : 1;
+  if (isOnRemoteFileSystem(folder)) return RemoteWalkThreads;
+  return std::clamp(std::thread::hardware_concurrency(), 1u, MostLocalWalkThreads);
 }
 
-std::size_t readAheadFolders(unsigned threads) {
-  return ReadAheadPerThread * threads;
+std::size_t readAheadFolders(unsigned threads, bool remote) {
+  return std::min(MostReadAhead,
+                  (remote ? RemoteReadAheadPerThread : LocalReadAheadPerThread) * threads);
 }
 
 void walkInParallel(const std::string& folder, const WalkFilter& filter, WalkMode mode,
                     WalkVisitor& visitor, unsigned threads) {
-  // Where requests wait for a network, the consumer keeps to handing entries out and polling.
-  const bool consumerHelps = !isOnRemoteFileSystem(folder);
-  ParallelWalk(filter, mode, visitor, threads, consumerHelps).run(folder);
+  // Where requests wait for a network, the consumer keeps to handing entries out and polling;
+  // elsewhere it reads too, as one of the threads, so that the threads match the cores.
+  const bool remote = isOnRemoteFileSystem(folder);
+  const bool consumerHelps = visitor.callingThreadMayRead() && !remote;
+  ParallelWalk(filter, mode, visitor, threads, remote, consumerHelps).run(folder);
 }
 
 }  // namespace nuvelo

@@ -9,16 +9,17 @@
 namespace nuvelo {
 
 // Threads for a walk of `folder` when none are asked for: many requests in flight on network
-// and FUSE file systems, where each one waits for a round trip; one elsewhere, where a request
-// costs less than handing it to another thread and back (measured on a warm local tree, the
-// one-thread walk ran at about 1.0 x find and two threads at 1.6 x on two cores).
+// and FUSE file systems, where each one waits for a round trip; one a core elsewhere (up to 8),
+// the calling thread being one of them.
 unsigned automaticWalkThreads(const std::string& folder);
 
 // How many folders the parallel walk reads ahead of the one it hands out, with `threads`
-// workers: a bound on the listings held in memory and on the descriptors they keep open.
-std::size_t readAheadFolders(unsigned threads);
+// threads on a network (or FUSE) file system or a local one: a bound on the listings held in
+// memory and on the descriptors they keep open.
+std::size_t readAheadFolders(unsigned threads, bool remote);
 
-// WalkFolder with `threads` workers (2 or more).
+// WalkFolder with `threads` threads (2 or more): on a local file system the calling thread and
+// threads - 1 workers, elsewhere `threads` workers while the calling thread hands entries out.
 void walkInParallel(const std::string& folder, const WalkFilter& filter, WalkMode mode,
                     WalkVisitor& visitor, unsigned threads);
 

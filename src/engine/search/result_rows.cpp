@@ -10,7 +10,6 @@
 
 #include "platform/ascii_text.h"
 #include "platform/path_text.h"
-#include "platform/posix/directory_stack.h"
 #include "platform/posix/filesystem.h"
 #include "platform/posix/path_walk.h"
 
@@ -87,34 +86,31 @@ std::string LongPathOf(const std::string& path) {
   return spelled;
 }
 
-std::uint64_t FolderByteSize(const std::string& folder, const std::function<void()>& poll) {
-  std::uint64_t total = 0;
-  DirectoryStack stack(poll);
-  if (!stack.openRoot(withoutTrailingSeparator(folder))) return 0;
-  while (!stack.empty()) {
-    const DirectoryEntry* entry = stack.nextEntry();
-    if (!entry) {
-      stack.leave();
-      continue;
-    }
-    if (entry->name == "." || entry->name == "..") continue;
-    switch (kindOf(stack.folder(), *entry)) {
-      case EntryKind::Folder:
-        if (entry->name.front() != '.') stack.enter(entry->name);
-        break;
-      case EntryKind::File: {
-        struct stat st {};
-        if (fstatat(stack.folder(), entry->name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-            S_ISREG(st.st_mode))
-          total += static_cast<std::uint64_t>(st.st_size);
-        break;
-      }
-      case EntryKind::Link:
-      case EntryKind::Skipped:
-        break;
-    }
+namespace {
+
+// Sums the sizes the walk hands out, letting events through meanwhile.
+class SizeSum : public WalkVisitor {
+ public:
+  explicit SizeSum(const std::function<void()>& poll) : poll_(poll) {}
+  void found(WalkEntry entry) override { total += static_cast<std::uint64_t>(entry.bytes); }
+  void poll() override {
+    if (poll_) poll_();
   }
-  return total;
+  std::uint64_t total = 0;
+
+ private:
+  const std::function<void()>& poll_;
+};
+
+}  // namespace
+
+std::uint64_t FolderByteSize(const std::string& folder, const std::function<void()>& poll,
+                             unsigned threads) {
+  WalkFilter everything;
+  everything.threads = threads;
+  SizeSum sum(poll);
+  WalkFolder(withoutTrailingSeparator(folder), everything, WalkMode::FolderSize, sum);
+  return sum.total;
 }
 
 std::vector<WalkEntry> walkEntriesOf(const std::vector<std::string>& paths) {

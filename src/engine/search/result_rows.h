@@ -44,8 +44,9 @@ std::string LongPathOf(const std::string& path);
 
 // The byte total of the regular files in a folder tree (symbolic links count nothing, as a
 // copy takes the link, not what it points to); folders whose names begin with "." are not
-// entered.
-std::uint64_t FolderByteSize(const std::string& folder, const std::function<void()>& poll = {});
+// entered. Walked by the search's walk, with `threads` as a walk filter takes them.
+std::uint64_t FolderByteSize(const std::string& folder, const std::function<void()>& poll = {},
+                             unsigned threads = 0);
 
 // The file or folder a row stands for.
 std::string RowFullPath(const ResultRow& row, bool absoluteMode, const std::string& searchRoot);

@@ -39,6 +39,8 @@ class WalkObserver {
   // Now and then while a long listing is read.
   virtual void poll() {}
   virtual void folderUnreadable(const UnreadableFolder&) {}
+  // As WalkVisitor::callingThreadMayRead.
+  virtual bool callingThreadMayRead() const { return true; }
 };
 
 struct SearchOutcome {
@@ -63,6 +65,7 @@ class ObservedWalk : public WalkVisitor {
   void entryRead() override { observer_.entryRead(); }
   void poll() override { observer_.poll(); }
   void unreadable(const Failure& folder) override { observer_.folderUnreadable(folder); }
+  bool callingThreadMayRead() const override { return observer_.callingThreadMayRead(); }
 
  private:
   WalkObserver& observer_;

@@ -10,7 +10,10 @@
 namespace nuvelo {
 
 WalkRules::WalkRules(const WalkFilter& filter, WalkMode mode)
-    : filter_(filter), wholeFolder_(mode == WalkMode::WholeFolder) {
+    : filter_(filter),
+      wholeFolder_(mode != WalkMode::Search),
+      sizesOnly_(mode == WalkMode::FolderSize) {
+  if (sizesOnly_) return;  // a folder's size counts everything below it
   for (const std::string& entry : filter.excludedSubfolders)
     excludedFolders_.push_back(filter.sourceText + entry);
   for (const std::string& extension : filter.excludedExtensions)
@@ -23,6 +26,7 @@ bool WalkRules::isExcludedFolder(const std::string& path) const {
 }
 
 bool WalkRules::skipsFileNamed(std::string_view name) const {
+  if (sizesOnly_) return false;
   if (isTemporaryName(name)) return true;
   if (excludedExtensions_.empty()) return false;
   const std::string extension = fileExtensionOf(name);

@@ -17,6 +17,7 @@ class WalkRules {
  public:
   WalkRules(const WalkFilter& filter, WalkMode mode);
 
+  // Every file below the folder is taken, whatever its date.
   bool wholeFolder() const { return wholeFolder_; }
   // Subfolders are entered: the subfolder switch, or a whole folder.
   bool entersSubfolders() const { return filter_.includeSubfolders || wholeFolder_; }
@@ -33,10 +34,15 @@ class WalkRules {
   bool isExcludedFolder(const std::string& path) const;
   // A file or link left out by its name: an excluded extension or a copier's temporary file.
   bool skipsFileNamed(std::string_view name) const;
+  // A subfolder not entered for its name: a dot folder, when a folder's size is summed.
+  bool skipsFolderNamed(std::string_view name) const {
+    return sizesOnly_ && !name.empty() && name.front() == '.';
+  }
 
  private:
   const WalkFilter& filter_;
   bool wholeFolder_;
+  bool sizesOnly_;
   std::vector<std::string> excludedFolders_;
   std::vector<std::string> excludedExtensions_;
 };

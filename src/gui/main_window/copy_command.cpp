@@ -35,6 +35,7 @@ class WindowCopyObserver : public CopyObserver {
   bool abortRequested() override { return abortRequested_; }
   void entryRead() override { pump_.step(); }
   void poll() override { pump_.poll(); }
+  bool callingThreadMayRead() const override { return false; }
   void rowGathered() override { pump_.step(); }
   void copyStarting(std::size_t) override { pump_.sync(); }
   ReplaceAnswer askReplace(const std::string& target) override {

@@ -45,6 +45,7 @@ class WindowWalkObserver : public WalkObserver {
   bool abortRequested() override { return abortRequested_; }
   void entryRead() override { pump_.step(); }
   void poll() override { pump_.poll(); }
+  bool callingThreadMayRead() const override { return false; }
 
  private:
   const bool& abortRequested_;

@@ -128,4 +128,10 @@ Result<Descriptor> openEntry(const std::string& path, int flags) {
   return entry;
 }
 
+Result<Descriptor> duplicateDescriptor(int fd) {
+  Descriptor copy(fcntl(fd, F_DUPFD_CLOEXEC, 0));
+  if (!copy.isOpen()) return failureFromErrno();
+  return copy;
+}
+
 }  // namespace nuvelo

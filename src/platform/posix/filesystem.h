@@ -57,4 +57,7 @@ bool lookUpEntry(const std::string& path, struct stat& result, bool followLinks 
 // open(2) of a path of any length; the failure names the path.
 Result<Descriptor> openEntry(const std::string& path, int flags);
 
+// A second descriptor of what `fd` has open, closed on exec, to be used and closed on its own.
+Result<Descriptor> duplicateDescriptor(int fd);
+
 }  // namespace nuvelo

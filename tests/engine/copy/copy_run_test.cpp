@@ -8,7 +8,13 @@
 
 #include <deque>
 #include <filesystem>
+#include <random>
+#include <set>
+#include <thread>
+#include <tuple>
 
+#include "engine/copy/parallel_copies.h"
+#include "platform/posix/temporary_names.h"
 #include "support/file_tree.h"
 #include "support/small_tmpfs.h"
 
@@ -22,11 +28,18 @@ using testing::TempFolder;
 using testing::writeFile;
 
 // Writes down what the run tells its front end, in order, and answers its questions from a
-// script.
+// script. The window's observer shows boxes: it must only be called on the run's own thread.
 class RecordingObserver : public CopyObserver {
  public:
-  bool abortRequested() override { return abortAfterEvents && events.size() >= *abortAfterEvents; }
-  void entryRead() override { ++entriesRead; }
+  bool abortRequested() override {
+    onRunThread();
+    return abortAfterEvents && events.size() >= *abortAfterEvents;
+  }
+  void entryRead() override {
+    onRunThread();
+    ++entriesRead;
+  }
+  void poll() override { onRunThread(); }
   void folderUnreadable(const UnreadableFolder& folder) override {
     events.push_back("unreadable " + folder.path);
   }
@@ -35,12 +48,14 @@ class RecordingObserver : public CopyObserver {
     events.push_back("start " + std::to_string(files));
   }
   ReplaceAnswer askReplace(const std::string& target) override {
+    onRunThread();
     events.push_back("ask " + nameOf(target));
     const ReplaceAnswer answer = answers.empty() ? ReplaceAnswer::Keep : answers.front();
     if (!answers.empty()) answers.pop_front();
     return answer;
   }
   void copyFailed(const EntryReport& report) override {
+    onRunThread();
     events.push_back("failed " + nameOf(report.source));
     reasons.push_back(reasonText(report.failure));
     failures.push_back(report.failure);
@@ -51,6 +66,7 @@ class RecordingObserver : public CopyObserver {
     return goOnWithoutRoom;
   }
   void fileDone(const EntryReport& report) override {
+    onRunThread();
     static const char* const kinds[] = {"copied", "not-copied", "declined",
                                         "same",   "stopped",    "failed"};
     events.push_back(std::string(kinds[static_cast<std::size_t>(report.kind)]) + " " +
@@ -58,6 +74,9 @@ class RecordingObserver : public CopyObserver {
   }
 
   static std::string nameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+  void onRunThread() const { EXPECT_EQ(std::this_thread::get_id(), runThread); }
+
+  std::thread::id runThread = std::this_thread::get_id();
 
   std::vector<std::string> events;
   std::vector<std::string> reasons;
@@ -71,7 +90,9 @@ class RecordingObserver : public CopyObserver {
 
 const timespec Day = localTime(2024, 5, 2);
 
-class CopyRun : public ::testing::Test {
+// Every run is tried with one thread (one file after the other) and with four that write at
+// once: what the run tells and leaves behind is the same.
+class CopyRunFixture : public ::testing::Test {
  protected:
   void SetUp() override {
     makeFile(source() + "/a.txt", Day, 10);
@@ -100,6 +121,7 @@ class CopyRun : public ::testing::Test {
     r.overwrite = overwrite;
     r.filter.sourceText = source();
     r.filter.excludedExtensions = {"bak"};
+    r.filter.threads = threads;
     return r;
   }
   CopyRunResult run(const std::vector<ResultRow>& list, const CopyRequest& r) {
@@ -109,11 +131,45 @@ class CopyRun : public ::testing::Test {
 
   TempFolder tree;
   RecordingObserver observer;
+  unsigned threads = 1;
 };
+
+constexpr unsigned OneAndFourThreads[] = {1, 4};
+
+class CopyRun : public CopyRunFixture, public ::testing::WithParamInterface<unsigned> {
+ protected:
+  void SetUp() override {
+    threads = GetParam();
+    CopyRunFixture::SetUp();
+  }
+};
+
+std::string threadsName(const ::testing::TestParamInfo<unsigned>& info) {
+  return std::to_string(info.param) + "Threads";
+}
+
+INSTANTIATE_TEST_SUITE_P(Threads, CopyRun, ::testing::ValuesIn(OneAndFourThreads), threadsName);
+
+// A table of cases, each tried with one and with four threads.
+template <class Case>
+class CopyRunCases : public CopyRunFixture,
+                     public ::testing::WithParamInterface<std::tuple<Case, unsigned>> {
+ protected:
+  void SetUp() override {
+    threads = std::get<1>(this->GetParam());
+    CopyRunFixture::SetUp();
+  }
+};
+
+template <class Case>
+std::string caseAndThreadsName(const ::testing::TestParamInfo<std::tuple<Case, unsigned>>& info) {
+  return std::string(std::get<0>(info.param).name) + "_" + std::to_string(std::get<1>(info.param)) +
+         "Threads";
+}
 
 using Events = std::vector<std::string>;
 
-TEST_F(CopyRun, GathersThenCopiesTellingEachStepInOrder) {
+TEST_P(CopyRun, GathersThenCopiesTellingEachStepInOrder) {
   auto list = rows({"a.txt", "docs", "b.txt"});
   list[2].checked = false;
   const CopyRunResult result = run(list, request(OverwriteAlways));
@@ -136,11 +192,11 @@ struct QuestionCase {
   bool mayRecordDate;
 };
 
-class CopyRunQuestions : public CopyRun, public ::testing::WithParamInterface<QuestionCase> {};
+using CopyRunQuestions = CopyRunCases<QuestionCase>;
 
 // Each namesake is asked about anew, in list order; Stop ends the run there as an abort.
 TEST_P(CopyRunQuestions, AnswersDecideAndStopEndsTheRun) {
-  const QuestionCase& c = GetParam();
+  const QuestionCase& c = std::get<0>(GetParam());
   writeFile(destination() + "/a.txt", "old a");
   writeFile(destination() + "/b.txt", "old b");
   observer.answers.assign(c.answers.begin(), c.answers.end());
@@ -154,22 +210,24 @@ TEST_P(CopyRunQuestions, AnswersDecideAndStopEndsTheRun) {
 
 INSTANTIATE_TEST_SUITE_P(
     Answers, CopyRunQuestions,
-    ::testing::Values(QuestionCase{"ReplaceThenKeep",
-                                   {ReplaceAnswer::Replace, ReplaceAnswer::Keep},
-                                   {"row", "row", "start 2", "ask a.txt", "copied a.txt",
-                                    "ask b.txt", "declined b.txt"},
-                                   false,
-                                   {1, 1, 0},
-                                   true},
-                      QuestionCase{"StopAtTheFirst",
-                                   {ReplaceAnswer::Stop},
-                                   {"row", "row", "start 2", "ask a.txt"},
-                                   true,
-                                   {0, 0, 0},
-                                   false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    ::testing::Combine(::testing::Values(QuestionCase{"ReplaceThenKeep",
+                                                      {ReplaceAnswer::Replace, ReplaceAnswer::Keep},
+                                                      {"row", "row", "start 2", "ask a.txt",
+                                                       "copied a.txt", "ask b.txt",
+                                                       "declined b.txt"},
+                                                      false,
+                                                      {1, 1, 0},
+                                                      true},
+                                         QuestionCase{"StopAtTheFirst",
+                                                      {ReplaceAnswer::Stop},
+                                                      {"row", "row", "start 2", "ask a.txt"},
+                                                      true,
+                                                      {0, 0, 0},
+                                                      false}),
+                       ::testing::ValuesIn(OneAndFourThreads)),
+    caseAndThreadsName<QuestionCase>);
 
-TEST_F(CopyRun, FailuresAreToldBeforeTheStepAndHoldTheDayBack) {
+TEST_P(CopyRun, FailuresAreToldBeforeTheStepAndHoldTheDayBack) {
   std::filesystem::create_directory(destination() + "/a.txt");  // a folder in the way
   const CopyRunResult result = run(rows({"a.txt", "b.txt"}), request(OverwriteAlways));
   EXPECT_EQ(observer.events,
@@ -179,7 +237,7 @@ TEST_F(CopyRun, FailuresAreToldBeforeTheStepAndHoldTheDayBack) {
   EXPECT_FALSE(result.mayRecordDate(false));
 }
 
-TEST_F(CopyRun, FilesLeftByThePolicyDoNotHoldTheDayBack) {
+TEST_P(CopyRun, FilesLeftByThePolicyDoNotHoldTheDayBack) {
   writeFile(destination() + "/a.txt", "kept");
   const CopyRunResult result = run(rows({"a.txt", "b.txt"}), request(OverwriteNever));
   EXPECT_EQ(result.counts.skipped, 1u);
@@ -193,31 +251,44 @@ struct AbortCase {
   Events events;
 };
 
-class CopyRunAbort : public CopyRun, public ::testing::WithParamInterface<AbortCase> {};
+using CopyRunAbort = CopyRunCases<AbortCase>;
 
+// With several threads a file decided before the abort was seen may still be written: then it
+// is told, and it is there in full.
 TEST_P(CopyRunAbort, EndsTheRunAsAbortedWhereItIsSeen) {
-  observer.abortAfterEvents = GetParam().afterEvents;
+  const AbortCase& c = std::get<0>(GetParam());
+  observer.abortAfterEvents = c.afterEvents;
   const CopyRunResult result = run(rows({"a.txt", "b.txt"}), request(OverwriteAlways));
   EXPECT_TRUE(result.aborted);
-  EXPECT_EQ(observer.events, GetParam().events);
+  Events told = observer.events;
+  if (threads > 1 && told.size() == c.events.size() + 1 && told.back() == "copied b.txt") {
+    EXPECT_EQ(readFile(destination() + "/b.txt"), std::string(10, 'x'));
+    told.pop_back();
+  } else {
+    EXPECT_FALSE(std::filesystem::exists(destination() + "/b.txt"));
+  }
+  EXPECT_EQ(told, c.events);
   EXPECT_FALSE(result.mayRecordDate(false));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Moments, CopyRunAbort,
-    ::testing::Values(AbortCase{"BeforeGathering", 0, {}}, AbortCase{"WhileGathering", 1, {"row"}},
-                      AbortCase{"BeforeTheFirstFile", 3, {"row", "row", "start 2"}},
-                      AbortCase{"BetweenFiles", 4, {"row", "row", "start 2", "copied a.txt"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    ::testing::Combine(
+        ::testing::Values(AbortCase{"BeforeGathering", 0, {}},
+                          AbortCase{"WhileGathering", 1, {"row"}},
+                          AbortCase{"BeforeTheFirstFile", 3, {"row", "row", "start 2"}},
+                          AbortCase{"BetweenFiles", 4, {"row", "row", "start 2", "copied a.txt"}}),
+        ::testing::ValuesIn(OneAndFourThreads)),
+    caseAndThreadsName<AbortCase>);
 
-TEST_F(CopyRun, AbortAfterTheLastFileStillCompletes) {
+TEST_P(CopyRun, AbortAfterTheLastFileStillCompletes) {
   observer.abortAfterEvents = 5;
   const CopyRunResult result = run(rows({"a.txt", "b.txt"}), request(OverwriteAlways));
   EXPECT_FALSE(result.aborted);
   EXPECT_EQ(result.counts.copied, 2u);
 }
 
-TEST_F(CopyRun, DryRunDecidesAsTheRealRunWithoutWriting) {
+TEST_P(CopyRun, DryRunDecidesAsTheRealRunWithoutWriting) {
   writeFile(destination() + "/a.txt", "old");
   testing::setModified(destination() + "/a.txt", localTime(2024, 5, 3));  // newer than the source
   CopyRequest r = request(OverwriteIfNewer);
@@ -233,7 +304,7 @@ TEST_F(CopyRun, DryRunDecidesAsTheRealRunWithoutWriting) {
   EXPECT_EQ(observer.events, (Events{"row", "row", "start 2", "not-copied a.txt", "copied c.txt"}));
 }
 
-TEST_F(CopyRun, AFolderRowThatCannotBeReadIsAFailureAsOrdinaryUser) {
+TEST_P(CopyRun, AFolderRowThatCannotBeReadIsAFailureAsOrdinaryUser) {
   if (geteuid() == 0) GTEST_SKIP() << "root reads every folder: ctest runs this as nobody";
   chmod((source() + "/docs/deeper").c_str(), 0);
   const CopyRunResult result = run(rows({"docs"}), request(OverwriteAlways));
@@ -266,7 +337,7 @@ class CopyRunOnADrive : public CopyRun {
   }
 };
 
-TEST_F(CopyRunOnADrive, NamesDifferingInCaseKeepTheFirstAndFailTheSecondUnderEveryPolicy) {
+TEST_P(CopyRunOnADrive, NamesDifferingInCaseKeepTheFirstAndFailTheSecondUnderEveryPolicy) {
   makeFile(source() + "/docs/b.txt", Day, 5);
   writeFile(source() + "/docs/B.txt", "other");
   testing::setModified(source() + "/docs/B.txt", Day);
@@ -291,7 +362,7 @@ TEST_F(CopyRunOnADrive, NamesDifferingInCaseKeepTheFirstAndFailTheSecondUnderEve
   }
 }
 
-TEST_F(CopyRunOnADrive, ANameTheDriveAlreadyHoldsInAnotherCaseIsNotOverwritten) {
+TEST_P(CopyRunOnADrive, ANameTheDriveAlreadyHoldsInAnotherCaseIsNotOverwritten) {
   std::filesystem::create_directories(destination() + "/docs");
   writeFile(destination() + "/docs/C.TXT", "another file's copy");
   const CopyRunResult result = run(rows({"docs/c.txt"}), onDrive(OverwriteAlways));
@@ -301,7 +372,7 @@ TEST_F(CopyRunOnADrive, ANameTheDriveAlreadyHoldsInAnotherCaseIsNotOverwritten) 
   EXPECT_EQ(readFile(destination() + "/docs/C.TXT"), "another file's copy");
 }
 
-TEST_F(CopyRunOnADrive, NewerSettlesOnWholeSecondsInTheDryRunAndTheRealRun) {
+TEST_P(CopyRunOnADrive, NewerSettlesOnWholeSecondsInTheDryRunAndTheRealRun) {
   testing::setModified(source() + "/a.txt", {Day.tv_sec + 1, 500000000});
   writeFile(destination() + "/a.txt", std::string(10, 'x'));
   testing::setModified(destination() + "/a.txt", {Day.tv_sec + 1, 0});  // as the drive keeps it
@@ -316,7 +387,7 @@ TEST_F(CopyRunOnADrive, NewerSettlesOnWholeSecondsInTheDryRunAndTheRealRun) {
   EXPECT_EQ(observer.events.back(), "copied a.txt");
 }
 
-TEST_F(CopyRunOnADrive, NamesTheDriveCannotHoldFailBeforeAnythingIsWritten) {
+TEST_P(CopyRunOnADrive, NamesTheDriveCannotHoldFailBeforeAnythingIsWritten) {
   makeFile(source() + "/what?.txt", Day);
   makeFile(source() + "/a:b/inner.txt", Day);
   const CopyRunResult result =
@@ -332,7 +403,7 @@ TEST_F(CopyRunOnADrive, NamesTheDriveCannotHoldFailBeforeAnythingIsWritten) {
   EXPECT_EQ(testing::entriesIn(destination()), 1u);  // a.txt alone: no file, folder or temporary
 }
 
-TEST_F(CopyRunOnADrive, AttributesItDoesNotKeepAreOneNoteNotAFailure) {
+TEST_P(CopyRunOnADrive, AttributesItDoesNotKeepAreOneNoteNotAFailure) {
   const CopyRunResult result = run(rows({"a.txt", "b.txt", "docs"}), onDrive(OverwriteAlways));
   EXPECT_EQ(result.counts.failed, 0u);
   EXPECT_EQ(result.counts.copied, 3u);
@@ -341,7 +412,7 @@ TEST_F(CopyRunOnADrive, AttributesItDoesNotKeepAreOneNoteNotAFailure) {
   EXPECT_TRUE(result.mayRecordDate(false));
 }
 
-TEST_F(CopyRunOnADrive, FilesBeyondItsSizeLimitFailAtOnce) {
+TEST_P(CopyRunOnADrive, FilesBeyondItsSizeLimitFailAtOnce) {
   CopyRequest r = onDrive(OverwriteAlways);
   r.rules->name = "FAT32";
   r.rules->maxFileBytes = 9;  // a stand-in for 4 GiB less one byte
@@ -356,7 +427,7 @@ TEST_F(CopyRunOnADrive, FilesBeyondItsSizeLimitFailAtOnce) {
 
 // A destination with too little room is found before the first file, and the front end
 // decides.
-TEST_F(CopyRun, TooLittleRoomIsToldBeforeCopying) {
+TEST_P(CopyRun, TooLittleRoomIsToldBeforeCopying) {
   testing::SmallTmpfs drive(64 * 1024);
   if (!drive.usable()) GTEST_SKIP() << drive.reason();
   makeFile(source() + "/big.bin", Day, 256 * 1024);
@@ -377,8 +448,112 @@ TEST_F(CopyRun, TooLittleRoomIsToldBeforeCopying) {
   observer.goOnWithoutRoom = true;  // told to go on: the big file fails, the small one is copied
   const CopyRunResult anyway = run(list, r);
   EXPECT_FALSE(anyway.refusedForRoom);
-  EXPECT_EQ(anyway.counts.failed, 1u);
-  EXPECT_EQ(anyway.counts.copied, 1u);
+  ASSERT_GE(observer.events.size(), 5u);
+  EXPECT_EQ(observer.events[4], "failed big.bin");
+  if (threads == 1) {
+    EXPECT_EQ(anyway.counts.failed, 1u);
+    EXPECT_EQ(anyway.counts.copied, 1u);
+  } else {
+    // Written at once, the small file may find the room taken by the big one's temporary.
+    EXPECT_EQ(anyway.counts.failed + anyway.counts.copied, 2u);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Threads, CopyRunOnADrive, ::testing::ValuesIn(OneAndFourThreads),
+                         threadsName);
+
+// Many files of random sizes, written by more threads than the machine has cores.
+class CopyRunManyFiles : public CopyRunFixture {
+ protected:
+  void SetUp() override {
+    threads = 8;
+    CopyRunFixture::SetUp();
+  }
+  // many/f000.txt, many/f001.txt, ... of sizes up to `largest` bytes, the same in every run.
+  std::vector<ResultRow> manyFiles(std::size_t count, std::size_t largest) {
+    std::mt19937 random(7);
+    std::uniform_int_distribution<std::size_t> size(0, largest);
+    std::vector<ResultRow> list;
+    for (std::size_t i = 0; i < count; ++i) {
+      char name[32];
+      std::snprintf(name, sizeof name, "many/f%03zu.txt", i);
+      makeFile(source() + "/" + name, Day, size(random));
+      ResultRow row;
+      row.pathText = name;
+      list.push_back(row);
+    }
+    return list;
+  }
+  static Events gatheredThenStarted(std::size_t count) {
+    Events events(count, "row");
+    events.push_back("start " + std::to_string(count));
+    return events;
+  }
+  bool sameAsSource(const std::string& pathText) const {
+    return readFile(destination() + "/" + pathText) == readFile(source() + "/" + pathText);
+  }
+};
+
+TEST_F(CopyRunManyFiles, EveryFileIsToldInListOrder) {
+  const std::vector<ResultRow> list = manyFiles(200, 64 * 1024);
+  const CopyRunResult result = run(list, request(OverwriteAlways));
+  Events expected = gatheredThenStarted(list.size());
+  for (const ResultRow& row : list) expected.push_back("copied " + observer.nameOf(row.pathText));
+  EXPECT_EQ(observer.events, expected);
+  EXPECT_EQ(result.counts.copied, list.size());
+  EXPECT_TRUE(result.mayRecordDate(false));
+  for (const ResultRow& row : list) EXPECT_TRUE(sameAsSource(row.pathText)) << row.pathText;
+}
+
+TEST_F(CopyRunManyFiles, AFailingFileIsToldInItsPlace) {
+  const std::vector<ResultRow> list = manyFiles(60, 16 * 1024);
+  std::filesystem::create_directories(destination() + "/many/f023.txt");  // a folder in the way
+  const CopyRunResult result = run(list, request(OverwriteAlways));
+  Events expected = gatheredThenStarted(list.size());
+  for (const ResultRow& row : list) {
+    const std::string name = observer.nameOf(row.pathText);
+    if (name == "f023.txt") {
+      expected.insert(expected.end(), {"failed " + name, "failed " + name});
+    } else {
+      expected.push_back("copied " + name);
+    }
+  }
+  EXPECT_EQ(observer.events, expected);
+  EXPECT_EQ(result.counts.failed, 1u);
+  EXPECT_EQ(result.failedSources, (std::vector<std::string>{source() + "/many/f023.txt"}));
+  EXPECT_FALSE(result.mayRecordDate(false));
+}
+
+// Copies under way when the abort comes end in full or leave nothing: what is at the
+// destination is exactly what was told as copied, each file whole, and no temporary file. The
+// list is longer than the files a run decides ahead, so the abort leaves some uncopied.
+TEST_F(CopyRunManyFiles, AnAbortInTheMiddleLeavesNoTemporaryAndNoHalfFile) {
+  const std::vector<ResultRow> list = manyFiles(100, 1024 * 1024);
+  const std::size_t toldBeforeAbort = 10;
+  observer.abortAfterEvents = list.size() + 1 + toldBeforeAbort;
+  const CopyRunResult result = run(list, request(OverwriteAlways));
+  EXPECT_TRUE(result.aborted);
+  EXPECT_FALSE(result.mayRecordDate(false));
+  std::set<std::string> told;
+  for (const std::string& event : observer.events)
+    if (event.starts_with("copied ")) told.insert(event.substr(7));
+  EXPECT_GE(told.size(), toldBeforeAbort);
+  EXPECT_LT(told.size(), list.size());
+  std::set<std::string> present;
+  for (const auto& entry : std::filesystem::directory_iterator(destination() + "/many")) {
+    const std::string name = entry.path().filename();
+    EXPECT_FALSE(isTemporaryName(name)) << name;
+    EXPECT_TRUE(sameAsSource("many/" + name)) << name;
+    present.insert(name);
+  }
+  EXPECT_EQ(present, told);
+}
+
+TEST(CopyThreads, AnAskedNumberWinsAndALocalDriveCopiesOneFileAfterTheOther) {
+  TempFolder tree;
+  EXPECT_EQ(copyThreads(3, tree.path()), 3u);
+  EXPECT_EQ(copyThreads(1, tree.path()), 1u);
+  EXPECT_EQ(copyThreads(0, tree.path()), 1u);
 }
 
 TEST(CopyRunChecks, DestinationStates) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <dirent.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -327,6 +328,16 @@ TEST_P(Walk, NamesEveryFolderItCannotListAndGoesOn) {
   EXPECT_EQ(report->substr(report->rfind('\n') + 1), "4");  // everything else is still found
 }
 
+// How many descriptors the process holds open now.
+std::size_t openDescriptors() {
+  std::size_t count = 0;
+  if (DIR* fds = opendir("/proc/self/fd")) {
+    while (readdir(fds)) ++count;
+    closedir(fds);
+  }
+  return count;
+}
+
 class WalkHostileTrees : public ::testing::TestWithParam<unsigned> {};
 INSTANTIATE_FOR_EVERY_WALK(WalkHostileTrees);
 
@@ -351,9 +362,15 @@ TEST_P(WalkHostileTrees, TenThousandFoldersDeepBeyondPathMax) {
   f.since = SinceThreshold::forDay(dateValueOf({2000, 1, 1}));
   f.threads = GetParam();
   int entries = 0;
+  const std::size_t openBefore = openDescriptors();
+  std::size_t mostOpen = openBefore;
   RecordingWalk control;
-  control.onEntry = [&] { ++entries; };
+  control.onEntry = [&] {
+    if (++entries % 250 == 0) mostOpen = std::max(mostOpen, openDescriptors());
+  };
   WalkFolder(top, f, WalkMode::Search, control);
+  // Descending 10,000 folders must not hold one descriptor for each of them.
+  EXPECT_LT(mostOpen - openBefore, 256u) << "descriptors held at most: " << mostOpen - openBefore;
   const std::vector<std::string> found = control.paths();
   ASSERT_EQ(found.size(), 1u);
   EXPECT_GT(found[0].size(), static_cast<std::size_t>(PATH_MAX));

@@ -80,6 +80,8 @@ TEST(ResultRows, FolderRowCountsItsWholeTreeButNotDotFolders) {
   EXPECT_EQ(rows[0].modifiedSeconds, When.tv_sec);
   EXPECT_EQ(types.asked.back(), (std::pair<std::string, bool>{"project", true}));
   EXPECT_EQ(FolderByteSize(folder + "/"), FolderByteSize(folder));
+  for (const unsigned threads : {1u, 4u})  // the one-thread walk and the parallel walk
+    EXPECT_EQ(FolderByteSize(folder, {}, threads), (3072u + 1) * 1024u) << threads;
 }
 
 TEST(ResultRows, SixtyFourBitSizes) {
