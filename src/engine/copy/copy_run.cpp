@@ -125,6 +125,41 @@ std::optional<SpaceShortage> spaceShortage(const std::vector<ResultRow>& rows,
   return shortage;
 }
 
+// Each file's size, looked up before the copy starts, for the progress in bytes.
+std::vector<std::uint64_t> sizesOf(const std::vector<std::string>& list) {
+  std::vector<std::uint64_t> sizes;
+  sizes.reserve(list.size());
+  for (const std::string& source : list) sizes.push_back(sizeOf(source));
+  return sizes;
+}
+
+// The run's progress: files and bytes done, the running file's chunks counted until it ends.
+class ProgressCount {
+ public:
+  ProgressCount(CopyObserver& observer, const std::vector<std::string>& list)
+      : observer_(observer), sizes_(observer.wantsBytes() ? sizesOf(list) : decltype(sizes_){}) {
+    progress_.files = list.size();
+    for (const std::uint64_t size : sizes_) progress_.bytes += size;
+  }
+  void start() { observer_.progress(progress_); }
+  void chunk(std::uint64_t fileBytesSoFar) {
+    if (sizes_.empty()) return;
+    CopyProgress now = progress_;
+    now.bytesDone += std::min(fileBytesSoFar, sizes_[progress_.filesDone]);
+    observer_.progress(now);
+  }
+  void fileDone() {
+    if (!sizes_.empty()) progress_.bytesDone += sizes_[progress_.filesDone];
+    ++progress_.filesDone;
+    observer_.progress(progress_);
+  }
+
+ private:
+  CopyObserver& observer_;
+  const std::vector<std::uint64_t> sizes_;
+  CopyProgress progress_;
+};
+
 }  // namespace
 
 bool anyRowChecked(const std::vector<ResultRow>& rows) {
@@ -159,14 +194,19 @@ CopyRunResult runCopy(const std::vector<ResultRow>& rows, const CopyRequest& req
 
   CopySettings settings{request.rule, request.destination, request.overwrite, request.verify,
                         request.rules};
+  ProgressCount progress(observer, list);
   CopyHooks hooks;
   hooks.poll = [&observer] { observer.poll(); };
-  hooks.afterChunk = [&observer](std::uint64_t) { return !observer.abortRequested(); };
+  hooks.afterChunk = [&observer, &progress](std::uint64_t fileBytesSoFar) {
+    progress.chunk(fileBytesSoFar);
+    return !observer.abortRequested();
+  };
   CopyRunner runner(
       settings, [&observer](const std::string& target) { return observer.askReplace(target); },
       hooks);
 
   observer.copyStarting(list.size());
+  progress.start();
   for (const std::string& source : list) {
     if (observer.abortRequested()) {
       result.aborted = true;
@@ -185,6 +225,7 @@ CopyRunResult runCopy(const std::vector<ResultRow>& rows, const CopyRequest& req
       observer.copyFailed(report);
     }
     observer.fileDone(report);
+    progress.fileDone();
   }
   runner.finish();
   return result;
