@@ -35,7 +35,7 @@ void useIconThemeWithFileTypes() {
 
 void configureApplication(QApplication& app) {
   QApplication::setApplicationName(QString::fromLatin1(ApplicationTitle));
-  QApplication::setApplicationDisplayName(QString::fromLatin1(ApplicationTitle));
+  // No display name: Qt would append it to every window title ("エラー — Nuvelo").
   app.setProperty("helpFile", startupHelpFile());
 
   // Qt's own dialogs (file dialogs, message box buttons it adds) speak Japanese.

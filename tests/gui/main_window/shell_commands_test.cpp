@@ -105,7 +105,8 @@ TEST_F(Shell, AboutBoxTextsAndLink) {
   EXPECT_EQ(box.Label1->text(), QStringLiteral("Licence to : alice"));
   EXPECT_TRUE(box.OKButton->isDefault());
   QTest::mouseClick(box.LblURL, Qt::LeftButton);
-  EXPECT_EQ(fakes.shell.opened, (std::vector<std::string>{HomePage}));
+  EXPECT_EQ(fakes.shell.webAddresses, (std::vector<std::string>{HomePage}));
+  EXPECT_TRUE(fakes.shell.opened.empty());  // a web address, not a file
   EXPECT_TRUE(box.isVisible());
 
   TAboutBox nobody(programVersion(), std::nullopt, fakes.shell);
