@@ -6,6 +6,7 @@
 #include <QDateEdit>
 #include <QFrame>
 #include <QHeaderView>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -154,6 +155,7 @@ void MainWindow::buildPanel() {
   layout->place(uncheckAllButton, QRect(326, 8, 97, 23), AnchorTopRight);
 
   resultList = named(new ResultListView(resultPanel), "lsvFilesFrom");
+  resultList->setHeader(new ResultHeader(resultList));
   resultModel_ = new ResultListModel(this);
   resultModel_->setFormats(DisplayFormats::ofUser());
   resultList->setModel(resultModel_);
@@ -189,6 +191,11 @@ void MainWindow::buildMenus() {
   runMenuSeparator = separator(runMenu, "N5");
   abortAction = menuItem(runMenu, "N6", "中止(&X)");
   abortAction->setEnabled(false);
+  // Shortcuts beside the mnemonics; Esc reaches the abort only while a run keeps it enabled.
+  searchAction->setShortcuts({QKeySequence(Qt::Key_F5), QKeySequence(Qt::CTRL | Qt::Key_F)});
+  copyAction->setShortcuts(
+      {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+  abortAction->setShortcut(QKeySequence(Qt::Key_Escape));
 
   settingsMenu = named(bar->addMenu(QStringLiteral("設定(&S)")), "S1");
   sinceDateAction = menuItem(settingsMenu, "D1", "更新日付(&D)");

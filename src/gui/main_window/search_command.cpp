@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
@@ -135,6 +136,7 @@ void MainWindow::fillResultRows(const std::vector<WalkEntry>& entries, EventPump
 
 void MainWindow::clearResults() {
   resultModel_->clear();
+  resultList->header()->setSortIndicatorShown(false);  // the new rows come unsorted
   totals_ = {};
   statusPanels->setPanelText(2, {});
 }

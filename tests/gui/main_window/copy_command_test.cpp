@@ -115,6 +115,15 @@ TEST_F(Copy, CompletedRunCopiesRecordsTheDayAndShowsTheNotice) {
   expectIdle();
 }
 
+TEST_F(Copy, CtrlEnterCopies) {
+  std::filesystem::create_directories(destination());
+  search();
+  form->resultList->setFocus();
+  QTest::keyClick(form.get(), Qt::Key_Return, Qt::ControlModifier);
+  EXPECT_TRUE(copied("a.txt"));
+  EXPECT_EQ(fakes.dialogs.shown.size(), 1u);
+}
+
 TEST_F(Copy, NoNoticeWhenTurnedOffAndTheMenuItemCopiesToo) {
   std::filesystem::create_directories(destination());
   search();

@@ -249,6 +249,37 @@ TEST_F(Search, ALongSearchEndingInAnotherWindowIsToldOnTheDesktop) {
   EXPECT_EQ(fakes.notifier.notes, (std::vector<std::string>{"Nuvelo: 検索が終了しました (2個)"}));
 }
 
+struct SearchKey {
+  const char* name;
+  Qt::Key key;
+  Qt::KeyboardModifiers modifiers;
+};
+
+class SearchShortcut : public Search, public ::testing::WithParamInterface<SearchKey> {};
+
+TEST_P(SearchShortcut, StartsTheSearch) {
+  form->sourceFolderEdit->setText(QString::fromStdString(source()));
+  form->sourceFolderEdit->setFocus();
+  QTest::keyClick(form.get(), GetParam().key, GetParam().modifiers);
+  EXPECT_EQ(form->resultModel()->rowCount(), 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, SearchShortcut,
+                         ::testing::Values(SearchKey{"F5", Qt::Key_F5, Qt::NoModifier},
+                                           SearchKey{"CtrlF", Qt::Key_F, Qt::ControlModifier}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Search, EscapeAbortsARunningSearchOnly) {
+  form->sourceFolderEdit->setText(QString::fromStdString(source()));
+  QTest::keyClick(form.get(), Qt::Key_Escape);  // nothing to abort: the next search runs
+  EXPECT_FALSE(form->abortRequested());
+  duringSearch([&] { QTest::keyClick(form.get(), Qt::Key_Escape); });
+  form->searchButton->click();
+  EXPECT_EQ(form->resultModel()->rowCount(), 0);
+  form->searchButton->click();
+  EXPECT_EQ(form->resultModel()->rowCount(), 2);
+}
+
 TEST_F(Search, AbortEndsWithAnEmptyListAndClearState) {
   form->sourceFolderEdit->setText(QString::fromStdString(source()));
   duringSearch([&] { form->abortButton->click(); });
