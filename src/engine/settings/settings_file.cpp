@@ -4,6 +4,7 @@
 
 #include "engine/settings/comma_text.h"
 #include "platform/posix/filesystem.h"
+#include "platform/posix/user_info.h"
 
 namespace nuvelo {
 namespace {
@@ -21,7 +22,9 @@ std::string columnWidthKey(std::size_t column) {
 
 std::string resolveSettingsPath(const std::string& executableFolder) {
   const std::string besideProgram = executableFolder + "/" + SettingsFileName;
-  if (isWritableFolder(executableFolder) || isExistingEntry(besideProgram)) return besideProgram;
+  if (isExistingEntry(besideProgram)) return besideProgram;
+  if (!isInstalledProgramFolder(executableFolder) && isWritableFolder(executableFolder))
+    return besideProgram;
   const std::string folder = userConfigFolder() + "/nuvelo";
   // A folder that cannot be made is not reported here: the settings file's first write then
   // fails and says so.

@@ -14,9 +14,10 @@ namespace nuvelo {
 
 inline constexpr const char* SettingsFileName = "NVO.ini";
 
-// NVO.ini beside the executable; when that folder cannot be written and holds no NVO.ini (an
-// installed program), NVO.ini in the user's configuration folder under "nuvelo", which is
-// created here when missing.
+// An NVO.ini that already lies beside the executable (portable use); else, for an installed
+// program (one whose prefix holds share/nuvelo) or one whose folder cannot be written, NVO.ini
+// in the user's configuration folder ($XDG_CONFIG_HOME or ~/.config) under "nuvelo", created
+// here when missing; else (a program run from its build or unpacked folder) NVO.ini beside it.
 std::string resolveSettingsPath(const std::string& executableFolder);
 
 struct MainWindowSettings {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <optional>
 
 #include "support/non_regular_entries.h"
 #include "support/temp_folder.h"
@@ -120,22 +122,63 @@ TEST(SettingsLocation, BesideTheProgramWhenItsFolderIsWritable) {
   EXPECT_EQ(resolveSettingsPath(folder.path()), folder.path() + "/NVO.ini");
 }
 
-TEST(SettingsLocation, UserConfigFolderForAnInstalledProgram) {
-  TempFolder config;
-  const char* saved = std::getenv("XDG_CONFIG_HOME");
-  const std::string savedValue = saved ? saved : "";
-  setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+// Points XDG_CONFIG_HOME at a folder of the test's own while it lives.
+class UserConfigFolder {
+ public:
+  UserConfigFolder() {
+    const char* saved = std::getenv("XDG_CONFIG_HOME");
+    if (saved) saved_ = saved;
+    setenv("XDG_CONFIG_HOME", folder.path().c_str(), 1);
+  }
+  ~UserConfigFolder() {
+    if (saved_)
+      setenv("XDG_CONFIG_HOME", saved_->c_str(), 1);
+    else
+      unsetenv("XDG_CONFIG_HOME");
+  }
+  std::string settingsFile() const { return folder.path() + "/nuvelo/NVO.ini"; }
+  TempFolder folder;
 
+ private:
+  std::optional<std::string> saved_;
+};
+
+TEST(SettingsLocation, UserConfigFolderForAProgramWhoseFolderCannotBeWritten) {
+  UserConfigFolder config;
   // A folder that cannot be written to and holds no NVO.ini: here, one that does not exist.
-  const std::string path = resolveSettingsPath(config.path() + "/no/such/bin");
-  EXPECT_EQ(path, config.path() + "/nuvelo/NVO.ini");
-  EXPECT_TRUE(std::filesystem::is_directory(config.path() + "/nuvelo"));
-
-  if (saved)
-    setenv("XDG_CONFIG_HOME", savedValue.c_str(), 1);
-  else
-    unsetenv("XDG_CONFIG_HOME");
+  const std::string path = resolveSettingsPath(config.folder.path() + "/no/such/bin");
+  EXPECT_EQ(path, config.settingsFile());
+  EXPECT_TRUE(std::filesystem::is_directory(config.folder.path() + "/nuvelo"));
 }
+
+struct InstallCase {
+  const char* name;
+  bool installedData;   // <prefix>/share/nuvelo exists
+  bool settingsBeside;  // an NVO.ini lies beside the program already
+  bool besideProgram;   // where the settings go
+};
+
+class SettingsOfAnInstall : public ::testing::TestWithParam<InstallCase> {};
+
+// An installed program keeps its settings in the user's configuration folder even where it may
+// write its own folder (a prefix of the user's, or root's run); an NVO.ini already beside the
+// program keeps a portable copy portable.
+TEST_P(SettingsOfAnInstall, GoBesideTheProgramOnlyWhenPortable) {
+  UserConfigFolder config;
+  TempFolder prefix;
+  std::filesystem::create_directories(prefix.path() + "/bin");
+  if (GetParam().installedData)
+    std::filesystem::create_directories(prefix.path() + "/share/nuvelo");
+  if (GetParam().settingsBeside) writeFile(prefix.path() + "/bin/NVO.ini", "");
+  EXPECT_EQ(resolveSettingsPath(prefix.path() + "/bin"),
+            GetParam().besideProgram ? prefix.path() + "/bin/NVO.ini" : config.settingsFile());
+}
+
+INSTANTIATE_TEST_SUITE_P(Places, SettingsOfAnInstall,
+                         ::testing::Values(InstallCase{"Installed", true, false, false},
+                                           InstallCase{"InstalledPortable", true, true, true},
+                                           InstallCase{"BuildOrUnpacked", false, false, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace nuvelo
