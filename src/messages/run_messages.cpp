@@ -34,6 +34,10 @@ std::string invalidConditionFileText() {
   return std::string(wording("不正なファイル形式です"));
 }
 
+std::string helpFileMissingText(const std::string& helpFile) {
+  return fill("ヘルプファイル {1} が見つかりません", {helpFile});
+}
+
 std::string searchEndedText(std::size_t rows) {
   return fill("検索が終了しました ({1}個)", {std::to_string(rows)});
 }

@@ -15,6 +15,8 @@ std::string noDestinationText();
 std::string missingDestinationQuestion();
 std::string cannotMakeDestinationText();
 std::string invalidConditionFileText();
+// "ヘルプファイル /usr/share/nuvelo/nuvelo.HLP が見つかりません".
+std::string helpFileMissingText(const std::string& helpFile);
 // The desktop notification's text when a long search has ended: "検索が終了しました (12個)".
 std::string searchEndedText(std::size_t rows);
 // The entries a running search has read so far: "12345 項目を読みました".

@@ -96,8 +96,12 @@ class RecordingKeySink : public KeySink {
 
 class RecordingHelpViewer : public HelpViewer {
  public:
-  void showContents(const std::string& helpFile) override { shown.push_back(helpFile); }
+  bool showContents(const std::string& helpFile) override {
+    shown.push_back(helpFile);
+    return found;
+  }
   std::vector<std::string> shown;
+  bool found = true;  // whether the help file is there
 };
 
 class RecordingNotifier : public DesktopNotifier {

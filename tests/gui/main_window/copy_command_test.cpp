@@ -12,9 +12,11 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <csignal>
 #include <memory>
 
 #include "engine/copy/overwrite_policy.h"
+#include "gui/app/termination_signals.h"
 #include "gui/dialogs/copy_notice.h"
 #include "gui/main_window/main_window.h"
 #include "gui/results/result_list_view.h"
@@ -113,6 +115,27 @@ TEST_F(Copy, CompletedRunCopiesRecordsTheDayAndShowsTheNotice) {
   EXPECT_FALSE(form->lastCopyDateLabel->isVisible());  // the label changes only at the next start
   EXPECT_TRUE(fakes.boxes.shown.empty());
   expectIdle();
+}
+
+// SIGTERM while the notice waits for OK: the notice closes, and the program ends as through
+// its close box, saving its settings.
+TEST_F(Copy, TerminationSignalClosesTheNoticeAndTheWindow) {
+  std::filesystem::create_directories(destination());
+  search();
+  TerminationSignalCloser closer(form.get());
+  bool noticeClosed = false;
+  fakes.dialogs.script = [&](QDialog& notice) {
+    notice.setWindowModality(Qt::ApplicationModal);
+    notice.show();
+    raise(SIGTERM);
+    for (int i = 0; i < 10 && notice.isVisible(); ++i) QApplication::processEvents();
+    noticeClosed = !notice.isVisible();
+  };
+  form->copyButton->click();
+  for (int i = 0; i < 10 && form->isVisible(); ++i) QApplication::processEvents();
+  EXPECT_TRUE(noticeClosed);
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_NE(readFile(settings.file("NVO.ini")).find("To=" + destination()), std::string::npos);
 }
 
 TEST_F(Copy, CtrlEnterCopies) {

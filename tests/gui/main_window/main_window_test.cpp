@@ -17,9 +17,11 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTreeView>
+#include <QWindow>
 #include <memory>
 
 #include "gui/app/termination_signals.h"
+#include "gui/dialogs/help_window.h"
 #include "gui/results/result_list_model.h"
 #include "gui/widgets/clickable_label.h"
 #include "gui/widgets/status_bar.h"
@@ -192,8 +194,21 @@ TEST_F(MainWindowBehaviour, CloseDuringRunAbortsAndClosesWhenRunHasReturned) {
   EXPECT_TRUE(std::filesystem::exists(settingsPath()));
 }
 
-TEST_F(MainWindowBehaviour, TerminationSignalClosesLikeTheCloseBox) {
+class TerminationSignal : public MainWindowBehaviour, public ::testing::WithParamInterface<bool> {};
+
+// SIGTERM closes as the close box does, saving the settings, also with the help window open:
+// the help belongs to the main window (a window with a transient parent never keeps the
+// program running once the main window has closed).
+TEST_P(TerminationSignal, ClosesLikeTheCloseBox) {
+  const bool helpOpen = GetParam();
+  TempFolder helpFolder;
+  testing::writeFile(helpFolder.file("nuvelo.HLP"), "<html><body>help</body></html>");
+  QtHelpViewer help;
   auto form = open();
+  help.setOwner(form.get());
+  if (helpOpen) {
+    ASSERT_TRUE(help.showContents(helpFolder.file("nuvelo.HLP")));
+  }
   form->sourceFolderEdit->setText(QStringLiteral("/from/signal"));
   {
     TerminationSignalCloser closer(form.get());
@@ -202,7 +217,14 @@ TEST_F(MainWindowBehaviour, TerminationSignalClosesLikeTheCloseBox) {
   }
   EXPECT_FALSE(form->isVisible());
   EXPECT_NE(readFile(settingsPath()).find("From=/from/signal"), std::string::npos);
+  if (helpOpen) {
+    ASSERT_NE(help.window(), nullptr);
+    EXPECT_EQ(help.window()->windowHandle()->transientParent(), form->windowHandle());
+  }
 }
+
+INSTANTIATE_TEST_SUITE_P(HelpWindow, TerminationSignal, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Open" : "Closed"; });
 
 TEST_F(MainWindowBehaviour, FailedSettingsWriteKeepsWindowOpenAndUsable) {
   writeFile(folder.file("plain"), "");
