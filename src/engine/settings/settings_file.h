@@ -39,12 +39,24 @@ struct MainWindowSettings {
   std::int32_t left = 0;
   std::int32_t height = 440;
   std::int32_t width = 420;
+  // Recent/From and Recent/To: the last folders searched and copied to, newest first.
+  std::vector<std::string> recentSources;
+  std::vector<std::string> recentDestinations;
 };
+
+// How many folders each recent list keeps.
+inline constexpr std::size_t RecentFoldersKept = 10;
+
+// The list with `folder` first, the same text further down dropped, at most RecentFoldersKept
+// long; an empty folder leaves the list as it is.
+std::vector<std::string> withRecentFolder(std::vector<std::string> recent,
+                                          const std::string& folder);
 
 // Every key, with the table's default for each one that is absent or unreadable.
 MainWindowSettings readMainWindowSettings(const ProfileFile& file);
 
-// The keys written when the main window closes, in their order. Option/DirAbs,
+// The keys written when the main window closes, in their order (the recent folders last, in a
+// section of their own). Option/DirAbs,
 // Option/AddDriveLetter and Default/LastCopyDate are not among them. Stops at the first key
 // that cannot be written, whose failure it returns.
 [[nodiscard]] Result<> writeSettingsAtClose(ProfileFile& file, const MainWindowSettings& settings);

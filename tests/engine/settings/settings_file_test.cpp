@@ -74,6 +74,8 @@ TEST(SettingsFile, CloseWritesItsKeysInOrderAndNoOthers) {
   s.height = 500;
   s.width = 600;
   s.lastCopyDate = "2024/05/01";  // written by the copy run, never at close
+  s.recentSources = {"/data/work", "/data/a,b"};
+  s.recentDestinations = {"/media/backup"};
   ProfileFile file(path);
   ASSERT_TRUE(writeSettingsAtClose(file, s));
 
@@ -82,7 +84,8 @@ TEST(SettingsFile, CloseWritesItsKeysInOrderAndNoOthers) {
             "[Option]\nDirKAI=0\nShowResult=1\nPickupFolder=0\nOverwrite=2\nEscExt=bak,\"a b\"\n"
             "[ListView]\nColumn0Width=101\nColumn1Width=81\nColumn2Width=51\nColumn3Width=101\n"
             "Column4Width=165\n"
-            "[Window]\nTop=10\nLeft=20\nHeight=500\nWidth=600\n");
+            "[Window]\nTop=10\nLeft=20\nHeight=500\nWidth=600\n"
+            "[Recent]\nFrom=/data/work,\"/data/a,b\"\nTo=/media/backup\n");
 
   MainWindowSettings back = readMainWindowSettings(ProfileFile(path));
   back.lastCopyDate = s.lastCopyDate;
@@ -91,7 +94,42 @@ TEST(SettingsFile, CloseWritesItsKeysInOrderAndNoOthers) {
   EXPECT_EQ(back.columnWidths, s.columnWidths);
   EXPECT_EQ(back.width, s.width);
   EXPECT_FALSE(back.dirKai);
+  EXPECT_EQ(back.recentSources, s.recentSources);
+  EXPECT_EQ(back.recentDestinations, s.recentDestinations);
 }
+
+struct RecentCase {
+  const char* name;
+  std::vector<std::string> before;
+  std::string folder;
+  std::vector<std::string> after;
+};
+
+class RecentFolders : public ::testing::TestWithParam<RecentCase> {};
+
+TEST_P(RecentFolders, PutTheLastUsedFirstOnceAndKeepTen) {
+  EXPECT_EQ(withRecentFolder(GetParam().before, GetParam().folder), GetParam().after);
+}
+
+std::vector<std::string> numbered(int from, int to) {
+  std::vector<std::string> folders;
+  for (int i = from; i <= to; ++i) folders.push_back("/f" + std::to_string(i));
+  return folders;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lists, RecentFolders,
+    ::testing::Values(RecentCase{"First", {}, "/a", {"/a"}},
+                      RecentCase{"New", {"/a", "/b"}, "/c", {"/c", "/a", "/b"}},
+                      RecentCase{"AgainMovesUp", {"/a", "/b", "/c"}, "/c", {"/c", "/a", "/b"}},
+                      RecentCase{"Empty", {"/a"}, "", {"/a"}},
+                      RecentCase{"EleventhDropsTheOldest", numbered(1, 10), "/new",
+                                 [] {
+                                   auto kept = numbered(1, 9);
+                                   kept.insert(kept.begin(), "/new");
+                                   return kept;
+                                 }()}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SettingsFile, ReadOnlyFileIsNeverWritten) {
   TempFolder folder;
