@@ -16,6 +16,7 @@
 #include "gui/main_window/write_failure_box.h"
 #include "gui/results/result_list_view.h"
 #include "gui/widgets/event_pump.h"
+#include "gui/widgets/folder_box.h"
 #include "gui/widgets/status_bar.h"
 #include "gui/widgets/status_text.h"
 #include "messages/copy_messages.h"
@@ -114,6 +115,7 @@ class WindowCopyObserver : public CopyObserver {
 
 void MainWindow::onCopy() {
   if (busy() || !copyMayStart()) return;
+  destinationFolderBox->remember(utf8(destinationFolderEdit->text()));
   setActivity(Activity::Copying);
   showCopyProgress();
   copyList_.emplace();

@@ -38,6 +38,7 @@ namespace nuvelo {
 
 class CopyNotice;
 class DoubleClickLabel;
+class FolderBox;
 class ResultListView;
 class EventPump;
 class DesktopNotifier;
@@ -84,6 +85,9 @@ class MainWindow : public QMainWindow {
   QLabel* destinationFolderLabel = nullptr;
   QLineEdit* destinationFolderEdit = nullptr;
   QPushButton* browseDestinationButton = nullptr;
+  // The two folder boxes' drops and recent folders.
+  FolderBox* sourceFolderBox = nullptr;
+  FolderBox* destinationFolderBox = nullptr;
   QFrame* resultPanel = nullptr;
   QLabel* resultLabel = nullptr;
   QPushButton* checkAllButton = nullptr;

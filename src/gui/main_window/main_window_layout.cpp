@@ -21,6 +21,7 @@
 #include "gui/widgets/anchor_layout.h"
 #include "gui/widgets/clickable_label.h"
 #include "gui/widgets/date_picker.h"
+#include "gui/widgets/folder_box.h"
 #include "gui/widgets/status_bar.h"
 
 namespace nuvelo {
@@ -80,6 +81,7 @@ void MainWindow::buildControls() {
   layout->place(sourceFolderLabel, QRect(8, 35, 0, 0), AnchorLeftTop);
 
   sourceFolderEdit = named(new QLineEdit(client), "Edit1");
+  sourceFolderBox = new FolderBox(*sourceFolderEdit);
   layout->place(sourceFolderEdit, QRect(72, 32, 298, 20), AnchorLeftTopRight);
 
   browseSourceButton = button("Button2", "参照...", client);
@@ -107,6 +109,7 @@ void MainWindow::buildControls() {
   layout->place(destinationFolderLabel, QRect(8, 147, 0, 0), AnchorLeftTop);
 
   destinationFolderEdit = named(new QLineEdit(client), "Edit2");
+  destinationFolderBox = new FolderBox(*destinationFolderEdit);
   layout->place(destinationFolderEdit, QRect(72, 144, 298, 20), AnchorLeftTopRight);
 
   browseDestinationButton = button("Button4", "参照...", client);

@@ -18,6 +18,7 @@
 #include "gui/results/result_list_view.h"
 #include "gui/widgets/clickable_label.h"
 #include "gui/widgets/event_pump.h"
+#include "gui/widgets/folder_box.h"
 #include "gui/widgets/status_bar.h"
 #include "gui/widgets/status_text.h"
 #include "messages/run_messages.h"
@@ -85,6 +86,7 @@ void MainWindow::onSearch() {
   const std::string source = cleanSourceFolder(utf8(sourceFolderEdit->text()));
   if (const auto refusal = searchRefusal(source)) return refuseSearch(searchRefusalText(*refusal));
   if (qt(source) != sourceFolderEdit->text()) sourceFolderEdit->setText(qt(source));
+  sourceFolderBox->remember(source);
 
   setActivity(Activity::Searching);
   searchRoot_ = utf8(sourceFolderEdit->text());
