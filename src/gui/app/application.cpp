@@ -46,7 +46,7 @@ void configureApplication(QApplication& app) {
   // Type names of files come in Japanese, as every other text of the program.
   QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
   useIconThemeWithFileTypes();
-  applyProgramFont(app);
+  // The desktop's own font stays: the windows scale their design geometry to it.
 }
 
 }  // namespace nuvelo

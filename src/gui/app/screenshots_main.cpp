@@ -81,6 +81,7 @@ QFont scaledFont(double scale) {
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   nuvelo::configureApplication(app);
+  nuvelo::applyProgramFont(app);  // the same pictures on every machine
   const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
   QDir().mkpath(folder);
   if (argc > 2) app.setFont(scaledFont(QString::fromLocal8Bit(argv[2]).toDouble()));
