@@ -34,7 +34,9 @@ struct MainWindowSettings {
   // Option/Threads: the walk's threads, 0 (or absent) to choose by the file system; read only
   std::uint32_t threads = 0;
   std::vector<std::string> escExt;
-  std::array<std::int32_t, 5> columnWidths{100, 80, 50, 100, 164};
+  // ListView/Column0Width..Column4Width; -1 where none is stored: the window then gives the
+  // column a width that fits its header and texts.
+  std::array<std::int32_t, 5> columnWidths{-1, -1, -1, -1, -1};
   std::int32_t top = 0;
   std::int32_t left = 0;
   std::int32_t height = 440;

@@ -48,6 +48,7 @@ MainWindow::MainWindow(MainWindowServices services, std::string settingsPath,
   buildPopupMenu();
   buildTabOrder();
   scaleToFont(*this);
+  fitResultColumns();
 
   connectCommands();
   restoreFromSettings();

@@ -233,6 +233,9 @@ class MainWindow : public QMainWindow {
   MainWindowSettings currentSettings() const;
   void buildControls();
   void buildPanel();
+  // Widens the result columns, as scaled to the font, to hold their headers (with the sort
+  // arrow) and the date column's date and time; stored widths, applied afterwards, win.
+  void fitResultColumns();
   void buildMenus();
   void buildTabOrder();
   void buildPopupMenu();

@@ -13,6 +13,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyle>
 #include <QTreeView>
 
 #include "gui/main_window/main_window.h"
@@ -30,6 +31,10 @@ namespace {
 const QSize DesignClientSize(430, 398);
 const QSize DesignPanelSize(431, 152);
 constexpr int StatusBarHeight = 21;
+// The widest date and time the list and the status bar show, in digits that are as wide as
+// any.
+constexpr const char* SampleDateTime = "2000/12/28 20:58:58";
+constexpr int DateColumn = 3;
 
 template <class Widget>
 Widget* named(Widget* widget, const char* name) {
@@ -133,7 +138,10 @@ void MainWindow::buildControls() {
   abortButton->setEnabled(false);
   layout->place(abortButton, QRect(346, 331, 73, 25), AnchorRightBottom);
 
-  statusPanels = named(new StatusBar({120, 130, 50}, client), "StatusBar1");
+  // Panel 1 holds a run's state or the selected row's date and time, whole in any font.
+  statusPanels =
+      named(new StatusBar({120, 130, 50}, {QString(), QString::fromLatin1(SampleDateTime)}, client),
+            "StatusBar1");
   layout->place(statusPanels,
                 QRect(0, DesignClientSize.height() - StatusBarHeight, DesignClientSize.width(),
                       StatusBarHeight),
@@ -176,6 +184,22 @@ void MainWindow::buildPanel() {
   for (int c = 0; c < ResultListModel::ColumnCount; ++c)
     resultList->setColumnWidth(c, designWidths[c]);
   layout->place(resultList, QRect(8, 36, 416, 107), AnchorAll);
+}
+
+void MainWindow::fitResultColumns() {
+  QHeaderView* header = resultList->header();
+  const QFontMetrics metrics(resultList->font());
+  const int cellMargins =
+      2 * (resultList->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, resultList) +
+           1) +
+      metrics.averageCharWidth();
+  for (int c = 0; c < ResultListModel::ColumnCount; ++c) {
+    int needed = header->sectionSizeHint(c);
+    if (c == DateColumn)
+      needed = std::max(
+          needed, metrics.horizontalAdvance(QString::fromLatin1(SampleDateTime)) + cellMargins);
+    resultList->setColumnWidth(c, std::max(resultList->columnWidth(c), needed));
+  }
 }
 
 void MainWindow::buildMenus() {

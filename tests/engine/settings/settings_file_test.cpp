@@ -30,7 +30,7 @@ TEST(SettingsFile, FirstStartGivesDefaults) {
   EXPECT_EQ(s.overwrite, 1);
   EXPECT_EQ(s.threads, 0u);  // chosen by the file system
   EXPECT_TRUE(s.escExt.empty());
-  EXPECT_EQ(s.columnWidths, (std::array<std::int32_t, 5>{100, 80, 50, 100, 164}));
+  EXPECT_EQ(s.columnWidths, (std::array<std::int32_t, 5>{-1, -1, -1, -1, -1}));  // not stored
   EXPECT_EQ(s.top, 0);
   EXPECT_EQ(s.left, 0);
   EXPECT_EQ(s.height, 440);
