@@ -57,9 +57,7 @@ TAboutBox::TAboutBox(const VersionInfo& version, std::optional<std::string> user
   LblURL = new ClickableLabel(QStringLiteral("LblURL"), Panel1);
   LblURL->setObjectName(QStringLiteral("LblURL"));
   LblURL->setTextFormat(Qt::PlainText);
-  QPalette palette = LblURL->palette();
-  palette.setColor(QPalette::WindowText, palette.color(QPalette::Link));  // readable when dark
-  LblURL->setPalette(palette);
+  LblURL->setForegroundRole(QPalette::Link);  // readable on a dark palette too
   QFont underlined = LblURL->font();
   underlined.setUnderline(true);
   LblURL->setFont(underlined);

@@ -27,12 +27,11 @@ constexpr int CheckBoxTop = 112;
 constexpr int RightMargin = 30;
 constexpr int FailedFilesLeft = 185;
 
-// Drawn in the palette's link colour, which a dark palette keeps readable.
+// Drawn in the palette's link colour, which a dark palette keeps readable, also after the
+// desktop's theme changes.
 QLabel* linkColouredLabel(const QString& text, QWidget* parent) {
   auto* label = new QLabel(text, parent);
-  QPalette palette = label->palette();
-  palette.setColor(QPalette::WindowText, palette.color(QPalette::Link));
-  label->setPalette(palette);
+  label->setForegroundRole(QPalette::Link);
   return label;
 }
 

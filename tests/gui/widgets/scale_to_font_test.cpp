@@ -278,6 +278,7 @@ class AppliedPalette {
     palette.setColor(QPalette::WindowText, colours.text);
     palette.setColor(QPalette::Link, colours.link);
     QApplication::setPalette(palette);
+    QApplication::processEvents();  // the windows that exist take it in
   }
   ~AppliedPalette() { QApplication::setPalette(saved_); }
   AppliedPalette(const AppliedPalette&) = delete;
@@ -290,15 +291,15 @@ class AppliedPalette {
 class LinkColour : public ::testing::TestWithParam<PaletteCase> {};
 
 // The links of the copy notice and the About box take the palette's link colour: readable on
-// a dark window as on a light one.
+// a dark window as on a light one, also when the desktop's theme changes after they were made.
 TEST_P(LinkColour, ComesFromThePalette) {
-  AppliedPalette palette(GetParam());
   FakeServices fakes;
   TAboutBox about(programVersion(), "user", fakes.shell);
   CopyNotice notice(fakes.boxes, fakes.shell, fakes.dialogs);
+  AppliedPalette palette(GetParam());
   const QLabel* const links[] = {about.LblURL, notice.destinationCaption, notice.destinationLabel};
   for (const QLabel* link : links) {
-    const QColor drawn = link->palette().color(QPalette::WindowText);
+    const QColor drawn = link->palette().color(link->foregroundRole());
     EXPECT_EQ(drawn, GetParam().link) << link->objectName().toStdString();
     EXPECT_GT(std::abs(drawn.lightness() - link->palette().color(QPalette::Window).lightness()), 80)
         << link->objectName().toStdString();
