@@ -50,6 +50,9 @@ const FontCase Fonts[] = {
     {"x2", nullptr, 2.0},
     {"NotoSansCJKJP_x1", "Noto Sans CJK JP", 1.0},
     {"NotoSansCJKJP_x1_5", "Noto Sans CJK JP", 1.5},
+    // A Latin desktop font (qt6ct's default kind), its Japanese glyphs from a fallback font.
+    {"DejaVuSans_x1", "DejaVu Sans", 1.0},
+    {"DejaVuSans_x1_25", "DejaVu Sans", 1.25},
 };
 
 void PrintTo(const FontCase& font, std::ostream* os) {
