@@ -166,13 +166,13 @@ std::string nameForDisplay(std::string_view path) {
   std::size_t start = 0;
   while (start <= path.size()) {
     const std::size_t slash = std::min(path.find('/', start), path.size());
-    const std::string_view part = path.substr(start, slash - start);
-    if (isValidUtf8(part))
-      out.append(part);
-    else if (const auto decoded = shiftJisToUtf8Exactly(part))
+    const std::string_view component = path.substr(start, slash - start);
+    if (isValidUtf8(component))
+      out.append(component);
+    else if (const auto decoded = shiftJisToUtf8Exactly(component))
       out += *decoded;
     else
-      out += withReplacementCharacters(part);
+      out += withReplacementCharacters(component);
     if (slash < path.size()) out += '/';
     start = slash + 1;
   }

@@ -32,7 +32,7 @@ std::optional<std::string> utf8ToShiftJis(std::string_view text);
 // The text with every byte that does not belong to a valid UTF-8 sequence replaced by U+FFFD.
 std::string withReplacementCharacters(std::string_view text);
 
-// A path or name as the user reads it, in UTF-8: each "/"-separated part that is not UTF-8 is
+// A path or name as the user reads it, in UTF-8: each "/"-separated component that is not UTF-8 is
 // decoded as Shift-JIS when every byte of it reads as such (names from old shares and
 // archives), else shown with replacement characters. Only for showing: file operations keep
 // the bytes. (A Shift-JIS character never has "/" as its second byte.)
