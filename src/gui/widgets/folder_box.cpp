@@ -13,6 +13,21 @@
 
 namespace nuvelo {
 
+namespace {
+
+// Taken as a copy where the source offers one: a file manager that proposed a move must not
+// think the folder went anywhere.
+void acceptAsCopy(QDropEvent& event) {
+  if (event.possibleActions() & Qt::CopyAction) {
+    event.setDropAction(Qt::CopyAction);
+    event.accept();
+  } else {
+    event.acceptProposedAction();
+  }
+}
+
+}  // namespace
+
 FolderBox::FolderBox(QLineEdit& box)
     : QObject(&box),
       box_(box),
@@ -49,7 +64,7 @@ bool FolderBox::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::DragMove: {
       auto* drag = static_cast<QDropEvent*>(event);
       if (takesDrop(*drag))
-        drag->acceptProposedAction();
+        acceptAsCopy(*drag);
       else
         drag->ignore();
       return true;
@@ -62,7 +77,7 @@ bool FolderBox::eventFilter(QObject* watched, QEvent* event) {
       }
       box_.setText(pathToQt(*droppedFolder(*drop->mimeData())));
       box_.setFocus();
-      drop->acceptProposedAction();
+      acceptAsCopy(*drop);
       return true;
     }
     default:

@@ -71,12 +71,18 @@ class FolderDrop : public Pickers, public ::testing::WithParamInterface<DropCase
         urls << QUrl::fromLocalFile(q(tree.path() + "/" + item));
     }
     if (!urls.isEmpty()) data.setUrls(urls);
+    // A file manager offers a move or a copy and proposes the move; the box copies.
     const QPoint middle = box.rect().center();
-    QDragEnterEvent enter(middle, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    const Qt::DropActions offered = Qt::MoveAction | Qt::CopyAction;
+    QDragEnterEvent enter(middle, offered, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&box, &enter);
-    QDropEvent dropped(middle, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QDropEvent dropped(middle, offered, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&box, &dropped);
-    return enter.isAccepted() && dropped.isAccepted();
+    const bool taken = enter.isAccepted() && dropped.isAccepted();
+    if (taken) {
+      EXPECT_EQ(dropped.dropAction(), Qt::CopyAction);
+    }
+    return taken;
   }
 };
 
