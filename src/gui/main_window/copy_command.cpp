@@ -123,10 +123,10 @@ void MainWindow::onCopy() {
   guarded([&] { result = runCopy(); });
   copyList_.reset();
   showTotals();  // in place of the copy's progress
-  if (result && !result->aborted && !result->refusedForRoom)
+  if (result && !result->aborted && !result->refusedForRoom) {
     notifyIfLongRunEnded(copyEndedText(result->counts));
-  if (result && !result->aborted && !result->refusedForRoom)
     guarded([&] { finishCompletedCopy(*result); });
+  }
   failedFiles_.clear();
   setActivity(Activity::Idle);
   finishRun();
