@@ -36,6 +36,11 @@ class SilentBoxes : public MessageBoxes {
     std::fprintf(stderr, "message: %s\n", text.c_str());
     return MessageAnswer::No;
   }
+  bool showWithCheckBox(MessageKind, const std::string& text, const std::string&,
+                        MessagePlacement) override {
+    std::fprintf(stderr, "message: %s\n", text.c_str());
+    return false;
+  }
   void showApplicationError(const std::string& message) override {
     std::fprintf(stderr, "error: %s\n", message.c_str());
   }

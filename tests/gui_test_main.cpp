@@ -12,6 +12,7 @@ int main(int argc, char* argv[]) {
   ::testing::InitGoogleTest(&argc, argv);
   QApplication app(argc, argv);
   nuvelo::configureApplication(app);
+  nuvelo::applyProgramFont(app);  // the design's pixels, whatever the machine's desktop font
   nuvelo::EventPump::letEventsThroughEveryCall(true);
   return RUN_ALL_TESTS();
 }

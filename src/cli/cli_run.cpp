@@ -352,7 +352,8 @@ int withOutputChecked(CliEnvironment& env, int status) {
   env.out.flush();
   if (env.out) return status;
   env.err << "nuvelo-cli: 標準出力に書き込めません"
-          << (errno ? std::string(": ") + std::strerror(errno) : "") << '\n';
+          << (errno ? ": " + reasonText(std::error_code(errno, std::generic_category())) : "")
+          << '\n';
   return status == ExitStatus::Done ? ExitStatus::SomeFailed : status;
 }
 

@@ -35,11 +35,41 @@ std::string countsText(std::string_view pattern, const CopyCounts& counts) {
                         std::to_string(counts.failed)});
 }
 
+// The share of the run done: by bytes when they were counted, else by files.
+double shareDone(const CopyProgress& progress) {
+  if (progress.bytes > 0)
+    return static_cast<double>(progress.bytesDone) / static_cast<double>(progress.bytes);
+  if (progress.files > 0)
+    return static_cast<double>(progress.filesDone) / static_cast<double>(progress.files);
+  return 0;
+}
+
 }  // namespace
+
+std::string durationText(double seconds) {
+  const auto whole = static_cast<long long>(seconds + 0.5);
+  if (whole < 60) return fill("約 {1} 秒", {std::to_string(whole)});
+  return fill("約 {1} 分 {2} 秒", {std::to_string(whole / 60), std::to_string(whole % 60)});
+}
+
+std::string copyProgressText(const CopyProgress& progress, double elapsedSeconds) {
+  std::string text = fill("ファイル {1}/{2}",
+                          {std::to_string(progress.filesDone), std::to_string(progress.files)});
+  if (progress.bytes > 0)
+    text += ", " + byteText(progress.bytesDone) + "/" + byteText(progress.bytes);
+  const double done = shareDone(progress);
+  if (elapsedSeconds >= 1 && done > 0 && done < 1)
+    text += fill(", 残り {1}", {durationText(elapsedSeconds * (1 - done) / done)});
+  return text;
+}
 
 std::string copyFailureText(const EntryReport& report) {
   return fill("{1} を {2} にコピーできません。\n{3}",
               {report.source, report.target, reasonText(report.failure)});
+}
+
+std::string failedFileLineText(const EntryReport& report) {
+  return fill("{1}: {2}", {report.source, reasonText(report.failure)});
 }
 
 std::string replaceQuestionText(const std::string& target) {
@@ -57,6 +87,10 @@ std::string spaceShortageText(const SpaceShortage& shortage) {
 
 std::string copyCountsText(const CopyCounts& counts) {
   return countsText("コピー {1}個, スキップ {2}個, 失敗 {3}個", counts);
+}
+
+std::string copyEndedText(const CopyCounts& counts) {
+  return fill("コピーが終了しました ({1})", {copyCountsText(counts)});
 }
 
 std::string plannedCountsText(const CopyCounts& counts) {

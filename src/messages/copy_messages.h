@@ -10,6 +10,8 @@ namespace nuvelo {
 
 // "<source> を <target> にコピーできません。" and the reason on the next line.
 std::string copyFailureText(const EntryReport& report);
+// "<source>: <reason>", a line of the list of failed files.
+std::string failedFileLineText(const EntryReport& report);
 std::string replaceQuestionText(const std::string& target);
 std::string sameFileText();
 // "コピー先の空き容量が足りません (必要 1.5 GiB, 空き 200.0 MiB)".
@@ -17,9 +19,18 @@ std::string spaceShortageText(const SpaceShortage& shortage);
 // "コピー 5個, スキップ 1個, 失敗 2個"; a planned run (a dry run) says "コピー予定".
 std::string copyCountsText(const CopyCounts& counts);
 std::string plannedCountsText(const CopyCounts& counts);
+// The desktop notification's text when a long copy has ended: "コピーが終了しました (コピー 5個,
+// スキップ 1個, 失敗 2個)".
+std::string copyEndedText(const CopyCounts& counts);
 // "失敗したファイル: a.txt, b.txt, c.txt ほか 2個": the names of the first few failed files;
 // empty when none failed.
 std::string failedNamesText(const std::vector<std::string>& failedSources);
+// The copy's progress for the status bar: "ファイル 120/5000, 12.0 MiB/1.2 GiB, 残り 約 1 分 5 秒";
+// the bytes only when they were counted, the time left once a second has passed and some of
+// the work is done (estimated from the share done so far).
+std::string copyProgressText(const CopyProgress& progress, double elapsedSeconds);
+// "約 1 分 5 秒", "約 12 秒".
+std::string durationText(double seconds);
 // "コピー先が exFAT のため、アクセス権と所有者は保存していません".
 std::string attributesNoteText(const AttributesNote& note);
 

@@ -1,7 +1,7 @@
 #include "messages/failure_reasons.h"
 
+#include <cerrno>
 #include <cstdint>
-#include <cstring>
 #include <iterator>
 
 #include "engine/copy/copy_errors.h"
@@ -21,6 +21,58 @@ constexpr const char* CopyErrorReasons[] = {
     "コピー先のファイルシステムには大きすぎるファイルです",
     "コピー先で同じ名前になります",
 };
+
+// The system's reasons in the program's words, so that a message reads in one language
+// whatever the locale's C library would have said.
+struct SystemReason {
+  int value;
+  const char* text;
+};
+
+constexpr SystemReason SystemReasons[] = {
+    {EPERM, "操作が許可されていません"},
+    {ENOENT, "ファイルまたはフォルダがありません"},
+    {EIO, "入出力エラーが発生しました"},
+    {ENXIO, "デバイスがありません"},
+    {EBADF, "ファイルの参照が正しくありません"},
+    {EAGAIN, "一時的に使用できません"},
+    {ENOMEM, "メモリーが不足しています"},
+    {EACCES, "アクセスが拒否されました"},
+    {EBUSY, "使用中です"},
+    {EEXIST, "同じ名前がすでにあります"},
+    {EXDEV, "別のファイルシステムをまたぐ操作はできません"},
+    {ENODEV, "デバイスがありません"},
+    {ENOTDIR, "フォルダではありません"},
+    {EISDIR, "フォルダです"},
+    {EINVAL, "引数が正しくありません"},
+    {ENFILE, "システムで開いているファイルが多すぎます"},
+    {EMFILE, "開いているファイルが多すぎます"},
+    {ETXTBSY, "実行中のファイルです"},
+    {EFBIG, "ファイルが大きすぎます"},
+    {ENOSPC, "ディスクの空き容量が足りません"},
+    {EROFS, "読み取り専用のファイルシステムです"},
+    {EMLINK, "リンクが多すぎます"},
+    {ENAMETOOLONG, "名前が長すぎます"},
+    {ENOSYS, "この機能はありません"},
+    {ENOTEMPTY, "フォルダが空ではありません"},
+    {ELOOP, "シンボリックリンクの段数が多すぎます"},
+    {EOPNOTSUPP, "この操作はサポートされていません"},
+    {ECONNRESET, "接続が切れました"},
+    {ENOTCONN, "接続されていません"},
+    {ETIMEDOUT, "時間切れになりました"},
+    {EHOSTDOWN, "相手のホストが停止しています"},
+    {EHOSTUNREACH, "相手のホストに届きません"},
+    {ESTALE, "ネットワーク上のファイルの参照が古くなりました"},
+    {EDQUOT, "ディスクの使用量の制限を超えました"},
+    {ECANCELED, "操作が取り消されました"},
+    {EINTR, "操作が中断されました"},
+};
+
+std::string systemReasonText(int value) {
+  for (const SystemReason& reason : SystemReasons)
+    if (reason.value == value) return std::string(wording(reason.text));
+  return fill("システムのエラーです (エラー番号 {1})", {std::to_string(value)});
+}
 
 std::string_view whatTheNameHas(const NameRefusal& refusal) {
   using Why = NameRefusal::Why;
@@ -52,7 +104,7 @@ std::string limitText(std::uint64_t limit) {
 }  // namespace
 
 std::string reasonText(std::error_code code) {
-  if (code.category() != copyErrorCategory()) return std::strerror(code.value());
+  if (code.category() != copyErrorCategory()) return systemReasonText(code.value());
   const int value = code.value();
   if (value < 1 || value > static_cast<int>(std::size(CopyErrorReasons))) return code.message();
   return std::string(wording(CopyErrorReasons[value - 1]));

@@ -9,7 +9,7 @@
 
 namespace nuvelo {
 
-// The system's words for an errno value, the program's for a CopyError.
+// The program's words for an errno value (the same in every locale) and for a CopyError.
 std::string reasonText(std::error_code code);
 // The reason with the details the failure names (the refused name, the size limit, the
 // namesake).

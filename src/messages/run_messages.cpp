@@ -34,4 +34,16 @@ std::string invalidConditionFileText() {
   return std::string(wording("不正なファイル形式です"));
 }
 
+std::string helpFileMissingText(const std::string& helpFile) {
+  return fill("ヘルプファイル {1} が見つかりません", {helpFile});
+}
+
+std::string searchEndedText(std::size_t rows) {
+  return fill("検索が終了しました ({1}個)", {std::to_string(rows)});
+}
+
+std::string entriesReadText(std::uint64_t entries) {
+  return fill("{1} 項目を読みました", {std::to_string(entries)});
+}
+
 }  // namespace nuvelo

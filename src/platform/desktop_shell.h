@@ -15,6 +15,8 @@ class DesktopShell {
   // ENOENT a missing file in an existing folder, ENOTDIR a missing folder on the way to it,
   // ENOEXEC no application for it, any other code another failure.
   virtual Result<> open(const std::string& path) = 0;
+  // Opens a web address with the desktop's URL handler (the browser); failures are silent.
+  virtual void openWebAddress(const std::string& url) = 0;
   // Shows the properties of a file or folder; failures are silent.
   virtual void showProperties(const std::string& path) = 0;
 };

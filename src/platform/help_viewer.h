@@ -8,8 +8,8 @@ namespace nuvelo {
 class HelpViewer {
  public:
   virtual ~HelpViewer() = default;
-  // Shows the contents of the help file; a file that does not exist shows nothing.
-  virtual void showContents(const std::string& helpFile) = 0;
+  // Shows the contents of the help file; false, showing nothing, when it does not exist.
+  virtual bool showContents(const std::string& helpFile) = 0;
 };
 
 }  // namespace nuvelo

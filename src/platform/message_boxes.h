@@ -45,6 +45,10 @@ class MessageBoxes {
   virtual MessageAnswer show(MessageKind kind, const std::string& text, MessageButtons buttons,
                              MessagePlacement placement) = 0;
 
+  // An OK box with a check box (unchecked) under its text; whether it was left checked.
+  virtual bool showWithCheckBox(MessageKind kind, const std::string& text,
+                                const std::string& checkBoxText, MessagePlacement placement) = 0;
+
   // The box for an error that ended a command: the application's title as caption, the stop
   // icon, one OK button, `message` as applicationErrorText gives it.
   virtual void showApplicationError(const std::string& message) = 0;

@@ -159,6 +159,26 @@ std::optional<std::string> utf8ToShiftJis(std::string_view text) {
   return out;
 }
 
+std::string nameForDisplay(std::string_view path) {
+  if (isValidUtf8(path)) return std::string(path);
+  std::string out;
+  out.reserve(path.size() * 3 / 2);
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    const std::size_t slash = std::min(path.find('/', start), path.size());
+    const std::string_view component = path.substr(start, slash - start);
+    if (isValidUtf8(component))
+      out.append(component);
+    else if (const auto decoded = shiftJisToUtf8Exactly(component))
+      out += *decoded;
+    else
+      out += withReplacementCharacters(component);
+    if (slash < path.size()) out += '/';
+    start = slash + 1;
+  }
+  return out;
+}
+
 std::string withReplacementCharacters(std::string_view text) {
   std::string out;
   out.reserve(text.size());

@@ -32,6 +32,12 @@ std::optional<std::string> utf8ToShiftJis(std::string_view text);
 // The text with every byte that does not belong to a valid UTF-8 sequence replaced by U+FFFD.
 std::string withReplacementCharacters(std::string_view text);
 
+// A path or name as the user reads it, in UTF-8: each "/"-separated component that is not UTF-8 is
+// decoded as Shift-JIS when every byte of it reads as such (names from old shares and
+// archives), else shown with replacement characters. Only for showing: file operations keep
+// the bytes. (A Shift-JIS character never has "/" as its second byte.)
+std::string nameForDisplay(std::string_view path);
+
 // Cuts UTF-8 text after at most maxChars characters, never inside a character.
 std::string_view firstCharacters(std::string_view utf8, std::size_t maxChars);
 

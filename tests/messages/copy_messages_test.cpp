@@ -38,7 +38,19 @@ INSTANTIATE_TEST_SUITE_P(
                  "コピー先が cifs のため、所有者は保存していません"},
         TextCase{"Counts", copyCountsText({5, 1, 2}), "コピー 5個, スキップ 1個, 失敗 2個"},
         TextCase{"PlannedCounts", plannedCountsText({5, 1, 0}),
-                 "コピー予定 5個, スキップ 1個, 失敗 0個"}),
+                 "コピー予定 5個, スキップ 1個, 失敗 0個"},
+        // The time left follows the bytes: a quarter done in 10 s leaves 30 s.
+        TextCase{"ProgressByBytes", copyProgressText({1, 4, 25 * MiB, 100 * MiB}, 10),
+                 "ファイル 1/4, 25.0 MiB/100.0 MiB, 残り 約 30 秒"},
+        // Without counted bytes, the files tell the share done.
+        TextCase{"ProgressByFiles", copyProgressText({100, 300, 0, 0}, 45),
+                 "ファイル 100/300, 残り 約 1 分 30 秒"},
+        // Nothing to estimate from yet: no time left.
+        TextCase{"ProgressAtTheStart", copyProgressText({0, 3, 0, 3 * MiB}, 5),
+                 "ファイル 0/3, 0 バイト/3.0 MiB"},
+        TextCase{"ProgressWithinTheFirstSecond", copyProgressText({1, 2, 0, 0}, 0.5),
+                 "ファイル 1/2"},
+        TextCase{"ProgressAtTheEnd", copyProgressText({2, 2, 0, 0}, 8), "ファイル 2/2"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <cstring>
 
 #include "engine/copy/copy_errors.h"
 
@@ -18,7 +17,8 @@ struct ReasonCase {
 
 class FailureReason : public ::testing::TestWithParam<ReasonCase> {};
 
-TEST_P(FailureReason, IsTheProgramsWordsOrTheSystems) {
+// Every reason is in the program's words, whatever language the C library would speak.
+TEST_P(FailureReason, IsThePrograms) {
   EXPECT_EQ(reasonText(GetParam().code), GetParam().reason);
 }
 
@@ -33,8 +33,17 @@ INSTANTIATE_TEST_SUITE_P(
                                  "通常のファイルではありません"},
                       ReasonCase{"NoLinks", CopyError::NoLinks,
                                  "コピー先のファイルシステムはシンボリックリンクを保存できません"},
-                      ReasonCase{"Errno", std::error_code(ENOSPC, std::generic_category()),
-                                 std::strerror(ENOSPC)},
+                      ReasonCase{"NoRoom", std::error_code(ENOSPC, std::generic_category()),
+                                 "ディスクの空き容量が足りません"},
+                      ReasonCase{"NotPermitted", std::error_code(EPERM, std::generic_category()),
+                                 "操作が許可されていません"},
+                      ReasonCase{"Missing", std::error_code(ENOENT, std::generic_category()),
+                                 "ファイルまたはフォルダがありません"},
+                      ReasonCase{"NotAFolder", std::error_code(ENOTDIR, std::generic_category()),
+                                 "フォルダではありません"},
+                      // An errno value without words of the program's still names its number.
+                      ReasonCase{"UnlistedErrno", std::error_code(EDOM, std::generic_category()),
+                                 "システムのエラーです (エラー番号 " + std::to_string(EDOM) + ")"},
                       // A code of the copy's category that it does not know still says something.
                       ReasonCase{"UnknownCopyCode", std::error_code(99, copyErrorCategory()),
                                  "unknown copy error"}),
@@ -94,7 +103,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "コピー先の C.TXT と同じ名前になります (exFAT は大文字と小文字を区別しません)"},
         DetailCase{"CodeAlone",
                    {std::make_error_code(std::errc::permission_denied), {}},
-                   std::strerror(EACCES)}),
+                   "アクセスが拒否されました"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

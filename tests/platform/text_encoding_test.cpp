@@ -120,6 +120,32 @@ TEST(ShiftJisTable, CoversEveryCodeOfCodePage932) {
   EXPECT_EQ(twins, 398);
 }
 
+struct DisplayCase {
+  const char* name;
+  std::string bytes;
+  std::string shown;
+};
+
+class NameForDisplay : public ::testing::TestWithParam<DisplayCase> {};
+
+TEST_P(NameForDisplay, ReadsEachComponentAsUtf8ThenShiftJis) {
+  EXPECT_EQ(nameForDisplay(GetParam().bytes), GetParam().shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, NameForDisplay,
+    ::testing::Values(
+        DisplayCase{"Utf8", "/共有/表データ.txt", "/共有/表データ.txt"},
+        DisplayCase{"ShiftJisName", "\x95\x5C\x83\x66\x81\x5B\x83\x5E.txt", "表データ.txt"},
+        // A UTF-8 folder and a Shift-JIS name in one path: each component read on its own.
+        DisplayCase{"MixedParts", "/共有/\x95\x5C.txt", "/共有/表.txt"},
+        DisplayCase{"HalfWidthKatakana", "\xB1\xB2/x", "ｱｲ/x"},
+        // Neither UTF-8 nor Shift-JIS: a lead byte without its second byte.
+        DisplayCase{"Neither", "caf\xE9.txt", "caf\uFFFD.txt"},
+        DisplayCase{"NeitherInAFolder", "/a\xE9/b\x95\x5C", "/a\uFFFD/b表"},
+        DisplayCase{"Empty", "", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(TextEncoding, CutsWholeCharacters) {
   EXPECT_EQ(firstCharacters("abc", 2), "ab");
   EXPECT_EQ(firstCharacters("表表表", 2), "表表");

@@ -17,6 +17,7 @@ class FakeMessageBoxes : public MessageBoxes {
     std::string text;
     MessageButtons buttons;
     MessagePlacement placement;
+    std::string checkBoxText = {};  // a box with a check box under its text
   };
 
   MessageAnswer show(MessageKind kind, const std::string& text, MessageButtons buttons,
@@ -30,12 +31,23 @@ class FakeMessageBoxes : public MessageBoxes {
     return answer;
   }
 
+  bool showWithCheckBox(MessageKind kind, const std::string& text, const std::string& checkBoxText,
+                        MessagePlacement placement) override {
+    shown.push_back({kind, text, MessageButtons::Ok, placement, checkBoxText});
+    if (onShow) onShow(shown.back());
+    if (checks.empty()) return false;
+    const bool checked = checks.front();
+    checks.pop_front();
+    return checked;
+  }
+
   void showApplicationError(const std::string& message) override {
     applicationErrors.push_back(applicationErrorText(message));
   }
 
   std::function<void(const Shown&)> onShow;  // looks at the program while the box is up
   std::deque<MessageAnswer> answers;         // for Yes/No boxes; No when the script runs out
+  std::deque<bool> checks;  // the check box as each box with one is left; unchecked when out
   std::vector<Shown> shown;
   std::vector<std::string> applicationErrors;  // as the box shows them
 };

@@ -11,6 +11,7 @@
 
 #include "engine/keys/send_keys.h"
 #include "gui/main_window/main_window.h"
+#include "platform/desktop_notifier.h"
 #include "platform/desktop_shell.h"
 #include "platform/file_dialogs.h"
 #include "platform/help_viewer.h"
@@ -25,9 +26,11 @@ class FakeDesktopShell : public DesktopShell {
     opened.push_back(path);
     return result;
   }
+  void openWebAddress(const std::string& url) override { webAddresses.push_back(url); }
   void showProperties(const std::string& path) override { properties.push_back(path); }
   Result<> result;
   std::vector<std::string> opened;
+  std::vector<std::string> webAddresses;
   std::vector<std::string> properties;
 };
 
@@ -93,8 +96,20 @@ class RecordingKeySink : public KeySink {
 
 class RecordingHelpViewer : public HelpViewer {
  public:
-  void showContents(const std::string& helpFile) override { shown.push_back(helpFile); }
+  bool showContents(const std::string& helpFile) override {
+    shown.push_back(helpFile);
+    return found;
+  }
   std::vector<std::string> shown;
+  bool found = true;  // whether the help file is there
+};
+
+class RecordingNotifier : public DesktopNotifier {
+ public:
+  void notify(const std::string& summary, const std::string& body) override {
+    notes.push_back(summary + ": " + body);
+  }
+  std::vector<std::string> notes;  // "summary: body"
 };
 
 struct FakeServices {
@@ -104,7 +119,10 @@ struct FakeServices {
   ScriptedFileDialogs files;
   RecordingKeySink keys;
   RecordingHelpViewer help;
-  MainWindowServices services() { return {&boxes, &shell, &dialogs, &files, &keys, &help}; }
+  RecordingNotifier notifier;
+  MainWindowServices services() {
+    return {&boxes, &shell, &dialogs, &files, &keys, &help, &notifier};
+  }
 };
 
 }  // namespace nuvelo::testing

@@ -126,9 +126,44 @@ std::optional<SpaceShortage> spaceShortage(const std::vector<ResultRow>& rows,
   return shortage;
 }
 
+// Each file's size, looked up before the copy starts, for the progress in bytes.
+std::vector<std::uint64_t> sizesOf(const std::vector<std::string>& list) {
+  std::vector<std::uint64_t> sizes;
+  sizes.reserve(list.size());
+  for (const std::string& source : list) sizes.push_back(sizeOf(source));
+  return sizes;
+}
+
+// The run's progress: files and bytes done, the running file's chunks counted until it ends.
+class ProgressCount {
+ public:
+  ProgressCount(CopyObserver& observer, const std::vector<std::string>& list)
+      : observer_(observer), sizes_(observer.wantsBytes() ? sizesOf(list) : decltype(sizes_){}) {
+    progress_.files = list.size();
+    for (const std::uint64_t size : sizes_) progress_.bytes += size;
+  }
+  void start() { observer_.progress(progress_); }
+  void chunk(std::uint64_t fileBytesSoFar) {
+    if (sizes_.empty()) return;
+    CopyProgress now = progress_;
+    now.bytesDone += std::min(fileBytesSoFar, sizes_[progress_.filesDone]);
+    observer_.progress(now);
+  }
+  void fileDone() {
+    if (!sizes_.empty()) progress_.bytesDone += sizes_[progress_.filesDone];
+    ++progress_.filesDone;
+    observer_.progress(progress_);
+  }
+
+ private:
+  CopyObserver& observer_;
+  const std::vector<std::uint64_t> sizes_;
+  CopyProgress progress_;
+};
+
 // What became of one file, into the run's counts and to the observer.
 void tell(const EntryReport& report, CopyRunner& runner, CopyObserver& observer,
-          CopyRunResult& result) {
+          ProgressCount& progress, CopyRunResult& result) {
   count(report, result.counts);
   if (report.attributesDropped && !result.attributesNote)
     result.attributesNote = attributesNoteFor(runner.destinationRules());
@@ -137,11 +172,13 @@ void tell(const EntryReport& report, CopyRunner& runner, CopyObserver& observer,
     observer.copyFailed(report);
   }
   observer.fileDone(report);
+  progress.fileDone();
 }
 
 // One file after the other: decided, written and told before the next.
 void copyInTurn(const std::vector<std::string>& list, const CopyRequest& request,
-                CopyRunner& runner, CopyObserver& observer, CopyRunResult& result) {
+                CopyRunner& runner, CopyObserver& observer, ProgressCount& progress,
+                CopyRunResult& result) {
   for (const std::string& source : list) {
     if (observer.abortRequested()) {
       result.aborted = true;
@@ -152,20 +189,24 @@ void copyInTurn(const std::vector<std::string>& list, const CopyRequest& request
       result.aborted = true;
       break;
     }
-    tell(report, runner, observer, result);
+    tell(report, runner, observer, progress, result);
   }
 }
 
-// Several files written at once; decided and told one after the other on this thread.
+// Several files written at once; decided and told one after the other on this thread. The
+// progress moves as files are told: the chunks of the copies under way belong to the workers.
 void copyAtOnce(const std::vector<std::string>& list, unsigned threads, CopyRunner& runner,
-                CopyObserver& observer, CopyRunResult& result, ParallelCopies*& running) {
+                CopyObserver& observer, ProgressCount& progress, CopyRunResult& result,
+                ParallelCopies*& running) {
   CopyCaller caller;
   caller.poll = [&observer] { observer.poll(); };
   caller.abortRequested = [&observer] { return observer.abortRequested(); };
   caller.askReplace = [&observer](const std::string& target) {
     return observer.askReplace(target);
   };
-  caller.tell = [&](const EntryReport& report) { tell(report, runner, observer, result); };
+  caller.tell = [&](const EntryReport& report) {
+    tell(report, runner, observer, progress, result);
+  };
   ParallelCopies copies(runner, threads, std::move(caller));
   running = &copies;
   for (const std::string& source : list) {
@@ -212,9 +253,13 @@ CopyRunResult runCopy(const std::vector<ResultRow>& rows, const CopyRequest& req
 
   CopySettings settings{request.rule, request.destination, request.overwrite, request.verify,
                         request.rules};
+  ProgressCount progress(observer, list);
   CopyHooks hooks;
   hooks.poll = [&observer] { observer.poll(); };
-  hooks.afterChunk = [&observer](std::uint64_t) { return !observer.abortRequested(); };
+  hooks.afterChunk = [&observer, &progress](std::uint64_t fileBytesSoFar) {
+    progress.chunk(fileBytesSoFar);
+    return !observer.abortRequested();
+  };
   // While copies are written at once, a question waits until the files before it are told.
   ParallelCopies* running = nullptr;
   CopyRunner runner(
@@ -229,12 +274,13 @@ CopyRunResult runCopy(const std::vector<ResultRow>& rows, const CopyRequest& req
       hooks);
 
   observer.copyStarting(list.size());
+  progress.start();
   const unsigned threads =
       request.dryRun ? 1 : copyThreads(request.filter.threads, request.destination);
   if (threads <= 1)
-    copyInTurn(list, request, runner, observer, result);
+    copyInTurn(list, request, runner, observer, progress, result);
   else
-    copyAtOnce(list, threads, runner, observer, result, running);
+    copyAtOnce(list, threads, runner, observer, progress, result, running);
   runner.finish();
   return result;
 }

@@ -42,6 +42,16 @@ struct SpaceShortage {
   std::uint64_t available = 0;
 };
 
+// How far a copy run has come: files done (whatever became of them) of all to copy, and their
+// bytes, with the bytes of the file being copied so far. The bytes are counted only for an
+// observer that asks for them (they cost a look-up of every file before the first copy).
+struct CopyProgress {
+  std::size_t filesDone = 0;
+  std::size_t files = 0;
+  std::uint64_t bytesDone = 0;
+  std::uint64_t bytes = 0;
+};
+
 class CopyObserver : public virtual WalkObserver {
  public:
   // Gathering: after each checked row (a step of the progress).
@@ -57,6 +67,10 @@ class CopyObserver : public virtual WalkObserver {
   virtual void fileDone(const EntryReport&) {}
   // The files to copy need more room than the destination has: go on anyway?
   virtual bool proceedWithoutRoom(const SpaceShortage&) { return false; }
+  // Whether the run is to count the bytes of its files for progress().
+  virtual bool wantsBytes() const { return false; }
+  // When copying starts, after each file, and after each chunk of a large one.
+  virtual void progress(const CopyProgress&) {}
 };
 
 // What the destination's file system did not keep of the copies.

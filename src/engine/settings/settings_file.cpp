@@ -4,6 +4,7 @@
 
 #include "engine/settings/comma_text.h"
 #include "platform/posix/filesystem.h"
+#include "platform/posix/user_info.h"
 
 namespace nuvelo {
 namespace {
@@ -12,6 +13,7 @@ constexpr const char* Default = "Default";
 constexpr const char* Option = "Option";
 constexpr const char* ListView = "ListView";
 constexpr const char* Window = "Window";
+constexpr const char* Recent = "Recent";
 
 std::string columnWidthKey(std::size_t column) {
   return "Column" + std::to_string(column) + "Width";
@@ -21,7 +23,9 @@ std::string columnWidthKey(std::size_t column) {
 
 std::string resolveSettingsPath(const std::string& executableFolder) {
   const std::string besideProgram = executableFolder + "/" + SettingsFileName;
-  if (isWritableFolder(executableFolder) || isExistingEntry(besideProgram)) return besideProgram;
+  if (isExistingEntry(besideProgram)) return besideProgram;
+  if (!isInstalledProgramFolder(executableFolder) && isWritableFolder(executableFolder))
+    return besideProgram;
   const std::string folder = userConfigFolder() + "/nuvelo";
   // A folder that cannot be made is not reported here: the settings file's first write then
   // fails and says so.
@@ -49,6 +53,8 @@ MainWindowSettings readMainWindowSettings(const ProfileFile& file) {
   s.left = file.readInteger(Window, "Left", 0);
   s.height = file.readInteger(Window, "Height", 440);
   s.width = file.readInteger(Window, "Width", 420);
+  s.recentSources = fromCommaText(file.readString(Recent, "From", ""));
+  s.recentDestinations = fromCommaText(file.readString(Recent, "To", ""));
   return s;
 }
 
@@ -68,7 +74,18 @@ Result<> writeSettingsAtClose(ProfileFile& file, const MainWindowSettings& s) {
   keys.push_back({Window, "Left", std::to_string(s.left)});
   keys.push_back({Window, "Height", std::to_string(s.height)});
   keys.push_back({Window, "Width", std::to_string(s.width)});
+  keys.push_back({Recent, "From", toCommaText(s.recentSources)});
+  keys.push_back({Recent, "To", toCommaText(s.recentDestinations)});
   return file.writeInOrder(keys);
+}
+
+std::vector<std::string> withRecentFolder(std::vector<std::string> recent,
+                                          const std::string& folder) {
+  if (folder.empty()) return recent;
+  std::erase(recent, folder);
+  recent.insert(recent.begin(), folder);
+  if (recent.size() > RecentFoldersKept) recent.resize(RecentFoldersKept);
+  return recent;
 }
 
 Result<> writeDetailOptions(ProfileFile& file, bool dirAbs, bool addDriveLetter) {

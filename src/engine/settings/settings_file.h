@@ -14,9 +14,10 @@ namespace nuvelo {
 
 inline constexpr const char* SettingsFileName = "NVO.ini";
 
-// NVO.ini beside the executable; when that folder cannot be written and holds no NVO.ini (an
-// installed program), NVO.ini in the user's configuration folder under "nuvelo", which is
-// created here when missing.
+// An NVO.ini that already lies beside the executable (portable use); else, for an installed
+// program (one whose prefix holds share/nuvelo) or one whose folder cannot be written, NVO.ini
+// in the user's configuration folder ($XDG_CONFIG_HOME or ~/.config) under "nuvelo", created
+// here when missing; else (a program run from its build or unpacked folder) NVO.ini beside it.
 std::string resolveSettingsPath(const std::string& executableFolder);
 
 struct MainWindowSettings {
@@ -33,17 +34,31 @@ struct MainWindowSettings {
   // Option/Threads: the walk's threads, 0 (or absent) to choose by the file system; read only
   std::uint32_t threads = 0;
   std::vector<std::string> escExt;
-  std::array<std::int32_t, 5> columnWidths{100, 80, 50, 100, 164};
+  // ListView/Column0Width..Column4Width; -1 where none is stored: the window then gives the
+  // column a width that fits its header and texts.
+  std::array<std::int32_t, 5> columnWidths{-1, -1, -1, -1, -1};
   std::int32_t top = 0;
   std::int32_t left = 0;
   std::int32_t height = 440;
   std::int32_t width = 420;
+  // Recent/From and Recent/To: the last folders searched and copied to, newest first.
+  std::vector<std::string> recentSources;
+  std::vector<std::string> recentDestinations;
 };
+
+// How many folders each recent list keeps.
+inline constexpr std::size_t RecentFoldersKept = 10;
+
+// The list with `folder` first, the same text further down dropped, at most RecentFoldersKept
+// long; an empty folder leaves the list as it is.
+std::vector<std::string> withRecentFolder(std::vector<std::string> recent,
+                                          const std::string& folder);
 
 // Every key, with the table's default for each one that is absent or unreadable.
 MainWindowSettings readMainWindowSettings(const ProfileFile& file);
 
-// The keys written when the main window closes, in their order. Option/DirAbs,
+// The keys written when the main window closes, in their order (the recent folders last, in a
+// section of their own). Option/DirAbs,
 // Option/AddDriveLetter and Default/LastCopyDate are not among them. Stops at the first key
 // that cannot be written, whose failure it returns.
 [[nodiscard]] Result<> writeSettingsAtClose(ProfileFile& file, const MainWindowSettings& settings);

@@ -35,7 +35,7 @@ void useIconThemeWithFileTypes() {
 
 void configureApplication(QApplication& app) {
   QApplication::setApplicationName(QString::fromLatin1(ApplicationTitle));
-  QApplication::setApplicationDisplayName(QString::fromLatin1(ApplicationTitle));
+  // No display name: Qt would append it to every window title ("エラー — Nuvelo").
   app.setProperty("helpFile", startupHelpFile());
 
   // Qt's own dialogs (file dialogs, message box buttons it adds) speak Japanese.
@@ -46,7 +46,7 @@ void configureApplication(QApplication& app) {
   // Type names of files come in Japanese, as every other text of the program.
   QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
   useIconThemeWithFileTypes();
-  applyProgramFont(app);
+  // The desktop's own font stays: the windows scale their design geometry to it.
 }
 
 }  // namespace nuvelo

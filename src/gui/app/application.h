@@ -1,5 +1,6 @@
 #pragma once
-// Program-wide set-up of the Qt application: title, help file, Japanese translation and font.
+// Program-wide set-up of the Qt application: title, help file and Japanese translation. The
+// font is the desktop's; tests and screenshots may pin the design font.
 
 #include <QString>
 
@@ -14,7 +15,9 @@ QString startupHelpFile();
 
 void configureApplication(QApplication& app);
 
-// "ＭＳ Ｐゴシック" where installed, else an installed Japanese desktop font, at 12 pixels.
+// The design font for every window: "ＭＳ Ｐゴシック" where installed, else an installed
+// Japanese desktop font, at 12 pixels (for tests and screenshots that want the design's
+// pixels).
 void applyProgramFont(QApplication& app);
 
 }  // namespace nuvelo

@@ -8,6 +8,7 @@
 #include "gui/dialogs/properties_dialog.h"
 #include "gui/main_window/main_window.h"
 #include "platform/qt/modal_runner.h"
+#include "platform/qt/qt_desktop_notifier.h"
 #include "platform/qt/qt_desktop_shell.h"
 #include "platform/qt/qt_file_dialogs.h"
 #include "platform/qt/qt_key_sink.h"
@@ -23,8 +24,11 @@ struct DesktopServices {
   QtFileDialogs files;
   QtKeySink keys;
   QtHelpViewer help;
+  QtDesktopNotifier notifier;
 
-  MainWindowServices services() { return {&boxes, &shell, &dialogs, &files, &keys, &help}; }
+  MainWindowServices services() {
+    return {&boxes, &shell, &dialogs, &files, &keys, &help, &notifier};
+  }
 };
 
 }  // namespace nuvelo

@@ -19,6 +19,7 @@ int main(int argc, char* argv[]) {
   desktop.boxes.setOwner(&form);
   desktop.shell.setOwner(&form);
   desktop.files.setOwner(&form);
+  desktop.help.setOwner(&form);
   nuvelo::TerminationSignalCloser closer(&form);
   form.show();
   return app.exec();

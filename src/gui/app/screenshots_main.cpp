@@ -81,6 +81,7 @@ QFont scaledFont(double scale) {
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   nuvelo::configureApplication(app);
+  nuvelo::applyProgramFont(app);  // the same pictures on every machine
   const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
   QDir().mkpath(folder);
   if (argc > 2) app.setFont(scaledFont(QString::fromLocal8Bit(argv[2]).toDouble()));
@@ -129,7 +130,14 @@ int main(int argc, char* argv[]) {
   onExfat.failedSources = {"/home/user/docs/what?.txt", "/home/user/docs/B.txt",
                            "/home/user/film.mkv"};
   onExfat.attributesNote = nuvelo::AttributesNote{"exFAT"};
-  form.copyNotice->showNotes(onExfat);
+  form.copyNotice->showNotes(
+      onExfat,
+      {QStringLiteral(
+           "/home/user/docs/what?.txt: コピー先のファイルシステムでは使えない名前です (?)"),
+       QStringLiteral(
+           "/home/user/docs/B.txt: コピー先で /home/user/docs/b.txt と同じ名前になります"),
+       QStringLiteral(
+           "/home/user/film.mkv: コピー先のファイルシステムには大きすぎるファイルです")});
   saved = save(*form.copyNotice, folder, QStringLiteral("copy-notice-failures.png")) && saved;
   form.copyNotice->hide();
   return saved ? 0 : 1;

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <unistd.h>
+#include <QApplication>
 #include <QSocketNotifier>
 
 namespace nuvelo {
@@ -44,7 +45,17 @@ void TerminationSignalCloser::closeWindow() {
   char buffer[64];
   while (read(wakePipe[0], buffer, sizeof buffer) > 0) {
   }
+  closeModalWindows();
   if (window_) window_->close();
+}
+
+// A modal dialog or box would hold the close until someone answered it: each is closed as its
+// close box would close it, the innermost first.
+void TerminationSignalCloser::closeModalWindows() {
+  for (int guard = 0; guard < 16; ++guard) {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal || !modal->close()) return;
+  }
 }
 
 }  // namespace nuvelo

@@ -1,7 +1,9 @@
 #pragma once
 // Turns the termination signals a desktop session or a terminal sends (SIGTERM, SIGHUP,
 // SIGINT) into an ordinary close of the main window, so the settings are saved as for the
-// close box and a running search or copy is stopped cleanly first.
+// close box and a running search or copy is stopped cleanly first. Open modal dialogs and
+// boxes (the copy notice, a question) are closed first, and windows that belong to the main
+// window (the help) do not keep the program running.
 
 #include <QObject>
 #include <QPointer>
@@ -21,6 +23,7 @@ class TerminationSignalCloser : public QObject {
 
  private:
   void closeWindow();
+  void closeModalWindows();
 
   QPointer<QWidget> window_;
   QSocketNotifier* notifier_ = nullptr;

@@ -57,9 +57,7 @@ TAboutBox::TAboutBox(const VersionInfo& version, std::optional<std::string> user
   LblURL = new ClickableLabel(QStringLiteral("LblURL"), Panel1);
   LblURL->setObjectName(QStringLiteral("LblURL"));
   LblURL->setTextFormat(Qt::PlainText);
-  QPalette palette = LblURL->palette();
-  palette.setColor(QPalette::WindowText, Qt::blue);
-  LblURL->setPalette(palette);
+  LblURL->setForegroundRole(QPalette::Link);  // readable on a dark palette too
   QFont underlined = LblURL->font();
   underlined.setUnderline(true);
   LblURL->setFont(underlined);
@@ -80,7 +78,7 @@ TAboutBox::TAboutBox(const VersionInfo& version, std::optional<std::string> user
 }
 
 void TAboutBox::FormCreate(const VersionInfo& version, const std::optional<std::string>& userName) {
-  ProductName->setText(QApplication::applicationDisplayName());
+  ProductName->setText(QApplication::applicationName());
   ProductName->adjustSize();
   Version->setText(QStringLiteral("Version: ") + qt(versionText(version.product)));
   Version->adjustSize();
@@ -100,8 +98,8 @@ void TAboutBox::FormCreate(const VersionInfo& version, const std::optional<std::
 }
 
 void TAboutBox::LblURLClick() {
-  // The link opens or not; the About box has no message for a failure.
-  static_cast<void>(shell_.open(utf8(LblURL->text())));
+  // The browser opens or not; the About box has no message for a failure.
+  shell_.openWebAddress(utf8(LblURL->text()));
 }
 
 }  // namespace nuvelo

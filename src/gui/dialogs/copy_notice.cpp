@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include "engine/copy/copy_run.h"
+#include "gui/dialogs/failed_files_dialog.h"
 #include "gui/widgets/design_scale.h"
 #include "gui/widgets/program_icon.h"
 #include "gui/widgets/scale_to_font.h"
@@ -15,6 +16,7 @@
 #include "platform/desktop_shell.h"
 #include "platform/message_boxes.h"
 #include "platform/qt/gui_text.h"
+#include "platform/qt/modal_runner.h"
 
 namespace nuvelo {
 namespace {
@@ -23,22 +25,25 @@ constexpr int WidenAbove = 150;
 constexpr int ButtonsTop = 80;
 constexpr int CheckBoxTop = 112;
 constexpr int RightMargin = 30;
+constexpr int FailedFilesLeft = 185;
 
-QLabel* blueLabel(const QString& text, QWidget* parent) {
+// Drawn in the palette's link colour, which a dark palette keeps readable, also after the
+// desktop's theme changes.
+QLabel* linkColouredLabel(const QString& text, QWidget* parent) {
   auto* label = new QLabel(text, parent);
-  QPalette palette = label->palette();
-  palette.setColor(QPalette::WindowText, Qt::blue);
-  label->setPalette(palette);
+  label->setForegroundRole(QPalette::Link);
   return label;
 }
 
 }  // namespace
 
-CopyNotice::CopyNotice(MessageBoxes& boxes, DesktopShell& shell, QWidget* parent)
+CopyNotice::CopyNotice(MessageBoxes& boxes, DesktopShell& shell, ModalRunner& dialogs,
+                       QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
       boxes_(boxes),
-      shell_(shell) {
+      shell_(shell),
+      dialogs_(dialogs) {
   setObjectName(QStringLiteral("frmRes"));
   setWindowTitle(QStringLiteral("結果"));
   setWindowIcon(programIcon());
@@ -54,12 +59,12 @@ CopyNotice::CopyNotice(MessageBoxes& boxes, DesktopShell& shell, QWidget* parent
   iconLabel->setGeometry(216, 8, 33, 33);
   iconLabel->setPixmap(programIconPixmap(32));
 
-  destinationCaption = blueLabel(QStringLiteral("コピー先："), this);
+  destinationCaption = linkColouredLabel(QStringLiteral("コピー先："), this);
   destinationCaption->setObjectName(QStringLiteral("Label2"));
   destinationCaption->move(32, 48);
   destinationCaption->adjustSize();
 
-  destinationLabel = blueLabel({}, this);
+  destinationLabel = linkColouredLabel({}, this);
   destinationLabel->setObjectName(QStringLiteral("LblCopyTo"));
   destinationLabel->setTextFormat(Qt::PlainText);
   destinationLabel->move(96, 48);
@@ -83,10 +88,18 @@ CopyNotice::CopyNotice(MessageBoxes& boxes, DesktopShell& shell, QWidget* parent
   notesLabel->move(32, 64);
   notesLabel->hide();
 
+  failedFilesButton = new QPushButton(QStringLiteral("失敗したファイル..."), this);
+  failedFilesButton->setObjectName(QStringLiteral("FailedFilesButton"));
+  failedFilesButton->setGeometry(FailedFilesLeft, CheckBoxTop - 4, 100, 25);
+  failedFilesButton->setAutoDefault(false);
+  failedFilesButton->hide();
+
   scaleToFont(*this);
   setTabOrder(okButton, openDestinationButton);
   setTabOrder(openDestinationButton, noMoreNoticesCheckBox);
+  setTabOrder(noMoreNoticesCheckBox, failedFilesButton);
   connect(okButton, &QPushButton::clicked, this, [this] { onOk(); });
+  connect(failedFilesButton, &QPushButton::clicked, this, [this] { onFailedFiles(); });
   connect(openDestinationButton, &QPushButton::clicked, this, [this] { onOpenDestination(); });
 
   move(227, 254);  // its own place on the screen, not centred on the main window
@@ -101,7 +114,9 @@ void CopyNotice::showDestination(const QString& destination) {
                  height());
 }
 
-void CopyNotice::showNotes(const CopyRunResult& result) {
+void CopyNotice::showNotes(const CopyRunResult& result, const QStringList& failedFiles) {
+  failedFiles_ = failedFiles;
+  failedFilesButton->setVisible(!failedFiles_.isEmpty());
   const CopyCounts& counts = result.counts;
   QStringList lines;
   if (counts.failed > 0) {
@@ -118,8 +133,11 @@ void CopyNotice::showNotes(const CopyRunResult& result) {
   okButton->move(okButton->x(), scale.y(ButtonsTop) + extra);
   openDestinationButton->move(openDestinationButton->x(), scale.y(ButtonsTop) + extra);
   noMoreNoticesCheckBox->move(noMoreNoticesCheckBox->x(), scale.y(CheckBoxTop) + extra);
-  const int needed =
+  failedFilesButton->move(failedFilesButton->x(), scale.y(CheckBoxTop - 4) + extra);
+  int needed =
       lines.isEmpty() ? width() : notesLabel->x() + notesLabel->width() + scale.x(RightMargin);
+  if (!failedFiles_.isEmpty())
+    needed = std::max(needed, failedFilesButton->geometry().right() + scale.x(RightMargin));
   setFixedSize(std::max(width(), needed), scale.y(DesignHeight) + extra);
 }
 
@@ -142,6 +160,11 @@ void CopyNotice::onOpenDestination() {
     boxes_.show(MessageKind::Error, "コピー先フォルダが開けません", MessageButtons::Ok,
                 MessagePlacement::centred());
   accept();
+}
+
+void CopyNotice::onFailedFiles() {
+  FailedFilesDialog list(failedFiles_, this);
+  dialogs_.run(list);
 }
 
 // No button cancels the notice: Esc does nothing; the close box closes it.

@@ -4,6 +4,7 @@
 // check box, width and position carry over from one notice to the next.
 
 #include <QDialog>
+#include <QStringList>
 #include <string>
 
 class QCheckBox;
@@ -14,12 +15,14 @@ namespace nuvelo {
 
 class MessageBoxes;
 class DesktopShell;
+class ModalRunner;
 struct CopyRunResult;
 
 class CopyNotice : public QDialog {
   Q_OBJECT
  public:
-  CopyNotice(MessageBoxes& boxes, DesktopShell& shell, QWidget* parent = nullptr);
+  CopyNotice(MessageBoxes& boxes, DesktopShell& shell, ModalRunner& dialogs,
+             QWidget* parent = nullptr);
 
   QLabel* finishedLabel = nullptr;
   QLabel* iconLabel = nullptr;
@@ -31,9 +34,12 @@ class CopyNotice : public QDialog {
   // The counts of a run in which some file failed, and what the destination could not keep;
   // hidden after a run with neither.
   QLabel* notesLabel = nullptr;
+  // Opens the list of the failed files with their reasons; shown when some file failed.
+  QPushButton* failedFilesButton = nullptr;
 
   void onOk();
   void onOpenDestination();
+  void onFailedFiles();
 
   // Whether notices are to show after later copies: set before a showing; OK and the open
   // button clear it when the check box asks for no more notices.
@@ -46,7 +52,9 @@ class CopyNotice : public QDialog {
   // Shows the counts of copied, skipped and failed files when a file failed (the run did not
   // record its day then), and the note on what the destination could not keep, making the
   // window wider and taller to hold them; without either the window has its design layout.
-  void showNotes(const CopyRunResult& result);
+  // `failedFiles`: a line for each failed file with its reason, for the list the failed files
+  // button opens.
+  void showNotes(const CopyRunResult& result, const QStringList& failedFiles = {});
 
   static constexpr int DesignWidth = 284;
   static constexpr int DesignHeight = 135;
@@ -58,8 +66,10 @@ class CopyNotice : public QDialog {
   void takeNoMoreNoticesChoice();
 
   bool noticesWanted_ = true;
+  QStringList failedFiles_;
   MessageBoxes& boxes_;
   DesktopShell& shell_;
+  ModalRunner& dialogs_;
 };
 
 }  // namespace nuvelo

@@ -2,9 +2,13 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "gui/widgets/program_icon.h"
 #include "gui/widgets/scale_to_font.h"
@@ -33,14 +37,40 @@ void HelpWindow::showFile(const QString& path) {
   browser_->setSearchPaths({QFileInfo(path).absolutePath()});
 }
 
-void QtHelpViewer::showContents(const std::string& helpFile) {
-  if (!isExistingEntry(helpFile)) return;  // a missing help file shows nothing
-  if (!window_) window_ = new HelpWindow;
-  window_->setAttribute(Qt::WA_DeleteOnClose);
+void HelpWindow::placeBeside(const QWidget& owner) {
+  const QRect frame = owner.frameGeometry();
+  const QScreen* screen = owner.screen() ? owner.screen() : QGuiApplication::primaryScreen();
+  const QRect area = screen ? screen->availableGeometry() : frame;
+  const int top =
+      std::clamp(frame.top(), area.top(), std::max(area.top(), area.bottom() - height()));
+  if (frame.right() + 1 + width() <= area.right() + 1)
+    move(frame.right() + 1, top);
+  else if (frame.left() - width() >= area.left())
+    move(frame.left() - width(), top);
+  else
+    move(std::max(area.left(), frame.left() + frame.width() / 2), top);
+}
+
+void HelpWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) {
+    close();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+bool QtHelpViewer::showContents(const std::string& helpFile) {
+  if (!isExistingEntry(helpFile)) return false;
+  if (!window_) {
+    window_ = new HelpWindow(owner_);
+    window_->setAttribute(Qt::WA_DeleteOnClose);
+    if (owner_) window_->placeBeside(*owner_);
+  }
   window_->showFile(pathToQt(helpFile));
   window_->show();
   window_->raise();
   window_->activateWindow();
+  return true;
 }
 
 }  // namespace nuvelo

@@ -16,6 +16,12 @@ class HelpWindow : public QWidget {
   explicit HelpWindow(QWidget* parent = nullptr);
   void showFile(const QString& path);
   QTextBrowser* browser() const { return browser_; }
+  // Places the window beside `owner` on its screen: to its right where there is room, else to
+  // its left, else over its right half.
+  void placeBeside(const QWidget& owner);
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;  // Esc closes the window
 
  private:
   QTextBrowser* browser_;
@@ -23,11 +29,15 @@ class HelpWindow : public QWidget {
 
 class QtHelpViewer : public HelpViewer {
  public:
-  void showContents(const std::string& helpFile) override;
+  bool showContents(const std::string& helpFile) override;
   HelpWindow* window() const { return window_; }
+  // The window the help opens beside and belongs to (the main window, once it exists): it
+  // closes with it and never keeps the program running alone.
+  void setOwner(QWidget* owner) { owner_ = owner; }
 
  private:
   QPointer<HelpWindow> window_;
+  QPointer<QWidget> owner_;
 };
 
 }  // namespace nuvelo

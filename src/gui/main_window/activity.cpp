@@ -8,6 +8,7 @@
 
 #include "gui/main_window/main_window.h"
 #include "gui/widgets/status_bar.h"
+#include "platform/desktop_notifier.h"
 
 namespace nuvelo {
 namespace {
@@ -33,6 +34,7 @@ void MainWindow::setActivity(Activity activity) {
   if (nowBusy && !wasBusy) QApplication::setOverrideCursor(Qt::WaitCursor);
   if (!nowBusy && wasBusy) QApplication::restoreOverrideCursor();
   if (nowBusy) abortRequested_ = false;
+  if (nowBusy && !wasBusy) runClock_.start();
 
   // Neither run starts while the other goes on; each reads its own folder box.
   searchButton->setEnabled(activity != Activity::Copying);
@@ -48,6 +50,13 @@ void MainWindow::setActivity(Activity activity) {
     progressBar->hide();
   }
   statusPanels->setPanelText(1, statusTextOf(activity));
+}
+
+void MainWindow::notifyIfLongRunEnded(const std::string& body) {
+  if (!services_.notifier || isActiveWindow() || !runClock_.isValid() ||
+      runClock_.elapsed() < longRunMilliseconds_)
+    return;
+  services_.notifier->notify("Nuvelo", body);
 }
 
 }  // namespace nuvelo

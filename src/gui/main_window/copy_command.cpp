@@ -3,9 +3,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStringList>
 
 #include "engine/copy/copy_options.h"
 #include "engine/copy/copy_run.h"
@@ -14,68 +16,119 @@
 #include "gui/main_window/write_failure_box.h"
 #include "gui/results/result_list_view.h"
 #include "gui/widgets/event_pump.h"
+#include "gui/widgets/folder_box.h"
 #include "gui/widgets/status_bar.h"
+#include "gui/widgets/status_text.h"
 #include "messages/copy_messages.h"
 #include "messages/run_messages.h"
 #include "platform/qt/gui_text.h"
 #include "platform/qt/modal_runner.h"
+#include "platform/text_encoding.h"
 
 namespace nuvelo {
 namespace {
 
+// The report with its paths as the user reads them (a Shift-JIS name decoded).
+EntryReport shownReport(const EntryReport& report) {
+  EntryReport shown = report;
+  shown.source = nameForDisplay(report.source);
+  shown.target = nameForDisplay(report.target);
+  return shown;
+}
+
 // The window's side of a copy run: the abort command's flag, the progress bar stepped by the
-// event pump, which lets the window's events through, and a box for each question and each
-// failure.
+// event pump, which lets the window's events through, the progress in the status bar, a box
+// for each question and each failure until the user asks for no more failure boxes, and the
+// failed files with their reasons for the notice.
 class WindowCopyObserver : public CopyObserver {
  public:
   WindowCopyObserver(const bool& abortRequested, EventPump& pump, MessageBoxes& boxes,
-                     MessagePlacement placement)
-      : abortRequested_(abortRequested), pump_(pump), boxes_(boxes), placement_(placement) {}
+                     MessagePlacement placement, StatusText& status)
+      : abortRequested_(abortRequested),
+        pump_(pump),
+        boxes_(boxes),
+        placement_(placement),
+        status_(status) {}
 
   bool abortRequested() override { return abortRequested_; }
   void entryRead() override { pump_.step(); }
   void poll() override { pump_.poll(); }
   bool callingThreadMayRead() const override { return false; }
   void rowGathered() override { pump_.step(); }
-  void copyStarting(std::size_t) override { pump_.sync(); }
-  ReplaceAnswer askReplace(const std::string& target) override {
+  void copyStarting(std::size_t) override {
     pump_.sync();
-    return boxes_.show(MessageKind::Confirmation, replaceQuestionText(target),
+    clock_.start();
+  }
+  ReplaceAnswer askReplace(const std::string& target) override {
+    syncShown();
+    return boxes_.show(MessageKind::Confirmation, replaceQuestionText(nameForDisplay(target)),
                        MessageButtons::YesNo, MessagePlacement::centred()) == MessageAnswer::Yes
                ? ReplaceAnswer::Replace
                : ReplaceAnswer::Keep;
   }
   void copyFailed(const EntryReport& report) override {
-    pump_.sync();
-    boxes_.show(MessageKind::Error, copyFailureText(report), MessageButtons::Ok,
-                MessagePlacement::centred());
+    const EntryReport shown = shownReport(report);
+    failedFiles_ << qt(failedFileLineText(shown));
+    if (!failureBoxesWanted_) return;
+    syncShown();
+    if (boxes_.showWithCheckBox(MessageKind::Error, copyFailureText(shown),
+                                "このコピー中は以降のエラーを表示しない",
+                                MessagePlacement::centred()))
+      failureBoxesWanted_ = false;
   }
   void fileDone(const EntryReport&) override { pump_.advanceHeld(); }
   bool proceedWithoutRoom(const SpaceShortage& shortage) override {
-    pump_.sync();
+    syncShown();
     return boxes_.show(MessageKind::Warning, spaceShortageText(shortage) + "。\n続けますか？",
                        MessageButtons::YesNo, placement_) == MessageAnswer::Yes;
   }
+  bool wantsBytes() const override { return true; }
+  void progress(const CopyProgress& now) override {
+    latest_ = now;
+    if (status_.due()) showProgress();
+  }
+
+  const QStringList& failedFiles() const { return failedFiles_; }
 
  private:
+  void showProgress() {
+    if (latest_)
+      status_.show(qt(copyProgressText(*latest_, static_cast<double>(clock_.elapsed()) / 1000.0)));
+  }
+  // Before a box: the bar and the status text as they are now.
+  void syncShown() {
+    pump_.sync();
+    showProgress();
+  }
+
   const bool& abortRequested_;
   EventPump& pump_;
   MessageBoxes& boxes_;
   MessagePlacement placement_;  // of the question about room, over the main window
+  StatusText& status_;
+  QElapsedTimer clock_;
+  std::optional<CopyProgress> latest_;
+  bool failureBoxesWanted_ = true;
+  QStringList failedFiles_;
 };
 
 }  // namespace
 
 void MainWindow::onCopy() {
   if (busy() || !copyMayStart()) return;
+  destinationFolderBox->remember(utf8(destinationFolderEdit->text()));
   setActivity(Activity::Copying);
   showCopyProgress();
   copyList_.emplace();
   std::optional<CopyRunResult> result;
   guarded([&] { result = runCopy(); });
   copyList_.reset();
-  if (result && !result->aborted && !result->refusedForRoom)
+  showTotals();  // in place of the copy's progress
+  if (result && !result->aborted && !result->refusedForRoom) {
+    notifyIfLongRunEnded(copyEndedText(result->counts));
     guarded([&] { finishCompletedCopy(*result); });
+  }
+  failedFiles_.clear();
   setActivity(Activity::Idle);
   finishRun();
 }
@@ -121,10 +174,12 @@ CopyRunResult MainWindow::runCopy() {
   EventPump pump(progressBar);
   progressBar->setMaximum(resultModel_->rowCount());
   const CopyRequest request = copyRequestOf(copyOptions(), searchRoot_, walkFilter());
-  WindowCopyObserver observer(abortRequested_, pump, boxes(), positionedPlacement());
+  StatusText status(*statusPanels, 2);
+  WindowCopyObserver observer(abortRequested_, pump, boxes(), positionedPlacement(), status);
   const CopyRunResult result = nuvelo::runCopy(resultModel_->rows(), request, observer, *copyList_);
   pump.sync();
   if (result.aborted) abortRequested_ = false;
+  failedFiles_ = observer.failedFiles();
   return result;
 }
 
@@ -138,7 +193,7 @@ void MainWindow::finishCompletedCopy(const CopyRunResult& result) {
   if (!showCopyNotice_) return;
   copyNotice->setNoticesWanted(true);
   copyNotice->showDestination(destinationFolderEdit->text());
-  copyNotice->showNotes(result);
+  copyNotice->showNotes(result, failedFiles_);
   services_.dialogs->run(*copyNotice);
   showCopyNotice_ = copyNotice->noticesWanted();
 }

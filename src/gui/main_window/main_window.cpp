@@ -18,6 +18,7 @@
 #include "gui/main_window/write_failure_box.h"
 #include "gui/results/result_list_model.h"
 #include "gui/widgets/clickable_label.h"
+#include "gui/widgets/folder_box.h"
 #include "gui/widgets/list_texts.h"
 #include "gui/widgets/program_icon.h"
 #include "gui/widgets/scale_to_font.h"
@@ -47,13 +48,14 @@ MainWindow::MainWindow(MainWindowServices services, std::string settingsPath,
   buildPopupMenu();
   buildTabOrder();
   scaleToFont(*this);
+  fitResultColumns();
 
   connectCommands();
   restoreFromSettings();
   // The dialogs of the program live, hidden, as long as the main window.
   detailSettingsDialog = new DetailSettingsDialog(
       [this](const DetailOptions& settings) { return adoptDetailOptions(settings); }, this);
-  copyNotice = new CopyNotice(*services_.boxes, *services_.shell, this);
+  copyNotice = new CopyNotice(*services_.boxes, *services_.shell, *services_.dialogs, this);
 }
 
 MainWindow::~MainWindow() = default;
@@ -127,6 +129,8 @@ void MainWindow::applySettings(const MainWindowSettings& s) {
   }
   applyWindowBounds(s);
   showLastCopyDate(s.lastCopyDate);
+  sourceFolderBox->setRecent(s.recentSources);
+  destinationFolderBox->setRecent(s.recentDestinations);
 }
 
 void MainWindow::applyWindowBounds(const MainWindowSettings& s) {
@@ -179,6 +183,8 @@ MainWindowSettings MainWindow::currentSettings() const {
   s.left = x();
   s.height = height();
   s.width = width();
+  s.recentSources = sourceFolderBox->recent();
+  s.recentDestinations = destinationFolderBox->recent();
   return s;
 }
 

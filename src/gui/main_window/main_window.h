@@ -2,7 +2,9 @@
 // The main window (design name Form1): its controls, the options it holds, its run state, its
 // creation and its close.
 
+#include <QElapsedTimer>
 #include <QMainWindow>
+#include <QStringList>
 #include <cstdint>
 #include <exception>
 #include <optional>
@@ -36,8 +38,10 @@ namespace nuvelo {
 
 class CopyNotice;
 class DoubleClickLabel;
+class FolderBox;
 class ResultListView;
 class EventPump;
+class DesktopNotifier;
 class DesktopShell;
 class FileDialogs;
 class HelpViewer;
@@ -53,6 +57,7 @@ struct MainWindowServices {
   FileDialogs* files = nullptr;
   KeySink* keys = nullptr;
   HelpViewer* help = nullptr;
+  DesktopNotifier* notifier = nullptr;
 };
 
 class MainWindow : public QMainWindow {
@@ -80,6 +85,9 @@ class MainWindow : public QMainWindow {
   QLabel* destinationFolderLabel = nullptr;
   QLineEdit* destinationFolderEdit = nullptr;
   QPushButton* browseDestinationButton = nullptr;
+  // The two folder boxes' drops and recent folders.
+  FolderBox* sourceFolderBox = nullptr;
+  FolderBox* destinationFolderBox = nullptr;
   QFrame* resultPanel = nullptr;
   QLabel* resultLabel = nullptr;
   QPushButton* checkAllButton = nullptr;
@@ -178,6 +186,11 @@ class MainWindow : public QMainWindow {
   // A box placed over this window, as the "positioned" messages are.
   MessagePlacement positionedPlacement() const;
 
+  // A search or copy that ran at least this long and ends while the window is not active is
+  // told in a desktop notification.
+  static constexpr qint64 LongRunMilliseconds = 10000;
+  void setLongRunMilliseconds(qint64 milliseconds) { longRunMilliseconds_ = milliseconds; }
+
   // A search or copy calls this when it has returned to idle; a close asked for while it ran
   // happens now.
   void finishRun();
@@ -211,6 +224,8 @@ class MainWindow : public QMainWindow {
   void onResultMouseUp();
   void onOpenResult();
 
+  // An empty list without totals, as a search leaves it until it has found its rows.
+  void clearResults();
   void fillResultRows(const std::vector<WalkEntry>& entries, EventPump& pump);
   void showTotals();
   MessageBoxes& boxes() const { return *services_.boxes; }
@@ -218,6 +233,9 @@ class MainWindow : public QMainWindow {
   MainWindowSettings currentSettings() const;
   void buildControls();
   void buildPanel();
+  // Widens the result columns, as scaled to the font, to hold their headers (with the sort
+  // arrow) and the date column's date and time; stored widths, applied afterwards, win.
+  void fitResultColumns();
   void buildMenus();
   void buildTabOrder();
   void buildPopupMenu();
@@ -232,11 +250,14 @@ class MainWindow : public QMainWindow {
   void showLastCopyDate(const std::string& dateText);
   void connectCommands();
   void refuseSearch(const std::string& message);
-  std::vector<UnreadableFolder> runSearch();
+  // The folders that could not be read; nothing when the search was aborted.
+  std::optional<std::vector<UnreadableFolder>> runSearch();
   bool copyMayStart();
   void showCopyProgress();
   CopyRunResult runCopy();
   void finishCompletedCopy(const CopyRunResult& result);
+  // A desktop notification, when the run that ends now was long and the user is elsewhere.
+  void notifyIfLongRunEnded(const std::string& body);
   // The walk's conditions for a search or a copy started now.
   WalkFilter walkFilter() const;
 
@@ -266,9 +287,12 @@ class MainWindow : public QMainWindow {
   bool closePending_ = false;
   Activity activity_ = Activity::Idle;
   bool abortRequested_ = false;
+  QElapsedTimer runClock_;  // since the running search or copy started
+  qint64 longRunMilliseconds_ = LongRunMilliseconds;
   std::string searchRoot_;
   std::int32_t sortColumn_ = 0;
   std::optional<std::vector<std::string>> copyList_;  // exists only during a copy run
+  QStringList failedFiles_;  // of the copy run that just ended, each with its reason
   Totals totals_;
   bool lastSubfoldersChecked_ = true;
   bool newSearchNeeded_ = false;

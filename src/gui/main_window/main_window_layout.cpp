@@ -6,12 +6,14 @@
 #include <QDateEdit>
 #include <QFrame>
 #include <QHeaderView>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyle>
 #include <QTreeView>
 
 #include "gui/main_window/main_window.h"
@@ -20,6 +22,7 @@
 #include "gui/widgets/anchor_layout.h"
 #include "gui/widgets/clickable_label.h"
 #include "gui/widgets/date_picker.h"
+#include "gui/widgets/folder_box.h"
 #include "gui/widgets/status_bar.h"
 
 namespace nuvelo {
@@ -28,6 +31,10 @@ namespace {
 const QSize DesignClientSize(430, 398);
 const QSize DesignPanelSize(431, 152);
 constexpr int StatusBarHeight = 21;
+// The widest date and time the list and the status bar show, in digits that are as wide as
+// any.
+constexpr const char* SampleDateTime = "2000/12/28 20:58:58";
+constexpr int DateColumn = 3;
 
 template <class Widget>
 Widget* named(Widget* widget, const char* name) {
@@ -79,6 +86,7 @@ void MainWindow::buildControls() {
   layout->place(sourceFolderLabel, QRect(8, 35, 0, 0), AnchorLeftTop);
 
   sourceFolderEdit = named(new QLineEdit(client), "Edit1");
+  sourceFolderBox = new FolderBox(*sourceFolderEdit);
   layout->place(sourceFolderEdit, QRect(72, 32, 298, 20), AnchorLeftTopRight);
 
   browseSourceButton = button("Button2", "参照...", client);
@@ -106,6 +114,7 @@ void MainWindow::buildControls() {
   layout->place(destinationFolderLabel, QRect(8, 147, 0, 0), AnchorLeftTop);
 
   destinationFolderEdit = named(new QLineEdit(client), "Edit2");
+  destinationFolderBox = new FolderBox(*destinationFolderEdit);
   layout->place(destinationFolderEdit, QRect(72, 144, 298, 20), AnchorLeftTopRight);
 
   browseDestinationButton = button("Button4", "参照...", client);
@@ -129,7 +138,10 @@ void MainWindow::buildControls() {
   abortButton->setEnabled(false);
   layout->place(abortButton, QRect(346, 331, 73, 25), AnchorRightBottom);
 
-  statusPanels = named(new StatusBar({120, 130, 50}, client), "StatusBar1");
+  // Panel 1 holds a run's state or the selected row's date and time, whole in any font.
+  statusPanels =
+      named(new StatusBar({120, 130, 50}, {QString(), QString::fromLatin1(SampleDateTime)}, client),
+            "StatusBar1");
   layout->place(statusPanels,
                 QRect(0, DesignClientSize.height() - StatusBarHeight, DesignClientSize.width(),
                       StatusBarHeight),
@@ -154,6 +166,7 @@ void MainWindow::buildPanel() {
   layout->place(uncheckAllButton, QRect(326, 8, 97, 23), AnchorTopRight);
 
   resultList = named(new ResultListView(resultPanel), "lsvFilesFrom");
+  resultList->setHeader(new ResultHeader(resultList));
   resultModel_ = new ResultListModel(this);
   resultModel_->setFormats(DisplayFormats::ofUser());
   resultList->setModel(resultModel_);
@@ -173,6 +186,22 @@ void MainWindow::buildPanel() {
   layout->place(resultList, QRect(8, 36, 416, 107), AnchorAll);
 }
 
+void MainWindow::fitResultColumns() {
+  QHeaderView* header = resultList->header();
+  const QFontMetrics metrics(resultList->font());
+  const int cellMargins =
+      2 * (resultList->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, resultList) +
+           1) +
+      metrics.averageCharWidth();
+  for (int c = 0; c < ResultListModel::ColumnCount; ++c) {
+    int needed = header->sectionSizeHint(c);
+    if (c == DateColumn)
+      needed = std::max(
+          needed, metrics.horizontalAdvance(QString::fromLatin1(SampleDateTime)) + cellMargins);
+    resultList->setColumnWidth(c, std::max(resultList->columnWidth(c), needed));
+  }
+}
+
 void MainWindow::buildMenus() {
   QMenuBar* bar = menuBar();
   bar->setObjectName(QStringLiteral("MainMenu1"));
@@ -189,6 +218,11 @@ void MainWindow::buildMenus() {
   runMenuSeparator = separator(runMenu, "N5");
   abortAction = menuItem(runMenu, "N6", "中止(&X)");
   abortAction->setEnabled(false);
+  // Shortcuts beside the mnemonics; Esc reaches the abort only while a run keeps it enabled.
+  searchAction->setShortcuts({QKeySequence(Qt::Key_F5), QKeySequence(Qt::CTRL | Qt::Key_F)});
+  copyAction->setShortcuts(
+      {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+  abortAction->setShortcut(QKeySequence(Qt::Key_Escape));
 
   settingsMenu = named(bar->addMenu(QStringLiteral("設定(&S)")), "S1");
   sinceDateAction = menuItem(settingsMenu, "D1", "更新日付(&D)");

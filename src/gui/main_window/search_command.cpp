@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
@@ -17,7 +18,9 @@
 #include "gui/results/result_list_view.h"
 #include "gui/widgets/clickable_label.h"
 #include "gui/widgets/event_pump.h"
+#include "gui/widgets/folder_box.h"
 #include "gui/widgets/status_bar.h"
+#include "gui/widgets/status_text.h"
 #include "messages/run_messages.h"
 #include "messages/totals_text.h"
 #include "platform/path_text.h"
@@ -36,20 +39,27 @@ QDate parseLabelDate(const QString& text) {
   return stored.isValid() ? stored : QLocale::system().toDate(text, QLocale::ShortFormat);
 }
 
-// The window's side of a walk: the abort command's flag, and the event pump that steps the
-// progress bar and lets the window's events through.
+// The window's side of a walk: the abort command's flag, the event pump that steps the
+// progress bar and lets the window's events through, and the entries read so far in the
+// status bar.
 class WindowWalkObserver : public WalkObserver {
  public:
-  WindowWalkObserver(const bool& abortRequested, EventPump& pump)
-      : abortRequested_(abortRequested), pump_(pump) {}
+  WindowWalkObserver(const bool& abortRequested, EventPump& pump, StatusText& status)
+      : abortRequested_(abortRequested), pump_(pump), status_(status) {}
   bool abortRequested() override { return abortRequested_; }
-  void entryRead() override { pump_.step(); }
+  void entryRead() override {
+    // The clock is read every 64 entries only (from the first): it costs more than an entry.
+    if (++entries_ % 64 == 1 && status_.due()) status_.show(qt(entriesReadText(entries_)));
+    pump_.step();
+  }
   void poll() override { pump_.poll(); }
   bool callingThreadMayRead() const override { return false; }
 
  private:
   const bool& abortRequested_;
   EventPump& pump_;
+  StatusText& status_;
+  std::uint64_t entries_ = 0;
 };
 
 constexpr std::size_t UnreadableFoldersShown = 5;
@@ -67,22 +77,27 @@ std::string unreadableFoldersText(const std::vector<UnreadableFolder>& folders) 
 
 void MainWindow::onSearch() {
   if (busy()) return;
-  resultModel_->clear();
+  clearResults();
   progressBar->setValue(0);
+  // A day picked while the last run went on was shown but not taken: the search takes the day
+  // the picker shows now.
+  takeSinceDateFromPicker();
   // Every spelling of the folder ("src", "./src/", "a/../src//") becomes its one clean
   // absolute path, so that the rows, the excluded subfolders and the copy agree.
   const std::string source = cleanSourceFolder(utf8(sourceFolderEdit->text()));
   if (const auto refusal = searchRefusal(source)) return refuseSearch(searchRefusalText(*refusal));
   if (qt(source) != sourceFolderEdit->text()) sourceFolderEdit->setText(qt(source));
+  sourceFolderBox->remember(source);
 
   setActivity(Activity::Searching);
-  statusPanels->setPanelText(2, {});
   searchRoot_ = utf8(sourceFolderEdit->text());
-  std::vector<UnreadableFolder> unreadable;
+  std::optional<std::vector<UnreadableFolder>> unreadable;
   guarded([&] { unreadable = runSearch(); });
+  if (unreadable)
+    notifyIfLongRunEnded(searchEndedText(static_cast<std::size_t>(resultModel_->rowCount())));
   setActivity(Activity::Idle);
-  if (!unreadable.empty())
-    boxes().show(MessageKind::Warning, unreadableFoldersText(unreadable), MessageButtons::Ok,
+  if (unreadable && !unreadable->empty())
+    boxes().show(MessageKind::Warning, unreadableFoldersText(*unreadable), MessageButtons::Ok,
                  positionedPlacement());
   finishRun();
 }
@@ -92,17 +107,19 @@ void MainWindow::refuseSearch(const std::string& message) {
   sourceFolderEdit->setFocus();
 }
 
-std::vector<UnreadableFolder> MainWindow::runSearch() {
+std::optional<std::vector<UnreadableFolder>> MainWindow::runSearch() {
   EventPump pump(progressBar);
   pump.processNow();
   progressBar->setMaximum(SearchProgressMaximum);
   progressBar->show();
 
-  WindowWalkObserver observer(abortRequested_, pump);
+  StatusText status(*statusPanels, 2);
+  WindowWalkObserver observer(abortRequested_, pump, status);
   const SearchOutcome outcome = nuvelo::runSearch(searchRoot_, walkFilter(), observer);
   if (outcome.aborted) {
     abortRequested_ = false;
-    return {};
+    statusPanels->setPanelText(2, {});
+    return std::nullopt;
   }
   pump.setPosition(progressBar->maximum());
   progressBar->repaint();
@@ -118,6 +135,13 @@ void MainWindow::onAbort() {
 void MainWindow::fillResultRows(const std::vector<WalkEntry>& entries, EventPump& pump) {
   resultModel_->setRows(buildResultRows(entries, copy_.dirAbs, searchRoot_, resultModel_->types(),
                                         [&pump] { pump.poll(); }));
+}
+
+void MainWindow::clearResults() {
+  resultModel_->clear();
+  resultList->header()->setSortIndicatorShown(false);  // the new rows come unsorted
+  totals_ = {};
+  statusPanels->setPanelText(2, {});
 }
 
 void MainWindow::recountChecked() {

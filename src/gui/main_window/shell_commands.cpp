@@ -6,6 +6,7 @@
 #include "engine/keys/send_keys.h"
 #include "gui/dialogs/about_box.h"
 #include "gui/main_window/main_window.h"
+#include "messages/run_messages.h"
 #include "platform/help_viewer.h"
 #include "platform/posix/user_info.h"
 #include "platform/qt/modal_runner.h"
@@ -28,9 +29,11 @@ void MainWindow::onAbout() {
 }
 
 void MainWindow::onHelpContents() {
-  const std::string helpFile = helpFileFor(executablePath());
+  const std::string helpFile = findHelpFile(executablePath());
   qApp->setProperty("helpFile", QString::fromStdString(helpFile));
-  services_.help->showContents(helpFile);
+  if (!services_.help->showContents(helpFile))
+    boxes().show(MessageKind::Error, helpFileMissingText(helpFile), MessageButtons::Ok,
+                 positionedPlacement());
 }
 
 }  // namespace nuvelo

@@ -5,6 +5,7 @@
 
 #include "engine/search/file_date.h"
 #include "gui/results/row_order.h"
+#include "platform/text_encoding.h"
 
 namespace nuvelo {
 namespace {
@@ -13,8 +14,9 @@ const char* const Headers[ResultListModel::ColumnCount] = {"ファイル名", "�
                                                            "更新日時", "パス"};
 
 QString displayText(std::string_view bytes) {
-  // A name that is not valid UTF-8 shows replacement characters; its bytes stay in the row.
-  return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  // A name that is not valid UTF-8 shows as Shift-JIS or with replacement characters; its
+  // bytes stay in the row.
+  return QString::fromStdString(nameForDisplay(bytes));
 }
 
 }  // namespace

@@ -3,11 +3,37 @@
 // after the view itself has handled them (so a check box toggled by the click is counted); the
 // space bar toggles the current row's check box whichever of its cells is current.
 
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStyleOptionHeader>
 #include <QTreeView>
 
 namespace nuvelo {
+
+// The result list's header: its sort arrow points up for an ascending order, as desktops draw
+// it (Qt's header asks the style for a downward arrow when ascending).
+class ResultHeader : public QHeaderView {
+  Q_OBJECT
+ public:
+  explicit ResultHeader(QWidget* parent = nullptr) : QHeaderView(Qt::Horizontal, parent) {}
+
+  // The arrow the section is drawn with.
+  QStyleOptionHeader::SortIndicator arrowOf(int section) const {
+    QStyleOptionHeader option;
+    initStyleOptionForIndex(&option, section);
+    return option.sortIndicator;
+  }
+
+ protected:
+  void initStyleOptionForIndex(QStyleOptionHeader* option, int section) const override {
+    QHeaderView::initStyleOptionForIndex(option, section);
+    if (option->sortIndicator == QStyleOptionHeader::None) return;
+    option->sortIndicator = sortIndicatorOrder() == Qt::AscendingOrder
+                                ? QStyleOptionHeader::SortUp
+                                : QStyleOptionHeader::SortDown;
+  }
+};
 
 class ResultListView : public QTreeView {
   Q_OBJECT

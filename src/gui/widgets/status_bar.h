@@ -11,7 +11,10 @@ namespace nuvelo {
 class StatusBar : public QWidget {
   Q_OBJECT
  public:
-  StatusBar(const std::vector<int>& panelWidths, QWidget* parent = nullptr);
+  // panelWidths: in design pixels; samples: for each panel, the longest text it is to hold
+  // whole (a panel is made wider than its design width where the font needs it).
+  StatusBar(const std::vector<int>& panelWidths, const std::vector<QString>& samples,
+            QWidget* parent = nullptr);
 
   void setPanelText(int panel, const QString& text);
   QString panelText(int panel) const;
@@ -22,7 +25,10 @@ class StatusBar : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  int panelWidth(std::size_t panel) const;
+
   std::vector<int> widths_;
+  std::vector<QString> samples_;
   std::vector<QLabel*> panels_;
 };
 

@@ -6,6 +6,9 @@
 #include <climits>
 #include <vector>
 
+#include "platform/path_text.h"
+#include "platform/posix/filesystem.h"
+
 namespace nuvelo {
 
 std::optional<UserEntry> runningUser() {
@@ -39,6 +42,22 @@ std::string helpFileFor(const std::string& executablePath) {
   const bool hasExtension =
       dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
   return (hasExtension ? executablePath.substr(0, dot) : executablePath) + ".HLP";
+}
+
+std::string installedDataFolder(const std::string& executableFolder) {
+  return folderOf(executableFolder) + "/share/nuvelo";
+}
+
+bool isInstalledProgramFolder(const std::string& executableFolder) {
+  return isExistingFolder(installedDataFolder(executableFolder));
+}
+
+std::string findHelpFile(const std::string& executablePath) {
+  const std::string beside = helpFileFor(executablePath);
+  if (isExistingEntry(beside)) return beside;
+  const std::string installed =
+      installedDataFolder(folderOf(executablePath)) + "/" + std::string(lastComponent(beside));
+  return isExistingEntry(installed) ? installed : beside;
 }
 
 std::string executablePath() {

@@ -36,6 +36,17 @@ std::string versionText(const VersionNumber& version);
 // appended where it has none (nuvelo gives nuvelo.HLP).
 std::string helpFileFor(const std::string& executablePath);
 
+// The folder of an installed program's own data: <prefix>/share/nuvelo for a program in
+// <prefix>/bin.
+std::string installedDataFolder(const std::string& executableFolder);
+// Whether the program lies in an installed prefix (its data folder exists), rather than in its
+// build or unpacked folder.
+bool isInstalledProgramFolder(const std::string& executableFolder);
+// The help file the program shows: beside the program (its build or unpacked folder) when it
+// lies there, else in the installed data folder; the one beside the program when neither
+// exists.
+std::string findHelpFile(const std::string& executablePath);
+
 // The full path of the running executable.
 std::string executablePath();
 

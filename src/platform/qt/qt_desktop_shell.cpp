@@ -32,6 +32,10 @@ Result<> QtDesktopShell::open(const std::string& path) {
   return {};
 }
 
+void QtDesktopShell::openWebAddress(const std::string& url) {
+  QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
+}
+
 void QtDesktopShell::showProperties(const std::string& path) {
   if (!isExistingEntry(path)) return;  // nothing to show; failures stay silent
   const QPointer<QWidget> owner = owner_;

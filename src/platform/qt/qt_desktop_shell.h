@@ -19,6 +19,7 @@ class QtDesktopShell : public DesktopShell {
   explicit QtDesktopShell(OwnProperties ownProperties) : ownProperties_(std::move(ownProperties)) {}
 
   Result<> open(const std::string& path) override;
+  void openWebAddress(const std::string& url) override;
   void showProperties(const std::string& path) override;
 
   // The window our own properties window belongs to.

@@ -3,7 +3,9 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 
 #include "platform/posix/filesystem.h"
 #include "platform/qtcore/byte_paths.h"
@@ -32,11 +34,12 @@ std::optional<std::string> chosenFile(QFileDialog& dialog) {
   return toPath(dialog.selectedFiles().front());
 }
 
-// A status line under the dialog's own widgets that shows the selected folder's path.
-void addStatusLine(QFileDialog& dialog) {
+// A status line under the dialog's own widgets that shows the selected folder's path, the
+// initial folder's from the start.
+void addStatusLine(QFileDialog& dialog, const QString& initial) {
   auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
   if (!grid) return;
-  auto* status = new QLabel(&dialog);
+  auto* status = new QLabel(QDir::toNativeSeparators(initial), &dialog);
   status->setObjectName(QStringLiteral("statusLine"));
   status->setTextFormat(Qt::PlainText);
   grid->addWidget(status, grid->rowCount(), 0, 1, grid->columnCount());
@@ -47,6 +50,17 @@ void addStatusLine(QFileDialog& dialog) {
   QObject::connect(&dialog, &QFileDialog::directoryEntered, status, show);
 }
 
+// In the middle of the screen the dialog opens on, not over its owner.
+void centreOnScreen(QFileDialog& dialog) {
+  const QScreen* screen = dialog.screen() ? dialog.screen() : QGuiApplication::primaryScreen();
+  if (!screen) return;
+  if (dialog.layout()) dialog.layout()->activate();
+  dialog.resize(dialog.sizeHint().expandedTo(dialog.size()));
+  const QRect area = screen->availableGeometry();
+  dialog.move(area.left() + (area.width() - dialog.width()) / 2,
+              area.top() + (area.height() - dialog.height()) / 2);
+}
+
 }  // namespace
 
 std::optional<std::string> QtFileDialogs::chooseFolder(const std::string& initial) {
@@ -54,12 +68,14 @@ std::optional<std::string> QtFileDialogs::chooseFolder(const std::string& initia
   dialog.setFileMode(QFileDialog::Directory);
   dialog.setOption(QFileDialog::ShowDirsOnly);
   dialog.setOption(QFileDialog::DontUseNativeDialog);
-  addStatusLine(dialog);
-  if (isExistingFolder(initial)) {
+  const bool initialExists = isExistingFolder(initial);
+  addStatusLine(dialog, initialExists ? fromPath(initial) : QString());
+  if (initialExists) {
     const QFileInfo info(fromPath(initial));
     dialog.setDirectory(info.absolutePath());
     dialog.selectFile(info.fileName());
   }
+  centreOnScreen(dialog);
   return chosenFile(dialog);
 }
 

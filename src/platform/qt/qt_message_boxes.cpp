@@ -1,6 +1,7 @@
 #include "platform/qt/qt_message_boxes.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -58,8 +59,20 @@ MessageAnswer QtMessageBoxes::show(MessageKind kind, const std::string& text,
   return box.clickedButton() == yes ? MessageAnswer::Yes : MessageAnswer::No;
 }
 
+bool QtMessageBoxes::showWithCheckBox(MessageKind kind, const std::string& text,
+                                      const std::string& checkBoxText, MessagePlacement placement) {
+  QMessageBox box(iconOf(kind), QString::fromUtf8(captionOf(kind)), qt(text), QMessageBox::NoButton,
+                  owner_);
+  box.setDefaultButton(box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole));
+  auto* checkBox = new QCheckBox(qt(checkBoxText), &box);
+  box.setCheckBox(checkBox);
+  place(box, placement);
+  box.exec();
+  return checkBox->isChecked();
+}
+
 void QtMessageBoxes::showApplicationError(const std::string& message) {
-  QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(),
+  QMessageBox box(QMessageBox::Critical, QApplication::applicationName(),
                   qt(applicationErrorText(message)), QMessageBox::NoButton, owner_);
   box.setDefaultButton(box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole));
   box.exec();

@@ -12,6 +12,8 @@ class QtMessageBoxes : public MessageBoxes {
  public:
   MessageAnswer show(MessageKind kind, const std::string& text, MessageButtons buttons,
                      MessagePlacement placement) override;
+  bool showWithCheckBox(MessageKind kind, const std::string& text, const std::string& checkBoxText,
+                        MessagePlacement placement) override;
   void showApplicationError(const std::string& message) override;
 
   // The window the boxes are modal to (the main window, once it exists).

@@ -183,6 +183,52 @@ TEST_P(CopyRun, GathersThenCopiesTellingEachStepInOrder) {
   EXPECT_FALSE(std::filesystem::exists(destination() + "/docs/deeper/d.bak"));
 }
 
+// An observer that asks for the bytes: the progress it is told, in order.
+class ProgressObserver : public RecordingObserver {
+ public:
+  bool wantsBytes() const override { return true; }
+  void progress(const CopyProgress& now) override { told.push_back(now); }
+  std::vector<CopyProgress> told;
+};
+
+TEST_F(CopyRun, TellsFilesAndBytesDoneOfAllToCopyAsItGoes) {
+  makeFile(source() + "/large.bin", Day, 5 << 20);
+  ProgressObserver progress;
+  std::vector<std::string> copyList;
+  auto list = rows({"a.txt", "docs", "large.bin", "gone.txt"});
+  runCopy(list, request(OverwriteAlways), progress, copyList);
+
+  ASSERT_FALSE(progress.told.empty());
+  const std::uint64_t all = 10 + 10 + (5 << 20);
+  std::size_t lastFiles = 0;
+  std::uint64_t lastBytes = 0;
+  for (const CopyProgress& now : progress.told) {
+    EXPECT_EQ(now.files, 4u);
+    EXPECT_EQ(now.bytes, all);
+    EXPECT_GE(now.filesDone, lastFiles);
+    EXPECT_GE(now.bytesDone, lastBytes);
+    EXPECT_LE(now.bytesDone, all);
+    lastFiles = now.filesDone;
+    lastBytes = now.bytesDone;
+  }
+  // The file that failed is done too: the run ends at all of them.
+  EXPECT_EQ(progress.told.back().filesDone, 4u);
+  EXPECT_EQ(progress.told.back().bytesDone, all);
+}
+
+TEST_F(CopyRun, CountsNoBytesForAnObserverThatDoesNotAsk) {
+  struct FilesOnly : RecordingObserver {
+    void progress(const CopyProgress& now) override { told.push_back(now); }
+    std::vector<CopyProgress> told;
+  } filesOnly;
+  std::vector<std::string> copyList;
+  runCopy(rows({"a.txt", "b.txt"}), request(OverwriteAlways), filesOnly, copyList);
+  ASSERT_EQ(filesOnly.told.size(), 3u);  // at the start and after each file
+  EXPECT_EQ(filesOnly.told.front().filesDone, 0u);
+  EXPECT_EQ(filesOnly.told.back().filesDone, 2u);
+  EXPECT_EQ(filesOnly.told.back().bytes, 0u);
+}
+
 struct QuestionCase {
   const char* name;
   std::vector<ReplaceAnswer> answers;

@@ -98,7 +98,7 @@ TEST_F(Runner, FailureReportNamesTheFileAndTheReason) {
   EXPECT_EQ(report.kind, EntryReport::Failed);
   EXPECT_EQ(copyFailureText(report), source() + "/gone.txt を " + destination() +
                                          "/gone.txt にコピーできません。\n" +
-                                         std::strerror(ENOENT));
+                                         "ファイルまたはフォルダがありません");
 }
 
 }  // namespace

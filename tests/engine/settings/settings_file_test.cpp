@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <optional>
 
 #include "support/non_regular_entries.h"
 #include "support/temp_folder.h"
@@ -28,7 +30,7 @@ TEST(SettingsFile, FirstStartGivesDefaults) {
   EXPECT_EQ(s.overwrite, 1);
   EXPECT_EQ(s.threads, 0u);  // chosen by the file system
   EXPECT_TRUE(s.escExt.empty());
-  EXPECT_EQ(s.columnWidths, (std::array<std::int32_t, 5>{100, 80, 50, 100, 164}));
+  EXPECT_EQ(s.columnWidths, (std::array<std::int32_t, 5>{-1, -1, -1, -1, -1}));  // not stored
   EXPECT_EQ(s.top, 0);
   EXPECT_EQ(s.left, 0);
   EXPECT_EQ(s.height, 440);
@@ -72,6 +74,8 @@ TEST(SettingsFile, CloseWritesItsKeysInOrderAndNoOthers) {
   s.height = 500;
   s.width = 600;
   s.lastCopyDate = "2024/05/01";  // written by the copy run, never at close
+  s.recentSources = {"/data/work", "/data/a,b"};
+  s.recentDestinations = {"/media/backup"};
   ProfileFile file(path);
   ASSERT_TRUE(writeSettingsAtClose(file, s));
 
@@ -80,7 +84,8 @@ TEST(SettingsFile, CloseWritesItsKeysInOrderAndNoOthers) {
             "[Option]\nDirKAI=0\nShowResult=1\nPickupFolder=0\nOverwrite=2\nEscExt=bak,\"a b\"\n"
             "[ListView]\nColumn0Width=101\nColumn1Width=81\nColumn2Width=51\nColumn3Width=101\n"
             "Column4Width=165\n"
-            "[Window]\nTop=10\nLeft=20\nHeight=500\nWidth=600\n");
+            "[Window]\nTop=10\nLeft=20\nHeight=500\nWidth=600\n"
+            "[Recent]\nFrom=/data/work,\"/data/a,b\"\nTo=/media/backup\n");
 
   MainWindowSettings back = readMainWindowSettings(ProfileFile(path));
   back.lastCopyDate = s.lastCopyDate;
@@ -89,7 +94,42 @@ TEST(SettingsFile, CloseWritesItsKeysInOrderAndNoOthers) {
   EXPECT_EQ(back.columnWidths, s.columnWidths);
   EXPECT_EQ(back.width, s.width);
   EXPECT_FALSE(back.dirKai);
+  EXPECT_EQ(back.recentSources, s.recentSources);
+  EXPECT_EQ(back.recentDestinations, s.recentDestinations);
 }
+
+struct RecentCase {
+  const char* name;
+  std::vector<std::string> before;
+  std::string folder;
+  std::vector<std::string> after;
+};
+
+class RecentFolders : public ::testing::TestWithParam<RecentCase> {};
+
+TEST_P(RecentFolders, PutTheLastUsedFirstOnceAndKeepTen) {
+  EXPECT_EQ(withRecentFolder(GetParam().before, GetParam().folder), GetParam().after);
+}
+
+std::vector<std::string> numbered(int from, int to) {
+  std::vector<std::string> folders;
+  for (int i = from; i <= to; ++i) folders.push_back("/f" + std::to_string(i));
+  return folders;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lists, RecentFolders,
+    ::testing::Values(RecentCase{"First", {}, "/a", {"/a"}},
+                      RecentCase{"New", {"/a", "/b"}, "/c", {"/c", "/a", "/b"}},
+                      RecentCase{"AgainMovesUp", {"/a", "/b", "/c"}, "/c", {"/c", "/a", "/b"}},
+                      RecentCase{"Empty", {"/a"}, "", {"/a"}},
+                      RecentCase{"EleventhDropsTheOldest", numbered(1, 10), "/new",
+                                 [] {
+                                   auto kept = numbered(1, 9);
+                                   kept.insert(kept.begin(), "/new");
+                                   return kept;
+                                 }()}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SettingsFile, ReadOnlyFileIsNeverWritten) {
   TempFolder folder;
@@ -120,22 +160,63 @@ TEST(SettingsLocation, BesideTheProgramWhenItsFolderIsWritable) {
   EXPECT_EQ(resolveSettingsPath(folder.path()), folder.path() + "/NVO.ini");
 }
 
-TEST(SettingsLocation, UserConfigFolderForAnInstalledProgram) {
-  TempFolder config;
-  const char* saved = std::getenv("XDG_CONFIG_HOME");
-  const std::string savedValue = saved ? saved : "";
-  setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+// Points XDG_CONFIG_HOME at a folder of the test's own while it lives.
+class UserConfigFolder {
+ public:
+  UserConfigFolder() {
+    const char* saved = std::getenv("XDG_CONFIG_HOME");
+    if (saved) saved_ = saved;
+    setenv("XDG_CONFIG_HOME", folder.path().c_str(), 1);
+  }
+  ~UserConfigFolder() {
+    if (saved_)
+      setenv("XDG_CONFIG_HOME", saved_->c_str(), 1);
+    else
+      unsetenv("XDG_CONFIG_HOME");
+  }
+  std::string settingsFile() const { return folder.path() + "/nuvelo/NVO.ini"; }
+  TempFolder folder;
 
+ private:
+  std::optional<std::string> saved_;
+};
+
+TEST(SettingsLocation, UserConfigFolderForAProgramWhoseFolderCannotBeWritten) {
+  UserConfigFolder config;
   // A folder that cannot be written to and holds no NVO.ini: here, one that does not exist.
-  const std::string path = resolveSettingsPath(config.path() + "/no/such/bin");
-  EXPECT_EQ(path, config.path() + "/nuvelo/NVO.ini");
-  EXPECT_TRUE(std::filesystem::is_directory(config.path() + "/nuvelo"));
-
-  if (saved)
-    setenv("XDG_CONFIG_HOME", savedValue.c_str(), 1);
-  else
-    unsetenv("XDG_CONFIG_HOME");
+  const std::string path = resolveSettingsPath(config.folder.path() + "/no/such/bin");
+  EXPECT_EQ(path, config.settingsFile());
+  EXPECT_TRUE(std::filesystem::is_directory(config.folder.path() + "/nuvelo"));
 }
+
+struct InstallCase {
+  const char* name;
+  bool installedData;   // <prefix>/share/nuvelo exists
+  bool settingsBeside;  // an NVO.ini lies beside the program already
+  bool besideProgram;   // where the settings go
+};
+
+class SettingsOfAnInstall : public ::testing::TestWithParam<InstallCase> {};
+
+// An installed program keeps its settings in the user's configuration folder even where it may
+// write its own folder (a prefix of the user's, or root's run); an NVO.ini already beside the
+// program keeps a portable copy portable.
+TEST_P(SettingsOfAnInstall, GoBesideTheProgramOnlyWhenPortable) {
+  UserConfigFolder config;
+  TempFolder prefix;
+  std::filesystem::create_directories(prefix.path() + "/bin");
+  if (GetParam().installedData)
+    std::filesystem::create_directories(prefix.path() + "/share/nuvelo");
+  if (GetParam().settingsBeside) writeFile(prefix.path() + "/bin/NVO.ini", "");
+  EXPECT_EQ(resolveSettingsPath(prefix.path() + "/bin"),
+            GetParam().besideProgram ? prefix.path() + "/bin/NVO.ini" : config.settingsFile());
+}
+
+INSTANTIATE_TEST_SUITE_P(Places, SettingsOfAnInstall,
+                         ::testing::Values(InstallCase{"Installed", true, false, false},
+                                           InstallCase{"InstalledPortable", true, true, true},
+                                           InstallCase{"BuildOrUnpacked", false, false, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace nuvelo

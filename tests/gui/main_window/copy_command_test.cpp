@@ -7,13 +7,16 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <csignal>
 #include <memory>
 
 #include "engine/copy/overwrite_policy.h"
+#include "gui/app/termination_signals.h"
 #include "gui/dialogs/copy_notice.h"
 #include "gui/main_window/main_window.h"
 #include "gui/results/result_list_view.h"
@@ -112,6 +115,36 @@ TEST_F(Copy, CompletedRunCopiesRecordsTheDayAndShowsTheNotice) {
   EXPECT_FALSE(form->lastCopyDateLabel->isVisible());  // the label changes only at the next start
   EXPECT_TRUE(fakes.boxes.shown.empty());
   expectIdle();
+}
+
+// SIGTERM while the notice waits for OK: the notice closes, and the program ends as through
+// its close box, saving its settings.
+TEST_F(Copy, TerminationSignalClosesTheNoticeAndTheWindow) {
+  std::filesystem::create_directories(destination());
+  search();
+  TerminationSignalCloser closer(form.get());
+  bool noticeClosed = false;
+  fakes.dialogs.script = [&](QDialog& notice) {
+    notice.setWindowModality(Qt::ApplicationModal);
+    notice.show();
+    raise(SIGTERM);
+    for (int i = 0; i < 10 && notice.isVisible(); ++i) QApplication::processEvents();
+    noticeClosed = !notice.isVisible();
+  };
+  form->copyButton->click();
+  for (int i = 0; i < 10 && form->isVisible(); ++i) QApplication::processEvents();
+  EXPECT_TRUE(noticeClosed);
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_NE(readFile(settings.file("NVO.ini")).find("To=" + destination()), std::string::npos);
+}
+
+TEST_F(Copy, CtrlEnterCopies) {
+  std::filesystem::create_directories(destination());
+  search();
+  form->resultList->setFocus();
+  QTest::keyClick(form.get(), Qt::Key_Return, Qt::ControlModifier);
+  EXPECT_TRUE(copied("a.txt"));
+  EXPECT_EQ(fakes.dialogs.shown.size(), 1u);
 }
 
 TEST_F(Copy, NoNoticeWhenTurnedOffAndTheMenuItemCopiesToo) {
@@ -218,20 +251,30 @@ TEST_F(Copy, ProgressOfTenRowsWithThreeChecked) {
   editDetailOptions(*form, [](DetailOptions& s) { s.copy.overwrite = OverwriteAsk; });
   int atQuestion = -1;
   int maximum = -1;
+  QString statusAtQuestion;
   fakes.boxes.onShow = [&](const auto&) {
     atQuestion = form->progressBar->value();
     maximum = form->progressBar->maximum();
+    statusAtQuestion = form->statusPanels->panelText(2);
   };
   fakes.boxes.answers = {MessageAnswer::Yes};
   int atNotice = -1;
+  QString statusAtNotice;
   fakes.dialogs.script = [&](QDialog& dialog) {
     atNotice = form->progressBar->value();
+    statusAtNotice = form->statusPanels->panelText(2);
     dialog.accept();
   };
+  const QString totals = form->statusPanels->panelText(2);
   form->copyButton->click();
   EXPECT_EQ(maximum, 10);
   EXPECT_EQ(atQuestion, 3);
   EXPECT_EQ(atNotice, 6);
+  // The status bar counts the files to copy while the run goes on, and shows the totals again
+  // once it has ended.
+  EXPECT_TRUE(statusAtQuestion.startsWith(QStringLiteral("ファイル 0/3")))
+      << statusAtQuestion.toStdString();
+  EXPECT_EQ(statusAtNotice, totals);
   EXPECT_EQ(readFile(firstTarget).size(), 0u);  // replaced by the (empty) source
 }
 
@@ -242,7 +285,10 @@ TEST_F(Copy, AFailedFileIsReportedAndTheRunGoesOn) {
   form->copyButton->click();
   ASSERT_EQ(fakes.boxes.shown.size(), 1u);
   EXPECT_EQ(fakes.boxes.shown[0].kind, MessageKind::Error);
-  EXPECT_NE(fakes.boxes.shown[0].text.find(source() + "/b.txt"), std::string::npos);
+  EXPECT_EQ(fakes.boxes.shown[0].text, source() + "/b.txt を " + destination() +
+                                           "/b.txt にコピーできません。\n" +
+                                           "ファイルまたはフォルダがありません");
+  EXPECT_EQ(fakes.boxes.shown[0].checkBoxText, "このコピー中は以降のエラーを表示しない");
   EXPECT_TRUE(fakes.boxes.shown[0].placement.centredOnScreen);
   EXPECT_TRUE(copied("a.txt"));
   EXPECT_TRUE(copied("sub/c.txt"));
@@ -278,6 +324,68 @@ TEST_F(Copy, EveryFileFailingStillEndsWithTheNoticeButRecordsNothing) {
       QStringLiteral("コピー 0個, スキップ 0個, 失敗 3個\n失敗したファイル: ")));
   expectIdle();
 }
+
+// One box, checked, stands for the rest of the run: the failures still count, and the notice
+// lists every failed file with its reason. The next run shows its failures again.
+TEST_F(Copy, FailureBoxesStopForTheRunWhenAskedAndTheNoticeListsTheFailures) {
+  std::filesystem::create_directories(destination());
+  search();
+  for (const char* name : {"a.txt", "b.txt", "sub/c.txt"})
+    std::filesystem::remove(source() + "/" + name);  // vanished after the search
+  fakes.boxes.checks = {true};
+  QString listed;
+  fakes.dialogs.script = [&](QDialog& dialog) {
+    auto& notice = static_cast<CopyNotice&>(dialog);
+    EXPECT_FALSE(notice.failedFilesButton->isHidden());
+    fakes.dialogs.script = [&](QDialog& list) {
+      listed = list.findChild<QPlainTextEdit*>(QStringLiteral("FailedFiles"))->toPlainText();
+      list.accept();
+    };
+    notice.failedFilesButton->click();
+    notice.okButton->click();
+  };
+  form->copyButton->click();
+  EXPECT_EQ(fakes.boxes.shown.size(), 1u);
+  EXPECT_TRUE(form->copyNotice->notesLabel->text().startsWith(
+      QStringLiteral("コピー 0個, スキップ 0個, 失敗 3個")));
+  const QStringList lines = listed.split(QLatin1Char('\n'));
+  ASSERT_EQ(lines.size(), 3);
+  for (const QString& line : lines)
+    EXPECT_TRUE(line.endsWith(QStringLiteral(": ファイルまたはフォルダがありません")))
+        << line.toStdString();
+  EXPECT_TRUE(lines[0].startsWith(QString::fromStdString(source()))) << lines[0].toStdString();
+
+  fakes.dialogs.script = nullptr;
+  form->copyButton->click();
+  EXPECT_EQ(fakes.boxes.shown.size(), 4u);  // unchecked this time: a box for each
+  expectIdle();
+}
+
+struct NotificationCase {
+  const char* name;
+  bool windowActive;
+  bool notified;
+};
+
+class CopyNotification : public Copy, public ::testing::WithParamInterface<NotificationCase> {};
+
+// A long run (every run, here) that ends while the user is in another window is told on the
+// desktop; with the window in front, the notice is enough.
+TEST_P(CopyNotification, TellsTheDesktopOnlyWhenTheWindowIsInactive) {
+  std::filesystem::create_directories(destination());
+  search();
+  form->setLongRunMilliseconds(0);
+  QApplication::setActiveWindow(GetParam().windowActive ? form.get() : nullptr);
+  form->copyButton->click();
+  const std::vector<std::string> expected = {
+      "Nuvelo: コピーが終了しました (コピー 3個, スキップ 0個, 失敗 0個)"};
+  EXPECT_EQ(fakes.notifier.notes, GetParam().notified ? expected : std::vector<std::string>{});
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, CopyNotification,
+                         ::testing::Values(NotificationCase{"Inactive", false, true},
+                                           NotificationCase{"Active", true, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Copy, FolderRowCopiesItsWholeTreeButNotExclusions) {
   makeFile(source() + "/pack/old.txt", localTime(2020, 1, 1));
@@ -355,7 +463,7 @@ TEST_F(Copy, SearchIsRefusedDuringACopy) {
 class Notice : public ::testing::Test {
  protected:
   FakeServices fakes;
-  CopyNotice notice{fakes.boxes, fakes.shell};
+  CopyNotice notice{fakes.boxes, fakes.shell, fakes.dialogs};
 };
 
 TEST_F(Notice, LayoutAndTexts) {
@@ -435,8 +543,22 @@ TEST_F(Notice, NotesOfARunMakeRoomAndGoAway) {
   onDrive.counts = {5, 1, 2};
   onDrive.failedSources = {"/src/what?.txt", "/src/B.txt"};
   onDrive.attributesNote = AttributesNote{"exFAT"};
-  notice.showNotes(onDrive);
+  const QStringList failedFiles = {QStringLiteral("/src/what?.txt: 名前が長すぎます"),
+                                   QStringLiteral("/src/B.txt: アクセスが拒否されました")};
+  notice.showNotes(onDrive, failedFiles);
   EXPECT_FALSE(notice.notesLabel->isHidden());
+  // The failed files with their reasons are a button away.
+  EXPECT_FALSE(notice.failedFilesButton->isHidden());
+  EXPECT_FALSE(
+      notice.failedFilesButton->geometry().intersects(notice.noMoreNoticesCheckBox->geometry()));
+  EXPECT_LE(notice.failedFilesButton->geometry().right(), notice.width());
+  QString listed;
+  fakes.dialogs.script = [&](QDialog& dialog) {
+    listed = dialog.findChild<QPlainTextEdit*>(QStringLiteral("FailedFiles"))->toPlainText();
+    dialog.accept();
+  };
+  notice.failedFilesButton->click();
+  EXPECT_EQ(listed, failedFiles.join(QLatin1Char('\n')));
   EXPECT_EQ(
       notice.notesLabel->text(),
       QStringLiteral("コピー 5個, スキップ 1個, 失敗 2個\n失敗したファイル: what?.txt, B.txt\n") +
@@ -449,6 +571,7 @@ TEST_F(Notice, NotesOfARunMakeRoomAndGoAway) {
   notice.showDestination(QStringLiteral("/media/backup"));
   notice.showNotes(CopyRunResult{});
   EXPECT_TRUE(notice.notesLabel->isHidden());
+  EXPECT_TRUE(notice.failedFilesButton->isHidden());
   EXPECT_EQ(notice.okButton->geometry(), button);
   EXPECT_EQ(notice.noMoreNoticesCheckBox->geometry(), checkBox);
   EXPECT_EQ(notice.height(), size.height());

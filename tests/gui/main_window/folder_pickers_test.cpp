@@ -3,17 +3,22 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QCompleter>
 #include <QDate>
 #include <QDateEdit>
+#include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPushButton>
+#include <QUrl>
 #include <memory>
 
 #include "engine/settings/condition_file.h"
 #include "gui/main_window/main_window.h"
 #include "gui/results/result_list_view.h"
+#include "gui/widgets/folder_box.h"
 #include "support/detail_settings_edit.h"
 #include "support/fake_services.h"
 #include "support/file_tree.h"
@@ -46,6 +51,91 @@ class Pickers : public ::testing::Test {
   FakeServices fakes;
   std::unique_ptr<MainWindow> form;
 };
+
+struct DropCase {
+  const char* name;
+  std::vector<std::string> dropped;  // relative to the tree; "text:" drops plain text
+  bool takenWhenEditable;
+};
+
+class FolderDrop : public Pickers, public ::testing::WithParamInterface<DropCase> {
+ protected:
+  // Drags the case's data over the box and drops it; whether the box took it.
+  bool drop(QLineEdit& box) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const std::string& item : GetParam().dropped) {
+      if (item.starts_with("text:"))
+        data.setText(q(item.substr(5)));
+      else
+        urls << QUrl::fromLocalFile(q(tree.path() + "/" + item));
+    }
+    if (!urls.isEmpty()) data.setUrls(urls);
+    // A file manager offers a move or a copy and proposes the move; the box copies.
+    const QPoint middle = box.rect().center();
+    const Qt::DropActions offered = Qt::MoveAction | Qt::CopyAction;
+    QDragEnterEvent enter(middle, offered, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&box, &enter);
+    QDropEvent dropped(middle, offered, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&box, &dropped);
+    const bool taken = enter.isAccepted() && dropped.isAccepted();
+    if (taken) {
+      EXPECT_EQ(dropped.dropAction(), Qt::CopyAction);
+    }
+    return taken;
+  }
+};
+
+// A folder from a file manager replaces the text of either box; anything else is refused, and
+// a box a run is reading takes nothing.
+TEST_P(FolderDrop, TakesOneExistingFolder) {
+  std::filesystem::create_directories(tree.path() + "/other folder");
+  writeFile(tree.path() + "/file.txt", "");
+  for (QLineEdit* box : {form->sourceFolderEdit, form->destinationFolderEdit}) {
+    box->setText(QStringLiteral("/typed"));
+    EXPECT_EQ(drop(*box), GetParam().takenWhenEditable) << box->objectName().toStdString();
+    const std::string first = tree.path() + "/" + GetParam().dropped.front();
+    EXPECT_EQ(box->text(), GetParam().takenWhenEditable ? q(first) : QStringLiteral("/typed"));
+
+    box->setText(QStringLiteral("/typed"));
+    box->setReadOnly(true);
+    EXPECT_FALSE(drop(*box));
+    EXPECT_EQ(box->text(), QStringLiteral("/typed"));
+    box->setReadOnly(false);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Drops, FolderDrop,
+                         ::testing::Values(DropCase{"Folder", {"other folder"}, true},
+                                           DropCase{"File", {"file.txt"}, false},
+                                           DropCase{"Missing", {"gone"}, false},
+                                           DropCase{"TwoFolders", {"other folder", "work"}, false},
+                                           DropCase{"Text", {"text:/some/where"}, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The folders searched and copied to are remembered, newest first, across starts.
+TEST_F(Pickers, RecentFoldersCompleteBothBoxesAndAreKept) {
+  const std::string destination = tree.path() + "/backup";
+  std::filesystem::create_directories(destination);
+  writeFile(source() + "/a.txt", "");
+  form->sinceDatePicker->setDate(QDate(2000, 1, 1));
+  form->sourceFolderEdit->setText(q(tree.path()));
+  form->onSearch();
+  form->sourceFolderEdit->setText(q(source()));
+  form->onSearch();
+  form->destinationFolderEdit->setText(q(destination));
+  form->onCopy();
+  EXPECT_EQ(form->sourceFolderBox->recent(), (std::vector<std::string>{source(), tree.path()}));
+  EXPECT_EQ(form->destinationFolderBox->recent(), (std::vector<std::string>{destination}));
+  ASSERT_TRUE(form->close());
+
+  MainWindow again(fakes.services(), settings.file("NVO.ini"), settings.path());
+  EXPECT_EQ(again.sourceFolderBox->recent(), (std::vector<std::string>{source(), tree.path()}));
+  QAbstractItemModel* offered = again.sourceFolderEdit->completer()->model();
+  ASSERT_EQ(offered->rowCount(), 2);
+  EXPECT_EQ(offered->index(0, 0).data().toString(), q(source()));
+  EXPECT_EQ(again.destinationFolderEdit->completer()->model()->rowCount(), 1);
+}
 
 TEST_F(Pickers, BrowseFillsTheBoxWithoutATrailingSeparator) {
   form->sourceFolderEdit->setText(QStringLiteral("/typed"));

@@ -17,9 +17,11 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTreeView>
+#include <QWindow>
 #include <memory>
 
 #include "gui/app/termination_signals.h"
+#include "gui/dialogs/help_window.h"
 #include "gui/results/result_list_model.h"
 #include "gui/widgets/clickable_label.h"
 #include "gui/widgets/status_bar.h"
@@ -72,8 +74,16 @@ TEST_F(MainWindowBehaviour, FirstStartShowsDefaults) {
   EXPECT_FALSE(form->abortRequested());
   EXPECT_EQ(form->sortColumn(), 0);
   EXPECT_FALSE(form->copyRunning());
-  const int widths[] = {100, 80, 50, 100, 164};
-  for (int c = 0; c < 5; ++c) EXPECT_EQ(form->resultList->columnWidth(c), widths[c]) << c;
+  // The design widths, where they hold the header and the texts; the type's header and the
+  // date column's date and time need more.
+  const int widths[] = {100, 80, 0, 0, 164};
+  for (int c : {0, 1, 4}) EXPECT_EQ(form->resultList->columnWidth(c), widths[c]) << c;
+  const QFontMetrics metrics(form->resultList->font());
+  for (int c = 0; c < 5; ++c)
+    EXPECT_GE(form->resultList->columnWidth(c), form->resultList->header()->sectionSizeHint(c))
+        << c;
+  EXPECT_GT(form->resultList->columnWidth(3),
+            metrics.horizontalAdvance(QStringLiteral("2024/12/31 23:59:59")));
   EXPECT_EQ(form->pos(), QPoint(0, 0));
   EXPECT_EQ(form->size(), QSize(420, 440));
   EXPECT_EQ(form->sinceDatePicker->date(), QDate::currentDate());
@@ -192,8 +202,21 @@ TEST_F(MainWindowBehaviour, CloseDuringRunAbortsAndClosesWhenRunHasReturned) {
   EXPECT_TRUE(std::filesystem::exists(settingsPath()));
 }
 
-TEST_F(MainWindowBehaviour, TerminationSignalClosesLikeTheCloseBox) {
+class TerminationSignal : public MainWindowBehaviour, public ::testing::WithParamInterface<bool> {};
+
+// SIGTERM closes as the close box does, saving the settings, also with the help window open:
+// the help belongs to the main window (a window with a transient parent never keeps the
+// program running once the main window has closed).
+TEST_P(TerminationSignal, ClosesLikeTheCloseBox) {
+  const bool helpOpen = GetParam();
+  TempFolder helpFolder;
+  testing::writeFile(helpFolder.file("nuvelo.HLP"), "<html><body>help</body></html>");
+  QtHelpViewer help;
   auto form = open();
+  help.setOwner(form.get());
+  if (helpOpen) {
+    ASSERT_TRUE(help.showContents(helpFolder.file("nuvelo.HLP")));
+  }
   form->sourceFolderEdit->setText(QStringLiteral("/from/signal"));
   {
     TerminationSignalCloser closer(form.get());
@@ -202,7 +225,14 @@ TEST_F(MainWindowBehaviour, TerminationSignalClosesLikeTheCloseBox) {
   }
   EXPECT_FALSE(form->isVisible());
   EXPECT_NE(readFile(settingsPath()).find("From=/from/signal"), std::string::npos);
+  if (helpOpen) {
+    ASSERT_NE(help.window(), nullptr);
+    EXPECT_EQ(help.window()->windowHandle()->transientParent(), form->windowHandle());
+  }
 }
+
+INSTANTIATE_TEST_SUITE_P(HelpWindow, TerminationSignal, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Open" : "Closed"; });
 
 TEST_F(MainWindowBehaviour, FailedSettingsWriteKeepsWindowOpenAndUsable) {
   writeFile(folder.file("plain"), "");
@@ -317,8 +347,12 @@ TEST_F(MainWindowBehaviour, CaptionsHintsAndDesignStates) {
     EXPECT_EQ(bool(alignment & Qt::AlignRight), c == 1) << c;
   }
 
-  const int panelWidths[] = {120, 130};
-  for (int p = 0; p < 2; ++p) EXPECT_EQ(form->statusPanels->panel(p)->width(), panelWidths[p]);
+  // Panel 1 holds a row's date and time whole, wider than its design width where needed.
+  EXPECT_EQ(form->statusPanels->panel(0)->width(), 120);
+  const QLabel* panel1 = form->statusPanels->panel(1);
+  EXPECT_GE(panel1->width(), 130);
+  EXPECT_GT(panel1->contentsRect().width() - 2 * panel1->indent(),
+            panel1->fontMetrics().horizontalAdvance(QStringLiteral("2024/12/31 23:59:59")));
   EXPECT_EQ(form->statusPanels->panelCount(), 3);
 }
 

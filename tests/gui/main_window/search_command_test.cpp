@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
@@ -107,8 +108,18 @@ TEST_F(Search, FindsChangedFilesAsCheckedRowsWithTotals) {
   EXPECT_EQ(form->rowFullPath(row), source() + "/" + row.pathText);
 }
 
-TEST_F(Search, NameThatIsNotUtf8ShowsReplacementAndKeepsItsBytes) {
-  const std::string name = "caf\xE9.txt";
+struct OddName {
+  const char* label;
+  std::string bytes;
+  QString shown;
+};
+
+class OddNames : public Search, public ::testing::WithParamInterface<OddName> {};
+
+// A name that is not UTF-8 shows as Shift-JIS when it reads as such (names from old shares and
+// archives), else with replacement characters; the row keeps the bytes.
+TEST_P(OddNames, ShowReadablyAndKeepTheirBytes) {
+  const std::string name = GetParam().bytes;
   makeFile(source() + "/" + name, localTime(2024, 5, 3));
   form->sourceFolderEdit->setText(QString::fromStdString(source()));
   form->searchButton->click();
@@ -118,8 +129,15 @@ TEST_F(Search, NameThatIsNotUtf8ShowsReplacementAndKeepsItsBytes) {
   ASSERT_NE(row, rows.end());
   EXPECT_EQ(form->rowFullPath(*row), source() + "/" + name);
   const int index = static_cast<int>(row - rows.begin());
-  EXPECT_EQ(form->resultModel()->text(index, 0), QStringLiteral("caf\uFFFD.txt"));
+  EXPECT_EQ(form->resultModel()->text(index, 0), GetParam().shown);
+  EXPECT_TRUE(form->resultModel()->text(index, 4).endsWith(GetParam().shown));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, OddNames,
+    ::testing::Values(OddName{"Latin1", "caf\xE9.txt", QStringLiteral("caf\uFFFD.txt")},
+                      OddName{"ShiftJis", "\x95\x5C.txt", QStringLiteral("表.txt")}),
+    [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(Search, AbsolutePathsAndTheMenuItemSearchToo) {
   form->sourceFolderEdit->setText(QString::fromStdString(source()));
@@ -150,6 +168,9 @@ TEST_P(SearchRefusal, EmptiesTheListThenShowsThePositionedError) {
   form->searchButton->click();
 
   EXPECT_EQ(form->resultModel()->rowCount(), 0);
+  // The totals of the rows that went go with them.
+  EXPECT_EQ(form->checkedTotals().count, 0);
+  EXPECT_EQ(form->statusPanels->panelText(2), QString());
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_EQ(boxes.shown[0].kind, MessageKind::Error);
   EXPECT_EQ(boxes.shown[0].text, GetParam().message);
@@ -190,6 +211,73 @@ TEST_F(Search, CommandsAreRefusedWhileSearching) {
   EXPECT_EQ(form->sinceDatePicker->date(), QDate(2020, 1, 1));
   EXPECT_EQ(civilDateOf(form->searchOptions().since), (CivilDate{2024, 5, 1}));
   EXPECT_EQ(testing::readFile(settings.file("NVO.ini")), "[Default]\nFrom=/kept\n");
+}
+
+TEST_F(Search, TheNextSearchTakesTheDayPickedWhileTheLastOneRan) {
+  makeFile(source() + "/2020.txt", localTime(2020, 3, 4));
+  form->sourceFolderEdit->setText(QString::fromStdString(source()));
+  duringSearch([&] { form->sinceDatePicker->setDate(QDate(2019, 12, 7)); });
+  form->searchButton->click();
+  EXPECT_EQ(column(0), (std::vector<QString>{"deeper.txt", "new.txt"}));
+
+  form->searchButton->click();
+  EXPECT_EQ(column(0), (std::vector<QString>{"2020.txt", "deeper.txt", "new.txt", "old.txt"}));
+  EXPECT_EQ(civilDateOf(form->searchOptions().since), (CivilDate{2019, 12, 7}));
+}
+
+TEST_F(Search, ShowsTheEntriesReadWhileItRunsAndTheTotalsAfter) {
+  form->sourceFolderEdit->setText(QString::fromStdString(source()));
+  QString shown;
+  duringSearch([&] {
+    // The next round of events comes after the walk has read its first entry.
+    QTimer::singleShot(0, form.get(), [&] { shown = form->statusPanels->panelText(2); });
+  });
+  form->searchButton->click();
+  const QRegularExpressionMatch read =
+      QRegularExpression(QStringLiteral("^([0-9]+) 項目を読みました$")).match(shown);
+  ASSERT_TRUE(read.hasMatch()) << shown.toStdString();
+  EXPECT_GE(read.captured(1).toInt(), 1);
+  EXPECT_EQ(form->statusPanels->panelText(2), QStringLiteral("合計= 2個 (3.0 k バイト)"));
+}
+
+TEST_F(Search, ALongSearchEndingInAnotherWindowIsToldOnTheDesktop) {
+  form->sourceFolderEdit->setText(QString::fromStdString(source()));
+  form->setLongRunMilliseconds(0);
+  QApplication::processEvents();  // the activation of the window just shown, before leaving it
+  QApplication::setActiveWindow(nullptr);
+  form->searchButton->click();
+  EXPECT_EQ(fakes.notifier.notes, (std::vector<std::string>{"Nuvelo: 検索が終了しました (2個)"}));
+}
+
+struct SearchKey {
+  const char* name;
+  Qt::Key key;
+  Qt::KeyboardModifiers modifiers;
+};
+
+class SearchShortcut : public Search, public ::testing::WithParamInterface<SearchKey> {};
+
+TEST_P(SearchShortcut, StartsTheSearch) {
+  form->sourceFolderEdit->setText(QString::fromStdString(source()));
+  form->sourceFolderEdit->setFocus();
+  QTest::keyClick(form.get(), GetParam().key, GetParam().modifiers);
+  EXPECT_EQ(form->resultModel()->rowCount(), 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, SearchShortcut,
+                         ::testing::Values(SearchKey{"F5", Qt::Key_F5, Qt::NoModifier},
+                                           SearchKey{"CtrlF", Qt::Key_F, Qt::ControlModifier}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Search, EscapeAbortsARunningSearchOnly) {
+  form->sourceFolderEdit->setText(QString::fromStdString(source()));
+  QTest::keyClick(form.get(), Qt::Key_Escape);  // nothing to abort: the next search runs
+  EXPECT_FALSE(form->abortRequested());
+  duringSearch([&] { QTest::keyClick(form.get(), Qt::Key_Escape); });
+  form->searchButton->click();
+  EXPECT_EQ(form->resultModel()->rowCount(), 0);
+  form->searchButton->click();
+  EXPECT_EQ(form->resultModel()->rowCount(), 2);
 }
 
 TEST_F(Search, AbortEndsWithAnEmptyListAndClearState) {

@@ -3,11 +3,15 @@
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QDateEdit>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTextBrowser>
+#include <filesystem>
 #include <memory>
 
 #include "gui/dialogs/about_box.h"
@@ -16,6 +20,7 @@
 #include "gui/results/result_list_view.h"
 #include "gui/widgets/clickable_label.h"
 #include "gui/widgets/date_picker.h"
+#include "platform/posix/user_info.h"
 #include "platform/qt/qt_key_sink.h"
 #include "support/fake_services.h"
 #include "support/temp_folder.h"
@@ -105,7 +110,8 @@ TEST_F(Shell, AboutBoxTextsAndLink) {
   EXPECT_EQ(box.Label1->text(), QStringLiteral("Licence to : alice"));
   EXPECT_TRUE(box.OKButton->isDefault());
   QTest::mouseClick(box.LblURL, Qt::LeftButton);
-  EXPECT_EQ(fakes.shell.opened, (std::vector<std::string>{HomePage}));
+  EXPECT_EQ(fakes.shell.webAddresses, (std::vector<std::string>{HomePage}));
+  EXPECT_TRUE(fakes.shell.opened.empty());  // a web address, not a file
   EXPECT_TRUE(box.isVisible());
 
   TAboutBox nobody(programVersion(), std::nullopt, fakes.shell);
@@ -139,22 +145,103 @@ TEST(HelpFile, NamedAfterTheExecutable) {
 TEST_F(Shell, HelpCommandAsksForTheContentsOfTheProgramsHelpFile) {
   auto form = open(fakes.services());
   form->helpContentsAction->trigger();
-  EXPECT_EQ(fakes.help.shown, (std::vector<std::string>{helpFileFor(executablePath())}));
-  EXPECT_EQ(qApp->property("helpFile").toString().toStdString(), helpFileFor(executablePath()));
+  EXPECT_EQ(fakes.help.shown, (std::vector<std::string>{findHelpFile(executablePath())}));
+  EXPECT_EQ(qApp->property("helpFile").toString().toStdString(), findHelpFile(executablePath()));
+  EXPECT_TRUE(fakes.boxes.shown.empty());
 }
 
-TEST(HelpViewer, ShowsAnExistingFileAndNothingForAMissingOne) {
+TEST_F(Shell, AMissingHelpFileIsSaidInABox) {
+  auto form = open(fakes.services());
+  fakes.help.found = false;
+  form->helpContentsAction->trigger();
+  ASSERT_EQ(fakes.boxes.shown.size(), 1u);
+  EXPECT_EQ(fakes.boxes.shown[0].text,
+            "ヘルプファイル " + findHelpFile(executablePath()) + " が見つかりません");
+  EXPECT_EQ(fakes.boxes.shown[0].placement, form->positionedPlacement());
+}
+
+struct HelpPlace {
+  const char* name;
+  bool besideProgram;  // bin/nuvelo.HLP
+  bool installedData;  // share/nuvelo/nuvelo.HLP
+  const char* found;   // relative to the prefix
+};
+
+class HelpFileSearch : public ::testing::TestWithParam<HelpPlace> {};
+
+// A build or unpacked folder has its help beside the program; an installed program has it in
+// share/nuvelo.
+TEST_P(HelpFileSearch, LooksBesideTheProgramThenInTheInstalledDataFolder) {
+  TempFolder prefix;
+  std::filesystem::create_directories(prefix.path() + "/bin");
+  std::filesystem::create_directories(prefix.path() + "/share/nuvelo");
+  if (GetParam().besideProgram) testing::writeFile(prefix.path() + "/bin/nuvelo.HLP", "");
+  if (GetParam().installedData) testing::writeFile(prefix.path() + "/share/nuvelo/nuvelo.HLP", "");
+  EXPECT_EQ(findHelpFile(prefix.path() + "/bin/nuvelo"), prefix.path() + GetParam().found);
+}
+
+INSTANTIATE_TEST_SUITE_P(Places, HelpFileSearch,
+                         ::testing::Values(HelpPlace{"Beside", true, true, "/bin/nuvelo.HLP"},
+                                           HelpPlace{"Installed", false, true,
+                                                     "/share/nuvelo/nuvelo.HLP"},
+                                           HelpPlace{"Neither", false, false, "/bin/nuvelo.HLP"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(HelpViewer, ShowsAnExistingFileAndSaysSoForAMissingOne) {
   TempFolder folder;
   QtHelpViewer viewer;
-  viewer.showContents(folder.file("missing.HLP"));
+  EXPECT_FALSE(viewer.showContents(folder.file("missing.HLP")));
   EXPECT_EQ(viewer.window(), nullptr);
   testing::writeFile(folder.file("prog.HLP"), "<html><body><h1>目次</h1></body></html>");
-  viewer.showContents(folder.file("prog.HLP"));
+  EXPECT_TRUE(viewer.showContents(folder.file("prog.HLP")));
   ASSERT_NE(viewer.window(), nullptr);
   EXPECT_TRUE(viewer.window()->isVisible());
   EXPECT_TRUE(viewer.window()->browser()->toPlainText().contains(QStringLiteral("目次")));
   viewer.window()->close();
 }
+
+// The help belongs to the main window, opens beside it and closes with Esc.
+TEST(HelpViewer, OpensBesideItsOwnerAndClosesWithEscape) {
+  TempFolder folder;
+  testing::writeFile(folder.file("prog.HLP"), "<html><body>help</body></html>");
+  QWidget owner;
+  const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+  owner.setGeometry(area.left(), area.top() + 20, 40, 150);  // room on its right
+  owner.show();
+  QtHelpViewer viewer;
+  viewer.setOwner(&owner);
+  ASSERT_TRUE(viewer.showContents(folder.file("prog.HLP")));
+  QPointer<HelpWindow> window = viewer.window();
+  EXPECT_EQ(window->parentWidget(), &owner);
+  EXPECT_FALSE(window->frameGeometry().intersects(owner.frameGeometry()));
+  QTest::keyClick(window.data(), Qt::Key_Escape);
+  QApplication::processEvents();
+  EXPECT_TRUE(window.isNull() || !window->isVisible());
+}
+
+// The side of the owner that has room for the help: "right", "left", or "over" (neither).
+class HelpBeside : public ::testing::TestWithParam<std::string> {};
+
+// Right of the owner where the screen has room, else left of it, else over its right half.
+TEST_P(HelpBeside, TakesTheSideWithRoom) {
+  QWidget owner;
+  HelpWindow help(&owner);
+  const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+  const std::string side = GetParam();
+  const int ownerWidth = side == "over" ? area.width() - 20 : 100;
+  const int ownerLeft = side == "left" ? area.right() - ownerWidth - 5 : area.left() + 5;
+  owner.setGeometry(ownerLeft, area.top() + 10, ownerWidth, 100);
+  help.placeBeside(owner);
+  const QRect frame = owner.frameGeometry();
+  const int expectedLeft = side == "right"  ? frame.right() + 1
+                           : side == "left" ? frame.left() - help.width()
+                                            : frame.left() + frame.width() / 2;
+  EXPECT_EQ(help.x(), expectedLeft);
+  EXPECT_GE(help.y(), area.top());
+}
+
+INSTANTIATE_TEST_SUITE_P(Sides, HelpBeside, ::testing::Values("right", "left", "over"),
+                         [](const auto& info) { return info.param; });
 
 }  // namespace
 }  // namespace nuvelo

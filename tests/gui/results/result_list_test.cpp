@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
@@ -79,6 +80,23 @@ INSTANTIATE_TEST_SUITE_P(Clicks, SortState,
                                            ClickCase{{0, 0}, -1}, ClickCase{{0, 0, 0}, 1},
                                            ClickCase{{0, 0, 4}, 5}, ClickCase{{1, 3}, 4},
                                            ClickCase{{4, 4, 1}, 2}, ClickCase{{2, 2}, -3}));
+
+// The arrow points up for ascending, down for descending, and goes when a new search lists
+// its rows unsorted.
+TEST_F(ResultList, SortArrowFollowsTheOrderAndGoesWithANewSearch) {
+  setRows({row("/b", 1), row("/a", 2)});
+  auto* header = static_cast<ResultHeader*>(form->resultList->header());
+  form->onResultColumnClicked(0);
+  EXPECT_EQ(header->arrowOf(0), QStyleOptionHeader::SortUp);
+  EXPECT_EQ(header->arrowOf(1), QStyleOptionHeader::None);
+  form->onResultColumnClicked(0);
+  EXPECT_EQ(header->arrowOf(0), QStyleOptionHeader::SortDown);
+
+  form->sourceFolderEdit->setText(QString::fromStdString(settings.path()));
+  form->onSearch();
+  EXPECT_FALSE(header->isSortIndicatorShown());
+  EXPECT_EQ(header->arrowOf(0), QStyleOptionHeader::None);
+}
 
 TEST_F(ResultList, SizesSortByTheirNumber) {
   setRows({row("/a", 100), row("/b", 9), row("/c", 10), row("/d", 10), row("/e", 3LL << 31)});

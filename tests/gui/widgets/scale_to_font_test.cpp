@@ -7,7 +7,10 @@
 
 #include <QApplication>
 #include <QFontInfo>
+#include <QLabel>
+#include <QPalette>
 #include <QTabWidget>
+#include <cstdlib>
 #include <memory>
 
 #include "engine/copy/copy_run.h"
@@ -17,6 +20,7 @@
 #include "gui/dialogs/help_window.h"
 #include "gui/dialogs/properties_dialog.h"
 #include "gui/main_window/main_window.h"
+#include "gui/widgets/clickable_label.h"
 #include "gui/widgets/design_scale.h"
 #include "support/fake_services.h"
 #include "support/layout_faults.h"
@@ -43,8 +47,12 @@ const FontCase Fonts[] = {
     {"x1", nullptr, 1.0},
     {"x1_25", nullptr, 1.25},
     {"x1_5", nullptr, 1.5},
+    {"x2", nullptr, 2.0},
     {"NotoSansCJKJP_x1", "Noto Sans CJK JP", 1.0},
     {"NotoSansCJKJP_x1_5", "Noto Sans CJK JP", 1.5},
+    // A Latin desktop font (qt6ct's default kind), its Japanese glyphs from a fallback font.
+    {"DejaVuSans_x1", "DejaVu Sans", 1.0},
+    {"DejaVuSans_x1_25", "DejaVu Sans", 1.25},
 };
 
 void PrintTo(const FontCase& font, std::ostream* os) {
@@ -141,7 +149,8 @@ const WindowCase EveryWindow[] = {
     {"CopyNotice", [](Windows& w) -> QWidget& { return w.notice(); }},
     {"CopyNoticeWithNotes",
      [](Windows& w) -> QWidget& {
-       w.notice().showNotes(runWithFailuresOnExfat());
+       w.notice().showNotes(runWithFailuresOnExfat(),
+                            {QStringLiteral("/home/user/docs/what?.txt: 名前が長すぎます")});
        return w.notice();
      }},
     {"CopyNoticeAfterNotes",
@@ -255,6 +264,57 @@ TEST_P(MainWindowAtFontScale, AnchoredControlsFollowAResize) {
 
 INSTANTIATE_TEST_SUITE_P(AtEachScale, MainWindowAtFontScale, ::testing::ValuesIn(Fonts),
                          [](const auto& info) { return std::string(info.param.name); });
+
+struct PaletteCase {
+  const char* name;
+  QColor window;
+  QColor text;
+  QColor link;
+};
+
+// The application's palette for the windows made while it lives.
+class AppliedPalette {
+ public:
+  explicit AppliedPalette(const PaletteCase& colours) : saved_(QApplication::palette()) {
+    QPalette palette = saved_;
+    palette.setColor(QPalette::Window, colours.window);
+    palette.setColor(QPalette::WindowText, colours.text);
+    palette.setColor(QPalette::Link, colours.link);
+    QApplication::setPalette(palette);
+    QApplication::processEvents();  // the windows that exist take it in
+  }
+  ~AppliedPalette() { QApplication::setPalette(saved_); }
+  AppliedPalette(const AppliedPalette&) = delete;
+  AppliedPalette& operator=(const AppliedPalette&) = delete;
+
+ private:
+  QPalette saved_;
+};
+
+class LinkColour : public ::testing::TestWithParam<PaletteCase> {};
+
+// The links of the copy notice and the About box take the palette's link colour: readable on
+// a dark window as on a light one, also when the desktop's theme changes after they were made.
+TEST_P(LinkColour, ComesFromThePalette) {
+  FakeServices fakes;
+  TAboutBox about(programVersion(), "user", fakes.shell);
+  CopyNotice notice(fakes.boxes, fakes.shell, fakes.dialogs);
+  AppliedPalette palette(GetParam());
+  const QLabel* const links[] = {about.LblURL, notice.destinationCaption, notice.destinationLabel};
+  for (const QLabel* link : links) {
+    const QColor drawn = link->palette().color(link->foregroundRole());
+    EXPECT_EQ(drawn, GetParam().link) << link->objectName().toStdString();
+    EXPECT_GT(std::abs(drawn.lightness() - link->palette().color(QPalette::Window).lightness()), 80)
+        << link->objectName().toStdString();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Palettes, LinkColour,
+    ::testing::Values(PaletteCase{"Light", QColor(0xef, 0xef, 0xef), Qt::black, QColor(0, 0, 0xff)},
+                      PaletteCase{"Dark", QColor(0x2b, 0x2b, 0x2b), QColor(0xee, 0xee, 0xee),
+                                  QColor(0x8a, 0xb4, 0xf8)}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace nuvelo

@@ -4,7 +4,9 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QTimer>
 #include <functional>
 
@@ -27,16 +29,26 @@ TEST(FolderBrowser, StartsAtTheInitialFolderAndGivesItBackOrNothing) {
   std::filesystem::create_directory(initial);
   QtFileDialogs dialogs;
 
+  QWidget owner;  // in a corner: the browser still opens in the middle of the screen
+  owner.setGeometry(0, 0, 200, 100);
+  owner.show();
+  dialogs.setOwner(&owner);
   QString title;
-  bool hasStatusLine = false;
+  QString statusLine;
+  QPoint centre;
   whenDialogIsUp([&](QFileDialog& dialog) {
     title = dialog.windowTitle();
-    hasStatusLine = dialog.findChild<QLabel*>(QStringLiteral("statusLine")) != nullptr;
+    const auto* status = dialog.findChild<QLabel*>(QStringLiteral("statusLine"));
+    if (status) statusLine = status->text();
+    centre = dialog.frameGeometry().center();
     QMetaObject::invokeMethod(&dialog, "accept");  // the "選択" button
   });
   EXPECT_EQ(dialogs.chooseFolder(initial), initial);
   EXPECT_EQ(title, QStringLiteral("フォルダを選択して下さい。"));
-  EXPECT_TRUE(hasStatusLine);
+  EXPECT_EQ(statusLine.toStdString(), initial);  // before anything was selected
+  const QPoint screenCentre = QGuiApplication::primaryScreen()->availableGeometry().center();
+  // The dialog settles its size by a few pixels once shown.
+  EXPECT_LE((centre - screenCentre).manhattanLength(), 8);
 
   whenDialogIsUp([](QFileDialog& dialog) { dialog.reject(); });
   EXPECT_FALSE(dialogs.chooseFolder(initial));
