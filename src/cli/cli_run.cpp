@@ -18,6 +18,7 @@
 #include "messages/failure_reasons.h"
 #include "messages/run_messages.h"
 #include "messages/totals_text.h"
+#include "messages/wording.h"
 #include "platform/posix/filesystem.h"
 #include "platform/qtcore/display_formats.h"
 #include "platform/qtcore/file_types.h"
@@ -164,6 +165,7 @@ class TerminalCopyObserver : public CopyObserver, public TerminalWalkObserver {
       case EntryReport::NotCopied:
       case EntryReport::Declined:
       case EntryReport::SameFile:
+        if (!options_.verbose) break;  // what stays as it was is told only when asked
         env_.out << (dry ? "would skip\t" : "skipped\t") << tsvField(report.source) << '\t'
                  << tsvField(report.target) << '\t' << skipReason(report, overwrite_) << '\n';
         break;
@@ -221,12 +223,13 @@ std::string resolveJob(const CliOptions& o, const CliEnvironment& env, Job& job)
   CivilDate since = civilDateOf(todayValue());
   if (o.sinceLast) {
     const auto last = parseSlashDate(job.settings.lastCopyDate);
-    if (!last) return "前回コピーした日付がありません (" + job.settingsPath + ")";
+    if (!last) return fill("前回コピーした日付がありません ({1})", {job.settingsPath});
     since = *last;
-  } else if (o.since) {
-    since = *o.since;
+  } else if (o.since && o.since->day) {
+    since = *o.since->day;
   }
-  job.filter.since = SinceThreshold::forDay(dateValueOf(since));
+  job.filter.since = o.since && o.since->instant ? SinceThreshold::forInstant(*o.since->instant)
+                                                 : SinceThreshold::forDay(dateValueOf(since));
   job.filter.sourceText = job.source;
   job.filter.includeSubfolders =
       o.subfolders.value_or(conditions ? conditions->cbKai : job.settings.dirKai);
@@ -258,14 +261,34 @@ std::string copyRefusal(const CliOptions& o, CliEnvironment& env, const Job& job
       break;
   }
   if (o.dryRun) return {};
-  const auto answer = env.canAsk && env.ask ? env.ask(missingDestinationQuestion()) : std::nullopt;
-  if (!answer || !*answer) return "コピー先が存在しません。";
+  const auto answer = o.makeDestination       ? std::optional<bool>(true)
+                      : env.canAsk && env.ask ? env.ask(missingDestinationQuestion())
+                                              : std::nullopt;
+  if (!answer || !*answer)
+    return std::string(wording("コピー先が存在しません。作るときは --mkdir を指定してください"));
   if (!makeDestination(job.destination)) return cannotMakeDestinationText();
   return {};
 }
 
 std::vector<ResultRow> rowsOf(const SearchOutcome& found, const Job& job, TypeNamer& types) {
   return buildResultRows(found.entries, job.dirAbs, job.source, types);
+}
+
+// The part of a path below the source folder.
+std::string belowSource(const std::string& path, const std::string& source) {
+  const std::size_t cut = source.size() + (source.back() == '/' ? 0 : 1);
+  return path.size() > cut ? path.substr(cut) : std::string();
+}
+
+// What machines read of a row: the exact size, the time with its offset, both paths.
+void describeForMachines(OutputRow& out, const ResultRow& row, const WalkEntry& entry,
+                         const std::string& source) {
+  out.absolute = entry.path;
+  out.relative = belowSource(entry.path, source);
+  out.kind = row.folder ? "folder" : row.link ? "link" : "file";
+  out.bytes = row.folder ? static_cast<std::int64_t>(FolderByteSize(entry.path)) : entry.bytes;
+  out.modifiedIso = isoLocalTime(row.modifiedSeconds);
+  while (!out.type.empty() && out.type.back() == ' ') out.type.pop_back();
 }
 
 int printSearch(const CliOptions& o, CliEnvironment& env, const Job& job,
@@ -282,13 +305,23 @@ int printSearch(const CliOptions& o, CliEnvironment& env, const Job& job,
       typeNames.push_back(types.name(static_cast<std::uint16_t>(typeNames.size())).toStdString());
     return typeNames[type];
   };
-  for (const ResultRow& r : rows) {
-    output.push_back(
-        {std::string(r.name()), sizeText(r.sizeKiB), typeName(r.type),
-         dateTimeText(times.parts(r.modifiedSeconds), formats.dateSeparator, formats.timeSeparator),
-         r.pathText});
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const ResultRow& r = rows[i];
+    OutputRow row;
+    row.name = r.name();
+    row.size = sizeText(r.sizeKiB);
+    row.type = typeName(r.type);
+    row.modified =
+        dateTimeText(times.parts(r.modifiedSeconds), formats.dateSeparator, formats.timeSeparator);
+    row.path = r.pathText;
+    if (o.format == OutputFormat::Json || o.print0)
+      describeForMachines(row, r, found.entries[i], job.source);
+    output.push_back(std::move(row));
   }
-  writeRows(env.out, output, o.format);
+  if (o.print0)
+    writeNulSeparated(env.out, output);
+  else
+    writeRows(env.out, output, o.format);
   if (!o.quiet) env.err << totalsText(countChecked(rows), formats.decimalSeparator) << '\n';
   return unreadable ? ExitStatus::SomeFailed : ExitStatus::Done;
 }
@@ -356,6 +389,23 @@ int withOutputChecked(CliEnvironment& env, int status) {
   return status == ExitStatus::Done ? ExitStatus::SomeFailed : status;
 }
 
+// Names on stderr each exclusion of the list that left nothing out.
+void warnOfUnmet(CliEnvironment& env, const std::vector<std::string>& entries,
+                 const std::vector<std::atomic<std::uint64_t>>& counts, std::string_view pattern) {
+  for (std::size_t i = 0; i < counts.size(); ++i)
+    if (counts[i].load() == 0)
+      env.err << "nuvelo-cli: " << terminalText(fill(pattern, {entries[i]})) << '\n';
+}
+
+// An exclusion that left nothing out is most often a misspelt one: each is named on stderr.
+void warnOfUnmetExclusions(CliEnvironment& env, const WalkFilter& filter,
+                           const ExclusionTally& tally) {
+  warnOfUnmet(env, filter.excludedSubfolders, tally.folders,
+              wording("--exclude-folder {1} に当たるフォルダはありませんでした"));
+  warnOfUnmet(env, filter.excludedExtensions, tally.extensions,
+              wording("--exclude-ext {1} に当たるファイルはありませんでした"));
+}
+
 int runJob(const CliOptions& o, CliEnvironment& env) {
   Job job;
   if (const std::string why = resolveJob(o, env, job); !why.empty()) return refuse(env, why);
@@ -367,6 +417,8 @@ int runJob(const CliOptions& o, CliEnvironment& env) {
     job.filter.leftOutFolder = destinationInsideSource(job.source, job.destination);
   }
 
+  ExclusionTally tally(job.filter.excludedSubfolders.size(), job.filter.excludedExtensions.size());
+  job.filter.exclusionTally = &tally;
   SearchOutcome found;
   std::size_t unreadable = 0;
   {
@@ -376,6 +428,7 @@ int runJob(const CliOptions& o, CliEnvironment& env) {
     unreadable = found.unreadable.size();
   }
   if (found.aborted) return ExitStatus::Interrupted;
+  if (!o.quiet) warnOfUnmetExclusions(env, job.filter, tally);
   return copy ? runCopyJob(o, env, job, found, unreadable)
               : printSearch(o, env, job, found, unreadable);
 }

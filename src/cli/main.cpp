@@ -68,12 +68,13 @@ int main(int argc, char* argv[]) {
               << "詳しくは nuvelo-cli --help\n";
     return nuvelo::ExitStatus::BadUsage;
   }
-  nuvelo::CliEnvironment environment{std::cout,
-                                     std::cerr,
-                                     askOnTerminal,
-                                     isatty(STDERR_FILENO) && !parsed.options->quiet,
-                                     &interrupted,
-                                     nuvelo::resolveSettingsPath(nuvelo::executableFolder()),
-                                     isatty(STDIN_FILENO) != 0};
+  nuvelo::CliEnvironment environment{
+      std::cout,
+      std::cerr,
+      askOnTerminal,
+      parsed.options->progress.value_or(isatty(STDERR_FILENO) != 0) && !parsed.options->quiet,
+      &interrupted,
+      nuvelo::resolveSettingsPath(nuvelo::executableFolder()),
+      isatty(STDIN_FILENO) != 0};
   return nuvelo::runCli(*parsed.options, environment);
 }

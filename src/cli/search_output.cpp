@@ -25,18 +25,22 @@ void writeTsv(std::ostream& out, const std::vector<OutputRow>& rows) {
         << '\t' << tsvField(r.path) << '\n';
 }
 
+// A path as a JSON string, and beside it its bytes when it is not UTF-8 (the string then
+// holds U+FFFD for them).
+void writePathFields(std::ostream& out, const char* key, const std::string& path) {
+  out << ", \"" << key << "\": " << jsonString(path);
+  if (!isValidUtf8(path)) out << ", \"" << key << "_bytes\": " << jsonBytes(path);
+}
+
 void writeJson(std::ostream& out, const std::vector<OutputRow>& rows) {
-  out << '[';
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    const OutputRow& r = rows[i];
-    out << (i ? ",\n " : "\n ") << "{\"name\": " << jsonString(r.name)
-        << ", \"size\": " << jsonString(r.size) << ", \"type\": " << jsonString(r.type)
-        << ", \"modified\": " << jsonString(r.modified) << ", \"path\": " << jsonString(r.path);
-    // A path that is not UTF-8 reads as U+FFFD above; its bytes make it recoverable.
-    if (!isValidUtf8(r.path)) out << ", \"path_bytes\": " << jsonBytes(r.path);
-    out << '}';
+  for (const OutputRow& r : rows) {
+    out << "{\"name\": " << jsonString(r.name) << ", \"kind\": \"" << r.kind
+        << "\", \"size\": " << r.bytes << ", \"type\": " << jsonString(r.type)
+        << ", \"modified\": " << jsonString(r.modifiedIso);
+    writePathFields(out, "path", r.relative);
+    writePathFields(out, "absolute", r.absolute);
+    out << "}\n";
   }
-  out << (rows.empty() ? "]\n" : "\n]\n");
 }
 
 }  // namespace
@@ -53,6 +57,10 @@ void writeRows(std::ostream& out, const std::vector<OutputRow>& rows, OutputForm
       writeJson(out, rows);
       break;
   }
+}
+
+void writeNulSeparated(std::ostream& out, const std::vector<OutputRow>& rows) {
+  for (const OutputRow& r : rows) out << r.absolute << '\0';
 }
 
 }  // namespace nuvelo
