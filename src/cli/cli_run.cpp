@@ -8,6 +8,7 @@
 
 #include "cli/output_text.h"
 #include "cli/search_output.h"
+#include "cli/terminal_observers.h"
 #include "engine/copy/copy_run.h"
 #include "engine/search/file_date.h"
 #include "engine/search/search_run.h"
@@ -40,147 +41,15 @@ struct Job {
   bool verify = false;
 };
 
-// A progress line on a terminal's stderr, redrawn at most ten times a second.
-class ProgressLine {
- public:
-  explicit ProgressLine(CliEnvironment& env) : env_(env) {}
-  ~ProgressLine() { clear(); }
-  void show(const std::string& text) {
-    if (!env_.progressOnErr) return;
-    const auto now = std::chrono::steady_clock::now();
-    if (shown_ && now - last_ < std::chrono::milliseconds(100)) return;
-    last_ = now;
-    shown_ = true;
-    env_.err << "\r\x1b[K" << text << std::flush;
-  }
-  void clear() {
-    if (shown_) env_.err << "\r\x1b[K" << std::flush;
-    shown_ = false;
-  }
-
- private:
-  CliEnvironment& env_;
-  std::chrono::steady_clock::time_point last_;
-  bool shown_ = false;
-};
-
 class NoTypes : public TypeNamer {
  public:
   std::uint16_t typeOf(std::string_view, EntryKind) override { return 0; }
 };
 
-bool interrupted(const CliEnvironment& env) {
-  return env.interrupted && env.interrupted->load();
-}
-
 int refuse(CliEnvironment& env, const std::string& message) {
   env.err << message << '\n';
   return ExitStatus::BadUsage;
 }
-
-// The terminal's side of a walk: Ctrl+C aborts, a progress line counts the entries read, and
-// every folder that cannot be read is named on stderr.
-class TerminalWalkObserver : public virtual WalkObserver {
- public:
-  TerminalWalkObserver(CliEnvironment& env, ProgressLine& progress, const char* activity)
-      : env_(env), progress_(progress), activity_(activity) {}
-  bool abortRequested() override { return interrupted(env_); }
-  void entryRead() override {
-    if (env_.progressOnErr)
-      progress_.show(std::string(activity_) + " " + std::to_string(++entries_));
-  }
-  void folderUnreadable(const UnreadableFolder& folder) override {
-    progress_.clear();
-    env_.err << "nuvelo-cli: フォルダを読めません: " << terminalText(folder.path) << ": "
-             << reasonText(folder.code) << '\n';
-    ++unreadable_;
-  }
-  std::size_t unreadable() const { return unreadable_; }
-
- protected:
-  CliEnvironment& env_;
-  ProgressLine& progress_;
-
- private:
-  const char* activity_;
-  std::uint64_t entries_ = 0;
-  std::size_t unreadable_ = 0;
-};
-
-std::string skipReason(const EntryReport& report, OverwritePolicy overwrite) {
-  if (report.kind == EntryReport::SameFile) return sameFileText();
-  if (report.kind == EntryReport::Declined) return "置き換えませんでした";
-  if (overwrite == OverwriteNever) return "コピー先に同名のファイルがあります";
-  return "コピー先のファイルは新しいか同じです";
-}
-
-// The terminal's side of a copy run: one line per file on stdout, failures on stderr, the
-// replace question on the terminal.
-class TerminalCopyObserver : public CopyObserver, public TerminalWalkObserver {
- public:
-  TerminalCopyObserver(CliEnvironment& env, ProgressLine& progress, const CliOptions& options,
-                       OverwritePolicy overwrite)
-      : TerminalWalkObserver(env, progress, "収集中です"),
-        options_(options),
-        overwrite_(overwrite) {}
-
-  void copyStarting(std::size_t files) override { files_ = files; }
-  ReplaceAnswer askReplace(const std::string& target) override {
-    progress_.clear();
-    const auto answer =
-        env_.ask ? env_.ask(terminalText(replaceQuestionText(target))) : std::nullopt;
-    if (!answer) {
-      unanswered_ = true;
-      return ReplaceAnswer::Stop;
-    }
-    return *answer ? ReplaceAnswer::Replace : ReplaceAnswer::Keep;
-  }
-  void copyFailed(const EntryReport& report) override {
-    progress_.clear();
-    env_.err << "failed\t" << tsvField(report.source) << '\t' << tsvField(report.target) << '\t'
-             << tsvField(reasonText(report.failure)) << '\n';
-  }
-  void fileDone(const EntryReport& report) override {
-    progress_.clear();
-    if (!options_.quiet) printLine(report);
-    progress_.show("コピー中です " + std::to_string(++done_) + "/" + std::to_string(files_));
-  }
-  bool proceedWithoutRoom(const SpaceShortage& shortage) override {
-    progress_.clear();
-    env_.err << "nuvelo-cli: " << spaceShortageText(shortage)
-             << (options_.ignoreFreeSpace ? "。--ignore-free-space によりコピーします\n"
-                                          : "。それでもコピーするときは --ignore-free-space\n");
-    return options_.ignoreFreeSpace;
-  }
-  bool unanswered() const { return unanswered_; }
-
- private:
-  void printLine(const EntryReport& report) {
-    const bool dry = options_.dryRun;
-    switch (report.kind) {
-      case EntryReport::Copied:
-        env_.out << (dry ? "would copy\t" : "copied\t") << tsvField(report.source) << '\t'
-                 << tsvField(report.target) << '\n';
-        break;
-      case EntryReport::NotCopied:
-      case EntryReport::Declined:
-      case EntryReport::SameFile:
-        if (!options_.verbose) break;  // what stays as it was is told only when asked
-        env_.out << (dry ? "would skip\t" : "skipped\t") << tsvField(report.source) << '\t'
-                 << tsvField(report.target) << '\t' << skipReason(report, overwrite_) << '\n';
-        break;
-      case EntryReport::Stopped:
-      case EntryReport::Failed:
-        break;
-    }
-  }
-
-  const CliOptions& options_;
-  OverwritePolicy overwrite_;
-  std::size_t files_ = 0;
-  std::size_t done_ = 0;
-  bool unanswered_ = false;
-};
 
 std::optional<CivilDate> parseSlashDate(const std::string& text) {
   if (text.size() != 10 || text[4] != '/' || text[7] != '/') return std::nullopt;
@@ -342,8 +211,45 @@ int recordDay(CliEnvironment& env, const Job& job, const CopyRunResult& result,
   return ExitStatus::SomeFailed;
 }
 
+// The closing lines on stderr: what was copied, skipped and failed, the bytes and the time
+// (also after an interrupt, so that the user learns how far it got), and the failed names.
+void tellSummary(const CliOptions& o, CliEnvironment& env, const CopyRunResult& result,
+                 const CopyMeter& meter) {
+  if (o.quiet) return;
+  const std::string counts =
+      o.dryRun ? plannedCountsText(result.counts) : copyCountsText(result.counts);
+  env.err << (result.aborted ? fill("中断しました: {1}", {counts}) : counts) << " ("
+          << meter.summaryText(CopyMeter::Clock::now()) << ")\n";
+  if (!result.failedSources.empty())
+    env.err << terminalText(failedNamesText(result.failedSources)) << '\n';
+}
+
+// Ends the report with its summary line; a report that could not be written whole makes the
+// run a failure.
+int closeReport(const CliOptions& o, CliEnvironment& env, CopyReport* report,
+                const CopyRunResult& result, const CopyMeter& meter, int status) {
+  if (!report) return status;
+  const auto now = CopyMeter::Clock::now();
+  report->summary(result.counts, meter.bytesCopied(),
+                  std::chrono::duration<double>(now - meter.started()).count(), o.dryRun,
+                  result.aborted);
+  if (report->close()) return status;
+  env.err << "nuvelo-cli: " << terminalText(fill("{1} に書き込めません", {*o.report})) << '\n';
+  return status == ExitStatus::Done ? ExitStatus::SomeFailed : status;
+}
+
+// The status of a copy that ran to its end, and the day recorded when it may be.
+int copyStatus(const CliOptions& o, CliEnvironment& env, const Job& job,
+               const CopyRunResult& result, std::size_t unreadable) {
+  if (result.attributesNote && !o.quiet)
+    env.err << "nuvelo-cli: " << attributesNoteText(*result.attributesNote) << '\n';
+  if (o.dryRun)
+    return result.counts.failed + unreadable ? ExitStatus::SomeFailed : ExitStatus::Done;
+  return recordDay(env, job, result, unreadable);
+}
+
 int runCopyJob(const CliOptions& o, CliEnvironment& env, const Job& job, const SearchOutcome& found,
-               std::size_t unreadable) {
+               std::size_t unreadable, CopyReport* report) {
   ProgressLine progress(env);
   NoTypes noTypes;
   const std::vector<ResultRow> rows = rowsOf(found, job, noTypes);
@@ -354,28 +260,19 @@ int runCopyJob(const CliOptions& o, CliEnvironment& env, const Job& job, const S
   request.filter = job.filter;
   request.dryRun = o.dryRun;
   request.verify = job.verify;
-  TerminalCopyObserver observer(env, progress, o, job.overwrite);
+  CopyMeter meter(CopyMeter::Clock::now());
   std::vector<std::string> copyList;
+  TerminalCopyObserver observer(env, progress, o, job.overwrite, copyList, meter, report);
   const CopyRunResult result = runCopy(rows, request, observer, copyList);
   progress.clear();
   unreadable += observer.unreadable();
   if (result.refusedForRoom) return ExitStatus::BadUsage;
-  if (result.aborted) {
-    if (!interrupted(env) && observer.unanswered())
-      env.err << "nuvelo-cli: 質問に答えがなかったので中止しました\n";
-    return ExitStatus::Interrupted;
-  }
-  if (result.attributesNote && !o.quiet)
-    env.err << "nuvelo-cli: " << attributesNoteText(*result.attributesNote) << '\n';
-  if (!o.quiet) {
-    env.err << (o.dryRun ? plannedCountsText(result.counts) : copyCountsText(result.counts))
-            << '\n';
-    if (!result.failedSources.empty())
-      env.err << terminalText(failedNamesText(result.failedSources)) << '\n';
-  }
-  if (o.dryRun)
-    return result.counts.failed + unreadable ? ExitStatus::SomeFailed : ExitStatus::Done;
-  return recordDay(env, job, result, unreadable);
+  if (result.aborted && !interrupted(env) && observer.unanswered())
+    env.err << "nuvelo-cli: " << wording("質問に答えがなかったので中止しました") << '\n';
+  tellSummary(o, env, result, meter);
+  const int status =
+      result.aborted ? ExitStatus::Interrupted : copyStatus(o, env, job, result, unreadable);
+  return closeReport(o, env, report, result, meter, status);
 }
 
 // Output that could not be written is a failure, whatever else went well. A stream tells no
@@ -412,8 +309,11 @@ int runJob(const CliOptions& o, CliEnvironment& env) {
   if (const auto refusal = searchRefusal(job.source))
     return refuse(env, searchRefusalText(*refusal));
   const bool copy = o.command == CliCommand::Copy;
+  std::optional<CopyReport> report;
   if (copy) {
     if (const std::string why = copyRefusal(o, env, job); !why.empty()) return refuse(env, why);
+    if (o.report && !report.emplace(*o.report).ok())
+      return refuse(env, fill("{1} に書き込めません", {terminalText(*o.report)}));
     job.filter.leftOutFolder = destinationInsideSource(job.source, job.destination);
   }
 
@@ -423,13 +323,13 @@ int runJob(const CliOptions& o, CliEnvironment& env) {
   std::size_t unreadable = 0;
   {
     ProgressLine progress(env);
-    TerminalWalkObserver observer(env, progress, "検索中です");
+    TerminalWalkObserver observer(env, progress, std::string(wording("検索中です")));
     found = runSearch(job.source, job.filter, observer);
     unreadable = found.unreadable.size();
   }
   if (found.aborted) return ExitStatus::Interrupted;
   if (!o.quiet) warnOfUnmetExclusions(env, job.filter, tally);
-  return copy ? runCopyJob(o, env, job, found, unreadable)
+  return copy ? runCopyJob(o, env, job, found, unreadable, report ? &*report : nullptr)
               : printSearch(o, env, job, found, unreadable);
 }
 

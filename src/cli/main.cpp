@@ -16,8 +16,10 @@
 namespace {
 
 std::atomic<bool> interrupted{false};
+std::atomic<int> stoppingSignal{0};
 
-void onInterrupt(int) {
+void onInterrupt(int signal) {
+  stoppingSignal.store(signal);
   interrupted.store(true);
 }
 
@@ -76,5 +78,9 @@ int main(int argc, char* argv[]) {
       &interrupted,
       nuvelo::resolveSettingsPath(nuvelo::executableFolder()),
       isatty(STDIN_FILENO) != 0};
-  return nuvelo::runCli(*parsed.options, environment);
+  const int status = nuvelo::runCli(*parsed.options, environment);
+  // A run stopped by SIGTERM ends as a shell reports a program that SIGTERM ended.
+  if (status == nuvelo::ExitStatus::Interrupted && stoppingSignal.load() == SIGTERM)
+    return nuvelo::ExitStatus::Terminated;
+  return status;
 }

@@ -105,6 +105,12 @@ std::string jsonBytes(std::string_view bytes) {
   return out + "\"";
 }
 
+std::string jsonPathFields(std::string_view key, std::string_view path) {
+  std::string out = ", \"" + std::string(key) + "\": " + jsonString(path);
+  if (!isValidUtf8(path)) out += ", \"" + std::string(key) + "_bytes\": " + jsonBytes(path);
+  return out;
+}
+
 std::string isoLocalTime(std::int64_t seconds) {
   const auto time = static_cast<std::time_t>(seconds);
   std::tm parts{};

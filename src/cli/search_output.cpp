@@ -25,20 +25,12 @@ void writeTsv(std::ostream& out, const std::vector<OutputRow>& rows) {
         << '\t' << tsvField(r.path) << '\n';
 }
 
-// A path as a JSON string, and beside it its bytes when it is not UTF-8 (the string then
-// holds U+FFFD for them).
-void writePathFields(std::ostream& out, const char* key, const std::string& path) {
-  out << ", \"" << key << "\": " << jsonString(path);
-  if (!isValidUtf8(path)) out << ", \"" << key << "_bytes\": " << jsonBytes(path);
-}
-
 void writeJson(std::ostream& out, const std::vector<OutputRow>& rows) {
   for (const OutputRow& r : rows) {
     out << "{\"name\": " << jsonString(r.name) << ", \"kind\": \"" << r.kind
         << "\", \"size\": " << r.bytes << ", \"type\": " << jsonString(r.type)
         << ", \"modified\": " << jsonString(r.modifiedIso);
-    writePathFields(out, "path", r.relative);
-    writePathFields(out, "absolute", r.absolute);
+    out << jsonPathFields("path", r.relative) << jsonPathFields("absolute", r.absolute);
     out << "}\n";
   }
 }

@@ -161,7 +161,10 @@ CopyRunResult runCopy(const std::vector<ResultRow>& rows, const CopyRequest& req
                         request.rules};
   CopyHooks hooks;
   hooks.poll = [&observer] { observer.poll(); };
-  hooks.afterChunk = [&observer](std::uint64_t) { return !observer.abortRequested(); };
+  hooks.afterChunk = [&observer](std::uint64_t soFar) {
+    observer.fileBytesCopied(soFar);
+    return !observer.abortRequested();
+  };
   CopyRunner runner(
       settings, [&observer](const std::string& target) { return observer.askReplace(target); },
       hooks);
