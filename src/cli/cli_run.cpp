@@ -13,6 +13,7 @@
 #include "engine/search/file_date.h"
 #include "engine/search/search_run.h"
 #include "engine/settings/condition_file.h"
+#include "engine/settings/job_dates.h"
 #include "engine/settings/profile_file.h"
 #include "engine/settings/settings_file.h"
 #include "messages/copy_messages.h"
@@ -34,6 +35,7 @@ struct Job {
   MainWindowSettings settings;
   std::string source;
   std::string destination;
+  std::string jobKey;  // where --since-last finds this job's day in [Jobs]
   WalkFilter filter;
   bool dirAbs = true;
   bool driveLetter = true;
@@ -89,9 +91,13 @@ std::string resolveJob(const CliOptions& o, const CliEnvironment& env, Job& job)
   job.source = cleanSourceFolder(o.source.value_or(conditions ? conditions->dirFrom : ""));
   job.destination = o.destination.value_or(conditions ? conditions->dirTo : "");
 
+  job.jobKey = jobKey(o.conditions ? cleanSourceFolder(*o.conditions) : std::string(), job.source,
+                      job.destination.empty() ? std::string() : cleanSourceFolder(job.destination));
   CivilDate since = civilDateOf(todayValue());
   if (o.sinceLast) {
-    const auto last = parseSlashDate(job.settings.lastCopyDate);
+    // A job copied before starts from its own day; a new one from the window's last copy.
+    const auto last = parseSlashDate(
+        readJobDate(ProfileFile(job.settingsPath), job.jobKey).value_or(job.settings.lastCopyDate));
     if (!last) return fill("前回コピーした日付がありません ({1})", {job.settingsPath});
     since = *last;
   } else if (o.since && o.since->day) {
@@ -201,13 +207,18 @@ int recordDay(CliEnvironment& env, const Job& job, const CopyRunResult& result,
               std::size_t unreadable) {
   if (result.mayRecordDate(false) && unreadable == 0) {
     ProfileFile settingsFile(job.settingsPath);
-    const Result<> written = writeLastCopyDate(settingsFile, civilDateOf(todayValue()));
+    const CivilDate today = civilDateOf(todayValue());
+    Result<> written = writeLastCopyDate(settingsFile, today);
+    if (written) written = writeJobDate(settingsFile, job.jobKey, today);
     if (written) return ExitStatus::Done;
     env.err << settingsWriteText(written.error()) << '\n';
     return ExitStatus::SomeFailed;
   }
-  env.err << "前回コピーした日付は変えません (失敗 " << result.counts.failed + unreadable
-          << "個: 次の --since-last でもう一度対象になります)\n";
+  env.err << fill(
+                 "前回コピーした日付は変えません (失敗 {1}個: 次の --since-last "
+                 "でもう一度対象になります)",
+                 {std::to_string(result.counts.failed + unreadable)})
+          << '\n';
   return ExitStatus::SomeFailed;
 }
 
