@@ -371,7 +371,8 @@ std::string usageText() {
   --since WHEN           この時以降に更新されたもの (既定: 今日)。WHEN は YYYY-MM-DD、
                          YYYY-MM-DDThh:mm[:ss][Z|±hh:mm]、今からさかのぼる 30m 12h 3d 2w、
                          today、yesterday
-  --since-last           前回コピーした日以降 (設定ファイルの LastCopyDate)
+  --since-last           このジョブ (条件ファイル、または SOURCE と DEST) が前回コピーした日以降
+                         (設定ファイルの [Jobs]; まだなければ [Default] の LastCopyDate)
   --subfolders | --no-subfolders   下位フォルダも対象とするか
                          (既定: 条件ファイルの CBKai、なければ設定ファイルの DirKAI)
   --exclude-folder DIR   除外するサブフォルダ (SOURCE より下の部分、例 tmp, old/tmp; 繰り返し可)
@@ -393,6 +394,8 @@ std::string usageText() {
   --ignore-free-space    コピー先の空き容量が足りなそうでもコピーする (既定: 終了コード 2 で止まる)
   --mkdir                コピー先がなければ尋ねずに作る (なければ終了コード 2)
   -n, --dry-run          何をどこへコピーするかを表示するだけ
+  --report FILE          ファイルごとの結果 (copied, skipped と理由, failed とエラー) と最後の
+                         集計を 1 行 1 つの JSON で FILE に書く
 
   コピー先が SOURCE の中にあるときは、コピー先フォルダは検索しない。
   失敗したファイルや読めないフォルダがあったときは LastCopyDate を変えない。

@@ -62,7 +62,7 @@ std::optional<CivilDate> parseSlashDate(const std::string& text) {
 
 // The message for a settings file that cannot be written.
 std::string settingsWriteText(const Failure& failure) {
-  return failure.path + " に書き込めません";
+  return fill("{1} に書き込めません", {failure.path});
 }
 
 // Why the settings file cannot serve: a path that is no regular file is refused whatever the
@@ -73,7 +73,7 @@ std::string settingsRefusal(const CliOptions& o, const std::string& path) {
   if (writable) return {};
   struct stat st {};
   if (lookUpEntry(path, st) && !S_ISREG(st.st_mode))
-    return path + " は通常のファイルではありません";
+    return fill("{1} は通常のファイルではありません", {path});
   return o.command == CliCommand::Copy && !o.dryRun ? settingsWriteText(writable.error())
                                                     : std::string();
 }
@@ -125,8 +125,9 @@ std::string resolveJob(const CliOptions& o, const CliEnvironment& env, Job& job)
 // missing destination is made when the terminal says yes, as the window asks.
 std::string copyRefusal(const CliOptions& o, CliEnvironment& env, const Job& job) {
   if (job.overwrite == OverwriteAsk && !o.dryRun && !env.canAsk)
-    return "--overwrite ask には質問に答える端末が要ります。端末なしで実行するときは "
-           "--overwrite newer|always|never のどれかを指定してください";
+    return std::string(
+        wording("--overwrite ask には質問に答える端末が要ります。端末なしで実行するときは "
+                "--overwrite newer|always|never のどれかを指定してください"));
   switch (destinationState(job.destination)) {
     case DestinationState::NotGiven:
       return noDestinationText();
@@ -292,7 +293,7 @@ int withOutputChecked(CliEnvironment& env, int status) {
   errno = 0;
   env.out.flush();
   if (env.out) return status;
-  env.err << "nuvelo-cli: 標準出力に書き込めません"
+  env.err << "nuvelo-cli: " << wording("標準出力に書き込めません")
           << (errno ? std::string(": ") + std::strerror(errno) : "") << '\n';
   return status == ExitStatus::Done ? ExitStatus::SomeFailed : status;
 }

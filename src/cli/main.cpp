@@ -10,7 +10,9 @@
 #include <iostream>
 
 #include "cli/cli_run.h"
+#include "cli/message_language.h"
 #include "engine/settings/settings_file.h"
+#include "messages/wording.h"
 #include "platform/posix/filesystem.h"
 
 namespace {
@@ -56,18 +58,27 @@ std::optional<bool> askOnTerminal(const std::string& question) {
   return answer == "y" || answer == "Y" || answer == "yes" || answer == "はい";
 }
 
+// The catalogs beside the program in a build tree, else where they are installed.
+std::string catalogFolder() {
+  const std::string beside = nuvelo::executableFolder() + "/locale";
+  return nuvelo::isExistingFolder(beside) ? beside : std::string(NUVELO_LOCALE_DIR);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
   std::ios::sync_with_stdio(false);
-  QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));  // type names as in the window
+  // Texts and type names in Japanese, as in the window, or else in English.
+  const bool japanese = nuvelo::chooseMessageLanguage(catalogFolder());
+  QLocale::setDefault(japanese ? QLocale(QLocale::Japanese, QLocale::Japan)
+                               : QLocale(QLocale::English, QLocale::UnitedStates));
   catchInterrupts();
 
   const nuvelo::ParsedCommandLine parsed =
       nuvelo::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   if (!parsed.options) {
     std::cerr << "nuvelo-cli: " << parsed.error << "\n"
-              << "詳しくは nuvelo-cli --help\n";
+              << nuvelo::wording("詳しくは nuvelo-cli --help") << '\n';
     return nuvelo::ExitStatus::BadUsage;
   }
   nuvelo::CliEnvironment environment{

@@ -119,8 +119,8 @@ void TerminalCopyObserver::fileDone(const EntryReport& report) {
 bool TerminalCopyObserver::proceedWithoutRoom(const SpaceShortage& shortage) {
   progress_.clear();
   env_.err << "nuvelo-cli: " << spaceShortageText(shortage)
-           << wording(options_.ignoreFreeSpace ? "。--ignore-free-space によりコピーします"
-                                               : "。それでもコピーするときは --ignore-free-space")
+           << (options_.ignoreFreeSpace ? wording("。--ignore-free-space によりコピーします")
+                                        : wording("。それでもコピーするときは --ignore-free-space"))
            << '\n';
   return options_.ignoreFreeSpace;
 }

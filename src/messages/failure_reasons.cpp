@@ -12,14 +12,14 @@ namespace {
 
 // The reasons of the codes without details, in the order of CopyError.
 constexpr const char* CopyErrorReasons[] = {
-    "コピー先の外を指すパスです",
-    "コピー中にファイルが変更されました",
-    "検証に失敗しました",
-    "通常のファイルではありません",
-    "コピー先のファイルシステムはシンボリックリンクを保存できません",
-    "コピー先のファイルシステムでは使えない名前です",
-    "コピー先のファイルシステムには大きすぎるファイルです",
-    "コピー先で同じ名前になります",
+    catalogText("コピー先の外を指すパスです"),
+    catalogText("コピー中にファイルが変更されました"),
+    catalogText("検証に失敗しました"),
+    catalogText("通常のファイルではありません"),
+    catalogText("コピー先のファイルシステムはシンボリックリンクを保存できません"),
+    catalogText("コピー先のファイルシステムでは使えない名前です"),
+    catalogText("コピー先のファイルシステムには大きすぎるファイルです"),
+    catalogText("コピー先で同じ名前になります"),
 };
 
 std::string_view whatTheNameHas(const NameRefusal& refusal) {
