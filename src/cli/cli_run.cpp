@@ -353,7 +353,9 @@ int runCli(const CliOptions& o, CliEnvironment& env) {
     return withOutputChecked(env, ExitStatus::Done);
   }
   if (o.command == CliCommand::Version) {
-    env.out << "nuvelo-cli " << NUVELO_VERSION << '\n';
+    env.out << "nuvelo-cli " << NUVELO_VERSION;
+    if (*NUVELO_COMMIT) env.out << " (" << NUVELO_COMMIT << ')';
+    env.out << '\n';
     return withOutputChecked(env, ExitStatus::Done);
   }
   return withOutputChecked(env, runJob(o, env));
