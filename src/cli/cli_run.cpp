@@ -8,6 +8,7 @@
 
 #include "cli/output_text.h"
 #include "cli/search_output.h"
+#include "cli/search_printer.h"
 #include "cli/terminal_observers.h"
 #include "engine/copy/copy_run.h"
 #include "engine/search/file_date.h"
@@ -22,8 +23,6 @@
 #include "messages/totals_text.h"
 #include "messages/wording.h"
 #include "platform/posix/filesystem.h"
-#include "platform/qtcore/display_formats.h"
-#include "platform/qtcore/file_types.h"
 
 namespace nuvelo {
 namespace {
@@ -148,58 +147,6 @@ std::string copyRefusal(const CliOptions& o, CliEnvironment& env, const Job& job
 
 std::vector<ResultRow> rowsOf(const SearchOutcome& found, const Job& job, TypeNamer& types) {
   return buildResultRows(found.entries, job.dirAbs, job.source, types);
-}
-
-// The part of a path below the source folder.
-std::string belowSource(const std::string& path, const std::string& source) {
-  const std::size_t cut = source.size() + (source.back() == '/' ? 0 : 1);
-  return path.size() > cut ? path.substr(cut) : std::string();
-}
-
-// What machines read of a row: the exact size, the time with its offset, both paths.
-void describeForMachines(OutputRow& out, const ResultRow& row, const WalkEntry& entry,
-                         const std::string& source) {
-  out.absolute = entry.path;
-  out.relative = belowSource(entry.path, source);
-  out.kind = row.folder ? "folder" : row.link ? "link" : "file";
-  out.bytes = row.folder ? static_cast<std::int64_t>(FolderByteSize(entry.path)) : entry.bytes;
-  out.modifiedIso = isoLocalTime(row.modifiedSeconds);
-  while (!out.type.empty() && out.type.back() == ' ') out.type.pop_back();
-}
-
-int printSearch(const CliOptions& o, CliEnvironment& env, const Job& job,
-                const SearchOutcome& found, std::size_t unreadable) {
-  FileTypeTable types;
-  const std::vector<ResultRow> rows = rowsOf(found, job, types);
-  const DisplayFormats formats = DisplayFormats::ofUser();
-  std::vector<OutputRow> output;
-  output.reserve(rows.size());
-  LocalTimeCache times;
-  std::vector<std::string> typeNames;  // each type's name once, not once per row
-  const auto typeName = [&](std::uint16_t type) -> const std::string& {
-    while (typeNames.size() <= type)
-      typeNames.push_back(types.name(static_cast<std::uint16_t>(typeNames.size())).toStdString());
-    return typeNames[type];
-  };
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    const ResultRow& r = rows[i];
-    OutputRow row;
-    row.name = r.name();
-    row.size = sizeText(r.sizeKiB);
-    row.type = typeName(r.type);
-    row.modified =
-        dateTimeText(times.parts(r.modifiedSeconds), formats.dateSeparator, formats.timeSeparator);
-    row.path = r.pathText;
-    if (o.format == OutputFormat::Json || o.print0)
-      describeForMachines(row, r, found.entries[i], job.source);
-    output.push_back(std::move(row));
-  }
-  if (o.print0)
-    writeNulSeparated(env.out, output);
-  else
-    writeRows(env.out, output, o.format);
-  if (!o.quiet) env.err << totalsText(countChecked(rows), formats.decimalSeparator) << '\n';
-  return unreadable ? ExitStatus::SomeFailed : ExitStatus::Done;
 }
 
 // Records the day only when everything listed was carried or deliberately left, and says so
@@ -331,18 +278,27 @@ int runJob(const CliOptions& o, CliEnvironment& env) {
 
   ExclusionTally tally(job.filter.excludedSubfolders.size(), job.filter.excludedExtensions.size());
   job.filter.exclusionTally = &tally;
+  std::optional<SearchPrinter> printer;
+  if (!copy) printer.emplace(o, env.out, job.dirAbs, job.source);
   SearchOutcome found;
   std::size_t unreadable = 0;
   {
     ProgressLine progress(env);
     TerminalWalkObserver observer(env, progress, std::string(wording("検索中です")));
+    if (printer && printer->streams())
+      observer.onFound([&printer, &progress](const WalkEntry& entry) {
+        progress.clear();
+        printer->found(entry);
+      });
     found = runSearch(job.source, job.filter, observer);
     unreadable = found.unreadable.size();
   }
   if (found.aborted) return ExitStatus::Interrupted;
   if (!o.quiet) warnOfUnmetExclusions(env, job.filter, tally);
-  return copy ? runCopyJob(o, env, job, found, unreadable, report ? &*report : nullptr)
-              : printSearch(o, env, job, found, unreadable);
+  if (copy) return runCopyJob(o, env, job, found, unreadable, report ? &*report : nullptr);
+  printer->finish(found.entries);
+  if (!o.quiet) env.err << printer->totalsText() << '\n';
+  return unreadable ? ExitStatus::SomeFailed : ExitStatus::Done;
 }
 
 }  // namespace

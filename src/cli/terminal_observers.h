@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,11 @@ class TerminalWalkObserver : public virtual WalkObserver {
   bool abortRequested() override { return interrupted(env_); }
   void entryRead() override;
   void folderUnreadable(const UnreadableFolder& folder) override;
+  void entryFound(const WalkEntry& entry) override {
+    if (found_) found_(entry);
+  }
+  // What to do with each entry as the walk finds it.
+  void onFound(std::function<void(const WalkEntry&)> found) { found_ = std::move(found); }
   std::size_t unreadable() const { return unreadable_; }
 
  protected:
@@ -54,6 +60,7 @@ class TerminalWalkObserver : public virtual WalkObserver {
   std::string activity_;
   std::uint64_t entries_ = 0;
   std::size_t unreadable_ = 0;
+  std::function<void(const WalkEntry&)> found_;
 };
 
 // The terminal's side of a copy run. `list` is the run's copy list, complete when the copy

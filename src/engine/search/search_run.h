@@ -39,6 +39,8 @@ class WalkObserver {
   // Now and then while a long listing is read.
   virtual void poll() {}
   virtual void folderUnreadable(const UnreadableFolder&) {}
+  // An entry the search takes, as the walk finds it (in the order of the result).
+  virtual void entryFound(const WalkEntry&) {}
 };
 
 struct SearchOutcome {
