@@ -58,10 +58,13 @@ std::optional<bool> askOnTerminal(const std::string& question) {
   return answer == "y" || answer == "Y" || answer == "yes" || answer == "はい";
 }
 
-// The catalogs beside the program in a build tree, else where they are installed.
+// Where the catalogs are: beside the program in a build tree, in share/locale beside its bin
+// folder wherever it was installed, else where the build meant to install them.
 std::string catalogFolder() {
-  const std::string beside = nuvelo::executableFolder() + "/locale";
-  return nuvelo::isExistingFolder(beside) ? beside : std::string(NUVELO_LOCALE_DIR);
+  const std::string program = nuvelo::executableFolder();
+  for (const std::string& folder : {program + "/locale", program + "/../share/locale"})
+    if (access((folder + "/en/LC_MESSAGES/nuvelo.mo").c_str(), R_OK) == 0) return folder;
+  return NUVELO_LOCALE_DIR;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <regex>
 #include <set>
 
@@ -96,6 +97,26 @@ INSTANTIATE_TEST_SUITE_P(Shells, Completions,
                                            Completion{"zsh", "_nuvelo-cli"},
                                            Completion{"fish", "nuvelo-cli.fish"}),
                          [](const auto& info) { return std::string(info.param.shell); });
+
+// An install under any prefix puts each file where its tool looks, and the installed program
+// finds its English catalog there.
+TEST(Install, PutsEachFileWhereItsToolLooks) {
+  testing::TempFolder prefix;
+  const ProgramRun installed =
+      runProgram({NUVELO_CMAKE, "--install", NUVELO_BUILD_DIR, "--prefix", prefix.path()},
+                 std::chrono::seconds(120));
+  ASSERT_EQ(installed.status, 0) << installed.err;
+  for (const char* file :
+       {"bin/nuvelo-cli", "share/man/man1/nuvelo-cli.1",
+        "share/bash-completion/completions/nuvelo-cli", "share/zsh/site-functions/_nuvelo-cli",
+        "share/fish/vendor_completions.d/nuvelo-cli.fish", "share/locale/en/LC_MESSAGES/nuvelo.mo",
+        "share/doc/nuvelo/examples/nuvelo-backup.service",
+        "share/doc/nuvelo/examples/nuvelo-backup.timer"})
+    EXPECT_TRUE(std::filesystem::is_regular_file(prefix.file(file))) << file;
+  const ProgramRun english = runProgram(
+      {"/usr/bin/env", "-i", "LANG=C", prefix.file("bin/nuvelo-cli"), "search", "-x", "/"});
+  EXPECT_EQ(english.err, "nuvelo-cli: invalid option -- 'x'\nTry nuvelo-cli --help for more.\n");
+}
 
 TEST(Version, NamesTheReleaseAndTheCommitWhenKnown) {
   const ProgramRun version = runProgram({NUVELO_CLI_PATH, "--version"});
