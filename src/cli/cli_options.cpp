@@ -145,7 +145,11 @@ std::string badOptionText(int code, const char* element) {
     return fill("オプション '{1}' は引数を取りません", {word});
   if (code != 0) return fill("不正なオプションです -- '{1}'", {std::string(1, char(code))});
   const auto candidates = longOptionsStartingWith(word);
-  if (candidates.size() > 1) return fill("オプション '{1}' は曖昧です", {word});
+  if (candidates.size() > 1) {
+    std::string names;
+    for (const std::string& name : candidates) names += (names.empty() ? "'" : " '") + name + "'";
+    return fill("オプション '{1}' は曖昧です。候補: {2}", {word, names});
+  }
   return fill("認識できないオプションです '{1}'", {word});
 }
 

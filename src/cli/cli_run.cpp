@@ -253,13 +253,17 @@ void warnOfUnmet(CliEnvironment& env, const std::vector<std::string>& entries,
       env.err << "nuvelo-cli: " << terminalText(fill(pattern, {entries[i]})) << '\n';
 }
 
-// An exclusion that left nothing out is most often a misspelt one: each is named on stderr.
-void warnOfUnmetExclusions(CliEnvironment& env, const WalkFilter& filter,
+// An exclusion given on the command line that left nothing out is most often a misspelt one:
+// each is named on stderr. Those of the settings or condition file are standing lists, and a
+// tree without such files is no mistake.
+void warnOfUnmetExclusions(const CliOptions& o, CliEnvironment& env, const WalkFilter& filter,
                            const ExclusionTally& tally) {
-  warnOfUnmet(env, filter.excludedSubfolders, tally.folders,
-              wording("--exclude-folder {1} に当たるフォルダはありませんでした"));
-  warnOfUnmet(env, filter.excludedExtensions, tally.extensions,
-              wording("--exclude-ext {1} に当たるファイルはありませんでした"));
+  if (o.excludeFolders)
+    warnOfUnmet(env, filter.excludedSubfolders, tally.folders,
+                wording("--exclude-folder {1} に当たるフォルダはありませんでした"));
+  if (o.excludeExtensions)
+    warnOfUnmet(env, filter.excludedExtensions, tally.extensions,
+                wording("--exclude-ext {1} に当たるファイルはありませんでした"));
 }
 
 int runJob(const CliOptions& o, CliEnvironment& env) {
@@ -294,7 +298,7 @@ int runJob(const CliOptions& o, CliEnvironment& env) {
     unreadable = found.unreadable.size();
   }
   if (found.aborted) return ExitStatus::Interrupted;
-  if (!o.quiet) warnOfUnmetExclusions(env, job.filter, tally);
+  if (!o.quiet) warnOfUnmetExclusions(o, env, job.filter, tally);
   if (copy) return runCopyJob(o, env, job, found, unreadable, report ? &*report : nullptr);
   printer->finish(found.entries);
   if (!o.quiet) env.err << printer->totalsText() << '\n';

@@ -80,7 +80,11 @@ INSTANTIATE_TEST_SUITE_P(
         StreamCase{"UnknownOption", {"search", "--bogus", "{src}"}, 2, "", "'--bogus'"},
         StreamCase{"UnknownShortOptionInABundle", {"search", "-qx", "{src}"}, 2, "", "'x'"},
         StreamCase{"MissingValue", {"search", "{src}", "--since"}, 2, "", "'--since'"},
-        StreamCase{"AmbiguousAbbreviation", {"search", "--no", "{src}"}, 2, "", "'--no'"},
+        StreamCase{"AmbiguousAbbreviation",
+                   {"search", "--no-p", "{src}"},
+                   2,
+                   "",
+                   "'--no-p' は曖昧です。候補: '--no-per-folder' '--no-progress'"},
         StreamCase{"UniqueAbbreviationIsTaken",
                    {"search", "--since", "2024-05-01", "--no-sub", "-q", "{src}"},
                    0,
@@ -151,6 +155,16 @@ INSTANTIATE_TEST_SUITE_P(
                       ExcludeCase{{"--exclude-ext", ".BAK"}, true, false},
                       ExcludeCase{
                           {"--exclude-ext", "bak", "--exclude-folder", "tmp"}, false, false}));
+
+// The settings file's standing list of extensions is no misspelling when a tree has none of them.
+TEST_F(RealProgram, OnlyExclusionsOfTheCommandLineAreWarnedOf) {
+  testing::writeFile(tree.file("NVO.ini"), "[Option]\nEscExt=zzz\n");
+  const ProgramRun standing = run({"search", "--since", "2024-05-01", "{src}"});
+  EXPECT_EQ(standing.status, 0) << standing.err;
+  EXPECT_EQ(standing.err.find("zzz"), std::string::npos) << standing.err;
+  const ProgramRun given = run({"search", "--since", "2024-05-01", "--exclude-ext=zzz", "{src}"});
+  EXPECT_NE(given.err.find("--exclude-ext zzz"), std::string::npos) << given.err;
+}
 
 TEST_F(RealProgram, SkippedFilesAreListedOnlyWhenVerbose) {
   ASSERT_EQ(
