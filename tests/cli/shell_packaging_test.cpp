@@ -102,9 +102,9 @@ INSTANTIATE_TEST_SUITE_P(Shells, Completions,
 // finds its English catalog there.
 TEST(Install, PutsEachFileWhereItsToolLooks) {
   testing::TempFolder prefix;
-  const ProgramRun installed =
-      runProgram({NUVELO_CMAKE, "--install", NUVELO_BUILD_DIR, "--prefix", prefix.path()},
-                 std::chrono::seconds(120));
+  const ProgramRun installed = runProgram({NUVELO_CMAKE, "--install", NUVELO_BUILD_DIR,
+                                           "--component", "cli", "--prefix", prefix.path()},
+                                          std::chrono::seconds(120));
   ASSERT_EQ(installed.status, 0) << installed.err;
   for (const char* file :
        {"bin/nuvelo-cli", "share/man/man1/nuvelo-cli.1",
