@@ -7,7 +7,6 @@
 #include <cstring>
 
 #include "cli/output_text.h"
-#include "cli/search_output.h"
 #include "cli/search_printer.h"
 #include "cli/terminal_observers.h"
 #include "engine/copy/copy_run.h"
@@ -20,7 +19,6 @@
 #include "messages/copy_messages.h"
 #include "messages/failure_reasons.h"
 #include "messages/run_messages.h"
-#include "messages/totals_text.h"
 #include "messages/wording.h"
 #include "platform/posix/filesystem.h"
 
