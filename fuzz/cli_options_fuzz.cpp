@@ -62,7 +62,8 @@ void requireConsistent(const CliOptions& o, const std::vector<std::string>& args
   require(isPositional(args, o.source) && isPositional(args, o.destination),
           "source and destination are arguments as given", detail);
   require(!(o.since && o.sinceLast), "--since and --since-last exclude each other", detail);
-  require(!o.since || isRealDay(*o.since), "--since is a real calendar day", detail);
+  require(!o.since || o.since->instant || (o.since->day && isRealDay(*o.since->day)),
+          "--since is an instant or a real calendar day", detail);
   require(!o.overwrite || (*o.overwrite >= 0 && *o.overwrite <= 3),
           "--overwrite is one of four policies", detail);
   require(copy || (!o.dryRun && !o.overwrite && !o.verify && !o.ignoreFreeSpace),

@@ -53,6 +53,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     requireRoundTrips(*day);
   }
 
+  // Any text given to --since: a start is a day or an instant, never both, and a day is real.
+  if (const auto since = parseSince(text, 1715342400, CivilDate{2024, 5, 10})) {
+    require(since->day.has_value() != since->instant.has_value(), "a start is a day or an instant",
+            nuvelo::fuzz::shown(text));
+    require(!since->day || parseIsoDate(isoText(*since->day)) == since->day,
+            "a start's day is a real day", nuvelo::fuzz::shown(text));
+  }
+
   // A day from the input's numbers: a real one round-trips; any other is refused by the parser.
   FuzzedDataProvider input(data, size);
   const CivilDate day{input.ConsumeIntegralInRange<int>(0, 9999),

@@ -1,20 +1,78 @@
 #include "cli/cli_options.h"
 
-#include <cstdio>
-#include <functional>
+#include <getopt.h>
+
+#include <cstring>
+#include <ctime>
 #include <map>
+
+#include "messages/wording.h"
 
 namespace nuvelo {
 namespace {
 
-bool isLeapYear(int y) {
-  return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-}
+// The long options' codes beyond the characters of the short ones.
+enum LongOption : int {
+  Since = 256,
+  SinceLast,
+  Subfolders,
+  NoSubfolders,
+  PerFolder,
+  NoPerFolder,
+  Verify,
+  NoVerify,
+  IgnoreFreeSpace,
+  ExcludeFolder,
+  ExcludeExt,
+  Relative,
+  Absolute,
+  DriveLetter,
+  NoDriveLetter,
+  Overwrite,
+  Conditions,
+  Settings,
+  Format,
+  Threads,
+  Version,
+  MakeDestination,
+  Report,
+  Progress,
+  NoProgress,
+};
 
-int daysInMonth(int y, int m) {
-  static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return m == 2 && isLeapYear(y) ? 29 : days[m - 1];
-}
+constexpr const char* ShortOptions = ":nqv0h";
+
+const option LongOptions[] = {{"since", required_argument, nullptr, Since},
+                              {"since-last", no_argument, nullptr, SinceLast},
+                              {"subfolders", no_argument, nullptr, Subfolders},
+                              {"no-subfolders", no_argument, nullptr, NoSubfolders},
+                              {"per-folder", no_argument, nullptr, PerFolder},
+                              {"no-per-folder", no_argument, nullptr, NoPerFolder},
+                              {"verify", no_argument, nullptr, Verify},
+                              {"no-verify", no_argument, nullptr, NoVerify},
+                              {"ignore-free-space", no_argument, nullptr, IgnoreFreeSpace},
+                              {"exclude-folder", required_argument, nullptr, ExcludeFolder},
+                              {"exclude-ext", required_argument, nullptr, ExcludeExt},
+                              {"relative", no_argument, nullptr, Relative},
+                              {"absolute", no_argument, nullptr, Absolute},
+                              {"drive-letter", no_argument, nullptr, DriveLetter},
+                              {"no-drive-letter", no_argument, nullptr, NoDriveLetter},
+                              {"overwrite", required_argument, nullptr, Overwrite},
+                              {"conditions", required_argument, nullptr, Conditions},
+                              {"settings", required_argument, nullptr, Settings},
+                              {"format", required_argument, nullptr, Format},
+                              {"threads", required_argument, nullptr, Threads},
+                              {"mkdir", no_argument, nullptr, MakeDestination},
+                              {"report", required_argument, nullptr, Report},
+                              {"progress", no_argument, nullptr, Progress},
+                              {"no-progress", no_argument, nullptr, NoProgress},
+                              {"dry-run", no_argument, nullptr, 'n'},
+                              {"quiet", no_argument, nullptr, 'q'},
+                              {"verbose", no_argument, nullptr, 'v'},
+                              {"print0", no_argument, nullptr, '0'},
+                              {"help", no_argument, nullptr, 'h'},
+                              {"version", no_argument, nullptr, Version},
+                              {nullptr, 0, nullptr, 0}};
 
 std::optional<OverwritePolicy> policyNamed(const std::string& name) {
   static const std::map<std::string, OverwritePolicy> policies = {{"always", OverwriteAlways},
@@ -44,12 +102,67 @@ std::optional<unsigned> threadCountOf(const std::string& text) {
   return count <= Most ? std::optional<unsigned>(count) : std::nullopt;
 }
 
+// "tmp", "/tmp" and "tmp/" all name the subfolder "tmp" of the source, as the walk reads an
+// entry: "/" and the part below the source, without a closing "/".
+std::string subfolderEntry(std::string text) {
+  while (text.size() > 1 && text.back() == '/') text.pop_back();
+  return text.empty() || text.front() == '/' ? text : "/" + text;
+}
+
+// "*.bak", ".bak" and "bak" all name the extension "bak", as the walk reads it.
+std::string extensionEntry(std::string text) {
+  if (text.rfind("*.", 0) == 0) return text.substr(2);
+  if (!text.empty() && text.front() == '.') return text.substr(1);
+  return text;
+}
+
+bool isShortOption(int code) {
+  return code > 0 && code < 256 && std::strchr(ShortOptions + 1, code) != nullptr;
+}
+
+// The words of an option as written, up to an "=".
+std::string optionWord(const char* element) {
+  const std::string word(element ? element : "");
+  return word.substr(0, word.find('='));
+}
+
+// Long options whose names begin with what was written, for an abbreviation that fits more
+// than one.
+std::vector<std::string> longOptionsStartingWith(const std::string& word) {
+  std::vector<std::string> names;
+  if (word.rfind("--", 0) != 0) return names;
+  const std::string prefix = word.substr(2);
+  for (const option* o = LongOptions; o->name; ++o)
+    if (std::string(o->name).rfind(prefix, 0) == 0) names.push_back(std::string("--") + o->name);
+  return names;
+}
+
+// The text GNU tools give for an option they do not know, or one given a value it does not
+// take; `element` is the argument that held it.
+std::string badOptionText(int code, const char* element) {
+  const std::string word = optionWord(element);
+  if (isShortOption(code) || code >= 256)
+    return fill("オプション '{1}' は引数を取りません", {word});
+  if (code != 0) return fill("不正なオプションです -- '{1}'", {std::string(1, char(code))});
+  const auto candidates = longOptionsStartingWith(word);
+  if (candidates.size() > 1) {
+    std::string names;
+    for (const std::string& name : candidates) names += (names.empty() ? "'" : " '") + name + "'";
+    return fill("オプション '{1}' は曖昧です。候補: {2}", {word, names});
+  }
+  return fill("認識できないオプションです '{1}'", {word});
+}
+
+std::string missingValueText(const char* element) {
+  return fill("オプション '{1}' には引数が必要です", {optionWord(element)});
+}
+
 class Parser {
  public:
   explicit Parser(const std::vector<std::string>& args) : args_(args) {}
 
   ParsedCommandLine parse() {
-    if (args_.empty()) return fail("コマンドがありません (search または copy)");
+    if (args_.empty()) return fail(wording("コマンドがありません (search または copy)"));
     const std::string& command = args_[0];
     if (command == "--help" || command == "-h" || command == "help") return done(CliCommand::Help);
     if (command == "--version") return done(CliCommand::Version);
@@ -58,25 +171,11 @@ class Parser {
     else if (command == "copy")
       options_.command = CliCommand::Copy;
     else
-      return fail("不明なコマンドです: " + command);
-
-    std::vector<std::string> positional;
-    for (index_ = 1; index_ < args_.size(); ++index_) {
-      const std::string& arg = args_[index_];
-      if (arg == "--") {
-        positional.insert(positional.end(), args_.begin() + static_cast<long>(index_) + 1,
-                          args_.end());
-        break;
-      }
-      if (arg.size() > 1 && arg[0] == '-') {
-        if (!option(arg)) return {std::nullopt, error_};
-        if (options_.command == CliCommand::Help || options_.command == CliCommand::Version)
-          return {options_, {}};
-      } else {
-        positional.push_back(arg);
-      }
-    }
-    return finish(positional);
+      return fail(fill("不明なコマンドです: {1}", {command}));
+    if (!readOptions()) return {std::nullopt, error_};
+    if (options_.command == CliCommand::Help || options_.command == CliCommand::Version)
+      return {options_, {}};
+    return finish(positional_);
   }
 
  private:
@@ -84,215 +183,187 @@ class Parser {
     options_.command = command;
     return {options_, {}};
   }
-  ParsedCommandLine fail(const std::string& why) { return {std::nullopt, why}; }
+  ParsedCommandLine fail(std::string_view why) { return {std::nullopt, std::string(why)}; }
   bool error(const std::string& why) {
     error_ = why;
     return false;
   }
 
-  // The option's value: after "=", or the next argument.
-  std::optional<std::string> valueOf(const std::string& name, const std::string& arg) {
-    if (arg.size() > name.size() && arg[name.size()] == '=') return arg.substr(name.size() + 1);
-    if (index_ + 1 >= args_.size()) return std::nullopt;
-    return args_[++index_];
+  // getopt_long over the words after the command: options anywhere, bundled short options,
+  // "--" ends the options. What is left is the positional arguments.
+  bool readOptions() {
+    std::vector<std::string> words{"nuvelo-cli"};
+    words.insert(words.end(), args_.begin() + 1, args_.end());
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+    const int argc = static_cast<int>(words.size());
+    optind = 0;  // glibc starts over, forgetting the last command line
+    opterr = 0;  // the errors are told in the program's words
+    for (int code;
+         (code = getopt_long(argc, argv.data(), ShortOptions, LongOptions, nullptr)) != -1;) {
+      const char* element = optind - 1 < argc ? argv[optind - 1] : nullptr;
+      if (code == '?') return error(badOptionText(optopt, element));
+      if (code == ':') return error(missingValueText(element));
+      if (!apply(code, optarg ? std::string(optarg) : std::string())) return false;
+    }
+    for (int i = optind; i < argc; ++i) positional_.push_back(argv[i]);
+    return true;
   }
 
-  bool setOnce(std::optional<bool>& target, bool value, const std::string& name) {
-    if (target && *target != value) return error(name + " は反対の指定と同時に使えません");
+  bool setOnce(std::optional<bool>& target, bool value, int code) {
+    if (target && *target != value)
+      return error(fill("{1} は反対の指定と同時に使えません", {nameOf(code)}));
     target = value;
     return true;
   }
 
-  bool option(const std::string& arg) {
-    const std::string name = arg.substr(0, arg.find('='));
-    const bool hasInlineValue = name.size() < arg.size();
-    static const std::map<std::string, bool> takesValue = {{"--since", true},
-                                                           {"--since-last", false},
-                                                           {"--no-subfolders", false},
-                                                           {"--subfolders", false},
-                                                           {"--no-per-folder", false},
-                                                           {"--verify", false},
-                                                           {"--no-verify", false},
-                                                           {"--ignore-free-space", false},
-                                                           {"--exclude-folder", true},
-                                                           {"--exclude-ext", true},
-                                                           {"--per-folder", false},
-                                                           {"--relative", false},
-                                                           {"--absolute", false},
-                                                           {"--drive-letter", false},
-                                                           {"--no-drive-letter", false},
-                                                           {"--overwrite", true},
-                                                           {"--conditions", true},
-                                                           {"--settings", true},
-                                                           {"--dry-run", false},
-                                                           {"--format", true},
-                                                           {"--quiet", false},
-                                                           {"--threads", true},
-                                                           {"-q", false},
-                                                           {"--help", false},
-                                                           {"-h", false},
-                                                           {"--version", false}};
-    const auto known = takesValue.find(name);
-    if (known == takesValue.end()) return error("不明なオプションです: " + name);
-    if (!known->second && hasInlineValue) return error(name + " は値を取りません");
-    std::string value;
-    if (known->second) {
-      const auto v = valueOf(name, arg);
-      if (!v) return error(name + " には値が必要です");
-      value = *v;
-    }
+  static std::string nameOf(int code) {
+    for (const option* o = LongOptions; o->name; ++o)
+      if (o->val == code) return std::string("--") + o->name;
+    return {};
+  }
 
-    if (name == "--help" || name == "-h")
-      options_.command = CliCommand::Help;
-    else if (name == "--version")
-      options_.command = CliCommand::Version;
-    else if (name == "--since") {
-      if (options_.sinceLast) return error("--since と --since-last は同時に指定できません");
-      options_.since = parseIsoDate(value);
-      if (!options_.since) return error("'" + value + "' は日付ではありません (YYYY-MM-DD)");
-    } else if (name == "--since-last") {
-      if (options_.since) return error("--since と --since-last は同時に指定できません");
-      options_.sinceLast = true;
-    } else if (name == "--subfolders")
-      return setOnce(options_.subfolders, true, name);
-    else if (name == "--no-subfolders")
-      return setOnce(options_.subfolders, false, name);
-    else if (name == "--exclude-folder") {
-      if (!options_.excludeFolders) options_.excludeFolders.emplace();
-      options_.excludeFolders->push_back(value);
-    } else if (name == "--exclude-ext") {
-      if (!value.empty() && value.front() == '.') value.erase(0, 1);
-      if (!options_.excludeExtensions) options_.excludeExtensions.emplace();
-      options_.excludeExtensions->push_back(value);
-    } else if (name == "--per-folder")
-      return setOnce(options_.perFolder, true, name);
-    else if (name == "--no-per-folder")
-      return setOnce(options_.perFolder, false, name);
-    else if (name == "--verify")
-      return setOnce(options_.verify, true, name);
-    else if (name == "--no-verify")
-      return setOnce(options_.verify, false, name);
-    else if (name == "--ignore-free-space")
-      options_.ignoreFreeSpace = true;
-    else if (name == "--relative")
-      return setOnce(options_.dirAbs, false, name);
-    else if (name == "--absolute")
-      return setOnce(options_.dirAbs, true, name);
-    else if (name == "--drive-letter")
-      return setOnce(options_.driveLetter, true, name);
-    else if (name == "--no-drive-letter")
-      return setOnce(options_.driveLetter, false, name);
-    else if (name == "--overwrite") {
-      options_.overwrite = policyNamed(value);
-      if (!options_.overwrite)
-        return error("--overwrite は always, ask, newer, never のどれかです");
-    } else if (name == "--conditions")
-      options_.conditions = value;
-    else if (name == "--settings")
-      options_.settings = value;
-    else if (name == "--dry-run")
-      options_.dryRun = true;
-    else if (name == "--format") {
-      const auto format = formatNamed(value);
-      if (!format) return error("--format は text, tsv, json のどれかです");
-      options_.format = *format;
-      options_.formatGiven = true;
-    } else if (name == "--quiet" || name == "-q")
-      options_.quiet = true;
-    else if (name == "--threads") {
-      options_.threads = threadCountOf(value);
-      if (!options_.threads) return error("--threads は 0 から 1024 までの整数です");
+  bool since(const std::string& value) {
+    if (options_.sinceLast)
+      return error(std::string(wording("--since と --since-last は同時に指定できません")));
+    options_.since =
+        parseSince(value, static_cast<std::int64_t>(std::time(nullptr)), civilDateOf(todayValue()));
+    if (!options_.since)
+      return error(
+          fill("'{1}' は日付ではありません (YYYY-MM-DD, YYYY-MM-DDThh:mm[:ss][±hh:mm], "
+               "3d, 12h, 2w, today, yesterday)",
+               {value}));
+    return true;
+  }
+
+  bool value(int code, const std::string& value) {
+    switch (code) {
+      case Since:
+        return since(value);
+      case ExcludeFolder:
+        if (!options_.excludeFolders) options_.excludeFolders.emplace();
+        options_.excludeFolders->push_back(subfolderEntry(value));
+        return true;
+      case ExcludeExt:
+        if (!options_.excludeExtensions) options_.excludeExtensions.emplace();
+        options_.excludeExtensions->push_back(extensionEntry(value));
+        return true;
+      case Overwrite:
+        options_.overwrite = policyNamed(value);
+        return options_.overwrite ||
+               error(std::string(wording("--overwrite は always, ask, newer, never のどれかです")));
+      case Conditions:
+        options_.conditions = value;
+        return true;
+      case Settings:
+        options_.settings = value;
+        return true;
+      case Report:
+        options_.report = value;
+        return true;
+      case Format:
+        options_.formatGiven = true;
+        options_.format = formatNamed(value).value_or(OutputFormat::Text);
+        return formatNamed(value) ||
+               error(std::string(wording("--format は text, tsv, json のどれかです")));
+      case Threads:
+        options_.threads = threadCountOf(value);
+        return options_.threads ||
+               error(std::string(wording("--threads は 0 から 1024 までの整数です")));
     }
     return true;
+  }
+
+  bool apply(int code, const std::string& argument) {
+    switch (code) {
+      case 'h':
+        options_.command = CliCommand::Help;
+        return true;
+      case Version:
+        options_.command = CliCommand::Version;
+        return true;
+      case SinceLast:
+        if (options_.since)
+          return error(std::string(wording("--since と --since-last は同時に指定できません")));
+        options_.sinceLast = true;
+        return true;
+      case Subfolders:
+      case NoSubfolders:
+        return setOnce(options_.subfolders, code == Subfolders, code);
+      case PerFolder:
+      case NoPerFolder:
+        return setOnce(options_.perFolder, code == PerFolder, code);
+      case Verify:
+      case NoVerify:
+        return setOnce(options_.verify, code == Verify, code);
+      case Relative:
+      case Absolute:
+        return setOnce(options_.dirAbs, code == Absolute, code);
+      case DriveLetter:
+      case NoDriveLetter:
+        return setOnce(options_.driveLetter, code == DriveLetter, code);
+      case Progress:
+      case NoProgress:
+        return setOnce(options_.progress, code == Progress, code);
+    }
+    return flag(code) || value(code, argument);
+  }
+
+  // The options that only switch something on; false for any other.
+  bool flag(int code) {
+    bool* target = code == 'n'               ? &options_.dryRun
+                   : code == 'q'             ? &options_.quiet
+                   : code == 'v'             ? &options_.verbose
+                   : code == '0'             ? &options_.print0
+                   : code == IgnoreFreeSpace ? &options_.ignoreFreeSpace
+                   : code == MakeDestination ? &options_.makeDestination
+                                             : nullptr;
+    if (target) *target = true;
+    return target != nullptr;
   }
 
   ParsedCommandLine finish(const std::vector<std::string>& positional) {
     const bool copy = options_.command == CliCommand::Copy;
     const std::size_t most = copy ? 2 : 1;
-    if (positional.size() > most) return fail("引数が多すぎます: " + positional[most]);
+    if (positional.size() > most) return fail(fill("引数が多すぎます: {1}", {positional[most]}));
     if (!positional.empty()) options_.source = positional[0];
     if (positional.size() > 1) options_.destination = positional[1];
     if (!options_.conditions) {
-      if (!options_.source) return fail("検索元フォルダを指定してください");
-      if (copy && !options_.destination) return fail("コピー先フォルダを指定してください");
+      if (!options_.source) return fail(wording("検索元フォルダを指定してください"));
+      if (copy && !options_.destination) return fail(wording("コピー先フォルダを指定してください"));
     }
-    if (copy && options_.formatGiven) return fail("--format は search だけのオプションです");
-    if (!copy && options_.dryRun) return fail("--dry-run は copy だけのオプションです");
-    if (!copy && options_.overwrite) return fail("--overwrite は copy だけのオプションです");
-    if (!copy && options_.verify) return fail("--verify は copy だけのオプションです");
-    if (!copy && options_.ignoreFreeSpace)
-      return fail("--ignore-free-space は copy だけのオプションです");
+    if (options_.quiet && options_.verbose) return fail(wording("-q と -v は同時に指定できません"));
+    if (options_.print0 && options_.formatGiven)
+      return fail(wording("-0 と --format は同時に指定できません"));
+    const char* searchOnly = options_.formatGiven ? "--format" : options_.print0 ? "-0" : nullptr;
+    if (copy && searchOnly) return fail(fill("{1} は search だけのオプションです", {searchOnly}));
+    if (const char* copyOnly = copyOnlyOptionGiven(); !copy && copyOnly)
+      return fail(fill("{1} は copy だけのオプションです", {copyOnly}));
     return {options_, {}};
   }
 
+  // The first option given that only a copy takes, or nothing.
+  const char* copyOnlyOptionGiven() const {
+    if (options_.dryRun) return "--dry-run";
+    if (options_.overwrite) return "--overwrite";
+    if (options_.verify) return "--verify";
+    if (options_.ignoreFreeSpace) return "--ignore-free-space";
+    if (options_.makeDestination) return "--mkdir";
+    if (options_.report) return "--report";
+    return nullptr;
+  }
+
   const std::vector<std::string>& args_;
-  std::size_t index_ = 0;
+  std::vector<std::string> positional_;
   CliOptions options_;
   std::string error_;
 };
 
 }  // namespace
 
-std::optional<CivilDate> parseIsoDate(const std::string& text) {
-  int y = 0, m = 0, d = 0;
-  char tail = 0;
-  if (text.size() != 10 || text[4] != '-' || text[7] != '-' ||
-      std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &y, &m, &d, &tail) != 3)
-    return std::nullopt;
-  for (std::size_t i : {0u, 1u, 2u, 3u, 5u, 6u, 8u, 9u})
-    if (text[i] < '0' || text[i] > '9') return std::nullopt;
-  if (m < 1 || m > 12 || d < 1 || d > daysInMonth(y, m)) return std::nullopt;
-  return CivilDate{y, m, d};
-}
-
 ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
   return Parser(args).parse();
-}
-
-std::string usageText() {
-  return R"(使い方:
-  nuvelo-cli search [OPTIONS] SOURCE
-  nuvelo-cli copy   [OPTIONS] SOURCE DEST
-
-検索:
-  --since YYYY-MM-DD     この日以降に更新されたもの (既定: 今日)
-  --since-last           前回コピーした日以降 (設定ファイルの LastCopyDate)
-  --subfolders | --no-subfolders   下位フォルダも対象とするか
-                         (既定: 条件ファイルの CBKai、なければ設定ファイルの DirKAI)
-  --exclude-folder ENTRY 除外するサブフォルダ (SOURCE より下の部分、例 /old/tmp; 繰り返し可)
-  --exclude-ext EXT      除外する拡張子 (ドットなし; 繰り返し可; 既定: 設定ファイルの EscExt)
-  --per-folder | --no-per-folder   フォルダ単位で処理するか (既定: 設定ファイルの PickupFolder)
-  --format text|tsv|json 検索結果の形式 (search のみ; 既定: text)
-                         tsv は名前の中のタブ・改行・復帰・\ を \t \n \r \\ と書く
-                         json は UTF-8 でないパスのバイト列を path_bytes にも書く
-
-コピー:
-  --relative | --absolute          パスの作り方 (既定: 設定ファイルの DirAbs)
-  --drive-letter | --no-drive-letter   (既定: 設定ファイルの AddDriveLetter)
-  --overwrite always|ask|newer|never  同名ファイルがあった時 (既定: 設定ファイルの Overwrite)
-                         ask は端末で答える; 端末がなければ実行しない
-  --verify | --no-verify コピーをディスクから読み直して元と比べる (既定: 設定ファイルの Verify)
-  --ignore-free-space    コピー先の空き容量が足りなそうでもコピーする (既定: 終了コード 2 で止まる)
-  --dry-run              何をどこへコピーするかを表示するだけ
-  -q, --quiet            エラー以外を表示しない
-
-  コピー先が SOURCE の中にあるときは、コピー先フォルダは検索しない。
-  失敗したファイルや読めないフォルダがあったときは LastCopyDate を変えない。
-  exFAT・FAT32 などでは、大文字と小文字だけが違う名前、使えない名前、4 GiB 以上のファイル (FAT32)
-  はコピー前に失敗とし、保存できないアクセス権と所有者は一度だけ知らせて内容と更新日時をコピーする。
-
-共通:
-  --conditions FILE.dat  条件ファイルから検索元・コピー先・下位フォルダ・除外リストを読む
-  --settings FILE        設定ファイル (既定: ウィンドウと同じ NVO.ini)
-  --threads N            フォルダを読むスレッドの数 (1: 1 本で順に読む; 0: ファイルシステムで
-                         決める。ネットワークと FUSE は 32、ほかは 1; 既定: 設定ファイルの
-                         [Option] Threads、なければ 0)。copy では同時に書くファイルの数も
-                         決める (0: ネットワークと FUSE のコピー先は 32、ほかは 1 つずつ)
-  --help, --version
-
-終了コード: 0 完了, 1 一部のファイルやフォルダが失敗 (または標準出力に書けない), 2 指定の誤り,
-            130 中断
-)";
 }
 
 }  // namespace nuvelo

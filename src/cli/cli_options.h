@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/since_text.h"
 #include "engine/copy/overwrite_policy.h"
-#include "platform/posix/date_time_value.h"
 
 namespace nuvelo {
 
@@ -18,7 +18,7 @@ struct CliOptions {
   CliCommand command = CliCommand::Help;
   std::optional<std::string> source;
   std::optional<std::string> destination;
-  std::optional<CivilDate> since;
+  std::optional<SinceValue> since;
   bool sinceLast = false;
   std::optional<bool> subfolders;  // nothing: the condition file's, else the settings file's
   std::optional<std::vector<std::string>> excludeFolders;
@@ -34,8 +34,13 @@ struct CliOptions {
   bool ignoreFreeSpace = false;  // copy even when the destination seems to lack the room
   OutputFormat format = OutputFormat::Text;
   bool formatGiven = false;
-  bool quiet = false;
-  std::optional<unsigned> threads;  // nothing: the settings file's
+  bool quiet = false;                 // -q: errors only
+  bool verbose = false;               // -v: the files left as they were too
+  bool print0 = false;                // -0: a search's absolute paths, each ended by a NUL byte
+  bool makeDestination = false;       // --mkdir: make a missing destination without asking
+  std::optional<std::string> report;  // --report FILE: a JSON line for each file of a copy
+  std::optional<bool> progress;       // nothing: when stderr is a terminal
+  std::optional<unsigned> threads;    // nothing: the settings file's
 };
 
 struct ParsedCommandLine {
@@ -47,8 +52,5 @@ struct ParsedCommandLine {
 ParsedCommandLine parseCommandLine(const std::vector<std::string>& args);
 
 std::string usageText();
-
-// YYYY-MM-DD, a real calendar day.
-std::optional<CivilDate> parseIsoDate(const std::string& text);
 
 }  // namespace nuvelo

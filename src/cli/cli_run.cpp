@@ -7,20 +7,20 @@
 #include <cstring>
 
 #include "cli/output_text.h"
-#include "cli/search_output.h"
+#include "cli/search_printer.h"
+#include "cli/terminal_observers.h"
 #include "engine/copy/copy_run.h"
 #include "engine/search/file_date.h"
 #include "engine/search/search_run.h"
 #include "engine/settings/condition_file.h"
+#include "engine/settings/job_dates.h"
 #include "engine/settings/profile_file.h"
 #include "engine/settings/settings_file.h"
 #include "messages/copy_messages.h"
 #include "messages/failure_reasons.h"
 #include "messages/run_messages.h"
-#include "messages/totals_text.h"
+#include "messages/wording.h"
 #include "platform/posix/filesystem.h"
-#include "platform/qtcore/display_formats.h"
-#include "platform/qtcore/file_types.h"
 
 namespace nuvelo {
 namespace {
@@ -32,6 +32,7 @@ struct Job {
   MainWindowSettings settings;
   std::string source;
   std::string destination;
+  std::string jobKey;  // where --since-last finds this job's day in [Jobs]
   WalkFilter filter;
   bool dirAbs = true;
   bool driveLetter = true;
@@ -39,146 +40,15 @@ struct Job {
   bool verify = false;
 };
 
-// A progress line on a terminal's stderr, redrawn at most ten times a second.
-class ProgressLine {
- public:
-  explicit ProgressLine(CliEnvironment& env) : env_(env) {}
-  ~ProgressLine() { clear(); }
-  void show(const std::string& text) {
-    if (!env_.progressOnErr) return;
-    const auto now = std::chrono::steady_clock::now();
-    if (shown_ && now - last_ < std::chrono::milliseconds(100)) return;
-    last_ = now;
-    shown_ = true;
-    env_.err << "\r\x1b[K" << text << std::flush;
-  }
-  void clear() {
-    if (shown_) env_.err << "\r\x1b[K" << std::flush;
-    shown_ = false;
-  }
-
- private:
-  CliEnvironment& env_;
-  std::chrono::steady_clock::time_point last_;
-  bool shown_ = false;
-};
-
 class NoTypes : public TypeNamer {
  public:
   std::uint16_t typeOf(std::string_view, EntryKind) override { return 0; }
 };
 
-bool interrupted(const CliEnvironment& env) {
-  return env.interrupted && env.interrupted->load();
-}
-
 int refuse(CliEnvironment& env, const std::string& message) {
   env.err << message << '\n';
   return ExitStatus::BadUsage;
 }
-
-// The terminal's side of a walk: Ctrl+C aborts, a progress line counts the entries read, and
-// every folder that cannot be read is named on stderr.
-class TerminalWalkObserver : public virtual WalkObserver {
- public:
-  TerminalWalkObserver(CliEnvironment& env, ProgressLine& progress, const char* activity)
-      : env_(env), progress_(progress), activity_(activity) {}
-  bool abortRequested() override { return interrupted(env_); }
-  void entryRead() override {
-    if (env_.progressOnErr)
-      progress_.show(std::string(activity_) + " " + std::to_string(++entries_));
-  }
-  void folderUnreadable(const UnreadableFolder& folder) override {
-    progress_.clear();
-    env_.err << "nuvelo-cli: フォルダを読めません: " << terminalText(folder.path) << ": "
-             << reasonText(folder.code) << '\n';
-    ++unreadable_;
-  }
-  std::size_t unreadable() const { return unreadable_; }
-
- protected:
-  CliEnvironment& env_;
-  ProgressLine& progress_;
-
- private:
-  const char* activity_;
-  std::uint64_t entries_ = 0;
-  std::size_t unreadable_ = 0;
-};
-
-std::string skipReason(const EntryReport& report, OverwritePolicy overwrite) {
-  if (report.kind == EntryReport::SameFile) return sameFileText();
-  if (report.kind == EntryReport::Declined) return "置き換えませんでした";
-  if (overwrite == OverwriteNever) return "コピー先に同名のファイルがあります";
-  return "コピー先のファイルは新しいか同じです";
-}
-
-// The terminal's side of a copy run: one line per file on stdout, failures on stderr, the
-// replace question on the terminal.
-class TerminalCopyObserver : public CopyObserver, public TerminalWalkObserver {
- public:
-  TerminalCopyObserver(CliEnvironment& env, ProgressLine& progress, const CliOptions& options,
-                       OverwritePolicy overwrite)
-      : TerminalWalkObserver(env, progress, "収集中です"),
-        options_(options),
-        overwrite_(overwrite) {}
-
-  void copyStarting(std::size_t files) override { files_ = files; }
-  ReplaceAnswer askReplace(const std::string& target) override {
-    progress_.clear();
-    const auto answer =
-        env_.ask ? env_.ask(terminalText(replaceQuestionText(target))) : std::nullopt;
-    if (!answer) {
-      unanswered_ = true;
-      return ReplaceAnswer::Stop;
-    }
-    return *answer ? ReplaceAnswer::Replace : ReplaceAnswer::Keep;
-  }
-  void copyFailed(const EntryReport& report) override {
-    progress_.clear();
-    env_.err << "failed\t" << tsvField(report.source) << '\t' << tsvField(report.target) << '\t'
-             << tsvField(reasonText(report.failure)) << '\n';
-  }
-  void fileDone(const EntryReport& report) override {
-    progress_.clear();
-    if (!options_.quiet) printLine(report);
-    progress_.show("コピー中です " + std::to_string(++done_) + "/" + std::to_string(files_));
-  }
-  bool proceedWithoutRoom(const SpaceShortage& shortage) override {
-    progress_.clear();
-    env_.err << "nuvelo-cli: " << spaceShortageText(shortage)
-             << (options_.ignoreFreeSpace ? "。--ignore-free-space によりコピーします\n"
-                                          : "。それでもコピーするときは --ignore-free-space\n");
-    return options_.ignoreFreeSpace;
-  }
-  bool unanswered() const { return unanswered_; }
-
- private:
-  void printLine(const EntryReport& report) {
-    const bool dry = options_.dryRun;
-    switch (report.kind) {
-      case EntryReport::Copied:
-        env_.out << (dry ? "would copy\t" : "copied\t") << tsvField(report.source) << '\t'
-                 << tsvField(report.target) << '\n';
-        break;
-      case EntryReport::NotCopied:
-      case EntryReport::Declined:
-      case EntryReport::SameFile:
-        env_.out << (dry ? "would skip\t" : "skipped\t") << tsvField(report.source) << '\t'
-                 << tsvField(report.target) << '\t' << skipReason(report, overwrite_) << '\n';
-        break;
-      case EntryReport::Stopped:
-      case EntryReport::Failed:
-        break;
-    }
-  }
-
-  const CliOptions& options_;
-  OverwritePolicy overwrite_;
-  std::size_t files_ = 0;
-  std::size_t done_ = 0;
-  bool unanswered_ = false;
-};
 
 std::optional<CivilDate> parseSlashDate(const std::string& text) {
   if (text.size() != 10 || text[4] != '/' || text[7] != '/') return std::nullopt;
@@ -189,7 +59,7 @@ std::optional<CivilDate> parseSlashDate(const std::string& text) {
 
 // The message for a settings file that cannot be written.
 std::string settingsWriteText(const Failure& failure) {
-  return failure.path + " に書き込めません";
+  return fill("{1} に書き込めません", {failure.path});
 }
 
 // Why the settings file cannot serve: a path that is no regular file is refused whatever the
@@ -200,7 +70,7 @@ std::string settingsRefusal(const CliOptions& o, const std::string& path) {
   if (writable) return {};
   struct stat st {};
   if (lookUpEntry(path, st) && !S_ISREG(st.st_mode))
-    return path + " は通常のファイルではありません";
+    return fill("{1} は通常のファイルではありません", {path});
   return o.command == CliCommand::Copy && !o.dryRun ? settingsWriteText(writable.error())
                                                     : std::string();
 }
@@ -218,15 +88,20 @@ std::string resolveJob(const CliOptions& o, const CliEnvironment& env, Job& job)
   job.source = cleanSourceFolder(o.source.value_or(conditions ? conditions->dirFrom : ""));
   job.destination = o.destination.value_or(conditions ? conditions->dirTo : "");
 
+  job.jobKey = jobKey(o.conditions ? cleanSourceFolder(*o.conditions) : std::string(), job.source,
+                      job.destination.empty() ? std::string() : cleanSourceFolder(job.destination));
   CivilDate since = civilDateOf(todayValue());
   if (o.sinceLast) {
-    const auto last = parseSlashDate(job.settings.lastCopyDate);
-    if (!last) return "前回コピーした日付がありません (" + job.settingsPath + ")";
+    // A job copied before starts from its own day; a new one from the window's last copy.
+    const auto last = parseSlashDate(
+        readJobDate(ProfileFile(job.settingsPath), job.jobKey).value_or(job.settings.lastCopyDate));
+    if (!last) return fill("前回コピーした日付がありません ({1})", {job.settingsPath});
     since = *last;
-  } else if (o.since) {
-    since = *o.since;
+  } else if (o.since && o.since->day) {
+    since = *o.since->day;
   }
-  job.filter.since = SinceThreshold::forDay(dateValueOf(since));
+  job.filter.since = o.since && o.since->instant ? SinceThreshold::forInstant(*o.since->instant)
+                                                 : SinceThreshold::forDay(dateValueOf(since));
   job.filter.sourceText = job.source;
   job.filter.includeSubfolders =
       o.subfolders.value_or(conditions ? conditions->cbKai : job.settings.dirKai);
@@ -247,8 +122,9 @@ std::string resolveJob(const CliOptions& o, const CliEnvironment& env, Job& job)
 // missing destination is made when the terminal says yes, as the window asks.
 std::string copyRefusal(const CliOptions& o, CliEnvironment& env, const Job& job) {
   if (job.overwrite == OverwriteAsk && !o.dryRun && !env.canAsk)
-    return "--overwrite ask には質問に答える端末が要ります。端末なしで実行するときは "
-           "--overwrite newer|always|never のどれかを指定してください";
+    return std::string(
+        wording("--overwrite ask には質問に答える端末が要ります。端末なしで実行するときは "
+                "--overwrite newer|always|never のどれかを指定してください"));
   switch (destinationState(job.destination)) {
     case DestinationState::NotGiven:
       return noDestinationText();
@@ -258,8 +134,11 @@ std::string copyRefusal(const CliOptions& o, CliEnvironment& env, const Job& job
       break;
   }
   if (o.dryRun) return {};
-  const auto answer = env.canAsk && env.ask ? env.ask(missingDestinationQuestion()) : std::nullopt;
-  if (!answer || !*answer) return "コピー先が存在しません。";
+  const auto answer = o.makeDestination       ? std::optional<bool>(true)
+                      : env.canAsk && env.ask ? env.ask(missingDestinationQuestion())
+                                              : std::nullopt;
+  if (!answer || !*answer)
+    return std::string(wording("コピー先が存在しません。作るときは --mkdir を指定してください"));
   if (!makeDestination(job.destination)) return cannotMakeDestinationText();
   return {};
 }
@@ -268,49 +147,66 @@ std::vector<ResultRow> rowsOf(const SearchOutcome& found, const Job& job, TypeNa
   return buildResultRows(found.entries, job.dirAbs, job.source, types);
 }
 
-int printSearch(const CliOptions& o, CliEnvironment& env, const Job& job,
-                const SearchOutcome& found, std::size_t unreadable) {
-  FileTypeTable types;
-  const std::vector<ResultRow> rows = rowsOf(found, job, types);
-  const DisplayFormats formats = DisplayFormats::ofUser();
-  std::vector<OutputRow> output;
-  output.reserve(rows.size());
-  LocalTimeCache times;
-  std::vector<std::string> typeNames;  // each type's name once, not once per row
-  const auto typeName = [&](std::uint16_t type) -> const std::string& {
-    while (typeNames.size() <= type)
-      typeNames.push_back(types.name(static_cast<std::uint16_t>(typeNames.size())).toStdString());
-    return typeNames[type];
-  };
-  for (const ResultRow& r : rows) {
-    output.push_back(
-        {std::string(r.name()), sizeText(r.sizeKiB), typeName(r.type),
-         dateTimeText(times.parts(r.modifiedSeconds), formats.dateSeparator, formats.timeSeparator),
-         r.pathText});
-  }
-  writeRows(env.out, output, o.format);
-  if (!o.quiet) env.err << totalsText(countChecked(rows), formats.decimalSeparator) << '\n';
-  return unreadable ? ExitStatus::SomeFailed : ExitStatus::Done;
-}
-
 // Records the day only when everything listed was carried or deliberately left, and says so
 // when it does not.
 int recordDay(CliEnvironment& env, const Job& job, const CopyRunResult& result,
               std::size_t unreadable) {
   if (result.mayRecordDate(false) && unreadable == 0) {
     ProfileFile settingsFile(job.settingsPath);
-    const Result<> written = writeLastCopyDate(settingsFile, civilDateOf(todayValue()));
+    const CivilDate today = civilDateOf(todayValue());
+    Result<> written = writeLastCopyDate(settingsFile, today);
+    if (written) written = writeJobDate(settingsFile, job.jobKey, today);
     if (written) return ExitStatus::Done;
     env.err << settingsWriteText(written.error()) << '\n';
     return ExitStatus::SomeFailed;
   }
-  env.err << "前回コピーした日付は変えません (失敗 " << result.counts.failed + unreadable
-          << "個: 次の --since-last でもう一度対象になります)\n";
+  env.err << fill(
+                 "前回コピーした日付は変えません (失敗 {1}個: 次の --since-last "
+                 "でもう一度対象になります)",
+                 {std::to_string(result.counts.failed + unreadable)})
+          << '\n';
   return ExitStatus::SomeFailed;
 }
 
+// The closing lines on stderr: what was copied, skipped and failed, the bytes and the time
+// (also after an interrupt, so that the user learns how far it got), and the failed names.
+void tellSummary(const CliOptions& o, CliEnvironment& env, const CopyRunResult& result,
+                 const CopyMeter& meter) {
+  if (o.quiet) return;
+  const std::string counts =
+      o.dryRun ? plannedCountsText(result.counts) : copyCountsText(result.counts);
+  env.err << (result.aborted ? fill("中断しました: {1}", {counts}) : counts) << " ("
+          << meter.summaryText(CopyMeter::Clock::now()) << ")\n";
+  if (!result.failedSources.empty())
+    env.err << terminalText(failedNamesText(result.failedSources)) << '\n';
+}
+
+// Ends the report with its summary line; a report that could not be written whole makes the
+// run a failure.
+int closeReport(const CliOptions& o, CliEnvironment& env, CopyReport* report,
+                const CopyRunResult& result, const CopyMeter& meter, int status) {
+  if (!report) return status;
+  const auto now = CopyMeter::Clock::now();
+  report->summary(result.counts, meter.bytesCopied(),
+                  std::chrono::duration<double>(now - meter.started()).count(), o.dryRun,
+                  result.aborted);
+  if (report->close()) return status;
+  env.err << "nuvelo-cli: " << terminalText(fill("{1} に書き込めません", {*o.report})) << '\n';
+  return status == ExitStatus::Done ? ExitStatus::SomeFailed : status;
+}
+
+// The status of a copy that ran to its end, and the day recorded when it may be.
+int copyStatus(const CliOptions& o, CliEnvironment& env, const Job& job,
+               const CopyRunResult& result, std::size_t unreadable) {
+  if (result.attributesNote && !o.quiet)
+    env.err << "nuvelo-cli: " << attributesNoteText(*result.attributesNote) << '\n';
+  if (o.dryRun)
+    return result.counts.failed + unreadable ? ExitStatus::SomeFailed : ExitStatus::Done;
+  return recordDay(env, job, result, unreadable);
+}
+
 int runCopyJob(const CliOptions& o, CliEnvironment& env, const Job& job, const SearchOutcome& found,
-               std::size_t unreadable) {
+               std::size_t unreadable, CopyReport* report) {
   ProgressLine progress(env);
   NoTypes noTypes;
   const std::vector<ResultRow> rows = rowsOf(found, job, noTypes);
@@ -321,28 +217,19 @@ int runCopyJob(const CliOptions& o, CliEnvironment& env, const Job& job, const S
   request.filter = job.filter;
   request.dryRun = o.dryRun;
   request.verify = job.verify;
-  TerminalCopyObserver observer(env, progress, o, job.overwrite);
+  CopyMeter meter(CopyMeter::Clock::now());
   std::vector<std::string> copyList;
+  TerminalCopyObserver observer(env, progress, o, job.overwrite, copyList, meter, report);
   const CopyRunResult result = runCopy(rows, request, observer, copyList);
   progress.clear();
   unreadable += observer.unreadable();
   if (result.refusedForRoom) return ExitStatus::BadUsage;
-  if (result.aborted) {
-    if (!interrupted(env) && observer.unanswered())
-      env.err << "nuvelo-cli: 質問に答えがなかったので中止しました\n";
-    return ExitStatus::Interrupted;
-  }
-  if (result.attributesNote && !o.quiet)
-    env.err << "nuvelo-cli: " << attributesNoteText(*result.attributesNote) << '\n';
-  if (!o.quiet) {
-    env.err << (o.dryRun ? plannedCountsText(result.counts) : copyCountsText(result.counts))
-            << '\n';
-    if (!result.failedSources.empty())
-      env.err << terminalText(failedNamesText(result.failedSources)) << '\n';
-  }
-  if (o.dryRun)
-    return result.counts.failed + unreadable ? ExitStatus::SomeFailed : ExitStatus::Done;
-  return recordDay(env, job, result, unreadable);
+  if (result.aborted && !interrupted(env) && observer.unanswered())
+    env.err << "nuvelo-cli: " << wording("質問に答えがなかったので中止しました") << '\n';
+  tellSummary(o, env, result, meter);
+  const int status =
+      result.aborted ? ExitStatus::Interrupted : copyStatus(o, env, job, result, unreadable);
+  return closeReport(o, env, report, result, meter, status);
 }
 
 // Output that could not be written is a failure, whatever else went well. A stream tells no
@@ -351,10 +238,31 @@ int withOutputChecked(CliEnvironment& env, int status) {
   errno = 0;
   env.out.flush();
   if (env.out) return status;
-  env.err << "nuvelo-cli: 標準出力に書き込めません"
+  env.err << "nuvelo-cli: " << wording("標準出力に書き込めません")
           << (errno ? ": " + reasonText(std::error_code(errno, std::generic_category())) : "")
           << '\n';
   return status == ExitStatus::Done ? ExitStatus::SomeFailed : status;
+}
+
+// Names on stderr each exclusion of the list that left nothing out.
+void warnOfUnmet(CliEnvironment& env, const std::vector<std::string>& entries,
+                 const std::vector<std::atomic<std::uint64_t>>& counts, std::string_view pattern) {
+  for (std::size_t i = 0; i < counts.size(); ++i)
+    if (counts[i].load() == 0)
+      env.err << "nuvelo-cli: " << terminalText(fill(pattern, {entries[i]})) << '\n';
+}
+
+// An exclusion given on the command line that left nothing out is most often a misspelt one:
+// each is named on stderr. Those of the settings or condition file are standing lists, and a
+// tree without such files is no mistake.
+void warnOfUnmetExclusions(const CliOptions& o, CliEnvironment& env, const WalkFilter& filter,
+                           const ExclusionTally& tally) {
+  if (o.excludeFolders)
+    warnOfUnmet(env, filter.excludedSubfolders, tally.folders,
+                wording("--exclude-folder {1} に当たるフォルダはありませんでした"));
+  if (o.excludeExtensions)
+    warnOfUnmet(env, filter.excludedExtensions, tally.extensions,
+                wording("--exclude-ext {1} に当たるファイルはありませんでした"));
 }
 
 int runJob(const CliOptions& o, CliEnvironment& env) {
@@ -363,22 +271,37 @@ int runJob(const CliOptions& o, CliEnvironment& env) {
   if (const auto refusal = searchRefusal(job.source))
     return refuse(env, searchRefusalText(*refusal));
   const bool copy = o.command == CliCommand::Copy;
+  std::optional<CopyReport> report;
   if (copy) {
     if (const std::string why = copyRefusal(o, env, job); !why.empty()) return refuse(env, why);
+    if (o.report && !report.emplace(*o.report).ok())
+      return refuse(env, fill("{1} に書き込めません", {terminalText(*o.report)}));
     job.filter.leftOutFolder = destinationInsideSource(job.source, job.destination);
   }
 
+  ExclusionTally tally(job.filter.excludedSubfolders.size(), job.filter.excludedExtensions.size());
+  job.filter.exclusionTally = &tally;
+  std::optional<SearchPrinter> printer;
+  if (!copy) printer.emplace(o, env.out, job.dirAbs, job.source);
   SearchOutcome found;
   std::size_t unreadable = 0;
   {
     ProgressLine progress(env);
-    TerminalWalkObserver observer(env, progress, "検索中です");
+    TerminalWalkObserver observer(env, progress, std::string(wording("検索中です")));
+    if (printer && printer->streams())
+      observer.onFound([&printer, &progress](const WalkEntry& entry) {
+        progress.clear();
+        printer->found(entry);
+      });
     found = runSearch(job.source, job.filter, observer);
     unreadable = found.unreadable.size();
   }
   if (found.aborted) return ExitStatus::Interrupted;
-  return copy ? runCopyJob(o, env, job, found, unreadable)
-              : printSearch(o, env, job, found, unreadable);
+  if (!o.quiet) warnOfUnmetExclusions(o, env, job.filter, tally);
+  if (copy) return runCopyJob(o, env, job, found, unreadable, report ? &*report : nullptr);
+  printer->finish(found.entries);
+  if (!o.quiet) env.err << printer->totalsText() << '\n';
+  return unreadable ? ExitStatus::SomeFailed : ExitStatus::Done;
 }
 
 }  // namespace
@@ -389,7 +312,9 @@ int runCli(const CliOptions& o, CliEnvironment& env) {
     return withOutputChecked(env, ExitStatus::Done);
   }
   if (o.command == CliCommand::Version) {
-    env.out << "nuvelo-cli " << NUVELO_VERSION << '\n';
+    env.out << "nuvelo-cli " << NUVELO_VERSION;
+    if (*NUVELO_COMMIT) env.out << " (" << NUVELO_COMMIT << ')';
+    env.out << '\n';
     return withOutputChecked(env, ExitStatus::Done);
   }
   return withOutputChecked(env, runJob(o, env));

@@ -16,7 +16,8 @@ namespace ExitStatus {
 constexpr int Done = 0;
 constexpr int SomeFailed = 1;
 constexpr int BadUsage = 2;
-constexpr int Interrupted = 130;
+constexpr int Interrupted = 130;  // SIGINT (Ctrl+C)
+constexpr int Terminated = 143;   // SIGTERM, as a shell reports 128 + the signal
 }  // namespace ExitStatus
 
 struct CliEnvironment {

@@ -10,14 +10,18 @@
 #include <iostream>
 
 #include "cli/cli_run.h"
+#include "cli/message_language.h"
 #include "engine/settings/settings_file.h"
+#include "messages/wording.h"
 #include "platform/posix/filesystem.h"
 
 namespace {
 
 std::atomic<bool> interrupted{false};
+std::atomic<int> stoppingSignal{0};
 
-void onInterrupt(int) {
+void onInterrupt(int signal) {
+  stoppingSignal.store(signal);
   interrupted.store(true);
 }
 
@@ -54,26 +58,43 @@ std::optional<bool> askOnTerminal(const std::string& question) {
   return answer == "y" || answer == "Y" || answer == "yes" || answer == "はい";
 }
 
+// Where the catalogs are: beside the program in a build tree, in share/locale beside its bin
+// folder wherever it was installed, else where the build meant to install them.
+std::string catalogFolder() {
+  const std::string program = nuvelo::executableFolder();
+  for (const std::string& folder : {program + "/locale", program + "/../share/locale"})
+    if (access((folder + "/en/LC_MESSAGES/nuvelo.mo").c_str(), R_OK) == 0) return folder;
+  return NUVELO_LOCALE_DIR;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
   std::ios::sync_with_stdio(false);
-  QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));  // type names as in the window
+  // Texts and type names in Japanese, as in the window, or else in English.
+  const bool japanese = nuvelo::chooseMessageLanguage(catalogFolder());
+  QLocale::setDefault(japanese ? QLocale(QLocale::Japanese, QLocale::Japan)
+                               : QLocale(QLocale::English, QLocale::UnitedStates));
   catchInterrupts();
 
   const nuvelo::ParsedCommandLine parsed =
       nuvelo::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   if (!parsed.options) {
     std::cerr << "nuvelo-cli: " << parsed.error << "\n"
-              << "詳しくは nuvelo-cli --help\n";
+              << nuvelo::wording("詳しくは nuvelo-cli --help") << '\n';
     return nuvelo::ExitStatus::BadUsage;
   }
-  nuvelo::CliEnvironment environment{std::cout,
-                                     std::cerr,
-                                     askOnTerminal,
-                                     isatty(STDERR_FILENO) && !parsed.options->quiet,
-                                     &interrupted,
-                                     nuvelo::resolveSettingsPath(nuvelo::executableFolder()),
-                                     isatty(STDIN_FILENO) != 0};
-  return nuvelo::runCli(*parsed.options, environment);
+  nuvelo::CliEnvironment environment{
+      std::cout,
+      std::cerr,
+      askOnTerminal,
+      parsed.options->progress.value_or(isatty(STDERR_FILENO) != 0) && !parsed.options->quiet,
+      &interrupted,
+      nuvelo::resolveSettingsPath(nuvelo::executableFolder()),
+      isatty(STDIN_FILENO) != 0};
+  const int status = nuvelo::runCli(*parsed.options, environment);
+  // A run stopped by SIGTERM ends as a shell reports a program that SIGTERM ended.
+  if (status == nuvelo::ExitStatus::Interrupted && stoppingSignal.load() == SIGTERM)
+    return nuvelo::ExitStatus::Terminated;
+  return status;
 }

@@ -1,6 +1,7 @@
 #include "cli/output_text.h"
 
 #include <cstdio>
+#include <ctime>
 
 #include "platform/text_encoding.h"
 
@@ -102,6 +103,26 @@ std::string jsonBytes(std::string_view bytes) {
       out += hexEscape("\\\\x%02x", b);
   }
   return out + "\"";
+}
+
+std::string jsonPathFields(std::string_view key, std::string_view path) {
+  std::string out = ", \"" + std::string(key) + "\": " + jsonString(path);
+  if (!isValidUtf8(path)) out += ", \"" + std::string(key) + "_bytes\": " + jsonBytes(path);
+  return out;
+}
+
+std::string isoLocalTime(std::int64_t seconds) {
+  const auto time = static_cast<std::time_t>(seconds);
+  std::tm parts{};
+  localtime_r(&time, &parts);
+  char text[40];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &parts);
+  const long offset = parts.tm_gmtoff;
+  const long minutes = (offset < 0 ? -offset : offset) / 60;
+  char zone[40];
+  std::snprintf(zone, sizeof zone, "%c%02ld:%02ld", offset < 0 ? '-' : '+', minutes / 60,
+                minutes % 60);
+  return std::string(text) + zone;
 }
 
 }  // namespace nuvelo

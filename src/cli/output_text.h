@@ -2,6 +2,7 @@
 // How nuvelo-cli writes names and paths so that every output can be read back without doubt:
 // names may hold any byte but "/" and NUL, tabs and line ends included, and need not be UTF-8.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -21,5 +22,13 @@ std::string jsonString(std::string_view text);
 // The bytes of a path as a JSON string literal that loses nothing: printable ASCII but "\"
 // stays, every other byte is written \xHH (so "\" is \x5c).
 std::string jsonBytes(std::string_view bytes);
+
+// `, "key": "path"` for a JSON object, and `, "key_bytes": "..."` beside it when the path is
+// not UTF-8 (the string then holds U+FFFD for those bytes).
+std::string jsonPathFields(std::string_view key, std::string_view path);
+
+// The local time of a file time in ISO 8601 with its offset from UTC:
+// "2024-05-01T09:30:00+09:00".
+std::string isoLocalTime(std::int64_t seconds);
 
 }  // namespace nuvelo

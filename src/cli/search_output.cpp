@@ -26,17 +26,13 @@ void writeTsv(std::ostream& out, const std::vector<OutputRow>& rows) {
 }
 
 void writeJson(std::ostream& out, const std::vector<OutputRow>& rows) {
-  out << '[';
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    const OutputRow& r = rows[i];
-    out << (i ? ",\n " : "\n ") << "{\"name\": " << jsonString(r.name)
-        << ", \"size\": " << jsonString(r.size) << ", \"type\": " << jsonString(r.type)
-        << ", \"modified\": " << jsonString(r.modified) << ", \"path\": " << jsonString(r.path);
-    // A path that is not UTF-8 reads as U+FFFD above; its bytes make it recoverable.
-    if (!isValidUtf8(r.path)) out << ", \"path_bytes\": " << jsonBytes(r.path);
-    out << '}';
+  for (const OutputRow& r : rows) {
+    out << "{\"name\": " << jsonString(r.name) << ", \"kind\": \"" << r.kind
+        << "\", \"size\": " << r.bytes << ", \"type\": " << jsonString(r.type)
+        << ", \"modified\": " << jsonString(r.modifiedIso);
+    out << jsonPathFields("path", r.relative) << jsonPathFields("absolute", r.absolute);
+    out << "}\n";
   }
-  out << (rows.empty() ? "]\n" : "\n]\n");
 }
 
 }  // namespace
@@ -53,6 +49,10 @@ void writeRows(std::ostream& out, const std::vector<OutputRow>& rows, OutputForm
       writeJson(out, rows);
       break;
   }
+}
+
+void writeNulSeparated(std::ostream& out, const std::vector<OutputRow>& rows) {
+  for (const OutputRow& r : rows) out << r.absolute << '\0';
 }
 
 }  // namespace nuvelo

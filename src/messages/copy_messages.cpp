@@ -86,7 +86,7 @@ std::string spaceShortageText(const SpaceShortage& shortage) {
 }
 
 std::string copyCountsText(const CopyCounts& counts) {
-  return countsText("コピー {1}個, スキップ {2}個, 失敗 {3}個", counts);
+  return countsText(catalogText("コピー {1}個, スキップ {2}個, 失敗 {3}個"), counts);
 }
 
 std::string copyEndedText(const CopyCounts& counts) {
@@ -94,7 +94,7 @@ std::string copyEndedText(const CopyCounts& counts) {
 }
 
 std::string plannedCountsText(const CopyCounts& counts) {
-  return countsText("コピー予定 {1}個, スキップ {2}個, 失敗 {3}個", counts);
+  return countsText(catalogText("コピー予定 {1}個, スキップ {2}個, 失敗 {3}個"), counts);
 }
 
 std::string failedNamesText(const std::vector<std::string>& failedSources) {

@@ -10,8 +10,20 @@
 
 namespace nuvelo {
 
-// The text in the user's language; today the program's own Japanese, unchanged.
+// The text in the user's language: the program's own Japanese, unchanged, unless a message
+// catalog is in use, which then gives its translation (a text it lacks stays Japanese).
 std::string_view wording(std::string_view text);
+
+// Marks a text for the catalog that is handed to wording() later (a table of texts, a pattern
+// passed on): the extraction of the catalog's texts finds it here.
+constexpr const char* catalogText(const char* text) {
+  return text;
+}
+
+// From now on wording() looks texts up in the gettext catalog `domain` under `folder`
+// (folder/LANG/LC_MESSAGES/domain.mo, chosen by the process's LC_MESSAGES and LANGUAGE). Only
+// nuvelo-cli calls it; the window keeps its Japanese.
+void useMessageCatalog(const char* domain, const std::string& folder);
 
 // `pattern` (after wording()) with {1}, {2}, ... replaced by the values in that order. A value
 // is put in as it is: braces inside a path are not read as places.

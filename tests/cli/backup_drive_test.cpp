@@ -112,8 +112,8 @@ class Backup {
   }
 
   ProgramRun copy(const char* overwrite) const {
-    return runProgram({NUVELO_CLI_PATH, "copy", "--overwrite", overwrite, "--relative", "--since",
-                       "2000-01-01", "--settings", settings(), source(), drive.path()});
+    return runProgram({NUVELO_CLI_PATH, "copy", "-v", "--overwrite", overwrite, "--relative",
+                       "--since", "2000-01-01", "--settings", settings(), source(), drive.path()});
   }
   // The start of nuvelo-cli's line for a file, with the paths as it writes them.
   std::string lineFor(const char* what, const std::string& relative) const {

@@ -29,28 +29,30 @@ TEST_P(BadCommandLine, IsRefusedWithAClearMessage) {
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, BadCommandLine,
-    ::testing::Values(
-        BadLine{"", "コマンド"}, BadLine{"list /a", "不明なコマンド"}, BadLine{"search", "検索元"},
-        BadLine{"copy /a", "コピー先"}, BadLine{"search /a /b", "多すぎ"},
-        BadLine{"copy /a /b /c", "多すぎ"}, BadLine{"search --bogus /a", "不明なオプション"},
-        BadLine{"search --since", "値が必要"},
-        BadLine{"search --since 2024-13-01 /a", "日付ではありません"},
-        BadLine{"search --since 2024-02-30 /a", "日付ではありません"},
-        BadLine{"search --since 24-5-1 /a", "日付ではありません"},
-        BadLine{"search --since 2024-05-01 --since-last /a", "同時に"},
-        BadLine{"search --since-last --since 2024-05-01 /a", "同時に"},
-        BadLine{"copy --relative --absolute /a /b", "反対"},
-        BadLine{"copy --drive-letter --no-drive-letter /a /b", "反対"},
-        BadLine{"copy --overwrite sometimes /a /b", "always"},
-        BadLine{"search --format xml /a", "text"},
-        BadLine{"copy --format json /a /b", "search だけ"},
-        BadLine{"search --dry-run /a", "copy だけ"},
-        BadLine{"search --overwrite never /a", "copy だけ"},
-        BadLine{"search --quiet=yes /a", "値を取りません"},
-        BadLine{"search --subfolders --no-subfolders /a", "反対"},
-        BadLine{"search --verify /a", "copy だけ"}, BadLine{"search --threads /a", "整数"},
-        BadLine{"search --threads -1 /a", "整数"}, BadLine{"search --threads 4x /a", "整数"},
-        BadLine{"search --threads 1025 /a", "整数"}));
+    ::testing::Values(BadLine{"", "コマンド"}, BadLine{"list /a", "不明なコマンド"},
+                      BadLine{"search", "検索元"}, BadLine{"copy /a", "コピー先"},
+                      BadLine{"search /a /b", "多すぎ"}, BadLine{"copy /a /b /c", "多すぎ"},
+                      BadLine{"search --bogus /a", "認識できないオプションです '--bogus'"},
+                      BadLine{"search --since", "'--since' には引数が必要"},
+                      BadLine{"search --since 2024-13-01 /a", "日付ではありません"},
+                      BadLine{"search --since 2024-02-30 /a", "日付ではありません"},
+                      BadLine{"search --since 24-5-1 /a", "日付ではありません"},
+                      BadLine{"search --since 2024-05-01 --since-last /a", "同時に"},
+                      BadLine{"search --since-last --since 2024-05-01 /a", "同時に"},
+                      BadLine{"copy --relative --absolute /a /b", "反対"},
+                      BadLine{"copy --drive-letter --no-drive-letter /a /b", "反対"},
+                      BadLine{"copy --overwrite sometimes /a /b", "always"},
+                      BadLine{"search --format xml /a", "text"},
+                      BadLine{"copy --format json /a /b", "search だけ"},
+                      BadLine{"search --dry-run /a", "copy だけ"},
+                      BadLine{"search --overwrite never /a", "copy だけ"},
+                      BadLine{"search --quiet=yes /a", "'--quiet' は引数を取りません"},
+                      BadLine{"search --subfolders --no-subfolders /a", "反対"},
+                      BadLine{"search --verify /a", "copy だけ"},
+                      BadLine{"search --threads /a", "整数"},
+                      BadLine{"search --threads -1 /a", "整数"},
+                      BadLine{"search --threads 4x /a", "整数"},
+                      BadLine{"search --threads 1025 /a", "整数"}));
 
 TEST(CommandLine, ReadsEveryOption) {
   const ParsedCommandLine parsed = parseCommandLine(
@@ -61,7 +63,7 @@ TEST(CommandLine, ReadsEveryOption) {
   ASSERT_TRUE(parsed.options) << parsed.error;
   const CliOptions& o = *parsed.options;
   EXPECT_EQ(o.command, CliCommand::Copy);
-  EXPECT_EQ(o.since, (CivilDate{2024, 5, 1}));
+  EXPECT_EQ(o.since->day, (CivilDate{2024, 5, 1}));
   EXPECT_EQ(o.subfolders, false);
   EXPECT_EQ(o.excludeFolders, (std::vector<std::string>{"/old", "/tmp/x"}));
   EXPECT_EQ(o.excludeExtensions, (std::vector<std::string>{"bak", "tmp"}));

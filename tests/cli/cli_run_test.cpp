@@ -120,6 +120,11 @@ TEST_F(Cli, CopyCopiesAndRecordsTheDay) {
   ASSERT_EQ(
       run("copy --since 2024-05-01 --relative --overwrite newer " + source() + " " + destination()),
       0);
+  EXPECT_TRUE(lines().empty()) << out.str();  // what stayed as it was is told only with -v
+  ASSERT_EQ(run("copy -v --since 2024-05-01 --relative --overwrite newer " + source() + " " +
+                destination()),
+            0);
+  EXPECT_EQ(lines().size(), 3u);
   EXPECT_EQ(lines()[0].rfind("skipped\t", 0), 0u);
 }
 
@@ -187,26 +192,44 @@ TEST_F(Cli, ConditionFileStandsForTheArgumentsAndOptionsOverrideIt) {
   EXPECT_EQ(lines().size(), 1u);  // new.txt
 }
 
-TEST(SearchOutput, JsonIsValidAndKeepsNoStrayBytes) {
+OutputRow outputRow(const char* name, const char* size, const char* path) {
+  OutputRow row;
+  row.name = name;
+  row.size = size;
+  row.type = "t";
+  row.modified = "d";
+  row.path = path;
+  return row;
+}
+
+TEST(SearchOutput, JsonIsOneObjectALineAndKeepsNoStrayBytes) {
   EXPECT_EQ(jsonString("a\"b\\c\n\t\x01"), "\"a\\\"b\\\\c\\n\\t\\u0001\"");
   EXPECT_EQ(jsonString("caf\xE9"), "\"caf\xEF\xBF\xBD\"");
   EXPECT_EQ(jsonString("表"), "\"表\"");
+  OutputRow row = outputRow("a", "1KB", "a");
+  row.bytes = 1500;
+  row.modifiedIso = "2024-05-01T00:00:00+09:00";
+  row.relative = "caf\xE9/a";
+  row.absolute = "/x/caf\xE9/a";
   std::ostringstream out;
-  writeRows(out, {{"a", "1KB", "t", "2024/05/01 00:00:00", "/x/a"}}, OutputFormat::Json);
-  EXPECT_EQ(out.str(),
-            "[\n {\"name\": \"a\", \"size\": \"1KB\", \"type\": \"t\", \"modified\": "
-            "\"2024/05/01 00:00:00\", \"path\": \"/x/a\"}\n]\n");
+  writeRows(out, {row, row}, OutputFormat::Json);
+  const std::string line =
+      "{\"name\": \"a\", \"kind\": \"file\", \"size\": 1500, \"type\": \"t\", \"modified\": "
+      "\"2024-05-01T00:00:00+09:00\", \"path\": \"caf\xEF\xBF\xBD/a\", \"path_bytes\": "
+      "\"caf\\\\xe9/a\", \"absolute\": \"/x/caf\xEF\xBF\xBD/a\", \"absolute_bytes\": "
+      "\"/x/caf\\\\xe9/a\"}\n";
+  EXPECT_EQ(out.str(), line + line);
   std::ostringstream empty;
   writeRows(empty, {}, OutputFormat::Json);
-  EXPECT_EQ(empty.str(), "[]\n");
+  EXPECT_EQ(empty.str(), "");
 }
 
 TEST(SearchOutput, TextAlignsSizesAndTsvKeepsBytes) {
   std::ostringstream text;
-  writeRows(text, {{"a", "1KB", "t", "d", "p"}, {"b", "100KB", "t", "d", "p"}}, OutputFormat::Text);
+  writeRows(text, {outputRow("a", "1KB", "p"), outputRow("b", "100KB", "p")}, OutputFormat::Text);
   EXPECT_EQ(text.str(), "a    1KB  t  d  p\nb  100KB  t  d  p\n");
   std::ostringstream tsv;
-  writeRows(tsv, {{"caf\xE9", "1KB", "t", "d", "/caf\xE9"}}, OutputFormat::Tsv);
+  writeRows(tsv, {outputRow("caf\xE9", "1KB", "/caf\xE9")}, OutputFormat::Tsv);
   EXPECT_EQ(tsv.str(), "caf\xE9\t1KB\tt\td\t/caf\xE9\n");
 }
 

@@ -131,7 +131,7 @@ const SafetyCase Cases[] = {
        makeFile(t.src() + "/a.txt", Day, 5);
        std::filesystem::create_hard_link(t.src() + "/a.txt", t.at("hard-link"));
      },
-     "--relative --overwrite always {src} {src}", 0,
+     "-v --relative --overwrite always {src} {src}", 0,
      [](const Tree& t, const std::string& out) {
        EXPECT_EQ(StatOf(t.src() + "/a.txt").st.st_ino, StatOf(t.at("hard-link")).st.st_ino);
        EXPECT_EQ(StatOf(t.src() + "/a.txt").st.st_nlink, 2u);

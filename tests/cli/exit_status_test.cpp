@@ -121,6 +121,16 @@ std::vector<std::string> copyArgs(const std::string& root, const char* overwrite
           overwrite, "--settings", root + "/NVO.ini", root + "/src", root + "/dst"};
 }
 
+// A copy that asks on a terminal, sent the signal once the replace question is on stderr.
+Launch signalAtTheQuestion(const std::string& root, int signal) {
+  Launch l{copyArgs(root, "ask")};
+  l.onTerminal = true;
+  l.meanwhile = [signal](pid_t child, const std::string& errPath) {
+    kill(child, waitForText(errPath, "置き換えますか？") ? signal : SIGKILL);
+  };
+  return l;
+}
+
 const StatusCase Cases[] = {
     {"EverythingCopied",
      {},
@@ -190,18 +200,15 @@ const StatusCase Cases[] = {
        writeFile(r + "/dst/a.txt", "old");
        std::filesystem::remove(r + "/src/b.txt");  // the question comes before any copy
      },
+     [](const std::string& r) { return signalAtTheQuestion(r, SIGINT); }, 130, "置き換えますか？",
+     false},
+    {"TermAtTheQuestionSaysWhatWasDoneAndEndsWith143",
      [](const std::string& r) {
-       Launch l{copyArgs(r, "ask")};
-       l.onTerminal = true;
-       l.meanwhile = [](pid_t child, const std::string& errPath) {
-         if (waitForText(errPath, "置き換えますか？"))
-           kill(child, SIGINT);
-         else
-           kill(child, SIGKILL);
-       };
-       return l;
+       writeFile(r + "/dst/a.txt", "old");  // the question comes before any copy
+       writeFile(r + "/dst/b.txt", "old");
      },
-     130, "置き換えますか？", false},
+     [](const std::string& r) { return signalAtTheQuestion(r, SIGTERM); }, 143,
+     "中断しました: コピー 0個, スキップ 0個, 失敗 0個", false},
 };
 
 class ExitStatus : public ::testing::TestWithParam<StatusCase> {};
@@ -228,6 +235,9 @@ TEST_P(ExitStatus, TellsWhatHappened) {
   EXPECT_EQ(!dayKept, c.dayRecorded) << readFile(settings);
   if (c.status == 2 || c.status == 130) {
     EXPECT_FALSE(std::filesystem::exists(r + "/dst/b.txt"));
+  }
+  if (c.status == 143) {
+    EXPECT_EQ(readFile(r + "/dst/a.txt") + readFile(r + "/dst/b.txt"), "oldold");
   }
   if (c.status == 130) {
     EXPECT_EQ(readFile(r + "/dst/a.txt"), "old");

@@ -194,7 +194,7 @@ void copyInTurn(const std::vector<std::string>& list, const CopyRequest& request
 }
 
 // Several files written at once; decided and told one after the other on this thread. The
-// progress moves as files are told: the chunks of the copies under way belong to the workers.
+// progress moves as files are told, and within the first file of the list while it is waited for.
 void copyAtOnce(const std::vector<std::string>& list, unsigned threads, CopyRunner& runner,
                 CopyObserver& observer, ProgressCount& progress, CopyRunResult& result,
                 ParallelCopies*& running) {
@@ -206,6 +206,10 @@ void copyAtOnce(const std::vector<std::string>& list, unsigned threads, CopyRunn
   };
   caller.tell = [&](const EntryReport& report) {
     tell(report, runner, observer, progress, result);
+  };
+  caller.firstFileProgress = [&](std::uint64_t bytesSoFar) {
+    progress.chunk(bytesSoFar);
+    observer.fileBytesCopied(bytesSoFar);
   };
   ParallelCopies copies(runner, threads, std::move(caller));
   running = &copies;
@@ -258,6 +262,7 @@ CopyRunResult runCopy(const std::vector<ResultRow>& rows, const CopyRequest& req
   hooks.poll = [&observer] { observer.poll(); };
   hooks.afterChunk = [&observer, &progress](std::uint64_t fileBytesSoFar) {
     progress.chunk(fileBytesSoFar);
+    observer.fileBytesCopied(fileBytesSoFar);
     return !observer.abortRequested();
   };
   // While copies are written at once, a question waits until the files before it are told.

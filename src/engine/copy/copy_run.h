@@ -63,6 +63,8 @@ class CopyObserver : public virtual WalkObserver {
   // A file (or a folder that could not be read while gathering) that could not be copied;
   // told before fileDone.
   virtual void copyFailed(const EntryReport&) {}
+  // Now and then while a file's data is copied: the bytes of it copied so far.
+  virtual void fileBytesCopied(std::uint64_t /*soFar*/) {}
   // After every gathered file, whatever became of it (a step of the progress).
   virtual void fileDone(const EntryReport&) {}
   // The files to copy need more room than the destination has: go on anyway?

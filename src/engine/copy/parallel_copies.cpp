@@ -59,7 +59,10 @@ void ParallelCopies::add(const std::string& source) {
 void ParallelCopies::hand(Slot& slot, PendingCopy& pending) {
   // The observer belongs to the calling thread: a worker only looks at the stop flag.
   pending.hooks.poll = nullptr;
-  pending.hooks.afterChunk = [this](std::uint64_t) { return !stop_.load(); };
+  pending.hooks.afterChunk = [this, &slot](std::uint64_t bytesSoFar) {
+    slot.bytesSoFar.store(bytesSoFar);
+    return !stop_.load();
+  };
   if (pending.decided.settled) {
     write(slot, pending);  // decided without anything left to write
     return;
@@ -92,7 +95,8 @@ void ParallelCopies::write(Slot& slot, PendingCopy& pending) {
 void ParallelCopies::writeOnCaller(Slot& slot, PendingCopy& pending) {
   // On this thread the copy may let the observer's events through and see its abort itself.
   pending.hooks.poll = caller_.poll;
-  pending.hooks.afterChunk = [this](std::uint64_t) {
+  pending.hooks.afterChunk = [this](std::uint64_t bytesSoFar) {
+    if (caller_.firstFileProgress) caller_.firstFileProgress(bytesSoFar);
     if (caller_.abortRequested()) stop();
     return !stop_.load();
   };
@@ -111,7 +115,15 @@ ReplaceAnswer ParallelCopies::askOnCaller(Slot& slot) {
   return *slot.answer;
 }
 
+void ParallelCopies::tellProgress(const Slot& slot, std::uint64_t& told) {
+  const std::uint64_t bytesSoFar = slot.bytesSoFar.load();
+  if (bytesSoFar == told || !caller_.firstFileProgress) return;
+  told = bytesSoFar;
+  caller_.firstFileProgress(bytesSoFar);
+}
+
 void ParallelCopies::awaitFirst(Slot& slot) {
+  std::uint64_t toldBytes = 0;
   std::unique_lock lock(mutex_);
   while (!slot.written) {
     if (slot.asking && !slot.answer) {
@@ -131,6 +143,7 @@ void ParallelCopies::awaitFirst(Slot& slot) {
     // Workers may all be busy with later files (or wait for their questions, which come only
     // after this file's): then this thread writes the first file itself.
     if (!slot.taken.exchange(true)) writeOnCaller(slot, std::get<PendingCopy>(slot.decided));
+    tellProgress(slot, toldBytes);
     caller_.poll();
     if (caller_.abortRequested()) stop();
     lock.lock();

@@ -31,6 +31,8 @@ struct CopyCaller {
   std::function<bool()> abortRequested;  // asked while it waits
   std::function<ReplaceAnswer(const std::string& target)> askReplace;  // a namesake appeared
   std::function<void(const EntryReport&)> tell;  // what became of a file, in list order
+  // How much of the first file in the list is written so far, while this thread waits for it.
+  std::function<void(std::uint64_t bytesSoFar)> firstFileProgress;
 };
 
 class ParallelCopies {
@@ -58,6 +60,7 @@ class ParallelCopies {
     std::optional<EntryReport> written;
     bool asking = false;
     std::optional<ReplaceAnswer> answer;
+    std::atomic<std::uint64_t> bytesSoFar{0};  // written by the worker, read by the caller
     // Taken by the worker that writes the file, or by the calling thread when the file is the
     // first in the list and no worker has taken it yet.
     std::atomic<bool> taken{false};
@@ -74,6 +77,7 @@ class ParallelCopies {
   void tellFirst();
   void tellThoseDone();
   void awaitFirst(Slot& slot);
+  void tellProgress(const Slot& slot, std::uint64_t& told);
   void forget(const std::string& key);
 
   CopyRunner& runner_;

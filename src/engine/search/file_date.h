@@ -39,6 +39,8 @@ class LocalTimeCache {
 class SinceThreshold {
  public:
   static SinceThreshold forDay(DateTimeValue sinceDate);
+  // Files whose time is not before this second (since the epoch) pass.
+  static SinceThreshold forInstant(std::int64_t firstSecond) { return SinceThreshold(firstSecond); }
   bool passes(const timespec& fileTime) const { return fileTime.tv_sec >= firstSecond_; }
   std::int64_t firstSecond() const { return firstSecond_; }
 

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/search/exclusion_tally.h"
 #include "engine/search/file_date.h"
 #include "platform/posix/directory_stack.h"
 #include "platform/posix/filesystem.h"
@@ -32,6 +33,8 @@ struct WalkFilter {
   // How many threads read folders and look entries up: 1 is the one-thread walk, 0 chooses by
   // the file system of the walked folder.
   unsigned threads = 0;
+  // Where the walk counts what each exclusion left out; none: not counted.
+  ExclusionTally* exclusionTally = nullptr;
 };
 
 // How the walk takes what it meets.

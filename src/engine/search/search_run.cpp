@@ -22,7 +22,10 @@ class SearchWalk : public ObservedWalk {
  public:
   SearchWalk(WalkObserver& observer, SearchOutcome& outcome)
       : ObservedWalk(observer,
-                     [&outcome](WalkEntry e) { outcome.entries.push_back(std::move(e)); }),
+                     [&observer, &outcome](WalkEntry e) {
+                       observer.entryFound(e);
+                       outcome.entries.push_back(std::move(e));
+                     }),
         outcome_(outcome) {}
   void unreadable(const Failure& folder) override {
     outcome_.unreadable.push_back(folder);

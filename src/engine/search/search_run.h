@@ -41,6 +41,8 @@ class WalkObserver {
   virtual void folderUnreadable(const UnreadableFolder&) {}
   // As WalkVisitor::callingThreadMayRead.
   virtual bool callingThreadMayRead() const { return true; }
+  // An entry the search takes, as the walk finds it (in the order of the result).
+  virtual void entryFound(const WalkEntry&) {}
 };
 
 struct SearchOutcome {

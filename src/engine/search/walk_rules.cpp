@@ -20,18 +20,34 @@ WalkRules::WalkRules(const WalkFilter& filter, WalkMode mode)
     excludedExtensions_.push_back("." + asciiLowered(extension));
 }
 
+namespace {
+
+// Whether `value` is in the list, counting each entry it matches in `tally` where given.
+bool countedMatch(const std::vector<std::string>& list, const std::string& value,
+                  std::vector<std::atomic<std::uint64_t>>* tally) {
+  bool matched = false;
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    if (list[i] != value) continue;
+    matched = true;
+    if (tally) (*tally)[i].fetch_add(1, std::memory_order_relaxed);
+  }
+  return matched;
+}
+
+}  // namespace
+
 bool WalkRules::isExcludedFolder(const std::string& path) const {
-  return std::find(excludedFolders_.begin(), excludedFolders_.end(), path) !=
-         excludedFolders_.end();
+  ExclusionTally* tally = filter_.exclusionTally;
+  return countedMatch(excludedFolders_, path, tally ? &tally->folders : nullptr);
 }
 
 bool WalkRules::skipsFileNamed(std::string_view name) const {
   if (sizesOnly_) return false;
   if (isTemporaryName(name)) return true;
   if (excludedExtensions_.empty()) return false;
-  const std::string extension = fileExtensionOf(name);
-  return std::find(excludedExtensions_.begin(), excludedExtensions_.end(), extension) !=
-         excludedExtensions_.end();
+  ExclusionTally* tally = filter_.exclusionTally;
+  return countedMatch(excludedExtensions_, fileExtensionOf(name),
+                      tally ? &tally->extensions : nullptr);
 }
 
 WalkEntry walkEntryOf(std::string path, mode_t mode, std::int64_t bytes,

@@ -6,6 +6,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <deque>
 #include <filesystem>
 #include <random>
@@ -73,6 +74,8 @@ class RecordingObserver : public CopyObserver {
                      nameOf(report.source));
   }
 
+  void fileBytesCopied(std::uint64_t soFar) override { bytesSoFar.push_back(soFar); }
+
   static std::string nameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
   void onRunThread() const { EXPECT_EQ(std::this_thread::get_id(), runThread); }
 
@@ -86,6 +89,7 @@ class RecordingObserver : public CopyObserver {
   std::deque<ReplaceAnswer> answers;
   std::optional<std::size_t> abortAfterEvents;
   std::size_t entriesRead = 0;
+  std::vector<std::uint64_t> bytesSoFar;
 };
 
 const timespec Day = localTime(2024, 5, 2);
@@ -191,7 +195,7 @@ class ProgressObserver : public RecordingObserver {
   std::vector<CopyProgress> told;
 };
 
-TEST_F(CopyRun, TellsFilesAndBytesDoneOfAllToCopyAsItGoes) {
+TEST_P(CopyRun, TellsFilesAndBytesDoneOfAllToCopyAsItGoes) {
   makeFile(source() + "/large.bin", Day, 5 << 20);
   ProgressObserver progress;
   std::vector<std::string> copyList;
@@ -216,7 +220,7 @@ TEST_F(CopyRun, TellsFilesAndBytesDoneOfAllToCopyAsItGoes) {
   EXPECT_EQ(progress.told.back().bytesDone, all);
 }
 
-TEST_F(CopyRun, CountsNoBytesForAnObserverThatDoesNotAsk) {
+TEST_P(CopyRun, CountsNoBytesForAnObserverThatDoesNotAsk) {
   struct FilesOnly : RecordingObserver {
     void progress(const CopyProgress& now) override { told.push_back(now); }
     std::vector<CopyProgress> told;
@@ -613,6 +617,19 @@ TEST(CopyRunChecks, DestinationStates) {
   const Result<> belowAFile = makeDestination(tree.file("plain/below"));
   ASSERT_FALSE(belowAFile);
   EXPECT_EQ(belowAFile.error().code, std::errc::not_a_directory);
+}
+
+// A front end hears how far the copy of a large file has got while it is copied, so that a
+// progress line can move within it (written at once, only while the run happens to wait).
+using CopyRunInTurn = CopyRunFixture;
+TEST_F(CopyRunInTurn, TellsTheBytesOfALargeFileAsTheyAreCopied) {
+  constexpr std::uint64_t Size = 24u << 20;  // three of the copier's first chunks
+  makeFile(source() + "/large.bin", Day, Size);
+  const CopyRunResult result = run(rows({"large.bin"}), request(OverwriteAlways));
+  EXPECT_EQ(result.counts.copied, 1u);
+  ASSERT_FALSE(observer.bytesSoFar.empty());
+  EXPECT_TRUE(std::is_sorted(observer.bytesSoFar.begin(), observer.bytesSoFar.end()));
+  EXPECT_EQ(observer.bytesSoFar.back(), Size);
 }
 
 }  // namespace

@@ -1,0 +1,48 @@
+# bash completion for nuvelo-cli
+
+_nuvelo_cli() {
+  local cur prev words cword
+  _init_completion || return
+
+  local common="--conditions --settings --threads --quiet -q --verbose -v --progress
+    --no-progress --help -h"
+  local search="--since --since-last --subfolders --no-subfolders --exclude-folder --exclude-ext
+    --per-folder --no-per-folder --format --print0 -0"
+  local copy="--since --since-last --subfolders --no-subfolders --exclude-folder --exclude-ext
+    --per-folder --no-per-folder --relative --absolute --drive-letter --no-drive-letter
+    --overwrite --verify --no-verify --ignore-free-space --mkdir --dry-run -n --report"
+
+  case $prev in
+    --format)
+      COMPREPLY=($(compgen -W "text tsv json" -- "$cur"))
+      return ;;
+    --overwrite)
+      COMPREPLY=($(compgen -W "always ask newer never" -- "$cur"))
+      return ;;
+    --since)
+      COMPREPLY=($(compgen -W "today yesterday 12h 3d 2w" -- "$cur"))
+      return ;;
+    --conditions | --settings | --report)
+      _filedir
+      return ;;
+    --exclude-folder)
+      _filedir -d
+      return ;;
+    --exclude-ext | --threads)
+      return ;;
+  esac
+
+  if ((cword == 1)); then
+    COMPREPLY=($(compgen -W "search copy --help --version" -- "$cur"))
+    return
+  fi
+  if [[ $cur == -* ]]; then
+    case ${words[1]} in
+      search) COMPREPLY=($(compgen -W "$common $search" -- "$cur")) ;;
+      copy) COMPREPLY=($(compgen -W "$common $copy" -- "$cur")) ;;
+    esac
+    return
+  fi
+  _filedir -d
+}
+complete -F _nuvelo_cli nuvelo-cli

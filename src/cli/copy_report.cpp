@@ -1,0 +1,37 @@
+#include "cli/copy_report.h"
+
+#include <cstdio>
+
+#include "cli/output_text.h"
+
+namespace nuvelo {
+
+void CopyReport::file(const char* status, const EntryReport& report, std::uint64_t bytes,
+                      const std::string& detail) {
+  out_ << "{\"status\": \"" << status << '"' << jsonPathFields("source", report.source)
+       << jsonPathFields("target", report.target) << ", \"size\": " << bytes;
+  if (!detail.empty())
+    out_ << (report.kind == EntryReport::Failed ? ", \"error\": " : ", \"reason\": ")
+         << jsonString(detail);
+  out_ << "}\n";
+}
+
+void CopyReport::summary(const CopyCounts& counts, std::uint64_t bytes, double seconds, bool dryRun,
+                         bool interrupted) {
+  char time[32];
+  std::snprintf(time, sizeof time, "%.3f", seconds);
+  out_ << "{\"status\": \"summary\", \"copied\": " << counts.copied
+       << ", \"skipped\": " << counts.skipped << ", \"failed\": " << counts.failed
+       << ", \"bytes\": " << bytes << ", \"seconds\": " << time
+       << ", \"dry_run\": " << (dryRun ? "true" : "false")
+       << ", \"interrupted\": " << (interrupted ? "true" : "false") << "}\n";
+}
+
+bool CopyReport::close() {
+  out_.flush();
+  const bool written = static_cast<bool>(out_);
+  out_.close();
+  return written && !out_.fail();
+}
+
+}  // namespace nuvelo

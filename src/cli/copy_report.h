@@ -1,0 +1,33 @@
+#pragma once
+// The report a copy writes with --report FILE: one JSON line for each file, as it is done
+// (copied, skipped with the reason, failed with the error), and a closing summary line, so
+// that a script or a timer's log can tell what happened to every file.
+
+#include <cstdint>
+#include <fstream>
+#include <string>
+
+#include "engine/copy/copy_run.h"
+
+namespace nuvelo {
+
+class CopyReport {
+ public:
+  // Opens (replaces) the file; check ok() before the copy starts.
+  explicit CopyReport(const std::string& path) : out_(path, std::ios::trunc) {}
+  bool ok() const { return static_cast<bool>(out_); }
+
+  // status: "copied", "skipped" or "failed" ("would copy" and "would skip" in a dry run);
+  // detail: the reason of a skip or the error of a failure, empty for a copy.
+  void file(const char* status, const EntryReport& report, std::uint64_t bytes,
+            const std::string& detail);
+  void summary(const CopyCounts& counts, std::uint64_t bytes, double seconds, bool dryRun,
+               bool interrupted);
+  // Everything written reached the file.
+  bool close();
+
+ private:
+  std::ofstream out_;
+};
+
+}  // namespace nuvelo

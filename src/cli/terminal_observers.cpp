@@ -1,0 +1,154 @@
+#include "cli/terminal_observers.h"
+
+#include <sys/stat.h>
+
+#include "cli/output_text.h"
+#include "messages/copy_messages.h"
+#include "messages/failure_reasons.h"
+#include "messages/wording.h"
+#include "platform/posix/filesystem.h"
+
+namespace nuvelo {
+namespace {
+
+std::string skipReason(const EntryReport& report, OverwritePolicy overwrite) {
+  if (report.kind == EntryReport::SameFile) return sameFileText();
+  if (report.kind == EntryReport::Declined) return std::string(wording("置き換えませんでした"));
+  if (overwrite == OverwriteNever)
+    return std::string(wording("コピー先に同名のファイルがあります"));
+  return std::string(wording("コピー先のファイルは新しいか同じです"));
+}
+
+// A regular file's size; links and what cannot be looked up count nothing.
+std::uint64_t fileBytes(const std::string& path) {
+  struct stat st {};
+  return lookUpEntry(path, st, false) && S_ISREG(st.st_mode)
+             ? static_cast<std::uint64_t>(st.st_size)
+             : 0;
+}
+
+bool isSkip(const EntryReport& report) {
+  return report.kind == EntryReport::NotCopied || report.kind == EntryReport::Declined ||
+         report.kind == EntryReport::SameFile;
+}
+
+}  // namespace
+
+bool interrupted(const CliEnvironment& env) {
+  return env.interrupted && env.interrupted->load();
+}
+
+bool ProgressLine::due() {
+  return env_.progressOnErr &&
+         (!shown_ || std::chrono::steady_clock::now() - last_ >= std::chrono::milliseconds(100));
+}
+
+void ProgressLine::show(const std::string& text) {
+  if (!due()) return;
+  last_ = std::chrono::steady_clock::now();
+  shown_ = true;
+  env_.err << "\r\x1b[K" << text << std::flush;
+}
+
+void ProgressLine::clear() {
+  if (shown_) env_.err << "\r\x1b[K" << std::flush;
+  shown_ = false;
+}
+
+void TerminalWalkObserver::entryRead() {
+  ++entries_;
+  if (progress_.due()) progress_.show(activity_ + " " + std::to_string(entries_));
+}
+
+void TerminalWalkObserver::folderUnreadable(const UnreadableFolder& folder) {
+  progress_.clear();
+  env_.err << "nuvelo-cli: "
+           << fill("フォルダを読めません: {1}: {2}",
+                   {terminalText(folder.path), reasonText(folder.code)})
+           << '\n';
+  ++unreadable_;
+}
+
+TerminalCopyObserver::TerminalCopyObserver(CliEnvironment& env, ProgressLine& progress,
+                                           const CliOptions& options, OverwritePolicy overwrite,
+                                           const std::vector<std::string>& list, CopyMeter& meter,
+                                           CopyReport* report)
+    : TerminalWalkObserver(env, progress, std::string(wording("収集中です"))),
+      options_(options),
+      overwrite_(overwrite),
+      list_(list),
+      meter_(meter),
+      report_(report) {}
+
+void TerminalCopyObserver::copyStarting(std::size_t files) {
+  std::uint64_t bytes = 0;
+  for (const std::string& source : list_) bytes += fileBytes(source);
+  meter_.starting(files, bytes);
+}
+
+ReplaceAnswer TerminalCopyObserver::askReplace(const std::string& target) {
+  progress_.clear();
+  const auto answer = env_.ask ? env_.ask(terminalText(replaceQuestionText(target))) : std::nullopt;
+  if (!answer) {
+    unanswered_ = true;
+    return ReplaceAnswer::Stop;
+  }
+  return *answer ? ReplaceAnswer::Replace : ReplaceAnswer::Keep;
+}
+
+void TerminalCopyObserver::copyFailed(const EntryReport& report) {
+  progress_.clear();
+  env_.err << "failed\t" << tsvField(report.source) << '\t' << tsvField(report.target) << '\t'
+           << tsvField(reasonText(report.failure)) << '\n';
+}
+
+void TerminalCopyObserver::fileBytesCopied(std::uint64_t soFar) {
+  meter_.fileProgress(soFar);
+  showProgress();
+}
+
+void TerminalCopyObserver::fileDone(const EntryReport& report) {
+  const std::uint64_t bytes = fileBytes(report.source);
+  meter_.fileDone(bytes, report.kind == EntryReport::Copied);
+  if (report_) reportLine(report, bytes);
+  progress_.clear();
+  if (!options_.quiet) printLine(report);
+  showProgress();
+}
+
+bool TerminalCopyObserver::proceedWithoutRoom(const SpaceShortage& shortage) {
+  progress_.clear();
+  env_.err << "nuvelo-cli: " << spaceShortageText(shortage)
+           << (options_.ignoreFreeSpace ? wording("。--ignore-free-space によりコピーします")
+                                        : wording("。それでもコピーするときは --ignore-free-space"))
+           << '\n';
+  return options_.ignoreFreeSpace;
+}
+
+void TerminalCopyObserver::showProgress() {
+  if (progress_.due())
+    progress_.show(std::string(wording("コピー中です")) + " " +
+                   meter_.progressText(CopyMeter::Clock::now()));
+}
+
+void TerminalCopyObserver::printLine(const EntryReport& report) {
+  const bool dry = options_.dryRun;
+  if (report.kind == EntryReport::Copied)
+    env_.out << (dry ? "would copy\t" : "copied\t") << tsvField(report.source) << '\t'
+             << tsvField(report.target) << '\n';
+  else if (isSkip(report) && options_.verbose)  // what stays as it was only when asked
+    env_.out << (dry ? "would skip\t" : "skipped\t") << tsvField(report.source) << '\t'
+             << tsvField(report.target) << '\t' << skipReason(report, overwrite_) << '\n';
+}
+
+void TerminalCopyObserver::reportLine(const EntryReport& report, std::uint64_t bytes) {
+  const bool dry = options_.dryRun;
+  if (report.kind == EntryReport::Copied)
+    report_->file(dry ? "would copy" : "copied", report, bytes, {});
+  else if (isSkip(report))
+    report_->file(dry ? "would skip" : "skipped", report, bytes, skipReason(report, overwrite_));
+  else if (report.kind == EntryReport::Failed)
+    report_->file("failed", report, bytes, reasonText(report.failure));
+}
+
+}  // namespace nuvelo

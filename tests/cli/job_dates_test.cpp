@@ -1,0 +1,114 @@
+// Unattended copies keep one day per job in the settings file's [Jobs] section, so that two
+// timers copying the same source to different drives each start from their own last copy.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <sstream>
+
+#include "cli/cli_options.h"
+#include "engine/settings/job_dates.h"
+#include "support/file_tree.h"
+#include "support/mounted_image.h"
+
+namespace nuvelo {
+namespace {
+
+using testing::localTime;
+using testing::makeFile;
+using testing::ProgramRun;
+using testing::readFile;
+using testing::runProgram;
+using testing::TempFolder;
+using testing::todayText;
+using testing::writeFile;
+
+TEST(JobKey, IsStableAndTellsJobsApart) {
+  const std::string key = jobKey("", "/home/a/src", "/media/usb");
+  EXPECT_EQ(key, jobKey("", "/home/a/src", "/media/usb"));
+  EXPECT_EQ(key.size(), 17u);
+  EXPECT_EQ(key.find_first_not_of("J0123456789abcdef"), std::string::npos) << key;
+  const std::set<std::string> keys = {key,
+                                      jobKey("", "/home/a/src", "/media/USB"),
+                                      jobKey("", "/home/a/src/media", "/usb"),
+                                      jobKey("", "/home/a/srC", "/media/usb"),
+                                      jobKey("/home/a/job.dat", "/home/a/src", "/media/usb"),
+                                      jobKey("/home/a/other.dat", "/home/a/src", "/media/usb")};
+  EXPECT_EQ(keys.size(), 6u);  // case, where the paths split, and condition files all count
+}
+
+class Jobs : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    makeFile(source() + "/report.txt", localTime(2024, 5, 2), 10);
+    std::filesystem::create_directories(to("usb"));
+    std::filesystem::create_directories(to("nas"));
+  }
+  std::string source() const { return tree.path() + "/src"; }
+  std::string to(const char* drive) const { return tree.path() + "/" + drive; }
+  std::string settings() const { return tree.file("NVO.ini"); }
+  ProgramRun copy(std::vector<std::string> since, const char* drive) const {
+    std::vector<std::string> argv{NUVELO_CLI_PATH,      "copy",       "--relative",
+                                  "--overwrite=always", "--settings", settings()};
+    argv.insert(argv.end(), since.begin(), since.end());
+    argv.insert(argv.end(), {source(), to(drive)});
+    return runProgram(argv);
+  }
+
+  TempFolder tree;
+};
+
+TEST_F(Jobs, EachJobStartsFromItsOwnLastCopy) {
+  const std::string nasKey = jobKey("", source(), to("nas"));
+  writeFile(settings(), "[Default]\nLastCopyDate=2024/04/01\n[Jobs]\n" + nasKey + "=2024/05/01\n");
+
+  const ProgramRun usb = copy({"--since", "2024-05-01"}, "usb");
+  ASSERT_EQ(usb.status, 0) << usb.err;
+  const std::string usbKey = jobKey("", source(), to("usb"));
+  EXPECT_NE(readFile(settings()).find(usbKey + "=" + todayText()), std::string::npos)
+      << readFile(settings());
+
+  // The usb job's copy today leaves the nas job's day where it was.
+  const ProgramRun nas = copy({"--since-last"}, "nas");
+  ASSERT_EQ(nas.status, 0) << nas.err;
+  EXPECT_TRUE(std::filesystem::exists(to("nas") + "/report.txt"));
+  EXPECT_NE(readFile(settings()).find(nasKey + "=" + todayText()), std::string::npos);
+
+  // The usb job starts from today, after the file's day.
+  std::filesystem::remove(to("usb") + "/report.txt");
+  const ProgramRun again = copy({"--since-last"}, "usb");
+  ASSERT_EQ(again.status, 0) << again.err;
+  EXPECT_FALSE(std::filesystem::exists(to("usb") + "/report.txt"));
+}
+
+TEST_F(Jobs, ANewJobStartsFromTheWindowsLastCopy) {
+  writeFile(settings(), "[Default]\nLastCopyDate=2024/05/01\n");
+  const ProgramRun first = copy({"--since-last"}, "usb");
+  ASSERT_EQ(first.status, 0) << first.err;
+  EXPECT_TRUE(std::filesystem::exists(to("usb") + "/report.txt"));
+}
+
+// The shipped service runs a copy that a timer can run: no question to answer, its own job's
+// day, and a drive that is not there left unmade.
+TEST(ExampleService, RunsACopyThatNeedsNoTerminal) {
+  const std::string unit = readFile(std::string(NUVELO_EXAMPLES_DIR) + "/nuvelo-backup.service");
+  const std::size_t at = unit.find("\nExecStart=");
+  ASSERT_NE(at, std::string::npos) << unit;
+  std::istringstream line(unit.substr(at + 11, unit.find('\n', at + 1) - at - 11));
+  std::vector<std::string> words;
+  for (std::string w; line >> w;) words.push_back(w);
+  ASSERT_FALSE(words.empty());
+  EXPECT_EQ(std::filesystem::path(words[0]).filename(), "nuvelo-cli");
+  const ParsedCommandLine parsed = parseCommandLine({words.begin() + 1, words.end()});
+  ASSERT_TRUE(parsed.options) << parsed.error;
+  EXPECT_EQ(parsed.options->command, CliCommand::Copy);
+  EXPECT_TRUE(parsed.options->sinceLast);
+  ASSERT_TRUE(parsed.options->overwrite);
+  EXPECT_NE(*parsed.options->overwrite, OverwriteAsk);
+  EXPECT_FALSE(parsed.options->makeDestination);
+  EXPECT_TRUE(parsed.options->destination);
+}
+
+}  // namespace
+}  // namespace nuvelo

@@ -1,0 +1,223 @@
+// What scripts read from nuvelo-cli: the search as JSON Lines and the copy's --report file,
+// each line a JSON object whose paths give back every name byte for byte; and what a person
+// reads on stderr: the progress line and the closing summary. Run on the real program.
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <ctime>
+#include <filesystem>
+#include <regex>
+
+#include "cli/copy_meter.h"
+#include "support/file_tree.h"
+#include "support/json_line.h"
+#include "support/mounted_image.h"
+
+namespace nuvelo {
+namespace {
+
+using testing::bytesOf;
+using testing::JsonLine;
+using testing::localTime;
+using testing::makeFile;
+using testing::ProgramRun;
+using testing::readFile;
+using testing::runProgram;
+using testing::TempFolder;
+using testing::writeFile;
+
+using Object = std::map<std::string, std::string>;
+
+const std::vector<std::string> OddNames = {
+    "tab\there.txt", "new\nline.txt",   "quote\"d.txt", "back\\slash.txt",
+    "caf\xE9.txt",   "esc\x1b[31m.txt", "日本語.txt",   "plain",
+};
+
+// The bytes a path field stands for: its _bytes twin where the text is not UTF-8.
+std::string pathOf(const Object& o, const std::string& key) {
+  const auto bytes = o.find(key + "_bytes");
+  return bytes != o.end() ? bytesOf(bytes->second) : o.at(key);
+}
+
+std::vector<Object> objectsOf(const std::string& text) {
+  std::vector<Object> objects;
+  for (std::size_t at = 0, end; at < text.size(); at = end + 1) {
+    end = text.find('\n', at);
+    const std::string line = text.substr(at, end - at);
+    const auto object = JsonLine::read(line);
+    EXPECT_TRUE(object) << "not a JSON object: " << line;
+    if (object) objects.push_back(*object);
+  }
+  return objects;
+}
+
+// The instant an ISO 8601 time with an offset names.
+std::int64_t instantOf(const std::string& iso) {
+  std::tm parts{};
+  strptime(iso.substr(0, 19).c_str(), "%Y-%m-%dT%H:%M:%S", &parts);
+  const int sign = iso[19] == '-' ? -1 : 1;
+  const int offset =
+      sign * (std::stoi(iso.substr(20, 2)) * 3600 + std::stoi(iso.substr(23, 2)) * 60);
+  return static_cast<std::int64_t>(timegm(&parts)) - offset;
+}
+
+class MachineOutput : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (std::size_t i = 0; i < OddNames.size(); ++i)
+      makeFile(source() + "/" + OddNames[i], localTime(2024, 5, 2, 10, 30, 15), 100 + i);
+  }
+  std::string source() const { return tree.path() + "/src"; }
+  std::string destination() const { return tree.path() + "/dst"; }
+  ProgramRun run(std::vector<std::string> args) const {
+    args.insert(args.begin(), {NUVELO_CLI_PATH, args[0], "--settings", tree.file("NVO.ini")});
+    args.erase(args.begin() + 4);
+    return runProgram(args);
+  }
+
+  TempFolder tree;
+};
+
+TEST_F(MachineOutput, SearchJsonLinesGiveBackEveryRowExactly) {
+  const ProgramRun ran = run({"search", "--format", "json", "--since", "2024-05-01", source()});
+  ASSERT_EQ(ran.status, 0) << ran.err;
+  const std::vector<Object> rows = objectsOf(ran.out);
+  ASSERT_EQ(rows.size(), OddNames.size()) << ran.out;
+  const std::regex iso(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d)");
+  std::set<std::string> names;
+  for (const Object& row : rows) {
+    const std::string relative = pathOf(row, "path");
+    names.insert(relative);
+    EXPECT_EQ(pathOf(row, "absolute"), source() + "/" + relative);
+    struct stat st {};
+    ASSERT_EQ(lstat((source() + "/" + relative).c_str(), &st), 0) << relative;
+    EXPECT_EQ(row.at("size"), std::to_string(st.st_size)) << relative;
+    EXPECT_EQ(row.at("kind"), "file");
+    ASSERT_TRUE(std::regex_match(row.at("modified"), iso)) << row.at("modified");
+    EXPECT_EQ(instantOf(row.at("modified")), st.st_mtim.tv_sec) << row.at("modified");
+    EXPECT_FALSE(row.at("type").empty());
+    EXPECT_NE(row.at("type").back(), ' ');
+  }
+  EXPECT_EQ(names, std::set<std::string>(OddNames.begin(), OddNames.end()));
+}
+
+TEST_F(MachineOutput, CopyReportTellsEveryFileAndSumsUp) {
+  std::filesystem::create_directories(destination() + "/new\nline.txt");  // a folder in the way
+  writeFile(destination() + "/plain", "kept");
+  testing::setModified(destination() + "/plain", localTime(2030, 1, 1));  // newer: skipped
+  const std::string report = tree.file("report.jsonl");
+  const ProgramRun ran = run({"copy", "--report", report, "--overwrite", "newer", "--relative",
+                              "--since", "2024-05-01", source(), destination()});
+  EXPECT_EQ(ran.status, 1) << ran.err;
+  std::vector<Object> lines = objectsOf(readFile(report));
+  ASSERT_EQ(lines.size(), OddNames.size() + 1);
+  const Object summary = lines.back();
+  lines.pop_back();
+  std::map<std::string, std::string> statusOf;
+  std::uint64_t copiedBytes = 0;
+  for (const Object& line : lines) {
+    const std::string name = pathOf(line, "source").substr(source().size() + 1);
+    EXPECT_EQ(pathOf(line, "target"), destination() + "/" + name);
+    statusOf[name] = line.at("status");
+    if (line.at("status") == "copied") copiedBytes += std::stoull(line.at("size"));
+    EXPECT_EQ(line.count("reason"), line.at("status") == "skipped" ? 1u : 0u) << name;
+    EXPECT_EQ(line.count("error"), line.at("status") == "failed" ? 1u : 0u) << name;
+  }
+  EXPECT_EQ(statusOf.size(), OddNames.size());
+  EXPECT_EQ(statusOf["plain"], "skipped");
+  EXPECT_EQ(statusOf["new\nline.txt"], "failed");
+  EXPECT_EQ(statusOf["caf\xE9.txt"], "copied");
+  EXPECT_EQ(summary.at("status"), "summary");
+  EXPECT_EQ(summary.at("copied"), std::to_string(OddNames.size() - 2));
+  EXPECT_EQ(summary.at("skipped"), "1");
+  EXPECT_EQ(summary.at("failed"), "1");
+  EXPECT_EQ(summary.at("bytes"), std::to_string(copiedBytes));
+  EXPECT_EQ(summary.at("interrupted"), "false");
+}
+
+TEST_F(MachineOutput, AReportThatCannotBeWrittenStopsTheCopyBeforeItStarts) {
+  const ProgramRun ran =
+      run({"copy", "--mkdir", "--report", tree.file("no/such/folder/r.jsonl"), "--overwrite",
+           "always", "--since", "2024-05-01", source(), destination()});
+  EXPECT_EQ(ran.status, 2);
+  EXPECT_NE(ran.err.find("r.jsonl"), std::string::npos) << ran.err;
+  EXPECT_FALSE(std::filesystem::exists(destination() + "/plain"));
+}
+
+struct StderrCase {
+  const char* name;
+  std::vector<std::string> options;
+  bool progress;
+  bool summary;
+};
+
+void PrintTo(const StderrCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class CopyStderr : public MachineOutput, public ::testing::WithParamInterface<StderrCase> {};
+
+TEST_P(CopyStderr, ShowsProgressAndSummaryAsAsked) {
+  std::vector<std::string> args{"copy",   "--mkdir", "--overwrite",
+                                "always", "--since", "2024-05-01"};
+  args.insert(args.end(), GetParam().options.begin(), GetParam().options.end());
+  args.insert(args.end(), {source(), destination()});
+  const ProgramRun ran = run(args);
+  ASSERT_EQ(ran.status, 0) << ran.err;
+  EXPECT_EQ(ran.err.find("\r\x1b[K") != std::string::npos, GetParam().progress) << ran.err;
+  EXPECT_EQ(ran.err.find("/" + std::to_string(OddNames.size()) + " ファイル") != std::string::npos,
+            GetParam().progress)
+      << ran.err;
+  EXPECT_EQ(ran.err.find("コピー " + std::to_string(OddNames.size()) +
+                         "個, スキップ 0個, 失敗 0個 (") != std::string::npos,
+            GetParam().summary)
+      << ran.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, CopyStderr,
+                         ::testing::Values(StderrCase{"NotATerminal", {}, false, true},
+                                           StderrCase{"ProgressAsked", {"--progress"}, true, true},
+                                           StderrCase{"Quiet", {"-q", "--progress"}, false, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The meter's line at moments of a copy of 4 files, 4 MiB, started at second 0.
+struct MeterCase {
+  std::size_t filesDone;
+  std::uint64_t partOfNext;  // bytes of the next file copied so far
+  int second;
+  const char* text;
+};
+
+class Meter : public ::testing::TestWithParam<MeterCase> {};
+
+TEST_P(Meter, TellsDoneRateAndTimeLeft) {
+  const auto start = CopyMeter::Clock::time_point{};
+  CopyMeter meter(start);
+  meter.starting(4, 4 << 20);
+  for (std::size_t i = 0; i < GetParam().filesDone; ++i) meter.fileDone(1 << 20, true);
+  meter.fileProgress(GetParam().partOfNext);
+  EXPECT_EQ(meter.progressText(start + std::chrono::seconds(GetParam().second)), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Moments, Meter,
+    ::testing::Values(MeterCase{0, 0, 0, "0/4 ファイル, 0 B/4.0 MiB, 0 B/s, 残り -:--"},
+                      MeterCase{0, 512 << 10, 1,
+                                "0/4 ファイル, 512.0 KiB/4.0 MiB, 512.0 KiB/s, 残り 0:07"},
+                      MeterCase{2, 0, 2, "2/4 ファイル, 2.0 MiB/4.0 MiB, 1.0 MiB/s, 残り 0:02"},
+                      MeterCase{4, 0, 4, "4/4 ファイル, 4.0 MiB/4.0 MiB, 1.0 MiB/s, 残り 0:00"}));
+
+TEST(Meter, SkippedFilesCountAsDoneButNotAsCopied) {
+  const auto start = CopyMeter::Clock::time_point{};
+  CopyMeter meter(start);
+  meter.starting(2, 2 << 20);
+  meter.fileDone(1 << 20, false);
+  EXPECT_EQ(meter.bytesCopied(), 0u);
+  EXPECT_EQ(meter.summaryText(start + std::chrono::milliseconds(1500)), "0 B, 1.5 秒");
+  EXPECT_EQ(clockText(3725), "1:02:05");
+}
+
+}  // namespace
+}  // namespace nuvelo
