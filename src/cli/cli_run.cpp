@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "build_commit.h"  // generated at every build: NUVELO_COMMIT
 #include "cli/output_text.h"
 #include "cli/search_printer.h"
 #include "cli/terminal_observers.h"
