@@ -17,7 +17,7 @@ FUZZ_CXX     ?= clang++-14
 SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:check_initialization_order=1 \
                 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-.PHONY: all deps configure build run test bench screenshots asan fuzz clean
+.PHONY: all deps configure build run test bench screenshots package asan fuzz clean
 
 all: build
 
@@ -42,6 +42,14 @@ bench: build
 
 screenshots: build
 	QT_QPA_PLATFORM=offscreen $(BUILD)/src/nuvelo-screenshots docs/screenshots
+
+# The Debian package nuvelo_<version>_<arch>.deb, in this folder: CPack's DEB generator over the
+# build, packaged under /usr, its binaries stripped, its dependencies found by dpkg-shlibdeps.
+# scripts/check-package builds it, checks it with lintian and installs and removes it.
+package: build
+	rm -rf $(BUILD)/packages
+	cd $(BUILD) && cpack -G DEB -B $(CURDIR)/$(BUILD)/packages
+	cp $(BUILD)/packages/nuvelo_*.deb .
 
 # Everything built with AddressSanitizer and UndefinedBehaviorSanitizer, then the whole suite.
 # The build runs the test programs too (to list their tests), so it gets the same options.

@@ -1,6 +1,7 @@
 // Program entry: set up the application, create the main window, run until it closes.
 
 #include <QApplication>
+#include <QDBusConnection>
 
 #include "engine/settings/settings_file.h"
 #include "gui/app/application.h"
@@ -19,6 +20,7 @@ int main(int argc, char* argv[]) {
   desktop.boxes.setOwner(&form);
   desktop.shell.setOwner(&form);
   desktop.files.setOwner(&form);
+  desktop.files.useFolderPortal(QDBusConnection::sessionBus());
   desktop.help.setOwner(&form);
   nuvelo::TerminationSignalCloser closer(&form);
   form.show();

@@ -63,8 +63,23 @@ void centreOnScreen(QFileDialog& dialog) {
 
 }  // namespace
 
+void QtFileDialogs::useFolderPortal(const QDBusConnection& bus) {
+  portal_ = std::make_unique<PortalFolderChooser>(bus);
+}
+
+QString QtFileDialogs::portalParentWindow() const {
+  if (!owner_ || QGuiApplication::platformName() != QStringLiteral("xcb")) return QString();
+  return QStringLiteral("x11:%1").arg(owner_->window()->winId(), 0, 16);
+}
+
 std::optional<std::string> QtFileDialogs::chooseFolder(const std::string& initial) {
-  QFileDialog dialog(owner_, QStringLiteral("フォルダを選択して下さい。"));
+  const QString title = QStringLiteral("フォルダを選択して下さい。");
+  if (portal_ && portal_->present()) {
+    const std::string start = isExistingFolder(initial) ? initial : std::string();
+    if (const auto answer = portal_->chooseFolder(portalParentWindow(), title, start))
+      return *answer;
+  }
+  QFileDialog dialog(owner_, title);
   dialog.setFileMode(QFileDialog::Directory);
   dialog.setOption(QFileDialog::ShowDirsOnly);
   dialog.setOption(QFileDialog::DontUseNativeDialog);
