@@ -82,8 +82,15 @@ TerminalCopyObserver::TerminalCopyObserver(CliEnvironment& env, ProgressLine& pr
 
 void TerminalCopyObserver::copyStarting(std::size_t files) {
   std::uint64_t bytes = 0;
-  for (const std::string& source : list_) bytes += fileBytes(source);
+  sizes_.clear();
+  sizes_.reserve(list_.size());
+  for (const std::string& source : list_) bytes += sizes_.emplace_back(fileBytes(source));
   meter_.starting(files, bytes);
+}
+
+std::uint64_t TerminalCopyObserver::bytesOf(const EntryReport& report) {
+  const std::size_t at = told_++;
+  return at < sizes_.size() && list_[at] == report.source ? sizes_[at] : fileBytes(report.source);
 }
 
 ReplaceAnswer TerminalCopyObserver::askReplace(const std::string& target) {
@@ -108,7 +115,7 @@ void TerminalCopyObserver::fileBytesCopied(std::uint64_t soFar) {
 }
 
 void TerminalCopyObserver::fileDone(const EntryReport& report) {
-  const std::uint64_t bytes = fileBytes(report.source);
+  const std::uint64_t bytes = bytesOf(report);
   meter_.fileDone(bytes, report.kind == EntryReport::Copied);
   if (report_) reportLine(report, bytes);
   progress_.clear();

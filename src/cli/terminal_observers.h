@@ -83,6 +83,8 @@ class TerminalCopyObserver : public CopyObserver, public TerminalWalkObserver {
   void printLine(const EntryReport& report);
   void reportLine(const EntryReport& report, std::uint64_t bytes);
   void showProgress();
+  // The size of the file a report tells of, looked up when the copy started.
+  std::uint64_t bytesOf(const EntryReport& report);
 
   const CliOptions& options_;
   OverwritePolicy overwrite_;
@@ -90,6 +92,10 @@ class TerminalCopyObserver : public CopyObserver, public TerminalWalkObserver {
   CopyMeter& meter_;
   CopyReport* report_;
   bool unanswered_ = false;
+  // The files' sizes in list order, looked up once: the files are told in that order, and a
+  // look-up may cost a round trip on a share.
+  std::vector<std::uint64_t> sizes_;
+  std::size_t told_ = 0;
 };
 
 }  // namespace nuvelo
