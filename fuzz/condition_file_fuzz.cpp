@@ -35,14 +35,14 @@ std::string shown(const std::vector<std::string>& items) {
 }
 
 std::string shown(const SearchConditions& c) {
-  return "from \"" + nuvelo::fuzz::shown(c.dirFrom) + "\" to \"" + nuvelo::fuzz::shown(c.dirTo) +
-         "\" subfolders " + (c.cbKai ? "1" : "0") + " folders " + shown(c.folEx) + " extensions " +
-         shown(c.escExt);
+  return "from \"" + nuvelo::fuzz::shown(c.source) + "\" to \"" + nuvelo::fuzz::shown(c.destination) +
+         "\" subfolders " + (c.includeSubfolders ? "1" : "0") + " folders " + shown(c.excludedSubfolders) + " extensions " +
+         shown(c.excludedExtensions);
 }
 
 bool sameConditions(const SearchConditions& a, const SearchConditions& b) {
-  return a.dirFrom == b.dirFrom && a.dirTo == b.dirTo && a.cbKai == b.cbKai && a.folEx == b.folEx &&
-         a.escExt == b.escExt;
+  return a.source == b.source && a.destination == b.destination && a.includeSubfolders == b.includeSubfolders && a.excludedSubfolders == b.excludedSubfolders &&
+         a.excludedExtensions == b.excludedExtensions;
 }
 
 }  // namespace
@@ -51,11 +51,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FuzzedDataProvider input(data, size);
   SearchConditions written;
   // The blanks after "=" belong to the file's layout (fuzz_support.h).
-  written.dirFrom = withoutLeadingBlanks(pathText(input, 128));
-  written.dirTo = withoutLeadingBlanks(pathText(input, 128));
-  written.cbKai = input.ConsumeBool();
-  written.folEx = listOf(input);
-  written.escExt = listOf(input);
+  written.source = withoutLeadingBlanks(pathText(input, 128));
+  written.destination = withoutLeadingBlanks(pathText(input, 128));
+  written.includeSubfolders = input.ConsumeBool();
+  written.excludedSubfolders = listOf(input);
+  written.excludedExtensions = listOf(input);
   const bool overExistingFile = input.ConsumeBool();
   const std::string content = input.ConsumeRemainingBytesAsString();
 
@@ -69,8 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return std::any_of(items.begin(), items.end(),
                        [](const std::string& item) { return hasLineEnd(item); });
   };
-  const bool needsLineEnd = hasLineEnd(written.dirFrom) || hasLineEnd(written.dirTo) ||
-                            lineEndIn(written.folEx) || lineEndIn(written.escExt);
+  const bool needsLineEnd = hasLineEnd(written.source) || hasLineEnd(written.destination) ||
+                            lineEndIn(written.excludedSubfolders) || lineEndIn(written.excludedExtensions);
   if (!writeConditionFile(path, written)) {
     require(needsLineEnd || shiftJisBefore,
             "only a line end or an unconvertible Shift-JIS file refuses a save", shown(written));

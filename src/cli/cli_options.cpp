@@ -6,6 +6,7 @@
 #include <ctime>
 #include <map>
 
+#include "engine/search/walk_rules.h"
 #include "messages/wording.h"
 
 namespace nuvelo {
@@ -100,13 +101,6 @@ std::optional<unsigned> threadCountOf(const std::string& text) {
     count = count * 10 + static_cast<unsigned>(c - '0');
   }
   return count <= Most ? std::optional<unsigned>(count) : std::nullopt;
-}
-
-// "tmp", "/tmp" and "tmp/" all name the subfolder "tmp" of the source, as the walk reads an
-// entry: "/" and the part below the source, without a closing "/".
-std::string subfolderEntry(std::string text) {
-  while (text.size() > 1 && text.back() == '/') text.pop_back();
-  return text.empty() || text.front() == '/' ? text : "/" + text;
 }
 
 // "*.bak", ".bak" and "bak" all name the extension "bak", as the walk reads it.
@@ -242,12 +236,12 @@ class Parser {
       case Since:
         return since(value);
       case ExcludeFolder:
-        if (!options_.excludeFolders) options_.excludeFolders.emplace();
-        options_.excludeFolders->push_back(subfolderEntry(value));
+        if (!options_.excludedSubfolders) options_.excludedSubfolders.emplace();
+        options_.excludedSubfolders->push_back(subfolderEntryOf(value));
         return true;
       case ExcludeExt:
-        if (!options_.excludeExtensions) options_.excludeExtensions.emplace();
-        options_.excludeExtensions->push_back(extensionEntry(value));
+        if (!options_.excludedExtensions) options_.excludedExtensions.emplace();
+        options_.excludedExtensions->push_back(extensionEntry(value));
         return true;
       case Overwrite:
         options_.overwrite = policyNamed(value);
@@ -290,7 +284,7 @@ class Parser {
         return true;
       case Subfolders:
       case NoSubfolders:
-        return setOnce(options_.subfolders, code == Subfolders, code);
+        return setOnce(options_.includeSubfolders, code == Subfolders, code);
       case PerFolder:
       case NoPerFolder:
         return setOnce(options_.perFolder, code == PerFolder, code);

@@ -20,9 +20,9 @@ struct CliOptions {
   std::optional<std::string> destination;
   std::optional<SinceValue> since;
   bool sinceLast = false;
-  std::optional<bool> subfolders;  // nothing: the condition file's, else the settings file's
-  std::optional<std::vector<std::string>> excludeFolders;
-  std::optional<std::vector<std::string>> excludeExtensions;
+  std::optional<bool> includeSubfolders;  // nothing: the condition file's, else the settings file's
+  std::optional<std::vector<std::string>> excludedSubfolders;
+  std::optional<std::vector<std::string>> excludedExtensions;
   std::optional<bool> perFolder;  // nothing: the settings file's
   std::optional<bool> dirAbs;
   std::optional<bool> driveLetter;

@@ -86,8 +86,8 @@ std::string resolveJob(const CliOptions& o, const CliEnvironment& env, Job& job)
     conditions = readConditionFile(*o.conditions);
     if (!conditions) return invalidConditionFileText();
   }
-  job.source = cleanSourceFolder(o.source.value_or(conditions ? conditions->dirFrom : ""));
-  job.destination = o.destination.value_or(conditions ? conditions->dirTo : "");
+  job.source = cleanSourceFolder(o.source.value_or(conditions ? conditions->source : ""));
+  job.destination = o.destination.value_or(conditions ? conditions->destination : "");
 
   job.jobKey = jobKey(o.conditions ? cleanSourceFolder(*o.conditions) : std::string(), job.source,
                       job.destination.empty() ? std::string() : cleanSourceFolder(job.destination));
@@ -105,12 +105,12 @@ std::string resolveJob(const CliOptions& o, const CliEnvironment& env, Job& job)
                                                  : SinceThreshold::forDay(dateValueOf(since));
   job.filter.sourceText = job.source;
   job.filter.includeSubfolders =
-      o.subfolders.value_or(conditions ? conditions->cbKai : job.settings.dirKai);
+      o.includeSubfolders.value_or(conditions ? conditions->includeSubfolders : job.settings.includeSubfolders);
   job.filter.excludedSubfolders =
-      o.excludeFolders.value_or(conditions ? conditions->folEx : std::vector<std::string>{});
+      o.excludedSubfolders.value_or(conditions ? conditions->excludedSubfolders : std::vector<std::string>{});
   job.filter.excludedExtensions =
-      o.excludeExtensions.value_or(conditions ? conditions->escExt : job.settings.escExt);
-  job.filter.pickupFolder = o.perFolder.value_or(job.settings.pickupFolder);
+      o.excludedExtensions.value_or(conditions ? conditions->excludedExtensions : job.settings.excludedExtensions);
+  job.filter.perFolder = o.perFolder.value_or(job.settings.perFolder);
   job.filter.threads = o.threads.value_or(job.settings.threads);
   job.dirAbs = o.dirAbs.value_or(job.settings.dirAbs);
   job.driveLetter = o.driveLetter.value_or(job.settings.addDriveLetter);
@@ -258,10 +258,10 @@ void warnOfUnmet(CliEnvironment& env, const std::vector<std::string>& entries,
 // tree without such files is no mistake.
 void warnOfUnmetExclusions(const CliOptions& o, CliEnvironment& env, const WalkFilter& filter,
                            const ExclusionTally& tally) {
-  if (o.excludeFolders)
+  if (o.excludedSubfolders)
     warnOfUnmet(env, filter.excludedSubfolders, tally.folders,
                 wording("--exclude-folder {1} に当たるフォルダはありませんでした"));
-  if (o.excludeExtensions)
+  if (o.excludedExtensions)
     warnOfUnmet(env, filter.excludedExtensions, tally.extensions,
                 wording("--exclude-ext {1} に当たるファイルはありませんでした"));
 }

@@ -64,9 +64,9 @@ TEST(CommandLine, ReadsEveryOption) {
   const CliOptions& o = *parsed.options;
   EXPECT_EQ(o.command, CliCommand::Copy);
   EXPECT_EQ(o.since->day, (CivilDate{2024, 5, 1}));
-  EXPECT_EQ(o.subfolders, false);
-  EXPECT_EQ(o.excludeFolders, (std::vector<std::string>{"/old", "/tmp/x"}));
-  EXPECT_EQ(o.excludeExtensions, (std::vector<std::string>{"bak", "tmp"}));
+  EXPECT_EQ(o.includeSubfolders, false);
+  EXPECT_EQ(o.excludedSubfolders, (std::vector<std::string>{"/old", "/tmp/x"}));
+  EXPECT_EQ(o.excludedExtensions, (std::vector<std::string>{"bak", "tmp"}));
   EXPECT_EQ(o.perFolder, true);
   EXPECT_EQ(o.dirAbs, false);
   EXPECT_EQ(o.driveLetter, false);
@@ -84,9 +84,9 @@ TEST(CommandLine, DefaultsLeaveTheSettingsFileToDecide) {
   const ParsedCommandLine parsed = parseCommandLine(words("search --format tsv /src"));
   ASSERT_TRUE(parsed.options);
   EXPECT_FALSE(parsed.options->dirAbs);
-  EXPECT_FALSE(parsed.options->excludeExtensions);
+  EXPECT_FALSE(parsed.options->excludedExtensions);
   EXPECT_FALSE(parsed.options->since);
-  EXPECT_FALSE(parsed.options->subfolders);
+  EXPECT_FALSE(parsed.options->includeSubfolders);
   EXPECT_FALSE(parsed.options->perFolder);
   EXPECT_FALSE(parsed.options->verify);
   EXPECT_FALSE(parsed.options->threads);

@@ -178,10 +178,10 @@ TEST_F(Cli, InterruptStopsWithoutHalfWrittenFilesOrDate) {
 
 TEST_F(Cli, ConditionFileStandsForTheArgumentsAndOptionsOverrideIt) {
   SearchConditions conditions;
-  conditions.dirFrom = source();
-  conditions.dirTo = destination();
-  conditions.cbKai = false;
-  conditions.escExt = {"txt"};
+  conditions.source = source();
+  conditions.destination = destination();
+  conditions.includeSubfolders = false;
+  conditions.excludedExtensions = {"txt"};
   ASSERT_TRUE(writeConditionFile(tree.path() + "/c.dat", conditions));
   ASSERT_EQ(run("search --since 2024-05-01 --format tsv --conditions " + tree.path() + "/c.dat"),
             0);

@@ -36,17 +36,32 @@ class LocalTimeCache {
 // lies on or after the chosen day's midnight, that is when its time is not before the first
 // instant whose local time is that midnight or later. One comparison per file, no time-zone
 // work on the walk's hot path.
+//
+// With the change time taken too, a file also passes when its inode change time (ctime) lies
+// on or after the threshold: a file moved or renamed into the tree, or unpacked from an
+// archive with its old last-write time, has an old last-write time but a new change time.
 class SinceThreshold {
  public:
   static SinceThreshold forDay(DateTimeValue sinceDate);
   // Files whose time is not before this second (since the epoch) pass.
   static SinceThreshold forInstant(std::int64_t firstSecond) { return SinceThreshold(firstSecond); }
-  bool passes(const timespec& fileTime) const { return fileTime.tv_sec >= firstSecond_; }
+  // Every file passes.
+  static SinceThreshold always() { return SinceThreshold(INT64_MIN); }
+  SinceThreshold withChangeTime(bool taken) const {
+    SinceThreshold copy = *this;
+    copy.changeTime_ = taken;
+    return copy;
+  }
+  bool passes(std::int64_t modifiedSeconds, std::int64_t changedSeconds) const {
+    return modifiedSeconds >= firstSecond_ || (changeTime_ && changedSeconds >= firstSecond_);
+  }
   std::int64_t firstSecond() const { return firstSecond_; }
+  bool takesChangeTime() const { return changeTime_; }
 
  private:
   explicit SinceThreshold(std::int64_t firstSecond) : firstSecond_(firstSecond) {}
   std::int64_t firstSecond_;
+  bool changeTime_ = false;
 };
 
 // "yyyy/mm/dd hh:nn:ss", the slash and colon replaced by the given separators.

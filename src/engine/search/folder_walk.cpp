@@ -57,8 +57,8 @@ class Walk {
     if (rules_.isExcludedFolder(full)) return;
     if (isLeftOut(name)) return;
     struct stat st {};
-    if (rules_.takesChangedFolders() &&
-        IsUpdatedSince(stack_.folder(), name.c_str(), rules_.since(), &st)) {
+    if (rules_.takesChangedFolders() && lookUp(name, st) &&
+        rules_.passesDateTest(stack_.path(), name, st.st_mtim.tv_sec, st.st_ctim.tv_sec)) {
       take(full, st);
       return;
     }
@@ -70,23 +70,26 @@ class Walk {
   void visitFile(const std::string& name) {
     if (rules_.skipsFileNamed(name)) return;
     struct stat st {};
-    if (rules_.wholeFolder()) {
-      if (fstatat(stack_.folder(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return;
+    if (!lookUp(name, st)) return;
+    if (rules_.wholeFolder() ||
+        rules_.passesDateTest(stack_.path(), name, st.st_mtim.tv_sec, st.st_ctim.tv_sec))
       take(joinPath(stack_.path(), name), st);
-    } else if (IsUpdatedSince(stack_.folder(), name.c_str(), rules_.since(), &st)) {
-      take(joinPath(stack_.path(), name), st);
-    }
+  }
+
+  // The entry itself, a link not followed; false when it vanished.
+  bool lookUp(const std::string& name, struct stat& st) {
+    return fstatat(stack_.folder(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
   }
 
   bool isLeftOut(const std::string& name) {
     if (!rules_.hasLeftOutFolder()) return false;
     struct stat st {};
-    return fstatat(stack_.folder(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-           rules_.isLeftOut(st.st_dev, st.st_ino);
+    return lookUp(name, st) && rules_.isLeftOut(st.st_dev, st.st_ino);
   }
 
   void take(std::string path, const struct stat& st) {
-    visitor_.found(walkEntryOf(std::move(path), st.st_mode, st.st_size, st.st_mtim.tv_sec));
+    visitor_.found(walkEntryOf(std::move(path), st.st_mode, st.st_size, st.st_mtim.tv_sec,
+                               st.st_ctim.tv_sec));
   }
 
   WalkRules rules_;
@@ -129,7 +132,7 @@ bool IsUpdatedSince(int folderFd, const char* name, const SinceThreshold& since,
   struct stat own {};
   struct stat& st = lookup ? *lookup : own;
   return fstatat(folderFd, name, &st, followLinks ? 0 : AT_SYMLINK_NOFOLLOW) == 0 &&
-         since.passes(st.st_mtim);
+         since.passes(st.st_mtim.tv_sec, st.st_ctim.tv_sec);
 }
 
 }  // namespace nuvelo

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,6 +12,7 @@
 
 #include "engine/search/exclusion_tally.h"
 #include "engine/search/file_date.h"
+#include "engine/search/waiting_files.h"
 #include "platform/posix/directory_stack.h"
 #include "platform/posix/filesystem.h"
 #include "platform/result.h"
@@ -20,13 +22,16 @@ namespace nuvelo {
 // What the walk takes and what it leaves out.
 struct WalkFilter {
   bool includeSubfolders = true;  // the subfolder switch
-  // The source folder's text; an excluded-subfolder entry names the folder whose path is this
-  // text followed by the entry.
+  // The source folder's text; an excluded-subfolder entry names the folder at that path below
+  // it ("obj", "/obj", "\\obj" and "obj/" all name the subfolder obj).
   std::string sourceText;
   std::vector<std::string> excludedSubfolders;
   std::vector<std::string> excludedExtensions;  // without the dot
-  bool pickupFolder = false;                    // per-folder mode
+  bool perFolder = false;                    // per-folder mode
   SinceThreshold since = SinceThreshold::forDay(0);
+  // Files (and folders standing for every file below them) taken whatever their times: what
+  // the job's earlier runs could not carry. None: no file waits.
+  std::shared_ptr<const WaitingFiles> waiting;
   // A folder below the source that is neither entered nor listed: the destination of the
   // copy, when it lies inside the source, so that a backup does not take in its own copies.
   std::optional<FileIdentity> leftOutFolder;
@@ -51,6 +56,7 @@ struct WalkEntry {
   EntryKind kind = EntryKind::File;  // a file, a link (by its own time), or a folder taken whole
   std::int64_t bytes = 0;            // a regular file's size; folders and links count none
   std::int64_t modifiedSeconds = 0;
+  std::int64_t changedSeconds = 0;  // the inode change time (ctime)
 };
 
 // Is told what the walk finds and meets, and is asked whether to go on.
@@ -90,8 +96,9 @@ std::vector<WalkEntry> walkEntries(const std::string& folder, const WalkFilter& 
 std::string fileExtensionOf(std::string_view name);
 
 // The date test: the entry (a symbolic link itself, unless followLinks) was last written on
-// or after the threshold day. A look-up that fails (the entry vanished) does not pass. The
-// look-up goes to `lookup` when given.
+// or after the threshold day, or changed then when the threshold takes change times. A
+// look-up that fails (the entry vanished) does not pass. The look-up goes to `lookup` when
+// given.
 bool IsUpdatedSince(int folderFd, const char* name, const SinceThreshold& since,
                     struct stat* lookup = nullptr, bool followLinks = false);
 

@@ -100,7 +100,7 @@ class ParallelWalk {
   void visitFolder(const ListedEntry& listed, std::size_t index) {
     if (!isEnteredOrTaken(listed, path_)) return;
     const EntryLookup& lookup = listed.lookup;
-    if (rules_.takesChangedFolders() && passesDateTest(lookup)) {
+    if (rules_.takesChangedFolders() && passesDateTest(listed, path_)) {
       take(joinPath(path_, listed.entry.name), lookup);
       return;
     }
@@ -117,7 +117,8 @@ class ParallelWalk {
   void visitFile(const ListedEntry& listed) {
     if (rules_.skipsFileNamed(listed.entry.name)) return;
     const EntryLookup& lookup = listed.lookup;
-    if (rules_.wholeFolder() ? lookup.state == EntryLookup::State::Found : passesDateTest(lookup))
+    if (rules_.wholeFolder() ? lookup.state == EntryLookup::State::Found
+                             : passesDateTest(listed, path_))
       take(joinPath(path_, listed.entry.name), lookup);
   }
 
@@ -136,11 +137,14 @@ class ParallelWalk {
 
   bool isEntered(const ListedEntry& listed, std::string_view folderPath) const {
     return kindOf(listed) == EntryKind::Folder && isEnteredOrTaken(listed, folderPath) &&
-           !(rules_.takesChangedFolders() && passesDateTest(listed.lookup));
+           !(rules_.takesChangedFolders() && passesDateTest(listed, folderPath));
   }
 
-  bool passesDateTest(const EntryLookup& lookup) const {
-    return lookup.state == EntryLookup::State::Found && rules_.since().passes(lookup.modified);
+  bool passesDateTest(const ListedEntry& listed, std::string_view folderPath) const {
+    const EntryLookup& lookup = listed.lookup;
+    return lookup.state == EntryLookup::State::Found &&
+           rules_.passesDateTest(folderPath, listed.entry.name, lookup.modified.tv_sec,
+                                 lookup.changedSeconds);
   }
 
   // Which entries the workers look up: those whose look-up the walk's decisions read.
@@ -162,7 +166,8 @@ class ParallelWalk {
   }
 
   void take(std::string path, const EntryLookup& lookup) {
-    visitor_.found(walkEntryOf(std::move(path), lookup.mode, lookup.bytes, lookup.modified.tv_sec));
+    visitor_.found(walkEntryOf(std::move(path), lookup.mode, lookup.bytes, lookup.modified.tv_sec,
+                               lookup.changedSeconds));
   }
 
   // The read of the current folder's subfolder at `index`: the one started ahead, or one

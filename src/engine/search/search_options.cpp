@@ -10,7 +10,7 @@ WalkFilter walkFilterOf(const SearchOptions& options, const std::string& destina
   filter.sourceText = cleanSourceFolder(options.sourceFolder);
   filter.excludedSubfolders = options.excludedSubfolders;
   filter.excludedExtensions = options.excludedExtensions;
-  filter.pickupFolder = options.perFolder;
+  filter.perFolder = options.perFolder;
   filter.since = SinceThreshold::forDay(options.since);
   filter.leftOutFolder = destinationInsideSource(filter.sourceText, destination);
   filter.threads = options.walkThreads;

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/ascii_text.h"
+#include "platform/path_text.h"
 #include "platform/posix/temporary_names.h"
 
 namespace nuvelo {
@@ -14,8 +15,12 @@ WalkRules::WalkRules(const WalkFilter& filter, WalkMode mode)
       wholeFolder_(mode != WalkMode::Search),
       sizesOnly_(mode == WalkMode::FolderSize) {
   if (sizesOnly_) return;  // a folder's size counts everything below it
-  for (const std::string& entry : filter.excludedSubfolders)
-    excludedFolders_.push_back(filter.sourceText + entry);
+  for (const std::string& entry : filter.excludedSubfolders) {
+    const std::string below = subfolderEntryOf(entry);
+    // An empty entry would name the source folder itself, which is no subfolder.
+    excludedFolders_.push_back(below.size() > 1 ? joinPath(filter.sourceText, below.substr(1))
+                                                : filter.sourceText);
+  }
   for (const std::string& extension : filter.excludedExtensions)
     excludedExtensions_.push_back("." + asciiLowered(extension));
 }
@@ -50,12 +55,33 @@ bool WalkRules::skipsFileNamed(std::string_view name) const {
                       tally ? &tally->extensions : nullptr);
 }
 
+bool WalkRules::passesDateTest(std::string_view folderPath, std::string_view name,
+                               std::int64_t modifiedSeconds, std::int64_t changedSeconds) const {
+  return filter_.since.passes(modifiedSeconds, changedSeconds) || waits(folderPath, name);
+}
+
+bool WalkRules::waits(std::string_view folderPath, std::string_view name) const {
+  const WaitingFiles* waiting = filter_.waiting.get();
+  if (!waiting || waiting->empty()) return false;
+  if (folderPath != waitingAskedFor_) {
+    waitingAskedFor_ = folderPath;
+    waitingFolder_ = waiting->coversFolder(folderPath);
+  }
+  return waitingFolder_ || waiting->contains(joinPath(folderPath, name));
+}
+
+std::string subfolderEntryOf(std::string text) {
+  if (!text.empty() && text.front() == '\\') std::replace(text.begin(), text.end(), '\\', '/');
+  while (text.size() > 1 && text.back() == '/') text.pop_back();
+  return text.empty() || text.front() == '/' ? text : "/" + text;
+}
+
 WalkEntry walkEntryOf(std::string path, mode_t mode, std::int64_t bytes,
-                      std::int64_t modifiedSeconds) {
+                      std::int64_t modifiedSeconds, std::int64_t changedSeconds) {
   const EntryKind kind = S_ISDIR(mode)   ? EntryKind::Folder
                          : S_ISLNK(mode) ? EntryKind::Link
                                          : EntryKind::File;
-  return {std::move(path), kind, S_ISREG(mode) ? bytes : 0, modifiedSeconds};
+  return {std::move(path), kind, S_ISREG(mode) ? bytes : 0, modifiedSeconds, changedSeconds};
 }
 
 }  // namespace nuvelo

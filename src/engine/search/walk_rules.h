@@ -22,12 +22,16 @@ class WalkRules {
   // Subfolders are entered: the subfolder switch, or a whole folder.
   bool entersSubfolders() const { return filter_.includeSubfolders || wholeFolder_; }
   // Per-folder mode: a folder changed since the day is taken whole instead of entered.
-  bool takesChangedFolders() const { return filter_.pickupFolder && !wholeFolder_; }
+  bool takesChangedFolders() const { return filter_.perFolder && !wholeFolder_; }
   bool hasLeftOutFolder() const { return filter_.leftOutFolder.has_value(); }
   bool isLeftOut(dev_t device, ino_t inode) const {
     return filter_.leftOutFolder && FileIdentity{device, inode} == *filter_.leftOutFolder;
   }
-  const SinceThreshold& since() const { return filter_.since; }
+  // The date test of an entry of `folderPath` (a file, or a folder in per-folder mode): its
+  // times pass the threshold, or it waits in the job's retry list, itself or as part of a
+  // waiting folder. Asked on the walk's consumer only.
+  bool passesDateTest(std::string_view folderPath, std::string_view name,
+                      std::int64_t modifiedSeconds, std::int64_t changedSeconds) const;
 
   bool excludesFolders() const { return !excludedFolders_.empty(); }
   // The folder at this path is one of the excluded subfolders.
@@ -40,15 +44,25 @@ class WalkRules {
   }
 
  private:
+  bool waits(std::string_view folderPath, std::string_view name) const;
+
   const WalkFilter& filter_;
   bool wholeFolder_;
   bool sizesOnly_;
   std::vector<std::string> excludedFolders_;
   std::vector<std::string> excludedExtensions_;
+  // Whether the folder last asked about lies in a waiting folder: a folder's entries come one
+  // after the other, so the answer is worked out once a folder.
+  mutable std::string waitingAskedFor_;
+  mutable bool waitingFolder_ = false;
 };
+
+// The stored form of an excluded-subfolder entry: "/" and the path below the source folder,
+// without a closing "/". "obj", "/obj", "obj/" and the Windows form "\\obj" all give "/obj".
+std::string subfolderEntryOf(std::string text);
 
 // The entry the walk hands out for what a look-up told of it.
 WalkEntry walkEntryOf(std::string path, mode_t mode, std::int64_t bytes,
-                      std::int64_t modifiedSeconds);
+                      std::int64_t modifiedSeconds, std::int64_t changedSeconds);
 
 }  // namespace nuvelo

@@ -15,22 +15,22 @@ std::optional<SearchConditions> readConditionFile(const std::string& path) {
   const ProfileFile file(path);
   if (!file.readBool(Application, "NVOFile", false)) return std::nullopt;
   SearchConditions c;
-  c.dirFrom = file.readString(Nvo, "DirFrom", "");
-  c.dirTo = file.readString(Nvo, "DirTo", "");
-  c.cbKai = file.readBool(Nvo, "CBKai", false);
-  c.folEx = fromCommaText(file.readString(Nvo, "FolEx", ""));
-  c.escExt = fromCommaText(file.readString(Nvo, "EscExt", ""));
+  c.source = file.readString(Nvo, "DirFrom", "");
+  c.destination = file.readString(Nvo, "DirTo", "");
+  c.includeSubfolders = file.readBool(Nvo, "CBKai", false);
+  c.excludedSubfolders = fromCommaText(file.readString(Nvo, "FolEx", ""));
+  c.excludedExtensions = fromCommaText(file.readString(Nvo, "EscExt", ""));
   return c;
 }
 
 Result<> writeConditionFile(const std::string& path, const SearchConditions& c) {
   ProfileFile file(path);
-  return file.writeInOrder({{Nvo, "EscExt", toCommaText(c.escExt)},
+  return file.writeInOrder({{Nvo, "EscExt", toCommaText(c.excludedExtensions)},
                             {Application, "NVOFile", "1"},
-                            {Nvo, "DirFrom", c.dirFrom},
-                            {Nvo, "DirTo", c.dirTo},
-                            {Nvo, "CBKai", profileBoolText(c.cbKai)},
-                            {Nvo, "FolEx", toCommaText(c.folEx)}});
+                            {Nvo, "DirFrom", c.source},
+                            {Nvo, "DirTo", c.destination},
+                            {Nvo, "CBKai", profileBoolText(c.includeSubfolders)},
+                            {Nvo, "FolEx", toCommaText(c.excludedSubfolders)}});
 }
 
 }  // namespace nuvelo

@@ -11,11 +11,11 @@
 namespace nuvelo {
 
 struct SearchConditions {
-  std::string dirFrom;
-  std::string dirTo;
-  bool cbKai = false;
-  std::vector<std::string> folEx;   // excluded subfolders, as entries below the source
-  std::vector<std::string> escExt;  // excluded extensions, without the dot
+  std::string source;
+  std::string destination;
+  bool includeSubfolders = false;
+  std::vector<std::string> excludedSubfolders;  // excluded subfolders, as entries below the source
+  std::vector<std::string> excludedExtensions; // excluded extensions, without the dot
 };
 
 // The conditions of a file that carries the type mark (Application/NVOFile true); nothing for

@@ -40,13 +40,13 @@ MainWindowSettings readMainWindowSettings(const ProfileFile& file) {
   s.lastCopyDate = file.readString(Default, "LastCopyDate", "");
   s.dirAbs = file.readBool(Option, "DirAbs", true);
   s.addDriveLetter = file.readBool(Option, "AddDriveLetter", true);
-  s.dirKai = file.readBool(Option, "DirKAI", true);
+  s.includeSubfolders = file.readBool(Option, "DirKAI", true);
   s.showResult = file.readBool(Option, "ShowResult", true);
-  s.pickupFolder = file.readBool(Option, "PickupFolder", false);
+  s.perFolder = file.readBool(Option, "PickupFolder", false);
   s.overwrite = file.readInteger(Option, "Overwrite", 1);
   s.verify = file.readBool(Option, "Verify", false);
   s.threads = static_cast<std::uint32_t>(std::max(0, file.readInteger(Option, "Threads", 0)));
-  s.escExt = fromCommaText(file.readString(Option, "EscExt", ""));
+  s.excludedExtensions = fromCommaText(file.readString(Option, "EscExt", ""));
   for (std::size_t c = 0; c < s.columnWidths.size(); ++c)
     s.columnWidths[c] = file.readInteger(ListView, columnWidthKey(c), s.columnWidths[c]);
   s.top = file.readInteger(Window, "Top", 0);
@@ -62,11 +62,11 @@ Result<> writeSettingsAtClose(ProfileFile& file, const MainWindowSettings& s) {
   std::vector<ProfileFile::KeyValue> keys = {
       {Default, "From", s.from},
       {Default, "To", s.to},
-      {Option, "DirKAI", profileBoolText(s.dirKai)},
+      {Option, "DirKAI", profileBoolText(s.includeSubfolders)},
       {Option, "ShowResult", profileBoolText(s.showResult)},
-      {Option, "PickupFolder", profileBoolText(s.pickupFolder)},
+      {Option, "PickupFolder", profileBoolText(s.perFolder)},
       {Option, "Overwrite", std::to_string(s.overwrite)},
-      {Option, "EscExt", toCommaText(s.escExt)},
+      {Option, "EscExt", toCommaText(s.excludedExtensions)},
   };
   for (std::size_t c = 0; c < s.columnWidths.size(); ++c)
     keys.push_back({ListView, columnWidthKey(c), std::to_string(s.columnWidths[c])});

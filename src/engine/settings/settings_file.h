@@ -26,14 +26,14 @@ struct MainWindowSettings {
   std::string lastCopyDate;  // Default/LastCopyDate: yyyy/mm/dd, or empty
   bool dirAbs = true;
   bool addDriveLetter = true;
-  bool dirKai = true;
+  bool includeSubfolders = true;
   bool showResult = true;
-  bool pickupFolder = false;
+  bool perFolder = false;
   std::int32_t overwrite = 1;
   bool verify = false;  // Option/Verify: read only; no window control writes it
   // Option/Threads: the walk's threads, 0 (or absent) to choose by the file system; read only
   std::uint32_t threads = 0;
-  std::vector<std::string> escExt;
+  std::vector<std::string> excludedExtensions;
   // ListView/Column0Width..Column4Width; -1 where none is stored: the window then gives the
   // column a width that fits its header and texts.
   std::array<std::int32_t, 5> columnWidths{-1, -1, -1, -1, -1};

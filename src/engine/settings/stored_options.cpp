@@ -5,9 +5,9 @@ namespace nuvelo {
 SearchOptions storedSearchOptions(const MainWindowSettings& settings) {
   SearchOptions search;
   search.sourceFolder = settings.from;
-  search.includeSubfolders = settings.dirKai;
-  search.perFolder = settings.pickupFolder;
-  search.excludedExtensions = settings.escExt;
+  search.includeSubfolders = settings.includeSubfolders;
+  search.perFolder = settings.perFolder;
+  search.excludedExtensions = settings.excludedExtensions;
   search.walkThreads = settings.threads;
   return search;
 }
@@ -25,9 +25,9 @@ CopyOptions storedCopyOptions(const MainWindowSettings& settings) {
 void storeOptions(const SearchOptions& search, const CopyOptions& copy,
                   MainWindowSettings& settings) {
   settings.from = search.sourceFolder;
-  settings.dirKai = search.includeSubfolders;
-  settings.pickupFolder = search.perFolder;
-  settings.escExt = search.excludedExtensions;
+  settings.includeSubfolders = search.includeSubfolders;
+  settings.perFolder = search.perFolder;
+  settings.excludedExtensions = search.excludedExtensions;
   settings.threads = search.walkThreads;
   settings.to = copy.destination;
   settings.dirAbs = copy.dirAbs;
@@ -38,11 +38,11 @@ void storeOptions(const SearchOptions& search, const CopyOptions& copy,
 
 SearchConditions conditionsOf(const SearchOptions& search, const std::string& destination) {
   SearchConditions conditions;
-  conditions.dirFrom = search.sourceFolder;
-  conditions.dirTo = destination;
-  conditions.cbKai = search.includeSubfolders;
-  conditions.folEx = search.excludedSubfolders;
-  conditions.escExt = search.excludedExtensions;
+  conditions.source = search.sourceFolder;
+  conditions.destination = destination;
+  conditions.includeSubfolders = search.includeSubfolders;
+  conditions.excludedSubfolders = search.excludedSubfolders;
+  conditions.excludedExtensions = search.excludedExtensions;
   return conditions;
 }
 

@@ -40,12 +40,12 @@ void MainWindow::onOpenConditionFile() {
 }
 
 void MainWindow::applyConditions(const SearchConditions& conditions) {
-  sourceFolderEdit->setText(qt(conditions.dirFrom));
-  destinationFolderEdit->setText(qt(conditions.dirTo));
+  sourceFolderEdit->setText(qt(conditions.source));
+  destinationFolderEdit->setText(qt(conditions.destination));
   // The switch's click handler runs when its state changes.
-  subfoldersCheckBox->setChecked(conditions.cbKai);
-  setListTexts(*excludedSubfoldersList, conditions.folEx);
-  search_.excludedExtensions = conditions.escExt;
+  subfoldersCheckBox->setChecked(conditions.includeSubfolders);
+  setListTexts(*excludedSubfoldersList, conditions.excludedSubfolders);
+  search_.excludedExtensions = conditions.excludedExtensions;
 }
 
 }  // namespace nuvelo

@@ -78,6 +78,7 @@ void lookUpEntry(int folderFd, ListedEntry& listed) {
   lookup.mode = st.st_mode;
   lookup.bytes = st.st_size;
   lookup.modified = st.st_mtim;
+  lookup.changedSeconds = st.st_ctim.tv_sec;
   lookup.device = st.st_dev;
   lookup.inode = st.st_ino;
 }

@@ -24,6 +24,7 @@ struct EntryLookup {
   mode_t mode = 0;
   std::int64_t bytes = 0;
   timespec modified{};
+  std::int64_t changedSeconds = 0;  // the inode change time
   dev_t device = 0;
   ino_t inode = 0;
 };

@@ -120,20 +120,20 @@ TEST_P(Walk, WithoutSubfoldersOnlyTheTopIsExamined) {
   WalkFilter f = filter();
   f.includeSubfolders = false;
   EXPECT_EQ(walk(f), paths({"new.txt"}));
-  f.pickupFolder = true;
+  f.perFolder = true;
   EXPECT_EQ(walk(f), paths({"new.txt"}));
 }
 
 TEST_P(Walk, PerFolderModeListsNewFoldersWholeAndEntersOldOnes) {
   WalkFilter f = filter();
-  f.pickupFolder = true;
+  f.perFolder = true;
   EXPECT_EQ(walk(f), paths({"new.txt", "fresh", "stale/c.txt", "stale/inner"}));
 }
 
 TEST_P(Walk, FolderModeTakesEveryFileWhateverTheDateAndSwitches) {
   WalkFilter f = filter();
   f.includeSubfolders = false;
-  f.pickupFolder = true;
+  f.perFolder = true;
   f.excludedExtensions = {"TXT"};
   makeFile(at("stale/inner/e.doc"), Old);
   EXPECT_EQ(walk(f, WalkMode::WholeFolder), paths({"stale/inner/e.doc"}));
@@ -205,7 +205,7 @@ TEST_P(Walk, ExcludedSubfolderIsTheSourceTextFollowedByTheEntry) {
   EXPECT_FALSE(found.count(at("stale/inner/d.txt")));
   EXPECT_TRUE(found.count(at("ver.2/z.txt")));  // a folder name with a dot is entered
 
-  f.pickupFolder = true;  // an excluded folder is not listed as a row either
+  f.perFolder = true;  // an excluded folder is not listed as a row either
   f.excludedSubfolders = {"/fresh"};
   EXPECT_FALSE(walk(f).count(at("fresh")));
 }
@@ -296,7 +296,7 @@ TEST_P(Walk, LeavesOutTheDestinationFolderAndTheCopiersTemporaryFiles) {
   ASSERT_TRUE(f.leftOutFolder);
   EXPECT_EQ(walk(f), paths({"new.txt", "fresh/a.txt", "stale/c.txt", "stale/inner/d.txt",
                             ".nuvelo-notatemporary.tmp"}));
-  f.pickupFolder = true;  // nor listed as a folder of its own
+  f.perFolder = true;  // nor listed as a folder of its own
   EXPECT_EQ(walk(f),
             paths({"new.txt", "fresh", "stale/c.txt", "stale/inner", ".nuvelo-notatemporary.tmp"}));
   EXPECT_EQ(walk(f, WalkMode::WholeFolder).count(at("backup/copied.txt")), 0u);

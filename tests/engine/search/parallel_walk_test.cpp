@@ -131,7 +131,7 @@ WalkFilter filterFor(const FilterCase& c, const RandomTree& tree, const std::str
   f.sourceText = root;
   f.since = SinceThreshold::forDay(Since);
   f.includeSubfolders = c.subfolders;
-  f.pickupFolder = c.perFolder;
+  f.perFolder = c.perFolder;
   if (c.excludes) {
     f.excludedExtensions = {"bak", "jpg"};
     if (tree.folders().size() > 1) f.excludedSubfolders = {tree.folders()[1].substr(root.size())};

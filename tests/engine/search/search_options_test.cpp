@@ -25,7 +25,7 @@ TEST(SearchOptionsFilter, CarriesEveryCondition) {
   const WalkFilter filter = walkFilterOf(optionsBelow("/data/work/"), "");
   EXPECT_EQ(filter.sourceText, "/data/work");  // cleaned as the runs use it
   EXPECT_FALSE(filter.includeSubfolders);
-  EXPECT_TRUE(filter.pickupFolder);
+  EXPECT_TRUE(filter.perFolder);
   EXPECT_EQ(filter.excludedSubfolders, (std::vector<std::string>{"/cache"}));
   EXPECT_EQ(filter.excludedExtensions, (std::vector<std::string>{"bak", "tmp"}));
   EXPECT_EQ(filter.since.firstSecond(),

@@ -20,11 +20,11 @@ using testing::writeFile;
 
 SearchConditions example() {
   SearchConditions c;
-  c.dirFrom = "D:\\Data\\Work";
-  c.dirTo = "E:\\Backup";
-  c.cbKai = true;
-  c.folEx = {"\\obj", "\\tmp\\cache"};
-  c.escExt = {"bak", "tmp"};
+  c.source = "D:\\Data\\Work";
+  c.destination = "E:\\Backup";
+  c.includeSubfolders = true;
+  c.excludedSubfolders = {"\\obj", "\\tmp\\cache"};
+  c.excludedExtensions = {"bak", "tmp"};
   return c;
 }
 
@@ -42,21 +42,21 @@ TEST(ConditionFile, RoundTripKeepsListsWithBlanksAndOtherLines) {
   const std::string path = folder.file("conds.dat");
   writeFile(path, "; my notes\n[Mine]\nkeep=1\n");
   SearchConditions c;
-  c.dirFrom = "/home/u/My Docs";
-  c.folEx = {"/My Docs"};
-  c.escExt = {};
+  c.source = "/home/u/My Docs";
+  c.excludedSubfolders = {"/My Docs"};
+  c.excludedExtensions = {};
   ASSERT_TRUE(writeConditionFile(path, c));
   const auto back = readConditionFile(path);
   ASSERT_TRUE(back);
-  EXPECT_EQ(back->folEx, (std::vector<std::string>{"/My Docs"}));
-  EXPECT_TRUE(back->escExt.empty());
-  EXPECT_EQ(back->dirFrom, "/home/u/My Docs");
-  EXPECT_FALSE(back->cbKai);
+  EXPECT_EQ(back->excludedSubfolders, (std::vector<std::string>{"/My Docs"}));
+  EXPECT_TRUE(back->excludedExtensions.empty());
+  EXPECT_EQ(back->source, "/home/u/My Docs");
+  EXPECT_FALSE(back->includeSubfolders);
   EXPECT_EQ(readFile(path).rfind("; my notes\n[Mine]\nkeep=1\n", 0), 0u);
 
-  c.folEx = {"/My Docs", "/x", "/Other Docs"};  // quoted items at both ends
+  c.excludedSubfolders = {"/My Docs", "/x", "/Other Docs"};  // quoted items at both ends
   ASSERT_TRUE(writeConditionFile(path, c));
-  EXPECT_EQ(readConditionFile(path)->folEx, c.folEx);
+  EXPECT_EQ(readConditionFile(path)->excludedSubfolders, c.excludedSubfolders);
 }
 
 struct MarkCase {
@@ -87,9 +87,9 @@ TEST(ConditionFile, MissingFileIsNoConditionFileAndAbsentKeysGiveDefaults) {
   writeFile(folder.file("mark.dat"), "[Application]\nNVOFile=1\n");
   const auto c = readConditionFile(folder.file("mark.dat"));
   ASSERT_TRUE(c);
-  EXPECT_TRUE(c->dirFrom.empty());
-  EXPECT_FALSE(c->cbKai);
-  EXPECT_TRUE(c->folEx.empty());
+  EXPECT_TRUE(c->source.empty());
+  EXPECT_FALSE(c->includeSubfolders);
+  EXPECT_TRUE(c->excludedSubfolders.empty());
 }
 
 TEST(ConditionFile, WindowsFileInShiftJisWithCrlfLoads) {
@@ -100,9 +100,9 @@ TEST(ConditionFile, WindowsFileInShiftJisWithCrlfLoads) {
             "DirTo=E:\\Backup\r\nCBKai=1\r\nFolEx=\"\\My Docs\"\r\n[Application]\r\nNVOFile=1\r\n");
   const auto c = readConditionFile(folder.file("win.dat"));
   ASSERT_TRUE(c);
-  EXPECT_EQ(c->dirFrom, "D:\\データ\\仕事");
-  EXPECT_EQ(c->folEx, (std::vector<std::string>{"\\My Docs"}));
-  EXPECT_TRUE(c->cbKai);
+  EXPECT_EQ(c->source, "D:\\データ\\仕事");
+  EXPECT_EQ(c->excludedSubfolders, (std::vector<std::string>{"\\My Docs"}));
+  EXPECT_TRUE(c->includeSubfolders);
 }
 
 TEST(ConditionFile, LongListsLoadWholeAndSurviveTheNextSave) {
@@ -119,13 +119,13 @@ TEST(ConditionFile, LongListsLoadWholeAndSurviveTheNextSave) {
 
   auto loaded = readConditionFile(path);
   ASSERT_TRUE(loaded);
-  EXPECT_EQ(loaded->folEx, entries);
+  EXPECT_EQ(loaded->excludedSubfolders, entries);
 
-  loaded->dirFrom = "D:\\Data";
+  loaded->source = "D:\\Data";
   ASSERT_TRUE(writeConditionFile(path, *loaded));
   const auto saved = readConditionFile(path);
   ASSERT_TRUE(saved);
-  EXPECT_EQ(saved->folEx, entries);
+  EXPECT_EQ(saved->excludedSubfolders, entries);
   EXPECT_NE(readFile(path).find("FolEx=" + folEx + "\r\n"), std::string::npos);
 }
 

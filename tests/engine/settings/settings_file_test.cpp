@@ -24,12 +24,12 @@ TEST(SettingsFile, FirstStartGivesDefaults) {
   EXPECT_EQ(s.lastCopyDate, "");
   EXPECT_TRUE(s.dirAbs);
   EXPECT_TRUE(s.addDriveLetter);
-  EXPECT_TRUE(s.dirKai);
+  EXPECT_TRUE(s.includeSubfolders);
   EXPECT_TRUE(s.showResult);
-  EXPECT_FALSE(s.pickupFolder);
+  EXPECT_FALSE(s.perFolder);
   EXPECT_EQ(s.overwrite, 1);
   EXPECT_EQ(s.threads, 0u);  // chosen by the file system
-  EXPECT_TRUE(s.escExt.empty());
+  EXPECT_TRUE(s.excludedExtensions.empty());
   EXPECT_EQ(s.columnWidths, (std::array<std::int32_t, 5>{-1, -1, -1, -1, -1}));  // not stored
   EXPECT_EQ(s.top, 0);
   EXPECT_EQ(s.left, 0);
@@ -49,11 +49,11 @@ TEST(SettingsFile, HandEditedValues) {
   EXPECT_EQ(s.from, "\"/My Docs\"");
   EXPECT_EQ(s.lastCopyDate, "2024/05/01");
   EXPECT_EQ(s.overwrite, 2);
-  EXPECT_TRUE(s.dirKai);
+  EXPECT_TRUE(s.includeSubfolders);
   EXPECT_FALSE(s.dirAbs);
   EXPECT_TRUE(s.showResult);  // not a number: the default
   EXPECT_EQ(s.threads, 0u);   // no count below zero: chosen by the file system
-  EXPECT_EQ(s.escExt, (std::vector<std::string>{"bak", "tmp"}));
+  EXPECT_EQ(s.excludedExtensions, (std::vector<std::string>{"bak", "tmp"}));
   EXPECT_EQ(s.columnWidths[2], 64);
   EXPECT_EQ(s.top, 30);
   EXPECT_EQ(s.left, 0);
@@ -65,9 +65,9 @@ TEST(SettingsFile, CloseWritesItsKeysInOrderAndNoOthers) {
   MainWindowSettings s;
   s.from = "/data/work";
   s.to = "/media/backup";
-  s.dirKai = false;
+  s.includeSubfolders = false;
   s.overwrite = 2;
-  s.escExt = {"bak", "a b"};
+  s.excludedExtensions = {"bak", "a b"};
   s.columnWidths = {101, 81, 51, 101, 165};
   s.top = 10;
   s.left = 20;
@@ -90,10 +90,10 @@ TEST(SettingsFile, CloseWritesItsKeysInOrderAndNoOthers) {
   MainWindowSettings back = readMainWindowSettings(ProfileFile(path));
   back.lastCopyDate = s.lastCopyDate;
   EXPECT_EQ(back.from, s.from);
-  EXPECT_EQ(back.escExt, s.escExt);
+  EXPECT_EQ(back.excludedExtensions, s.excludedExtensions);
   EXPECT_EQ(back.columnWidths, s.columnWidths);
   EXPECT_EQ(back.width, s.width);
-  EXPECT_FALSE(back.dirKai);
+  EXPECT_FALSE(back.includeSubfolders);
   EXPECT_EQ(back.recentSources, s.recentSources);
   EXPECT_EQ(back.recentDestinations, s.recentDestinations);
 }

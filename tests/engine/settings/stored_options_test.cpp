@@ -12,12 +12,12 @@ MainWindowSettings unusualSettings() {
   s.to = "/media/backup";
   s.dirAbs = false;
   s.addDriveLetter = false;
-  s.dirKai = false;
-  s.pickupFolder = true;
+  s.includeSubfolders = false;
+  s.perFolder = true;
   s.overwrite = 3;
   s.verify = true;
   s.threads = 7;
-  s.escExt = {"bak", "a b"};
+  s.excludedExtensions = {"bak", "a b"};
   return s;
 }
 
@@ -32,12 +32,12 @@ TEST(StoredOptions, EveryOptionKeyGoesOutAndComesBack) {
   EXPECT_EQ(stored.to, given.to);
   EXPECT_EQ(stored.dirAbs, given.dirAbs);
   EXPECT_EQ(stored.addDriveLetter, given.addDriveLetter);
-  EXPECT_EQ(stored.dirKai, given.dirKai);
-  EXPECT_EQ(stored.pickupFolder, given.pickupFolder);
+  EXPECT_EQ(stored.includeSubfolders, given.includeSubfolders);
+  EXPECT_EQ(stored.perFolder, given.perFolder);
   EXPECT_EQ(stored.overwrite, given.overwrite);
   EXPECT_EQ(stored.verify, given.verify);
   EXPECT_EQ(stored.threads, given.threads);
-  EXPECT_EQ(stored.escExt, given.escExt);
+  EXPECT_EQ(stored.excludedExtensions, given.excludedExtensions);
   // Keys that are no option stay as they were.
   EXPECT_FALSE(stored.showResult);
   EXPECT_EQ(stored.lastCopyDate, "2024/05/01");
@@ -49,11 +49,11 @@ TEST(StoredOptions, ConditionFileKeepsTheSearchWithTheDestination) {
   search.excludedSubfolders = {"/cache", "/tmp"};
   search.since = 45000;  // not kept in a condition file
   const SearchConditions conditions = conditionsOf(search, "/media/backup");
-  EXPECT_EQ(conditions.dirFrom, "/home/u/文書");
-  EXPECT_EQ(conditions.dirTo, "/media/backup");
-  EXPECT_FALSE(conditions.cbKai);
-  EXPECT_EQ(conditions.folEx, (std::vector<std::string>{"/cache", "/tmp"}));
-  EXPECT_EQ(conditions.escExt, (std::vector<std::string>{"bak", "a b"}));
+  EXPECT_EQ(conditions.source, "/home/u/文書");
+  EXPECT_EQ(conditions.destination, "/media/backup");
+  EXPECT_FALSE(conditions.includeSubfolders);
+  EXPECT_EQ(conditions.excludedSubfolders, (std::vector<std::string>{"/cache", "/tmp"}));
+  EXPECT_EQ(conditions.excludedExtensions, (std::vector<std::string>{"bak", "a b"}));
 }
 
 }  // namespace

@@ -262,9 +262,9 @@ TEST_F(Pickers, SaveAndLoadConditionFiles) {
   EXPECT_EQ(fakes.files.saveStarts[1].path, "");
   const auto saved = readConditionFile(file);
   ASSERT_TRUE(saved);
-  EXPECT_EQ(saved->dirFrom, source());
-  EXPECT_TRUE(saved->cbKai);
-  EXPECT_EQ(saved->folEx, (std::vector<std::string>{"/My Docs"}));
+  EXPECT_EQ(saved->source, source());
+  EXPECT_TRUE(saved->includeSubfolders);
+  EXPECT_EQ(saved->excludedSubfolders, (std::vector<std::string>{"/My Docs"}));
 
   // Loading puts everything back, the switch through its click handler.
   writeFile(tree.path() + "/other.dat",
