@@ -39,6 +39,11 @@ enum LongOption : int {
   Report,
   Progress,
   NoProgress,
+  ChangeTime,
+  NoChangeTime,
+  Compare,
+  JobFile,
+  Wait,
 };
 
 constexpr const char* ShortOptions = ":nqv0h";
@@ -67,6 +72,11 @@ const option LongOptions[] = {{"since", required_argument, nullptr, Since},
                               {"report", required_argument, nullptr, Report},
                               {"progress", no_argument, nullptr, Progress},
                               {"no-progress", no_argument, nullptr, NoProgress},
+                              {"change-time", no_argument, nullptr, ChangeTime},
+                              {"no-change-time", no_argument, nullptr, NoChangeTime},
+                              {"compare", no_argument, nullptr, Compare},
+                              {"job", required_argument, nullptr, JobFile},
+                              {"wait", no_argument, nullptr, Wait},
                               {"dry-run", no_argument, nullptr, 'n'},
                               {"quiet", no_argument, nullptr, 'q'},
                               {"verbose", no_argument, nullptr, 'v'},
@@ -218,9 +228,18 @@ class Parser {
     return {};
   }
 
+  // The three ways of choosing files exclude each other.
+  bool selectionOnce(const char* given) {
+    const char* earlier = options_.since       ? "--since"
+                          : options_.sinceLast ? "--since-last"
+                          : options_.compare   ? "--compare"
+                                               : nullptr;
+    if (!earlier) return true;
+    return error(fill("{1} と {2} は同時に指定できません", {earlier, given}));
+  }
+
   bool since(const std::string& value) {
-    if (options_.sinceLast)
-      return error(std::string(wording("--since と --since-last は同時に指定できません")));
+    if (!selectionOnce("--since")) return false;
     options_.since =
         parseSince(value, static_cast<std::int64_t>(std::time(nullptr)), civilDateOf(todayValue()));
     if (!options_.since)
@@ -250,6 +269,9 @@ class Parser {
       case Conditions:
         options_.conditions = value;
         return true;
+      case JobFile:
+        options_.job = value;
+        return true;
       case Settings:
         options_.settings = value;
         return true;
@@ -278,10 +300,16 @@ class Parser {
         options_.command = CliCommand::Version;
         return true;
       case SinceLast:
-        if (options_.since)
-          return error(std::string(wording("--since と --since-last は同時に指定できません")));
+        if (!selectionOnce("--since-last")) return false;
         options_.sinceLast = true;
         return true;
+      case Compare:
+        if (!selectionOnce("--compare")) return false;
+        options_.compare = true;
+        return true;
+      case ChangeTime:
+      case NoChangeTime:
+        return setOnce(options_.changeTime, code == ChangeTime, code);
       case Subfolders:
       case NoSubfolders:
         return setOnce(options_.includeSubfolders, code == Subfolders, code);
@@ -312,6 +340,7 @@ class Parser {
                    : code == '0'             ? &options_.print0
                    : code == IgnoreFreeSpace ? &options_.ignoreFreeSpace
                    : code == MakeDestination ? &options_.makeDestination
+                   : code == Wait            ? &options_.wait
                                              : nullptr;
     if (target) *target = true;
     return target != nullptr;
@@ -319,13 +348,18 @@ class Parser {
 
   ParsedCommandLine finish(const std::vector<std::string>& positional) {
     const bool copy = options_.command == CliCommand::Copy;
-    const std::size_t most = copy ? 2 : 1;
-    if (positional.size() > most) return fail(fill("引数が多すぎます: {1}", {positional[most]}));
+    // A search may name the destination too: the job whose day --since-last takes, and the
+    // folder --compare compares with.
+    const bool needsDestination = copy || options_.compare;
+    if (positional.size() > 2) return fail(fill("引数が多すぎます: {1}", {positional[2]}));
+    if (options_.conditions && options_.job)
+      return fail(wording("--conditions と --job は同時に指定できません"));
     if (!positional.empty()) options_.source = positional[0];
     if (positional.size() > 1) options_.destination = positional[1];
-    if (!options_.conditions) {
+    if (!options_.conditions && !options_.job) {
       if (!options_.source) return fail(wording("検索元フォルダを指定してください"));
-      if (copy && !options_.destination) return fail(wording("コピー先フォルダを指定してください"));
+      if (needsDestination && !options_.destination)
+        return fail(wording("コピー先フォルダを指定してください"));
     }
     if (options_.quiet && options_.verbose) return fail(wording("-q と -v は同時に指定できません"));
     if (options_.print0 && options_.formatGiven)
@@ -345,6 +379,7 @@ class Parser {
     if (options_.ignoreFreeSpace) return "--ignore-free-space";
     if (options_.makeDestination) return "--mkdir";
     if (options_.report) return "--report";
+    if (options_.wait) return "--wait";
     return nullptr;
   }
 

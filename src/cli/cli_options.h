@@ -20,6 +20,9 @@ struct CliOptions {
   std::optional<std::string> destination;
   std::optional<SinceValue> since;
   bool sinceLast = false;
+  // --compare: every file missing at DEST or older there, instead of a day
+  bool compare = false;
+  std::optional<bool> changeTime;  // nothing: the job file's, else the settings file's
   std::optional<bool> includeSubfolders;  // nothing: the condition file's, else the settings file's
   std::optional<std::vector<std::string>> excludedSubfolders;
   std::optional<std::vector<std::string>> excludedExtensions;
@@ -28,6 +31,8 @@ struct CliOptions {
   std::optional<bool> driveLetter;
   std::optional<OverwritePolicy> overwrite;
   std::optional<std::string> conditions;
+  std::optional<std::string> job;  // --job FILE: a job file, in place of the settings' options
+  bool wait = false;  // --wait: wait for a run of the same job to end instead of exiting
   std::optional<std::string> settings;
   bool dryRun = false;
   std::optional<bool> verify;    // nothing: the settings file's

@@ -7,16 +7,18 @@
 #include <cstring>
 
 #include "build_commit.h"  // generated at every build: NUVELO_COMMIT
+#include "cli/cli_job.h"
 #include "cli/output_text.h"
 #include "cli/search_printer.h"
 #include "cli/terminal_observers.h"
+#include "engine/copy/copy_options.h"
 #include "engine/copy/copy_run.h"
-#include "engine/search/file_date.h"
+#include "engine/jobs/job_end.h"
+#include "engine/jobs/job_search.h"
+#include "engine/jobs/job_state.h"
 #include "engine/search/search_run.h"
-#include "engine/settings/condition_file.h"
-#include "engine/settings/job_dates.h"
+#include "engine/settings/job_file.h"
 #include "engine/settings/profile_file.h"
-#include "engine/settings/settings_file.h"
 #include "messages/copy_messages.h"
 #include "messages/failure_reasons.h"
 #include "messages/run_messages.h"
@@ -26,21 +28,6 @@
 namespace nuvelo {
 namespace {
 
-// The search and copy conditions after the settings file, a condition file and the options
-// have had their say, in that order.
-struct Job {
-  std::string settingsPath;
-  MainWindowSettings settings;
-  std::string source;
-  std::string destination;
-  std::string jobKey;  // where --since-last finds this job's day in [Jobs]
-  WalkFilter filter;
-  bool dirAbs = true;
-  bool driveLetter = true;
-  OverwritePolicy overwrite = OverwriteAsk;
-  bool verify = false;
-};
-
 class NoTypes : public TypeNamer {
  public:
   std::uint16_t typeOf(std::string_view, EntryKind) override { return 0; }
@@ -49,13 +36,6 @@ class NoTypes : public TypeNamer {
 int refuse(CliEnvironment& env, const std::string& message) {
   env.err << message << '\n';
   return ExitStatus::BadUsage;
-}
-
-std::optional<CivilDate> parseSlashDate(const std::string& text) {
-  if (text.size() != 10 || text[4] != '/' || text[7] != '/') return std::nullopt;
-  std::string iso = text;
-  iso[4] = iso[7] = '-';
-  return parseIsoDate(iso);
 }
 
 // The message for a settings file that cannot be written.
@@ -76,57 +56,15 @@ std::string settingsRefusal(const CliOptions& o, const std::string& path) {
                                                     : std::string();
 }
 
-// Resolves the job; a non-empty message on failure.
-std::string resolveJob(const CliOptions& o, const CliEnvironment& env, Job& job) {
-  job.settingsPath = o.settings.value_or(env.defaultSettingsPath);
-  if (std::string why = settingsRefusal(o, job.settingsPath); !why.empty()) return why;
-  job.settings = readMainWindowSettings(ProfileFile(job.settingsPath));
-  std::optional<SearchConditions> conditions;
-  if (o.conditions) {
-    conditions = readConditionFile(*o.conditions);
-    if (!conditions) return invalidConditionFileText();
-  }
-  job.source = cleanSourceFolder(o.source.value_or(conditions ? conditions->source : ""));
-  job.destination = o.destination.value_or(conditions ? conditions->destination : "");
-
-  job.jobKey = jobKey(o.conditions ? cleanSourceFolder(*o.conditions) : std::string(), job.source,
-                      job.destination.empty() ? std::string() : cleanSourceFolder(job.destination));
-  CivilDate since = civilDateOf(todayValue());
-  if (o.sinceLast) {
-    // A job copied before starts from its own day; a new one from the window's last copy.
-    const auto last = parseSlashDate(
-        readJobDate(ProfileFile(job.settingsPath), job.jobKey).value_or(job.settings.lastCopyDate));
-    if (!last) return fill("前回コピーした日付がありません ({1})", {job.settingsPath});
-    since = *last;
-  } else if (o.since && o.since->day) {
-    since = *o.since->day;
-  }
-  job.filter.since = o.since && o.since->instant ? SinceThreshold::forInstant(*o.since->instant)
-                                                 : SinceThreshold::forDay(dateValueOf(since));
-  job.filter.sourceText = job.source;
-  job.filter.includeSubfolders =
-      o.includeSubfolders.value_or(conditions ? conditions->includeSubfolders : job.settings.includeSubfolders);
-  job.filter.excludedSubfolders =
-      o.excludedSubfolders.value_or(conditions ? conditions->excludedSubfolders : std::vector<std::string>{});
-  job.filter.excludedExtensions =
-      o.excludedExtensions.value_or(conditions ? conditions->excludedExtensions : job.settings.excludedExtensions);
-  job.filter.perFolder = o.perFolder.value_or(job.settings.perFolder);
-  job.filter.threads = o.threads.value_or(job.settings.threads);
-  job.dirAbs = o.dirAbs.value_or(job.settings.dirAbs);
-  job.driveLetter = o.driveLetter.value_or(job.settings.addDriveLetter);
-  job.overwrite = o.overwrite.value_or(overwritePolicyOf(job.settings.overwrite));
-  job.verify = o.verify.value_or(job.settings.verify);
-  return {};
-}
-
 // Why the copy cannot start, before anything is searched or copied; empty when it can. A
 // missing destination is made when the terminal says yes, as the window asks.
 std::string copyRefusal(const CliOptions& o, CliEnvironment& env, const Job& job) {
-  if (job.overwrite == OverwriteAsk && !o.dryRun && !env.canAsk)
+  const std::string& destination = job.options.copy.destination;
+  if (overwritePolicyOf(job.options.copy.overwrite) == OverwriteAsk && !o.dryRun && !env.canAsk)
     return std::string(
         wording("--overwrite ask には質問に答える端末が要ります。端末なしで実行するときは "
                 "--overwrite newer|always|never のどれかを指定してください"));
-  switch (destinationState(job.destination)) {
+  switch (destinationState(destination)) {
     case DestinationState::NotGiven:
       return noDestinationText();
     case DestinationState::Exists:
@@ -140,39 +78,35 @@ std::string copyRefusal(const CliOptions& o, CliEnvironment& env, const Job& job
                                               : std::nullopt;
   if (!answer || !*answer)
     return std::string(wording("コピー先が存在しません。作るときは --mkdir を指定してください"));
-  if (!makeDestination(job.destination)) return cannotMakeDestinationText();
+  if (!makeDestination(destination)) return cannotMakeDestinationText();
   return {};
 }
 
-std::vector<ResultRow> rowsOf(const SearchOutcome& found, const Job& job, TypeNamer& types) {
-  return buildResultRows(found.entries, job.dirAbs, job.source, types);
-}
-
-// Records the day only when everything listed was carried or deliberately left, and says so
-// when it does not.
-int recordDay(CliEnvironment& env, const Job& job, const CopyRunResult& result,
-              std::size_t unreadable) {
-  if (result.mayRecordDate(false) && unreadable == 0) {
-    ProfileFile settingsFile(job.settingsPath);
-    const CivilDate today = civilDateOf(todayValue());
-    Result<> written = writeLastCopyDate(settingsFile, today);
-    if (written) written = writeJobDate(settingsFile, job.jobKey, today);
-    if (written) return ExitStatus::Done;
-    env.err << settingsWriteText(written.error()) << '\n';
-    return ExitStatus::SomeFailed;
+// Holds the job's run lock for a real copy: a second run of the same job exits at once, or
+// with --wait waits for the first to end. Nothing but a status to return when it cannot run.
+std::optional<int> lockRun(const CliOptions& o, CliEnvironment& env, const Job& job,
+                           FileLock& lock) {
+  auto taken = lockJobRun(job.stateFolder, job.key,
+                          o.wait ? LockWait::UntilFree : LockWait::Never,
+                          [&env] { return interrupted(env); });
+  if (taken) {
+    lock = std::move(*taken);
+    return std::nullopt;
   }
-  env.err << fill(
-                 "前回コピーした日付は変えません (失敗 {1}個: 次の --since-last "
-                 "でもう一度対象になります)",
-                 {std::to_string(result.counts.failed + unreadable)})
+  if (taken.error().code == std::errc::operation_canceled) return ExitStatus::Interrupted;
+  env.err << "nuvelo-cli: "
+          << terminalText(fill("このジョブ ({1} → {2}) は別の nuvelo-cli が実行中です。"
+                               "終わるのを待つときは --wait を指定してください",
+                               {job.options.search.sourceFolder, job.options.copy.destination}))
           << '\n';
-  return ExitStatus::SomeFailed;
+  return ExitStatus::JobRunning;
 }
 
 // The closing lines on stderr: what was copied, skipped and failed, the bytes and the time
-// (also after an interrupt, so that the user learns how far it got), and the failed names.
+// (also after an interrupt, so that the user learns how far it got), the failed names and
+// how many files wait for the next run.
 void tellSummary(const CliOptions& o, CliEnvironment& env, const CopyRunResult& result,
-                 const CopyMeter& meter) {
+                 const CopyMeter& meter, std::size_t waiting) {
   if (o.quiet) return;
   const std::string counts =
       o.dryRun ? plannedCountsText(result.counts) : copyCountsText(result.counts);
@@ -180,57 +114,78 @@ void tellSummary(const CliOptions& o, CliEnvironment& env, const CopyRunResult& 
           << meter.summaryText(CopyMeter::Clock::now()) << ")\n";
   if (!result.failedSources.empty())
     env.err << terminalText(failedNamesText(result.failedSources)) << '\n';
+  if (waiting > 0) env.err << waitingFilesText(waiting) << '\n';
 }
 
 // Ends the report with its summary line; a report that could not be written whole makes the
 // run a failure.
 int closeReport(const CliOptions& o, CliEnvironment& env, CopyReport* report,
-                const CopyRunResult& result, const CopyMeter& meter, int status) {
+                const CopyRunResult& result, const CopyMeter& meter, std::size_t waiting,
+                int status) {
   if (!report) return status;
   const auto now = CopyMeter::Clock::now();
   report->summary(result.counts, meter.bytesCopied(),
                   std::chrono::duration<double>(now - meter.started()).count(), o.dryRun,
-                  result.aborted);
+                  result.aborted, waiting);
   if (report->close()) return status;
   env.err << "nuvelo-cli: " << terminalText(fill("{1} に書き込めません", {*o.report})) << '\n';
   return status == ExitStatus::Done ? ExitStatus::SomeFailed : status;
 }
 
-// The status of a copy that ran to its end, and the day recorded when it may be.
-int copyStatus(const CliOptions& o, CliEnvironment& env, const Job& job,
-               const CopyRunResult& result, std::size_t unreadable) {
-  if (result.attributesNote && !o.quiet)
-    env.err << "nuvelo-cli: " << attributesNoteText(*result.attributesNote) << '\n';
-  if (o.dryRun)
-    return result.counts.failed + unreadable ? ExitStatus::SomeFailed : ExitStatus::Done;
-  return recordDay(env, job, result, unreadable);
+// What the search found, for the job's record of the run.
+struct SearchRecord {
+  CivilDate dayOfList;
+  std::vector<std::string> listed;
+  std::vector<std::string> unreadable;
+};
+
+// Records the run in the job's state: its day when it copied to its end, and its retry list.
+// Nothing is recorded of a dry run or of a copy that never started.
+std::optional<JobEnd> recordCopy(CliEnvironment& env, const CliOptions& o, const Job& job,
+                                 const SearchRecord& search, const CopyRunResult& result,
+                                 const std::vector<std::string>& copyList, int& status) {
+  if (o.dryRun || result.refusedForRoom) return std::nullopt;
+  RunRecord run;
+  run.dayOfList = search.dayOfList;
+  run.completed = result.completed(false);
+  run.listed = search.listed;
+  run.carried = carriedSources(copyList, result);
+  run.failed = result.failedSources;
+  run.failed.insert(run.failed.end(), search.unreadable.begin(), search.unreadable.end());
+  const Result<JobEnd> end = recordRun(job, run);
+  if (end) return *end;
+  env.err << "nuvelo-cli: " << terminalText(settingsWriteText(end.error())) << '\n';
+  if (status == ExitStatus::Done) status = ExitStatus::SomeFailed;
+  return std::nullopt;
 }
 
-int runCopyJob(const CliOptions& o, CliEnvironment& env, const Job& job, const SearchOutcome& found,
-               std::size_t unreadable, CopyReport* report) {
+int runCopyJob(const CliOptions& o, CliEnvironment& env, const Job& job, const WalkFilter& filter,
+               const SearchOutcome& found, const SearchRecord& search, CopyReport* report) {
   ProgressLine progress(env);
   NoTypes noTypes;
-  const std::vector<ResultRow> rows = rowsOf(found, job, noTypes);
-  CopyRequest request;
-  request.rule = {job.dirAbs, job.driveLetter, job.source, PathStyle::Posix};
-  request.destination = job.destination;
-  request.overwrite = job.overwrite;
-  request.filter = job.filter;
+  const std::vector<ResultRow> rows = buildResultRows(
+      found.entries, job.options.copy.dirAbs, job.options.search.sourceFolder, noTypes);
+  CopyRequest request = copyRequestOf(job.options.copy, job.options.search.sourceFolder, filter);
   request.dryRun = o.dryRun;
-  request.verify = job.verify;
   CopyMeter meter(CopyMeter::Clock::now());
   std::vector<std::string> copyList;
-  TerminalCopyObserver observer(env, progress, o, job.overwrite, copyList, meter, report);
+  const OverwritePolicy overwrite = overwritePolicyOf(job.options.copy.overwrite);
+  TerminalCopyObserver observer(env, progress, o, overwrite, copyList, meter, report);
   const CopyRunResult result = runCopy(rows, request, observer, copyList);
   progress.clear();
-  unreadable += observer.unreadable();
   if (result.refusedForRoom) return ExitStatus::BadUsage;
   if (result.aborted && !interrupted(env) && observer.unanswered())
     env.err << "nuvelo-cli: " << wording("質問に答えがなかったので中止しました") << '\n';
-  tellSummary(o, env, result, meter);
-  const int status =
-      result.aborted ? ExitStatus::Interrupted : copyStatus(o, env, job, result, unreadable);
-  return closeReport(o, env, report, result, meter, status);
+  if (result.attributesNote && !o.quiet)
+    env.err << "nuvelo-cli: " << attributesNoteText(*result.attributesNote) << '\n';
+  const bool failed = result.counts.failed + found.unreadable.size() + observer.unreadable() > 0;
+  int status = result.aborted ? ExitStatus::Interrupted
+               : failed       ? ExitStatus::SomeFailed
+                              : ExitStatus::Done;
+  const auto end = recordCopy(env, o, job, search, result, copyList, status);
+  const std::size_t waiting = end ? end->waiting : 0;
+  tellSummary(o, env, result, meter, waiting);
+  return closeReport(o, env, report, result, meter, waiting, status);
 }
 
 // Output that could not be written is a failure, whatever else went well. A stream tells no
@@ -253,56 +208,83 @@ void warnOfUnmet(CliEnvironment& env, const std::vector<std::string>& entries,
       env.err << "nuvelo-cli: " << terminalText(fill(pattern, {entries[i]})) << '\n';
 }
 
-// An exclusion given on the command line that left nothing out is most often a misspelt one:
-// each is named on stderr. Those of the settings or condition file are standing lists, and a
-// tree without such files is no mistake.
-void warnOfUnmetExclusions(const CliOptions& o, CliEnvironment& env, const WalkFilter& filter,
-                           const ExclusionTally& tally) {
-  if (o.excludedSubfolders)
+// An exclusion the user wrote for this job (on the command line, or excluded folders in its
+// condition or job file) that left nothing out is most often a misspelt one: each is named on
+// stderr. The settings file's extensions are a standing list, and a tree without such files is
+// no mistake.
+void warnOfUnmetExclusions(CliEnvironment& env, const OptionLayer& resolved,
+                           const WalkFilter& filter, const ExclusionTally& tally) {
+  const std::string& foldersFrom = resolved.excludedSubfolders.where;
+  if (foldersFrom == wording("コマンドライン"))
     warnOfUnmet(env, filter.excludedSubfolders, tally.folders,
                 wording("--exclude-folder {1} に当たるフォルダはありませんでした"));
-  if (o.excludedExtensions)
+  else if (!foldersFrom.empty())
+    warnOfUnmet(env, filter.excludedSubfolders, tally.folders,
+                fill("{1}: 除外するサブフォルダ {2} に当たるフォルダはありませんでした",
+                     {foldersFrom, "{1}"}));
+  if (resolved.excludedExtensions.where == wording("コマンドライン"))
     warnOfUnmet(env, filter.excludedExtensions, tally.extensions,
                 wording("--exclude-ext {1} に当たるファイルはありませんでした"));
 }
 
+// The search of the job, its rows printed as the printer wants them.
+SearchOutcome searchJob(CliEnvironment& env, const Job& job, const WalkFilter& filter,
+                        SearchPrinter* printer) {
+  ProgressLine progress(env);
+  TerminalWalkObserver observer(env, progress, std::string(wording("検索中です")));
+  if (printer && printer->streams())
+    observer.onFound([printer, &progress](const WalkEntry& entry) {
+      progress.clear();
+      printer->found(entry);
+    });
+  return runJobSearch(job, filter, observer);
+}
+
+SearchRecord searchRecordOf(CivilDate dayOfList, const SearchOutcome& found) {
+  SearchRecord record;
+  record.dayOfList = dayOfList;
+  record.listed.reserve(found.entries.size());
+  for (const WalkEntry& entry : found.entries) record.listed.push_back(entry.path);
+  for (const UnreadableFolder& folder : found.unreadable) record.unreadable.push_back(folder.path);
+  return record;
+}
+
 int runJob(const CliOptions& o, CliEnvironment& env) {
+  const std::string settingsPath = o.settings.value_or(env.defaultSettingsPath);
+  if (std::string why = settingsRefusal(o, settingsPath); !why.empty()) return refuse(env, why);
   Job job;
-  if (const std::string why = resolveJob(o, env, job); !why.empty()) return refuse(env, why);
-  if (const auto refusal = searchRefusal(job.source))
-    return refuse(env, searchRefusalText(*refusal));
+  if (std::string why = resolveCliJob(o, env, settingsPath, job); !why.empty())
+    return refuse(env, why);
+  if (o.verbose) tellOptionOrigins(env, job.resolved);
+  const std::string& source = job.options.search.sourceFolder;
+  if (const auto refusal = searchRefusal(source)) return refuse(env, searchRefusalText(*refusal));
   const bool copy = o.command == CliCommand::Copy;
   std::optional<CopyReport> report;
+  FileLock runLock;
   if (copy) {
     if (const std::string why = copyRefusal(o, env, job); !why.empty()) return refuse(env, why);
+    if (!o.dryRun)
+      if (const auto status = lockRun(o, env, job, runLock)) return *status;
     if (o.report && !report.emplace(*o.report).ok())
       return refuse(env, fill("{1} に書き込めません", {terminalText(*o.report)}));
-    job.filter.leftOutFolder = destinationInsideSource(job.source, job.destination);
   }
 
-  ExclusionTally tally(job.filter.excludedSubfolders.size(), job.filter.excludedExtensions.size());
-  job.filter.exclusionTally = &tally;
+  WalkFilter filter = walkFilterOf(job);
+  ExclusionTally tally(filter.excludedSubfolders.size(), filter.excludedExtensions.size());
+  filter.exclusionTally = &tally;
   std::optional<SearchPrinter> printer;
-  if (!copy) printer.emplace(o, env.out, job.dirAbs, job.source);
-  SearchOutcome found;
-  std::size_t unreadable = 0;
-  {
-    ProgressLine progress(env);
-    TerminalWalkObserver observer(env, progress, std::string(wording("検索中です")));
-    if (printer && printer->streams())
-      observer.onFound([&printer, &progress](const WalkEntry& entry) {
-        progress.clear();
-        printer->found(entry);
-      });
-    found = runSearch(job.source, job.filter, observer);
-    unreadable = found.unreadable.size();
-  }
+  if (!copy) printer.emplace(o, env.out, job.options.copy.dirAbs, source);
+  // The day the list is made: what changes after this moment is taken by the next run.
+  const CivilDate dayOfList = env.today();
+  const SearchOutcome found = searchJob(env, job, filter, printer ? &*printer : nullptr);
   if (found.aborted) return ExitStatus::Interrupted;
-  if (!o.quiet) warnOfUnmetExclusions(o, env, job.filter, tally);
-  if (copy) return runCopyJob(o, env, job, found, unreadable, report ? &*report : nullptr);
+  if (!o.quiet) warnOfUnmetExclusions(env, job.resolved, filter, tally);
+  if (copy)
+    return runCopyJob(o, env, job, filter, found, searchRecordOf(dayOfList, found),
+                      report ? &*report : nullptr);
   printer->finish(found.entries);
   if (!o.quiet) env.err << printer->totalsText() << '\n';
-  return unreadable ? ExitStatus::SomeFailed : ExitStatus::Done;
+  return found.unreadable.empty() ? ExitStatus::Done : ExitStatus::SomeFailed;
 }
 
 }  // namespace

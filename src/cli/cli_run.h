@@ -9,6 +9,7 @@
 #include <string>
 
 #include "cli/cli_options.h"
+#include "platform/posix/date_time_value.h"
 
 namespace nuvelo {
 
@@ -16,6 +17,8 @@ namespace ExitStatus {
 constexpr int Done = 0;
 constexpr int SomeFailed = 1;
 constexpr int BadUsage = 2;
+// Another run of the same job is under way (EX_TEMPFAIL: worth trying again later).
+constexpr int JobRunning = 75;
 constexpr int Interrupted = 130;  // SIGINT (Ctrl+C)
 constexpr int Terminated = 143;   // SIGTERM, as a shell reports 128 + the signal
 }  // namespace ExitStatus
@@ -30,6 +33,9 @@ struct CliEnvironment {
   const std::atomic<bool>* interrupted = nullptr;  // Ctrl+C
   std::string defaultSettingsPath;
   bool canAsk = false;  // standard input is a terminal that can answer questions
+  // Today's local date, asked when a search starts; tests set it to cross midnight.
+  std::function<CivilDate()> clock;
+  CivilDate today() const { return clock ? clock() : civilDateOf(todayValue()); }
 };
 
 int runCli(const CliOptions& options, CliEnvironment& environment);

@@ -91,7 +91,8 @@ int main(int argc, char* argv[]) {
       parsed.options->progress.value_or(isatty(STDERR_FILENO) != 0) && !parsed.options->quiet,
       &interrupted,
       nuvelo::resolveSettingsPath(nuvelo::executableFolder()),
-      isatty(STDIN_FILENO) != 0};
+      isatty(STDIN_FILENO) != 0,
+      {}};
   const int status = nuvelo::runCli(*parsed.options, environment);
   // A run stopped by SIGTERM ends as a shell reports a program that SIGTERM ended.
   if (status == nuvelo::ExitStatus::Interrupted && stoppingSignal.load() == SIGTERM)

@@ -29,7 +29,8 @@ void writeJson(std::ostream& out, const std::vector<OutputRow>& rows) {
   for (const OutputRow& r : rows) {
     out << "{\"name\": " << jsonString(r.name) << ", \"kind\": \"" << r.kind
         << "\", \"size\": " << r.bytes << ", \"type\": " << jsonString(r.type)
-        << ", \"modified\": " << jsonString(r.modifiedIso);
+        << ", \"modified\": " << jsonString(r.modifiedIso)
+        << ", \"changed\": " << jsonString(r.changedIso);
     out << jsonPathFields("path", r.relative) << jsonPathFields("absolute", r.absolute);
     out << "}\n";
   }

@@ -21,6 +21,7 @@ struct OutputRow {
   std::string path;
   std::int64_t bytes = 0;   // a file's size; a folder's: the files of its tree
   std::string modifiedIso;  // ISO 8601 with the offset from UTC
+  std::string changedIso;   // the change time (ctime), the same way
   std::string relative;     // below the source folder
   std::string absolute;
   const char* kind = "file";  // file, folder or link

@@ -21,6 +21,7 @@ void describeForMachines(OutputRow& out, const ResultRow& row, const WalkEntry& 
   out.kind = row.folder ? "folder" : row.link ? "link" : "file";
   out.bytes = row.folder ? static_cast<std::int64_t>(FolderByteSize(entry.path)) : entry.bytes;
   out.modifiedIso = isoLocalTime(row.modifiedSeconds);
+  out.changedIso = isoLocalTime(entry.changedSeconds);
   while (!out.type.empty() && out.type.back() == ' ') out.type.pop_back();
 }
 

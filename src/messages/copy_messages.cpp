@@ -113,4 +113,8 @@ std::string attributesNoteText(const AttributesNote& note) {
               {note.fileSystem, droppedAttributes(note)});
 }
 
+std::string waitingFilesText(std::size_t waiting) {
+  return fill("次回のコピーで再試行するもの: {1}個", {std::to_string(waiting)});
+}
+
 }  // namespace nuvelo

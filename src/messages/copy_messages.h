@@ -31,6 +31,8 @@ std::string failedNamesText(const std::vector<std::string>& failedSources);
 std::string copyProgressText(const CopyProgress& progress, double elapsedSeconds);
 // "約 1 分 5 秒", "約 12 秒".
 std::string durationText(double seconds);
+// "次回のコピーで再試行するもの: 3個": the files and folders a job's next run takes again.
+std::string waitingFilesText(std::size_t waiting);
 // "コピー先が exFAT のため、アクセス権と所有者は保存していません".
 std::string attributesNoteText(const AttributesNote& note);
 

@@ -19,6 +19,7 @@
 #include <stdexcept>
 
 #include "cli/output_text.h"
+#include "engine/settings/job_dates.h"
 #include "support/file_tree.h"
 #include "support/mounted_image.h"
 
@@ -254,7 +255,8 @@ void permissionsNotKeptAreSaidOnce(Backup& b) {
   EXPECT_EQ(linesStartingWith(run.out, "copied\t").size(), files.size()) << run.out;
   EXPECT_EQ(linesStartingWith(run.err, "failed\t"), std::vector<std::string>{}) << run.err;
   EXPECT_EQ(linesHolding(run.err, PermissionsNotKeptText), 1u) << run.err;
-  EXPECT_NE(readFile(b.settings()).find("LastCopyDate=" + todayText()), std::string::npos);
+  EXPECT_NE(readFile(b.settings()).find(jobKey("", b.source(), b.drive.path()) + "=" + todayText()),
+            std::string::npos);
   EXPECT_EQ(treeOf(b.drive.path()), treeHolding(files));
   for (const auto& [relative, content] : files) EXPECT_EQ(readFile(b.onDrive(relative)), content);
 }

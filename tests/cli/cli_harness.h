@@ -33,7 +33,7 @@ class CliHarness {
       err << parsed.error;
       return ExitStatus::BadUsage;
     }
-    CliEnvironment env{out, err, ask, false, &interrupted, settingsPath_, static_cast<bool>(ask)};
+    CliEnvironment env{out, err, ask, false, &interrupted, settingsPath_, static_cast<bool>(ask), clock};
     return runCli(*parsed.options, env);
   }
   // The lines of standard output, sorted.
@@ -49,6 +49,7 @@ class CliHarness {
   std::ostringstream err;
   std::atomic<bool> interrupted{false};
   std::function<std::optional<bool>(const std::string&)> ask;
+  std::function<CivilDate()> clock;  // nothing: the real today
 
  private:
   std::string settingsPath_;

@@ -31,7 +31,7 @@ INSTANTIATE_TEST_SUITE_P(
     Lines, BadCommandLine,
     ::testing::Values(BadLine{"", "コマンド"}, BadLine{"list /a", "不明なコマンド"},
                       BadLine{"search", "検索元"}, BadLine{"copy /a", "コピー先"},
-                      BadLine{"search /a /b", "多すぎ"}, BadLine{"copy /a /b /c", "多すぎ"},
+                      BadLine{"search /a /b /c", "多すぎ"}, BadLine{"copy /a /b /c", "多すぎ"},
                       BadLine{"search --bogus /a", "認識できないオプションです '--bogus'"},
                       BadLine{"search --since", "'--since' には引数が必要"},
                       BadLine{"search --since 2024-13-01 /a", "日付ではありません"},
@@ -52,7 +52,13 @@ INSTANTIATE_TEST_SUITE_P(
                       BadLine{"search --threads /a", "整数"},
                       BadLine{"search --threads -1 /a", "整数"},
                       BadLine{"search --threads 4x /a", "整数"},
-                      BadLine{"search --threads 1025 /a", "整数"}));
+                      BadLine{"search --threads 1025 /a", "整数"},
+                      BadLine{"search --compare /a", "コピー先"},
+                      BadLine{"copy --since 2024-05-01 --compare /a /b", "同時に"},
+                      BadLine{"copy --compare --since-last /a /b", "同時に"},
+                      BadLine{"copy --conditions c.dat --job j.dat", "同時に"},
+                      BadLine{"search --wait /a", "copy だけ"},
+                      BadLine{"search --change-time --no-change-time /a", "反対"}));
 
 TEST(CommandLine, ReadsEveryOption) {
   const ParsedCommandLine parsed = parseCommandLine(

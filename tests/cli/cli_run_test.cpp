@@ -12,6 +12,7 @@
 #include "cli/output_text.h"
 #include "cli/search_output.h"
 #include "engine/settings/condition_file.h"
+#include "engine/settings/job_dates.h"
 #include "support/file_tree.h"
 
 namespace nuvelo {
@@ -32,7 +33,9 @@ class Cli : public ::testing::Test {
     makeFile(source() + "/sub/deep.txt", localTime(2024, 5, 3), 10);
     makeFile(source() + "/old.txt", localTime(2024, 4, 1));
   }
-  int run(const std::string& line) { return cli.run(line); }
+  // The trees are made just now, so every change time is today: these runs judge by the
+  // last-write time alone.
+  int run(const std::string& line) { return cli.run(line + " --no-change-time"); }
   std::string source() const { return tree.path() + "/src"; }
   std::string destination() const { return tree.path() + "/dst"; }
   std::string settings() const { return tree.path() + "/NVO.ini"; }
@@ -70,12 +73,14 @@ TEST_F(Cli, OptionsNarrowTheSearch) {
 }
 
 TEST_F(Cli, SettingsFileGivesTheDefaults) {
-  writeFile(settings(), "[Option]\nEscExt=bak\nDirAbs=0\n[Default]\nLastCopyDate=2024/05/03\n");
+  writeFile(settings(), "[Option]\nEscExt=bak\nDirAbs=0\n[Default]\nLastCopyDate=2024/05/03\nFrom=" +
+                            source() + "\nTo=" + destination() + "\n");
   ASSERT_EQ(run("search --since 2024-05-01 --format tsv " + source()), 0);
   const auto rows = lines();
   ASSERT_EQ(rows.size(), 2u);                               // deep.bak excluded
   EXPECT_NE(rows[1].find("\tnew.txt"), std::string::npos);  // relative paths
-  ASSERT_EQ(run("search --since-last --format tsv " + source()), 0);
+  // The window's own folders start from the window's day.
+  ASSERT_EQ(run("search --since-last --format tsv " + source() + " " + destination()), 0);
   EXPECT_EQ(lines().size(), 1u);  // only sub/deep.txt is from 2024/05/03 on
 }
 
@@ -96,7 +101,8 @@ TEST_F(Cli, SubfoldersAndPerFolderModeDefaultToTheSettingsFile) {
 
 TEST_F(Cli, RefusalsUseTheWindowsMessages) {
   EXPECT_EQ(run("search --since-last " + source()), 2);
-  EXPECT_NE(err.str().find("前回コピーした日付がありません"), std::string::npos);
+  EXPECT_NE(err.str().find("前回コピーした日付がまだありません"), std::string::npos) << err.str();
+  EXPECT_NE(err.str().find("--since YYYY-MM-DD"), std::string::npos) << err.str();
   EXPECT_EQ(run("search " + tree.path() + "/missing"), 2);
   EXPECT_EQ(err.str(), "更新元フォルダが不正です。\n");
   writeFile(tree.path() + "/bad.dat", "[Application]\nNVOFile=0\n");
@@ -115,7 +121,10 @@ TEST_F(Cli, CopyCopiesAndRecordsTheDay) {
   EXPECT_FALSE(std::filesystem::exists(destination() + "/old.txt"));
   EXPECT_EQ(lines().size(), 3u);
   EXPECT_EQ(lines()[0].rfind("copied\t", 0), 0u);
-  EXPECT_NE(readFile(settings()).find("LastCopyDate=" + todayText()), std::string::npos);
+  // The job's own day; the window's day stays, since these are not the window's folders.
+  EXPECT_NE(readFile(settings()).find(jobKey("", source(), destination()) + "=" + todayText()),
+            std::string::npos);
+  EXPECT_EQ(readFile(settings()).find("LastCopyDate="), std::string::npos);
 
   ASSERT_EQ(
       run("copy --since 2024-05-01 --relative --overwrite newer " + source() + " " + destination()),
@@ -209,13 +218,14 @@ TEST(SearchOutput, JsonIsOneObjectALineAndKeepsNoStrayBytes) {
   OutputRow row = outputRow("a", "1KB", "a");
   row.bytes = 1500;
   row.modifiedIso = "2024-05-01T00:00:00+09:00";
+  row.changedIso = "2024-06-01T10:00:00+09:00";
   row.relative = "caf\xE9/a";
   row.absolute = "/x/caf\xE9/a";
   std::ostringstream out;
   writeRows(out, {row, row}, OutputFormat::Json);
   const std::string line =
       "{\"name\": \"a\", \"kind\": \"file\", \"size\": 1500, \"type\": \"t\", \"modified\": "
-      "\"2024-05-01T00:00:00+09:00\", \"path\": \"caf\xEF\xBF\xBD/a\", \"path_bytes\": "
+      "\"2024-05-01T00:00:00+09:00\", \"changed\": \"2024-06-01T10:00:00+09:00\", \"path\": \"caf\xEF\xBF\xBD/a\", \"path_bytes\": "
       "\"caf\\\\xe9/a\", \"absolute\": \"/x/caf\xEF\xBF\xBD/a\", \"absolute_bytes\": "
       "\"/x/caf\\\\xe9/a\"}\n";
   EXPECT_EQ(out.str(), line + line);

@@ -138,10 +138,10 @@ const StatusCase Cases[] = {
      0,
      "コピー 2個",
      true},
-    {"AFileFailedKeepsTheDay",
+    {"AFileFailedWaitsForTheNextRunAndTheDayMovesOn",
      [](const std::string& r) { std::filesystem::create_directories(r + "/dst/b.txt"); },
      [](const std::string& r) { return Launch{copyArgs(r, "always")}; }, 1,
-     "前回コピーした日付は変えません", false},
+     "次回のコピーで再試行するもの: 1個", true},
     {"AskWithoutATerminalRefusesBeforeCopying",
      {},
      [](const std::string& r) { return Launch{copyArgs(r, "ask")}; },
@@ -168,7 +168,7 @@ const StatusCase Cases[] = {
      1,
      "標準出力に書き込めません",
      false},
-    {"UnreadableFolderIsNamedAndKeepsTheDay",
+    {"UnreadableFolderIsNamedAndWaitsForTheNextRun",
      [](const std::string& r) {
        makeFile(r + "/src/locked/c.txt", localTime(2024, 5, 2));
        chmod((r + "/src/locked").c_str(), 0);
@@ -181,7 +181,7 @@ const StatusCase Cases[] = {
        l.asOrdinaryUser = geteuid() == 0;
        return l;
      },
-     1, "フォルダを読めません: ", false, true},
+     1, "次回のコピーで再試行するもの: 1個", true, true},
     {"SettingsPathThatIsAFifoIsRefusedWithoutWaiting",
      [](const std::string& r) {
        std::filesystem::rename(r + "/NVO.ini", r + "/kept.ini");
@@ -222,7 +222,9 @@ TEST_P(ExitStatus, TellsWhatHappened) {
   makeFile(r + "/src/a.txt", localTime(2024, 5, 2), 3);
   makeFile(r + "/src/b.txt", localTime(2024, 5, 2), 3);
   std::filesystem::create_directories(r + "/dst");
-  writeFile(r + "/NVO.ini", std::string("[Default]\n") + RecordedBefore + "\n");
+  // The window's own folders: a copy of them moves the window's day.
+  writeFile(r + "/NVO.ini", std::string("[Default]\n") + RecordedBefore + "\nFrom=" + r +
+                                "/src\nTo=" + r + "/dst\n");
   if (c.setup) c.setup(r);
 
   const Ended ended = launchProgram(c.launch(r), folder);

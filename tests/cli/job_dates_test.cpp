@@ -49,8 +49,9 @@ class Jobs : public ::testing::Test {
   std::string to(const char* drive) const { return tree.path() + "/" + drive; }
   std::string settings() const { return tree.file("NVO.ini"); }
   ProgramRun copy(std::vector<std::string> since, const char* drive) const {
-    std::vector<std::string> argv{NUVELO_CLI_PATH,      "copy",       "--relative",
-                                  "--overwrite=always", "--settings", settings()};
+    // The file was made just now: its change time is today, and these runs are about days.
+    std::vector<std::string> argv{NUVELO_CLI_PATH, "copy",       "--relative", "--overwrite=always",
+                                  "--settings",    settings(), "--no-change-time"};
     argv.insert(argv.end(), since.begin(), since.end());
     argv.insert(argv.end(), {source(), to(drive)});
     return runProgram(argv);
@@ -82,11 +83,25 @@ TEST_F(Jobs, EachJobStartsFromItsOwnLastCopy) {
   EXPECT_FALSE(std::filesystem::exists(to("usb") + "/report.txt"));
 }
 
-TEST_F(Jobs, ANewJobStartsFromTheWindowsLastCopy) {
-  writeFile(settings(), "[Default]\nLastCopyDate=2024/05/01\n");
+// A job that has never copied has no day to start from: another job's or the window's day would
+// skip every file older than that run. Only the window's own folders start from its day.
+TEST_F(Jobs, ANewJobHasNoDayOfItsOwnButTheWindowsFoldersHaveTheWindowsDay) {
+  writeFile(settings(), "[Default]\nLastCopyDate=2024/05/01\nFrom=" + source() + "\nTo=" +
+                            to("nas") + "\n");
   const ProgramRun first = copy({"--since-last"}, "usb");
-  ASSERT_EQ(first.status, 0) << first.err;
-  EXPECT_TRUE(std::filesystem::exists(to("usb") + "/report.txt"));
+  EXPECT_EQ(first.status, 2);
+  EXPECT_NE(first.err.find("--since YYYY-MM-DD"), std::string::npos) << first.err;
+  EXPECT_FALSE(std::filesystem::exists(to("usb") + "/report.txt"));
+
+  const ProgramRun windows = copy({"--since-last"}, "nas");
+  ASSERT_EQ(windows.status, 0) << windows.err;
+  EXPECT_TRUE(std::filesystem::exists(to("nas") + "/report.txt"));
+  EXPECT_NE(readFile(settings()).find("LastCopyDate=" + todayText()), std::string::npos);
+
+  // A copy of other folders leaves the window's day alone.
+  writeFile(settings(), "[Default]\nLastCopyDate=2024/05/01\n");
+  ASSERT_EQ(copy({"--since", "2024-05-01"}, "usb").status, 0);
+  EXPECT_NE(readFile(settings()).find("LastCopyDate=2024/05/01"), std::string::npos);
 }
 
 // The shipped service runs a copy that a timer can run: no question to answer, its own job's

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <unordered_set>
 
 #include "engine/copy/copy_errors.h"
 #include "engine/copy/copy_list.h"
@@ -171,6 +172,7 @@ void tell(const EntryReport& report, CopyRunner& runner, CopyObserver& observer,
     result.failedSources.push_back(report.source);
     observer.copyFailed(report);
   }
+  ++result.filesTold;
   observer.fileDone(report);
   progress.fileDone();
 }
@@ -224,6 +226,17 @@ void copyAtOnce(const std::vector<std::string>& list, unsigned threads, CopyRunn
 }
 
 }  // namespace
+
+std::vector<std::string> carriedSources(const std::vector<std::string>& copyList,
+                                        const CopyRunResult& result) {
+  const std::unordered_set<std::string> failed(result.failedSources.begin(),
+                                               result.failedSources.end());
+  std::vector<std::string> carried;
+  const std::size_t told = std::min(result.filesTold, copyList.size());
+  for (std::size_t i = 0; i < told; ++i)
+    if (!failed.contains(copyList[i])) carried.push_back(copyList[i]);
+  return carried;
+}
 
 bool anyRowChecked(const std::vector<ResultRow>& rows) {
   return std::any_of(rows.begin(), rows.end(), [](const ResultRow& r) { return r.checked; });

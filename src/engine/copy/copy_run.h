@@ -96,11 +96,17 @@ struct CopyRunResult {
   // run, not as a failure.
   std::optional<AttributesNote> attributesNote;
   std::vector<std::string> failedSources;  // in the order they failed
-  // The day moves only past what was carried: a completed real run in which no file failed.
-  bool mayRecordDate(bool dryRun) const {
-    return !aborted && !refusedForRoom && !dryRun && counts.failed == 0;
-  }
+  // The copy list's first files, each told whatever became of it (the files are told in list
+  // order): after an abort, the rest were not copied.
+  std::size_t filesTold = 0;
+  // Copied to its end: the job's day moves on, and what failed waits in its retry list.
+  bool completed(bool dryRun) const { return !aborted && !refusedForRoom && !dryRun; }
 };
+
+// The sources the run carried or deliberately left (copied, skipped by the policy, declined,
+// the source itself): the files it told of that did not fail.
+std::vector<std::string> carriedSources(const std::vector<std::string>& copyList,
+                                        const CopyRunResult& result);
 
 // Runs the copy of the checked rows of `rows`, which are read as the gathering reaches them
 // (the window may change check marks meanwhile), through `copyList`, the run's list of source

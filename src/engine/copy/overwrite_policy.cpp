@@ -26,8 +26,13 @@ bool ShouldCopy(const EntryFacts& source, const EntryFacts& target, OverwritePol
   if (overwrite == OverwriteNever) return !target.exists;
   // Newer only. A source that cannot be found is handed to the copy, which reports it.
   if (!source.exists || source.folder || !target.exists || target.folder) return true;
+  return writtenLater(source.modified, target.modified, targetTimeGranularityMs);
+}
+
+bool writtenLater(const timespec& source, const timespec& target,
+                  std::int64_t targetTimeGranularityMs) {
   const std::int64_t step = targetTimeGranularityMs > 0 ? targetTimeGranularityMs : 1;
-  return floorTo(milliseconds(source.modified), step) > milliseconds(target.modified);
+  return floorTo(milliseconds(source), step) > milliseconds(target);
 }
 
 ReplaceMode replaceModeOf(OverwritePolicy overwrite) {

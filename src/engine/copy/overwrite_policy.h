@@ -35,6 +35,11 @@ struct EntryFacts {
 bool ShouldCopy(const EntryFacts& source, const EntryFacts& target, OverwritePolicy overwrite,
                 std::int64_t targetTimeGranularityMs = 1);
 
+// The source was written later than its namesake at the destination, to the millisecond, the
+// source's time cut to the destination's granularity first.
+bool writtenLater(const timespec& source, const timespec& target,
+                  std::int64_t targetTimeGranularityMs = 1);
+
 enum class ReplaceMode { Silent, Ask, Never };
 ReplaceMode replaceModeOf(OverwritePolicy overwrite);
 

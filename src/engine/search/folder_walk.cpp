@@ -88,8 +88,8 @@ class Walk {
   }
 
   void take(std::string path, const struct stat& st) {
-    visitor_.found(walkEntryOf(std::move(path), st.st_mode, st.st_size, st.st_mtim.tv_sec,
-                               st.st_ctim.tv_sec));
+    visitor_.found(
+        walkEntryOf(std::move(path), st.st_mode, st.st_size, st.st_mtim, st.st_ctim.tv_sec));
   }
 
   WalkRules rules_;

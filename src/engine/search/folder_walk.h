@@ -56,7 +56,8 @@ struct WalkEntry {
   EntryKind kind = EntryKind::File;  // a file, a link (by its own time), or a folder taken whole
   std::int64_t bytes = 0;            // a regular file's size; folders and links count none
   std::int64_t modifiedSeconds = 0;
-  std::int64_t changedSeconds = 0;  // the inode change time (ctime)
+  std::int64_t changedSeconds = 0;    // the inode change time (ctime)
+  std::int32_t modifiedNanoseconds = 0;  // the fraction of the last-write time's second
 };
 
 // Is told what the walk finds and meets, and is asked whether to go on.

@@ -166,7 +166,7 @@ class ParallelWalk {
   }
 
   void take(std::string path, const EntryLookup& lookup) {
-    visitor_.found(walkEntryOf(std::move(path), lookup.mode, lookup.bytes, lookup.modified.tv_sec,
+    visitor_.found(walkEntryOf(std::move(path), lookup.mode, lookup.bytes, lookup.modified,
                                lookup.changedSeconds));
   }
 

@@ -11,7 +11,7 @@ WalkFilter walkFilterOf(const SearchOptions& options, const std::string& destina
   filter.excludedSubfolders = options.excludedSubfolders;
   filter.excludedExtensions = options.excludedExtensions;
   filter.perFolder = options.perFolder;
-  filter.since = SinceThreshold::forDay(options.since);
+  filter.since = SinceThreshold::forDay(options.since).withChangeTime(options.changeTime);
   filter.leftOutFolder = destinationInsideSource(filter.sourceText, destination);
   filter.threads = options.walkThreads;
   return filter;

@@ -76,12 +76,13 @@ std::string subfolderEntryOf(std::string text) {
   return text.empty() || text.front() == '/' ? text : "/" + text;
 }
 
-WalkEntry walkEntryOf(std::string path, mode_t mode, std::int64_t bytes,
-                      std::int64_t modifiedSeconds, std::int64_t changedSeconds) {
+WalkEntry walkEntryOf(std::string path, mode_t mode, std::int64_t bytes, const timespec& modified,
+                      std::int64_t changedSeconds) {
   const EntryKind kind = S_ISDIR(mode)   ? EntryKind::Folder
                          : S_ISLNK(mode) ? EntryKind::Link
                                          : EntryKind::File;
-  return {std::move(path), kind, S_ISREG(mode) ? bytes : 0, modifiedSeconds, changedSeconds};
+  return {std::move(path),    kind, S_ISREG(mode) ? bytes : 0, modified.tv_sec, changedSeconds,
+          static_cast<std::int32_t>(modified.tv_nsec)};
 }
 
 }  // namespace nuvelo

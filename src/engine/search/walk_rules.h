@@ -62,7 +62,7 @@ class WalkRules {
 std::string subfolderEntryOf(std::string text);
 
 // The entry the walk hands out for what a look-up told of it.
-WalkEntry walkEntryOf(std::string path, mode_t mode, std::int64_t bytes,
-                      std::int64_t modifiedSeconds, std::int64_t changedSeconds);
+WalkEntry walkEntryOf(std::string path, mode_t mode, std::int64_t bytes, const timespec& modified,
+                      std::int64_t changedSeconds);
 
 }  // namespace nuvelo

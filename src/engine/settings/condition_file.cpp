@@ -23,6 +23,19 @@ std::optional<SearchConditions> readConditionFile(const std::string& path) {
   return c;
 }
 
+OptionLayer optionLayerOf(const SearchConditions& c, const std::string& path) {
+  const auto place = [&path](const char* section, const char* key) {
+    return path + " [" + section + "] " + key;
+  };
+  OptionLayer layer;
+  layer.source.set(c.source, place(Nvo, "DirFrom"));
+  layer.destination.set(c.destination, place(Nvo, "DirTo"));
+  layer.includeSubfolders.set(c.includeSubfolders, place(Nvo, "CBKai"));
+  layer.excludedSubfolders.set(c.excludedSubfolders, place(Nvo, "FolEx"));
+  layer.excludedExtensions.set(c.excludedExtensions, place(Nvo, "EscExt"));
+  return layer;
+}
+
 Result<> writeConditionFile(const std::string& path, const SearchConditions& c) {
   ProfileFile file(path);
   return file.writeInOrder({{Nvo, "EscExt", toCommaText(c.excludedExtensions)},

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/settings/option_layer.h"
 #include "platform/result.h"
 
 namespace nuvelo {
@@ -22,6 +23,9 @@ struct SearchConditions {
 // any other file, a missing one included. Absent keys give empty texts, an unchecked switch
 // and empty lists.
 std::optional<SearchConditions> readConditionFile(const std::string& path);
+
+// The options the conditions set, each named by the file and its key.
+OptionLayer optionLayerOf(const SearchConditions& conditions, const std::string& path);
 
 // Writes the six keys in their order, keeping every other line of an existing file. Stops at
 // the first key that cannot be written and returns its failure; the keys before it stay

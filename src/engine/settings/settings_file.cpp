@@ -44,6 +44,7 @@ MainWindowSettings readMainWindowSettings(const ProfileFile& file) {
   s.showResult = file.readBool(Option, "ShowResult", true);
   s.perFolder = file.readBool(Option, "PickupFolder", false);
   s.overwrite = file.readInteger(Option, "Overwrite", 1);
+  s.changeTime = file.readBool(Option, "ChangeTime", true);
   s.verify = file.readBool(Option, "Verify", false);
   s.threads = static_cast<std::uint32_t>(std::max(0, file.readInteger(Option, "Threads", 0)));
   s.excludedExtensions = fromCommaText(file.readString(Option, "EscExt", ""));
@@ -67,6 +68,7 @@ Result<> writeSettingsAtClose(ProfileFile& file, const MainWindowSettings& s) {
       {Option, "PickupFolder", profileBoolText(s.perFolder)},
       {Option, "Overwrite", std::to_string(s.overwrite)},
       {Option, "EscExt", toCommaText(s.excludedExtensions)},
+      {Option, "ChangeTime", profileBoolText(s.changeTime)},
   };
   for (std::size_t c = 0; c < s.columnWidths.size(); ++c)
     keys.push_back({ListView, columnWidthKey(c), std::to_string(s.columnWidths[c])});
@@ -77,6 +79,62 @@ Result<> writeSettingsAtClose(ProfileFile& file, const MainWindowSettings& s) {
   keys.push_back({Recent, "From", toCommaText(s.recentSources)});
   keys.push_back({Recent, "To", toCommaText(s.recentDestinations)});
   return file.writeInOrder(keys);
+}
+
+namespace {
+
+// Where a key of the file is: the file's path, then the section and the key.
+std::string keyPlace(const ProfileFile& file, const char* section, const char* key) {
+  return file.path() + " [" + section + "] " + key;
+}
+
+void readSwitch(const ProfileFile& file, const char* key, Said<bool>& option) {
+  const auto value = file.readValue(Option, key);
+  if (const auto number = value ? parseProfileInteger(*value) : std::nullopt)
+    option.set(*number != 0, keyPlace(file, Option, key));
+}
+
+}  // namespace
+
+OptionLayer optionLayerOf(const ProfileFile& file) {
+  OptionLayer layer;
+  readSwitch(file, "DirKAI", layer.includeSubfolders);
+  readSwitch(file, "PickupFolder", layer.perFolder);
+  readSwitch(file, "ChangeTime", layer.changeTime);
+  readSwitch(file, "DirAbs", layer.dirAbs);
+  readSwitch(file, "AddDriveLetter", layer.addDriveLetter);
+  readSwitch(file, "Verify", layer.verify);
+  if (const auto value = file.readValue(Option, "EscExt"))
+    layer.excludedExtensions.set(fromCommaText(*value), keyPlace(file, Option, "EscExt"));
+  const auto overwrite = file.readValue(Option, "Overwrite");
+  if (const auto number = overwrite ? parseProfileInteger(*overwrite) : std::nullopt)
+    layer.overwrite.set(overwritePolicyOf(*number), keyPlace(file, Option, "Overwrite"));
+  const auto threads = file.readValue(Option, "Threads");
+  if (const auto number = threads ? parseProfileInteger(*threads) : std::nullopt)
+    layer.threads.set(static_cast<unsigned>(std::max(0, *number)), keyPlace(file, Option, "Threads"));
+  return layer;
+}
+
+OptionLayer builtInOptions() {
+  const MainWindowSettings defaults;
+  OptionLayer layer;
+  layer.source.set("", "");
+  layer.destination.set("", "");
+  layer.includeSubfolders.set(defaults.includeSubfolders, "");
+  layer.excludedSubfolders.set({}, "");
+  layer.excludedExtensions.set(defaults.excludedExtensions, "");
+  layer.perFolder.set(defaults.perFolder, "");
+  layer.changeTime.set(defaults.changeTime, "");
+  layer.dirAbs.set(defaults.dirAbs, "");
+  layer.addDriveLetter.set(defaults.addDriveLetter, "");
+  layer.overwrite.set(overwritePolicyOf(defaults.overwrite), "");
+  layer.verify.set(defaults.verify, "");
+  layer.threads.set(defaults.threads, "");
+  return layer;
+}
+
+WindowFolders windowFoldersOf(const ProfileFile& file) {
+  return {file.readString(Default, "From", ""), file.readString(Default, "To", "")};
 }
 
 std::vector<std::string> withRecentFolder(std::vector<std::string> recent,

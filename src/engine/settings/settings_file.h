@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/settings/option_layer.h"
 #include "engine/settings/profile_file.h"
 #include "platform/posix/date_time_value.h"
 
@@ -30,6 +31,9 @@ struct MainWindowSettings {
   bool showResult = true;
   bool perFolder = false;
   std::int32_t overwrite = 1;
+  // Option/ChangeTime: a file whose change time (ctime) is on or after the day is taken too, so
+  // that a file moved, renamed or unpacked into the source with an old last-write time is found
+  bool changeTime = true;
   bool verify = false;  // Option/Verify: read only; no window control writes it
   // Option/Threads: the walk's threads, 0 (or absent) to choose by the file system; read only
   std::uint32_t threads = 0;
@@ -56,6 +60,18 @@ std::vector<std::string> withRecentFolder(std::vector<std::string> recent,
 
 // Every key, with the table's default for each one that is absent or unreadable.
 MainWindowSettings readMainWindowSettings(const ProfileFile& file);
+
+// The search and copy options the file sets (a key that is absent or not a number sets
+// nothing), each named by the file and its key; the folders are not among them.
+OptionLayer optionLayerOf(const ProfileFile& file);
+
+// The window's own job: the source and destination folders it names (Default/From and
+// Default/To), as it stores them.
+struct WindowFolders {
+  std::string from;
+  std::string to;
+};
+WindowFolders windowFoldersOf(const ProfileFile& file);
 
 // The keys written when the main window closes, in their order (the recent folders last, in a
 // section of their own). Option/DirAbs,

@@ -8,6 +8,7 @@ SearchOptions storedSearchOptions(const MainWindowSettings& settings) {
   search.includeSubfolders = settings.includeSubfolders;
   search.perFolder = settings.perFolder;
   search.excludedExtensions = settings.excludedExtensions;
+  search.changeTime = settings.changeTime;
   search.walkThreads = settings.threads;
   return search;
 }
@@ -28,6 +29,7 @@ void storeOptions(const SearchOptions& search, const CopyOptions& copy,
   settings.includeSubfolders = search.includeSubfolders;
   settings.perFolder = search.perFolder;
   settings.excludedExtensions = search.excludedExtensions;
+  settings.changeTime = search.changeTime;
   settings.threads = search.walkThreads;
   settings.to = copy.destination;
   settings.dirAbs = copy.dirAbs;

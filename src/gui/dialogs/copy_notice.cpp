@@ -114,7 +114,8 @@ void CopyNotice::showDestination(const QString& destination) {
                  height());
 }
 
-void CopyNotice::showNotes(const CopyRunResult& result, const QStringList& failedFiles) {
+void CopyNotice::showNotes(const CopyRunResult& result, const QStringList& failedFiles,
+                           std::size_t waiting) {
   failedFiles_ = failedFiles;
   failedFilesButton->setVisible(!failedFiles_.isEmpty());
   const CopyCounts& counts = result.counts;
@@ -123,6 +124,7 @@ void CopyNotice::showNotes(const CopyRunResult& result, const QStringList& faile
     lines << qt(copyCountsText(counts));
     lines << qt(failedNamesText(result.failedSources));
   }
+  if (waiting > 0) lines << qt(waitingFilesText(waiting));
   if (result.attributesNote) lines << qt(attributesNoteText(*result.attributesNote));
   notesLabel->setVisible(!lines.isEmpty());
   notesLabel->setText(lines.join(QLatin1Char('\n')));

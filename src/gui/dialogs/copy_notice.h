@@ -49,12 +49,13 @@ class CopyNotice : public QDialog {
   // Names the destination before a showing; a label wider than 150 design pixels widens the
   // window to hold it, a narrower one leaves the width as it is.
   void showDestination(const QString& destination);
-  // Shows the counts of copied, skipped and failed files when a file failed (the run did not
-  // record its day then), and the note on what the destination could not keep, making the
-  // window wider and taller to hold them; without either the window has its design layout.
+  // Shows the counts of copied, skipped and failed files when a file failed, how many files
+  // wait for the next copy, and the note on what the destination could not keep, making the
+  // window wider and taller to hold them; without any the window has its design layout.
   // `failedFiles`: a line for each failed file with its reason, for the list the failed files
-  // button opens.
-  void showNotes(const CopyRunResult& result, const QStringList& failedFiles = {});
+  // button opens. `waiting`: the files and folders the job's next copy takes again.
+  void showNotes(const CopyRunResult& result, const QStringList& failedFiles = {},
+                 std::size_t waiting = 0);
 
   static constexpr int DesignWidth = 284;
   static constexpr int DesignHeight = 135;

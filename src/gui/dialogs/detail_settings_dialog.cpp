@@ -49,9 +49,9 @@ DetailSettingsDialog::DetailSettingsDialog(Adopt adopt, QWidget* parent)
   setWindowTitle(QStringLiteral("詳細設定"));
   setFixedSize(DesignWidth, DesignHeight);
 
-  cancelButton = button("BtnCancel", "キャンセル", this, {160, 304, 75, 25});
-  okButton = button("BtnAdopt", "OK", this, {48, 304, 75, 25});
-  pages = placed(new QTabWidget(this), "PageControl1", {8, 4, 297, 289});
+  cancelButton = button("BtnCancel", "キャンセル", this, {160, 304 + ExtraHeight, 75, 25});
+  okButton = button("BtnAdopt", "OK", this, {48, 304 + ExtraHeight, 75, 25});
+  pages = placed(new QTabWidget(this), "PageControl1", {8, 4, 297, 289 + ExtraHeight});
   buildExtensionPage();
   buildSearchCopyPage();
   buildTabOrder();
@@ -90,14 +90,20 @@ void DetailSettingsDialog::buildSearchCopyPage() {
   searchCopyPage = new QWidget;
   searchCopyPage->setObjectName(QStringLiteral("TabSheet2"));
   pages->addTab(searchCopyPage, QStringLiteral("検索・コピー"));
-  searchGroup =
-      placed(new QGroupBox(QStringLiteral("検索"), searchCopyPage), "GroupBox1", {10, 8, 270, 65});
+  searchGroup = placed(new QGroupBox(QStringLiteral("検索"), searchCopyPage), "GroupBox1",
+                       {10, 8, 270, 65 + ExtraHeight});
   perFolderCheckBox = placed(new QCheckBox(QStringLiteral("フォルダ単位で処理する"), searchGroup),
                              "cbxPickupFolder", {16, 18, 233, 17});
   perFolderNoteLabel =
       label("Label3", "(注意：設定を変更すると再検索が必要)", searchGroup, {32, 40});
+  changeTimeCheckBox =
+      placed(new QCheckBox(QStringLiteral("移動・展開したファイルも対象とする"), searchGroup),
+             "cbxChangeTime", {16, 62, 233, 17});
+  changeTimeCheckBox->setToolTip(
+      QStringLiteral("更新日時が古くても、フォルダに移動・展開・名前変更された日時 (ctime) "
+                     "が指定日以降のファイルを対象にします"));
   copyGroup = placed(new QGroupBox(QStringLiteral("コピー"), searchCopyPage), "GroupBox2",
-                     {10, 80, 270, 169});
+                     {10, 80 + ExtraHeight, 270, 169});
   overwriteGroup =
       placed(new RadioGroup(QStringLiteral("コピー先に同名ファイルがあった時"),
                             {QStringLiteral("上書きする"), QStringLiteral("上書きするか確認する"),
@@ -125,6 +131,7 @@ void DetailSettingsDialog::buildTabOrder() {
                                  pathModeGroup->item(0),
                                  pathModeGroup->item(1),
                                  perFolderCheckBox,
+                                 changeTimeCheckBox,
                                  overwriteGroup->item(0),
                                  overwriteGroup->item(1),
                                  overwriteGroup->item(2),
@@ -145,12 +152,14 @@ void DetailSettingsDialog::load(const DetailOptions& settings) {
   overwriteGroup->setItemIndex(settings.copy.overwrite < -1 ? -1 : settings.copy.overwrite);
   copyNoticeCheckBox->setChecked(settings.showCopyNotice);
   perFolderCheckBox->setChecked(settings.search.perFolder);
+  changeTimeCheckBox->setChecked(settings.search.changeTime);
 }
 
 DetailOptions DetailSettingsDialog::edited() const {
   DetailOptions settings = loaded_;
   settings.search.excludedExtensions = listTexts(*extensionList);
   settings.search.perFolder = perFolderCheckBox->isChecked();
+  settings.search.changeTime = changeTimeCheckBox->isChecked();
   settings.copy.dirAbs = pathModeGroup->itemIndex() == 0;
   settings.copy.addDriveLetter = driveLetterCheckBox->isChecked();
   settings.copy.overwrite = overwriteGroup->itemIndex();

@@ -55,6 +55,9 @@ class DetailSettingsDialog : public QDialog {
   QGroupBox* searchGroup = nullptr;
   QCheckBox* perFolderCheckBox = nullptr;
   QLabel* perFolderNoteLabel = nullptr;
+  // Files moved, renamed or unpacked into the source keep an old last-write time; their change
+  // time (ctime) says when they arrived.
+  QCheckBox* changeTimeCheckBox = nullptr;
   QGroupBox* copyGroup = nullptr;
   RadioGroup* overwriteGroup = nullptr;
   QCheckBox* driveLetterCheckBox = nullptr;
@@ -76,7 +79,9 @@ class DetailSettingsDialog : public QDialog {
   void centreOnParent();
 
   static constexpr int DesignWidth = 317;
-  static constexpr int DesignHeight = 338;
+  // 22 pixels taller than the design's 338, for the change-time check box of the search group.
+  static constexpr int DesignHeight = 360;
+  static constexpr int ExtraHeight = 22;
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;

@@ -39,6 +39,7 @@ void MainWindow::setActivity(Activity activity) {
   // Neither run starts while the other goes on; each reads its own folder box.
   searchButton->setEnabled(activity != Activity::Copying);
   searchAction->setEnabled(activity != Activity::Copying);
+  compareSearchAction->setEnabled(activity != Activity::Copying);
   copyButton->setEnabled(activity != Activity::Searching);
   copyAction->setEnabled(activity != Activity::Searching);
   sourceFolderEdit->setReadOnly(activity == Activity::Searching);

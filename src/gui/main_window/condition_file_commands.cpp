@@ -5,6 +5,7 @@
 #include <QListWidget>
 
 #include "engine/settings/condition_file.h"
+#include "engine/settings/job_file.h"
 #include "engine/settings/stored_options.h"
 #include "gui/main_window/main_window.h"
 #include "gui/main_window/write_failure_box.h"
@@ -23,6 +24,14 @@ void MainWindow::onSaveConditionFile() {
   writtenOrShown(
       writeConditionFile(*path, conditionsOf(searchOptions(), utf8(destinationFolderEdit->text()))),
       boxes());
+}
+
+void MainWindow::onSaveJobFile() {
+  if (busy()) return;
+  const auto path = services_.files->conditionFileToSave({lastSavePath_, conditionFileFolder_});
+  if (!path) return;
+  lastSavePath_ = *path;
+  writtenOrShown(writeJobFile(*path, searchOptions(), copyOptions()), boxes());
 }
 
 void MainWindow::onOpenConditionFile() {

@@ -11,6 +11,8 @@
 
 #include "engine/copy/copy_options.h"
 #include "engine/copy/copy_run.h"
+#include "engine/jobs/job_end.h"
+#include "engine/jobs/job_state.h"
 #include "gui/dialogs/copy_notice.h"
 #include "gui/main_window/main_window.h"
 #include "gui/main_window/write_failure_box.h"
@@ -116,21 +118,54 @@ class WindowCopyObserver : public CopyObserver {
 
 void MainWindow::onCopy() {
   if (busy() || !copyMayStart()) return;
+  FileLock runLock;
+  if (!lockCopyJob(runLock)) return;
   destinationFolderBox->remember(utf8(destinationFolderEdit->text()));
   setActivity(Activity::Copying);
   showCopyProgress();
   copyList_.emplace();
   std::optional<CopyRunResult> result;
   guarded([&] { result = runCopy(); });
+  // A copy that started records what it carried and what waits, an aborted one too.
+  std::optional<JobEnd> end;
+  if (result && !result->refusedForRoom) guarded([&] { end = recordCopy(*result); });
   copyList_.reset();
   showTotals();  // in place of the copy's progress
   if (result && !result->aborted && !result->refusedForRoom) {
     notifyIfLongRunEnded(copyEndedText(result->counts));
-    guarded([&] { finishCompletedCopy(*result); });
+    if (end) guarded([&] { finishCompletedCopy(*result, *end); });
   }
   failedFiles_.clear();
   setActivity(Activity::Idle);
   finishRun();
+}
+
+bool MainWindow::lockCopyJob(FileLock& lock) {
+  const Job job = windowJob(searchRoot_, Selection::By::Day);
+  auto taken = lockJobRun(job.stateFolder, job.key, LockWait::Never);
+  if (taken) {
+    lock = std::move(*taken);
+    return true;
+  }
+  boxes().show(MessageKind::Warning,
+               "このコピーと同じジョブを nuvelo-cli が実行中です。終わってからもう一度コピーしてください",
+               MessageButtons::Ok, positionedPlacement());
+  return false;
+}
+
+std::optional<JobEnd> MainWindow::recordCopy(const CopyRunResult& result) {
+  RunRecord run;
+  run.dayOfList = listMade_ ? listMade_->day : today();
+  run.completed = result.completed(false);
+  for (const ResultRow& row : resultModel_->rows()) run.listed.push_back(rowFullPath(row));
+  run.carried = carriedSources(*copyList_, result);
+  run.failed = result.failedSources;
+  if (listMade_)
+    run.failed.insert(run.failed.end(), listMade_->unreadable.begin(), listMade_->unreadable.end());
+  const Result<JobEnd> end = recordRun(windowJob(searchRoot_, Selection::By::Day), run);
+  if (!writtenOrShown(end ? Result<>() : Result<>(Unexpected(end.error())), boxes()))
+    return std::nullopt;
+  return *end;
 }
 
 // The four entry checks; each refusal is a positioned box.
@@ -183,17 +218,12 @@ CopyRunResult MainWindow::runCopy() {
   return result;
 }
 
-// Records the day, unless a file failed, and shows the notice; a settings file that cannot be
-// written ends the run there, without the notice.
-void MainWindow::finishCompletedCopy(const CopyRunResult& result) {
-  if (result.mayRecordDate(false)) {
-    ProfileFile settings(settingsPath_);
-    if (!writtenOrShown(writeLastCopyDate(settings, civilDateOf(todayValue())), boxes())) return;
-  }
+// Shows the notice of a completed run, whose day and retry list are recorded.
+void MainWindow::finishCompletedCopy(const CopyRunResult& result, const JobEnd& end) {
   if (!showCopyNotice_) return;
   copyNotice->setNoticesWanted(true);
   copyNotice->showDestination(destinationFolderEdit->text());
-  copyNotice->showNotes(result, failedFiles_);
+  copyNotice->showNotes(result, failedFiles_, end.waiting);
   services_.dialogs->run(*copyNotice);
   showCopyNotice_ = copyNotice->noticesWanted();
 }

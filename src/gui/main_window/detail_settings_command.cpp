@@ -3,6 +3,7 @@
 // once, and searches again when the per-folder mode changed while rows are listed.
 
 #include "engine/settings/folder_rules.h"
+#include "engine/settings/settings_lock.h"
 #include "gui/dialogs/detail_settings_dialog.h"
 #include "gui/main_window/main_window.h"
 #include "gui/main_window/write_failure_box.h"
@@ -29,6 +30,7 @@ DetailOptions MainWindow::detailOptions() const {
 
 void MainWindow::setDetailOptions(const DetailOptions& settings) {
   search_.perFolder = settings.search.perFolder;
+  search_.changeTime = settings.search.changeTime;
   search_.excludedExtensions = settings.search.excludedExtensions;
   copy_.dirAbs = settings.copy.dirAbs;
   copy_.addDriveLetter = settings.copy.addDriveLetter;
@@ -46,10 +48,12 @@ bool MainWindow::adoptDetailOptions(const DetailOptions& settings) {
   if (pathModeChanged) convertRowPaths();
   copy_.addDriveLetter = settings.copy.addDriveLetter;
   copy_.overwrite = settings.copy.overwrite;
-  ProfileFile file(settingsPath_);
-  if (!writtenOrShown(writeDetailOptions(file, copy_.dirAbs, copy_.addDriveLetter), boxes()))
-    return false;
+  const Result<> written = changeSettingsFile(settingsPath_, [this](ProfileFile& file) {
+    return writeDetailOptions(file, copy_.dirAbs, copy_.addDriveLetter);
+  });
+  if (!writtenOrShown(written, boxes())) return false;
   showCopyNotice_ = settings.showCopyNotice;
+  search_.changeTime = settings.search.changeTime;
   if (settings.search.perFolder != search_.perFolder) newSearchNeeded_ = true;
   search_.perFolder = settings.search.perFolder;
   return true;

@@ -13,6 +13,7 @@
 #include <QScreen>
 #include <QTreeView>
 
+#include "engine/settings/settings_lock.h"
 #include "engine/settings/stored_options.h"
 #include "gui/dialogs/copy_notice.h"
 #include "gui/main_window/write_failure_box.h"
@@ -65,6 +66,7 @@ void MainWindow::connectCommands() {
   connect(exitAction, &QAction::triggered, this, [this] { onExit(); });
   connect(searchButton, &QPushButton::clicked, this, [this] { onSearch(); });
   connect(searchAction, &QAction::triggered, this, [this] { onSearch(); });
+  connect(compareSearchAction, &QAction::triggered, this, [this] { onCompareSearch(); });
   connect(abortButton, &QPushButton::clicked, this, [this] { onAbort(); });
   connect(abortAction, &QAction::triggered, this, [this] { onAbort(); });
   connect(sinceDatePicker, &QDateEdit::dateChanged, this, [this] { onSinceDateChanged(); });
@@ -83,6 +85,7 @@ void MainWindow::connectCommands() {
   connect(destinationFolderAction, &QAction::triggered, this, [this] { onBrowseDestination(); });
   connect(detailSettingsAction, &QAction::triggered, this, [this] { onDetailSettings(); });
   connect(saveConditionFileAction, &QAction::triggered, this, [this] { onSaveConditionFile(); });
+  connect(saveJobFileAction, &QAction::triggered, this, [this] { onSaveJobFile(); });
   connect(openConditionFileAction, &QAction::triggered, this, [this] { onOpenConditionFile(); });
   connect(sinceDateAction, &QAction::triggered, this, [this] { onDropDownSinceDate(); });
   connect(aboutAction, &QAction::triggered, this, [this] { onAbout(); });
@@ -123,6 +126,7 @@ void MainWindow::applySettings(const MainWindowSettings& s) {
   search_.perFolder = search.perFolder;
   search_.excludedExtensions = search.excludedExtensions;
   search_.walkThreads = search.walkThreads;
+  search_.changeTime = search.changeTime;
   for (int c = 0; c < ResultListModel::ColumnCount; ++c) {
     const int width = s.columnWidths[static_cast<std::size_t>(c)];
     if (width >= 0) resultList->setColumnWidth(c, width);
@@ -189,8 +193,11 @@ MainWindowSettings MainWindow::currentSettings() const {
 }
 
 bool MainWindow::saveSettingsForClose() {
-  ProfileFile settings(settingsPath_);
-  return writtenOrShown(writeSettingsAtClose(settings, currentSettings()), boxes());
+  // Read again under the lock: what nuvelo-cli wrote since the window started stays.
+  const Result<> written = changeSettingsFile(settingsPath_, [this](ProfileFile& settings) {
+    return writeSettingsAtClose(settings, currentSettings());
+  });
+  return writtenOrShown(written, boxes());
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

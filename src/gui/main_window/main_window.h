@@ -7,12 +7,15 @@
 #include <QStringList>
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/copy/copy_options.h"
 #include "engine/copy/copy_run.h"
+#include "engine/jobs/job.h"
+#include "engine/jobs/job_end.h"
 #include "engine/search/folder_walk.h"
 #include "engine/search/search_options.h"
 #include "engine/search/search_run.h"
@@ -44,6 +47,7 @@ class EventPump;
 class DesktopNotifier;
 class DesktopShell;
 class FileDialogs;
+class FileLock;
 class HelpViewer;
 class KeySink;
 class ModalRunner;
@@ -103,10 +107,15 @@ class MainWindow : public QMainWindow {
   QMenu* fileMenu = nullptr;
   QAction* openConditionFileAction = nullptr;
   QAction* saveConditionFileAction = nullptr;
+  // Saves the window's whole job (a condition file with the copy's options) for a timer.
+  QAction* saveJobFileAction = nullptr;
   QAction* fileMenuSeparator = nullptr;
   QAction* exitAction = nullptr;
   QMenu* runMenu = nullptr;
   QAction* searchAction = nullptr;
+  // A search that lists every file missing at the destination or older there, whatever its
+  // times.
+  QAction* compareSearchAction = nullptr;
   QAction* copyAction = nullptr;
   QAction* runMenuSeparator = nullptr;
   QAction* abortAction = nullptr;
@@ -157,6 +166,7 @@ class MainWindow : public QMainWindow {
   void onAddExcludedSubfolder();
   void onDropDownSinceDate();  // the date picker's calendar
   void onSearch();
+  void onCompareSearch();
   void onCopy();
   void onResultColumnClicked(int column);
   int compareResultRows(int rowA, int rowB) const;
@@ -191,6 +201,14 @@ class MainWindow : public QMainWindow {
   static constexpr qint64 LongRunMilliseconds = 10000;
   void setLongRunMilliseconds(qint64 milliseconds) { longRunMilliseconds_ = milliseconds; }
 
+  // Today's local date, asked when a search starts (the day a copy of its list records); tests
+  // set it to cross midnight.
+  void setClock(std::function<CivilDate()> clock) { clock_ = std::move(clock); }
+  // The day on which the search that made the listed rows started; nothing before a search.
+  std::optional<CivilDate> dayOfList() const {
+    return listMade_ ? std::optional<CivilDate>(listMade_->day) : std::nullopt;
+  }
+
   // A search or copy calls this when it has returned to idle; a close asked for while it ran
   // happens now.
   void finishRun();
@@ -212,6 +230,7 @@ class MainWindow : public QMainWindow {
   std::string chooseFolder(const std::string& initial);
   void onDetailSettings();
   void onSaveConditionFile();
+  void onSaveJobFile();
   void onOpenConditionFile();
   void onAbout();
   void onHelpContents();
@@ -250,12 +269,21 @@ class MainWindow : public QMainWindow {
   void showLastCopyDate(const std::string& dateText);
   void connectCommands();
   void refuseSearch(const std::string& message);
+  void search(Selection::By by);
+  // The window's job for a run of `source` now, choosing its files as `by` says.
+  Job windowJob(const std::string& source, Selection::By by) const;
+  CivilDate today() const;
   // The folders that could not be read; nothing when the search was aborted.
-  std::optional<std::vector<UnreadableFolder>> runSearch();
+  std::optional<std::vector<UnreadableFolder>> runSearch(const Job& job);
   bool copyMayStart();
+  // Holds the job's run lock for the copy; false, after telling the user, while nuvelo-cli runs
+  // the same job.
+  bool lockCopyJob(FileLock& lock);
+  // Records the run in the job's state; nothing, after the error box, when it could not be.
+  std::optional<JobEnd> recordCopy(const CopyRunResult& result);
   void showCopyProgress();
   CopyRunResult runCopy();
-  void finishCompletedCopy(const CopyRunResult& result);
+  void finishCompletedCopy(const CopyRunResult& result, const JobEnd& end);
   // A desktop notification, when the run that ends now was long and the user is elsewhere.
   void notifyIfLongRunEnded(const std::string& body);
   // The walk's conditions for a search or a copy started now.
@@ -296,6 +324,15 @@ class MainWindow : public QMainWindow {
   Totals totals_;
   bool lastSubfoldersChecked_ = true;
   bool newSearchNeeded_ = false;
+  std::function<CivilDate()> clock_;
+  // What the last search that listed the rows was: the day it started, how it chose its files
+  // and the folders it could not read (they wait for the next copy).
+  struct ListMade {
+    CivilDate day;
+    Selection::By by = Selection::By::Day;
+    std::vector<std::string> unreadable;
+  };
+  std::optional<ListMade> listMade_;
   std::string lastSavePath_;  // the condition-file dialogs start with what they returned last
   std::string lastOpenPath_;
 };

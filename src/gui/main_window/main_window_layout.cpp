@@ -209,11 +209,13 @@ void MainWindow::buildMenus() {
   fileMenu = named(bar->addMenu(QStringLiteral("ファイル(&F)")), "File1");
   openConditionFileAction = menuItem(fileMenu, "Mnu_LoadFile", "条件ファイルを開く(&O)...");
   saveConditionFileAction = menuItem(fileMenu, "Mnu_SaveAs", "条件ファイルに保存(&S)...");
+  saveJobFileAction = menuItem(fileMenu, "Mnu_SaveJob", "ジョブファイルに保存(&J)...");
   fileMenuSeparator = separator(fileMenu, "N8");
   exitAction = menuItem(fileMenu, "Exit1", "終了(&X)");
 
   runMenu = named(bar->addMenu(QStringLiteral("実行(&R)")), "R1");
   searchAction = menuItem(runMenu, "Find1", "検索(&F)");
+  compareSearchAction = menuItem(runMenu, "CompareFind1", "コピー先と比べて検索(&M)");
   copyAction = menuItem(runMenu, "Copy1", "コピー(&C)");
   runMenuSeparator = separator(runMenu, "N5");
   abortAction = menuItem(runMenu, "N6", "中止(&X)");

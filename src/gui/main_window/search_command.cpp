@@ -12,6 +12,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "engine/jobs/job_search.h"
 #include "engine/search/folder_walk.h"
 #include "engine/search/search_run.h"
 #include "gui/main_window/main_window.h"
@@ -76,6 +77,23 @@ std::string unreadableFoldersText(const std::vector<UnreadableFolder>& folders) 
 }  // namespace
 
 void MainWindow::onSearch() {
+  search(Selection::By::Day);
+}
+
+// The same search, choosing by the destination instead of the day: it needs a destination.
+void MainWindow::onCompareSearch() {
+  if (busy()) return;
+  if (destinationFolderEdit->text().isEmpty()) {
+    clearResults();
+    boxes().show(MessageKind::Error, noDestinationText(), MessageButtons::Ok,
+                 positionedPlacement());
+    destinationFolderEdit->setFocus();
+    return;
+  }
+  search(Selection::By::Destination);
+}
+
+void MainWindow::search(Selection::By by) {
   if (busy()) return;
   clearResults();
   progressBar->setValue(0);
@@ -91,8 +109,14 @@ void MainWindow::onSearch() {
 
   setActivity(Activity::Searching);
   searchRoot_ = utf8(sourceFolderEdit->text());
+  // The day the list is made: a copy of it records this day, whenever it runs.
+  const CivilDate day = today();
   std::optional<std::vector<UnreadableFolder>> unreadable;
-  guarded([&] { unreadable = runSearch(); });
+  guarded([&] { unreadable = runSearch(windowJob(searchRoot_, by)); });
+  if (unreadable) {
+    listMade_ = ListMade{day, by, {}};
+    for (const UnreadableFolder& folder : *unreadable) listMade_->unreadable.push_back(folder.path);
+  }
   if (unreadable)
     notifyIfLongRunEnded(searchEndedText(static_cast<std::size_t>(resultModel_->rowCount())));
   setActivity(Activity::Idle);
@@ -107,7 +131,24 @@ void MainWindow::refuseSearch(const std::string& message) {
   sourceFolderEdit->setFocus();
 }
 
-std::optional<std::vector<UnreadableFolder>> MainWindow::runSearch() {
+Job MainWindow::windowJob(const std::string& source, Selection::By by) const {
+  JobRequest request;
+  request.settingsPath = settingsPath_;
+  JobOptions options{searchOptions(), copyOptions()};
+  options.search.sourceFolder = source;
+  request.layers.push_back(optionLayerOf(options, {}));
+  request.window = true;
+  request.selection.by = by;
+  request.selection.day = civilDateOf(search_.since);
+  // The window's own job always has a day to start from: the one its picker shows.
+  return *resolveJob(request);
+}
+
+CivilDate MainWindow::today() const {
+  return clock_ ? clock_() : civilDateOf(todayValue());
+}
+
+std::optional<std::vector<UnreadableFolder>> MainWindow::runSearch(const Job& job) {
   EventPump pump(progressBar);
   pump.processNow();
   progressBar->setMaximum(SearchProgressMaximum);
@@ -115,7 +156,7 @@ std::optional<std::vector<UnreadableFolder>> MainWindow::runSearch() {
 
   StatusText status(*statusPanels, 2);
   WindowWalkObserver observer(abortRequested_, pump, status);
-  const SearchOutcome outcome = nuvelo::runSearch(searchRoot_, walkFilter(), observer);
+  const SearchOutcome outcome = runJobSearch(job, walkFilterOf(job), observer);
   if (outcome.aborted) {
     abortRequested_ = false;
     statusPanels->setPanelText(2, {});
@@ -139,6 +180,7 @@ void MainWindow::fillResultRows(const std::vector<WalkEntry>& entries, EventPump
 
 void MainWindow::clearResults() {
   resultModel_->clear();
+  listMade_.reset();
   resultList->header()->setSortIndicatorShown(false);  // the new rows come unsorted
   totals_ = {};
   statusPanels->setPanelText(2, {});

@@ -69,14 +69,27 @@ std::string executableFolder() {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-std::string userConfigFolder() {
-  const char* xdg = std::getenv("XDG_CONFIG_HOME");
+namespace {
+
+// $variable when it holds an absolute path, else the folder below the user's home.
+std::string xdgFolder(const char* variable, const char* belowHome) {
+  const char* xdg = std::getenv(variable);
   if (xdg && xdg[0] == '/') return xdg;
   const char* home = std::getenv("HOME");
   std::string homeFolder = home && home[0] ? home : "";
   if (homeFolder.empty())
     if (const auto user = runningUser()) homeFolder = user->home;
-  return homeFolder + "/.config";
+  return homeFolder + belowHome;
+}
+
+}  // namespace
+
+std::string userConfigFolder() {
+  return xdgFolder("XDG_CONFIG_HOME", "/.config");
+}
+
+std::string userStateFolder() {
+  return xdgFolder("XDG_STATE_HOME", "/.local/state");
 }
 
 }  // namespace nuvelo

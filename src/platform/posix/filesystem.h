@@ -43,6 +43,9 @@ std::string executableFolder();
 // The user's configuration folder: $XDG_CONFIG_HOME when set to an absolute path, else
 // ~/.config.
 std::string userConfigFolder();
+// The user's folder for state that outlives a run: $XDG_STATE_HOME when set to an absolute
+// path, else ~/.local/state.
+std::string userStateFolder();
 
 }  // namespace nuvelo
 

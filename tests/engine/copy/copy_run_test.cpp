@@ -129,12 +129,12 @@ class CopyRunFixture : public ::testing::Test {
     return r;
   }
   CopyRunResult run(const std::vector<ResultRow>& list, const CopyRequest& r) {
-    std::vector<std::string> copyList;
     return runCopy(list, r, observer, copyList);
   }
 
   TempFolder tree;
   RecordingObserver observer;
+  std::vector<std::string> copyList;  // of the last run
   unsigned threads = 1;
 };
 
@@ -181,8 +181,8 @@ TEST_P(CopyRun, GathersThenCopiesTellingEachStepInOrder) {
   EXPECT_GT(observer.entriesRead, 0u);  // the folder row's walk steps the progress too
   EXPECT_FALSE(result.aborted);
   EXPECT_EQ(result.counts.copied, 2u);
-  EXPECT_TRUE(result.mayRecordDate(false));
-  EXPECT_FALSE(result.mayRecordDate(true));
+  EXPECT_TRUE(result.completed(false));
+  EXPECT_FALSE(result.completed(true));
   EXPECT_EQ(readFile(destination() + "/docs/c.txt"), std::string(10, 'x'));
   EXPECT_FALSE(std::filesystem::exists(destination() + "/docs/deeper/d.bak"));
 }
@@ -239,7 +239,7 @@ struct QuestionCase {
   Events events;
   bool aborted;
   CopyCounts counts;
-  bool mayRecordDate;
+  bool completed;
 };
 
 using CopyRunQuestions = CopyRunCases<QuestionCase>;
@@ -255,7 +255,7 @@ TEST_P(CopyRunQuestions, AnswersDecideAndStopEndsTheRun) {
   EXPECT_EQ(result.aborted, c.aborted);
   EXPECT_EQ(result.counts.copied, c.counts.copied);
   EXPECT_EQ(result.counts.skipped, c.counts.skipped);
-  EXPECT_EQ(result.mayRecordDate(false), c.mayRecordDate);
+  EXPECT_EQ(result.completed(false), c.completed);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -277,14 +277,16 @@ INSTANTIATE_TEST_SUITE_P(
                        ::testing::ValuesIn(OneAndFourThreads)),
     caseAndThreadsName<QuestionCase>);
 
-TEST_P(CopyRun, FailuresAreToldBeforeTheStepAndHoldTheDayBack) {
+TEST_P(CopyRun, FailuresAreToldBeforeTheStepAndNameTheSources) {
   std::filesystem::create_directory(destination() + "/a.txt");  // a folder in the way
   const CopyRunResult result = run(rows({"a.txt", "b.txt"}), request(OverwriteAlways));
   EXPECT_EQ(observer.events,
             (Events{"row", "row", "start 2", "failed a.txt", "failed a.txt", "copied b.txt"}));
   EXPECT_EQ(result.counts.failed, 1u);
   EXPECT_EQ(result.counts.copied, 1u);
-  EXPECT_FALSE(result.mayRecordDate(false));
+  EXPECT_TRUE(result.completed(false));  // what failed waits in the retry list
+  EXPECT_EQ(result.failedSources, (std::vector<std::string>{source() + "/a.txt"}));
+  EXPECT_EQ(carriedSources(copyList, result), (std::vector<std::string>{source() + "/b.txt"}));
 }
 
 TEST_P(CopyRun, FilesLeftByThePolicyDoNotHoldTheDayBack) {
@@ -292,7 +294,7 @@ TEST_P(CopyRun, FilesLeftByThePolicyDoNotHoldTheDayBack) {
   const CopyRunResult result = run(rows({"a.txt", "b.txt"}), request(OverwriteNever));
   EXPECT_EQ(result.counts.skipped, 1u);
   EXPECT_EQ(readFile(destination() + "/a.txt"), "kept");
-  EXPECT_TRUE(result.mayRecordDate(false));
+  EXPECT_TRUE(result.completed(false));
 }
 
 struct AbortCase {
@@ -318,7 +320,7 @@ TEST_P(CopyRunAbort, EndsTheRunAsAbortedWhereItIsSeen) {
     EXPECT_FALSE(std::filesystem::exists(destination() + "/b.txt"));
   }
   EXPECT_EQ(told, c.events);
-  EXPECT_FALSE(result.mayRecordDate(false));
+  EXPECT_FALSE(result.completed(false));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -346,7 +348,7 @@ TEST_P(CopyRun, DryRunDecidesAsTheRealRunWithoutWriting) {
   const CopyRunResult planned = run(rows({"a.txt", "docs"}), r);
   EXPECT_EQ(observer.events, (Events{"row", "row", "start 2", "not-copied a.txt", "copied c.txt"}));
   EXPECT_FALSE(std::filesystem::exists(destination() + "/docs"));
-  EXPECT_FALSE(planned.mayRecordDate(true));
+  EXPECT_FALSE(planned.completed(true));
 
   observer.events.clear();
   r.dryRun = false;
@@ -360,7 +362,7 @@ TEST_P(CopyRun, AFolderRowThatCannotBeReadIsAFailureAsOrdinaryUser) {
   const CopyRunResult result = run(rows({"docs"}), request(OverwriteAlways));
   chmod((source() + "/docs/deeper").c_str(), 0755);
   EXPECT_EQ(result.counts.failed, 1u);
-  EXPECT_FALSE(result.mayRecordDate(false));
+  EXPECT_TRUE(result.completed(false));  // what failed waits in the retry list
 }
 
 // Backup drives keep less than ext4: the run follows the drive's rules, given here as a test
@@ -403,7 +405,7 @@ TEST_P(CopyRunOnADrive, NamesDifferingInCaseKeepTheFirstAndFailTheSecondUnderEve
       // The failure of the second names the first: both source files are named.
       EXPECT_NE(observer.reasons[0].find(source() + "/docs/b.txt"), std::string::npos)
           << observer.reasons[0];
-      EXPECT_FALSE(result.mayRecordDate(false));
+      EXPECT_TRUE(result.completed(false));  // what failed waits in the retry list
       if (!dryRun) {
         EXPECT_EQ(readFile(destination() + "/docs/b.txt"), std::string(5, 'x'));
       }
@@ -459,7 +461,7 @@ TEST_P(CopyRunOnADrive, AttributesItDoesNotKeepAreOneNoteNotAFailure) {
   EXPECT_EQ(result.counts.copied, 3u);
   ASSERT_TRUE(result.attributesNote);
   EXPECT_EQ(result.attributesNote->fileSystem, "exFAT");
-  EXPECT_TRUE(result.mayRecordDate(false));
+  EXPECT_TRUE(result.completed(false));
 }
 
 TEST_P(CopyRunOnADrive, FilesBeyondItsSizeLimitFailAtOnce) {
@@ -487,7 +489,7 @@ TEST_P(CopyRun, TooLittleRoomIsToldBeforeCopying) {
   list[0].sizeKiB = 256;
   const CopyRunResult refused = run(list, r);
   EXPECT_TRUE(refused.refusedForRoom);
-  EXPECT_FALSE(refused.mayRecordDate(false));
+  EXPECT_FALSE(refused.completed(false));
   EXPECT_EQ(observer.events, (Events{"row", "row", "room"}));
   ASSERT_EQ(observer.shortages.size(), 1u);
   EXPECT_GE(observer.shortages[0].needed, 256u * 1024);
@@ -551,7 +553,7 @@ TEST_F(CopyRunManyFiles, EveryFileIsToldInListOrder) {
   for (const ResultRow& row : list) expected.push_back("copied " + observer.nameOf(row.pathText));
   EXPECT_EQ(observer.events, expected);
   EXPECT_EQ(result.counts.copied, list.size());
-  EXPECT_TRUE(result.mayRecordDate(false));
+  EXPECT_TRUE(result.completed(false));
   for (const ResultRow& row : list) EXPECT_TRUE(sameAsSource(row.pathText)) << row.pathText;
 }
 
@@ -571,7 +573,7 @@ TEST_F(CopyRunManyFiles, AFailingFileIsToldInItsPlace) {
   EXPECT_EQ(observer.events, expected);
   EXPECT_EQ(result.counts.failed, 1u);
   EXPECT_EQ(result.failedSources, (std::vector<std::string>{source() + "/many/f023.txt"}));
-  EXPECT_FALSE(result.mayRecordDate(false));
+  EXPECT_TRUE(result.completed(false));  // what failed waits in the retry list
 }
 
 // Copies under way when the abort comes end in full or leave nothing: what is at the
@@ -583,7 +585,7 @@ TEST_F(CopyRunManyFiles, AnAbortInTheMiddleLeavesNoTemporaryAndNoHalfFile) {
   observer.abortAfterEvents = list.size() + 1 + toldBeforeAbort;
   const CopyRunResult result = run(list, request(OverwriteAlways));
   EXPECT_TRUE(result.aborted);
-  EXPECT_FALSE(result.mayRecordDate(false));
+  EXPECT_FALSE(result.completed(false));
   std::set<std::string> told;
   for (const std::string& event : observer.events)
     if (event.starts_with("copied ")) told.insert(event.substr(7));

@@ -25,6 +25,7 @@ TEST(SettingsFile, FirstStartGivesDefaults) {
   EXPECT_TRUE(s.dirAbs);
   EXPECT_TRUE(s.addDriveLetter);
   EXPECT_TRUE(s.includeSubfolders);
+  EXPECT_TRUE(s.changeTime);  // moved-in files are taken unless turned off
   EXPECT_TRUE(s.showResult);
   EXPECT_FALSE(s.perFolder);
   EXPECT_EQ(s.overwrite, 1);
@@ -68,6 +69,7 @@ TEST(SettingsFile, CloseWritesItsKeysInOrderAndNoOthers) {
   s.includeSubfolders = false;
   s.overwrite = 2;
   s.excludedExtensions = {"bak", "a b"};
+  s.changeTime = false;
   s.columnWidths = {101, 81, 51, 101, 165};
   s.top = 10;
   s.left = 20;
@@ -82,6 +84,7 @@ TEST(SettingsFile, CloseWritesItsKeysInOrderAndNoOthers) {
   EXPECT_EQ(readFile(path),
             "[Default]\nFrom=/data/work\nTo=/media/backup\n"
             "[Option]\nDirKAI=0\nShowResult=1\nPickupFolder=0\nOverwrite=2\nEscExt=bak,\"a b\"\n"
+            "ChangeTime=0\n"
             "[ListView]\nColumn0Width=101\nColumn1Width=81\nColumn2Width=51\nColumn3Width=101\n"
             "Column4Width=165\n"
             "[Window]\nTop=10\nLeft=20\nHeight=500\nWidth=600\n"
@@ -91,6 +94,7 @@ TEST(SettingsFile, CloseWritesItsKeysInOrderAndNoOthers) {
   back.lastCopyDate = s.lastCopyDate;
   EXPECT_EQ(back.from, s.from);
   EXPECT_EQ(back.excludedExtensions, s.excludedExtensions);
+  EXPECT_FALSE(back.changeTime);
   EXPECT_EQ(back.columnWidths, s.columnWidths);
   EXPECT_EQ(back.width, s.width);
   EXPECT_FALSE(back.includeSubfolders);

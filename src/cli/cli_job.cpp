@@ -1,0 +1,130 @@
+#include "cli/cli_job.h"
+
+#include "cli/output_text.h"
+#include "engine/search/walk_rules.h"
+#include "engine/settings/condition_file.h"
+#include "engine/settings/job_file.h"
+#include "engine/settings/profile_file.h"
+#include "engine/settings/settings_file.h"
+#include "messages/run_messages.h"
+#include "messages/wording.h"
+
+namespace nuvelo {
+namespace {
+
+// The command line's say, each value named as given on it.
+OptionLayer commandLineLayer(const CliOptions& o) {
+  const std::string here(wording("コマンドライン"));
+  OptionLayer layer;
+  if (o.source) layer.source.set(*o.source, here);
+  if (o.destination) layer.destination.set(*o.destination, here);
+  if (o.includeSubfolders) layer.includeSubfolders.set(*o.includeSubfolders, here);
+  if (o.excludedSubfolders) layer.excludedSubfolders.set(*o.excludedSubfolders, here);
+  if (o.excludedExtensions) layer.excludedExtensions.set(*o.excludedExtensions, here);
+  if (o.perFolder) layer.perFolder.set(*o.perFolder, here);
+  if (o.changeTime) layer.changeTime.set(*o.changeTime, here);
+  if (o.dirAbs) layer.dirAbs.set(*o.dirAbs, here);
+  if (o.driveLetter) layer.addDriveLetter.set(*o.driveLetter, here);
+  if (o.overwrite) layer.overwrite.set(*o.overwrite, here);
+  if (o.verify) layer.verify.set(*o.verify, here);
+  if (o.threads) layer.threads.set(*o.threads, here);
+  return layer;
+}
+
+Selection selectionOf(const CliOptions& o, const CliEnvironment& env) {
+  Selection selection;
+  if (o.sinceLast)
+    selection.by = Selection::By::LastCopy;
+  else if (o.compare)
+    selection.by = Selection::By::Destination;
+  else if (o.since && o.since->instant) {
+    selection.by = Selection::By::Instant;
+    selection.instant = *o.since->instant;
+  } else {
+    selection.day = o.since && o.since->day ? *o.since->day : env.today();
+  }
+  return selection;
+}
+
+std::string jobFileProblemText(const JobFileProblem& problem, const std::string& path) {
+  if (problem.kind == JobFileProblem::Kind::NotAJobFile)
+    return fill("{1} はジョブファイルではありません ([Application] NVOFile=1 がありません)",
+                {terminalText(path)});
+  return fill("{1} の {2} の値 '{3}' は使えません", {terminalText(path), problem.key,
+                                                      terminalText(problem.value)});
+}
+
+// The layers below the command line: the job file alone, or a condition file and the settings.
+std::string fileLayers(const CliOptions& o, const std::string& settingsPath, JobRequest& request) {
+  if (o.job) {
+    auto layer = readJobFile(*o.job);
+    if (!layer) return jobFileProblemText(layer.error(), *o.job);
+    request.layers.push_back(std::move(*layer));
+    request.namedBy = JobNamedBy::JobFile;
+    request.namingFile = *o.job;
+    return {};
+  }
+  if (o.conditions) {
+    const auto conditions = readConditionFile(*o.conditions);
+    if (!conditions) return invalidConditionFileText();
+    request.layers.push_back(optionLayerOf(*conditions, *o.conditions));
+    request.namedBy = JobNamedBy::ConditionFile;
+    request.namingFile = *o.conditions;
+  }
+  request.layers.push_back(optionLayerOf(ProfileFile(settingsPath)));
+  return {};
+}
+
+std::string yesOrNo(bool value, const char* yes, const char* no) {
+  return value ? yes : no;
+}
+
+std::string listText(const std::vector<std::string>& items) {
+  std::string text;
+  for (const std::string& item : items) text += (text.empty() ? "" : ",") + item;
+  return text.empty() ? "\"\"" : text;
+}
+
+}  // namespace
+
+std::string resolveCliJob(const CliOptions& o, const CliEnvironment& env,
+                          const std::string& settingsPath, Job& job) {
+  JobRequest request;
+  request.settingsPath = settingsPath;
+  request.layers.push_back(commandLineLayer(o));
+  if (std::string why = fileLayers(o, settingsPath, request); !why.empty()) return why;
+  request.selection = selectionOf(o, env);
+  auto resolved = resolveJob(request);
+  if (!resolved) {
+    const JobOptions options = jobOptionsOf(resolvedOptions(request.layers));
+    return fill(
+        "このジョブ ({1} → {2}) には前回コピーした日付がまだありません。"
+        "最初の実行には --since YYYY-MM-DD を指定してください",
+        {terminalText(options.search.sourceFolder), terminalText(options.copy.destination)});
+  }
+  job = std::move(*resolved);
+  return {};
+}
+
+void tellOptionOrigins(CliEnvironment& env, const OptionLayer& r) {
+  const auto tell = [&env](const std::string& option, const std::string& where) {
+    env.err << "nuvelo-cli: " << terminalText(option) << "  ("
+            << terminalText(where.empty() ? std::string(wording("既定値")) : where) << ")\n";
+  };
+  tell("SOURCE " + *r.source.value, r.source.where);
+  tell("DEST " + *r.destination.value, r.destination.where);
+  tell(yesOrNo(*r.includeSubfolders.value, "--subfolders", "--no-subfolders"),
+       r.includeSubfolders.where);
+  tell("--exclude-folder " + listText(*r.excludedSubfolders.value), r.excludedSubfolders.where);
+  tell("--exclude-ext " + listText(*r.excludedExtensions.value), r.excludedExtensions.where);
+  tell(yesOrNo(*r.perFolder.value, "--per-folder", "--no-per-folder"), r.perFolder.where);
+  tell(yesOrNo(*r.changeTime.value, "--change-time", "--no-change-time"), r.changeTime.where);
+  tell(yesOrNo(*r.dirAbs.value, "--absolute", "--relative"), r.dirAbs.where);
+  tell(yesOrNo(*r.addDriveLetter.value, "--drive-letter", "--no-drive-letter"),
+       r.addDriveLetter.where);
+  tell(std::string("--overwrite ") + overwritePolicyName(*r.overwrite.value), r.overwrite.where);
+  tell(yesOrNo(*r.verify.value, "--verify", "--no-verify"), r.verify.where);
+  tell("--threads " + std::to_string(*r.threads.value), r.threads.where);
+}
+
+}  // namespace nuvelo

@@ -1,0 +1,156 @@
+#include "engine/jobs/job.h"
+
+#include <cstdio>
+
+#include "engine/jobs/job_state.h"
+#include "engine/search/search_run.h"
+#include "engine/settings/job_dates.h"
+#include "engine/settings/profile_file.h"
+#include "engine/settings/settings_file.h"
+
+namespace nuvelo {
+namespace {
+
+template <class T>
+void takeFirst(Said<T>& option, const Said<T>& said) {
+  if (!option.value && said.value) option = said;
+}
+
+std::optional<CivilDate> parseSlashDate(const std::string& text) {
+  if (text.size() != 10 || text[4] != '/' || text[7] != '/') return std::nullopt;
+  CivilDate day;
+  if (std::sscanf(text.c_str(), "%4d/%2d/%2d", &day.year, &day.month, &day.day) != 3)
+    return std::nullopt;
+  const CivilDate back = civilDateOf(dateValueOf(day));
+  return back == day ? std::optional<CivilDate>(day) : std::nullopt;
+}
+
+std::string cleanedFolder(const std::string& text) {
+  return text.empty() ? text : cleanSourceFolder(text);
+}
+
+std::string keyOf(const JobRequest& request, const JobOptions& options) {
+  const std::string naming =
+      request.namedBy == JobNamedBy::Folders ? std::string() : cleanedFolder(request.namingFile);
+  return jobKey(naming, options.search.sourceFolder, cleanedFolder(options.copy.destination));
+}
+
+// The job's own day: its [Jobs] entry, or for the window's own job the window's day.
+std::optional<CivilDate> recordedDay(const Job& job) {
+  const ProfileFile settings(job.settingsPath);
+  if (const auto own = readJobDate(settings, job.key)) return parseSlashDate(*own);
+  const bool windowsDay =
+      job.window || (job.namedBy != JobNamedBy::JobFile &&
+                     areWindowFolders(job.settingsPath, job.options.search.sourceFolder,
+                                      job.options.copy.destination));
+  if (!windowsDay) return std::nullopt;
+  return parseSlashDate(readMainWindowSettings(settings).lastCopyDate);
+}
+
+}  // namespace
+
+// Each option the resolved layer does not hold yet, from this layer.
+void fillFrom(OptionLayer& resolved, const OptionLayer& layer) {
+  takeFirst(resolved.source, layer.source);
+  takeFirst(resolved.destination, layer.destination);
+  takeFirst(resolved.includeSubfolders, layer.includeSubfolders);
+  takeFirst(resolved.excludedSubfolders, layer.excludedSubfolders);
+  takeFirst(resolved.excludedExtensions, layer.excludedExtensions);
+  takeFirst(resolved.perFolder, layer.perFolder);
+  takeFirst(resolved.changeTime, layer.changeTime);
+  takeFirst(resolved.dirAbs, layer.dirAbs);
+  takeFirst(resolved.addDriveLetter, layer.addDriveLetter);
+  takeFirst(resolved.overwrite, layer.overwrite);
+  takeFirst(resolved.verify, layer.verify);
+  takeFirst(resolved.threads, layer.threads);
+}
+
+OptionLayer resolvedOptions(const std::vector<OptionLayer>& layers) {
+  OptionLayer resolved;
+  for (const OptionLayer& layer : layers) fillFrom(resolved, layer);
+  fillFrom(resolved, builtInOptions());
+  return resolved;
+}
+
+JobOptions jobOptionsOf(const OptionLayer& r) {
+  JobOptions o;
+  o.search.sourceFolder = cleanedFolder(*r.source.value);
+  o.search.includeSubfolders = *r.includeSubfolders.value;
+  o.search.excludedSubfolders = *r.excludedSubfolders.value;
+  o.search.excludedExtensions = *r.excludedExtensions.value;
+  o.search.perFolder = *r.perFolder.value;
+  o.search.changeTime = *r.changeTime.value;
+  o.search.walkThreads = *r.threads.value;
+  o.copy.destination = *r.destination.value;
+  o.copy.dirAbs = *r.dirAbs.value;
+  o.copy.addDriveLetter = *r.addDriveLetter.value;
+  o.copy.overwrite = *r.overwrite.value;
+  o.copy.verify = *r.verify.value;
+  return o;
+}
+
+OptionLayer optionLayerOf(const JobOptions& o, const std::string& where) {
+  OptionLayer layer;
+  layer.source.set(o.search.sourceFolder, where);
+  layer.destination.set(o.copy.destination, where);
+  layer.includeSubfolders.set(o.search.includeSubfolders, where);
+  layer.excludedSubfolders.set(o.search.excludedSubfolders, where);
+  layer.excludedExtensions.set(o.search.excludedExtensions, where);
+  layer.perFolder.set(o.search.perFolder, where);
+  layer.changeTime.set(o.search.changeTime, where);
+  layer.dirAbs.set(o.copy.dirAbs, where);
+  layer.addDriveLetter.set(o.copy.addDriveLetter, where);
+  layer.overwrite.set(overwritePolicyOf(o.copy.overwrite), where);
+  layer.verify.set(o.copy.verify, where);
+  layer.threads.set(o.search.walkThreads, where);
+  return layer;
+}
+
+bool areWindowFolders(const std::string& settingsPath, const std::string& source,
+                      const std::string& destination) {
+  const WindowFolders window = windowFoldersOf(ProfileFile(settingsPath));
+  return !window.from.empty() && !window.to.empty() &&
+         cleanedFolder(window.from) == cleanedFolder(source) &&
+         cleanedFolder(window.to) == cleanedFolder(destination);
+}
+
+Expected<Job, JobRefusal> resolveJob(const JobRequest& request) {
+  Job job;
+  job.resolved = resolvedOptions(request.layers);
+  job.options = jobOptionsOf(job.resolved);
+  job.settingsPath = request.settingsPath;
+  job.stateFolder = jobStateFolder(request.settingsPath);
+  job.key = keyOf(request, job.options);
+  job.namedBy = request.namedBy;
+  job.window = request.window;
+  job.selection = request.selection;
+  if (job.selection.by == Selection::By::LastCopy) {
+    const auto day = recordedDay(job);
+    if (!day) return Unexpected(JobRefusal::NoDayOfItsOwn);
+    job.selection = {Selection::By::Day, *day, 0};
+  }
+  job.waiting = readRetryList(job.stateFolder, job.key);
+  return job;
+}
+
+WalkFilter walkFilterOf(const Job& job) {
+  WalkFilter filter = walkFilterOf(job.options.search, job.options.copy.destination);
+  const bool changeTime = job.options.search.changeTime;
+  switch (job.selection.by) {
+    case Selection::By::Day:
+    case Selection::By::LastCopy:
+      filter.since = SinceThreshold::forDay(dateValueOf(job.selection.day)).withChangeTime(changeTime);
+      break;
+    case Selection::By::Instant:
+      filter.since = SinceThreshold::forInstant(job.selection.instant).withChangeTime(changeTime);
+      break;
+    case Selection::By::Destination:
+      filter.since = SinceThreshold::always();
+      filter.perFolder = false;  // files are compared one by one
+      break;
+  }
+  if (!job.waiting.empty()) filter.waiting = std::make_shared<const WaitingFiles>(job.waiting);
+  return filter;
+}
+
+}  // namespace nuvelo

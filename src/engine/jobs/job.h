@@ -1,0 +1,90 @@
+#pragma once
+// A job: the options a run searches and copies with, the day it starts from, and the files that
+// wait from its earlier runs, resolved in one place for the window and nuvelo-cli. The options
+// come from layers (the command line, then a condition or job file, then the settings file,
+// then the built-in defaults; the window hands its own state as its one layer), and the job is
+// named by its folders, or by the condition or job file that holds them.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/copy/copy_options.h"
+#include "engine/search/folder_walk.h"
+#include "engine/search/search_options.h"
+#include "engine/settings/option_layer.h"
+#include "platform/posix/date_time_value.h"
+#include "platform/result.h"
+
+namespace nuvelo {
+
+struct JobOptions {
+  SearchOptions search;
+  CopyOptions copy;
+};
+
+// How a run chooses its files.
+struct Selection {
+  enum class By {
+    Day,          // changed on or after the local midnight of `day`
+    Instant,      // changed at or after `instant` (seconds since the epoch)
+    LastCopy,     // changed on or after the job's own recorded day
+    Destination,  // missing at the destination or older there, whatever the times
+  };
+  By by = By::Day;
+  CivilDate day;
+  std::int64_t instant = 0;
+};
+
+enum class JobNamedBy { Folders, ConditionFile, JobFile };
+
+struct JobRequest {
+  std::string settingsPath;
+  // From the first that says something to the last; the built-in defaults follow them.
+  std::vector<OptionLayer> layers;
+  JobNamedBy namedBy = JobNamedBy::Folders;
+  std::string namingFile;  // the condition or job file
+  // The window's own job: it keeps the window's day (Default/LastCopyDate) whatever its folders.
+  bool window = false;
+  Selection selection;
+};
+
+struct Job {
+  JobOptions options;  // the source folder cleaned
+  // Each option with where it came from ("" for a built-in default).
+  OptionLayer resolved;
+  std::string settingsPath;
+  std::string stateFolder;
+  std::string key;  // its day in [Jobs], its retry list and its run lock
+  JobNamedBy namedBy = JobNamedBy::Folders;
+  bool window = false;
+  Selection selection;  // LastCopy stands resolved as the Day it names
+  std::vector<std::string> waiting;  // the retry list as the job's last run left it
+};
+
+// Why a job cannot run.
+enum class JobRefusal {
+  // LastCopy was asked of a job that has never recorded a day of its own.
+  NoDayOfItsOwn,
+};
+
+Expected<Job, JobRefusal> resolveJob(const JobRequest& request);
+
+// The options as the layers say them, each with the first layer that says it.
+OptionLayer resolvedOptions(const std::vector<OptionLayer>& layers);
+JobOptions jobOptionsOf(const OptionLayer& resolved);
+// The layer that says every option as the window holds it.
+OptionLayer optionLayerOf(const JobOptions& options, const std::string& where);
+
+// The walk's conditions for a run of the job: its exclusions, the day or instant of its
+// selection with the change-time switch (every file for a comparison with the destination),
+// the files that wait, and the destination left out when it lies inside the source.
+WalkFilter walkFilterOf(const Job& job);
+
+// Whether the folders are the window's own (Default/From and Default/To of the settings
+// file), each compared as the runs clean it.
+bool areWindowFolders(const std::string& settingsPath, const std::string& source,
+                      const std::string& destination);
+
+}  // namespace nuvelo

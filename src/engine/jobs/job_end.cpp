@@ -1,0 +1,93 @@
+#include "engine/jobs/job_end.h"
+
+#include <sys/stat.h>
+
+#include <unordered_set>
+
+#include "engine/jobs/job_state.h"
+#include "engine/search/waiting_files.h"
+#include "engine/settings/job_dates.h"
+#include "engine/settings/settings_file.h"
+#include "engine/settings/settings_lock.h"
+#include "platform/path_text.h"
+#include "platform/posix/filesystem.h"
+
+namespace nuvelo {
+namespace {
+
+bool isGone(const std::string& path) {
+  struct stat st {};
+  return !lookUpEntry(path, st, false);
+}
+
+bool isFolder(const std::string& path) {
+  struct stat st {};
+  return lookUpEntry(path, st, false) && S_ISDIR(st.st_mode);
+}
+
+// Whether a path that waited stays waiting after the run.
+class StillWaiting {
+ public:
+  explicit StillWaiting(const RunRecord& run)
+      : run_(run),
+        carried_(run.carried.begin(), run.carried.end()),
+        failed_(run.failed.begin(), run.failed.end()),
+        listed_(run.listed) {}
+
+  bool operator()(const std::string& path) const {
+    if (failed_.contains(path)) return false;  // waits again, in the run's failures
+    if (carried_.contains(path) || isGone(path)) return false;
+    if (!run_.completed) return true;
+    // A folder that could be read this time had its files listed one by one.
+    if (isFolder(path)) return false;
+    return listed_.contains(path) || listed_.coversFolder(folderOf(path));
+  }
+
+ private:
+  const RunRecord& run_;
+  std::unordered_set<std::string> carried_;
+  std::unordered_set<std::string> failed_;
+  WaitingFiles listed_;  // listed files, and folder rows standing for what lies below them
+};
+
+}  // namespace
+
+std::vector<std::string> retryListAfter(const std::vector<std::string>& waiting,
+                                        const RunRecord& run) {
+  std::vector<std::string> after;
+  std::unordered_set<std::string> seen;
+  for (const std::string& path : run.failed)
+    if (seen.insert(path).second) after.push_back(path);
+  const StillWaiting stillWaiting(run);
+  for (const std::string& path : waiting)
+    if (!seen.contains(path) && stillWaiting(path) && seen.insert(path).second)
+      after.push_back(path);
+  return after;
+}
+
+Result<JobEnd> recordRun(const Job& job, const RunRecord& run) {
+  JobEnd end;
+  const Result<> recorded = changeSettingsFile(job.settingsPath, [&](ProfileFile& settings) {
+    // Read again under the lock: another run of the job may have ended meanwhile.
+    const std::vector<std::string> after =
+        retryListAfter(readRetryList(job.stateFolder, job.key), run);
+    if (Result<> written = writeRetryList(job.stateFolder, job.key, after); !written)
+      return written;
+    end.waiting = after.size();
+    if (!run.completed) return Result<>();
+    if (Result<> written = writeJobDate(settings, job.key, run.dayOfList); !written)
+      return written;
+    const bool windowsOwn =
+        job.window || (job.namedBy != JobNamedBy::JobFile &&
+                       areWindowFolders(job.settingsPath, job.options.search.sourceFolder,
+                                        job.options.copy.destination));
+    if (windowsOwn)
+      if (Result<> written = writeLastCopyDate(settings, run.dayOfList); !written) return written;
+    end.dayRecorded = true;
+    return Result<>();
+  });
+  if (!recorded) return Unexpected(recorded.error());
+  return end;
+}
+
+}  // namespace nuvelo

@@ -1,0 +1,120 @@
+#include "engine/jobs/job_search.h"
+
+#include <fcntl.h>
+
+#include <atomic>
+#include <thread>
+#include <unordered_map>
+
+#include "engine/copy/destination_path.h"
+#include "engine/copy/overwrite_policy.h"
+#include "platform/path_text.h"
+#include "platform/posix/file_system_rules.h"
+
+namespace nuvelo {
+namespace {
+
+// The part of a path below a folder.
+std::string_view below(std::string_view path, std::string_view folder) {
+  const std::size_t cut = folder.size() + (folder.back() == '/' ? 0 : 1);
+  return path.size() > cut ? path.substr(cut) : std::string_view();
+}
+
+// The last-write times of every file and link below the destination's copy of the source,
+// keyed by their path below it as the destination compares names.
+class MirrorTimes : public WalkVisitor {
+ public:
+  MirrorTimes(std::string root, FileSystemRules rules, const std::atomic<bool>& stop)
+      : root_(std::move(root)), rules_(std::move(rules)), stop_(stop) {}
+
+  void found(WalkEntry entry) override {
+    times_.emplace(comparableName(below(entry.path, root_), rules_),
+                   timespec{entry.modifiedSeconds, entry.modifiedNanoseconds});
+  }
+  bool abortRequested() override { return stop_.load(std::memory_order_relaxed); }
+
+  // Whether the source file below `sourceRoot` is missing here or written later than its copy.
+  bool wants(const WalkEntry& source, const std::string& sourceRoot) const {
+    const auto copy = times_.find(comparableName(below(source.path, sourceRoot), rules_));
+    if (copy == times_.end()) return true;
+    return writtenLater({source.modifiedSeconds, source.modifiedNanoseconds}, copy->second,
+                        rules_.timeGranularityMs);
+  }
+
+ private:
+  std::string root_;
+  FileSystemRules rules_;
+  const std::atomic<bool>& stop_;
+  std::unordered_map<std::string, timespec> times_;
+};
+
+FileSystemRules destinationRules(const std::string& mirror, const std::string& destination) {
+  for (const std::string& folder : {mirror, destination}) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) continue;
+    FileSystemRules rules = rulesByType(fd);
+    ::close(fd);
+    return rules;
+  }
+  return {};
+}
+
+// The search's observer, but for the entries found: the comparison decides which are taken
+// only once both walks have ended.
+class UntoldFinds : public WalkObserver {
+ public:
+  explicit UntoldFinds(WalkObserver& observer) : observer_(observer) {}
+  bool abortRequested() override { return observer_.abortRequested(); }
+  void entryRead() override { observer_.entryRead(); }
+  void poll() override { observer_.poll(); }
+  void folderUnreadable(const UnreadableFolder& folder) override {
+    observer_.folderUnreadable(folder);
+  }
+  bool callingThreadMayRead() const override { return observer_.callingThreadMayRead(); }
+
+ private:
+  WalkObserver& observer_;
+};
+
+bool waits(const WalkFilter& filter, const std::string& path) {
+  return filter.waiting &&
+         (filter.waiting->contains(path) || filter.waiting->coversFolder(folderOf(path)));
+}
+
+SearchOutcome compareWithDestination(const Job& job, const WalkFilter& filter,
+                                     WalkObserver& observer) {
+  const std::string& source = job.options.search.sourceFolder;
+  const std::string mirror = mirrorFolderOf(job);
+  std::atomic<bool> stop{false};
+  MirrorTimes copies(mirror, destinationRules(mirror, job.options.copy.destination), stop);
+  WalkFilter everything;
+  everything.threads = filter.threads;
+  std::thread reader([&] { WalkFolder(mirror, everything, WalkMode::WholeFolder, copies); });
+  UntoldFinds quiet(observer);
+  SearchOutcome outcome = runSearch(source, filter, quiet);
+  if (outcome.aborted) stop = true;
+  reader.join();
+  if (outcome.aborted) return outcome;
+  std::erase_if(outcome.entries, [&](const WalkEntry& entry) {
+    return !copies.wants(entry, source) && !waits(filter, entry.path);
+  });
+  for (const WalkEntry& entry : outcome.entries) observer.entryFound(entry);
+  return outcome;
+}
+
+}  // namespace
+
+std::string mirrorFolderOf(const Job& job) {
+  const std::string& source = job.options.search.sourceFolder;
+  const DestinationRule rule{job.options.copy.dirAbs, job.options.copy.addDriveLetter, source,
+                             PathStyle::Posix};
+  return DestFolderOf(joinPath(source, "-"), job.options.copy.destination, rule);
+}
+
+SearchOutcome runJobSearch(const Job& job, const WalkFilter& filter, WalkObserver& observer) {
+  if (job.selection.by == Selection::By::Destination)
+    return compareWithDestination(job, filter, observer);
+  return runSearch(job.options.search.sourceFolder, filter, observer);
+}
+
+}  // namespace nuvelo

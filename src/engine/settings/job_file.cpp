@@ -1,0 +1,106 @@
+#include "engine/settings/job_file.h"
+
+#include <array>
+
+#include "engine/settings/condition_file.h"
+#include "engine/settings/profile_file.h"
+#include "engine/settings/stored_options.h"
+
+namespace nuvelo {
+namespace {
+
+constexpr const char* JobSection = "Job";
+
+constexpr std::array<const char*, 4> PolicyNames = {"always", "ask", "newer", "never"};
+
+std::optional<OverwritePolicy> policyOf(const std::string& text) {
+  for (std::size_t i = 0; i < PolicyNames.size(); ++i)
+    if (text == PolicyNames[i]) return static_cast<OverwritePolicy>(i);
+  const auto number = parseProfileInteger(text);
+  if (number && *number >= OverwriteAlways && *number <= OverwriteNever)
+    return static_cast<OverwritePolicy>(*number);
+  return std::nullopt;
+}
+
+// Reads the [Job] keys one by one; the first value it cannot take is kept as the problem.
+class JobKeys {
+ public:
+  JobKeys(const ProfileFile& file, OptionLayer& layer) : file_(file), layer_(layer) {}
+
+  void readSwitch(const char* key, Said<bool>& option) {
+    const auto value = file_.readValue(JobSection, key);
+    if (!value) return;
+    const auto number = parseProfileInteger(*value);
+    if (!number) return refuse(key, *value);
+    option.set(*number != 0, place(key));
+  }
+  void readOverwrite() {
+    const auto value = file_.readValue(JobSection, "Overwrite");
+    if (!value) return;
+    const auto policy = policyOf(*value);
+    if (!policy) return refuse("Overwrite", *value);
+    layer_.overwrite.set(*policy, place("Overwrite"));
+  }
+  void readThreads() {
+    const auto value = file_.readValue(JobSection, "Threads");
+    if (!value) return;
+    const auto number = parseProfileInteger(*value);
+    if (!number || *number < 0 || *number > 1024) return refuse("Threads", *value);
+    layer_.threads.set(static_cast<unsigned>(*number), place("Threads"));
+  }
+  const std::optional<JobFileProblem>& problem() const { return problem_; }
+
+ private:
+  std::string place(const char* key) const {
+    return file_.path() + " [" + JobSection + "] " + key;
+  }
+  void refuse(const char* key, const std::string& value) {
+    if (!problem_)
+      problem_ = JobFileProblem{JobFileProblem::Kind::BadValue,
+                                std::string("[") + JobSection + "] " + key, value};
+  }
+
+  const ProfileFile& file_;
+  OptionLayer& layer_;
+  std::optional<JobFileProblem> problem_;
+};
+
+}  // namespace
+
+const char* overwritePolicyName(OverwritePolicy policy) {
+  return PolicyNames[static_cast<std::size_t>(overwritePolicyOf(policy))];
+}
+
+Expected<OptionLayer, JobFileProblem> readJobFile(const std::string& path) {
+  const auto conditions = readConditionFile(path);
+  if (!conditions) return Unexpected(JobFileProblem{});
+  OptionLayer layer = optionLayerOf(*conditions, path);
+  const ProfileFile file(path);
+  JobKeys keys(file, layer);
+  keys.readOverwrite();
+  keys.readSwitch("DirAbs", layer.dirAbs);
+  keys.readSwitch("AddDriveLetter", layer.addDriveLetter);
+  keys.readSwitch("PickupFolder", layer.perFolder);
+  keys.readSwitch("ChangeTime", layer.changeTime);
+  keys.readSwitch("Verify", layer.verify);
+  keys.readThreads();
+  if (keys.problem()) return Unexpected(*keys.problem());
+  return layer;
+}
+
+Result<> writeJobFile(const std::string& path, const SearchOptions& search,
+                      const CopyOptions& copy) {
+  if (Result<> written = writeConditionFile(path, conditionsOf(search, copy.destination)); !written)
+    return written;
+  ProfileFile file(path);
+  return file.writeInOrder(
+      {{JobSection, "Overwrite", overwritePolicyName(overwritePolicyOf(copy.overwrite))},
+       {JobSection, "DirAbs", profileBoolText(copy.dirAbs)},
+       {JobSection, "AddDriveLetter", profileBoolText(copy.addDriveLetter)},
+       {JobSection, "PickupFolder", profileBoolText(search.perFolder)},
+       {JobSection, "ChangeTime", profileBoolText(search.changeTime)},
+       {JobSection, "Verify", profileBoolText(copy.verify)},
+       {JobSection, "Threads", std::to_string(search.walkThreads)}});
+}
+
+}  // namespace nuvelo

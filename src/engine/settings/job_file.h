@@ -1,0 +1,40 @@
+#pragma once
+// Job files: a whole unattended job in one file, so that a timer's run takes nothing from the
+// window's settings. A job file is a condition file (its type mark and its five conditions,
+// which the window opens as it opens any condition file) with a [Job] section for the rest of
+// the job: the overwrite policy, the layout, per-folder mode, the change-time switch, verify
+// and the walk's threads. A key the [Job] section does not hold takes the built-in default,
+// never the settings file's.
+
+#include <string>
+
+#include "engine/copy/copy_options.h"
+#include "engine/search/search_options.h"
+#include "engine/settings/option_layer.h"
+#include "platform/result.h"
+
+namespace nuvelo {
+
+// Why a file cannot serve as a job file.
+struct JobFileProblem {
+  enum class Kind {
+    NotAJobFile,  // missing, unreadable, or without the condition file's type mark
+    BadValue,     // a [Job] key whose value is none of those it takes
+  };
+  Kind kind = Kind::NotAJobFile;
+  std::string key;    // "[Job] Overwrite"
+  std::string value;  // as written
+};
+
+// The options the job file sets, each named by the file and its key.
+Expected<OptionLayer, JobFileProblem> readJobFile(const std::string& path);
+
+// Writes the condition keys and the [Job] keys of these options, keeping every other line of
+// an existing file; stops at the first key that cannot be written.
+[[nodiscard]] Result<> writeJobFile(const std::string& path, const SearchOptions& search,
+                                    const CopyOptions& copy);
+
+// The names the [Job] section's Overwrite key takes besides the numbers 0 to 3.
+const char* overwritePolicyName(OverwritePolicy policy);
+
+}  // namespace nuvelo

@@ -1,0 +1,42 @@
+#pragma once
+// What one source of a job's options says: the settings file, a condition or job file, the
+// command line, the window, or the built-in defaults. Each option it sets carries where it was
+// set, so that nuvelo-cli -v can name it; a file's key names stay inside that file's reader.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/copy/overwrite_policy.h"
+
+namespace nuvelo {
+
+template <class T>
+struct Said {
+  std::optional<T> value;
+  std::string where;  // "/home/u/.config/nuvelo/NVO.ini [Option] DirKAI", "--no-subfolders", ...
+  void set(T v, std::string from) {
+    value = std::move(v);
+    where = std::move(from);
+  }
+};
+
+struct OptionLayer {
+  Said<std::string> source;
+  Said<std::string> destination;
+  Said<bool> includeSubfolders;
+  Said<std::vector<std::string>> excludedSubfolders;
+  Said<std::vector<std::string>> excludedExtensions;
+  Said<bool> perFolder;
+  Said<bool> changeTime;  // also take files whose change time (ctime) is on or after the day
+  Said<bool> dirAbs;
+  Said<bool> addDriveLetter;
+  Said<OverwritePolicy> overwrite;
+  Said<bool> verify;
+  Said<unsigned> threads;
+};
+
+// What every other layer leaves unsaid: the settings file's defaults, the folders empty.
+OptionLayer builtInOptions();
+
+}  // namespace nuvelo
