@@ -210,6 +210,77 @@ TEST_P(Walk, ExcludedSubfolderIsTheSourceTextFollowedByTheEntry) {
   EXPECT_FALSE(walk(f).count(at("fresh")));
 }
 
+// However an excluded subfolder is written (as the command line takes it, as a condition file
+// from Windows holds it), it names the same folder below the source.
+TEST_P(Walk, AnExcludedSubfolderNamesOneFolderHoweverItIsSpelt) {
+  for (const char* spelling : {"stale", "/stale", "\\stale", "stale/", "/stale//"}) {
+    WalkFilter f = filter();
+    f.excludedSubfolders = {spelling};
+    EXPECT_EQ(walk(f), paths({"new.txt", "fresh/a.txt"})) << spelling;
+  }
+  for (const char* spelling : {"stale/inner", "\\stale\\inner", "/stale/inner/"}) {
+    WalkFilter f = filter();
+    f.excludedSubfolders = {spelling};
+    EXPECT_EQ(walk(f), paths({"new.txt", "fresh/a.txt", "stale/c.txt"})) << spelling;
+  }
+}
+
+// The tree was made just now: every change time is today, as for files moved, renamed or
+// unpacked into the source today whatever their last-write times.
+struct ChangeTimeCase {
+  const char* name;
+  bool changeTime;
+  bool perFolder;
+  std::initializer_list<const char*> found;
+};
+
+class WalkChangeTime : public Walk {
+ protected:
+  static const ChangeTimeCase Cases[];
+};
+
+const ChangeTimeCase WalkChangeTime::Cases[] = {
+    {"LastWriteTimeOnly", false, false, {"new.txt", "fresh/a.txt", "stale/c.txt", "stale/inner/d.txt"}},
+    {"ChangeTimeTakesTheOldFilesThatArrivedToday",
+     true,
+     false,
+     {"new.txt", "old.txt", "fresh/a.txt", "fresh/b.txt", "stale/c.txt", "stale/inner/d.txt"}},
+    {"PerFolderModeLastWriteTimeOnly", false, true, {"new.txt", "fresh", "stale/c.txt", "stale/inner"}},
+    {"PerFolderModeTakesTheOldFolderThatArrivedToday", true, true, {"new.txt", "old.txt", "fresh", "stale"}},
+};
+
+INSTANTIATE_FOR_EVERY_WALK(WalkChangeTime);
+
+TEST_P(WalkChangeTime, TakesWhatChangedOnOrAfterTheDayByEitherTime) {
+  for (const ChangeTimeCase& c : Cases) {
+    WalkFilter f = filter();
+    f.since = SinceThreshold::forDay(dateValueOf(civilDateOf(todayValue()))).withChangeTime(c.changeTime);
+    f.perFolder = c.perFolder;
+    // Last-write times in the future stand for "changed on or after today".
+    for (const char* fresh : {"new.txt", "fresh/a.txt", "stale/c.txt", "stale/inner/d.txt"})
+      testing::setModified(at(fresh), {time(nullptr) + 86400 * 2, 0});
+    for (const char* folder : {"fresh", "stale/inner"})
+      testing::setModified(at(folder), {time(nullptr) + 86400 * 2, 0});
+    EXPECT_EQ(walk(f), paths(c.found)) << c.name;
+  }
+}
+
+// Files that an earlier run could not carry are taken whatever their times: a file by its
+// path, a folder (one that could not be read) with everything below it.
+TEST_P(Walk, FilesThatWaitAreTakenWhateverTheirTimes) {
+  WalkFilter f = filter();
+  f.waiting = std::make_shared<const WaitingFiles>(
+      std::vector<std::string>{at("old.txt"), at("stale"), at("gone.txt")});
+  makeFile(at("stale/older.txt"), Old);
+  EXPECT_EQ(walk(f), paths({"new.txt", "old.txt", "fresh/a.txt", "stale/c.txt", "stale/older.txt",
+                            "stale/inner/d.txt"}));
+  f.perFolder = true;  // the waiting folder stands whole as one row
+  EXPECT_EQ(walk(f), paths({"new.txt", "old.txt", "fresh", "stale"}));
+  f.perFolder = false;
+  f.excludedExtensions = {"txt"};  // what the job no longer takes is not taken for waiting
+  EXPECT_EQ(walk(f), Paths{});
+}
+
 TEST_P(Walk, CountsEveryEnumeratedEntryIncludingDotEntries) {
   int entries = 0;
   RecordingWalk control;
