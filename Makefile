@@ -5,6 +5,7 @@
 # configured by hand with cmake keeps them as warnings.
 BUILD        ?= build
 ASAN_BUILD   ?= build-asan
+TSAN_BUILD   ?= build-tsan
 FUZZ_BUILD   ?= build-fuzz
 JOBS         ?= $(shell nproc)
 WERROR       ?= ON
@@ -17,7 +18,7 @@ FUZZ_CXX     ?= clang++-14
 SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:check_initialization_order=1 \
                 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-.PHONY: all deps configure build run test bench screenshots package asan fuzz clean
+.PHONY: all deps configure build run test bench screenshots package asan tsan fuzz clean
 
 all: build
 
@@ -58,6 +59,17 @@ asan: deps
 	$(SANITIZER_ENV) cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && $(SANITIZER_ENV) QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
+# The engine's and nuvelo-cli's suites built with ThreadSanitizer, which fails a test on a data
+# race. The window's suite is left out: Qt is not instrumented, and its own threads would be
+# reported as races that are none.
+TSAN_ENV = TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+tsan: deps
+	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNUVELO_TSAN=ON \
+	  -DNUVELO_BUILD_BENCHMARKS=OFF
+	$(TSAN_ENV) cmake --build $(TSAN_BUILD) -j $(JOBS) --target engine_tests cli_tests nuvelo-cli
+	$(TSAN_ENV) $(TSAN_BUILD)/tests/engine_tests --gtest_brief=1
+	$(TSAN_ENV) $(TSAN_BUILD)/tests/cli_tests --gtest_brief=1
+
 # The libFuzzer targets, built with Clang, each run for FUZZ_SECONDS from fuzz/corpus/<name>/.
 fuzz: deps
 	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=$(FUZZ_CXX) \
@@ -66,4 +78,4 @@ fuzz: deps
 	fuzz/run-fuzzers $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)

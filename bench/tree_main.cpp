@@ -1,6 +1,9 @@
 // nuvelo-bench-tree ROOT ENTRIES DAYS_AGO NEW_SHARE: makes (or keeps) a benchmark tree and prints
-// the threshold day (YYYY-MM-DD) that NEW_SHARE of its files are on or after.
+// the threshold day (YYYY-MM-DD) that NEW_SHARE of its files are on or after. A negative DAYS_AGO
+// puts the threshold in the future (the new files' times up to a week after it): every change
+// time of the tree then lies before the threshold, as in a tree nothing was moved into.
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -15,7 +18,7 @@ int main(int argc, char* argv[]) {
   TreeShape shape;
   shape.entries = std::strtoull(argv[2], nullptr, 10);
   shape.threshold = localMidnightDaysAgo(std::atoi(argv[3]));
-  shape.newest = localMidnightDaysAgo(-1) - 1;
+  shape.newest = std::max(localMidnightDaysAgo(-1) - 1, shape.threshold + 7 * 86400);
   shape.newShare = std::atof(argv[4]);
   ensureTree(argv[1], shape);
   std::printf("%s\n", dayText(shape.threshold).c_str());

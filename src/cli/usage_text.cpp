@@ -7,15 +7,23 @@ namespace nuvelo {
 
 std::string usageText() {
   return std::string(wording(R"(使い方:
-  nuvelo-cli search [OPTIONS] SOURCE
+  nuvelo-cli search [OPTIONS] SOURCE [DEST]
   nuvelo-cli copy   [OPTIONS] SOURCE DEST
+  nuvelo-cli search|copy [OPTIONS] --job FILE
 
 検索:
   --since WHEN           この時以降に更新されたもの (既定: 今日)。WHEN は YYYY-MM-DD、
                          YYYY-MM-DDThh:mm[:ss][Z|±hh:mm]、今からさかのぼる 30m 12h 3d 2w、
                          today、yesterday
-  --since-last           このジョブ (条件ファイル、または SOURCE と DEST) が前回コピーした日以降
-                         (設定ファイルの [Jobs]; まだなければ [Default] の LastCopyDate)
+  --since-last           このジョブ (ジョブファイル、条件ファイル、または SOURCE と DEST) が
+                         前回コピーした日以降 (設定ファイルの [Jobs]。ウィンドウと同じ検索元と
+                         コピー先なら [Default] の LastCopyDate)。まだ日付のないジョブは
+                         終了コード 2 で止まる: 最初は --since で実行する
+  --compare              日付ではなく DEST と比べる: DEST にないもの、DEST のほうが古いものを
+                         すべて対象にする (search では DEST も指定する)
+  --change-time | --no-change-time   移動・展開・名前変更で来たファイル (更新日時が古くても
+                         ctime が新しいもの) も対象にするか (既定: 設定ファイルの ChangeTime、
+                         なければ対象にする)
   --subfolders | --no-subfolders   下位フォルダも対象とするか
                          (既定: 条件ファイルの CBKai、なければ設定ファイルの DirKAI)
   --exclude-folder DIR   除外するサブフォルダ (SOURCE より下の部分、例 tmp, old/tmp; 繰り返し可)
@@ -24,8 +32,9 @@ std::string usageText() {
   --per-folder | --no-per-folder   フォルダ単位で処理するか (既定: 設定ファイルの PickupFolder)
   --format text|tsv|json 検索結果の形式 (search のみ; 既定: text)
                          tsv は名前の中のタブ・改行・復帰・\ を \t \n \r \\ と書く
-                         json は 1 行に 1 つのオブジェクト (JSON Lines)。UTF-8 でないパスは
-                         path_bytes と absolute_bytes にバイト列も書く
+                         json は 1 行に 1 つのオブジェクト (JSON Lines)。modified と changed
+                         (ctime) の両方を書く。UTF-8 でないパスは path_bytes と absolute_bytes
+                         にバイト列も書く
   -0, --print0           見つかったものの絶対パスを NUL で区切って書く (xargs -0 用)
 
 コピー:
@@ -36,16 +45,22 @@ std::string usageText() {
   --verify | --no-verify コピーをディスクから読み直して元と比べる (既定: 設定ファイルの Verify)
   --ignore-free-space    コピー先の空き容量が足りなそうでもコピーする (既定: 終了コード 2 で止まる)
   --mkdir                コピー先がなければ尋ねずに作る (なければ終了コード 2)
+  --wait                 同じジョブを別の nuvelo-cli が実行中なら、終わるのを待つ
+                         (既定: 終了コード 75 ですぐ終わる)
   -n, --dry-run          何をどこへコピーするかを表示するだけ
   --report FILE          ファイルごとの結果 (copied, skipped と理由, failed とエラー) と最後の
                          集計を 1 行 1 つの JSON で FILE に書く
 
   コピー先が SOURCE の中にあるときは、コピー先フォルダは検索しない。
-  失敗したファイルや読めないフォルダがあったときは LastCopyDate を変えない。
+  記録する日付は、そのコピーの一覧を作った検索を始めた日。コピーできなかったファイルと
+  読めなかったフォルダはジョブの再試行リストに残り、次の実行で日付にかかわらずもう一度
+  コピーする (コピーできたか、SOURCE からなくなるまで)。
   exFAT・FAT32 などでは、大文字と小文字だけが違う名前、使えない名前、4 GiB 以上のファイル (FAT32)
   はコピー前に失敗とし、保存できないアクセス権と所有者は一度だけ知らせて内容と更新日時をコピーする。
 
 共通:
+  --job FILE             ジョブファイル (条件ファイルに [Job] の項目を加えたもの) からジョブの
+                         すべてを読む。設定ファイルのオプションは使わない
   --conditions FILE.dat  条件ファイルから検索元・コピー先・下位フォルダ・除外リストを読む
   --settings FILE        設定ファイル (既定: ウィンドウと同じ NVO.ini)
   --threads N            フォルダを読むスレッドの数 (1: 1 本で順に読む; 0: ファイルシステムで
@@ -53,13 +68,14 @@ std::string usageText() {
                          設定ファイルの [Option] Threads、なければ 0)。copy では同時に書く
                          ファイルの数も決める (0: ネットワークと FUSE のコピー先は 32、ほかは 1)
   -q, --quiet            エラー以外を表示しない
-  -v, --verbose          変えなかったファイルも表示する (既定: コピーしたものと失敗したものだけ)
+  -v, --verbose          変えなかったファイルも表示する (既定: コピーしたものと失敗したものだけ)。
+                         各オプションの値とその出どころも標準エラーに書く
   --progress | --no-progress   標準エラーに進み具合を表示するか (既定: 端末なら表示する)
   -h, --help, --version
   -- のあとの引数はオプションとして読まない。短いオプションはまとめて書ける (-qn)
 
 終了コード: 0 完了, 1 一部のファイルやフォルダが失敗 (または標準出力に書けない), 2 指定の誤り,
-            130 中断 (SIGINT), 143 終了要求 (SIGTERM)
+            75 同じジョブが実行中, 130 中断 (SIGINT), 143 終了要求 (SIGTERM)
 )"));
 }
 

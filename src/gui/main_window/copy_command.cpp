@@ -163,9 +163,9 @@ std::optional<JobEnd> MainWindow::recordCopy(const CopyRunResult& result) {
   if (listMade_)
     run.failed.insert(run.failed.end(), listMade_->unreadable.begin(), listMade_->unreadable.end());
   const Result<JobEnd> end = recordRun(windowJob(searchRoot_, Selection::By::Day), run);
-  if (!writtenOrShown(end ? Result<>() : Result<>(Unexpected(end.error())), boxes()))
-    return std::nullopt;
-  return *end;
+  if (end) return *end;
+  writtenOrShown(Unexpected(end.error()), boxes());
+  return std::nullopt;
 }
 
 // The four entry checks; each refusal is a positioned box.
