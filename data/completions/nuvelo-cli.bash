@@ -4,13 +4,15 @@ _nuvelo_cli() {
   local cur prev words cword
   _init_completion || return
 
-  local common="--conditions --settings --threads --quiet -q --verbose -v --progress
+  local common="--job --conditions --settings --threads --quiet -q --verbose -v --progress
     --no-progress --help -h"
-  local search="--since --since-last --subfolders --no-subfolders --exclude-folder --exclude-ext
-    --per-folder --no-per-folder --format --print0 -0"
-  local copy="--since --since-last --subfolders --no-subfolders --exclude-folder --exclude-ext
-    --per-folder --no-per-folder --relative --absolute --drive-letter --no-drive-letter
-    --overwrite --verify --no-verify --ignore-free-space --mkdir --dry-run -n --report"
+  local search="--since --since-last --compare --change-time --no-change-time --subfolders
+    --no-subfolders --exclude-folder --exclude-ext --per-folder --no-per-folder --relative
+    --absolute --format --print0 -0"
+  local copy="--since --since-last --compare --change-time --no-change-time --subfolders
+    --no-subfolders --exclude-folder --exclude-ext --per-folder --no-per-folder --relative
+    --absolute --drive-letter --no-drive-letter --overwrite --verify --no-verify
+    --ignore-free-space --mkdir --wait --dry-run -n --report"
 
   case $prev in
     --format)
@@ -22,7 +24,7 @@ _nuvelo_cli() {
     --since)
       COMPREPLY=($(compgen -W "today yesterday 12h 3d 2w" -- "$cur"))
       return ;;
-    --conditions | --settings | --report)
+    --job | --conditions | --settings | --report)
       _filedir
       return ;;
     --exclude-folder)

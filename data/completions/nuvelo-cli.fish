@@ -12,12 +12,18 @@ set -l both "__fish_seen_subcommand_from $commands"
 complete -c nuvelo-cli -n $both -a '(__fish_complete_directories)'
 complete -c nuvelo-cli -n $both -l since -x -a 'today yesterday 12h 3d 2w' -d 'What changed from then on'
 complete -c nuvelo-cli -n $both -l since-last -d 'From the day this job last copied'
+complete -c nuvelo-cli -n $both -l compare -d 'What is missing or older at the destination'
+complete -c nuvelo-cli -n $both -l change-time -d 'Also files moved or unpacked in (ctime)'
+complete -c nuvelo-cli -n $both -l no-change-time -d 'The last-write time alone'
 complete -c nuvelo-cli -n $both -l subfolders -d 'Search subfolders too'
 complete -c nuvelo-cli -n $both -l no-subfolders -d 'Leave subfolders out'
 complete -c nuvelo-cli -n $both -l exclude-folder -x -a '(__fish_complete_directories)' -d 'Leave out a subfolder'
 complete -c nuvelo-cli -n $both -l exclude-ext -x -d 'Leave out an extension'
 complete -c nuvelo-cli -n $both -l per-folder -d 'Take changed folders whole'
 complete -c nuvelo-cli -n $both -l no-per-folder -d 'Enter changed folders'
+complete -c nuvelo-cli -n $both -l relative -d 'Rebuild the paths below SOURCE'
+complete -c nuvelo-cli -n $both -l absolute -d 'Rebuild the absolute paths'
+complete -c nuvelo-cli -n $both -l job -r -F -d 'A job file: the whole job'
 complete -c nuvelo-cli -n $both -l conditions -r -F -d 'A condition file'
 complete -c nuvelo-cli -n $both -l settings -r -F -d 'The settings file'
 complete -c nuvelo-cli -n $both -l threads -x -d 'Threads that read folders'
@@ -32,8 +38,6 @@ complete -c nuvelo-cli -n '__fish_seen_subcommand_from search' -s 0 -l print0 -d
 
 # copy
 set -l copying '__fish_seen_subcommand_from copy'
-complete -c nuvelo-cli -n $copying -l relative -d 'Rebuild the paths below SOURCE'
-complete -c nuvelo-cli -n $copying -l absolute -d 'Rebuild the absolute paths'
 complete -c nuvelo-cli -n $copying -l drive-letter -d "The window's drive letter setting"
 complete -c nuvelo-cli -n $copying -l no-drive-letter -d "The window's drive letter setting"
 complete -c nuvelo-cli -n $copying -l overwrite -x -a 'always ask newer never' -d 'A file of the same name'
@@ -41,5 +45,6 @@ complete -c nuvelo-cli -n $copying -l verify -d 'Read each copy back and compare
 complete -c nuvelo-cli -n $copying -l no-verify -d 'Do not read copies back'
 complete -c nuvelo-cli -n $copying -l ignore-free-space -d 'Copy even when room seems short'
 complete -c nuvelo-cli -n $copying -l mkdir -d 'Make a missing destination'
+complete -c nuvelo-cli -n $copying -l wait -d 'Wait while another run copies the same job'
 complete -c nuvelo-cli -n $copying -s n -l dry-run -d 'Only tell what would be copied'
 complete -c nuvelo-cli -n $copying -l report -r -F -d 'A JSON line for each file'

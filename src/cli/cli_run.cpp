@@ -240,11 +240,12 @@ SearchOutcome searchJob(CliEnvironment& env, const Job& job, const WalkFilter& f
   return runJobSearch(job, filter, observer);
 }
 
-SearchRecord searchRecordOf(CivilDate dayOfList, const SearchOutcome& found) {
+SearchRecord searchRecordOf(const Job& job, CivilDate dayOfList, const SearchOutcome& found) {
   SearchRecord record;
   record.dayOfList = dayOfList;
-  record.listed.reserve(found.entries.size());
-  for (const WalkEntry& entry : found.entries) record.listed.push_back(entry.path);
+  // The list is read only to judge the files that waited.
+  if (!job.waiting.empty())
+    for (const WalkEntry& entry : found.entries) record.listed.push_back(entry.path);
   for (const UnreadableFolder& folder : found.unreadable) record.unreadable.push_back(folder.path);
   return record;
 }
@@ -280,7 +281,7 @@ int runJob(const CliOptions& o, CliEnvironment& env) {
   if (found.aborted) return ExitStatus::Interrupted;
   if (!o.quiet) warnOfUnmetExclusions(env, job.resolved, filter, tally);
   if (copy)
-    return runCopyJob(o, env, job, filter, found, searchRecordOf(dayOfList, found),
+    return runCopyJob(o, env, job, filter, found, searchRecordOf(job, dayOfList, found),
                       report ? &*report : nullptr);
   printer->finish(found.entries);
   if (!o.quiet) env.err << printer->totalsText() << '\n';

@@ -9,6 +9,7 @@
 
 #include "cli/cli_options.h"
 #include "engine/settings/job_dates.h"
+#include "engine/settings/job_file.h"
 #include "support/file_tree.h"
 #include "support/mounted_image.h"
 
@@ -104,8 +105,8 @@ TEST_F(Jobs, ANewJobHasNoDayOfItsOwnButTheWindowsFoldersHaveTheWindowsDay) {
   EXPECT_NE(readFile(settings()).find("LastCopyDate=2024/05/01"), std::string::npos);
 }
 
-// The shipped service runs a copy that a timer can run: no question to answer, its own job's
-// day, and a drive that is not there left unmade.
+// The shipped service runs a copy that a timer can run: its own job file, whose overwrite
+// policy asks no question, its own job's day, and a drive that is not there left unmade.
 TEST(ExampleService, RunsACopyThatNeedsNoTerminal) {
   const std::string unit = readFile(std::string(NUVELO_EXAMPLES_DIR) + "/nuvelo-backup.service");
   const std::size_t at = unit.find("\nExecStart=");
@@ -119,10 +120,37 @@ TEST(ExampleService, RunsACopyThatNeedsNoTerminal) {
   ASSERT_TRUE(parsed.options) << parsed.error;
   EXPECT_EQ(parsed.options->command, CliCommand::Copy);
   EXPECT_TRUE(parsed.options->sinceLast);
-  ASSERT_TRUE(parsed.options->overwrite);
-  EXPECT_NE(*parsed.options->overwrite, OverwriteAsk);
   EXPECT_FALSE(parsed.options->makeDestination);
-  EXPECT_TRUE(parsed.options->destination);
+  ASSERT_TRUE(parsed.options->job);
+  EXPECT_EQ(std::filesystem::path(*parsed.options->job).extension(), ".dat");
+  // The folders and the policy come from the job file, not from the settings file.
+  EXPECT_FALSE(parsed.options->overwrite);
+  EXPECT_FALSE(parsed.options->source);
+  EXPECT_FALSE(parsed.options->conditions);
+
+  // The example job file installed beside it reads as a job file whose policy needs no
+  // terminal, with both folders named; its comment lines change nothing.
+  const auto job = readJobFile(std::string(NUVELO_DATA_DIR) + "/examples/nuvelo-backup.dat");
+  ASSERT_TRUE(job);
+  ASSERT_TRUE(job->overwrite.value);
+  EXPECT_NE(*job->overwrite.value, OverwriteAsk);
+  EXPECT_NE(job->overwrite.where.find("[Job] Overwrite"), std::string::npos);
+  ASSERT_TRUE(job->source.value && job->destination.value);
+  EXPECT_FALSE(job->source.value->empty());
+  EXPECT_FALSE(job->destination.value->empty());
+  // Every [Job] key is written out and read, none hidden by a comment line.
+  const std::pair<const char*, const Said<bool>*> switches[] = {
+      {"DirAbs", &job->dirAbs},
+      {"AddDriveLetter", &job->addDriveLetter},
+      {"PickupFolder", &job->perFolder},
+      {"ChangeTime", &job->changeTime},
+      {"Verify", &job->verify}};
+  for (const auto& [key, option] : switches)
+    EXPECT_NE(option->where.find(std::string("[Job] ") + key), std::string::npos) << key;
+  EXPECT_NE(job->threads.where.find("[Job] Threads"), std::string::npos);
+  // The folders below the source are rebuilt below the destination, as DirTo expects.
+  ASSERT_TRUE(job->dirAbs.value);
+  EXPECT_FALSE(*job->dirAbs.value);
 }
 
 }  // namespace

@@ -28,16 +28,15 @@ bool isFolder(const std::string& path) {
 // Whether a path that waited stays waiting after the run.
 class StillWaiting {
  public:
-  explicit StillWaiting(const RunRecord& run)
+  StillWaiting(const RunRecord& run, const std::vector<std::string>& waitedAtStart)
       : run_(run),
         carried_(run.carried.begin(), run.carried.end()),
-        failed_(run.failed.begin(), run.failed.end()),
+        waitedAtStart_(waitedAtStart.begin(), waitedAtStart.end()),
         listed_(run.listed) {}
 
   bool operator()(const std::string& path) const {
-    if (failed_.contains(path)) return false;  // waits again, in the run's failures
     if (carried_.contains(path) || isGone(path)) return false;
-    if (!run_.completed) return true;
+    if (!run_.completed || !waitedAtStart_.contains(path)) return true;
     // A folder that could be read this time had its files listed one by one.
     if (isFolder(path)) return false;
     return listed_.contains(path) || listed_.coversFolder(folderOf(path));
@@ -46,19 +45,21 @@ class StillWaiting {
  private:
   const RunRecord& run_;
   std::unordered_set<std::string> carried_;
-  std::unordered_set<std::string> failed_;
+  std::unordered_set<std::string> waitedAtStart_;
   WaitingFiles listed_;  // listed files, and folder rows standing for what lies below them
 };
 
 }  // namespace
 
 std::vector<std::string> retryListAfter(const std::vector<std::string>& waiting,
-                                        const RunRecord& run) {
+                                        const RunRecord& run,
+                                        const std::vector<std::string>& waitedAtStart) {
   std::vector<std::string> after;
   std::unordered_set<std::string> seen;
   for (const std::string& path : run.failed)
     if (seen.insert(path).second) after.push_back(path);
-  const StillWaiting stillWaiting(run);
+  if (waiting.empty()) return after;  // most runs: nothing to judge, no sets to build
+  const StillWaiting stillWaiting(run, waitedAtStart);
   for (const std::string& path : waiting)
     if (!seen.contains(path) && stillWaiting(path) && seen.insert(path).second)
       after.push_back(path);
@@ -70,7 +71,7 @@ Result<JobEnd> recordRun(const Job& job, const RunRecord& run) {
   const Result<> recorded = changeSettingsFile(job.settingsPath, [&](ProfileFile& settings) {
     // Read again under the lock: another run of the job may have ended meanwhile.
     const std::vector<std::string> after =
-        retryListAfter(readRetryList(job.stateFolder, job.key), run);
+        retryListAfter(readRetryList(job.stateFolder, job.key), run, job.waiting);
     if (Result<> written = writeRetryList(job.stateFolder, job.key, after); !written)
       return written;
     end.waiting = after.size();

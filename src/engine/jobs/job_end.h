@@ -20,7 +20,9 @@ namespace nuvelo {
 struct RunRecord {
   CivilDate dayOfList;     // the day its search started
   bool completed = false;  // copied to its end: not aborted, not refused, not a dry run
-  std::vector<std::string> listed;   // what the search listed (files, links, folder rows)
+  // What the search listed (files, links, folder rows); needed only when files waited before the
+  // run.
+  std::vector<std::string> listed;
   std::vector<std::string> carried;  // sources the copy carried or deliberately left
   // Sources the copy could not carry and folders that could not be read, by the search or
   // while a folder row was gathered.
@@ -32,12 +34,14 @@ struct JobEnd {
   bool dayRecorded = false;
 };
 
-// The retry list after a run: what failed now, and of what waited before what neither was
+// The retry list after a run: what failed now, and of what waits (`waiting`) what neither was
 // carried nor is gone from the source; after a completed run, also not what the job no longer
 // takes (a file its search did not list) nor a waiting folder its search could now read (its
-// files were listed one by one).
+// files were listed one by one). Only what waited when the run started (`waitedAtStart`) is
+// judged by the search's list: what another run added meanwhile was not searched for.
 std::vector<std::string> retryListAfter(const std::vector<std::string>& waiting,
-                                        const RunRecord& run);
+                                        const RunRecord& run,
+                                        const std::vector<std::string>& waitedAtStart);
 
 // Under the settings lock: writes the retry list, and after a completed run the job's day
 // ([Jobs]) and, for the window's own job (the window, or a run of the window's folders), the

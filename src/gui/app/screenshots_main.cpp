@@ -65,7 +65,10 @@ QString sampleSettings(const QTemporaryDir& dir) {
   QFile file(path);
   if (file.open(QIODevice::WriteOnly)) {
     QTextStream(&file) << "[Default]\nFrom=/home/user/Documents\nTo=/media/backup/Documents\n"
-                          "LastCopyDate=2026/11/30\n[Option]\nEscExt=bak,tmp\n";
+                          "LastCopyDate=2026/11/30\n[Option]\nEscExt=bak,tmp\n"
+                          // The sample tree is made just now, so every change time is today: the
+                          // search shows the selection by last-write times.
+                          "ChangeTime=0\n";
   }
   return path;
 }
@@ -103,7 +106,9 @@ int main(int argc, char* argv[]) {
   saved = save(properties, folder, QStringLiteral("properties.png")) && saved;
   properties.hide();
 
-  form.detailSettingsDialog->load(form.detailOptions());
+  nuvelo::DetailOptions detail = form.detailOptions();
+  detail.search.changeTime = true;  // as a user's settings have it
+  form.detailSettingsDialog->load(detail);
   form.detailSettingsDialog->pages->setCurrentIndex(0);
   saved =
       save(*form.detailSettingsDialog, folder, QStringLiteral("detail-settings-1.png")) && saved;
@@ -137,7 +142,8 @@ int main(int argc, char* argv[]) {
        QStringLiteral(
            "/home/user/docs/B.txt: コピー先で /home/user/docs/b.txt と同じ名前になります"),
        QStringLiteral(
-           "/home/user/film.mkv: コピー先のファイルシステムには大きすぎるファイルです")});
+           "/home/user/film.mkv: コピー先のファイルシステムには大きすぎるファイルです")},
+      3);  // the three wait for the next copy
   saved = save(*form.copyNotice, folder, QStringLiteral("copy-notice-failures.png")) && saved;
   form.copyNotice->hide();
   return saved ? 0 : 1;

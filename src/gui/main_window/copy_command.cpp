@@ -154,15 +154,21 @@ bool MainWindow::lockCopyJob(FileLock& lock) {
 }
 
 std::optional<JobEnd> MainWindow::recordCopy(const CopyRunResult& result) {
+  Job job = windowJob(searchRoot_, Selection::By::Day);
+  // The rows judge only what waited when their search started, and only for the same job (the
+  // destination may have changed since).
+  const bool sameJob = listMade_ && listMade_->jobKey == job.key;
+  job.waiting = sameJob ? listMade_->waiting : std::vector<std::string>{};
   RunRecord run;
   run.dayOfList = listMade_ ? listMade_->day : today();
   run.completed = result.completed(false);
-  for (const ResultRow& row : resultModel_->rows()) run.listed.push_back(rowFullPath(row));
+  if (!job.waiting.empty())
+    for (const ResultRow& row : resultModel_->rows()) run.listed.push_back(rowFullPath(row));
   run.carried = carriedSources(*copyList_, result);
   run.failed = result.failedSources;
   if (listMade_)
     run.failed.insert(run.failed.end(), listMade_->unreadable.begin(), listMade_->unreadable.end());
-  const Result<JobEnd> end = recordRun(windowJob(searchRoot_, Selection::By::Day), run);
+  const Result<JobEnd> end = recordRun(job, run);
   if (end) return *end;
   writtenOrShown(Unexpected(end.error()), boxes());
   return std::nullopt;

@@ -325,12 +325,15 @@ class MainWindow : public QMainWindow {
   bool lastSubfoldersChecked_ = true;
   bool newSearchNeeded_ = false;
   std::function<CivilDate()> clock_;
-  // What the last search that listed the rows was: the day it started, how it chose its files
-  // and the folders it could not read (they wait for the next copy).
+  // What the last search that listed the rows was: the day it started, how it chose its files,
+  // the folders it could not read (they wait for the next copy), and its job's key and the files
+  // that waited when it started (what the copy's record judges by the listed rows).
   struct ListMade {
     CivilDate day;
     Selection::By by = Selection::By::Day;
     std::vector<std::string> unreadable;
+    std::string jobKey;
+    std::vector<std::string> waiting;
   };
   std::optional<ListMade> listMade_;
   std::string lastSavePath_;  // the condition-file dialogs start with what they returned last

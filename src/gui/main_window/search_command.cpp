@@ -112,9 +112,10 @@ void MainWindow::search(Selection::By by) {
   // The day the list is made: a copy of it records this day, whenever it runs.
   const CivilDate day = today();
   std::optional<std::vector<UnreadableFolder>> unreadable;
-  guarded([&] { unreadable = runSearch(windowJob(searchRoot_, by)); });
+  const Job job = windowJob(searchRoot_, by);
+  guarded([&] { unreadable = runSearch(job); });
   if (unreadable) {
-    listMade_ = ListMade{day, by, {}};
+    listMade_ = ListMade{day, by, {}, job.key, job.waiting};
     for (const UnreadableFolder& folder : *unreadable) listMade_->unreadable.push_back(folder.path);
   }
   if (unreadable)

@@ -90,7 +90,18 @@ TEST_P(RetryListAfter, KeepsWhatIsNeitherCarriedNorGone) {
   run.carried = at(c.carried);
   run.failed = at(c.failed);
   const auto waiting = at({"a.txt", "b.txt", "locked", "pack/e.txt", "vanished.txt"});
-  EXPECT_EQ(retryListAfter(waiting, run), at(c.waitingAfter));
+  EXPECT_EQ(retryListAfter(waiting, run, waiting), at(c.waitingAfter));
+}
+
+TEST(RetryListAfterAnotherRun, KeepsWhatThatRunAddedWithoutJudgingIt) {
+  TempFolder tree;
+  makeFile(tree.path() + "/mine.txt", testing::localTime(2024, 4, 1));
+  makeFile(tree.path() + "/theirs.txt", testing::localTime(2024, 4, 1));
+  RunRecord run;
+  run.completed = true;  // and listed neither
+  const std::vector<std::string> mine = {tree.path() + "/mine.txt"};
+  const std::vector<std::string> both = {tree.path() + "/mine.txt", tree.path() + "/theirs.txt"};
+  EXPECT_EQ(retryListAfter(both, run, mine), std::vector<std::string>{tree.path() + "/theirs.txt"});
 }
 
 INSTANTIATE_TEST_SUITE_P(
