@@ -19,6 +19,7 @@
 #include <stdexcept>
 
 #include "cli/output_text.h"
+#include "engine/jobs/job_state.h"
 #include "engine/settings/job_dates.h"
 #include "support/file_tree.h"
 #include "support/mounted_image.h"
@@ -288,6 +289,26 @@ struct RulesCase {
   std::function<void(Backup&)> expect;
 };
 
+// A name the drive refuses fails every night, but does not hold the job's day back: it waits in
+// the job's retry list, and leaves it once the source has no such file any more.
+void aRefusedNameWaitsUntilItIsGone(Backup& b) {
+  b.put("meeting 10:30.txt", "minutes\n");
+  b.put("agenda.txt", "agenda\n");
+  const ProgramRun first = b.copy("always");
+  EXPECT_EQ(first.status, 1) << first.err;
+  EXPECT_NE(first.err.find("次回のコピーで再試行するもの: 1個"), std::string::npos) << first.err;
+  const std::string key = jobKey("", b.source(), b.drive.path());
+  EXPECT_NE(readFile(b.settings()).find(key + "=" + todayText()), std::string::npos);
+  const std::string state = jobStateFolder(b.settings());
+  EXPECT_EQ(readRetryList(state, key), std::vector<std::string>{b.sourceOf("meeting 10:30.txt")});
+
+  std::filesystem::rename(b.sourceOf("meeting 10:30.txt"), b.sourceOf("meeting 10-30.txt"));
+  const ProgramRun renamed = b.copy("newer");
+  EXPECT_EQ(renamed.status, 0) << renamed.err;
+  EXPECT_EQ(readFile(b.onDrive("meeting 10-30.txt")), "minutes\n");
+  EXPECT_TRUE(readRetryList(state, key).empty());
+}
+
 const std::vector<std::string> WindowsForbidden = {"a:b.txt",        "star*.txt", "q\"uote.txt",
                                                    "pipe|.txt",      "less<.txt", "more>.txt",
                                                    "back\\slash.txt"};
@@ -306,6 +327,7 @@ const RulesCase RulesCases[] = {
      namesRefused(WindowsForbidden)},
     {"Fat32WindowsForbiddenCharactersAreRefused", FileSystem::Fat32,
      namesRefused(WindowsForbidden)},
+    {"ExFatRefusedNameWaitsUntilItIsGone", FileSystem::ExFat, aRefusedNameWaitsUntilItIsGone},
 };
 
 void PrintTo(const RulesCase& c, std::ostream* out) {
