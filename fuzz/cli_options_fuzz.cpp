@@ -55,18 +55,22 @@ void requireConsistent(const CliOptions& o, const std::vector<std::string>& args
   const bool copy = o.command == CliCommand::Copy;
   if (o.command == CliCommand::Help || o.command == CliCommand::Version) return;
   require(o.command == CliCommand::Search || copy, "the command is one of four", detail);
-  require(o.conditions || o.source, "a search or copy has a source or a condition file", detail);
-  require(!copy || o.conditions || o.destination, "a copy has a destination or a condition file",
+  const bool file = o.conditions || o.job;
+  require(file || o.source, "a search or copy has a source, a condition file or a job file",
           detail);
-  require(copy || !o.destination, "a search takes no destination", detail);
+  require(!(o.conditions && o.job), "a condition file and a job file exclude each other", detail);
+  require(!(copy || o.compare) || file || o.destination,
+          "a copy or a comparison has a destination, a condition file or a job file", detail);
+  require(!o.destination || o.source, "a destination comes after a source", detail);
   require(isPositional(args, o.source) && isPositional(args, o.destination),
           "source and destination are arguments as given", detail);
-  require(!(o.since && o.sinceLast), "--since and --since-last exclude each other", detail);
+  require(int(o.since.has_value()) + int(o.sinceLast) + int(o.compare) <= 1,
+          "--since, --since-last and --compare exclude each other", detail);
   require(!o.since || o.since->instant || (o.since->day && isRealDay(*o.since->day)),
           "--since is an instant or a real calendar day", detail);
   require(!o.overwrite || (*o.overwrite >= 0 && *o.overwrite <= 3),
           "--overwrite is one of four policies", detail);
-  require(copy || (!o.dryRun && !o.overwrite && !o.verify && !o.ignoreFreeSpace),
+  require(copy || (!o.dryRun && !o.overwrite && !o.verify && !o.ignoreFreeSpace && !o.wait),
           "copy-only options come only with copy", detail);
   require(!copy || !o.formatGiven, "--format comes only with search", detail);
   require(o.formatGiven || o.format == OutputFormat::Text, "the format is text unless given",

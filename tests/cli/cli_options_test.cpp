@@ -86,6 +86,22 @@ TEST(CommandLine, ReadsEveryOption) {
   EXPECT_EQ(o.destination, "/dst");
 }
 
+// What names a job and how it chooses its files: a search may name the destination too.
+TEST(CommandLine, ReadsTheJobsOptions) {
+  const ParsedCommandLine compare =
+      parseCommandLine(words("search --compare --no-change-time -- /src /dst"));
+  ASSERT_TRUE(compare.options) << compare.error;
+  EXPECT_TRUE(compare.options->compare);
+  EXPECT_EQ(compare.options->changeTime, false);
+  EXPECT_EQ(compare.options->destination, "/dst");
+  const ParsedCommandLine job = parseCommandLine(words("copy --since-last --wait --job /j.dat"));
+  ASSERT_TRUE(job.options) << job.error;
+  EXPECT_EQ(job.options->job, "/j.dat");
+  EXPECT_TRUE(job.options->wait);
+  EXPECT_TRUE(job.options->sinceLast);
+  EXPECT_FALSE(job.options->source);
+}
+
 TEST(CommandLine, DefaultsLeaveTheSettingsFileToDecide) {
   const ParsedCommandLine parsed = parseCommandLine(words("search --format tsv /src"));
   ASSERT_TRUE(parsed.options);
@@ -96,6 +112,8 @@ TEST(CommandLine, DefaultsLeaveTheSettingsFileToDecide) {
   EXPECT_FALSE(parsed.options->perFolder);
   EXPECT_FALSE(parsed.options->verify);
   EXPECT_FALSE(parsed.options->threads);
+  EXPECT_FALSE(parsed.options->changeTime);
+  EXPECT_FALSE(parsed.options->destination);
   EXPECT_EQ(parsed.options->format, OutputFormat::Tsv);
 }
 
