@@ -35,13 +35,15 @@ std::string shown(const std::vector<std::string>& items) {
 }
 
 std::string shown(const SearchConditions& c) {
-  return "from \"" + nuvelo::fuzz::shown(c.source) + "\" to \"" + nuvelo::fuzz::shown(c.destination) +
-         "\" subfolders " + (c.includeSubfolders ? "1" : "0") + " folders " + shown(c.excludedSubfolders) + " extensions " +
-         shown(c.excludedExtensions);
+  return "from \"" + nuvelo::fuzz::shown(c.source) + "\" to \"" +
+         nuvelo::fuzz::shown(c.destination) + "\" subfolders " + (c.includeSubfolders ? "1" : "0") +
+         " folders " + shown(c.excludedSubfolders) + " extensions " + shown(c.excludedExtensions);
 }
 
 bool sameConditions(const SearchConditions& a, const SearchConditions& b) {
-  return a.source == b.source && a.destination == b.destination && a.includeSubfolders == b.includeSubfolders && a.excludedSubfolders == b.excludedSubfolders &&
+  return a.source == b.source && a.destination == b.destination &&
+         a.includeSubfolders == b.includeSubfolders &&
+         a.excludedSubfolders == b.excludedSubfolders &&
          a.excludedExtensions == b.excludedExtensions;
 }
 
@@ -70,7 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                        [](const std::string& item) { return hasLineEnd(item); });
   };
   const bool needsLineEnd = hasLineEnd(written.source) || hasLineEnd(written.destination) ||
-                            lineEndIn(written.excludedSubfolders) || lineEndIn(written.excludedExtensions);
+                            lineEndIn(written.excludedSubfolders) ||
+                            lineEndIn(written.excludedExtensions);
   if (!writeConditionFile(path, written)) {
     require(needsLineEnd || shiftJisBefore,
             "only a line end or an unconvertible Shift-JIS file refuses a save", shown(written));

@@ -50,8 +50,8 @@ std::string jobFileProblemText(const JobFileProblem& problem, const std::string&
   if (problem.kind == JobFileProblem::Kind::NotAJobFile)
     return fill("{1} はジョブファイルではありません ([Application] NVOFile=1 がありません)",
                 {terminalText(path)});
-  return fill("{1} の {2} の値 '{3}' は使えません", {terminalText(path), problem.key,
-                                                      terminalText(problem.value)});
+  return fill("{1} の {2} の値 '{3}' は使えません",
+              {terminalText(path), problem.key, terminalText(problem.value)});
 }
 
 // The layers below the command line: the job file alone, or a condition file and the settings.

@@ -22,7 +22,7 @@ struct CliOptions {
   bool sinceLast = false;
   // --compare: every file missing at DEST or older there, instead of a day
   bool compare = false;
-  std::optional<bool> changeTime;  // nothing: the job file's, else the settings file's
+  std::optional<bool> changeTime;         // nothing: the job file's, else the settings file's
   std::optional<bool> includeSubfolders;  // nothing: the condition file's, else the settings file's
   std::optional<std::vector<std::string>> excludedSubfolders;
   std::optional<std::vector<std::string>> excludedExtensions;

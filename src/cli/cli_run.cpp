@@ -86,8 +86,7 @@ std::string copyRefusal(const CliOptions& o, CliEnvironment& env, const Job& job
 // with --wait waits for the first to end. Nothing but a status to return when it cannot run.
 std::optional<int> lockRun(const CliOptions& o, CliEnvironment& env, const Job& job,
                            FileLock& lock) {
-  auto taken = lockJobRun(job.stateFolder, job.key,
-                          o.wait ? LockWait::UntilFree : LockWait::Never,
+  auto taken = lockJobRun(job.stateFolder, job.key, o.wait ? LockWait::UntilFree : LockWait::Never,
                           [&env] { return interrupted(env); });
   if (taken) {
     lock = std::move(*taken);
@@ -163,8 +162,8 @@ int runCopyJob(const CliOptions& o, CliEnvironment& env, const Job& job, const W
                const SearchOutcome& found, const SearchRecord& search, CopyReport* report) {
   ProgressLine progress(env);
   NoTypes noTypes;
-  const std::vector<ResultRow> rows = buildResultRows(
-      found.entries, job.options.copy.dirAbs, job.options.search.sourceFolder, noTypes);
+  const std::vector<ResultRow> rows = buildResultRows(found.entries, job.options.copy.dirAbs,
+                                                      job.options.search.sourceFolder, noTypes);
   CopyRequest request = copyRequestOf(job.options.copy, job.options.search.sourceFolder, filter);
   request.dryRun = o.dryRun;
   CopyMeter meter(CopyMeter::Clock::now());

@@ -24,8 +24,8 @@ void CopyReport::summary(const CopyCounts& counts, std::uint64_t bytes, double s
        << ", \"skipped\": " << counts.skipped << ", \"failed\": " << counts.failed
        << ", \"bytes\": " << bytes << ", \"seconds\": " << time
        << ", \"dry_run\": " << (dryRun ? "true" : "false")
-       << ", \"interrupted\": " << (interrupted ? "true" : "false")
-       << ", \"waiting\": " << waiting << "}\n";
+       << ", \"interrupted\": " << (interrupted ? "true" : "false") << ", \"waiting\": " << waiting
+       << "}\n";
 }
 
 bool CopyReport::close() {

@@ -33,7 +33,8 @@ class CliHarness {
       err << parsed.error;
       return ExitStatus::BadUsage;
     }
-    CliEnvironment env{out, err, ask, false, &interrupted, settingsPath_, static_cast<bool>(ask), clock};
+    CliEnvironment env{out,  err, ask, false, &interrupted, settingsPath_, static_cast<bool>(ask),
+                       clock};
     return runCli(*parsed.options, env);
   }
   // The lines of standard output, sorted.

@@ -73,8 +73,9 @@ TEST_F(Cli, OptionsNarrowTheSearch) {
 }
 
 TEST_F(Cli, SettingsFileGivesTheDefaults) {
-  writeFile(settings(), "[Option]\nEscExt=bak\nDirAbs=0\n[Default]\nLastCopyDate=2024/05/03\nFrom=" +
-                            source() + "\nTo=" + destination() + "\n");
+  writeFile(settings(),
+            "[Option]\nEscExt=bak\nDirAbs=0\n[Default]\nLastCopyDate=2024/05/03\nFrom=" + source() +
+                "\nTo=" + destination() + "\n");
   ASSERT_EQ(run("search --since 2024-05-01 --format tsv " + source()), 0);
   const auto rows = lines();
   ASSERT_EQ(rows.size(), 2u);                               // deep.bak excluded
@@ -225,7 +226,8 @@ TEST(SearchOutput, JsonIsOneObjectALineAndKeepsNoStrayBytes) {
   writeRows(out, {row, row}, OutputFormat::Json);
   const std::string line =
       "{\"name\": \"a\", \"kind\": \"file\", \"size\": 1500, \"type\": \"t\", \"modified\": "
-      "\"2024-05-01T00:00:00+09:00\", \"changed\": \"2024-06-01T10:00:00+09:00\", \"path\": \"caf\xEF\xBF\xBD/a\", \"path_bytes\": "
+      "\"2024-05-01T00:00:00+09:00\", \"changed\": \"2024-06-01T10:00:00+09:00\", \"path\": "
+      "\"caf\xEF\xBF\xBD/a\", \"path_bytes\": "
       "\"caf\\\\xe9/a\", \"absolute\": \"/x/caf\xEF\xBF\xBD/a\", \"absolute_bytes\": "
       "\"/x/caf\\\\xe9/a\"}\n";
   EXPECT_EQ(out.str(), line + line);

@@ -51,8 +51,9 @@ class Jobs : public ::testing::Test {
   std::string settings() const { return tree.file("NVO.ini"); }
   ProgramRun copy(std::vector<std::string> since, const char* drive) const {
     // The file was made just now: its change time is today, and these runs are about days.
-    std::vector<std::string> argv{NUVELO_CLI_PATH, "copy",       "--relative", "--overwrite=always",
-                                  "--settings",    settings(), "--no-change-time"};
+    std::vector<std::string> argv{NUVELO_CLI_PATH,      "copy",       "--relative",
+                                  "--overwrite=always", "--settings", settings(),
+                                  "--no-change-time"};
     argv.insert(argv.end(), since.begin(), since.end());
     argv.insert(argv.end(), {source(), to(drive)});
     return runProgram(argv);
@@ -87,8 +88,8 @@ TEST_F(Jobs, EachJobStartsFromItsOwnLastCopy) {
 // A job that has never copied has no day to start from: another job's or the window's day would
 // skip every file older than that run. Only the window's own folders start from its day.
 TEST_F(Jobs, ANewJobHasNoDayOfItsOwnButTheWindowsFoldersHaveTheWindowsDay) {
-  writeFile(settings(), "[Default]\nLastCopyDate=2024/05/01\nFrom=" + source() + "\nTo=" +
-                            to("nas") + "\n");
+  writeFile(settings(),
+            "[Default]\nLastCopyDate=2024/05/01\nFrom=" + source() + "\nTo=" + to("nas") + "\n");
   const ProgramRun first = copy({"--since-last"}, "usb");
   EXPECT_EQ(first.status, 2);
   EXPECT_NE(first.err.find("--since YYYY-MM-DD"), std::string::npos) << first.err;

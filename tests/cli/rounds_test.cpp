@@ -77,9 +77,9 @@ TEST_F(Rounds, FilesThatArriveWithOldTimesAreTaken) {
 
   std::filesystem::rename(tree.path() + "/Downloads/report.odt", source() + "/report.odt");
   std::filesystem::rename(source() + "/draft.txt", source() + "/final.txt");
-  ASSERT_EQ(std::system(("cp -p '" + tree.path() + "/Downloads/photo.jpg' '" + source() + "/'")
-                            .c_str()),
-            0);
+  ASSERT_EQ(
+      std::system(("cp -p '" + tree.path() + "/Downloads/photo.jpg' '" + source() + "/'").c_str()),
+      0);
   EXPECT_EQ(search(since + "--no-change-time"), std::set<std::string>{});
   // Change times are taken by default; the untouched file is taken too, since its change time
   // (made by this test) is today as well: ctime cannot be set back.
@@ -106,8 +106,8 @@ TEST_F(Rounds, ARunThatCrossesMidnightRecordsTheDayItsListWasMade) {
   std::filesystem::create_directories(destination());
   int looks = 0;
   cli.clock = [&looks]() { return ++looks == 1 ? CivilDate{2024, 5, 1} : CivilDate{2024, 5, 2}; };
-  const std::string job = "--overwrite newer --relative --no-change-time " + source() + " " +
-                          destination();
+  const std::string job =
+      "--overwrite newer --relative --no-change-time " + source() + " " + destination();
   ASSERT_EQ(cli.run("copy --since 2024-05-01 " + job), 0) << cli.err.str();
   const std::string key = jobKey("", source(), destination());
   EXPECT_NE(readFile(settings()).find(key + "=2024/05/01"), std::string::npos)
@@ -129,8 +129,8 @@ TEST_F(Rounds, AFailedFileWaitsAndIsCarriedByALaterRun) {
   makeFile(source() + "/b.txt", localTime(2024, 5, 2), 10);
   makeFile(source() + "/c.txt", localTime(2024, 5, 2), 10);
   std::filesystem::create_directories(destination() + "/b.txt/in the way");
-  const std::string job = "--overwrite always --relative --no-change-time --report " +
-                          tree.path() + "/report.jsonl " + source() + " " + destination();
+  const std::string job = "--overwrite always --relative --no-change-time --report " + tree.path() +
+                          "/report.jsonl " + source() + " " + destination();
   cli.clock = [] { return CivilDate{2024, 6, 1}; };
   EXPECT_EQ(cli.run("copy --since 2024-05-01 " + job), 1);
   EXPECT_NE(cli.err.str().find("次回のコピーで再試行するもの: 1個"), std::string::npos)
@@ -169,9 +169,10 @@ TEST_F(Rounds, AFailedFileWaitsAndIsCarriedByALaterRun) {
 TEST_F(Rounds, RunsAtTheSameTimeLoseNoJobsLine) {
   makeFile(source() + "/a.txt", localTime(2024, 5, 2), 10);
   const auto copyTo = [this](const std::string& drive) {
-    return std::vector<std::string>{
-        NUVELO_CLI_PATH, "copy",    "-q",         "--since",  "2024-05-01", "--overwrite",
-        "always",        "--mkdir", "--settings", settings(), source(),     tree.path() + "/" + drive};
+    return std::vector<std::string>{NUVELO_CLI_PATH, "copy",       "-q",
+                                    "--since",       "2024-05-01", "--overwrite",
+                                    "always",        "--mkdir",    "--settings",
+                                    settings(),      source(),     tree.path() + "/" + drive};
   };
   int lost = 0;
   for (int round = 0; round < 100; ++round) {
@@ -197,9 +198,9 @@ TEST_F(Rounds, ASecondRunOfTheSameJobEndsAtOnceUnlessToldToWait) {
   const std::string key = jobKey("", source(), destination());
   auto running = lockJobRun(jobStateFolder(settings()), key, LockWait::Never);
   ASSERT_TRUE(running);
-  const std::vector<std::string> copy = {
-      NUVELO_CLI_PATH, "copy",       "--since",  "2024-05-01", "--relative", "--overwrite",
-      "always",        "--settings", settings(), source(),     destination()};
+  const std::vector<std::string> copy = {NUVELO_CLI_PATH, "copy",        "--since",    "2024-05-01",
+                                         "--relative",    "--overwrite", "always",     "--settings",
+                                         settings(),      source(),      destination()};
   const ProgramRun refused = runProgram(copy);
   EXPECT_EQ(refused.status, 75) << refused.err;
   EXPECT_NE(refused.err.find("実行中"), std::string::npos) << refused.err;
@@ -233,8 +234,8 @@ TEST_F(Rounds, AJobFileTakesNothingFromTheWindowsSettings) {
   }
   writeFile(settings(), "[Option]\nDirKAI=0\nEscExt=bak,js\nOverwrite=1\n");
   const std::string job = tree.path() + "/nightly.dat";
-  writeFile(job, "[Application]\nNVOFile=1\n[NVO]\nDirFrom=" + source() + "\nDirTo=" +
-                     destination() + "\nCBKai=1\n[Job]\nOverwrite=newer\nDirAbs=0\n");
+  writeFile(job, "[Application]\nNVOFile=1\n[NVO]\nDirFrom=" + source() +
+                     "\nDirTo=" + destination() + "\nCBKai=1\n[Job]\nOverwrite=newer\nDirAbs=0\n");
   std::filesystem::create_directories(destination());
   ASSERT_EQ(cli.run("copy -v --no-change-time --since 2024-05-01 --job " + job), 0)
       << cli.err.str();
@@ -244,8 +245,7 @@ TEST_F(Rounds, AJobFileTakesNothingFromTheWindowsSettings) {
   const std::string err = cli.err.str();
   EXPECT_NE(err.find("--subfolders  (" + job + " [NVO] CBKai)"), std::string::npos) << err;
   EXPECT_NE(err.find("--exclude-ext \"\"  (" + job + " [NVO] EscExt)"), std::string::npos) << err;
-  EXPECT_NE(err.find("--overwrite newer  (" + job + " [Job] Overwrite)"), std::string::npos)
-      << err;
+  EXPECT_NE(err.find("--overwrite newer  (" + job + " [Job] Overwrite)"), std::string::npos) << err;
   EXPECT_NE(err.find("--no-change-time  (コマンドライン)"), std::string::npos) << err;
   EXPECT_NE(err.find("--no-verify  (既定値)"), std::string::npos) << err;
   // Its day is its own: the next run from its day finds nothing new.
@@ -316,9 +316,8 @@ TEST_F(Rounds, ACompareWithTheDestinationTakesWhatIsMissingOrOlderThere) {
   EXPECT_EQ(ours, (std::set<std::string>{"missing.txt", "deep/er/missing.txt", "older.txt"}));
 
   // The copy carries them; a second comparison finds nothing missing.
-  ASSERT_EQ(cli.run("copy --compare --relative --overwrite newer " + source() + " " +
-                    destination()),
-            0)
+  ASSERT_EQ(
+      cli.run("copy --compare --relative --overwrite newer " + source() + " " + destination()), 0)
       << cli.err.str();
   ASSERT_EQ(cli.run("search --compare --relative --format tsv " + source() + " " + destination()),
             0);

@@ -39,11 +39,7 @@ std::string keyOf(const JobRequest& request, const JobOptions& options) {
 std::optional<CivilDate> recordedDay(const Job& job) {
   const ProfileFile settings(job.settingsPath);
   if (const auto own = readJobDate(settings, job.key)) return parseSlashDate(*own);
-  const bool windowsDay =
-      job.window || (job.namedBy != JobNamedBy::JobFile &&
-                     areWindowFolders(job.settingsPath, job.options.search.sourceFolder,
-                                      job.options.copy.destination));
-  if (!windowsDay) return std::nullopt;
+  if (!keepsWindowsDay(job, settings)) return std::nullopt;
   return parseSlashDate(readMainWindowSettings(settings).lastCopyDate);
 }
 
@@ -106,12 +102,13 @@ OptionLayer optionLayerOf(const JobOptions& o, const std::string& where) {
   return layer;
 }
 
-bool areWindowFolders(const std::string& settingsPath, const std::string& source,
-                      const std::string& destination) {
-  const WindowFolders window = windowFoldersOf(ProfileFile(settingsPath));
+bool keepsWindowsDay(const Job& job, const ProfileFile& settings) {
+  if (job.window) return true;
+  if (job.namedBy == JobNamedBy::JobFile) return false;
+  const WindowFolders window = windowFoldersOf(settings);
   return !window.from.empty() && !window.to.empty() &&
-         cleanedFolder(window.from) == cleanedFolder(source) &&
-         cleanedFolder(window.to) == cleanedFolder(destination);
+         cleanedFolder(window.from) == job.options.search.sourceFolder &&
+         cleanedFolder(window.to) == cleanedFolder(job.options.copy.destination);
 }
 
 Expected<Job, JobRefusal> resolveJob(const JobRequest& request) {
@@ -139,7 +136,8 @@ WalkFilter walkFilterOf(const Job& job) {
   switch (job.selection.by) {
     case Selection::By::Day:
     case Selection::By::LastCopy:
-      filter.since = SinceThreshold::forDay(dateValueOf(job.selection.day)).withChangeTime(changeTime);
+      filter.since =
+          SinceThreshold::forDay(dateValueOf(job.selection.day)).withChangeTime(changeTime);
       break;
     case Selection::By::Instant:
       filter.since = SinceThreshold::forInstant(job.selection.instant).withChangeTime(changeTime);

@@ -59,7 +59,7 @@ struct Job {
   std::string key;  // its day in [Jobs], its retry list and its run lock
   JobNamedBy namedBy = JobNamedBy::Folders;
   bool window = false;
-  Selection selection;  // LastCopy stands resolved as the Day it names
+  Selection selection;               // LastCopy stands resolved as the Day it names
   std::vector<std::string> waiting;  // the retry list as the job's last run left it
 };
 
@@ -82,9 +82,11 @@ OptionLayer optionLayerOf(const JobOptions& options, const std::string& where);
 // the files that wait, and the destination left out when it lies inside the source.
 WalkFilter walkFilterOf(const Job& job);
 
-// Whether the folders are the window's own (Default/From and Default/To of the settings
-// file), each compared as the runs clean it.
-bool areWindowFolders(const std::string& settingsPath, const std::string& source,
-                      const std::string& destination);
+class ProfileFile;
+
+// Whether the job keeps the window's day (Default/LastCopyDate) besides its own: the window's
+// job, or a run of the window's folders (Default/From and Default/To of `settings`, each
+// compared as the runs clean it) not named by a job file.
+bool keepsWindowsDay(const Job& job, const ProfileFile& settings);
 
 }  // namespace nuvelo

@@ -76,13 +76,8 @@ Result<JobEnd> recordRun(const Job& job, const RunRecord& run) {
       return written;
     end.waiting = after.size();
     if (!run.completed) return Result<>();
-    if (Result<> written = writeJobDate(settings, job.key, run.dayOfList); !written)
-      return written;
-    const bool windowsOwn =
-        job.window || (job.namedBy != JobNamedBy::JobFile &&
-                       areWindowFolders(job.settingsPath, job.options.search.sourceFolder,
-                                        job.options.copy.destination));
-    if (windowsOwn)
+    if (Result<> written = writeJobDate(settings, job.key, run.dayOfList); !written) return written;
+    if (keepsWindowsDay(job, settings))
       if (Result<> written = writeLastCopyDate(settings, run.dayOfList); !written) return written;
     end.dayRecorded = true;
     return Result<>();

@@ -10,6 +10,7 @@
 #include "engine/copy/overwrite_policy.h"
 #include "platform/path_text.h"
 #include "platform/posix/file_system_rules.h"
+#include "platform/posix/filesystem.h"
 
 namespace nuvelo {
 namespace {
@@ -49,13 +50,9 @@ class MirrorTimes : public WalkVisitor {
 };
 
 FileSystemRules destinationRules(const std::string& mirror, const std::string& destination) {
-  for (const std::string& folder : {mirror, destination}) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) continue;
-    FileSystemRules rules = rulesByType(fd);
-    ::close(fd);
-    return rules;
-  }
+  for (const std::string& folder : {mirror, destination})
+    if (const auto fd = openEntry(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+      return rulesByType(fd->get());
   return {};
 }
 

@@ -22,8 +22,7 @@ std::string jobStateFolder(const std::string& settingsPath) {
   const std::string settingsFolder = folderOf(absoluteCleanPath(settingsPath));
   if (settingsFolder == userConfigFolder() + "/nuvelo") return userStateFolder() + "/nuvelo";
   std::string name(lastComponent(absoluteCleanPath(settingsPath)));
-  if (const std::size_t dot = name.rfind('.'); dot != std::string::npos && dot > 0)
-    name.erase(dot);
+  if (const std::size_t dot = name.rfind('.'); dot != std::string::npos && dot > 0) name.erase(dot);
   return joinPath(settingsFolder, name + "-state");
 }
 

@@ -58,7 +58,7 @@ class Walk {
     if (isLeftOut(name)) return;
     struct stat st {};
     if (rules_.takesChangedFolders() && lookUp(name, st) &&
-        rules_.passesDateTest(stack_.path(), name, st.st_mtim.tv_sec, st.st_ctim.tv_sec)) {
+        rules_.isUpdatedSince(stack_.path(), name, st.st_mtim.tv_sec, st.st_ctim.tv_sec)) {
       take(full, st);
       return;
     }
@@ -72,7 +72,7 @@ class Walk {
     struct stat st {};
     if (!lookUp(name, st)) return;
     if (rules_.wholeFolder() ||
-        rules_.passesDateTest(stack_.path(), name, st.st_mtim.tv_sec, st.st_ctim.tv_sec))
+        rules_.isUpdatedSince(stack_.path(), name, st.st_mtim.tv_sec, st.st_ctim.tv_sec))
       take(joinPath(stack_.path(), name), st);
   }
 
@@ -125,14 +125,6 @@ std::string fileExtensionOf(std::string_view name) {
   name = lastComponent(name);
   const auto dot = name.rfind('.');
   return dot == std::string_view::npos ? std::string() : asciiLowered(name.substr(dot));
-}
-
-bool IsUpdatedSince(int folderFd, const char* name, const SinceThreshold& since,
-                    struct stat* lookup, bool followLinks) {
-  struct stat own {};
-  struct stat& st = lookup ? *lookup : own;
-  return fstatat(folderFd, name, &st, followLinks ? 0 : AT_SYMLINK_NOFOLLOW) == 0 &&
-         since.passes(st.st_mtim.tv_sec, st.st_ctim.tv_sec);
 }
 
 }  // namespace nuvelo

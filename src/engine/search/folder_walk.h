@@ -27,7 +27,7 @@ struct WalkFilter {
   std::string sourceText;
   std::vector<std::string> excludedSubfolders;
   std::vector<std::string> excludedExtensions;  // without the dot
-  bool perFolder = false;                    // per-folder mode
+  bool perFolder = false;                       // per-folder mode
   SinceThreshold since = SinceThreshold::forDay(0);
   // Files (and folders standing for every file below them) taken whatever their times: what
   // the job's earlier runs could not carry. None: no file waits.
@@ -56,7 +56,7 @@ struct WalkEntry {
   EntryKind kind = EntryKind::File;  // a file, a link (by its own time), or a folder taken whole
   std::int64_t bytes = 0;            // a regular file's size; folders and links count none
   std::int64_t modifiedSeconds = 0;
-  std::int64_t changedSeconds = 0;    // the inode change time (ctime)
+  std::int64_t changedSeconds = 0;       // the inode change time (ctime)
   std::int32_t modifiedNanoseconds = 0;  // the fraction of the last-write time's second
 };
 
@@ -95,12 +95,5 @@ std::vector<WalkEntry> walkEntries(const std::string& folder, const WalkFilter& 
 // The extension of a name: from its last "." to the end, the dot included, ASCII letters
 // lower-cased; empty when there is no dot.
 std::string fileExtensionOf(std::string_view name);
-
-// The date test: the entry (a symbolic link itself, unless followLinks) was last written on
-// or after the threshold day, or changed then when the threshold takes change times. A
-// look-up that fails (the entry vanished) does not pass. The look-up goes to `lookup` when
-// given.
-bool IsUpdatedSince(int folderFd, const char* name, const SinceThreshold& since,
-                    struct stat* lookup = nullptr, bool followLinks = false);
 
 }  // namespace nuvelo

@@ -100,7 +100,7 @@ class ParallelWalk {
   void visitFolder(const ListedEntry& listed, std::size_t index) {
     if (!isEnteredOrTaken(listed, path_)) return;
     const EntryLookup& lookup = listed.lookup;
-    if (rules_.takesChangedFolders() && passesDateTest(listed, path_)) {
+    if (rules_.takesChangedFolders() && isUpdatedSince(listed, path_)) {
       take(joinPath(path_, listed.entry.name), lookup);
       return;
     }
@@ -118,7 +118,7 @@ class ParallelWalk {
     if (rules_.skipsFileNamed(listed.entry.name)) return;
     const EntryLookup& lookup = listed.lookup;
     if (rules_.wholeFolder() ? lookup.state == EntryLookup::State::Found
-                             : passesDateTest(listed, path_))
+                             : isUpdatedSince(listed, path_))
       take(joinPath(path_, listed.entry.name), lookup);
   }
 
@@ -137,13 +137,13 @@ class ParallelWalk {
 
   bool isEntered(const ListedEntry& listed, std::string_view folderPath) const {
     return kindOf(listed) == EntryKind::Folder && isEnteredOrTaken(listed, folderPath) &&
-           !(rules_.takesChangedFolders() && passesDateTest(listed, folderPath));
+           !(rules_.takesChangedFolders() && isUpdatedSince(listed, folderPath));
   }
 
-  bool passesDateTest(const ListedEntry& listed, std::string_view folderPath) const {
+  bool isUpdatedSince(const ListedEntry& listed, std::string_view folderPath) const {
     const EntryLookup& lookup = listed.lookup;
     return lookup.state == EntryLookup::State::Found &&
-           rules_.passesDateTest(folderPath, listed.entry.name, lookup.modified.tv_sec,
+           rules_.isUpdatedSince(folderPath, listed.entry.name, lookup.modified.tv_sec,
                                  lookup.changedSeconds);
   }
 

@@ -55,7 +55,7 @@ bool WalkRules::skipsFileNamed(std::string_view name) const {
                       tally ? &tally->extensions : nullptr);
 }
 
-bool WalkRules::passesDateTest(std::string_view folderPath, std::string_view name,
+bool WalkRules::isUpdatedSince(std::string_view folderPath, std::string_view name,
                                std::int64_t modifiedSeconds, std::int64_t changedSeconds) const {
   return filter_.since.passes(modifiedSeconds, changedSeconds) || waits(folderPath, name);
 }
@@ -81,8 +81,8 @@ WalkEntry walkEntryOf(std::string path, mode_t mode, std::int64_t bytes, const t
   const EntryKind kind = S_ISDIR(mode)   ? EntryKind::Folder
                          : S_ISLNK(mode) ? EntryKind::Link
                                          : EntryKind::File;
-  return {std::move(path),    kind, S_ISREG(mode) ? bytes : 0, modified.tv_sec, changedSeconds,
-          static_cast<std::int32_t>(modified.tv_nsec)};
+  return {std::move(path), kind,           S_ISREG(mode) ? bytes : 0,
+          modified.tv_sec, changedSeconds, static_cast<std::int32_t>(modified.tv_nsec)};
 }
 
 }  // namespace nuvelo

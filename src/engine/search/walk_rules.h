@@ -30,7 +30,7 @@ class WalkRules {
   // The date test of an entry of `folderPath` (a file, or a folder in per-folder mode): its
   // times pass the threshold, or it waits in the job's retry list, itself or as part of a
   // waiting folder. Asked on the walk's consumer only.
-  bool passesDateTest(std::string_view folderPath, std::string_view name,
+  bool isUpdatedSince(std::string_view folderPath, std::string_view name,
                       std::int64_t modifiedSeconds, std::int64_t changedSeconds) const;
 
   bool excludesFolders() const { return !excludedFolders_.empty(); }

@@ -16,7 +16,7 @@ struct SearchConditions {
   std::string destination;
   bool includeSubfolders = false;
   std::vector<std::string> excludedSubfolders;  // excluded subfolders, as entries below the source
-  std::vector<std::string> excludedExtensions; // excluded extensions, without the dot
+  std::vector<std::string> excludedExtensions;  // excluded extensions, without the dot
 };
 
 // The conditions of a file that carries the type mark (Application/NVOFile true); nothing for

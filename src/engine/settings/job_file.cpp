@@ -51,9 +51,7 @@ class JobKeys {
   const std::optional<JobFileProblem>& problem() const { return problem_; }
 
  private:
-  std::string place(const char* key) const {
-    return file_.path() + " [" + JobSection + "] " + key;
-  }
+  std::string place(const char* key) const { return file_.path() + " [" + JobSection + "] " + key; }
   void refuse(const char* key, const std::string& value) {
     if (!problem_)
       problem_ = JobFileProblem{JobFileProblem::Kind::BadValue,

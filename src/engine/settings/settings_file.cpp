@@ -111,7 +111,8 @@ OptionLayer optionLayerOf(const ProfileFile& file) {
     layer.overwrite.set(overwritePolicyOf(*number), keyPlace(file, Option, "Overwrite"));
   const auto threads = file.readValue(Option, "Threads");
   if (const auto number = threads ? parseProfileInteger(*threads) : std::nullopt)
-    layer.threads.set(static_cast<unsigned>(std::max(0, *number)), keyPlace(file, Option, "Threads"));
+    layer.threads.set(static_cast<unsigned>(std::max(0, *number)),
+                      keyPlace(file, Option, "Threads"));
   return layer;
 }
 

@@ -7,15 +7,11 @@
 #include <string>
 
 #include "engine/settings/profile_file.h"
-#include "platform/posix/file_lock.h"
 
 namespace nuvelo {
 
 // The lock file of a settings file: beside it, its name and ".lock".
 std::string settingsLockPath(const std::string& settingsPath);
-
-// Takes the settings lock, waiting while another program holds it (none holds it long).
-FileLock lockSettings(const std::string& settingsPath);
 
 // Reads the settings file afresh under its lock and hands it to `change`, whose result it
 // returns.

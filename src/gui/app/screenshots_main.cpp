@@ -141,8 +141,7 @@ int main(int argc, char* argv[]) {
            "/home/user/docs/what?.txt: コピー先のファイルシステムでは使えない名前です (?)"),
        QStringLiteral(
            "/home/user/docs/B.txt: コピー先で /home/user/docs/b.txt と同じ名前になります"),
-       QStringLiteral(
-           "/home/user/film.mkv: コピー先のファイルシステムには大きすぎるファイルです")},
+       QStringLiteral("/home/user/film.mkv: コピー先のファイルシステムには大きすぎるファイルです")},
       3);  // the three wait for the next copy
   saved = save(*form.copyNotice, folder, QStringLiteral("copy-notice-failures.png")) && saved;
   form.copyNotice->hide();

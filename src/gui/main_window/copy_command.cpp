@@ -118,8 +118,9 @@ class WindowCopyObserver : public CopyObserver {
 
 void MainWindow::onCopy() {
   if (busy() || !copyMayStart()) return;
+  const Job job = windowJob(searchRoot_, Selection::By::Day);
   FileLock runLock;
-  if (!lockCopyJob(runLock)) return;
+  if (!lockCopyJob(job, runLock)) return;
   destinationFolderBox->remember(utf8(destinationFolderEdit->text()));
   setActivity(Activity::Copying);
   showCopyProgress();
@@ -128,7 +129,7 @@ void MainWindow::onCopy() {
   guarded([&] { result = runCopy(); });
   // A copy that started records what it carried and what waits, an aborted one too.
   std::optional<JobEnd> end;
-  if (result && !result->refusedForRoom) guarded([&] { end = recordCopy(*result); });
+  if (result && !result->refusedForRoom) guarded([&] { end = recordCopy(job, *result); });
   copyList_.reset();
   showTotals();  // in place of the copy's progress
   if (result && !result->aborted && !result->refusedForRoom) {
@@ -140,21 +141,20 @@ void MainWindow::onCopy() {
   finishRun();
 }
 
-bool MainWindow::lockCopyJob(FileLock& lock) {
-  const Job job = windowJob(searchRoot_, Selection::By::Day);
+bool MainWindow::lockCopyJob(const Job& job, FileLock& lock) {
   auto taken = lockJobRun(job.stateFolder, job.key, LockWait::Never);
   if (taken) {
     lock = std::move(*taken);
     return true;
   }
-  boxes().show(MessageKind::Warning,
-               "このコピーと同じジョブを nuvelo-cli が実行中です。終わってからもう一度コピーしてください",
-               MessageButtons::Ok, positionedPlacement());
+  boxes().show(
+      MessageKind::Warning,
+      "このコピーと同じジョブを nuvelo-cli が実行中です。終わってからもう一度コピーしてください",
+      MessageButtons::Ok, positionedPlacement());
   return false;
 }
 
-std::optional<JobEnd> MainWindow::recordCopy(const CopyRunResult& result) {
-  Job job = windowJob(searchRoot_, Selection::By::Day);
+std::optional<JobEnd> MainWindow::recordCopy(Job job, const CopyRunResult& result) {
   // The rows judge only what waited when their search started, and only for the same job (the
   // destination may have changed since).
   const bool sameJob = listMade_ && listMade_->jobKey == job.key;

@@ -278,9 +278,9 @@ class MainWindow : public QMainWindow {
   bool copyMayStart();
   // Holds the job's run lock for the copy; false, after telling the user, while nuvelo-cli runs
   // the same job.
-  bool lockCopyJob(FileLock& lock);
+  bool lockCopyJob(const Job& job, FileLock& lock);
   // Records the run in the job's state; nothing, after the error box, when it could not be.
-  std::optional<JobEnd> recordCopy(const CopyRunResult& result);
+  std::optional<JobEnd> recordCopy(Job job, const CopyRunResult& result);
   void showCopyProgress();
   CopyRunResult runCopy();
   void finishCompletedCopy(const CopyRunResult& result, const JobEnd& end);

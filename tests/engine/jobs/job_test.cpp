@@ -52,7 +52,8 @@ TEST(JobOptions, EachOptionComesFromTheFirstLayerThatSaysIt) {
   EXPECT_EQ(r.verify.where, "");
   EXPECT_TRUE(*r.changeTime.value);
   EXPECT_TRUE(*r.dirAbs.value);
-  EXPECT_EQ(resolvedOptions({settings}).overwrite.where, folder.file("NVO.ini") + " [Option] Overwrite");
+  EXPECT_EQ(resolvedOptions({settings}).overwrite.where,
+            folder.file("NVO.ini") + " [Option] Overwrite");
 }
 
 class Jobs : public ::testing::Test {
@@ -74,8 +75,9 @@ class Jobs : public ::testing::Test {
 };
 
 TEST_F(Jobs, StartFromTheirOwnDayAndOnlyTheWindowsFoldersFromTheWindowsDay) {
-  writeFile(settings(), "[Default]\nLastCopyDate=2024/05/01\nFrom=/data/src/\nTo=/media/usb\n[Jobs]\n" +
-                            jobKey("", "/data/src", "/media/nas") + "=2024/05/20\n");
+  writeFile(settings(),
+            "[Default]\nLastCopyDate=2024/05/01\nFrom=/data/src/\nTo=/media/usb\n[Jobs]\n" +
+                jobKey("", "/data/src", "/media/nas") + "=2024/05/20\n");
   // A job with a day of its own.
   auto nas = resolveJob(request("/data/src", "/media/nas"));
   ASSERT_TRUE(nas);
@@ -229,7 +231,8 @@ TEST(JobFile, RefusesWhatItCannotTake) {
   ASSERT_FALSE(untyped);
   EXPECT_EQ(untyped.error().kind, JobFileProblem::Kind::NotAJobFile);
   for (const char* bad : {"Overwrite=sometimes", "Overwrite=7", "Verify=yes", "Threads=-1"}) {
-    writeFile(folder.file("bad.dat"), std::string("[Application]\nNVOFile=1\n[Job]\n") + bad + "\n");
+    writeFile(folder.file("bad.dat"),
+              std::string("[Application]\nNVOFile=1\n[Job]\n") + bad + "\n");
     const auto refused = readJobFile(folder.file("bad.dat"));
     ASSERT_FALSE(refused) << bad;
     EXPECT_EQ(refused.error().kind, JobFileProblem::Kind::BadValue);

@@ -19,8 +19,8 @@ using testing::writeFile;
 
 TEST(RetryListText, GivesBackEveryPathWhateverItsBytes) {
   const std::vector<std::string> paths = {"/src/meeting 10:30.txt", "/src/line\nbreak",
-                                          "/src/back\\slash\\n", "/src/cr\r", "/src/caf\xE9",
-                                          "/src/#not a comment"};
+                                          "/src/back\\slash\\n",    "/src/cr\r",
+                                          "/src/caf\xE9",           "/src/#not a comment"};
   const std::string text = retryListText(paths);
   EXPECT_EQ(text.rfind("# ", 0), 0u) << "a heading says what the file is";
   EXPECT_EQ(retryListPaths(text), paths);
@@ -107,10 +107,18 @@ TEST(RetryListAfterAnotherRun, KeepsWhatThatRunAddedWithoutJudgingIt) {
 INSTANTIATE_TEST_SUITE_P(
     Runs, RetryListAfter,
     ::testing::Values(
-        AfterCase{"CarriedGoesFailedStays", true, {"a.txt", "b.txt", "locked/d.txt"},
-                  {"a.txt", "locked/d.txt"}, {"b.txt"}, {"b.txt"}},
-        AfterCase{"NewFailuresJoinFirst", true, {"a.txt", "b.txt", "c.txt"},
-                  {"a.txt", "b.txt"}, {"c.txt", "locked"}, {"c.txt", "locked"}},
+        AfterCase{"CarriedGoesFailedStays",
+                  true,
+                  {"a.txt", "b.txt", "locked/d.txt"},
+                  {"a.txt", "locked/d.txt"},
+                  {"b.txt"},
+                  {"b.txt"}},
+        AfterCase{"NewFailuresJoinFirst",
+                  true,
+                  {"a.txt", "b.txt", "c.txt"},
+                  {"a.txt", "b.txt"},
+                  {"c.txt", "locked"},
+                  {"c.txt", "locked"}},
         // Listed but not copied: the window's user left it unchecked; it waits on.
         AfterCase{"ListedButNotCopiedWaitsOn", true, {"a.txt", "b.txt"}, {"a.txt"}, {}, {"b.txt"}},
         // Not listed by a search that ran to its end: the job no longer takes it (excluded).
@@ -118,7 +126,11 @@ INSTANTIATE_TEST_SUITE_P(
         // A folder row stands for what lies below it.
         AfterCase{"BelowAListedFolderRowWaitsOn", true, {"pack"}, {}, {}, {"pack/e.txt"}},
         // An aborted run drops nothing it did not carry: its day does not move either.
-        AfterCase{"AbortKeepsAllButTheCarried", false, {"a.txt"}, {"a.txt"}, {},
+        AfterCase{"AbortKeepsAllButTheCarried",
+                  false,
+                  {"a.txt"},
+                  {"a.txt"},
+                  {},
                   {"b.txt", "locked", "pack/e.txt"}}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -240,13 +240,22 @@ class WalkChangeTime : public Walk {
 };
 
 const ChangeTimeCase WalkChangeTime::Cases[] = {
-    {"LastWriteTimeOnly", false, false, {"new.txt", "fresh/a.txt", "stale/c.txt", "stale/inner/d.txt"}},
+    {"LastWriteTimeOnly",
+     false,
+     false,
+     {"new.txt", "fresh/a.txt", "stale/c.txt", "stale/inner/d.txt"}},
     {"ChangeTimeTakesTheOldFilesThatArrivedToday",
      true,
      false,
      {"new.txt", "old.txt", "fresh/a.txt", "fresh/b.txt", "stale/c.txt", "stale/inner/d.txt"}},
-    {"PerFolderModeLastWriteTimeOnly", false, true, {"new.txt", "fresh", "stale/c.txt", "stale/inner"}},
-    {"PerFolderModeTakesTheOldFolderThatArrivedToday", true, true, {"new.txt", "old.txt", "fresh", "stale"}},
+    {"PerFolderModeLastWriteTimeOnly",
+     false,
+     true,
+     {"new.txt", "fresh", "stale/c.txt", "stale/inner"}},
+    {"PerFolderModeTakesTheOldFolderThatArrivedToday",
+     true,
+     true,
+     {"new.txt", "old.txt", "fresh", "stale"}},
 };
 
 INSTANTIATE_FOR_EVERY_WALK(WalkChangeTime);
@@ -254,7 +263,8 @@ INSTANTIATE_FOR_EVERY_WALK(WalkChangeTime);
 TEST_P(WalkChangeTime, TakesWhatChangedOnOrAfterTheDayByEitherTime) {
   for (const ChangeTimeCase& c : Cases) {
     WalkFilter f = filter();
-    f.since = SinceThreshold::forDay(dateValueOf(civilDateOf(todayValue()))).withChangeTime(c.changeTime);
+    f.since =
+        SinceThreshold::forDay(dateValueOf(civilDateOf(todayValue()))).withChangeTime(c.changeTime);
     f.perFolder = c.perFolder;
     // Last-write times in the future stand for "changed on or after today".
     for (const char* fresh : {"new.txt", "fresh/a.txt", "stale/c.txt", "stale/inner/d.txt"})

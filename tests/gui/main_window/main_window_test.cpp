@@ -360,8 +360,8 @@ TEST_F(MainWindowBehaviour, MenusHoldEveryItemInOrder) {
   auto form = open();
   const std::vector<std::pair<QMenu*, std::vector<const char*>>> menus = {
       {form->fileMenu,
-       {"条件ファイルを開く(&O)...", "条件ファイルに保存(&S)...", "ジョブファイルに保存(&J)...", "-",
-        "終了(&X)"}},
+       {"条件ファイルを開く(&O)...", "条件ファイルに保存(&S)...", "ジョブファイルに保存(&J)...",
+        "-", "終了(&X)"}},
       {form->runMenu, {"検索(&F)", "コピー先と比べて検索(&M)", "コピー(&C)", "-", "中止(&X)"}},
       {form->settingsMenu,
        {"更新日付(&D)", "検索元(&F)...", "コピー先(&T)...", "-", "詳細設定(&S)..."}},

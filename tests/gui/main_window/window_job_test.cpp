@@ -87,9 +87,9 @@ TEST_F(WindowJob, MovedInFilesAreFoundByTheirChangeTime) {
   std::filesystem::rename(tree.path() + "/elsewhere/report.odt", source() + "/report.odt");
   form->sinceDatePicker->setDate(QDate::currentDate());
   form->onSearch();
-  const auto found = std::find_if(
-      form->resultModel()->rows().begin(), form->resultModel()->rows().end(),
-      [](const ResultRow& row) { return row.pathText == "report.odt"; });
+  const auto found =
+      std::find_if(form->resultModel()->rows().begin(), form->resultModel()->rows().end(),
+                   [](const ResultRow& row) { return row.pathText == "report.odt"; });
   ASSERT_NE(found, form->resultModel()->rows().end());
   EXPECT_EQ(found->modifiedSeconds, localTime(2023, 3, 1).tv_sec);  // the row's date
 
