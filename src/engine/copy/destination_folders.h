@@ -1,7 +1,9 @@
 #pragma once
 // The folders below the destination folder of a copy run.
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -9,6 +11,14 @@
 #include "platform/result.h"
 
 namespace nuvelo {
+
+// Opens destination + subpath (the destination folder as the user named it, links included)
+// one component at a time without following symbolic links; makes a missing folder only when
+// `made` is given, and tells it the subpath of each folder it makes. Any thread may call it.
+// Why not: an errno value, or CopyError::OutsideDestination.
+Result<Descriptor> openDestinationFolder(
+    const std::string& destination, const std::string& subpath,
+    const std::function<void(std::string_view subpath)>& made = nullptr);
 
 // The folders below the destination folder, made where missing and entered one component at a
 // time without following symbolic links, so nothing is ever written outside the destination.
@@ -30,6 +40,9 @@ class DestinationFolders {
   // A descriptor of destination + subpath, which stays open until the next call or finish();
   // or why not: an errno value, or CopyError::OutsideDestination.
   Result<int> open(const std::string& subpath);
+  // Closes the open folder, so that the next open() walks down anew (its descriptor may have
+  // died with a lost connection).
+  void forgetOpenFolder();
   // Gives every folder made so far the mode and times of its source folder, deepest first.
   void finish();
 
