@@ -202,11 +202,13 @@ CopyOutcome CopyRunner::writeWithRetries(PendingCopy& pending,
 }
 
 // Another try from the start: what a lost connection may have left dead (the folder's
-// descriptor, the source's) is opened anew, and the namesake is decided anew, since the first
-// try may not have reached the folder at all.
+// descriptor, the source's) is opened anew, the folders the first try could not make are made,
+// and the namesake is decided anew, since the first try may not have reached the folder at all.
 CopyOutcome CopyRunner::tryAgain(PendingCopy& pending,
                                  const std::function<ReplaceAnswer()>& askAgain, CutCopy& cut) {
-  Result<Descriptor> folder = openDestinationFolder(pending.destination, pending.subpath);
+  Result<Descriptor> folder =
+      openDestinationFolder(pending.destination, pending.subpath,
+                            [&](std::string_view made) { pending.madeFolders.emplace_back(made); });
   if (!folder) return {CopyOutcome::Failed, folder.error().code};
   cut.movedTo(folder->get());
   pending.folder = std::move(*folder);
@@ -232,6 +234,7 @@ bool needsAWriter(const PendingCopy& pending) {
 void CopyRunner::placed(const PendingCopy& pending, const EntryReport& written) {
   // A file that needed another try may have found the open folder's descriptor dead.
   if (written.retried) folders_.forgetOpenFolder();
+  folders_.adoptMade(pending.madeFolders);
   if (written.kind != EntryReport::Copied) return;
   names_.placed(pending.subpath, pending.name, written.source, *pending.rules);
   known_.placed(pending.subpath, pending.name);

@@ -9,6 +9,7 @@
 #include <string>
 #include <unordered_map>
 #include <variant>
+#include <vector>
 
 #include "engine/copy/copy_failure.h"
 #include "engine/copy/copy_retry.h"
@@ -61,6 +62,9 @@ struct PendingCopy {
   std::string destination;
   OverwritePolicy overwrite = OverwriteAsk;
   RetryPolicy retry;
+  // The folders another try made where a lost connection had kept the first from making them,
+  // by their subpaths.
+  std::vector<std::string> madeFolders;
 };
 
 // Whether writing the copy takes a writer's time: data to write, or a failure to try again

@@ -95,6 +95,13 @@ void DestinationFolders::forgetOpenFolder() {
   openSubpath_.clear();
 }
 
+void DestinationFolders::adoptMade(const std::vector<std::string>& subpaths) {
+  for (const std::string& subpath : subpaths) {
+    made_.push_back(subpath);
+    swept_.insert(subpath);  // made just now: it holds no leftovers
+  }
+}
+
 void DestinationFolders::finish() {
   openFd_.reset();
   openSubpath_.clear();

@@ -43,6 +43,10 @@ class DestinationFolders {
   // Closes the open folder, so that the next open() walks down anew (its descriptor may have
   // died with a lost connection).
   void forgetOpenFolder();
+  // Folders made by openDestinationFolder for this run elsewhere (another try of a file, on
+  // another thread), by their subpaths: finish() gives them their source folders' attributes
+  // too.
+  void adoptMade(const std::vector<std::string>& subpaths);
   // Gives every folder made so far the mode and times of its source folder, deepest first.
   void finish();
 

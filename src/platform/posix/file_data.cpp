@@ -143,7 +143,7 @@ bool RegionWalk::next(Region& region) {
     offset_ = size_;
     return true;
   }
-  if (data < 0 && offset_ == 0 && errno == EINVAL) return wholeFile(region);  // no hole map
+  if (data < 0 && offset_ == start_ && errno == EINVAL) return wholeFile(region);  // no hole map
   const off_t hole = data < 0 ? -1 : lseek(fd_, data, SEEK_HOLE);
   if (hole < 0) {
     error_ = std::error_code(errno, std::generic_category());

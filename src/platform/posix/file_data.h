@@ -64,7 +64,7 @@ struct Region {
 class RegionWalk {
  public:
   RegionWalk(int fd, std::uint64_t size, bool withHoles, std::uint64_t start = 0)
-      : fd_(fd), size_(size), withHoles_(withHoles), offset_(start) {}
+      : fd_(fd), size_(size), withHoles_(withHoles), start_(start), offset_(start) {}
   // The next region; false at the end, or on a failure (then error() says which).
   bool next(Region& region);
   const std::error_code& error() const { return error_; }
@@ -75,7 +75,8 @@ class RegionWalk {
   int fd_;
   std::uint64_t size_;
   bool withHoles_;
-  std::uint64_t offset_ = 0;
+  std::uint64_t start_;
+  std::uint64_t offset_;
   bool finished_ = false;
   std::error_code error_;
 };

@@ -242,43 +242,49 @@ TEST_F(Retries, AnAbortDuringTheWaitStopsTheFileAtOnce) {
 
 TEST_F(Retries, AnotherTryOpensTheFolderByItsPathAnew) {
   const std::string file = sourceFile("sub/a.txt", 100);
+  chmod((source() + "/sub").c_str(), 0750);
   const std::string folder = destination() + "/sub";
-  std::filesystem::create_directories(folder);
   const std::string outside = tree.path() + "/outside";
   std::filesystem::create_directories(outside);
+  // What the folder's name names when the share comes back with new handles for its paths.
+  enum class Then { AnotherFolder, Nothing, LinkToOutside };
   struct FolderCase {
     const char* name;
-    bool link;  // the folder's name now names a link to a folder outside the destination
+    Then then;
     CopyKind kind;
   };
-  for (const FolderCase c : {FolderCase{"ReplacedFolder", false, CopyKind::Copied},
-                             FolderCase{"LinkInItsPlace", true, CopyKind::Failed}}) {
+  for (const FolderCase c : {FolderCase{"ReplacedFolder", Then::AnotherFolder, CopyKind::Copied},
+                             FolderCase{"FolderGone", Then::Nothing, CopyKind::Copied},
+                             FolderCase{"LinkInItsPlace", Then::LinkToOutside, CopyKind::Failed}}) {
     SCOPED_TRACE(c.name);
     std::filesystem::remove_all(folder);
     std::filesystem::remove_all(tree.path() + "/old");
-    std::filesystem::create_directories(folder);
     CopyHooks h = hooks();
-    // The first try fails once the folder it opened is gone from its place: another takes the
-    // name, as when a share comes back with new handles for the same paths.
+    // The first try fails once the folder it opened is gone from its place.
     bool swapped = false;
     h.chunkFault = [&](std::uint64_t) {
       if (swapped) return 0;
       swapped = true;
       std::filesystem::rename(folder, tree.path() + "/old");
-      if (c.link)
-        std::filesystem::create_directory_symlink(outside, folder);
-      else
-        std::filesystem::create_directories(folder);
+      if (c.then == Then::LinkToOutside) std::filesystem::create_directory_symlink(outside, folder);
+      if (c.then == Then::AnotherFolder) std::filesystem::create_directories(folder);
       return ENOTCONN;
     };
     CopyRunner swapping = runner(1, 0ms, h);
     const EntryReport report = swapping.copy(file);
+    swapping.finish();
     EXPECT_EQ(report.kind, c.kind);
     EXPECT_TRUE(report.retried);
     EXPECT_EQ(std::filesystem::exists(folder + "/a.txt"), c.kind == CopyKind::Copied);
     // Nothing lands in the folder the first try had open, nor through the link.
     EXPECT_TRUE(std::filesystem::is_empty(tree.path() + "/old"));
     EXPECT_TRUE(std::filesystem::is_empty(outside));
+    // A folder the second try had to make gets its source folder's mode, as the run's own do.
+    if (c.then == Then::Nothing) {
+      struct stat made {};
+      ASSERT_EQ(stat(folder.c_str(), &made), 0);
+      EXPECT_EQ(made.st_mode & 07777, 0750u);
+    }
   }
 }
 
