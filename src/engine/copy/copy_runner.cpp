@@ -232,8 +232,11 @@ bool needsAWriter(const PendingCopy& pending) {
 }
 
 void CopyRunner::placed(const PendingCopy& pending, const EntryReport& written) {
-  // A file that needed another try may have found the open folder's descriptor dead.
+  // A file that needed another try may have found the open folder's descriptor dead, and a
+  // try that a lost connection cut may have left its temporary file behind.
   if (written.retried) folders_.forgetOpenFolder();
+  if (written.retried || (written.kind == EntryReport::Failed && isTransient(written.failure.code)))
+    folders_.sweepAtFinish(pending.subpath);
   folders_.adoptMade(pending.madeFolders);
   if (written.kind != EntryReport::Copied) return;
   names_.placed(pending.subpath, pending.name, written.source, *pending.rules);

@@ -105,6 +105,10 @@ void DestinationFolders::adoptMade(const std::vector<std::string>& subpaths) {
 void DestinationFolders::finish() {
   openFd_.reset();
   openSubpath_.clear();
+  for (const std::string& subpath : sweepAgain_)
+    if (const Result<Descriptor> folder = openDestinationFolder(destination_, subpath))
+      removeStaleTemporaries(folder->get());
+  sweepAgain_.clear();
   std::stable_sort(made_.begin(), made_.end(), [](const std::string& a, const std::string& b) {
     return depthOf(a) > depthOf(b);
   });

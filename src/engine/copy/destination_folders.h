@@ -47,7 +47,11 @@ class DestinationFolders {
   // another thread), by their subpaths: finish() gives them their source folders' attributes
   // too.
   void adoptMade(const std::vector<std::string>& subpaths);
-  // Gives every folder made so far the mode and times of its source folder, deepest first.
+  // The folder of a file that needed another try is cleared of leftovers once more by finish():
+  // a lost connection keeps a failed try from removing its temporary file.
+  void sweepAtFinish(const std::string& subpath) { sweepAgain_.insert(subpath); }
+  // Gives every folder made so far the mode and times of its source folder, deepest first,
+  // once the folders sweepAtFinish() names are cleared of leftovers.
   void finish();
 
  private:
@@ -61,6 +65,7 @@ class DestinationFolders {
   bool lastWasMade_ = false;               // the last walkDown made its final folder
   std::vector<std::string> made_;          // subpaths of the folders made, in order
   std::unordered_set<std::string> swept_;  // subpaths already cleared of leftovers
+  std::unordered_set<std::string> sweepAgain_;
 };
 
 }  // namespace nuvelo

@@ -16,6 +16,7 @@
 
 #include "engine/copy/copy_runner.h"
 #include "engine/copy/parallel_copies.h"
+#include "platform/posix/temporary_names.h"
 #include "support/file_tree.h"
 
 namespace nuvelo {
@@ -286,6 +287,29 @@ TEST_F(Retries, AnotherTryOpensTheFolderByItsPathAnew) {
       EXPECT_EQ(made.st_mode & 07777, 0750u);
     }
   }
+}
+
+TEST_F(Retries, TemporariesALostConnectionLeftAreSweptAtTheEnd) {
+  // A try cut by a lost connection cannot remove its temporary file; here one stands for it,
+  // left in the folder after the run's first sweep of it. Another file's folder is not swept
+  // again: its leftover stays for a later run.
+  const std::string retried = sourceFile("sub/a.txt", 100), plain = sourceFile("b.txt", 101);
+  std::filesystem::create_directories(destination() + "/sub");
+  faults.script(100, {ENOTCONN});
+  CopyHooks h = hooks();
+  h.chunkFault = [&](std::uint64_t copied) {
+    if (faults.faults() == 0) writeFile(destination() + "/sub/" + freshTemporaryName(), "cut");
+    return faults.fault(copied);
+  };
+  CopyRunner cutting = runner(1, 0ms, h);
+  EXPECT_EQ(cutting.copy(plain).kind, CopyKind::Copied);
+  writeFile(destination() + "/" + freshTemporaryName(), "left after the folder's sweep");
+  const EntryReport report = cutting.copy(retried);
+  ASSERT_TRUE(report.retried);
+  EXPECT_EQ(entries("/sub").size(), 2u);
+  cutting.finish();
+  EXPECT_EQ(entries("/sub"), std::vector<std::string>{"a.txt"});
+  EXPECT_EQ(entries().size(), 3u);  // b.txt, sub and the leftover outside the retried folder
 }
 
 TEST_F(Retries, CopiesWrittenAtOnceAreToldInListOrder) {
