@@ -210,11 +210,6 @@ INSTANTIATE_TEST_SUITE_P(
         RetryCase{"InputOutputOnceThenCopied", {EIO}, 2, CopyKind::Copied, 0, 2, true},
         RetryCase{
             "LostConnectionTwiceThenCopied", {ENOTCONN, ENOTCONN}, 2, CopyKind::Copied, 0, 3, true},
-        RetryCase{"TimedOutThenCopied", {ETIMEDOUT}, 1, CopyKind::Copied, 0, 2, true},
-        RetryCase{"ResetThenCopied", {ECONNRESET}, 2, CopyKind::Copied, 0, 2, true},
-        RetryCase{"AbortedConnectionThenCopied", {ECONNABORTED}, 2, CopyKind::Copied, 0, 2, true},
-        RetryCase{"BusyThenCopied", {EAGAIN}, 2, CopyKind::Copied, 0, 2, true},
-        RetryCase{"StaleThenCopied", {ESTALE}, 2, CopyKind::Copied, 0, 2, true},
         RetryCase{"TransientForever", {EIO, EIO, EIO, EIO}, 2, CopyKind::Failed, EIO, 3, true},
         RetryCase{"LastTriesErrorIsReported",
                   {EIO, ECONNRESET, ETIMEDOUT},
