@@ -3,11 +3,18 @@
 // round trip. The requests are served on many threads, as a file server would, so a client that
 // keeps several requests in flight gains from it and one that waits on each does not.
 //
-//   nuvelo-slow-share FOLDER MOUNTPOINT [-o delay_us=500] [-o attr_timeout=1] [FUSE options]
+//   nuvelo-slow-share FOLDER MOUNTPOINT [-o delay_us=500] [-o attr_timeout=1]
+//                     [-o fail_first=N] [-o fail_after=BYTES] [FUSE options]
 //
 // Directory listings come with their entries' attributes (readdirplus), and attributes and
 // names are cached for attr_timeout seconds, as a network file system's client caches them.
 // Unmount with `fusermount3 -u MOUNTPOINT` (or umount as root).
+//
+// For the tests of a client's retries, writes can fail as a share that drops its connection
+// makes them fail: fail_first=N fails the first N write requests of each file with EIO, and
+// fail_after=BYTES fails, once for each file, the write that would take it beyond BYTES. A
+// client writes each copy through a temporary file of a fresh name, so a file is known by its
+// first bytes (up to 4 KiB), whatever its name and however often it is opened.
 
 #define FUSE_USE_VERSION 31
 
@@ -18,13 +25,19 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <functional>
+#include <mutex>
 #include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace {
 
@@ -32,6 +45,8 @@ struct ShareOptions {
   char* folder = nullptr;
   int delayMicroseconds = 500;
   double attributeTimeout = 1.0;
+  int failFirst = 0;            // write requests of each file that fail
+  unsigned long failAfter = 0;  // a file's size beyond which one write fails; 0: none
 };
 
 ShareOptions options;
@@ -52,6 +67,57 @@ const char* relative(const char* path) {
 int result(int value) {
   return value == -1 ? -errno : 0;
 }
+
+// The write faults, for every open file: which file each open descriptor writes, and the
+// faults each file has had.
+class WriteFaults {
+ public:
+  // The error a write of `size` bytes at `offset` through `fd` is to get, or 0.
+  int before(int fd, const char* buffer, size_t size, off_t offset) {
+    if (options.failFirst <= 0 && options.failAfter == 0) return 0;
+    const std::lock_guard lock(mutex_);
+    const std::size_t file = fileOf(fd, buffer, size, offset);
+    if (failed_[file] < options.failFirst) {
+      ++failed_[file];
+      return EIO;
+    }
+    const auto end = static_cast<unsigned long>(offset) + size;
+    if (options.failAfter > 0 && end > options.failAfter && cut_.insert(file).second) return EIO;
+    return 0;
+  }
+  void released(int fd) {
+    const std::lock_guard lock(mutex_);
+    files_.erase(fd);
+  }
+
+ private:
+  static constexpr std::size_t KnownBy = 4096;
+
+  // The file's first bytes, from this write when it starts the file, else from the file.
+  std::size_t fileOf(int fd, const char* buffer, size_t size, off_t offset) {
+    const auto known = files_.find(fd);
+    if (known != files_.end()) return known->second;
+    std::string first(KnownBy, '\0');
+    ssize_t count = 0;
+    if (offset == 0) {
+      count = static_cast<ssize_t>(std::min(size, KnownBy));
+      first.assign(buffer, static_cast<std::size_t>(count));
+    } else {
+      count = pread(fd, first.data(), KnownBy, 0);
+      first.resize(count > 0 ? static_cast<std::size_t>(count) : 0);
+    }
+    const std::size_t file = std::hash<std::string>()(first);
+    files_.emplace(fd, file);
+    return file;
+  }
+
+  std::mutex mutex_;
+  std::unordered_map<int, std::size_t> files_;   // by open descriptor
+  std::unordered_map<std::size_t, int> failed_;  // by file: writes failed by fail_first
+  std::unordered_set<std::size_t> cut_;          // files cut by fail_after
+};
+
+WriteFaults writeFaults;
 
 void* initShare(fuse_conn_info*, fuse_config* config) {
   config->use_ino = 1;
@@ -184,7 +250,9 @@ int readFile(const char*, char* buffer, size_t size, off_t offset, fuse_file_inf
 
 int writeFile(const char*, const char* buffer, size_t size, off_t offset, fuse_file_info* file) {
   waitOneRoundTrip();
-  const ssize_t count = pwrite(static_cast<int>(file->fh), buffer, size, offset);
+  const int fd = static_cast<int>(file->fh);
+  if (const int fault = writeFaults.before(fd, buffer, size, offset); fault != 0) return -fault;
+  const ssize_t count = pwrite(fd, buffer, size, offset);
   return count == -1 ? -errno : static_cast<int>(count);
 }
 
@@ -199,6 +267,7 @@ int fileSystemStatus(const char* path, struct statvfs* status) {
 }
 
 int releaseFile(const char*, fuse_file_info* file) {
+  writeFaults.released(static_cast<int>(file->fh));
   close(static_cast<int>(file->fh));
   return 0;
 }
@@ -238,6 +307,8 @@ fuse_operations shareOperations() {
 const fuse_opt optionTable[] = {
     {"delay_us=%d", offsetof(ShareOptions, delayMicroseconds), 0},
     {"attr_timeout=%lf", offsetof(ShareOptions, attributeTimeout), 0},
+    {"fail_first=%d", offsetof(ShareOptions, failFirst), 0},
+    {"fail_after=%lu", offsetof(ShareOptions, failAfter), 0},
     FUSE_OPT_END,
 };
 
@@ -263,7 +334,7 @@ int main(int argc, char** argv) {
   if (options.folder == nullptr) {
     std::fprintf(stderr,
                  "usage: nuvelo-slow-share FOLDER MOUNTPOINT [-o delay_us=N] "
-                 "[-o attr_timeout=S] [FUSE options]\n");
+                 "[-o attr_timeout=S] [-o fail_first=N] [-o fail_after=BYTES] [FUSE options]\n");
     return 2;
   }
   folderDescriptor = open(options.folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);

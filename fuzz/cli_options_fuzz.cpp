@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "cli/cli_options.h"
+#include "engine/copy/copy_retry.h"
 #include "fuzz_support.h"
 
 namespace {
@@ -70,8 +71,12 @@ void requireConsistent(const CliOptions& o, const std::vector<std::string>& args
           "--since is an instant or a real calendar day", detail);
   require(!o.overwrite || (*o.overwrite >= 0 && *o.overwrite <= 3),
           "--overwrite is one of four policies", detail);
-  require(copy || (!o.dryRun && !o.overwrite && !o.verify && !o.ignoreFreeSpace && !o.wait),
+  require(copy || (!o.dryRun && !o.overwrite && !o.verify && !o.ignoreFreeSpace && !o.wait &&
+                   !o.retries && !o.retryWait),
           "copy-only options come only with copy", detail);
+  require(!o.retries || *o.retries <= RetryPolicy::MostRetries, "--retries is at most 100", detail);
+  require(!o.retryWait || (o.retryWait->count() >= 0 && *o.retryWait <= RetryPolicy::LongestWait),
+          "--retry-wait is at most an hour", detail);
   require(!copy || !o.formatGiven, "--format comes only with search", detail);
   require(o.formatGiven || o.format == OutputFormat::Text, "the format is text unless given",
           detail);

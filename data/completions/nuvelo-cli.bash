@@ -12,7 +12,7 @@ _nuvelo_cli() {
   local copy="--since --since-last --compare --change-time --no-change-time --subfolders
     --no-subfolders --exclude-folder --exclude-ext --per-folder --no-per-folder --relative
     --absolute --drive-letter --no-drive-letter --overwrite --verify --no-verify
-    --ignore-free-space --mkdir --wait --dry-run -n --report"
+    --ignore-free-space --mkdir --wait --dry-run -n --report --retries --retry-wait"
 
   case $prev in
     --format)
@@ -30,7 +30,7 @@ _nuvelo_cli() {
     --exclude-folder)
       _filedir -d
       return ;;
-    --exclude-ext | --threads)
+    --exclude-ext | --threads | --retries | --retry-wait)
       return ;;
   esac
 

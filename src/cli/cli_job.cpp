@@ -1,6 +1,7 @@
 #include "cli/cli_job.h"
 
 #include "cli/output_text.h"
+#include "engine/copy/copy_retry.h"
 #include "engine/search/walk_rules.h"
 #include "engine/settings/condition_file.h"
 #include "engine/settings/job_file.h"
@@ -28,6 +29,8 @@ OptionLayer commandLineLayer(const CliOptions& o) {
   if (o.overwrite) layer.overwrite.set(*o.overwrite, here);
   if (o.verify) layer.verify.set(*o.verify, here);
   if (o.threads) layer.threads.set(*o.threads, here);
+  if (o.retries) layer.retries.set(*o.retries, here);
+  if (o.retryWait) layer.retryWait.set(*o.retryWait, here);
   return layer;
 }
 
@@ -125,6 +128,8 @@ void tellOptionOrigins(CliEnvironment& env, const OptionLayer& r) {
   tell(std::string("--overwrite ") + overwritePolicyName(*r.overwrite.value), r.overwrite.where);
   tell(yesOrNo(*r.verify.value, "--verify", "--no-verify"), r.verify.where);
   tell("--threads " + std::to_string(*r.threads.value), r.threads.where);
+  tell("--retries " + std::to_string(*r.retries.value), r.retries.where);
+  tell("--retry-wait " + retryWaitText(*r.retryWait.value), r.retryWait.where);
 }
 
 }  // namespace nuvelo

@@ -6,6 +6,7 @@
 #include <ctime>
 #include <map>
 
+#include "engine/copy/copy_retry.h"
 #include "engine/search/walk_rules.h"
 #include "messages/wording.h"
 
@@ -44,6 +45,8 @@ enum LongOption : int {
   Compare,
   JobFile,
   Wait,
+  Retries,
+  RetryWait,
 };
 
 constexpr const char* ShortOptions = ":nqv0h";
@@ -77,6 +80,8 @@ const option LongOptions[] = {{"since", required_argument, nullptr, Since},
                               {"compare", no_argument, nullptr, Compare},
                               {"job", required_argument, nullptr, JobFile},
                               {"wait", no_argument, nullptr, Wait},
+                              {"retries", required_argument, nullptr, Retries},
+                              {"retry-wait", required_argument, nullptr, RetryWait},
                               {"dry-run", no_argument, nullptr, 'n'},
                               {"quiet", no_argument, nullptr, 'q'},
                               {"verbose", no_argument, nullptr, 'v'},
@@ -287,6 +292,15 @@ class Parser {
         options_.threads = threadCountOf(value);
         return options_.threads ||
                error(std::string(wording("--threads は 0 から 1024 までの整数です")));
+      case Retries:
+        options_.retries = parseRetries(value);
+        return options_.retries ||
+               error(std::string(wording("--retries は 0 から 100 までの整数です")));
+      case RetryWait:
+        options_.retryWait = parseRetryWait(value);
+        return options_.retryWait ||
+               error(std::string(wording(
+                   "--retry-wait は 0 から 3600 までの秒数です (小数は 3 桁まで、例 0.5)")));
     }
     return true;
   }
@@ -380,6 +394,8 @@ class Parser {
     if (options_.makeDestination) return "--mkdir";
     if (options_.report) return "--report";
     if (options_.wait) return "--wait";
+    if (options_.retries) return "--retries";
+    if (options_.retryWait) return "--retry-wait";
     return nullptr;
   }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The command line of nuvelo-cli.
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -46,6 +47,9 @@ struct CliOptions {
   std::optional<std::string> report;  // --report FILE: a JSON line for each file of a copy
   std::optional<bool> progress;       // nothing: when stderr is a terminal
   std::optional<unsigned> threads;    // nothing: the settings file's
+  // --retries N and --retry-wait SECONDS; nothing: the job file's, else the settings file's
+  std::optional<unsigned> retries;
+  std::optional<std::chrono::milliseconds> retryWait;
 };
 
 struct ParsedCommandLine {

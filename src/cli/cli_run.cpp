@@ -113,6 +113,7 @@ void tellSummary(const CliOptions& o, CliEnvironment& env, const CopyRunResult& 
           << meter.summaryText(CopyMeter::Clock::now()) << ")\n";
   if (!result.failedSources.empty())
     env.err << terminalText(failedNamesText(result.failedSources)) << '\n';
+  if (result.retried > 0) env.err << retriedFilesText(result.retried) << '\n';
   if (waiting > 0) env.err << waitingFilesText(waiting) << '\n';
 }
 
@@ -123,7 +124,7 @@ int closeReport(const CliOptions& o, CliEnvironment& env, CopyReport* report,
                 int status) {
   if (!report) return status;
   const auto now = CopyMeter::Clock::now();
-  report->summary(result.counts, meter.bytesCopied(),
+  report->summary(result.counts, result.retried, meter.bytesCopied(),
                   std::chrono::duration<double>(now - meter.started()).count(), o.dryRun,
                   result.aborted, waiting);
   if (report->close()) return status;

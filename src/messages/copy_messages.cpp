@@ -117,4 +117,8 @@ std::string waitingFilesText(std::size_t waiting) {
   return fill("次回のコピーで再試行するもの: {1}個", {std::to_string(waiting)});
 }
 
+std::string retriedFilesText(std::size_t retried) {
+  return fill("一時的なエラーのあとやり直したもの: {1}個", {std::to_string(retried)});
+}
+
 }  // namespace nuvelo

@@ -33,6 +33,9 @@ std::string copyProgressText(const CopyProgress& progress, double elapsedSeconds
 std::string durationText(double seconds);
 // "次回のコピーで再試行するもの: 3個": the files and folders a job's next run takes again.
 std::string waitingFilesText(std::size_t waiting);
+// "一時的なエラーのあとやり直したもの: 2個": the files of a run tried again after a failure that
+// may pass, whatever became of them then.
+std::string retriedFilesText(std::size_t retried);
 // "コピー先が exFAT のため、アクセス権と所有者は保存していません".
 std::string attributesNoteText(const AttributesNote& note);
 

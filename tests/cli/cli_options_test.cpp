@@ -55,7 +55,15 @@ INSTANTIATE_TEST_SUITE_P(
         BadLine{"copy --since 2024-05-01 --compare /a /b", "同時に"},
         BadLine{"copy --compare --since-last /a /b", "同時に"},
         BadLine{"copy --conditions c.dat --job j.dat", "同時に"},
-        BadLine{"search --wait /a", "copy だけ"},
+        BadLine{"search --wait /a", "copy だけ"}, BadLine{"search --retries 3 /a", "copy だけ"},
+        BadLine{"search --retry-wait 1 /a", "copy だけ"},
+        BadLine{"copy --retries 101 /a /b", "0 から 100"},
+        BadLine{"copy --retries -1 /a /b", "0 から 100"},
+        BadLine{"copy --retries two /a /b", "0 から 100"},
+        BadLine{"copy --retry-wait 0.0001 /a /b", "秒数"},
+        BadLine{"copy --retry-wait 1h /a /b", "秒数"},
+        BadLine{"copy --retry-wait 3601 /a /b", "秒数"},
+        BadLine{"copy --retries /a /b", "0 から 100"},
         BadLine{"search --change-time --no-change-time /a", "反対"}));
 
 TEST(CommandLine, ReadsEveryOption) {
@@ -63,7 +71,7 @@ TEST(CommandLine, ReadsEveryOption) {
       words("copy --since=2024-05-01 --no-subfolders --exclude-folder /old --exclude-folder /tmp/x "
             "--exclude-ext .bak --exclude-ext tmp --per-folder --relative --no-drive-letter "
             "--overwrite newer --settings /s/NVO.ini --conditions /c.dat --dry-run -q "
-            "--threads 8 /src /dst"));
+            "--threads 8 --retries 0 --retry-wait 0.2 /src /dst"));
   ASSERT_TRUE(parsed.options) << parsed.error;
   const CliOptions& o = *parsed.options;
   EXPECT_EQ(o.command, CliCommand::Copy);
@@ -80,6 +88,8 @@ TEST(CommandLine, ReadsEveryOption) {
   EXPECT_TRUE(o.dryRun);
   EXPECT_TRUE(o.quiet);
   EXPECT_EQ(o.threads, 8u);
+  EXPECT_EQ(o.retries, 0u);
+  EXPECT_EQ(o.retryWait, std::chrono::milliseconds(200));
   EXPECT_EQ(o.source, "/src");
   EXPECT_EQ(o.destination, "/dst");
 }
@@ -110,6 +120,8 @@ TEST(CommandLine, DefaultsLeaveTheSettingsFileToDecide) {
   EXPECT_FALSE(parsed.options->perFolder);
   EXPECT_FALSE(parsed.options->verify);
   EXPECT_FALSE(parsed.options->threads);
+  EXPECT_FALSE(parsed.options->retries);
+  EXPECT_FALSE(parsed.options->retryWait);
   EXPECT_FALSE(parsed.options->changeTime);
   EXPECT_FALSE(parsed.options->destination);
   EXPECT_EQ(parsed.options->format, OutputFormat::Tsv);

@@ -149,6 +149,8 @@ TEST(ExampleService, RunsACopyThatNeedsNoTerminal) {
   for (const auto& [key, option] : switches)
     EXPECT_NE(option->where.find(std::string("[Job] ") + key), std::string::npos) << key;
   EXPECT_NE(job->threads.where.find("[Job] Threads"), std::string::npos);
+  EXPECT_NE(job->retries.where.find("[Job] Retries"), std::string::npos);
+  EXPECT_NE(job->retryWait.where.find("[Job] RetryWait"), std::string::npos);
   // The folders below the source are rebuilt below the destination, as DirTo expects.
   ASSERT_TRUE(job->dirAbs.value);
   EXPECT_FALSE(*job->dirAbs.value);

@@ -232,10 +232,11 @@ TEST_F(Rounds, AJobFileTakesNothingFromTheWindowsSettings) {
     makeFile(source() + "/sub/g" + std::to_string(i) + ".bak", localTime(2024, 5, 2));
     makeFile(source() + "/sub/deeper/h" + std::to_string(i) + ".txt", localTime(2024, 5, 2));
   }
-  writeFile(settings(), "[Option]\nDirKAI=0\nEscExt=bak,js\nOverwrite=1\n");
+  writeFile(settings(), "[Option]\nDirKAI=0\nEscExt=bak,js\nOverwrite=1\nRetries=7\n");
   const std::string job = tree.path() + "/nightly.dat";
   writeFile(job, "[Application]\nNVOFile=1\n[NVO]\nDirFrom=" + source() +
-                     "\nDirTo=" + destination() + "\nCBKai=1\n[Job]\nOverwrite=newer\nDirAbs=0\n");
+                     "\nDirTo=" + destination() +
+                     "\nCBKai=1\n[Job]\nOverwrite=newer\nDirAbs=0\nRetryWait=0.5\n");
   std::filesystem::create_directories(destination());
   ASSERT_EQ(cli.run("copy -v --no-change-time --since 2024-05-01 --job " + job), 0)
       << cli.err.str();
@@ -248,6 +249,8 @@ TEST_F(Rounds, AJobFileTakesNothingFromTheWindowsSettings) {
   EXPECT_NE(err.find("--overwrite newer  (" + job + " [Job] Overwrite)"), std::string::npos) << err;
   EXPECT_NE(err.find("--no-change-time  (コマンドライン)"), std::string::npos) << err;
   EXPECT_NE(err.find("--no-verify  (既定値)"), std::string::npos) << err;
+  EXPECT_NE(err.find("--retries 2  (既定値)"), std::string::npos) << err;
+  EXPECT_NE(err.find("--retry-wait 0.5  (" + job + " [Job] RetryWait)"), std::string::npos) << err;
   // Its day is its own: the next run from its day finds nothing new.
   ASSERT_EQ(cli.run("copy --no-change-time --since-last --job " + job), 0) << cli.err.str();
   EXPECT_TRUE(cli.out.str().empty());

@@ -2,9 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
+#include <clocale>
+#include <cstdlib>
 
 #include "engine/copy/copy_errors.h"
+#include "messages/wording.h"
 
 namespace nuvelo {
 namespace {
@@ -24,30 +31,86 @@ TEST_P(FailureReason, IsThePrograms) {
 
 INSTANTIATE_TEST_SUITE_P(
     Codes, FailureReason,
-    ::testing::Values(ReasonCase{"OutsideDestination", CopyError::OutsideDestination,
-                                 "コピー先の外を指すパスです"},
-                      ReasonCase{"ChangedWhileCopied", CopyError::ChangedWhileCopied,
-                                 "コピー中にファイルが変更されました"},
-                      ReasonCase{"Differs", CopyError::Differs, "検証に失敗しました"},
-                      ReasonCase{"NotARegularFile", CopyError::NotARegularFile,
-                                 "通常のファイルではありません"},
-                      ReasonCase{"NoLinks", CopyError::NoLinks,
-                                 "コピー先のファイルシステムはシンボリックリンクを保存できません"},
-                      ReasonCase{"NoRoom", std::error_code(ENOSPC, std::generic_category()),
-                                 "ディスクの空き容量が足りません"},
-                      ReasonCase{"NotPermitted", std::error_code(EPERM, std::generic_category()),
-                                 "操作が許可されていません"},
-                      ReasonCase{"Missing", std::error_code(ENOENT, std::generic_category()),
-                                 "ファイルまたはフォルダがありません"},
-                      ReasonCase{"NotAFolder", std::error_code(ENOTDIR, std::generic_category()),
-                                 "フォルダではありません"},
-                      // An errno value without words of the program's still names its number.
-                      ReasonCase{"UnlistedErrno", std::error_code(EDOM, std::generic_category()),
-                                 "システムのエラーです (エラー番号 " + std::to_string(EDOM) + ")"},
-                      // A code of the copy's category that it does not know still says something.
-                      ReasonCase{"UnknownCopyCode", std::error_code(99, copyErrorCategory()),
-                                 "unknown copy error"}),
+    ::testing::Values(
+        ReasonCase{"OutsideDestination", CopyError::OutsideDestination,
+                   "コピー先の外を指すパスです"},
+        ReasonCase{"ChangedWhileCopied", CopyError::ChangedWhileCopied,
+                   "コピー中にファイルが変更されました"},
+        ReasonCase{"Differs", CopyError::Differs, "検証に失敗しました"},
+        ReasonCase{"NotARegularFile", CopyError::NotARegularFile, "通常のファイルではありません"},
+        ReasonCase{"NoLinks", CopyError::NoLinks,
+                   "コピー先のファイルシステムはシンボリックリンクを保存できません"},
+        ReasonCase{"NoRoom", std::error_code(ENOSPC, std::generic_category()),
+                   "ディスクの空き容量が足りません"},
+        ReasonCase{"NotPermitted", std::error_code(EPERM, std::generic_category()),
+                   "操作が許可されていません"},
+        ReasonCase{"Missing", std::error_code(ENOENT, std::generic_category()),
+                   "ファイルまたはフォルダがありません"},
+        ReasonCase{"NotAFolder", std::error_code(ENOTDIR, std::generic_category()),
+                   "フォルダではありません"},
+        ReasonCase{"LostConnection", std::error_code(ENOTCONN, std::generic_category()),
+                   "接続されていません"},
+        ReasonCase{"ConnectionAborted", std::error_code(ECONNABORTED, std::generic_category()),
+                   "接続が中止されました"},
+        // An errno value without words of the program's is named by its symbol.
+        ReasonCase{"UnlistedErrno", std::error_code(EDOM, std::generic_category()),
+                   "システムのエラーです (EDOM)"},
+        ReasonCase{"UnknownErrno", std::error_code(4000, std::generic_category()),
+                   "システムのエラーです (errno 4000)"},
+        // A code of the copy's category that it does not know still says something.
+        ReasonCase{"UnknownCopyCode", std::error_code(99, copyErrorCategory()),
+                   "unknown copy error"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Every errno value reads as words, never as a bare number (a number the system gives no
+// symbol, such as 41, is named "errno 41"), in Japanese and through the English catalog (in a child
+// process, whose catalog the other tests do not see).
+TEST(FailureReason, OfEveryErrnoIsWords) {
+  const auto walk = [](std::vector<std::string>& faults) {
+    for (int value = 1; value <= 133; ++value) {
+      const std::string text = reasonText(std::error_code(value, std::generic_category()));
+      if (text.empty() || text.find("error number") != std::string::npos ||
+          text.find("エラー番号") != std::string::npos ||
+          text.find("(" + std::to_string(value) + ")") != std::string::npos)
+        faults.push_back(std::to_string(value) + ": '" + text + "'");
+    }
+  };
+  std::vector<std::string> japanese;
+  walk(japanese);
+  EXPECT_TRUE(japanese.empty()) << ::testing::PrintToString(japanese);
+
+  int pipeFds[2];
+  ASSERT_EQ(pipe(pipeFds), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    close(pipeFds[0]);
+    std::setlocale(LC_MESSAGES, "C.UTF-8");
+    setenv("LANGUAGE", "en", 1);
+    useMessageCatalog("nuvelo", NUVELO_CATALOG_DIR);
+    std::vector<std::string> english;
+    // A text the catalog lacks stays Japanese: the English reasons are ASCII.
+    walk(english);
+    for (int value = 1; value <= 133; ++value) {
+      const std::string text = reasonText(std::error_code(value, std::generic_category()));
+      if (std::any_of(text.begin(), text.end(), [](char c) { return c & 0x80; }))
+        english.push_back(std::to_string(value) + " untranslated: '" + text + "'");
+    }
+    std::string report;
+    for (const std::string& fault : english) report += fault + "\n";
+    [[maybe_unused]] const ssize_t written = write(pipeFds[1], report.data(), report.size());
+    _exit(0);
+  }
+  close(pipeFds[1]);
+  std::string english;
+  char buffer[4096];
+  for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;) english.append(buffer, n);
+  close(pipeFds[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(english, "");
+}
 
 struct DetailCase {
   const char* name;

@@ -12,6 +12,7 @@ CopyRequest copyRequestOf(const CopyOptions& options, const std::string& searchR
   request.overwrite = overwritePolicyOf(options.overwrite);
   request.filter = std::move(filter);
   request.verify = options.verify;
+  request.retry = options.retry;
   return request;
 }
 

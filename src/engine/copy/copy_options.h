@@ -1,11 +1,12 @@
 #pragma once
 // How a copy writes what a search found, as one value: the destination, the path mode, the
-// overwrite policy and the verify switch, as the settings file and the detail settings hold
-// them.
+// overwrite policy, the verify switch and the retries, as the settings file and the detail
+// settings hold them.
 
 #include <cstdint>
 #include <string>
 
+#include "engine/copy/copy_retry.h"
 #include "engine/copy/copy_run.h"
 #include "engine/copy/overwrite_policy.h"
 
@@ -17,6 +18,7 @@ struct CopyOptions {
   bool addDriveLetter = true;  // absolute mode: a folder named after the drive letter first
   std::int32_t overwrite = OverwriteAsk;  // the stored number (overwritePolicyOf)
   bool verify = false;                    // re-read every copy before it is put in place
+  RetryPolicy retry;  // a copy that fails in a way that may pass: how often, after what wait
 };
 
 // The copy run's request for rows found below `searchRoot`; `filter` holds the exclusions that

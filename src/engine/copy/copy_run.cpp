@@ -99,8 +99,9 @@ std::uint64_t sizeOf(const std::string& path) {
 
 // The room the files the policy copies need beyond what the namesakes they replace free.
 std::uint64_t roomNeeded(const std::vector<std::string>& list, const CopyRequest& request) {
-  CopyRunner planner({request.rule, request.destination, request.overwrite, false, request.rules},
-                     {});
+  // A plan writes nothing, so it has nothing to try again.
+  CopyRunner planner(
+      {request.rule, request.destination, request.overwrite, false, request.rules, {0, {}}}, {});
   std::uint64_t needed = 0;
   for (const std::string& source : list) {
     const EntryReport plan = planner.plan(source);
@@ -166,6 +167,7 @@ class ProgressCount {
 void tell(const EntryReport& report, CopyRunner& runner, CopyObserver& observer,
           ProgressCount& progress, CopyRunResult& result) {
   count(report, result.counts);
+  if (report.retried) ++result.retried;
   if (report.attributesDropped && !result.attributesNote)
     result.attributesNote = attributesNoteFor(runner.destinationRules());
   if (report.kind == EntryReport::Failed) {
@@ -268,8 +270,8 @@ CopyRunResult runCopy(const std::vector<ResultRow>& rows, const CopyRequest& req
     }
   }
 
-  CopySettings settings{request.rule, request.destination, request.overwrite, request.verify,
-                        request.rules};
+  CopySettings settings{request.rule,   request.destination, request.overwrite,
+                        request.verify, request.rules,       request.retry};
   ProgressCount progress(observer, list);
   CopyHooks hooks;
   hooks.poll = [&observer] { observer.poll(); };
@@ -278,6 +280,7 @@ CopyRunResult runCopy(const std::vector<ResultRow>& rows, const CopyRequest& req
     observer.fileBytesCopied(fileBytesSoFar);
     return !observer.abortRequested();
   };
+  hooks.abortRequested = [&observer] { return observer.abortRequested(); };
   // While copies are written at once, a question waits until the files before it are told.
   ParallelCopies* running = nullptr;
   CopyRunner runner(

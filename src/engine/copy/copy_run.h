@@ -34,6 +34,7 @@ struct CopyRequest {
   bool dryRun = false;                   // decide and report, but write nothing
   bool verify = false;                   // re-read every copy before it is put in place
   std::optional<FileSystemRules> rules;  // given instead of learnt from the destination
+  RetryPolicy retry;                     // a failure that may pass: how often, after what wait
 };
 
 // The room the copy needs against the room the destination has, in bytes.
@@ -99,6 +100,9 @@ struct CopyRunResult {
   // The copy list's first files, each told whatever became of it (the files are told in list
   // order): after an abort, the rest were not copied.
   std::size_t filesTold = 0;
+  // Files of those told that were tried again after a failure that may pass, whatever became of
+  // them then.
+  std::size_t retried = 0;
   // Copied to its end: the job's day moves on, and what failed waits in its retry list.
   bool completed(bool dryRun) const { return !aborted && !refusedForRoom && !dryRun; }
 };

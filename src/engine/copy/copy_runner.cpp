@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "engine/copy/copy_errors.h"
+#include "engine/copy/cut_copy.h"
 #include "platform/path_text.h"
 #include "platform/posix/filesystem.h"
 
@@ -119,39 +120,34 @@ std::variant<EntryReport, PendingCopy> CopyRunner::decideCopy(const std::string&
   std::optional<struct stat> target;
   struct stat st {};
   // Copies written on other threads look only at the names the folder may hold.
-  const bool mayExist = !ownFolder || known_.mayHold(subpath, folder, name);
-  if (folder >= 0 && mayExist && fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0)
-    target = st;
+  const bool mayExist = folder >= 0 && (!ownFolder || known_.mayHold(subpath, folder, name));
+  if (mayExist && fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) target = st;
   if (const auto decided =
           decisionBeforeCopy(source, target, settings_.overwrite, rules.timeGranularityMs)) {
     report.kind = *decided;
     return report;
   }
-  if (!opened) {
+  if (!opened && !(settings_.retry.retries > 0 && isTransient(opened.error().code))) {
     report.failure = {opened.error().code, {}};
     return report;
   }
 
-  PendingCopy pending;
+  PendingCopy pending = pendingCopy(std::move(report), subpath, name, rules);
+  if (!opened) {
+    // The folder is out of reach for the moment (a lost connection): the writer tries again.
+    pending.decided.settled = CopyOutcome{CopyOutcome::Failed, opened.error().code};
+    return pending;
+  }
   if (ownFolder) {
     Result<Descriptor> own = duplicateDescriptor(folder);
     if (!own) {
-      report.failure = {own.error().code, {}};
-      return report;
+      pending.report.failure = {own.error().code, {}};
+      return std::move(pending.report);
     }
     pending.folder = std::move(*own);
     folder = pending.folder.get();
   }
-  pending.report = std::move(report);
-  pending.subpath = subpath;
-  pending.name = name;
   pending.folderFd = folder;
-  pending.mode = replaceModeOf(settings_.overwrite);
-  pending.rules = &rules;
-  pending.hooks = hooks_;
-  pending.hooks.keepsAttributes = rules.keepsPermissions;
-  pending.hooks.keepsLinks = rules.keepsLinks;
-  pending.hooks.timesLostByRename = !rules.renameKeepsTimes;
   pending.decided = decideEntryCopy(
       source, folder, name, pending.mode,
       [&] { return askReplace_ ? askReplace_(pending.report.target) : ReplaceAnswer::Keep; },
@@ -159,18 +155,89 @@ std::variant<EntryReport, PendingCopy> CopyRunner::decideCopy(const std::string&
   return pending;
 }
 
+PendingCopy CopyRunner::pendingCopy(EntryReport report, const std::string& subpath,
+                                    const std::string& name, const FileSystemRules& rules) {
+  PendingCopy pending;
+  pending.report = std::move(report);
+  pending.subpath = subpath;
+  pending.name = name;
+  pending.mode = replaceModeOf(settings_.overwrite);
+  pending.rules = &rules;
+  pending.hooks = hooks_;
+  pending.hooks.keepsAttributes = rules.keepsPermissions;
+  pending.hooks.keepsLinks = rules.keepsLinks;
+  pending.hooks.timesLostByRename = !rules.renameKeepsTimes;
+  pending.destination = settings_.destination;
+  pending.overwrite = settings_.overwrite;
+  pending.retry = settings_.retry;
+  return pending;
+}
+
 EntryReport CopyRunner::write(PendingCopy& pending,
                               const std::function<ReplaceAnswer()>& askAgain) {
-  const CopyOutcome outcome = carryOutCopy(pending.decided, pending.report.source, pending.folderFd,
-                                           pending.name, pending.mode, askAgain, pending.hooks);
   EntryReport report = pending.report;
+  const CopyOutcome outcome = writeWithRetries(pending, askAgain, report.retried);
   report.kind = outcome.kind;
   report.attributesDropped = outcome.attributesDropped;
   if (report.kind == EntryReport::Failed) report.failure = {outcome.code, {}};
   return report;
 }
 
+CopyOutcome CopyRunner::writeWithRetries(PendingCopy& pending,
+                                         const std::function<ReplaceAnswer()>& askAgain,
+                                         bool& retried) {
+  const RetryPolicy& policy = pending.retry;
+  CutCopy cut;  // a large file's kept part between two tries; removed when no try takes it up
+  CopyOutcome outcome =
+      carryOutCopy(pending.decided, pending.report.source, pending.folderFd, pending.name,
+                   pending.mode, askAgain, pending.hooks, policy.retries > 0 ? &cut : nullptr);
+  for (unsigned retry = 1; retry <= policy.retries && mayBeRetried(outcome); ++retry) {
+    retried = true;
+    if (!waitBeforeRetry(policy.waitBefore(retry), pending.hooks.abortRequested,
+                         pending.hooks.poll))
+      return {CopyOutcome::Stopped, {}};
+    outcome = tryAgain(pending, askAgain, cut);
+  }
+  return outcome;
+}
+
+// Another try from the start: what a lost connection may have left dead (the folder's
+// descriptor, the source's) is opened anew, the folders the first try could not make are made,
+// and the namesake is decided anew, since the first try may not have reached the folder at all.
+CopyOutcome CopyRunner::tryAgain(PendingCopy& pending,
+                                 const std::function<ReplaceAnswer()>& askAgain, CutCopy& cut) {
+  Result<Descriptor> folder =
+      openDestinationFolder(pending.destination, pending.subpath,
+                            [&](std::string_view made) { pending.madeFolders.emplace_back(made); });
+  if (!folder) return {CopyOutcome::Failed, folder.error().code};
+  cut.movedTo(folder->get());
+  pending.folder = std::move(*folder);
+  pending.folderFd = pending.folder.get();
+  const std::string& source = pending.report.source;
+  std::optional<struct stat> target;
+  struct stat st {};
+  if (fstatat(pending.folderFd, pending.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) target = st;
+  if (const auto decided =
+          decisionBeforeCopy(source, target, pending.overwrite, pending.rules->timeGranularityMs))
+    return {*decided, {}};
+  pending.decided = decideEntryCopy(source, pending.folderFd, pending.name, pending.mode, askAgain,
+                                    pending.hooks, &target);
+  return carryOutCopy(pending.decided, source, pending.folderFd, pending.name, pending.mode,
+                      askAgain, pending.hooks, &cut);
+}
+
+bool needsAWriter(const PendingCopy& pending) {
+  return !pending.decided.settled ||
+         (pending.retry.retries > 0 && mayBeRetried(*pending.decided.settled));
+}
+
 void CopyRunner::placed(const PendingCopy& pending, const EntryReport& written) {
+  // A file that needed another try may have found the open folder's descriptor dead, and a
+  // try that a lost connection cut may have left its temporary file behind.
+  if (written.retried) folders_.forgetOpenFolder();
+  if (written.retried || (written.kind == EntryReport::Failed && isTransient(written.failure.code)))
+    folders_.sweepAtFinish(pending.subpath);
+  folders_.adoptMade(pending.madeFolders);
   if (written.kind != EntryReport::Copied) return;
   names_.placed(pending.subpath, pending.name, written.source, *pending.rules);
   known_.placed(pending.subpath, pending.name);

@@ -9,8 +9,10 @@
 #include <string>
 #include <unordered_map>
 #include <variant>
+#include <vector>
 
 #include "engine/copy/copy_failure.h"
+#include "engine/copy/copy_retry.h"
 #include "engine/copy/destination_folders.h"
 #include "engine/copy/destination_names.h"
 #include "engine/copy/destination_path.h"
@@ -27,6 +29,8 @@ struct CopySettings {
   // The destination's rules when they are given rather than learnt from its file system (a
   // test double of a drive that folds case, keeps whole seconds, ...).
   std::optional<FileSystemRules> rules;
+  // How a file whose copy failed in a way that may pass is tried again.
+  RetryPolicy retry;
 };
 
 struct EntryReport {
@@ -37,6 +41,8 @@ struct EntryReport {
   CopyFailure failure;  // for a failure: why
   // Copied, but without permission bits and owner, which the destination does not keep.
   bool attributesDropped = false;
+  // Tried again after a failure that may pass (whatever became of it then).
+  bool retried = false;
 };
 
 // A file whose copy is decided and that is yet to be written: everything the writing needs,
@@ -51,7 +57,19 @@ struct PendingCopy {
   CopyHooks hooks;
   DecidedCopy decided;
   const FileSystemRules* rules = nullptr;  // the destination folder's, owned by the runner
+  // What another try needs: the destination folder's text, to open the folder anew, and the
+  // policy, to decide anew about a namesake.
+  std::string destination;
+  OverwritePolicy overwrite = OverwriteAsk;
+  RetryPolicy retry;
+  // The folders another try made where a lost connection had kept the first from making them,
+  // by their subpaths.
+  std::vector<std::string> madeFolders;
 };
+
+// Whether writing the copy takes a writer's time: data to write, or a failure to try again
+// after a wait.
+bool needsAWriter(const PendingCopy& pending);
 
 class CopyRunner {
  public:
@@ -69,6 +87,8 @@ class CopyRunner {
   // `askAgain` only when a namesake appeared meanwhile); placed() tells the runner, on the
   // calling thread again, what became of it.
   std::variant<EntryReport, PendingCopy> decide(const std::string& source);
+  // A file whose copy fails in a way that may pass is tried again by the settings' retry
+  // policy, within write(): its folder and its source opened anew, its namesake decided anew.
   static EntryReport write(PendingCopy& pending, const std::function<ReplaceAnswer()>& askAgain);
   void placed(const PendingCopy& pending, const EntryReport& written);
   // Two files with the same key would land on the same destination entry (or one the
@@ -90,6 +110,13 @@ class CopyRunner {
   EntryReport reportFor(const std::string& source) const;
   // decide(); the pending copy keeps the runner's open folder, or a descriptor of its own.
   std::variant<EntryReport, PendingCopy> decideCopy(const std::string& source, bool ownFolder);
+  PendingCopy pendingCopy(EntryReport report, const std::string& subpath, const std::string& name,
+                          const FileSystemRules& rules);
+  static CopyOutcome writeWithRetries(PendingCopy& pending,
+                                      const std::function<ReplaceAnswer()>& askAgain,
+                                      bool& retried);
+  static CopyOutcome tryAgain(PendingCopy& pending, const std::function<ReplaceAnswer()>& askAgain,
+                              CutCopy& cut);
   const FileSystemRules& rulesAt(int folderFd, bool probe);
   const FileSystemRules& folderRules(const std::string& subpath, int folderFd);
   // Why the file cannot be stored at all: a name the destination does not take, or a size

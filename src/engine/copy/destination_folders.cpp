@@ -32,6 +32,32 @@ mode_t currentUmask() {
 
 }  // namespace
 
+Result<Descriptor> openDestinationFolder(const std::string& destination, const std::string& subpath,
+                                         const std::function<void(std::string_view)>& made) {
+  // The destination folder itself is taken as the user named it, links included.
+  const Result<Descriptor> root = openEntry(destination.empty() ? "." : destination, FolderFlags);
+  if (!root) return failure(root.error().code);
+  bool outside = false;
+  Result<Descriptor> folder = openComponents(
+      root->get(), subpath, [&](int parent, const std::string& name, std::string_view soFar) {
+        if (name == "..") {
+          outside = true;
+          errno = EINVAL;
+          return -1;
+        }
+        // A symbolic link (ELOOP) or a file (ENOTDIR) where a folder belongs stops here.
+        int next = openFolderAt(parent, name, true);
+        if (next < 0 && errno == ENOENT && made) {
+          const bool madeHere = mkdirat(parent, name.c_str(), FillingMode) == 0;
+          if (madeHere) made(soFar);
+          if (madeHere || errno == EEXIST) next = openFolderAt(parent, name, true);
+        }
+        return next;
+      });
+  if (outside) return failure(CopyError::OutsideDestination);
+  return folder;
+}
+
 DestinationFolders::DestinationFolders(std::string destinationText, std::string sourceBase)
     : destination_(std::move(destinationText)), sourceBase_(std::move(sourceBase)) {}
 
@@ -52,39 +78,37 @@ Result<int> DestinationFolders::open(const std::string& subpath) {
 
 Result<int> DestinationFolders::walkDown(const std::string& subpath, bool create) {
   lastWasMade_ = false;
-  // The destination folder itself is taken as the user named it, links included.
-  const Result<Descriptor> destination =
-      openEntry(destination_.empty() ? "." : destination_, FolderFlags);
-  if (!destination) return failure(destination.error().code);
-  bool outside = false;
-  const int destinationFd = destination->get();
-  Result<Descriptor> folder = openComponents(
-      destinationFd, subpath, [&](int parent, const std::string& name, std::string_view soFar) {
-        lastWasMade_ = false;
-        if (name == "..") {
-          outside = true;
-          errno = EINVAL;
-          return -1;
-        }
-        // A symbolic link (ELOOP) or a file (ENOTDIR) where a folder belongs stops here.
-        int next = openFolderAt(parent, name, true);
-        if (next < 0 && errno == ENOENT && create) {
-          if (mkdirat(parent, name.c_str(), FillingMode) == 0) {
-            made_.emplace_back(soFar);
-            lastWasMade_ = true;
-          }
-          if (lastWasMade_ || errno == EEXIST) next = openFolderAt(parent, name, true);
-        }
-        return next;
-      });
-  if (outside) return failure(CopyError::OutsideDestination);
+  std::function<void(std::string_view)> recordMade = nullptr;
+  // Below a folder made just now every folder is made too: the last one made is the last one.
+  if (create)
+    recordMade = [this](std::string_view made) {
+      made_.emplace_back(made);
+      lastWasMade_ = true;
+    };
+  Result<Descriptor> folder = openDestinationFolder(destination_, subpath, recordMade);
   if (!folder) return Unexpected(folder.error());
   return folder->release();
+}
+
+void DestinationFolders::forgetOpenFolder() {
+  openFd_.reset();
+  openSubpath_.clear();
+}
+
+void DestinationFolders::adoptMade(const std::vector<std::string>& subpaths) {
+  for (const std::string& subpath : subpaths) {
+    made_.push_back(subpath);
+    swept_.insert(subpath);  // made just now: it holds no leftovers
+  }
 }
 
 void DestinationFolders::finish() {
   openFd_.reset();
   openSubpath_.clear();
+  for (const std::string& subpath : sweepAgain_)
+    if (const Result<Descriptor> folder = openDestinationFolder(destination_, subpath))
+      removeStaleTemporaries(folder->get());
+  sweepAgain_.clear();
   std::stable_sort(made_.begin(), made_.end(), [](const std::string& a, const std::string& b) {
     return depthOf(a) > depthOf(b);
   });

@@ -8,6 +8,7 @@
 
 #include "engine/copy/copy_attributes.h"
 #include "engine/copy/copy_target.h"
+#include "engine/copy/cut_copy.h"
 #include "engine/copy/link_copy.h"
 #include "engine/copy/verified_copy.h"
 #include "platform/posix/descriptor.h"
@@ -49,6 +50,11 @@ struct Attempt {
   bool sourceChanged = false;
 };
 
+CopyOutcome afterPlacing(CopyOutcome failed) {
+  failed.afterPlacing = true;
+  return failed;
+}
+
 CopyOutcome outcomeOf(const Result<ReadBack>& readBack) {
   if (!readBack) return failedWith(readBack.error());
   switch (*readBack) {
@@ -62,41 +68,67 @@ CopyOutcome outcomeOf(const Result<ReadBack>& readBack) {
   return {CopyOutcome::Copied, {}};
 }
 
-Attempt copyOpenFile(int from, const struct stat& source, const CopyTarget& target, bool replace,
-                     const CopyHooks& hooks) {
-  Result<LockedTemporary> created = createLockedTemporary(target.folderFd);
-  if (!created) return {failedWith(created.error())};
-  // Declared after the file, so the file is removed while it is still locked.
-  TemporaryEntry temporary(target.folderFd, created->name);
-  Descriptor& copy = created->file;
-  const std::string& name = created->name;
+// The temporary file a try writes into, from where: the kept part of a cut copy, or a fresh one.
+Result<ResumedCopy> startCopy(int from, const struct stat& source, int folderFd,
+                              const CopyHooks& hooks, ContentHash& hash, CutCopy* cut) {
+  if (cut)
+    if (auto resumed = cut->resume(from, source, hash, hooks)) return std::move(*resumed);
+  Result<LockedTemporary> created = createLockedTemporary(folderFd);
+  if (!created) return Unexpected(created.error());
+  return ResumedCopy{std::move(*created), 0};
+}
 
-  std::uint64_t digest = 0;
-  const Result<DataCopy> data = hooks.verify ? copyHashing(from, copy.get(), source, hooks, digest)
-                                             : copyFileData(from, copy.get(), source, hooks);
-  if (!data) return {failedWith(data.error())};
+Result<DataCopy> copyData(int from, int to, const struct stat& source, const CopyHooks& hooks,
+                          std::uint64_t start, ContentHash& hash) {
+  return hooks.verify ? copyHashing(from, to, source, hooks, hash, start)
+                      : copyFileData(from, to, source, hooks, start);
+}
+
+// `cut`, when given, holds the kept part of an earlier try to go on from, and takes this try's
+// temporary file when a failure that may pass cuts a large file short.
+Attempt copyOpenFile(int from, const struct stat& source, const CopyTarget& target, bool replace,
+                     const CopyHooks& hooks, CutCopy* cut) {
+  ContentHash hash;
+  Result<ResumedCopy> started = startCopy(from, source, target.folderFd, hooks, hash, cut);
+  if (!started) return {failedWith(started.error())};
+  // Declared after the file, so the file is removed while it is still locked.
+  TemporaryEntry temporary(target.folderFd, started->temporary.name);
+  Descriptor& copy = started->temporary.file;
+  const std::string& name = started->temporary.name;
+  const auto cutShort = [&](std::error_code code) -> Attempt {
+    if (cut && keepsWhenCut(source, code)) {
+      temporary.keep();
+      cut->keep(target.folderFd, std::move(started->temporary), source);
+    }
+    return {failedWith(code)};
+  };
+
+  const Result<DataCopy> data = copyData(from, copy.get(), source, hooks, started->offset, hash);
+  if (!data) return cutShort(data.error().code);
   if (*data == DataCopy::Stopped) return {stopped()};
   struct stat after {};
-  if (fstat(from, &after) != 0) return {failedWith(errno)};
+  if (fstat(from, &after) != 0) return cutShort(std::error_code(errno, std::generic_category()));
   if (changedMeanwhile(source, after)) return {{}, true};
   if (hooks.verify) {
-    const CopyOutcome checked = outcomeOf(readBackMatches(copy.get(), source, digest, hooks));
+    const CopyOutcome checked =
+        outcomeOf(readBackMatches(copy.get(), source, hash.digest(), hooks));
     if (checked.kind != CopyOutcome::Copied) return {checked};
   }
   const Result<Attributes> given = giveFileAttributes(copy.get(), source, hooks.keepsAttributes);
-  if (!given) return {failedWith(given.error())};
+  if (!given) return cutShort(given.error().code);
   // The file being replaced is only given up once its successor is safely on disk.
-  if (replace && fsync(copy.get()) != 0) return {failedWith(errno)};
+  if (replace && fsync(copy.get()) != 0)
+    return cutShort(std::error_code(errno, std::generic_category()));
 
   CopyOutcome outcome = putInPlace(target, name, replace);
   if (outcome.kind != CopyOutcome::Copied) return {outcome};
   outcome.attributesDropped = *given == Attributes::TimesOnly;
   temporary.placed();
   // The lock is held until the name is final; a late write error still counts.
-  if (!copy.close()) return {failedWith(errno)};
+  if (!copy.close()) return {afterPlacing(failedWith(errno))};
   if (hooks.timesLostByRename) {
     if (const Result<> times = giveTimesByName(target.folderFd, target.name, source); !times)
-      return {failedWith(times.error())};
+      return {afterPlacing(failedWith(times.error()))};
   }
   return {outcome};
 }
@@ -133,12 +165,14 @@ DecidedCopy decideEntryCopy(const std::string& source, int folderFd, const std::
 
 CopyOutcome carryOutCopy(DecidedCopy& decided, const std::string& source, int folderFd,
                          const std::string& name, ReplaceMode mode,
-                         const std::function<ReplaceAnswer()>& askReplace, const CopyHooks& hooks) {
+                         const std::function<ReplaceAnswer()>& askReplace, const CopyHooks& hooks,
+                         CutCopy* cut) {
   if (decided.settled) return *decided.settled;
   const CopyTarget target{folderFd, name, mode, askReplace};
   struct stat& st = decided.looked;
   for (int attempt = 1;; ++attempt) {
-    const Attempt result = copyOpenFile(decided.from.get(), st, target, decided.replace, hooks);
+    const Attempt result =
+        copyOpenFile(decided.from.get(), st, target, decided.replace, hooks, cut);
     if (!result.sourceChanged) return result.outcome;
     if (attempt == Attempts) return failedWith(CopyError::ChangedWhileCopied);
     Result<Descriptor> opened = openEntry(source, SourceFlags);

@@ -20,6 +20,8 @@
 
 namespace nuvelo {
 
+class CutCopy;
+
 // The answer to the question whether an existing namesake is replaced.
 enum class ReplaceAnswer { Replace, Keep, Stop };
 
@@ -39,6 +41,8 @@ struct CopyOutcome {
   std::error_code code;  // why it failed: an errno value or a CopyError
   // Copied, but without the permission bits or owner, which the destination does not keep.
   bool attributesDropped = false;
+  // Failed once the copy had taken its name: another try would meet it as a namesake.
+  bool afterPlacing = false;
 };
 
 // Test seams and progress of one copy.
@@ -54,6 +58,12 @@ struct CopyHooks : DataCopyHooks {
   // The file system sets the last-write time anew when a file is renamed: it is given again
   // once the copy is in place.
   bool timesLostByRename = false;
+  // Whether the run was aborted, asked while a copy waits before another try and while the kept
+  // part of a cut copy is checked.
+  std::function<bool()> abortRequested = nullptr;
+  // Called with the kept part of a cut copy, reopened, just before it is checked (tests damage
+  // it).
+  std::function<void(int keptFd)> beforeResume = nullptr;
 };
 
 // Copies the entry at `source` (a regular file; a symbolic link is copied as a link) into the
@@ -82,10 +92,12 @@ DecidedCopy decideEntryCopy(const std::string& source, int folderFd, const std::
                             const CopyHooks& hooks = {},
                             const std::optional<struct stat>* lookedUp = nullptr);
 // The second step: writes the decided copy through its temporary file and puts it in place.
-// `askReplace` is asked only when a namesake appeared meanwhile.
+// `askReplace` is asked only when a namesake appeared meanwhile. `cut`, when given, holds the
+// kept part of an earlier try of the file to go on from, and keeps this try's temporary file
+// when a failure that may pass cuts a large file short (see cut_copy.h).
 CopyOutcome carryOutCopy(DecidedCopy& decided, const std::string& source, int folderFd,
                          const std::string& name, ReplaceMode mode,
                          const std::function<ReplaceAnswer()>& askReplace,
-                         const CopyHooks& hooks = {});
+                         const CopyHooks& hooks = {}, CutCopy* cut = nullptr);
 
 }  // namespace nuvelo

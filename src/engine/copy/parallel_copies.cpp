@@ -63,7 +63,8 @@ void ParallelCopies::hand(Slot& slot, PendingCopy& pending) {
     slot.bytesSoFar.store(bytesSoFar);
     return !stop_.load();
   };
-  if (pending.decided.settled) {
+  pending.hooks.abortRequested = [this] { return stop_.load(); };
+  if (!needsAWriter(pending)) {
     write(slot, pending);  // decided without anything left to write
     return;
   }
@@ -99,6 +100,10 @@ void ParallelCopies::writeOnCaller(Slot& slot, PendingCopy& pending) {
     if (caller_.firstFileProgress) caller_.firstFileProgress(bytesSoFar);
     if (caller_.abortRequested()) stop();
     return !stop_.load();
+  };
+  pending.hooks.abortRequested = [this] {
+    if (caller_.abortRequested()) stop();
+    return stop_.load();
   };
   EntryReport report = stop_.load() ? stoppedReport(pending) : CopyRunner::write(pending, [&] {
     return stop_.load() ? ReplaceAnswer::Stop : caller_.askReplace(pending.report.target);

@@ -3,37 +3,16 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <xxhash.h>
 
-#include <algorithm>
-#include <memory>
+#include "engine/copy/content_hash.h"
 
 namespace nuvelo {
 namespace {
 
-// The XXH3-64 hash of a stream of bytes.
-class ContentHash {
- public:
-  ContentHash() : state_(XXH3_createState(), &XXH3_freeState) { XXH3_64bits_reset(state_.get()); }
-
-  void add(const char* bytes, std::size_t count) { XXH3_64bits_update(state_.get(), bytes, count); }
-
-  void addZeros(std::uint64_t count) {
-    static const char zeros[64 << 10] = {};
-    for (; count > 0; count -= std::min<std::uint64_t>(count, sizeof zeros))
-      add(zeros, static_cast<std::size_t>(std::min<std::uint64_t>(count, sizeof zeros)));
-  }
-
-  std::uint64_t digest() const { return XXH3_64bits_digest(state_.get()); }
-
- private:
-  std::unique_ptr<XXH3_state_t, decltype(&XXH3_freeState)> state_;
-};
-
 // Hashes the file's regions in order, handing each data chunk to `take` as well.
 Result<DataCopy> hashRegions(int fd, std::uint64_t size, bool withHoles, ContentHash& hash,
-                             const TakeChunk& take) {
-  RegionWalk walk(fd, size, withHoles);
+                             const TakeChunk& take, std::uint64_t start = 0) {
+  RegionWalk walk(fd, size, withHoles, start);
   for (Region region; walk.next(region);) {
     if (!region.data) {
       hash.addZeros(region.length);
@@ -53,16 +32,14 @@ Result<DataCopy> hashRegions(int fd, std::uint64_t size, bool withHoles, Content
 }  // namespace
 
 Result<DataCopy> copyHashing(int from, int to, const struct stat& source, const CopyHooks& hooks,
-                             std::uint64_t& digest) {
+                             ContentHash& hash, std::uint64_t start) {
   posix_fadvise(from, 0, 0, POSIX_FADV_SEQUENTIAL);
   const bool withHoles = hasHoles(source);
-  ContentHash hash;
-  ChunkProgress progress(hooks);
+  ChunkProgress progress(hooks, start);
   const Result<DataCopy> result = hashRegions(from, static_cast<std::uint64_t>(source.st_size),
-                                              withHoles, hash, writeInPlace(to, progress));
+                                              withHoles, hash, writeInPlace(to, progress), start);
   if (result != DataCopy::Done) return result;
   if (withHoles && ftruncate(to, source.st_size) != 0) return failureFromErrno();
-  digest = hash.digest();
   return DataCopy::Done;
 }
 

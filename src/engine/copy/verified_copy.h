@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "engine/copy/content_hash.h"
 #include "engine/copy/file_copier.h"
 #include "platform/posix/file_data.h"
 
@@ -13,10 +14,11 @@ struct stat;
 
 namespace nuvelo {
 
-// Copies the source into the empty file `to` through a buffer and hands back the hash of the
-// bytes read in `digest`; holes stay holes.
+// Copies the source from `start` on into `to`, which holds its first `start` bytes already (none:
+// it is empty), through a buffer, adding the bytes read to `hash`, which holds those first
+// bytes; holes stay holes.
 Result<DataCopy> copyHashing(int from, int to, const struct stat& source, const CopyHooks& hooks,
-                             std::uint64_t& digest);
+                             ContentHash& hash, std::uint64_t start = 0);
 
 // How a read-back ended when nothing failed; a failure comes as the Result's error.
 enum class ReadBack { Matches, Differs, Stopped };

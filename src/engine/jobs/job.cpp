@@ -59,6 +59,8 @@ void fillFrom(OptionLayer& resolved, const OptionLayer& layer) {
   takeFirst(resolved.overwrite, layer.overwrite);
   takeFirst(resolved.verify, layer.verify);
   takeFirst(resolved.threads, layer.threads);
+  takeFirst(resolved.retries, layer.retries);
+  takeFirst(resolved.retryWait, layer.retryWait);
 }
 
 OptionLayer resolvedOptions(const std::vector<OptionLayer>& layers) {
@@ -82,6 +84,7 @@ JobOptions jobOptionsOf(const OptionLayer& r) {
   o.copy.addDriveLetter = *r.addDriveLetter.value;
   o.copy.overwrite = *r.overwrite.value;
   o.copy.verify = *r.verify.value;
+  o.copy.retry = {*r.retries.value, *r.retryWait.value};
   return o;
 }
 
@@ -99,6 +102,8 @@ OptionLayer optionLayerOf(const JobOptions& o, const std::string& where) {
   layer.overwrite.set(overwritePolicyOf(o.copy.overwrite), where);
   layer.verify.set(o.copy.verify, where);
   layer.threads.set(o.search.walkThreads, where);
+  layer.retries.set(o.copy.retry.retries, where);
+  layer.retryWait.set(o.copy.retry.wait, where);
   return layer;
 }
 

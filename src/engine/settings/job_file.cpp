@@ -27,26 +27,32 @@ class JobKeys {
  public:
   JobKeys(const ProfileFile& file, OptionLayer& layer) : file_(file), layer_(layer) {}
 
-  void readSwitch(const char* key, Said<bool>& option) {
+  // The key's value through `parse`, which gives nothing for a value the key does not take.
+  template <class T, class Parse>
+  void read(const char* key, Said<T>& option, Parse parse) {
     const auto value = file_.readValue(JobSection, key);
     if (!value) return;
-    const auto number = parseProfileInteger(*value);
-    if (!number) return refuse(key, *value);
-    option.set(*number != 0, place(key));
+    const auto parsed = parse(*value);
+    if (!parsed) return refuse(key, *value);
+    option.set(static_cast<T>(*parsed), place(key));
   }
-  void readOverwrite() {
-    const auto value = file_.readValue(JobSection, "Overwrite");
-    if (!value) return;
-    const auto policy = policyOf(*value);
-    if (!policy) return refuse("Overwrite", *value);
-    layer_.overwrite.set(*policy, place("Overwrite"));
+  void readSwitch(const char* key, Said<bool>& option) {
+    read(key, option, [](const std::string& text) {
+      const auto number = parseProfileInteger(text);
+      return number ? std::optional<bool>(*number != 0) : std::nullopt;
+    });
   }
+  void readOverwrite() { read("Overwrite", layer_.overwrite, policyOf); }
   void readThreads() {
-    const auto value = file_.readValue(JobSection, "Threads");
-    if (!value) return;
-    const auto number = parseProfileInteger(*value);
-    if (!number || *number < 0 || *number > 1024) return refuse("Threads", *value);
-    layer_.threads.set(static_cast<unsigned>(*number), place("Threads"));
+    read("Threads", layer_.threads, [](const std::string& text) {
+      const auto number = parseProfileInteger(text);
+      return number && *number >= 0 && *number <= 1024 ? number : std::nullopt;
+    });
+  }
+  void readRetries() {
+    read("Retries", layer_.retries, [](const std::string& text) { return parseRetries(text); });
+    read("RetryWait", layer_.retryWait,
+         [](const std::string& text) { return parseRetryWait(text); });
   }
   const std::optional<JobFileProblem>& problem() const { return problem_; }
 
@@ -82,6 +88,7 @@ Expected<OptionLayer, JobFileProblem> readJobFile(const std::string& path) {
   keys.readSwitch("ChangeTime", layer.changeTime);
   keys.readSwitch("Verify", layer.verify);
   keys.readThreads();
+  keys.readRetries();
   if (keys.problem()) return Unexpected(*keys.problem());
   return layer;
 }
@@ -98,7 +105,9 @@ Result<> writeJobFile(const std::string& path, const SearchOptions& search,
        {JobSection, "PickupFolder", profileBoolText(search.perFolder)},
        {JobSection, "ChangeTime", profileBoolText(search.changeTime)},
        {JobSection, "Verify", profileBoolText(copy.verify)},
-       {JobSection, "Threads", std::to_string(search.walkThreads)}});
+       {JobSection, "Threads", std::to_string(search.walkThreads)},
+       {JobSection, "Retries", std::to_string(copy.retry.retries)},
+       {JobSection, "RetryWait", retryWaitText(copy.retry.wait)}});
 }
 
 }  // namespace nuvelo

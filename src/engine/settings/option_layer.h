@@ -3,6 +3,7 @@
 // command line, the window, or the built-in defaults. Each option it sets carries where it was
 // set, so that nuvelo-cli -v can name it; a file's key names stay inside that file's reader.
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,6 +35,8 @@ struct OptionLayer {
   Said<OverwritePolicy> overwrite;
   Said<bool> verify;
   Said<unsigned> threads;
+  Said<unsigned> retries;                     // tries again after a failure that may pass
+  Said<std::chrono::milliseconds> retryWait;  // before the first of them; doubled for each next
 };
 
 // What every other layer leaves unsaid: the settings file's defaults, the folders empty.

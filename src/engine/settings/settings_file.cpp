@@ -47,6 +47,8 @@ MainWindowSettings readMainWindowSettings(const ProfileFile& file) {
   s.changeTime = file.readBool(Option, "ChangeTime", true);
   s.verify = file.readBool(Option, "Verify", false);
   s.threads = static_cast<std::uint32_t>(std::max(0, file.readInteger(Option, "Threads", 0)));
+  s.retry.retries = parseRetries(file.readString(Option, "Retries", "")).value_or(s.retry.retries);
+  s.retry.wait = parseRetryWait(file.readString(Option, "RetryWait", "")).value_or(s.retry.wait);
   s.excludedExtensions = fromCommaText(file.readString(Option, "EscExt", ""));
   for (std::size_t c = 0; c < s.columnWidths.size(); ++c)
     s.columnWidths[c] = file.readInteger(ListView, columnWidthKey(c), s.columnWidths[c]);
@@ -109,6 +111,12 @@ OptionLayer optionLayerOf(const ProfileFile& file) {
   const auto overwrite = file.readValue(Option, "Overwrite");
   if (const auto number = overwrite ? parseProfileInteger(*overwrite) : std::nullopt)
     layer.overwrite.set(overwritePolicyOf(*number), keyPlace(file, Option, "Overwrite"));
+  if (const auto value = file.readValue(Option, "Retries"))
+    if (const auto retries = parseRetries(*value))
+      layer.retries.set(*retries, keyPlace(file, Option, "Retries"));
+  if (const auto value = file.readValue(Option, "RetryWait"))
+    if (const auto wait = parseRetryWait(*value))
+      layer.retryWait.set(*wait, keyPlace(file, Option, "RetryWait"));
   const auto threads = file.readValue(Option, "Threads");
   if (const auto number = threads ? parseProfileInteger(*threads) : std::nullopt)
     layer.threads.set(static_cast<unsigned>(std::max(0, *number)),
@@ -131,6 +139,8 @@ OptionLayer builtInOptions() {
   layer.overwrite.set(overwritePolicyOf(defaults.overwrite), "");
   layer.verify.set(defaults.verify, "");
   layer.threads.set(defaults.threads, "");
+  layer.retries.set(defaults.retry.retries, "");
+  layer.retryWait.set(defaults.retry.wait, "");
   return layer;
 }
 

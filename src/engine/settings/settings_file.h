@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/copy/copy_retry.h"
 #include "engine/settings/option_layer.h"
 #include "engine/settings/profile_file.h"
 #include "platform/posix/date_time_value.h"
@@ -37,6 +38,10 @@ struct MainWindowSettings {
   bool verify = false;  // Option/Verify: read only; no window control writes it
   // Option/Threads: the walk's threads, 0 (or absent) to choose by the file system; read only
   std::uint32_t threads = 0;
+  // Option/Retries and Option/RetryWait (seconds, decimals allowed): how often a copy that
+  // failed in a way that may pass is tried again, and the wait before the first retry; read
+  // only, and a value that is not one of theirs leaves the default
+  RetryPolicy retry;
   std::vector<std::string> excludedExtensions;
   // ListView/Column0Width..Column4Width; -1 where none is stored: the window then gives the
   // column a width that fits its header and texts.

@@ -20,6 +20,7 @@ CopyOptions storedCopyOptions(const MainWindowSettings& settings) {
   copy.addDriveLetter = settings.addDriveLetter;
   copy.overwrite = settings.overwrite;
   copy.verify = settings.verify;
+  copy.retry = settings.retry;
   return copy;
 }
 
@@ -36,6 +37,7 @@ void storeOptions(const SearchOptions& search, const CopyOptions& copy,
   settings.addDriveLetter = copy.addDriveLetter;
   settings.overwrite = copy.overwrite;
   settings.verify = copy.verify;
+  settings.retry = copy.retry;
 }
 
 SearchConditions conditionsOf(const SearchOptions& search, const std::string& destination) {

@@ -124,6 +124,7 @@ void CopyNotice::showNotes(const CopyRunResult& result, const QStringList& faile
     lines << qt(copyCountsText(counts));
     lines << qt(failedNamesText(result.failedSources));
   }
+  if (result.retried > 0) lines << qt(retriedFilesText(result.retried));
   if (waiting > 0) lines << qt(waitingFilesText(waiting));
   if (result.attributesNote) lines << qt(attributesNoteText(*result.attributesNote));
   notesLabel->setVisible(!lines.isEmpty());

@@ -73,7 +73,8 @@ class RangeCopier {
       if (n < 0) return failureFromErrno();
       if (n == 0) break;  // the end of the file
       offset += static_cast<std::uint64_t>(n);
-      if (!progress_.add(static_cast<std::uint64_t>(n))) return DataCopy::Stopped;
+      if (auto next = progress_.add(static_cast<std::uint64_t>(n)); next != DataCopy::Done)
+        return next;
     }
     return DataCopy::Done;
   }
@@ -114,9 +115,12 @@ bool cloned(int from, int to, const struct stat& source, const DataCopyHooks& ho
 
 }  // namespace
 
-bool ChunkProgress::add(std::uint64_t bytes) {
+Result<DataCopy> ChunkProgress::add(std::uint64_t bytes) {
   copied_ += bytes;
-  return keepGoing();
+  if (hooks_.chunkFault)
+    if (const int error = hooks_.chunkFault(copied_); error != 0)
+      return failure(std::error_code(error, std::generic_category()));
+  return keepGoing() ? DataCopy::Done : DataCopy::Stopped;
 }
 
 bool ChunkProgress::keepGoing() {
@@ -139,7 +143,7 @@ bool RegionWalk::next(Region& region) {
     offset_ = size_;
     return true;
   }
-  if (data < 0 && offset_ == 0 && errno == EINVAL) return wholeFile(region);  // no hole map
+  if (data < 0 && offset_ == start_ && errno == EINVAL) return wholeFile(region);  // no hole map
   const off_t hole = data < 0 ? -1 : lseek(fd_, data, SEEK_HOLE);
   if (hole < 0) {
     error_ = std::error_code(errno, std::generic_category());
@@ -161,7 +165,7 @@ bool RegionWalk::next(Region& region) {
 // copy. A file without a size, as some of the kernel's own are, is read until it ends.
 bool RegionWalk::wholeFile(Region& region) {
   finished_ = true;
-  region = {0, size_ > 0 ? size_ : Region::ToTheEnd, true};
+  region = {offset_, size_ > 0 ? size_ - std::min(offset_, size_) : Region::ToTheEnd, true};
   return true;
 }
 
@@ -186,18 +190,18 @@ TakeChunk writeInPlace(int to, ChunkProgress& progress) {
   return [to, &progress](const char* bytes, std::size_t count,
                          std::uint64_t offset) -> Result<DataCopy> {
     if (!writeAllAt(to, bytes, count, offset)) return failureFromErrno();
-    return progress.add(count) ? DataCopy::Done : DataCopy::Stopped;
+    return progress.add(count);
   };
 }
 
 Result<DataCopy> copyFileData(int from, int to, const struct stat& source,
-                              const DataCopyHooks& hooks) {
-  if (cloned(from, to, source, hooks)) return DataCopy::Done;
+                              const DataCopyHooks& hooks, std::uint64_t start) {
+  if (start == 0 && cloned(from, to, source, hooks)) return DataCopy::Done;
   if (source.st_size >= ReadAheadFrom) posix_fadvise(from, 0, 0, POSIX_FADV_SEQUENTIAL);
   const bool withHoles = hasHoles(source);
-  ChunkProgress progress(hooks);
+  ChunkProgress progress(hooks, start);
   RangeCopier copier(from, to, progress);
-  RegionWalk walk(from, static_cast<std::uint64_t>(source.st_size), withHoles);
+  RegionWalk walk(from, static_cast<std::uint64_t>(source.st_size), withHoles, start);
   for (Region region; walk.next(region);) {
     if (!region.data) continue;
     const Result<DataCopy> result = copier.copy(region);

@@ -24,6 +24,9 @@ struct DataCopyHooks {
   // Whether a file system that can share extents between files may do so (tests turn it off
   // to reach the chunk hook).
   bool allowClone = true;
+  // Test seam: after each chunk is written, with the bytes copied so far; an errno value other
+  // than 0 fails the copy with it, as a failed write would.
+  std::function<int(std::uint64_t)> chunkFault;
 };
 
 // How a copy of data ended when nothing failed; a failure comes as the Result's error.
@@ -34,8 +37,9 @@ class ChunkProgress {
  public:
   explicit ChunkProgress(const DataCopyHooks& hooks, std::uint64_t copied = 0)
       : hooks_(hooks), copied_(copied) {}
-  // Records a chunk; false when the hooks ask to stop.
-  bool add(std::uint64_t bytes);
+  // Records a chunk: Done to go on, Stopped when the hooks ask to stop, or the failure the test
+  // seam injects.
+  Result<DataCopy> add(std::uint64_t bytes);
   // Gives the hooks their turn without new bytes (while a finished copy is read back).
   bool keepGoing();
 
@@ -55,12 +59,12 @@ struct Region {
   bool data = true;
 };
 
-// The regions of the first `size` bytes of a file, in order. A file taken as without holes, or
-// on a file system that cannot tell where its holes are, is one data region.
+// The regions of the first `size` bytes of a file from `start` on, in order. A file taken as
+// without holes, or on a file system that cannot tell where its holes are, is one data region.
 class RegionWalk {
  public:
-  RegionWalk(int fd, std::uint64_t size, bool withHoles)
-      : fd_(fd), size_(size), withHoles_(withHoles) {}
+  RegionWalk(int fd, std::uint64_t size, bool withHoles, std::uint64_t start = 0)
+      : fd_(fd), size_(size), withHoles_(withHoles), start_(start), offset_(start) {}
   // The next region; false at the end, or on a failure (then error() says which).
   bool next(Region& region);
   const std::error_code& error() const { return error_; }
@@ -71,7 +75,8 @@ class RegionWalk {
   int fd_;
   std::uint64_t size_;
   bool withHoles_;
-  std::uint64_t offset_ = 0;
+  std::uint64_t start_;
+  std::uint64_t offset_;
   bool finished_ = false;
   std::error_code error_;
 };
@@ -86,9 +91,10 @@ Result<DataCopy> readRegion(int fd, const Region& region, const TakeChunk& take)
 // A taker of chunks that writes each at its own offset in `to` and records it in `progress`.
 TakeChunk writeInPlace(int to, ChunkProgress& progress);
 
-// Copies the source's bytes into `to`, which is empty; the source's size and holes come from
-// `source` (its status as it was opened).
+// Copies the source's bytes from `start` on into `to`, which holds the first `start` bytes
+// already (none: it is empty); the source's size and holes come from `source` (its status as it
+// was opened).
 Result<DataCopy> copyFileData(int from, int to, const struct stat& source,
-                              const DataCopyHooks& hooks);
+                              const DataCopyHooks& hooks, std::uint64_t start = 0);
 
 }  // namespace nuvelo

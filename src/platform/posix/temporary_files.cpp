@@ -30,17 +30,23 @@ bool isSameInode(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-// Removes the temporary file `name` when no copy holds it: its lock is free and the name still
-// names the file that was locked. A link or anything else under such a name is left alone.
-void removeIfUnheld(int folderFd, const char* name) {
-  Descriptor file(openat(folderFd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-  if (!file.isOpen() || flock(file.get(), LOCK_EX | LOCK_NB) != 0) return;
+// Opens and locks the temporary file `name` when no copy holds it: its lock is free and the name
+// still names the file that was locked. A link or anything else under such a name is refused.
+Result<Descriptor> openUnheld(int folderFd, const char* name, int access) {
+  Descriptor file(openat(folderFd, name, access | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  if (!file.isOpen() || flock(file.get(), LOCK_EX | LOCK_NB) != 0) return failureFromErrno();
   struct stat held {
   }, named{};
-  if (fstat(file.get(), &held) != 0 || !S_ISREG(held.st_mode)) return;
-  if (fstatat(folderFd, name, &named, AT_SYMLINK_NOFOLLOW) != 0 || !isSameInode(held, named))
-    return;
-  unlinkat(folderFd, name, 0);
+  if (fstat(file.get(), &held) != 0) return failureFromErrno();
+  if (!S_ISREG(held.st_mode)) return failure(std::errc::invalid_argument);
+  if (fstatat(folderFd, name, &named, AT_SYMLINK_NOFOLLOW) != 0) return failureFromErrno();
+  if (!isSameInode(held, named)) return failure(std::errc::no_such_file_or_directory);
+  return file;
+}
+
+// Removes the temporary file `name` when no copy holds it.
+void removeIfUnheld(int folderFd, const char* name) {
+  if (openUnheld(folderFd, name, O_RDONLY)) unlinkat(folderFd, name, 0);
 }
 
 }  // namespace
@@ -65,6 +71,13 @@ Result<LockedTemporary> createLockedTemporary(int folderFd) {
 Result<std::string> createTemporaryLink(int folderFd, const std::string& linkText) {
   return createUnderFreshName(
       [&](const char* candidate) { return symlinkat(linkText.c_str(), folderFd, candidate) == 0; });
+}
+
+Result<Descriptor> reopenUnheldTemporary(int folderFd, const std::string& name) {
+  Result<Descriptor> file = openUnheld(folderFd, name.c_str(), O_RDWR);
+  // Reads and writes of the copy wait for the drive as usual.
+  if (file) fcntl(file->get(), F_SETFL, 0);
+  return file;
 }
 
 TemporaryEntry::~TemporaryEntry() {

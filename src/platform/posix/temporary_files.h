@@ -28,6 +28,11 @@ Result<std::string> createTemporaryLink(int folderFd, const std::string& linkTex
 // that was killed).
 void removeStaleTemporaries(int folderFd);
 
+// Opens the temporary file `name` in the folder for reading and writing and locks it, when it is
+// still a regular file under that name and nobody holds it; why not, else (EWOULDBLOCK: it is
+// held).
+Result<Descriptor> reopenUnheldTemporary(int folderFd, const std::string& name);
+
 // Removes a temporary entry when it goes out of scope, unless it was put in place meanwhile.
 class TemporaryEntry {
  public:
@@ -39,6 +44,8 @@ class TemporaryEntry {
   const std::string& name() const { return name_; }
   // The entry now lives under its final name; nothing is left to remove.
   void placed() { placed_ = true; }
+  // The entry stays for a later try to go on with; whoever keeps it removes it.
+  void keep() { placed_ = true; }
 
  private:
   int folderFd_;

@@ -56,6 +56,56 @@ TEST(JobOptions, EachOptionComesFromTheFirstLayerThatSaysIt) {
             folder.file("NVO.ini") + " [Option] Overwrite");
 }
 
+struct RetryLayerCase {
+  const char* name;
+  const char* settings;                 // the settings file's text
+  std::optional<unsigned> commandLine;  // --retries
+  unsigned retries;
+  std::chrono::milliseconds wait;
+  const char* retriesFrom;  // where the resolved retries come from
+};
+
+void PrintTo(const RetryLayerCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class RetryOptions : public ::testing::TestWithParam<RetryLayerCase> {};
+
+// The window reads the retries as the command line resolves them when nothing overrides them.
+TEST_P(RetryOptions, ComeFromTheFirstLayerThatSaysThem) {
+  const RetryLayerCase& c = GetParam();
+  TempFolder folder;
+  writeFile(folder.file("NVO.ini"), c.settings);
+  const ProfileFile file(folder.file("NVO.ini"));
+  OptionLayer commandLine;
+  if (c.commandLine) commandLine.retries.set(*c.commandLine, "command line");
+  const OptionLayer r = resolvedOptions({commandLine, optionLayerOf(file)});
+  const JobOptions options = jobOptionsOf(r);
+  EXPECT_EQ(options.copy.retry.retries, c.retries);
+  EXPECT_EQ(options.copy.retry.wait, c.wait);
+  const std::string where = *c.retriesFrom ? folder.file("NVO.ini") + c.retriesFrom : "";
+  EXPECT_EQ(r.retries.where, c.commandLine ? "command line" : where);
+  if (!c.commandLine) {
+    const MainWindowSettings window = readMainWindowSettings(file);
+    EXPECT_EQ(window.retry.retries, c.retries);
+    EXPECT_EQ(window.retry.wait, c.wait);
+  }
+}
+
+using std::chrono::milliseconds;
+INSTANTIATE_TEST_SUITE_P(
+    Layers, RetryOptions,
+    ::testing::Values(RetryLayerCase{"BuiltIn", "", std::nullopt, 2, milliseconds(5000), ""},
+                      RetryLayerCase{"SettingsFile", "[Option]\nRetries=4\nRetryWait=0.5\n",
+                                     std::nullopt, 4, milliseconds(500), " [Option] Retries"},
+                      RetryLayerCase{"UnreadableValues", "[Option]\nRetries=many\nRetryWait=-1\n",
+                                     std::nullopt, 2, milliseconds(5000), ""},
+                      RetryLayerCase{"TooMany", "[Option]\nRetries=1000\n", std::nullopt, 2,
+                                     milliseconds(5000), ""},
+                      RetryLayerCase{"CommandLineFirst", "[Option]\nRetries=4\nRetryWait=2\n", 0u,
+                                     0, milliseconds(2000), ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 class Jobs : public ::testing::Test {
  protected:
   JobRequest request(const std::string& source, const std::string& destination,
@@ -199,6 +249,7 @@ TEST(JobFile, HoldsAWholeJobAndOpensAsAConditionFile) {
   copy.addDriveLetter = false;
   copy.overwrite = OverwriteIfNewer;
   copy.verify = true;
+  copy.retry = {5, std::chrono::milliseconds(250)};
   ASSERT_TRUE(writeJobFile(path, search, copy));
   EXPECT_NE(readFile(path).find("[Job]\nOverwrite=newer\n"), std::string::npos) << readFile(path);
 
@@ -216,6 +267,9 @@ TEST(JobFile, HoldsAWholeJobAndOpensAsAConditionFile) {
   EXPECT_FALSE(back.copy.addDriveLetter);
   EXPECT_EQ(back.copy.overwrite, OverwriteIfNewer);
   EXPECT_TRUE(back.copy.verify);
+  EXPECT_EQ(back.copy.retry.retries, 5u);
+  EXPECT_EQ(back.copy.retry.wait, std::chrono::milliseconds(250));
+  EXPECT_NE(readFile(path).find("\nRetryWait=0.25\n"), std::string::npos);
   EXPECT_EQ(layer->overwrite.where, path + " [Job] Overwrite");
   // The window opens it as the condition file it also is.
   const auto conditions = readConditionFile(path);
@@ -230,7 +284,8 @@ TEST(JobFile, RefusesWhatItCannotTake) {
   const auto untyped = readJobFile(folder.file("plain.ini"));
   ASSERT_FALSE(untyped);
   EXPECT_EQ(untyped.error().kind, JobFileProblem::Kind::NotAJobFile);
-  for (const char* bad : {"Overwrite=sometimes", "Overwrite=7", "Verify=yes", "Threads=-1"}) {
+  for (const char* bad : {"Overwrite=sometimes", "Overwrite=7", "Verify=yes", "Threads=-1",
+                          "Retries=101", "Retries=two", "RetryWait=-1", "RetryWait=0.5s"}) {
     writeFile(folder.file("bad.dat"),
               std::string("[Application]\nNVOFile=1\n[Job]\n") + bad + "\n");
     const auto refused = readJobFile(folder.file("bad.dat"));

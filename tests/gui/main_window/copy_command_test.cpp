@@ -578,6 +578,15 @@ TEST_F(Notice, NotesOfARunMakeRoomAndGoAway) {
   EXPECT_GT(notice.height(), size.height());
   EXPECT_LE(notice.notesLabel->geometry().right(), notice.width());
 
+  // Files tried again after a failure that may pass are told even when all of them got there.
+  CopyRunResult retried;
+  retried.counts = {4, 0, 0};
+  retried.retried = 3;
+  notice.showNotes(retried);
+  EXPECT_FALSE(notice.notesLabel->isHidden());
+  EXPECT_EQ(notice.notesLabel->text(), QStringLiteral("一時的なエラーのあとやり直したもの: 3個"));
+  EXPECT_TRUE(notice.failedFilesButton->isHidden());
+
   notice.showDestination(QStringLiteral("/media/backup"));
   notice.showNotes(CopyRunResult{});
   EXPECT_TRUE(notice.notesLabel->isHidden());
