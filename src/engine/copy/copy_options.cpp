@@ -12,6 +12,9 @@ CopyRequest copyRequestOf(const CopyOptions& options, const std::string& searchR
   request.overwrite = overwritePolicyOf(options.overwrite);
   request.filter = std::move(filter);
   request.verify = options.verify;
+  request.keepReplaced = options.keepReplaced;
+  request.versionsFolder = options.versionsFolder;
+  request.pruneVersionsDays = options.pruneVersionsDays;
   return request;
 }
 

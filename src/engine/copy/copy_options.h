@@ -17,6 +17,9 @@ struct CopyOptions {
   bool addDriveLetter = true;  // absolute mode: a folder named after the drive letter first
   std::int32_t overwrite = OverwriteAsk;  // the stored number (overwritePolicyOf)
   bool verify = false;                    // re-read every copy before it is put in place
+  bool keepReplaced = false;              // keep each replaced file in the versions folder
+  std::string versionsFolder;  // versionsRootOf: empty for the destination's .nuvelo-versions
+  std::optional<unsigned> pruneVersionsDays;  // none: kept versions are never removed
 };
 
 // The copy run's request for rows found below `searchRoot`; `filter` holds the exclusions that

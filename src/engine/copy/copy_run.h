@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -34,6 +35,14 @@ struct CopyRequest {
   bool dryRun = false;                   // decide and report, but write nothing
   bool verify = false;                   // re-read every copy before it is put in place
   std::optional<FileSystemRules> rules;  // given instead of learnt from the destination
+  // Each file the copy replaces is kept below the versions root (replaced_versions.h).
+  bool keepReplaced = false;
+  std::string versionsFolder;  // versionsRootOf: empty for the destination's .nuvelo-versions
+  // After the copy, the kept versions of runs older than this many days before the run's start
+  // are removed; none: nothing is removed.
+  std::optional<unsigned> pruneVersionsDays;
+  // When the run started (its versions' folder is named after it); 0: when runCopy is called.
+  std::time_t started = 0;
 };
 
 // The room the copy needs against the room the destination has, in bytes.
@@ -88,10 +97,18 @@ struct CopyCounts {
   std::size_t failed = 0;
 };
 
+// What the run did with the versions of the files it replaced.
+struct VersionCounts {
+  std::size_t kept = 0;                 // files replaced and kept
+  std::size_t pruned = 0;               // kept versions of older runs removed
+  std::optional<Failure> pruneFailure;  // the first that could not be removed
+};
+
 struct CopyRunResult {
   bool aborted = false;
   bool refusedForRoom = false;  // ended before copying: too little room, and not to go on
   CopyCounts counts;
+  VersionCounts versions;
   // Files were copied without attributes the destination does not keep: told once for the
   // run, not as a failure.
   std::optional<AttributesNote> attributesNote;

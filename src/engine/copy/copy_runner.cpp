@@ -152,6 +152,11 @@ std::variant<EntryReport, PendingCopy> CopyRunner::decideCopy(const std::string&
   pending.hooks.keepsAttributes = rules.keepsPermissions;
   pending.hooks.keepsLinks = rules.keepsLinks;
   pending.hooks.timesLostByRename = !rules.renameKeepsTimes;
+  if (ReplacedVersions* versions = settings_.versions)
+    pending.hooks.replaceNamesake = [versions, subpath](int folderFd, const std::string& temporary,
+                                                        const std::string& name) {
+      return versions->replace(folderFd, subpath, name, temporary);
+    };
   pending.decided = decideEntryCopy(
       source, folder, name, pending.mode,
       [&] { return askReplace_ ? askReplace_(pending.report.target) : ReplaceAnswer::Keep; },
@@ -167,6 +172,7 @@ EntryReport CopyRunner::write(PendingCopy& pending,
   report.kind = outcome.kind;
   report.attributesDropped = outcome.attributesDropped;
   if (report.kind == EntryReport::Failed) report.failure = {outcome.code, {}};
+  if (outcome.versionNotKept) report.failure.detail = VersionNotKept{};
   return report;
 }
 

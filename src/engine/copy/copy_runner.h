@@ -15,6 +15,7 @@
 #include "engine/copy/destination_names.h"
 #include "engine/copy/destination_path.h"
 #include "engine/copy/file_copier.h"
+#include "engine/copy/replaced_versions.h"
 #include "platform/posix/file_system_rules.h"
 
 namespace nuvelo {
@@ -27,6 +28,8 @@ struct CopySettings {
   // The destination's rules when they are given rather than learnt from its file system (a
   // test double of a drive that folds case, keeps whole seconds, ...).
   std::optional<FileSystemRules> rules;
+  // Where each replaced file is kept; none: a replaced file is gone.
+  ReplacedVersions* versions = nullptr;
 };
 
 struct EntryReport {

@@ -39,7 +39,14 @@ struct CopyOutcome {
   std::error_code code;  // why it failed: an errno value or a CopyError
   // Copied, but without the permission bits or owner, which the destination does not keep.
   bool attributesDropped = false;
+  // Failed because the namesake it was to replace could not be kept (it stays in place).
+  bool versionNotKept = false;
 };
+
+// Puts the finished temporary entry of the folder in place of its namesake `name`, keeping the
+// namesake elsewhere first (see ReplacedVersions).
+using ReplaceNamesake =
+    std::function<CopyOutcome(int folderFd, const std::string& temporary, const std::string& name)>;
 
 // Test seams and progress of one copy.
 struct CopyHooks : DataCopyHooks {
@@ -54,6 +61,8 @@ struct CopyHooks : DataCopyHooks {
   // The file system sets the last-write time anew when a file is renamed: it is given again
   // once the copy is in place.
   bool timesLostByRename = false;
+  // How a namesake is replaced; none: the copy is renamed over it, and it is gone.
+  ReplaceNamesake replaceNamesake = nullptr;
 };
 
 // Copies the entry at `source` (a regular file; a symbolic link is copied as a link) into the

@@ -11,6 +11,9 @@ namespace {
 
 constexpr const char* JobSection = "Job";
 
+// A hundred years: more is a slip of the keyboard.
+constexpr int MostPruneDays = 36500;
+
 constexpr std::array<const char*, 4> PolicyNames = {"always", "ask", "newer", "never"};
 
 std::optional<OverwritePolicy> policyOf(const std::string& text) {
@@ -48,6 +51,16 @@ class JobKeys {
     if (!number || *number < 0 || *number > 1024) return refuse("Threads", *value);
     layer_.threads.set(static_cast<unsigned>(*number), place("Threads"));
   }
+  void readText(const char* key, Said<std::string>& option) {
+    if (const auto value = file_.readValue(JobSection, key)) option.set(*value, place(key));
+  }
+  void readPruneDays() {
+    const auto value = file_.readValue(JobSection, "PruneVersions");
+    if (!value) return;
+    const auto number = parseProfileInteger(*value);
+    if (!number || *number < 0 || *number > MostPruneDays) return refuse("PruneVersions", *value);
+    layer_.pruneVersionsDays.set(static_cast<unsigned>(*number), place("PruneVersions"));
+  }
   const std::optional<JobFileProblem>& problem() const { return problem_; }
 
  private:
@@ -81,6 +94,9 @@ Expected<OptionLayer, JobFileProblem> readJobFile(const std::string& path) {
   keys.readSwitch("PickupFolder", layer.perFolder);
   keys.readSwitch("ChangeTime", layer.changeTime);
   keys.readSwitch("Verify", layer.verify);
+  keys.readSwitch("KeepReplaced", layer.keepReplaced);
+  keys.readText("VersionsFolder", layer.versionsFolder);
+  keys.readPruneDays();
   keys.readThreads();
   if (keys.problem()) return Unexpected(*keys.problem());
   return layer;
@@ -91,14 +107,19 @@ Result<> writeJobFile(const std::string& path, const SearchOptions& search,
   if (Result<> written = writeConditionFile(path, conditionsOf(search, copy.destination)); !written)
     return written;
   ProfileFile file(path);
-  return file.writeInOrder(
-      {{JobSection, "Overwrite", overwritePolicyName(overwritePolicyOf(copy.overwrite))},
-       {JobSection, "DirAbs", profileBoolText(copy.dirAbs)},
-       {JobSection, "AddDriveLetter", profileBoolText(copy.addDriveLetter)},
-       {JobSection, "PickupFolder", profileBoolText(search.perFolder)},
-       {JobSection, "ChangeTime", profileBoolText(search.changeTime)},
-       {JobSection, "Verify", profileBoolText(copy.verify)},
-       {JobSection, "Threads", std::to_string(search.walkThreads)}});
+  std::vector<ProfileFile::KeyValue> keys = {
+      {JobSection, "Overwrite", overwritePolicyName(overwritePolicyOf(copy.overwrite))},
+      {JobSection, "DirAbs", profileBoolText(copy.dirAbs)},
+      {JobSection, "AddDriveLetter", profileBoolText(copy.addDriveLetter)},
+      {JobSection, "PickupFolder", profileBoolText(search.perFolder)},
+      {JobSection, "ChangeTime", profileBoolText(search.changeTime)},
+      {JobSection, "Verify", profileBoolText(copy.verify)},
+      {JobSection, "Threads", std::to_string(search.walkThreads)},
+      {JobSection, "KeepReplaced", profileBoolText(copy.keepReplaced)},
+      {JobSection, "VersionsFolder", copy.versionsFolder}};
+  if (copy.pruneVersionsDays)
+    keys.push_back({JobSection, "PruneVersions", std::to_string(*copy.pruneVersionsDays)});
+  return file.writeInOrder(keys);
 }
 
 }  // namespace nuvelo

@@ -2,9 +2,9 @@
 // Job files: a whole unattended job in one file, so that a timer's run takes nothing from the
 // window's settings. A job file is a condition file (its type mark and its five conditions,
 // which the window opens as it opens any condition file) with a [Job] section for the rest of
-// the job: the overwrite policy, the layout, per-folder mode, the change-time switch, verify
-// and the walk's threads. A key the [Job] section does not hold takes the built-in default,
-// never the settings file's.
+// the job: the overwrite policy, the layout, per-folder mode, the change-time switch, verify,
+// the walk's threads, and the kept versions (KeepReplaced, VersionsFolder, PruneVersions). A key
+// the [Job] section does not hold takes the built-in default, never the settings file's.
 
 #include <string>
 

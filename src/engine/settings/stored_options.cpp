@@ -20,6 +20,8 @@ CopyOptions storedCopyOptions(const MainWindowSettings& settings) {
   copy.addDriveLetter = settings.addDriveLetter;
   copy.overwrite = settings.overwrite;
   copy.verify = settings.verify;
+  copy.keepReplaced = settings.keepReplaced;
+  copy.versionsFolder = settings.versionsFolder;
   return copy;
 }
 
@@ -36,6 +38,8 @@ void storeOptions(const SearchOptions& search, const CopyOptions& copy,
   settings.addDriveLetter = copy.addDriveLetter;
   settings.overwrite = copy.overwrite;
   settings.verify = copy.verify;
+  settings.keepReplaced = copy.keepReplaced;
+  settings.versionsFolder = copy.versionsFolder;
 }
 
 SearchConditions conditionsOf(const SearchOptions& search, const std::string& destination) {
