@@ -32,7 +32,8 @@ std::string resolvedAsFar(const std::string& path) {
   while (true) {
     std::unique_ptr<char, decltype(&std::free)> resolved(realpath(existing.c_str(), nullptr),
                                                          &std::free);
-    if (resolved) return joinPath(resolved.get(), rest);
+    if (resolved)
+      return rest.empty() ? std::string(resolved.get()) : joinPath(resolved.get(), rest);
     if (existing == "/" || existing.empty()) return absoluteCleanPath(path);
     const std::string_view last = lastComponent(existing);
     rest = rest.empty() ? std::string(last) : joinPath(last, rest);
