@@ -16,12 +16,14 @@ void CopyReport::file(const char* status, const EntryReport& report, std::uint64
   out_ << "}\n";
 }
 
-void CopyReport::summary(const CopyCounts& counts, std::uint64_t bytes, double seconds, bool dryRun,
-                         bool interrupted, std::size_t waiting) {
+void CopyReport::summary(const CopyCounts& counts, const VersionCounts& versions,
+                         std::uint64_t bytes, double seconds, bool dryRun, bool interrupted,
+                         std::size_t waiting) {
   char time[32];
   std::snprintf(time, sizeof time, "%.3f", seconds);
   out_ << "{\"status\": \"summary\", \"copied\": " << counts.copied
        << ", \"skipped\": " << counts.skipped << ", \"failed\": " << counts.failed
+       << ", \"kept\": " << versions.kept << ", \"pruned\": " << versions.pruned
        << ", \"bytes\": " << bytes << ", \"seconds\": " << time
        << ", \"dry_run\": " << (dryRun ? "true" : "false")
        << ", \"interrupted\": " << (interrupted ? "true" : "false") << ", \"waiting\": " << waiting

@@ -22,8 +22,8 @@ class CopyReport {
   void file(const char* status, const EntryReport& report, std::uint64_t bytes,
             const std::string& detail);
   // waiting: the files the job's next run takes again.
-  void summary(const CopyCounts& counts, std::uint64_t bytes, double seconds, bool dryRun,
-               bool interrupted, std::size_t waiting);
+  void summary(const CopyCounts& counts, const VersionCounts& versions, std::uint64_t bytes,
+               double seconds, bool dryRun, bool interrupted, std::size_t waiting);
   // Everything written reached the file.
   bool close();
 
