@@ -54,7 +54,14 @@ void requireConsistent(const CliOptions& o, const std::vector<std::string>& args
   const std::string detail = shown(args);
   const bool copy = o.command == CliCommand::Copy;
   if (o.command == CliCommand::Help || o.command == CliCommand::Version) return;
-  require(o.command == CliCommand::Search || copy, "the command is one of four", detail);
+  if (o.command == CliCommand::Versions) {
+    require(o.source && isPositional(args, o.source) && !o.destination,
+            "versions takes one file as given", detail);
+    require(o.keepReplaced != false && !o.pruneVersionsDays && !o.overwrite && !o.dryRun,
+            "versions takes no copy option", detail);
+    return;
+  }
+  require(o.command == CliCommand::Search || copy, "the command is one of five", detail);
   const bool file = o.conditions || o.job;
   require(file || o.source, "a search or copy has a source, a condition file or a job file",
           detail);
@@ -70,8 +77,13 @@ void requireConsistent(const CliOptions& o, const std::vector<std::string>& args
           "--since is an instant or a real calendar day", detail);
   require(!o.overwrite || (*o.overwrite >= 0 && *o.overwrite <= 3),
           "--overwrite is one of four policies", detail);
-  require(copy || (!o.dryRun && !o.overwrite && !o.verify && !o.ignoreFreeSpace && !o.wait),
+  require(copy || (!o.dryRun && !o.overwrite && !o.verify && !o.ignoreFreeSpace && !o.wait &&
+                   !o.keepReplaced && !o.versionsFolder && !o.pruneVersionsDays),
           "copy-only options come only with copy", detail);
+  require(!o.versionsFolder || (o.keepReplaced == true && !o.versionsFolder->empty()),
+          "a versions folder is named only by --keep-replaced=FOLDER", detail);
+  require(!o.pruneVersionsDays || *o.pruneVersionsDays <= 36500,
+          "--prune-versions is at most a hundred years", detail);
   require(!copy || !o.formatGiven, "--format comes only with search", detail);
   require(o.formatGiven || o.format == OutputFormat::Text, "the format is text unless given",
           detail);

@@ -107,29 +107,19 @@ std::optional<OutputFormat> formatNamed(const std::string& name) {
   return std::nullopt;
 }
 
-// A thread count: a whole number of at most 1024, digits only.
-std::optional<unsigned> threadCountOf(const std::string& text) {
-  constexpr unsigned Most = 1024;
-  if (text.empty() || text.size() > 4) return std::nullopt;
+// A whole number of at most `most`, digits only.
+std::optional<unsigned> countOf(const std::string& text, unsigned most) {
+  if (text.empty() || text.size() > std::to_string(most).size()) return std::nullopt;
   unsigned count = 0;
   for (const char c : text) {
     if (c < '0' || c > '9') return std::nullopt;
     count = count * 10 + static_cast<unsigned>(c - '0');
   }
-  return count <= Most ? std::optional<unsigned>(count) : std::nullopt;
+  return count <= most ? std::optional<unsigned>(count) : std::nullopt;
 }
 
-// The days of --prune-versions: a whole number of at most a hundred years, digits only.
-std::optional<unsigned> dayCountOf(const std::string& text) {
-  constexpr unsigned Most = 36500;
-  if (text.empty() || text.size() > 5) return std::nullopt;
-  unsigned count = 0;
-  for (const char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    count = count * 10 + static_cast<unsigned>(c - '0');
-  }
-  return count <= Most ? std::optional<unsigned>(count) : std::nullopt;
-}
+constexpr unsigned MostThreads = 1024;
+constexpr unsigned MostPruneDays = 36500;  // a hundred years
 
 // "*.bak", ".bak" and "bak" all name the extension "bak", as the walk reads it.
 std::string extensionEntry(std::string text) {
@@ -304,11 +294,11 @@ class Parser {
         return formatNamed(value) ||
                error(std::string(wording("--format は text, tsv, json のどれかです")));
       case Threads:
-        options_.threads = threadCountOf(value);
+        options_.threads = countOf(value, MostThreads);
         return options_.threads ||
                error(std::string(wording("--threads は 0 から 1024 までの整数です")));
       case PruneVersions:
-        options_.pruneVersionsDays = dayCountOf(value);
+        options_.pruneVersionsDays = countOf(value, MostPruneDays);
         return options_.pruneVersionsDays ||
                error(std::string(wording("--prune-versions は 0 から 36500 までの日数です")));
     }
