@@ -117,8 +117,8 @@ std::optional<int> lockRun(const CliOptions& o, CliEnvironment& env, const Job& 
 // The closing lines on stderr: what was copied, skipped and failed, the bytes and the time
 // (also after an interrupt, so that the user learns how far it got), the failed names and
 // how many files wait for the next run.
-void tellSummary(const CliOptions& o, CliEnvironment& env, const Job& job,
-                 const CopyRunResult& result, const CopyMeter& meter, std::size_t waiting) {
+void tellSummary(const CliOptions& o, CliEnvironment& env, const CopyRunResult& result,
+                 const CopyMeter& meter, std::size_t waiting) {
   if (o.quiet) return;
   const std::string counts =
       o.dryRun ? plannedCountsText(result.counts) : copyCountsText(result.counts);
@@ -126,10 +126,7 @@ void tellSummary(const CliOptions& o, CliEnvironment& env, const Job& job,
           << meter.summaryText(CopyMeter::Clock::now()) << ")\n";
   if (!result.failedSources.empty())
     env.err << terminalText(failedNamesText(result.failedSources)) << '\n';
-  const CopyOptions& copy = job.options.copy;
-  if (const std::string versions =
-          versionCountsText(result.versions, versionsRootOf(copy.destination, copy.versionsFolder));
-      !versions.empty())
+  if (const std::string versions = versionCountsText(result.versions); !versions.empty())
     env.err << terminalText(versions) << '\n';
   if (waiting > 0) env.err << waitingFilesText(waiting) << '\n';
 }
@@ -204,7 +201,7 @@ int runCopyJob(const CliOptions& o, CliEnvironment& env, const Job& job, const W
                               : ExitStatus::Done;
   const auto end = recordCopy(env, o, job, search, result, copyList, status);
   const std::size_t waiting = end ? end->waiting : 0;
-  tellSummary(o, env, job, result, meter, waiting);
+  tellSummary(o, env, result, meter, waiting);
   return closeReport(o, env, report, result, meter, waiting, status);
 }
 

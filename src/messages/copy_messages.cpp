@@ -113,11 +113,11 @@ std::string attributesNoteText(const AttributesNote& note) {
               {note.fileSystem, droppedAttributes(note)});
 }
 
-std::string versionCountsText(const VersionCounts& versions, const std::string& root) {
+std::string versionCountsText(const VersionCounts& versions) {
   std::string text;
   if (versions.kept > 0)
-    text =
-        fill("置き換えたファイルを残しました: {1}個 ({2})", {std::to_string(versions.kept), root});
+    text = fill("置き換えたファイルを残しました: {1}個 ({2})",
+                {std::to_string(versions.kept), versions.root});
   if (versions.pruned > 0)
     text += (text.empty() ? "" : "\n") +
             fill("古い版を削除しました: {1}個", {std::to_string(versions.pruned)});

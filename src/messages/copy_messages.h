@@ -36,7 +36,7 @@ std::string durationText(double seconds);
 std::string waitingFilesText(std::size_t waiting);
 // "置き換えたファイルを残しました: 3個 (フォルダ)": the versions the run kept and where, and
 // "古い版を削除しました: 5個" for those it pruned; empty when it did neither.
-std::string versionCountsText(const VersionCounts& versions, const std::string& root);
+std::string versionCountsText(const VersionCounts& versions);
 // Why the versions folder cannot serve the copy, naming it.
 std::string versionsFolderRefusalText(VersionsFolderRefusal refusal, const std::string& root);
 // "古い版を削除できませんでした: <path>: <reason>".

@@ -317,6 +317,7 @@ CopyRunResult runCopy(const std::vector<ResultRow>& rows, const CopyRequest& req
   else
     copyAtOnce(list, threads, runner, observer, progress, result, running);
   runner.finish();
+  result.versions.root = versionsRootOf(request.destination, request.versionsFolder);
   if (versions) result.versions.kept = versions->kept();
   if (request.pruneVersionsDays && !request.dryRun && !result.aborted)
     pruneOldVersions(request, started, result.versions);

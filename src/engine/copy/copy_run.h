@@ -99,6 +99,7 @@ struct CopyCounts {
 
 // What the run did with the versions of the files it replaced.
 struct VersionCounts {
+  std::string root;                     // the versions root (versionsRootOf)
   std::size_t kept = 0;                 // files replaced and kept
   std::size_t pruned = 0;               // kept versions of older runs removed
   std::optional<Failure> pruneFailure;  // the first that could not be removed
