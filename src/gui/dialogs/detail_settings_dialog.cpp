@@ -35,6 +35,14 @@ QPushButton* button(const char* name, const char* text, QWidget* parent, QRect g
   return b;
 }
 
+// A check box with the tip that says what it does.
+QCheckBox* tippedCheckBox(const char* name, const char* text, const char* tip, QWidget* parent,
+                          QRect geometry) {
+  auto* box = placed(new QCheckBox(QString::fromUtf8(text), parent), name, geometry);
+  box->setToolTip(QString::fromUtf8(tip));
+  return box;
+}
+
 QLabel* label(const char* name, const char* text, QWidget* parent, QPoint at) {
   return placed(new QLabel(QString::fromUtf8(text), parent), name, QRect(at, QSize()));
 }
@@ -103,11 +111,10 @@ void DetailSettingsDialog::buildSearchCopyPage() {
   perFolderNoteLabel =
       label("Label3", "(注意：設定を変更すると再検索が必要)", searchGroup, {32, 40});
   changeTimeCheckBox =
-      placed(new QCheckBox(QStringLiteral("移動・展開したファイルも対象とする"), searchGroup),
-             "cbxChangeTime", {16, 62, 233, 17});
-  changeTimeCheckBox->setToolTip(
-      QStringLiteral("更新日時が古くても、フォルダに移動・展開・名前変更された日時 (ctime) "
-                     "が指定日以降のファイルを対象にします"));
+      tippedCheckBox("cbxChangeTime", "移動・展開したファイルも対象とする",
+                     "更新日時が古くても、フォルダに移動・展開・名前変更された日時 (ctime) "
+                     "が指定日以降のファイルを対象にします",
+                     searchGroup, {16, 62, 233, 17});
   copyGroup = placed(new QGroupBox(QStringLiteral("コピー"), searchCopyPage), "GroupBox2",
                      {10, 80 + ChangeTimeRoom, 270, 169 + KeepReplacedRoom});
   overwriteGroup =
@@ -125,11 +132,10 @@ void DetailSettingsDialog::buildSearchCopyPage() {
       placed(new QCheckBox(QStringLiteral("コピー完了メッセージを表示する"), copyGroup),
              "cbShowResult", {16, 144, 201, 17});
   keepReplacedCheckBox =
-      placed(new QCheckBox(QStringLiteral("置き換えるファイルを残す"), copyGroup),
-             "cbxKeepReplaced", {16, 166, 233, 17});
-  keepReplacedCheckBox->setToolTip(
-      QStringLiteral("上書きで置き換えるファイルを消さずに、コピー先の .nuvelo-versions "
-                     "フォルダの中に、コピーを始めた日時のフォルダを作って残します"));
+      tippedCheckBox("cbxKeepReplaced", "置き換えるファイルを残す",
+                     "上書きで置き換えるファイルを消さずに、コピー先の .nuvelo-versions "
+                     "フォルダの中に、コピーを始めた日時のフォルダを作って残します",
+                     copyGroup, {16, 166, 233, 17});
 }
 
 void DetailSettingsDialog::buildTabOrder() {
