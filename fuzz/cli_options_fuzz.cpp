@@ -55,7 +55,14 @@ void requireConsistent(const CliOptions& o, const std::vector<std::string>& args
   const std::string detail = shown(args);
   const bool copy = o.command == CliCommand::Copy;
   if (o.command == CliCommand::Help || o.command == CliCommand::Version) return;
-  require(o.command == CliCommand::Search || copy, "the command is one of four", detail);
+  if (o.command == CliCommand::Versions) {
+    require(o.source && isPositional(args, o.source) && !o.destination,
+            "versions takes one file as given", detail);
+    require(o.keepReplaced != false && !o.pruneVersionsDays && !o.overwrite && !o.dryRun,
+            "versions takes no copy option", detail);
+    return;
+  }
+  require(o.command == CliCommand::Search || copy, "the command is one of five", detail);
   const bool file = o.conditions || o.job;
   require(file || o.source, "a search or copy has a source, a condition file or a job file",
           detail);
@@ -72,8 +79,13 @@ void requireConsistent(const CliOptions& o, const std::vector<std::string>& args
   require(!o.overwrite || (*o.overwrite >= 0 && *o.overwrite <= 3),
           "--overwrite is one of four policies", detail);
   require(copy || (!o.dryRun && !o.overwrite && !o.verify && !o.ignoreFreeSpace && !o.wait &&
-                   !o.retries && !o.retryWait),
+                   !o.retries && !o.retryWait && !o.keepReplaced && !o.versionsFolder &&
+                   !o.pruneVersionsDays),
           "copy-only options come only with copy", detail);
+  require(!o.versionsFolder || (o.keepReplaced == true && !o.versionsFolder->empty()),
+          "a versions folder is named only by --keep-replaced=FOLDER", detail);
+  require(!o.pruneVersionsDays || *o.pruneVersionsDays <= 36500,
+          "--prune-versions is at most a hundred years", detail);
   require(!o.retries || *o.retries <= RetryPolicy::MostRetries, "--retries is at most 100", detail);
   require(!o.retryWait || (o.retryWait->count() >= 0 && *o.retryWait <= RetryPolicy::LongestWait),
           "--retry-wait is at most an hour", detail);

@@ -12,7 +12,9 @@ _nuvelo_cli() {
   local copy="--since --since-last --compare --change-time --no-change-time --subfolders
     --no-subfolders --exclude-folder --exclude-ext --per-folder --no-per-folder --relative
     --absolute --drive-letter --no-drive-letter --overwrite --verify --no-verify
-    --ignore-free-space --mkdir --wait --dry-run -n --report --retries --retry-wait"
+    --ignore-free-space --mkdir --wait --dry-run -n --report --retries --retry-wait
+    --keep-replaced --keep-replaced= --no-keep-replaced --prune-versions"
+  local versions="--keep-replaced= --job --settings --format --print0 -0 --quiet -q --help -h"
 
   case $prev in
     --format)
@@ -30,19 +32,24 @@ _nuvelo_cli() {
     --exclude-folder)
       _filedir -d
       return ;;
-    --exclude-ext | --threads | --retries | --retry-wait)
+    --exclude-ext | --threads | --retries | --retry-wait | --prune-versions)
       return ;;
   esac
 
   if ((cword == 1)); then
-    COMPREPLY=($(compgen -W "search copy --help --version" -- "$cur"))
+    COMPREPLY=($(compgen -W "search copy versions --help --version" -- "$cur"))
     return
   fi
   if [[ $cur == -* ]]; then
     case ${words[1]} in
       search) COMPREPLY=($(compgen -W "$common $search" -- "$cur")) ;;
       copy) COMPREPLY=($(compgen -W "$common $copy" -- "$cur")) ;;
+      versions) COMPREPLY=($(compgen -W "$versions" -- "$cur")) ;;
     esac
+    return
+  fi
+  if [[ ${words[1]} == versions ]]; then
+    _filedir
     return
   fi
   _filedir -d

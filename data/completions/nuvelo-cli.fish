@@ -1,14 +1,15 @@
 # fish completion for nuvelo-cli
 
-set -l commands search copy
+set -l commands search copy versions
 complete -c nuvelo-cli -f
 complete -c nuvelo-cli -n "not __fish_seen_subcommand_from $commands" -a search -d 'List the files changed since a day'
 complete -c nuvelo-cli -n "not __fish_seen_subcommand_from $commands" -a copy -d 'Copy the files changed since a day'
+complete -c nuvelo-cli -n "not __fish_seen_subcommand_from $commands" -a versions -d 'List the kept versions of a file'
 complete -c nuvelo-cli -n "not __fish_seen_subcommand_from $commands" -l version -d 'Show the version'
 complete -c nuvelo-cli -s h -l help -d 'Show the options'
 
 # Both commands
-set -l both "__fish_seen_subcommand_from $commands"
+set -l both "__fish_seen_subcommand_from search copy"
 complete -c nuvelo-cli -n $both -a '(__fish_complete_directories)'
 complete -c nuvelo-cli -n $both -l since -x -a 'today yesterday 12h 3d 2w' -d 'What changed from then on'
 complete -c nuvelo-cli -n $both -l since-last -d 'From the day this job last copied'
@@ -50,3 +51,13 @@ complete -c nuvelo-cli -n $copying -l retries -x -d 'Tries again after a transie
 complete -c nuvelo-cli -n $copying -l retry-wait -x -d 'Seconds before the first retry'
 complete -c nuvelo-cli -n $copying -s n -l dry-run -d 'Only tell what would be copied'
 complete -c nuvelo-cli -n $copying -l report -r -F -d 'A JSON line for each file'
+complete -c nuvelo-cli -n $copying -l keep-replaced -d 'Keep each replaced file (=FOLDER: there)'
+complete -c nuvelo-cli -n $copying -l no-keep-replaced -d 'Let replaced files go'
+complete -c nuvelo-cli -n $copying -l prune-versions -x -d 'Remove kept versions older than DAYS'
+
+# versions
+set -l listing '__fish_seen_subcommand_from versions'
+complete -c nuvelo-cli -n $listing -F
+complete -c nuvelo-cli -n $listing -l keep-replaced -d 'The versions folder (=FOLDER)'
+complete -c nuvelo-cli -n $listing -l format -x -a 'text tsv json' -d 'The output'
+complete -c nuvelo-cli -n $listing -s 0 -l print0 -d 'NUL-ended paths'

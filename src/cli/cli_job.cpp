@@ -28,6 +28,9 @@ OptionLayer commandLineLayer(const CliOptions& o) {
   if (o.driveLetter) layer.addDriveLetter.set(*o.driveLetter, here);
   if (o.overwrite) layer.overwrite.set(*o.overwrite, here);
   if (o.verify) layer.verify.set(*o.verify, here);
+  if (o.keepReplaced) layer.keepReplaced.set(*o.keepReplaced, here);
+  if (o.versionsFolder) layer.versionsFolder.set(*o.versionsFolder, here);
+  if (o.pruneVersionsDays) layer.pruneVersionsDays.set(o.pruneVersionsDays, here);
   if (o.threads) layer.threads.set(*o.threads, here);
   if (o.retries) layer.retries.set(*o.retries, here);
   if (o.retryWait) layer.retryWait.set(*o.retryWait, here);
@@ -49,6 +52,8 @@ Selection selectionOf(const CliOptions& o, const CliEnvironment& env) {
   return selection;
 }
 
+}  // namespace
+
 std::string jobFileProblemText(const JobFileProblem& problem, const std::string& path) {
   if (problem.kind == JobFileProblem::Kind::NotAJobFile)
     return fill("{1} はジョブファイルではありません ([Application] NVOFile=1 がありません)",
@@ -56,6 +61,8 @@ std::string jobFileProblemText(const JobFileProblem& problem, const std::string&
   return fill("{1} の {2} の値 '{3}' は使えません",
               {terminalText(path), problem.key, terminalText(problem.value)});
 }
+
+namespace {
 
 // The layers below the command line: the job file alone, or a condition file and the settings.
 std::string fileLayers(const CliOptions& o, const std::string& settingsPath, JobRequest& request) {
@@ -130,6 +137,14 @@ void tellOptionOrigins(CliEnvironment& env, const OptionLayer& r) {
   tell("--threads " + std::to_string(*r.threads.value), r.threads.where);
   tell("--retries " + std::to_string(*r.retries.value), r.retries.where);
   tell("--retry-wait " + retryWaitText(*r.retryWait.value), r.retryWait.where);
+  tell(yesOrNo(*r.keepReplaced.value, "--keep-replaced", "--no-keep-replaced"),
+       r.keepReplaced.where);
+  tell("--keep-replaced=" +
+           (r.versionsFolder.value->empty() ? std::string("\"\"") : *r.versionsFolder.value),
+       r.versionsFolder.where);
+  const auto& prune = *r.pruneVersionsDays.value;
+  tell("--prune-versions " + (prune ? std::to_string(*prune) : std::string("\"\"")),
+       r.pruneVersionsDays.where);
 }
 
 }  // namespace nuvelo

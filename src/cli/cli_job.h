@@ -7,12 +7,16 @@
 
 #include "cli/cli_run.h"
 #include "engine/jobs/job.h"
+#include "engine/settings/job_file.h"
 
 namespace nuvelo {
 
 // Resolves the job into `job`; a message for the user when it cannot run.
 std::string resolveCliJob(const CliOptions& options, const CliEnvironment& env,
                           const std::string& settingsPath, Job& job);
+
+// Why a job file cannot serve, for the user.
+std::string jobFileProblemText(const JobFileProblem& problem, const std::string& path);
 
 // One line on stderr for each option: the option as the command line would give it, and where
 // its value came from.

@@ -47,6 +47,9 @@ enum LongOption : int {
   Wait,
   Retries,
   RetryWait,
+  KeepReplaced,
+  NoKeepReplaced,
+  PruneVersions,
 };
 
 constexpr const char* ShortOptions = ":nqv0h";
@@ -82,6 +85,9 @@ const option LongOptions[] = {{"since", required_argument, nullptr, Since},
                               {"wait", no_argument, nullptr, Wait},
                               {"retries", required_argument, nullptr, Retries},
                               {"retry-wait", required_argument, nullptr, RetryWait},
+                              {"keep-replaced", optional_argument, nullptr, KeepReplaced},
+                              {"no-keep-replaced", no_argument, nullptr, NoKeepReplaced},
+                              {"prune-versions", required_argument, nullptr, PruneVersions},
                               {"dry-run", no_argument, nullptr, 'n'},
                               {"quiet", no_argument, nullptr, 'q'},
                               {"verbose", no_argument, nullptr, 'v'},
@@ -106,17 +112,19 @@ std::optional<OutputFormat> formatNamed(const std::string& name) {
   return std::nullopt;
 }
 
-// A thread count: a whole number of at most 1024, digits only.
-std::optional<unsigned> threadCountOf(const std::string& text) {
-  constexpr unsigned Most = 1024;
-  if (text.empty() || text.size() > 4) return std::nullopt;
+// A whole number of at most `most`, digits only.
+std::optional<unsigned> countOf(const std::string& text, unsigned most) {
+  if (text.empty() || text.size() > std::to_string(most).size()) return std::nullopt;
   unsigned count = 0;
   for (const char c : text) {
     if (c < '0' || c > '9') return std::nullopt;
     count = count * 10 + static_cast<unsigned>(c - '0');
   }
-  return count <= Most ? std::optional<unsigned>(count) : std::nullopt;
+  return count <= most ? std::optional<unsigned>(count) : std::nullopt;
 }
+
+constexpr unsigned MostThreads = 1024;
+constexpr unsigned MostPruneDays = 36500;  // a hundred years
 
 // "*.bak", ".bak" and "bak" all name the extension "bak", as the walk reads it.
 std::string extensionEntry(std::string text) {
@@ -179,6 +187,8 @@ class Parser {
       options_.command = CliCommand::Search;
     else if (command == "copy")
       options_.command = CliCommand::Copy;
+    else if (command == "versions")
+      options_.command = CliCommand::Versions;
     else
       return fail(fill("不明なコマンドです: {1}", {command}));
     if (!readOptions()) return {std::nullopt, error_};
@@ -289,7 +299,7 @@ class Parser {
         return formatNamed(value) ||
                error(std::string(wording("--format は text, tsv, json のどれかです")));
       case Threads:
-        options_.threads = threadCountOf(value);
+        options_.threads = countOf(value, MostThreads);
         return options_.threads ||
                error(std::string(wording("--threads は 0 から 1024 までの整数です")));
       case Retries:
@@ -301,6 +311,10 @@ class Parser {
         return options_.retryWait ||
                error(std::string(wording(
                    "--retry-wait は 0 から 3600 までの秒数です (小数は 3 桁まで、例 0.5)")));
+      case PruneVersions:
+        options_.pruneVersionsDays = countOf(value, MostPruneDays);
+        return options_.pruneVersionsDays ||
+               error(std::string(wording("--prune-versions は 0 から 36500 までの日数です")));
     }
     return true;
   }
@@ -342,6 +356,13 @@ class Parser {
       case Progress:
       case NoProgress:
         return setOnce(options_.progress, code == Progress, code);
+      case KeepReplaced:
+        if (optarg && !argument.empty()) options_.versionsFolder = argument;
+        if (optarg && argument.empty())
+          return error(std::string(wording("--keep-replaced= のあとにフォルダを書いてください")));
+        return setOnce(options_.keepReplaced, true, code);
+      case NoKeepReplaced:
+        return setOnce(options_.keepReplaced, false, code);
     }
     return flag(code) || value(code, argument);
   }
@@ -360,7 +381,22 @@ class Parser {
     return target != nullptr;
   }
 
+  // versions PATH: the file, and the few options that say where its versions are.
+  ParsedCommandLine finishVersions(const std::vector<std::string>& positional) {
+    if (positional.empty()) return fail(wording("ファイルを指定してください"));
+    if (positional.size() > 1) return fail(fill("引数が多すぎます: {1}", {positional[1]}));
+    options_.source = positional[0];
+    if (options_.keepReplaced == false)
+      return fail(fill("{1} は versions では使えません", {"--no-keep-replaced"}));
+    if (const char* copyOnly = copyOnlyOptionGiven())
+      return fail(fill("{1} は copy だけのオプションです", {copyOnly}));
+    if (options_.print0 && options_.formatGiven)
+      return fail(wording("-0 と --format は同時に指定できません"));
+    return {options_, {}};
+  }
+
   ParsedCommandLine finish(const std::vector<std::string>& positional) {
+    if (options_.command == CliCommand::Versions) return finishVersions(positional);
     const bool copy = options_.command == CliCommand::Copy;
     // A search may name the destination too: the job whose day --since-last takes, and the
     // folder --compare compares with.
@@ -396,6 +432,12 @@ class Parser {
     if (options_.wait) return "--wait";
     if (options_.retries) return "--retries";
     if (options_.retryWait) return "--retry-wait";
+    if (options_.pruneVersionsDays) return "--prune-versions";
+    if (options_.command != CliCommand::Versions) {
+      if (options_.versionsFolder) return "--keep-replaced";
+      if (options_.keepReplaced)
+        return *options_.keepReplaced ? "--keep-replaced" : "--no-keep-replaced";
+    }
     return nullptr;
   }
 

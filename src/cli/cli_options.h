@@ -12,7 +12,8 @@
 
 namespace nuvelo {
 
-enum class CliCommand { Search, Copy, Help, Version };
+// Versions: the kept versions of one file at a destination (its path is `source`).
+enum class CliCommand { Search, Copy, Versions, Help, Version };
 enum class OutputFormat { Text, Tsv, Json };
 
 struct CliOptions {
@@ -36,7 +37,11 @@ struct CliOptions {
   bool wait = false;  // --wait: wait for a run of the same job to end instead of exiting
   std::optional<std::string> settings;
   bool dryRun = false;
-  std::optional<bool> verify;    // nothing: the settings file's
+  std::optional<bool> verify;  // nothing: the settings file's
+  // --keep-replaced[=FOLDER] | --no-keep-replaced; nothing: the job file's, else the settings'
+  std::optional<bool> keepReplaced;
+  std::optional<std::string> versionsFolder;  // --keep-replaced=FOLDER
+  std::optional<unsigned> pruneVersionsDays;  // --prune-versions DAYS
   bool ignoreFreeSpace = false;  // copy even when the destination seems to lack the room
   OutputFormat format = OutputFormat::Text;
   bool formatGiven = false;

@@ -11,8 +11,10 @@
 #include "cli/output_text.h"
 #include "cli/search_printer.h"
 #include "cli/terminal_observers.h"
+#include "cli/versions_command.h"
 #include "engine/copy/copy_options.h"
 #include "engine/copy/copy_run.h"
+#include "engine/copy/replaced_versions.h"
 #include "engine/jobs/job_end.h"
 #include "engine/jobs/job_search.h"
 #include "engine/jobs/job_state.h"
@@ -82,6 +84,17 @@ std::string copyRefusal(const CliOptions& o, CliEnvironment& env, const Job& job
   return {};
 }
 
+// Why the versions folder cannot take what the copy replaces; empty when it can or is not used.
+std::string versionsRefusal(const Job& job) {
+  const CopyOptions& copy = job.options.copy;
+  if (!copy.keepReplaced) return {};
+  const auto refusal =
+      versionsFolderRefusal(copy.destination, copy.versionsFolder, job.options.search.sourceFolder);
+  if (!refusal) return {};
+  return terminalText(
+      versionsFolderRefusalText(*refusal, versionsRootOf(copy.destination, copy.versionsFolder)));
+}
+
 // Holds the job's run lock for a real copy: a second run of the same job exits at once, or
 // with --wait waits for the first to end. Nothing but a status to return when it cannot run.
 std::optional<int> lockRun(const CliOptions& o, CliEnvironment& env, const Job& job,
@@ -114,6 +127,8 @@ void tellSummary(const CliOptions& o, CliEnvironment& env, const CopyRunResult& 
   if (!result.failedSources.empty())
     env.err << terminalText(failedNamesText(result.failedSources)) << '\n';
   if (result.retried > 0) env.err << retriedFilesText(result.retried) << '\n';
+  if (const std::string versions = versionCountsText(result.versions); !versions.empty())
+    env.err << terminalText(versions) << '\n';
   if (waiting > 0) env.err << waitingFilesText(waiting) << '\n';
 }
 
@@ -124,7 +139,7 @@ int closeReport(const CliOptions& o, CliEnvironment& env, CopyReport* report,
                 int status) {
   if (!report) return status;
   const auto now = CopyMeter::Clock::now();
-  report->summary(result.counts, result.retried, meter.bytesCopied(),
+  report->summary(result, meter.bytesCopied(),
                   std::chrono::duration<double>(now - meter.started()).count(), o.dryRun,
                   result.aborted, waiting);
   if (report->close()) return status;
@@ -178,6 +193,9 @@ int runCopyJob(const CliOptions& o, CliEnvironment& env, const Job& job, const W
     env.err << "nuvelo-cli: " << wording("質問に答えがなかったので中止しました") << '\n';
   if (result.attributesNote && !o.quiet)
     env.err << "nuvelo-cli: " << attributesNoteText(*result.attributesNote) << '\n';
+  if (result.versions.pruneFailure)
+    env.err << "nuvelo-cli: " << terminalText(pruneFailureText(*result.versions.pruneFailure))
+            << '\n';
   const bool failed = result.counts.failed + found.unreadable.size() + observer.unreadable() > 0;
   int status = result.aborted ? ExitStatus::Interrupted
                : failed       ? ExitStatus::SomeFailed
@@ -264,6 +282,7 @@ int runJob(const CliOptions& o, CliEnvironment& env) {
   FileLock runLock;
   if (copy) {
     if (const std::string why = copyRefusal(o, env, job); !why.empty()) return refuse(env, why);
+    if (const std::string why = versionsRefusal(job); !why.empty()) return refuse(env, why);
     if (!o.dryRun)
       if (const auto status = lockRun(o, env, job, runLock)) return *status;
     if (o.report && !report.emplace(*o.report).ok())
@@ -301,6 +320,7 @@ int runCli(const CliOptions& o, CliEnvironment& env) {
     env.out << '\n';
     return withOutputChecked(env, ExitStatus::Done);
   }
+  if (o.command == CliCommand::Versions) return withOutputChecked(env, runVersions(o, env));
   return withOutputChecked(env, runJob(o, env));
 }
 

@@ -16,14 +16,16 @@ void CopyReport::file(const char* status, const EntryReport& report, std::uint64
   out_ << "}\n";
 }
 
-void CopyReport::summary(const CopyCounts& counts, std::size_t retried, std::uint64_t bytes,
-                         double seconds, bool dryRun, bool interrupted, std::size_t waiting) {
+void CopyReport::summary(const CopyRunResult& result, std::uint64_t bytes, double seconds,
+                         bool dryRun, bool interrupted, std::size_t waiting) {
+  const CopyCounts& counts = result.counts;
   char time[32];
   std::snprintf(time, sizeof time, "%.3f", seconds);
   out_ << "{\"status\": \"summary\", \"copied\": " << counts.copied
        << ", \"skipped\": " << counts.skipped << ", \"failed\": " << counts.failed
-       << ", \"retried\": " << retried << ", \"bytes\": " << bytes << ", \"seconds\": " << time
-       << ", \"dry_run\": " << (dryRun ? "true" : "false")
+       << ", \"retried\": " << result.retried << ", \"kept\": " << result.versions.kept
+       << ", \"pruned\": " << result.versions.pruned << ", \"bytes\": " << bytes
+       << ", \"seconds\": " << time << ", \"dry_run\": " << (dryRun ? "true" : "false")
        << ", \"interrupted\": " << (interrupted ? "true" : "false") << ", \"waiting\": " << waiting
        << "}\n";
 }

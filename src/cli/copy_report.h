@@ -21,10 +21,10 @@ class CopyReport {
   // detail: the reason of a skip or the error of a failure, empty for a copy.
   void file(const char* status, const EntryReport& report, std::uint64_t bytes,
             const std::string& detail);
-  // retried: the files tried again after a failure that may pass; waiting: the files the job's
-  // next run takes again.
-  void summary(const CopyCounts& counts, std::size_t retried, std::uint64_t bytes, double seconds,
-               bool dryRun, bool interrupted, std::size_t waiting);
+  // The run's counts with the files tried again after a failure that may pass and the versions
+  // kept and pruned; waiting: the files the job's next run takes again.
+  void summary(const CopyRunResult& result, std::uint64_t bytes, double seconds, bool dryRun,
+               bool interrupted, std::size_t waiting);
   // Everything written reached the file.
   bool close();
 

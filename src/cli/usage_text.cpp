@@ -10,6 +10,8 @@ std::string usageText() {
   nuvelo-cli search [OPTIONS] SOURCE [DEST]
   nuvelo-cli copy   [OPTIONS] SOURCE DEST
   nuvelo-cli search|copy [OPTIONS] --job FILE
+  nuvelo-cli versions [--keep-replaced=FOLDER] [--job FILE | --settings FILE]
+                      [--format text|tsv|json | -0] PATH
 
 検索:
   --since WHEN           この時以降に更新されたもの (既定: 今日)。WHEN は YYYY-MM-DD、
@@ -56,6 +58,14 @@ std::string usageText() {
   -n, --dry-run          何をどこへコピーするかを表示するだけ
   --report FILE          ファイルごとの結果 (copied, skipped と理由, failed とエラー) と最後の
                          集計を 1 行 1 つの JSON で FILE に書く
+  --keep-replaced[=FOLDER] | --no-keep-replaced   上書きで置き換えるファイルを消さずに
+                         DEST/.nuvelo-versions/YYYY-MM-DD_HHMMSS/ (FOLDER を指定したときは
+                         FOLDER/YYYY-MM-DD_HHMMSS/) の下に DEST からのパスで残す (既定: 設定ファイルの
+                         KeepReplaced と VersionsFolder)。FOLDER は = で続けて書き、相対パスは DEST
+                         から。データはコピーせずハードリンクか移動で残すので、FOLDER は DEST と
+                         同じファイルシステムに置く
+  --prune-versions DAYS  コピーのあと、実行の開始より DAYS 日以上前の版のフォルダを削除する
+                         (既定: 削除しない)
 
   コピー先が SOURCE の中にあるときは、コピー先フォルダは検索しない。
   記録する日付は、そのコピーの一覧を作った検索を始めた日。コピーできなかったファイルと
@@ -63,6 +73,14 @@ std::string usageText() {
   コピーする (コピーできたか、SOURCE からなくなるまで)。
   exFAT・FAT32 などでは、大文字と小文字だけが違う名前、使えない名前、4 GiB 以上のファイル (FAT32)
   はコピー前に失敗とし、保存できないアクセス権と所有者は一度だけ知らせて内容と更新日時をコピーする。
+
+版 (versions):
+  versions PATH          コピー先のファイル PATH の残された版を新しい順に表示する (版のフォルダ名、
+                         サイズ、更新日時、パス)。PATH のフォルダから上にたどり、最初に
+                         .nuvelo-versions のあるフォルダをコピー先とする。--keep-replaced=FOLDER
+                         のときは、FOLDER にそのファイルの版がある最初のフォルダ。--job FILE か
+                         --settings FILE のときはそのコピー先と VersionsFolder を使う。
+                         --format と -0 は search と同じ。版がなければ標準エラーに知らせて 0
 
 共通:
   --job FILE             ジョブファイル (条件ファイルに [Job] の項目を加えたもの) からジョブの

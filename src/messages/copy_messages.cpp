@@ -113,6 +113,39 @@ std::string attributesNoteText(const AttributesNote& note) {
               {note.fileSystem, droppedAttributes(note)});
 }
 
+std::string versionCountsText(const VersionCounts& versions) {
+  std::string text;
+  if (versions.kept > 0)
+    text = fill("置き換えたファイルを残しました: {1}個 ({2})",
+                {std::to_string(versions.kept), versions.root});
+  if (versions.pruned > 0)
+    text += (text.empty() ? "" : "\n") +
+            fill("古い版を削除しました: {1}個", {std::to_string(versions.pruned)});
+  return text;
+}
+
+std::string versionsFolderRefusalText(VersionsFolderRefusal refusal, const std::string& root) {
+  switch (refusal) {
+    case VersionsFolderRefusal::IsDestination:
+      return fill(
+          "置き換えるファイルを残すフォルダ {1} はコピー先そのものです。"
+          "コピー先の中の別のフォルダを指定してください",
+          {root});
+    case VersionsFolderRefusal::InsideSource:
+      return fill("置き換えるファイルを残すフォルダ {1} は検索元の中にあります", {root});
+    case VersionsFolderRefusal::OtherFileSystem:
+      break;
+  }
+  return fill(
+      "置き換えるファイルを残すフォルダ {1} はコピー先と別のファイルシステムにあります。"
+      "残すファイルはコピーせずに移すので、コピー先と同じドライブのフォルダを指定してください",
+      {root});
+}
+
+std::string pruneFailureText(const Failure& failure) {
+  return fill("古い版を削除できませんでした: {1}: {2}", {failure.path, reasonText(failure.code)});
+}
+
 std::string waitingFilesText(std::size_t waiting) {
   return fill("次回のコピーで再試行するもの: {1}個", {std::to_string(waiting)});
 }

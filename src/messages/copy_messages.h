@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/copy/copy_run.h"
+#include "engine/copy/replaced_versions.h"
 
 namespace nuvelo {
 
@@ -36,6 +37,13 @@ std::string waitingFilesText(std::size_t waiting);
 // "一時的なエラーのあとやり直したもの: 2個": the files of a run tried again after a failure that
 // may pass, whatever became of them then.
 std::string retriedFilesText(std::size_t retried);
+// "置き換えたファイルを残しました: 3個 (フォルダ)": the versions the run kept and where, and
+// "古い版を削除しました: 5個" for those it pruned; empty when it did neither.
+std::string versionCountsText(const VersionCounts& versions);
+// Why the versions folder cannot serve the copy, naming it.
+std::string versionsFolderRefusalText(VersionsFolderRefusal refusal, const std::string& root);
+// "古い版を削除できませんでした: <path>: <reason>".
+std::string pruneFailureText(const Failure& failure);
 // "コピー先が exFAT のため、アクセス権と所有者は保存していません".
 std::string attributesNoteText(const AttributesNote& note);
 

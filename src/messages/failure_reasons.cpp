@@ -164,6 +164,9 @@ std::string reasonText(const CopyFailure& failure) {
   if (const auto* name = std::get_if<NameRefusal>(&failure.detail)) return nameRefusalText(*name);
   if (const auto* size = std::get_if<SizeRefusal>(&failure.detail)) return sizeRefusalText(*size);
   if (const auto* clash = std::get_if<NameClash>(&failure.detail)) return nameClashText(*clash);
+  if (std::holds_alternative<VersionNotKept>(failure.detail))
+    return fill("置き換えるファイルを残せないため、置き換えませんでした ({1})",
+                {reasonText(failure.code)});
   return reasonText(failure.code);
 }
 

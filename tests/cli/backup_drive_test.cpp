@@ -113,9 +113,10 @@ class Backup {
     testing::setModified(path, when);
   }
 
-  ProgramRun copy(const char* overwrite) const {
+  ProgramRun copy(const char* overwrite, const std::string& option = "--no-keep-replaced") const {
     return runProgram({NUVELO_CLI_PATH, "copy", "-v", "--overwrite", overwrite, "--relative",
-                       "--since", "2000-01-01", "--settings", settings(), source(), drive.path()});
+                       "--since", "2000-01-01", "--settings", settings(), option, source(),
+                       drive.path()});
   }
   // The start of nuvelo-cli's line for a file, with the paths as it writes them.
   std::string lineFor(const char* what, const std::string& relative) const {
@@ -181,6 +182,31 @@ TEST_P(BackupDrive, CarriesTheTreeWholeAndANeverRunLeavesIt) {
   EXPECT_EQ(treeOf(b.drive.path()), treeHolding(files));
   for (const auto& [relative, content] : files)
     EXPECT_TRUE(readFile(b.onDrive(relative)) == content) << relative << " differs";
+}
+
+// A good file backed up, then spoilt at the source: the next run keeps the good copy in the
+// drive's versions folder, moved there where the drive has no hard links (FAT32, exFAT).
+TEST_P(BackupDrive, KeepsWhatItReplaces) {
+  Backup& b = backup();
+  b.put("docs/thesis.odt", "a good thesis\n");
+  ASSERT_EQ(b.copy("always").status, 0);
+  b.put("docs/thesis.odt", "20 random bytes!!!!\n", localTime(2024, 5, 3));
+  const ProgramRun run = b.copy("always", "--keep-replaced");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(readFile(b.onDrive("docs/thesis.odt")), "20 random bytes!!!!\n");
+  const ProgramRun listed =
+      runProgram({NUVELO_CLI_PATH, "versions", "-0", b.onDrive("docs/thesis.odt")});
+  ASSERT_EQ(listed.status, 0) << listed.err;
+  const std::string kept = listed.out.substr(0, listed.out.find('\0'));
+  EXPECT_EQ(listed.out.size(), kept.size() + 1) << listed.out;
+  EXPECT_EQ(kept.rfind(b.onDrive(".nuvelo-versions/"), 0), 0u) << kept;
+  EXPECT_EQ(readFile(kept), "a good thesis\n");
+  // Nothing else: no temporary file, no second copy.
+  const std::string runFolder =
+      kept.substr(b.onDrive("").size(), kept.find("/docs/") - b.onDrive("").size());
+  const std::map<std::string, std::string> expected = {{"docs/thesis.odt", ""},
+                                                       {runFolder + "/docs/thesis.odt", ""}};
+  EXPECT_EQ(treeOf(b.drive.path()), treeHolding(expected));
 }
 
 INSTANTIATE_TEST_SUITE_P(Drives, BackupDrive,

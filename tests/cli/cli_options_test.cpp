@@ -64,7 +64,20 @@ INSTANTIATE_TEST_SUITE_P(
         BadLine{"copy --retry-wait 1h /a /b", "秒数"},
         BadLine{"copy --retry-wait 3601 /a /b", "秒数"},
         BadLine{"copy --retries /a /b", "0 から 100"},
-        BadLine{"search --change-time --no-change-time /a", "反対"}));
+        BadLine{"search --change-time --no-change-time /a", "反対"},
+        BadLine{"search --keep-replaced /a", "copy だけ"},
+        BadLine{"search --prune-versions 3 /a", "copy だけ"},
+        BadLine{"copy --keep-replaced --no-keep-replaced /a /b", "反対"},
+        BadLine{"copy --keep-replaced=old --no-keep-replaced /a /b", "反対"},
+        BadLine{"copy --keep-replaced= /a /b", "フォルダを書いて"},
+        BadLine{"copy --prune-versions /a /b", "日数"},
+        BadLine{"copy --prune-versions 2w /a /b", "日数"},
+        BadLine{"copy --prune-versions 36501 /a /b", "日数"},
+        BadLine{"copy --no-keep-replaced=old /a /b", "引数を取りません"},
+        BadLine{"versions", "ファイルを指定"}, BadLine{"versions /a /b", "多すぎ"},
+        BadLine{"versions --overwrite always /a", "copy だけ"},
+        BadLine{"versions --no-keep-replaced /a", "versions では使えません"},
+        BadLine{"versions --format json -0 /a", "同時に"}));
 
 TEST(CommandLine, ReadsEveryOption) {
   const ParsedCommandLine parsed = parseCommandLine(
@@ -110,6 +123,38 @@ TEST(CommandLine, ReadsTheJobsOptions) {
   EXPECT_FALSE(job.options->source);
 }
 
+// --keep-replaced takes its folder only after "=": a word after it is an argument.
+TEST(CommandLine, ReadsTheKeptVersionsOptions) {
+  struct Case {
+    const char* line;
+    std::optional<bool> keep;
+    std::optional<std::string> folder;
+    std::optional<unsigned> prune;
+    std::optional<std::string> destination;
+  };
+  const Case cases[] = {
+      {"copy --keep-replaced /a /b", true, std::nullopt, std::nullopt, "/b"},
+      {"copy --keep-replaced=old /a /b", true, "old", std::nullopt, "/b"},
+      {"copy --keep-replaced=/m/v --keep-replaced /a /b", true, "/m/v", std::nullopt, "/b"},
+      {"copy --no-keep-replaced --prune-versions 30 /a /b", false, std::nullopt, 30u, "/b"},
+      {"copy --prune-versions=0 /a /b", std::nullopt, std::nullopt, 0u, "/b"},
+      {"versions --keep-replaced=old /b/f.txt", true, "old", std::nullopt, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    const ParsedCommandLine parsed = parseCommandLine(words(c.line));
+    ASSERT_TRUE(parsed.options) << c.line << ": " << parsed.error;
+    EXPECT_EQ(parsed.options->keepReplaced, c.keep) << c.line;
+    EXPECT_EQ(parsed.options->versionsFolder, c.folder) << c.line;
+    EXPECT_EQ(parsed.options->pruneVersionsDays, c.prune) << c.line;
+    EXPECT_EQ(parsed.options->destination, c.destination) << c.line;
+  }
+  const ParsedCommandLine versions = parseCommandLine(words("versions --format json -q f.txt"));
+  ASSERT_TRUE(versions.options) << versions.error;
+  EXPECT_EQ(versions.options->command, CliCommand::Versions);
+  EXPECT_EQ(versions.options->source, "f.txt");
+  EXPECT_EQ(versions.options->format, OutputFormat::Json);
+}
+
 TEST(CommandLine, DefaultsLeaveTheSettingsFileToDecide) {
   const ParsedCommandLine parsed = parseCommandLine(words("search --format tsv /src"));
   ASSERT_TRUE(parsed.options);
@@ -123,6 +168,9 @@ TEST(CommandLine, DefaultsLeaveTheSettingsFileToDecide) {
   EXPECT_FALSE(parsed.options->retries);
   EXPECT_FALSE(parsed.options->retryWait);
   EXPECT_FALSE(parsed.options->changeTime);
+  EXPECT_FALSE(parsed.options->keepReplaced);
+  EXPECT_FALSE(parsed.options->versionsFolder);
+  EXPECT_FALSE(parsed.options->pruneVersionsDays);
   EXPECT_FALSE(parsed.options->destination);
   EXPECT_EQ(parsed.options->format, OutputFormat::Tsv);
 }

@@ -30,10 +30,16 @@ struct NameClash {
   bool operator==(const NameClash&) const = default;
 };
 
+// The file the copy was to replace could not be kept among the versions (`code` says why): it
+// was left in place, and the copy was not put there.
+struct VersionNotKept {
+  bool operator==(const VersionNotKept&) const = default;
+};
+
 struct CopyFailure {
   std::error_code code;  // an errno value or a CopyError
   // UnusableName: what the name has; TooLarge and NameClash: their details.
-  std::variant<std::monostate, NameRefusal, SizeRefusal, NameClash> detail;
+  std::variant<std::monostate, NameRefusal, SizeRefusal, NameClash, VersionNotKept> detail;
 };
 
 }  // namespace nuvelo

@@ -13,6 +13,9 @@ CopyRequest copyRequestOf(const CopyOptions& options, const std::string& searchR
   request.filter = std::move(filter);
   request.verify = options.verify;
   request.retry = options.retry;
+  request.keepReplaced = options.keepReplaced;
+  request.versionsFolder = options.versionsFolder;
+  request.pruneVersionsDays = options.pruneVersionsDays;
   return request;
 }
 

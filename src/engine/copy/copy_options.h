@@ -19,6 +19,9 @@ struct CopyOptions {
   std::int32_t overwrite = OverwriteAsk;  // the stored number (overwritePolicyOf)
   bool verify = false;                    // re-read every copy before it is put in place
   RetryPolicy retry;  // a copy that fails in a way that may pass: how often, after what wait
+  bool keepReplaced = false;              // keep each replaced file in the versions folder
+  std::string versionsFolder;  // versionsRootOf: empty for the destination's .nuvelo-versions
+  std::optional<unsigned> pruneVersionsDays;  // none: kept versions are never removed
 };
 
 // The copy run's request for rows found below `searchRoot`; `filter` holds the exclusions that

@@ -10,6 +10,7 @@
 #include "engine/copy/copy_errors.h"
 #include "engine/copy/copy_list.h"
 #include "engine/copy/parallel_copies.h"
+#include "engine/copy/version_history.h"
 #include "platform/path_text.h"
 #include "platform/posix/filesystem.h"
 
@@ -97,7 +98,8 @@ std::uint64_t sizeOf(const std::string& path) {
              : 0;
 }
 
-// The room the files the policy copies need beyond what the namesakes they replace free.
+// The room the files the policy copies need beyond what the namesakes they replace free; a
+// namesake that is kept among the versions frees nothing.
 std::uint64_t roomNeeded(const std::vector<std::string>& list, const CopyRequest& request) {
   // A plan writes nothing, so it has nothing to try again.
   CopyRunner planner(
@@ -106,7 +108,8 @@ std::uint64_t roomNeeded(const std::vector<std::string>& list, const CopyRequest
   for (const std::string& source : list) {
     const EntryReport plan = planner.plan(source);
     if (plan.kind != EntryReport::Copied) continue;
-    const std::uint64_t size = sizeOf(source), replaced = sizeOf(plan.target);
+    const std::uint64_t size = sizeOf(source),
+                        replaced = request.keepReplaced ? 0 : sizeOf(plan.target);
     if (size > replaced) needed += size - replaced;
   }
   return needed;
@@ -227,6 +230,16 @@ void copyAtOnce(const std::vector<std::string>& list, unsigned threads, CopyRunn
   running = nullptr;
 }
 
+// Removes the versions of runs older than the request's days before the run's start.
+void pruneOldVersions(const CopyRequest& request, std::time_t started, VersionCounts& counts) {
+  constexpr std::time_t Day = 24 * 60 * 60;
+  const std::time_t before = started - static_cast<std::time_t>(*request.pruneVersionsDays) * Day;
+  const PruneResult pruned =
+      pruneVersions(versionsRootOf(request.destination, request.versionsFolder), before);
+  counts.pruned = pruned.versions;
+  counts.pruneFailure = pruned.failure;
+}
+
 }  // namespace
 
 std::vector<std::string> carriedSources(const std::vector<std::string>& copyList,
@@ -270,8 +283,13 @@ CopyRunResult runCopy(const std::vector<ResultRow>& rows, const CopyRequest& req
     }
   }
 
+  const std::time_t started = request.started ? request.started : std::time(nullptr);
+  std::optional<ReplacedVersions> versions;
+  if (request.keepReplaced && !request.dryRun)
+    versions.emplace(request.destination, request.versionsFolder, started);
   CopySettings settings{request.rule,   request.destination, request.overwrite,
-                        request.verify, request.rules,       request.retry};
+                        request.verify, request.rules,       request.retry,
+                        versions ? &*versions : nullptr};
   ProgressCount progress(observer, list);
   CopyHooks hooks;
   hooks.poll = [&observer] { observer.poll(); };
@@ -303,6 +321,10 @@ CopyRunResult runCopy(const std::vector<ResultRow>& rows, const CopyRequest& req
   else
     copyAtOnce(list, threads, runner, observer, progress, result, running);
   runner.finish();
+  result.versions.root = versionsRootOf(request.destination, request.versionsFolder);
+  if (versions) result.versions.kept = versions->kept();
+  if (request.pruneVersionsDays && !request.dryRun && !result.aborted)
+    pruneOldVersions(request, started, result.versions);
   return result;
 }
 

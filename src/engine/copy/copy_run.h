@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -35,6 +36,14 @@ struct CopyRequest {
   bool verify = false;                   // re-read every copy before it is put in place
   std::optional<FileSystemRules> rules;  // given instead of learnt from the destination
   RetryPolicy retry;                     // a failure that may pass: how often, after what wait
+  // Each file the copy replaces is kept below the versions root (replaced_versions.h).
+  bool keepReplaced = false;
+  std::string versionsFolder;  // versionsRootOf: empty for the destination's .nuvelo-versions
+  // After the copy, the kept versions of runs older than this many days before the run's start
+  // are removed; none: nothing is removed.
+  std::optional<unsigned> pruneVersionsDays;
+  // When the run started (its versions' folder is named after it); 0: when runCopy is called.
+  std::time_t started = 0;
 };
 
 // The room the copy needs against the room the destination has, in bytes.
@@ -89,10 +98,19 @@ struct CopyCounts {
   std::size_t failed = 0;
 };
 
+// What the run did with the versions of the files it replaced.
+struct VersionCounts {
+  std::string root;                     // the versions root (versionsRootOf)
+  std::size_t kept = 0;                 // files replaced and kept
+  std::size_t pruned = 0;               // kept versions of older runs removed
+  std::optional<Failure> pruneFailure;  // the first that could not be removed
+};
+
 struct CopyRunResult {
   bool aborted = false;
   bool refusedForRoom = false;  // ended before copying: too little room, and not to go on
   CopyCounts counts;
+  VersionCounts versions;
   // Files were copied without attributes the destination does not keep: told once for the
   // run, not as a failure.
   std::optional<AttributesNote> attributesNote;

@@ -167,6 +167,11 @@ PendingCopy CopyRunner::pendingCopy(EntryReport report, const std::string& subpa
   pending.hooks.keepsAttributes = rules.keepsPermissions;
   pending.hooks.keepsLinks = rules.keepsLinks;
   pending.hooks.timesLostByRename = !rules.renameKeepsTimes;
+  if (ReplacedVersions* versions = settings_.versions)
+    pending.hooks.replaceNamesake = [versions, subpath](int folderFd, const std::string& temporary,
+                                                        const std::string& name) {
+      return versions->replace(folderFd, subpath, name, temporary);
+    };
   pending.destination = settings_.destination;
   pending.overwrite = settings_.overwrite;
   pending.retry = settings_.retry;
@@ -180,6 +185,7 @@ EntryReport CopyRunner::write(PendingCopy& pending,
   report.kind = outcome.kind;
   report.attributesDropped = outcome.attributesDropped;
   if (report.kind == EntryReport::Failed) report.failure = {outcome.code, {}};
+  if (outcome.versionNotKept) report.failure.detail = VersionNotKept{};
   return report;
 }
 

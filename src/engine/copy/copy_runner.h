@@ -17,6 +17,7 @@
 #include "engine/copy/destination_names.h"
 #include "engine/copy/destination_path.h"
 #include "engine/copy/file_copier.h"
+#include "engine/copy/replaced_versions.h"
 #include "platform/posix/file_system_rules.h"
 
 namespace nuvelo {
@@ -31,6 +32,8 @@ struct CopySettings {
   std::optional<FileSystemRules> rules;
   // How a file whose copy failed in a way that may pass is tried again.
   RetryPolicy retry;
+  // Where each replaced file is kept; none: a replaced file is gone.
+  ReplacedVersions* versions = nullptr;
 };
 
 struct EntryReport {

@@ -73,6 +73,8 @@ CopyOutcome putInPlace(const CopyTarget& target, const std::string& temporary, b
     if (placed.error().code != std::errc::file_exists) return failedWith(placed.error());
     if (auto refusal = refusalToReplace(target)) return *refusal;
   }
+  if (target.replaceNamesake && *target.replaceNamesake)
+    return (*target.replaceNamesake)(target.folderFd, temporary, target.name);
   if (renameat(target.folderFd, from, target.folderFd, to) != 0) return failedWith(errno);
   return {CopyOutcome::Copied, {}};
 }

@@ -19,6 +19,7 @@ struct CopyTarget {
   const std::string& name;
   ReplaceMode mode;
   const std::function<ReplaceAnswer()>& askReplace;
+  const ReplaceNamesake* replaceNamesake = nullptr;  // none: renamed over the namesake
 };
 
 CopyOutcome failedWith(std::error_code code);
@@ -42,7 +43,8 @@ TargetDecision decideTargetFrom(const CopyTarget& target, const struct stat& sou
                                 const struct stat* existing);
 
 // Renames the finished temporary entry to the target's name: over a namesake when `replace`
-// was decided, else only where none has appeared meanwhile (asking again if one has).
+// was decided, else only where none has appeared meanwhile (asking again if one has). A
+// namesake is replaced through the target's replaceNamesake when it has one.
 CopyOutcome putInPlace(const CopyTarget& target, const std::string& temporary, bool replace);
 
 }  // namespace nuvelo

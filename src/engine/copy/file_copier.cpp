@@ -138,7 +138,7 @@ Attempt copyOpenFile(int from, const struct stat& source, const CopyTarget& targ
 DecidedCopy decideEntryCopy(const std::string& source, int folderFd, const std::string& name,
                             ReplaceMode mode, const std::function<ReplaceAnswer()>& askReplace,
                             const CopyHooks& hooks, const std::optional<struct stat>* lookedUp) {
-  const CopyTarget target{folderFd, name, mode, askReplace};
+  const CopyTarget target{folderFd, name, mode, askReplace, &hooks.replaceNamesake};
   DecidedCopy decided;
   Result<Descriptor> opened = openEntry(source, SourceFlags);
   if (!opened && isLink(opened.error())) {
@@ -168,7 +168,7 @@ CopyOutcome carryOutCopy(DecidedCopy& decided, const std::string& source, int fo
                          const std::function<ReplaceAnswer()>& askReplace, const CopyHooks& hooks,
                          CutCopy* cut) {
   if (decided.settled) return *decided.settled;
-  const CopyTarget target{folderFd, name, mode, askReplace};
+  const CopyTarget target{folderFd, name, mode, askReplace, &hooks.replaceNamesake};
   struct stat& st = decided.looked;
   for (int attempt = 1;; ++attempt) {
     const Attempt result =

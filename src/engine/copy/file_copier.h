@@ -43,7 +43,14 @@ struct CopyOutcome {
   bool attributesDropped = false;
   // Failed once the copy had taken its name: another try would meet it as a namesake.
   bool afterPlacing = false;
+  // Failed because the namesake it was to replace could not be kept (it stays in place).
+  bool versionNotKept = false;
 };
+
+// Puts the finished temporary entry of the folder in place of its namesake `name`, keeping the
+// namesake elsewhere first (see ReplacedVersions).
+using ReplaceNamesake =
+    std::function<CopyOutcome(int folderFd, const std::string& temporary, const std::string& name)>;
 
 // Test seams and progress of one copy.
 struct CopyHooks : DataCopyHooks {
@@ -64,6 +71,8 @@ struct CopyHooks : DataCopyHooks {
   // Called with the kept part of a cut copy, reopened, just before it is checked (tests damage
   // it).
   std::function<void(int keptFd)> beforeResume = nullptr;
+  // How a namesake is replaced; none: the copy is renamed over it, and it is gone.
+  ReplaceNamesake replaceNamesake = nullptr;
 };
 
 // Copies the entry at `source` (a regular file; a symbolic link is copied as a link) into the

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "engine/copy/replaced_versions.h"
 #include "engine/jobs/job_state.h"
 #include "engine/search/search_run.h"
 #include "engine/settings/job_dates.h"
@@ -58,6 +59,9 @@ void fillFrom(OptionLayer& resolved, const OptionLayer& layer) {
   takeFirst(resolved.addDriveLetter, layer.addDriveLetter);
   takeFirst(resolved.overwrite, layer.overwrite);
   takeFirst(resolved.verify, layer.verify);
+  takeFirst(resolved.keepReplaced, layer.keepReplaced);
+  takeFirst(resolved.versionsFolder, layer.versionsFolder);
+  takeFirst(resolved.pruneVersionsDays, layer.pruneVersionsDays);
   takeFirst(resolved.threads, layer.threads);
   takeFirst(resolved.retries, layer.retries);
   takeFirst(resolved.retryWait, layer.retryWait);
@@ -85,6 +89,9 @@ JobOptions jobOptionsOf(const OptionLayer& r) {
   o.copy.overwrite = *r.overwrite.value;
   o.copy.verify = *r.verify.value;
   o.copy.retry = {*r.retries.value, *r.retryWait.value};
+  o.copy.keepReplaced = *r.keepReplaced.value;
+  o.copy.versionsFolder = *r.versionsFolder.value;
+  o.copy.pruneVersionsDays = *r.pruneVersionsDays.value;
   return o;
 }
 
@@ -101,6 +108,9 @@ OptionLayer optionLayerOf(const JobOptions& o, const std::string& where) {
   layer.addDriveLetter.set(o.copy.addDriveLetter, where);
   layer.overwrite.set(overwritePolicyOf(o.copy.overwrite), where);
   layer.verify.set(o.copy.verify, where);
+  layer.keepReplaced.set(o.copy.keepReplaced, where);
+  layer.versionsFolder.set(o.copy.versionsFolder, where);
+  layer.pruneVersionsDays.set(o.copy.pruneVersionsDays, where);
   layer.threads.set(o.search.walkThreads, where);
   layer.retries.set(o.copy.retry.retries, where);
   layer.retryWait.set(o.copy.retry.wait, where);
@@ -152,6 +162,9 @@ WalkFilter walkFilterOf(const Job& job) {
       filter.perFolder = false;  // files are compared one by one
       break;
   }
+  filter.leftOutVersions = destinationInsideSource(
+      filter.sourceText,
+      versionsRootOf(job.options.copy.destination, job.options.copy.versionsFolder));
   if (!job.waiting.empty()) filter.waiting = std::make_shared<const WaitingFiles>(job.waiting);
   return filter;
 }

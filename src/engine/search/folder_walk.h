@@ -19,6 +19,10 @@
 
 namespace nuvelo {
 
+// The folder in which a copy keeps the files it replaced (engine/copy/replaced_versions.h):
+// never walked, so that a search of a destination lists only what is current.
+inline constexpr const char* VersionsFolderName = ".nuvelo-versions";
+
 // What the walk takes and what it leaves out.
 struct WalkFilter {
   bool includeSubfolders = true;  // the subfolder switch
@@ -35,6 +39,8 @@ struct WalkFilter {
   // A folder below the source that is neither entered nor listed: the destination of the
   // copy, when it lies inside the source, so that a backup does not take in its own copies.
   std::optional<FileIdentity> leftOutFolder;
+  // Likewise the folder of the copy's kept versions, when the user named one below the source.
+  std::optional<FileIdentity> leftOutVersions;
   // How many threads read folders and look entries up: 1 is the one-thread walk, 0 chooses by
   // the file system of the walked folder.
   unsigned threads = 0;

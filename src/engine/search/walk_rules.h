@@ -23,9 +23,13 @@ class WalkRules {
   bool entersSubfolders() const { return filter_.includeSubfolders || wholeFolder_; }
   // Per-folder mode: a folder changed since the day is taken whole instead of entered.
   bool takesChangedFolders() const { return filter_.perFolder && !wholeFolder_; }
-  bool hasLeftOutFolder() const { return filter_.leftOutFolder.has_value(); }
+  bool hasLeftOutFolder() const {
+    return filter_.leftOutFolder.has_value() || filter_.leftOutVersions.has_value();
+  }
   bool isLeftOut(dev_t device, ino_t inode) const {
-    return filter_.leftOutFolder && FileIdentity{device, inode} == *filter_.leftOutFolder;
+    const FileIdentity folder{device, inode};
+    return (filter_.leftOutFolder && folder == *filter_.leftOutFolder) ||
+           (filter_.leftOutVersions && folder == *filter_.leftOutVersions);
   }
   // The date test of an entry of `folderPath` (a file, or a folder in per-folder mode): its
   // times pass the threshold, or it waits in the job's retry list, itself or as part of a
@@ -38,9 +42,10 @@ class WalkRules {
   bool isExcludedFolder(const std::string& path) const;
   // A file or link left out by its name: an excluded extension or a copier's temporary file.
   bool skipsFileNamed(std::string_view name) const;
-  // A subfolder not entered for its name: a dot folder, when a folder's size is summed.
+  // A subfolder not entered for its name: the copy's kept versions, and a dot folder when a
+  // folder's size is summed.
   bool skipsFolderNamed(std::string_view name) const {
-    return sizesOnly_ && !name.empty() && name.front() == '.';
+    return (sizesOnly_ && !name.empty() && name.front() == '.') || name == VersionsFolderName;
   }
 
  private:

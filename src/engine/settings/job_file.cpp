@@ -11,6 +11,9 @@ namespace {
 
 constexpr const char* JobSection = "Job";
 
+// A hundred years: more is a slip of the keyboard.
+constexpr int MostPruneDays = 36500;
+
 constexpr std::array<const char*, 4> PolicyNames = {"always", "ask", "newer", "never"};
 
 std::optional<OverwritePolicy> policyOf(const std::string& text) {
@@ -54,6 +57,16 @@ class JobKeys {
     read("RetryWait", layer_.retryWait,
          [](const std::string& text) { return parseRetryWait(text); });
   }
+  void readText(const char* key, Said<std::string>& option) {
+    if (const auto value = file_.readValue(JobSection, key)) option.set(*value, place(key));
+  }
+  void readPruneDays() {
+    const auto value = file_.readValue(JobSection, "PruneVersions");
+    if (!value) return;
+    const auto number = parseProfileInteger(*value);
+    if (!number || *number < 0 || *number > MostPruneDays) return refuse("PruneVersions", *value);
+    layer_.pruneVersionsDays.set(static_cast<unsigned>(*number), place("PruneVersions"));
+  }
   const std::optional<JobFileProblem>& problem() const { return problem_; }
 
  private:
@@ -87,6 +100,9 @@ Expected<OptionLayer, JobFileProblem> readJobFile(const std::string& path) {
   keys.readSwitch("PickupFolder", layer.perFolder);
   keys.readSwitch("ChangeTime", layer.changeTime);
   keys.readSwitch("Verify", layer.verify);
+  keys.readSwitch("KeepReplaced", layer.keepReplaced);
+  keys.readText("VersionsFolder", layer.versionsFolder);
+  keys.readPruneDays();
   keys.readThreads();
   keys.readRetries();
   if (keys.problem()) return Unexpected(*keys.problem());
@@ -98,16 +114,21 @@ Result<> writeJobFile(const std::string& path, const SearchOptions& search,
   if (Result<> written = writeConditionFile(path, conditionsOf(search, copy.destination)); !written)
     return written;
   ProfileFile file(path);
-  return file.writeInOrder(
-      {{JobSection, "Overwrite", overwritePolicyName(overwritePolicyOf(copy.overwrite))},
-       {JobSection, "DirAbs", profileBoolText(copy.dirAbs)},
-       {JobSection, "AddDriveLetter", profileBoolText(copy.addDriveLetter)},
-       {JobSection, "PickupFolder", profileBoolText(search.perFolder)},
-       {JobSection, "ChangeTime", profileBoolText(search.changeTime)},
-       {JobSection, "Verify", profileBoolText(copy.verify)},
-       {JobSection, "Threads", std::to_string(search.walkThreads)},
-       {JobSection, "Retries", std::to_string(copy.retry.retries)},
-       {JobSection, "RetryWait", retryWaitText(copy.retry.wait)}});
+  std::vector<ProfileFile::KeyValue> keys = {
+      {JobSection, "Overwrite", overwritePolicyName(overwritePolicyOf(copy.overwrite))},
+      {JobSection, "DirAbs", profileBoolText(copy.dirAbs)},
+      {JobSection, "AddDriveLetter", profileBoolText(copy.addDriveLetter)},
+      {JobSection, "PickupFolder", profileBoolText(search.perFolder)},
+      {JobSection, "ChangeTime", profileBoolText(search.changeTime)},
+      {JobSection, "Verify", profileBoolText(copy.verify)},
+      {JobSection, "Threads", std::to_string(search.walkThreads)},
+      {JobSection, "Retries", std::to_string(copy.retry.retries)},
+      {JobSection, "RetryWait", retryWaitText(copy.retry.wait)},
+      {JobSection, "KeepReplaced", profileBoolText(copy.keepReplaced)},
+      {JobSection, "VersionsFolder", copy.versionsFolder}};
+  if (copy.pruneVersionsDays)
+    keys.push_back({JobSection, "PruneVersions", std::to_string(*copy.pruneVersionsDays)});
+  return file.writeInOrder(keys);
 }
 
 }  // namespace nuvelo

@@ -3,8 +3,9 @@
 // window's settings. A job file is a condition file (its type mark and its five conditions,
 // which the window opens as it opens any condition file) with a [Job] section for the rest of
 // the job: the overwrite policy, the layout, per-folder mode, the change-time switch, verify,
-// the walk's threads and the retries of a copy that failed in a way that may pass. A key the [Job]
-// section does not hold takes the built-in default, never the settings file's.
+// the walk's threads, the retries of a copy that failed in a way that may pass, and the kept
+// versions (KeepReplaced, VersionsFolder, PruneVersions). A key
+// the [Job] section does not hold takes the built-in default, never the settings file's.
 
 #include <string>
 

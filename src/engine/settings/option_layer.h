@@ -34,6 +34,10 @@ struct OptionLayer {
   Said<bool> addDriveLetter;
   Said<OverwritePolicy> overwrite;
   Said<bool> verify;
+  Said<bool> keepReplaced;           // keep each file a copy replaces in the versions folder
+  Said<std::string> versionsFolder;  // empty: the destination's .nuvelo-versions
+  // Kept versions older than this many days are removed after a copy; none: never.
+  Said<std::optional<unsigned>> pruneVersionsDays;
   Said<unsigned> threads;
   Said<unsigned> retries;                     // tries again after a failure that may pass
   Said<std::chrono::milliseconds> retryWait;  // before the first of them; doubled for each next

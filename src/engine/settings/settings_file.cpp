@@ -46,6 +46,8 @@ MainWindowSettings readMainWindowSettings(const ProfileFile& file) {
   s.overwrite = file.readInteger(Option, "Overwrite", 1);
   s.changeTime = file.readBool(Option, "ChangeTime", true);
   s.verify = file.readBool(Option, "Verify", false);
+  s.keepReplaced = file.readBool(Option, "KeepReplaced", false);
+  s.versionsFolder = file.readString(Option, "VersionsFolder", "");
   s.threads = static_cast<std::uint32_t>(std::max(0, file.readInteger(Option, "Threads", 0)));
   s.retry.retries = parseRetries(file.readString(Option, "Retries", "")).value_or(s.retry.retries);
   s.retry.wait = parseRetryWait(file.readString(Option, "RetryWait", "")).value_or(s.retry.wait);
@@ -71,6 +73,8 @@ Result<> writeSettingsAtClose(ProfileFile& file, const MainWindowSettings& s) {
       {Option, "Overwrite", std::to_string(s.overwrite)},
       {Option, "EscExt", toCommaText(s.excludedExtensions)},
       {Option, "ChangeTime", profileBoolText(s.changeTime)},
+      {Option, "KeepReplaced", profileBoolText(s.keepReplaced)},
+      {Option, "VersionsFolder", s.versionsFolder},
   };
   for (std::size_t c = 0; c < s.columnWidths.size(); ++c)
     keys.push_back({ListView, columnWidthKey(c), std::to_string(s.columnWidths[c])});
@@ -106,6 +110,9 @@ OptionLayer optionLayerOf(const ProfileFile& file) {
   readSwitch(file, "DirAbs", layer.dirAbs);
   readSwitch(file, "AddDriveLetter", layer.addDriveLetter);
   readSwitch(file, "Verify", layer.verify);
+  readSwitch(file, "KeepReplaced", layer.keepReplaced);
+  if (const auto value = file.readValue(Option, "VersionsFolder"))
+    layer.versionsFolder.set(*value, keyPlace(file, Option, "VersionsFolder"));
   if (const auto value = file.readValue(Option, "EscExt"))
     layer.excludedExtensions.set(fromCommaText(*value), keyPlace(file, Option, "EscExt"));
   const auto overwrite = file.readValue(Option, "Overwrite");
@@ -138,6 +145,9 @@ OptionLayer builtInOptions() {
   layer.addDriveLetter.set(defaults.addDriveLetter, "");
   layer.overwrite.set(overwritePolicyOf(defaults.overwrite), "");
   layer.verify.set(defaults.verify, "");
+  layer.keepReplaced.set(defaults.keepReplaced, "");
+  layer.versionsFolder.set(defaults.versionsFolder, "");
+  layer.pruneVersionsDays.set(std::nullopt, "");
   layer.threads.set(defaults.threads, "");
   layer.retries.set(defaults.retry.retries, "");
   layer.retryWait.set(defaults.retry.wait, "");

@@ -35,7 +35,11 @@ struct MainWindowSettings {
   // Option/ChangeTime: a file whose change time (ctime) is on or after the day is taken too, so
   // that a file moved, renamed or unpacked into the source with an old last-write time is found
   bool changeTime = true;
-  bool verify = false;  // Option/Verify: read only; no window control writes it
+  bool verify = false;        // Option/Verify: read only; no window control writes it
+  bool keepReplaced = false;  // Option/KeepReplaced: keep each file a copy replaces
+  // Option/VersionsFolder: where the kept files go, empty for the destination's
+  // .nuvelo-versions; no window control edits it
+  std::string versionsFolder;
   // Option/Threads: the walk's threads, 0 (or absent) to choose by the file system; read only
   std::uint32_t threads = 0;
   // Option/Retries and Option/RetryWait (seconds, decimals allowed): how often a copy that

@@ -21,6 +21,8 @@ CopyOptions storedCopyOptions(const MainWindowSettings& settings) {
   copy.overwrite = settings.overwrite;
   copy.verify = settings.verify;
   copy.retry = settings.retry;
+  copy.keepReplaced = settings.keepReplaced;
+  copy.versionsFolder = settings.versionsFolder;
   return copy;
 }
 
@@ -38,6 +40,8 @@ void storeOptions(const SearchOptions& search, const CopyOptions& copy,
   settings.overwrite = copy.overwrite;
   settings.verify = copy.verify;
   settings.retry = copy.retry;
+  settings.keepReplaced = copy.keepReplaced;
+  settings.versionsFolder = copy.versionsFolder;
 }
 
 SearchConditions conditionsOf(const SearchOptions& search, const std::string& destination) {

@@ -127,6 +127,8 @@ void CopyNotice::showNotes(const CopyRunResult& result, const QStringList& faile
   if (result.retried > 0) lines << qt(retriedFilesText(result.retried));
   if (waiting > 0) lines << qt(waitingFilesText(waiting));
   if (result.attributesNote) lines << qt(attributesNoteText(*result.attributesNote));
+  if (const std::string versions = versionCountsText(result.versions); !versions.empty())
+    lines << qt(versions).split(QLatin1Char('\n'));
   notesLabel->setVisible(!lines.isEmpty());
   notesLabel->setText(lines.join(QLatin1Char('\n')));
   notesLabel->adjustSize();

@@ -50,7 +50,8 @@ class CopyNotice : public QDialog {
   // window to hold it, a narrower one leaves the width as it is.
   void showDestination(const QString& destination);
   // Shows the counts of copied, skipped and failed files when a file failed, how many files
-  // wait for the next copy, and the note on what the destination could not keep, making the
+  // wait for the next copy, how many replaced files were kept and old versions removed, and the
+  // note on what the destination could not keep, making the
   // window wider and taller to hold them; without any the window has its design layout.
   // `failedFiles`: a line for each failed file with its reason, for the list the failed files
   // button opens. `waiting`: the files and folders the job's next copy takes again.

@@ -35,9 +35,23 @@ QPushButton* button(const char* name, const char* text, QWidget* parent, QRect g
   return b;
 }
 
+// A check box with the tip that says what it does.
+QCheckBox* tippedCheckBox(const char* name, const char* text, const char* tip, QWidget* parent,
+                          QRect geometry) {
+  auto* box = placed(new QCheckBox(QString::fromUtf8(text), parent), name, geometry);
+  box->setToolTip(QString::fromUtf8(tip));
+  return box;
+}
+
 QLabel* label(const char* name, const char* text, QWidget* parent, QPoint at) {
   return placed(new QLabel(QString::fromUtf8(text), parent), name, QRect(at, QSize()));
 }
+
+// The rows added to the design's layout: the change-time check box in the search group, the
+// keep-replaced check box in the copy group.
+constexpr int ChangeTimeRoom = 22;
+constexpr int KeepReplacedRoom = 22;
+static_assert(ChangeTimeRoom + KeepReplacedRoom == DetailSettingsDialog::ExtraHeight);
 
 }  // namespace
 
@@ -91,19 +105,18 @@ void DetailSettingsDialog::buildSearchCopyPage() {
   searchCopyPage->setObjectName(QStringLiteral("TabSheet2"));
   pages->addTab(searchCopyPage, QStringLiteral("検索・コピー"));
   searchGroup = placed(new QGroupBox(QStringLiteral("検索"), searchCopyPage), "GroupBox1",
-                       {10, 8, 270, 65 + ExtraHeight});
+                       {10, 8, 270, 65 + ChangeTimeRoom});
   perFolderCheckBox = placed(new QCheckBox(QStringLiteral("フォルダ単位で処理する"), searchGroup),
                              "cbxPickupFolder", {16, 18, 233, 17});
   perFolderNoteLabel =
       label("Label3", "(注意：設定を変更すると再検索が必要)", searchGroup, {32, 40});
   changeTimeCheckBox =
-      placed(new QCheckBox(QStringLiteral("移動・展開したファイルも対象とする"), searchGroup),
-             "cbxChangeTime", {16, 62, 233, 17});
-  changeTimeCheckBox->setToolTip(
-      QStringLiteral("更新日時が古くても、フォルダに移動・展開・名前変更された日時 (ctime) "
-                     "が指定日以降のファイルを対象にします"));
+      tippedCheckBox("cbxChangeTime", "移動・展開したファイルも対象とする",
+                     "更新日時が古くても、フォルダに移動・展開・名前変更された日時 (ctime) "
+                     "が指定日以降のファイルを対象にします",
+                     searchGroup, {16, 62, 233, 17});
   copyGroup = placed(new QGroupBox(QStringLiteral("コピー"), searchCopyPage), "GroupBox2",
-                     {10, 80 + ExtraHeight, 270, 169});
+                     {10, 80 + ChangeTimeRoom, 270, 169 + KeepReplacedRoom});
   overwriteGroup =
       placed(new RadioGroup(QStringLiteral("コピー先に同名ファイルがあった時"),
                             {QStringLiteral("上書きする"), QStringLiteral("上書きするか確認する"),
@@ -118,6 +131,11 @@ void DetailSettingsDialog::buildSearchCopyPage() {
   copyNoticeCheckBox =
       placed(new QCheckBox(QStringLiteral("コピー完了メッセージを表示する"), copyGroup),
              "cbShowResult", {16, 144, 201, 17});
+  keepReplacedCheckBox =
+      tippedCheckBox("cbxKeepReplaced", "置き換えるファイルを残す",
+                     "上書きで置き換えるファイルを消さずに、コピー先の .nuvelo-versions "
+                     "フォルダの中に、コピーを始めた日時のフォルダを作って残します",
+                     copyGroup, {16, 166, 233, 17});
 }
 
 void DetailSettingsDialog::buildTabOrder() {
@@ -137,7 +155,8 @@ void DetailSettingsDialog::buildTabOrder() {
                                  overwriteGroup->item(2),
                                  overwriteGroup->item(3),
                                  driveLetterCheckBox,
-                                 copyNoticeCheckBox};
+                                 copyNoticeCheckBox,
+                                 keepReplacedCheckBox};
   for (qsizetype i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
 }
 
@@ -153,6 +172,7 @@ void DetailSettingsDialog::load(const DetailOptions& settings) {
   copyNoticeCheckBox->setChecked(settings.showCopyNotice);
   perFolderCheckBox->setChecked(settings.search.perFolder);
   changeTimeCheckBox->setChecked(settings.search.changeTime);
+  keepReplacedCheckBox->setChecked(settings.copy.keepReplaced);
 }
 
 DetailOptions DetailSettingsDialog::edited() const {
@@ -164,6 +184,7 @@ DetailOptions DetailSettingsDialog::edited() const {
   settings.copy.addDriveLetter = driveLetterCheckBox->isChecked();
   settings.copy.overwrite = overwriteGroup->itemIndex();
   settings.showCopyNotice = copyNoticeCheckBox->isChecked();
+  settings.copy.keepReplaced = keepReplacedCheckBox->isChecked();
   return settings;
 }
 

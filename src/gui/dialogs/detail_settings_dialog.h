@@ -1,6 +1,7 @@
 #pragma once
 // The detail settings dialog (design name frmConf): excluded extensions, path mode, per-folder
-// mode, overwrite policy, drive-letter folder and the copy-finished notice switch. Made once and
+// mode, overwrite policy, drive-letter folder, the copy-finished notice switch and whether
+// replaced files are kept. Made once and
 // reused; each showing loads the settings it is given, and "OK" hands the edited settings to
 // the owner, which may refuse them and keep the dialog open.
 
@@ -24,8 +25,9 @@ namespace nuvelo {
 class RadioGroup;
 
 // What the dialog edits: of the search, per-folder mode and the excluded extensions; of the
-// copy, the path mode, the drive-letter folder and the overwrite policy; and whether the
-// copy-finished notice shows. Every other member passes through unchanged.
+// copy, the path mode, the drive-letter folder, the overwrite policy and whether replaced files
+// are kept; and whether the copy-finished notice shows. Every other member passes through
+// unchanged.
 struct DetailOptions {
   SearchOptions search;
   CopyOptions copy;
@@ -62,6 +64,9 @@ class DetailSettingsDialog : public QDialog {
   RadioGroup* overwriteGroup = nullptr;
   QCheckBox* driveLetterCheckBox = nullptr;
   QCheckBox* copyNoticeCheckBox = nullptr;
+  // Each file the copy replaces is kept in the versions folder (the settings file's
+  // VersionsFolder, else the destination's .nuvelo-versions).
+  QCheckBox* keepReplacedCheckBox = nullptr;
 
   // Shows `settings` in the controls, for the next showing.
   void load(const DetailOptions& settings);
@@ -79,9 +84,10 @@ class DetailSettingsDialog : public QDialog {
   void centreOnParent();
 
   static constexpr int DesignWidth = 317;
-  // 22 pixels taller than the design's 338, for the change-time check box of the search group.
-  static constexpr int DesignHeight = 360;
-  static constexpr int ExtraHeight = 22;
+  // 44 pixels taller than the design's 338: 22 for the change-time check box of the search
+  // group, 22 for the keep-replaced check box of the copy group.
+  static constexpr int DesignHeight = 382;
+  static constexpr int ExtraHeight = 44;
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;

@@ -11,6 +11,7 @@
 
 #include "engine/copy/copy_options.h"
 #include "engine/copy/copy_run.h"
+#include "engine/copy/replaced_versions.h"
 #include "engine/jobs/job_end.h"
 #include "engine/jobs/job_state.h"
 #include "gui/dialogs/copy_notice.h"
@@ -117,7 +118,7 @@ class WindowCopyObserver : public CopyObserver {
 }  // namespace
 
 void MainWindow::onCopy() {
-  if (busy() || !copyMayStart()) return;
+  if (busy() || !copyMayStart() || !versionsFolderServes()) return;
   const Job job = windowJob(searchRoot_, Selection::By::Day);
   FileLock runLock;
   if (!lockCopyJob(job, runLock)) return;
@@ -202,6 +203,19 @@ bool MainWindow::copyMayStart() {
   }
   if (!makeDestination(destination)) return refuse(MessageKind::Error, cannotMakeDestinationText());
   return true;
+}
+
+// With replaced files kept, their folder must be able to take them; else a positioned box.
+bool MainWindow::versionsFolderServes() {
+  const CopyOptions copy = copyOptions();
+  if (!copy.keepReplaced) return true;
+  const auto refusal = versionsFolderRefusal(copy.destination, copy.versionsFolder, searchRoot_);
+  if (!refusal) return true;
+  boxes().show(MessageKind::Error,
+               versionsFolderRefusalText(
+                   *refusal, nameForDisplay(versionsRootOf(copy.destination, copy.versionsFolder))),
+               MessageButtons::Ok, positionedPlacement());
+  return false;
 }
 
 void MainWindow::showCopyProgress() {

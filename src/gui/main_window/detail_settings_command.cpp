@@ -35,6 +35,7 @@ void MainWindow::setDetailOptions(const DetailOptions& settings) {
   copy_.dirAbs = settings.copy.dirAbs;
   copy_.addDriveLetter = settings.copy.addDriveLetter;
   copy_.overwrite = settings.copy.overwrite;
+  copy_.keepReplaced = settings.copy.keepReplaced;
   showCopyNotice_ = settings.showCopyNotice;
 }
 
@@ -54,6 +55,7 @@ bool MainWindow::adoptDetailOptions(const DetailOptions& settings) {
   if (!writtenOrShown(written, boxes())) return false;
   showCopyNotice_ = settings.showCopyNotice;
   search_.changeTime = settings.search.changeTime;
+  copy_.keepReplaced = settings.copy.keepReplaced;
   if (settings.search.perFolder != search_.perFolder) newSearchNeeded_ = true;
   search_.perFolder = settings.search.perFolder;
   return true;

@@ -276,6 +276,7 @@ class MainWindow : public QMainWindow {
   // The folders that could not be read; nothing when the search was aborted.
   std::optional<std::vector<UnreadableFolder>> runSearch(const Job& job);
   bool copyMayStart();
+  bool versionsFolderServes();
   // Holds the job's run lock for the copy; false, after telling the user, while nuvelo-cli runs
   // the same job.
   bool lockCopyJob(const Job& job, FileLock& lock);

@@ -34,3 +34,17 @@ Result<> placeWithoutReplacing(int folderFd, const char* from, const char* to) {
 }
 
 }  // namespace nuvelo
+
+namespace nuvelo {
+
+Result<> moveWithoutReplacing(int fromFd, const char* from, int toFd, const char* to) {
+  if (renameat2(fromFd, from, toFd, to, RENAME_NOREPLACE) == 0) return {};
+  if (!isRefusedFlag(errno)) return failureFromErrno();
+  struct stat existing {};
+  if (fstatat(toFd, to, &existing, AT_SYMLINK_NOFOLLOW) == 0)
+    return failure(std::errc::file_exists);
+  if (renameat(fromFd, from, toFd, to) != 0) return failureFromErrno();
+  return {};
+}
+
+}  // namespace nuvelo

@@ -15,3 +15,12 @@ namespace nuvelo {
 [[nodiscard]] Result<> placeWithoutReplacing(int folderFd, const char* from, const char* to);
 
 }  // namespace nuvelo
+
+namespace nuvelo {
+
+// Moves the entry `from` of the folder `fromFd` to the name `to` of the folder `toFd` (on the
+// same file system) only where no namesake is there; EEXIST when one is. Where the file system
+// refuses the no-replace rename, the name is looked up just before a plain rename.
+[[nodiscard]] Result<> moveWithoutReplacing(int fromFd, const char* from, int toFd, const char* to);
+
+}  // namespace nuvelo

@@ -51,6 +51,9 @@ TEST(JobOptions, EachOptionComesFromTheFirstLayerThatSaysIt) {
   EXPECT_FALSE(*r.verify.value);
   EXPECT_EQ(r.verify.where, "");
   EXPECT_TRUE(*r.changeTime.value);
+  EXPECT_FALSE(*r.keepReplaced.value);
+  EXPECT_EQ(*r.versionsFolder.value, "");
+  EXPECT_FALSE(*r.pruneVersionsDays.value);
   EXPECT_TRUE(*r.dirAbs.value);
   EXPECT_EQ(resolvedOptions({settings}).overwrite.where,
             folder.file("NVO.ini") + " [Option] Overwrite");
@@ -250,6 +253,9 @@ TEST(JobFile, HoldsAWholeJobAndOpensAsAConditionFile) {
   copy.overwrite = OverwriteIfNewer;
   copy.verify = true;
   copy.retry = {5, std::chrono::milliseconds(250)};
+  copy.keepReplaced = true;
+  copy.versionsFolder = "old";
+  copy.pruneVersionsDays = 30;
   ASSERT_TRUE(writeJobFile(path, search, copy));
   EXPECT_NE(readFile(path).find("[Job]\nOverwrite=newer\n"), std::string::npos) << readFile(path);
 
@@ -270,7 +276,11 @@ TEST(JobFile, HoldsAWholeJobAndOpensAsAConditionFile) {
   EXPECT_EQ(back.copy.retry.retries, 5u);
   EXPECT_EQ(back.copy.retry.wait, std::chrono::milliseconds(250));
   EXPECT_NE(readFile(path).find("\nRetryWait=0.25\n"), std::string::npos);
+  EXPECT_TRUE(back.copy.keepReplaced);
+  EXPECT_EQ(back.copy.versionsFolder, "old");
+  EXPECT_EQ(back.copy.pruneVersionsDays, 30u);
   EXPECT_EQ(layer->overwrite.where, path + " [Job] Overwrite");
+  EXPECT_EQ(layer->keepReplaced.where, path + " [Job] KeepReplaced");
   // The window opens it as the condition file it also is.
   const auto conditions = readConditionFile(path);
   ASSERT_TRUE(conditions);
@@ -285,7 +295,8 @@ TEST(JobFile, RefusesWhatItCannotTake) {
   ASSERT_FALSE(untyped);
   EXPECT_EQ(untyped.error().kind, JobFileProblem::Kind::NotAJobFile);
   for (const char* bad : {"Overwrite=sometimes", "Overwrite=7", "Verify=yes", "Threads=-1",
-                          "Retries=101", "Retries=two", "RetryWait=-1", "RetryWait=0.5s"}) {
+                          "Retries=101", "Retries=two", "RetryWait=-1", "RetryWait=0.5s",
+                          "KeepReplaced=yes", "PruneVersions=-3", "PruneVersions=week"}) {
     writeFile(folder.file("bad.dat"),
               std::string("[Application]\nNVOFile=1\n[Job]\n") + bad + "\n");
     const auto refused = readJobFile(folder.file("bad.dat"));

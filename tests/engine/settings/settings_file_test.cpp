@@ -70,6 +70,8 @@ TEST(SettingsFile, CloseWritesItsKeysInOrderAndNoOthers) {
   s.overwrite = 2;
   s.excludedExtensions = {"bak", "a b"};
   s.changeTime = false;
+  s.keepReplaced = true;
+  s.versionsFolder = "old versions";
   s.columnWidths = {101, 81, 51, 101, 165};
   s.top = 10;
   s.left = 20;
@@ -84,7 +86,7 @@ TEST(SettingsFile, CloseWritesItsKeysInOrderAndNoOthers) {
   EXPECT_EQ(readFile(path),
             "[Default]\nFrom=/data/work\nTo=/media/backup\n"
             "[Option]\nDirKAI=0\nShowResult=1\nPickupFolder=0\nOverwrite=2\nEscExt=bak,\"a b\"\n"
-            "ChangeTime=0\n"
+            "ChangeTime=0\nKeepReplaced=1\nVersionsFolder=old versions\n"
             "[ListView]\nColumn0Width=101\nColumn1Width=81\nColumn2Width=51\nColumn3Width=101\n"
             "Column4Width=165\n"
             "[Window]\nTop=10\nLeft=20\nHeight=500\nWidth=600\n"
@@ -95,6 +97,8 @@ TEST(SettingsFile, CloseWritesItsKeysInOrderAndNoOthers) {
   EXPECT_EQ(back.from, s.from);
   EXPECT_EQ(back.excludedExtensions, s.excludedExtensions);
   EXPECT_FALSE(back.changeTime);
+  EXPECT_TRUE(back.keepReplaced);
+  EXPECT_EQ(back.versionsFolder, s.versionsFolder);
   EXPECT_EQ(back.columnWidths, s.columnWidths);
   EXPECT_EQ(back.width, s.width);
   EXPECT_FALSE(back.includeSubfolders);

@@ -59,8 +59,10 @@ class DetailSettings : public ::testing::Test {
 
 TEST_F(DetailSettings, LayoutOfBothPages) {
   EXPECT_EQ(dialog->windowTitle(), QStringLiteral("詳細設定"));
-  // The design's 338 pixels and 22 for the change-time check box.
-  EXPECT_EQ(dialog->size(), QSize(317, 360));
+  // The design's 338 pixels, 22 for the change-time and 22 for the keep-replaced check box.
+  EXPECT_EQ(dialog->size(), QSize(317, 382));
+  EXPECT_EQ(dialog->keepReplacedCheckBox->text(), QStringLiteral("置き換えるファイルを残す"));
+  EXPECT_LE(dialog->keepReplacedCheckBox->geometry().bottom(), dialog->copyGroup->height());
   EXPECT_EQ(dialog->pages->count(), 2);
   EXPECT_EQ(dialog->pages->tabText(0), QStringLiteral("拡張子・パス"));
   EXPECT_EQ(dialog->pages->tabText(1), QStringLiteral("検索・コピー"));

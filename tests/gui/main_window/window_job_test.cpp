@@ -9,14 +9,18 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <memory>
 
+#include <QLabel>
 #include "engine/jobs/job_state.h"
 #include "engine/settings/job_dates.h"
 #include "engine/settings/job_file.h"
 #include "engine/settings/settings_lock.h"
+#include "gui/dialogs/copy_notice.h"
+#include "gui/dialogs/detail_settings_dialog.h"
 #include "gui/main_window/main_window.h"
 #include "support/detail_settings_edit.h"
 #include "support/fake_services.h"
@@ -106,6 +110,54 @@ TEST_F(WindowJob, MovedInFilesAreFoundByTheirChangeTime) {
   EXPECT_EQ(std::find(paths.begin(), paths.end(), "report.odt"), paths.end());
   form->close();
   EXPECT_NE(readFile(settingsPath()).find("ChangeTime=0"), std::string::npos);
+}
+
+// The detail settings keep each file a copy replaces; the switch is stored at close and read
+// at the next start, and the copy-finished notice says how many files were kept.
+TEST_F(WindowJob, ACopyKeepsWhatItReplacesWhenTheDetailSettingsSaySo) {
+  makeFile(destination() + "/a.txt", localTime(2024, 4, 1), 3);
+  fakes.dialogs.script = [](QDialog& shown) {
+    auto& dialog = static_cast<DetailSettingsDialog&>(shown);
+    EXPECT_FALSE(dialog.keepReplacedCheckBox->isChecked());
+    EXPECT_EQ(dialog.keepReplacedCheckBox->objectName(), QStringLiteral("cbxKeepReplaced"));
+    EXPECT_EQ(dialog.keepReplacedCheckBox->parentWidget(), dialog.copyGroup);
+    dialog.keepReplacedCheckBox->setChecked(true);
+    dialog.okButton->click();
+  };
+  form->detailSettingsAction->trigger();
+  form->onSearch();
+  QString notes;
+  fakes.dialogs.script = [&](QDialog&) {
+    notes = form->copyNotice->notesLabel->text();
+    form->copyNotice->okButton->click();
+  };
+  form->onCopy();
+  EXPECT_EQ(readFile(destination() + "/a.txt"), std::string(10, 'x'));
+  const auto versions = std::filesystem::directory_iterator(destination() + "/.nuvelo-versions");
+  ASSERT_NE(versions, std::filesystem::directory_iterator());
+  EXPECT_EQ(readFile(versions->path().string() + "/a.txt"), std::string(3, 'x'));
+  EXPECT_TRUE(notes.startsWith(QStringLiteral("置き換えたファイルを残しました: 1個")))
+      << notes.toStdString();
+  form->close();
+  EXPECT_NE(readFile(settingsPath()).find("KeepReplaced=1"), std::string::npos);
+
+  MainWindow again(fakes.services(), settingsPath(), settings.path());
+  EXPECT_TRUE(again.detailOptions().copy.keepReplaced);
+}
+
+// A versions folder named in the settings file that cannot take the files stops the copy.
+TEST_F(WindowJob, ACopyWhoseVersionsFolderCannotServeDoesNotStart) {
+  form->close();
+  writeFile(settingsPath(), "[Option]\nKeepReplaced=1\nVersionsFolder=" + source() + "/old\n");
+  MainWindow again(fakes.services(), settingsPath(), settings.path());
+  again.sinceDatePicker->setDate(QDate(2024, 5, 1));
+  again.sourceFolderEdit->setText(QString::fromStdString(source()));
+  again.destinationFolderEdit->setText(QString::fromStdString(destination()));
+  again.onSearch();
+  again.onCopy();
+  ASSERT_FALSE(fakes.boxes.shown.empty());
+  EXPECT_NE(fakes.boxes.shown.back().text.find("検索元の中"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(destination() + "/a.txt"));
 }
 
 // A search by comparison lists what is missing at the destination or older there, whatever
