@@ -33,7 +33,8 @@ std::string copyProgressText(const CopyProgress& progress, double elapsedSeconds
 std::string durationText(double seconds);
 // "次回のコピーで再試行するもの: 3個": the files and folders a job's next run takes again.
 std::string waitingFilesText(std::size_t waiting);
-// "コピー先が exFAT のため、アクセス権と所有者は保存していません".
+// "コピー先が exFAT のため、アクセス権と所有者は保存していません", "コピー先が ramfs のため、
+// アクセス制御リストと拡張属性は保存していません".
 std::string attributesNoteText(const AttributesNote& note);
 
 }  // namespace nuvelo

@@ -27,9 +27,21 @@ EntryReport unreadableFolderReport(const UnreadableFolder& folder, const CopyReq
   return report;
 }
 
-AttributesNote attributesNoteFor(const FileSystemRules& rules) {
-  // Where permission bits are not kept, the owner is not even tried (see CopyHooks).
-  return {rules.name, !rules.keepsPermissions, !rules.keepsPermissions || !rules.keepsOwners};
+// The run's note, told once, gathers what any copy or made folder went without.
+void noteDropped(const DroppedAttributes& dropped, CopyRunner& runner, CopyRunResult& result) {
+  if (!dropped.any()) return;
+  const FileSystemRules& rules = runner.destinationRules();
+  if (!result.attributesNote) result.attributesNote = AttributesNote{rules.name, false, false};
+  AttributesNote& note = *result.attributesNote;
+  if (dropped.permissionBits) {
+    // Where permission bits are not kept, the owner is not even tried (see CopyHooks).
+    note.permissionBits |= !rules.keepsPermissions;
+    note.owners |= !rules.keepsPermissions || !rules.keepsOwners;
+    // A file system that refused the bits against its rules.
+    note.permissionBits |= !note.owners;
+  }
+  note.acls |= dropped.acls;
+  note.extendedAttributes |= dropped.extendedAttributes;
 }
 
 void count(const EntryReport& report, CopyCounts& counts) {
@@ -166,8 +178,7 @@ class ProgressCount {
 void tell(const EntryReport& report, CopyRunner& runner, CopyObserver& observer,
           ProgressCount& progress, CopyRunResult& result) {
   count(report, result.counts);
-  if (report.attributesDropped && !result.attributesNote)
-    result.attributesNote = attributesNoteFor(runner.destinationRules());
+  noteDropped(report.attributesDropped, runner, result);
   if (report.kind == EntryReport::Failed) {
     result.failedSources.push_back(report.source);
     observer.copyFailed(report);
@@ -299,7 +310,7 @@ CopyRunResult runCopy(const std::vector<ResultRow>& rows, const CopyRequest& req
     copyInTurn(list, request, runner, observer, progress, result);
   else
     copyAtOnce(list, threads, runner, observer, progress, result, running);
-  runner.finish();
+  noteDropped(runner.finish(), runner, result);
   return result;
 }
 
