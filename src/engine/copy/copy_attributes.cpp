@@ -54,40 +54,49 @@ Result<std::optional<FileAcl>> sourceAcl(int sourceFd, bool listed) {
   return Unexpected(acl.error());
 }
 
-// Gives the copy the ACL after its bits were set: the ACL sets the group's bits to its mask
-// and leaves set-id bits as they are.
-void giveAcl(int copyFd, const std::optional<FileAcl>& acl, mode_t mode, KeptOwnership kept,
+// Gives the copy the source's ACL as it may have it, then the set-id and sticky bits it may
+// keep: a change of mode sets the ACL's mask from the group's bits, so they are the ACL's own.
+// False when the destination holds no ACL (told), and the bits are still to be given.
+bool giveAcl(int copyFd, const FileAcl& acl, const struct stat& source, KeptOwnership kept,
              Given& given) {
-  if (acl) {
-    const Result<> written = writeAcl(copyFd, AclKind::Access, narrowedAcl(*acl, kept));
-    if (written) return;
-    if (refusesAttributes(written.error().code))
-      given.dropped.acls = true;
-    else
-      given.failed(written.error());
-    return;
+  const FileAcl narrowed = narrowedAcl(acl, kept);
+  const Result<> written = writeAcl(copyFd, AclKind::Access, narrowed);
+  if (!written && refusesAttributes(written.error().code)) {
+    given.dropped.acls = true;
+    return false;
   }
-  // A copy made in a folder with a default ACL took that ACL's named entries, which the bits
-  // just set give effect to: the source granted them nothing.
+  if (!written) {
+    given.failed(written.error());
+    return true;
+  }
+  const mode_t special = narrowedMode(source.st_mode & 07777, kept) & 07000;
+  if (special != 0 && fchmod(copyFd, special | permissionBitsOf(narrowed)) != 0)
+    given.failed(failureFromErrno().error());
+  return true;
+}
+
+// A copy made in a folder with a default ACL took that ACL's named entries, which the copy's
+// bits give effect to: the source, without an ACL, granted them nothing.
+void dropInheritedAcl(int copyFd, mode_t mode, Given& given) {
   if (!hasExtendedAcl(copyFd)) return;
   if (const Result<> reset = writeAcl(copyFd, AclKind::Access, aclOfMode(mode)); !reset)
     given.failed(reset.error());
 }
 
-// The copy's permission bits, and the source's access ACL where it has one.
+// The copy's access ACL where the source has one, else its permission bits.
 void givePermissions(int copyFd, int sourceFd, const struct stat& source, bool aclListed,
                      KeptOwnership kept, Given& given) {
   const Result<std::optional<FileAcl>> acl = sourceAcl(sourceFd, aclListed);
   if (!acl) return given.failed(acl.error());
+  if (*acl && giveAcl(copyFd, **acl, source, kept, given)) return;
   const mode_t mode = *acl ? modeWithoutAcl(**acl, source.st_mode, kept)
                            : narrowedMode(source.st_mode & 07777, kept);
   if (fchmod(copyFd, mode) != 0) {
     if (!isUnsupported(errno)) return given.failed(failureFromErrno().error());
     given.dropped.permissionBits = true;
-    given.dropped.acls = acl->has_value();
     return;
   }
-  giveAcl(copyFd, *acl, mode, kept, given);
+  if (!*acl) dropInheritedAcl(copyFd, mode, given);
 }
 
 Given giveAttributes(int copyFd, int sourceFd, const struct stat& source,

@@ -12,7 +12,7 @@ struct stat;
 namespace nuvelo {
 
 // Gives the open copy the source's owner and group where the system allows it, its extended
-// attributes (see carryAttributes), then its permission bits and access ACL, then its times.
+// attributes (see carryAttributes), then its access ACL or permission bits, then its times.
 // A set-user-id bit stays only with the source's owner and a set-group-id bit only with its
 // group; under another group the group may do no more than others could with the source (see
 // narrowed_permissions.h). Where the destination keeps no permission bits (`keepsModes` false,

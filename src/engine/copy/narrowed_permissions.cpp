@@ -38,6 +38,10 @@ mode_t modeWithoutAcl(const FileAcl& acl, mode_t mode, KeptOwnership kept) {
   return narrowedMode((mode & 07000) | bits, kept);
 }
 
+mode_t permissionBitsOf(const FileAcl& acl) {
+  return static_cast<mode_t>(acl.owner << 6 | acl.mask.value_or(acl.owningGroup) << 3 | acl.others);
+}
+
 FileAcl aclOfMode(mode_t mode) {
   return {(mode >> 6) & AllRights, (mode >> 3) & AllRights, mode & AllRights, std::nullopt, {}, {}};
 }

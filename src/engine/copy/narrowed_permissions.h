@@ -35,4 +35,7 @@ mode_t modeWithoutAcl(const FileAcl& acl, mode_t mode, KeptOwnership kept);
 // The ACL that says no more than the mode's permission bits.
 FileAcl aclOfMode(mode_t mode);
 
+// The permission bits a file with the ACL shows: the group's are the mask where there is one.
+mode_t permissionBitsOf(const FileAcl& acl);
+
 }  // namespace nuvelo
