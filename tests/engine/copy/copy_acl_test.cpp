@@ -172,6 +172,34 @@ TEST_F(CopierAcls, ACapabilityStaysOnlyWithItsOwner) {
   EXPECT_FALSE(attribute(target(), "security.capability"));
 }
 
+// An ordinary user's own file that not even it may write: the copy takes its attribute while it
+// can still be written, and its ACL.
+TEST(CopierAsOrdinaryUser, AReadOnlyFileKeepsItsAttributeAndAcl) {
+  if (geteuid() == 0 && !testing::nobodyUser()) GTEST_SKIP() << "no user nobody to copy as";
+  testing::TempFolder tree;
+  if (const std::string why = testing::aclsMissingIn(tree.path()); !why.empty())
+    GTEST_SKIP() << why;
+  testing::openToEveryone(tree.path());
+  const std::optional<std::string> copied = testing::asOrdinaryUser([&tree] {
+    const std::string source = tree.file("mine.txt");
+    const std::string destination = tree.file("dest");
+    testing::writeFile(source, "mine");
+    mkdir(destination.c_str(), 0700);
+    if (!setAttribute(source, "user.tag", "mine") || chmod(source.c_str(), 0400) != 0 ||
+        !setAcl(source, "u:0:r"))
+      return std::string("cannot make the source");
+    const Descriptor into(open(destination.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const CopyOutcome outcome =
+        copyEntryInto(source, into.get(), "mine.txt", ReplaceMode::Silent, {});
+    const std::string copy = destination + "/mine.txt";
+    return std::string(outcome.kind == CopyOutcome::Copied ? "copied" : outcome.code.message()) +
+           " " + attribute(copy, "user.tag").value_or("(no attribute)") + " " +
+           (aclText(copy) == aclText(source) ? "same ACL" : aclText(copy));
+  });
+  ASSERT_TRUE(copied) << "the ordinary user's copy did not finish";
+  EXPECT_EQ(*copied, "copied mine same ACL");
+}
+
 // Values as large as the kernel takes (64 KiB), between file systems that hold them (tmpfs),
 // and onto one that holds smaller values only: copied without the attribute, which is told.
 TEST(CopierLargeAttributes, CarriedWhereHeldAndToldWhereNot) {
