@@ -45,13 +45,13 @@ KeptOwnership takeOwnership(int copyFd, const struct stat& source) {
   return {copy.st_uid == source.st_uid, copy.st_gid == source.st_gid};
 }
 
-// The source's access ACL, when it has one of its own (`listed`) that can be read.
+// The source's access ACL, when it has one of its own (`listed`). One that cannot be read fails
+// the copy: its permission bits alone would show the group the mask.
 Result<std::optional<FileAcl>> sourceAcl(int sourceFd, bool listed) {
   if (!listed) return std::optional<FileAcl>();
   Result<FileAcl> acl = readAcl(sourceFd, AclKind::Access);
-  if (acl) return std::optional<FileAcl>(std::move(*acl));
-  if (refusesAttributes(acl.error().code)) return std::optional<FileAcl>();
-  return Unexpected(acl.error());
+  if (!acl) return Unexpected(acl.error());
+  return std::optional<FileAcl>(std::move(*acl));
 }
 
 // Gives the copy the source's ACL as it may have it, then the set-id and sticky bits it may
