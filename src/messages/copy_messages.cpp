@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string_view>
+#include <vector>
 
 #include "messages/failure_reasons.h"
 #include "messages/wording.h"
@@ -23,10 +25,23 @@ std::string byteText(std::uint64_t bytes) {
   return fill("{1} バイト", {std::to_string(bytes)});
 }
 
-std::string_view droppedAttributes(const AttributesNote& note) {
-  if (note.permissionBits && note.owners) return wording("アクセス権と所有者");
-  if (note.permissionBits) return wording("アクセス権");
-  return wording("所有者");
+// Things named in a sentence: "A、B と C" in the words of the user's language.
+std::string listText(const std::vector<std::string_view>& items) {
+  if (items.empty()) return {};
+  std::string text(items.back());
+  if (items.size() < 2) return text;
+  text = fill("{1}と{2}", {items[items.size() - 2], text});
+  for (std::size_t i = items.size() - 2; i > 0; --i) text = fill("{1}、{2}", {items[i - 1], text});
+  return text;
+}
+
+std::string droppedAttributes(const AttributesNote& note) {
+  std::vector<std::string_view> items;
+  if (note.permissionBits) items.push_back(wording("アクセス権"));
+  if (note.owners) items.push_back(wording("所有者"));
+  if (note.acls) items.push_back(wording("アクセス制御リスト"));
+  if (note.extendedAttributes) items.push_back(wording("拡張属性"));
+  return listText(items);
 }
 
 // The counts in the places {1} (copied), {2} (skipped) and {3} (failed).

@@ -44,7 +44,8 @@ std::string versionCountsText(const VersionCounts& versions);
 std::string versionsFolderRefusalText(VersionsFolderRefusal refusal, const std::string& root);
 // "古い版を削除できませんでした: <path>: <reason>".
 std::string pruneFailureText(const Failure& failure);
-// "コピー先が exFAT のため、アクセス権と所有者は保存していません".
+// "コピー先が exFAT のため、アクセス権と所有者は保存していません", "コピー先が ramfs のため、
+// アクセス制御リストと拡張属性は保存していません".
 std::string attributesNoteText(const AttributesNote& note);
 
 }  // namespace nuvelo

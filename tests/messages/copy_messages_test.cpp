@@ -36,6 +36,13 @@ INSTANTIATE_TEST_SUITE_P(
                  "コピー先が exFAT のため、アクセス権と所有者は保存していません"},
         TextCase{"OwnersAlone", attributesNoteText({"cifs", false, true}),
                  "コピー先が cifs のため、所有者は保存していません"},
+        TextCase{"AclsAlone", attributesNoteText({"ext4", false, false, true, false}),
+                 "コピー先が ext4 のため、アクセス制御リストは保存していません"},
+        TextCase{"AttributesAlone", attributesNoteText({"nfs", false, false, false, true}),
+                 "コピー先が nfs のため、拡張属性は保存していません"},
+        TextCase{"EverythingDropped", attributesNoteText({"exFAT", true, true, true, true}),
+                 "コピー先が exFAT のため、アクセス権、所有者、アクセス制御リストと拡張属性は"
+                 "保存していません"},
         TextCase{"Counts", copyCountsText({5, 1, 2}), "コピー 5個, スキップ 1個, 失敗 2個"},
         TextCase{"PlannedCounts", plannedCountsText({5, 1, 0}),
                  "コピー予定 5個, スキップ 1個, 失敗 0個"},

@@ -28,9 +28,21 @@ EntryReport unreadableFolderReport(const UnreadableFolder& folder, const CopyReq
   return report;
 }
 
-AttributesNote attributesNoteFor(const FileSystemRules& rules) {
-  // Where permission bits are not kept, the owner is not even tried (see CopyHooks).
-  return {rules.name, !rules.keepsPermissions, !rules.keepsPermissions || !rules.keepsOwners};
+// The run's note, told once, gathers what any copy or made folder went without.
+void noteDropped(const DroppedAttributes& dropped, CopyRunner& runner, CopyRunResult& result) {
+  if (!dropped.any()) return;
+  const FileSystemRules& rules = runner.destinationRules();
+  if (!result.attributesNote) result.attributesNote = AttributesNote{rules.name, false, false};
+  AttributesNote& note = *result.attributesNote;
+  if (dropped.permissionBits) {
+    // Where permission bits are not kept, the owner is not even tried (see CopyHooks).
+    note.permissionBits |= !rules.keepsPermissions;
+    note.owners |= !rules.keepsPermissions || !rules.keepsOwners;
+    // A file system that refused the bits against its rules.
+    note.permissionBits |= !note.owners;
+  }
+  note.acls |= dropped.acls;
+  note.extendedAttributes |= dropped.extendedAttributes;
 }
 
 void count(const EntryReport& report, CopyCounts& counts) {
@@ -171,8 +183,7 @@ void tell(const EntryReport& report, CopyRunner& runner, CopyObserver& observer,
           ProgressCount& progress, CopyRunResult& result) {
   count(report, result.counts);
   if (report.retried) ++result.retried;
-  if (report.attributesDropped && !result.attributesNote)
-    result.attributesNote = attributesNoteFor(runner.destinationRules());
+  noteDropped(report.attributesDropped, runner, result);
   if (report.kind == EntryReport::Failed) {
     result.failedSources.push_back(report.source);
     observer.copyFailed(report);
@@ -287,8 +298,12 @@ CopyRunResult runCopy(const std::vector<ResultRow>& rows, const CopyRequest& req
   std::optional<ReplacedVersions> versions;
   if (request.keepReplaced && !request.dryRun)
     versions.emplace(request.destination, request.versionsFolder, started);
-  CopySettings settings{request.rule,   request.destination, request.overwrite,
-                        request.verify, request.rules,       request.retry,
+  CopySettings settings{request.rule,
+                        request.destination,
+                        request.overwrite,
+                        request.verify,
+                        request.rules,
+                        request.retry,
                         versions ? &*versions : nullptr};
   ProgressCount progress(observer, list);
   CopyHooks hooks;
@@ -320,7 +335,7 @@ CopyRunResult runCopy(const std::vector<ResultRow>& rows, const CopyRequest& req
     copyInTurn(list, request, runner, observer, progress, result);
   else
     copyAtOnce(list, threads, runner, observer, progress, result, running);
-  runner.finish();
+  noteDropped(runner.finish(), runner, result);
   result.versions.root = versionsRootOf(request.destination, request.versionsFolder);
   if (versions) result.versions.kept = versions->kept();
   if (request.pruneVersionsDays && !request.dryRun && !result.aborted)

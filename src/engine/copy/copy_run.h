@@ -90,6 +90,8 @@ struct AttributesNote {
   std::string fileSystem;  // "exFAT", ...
   bool permissionBits = true;
   bool owners = true;
+  bool acls = false;
+  bool extendedAttributes = false;
 };
 
 struct CopyCounts {

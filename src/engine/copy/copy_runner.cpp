@@ -330,8 +330,8 @@ std::optional<SizeRefusal> sizeRefusal(std::uint64_t bytes, const FileSystemRule
   return SizeRefusal{rules.name, *rules.maxFileBytes + 1};
 }
 
-void CopyRunner::finish() {
-  folders_.finish();
+DroppedAttributes CopyRunner::finish() {
+  return folders_.finish();
 }
 
 }  // namespace nuvelo

@@ -42,8 +42,8 @@ struct EntryReport {
   std::string source;
   std::string target;   // destination folder + "/" + file name
   CopyFailure failure;  // for a failure: why
-  // Copied, but without permission bits and owner, which the destination does not keep.
-  bool attributesDropped = false;
+  // Copied, but without what of its attributes the destination does not keep.
+  DroppedAttributes attributesDropped{};
   // Tried again after a failure that may pass (whatever became of it then).
   bool retried = false;
 };
@@ -100,9 +100,9 @@ class CopyRunner {
   // What copy() would do, without touching the destination: Copied means it would copy
   // (perhaps after asking), NotCopied that the policy leaves the file alone.
   EntryReport plan(const std::string& source);
-  // Gives the folders this runner made the modes and times of their source folders; call
-  // once the last file is in.
-  void finish();
+  // Gives the folders this runner made the modes, ACLs, attributes and times of their source
+  // folders; call once the last file is in. Tells what of them the destination did not keep.
+  DroppedAttributes finish();
 
   const CopySettings& settings() const { return settings_; }
   // The rules of the destination folder's file system: tried out with a probe file by a copy,

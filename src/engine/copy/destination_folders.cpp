@@ -102,7 +102,7 @@ void DestinationFolders::adoptMade(const std::vector<std::string>& subpaths) {
   }
 }
 
-void DestinationFolders::finish() {
+DroppedAttributes DestinationFolders::finish() {
   openFd_.reset();
   openSubpath_.clear();
   for (const std::string& subpath : sweepAgain_)
@@ -112,22 +112,29 @@ void DestinationFolders::finish() {
   std::stable_sort(made_.begin(), made_.end(), [](const std::string& a, const std::string& b) {
     return depthOf(a) > depthOf(b);
   });
-  for (const std::string& subpath : made_) mirrorSourceFolder(subpath);
+  DroppedAttributes dropped;
+  for (const std::string& subpath : made_) dropped |= mirrorSourceFolder(subpath);
   made_.clear();
+  return dropped;
 }
 
-void DestinationFolders::mirrorSourceFolder(const std::string& subpath) {
+DroppedAttributes DestinationFolders::mirrorSourceFolder(const std::string& subpath) {
   // A folder that cannot be entered any more (removed meanwhile) has nothing to be given.
   const Descriptor folder(walkDown(subpath, false).value_or(-1));
-  if (!folder.isOpen()) return;
+  if (!folder.isOpen()) return {};
   const int fd = folder.get();
-  struct stat source {};
   // Best effort: the files are in, and a folder left private or with the run's times loses
-  // nothing of them, so a failure here is not reported.
-  if (lookUpEntry(sourceBase_ + subpath, source) && S_ISDIR(source.st_mode))
-    static_cast<void>(giveFileAttributes(fd, source));
-  else
-    fchmod(fd, 0777 & ~currentUmask());
+  // nothing of them, so a failure here is not reported. A source folder that cannot be opened
+  // (searchable, not readable) still gives its mode and times.
+  const std::string sourcePath = sourceBase_ + subpath;
+  const Descriptor sourceFolder(openEntry(sourcePath, FolderFlags).value_or(Descriptor()));
+  struct stat source {};
+  const bool looked = sourceFolder.isOpen() ? fstat(sourceFolder.get(), &source) == 0
+                                            : lookUpEntry(sourcePath, source);
+  if (looked && S_ISDIR(source.st_mode))
+    return giveFolderAttributes(fd, sourceFolder.get(), source);
+  fchmod(fd, 0777 & ~currentUmask());
+  return {};
 }
 
 }  // namespace nuvelo

@@ -7,6 +7,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "engine/copy/dropped_attributes.h"
 #include "platform/posix/descriptor.h"
 #include "platform/result.h"
 
@@ -25,9 +26,9 @@ Result<Descriptor> openDestinationFolder(
 // The last folder stays open for the next file, which usually lands in the same place.
 //
 // A folder made here mirrors a source folder: it is made private while the run fills it, and
-// finish() gives it the source folder's permission bits (owner and group too where they can
-// be kept) and times, once its content is in. The copier's temporary files that a killed run
-// left in a folder are removed the first time the run puts a file there.
+// finish() gives it the source folder's permission bits, ACLs and extended attributes (owner
+// and group too where they can be kept) and times, once its content is in. The copier's temporary
+// files that a killed run left in a folder are removed the first time the run puts a file there.
 class DestinationFolders {
  public:
   // sourceBase followed by a subpath names the source folder that the destination folder of
@@ -50,13 +51,14 @@ class DestinationFolders {
   // The folder of a file that needed another try is cleared of leftovers once more by finish():
   // a lost connection keeps a failed try from removing its temporary file.
   void sweepAtFinish(const std::string& subpath) { sweepAgain_.insert(subpath); }
-  // Gives every folder made so far the mode and times of its source folder, deepest first,
-  // once the folders sweepAtFinish() names are cleared of leftovers.
-  void finish();
+  // Gives every folder made so far the mode, ACLs, attributes and times of its source folder,
+  // deepest first, once the folders sweepAtFinish() names are cleared of leftovers; tells what
+  // of them the destination did not keep.
+  DroppedAttributes finish();
 
  private:
   Result<int> walkDown(const std::string& subpath, bool create);
-  void mirrorSourceFolder(const std::string& subpath);
+  DroppedAttributes mirrorSourceFolder(const std::string& subpath);
 
   std::string destination_;
   std::string sourceBase_;

@@ -114,7 +114,8 @@ Attempt copyOpenFile(int from, const struct stat& source, const CopyTarget& targ
         outcomeOf(readBackMatches(copy.get(), source, hash.digest(), hooks));
     if (checked.kind != CopyOutcome::Copied) return {checked};
   }
-  const Result<Attributes> given = giveFileAttributes(copy.get(), source, hooks.keepsAttributes);
+  const Result<DroppedAttributes> given =
+      giveFileAttributes(copy.get(), from, source, hooks.keepsAttributes);
   if (!given) return cutShort(given.error().code);
   // The file being replaced is only given up once its successor is safely on disk.
   if (replace && fsync(copy.get()) != 0)
@@ -122,7 +123,7 @@ Attempt copyOpenFile(int from, const struct stat& source, const CopyTarget& targ
 
   CopyOutcome outcome = putInPlace(target, name, replace);
   if (outcome.kind != CopyOutcome::Copied) return {outcome};
-  outcome.attributesDropped = *given == Attributes::TimesOnly;
+  outcome.attributesDropped = *given;
   temporary.placed();
   // The lock is held until the name is final; a late write error still counts.
   if (!copy.close()) return {afterPlacing(failedWith(errno))};

@@ -1,8 +1,8 @@
 #pragma once
 // Our one-file copier: a source file into a destination folder under its own name, through a
 // temporary file that replaces the target only once it is complete, with the source's times,
-// owner and permission bits as far as they grant no more than the source did. A symbolic link
-// is copied as a link.
+// owner, permission bits, ACL and extended attributes as far as they grant no more than the
+// source did. A symbolic link is copied as a link.
 
 #include <sys/stat.h>
 
@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/copy/dropped_attributes.h"
 #include "engine/copy/overwrite_policy.h"
 #include "platform/posix/descriptor.h"
 #include "platform/posix/file_data.h"
@@ -39,8 +40,8 @@ struct CopyOutcome {
   using enum CopyKind;
   CopyKind kind = Failed;
   std::error_code code;  // why it failed: an errno value or a CopyError
-  // Copied, but without the permission bits or owner, which the destination does not keep.
-  bool attributesDropped = false;
+  // Copied, but without what of its attributes the destination does not keep.
+  DroppedAttributes attributesDropped{};
   // Failed once the copy had taken its name: another try would meet it as a namesake.
   bool afterPlacing = false;
   // Failed because the namesake it was to replace could not be kept (it stays in place).

@@ -48,7 +48,8 @@ TEST(RetryPolicy, TakesOnlyFailuresThatMayPass) {
   // An errno value of another category is no errno value.
   EXPECT_FALSE(isTransient(std::error_code(EIO, std::system_category())));
   EXPECT_TRUE(mayBeRetried({CopyKind::Failed, errnoCode(EIO)}));
-  EXPECT_FALSE(mayBeRetried({CopyKind::Failed, errnoCode(EIO), false, true}));  // in place
+  EXPECT_FALSE(mayBeRetried(
+      {.kind = CopyKind::Failed, .code = errnoCode(EIO), .afterPlacing = true}));  // in place
   EXPECT_FALSE(mayBeRetried({CopyKind::Stopped, errnoCode(EIO)}));
 }
 

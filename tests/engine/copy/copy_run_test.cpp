@@ -16,6 +16,7 @@
 
 #include "engine/copy/parallel_copies.h"
 #include "platform/posix/temporary_names.h"
+#include "support/checked_rows.h"
 #include "support/file_tree.h"
 #include "support/small_tmpfs.h"
 
@@ -110,13 +111,7 @@ class CopyRunFixture : public ::testing::Test {
 
   // Rows of the source, checked, in the given order ("docs" is a folder row).
   std::vector<ResultRow> rows(std::initializer_list<const char*> names) const {
-    std::vector<ResultRow> result;
-    for (const char* name : names) {
-      ResultRow row;
-      row.pathText = name;
-      result.push_back(row);
-    }
-    return result;
+    return testing::checkedRows(names);
   }
   CopyRequest request(OverwritePolicy overwrite) const {
     CopyRequest r;

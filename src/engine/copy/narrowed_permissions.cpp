@@ -1,0 +1,49 @@
+#include "engine/copy/narrowed_permissions.h"
+
+#include <sys/stat.h>
+
+namespace nuvelo {
+namespace {
+
+constexpr unsigned AllRights = 7;
+
+// What every one of the named entries grants, within the mask.
+unsigned leastOf(const std::vector<NamedAclEntry>& entries, std::optional<unsigned> mask) {
+  unsigned least = AllRights;
+  for (const NamedAclEntry& entry : entries) least &= entry.permissions & mask.value_or(AllRights);
+  return least;
+}
+
+}  // namespace
+
+mode_t narrowedMode(mode_t mode, KeptOwnership kept) {
+  if (!kept.owner) mode &= ~S_ISUID;
+  if (!kept.group) {
+    const mode_t othersAsGroup = (mode & S_IRWXO) << 3;
+    mode = (mode & ~(S_ISGID | S_IRWXG)) | (mode & S_IRWXG & othersAsGroup);
+  }
+  return mode;
+}
+
+FileAcl narrowedAcl(FileAcl acl, KeptOwnership kept) {
+  if (!kept.group) acl.owningGroup &= acl.others & leastOf(acl.groups, AllRights);
+  return acl;
+}
+
+mode_t modeWithoutAcl(const FileAcl& acl, mode_t mode, KeptOwnership kept) {
+  const unsigned namedUsers = leastOf(acl.users, acl.mask);
+  const unsigned group = acl.owningGroup & acl.mask.value_or(AllRights) & namedUsers;
+  const unsigned others = acl.others & namedUsers & leastOf(acl.groups, acl.mask);
+  const mode_t bits = static_cast<mode_t>(acl.owner << 6 | group << 3 | others);
+  return narrowedMode((mode & 07000) | bits, kept);
+}
+
+mode_t permissionBitsOf(const FileAcl& acl) {
+  return static_cast<mode_t>(acl.owner << 6 | acl.mask.value_or(acl.owningGroup) << 3 | acl.others);
+}
+
+FileAcl aclOfMode(mode_t mode) {
+  return {(mode >> 6) & AllRights, (mode >> 3) & AllRights, mode & AllRights, std::nullopt, {}, {}};
+}
+
+}  // namespace nuvelo
