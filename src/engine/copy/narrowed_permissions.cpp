@@ -17,16 +17,34 @@ unsigned leastOf(const std::vector<NamedAclEntry>& entries, std::optional<unsign
 }  // namespace
 
 mode_t narrowedMode(mode_t mode, KeptOwnership kept) {
-  if (!kept.owner) mode &= ~S_ISUID;
-  if (!kept.group) {
-    const mode_t othersAsGroup = (mode & S_IRWXO) << 3;
-    mode = (mode & ~(S_ISGID | S_IRWXG)) | (mode & S_IRWXG & othersAsGroup);
+  const mode_t owner = (mode >> 6) & AllRights, group = (mode >> 3) & AllRights,
+               others = mode & AllRights;
+  mode_t copyGroup = group, copyOthers = others;
+  if (!kept.owner) {
+    // The source's owner is now in the copy's group or one of its others.
+    mode &= ~S_ISUID;
+    copyGroup &= owner;
+    copyOthers &= owner;
   }
-  return mode;
+  if (!kept.group) {
+    // The copy's group were others to the source, and the source's group are others now.
+    mode &= ~S_ISGID;
+    copyGroup &= others;
+    copyOthers &= group;
+  }
+  return (mode & ~(S_IRWXG | S_IRWXO)) | copyGroup << 3 | copyOthers;
 }
 
 FileAcl narrowedAcl(FileAcl acl, KeptOwnership kept) {
-  if (!kept.group) acl.owningGroup &= acl.others & leastOf(acl.groups, AllRights);
+  const FileAcl source = acl;
+  if (!kept.owner) {
+    acl.owningGroup &= source.owner;
+    acl.others &= source.owner;
+  }
+  if (!kept.group) {
+    acl.owningGroup &= source.others & leastOf(source.groups, AllRights);
+    acl.others &= source.owningGroup & source.mask.value_or(AllRights);
+  }
   return acl;
 }
 

@@ -15,13 +15,15 @@ struct KeptOwnership {
 };
 
 // The source's mode bits as the copy may have them. A set-user-id bit stays only with the
-// source's owner and a set-group-id bit only with its group; under another group, the group may
-// do no more than others could with the source (they were "others" to it).
+// source's owner and a set-group-id bit only with its group. Under another owner, neither the
+// group nor others may do more than the source's owner could (it is one of them now); under
+// another group, the group may do no more than others could with the source (they were
+// "others" to it), and others no more than the source's group could (its members are others now).
 mode_t narrowedMode(mode_t mode, KeptOwnership kept);
 
-// The source's access ACL as the copy may have it: under another group, the owning-group entry
-// gives no more than the source gave others, nor more than any named group had (a member of the
-// copy's group may have been in one, and then got that group's rights, not others').
+// The source's access ACL as the copy may have it, narrowed as narrowedMode narrows bits: under
+// another group, the owning-group entry also gives no more than any named group had (a member
+// of the copy's group may have been in one, and then got that group's rights, not others').
 FileAcl narrowedAcl(FileAcl acl, KeptOwnership kept);
 
 // The mode bits of a copy that cannot hold the source's ACL: the owner's bits, and for the group

@@ -96,7 +96,9 @@ INSTANTIATE_TEST_SUITE_P(Modes, CopierSetIdBits,
                                            ModeCase{"SetGroupId", 02755, 0755},
                                            ModeCase{"Both", 06775, 0755},
                                            ModeCase{"GroupMayDoNoMoreThanOthers", 0664, 0644},
-                                           ModeCase{"PlainBits", 0604, 0604}),
+                                           // The source's group, refused, are others now.
+                                           ModeCase{"OthersMayDoNoMoreThanTheGroup", 0604, 0600},
+                                           ModeCase{"PlainBits", 0644, 0644}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CopierOwnership, LinkKeepsItsOwnerUnderRoot) {

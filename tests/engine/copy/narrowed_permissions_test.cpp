@@ -90,7 +90,15 @@ INSTANTIATE_TEST_SUITE_P(
         AclCase{"OwningGroupAsTheLeastNamedGroup", aclWith(R | W, R | W, R | W, {}, {{100, R}}),
                 OtherGroup, aclWith(R, R | W, R | W, {}, {{100, R}})},
         AclCase{"NamedUsersKeepTheirRights", aclWith(R, 0, R | W, {{65534, R | W}}),
-                OtherOwnerAndGroup, aclWith(0, 0, R | W, {{65534, R | W}})}),
+                OtherOwnerAndGroup, aclWith(0, 0, R | W, {{65534, R | W}})},
+        // The source's group, refused what others had, are others to the copy.
+        AclCase{"OthersAsTheSourceGroupUnderAnotherGroup", aclWith(0, R, R), OtherGroup,
+                aclWith(0, 0, R)},
+        // The source's owner, refused writing, may be in the copy's group or among its others.
+        AclCase{"NoOneMoreThanTheSourceOwnerUnderAnotherOwner",
+                {R, R | W, R | W, R | W, {}, {}},
+                OtherOwnerAndGroup,
+                {R, R, R, R | W, {}, {}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
