@@ -85,7 +85,7 @@ void dropInheritedAcl(int copyFd, mode_t mode, Given& given) {
 
 // The copy's access ACL where the source has one, else its permission bits.
 void givePermissions(int copyFd, int sourceFd, const struct stat& source, bool aclListed,
-                     KeptOwnership kept, Given& given) {
+                     KeptOwnership kept, bool mayHaveTakenAcl, Given& given) {
   const Result<std::optional<FileAcl>> acl = sourceAcl(sourceFd, aclListed);
   if (!acl) return given.failed(acl.error());
   if (*acl && giveAcl(copyFd, **acl, source, kept, given)) return;
@@ -96,11 +96,12 @@ void givePermissions(int copyFd, int sourceFd, const struct stat& source, bool a
     given.dropped.permissionBits = true;
     return;
   }
-  if (!*acl) dropInheritedAcl(copyFd, mode, given);
+  if (!*acl && mayHaveTakenAcl) dropInheritedAcl(copyFd, mode, given);
 }
 
+// `mayHaveTakenAcl`: the copy was made in a folder with a default ACL (or one not looked at).
 Given giveAttributes(int copyFd, int sourceFd, const struct stat& source,
-                     const SourceExtras& extras, bool keepsModes) {
+                     const SourceExtras& extras, bool keepsModes, bool mayHaveTakenAcl) {
   Given given;
   const KeptOwnership kept =
       keepsModes ? takeOwnership(copyFd, source) : KeptOwnership{false, false};
@@ -109,7 +110,7 @@ Given giveAttributes(int copyFd, int sourceFd, const struct stat& source,
   if (!carried) given.failed(carried.error());
   given.dropped.extendedAttributes = carried && !*carried;
   if (keepsModes) {
-    givePermissions(copyFd, sourceFd, source, extras.accessAcl, kept, given);
+    givePermissions(copyFd, sourceFd, source, extras.accessAcl, kept, mayHaveTakenAcl, given);
   } else {
     given.dropped.permissionBits = true;
     given.dropped.acls = extras.accessAcl;
@@ -135,17 +136,19 @@ bool giveDefaultAcl(int folderFd, int sourceFd, bool listed) {
 }  // namespace
 
 Result<DroppedAttributes> giveFileAttributes(int copyFd, int sourceFd, const struct stat& source,
-                                             bool keepsModes) {
+                                             bool keepsModes, bool folderHasDefaultAcl) {
   const Result<SourceExtras> extras = extrasOf(sourceFd);
   if (!extras) return Unexpected(extras.error());
-  const Given given = giveAttributes(copyFd, sourceFd, source, *extras, keepsModes);
+  const Given given =
+      giveAttributes(copyFd, sourceFd, source, *extras, keepsModes, folderHasDefaultAcl);
   if (given.failure) return Unexpected(*given.failure);
   return given.dropped;
 }
 
 DroppedAttributes giveFolderAttributes(int folderFd, int sourceFd, const struct stat& source) {
   const SourceExtras extras = extrasOf(sourceFd).value_or(SourceExtras{});
-  DroppedAttributes dropped = giveAttributes(folderFd, sourceFd, source, extras, true).dropped;
+  DroppedAttributes dropped =
+      giveAttributes(folderFd, sourceFd, source, extras, true, true).dropped;
   if (dropped.permissionBits)
     dropped.acls |= extras.defaultAcl;
   else

@@ -19,9 +19,12 @@ namespace nuvelo {
 // or a change of them refused as unsupported), neither bits nor ACL are given; where it holds no
 // ACL, the bits are those the source granted without its ACL's named entries. What was left out
 // so is told; a failure when the times, or anything the file system does keep, cannot be set.
-// `sourceFd` is the open source (-1: none, the copy gets no ACL or attribute).
+// `sourceFd` is the open source (-1: none, the copy gets no ACL or attribute). A copy made in
+// a folder with a default ACL (`folderHasDefaultAcl`) took an ACL the source may not have had,
+// which is then taken away; elsewhere that is not looked for.
 Result<DroppedAttributes> giveFileAttributes(int copyFd, int sourceFd, const struct stat& source,
-                                             bool keepsModes = true);
+                                             bool keepsModes = true,
+                                             bool folderHasDefaultAcl = true);
 
 // The same for a folder the run made, with the source folder's default ACL besides (or none, when
 // the source folder has none). Best effort: the files are in, and a folder left private or with

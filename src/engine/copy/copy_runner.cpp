@@ -10,6 +10,7 @@
 #include "engine/copy/copy_errors.h"
 #include "engine/copy/cut_copy.h"
 #include "platform/path_text.h"
+#include "platform/posix/file_acl.h"
 #include "platform/posix/filesystem.h"
 
 namespace nuvelo {
@@ -148,10 +149,12 @@ std::variant<EntryReport, PendingCopy> CopyRunner::decideCopy(const std::string&
     folder = pending.folder.get();
   }
   pending.folderFd = folder;
+  pending.hooks.folderHasDefaultAcl = lastFolderHasDefaultAcl_;
+  // The target was looked up above (or is known not to be there): not looked up again.
   pending.decided = decideEntryCopy(
       source, folder, name, pending.mode,
       [&] { return askReplace_ ? askReplace_(pending.report.target) : ReplaceAnswer::Keep; },
-      pending.hooks, ownFolder ? &target : nullptr);
+      pending.hooks, &target);
   return pending;
 }
 
@@ -297,6 +300,7 @@ const FileSystemRules& CopyRunner::folderRules(const std::string& subpath, int f
   if (!lastRules_ || subpath != lastSubpath_) {
     lastRules_ = &rulesAt(folderFd, true);
     lastSubpath_ = subpath;
+    lastFolderHasDefaultAcl_ = hasDefaultAcl(folderFd);
   }
   return *lastRules_;
 }

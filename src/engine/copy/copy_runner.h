@@ -138,6 +138,9 @@ class CopyRunner {
   const FileSystemRules* rootRules_ = nullptr;
   const FileSystemRules* lastRules_ = nullptr;
   std::string lastSubpath_;
+  // The last folder's default ACL, which its new files take (then taken from them where their
+  // source has no ACL of its own); true until a folder is looked at.
+  bool lastFolderHasDefaultAcl_ = true;
 };
 
 // Why a file of `bytes` cannot be stored under the rules, or nothing.

@@ -114,8 +114,8 @@ Attempt copyOpenFile(int from, const struct stat& source, const CopyTarget& targ
         outcomeOf(readBackMatches(copy.get(), source, hash.digest(), hooks));
     if (checked.kind != CopyOutcome::Copied) return {checked};
   }
-  const Result<DroppedAttributes> given =
-      giveFileAttributes(copy.get(), from, source, hooks.keepsAttributes);
+  const Result<DroppedAttributes> given = giveFileAttributes(
+      copy.get(), from, source, hooks.keepsAttributes, hooks.folderHasDefaultAcl);
   if (!given) return cutShort(given.error().code);
   // The file being replaced is only given up once its successor is safely on disk.
   if (replace && fsync(copy.get()) != 0)

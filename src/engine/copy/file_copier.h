@@ -66,6 +66,8 @@ struct CopyHooks : DataCopyHooks {
   // The file system sets the last-write time anew when a file is renamed: it is given again
   // once the copy is in place.
   bool timesLostByRename = false;
+  // The destination folder has a default ACL, which a new file takes (true: not looked at).
+  bool folderHasDefaultAcl = true;
   // Whether the run was aborted, asked while a copy waits before another try and while the kept
   // part of a cut copy is checked.
   std::function<bool()> abortRequested = nullptr;

@@ -2,6 +2,7 @@
 
 #include <acl/libacl.h>
 #include <sys/acl.h>
+#include <sys/xattr.h>
 
 #include <cerrno>
 #include <memory>
@@ -136,8 +137,14 @@ Result<> removeDefaultAcl(int folderFd) {
   return {};
 }
 
+// A file system keeps an ACL only when it says more than the permission bits, so one look at
+// its name tells (libacl's acl_extended_fd looks at both kinds, and a file has no default ACL).
 bool hasExtendedAcl(int fd) {
-  return acl_extended_fd(fd) == 1;
+  return fgetxattr(fd, "system.posix_acl_access", nullptr, 0) > 0;
+}
+
+bool hasDefaultAcl(int folderFd) {
+  return fgetxattr(folderFd, "system.posix_acl_default", nullptr, 0) > 0;
 }
 
 }  // namespace nuvelo

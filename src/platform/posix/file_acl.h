@@ -47,5 +47,7 @@ Result<> removeDefaultAcl(int folderFd);
 
 // Whether the open file has an access ACL with more than its permission bits.
 bool hasExtendedAcl(int fd);
+// Whether the open folder has a default ACL, which the files made in it take.
+bool hasDefaultAcl(int folderFd);
 
 }  // namespace nuvelo
