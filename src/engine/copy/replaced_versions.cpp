@@ -108,7 +108,8 @@ std::optional<VersionsFolderRefusal> versionsFolderRefusal(const std::string& de
   const std::string root = resolvedAsFar(versionsRootOf(destination, folder));
   const std::string to = resolvedAsFar(destination);
   if (root == to) return VersionsFolderRefusal::IsDestination;
-  if (!source.empty() && isSameOrBelow(root, resolvedAsFar(source)))
+  // A destination inside the source is never searched, and nor is what lies below it.
+  if (!source.empty() && isSameOrBelow(root, resolvedAsFar(source)) && !isSameOrBelow(root, to))
     return VersionsFolderRefusal::InsideSource;
   if (deviceOf(root) != deviceOf(to)) return VersionsFolderRefusal::OtherFileSystem;
   return std::nullopt;

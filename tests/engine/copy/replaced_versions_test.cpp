@@ -279,6 +279,13 @@ TEST(VersionsFolderRefusal, RefusesTheDestinationTheSourceAndOtherFileSystems) {
       {"BelowDotDot", "../src/kept", VersionsFolderRefusal::InsideSource},
       {"OtherFileSystem", "@tmpfs", VersionsFolderRefusal::OtherFileSystem},
   };
+  // A destination inside the source is not searched: its versions folder may be there too.
+  const std::string inner = source + "/backup";
+  fs::create_directories(inner);
+  EXPECT_EQ(versionsFolderRefusal(inner, "", source), std::nullopt);
+  EXPECT_EQ(versionsFolderRefusal(inner, "old", source), std::nullopt);
+  EXPECT_EQ(versionsFolderRefusal(inner, source + "/kept", source),
+            VersionsFolderRefusal::InsideSource);
   for (const RefusalCase& c : cases) {
     SCOPED_TRACE(c.name);
     if (c.folder == "@tmpfs" && !other.usable()) continue;
