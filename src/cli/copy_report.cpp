@@ -13,7 +13,9 @@ void CopyReport::file(const char* status, const EntryReport& report, std::uint64
   if (!detail.empty())
     out_ << (report.kind == EntryReport::Failed ? ", \"error\": " : ", \"reason\": ")
          << jsonString(detail);
-  out_ << "}\n";
+  // Each line reaches the file as the file is done: a run that is killed leaves a report of
+  // everything it did up to then.
+  out_ << "}\n" << std::flush;
 }
 
 void CopyReport::summary(const CopyRunResult& result, std::uint64_t bytes, double seconds,

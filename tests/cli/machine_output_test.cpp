@@ -11,6 +11,7 @@
 #include <regex>
 
 #include "cli/copy_meter.h"
+#include "cli/copy_report.h"
 #include "support/file_tree.h"
 #include "support/json_line.h"
 #include "support/mounted_image.h"
@@ -101,6 +102,21 @@ TEST_F(MachineOutput, SearchJsonLinesGiveBackEveryRowExactly) {
     EXPECT_NE(row.at("type").back(), ' ');
   }
   EXPECT_EQ(names, std::set<std::string>(OddNames.begin(), OddNames.end()));
+}
+
+TEST_F(MachineOutput, CopyReportLineIsInTheFileOnceTheFileIsDone) {
+  const std::string path = tree.file("report.jsonl");
+  CopyReport report(path);
+  ASSERT_TRUE(report.ok());
+  EntryReport copied;
+  copied.kind = EntryReport::Copied;
+  copied.source = source() + "/plain";
+  copied.target = destination() + "/plain";
+  report.file("copied", copied, 4, "");
+  // Read while the report is still open, as after a kill -9 of the run.
+  const std::vector<Object> lines = objectsOf(readFile(path));
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines.front().at("status"), "copied");
 }
 
 TEST_F(MachineOutput, CopyReportTellsEveryFileAndSumsUp) {
