@@ -44,7 +44,8 @@ SearchPrinter::SearchPrinter(const CliOptions& options, std::ostream& out, bool 
 
 void SearchPrinter::found(const WalkEntry& entry) {
   if (!streams_) return;
-  rows_.push_back(buildResultRows({entry}, dirAbs_, source_, types_).front());
+  if (!rowBuilder_) rowBuilder_.emplace(dirAbs_, source_, types_);
+  rows_.push_back(rowBuilder_->rowOf(entry));
   write(out_, {outputRow(rows_.back(), entry)}, options_);
 }
 

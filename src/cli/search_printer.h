@@ -3,6 +3,7 @@
 // -0) each row is written as the walk finds it; text and tsv, whose columns line up, once the
 // walk has ended. The totals go to stderr.
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -38,6 +39,8 @@ class SearchPrinter {
   std::string source_;
   bool streams_;
   FileTypeTable types_;
+  // The rows streamed as the walk finds them, the source folder's spelling looked up once.
+  std::optional<ResultRowBuilder> rowBuilder_;
   DisplayFormats formats_ = DisplayFormats::ofUser();
   LocalTimeCache times_;
   std::vector<std::string> typeNames_;  // each type's name once, not once per row

@@ -131,36 +131,45 @@ std::vector<WalkEntry> walkEntriesOf(const std::vector<std::string>& paths) {
   return entries;
 }
 
+ResultRowBuilder::ResultRowBuilder(bool absoluteMode, std::string root, TypeNamer& types)
+    : absoluteMode_(absoluteMode),
+      root_(std::move(root)),
+      longRoot_(LongPathOf(root_)),
+      types_(types) {}
+
+ResultRow ResultRowBuilder::rowOf(const WalkEntry& entry, const std::function<void()>& poll) const {
+  const std::string& path = entry.path;
+  // Names below the source folder come from the folder listings, so they are spelled as
+  // stored; only the source folder's own spelling needs looking up.
+  const std::string longPath = path.compare(0, root_.size(), root_) == 0
+                                   ? longRoot_ + path.substr(root_.size())
+                                   : LongPathOf(path);
+  ResultRow row;
+  row.folder = entry.kind == EntryKind::Folder;
+  row.link = entry.kind == EntryKind::Link;
+  const std::uint64_t bytes =
+      row.folder ? FolderByteSize(path, poll) : static_cast<std::uint64_t>(entry.bytes);
+  row.sizeKiB = static_cast<std::int64_t>(bytes / 1024);
+  row.modifiedSeconds = entry.modifiedSeconds;
+  row.type = types_.typeOf(lastComponent(longPath), entry.kind);
+  row.pathText = absoluteMode_ ? longPath : relativePathText(longPath, longRoot_, root_);
+  return row;
+}
+
 std::vector<ResultRow> buildResultRows(const std::vector<WalkEntry>& entries, bool absoluteMode,
                                        const std::string& root, TypeNamer& types,
                                        const std::function<void()>& poll) {
   std::vector<ResultRow> rows;
   rows.reserve(entries.size());
-  const std::string longRoot = LongPathOf(root);
+  const ResultRowBuilder builder(absoluteMode, root, types);
   std::size_t sincePoll = 0;
   for (const WalkEntry& entry : entries) {
-    const std::string& path = entry.path;
     if (poll && ++sincePoll == PollEveryRows) {
       sincePoll = 0;
       poll();
     }
-    // Names below the source folder come from the folder listings, so they are spelled as
-    // stored; only the source folder's own spelling needs looking up.
-    const std::string longPath = path.compare(0, root.size(), root) == 0
-                                     ? longRoot + path.substr(root.size())
-                                     : LongPathOf(path);
-    ResultRow row;
-    row.folder = entry.kind == EntryKind::Folder;
-    row.link = entry.kind == EntryKind::Link;
-    const std::uint64_t bytes =
-        row.folder ? FolderByteSize(path, poll) : static_cast<std::uint64_t>(entry.bytes);
-    row.sizeKiB = static_cast<std::int64_t>(bytes / 1024);
-    row.modifiedSeconds = entry.modifiedSeconds;
-    row.type = types.typeOf(lastComponent(longPath), entry.kind);
-    row.pathText = absoluteMode ? longPath : relativePathText(longPath, longRoot, root);
-    rows.push_back(std::move(row));
+    rows.push_back(builder.rowOf(entry, poll));
   }
-  rows.shrink_to_fit();
   return rows;
 }
 

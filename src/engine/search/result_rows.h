@@ -27,9 +27,22 @@ struct ResultRow {
   std::string_view name() const;  // the last component of the path
 };
 
-// Builds the rows for the walk's entries, in their order, with what their look-ups told. With
+// Builds rows one at a time, as the walk's entries arrive, with what their look-ups told. With
 // absoluteMode the path column holds the long path; otherwise the long path below the long
-// form of `root`.
+// form of `root`, which is looked up once, when the builder is made.
+class ResultRowBuilder {
+ public:
+  ResultRowBuilder(bool absoluteMode, std::string root, TypeNamer& types);
+  ResultRow rowOf(const WalkEntry& entry, const std::function<void()>& poll = {}) const;
+
+ private:
+  bool absoluteMode_;
+  std::string root_;
+  std::string longRoot_;
+  TypeNamer& types_;
+};
+
+// The rows for the walk's entries, in their order (ResultRowBuilder's).
 std::vector<ResultRow> buildResultRows(const std::vector<WalkEntry>& entries, bool absoluteMode,
                                        const std::string& root, TypeNamer& types,
                                        const std::function<void()>& poll = {});
