@@ -14,13 +14,13 @@
 
 namespace nuvelo::testing {
 
-// setfacl -m SPEC PATH (with `-d` first: the folder's default ACL); true when it took.
-inline bool setAcl(const std::string& path, const std::string& spec, bool defaultAcl = false) {
+// setfacl -m ENTRIES PATH (with `-d` first: the folder's default ACL); true when it took.
+inline bool setAcl(const std::string& path, const std::string& entries, bool defaultAcl = false) {
   const std::string setfacl = findProgram("setfacl");
   if (setfacl.empty()) return false;
   std::vector<std::string> command{setfacl};
   if (defaultAcl) command.push_back("-d");
-  command.insert(command.end(), {"-m", spec, "--", path});
+  command.insert(command.end(), {"-m", entries, "--", path});
   return runProgram(command).status == 0;
 }
 

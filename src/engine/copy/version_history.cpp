@@ -1,6 +1,5 @@
 #include "engine/copy/version_history.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,6 +10,7 @@
 #include "engine/copy/replaced_versions.h"
 #include "engine/search/folder_walk.h"
 #include "platform/path_text.h"
+#include "platform/posix/directory_stack.h"
 #include "platform/posix/filesystem.h"
 #include "platform/posix/path_walk.h"
 
@@ -42,19 +42,11 @@ std::optional<unsigned> runSuffixOf(std::string_view suffix) {
 
 // The names of the folder's entries, read before any of them is removed.
 std::vector<std::string> entryNames(int folderFd) {
+  std::vector<DirectoryEntry> entries;
+  readFolderEntries(folderFd, entries);
   std::vector<std::string> names;
-  const int own = fcntl(folderFd, F_DUPFD_CLOEXEC, 0);
-  if (own < 0) return names;
-  DIR* listing = fdopendir(own);
-  if (!listing) {
-    close(own);
-    return names;
-  }
-  while (const dirent* entry = readdir(listing)) {
-    const std::string name = entry->d_name;
-    if (name != "." && name != "..") names.push_back(name);
-  }
-  closedir(listing);
+  for (DirectoryEntry& entry : entries)
+    if (entry.name != "." && entry.name != "..") names.push_back(std::move(entry.name));
   return names;
 }
 
@@ -77,13 +69,20 @@ void removeTree(int parent, const std::string& name, PruneResult& result) {
     noteFailure(result, name);
     return;
   }
-  for (const std::string& entry : entryNames(folder.get())) {
-    if (isFolderEntry(folder.get(), entry)) {
-      removeTree(folder.get(), entry, result);
-    } else if (unlinkat(folder.get(), entry.c_str(), 0) == 0) {
+  // Every name is read before any entry is removed.
+  std::vector<DirectoryEntry> entries;
+  if (const int error = readFolderEntries(folder.get(), entries); error != 0) {
+    errno = error;
+    noteFailure(result, name);
+  }
+  for (const DirectoryEntry& entry : entries) {
+    if (entry.name == "." || entry.name == "..") continue;
+    if (kindOf(folder.get(), entry) == EntryKind::Folder) {
+      removeTree(folder.get(), entry.name, result);
+    } else if (unlinkat(folder.get(), entry.name.c_str(), 0) == 0) {
       ++result.versions;
     } else {
-      noteFailure(result, entry);
+      noteFailure(result, entry.name);
     }
   }
   if (unlinkat(parent, name.c_str(), AT_REMOVEDIR) != 0) noteFailure(result, name);

@@ -14,6 +14,16 @@ bool isRefusedFlag(int error) {
   return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
 }
 
+// Where the file system refuses RENAME_NOREPLACE: a rename once no entry of the name is seen
+// (a namesake that appears in between is then replaced; no better is to be had there).
+Result<> renameWhereFree(int fromFd, const char* from, int toFd, const char* to) {
+  struct stat existing {};
+  if (fstatat(toFd, to, &existing, AT_SYMLINK_NOFOLLOW) == 0)
+    return failure(std::errc::file_exists);
+  if (renameat(fromFd, from, toFd, to) != 0) return failureFromErrno();
+  return {};
+}
+
 }  // namespace
 
 Result<> placeWithoutReplacing(int folderFd, const char* from, const char* to) {
@@ -26,25 +36,13 @@ Result<> placeWithoutReplacing(int folderFd, const char* from, const char* to) {
     return {};
   }
   if (errno == EEXIST) return failure(std::errc::file_exists);
-  struct stat existing {};
-  if (fstatat(folderFd, to, &existing, AT_SYMLINK_NOFOLLOW) == 0)
-    return failure(std::errc::file_exists);
-  if (renameat(folderFd, from, folderFd, to) != 0) return failureFromErrno();
-  return {};
+  return renameWhereFree(folderFd, from, folderFd, to);
 }
-
-}  // namespace nuvelo
-
-namespace nuvelo {
 
 Result<> moveWithoutReplacing(int fromFd, const char* from, int toFd, const char* to) {
   if (renameat2(fromFd, from, toFd, to, RENAME_NOREPLACE) == 0) return {};
   if (!isRefusedFlag(errno)) return failureFromErrno();
-  struct stat existing {};
-  if (fstatat(toFd, to, &existing, AT_SYMLINK_NOFOLLOW) == 0)
-    return failure(std::errc::file_exists);
-  if (renameat(fromFd, from, toFd, to) != 0) return failureFromErrno();
-  return {};
+  return renameWhereFree(fromFd, from, toFd, to);
 }
 
 }  // namespace nuvelo
