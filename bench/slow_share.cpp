@@ -4,11 +4,15 @@
 // keeps several requests in flight gains from it and one that waits on each does not.
 //
 //   nuvelo-slow-share FOLDER MOUNTPOINT [-o delay_us=500] [-o attr_timeout=1]
-//                     [-o fail_first=N] [-o fail_after=BYTES] [FUSE options]
+//                     [-o fail_first=N] [-o fail_after=BYTES] [-o stats=FILE]
+//                     [-o max_threads=N] [FUSE options]
 //
-// Directory listings come with their entries' attributes (readdirplus), and attributes and
-// names are cached for attr_timeout seconds, as a network file system's client caches them.
-// Unmount with `fusermount3 -u MOUNTPOINT` (or umount as root).
+// Directory listings come with their entries' attributes (readdirplus) in one round trip, and
+// attributes and names are cached for attr_timeout seconds, as a network file system's client
+// caches them. libfuse's -o max_threads=N sets how many requests are served at once (10 by
+// default; a NAS serves many more).
+// Unmount with `fusermount3 -u MOUNTPOINT` (or umount as root); with stats=FILE, the share then
+// writes there how many requests it served and how many were in flight on average.
 //
 // For the tests of a client's retries, writes can fail as a share that drops its connection
 // makes them fail: fail_first=N fails the first N write requests of each file with EIO, and
@@ -26,6 +30,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstddef>
 #include <cstdio>
@@ -47,16 +52,59 @@ struct ShareOptions {
   double attributeTimeout = 1.0;
   int failFirst = 0;            // write requests of each file that fail
   unsigned long failAfter = 0;  // a file's size beyond which one write fails; 0: none
+  char* statsFile = nullptr;    // where the requests served are written when it unmounts
 };
 
 ShareOptions options;
 int folderDescriptor = -1;
 
+// Set while a listing is filled: the attributes libfuse asks for each entry of a listing with
+// attributes come in the listing's own reply, as a file server sends them, not in a round trip
+// each.
+thread_local bool fillingListing = false;
+
+// How many requests waited, and for how long in all: their sum over the time the share was
+// busy is how many were in flight on average.
+std::atomic<long> requestsServed{0};
+std::atomic<long> waitedNanoseconds{0};
+std::atomic<long> firstRequest{0};
+std::atomic<long> lastRequest{0};
+
+long nanosecondsNow() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return now.tv_sec * 1000000000L + now.tv_nsec;
+}
+
+void countRequest(long start, long end) {
+  ++requestsServed;
+  waitedNanoseconds += end - start;
+  long expected = 0;
+  firstRequest.compare_exchange_strong(expected, start);
+  long last = lastRequest.load();
+  while (last < end && !lastRequest.compare_exchange_weak(last, end)) {
+  }
+}
+
 void waitOneRoundTrip() {
+  if (fillingListing) return;
+  const long start = nanosecondsNow();
   timespec delay{options.delayMicroseconds / 1000000,
                  static_cast<long>(options.delayMicroseconds % 1000000) * 1000};
   while (nanosleep(&delay, &delay) == -1 && errno == EINTR) {
   }
+  countRequest(start, nanosecondsNow());
+}
+
+void writeStats(void*) {
+  if (options.statsFile == nullptr) return;
+  FILE* file = std::fopen(options.statsFile, "w");
+  if (file == nullptr) return;
+  const double busy = static_cast<double>(lastRequest - firstRequest) / 1e9;
+  std::fprintf(file, "requests %ld, busy %.3f s, in flight on average %.1f\n",
+               requestsServed.load(), busy,
+               busy > 0 ? static_cast<double>(waitedNanoseconds) / 1e9 / busy : 0.0);
+  std::fclose(file);
 }
 
 // FUSE paths start with "/"; below the folder they are relative to its descriptor.
@@ -119,7 +167,10 @@ class WriteFaults {
 
 WriteFaults writeFaults;
 
-void* initShare(fuse_conn_info*, fuse_config* config) {
+void* initShare(fuse_conn_info* connection, fuse_config* config) {
+  // Look-ups and listings of one folder run at once, as on a file server's client.
+  if ((connection->capable & FUSE_CAP_PARALLEL_DIROPS) != 0)
+    connection->want |= FUSE_CAP_PARALLEL_DIROPS;
   config->use_ino = 1;
   config->attr_timeout = options.attributeTimeout;
   config->entry_timeout = options.attributeTimeout;
@@ -162,7 +213,10 @@ int readFolder(const char* path, void* buffer, fuse_fill_dir_t fill, off_t, fuse
         fstatat(dirfd(folder), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0) {
       fillFlags = FUSE_FILL_DIR_PLUS;
     }
-    if (fill(buffer, entry->d_name, &status, 0, fillFlags) != 0) break;
+    fillingListing = true;
+    const int full = fill(buffer, entry->d_name, &status, 0, fillFlags);
+    fillingListing = false;
+    if (full != 0) break;
   }
   closedir(folder);
   return 0;
@@ -281,6 +335,7 @@ int syncFile(const char*, int dataOnly, fuse_file_info* file) {
 fuse_operations shareOperations() {
   fuse_operations operations{};
   operations.init = initShare;
+  operations.destroy = writeStats;
   operations.getattr = getAttributes;
   operations.readlink = readLink;
   operations.readdir = readFolder;
@@ -309,6 +364,7 @@ const fuse_opt optionTable[] = {
     {"attr_timeout=%lf", offsetof(ShareOptions, attributeTimeout), 0},
     {"fail_first=%d", offsetof(ShareOptions, failFirst), 0},
     {"fail_after=%lu", offsetof(ShareOptions, failAfter), 0},
+    {"stats=%s", offsetof(ShareOptions, statsFile), 0},
     FUSE_OPT_END,
 };
 
@@ -334,7 +390,8 @@ int main(int argc, char** argv) {
   if (options.folder == nullptr) {
     std::fprintf(stderr,
                  "usage: nuvelo-slow-share FOLDER MOUNTPOINT [-o delay_us=N] "
-                 "[-o attr_timeout=S] [-o fail_first=N] [-o fail_after=BYTES] [FUSE options]\n");
+                 "[-o attr_timeout=S] [-o fail_first=N] [-o fail_after=BYTES] [-o stats=FILE] "
+                 "[-o max_threads=N] [FUSE options]\n");
     return 2;
   }
   folderDescriptor = open(options.folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);

@@ -58,32 +58,44 @@ void FolderReads::markComplete(FolderRead& read) {
   {
     const std::lock_guard lock(mutex_);
     read.complete = true;
+    read.done.store(true, std::memory_order_release);
+    completions_.fetch_add(1, std::memory_order_release);
   }
   completed_.notify_all();
 }
 
-bool FolderReads::isComplete(const FolderRead& read) {
-  const std::lock_guard lock(mutex_);
-  return read.complete;
-}
-
-bool FolderReads::await(const FolderRead& read, const std::function<void()>& poll,
-                        const std::function<bool()>& giveUp) {
+bool FolderReads::await(const FolderRead& read, const std::function<void()>& progress,
+                        const std::function<void()>& poll, const std::function<bool()>& giveUp) {
+  std::uint64_t seen = completions_.load(std::memory_order_acquire);
+  const auto progressed = [&] {
+    const std::uint64_t now = completions_.load(std::memory_order_acquire);
+    if (now == seen) return false;
+    seen = now;
+    return true;
+  };
   if (helps_) {
-    while (!isComplete(read) && pool_.runOneWaiting()) continue;
+    while (!isDone(read) && pool_.runOneWaiting())
+      if (progressed()) progress();
     // A worker is finishing the read: on a local file system that takes microseconds, less
     // than going to sleep and being woken.
-    for (int spin = 0; spin < SpinsBeforeSleep && !isComplete(read); ++spin)
-      std::this_thread::yield();
+    for (int spin = 0; spin < SpinsBeforeSleep && !isDone(read); ++spin) std::this_thread::yield();
   }
+  auto nextPoll = std::chrono::steady_clock::now() + PollEvery;
   std::unique_lock lock(mutex_);
-  while (!completed_.wait_for(lock, PollEvery, [&read] { return read.complete; })) {
+  for (;;) {
+    completed_.wait_until(lock, nextPoll, [&] {
+      return read.complete || completions_.load(std::memory_order_relaxed) != seen;
+    });
+    if (read.complete) return true;
     lock.unlock();
-    poll();
-    if (giveUp()) return false;
+    if (progressed()) progress();
+    if (std::chrono::steady_clock::now() >= nextPoll) {
+      poll();
+      if (giveUp()) return false;
+      nextPoll = std::chrono::steady_clock::now() + PollEvery;
+    }
     lock.lock();
   }
-  return true;
 }
 
 }  // namespace nuvelo

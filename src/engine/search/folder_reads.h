@@ -6,6 +6,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -23,7 +24,13 @@ struct FolderRead {
   std::size_t entryInParent = 0;
   FolderListing listing;
   std::atomic<std::size_t> slicesLeft{0};
-  bool complete = false;  // guarded by the reads' mutex
+  bool complete = false;          // guarded by the reads' mutex
+  std::atomic<bool> done{false};  // as complete, for a look without the lock
+
+  // Kept by the walk's consumer alone, once the read is complete: the reads it started of this
+  // folder's subfolders, in the order of their entries, and the next entry it will consider.
+  std::deque<std::shared_ptr<FolderRead>> subfolderReads;
+  std::size_t readAhead = 0;
 };
 
 // Which entries of a listing the walk will need looked up.
@@ -39,10 +46,13 @@ class FolderReads {
   // Starts reading `read`; `depth` (of its parent) says how soon it is needed: deeper folders
   // first, then in the order asked.
   void start(const std::shared_ptr<FolderRead>& read, std::size_t depth);
-  // Waits until the read is complete, calling `poll` now and then meanwhile; false when
-  // `giveUp`, asked after each poll, said to stop waiting first.
-  bool await(const FolderRead& read, const std::function<void()>& poll,
-             const std::function<bool()>& giveUp);
+  // Waits until the read is complete, calling `progress` whenever another read completed (so
+  // that the reads of its subfolders can start) and `poll` now and then; false when `giveUp`,
+  // asked after each poll, said to stop waiting first.
+  bool await(const FolderRead& read, const std::function<void()>& progress,
+             const std::function<void()>& poll, const std::function<bool()>& giveUp);
+  // Whether the read is complete, its listing then the consumer's to read.
+  static bool isDone(const FolderRead& read) { return read.done.load(std::memory_order_acquire); }
   // No further reads nor look-ups start; those running end.
   void stop() { pool_.stop(); }
 
@@ -50,13 +60,13 @@ class FolderReads {
   void readFolder(const std::shared_ptr<FolderRead>& read, Urgency urgency);
   void lookUpSlice(const std::shared_ptr<FolderRead>& read, std::size_t slice);
   void markComplete(FolderRead& read);
-  bool isComplete(const FolderRead& read);
 
   LookupWanted wanted_;
   bool helps_;
   std::uint64_t order_ = 0;
   std::mutex mutex_;
   std::condition_variable completed_;
+  std::atomic<std::uint64_t> completions_{0};
   WorkerPool pool_;  // last: its threads end before what they use goes
 };
 

@@ -34,16 +34,15 @@ bool isDotEntry(const std::string& name) {
   return name == "." || name == "..";
 }
 
-// A folder being handed out: its complete read, and the reads started for its subfolders.
+// A folder being handed out: its complete read, with the reads started for its subfolders.
 struct Frame {
   std::shared_ptr<FolderRead> read;
-  SharedDescriptor fd;        // closed beyond the budget, opened again on the way back
-  std::size_t next = 0;       // the next entry to hand out
-  std::size_t readAhead = 0;  // the next entry to consider for reading ahead
-  std::deque<std::shared_ptr<FolderRead>> subfolderReads;  // in the order of their entries
+  SharedDescriptor fd;   // closed beyond the budget, opened again on the way back
+  std::size_t next = 0;  // the next entry to hand out
   std::size_t pathLength = 0;
 
   const std::vector<ListedEntry>& entries() const { return read->listing.entries; }
+  std::deque<std::shared_ptr<FolderRead>>& subfolderReads() const { return read->subfolderReads; }
 };
 
 class ParallelWalk {
@@ -174,30 +173,48 @@ class ParallelWalk {
   // started now; nothing when the folder can no longer be opened.
   std::shared_ptr<FolderRead> readOfSubfolder(std::size_t index) {
     Frame& frame = frames_.back();
-    frame.readAhead = std::max(frame.readAhead, index + 1);
-    while (!frame.subfolderReads.empty() && frame.subfolderReads.front()->entryInParent < index) {
-      frame.subfolderReads.pop_front();
-      --pending_;
+    FolderRead& read = *frame.read;
+    read.readAhead = std::max(read.readAhead, index + 1);
+    std::deque<std::shared_ptr<FolderRead>>& started = read.subfolderReads;
+    while (!started.empty() && started.front()->entryInParent < index) {
+      drop(*started.front());
+      started.pop_front();
     }
-    if (!frame.subfolderReads.empty() && frame.subfolderReads.front()->entryInParent == index) {
-      std::shared_ptr<FolderRead> read = std::move(frame.subfolderReads.front());
-      frame.subfolderReads.pop_front();
-      return read;
+    if (!started.empty() && started.front()->entryInParent == index) {
+      std::shared_ptr<FolderRead> subfolder = std::move(started.front());
+      started.pop_front();
+      return subfolder;
     }
     if (!frame.fd) return nullptr;
-    return startRead(frames_.size() - 1, index);
+    return startRead(read, frame.fd, pathOf(frame), frames_.size() - 1, index);
   }
 
-  std::shared_ptr<FolderRead> startRead(std::size_t frameIndex, std::size_t index) {
-    const Frame& frame = frames_[frameIndex];
+  std::string_view pathOf(const Frame& frame) const {
+    return std::string_view(path_).substr(0, frame.pathLength);
+  }
+
+  std::shared_ptr<FolderRead> startRead(const FolderRead& parent, const SharedDescriptor& fd,
+                                        std::string_view parentPath, std::size_t depth,
+                                        std::size_t index) {
     auto read = std::make_shared<FolderRead>();
-    read->name = frame.entries()[index].entry.name;
-    read->path = joinPath(std::string_view(path_).substr(0, frame.pathLength), read->name);
-    read->parent = frame.fd;
+    read->name = parent.listing.entries[index].entry.name;
+    read->path = joinPath(parentPath, read->name);
+    read->parent = fd;
     read->entryInParent = index;
-    reads_.start(read, frameIndex + 1);
+    reads_.start(read, depth + 1);
     ++pending_;
     return read;
+  }
+
+  // A started read the walk will not enter, with the reads started below it.
+  void drop(FolderRead& read) {
+    --pending_;
+    dropSubfolderReads(read);
+  }
+
+  void dropSubfolderReads(FolderRead& read) {
+    for (const std::shared_ptr<FolderRead>& subfolder : read.subfolderReads) drop(*subfolder);
+    read.subfolderReads.clear();
   }
 
   // Waits for the folder's read and goes into it; false when it contributes nothing.
@@ -205,7 +222,7 @@ class ParallelWalk {
     // An abort asked while a slow folder is read stops the workers at once, not only when the
     // walk would start on the next folder.
     const bool complete = reads_.await(
-        *read, [this] { visitor_.poll(); },
+        *read, [this] { readAhead(); }, [this] { visitor_.poll(); },
         [this] {
           if (!aborted_ && !visitor_.abortRequested()) return false;
           abort();
@@ -215,7 +232,10 @@ class ParallelWalk {
     if (!complete) return false;
     FolderListing& listing = read->listing;
     if (listing.unreadable) visitor_.unreadable(*listing.unreadable);
-    if (!listing.listed) return false;
+    if (!listing.listed) {
+      dropSubfolderReads(*read);
+      return false;
+    }
     std::string().swap(read->path);  // the walk's path stands for it; deep trees hold many frames
     Frame frame;
     frame.fd = std::move(listing.fd);
@@ -233,7 +253,7 @@ class ParallelWalk {
   void leave() {
     Frame child = std::move(frames_.back());
     frames_.pop_back();
-    pending_ -= child.subfolderReads.size();  // reads left after an abort
+    dropSubfolderReads(*child.read);  // reads left after an abort
     if (frames_.empty()) return;
     Frame& frame = frames_.back();
     path_.resize(frame.pathLength);
@@ -261,24 +281,35 @@ class ParallelWalk {
       return;
     }
     frame.next = frame.entries().size();
-    pending_ -= frame.subfolderReads.size();
-    frame.subfolderReads.clear();
+    dropSubfolderReads(*frame.read);
   }
 
-  // Starts reads of the subfolders the walk will enter next, deepest folders first, while the
-  // read-ahead window has room.
+  // Starts reads of the subfolders the walk will enter next, in the order it will enter them,
+  // while the read-ahead window has room: below the deepest folder first, and below the
+  // subfolders already read as much as beside them, so that a share keeps many requests in
+  // flight even where each folder holds few subfolders.
   void readAhead() {
     if (aborted_) return;
     for (std::size_t i = frames_.size(); i-- > 0 && pending_ < window_;) {
       Frame& frame = frames_[i];
       if (!frame.fd) break;  // beyond the descriptor budget: read when the walk is back
-      frame.readAhead = std::max(frame.readAhead, frame.next);
-      const std::string_view folderPath = std::string_view(path_).substr(0, frame.pathLength);
-      while (frame.readAhead < frame.entries().size() && pending_ < window_) {
-        const std::size_t index = frame.readAhead++;
-        if (isEntered(frame.entries()[index], folderPath))
-          frame.subfolderReads.push_back(startRead(i, index));
-      }
+      frame.read->readAhead = std::max(frame.read->readAhead, frame.next);
+      readAheadBelow(*frame.read, frame.fd, pathOf(frame), i);
+    }
+  }
+
+  void readAheadBelow(FolderRead& read, const SharedDescriptor& fd, std::string_view folderPath,
+                      std::size_t depth) {
+    for (const std::shared_ptr<FolderRead>& subfolder : read.subfolderReads) {
+      if (pending_ >= window_) return;
+      if (FolderReads::isDone(*subfolder) && subfolder->listing.listed && subfolder->listing.fd)
+        readAheadBelow(*subfolder, subfolder->listing.fd, subfolder->path, depth + 1);
+    }
+    const std::vector<ListedEntry>& entries = read.listing.entries;
+    while (read.readAhead < entries.size() && pending_ < window_) {
+      const std::size_t index = read.readAhead++;
+      if (isEntered(entries[index], folderPath))
+        read.subfolderReads.push_back(startRead(read, fd, folderPath, depth, index));
     }
   }
 
