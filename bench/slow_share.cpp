@@ -168,7 +168,9 @@ class WriteFaults {
 WriteFaults writeFaults;
 
 void* initShare(fuse_conn_info* connection, fuse_config* config) {
-  // Look-ups and listings of one folder run at once, as on a file server's client.
+  // Look-ups and listings of one folder run at once, as on a file server's client. (libfuse
+  // 3.14 does not pass this on to the kernel, which then looks a folder's names up one at a
+  // time: requests for different folders still run at once.)
   if ((connection->capable & FUSE_CAP_PARALLEL_DIROPS) != 0)
     connection->want |= FUSE_CAP_PARALLEL_DIROPS;
   config->use_ino = 1;

@@ -14,6 +14,7 @@
 #include "engine/settings/settings_file.h"
 #include "messages/wording.h"
 #include "platform/posix/filesystem.h"
+#include "platform/posix/open_file_limit.h"
 
 namespace {
 
@@ -71,6 +72,7 @@ std::string catalogFolder() {
 
 int main(int argc, char* argv[]) {
   std::ios::sync_with_stdio(false);
+  nuvelo::raiseOpenFileLimit();
   // Texts and type names in Japanese, as in the window, or else in English.
   const bool japanese = nuvelo::chooseMessageLanguage(catalogFolder());
   QLocale::setDefault(japanese ? QLocale(QLocale::Japanese, QLocale::Japan)

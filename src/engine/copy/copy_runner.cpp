@@ -140,13 +140,17 @@ std::variant<EntryReport, PendingCopy> CopyRunner::decideCopy(const std::string&
     return pending;
   }
   if (ownFolder) {
-    Result<Descriptor> own = duplicateDescriptor(folder);
-    if (!own) {
-      pending.report.failure = {own.error().code, {}};
-      return std::move(pending.report);
+    if (!ownFolder_ || ownFolderSubpath_ != subpath) {
+      Result<Descriptor> own = duplicateDescriptor(folder);
+      if (!own) {
+        pending.report.failure = {own.error().code, {}};
+        return std::move(pending.report);
+      }
+      ownFolder_ = std::make_shared<const Descriptor>(std::move(*own));
+      ownFolderSubpath_ = subpath;
     }
-    pending.folder = std::move(*own);
-    folder = pending.folder.get();
+    pending.folder = ownFolder_;
+    folder = pending.folder->get();
   }
   pending.folderFd = folder;
   pending.hooks.folderHasDefaultAcl = lastFolderHasDefaultAcl_;
@@ -220,8 +224,8 @@ CopyOutcome CopyRunner::tryAgain(PendingCopy& pending,
                             [&](std::string_view made) { pending.madeFolders.emplace_back(made); });
   if (!folder) return {CopyOutcome::Failed, folder.error().code};
   cut.movedTo(folder->get());
-  pending.folder = std::move(*folder);
-  pending.folderFd = pending.folder.get();
+  pending.folder = std::make_shared<const Descriptor>(std::move(*folder));
+  pending.folderFd = pending.folder->get();
   const std::string& source = pending.report.source;
   std::optional<struct stat> target;
   struct stat st {};

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -54,7 +55,9 @@ struct PendingCopy {
   EntryReport report;
   std::string subpath;
   std::string name;
-  Descriptor folder;  // the folder's own descriptor, when it has one
+  // The folder's own descriptor, when it has one: shared by the files of one folder decided
+  // one after the other, so that many files waiting to be written hold few descriptors.
+  std::shared_ptr<const Descriptor> folder;
   int folderFd = -1;
   ReplaceMode mode = ReplaceMode::Never;
   CopyHooks hooks;
@@ -141,6 +144,9 @@ class CopyRunner {
   // The last folder's default ACL, which its new files take (then taken from them where their
   // source has no ACL of its own); true until a folder is looked at.
   bool lastFolderHasDefaultAcl_ = true;
+  // The own descriptor of the folder of the file decided last, for the files after it there.
+  std::shared_ptr<const Descriptor> ownFolder_;
+  std::string ownFolderSubpath_;
 };
 
 // Why a file of `bytes` cannot be stored under the rules, or nothing.

@@ -11,11 +11,11 @@ namespace {
 
 // How long the calling thread waits for a copy before it lets its events through.
 constexpr std::chrono::milliseconds PollEvery{20};
-// Files decided ahead of the one told, for each thread: enough to keep every worker busy with
-// files of a few folders at once, few enough to keep the descriptors they hold (two each)
-// well below the usual limit of 1,024.
-constexpr std::size_t AheadPerThread = 8;
-constexpr std::size_t MostAhead = 256;
+// Files decided ahead of the one told, for each thread: enough that the window spans many
+// folders at once, since a file system makes or renames one entry of a folder at a time. Each
+// holds its open source; those of one folder share the folder's descriptor.
+constexpr std::size_t AheadPerThread = 32;
+constexpr std::size_t MostAhead = 1024;
 
 EntryReport stoppedReport(const PendingCopy& pending) {
   EntryReport report = pending.report;
