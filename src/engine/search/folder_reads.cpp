@@ -10,18 +10,25 @@ namespace {
 // Look-ups one task makes: small enough that a large folder spreads over every worker and that
 // a stop is noticed soon, large enough that a task is worth its scheduling.
 constexpr std::size_t SliceEntries = 32;
+// Where each look-up is a round trip, a client may look the names of one folder up one at a
+// time (FUSE through libfuse 3.14 does): a folder of a few dozen entries is then better left to
+// one worker while the others take other folders.
+constexpr std::size_t RemoteSliceEntries = 128;
 
 constexpr std::chrono::milliseconds PollEvery{10};
 constexpr int SpinsBeforeSleep = 200;
 
-std::size_t slicesOf(const FolderListing& listing) {
-  return (listing.entries.size() + SliceEntries - 1) / SliceEntries;
+std::size_t slicesOf(const FolderListing& listing, std::size_t sliceEntries) {
+  return (listing.entries.size() + sliceEntries - 1) / sliceEntries;
 }
 
 }  // namespace
 
-FolderReads::FolderReads(unsigned threads, LookupWanted wanted, bool helps)
-    : wanted_(std::move(wanted)), helps_(helps), pool_(threads) {}
+FolderReads::FolderReads(unsigned threads, LookupWanted wanted, bool helps, bool remote)
+    : wanted_(std::move(wanted)),
+      helps_(helps),
+      sliceEntries_(remote ? RemoteSliceEntries : SliceEntries),
+      pool_(threads) {}
 
 void FolderReads::start(const std::shared_ptr<FolderRead>& read, std::size_t depth) {
   const Urgency urgency{depth, order_++};
@@ -34,7 +41,7 @@ void FolderReads::readFolder(const std::shared_ptr<FolderRead>& read, Urgency ur
                          : nuvelo::readFolder(read->path);
   read->parent.reset();
   for (ListedEntry& listed : listing.entries) listed.wanted = wanted_(listed.entry);
-  const std::size_t slices = listing.listed ? slicesOf(listing) : 0;
+  const std::size_t slices = listing.listed ? slicesOf(listing, sliceEntries_) : 0;
   if (slices == 0) {
     markComplete(*read);
     return;
@@ -48,8 +55,8 @@ void FolderReads::readFolder(const std::shared_ptr<FolderRead>& read, Urgency ur
 void FolderReads::lookUpSlice(const std::shared_ptr<FolderRead>& read, std::size_t slice) {
   std::vector<ListedEntry>& entries = read->listing.entries;
   const int fd = read->listing.fd->get();
-  const std::size_t end = std::min(entries.size(), (slice + 1) * SliceEntries);
-  for (std::size_t i = slice * SliceEntries; i < end && !pool_.stopping(); ++i)
+  const std::size_t end = std::min(entries.size(), (slice + 1) * sliceEntries_);
+  for (std::size_t i = slice * sliceEntries_; i < end && !pool_.stopping(); ++i)
     if (entries[i].wanted) lookUpEntry(fd, entries[i]);
   if (read->slicesLeft.fetch_sub(1) == 1) markComplete(*read);
 }

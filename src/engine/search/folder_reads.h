@@ -41,7 +41,8 @@ class FolderReads {
   // helps: while the consumer waits it runs waiting reads and look-ups itself, instead of
   // sleeping until a worker is done (where each request is quick, a sleep and a wake cost more
   // than the request).
-  FolderReads(unsigned threads, LookupWanted wanted, bool helps);
+  // remote: each request waits for a round trip (see RemoteSliceEntries).
+  FolderReads(unsigned threads, LookupWanted wanted, bool helps, bool remote);
 
   // Starts reading `read`; `depth` (of its parent) says how soon it is needed: deeper folders
   // first, then in the order asked.
@@ -63,6 +64,7 @@ class FolderReads {
 
   LookupWanted wanted_;
   bool helps_;
+  std::size_t sliceEntries_;  // look-ups one task makes
   std::uint64_t order_ = 0;
   std::mutex mutex_;
   std::condition_variable completed_;

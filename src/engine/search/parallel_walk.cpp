@@ -54,7 +54,8 @@ class ParallelWalk {
         window_(readAheadFolders(threads, remote)),
         reads_(
             consumerHelps ? threads - 1 : threads,
-            [this](const DirectoryEntry& entry) { return wantsLookup(entry); }, consumerHelps) {}
+            [this](const DirectoryEntry& entry) { return wantsLookup(entry); }, consumerHelps,
+            remote) {}
 
   void run(const std::string& root) {
     if (visitor_.abortRequested()) return;
