@@ -303,7 +303,10 @@ class ParallelWalk {
                       std::size_t depth) {
     for (const std::shared_ptr<FolderRead>& subfolder : read.subfolderReads) {
       if (pending_ >= window_) return;
-      if (FolderReads::isDone(*subfolder) && subfolder->listing.listed && subfolder->listing.fd)
+      // The subfolders of a folder still being read come before those of the folders after
+      // it: the window is not filled with reads the walk needs later than those.
+      if (!FolderReads::isDone(*subfolder)) break;
+      if (subfolder->listing.listed && subfolder->listing.fd)
         readAheadBelow(*subfolder, subfolder->listing.fd, subfolder->path, depth + 1);
     }
     const std::vector<ListedEntry>& entries = read.listing.entries;
