@@ -15,6 +15,8 @@
 namespace nuvelo {
 namespace {
 
+constexpr std::size_t PollEveryEntries = 1024;
+
 // The part of a path below a folder.
 std::string_view below(std::string_view path, std::string_view folder) {
   const std::size_t cut = folder.size() + (folder.back() == '/' ? 0 : 1);
@@ -92,10 +94,13 @@ SearchOutcome compareWithDestination(const Job& job, const WalkFilter& filter,
   if (outcome.aborted) stop = true;
   reader.join();
   if (outcome.aborted) return outcome;
+  // A million entries take a while to look up: the window's events go on meanwhile.
+  std::size_t sincePoll = 0;
   std::erase_if(outcome.entries, [&](const WalkEntry& entry) {
+    if (++sincePoll % PollEveryEntries == 0) observer.poll();
     return !copies.wants(entry, source) && !waits(filter, entry.path);
   });
-  for (const WalkEntry& entry : outcome.entries) observer.entryFound(entry);
+  tellFound(observer, outcome.entries);
   return outcome;
 }
 

@@ -23,6 +23,10 @@ class SearchWalk : public ObservedWalk {
   SearchWalk(WalkObserver& observer, SearchOutcome& outcome)
       : ObservedWalk(observer,
                      [&observer, &outcome](WalkEntry e) {
+                       if (observer.takesEntries()) {
+                         observer.takeEntry(std::move(e));
+                         return;
+                       }
                        observer.entryFound(e);
                        outcome.entries.push_back(std::move(e));
                      }),
@@ -57,6 +61,15 @@ std::optional<FileIdentity> destinationInsideSource(const std::string& source,
   const bool below =
       to.compare(0, from.size(), from) == 0 && (from == "/" || to[from.size()] == '/');
   return below ? identityOf(to) : std::nullopt;
+}
+
+void tellFound(WalkObserver& observer, std::vector<WalkEntry>& entries) {
+  if (!observer.takesEntries()) {
+    for (const WalkEntry& entry : entries) observer.entryFound(entry);
+    return;
+  }
+  for (WalkEntry& entry : entries) observer.takeEntry(std::move(entry));
+  entries.clear();
 }
 
 SearchOutcome runSearch(const std::string& source, const WalkFilter& filter,

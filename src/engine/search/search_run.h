@@ -43,13 +43,21 @@ class WalkObserver {
   virtual bool callingThreadMayRead() const { return true; }
   // An entry the search takes, as the walk finds it (in the order of the result).
   virtual void entryFound(const WalkEntry&) {}
+  // Whether the observer keeps the entries itself: each is then handed to takeEntry instead of
+  // entryFound, and the outcome lists none, so that a long result is not held twice.
+  virtual bool takesEntries() const { return false; }
+  virtual void takeEntry(WalkEntry) {}
 };
 
 struct SearchOutcome {
-  bool aborted = false;  // the result lists are then empty
-  std::vector<WalkEntry> entries;
+  bool aborted = false;            // the result lists are then empty
+  std::vector<WalkEntry> entries;  // empty when the observer takes the entries
   std::vector<UnreadableFolder> unreadable;
 };
+
+// Tells the observer of entries the search takes, in their order: they stay in `entries`, or
+// are handed over when the observer takes them, and `entries` is left empty.
+void tellFound(WalkObserver& observer, std::vector<WalkEntry>& entries);
 
 // Walks `source` (already checked and cleaned) with the filter. An abort seen while walking
 // drops everything found.

@@ -43,7 +43,7 @@ class CopyNotice;
 class DoubleClickLabel;
 class FolderBox;
 class ResultListView;
-class EventPump;
+struct BuiltRows;
 class DesktopNotifier;
 class DesktopShell;
 class FileDialogs;
@@ -245,7 +245,7 @@ class MainWindow : public QMainWindow {
 
   // An empty list without totals, as a search leaves it until it has found its rows.
   void clearResults();
-  void fillResultRows(const std::vector<WalkEntry>& entries, EventPump& pump);
+  void showResultRows(BuiltRows built);
   void showTotals();
   MessageBoxes& boxes() const { return *services_.boxes; }
   // The current controls and fields in the form the settings file stores them.

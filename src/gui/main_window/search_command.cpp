@@ -13,6 +13,7 @@
 #include <QPushButton>
 
 #include "engine/jobs/job_search.h"
+#include "engine/search/background_row_builder.h"
 #include "engine/search/folder_walk.h"
 #include "engine/search/search_run.h"
 #include "gui/main_window/main_window.h"
@@ -41,12 +42,13 @@ QDate parseLabelDate(const QString& text) {
 }
 
 // The window's side of a walk: the abort command's flag, the event pump that steps the
-// progress bar and lets the window's events through, and the entries read so far in the
-// status bar.
+// progress bar and lets the window's events through, the entries read so far in the status
+// bar, and the entries found handed to the thread that builds their rows.
 class WindowWalkObserver : public WalkObserver {
  public:
-  WindowWalkObserver(const bool& abortRequested, EventPump& pump, StatusText& status)
-      : abortRequested_(abortRequested), pump_(pump), status_(status) {}
+  WindowWalkObserver(const bool& abortRequested, EventPump& pump, StatusText& status,
+                     BackgroundRowBuilder& rows)
+      : abortRequested_(abortRequested), pump_(pump), status_(status), rows_(rows) {}
   bool abortRequested() override { return abortRequested_; }
   void entryRead() override {
     // The clock is read every 64 entries only (from the first): it costs more than an entry.
@@ -55,11 +57,14 @@ class WindowWalkObserver : public WalkObserver {
   }
   void poll() override { pump_.poll(); }
   bool callingThreadMayRead() const override { return false; }
+  bool takesEntries() const override { return true; }
+  void takeEntry(WalkEntry entry) override { rows_.add(std::move(entry)); }
 
  private:
   const bool& abortRequested_;
   EventPump& pump_;
   StatusText& status_;
+  BackgroundRowBuilder& rows_;
   std::uint64_t entries_ = 0;
 };
 
@@ -156,17 +161,19 @@ std::optional<std::vector<UnreadableFolder>> MainWindow::runSearch(const Job& jo
   progressBar->show();
 
   StatusText status(*statusPanels, 2);
-  WindowWalkObserver observer(abortRequested_, pump, status);
+  BackgroundRowBuilder rows(copy_.dirAbs, searchRoot_, resultModel_->types());
+  WindowWalkObserver observer(abortRequested_, pump, status, rows);
   const SearchOutcome outcome = runJobSearch(job, walkFilterOf(job), observer);
+  const auto letEventsThrough = [&pump] { pump.processNow(); };
   if (outcome.aborted) {
+    rows.cancel(letEventsThrough);
     abortRequested_ = false;
     statusPanels->setPanelText(2, {});
     return std::nullopt;
   }
   pump.setPosition(progressBar->maximum());
   progressBar->repaint();
-  fillResultRows(outcome.entries, pump);
-  recountChecked();
+  showResultRows(rows.finish(letEventsThrough));
   return outcome.unreadable;
 }
 
@@ -174,9 +181,10 @@ void MainWindow::onAbort() {
   abortRequested_ = true;
 }
 
-void MainWindow::fillResultRows(const std::vector<WalkEntry>& entries, EventPump& pump) {
-  resultModel_->setRows(buildResultRows(entries, copy_.dirAbs, searchRoot_, resultModel_->types(),
-                                        [&pump] { pump.poll(); }));
+void MainWindow::showResultRows(BuiltRows built) {
+  resultModel_->setRows(std::move(built.rows));
+  totals_ = built.totals;
+  showTotals();
 }
 
 void MainWindow::clearResults() {

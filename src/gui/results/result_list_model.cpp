@@ -10,6 +10,9 @@
 namespace nuvelo {
 namespace {
 
+// Fewer rows are freed at once: it takes less than a millisecond.
+constexpr std::size_t RowsFreedElsewhere = 10000;
+
 const char* const Headers[ResultListModel::ColumnCount] = {"ファイル名", "サイズ", "ファイルの種類",
                                                            "更新日時", "パス"};
 
@@ -113,8 +116,9 @@ QIcon ResultListModel::iconOf(std::uint16_t type) const {
 
 void ResultListModel::setRows(std::vector<ResultRow> rows) {
   beginResetModel();
-  rows_ = std::move(rows);
+  rows_.swap(rows);
   endResetModel();
+  if (rows.size() >= RowsFreedElsewhere) release_.release(std::move(rows));
 }
 
 void ResultListModel::clear() {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/search/result_rows.h"
+#include "gui/results/background_release.h"
 #include "platform/qtcore/display_formats.h"
 #include "platform/qtcore/file_types.h"
 
@@ -32,6 +33,7 @@ class ResultListModel : public QAbstractTableModel {
   static Qt::Alignment columnAlignment(int column);
 
   const std::vector<ResultRow>& rows() const { return rows_; }
+  // The rows before are freed on a thread of their own when there are many.
   void setRows(std::vector<ResultRow> rows);
   void clear();
   void setAllChecked(bool checked);
@@ -53,6 +55,7 @@ class ResultListModel : public QAbstractTableModel {
   mutable std::vector<QIcon> icons_;  // per type, loaded when first shown
   std::vector<ResultRow> rows_;
   DisplayFormats formats_;
+  BackgroundRelease release_;
 };
 
 }  // namespace nuvelo

@@ -24,12 +24,12 @@ void EventPump::setPosition(long long position) {
 
 void EventPump::step() {
   if (bar_) position_ = steppedPosition(position_, bar_->minimum(), bar_->maximum());
-  poll();
+  if (dueAfterSteps()) processNow();
 }
 
 void EventPump::advanceHeld() {
   if (bar_ && position_ < bar_->maximum()) ++position_;
-  poll();
+  if (dueAfterSteps()) processNow();
 }
 
 void EventPump::sync() {
@@ -37,14 +37,18 @@ void EventPump::sync() {
 }
 
 void EventPump::poll() {
-  if (due()) processNow();
+  if (dueNow()) processNow();
 }
 
-bool EventPump::due() {
+bool EventPump::dueAfterSteps() {
   if (everyCall_) return true;
   if (++callsSinceClock_ < CallsPerClockReading) return false;
   callsSinceClock_ = 0;
-  return sinceLast_.elapsed() >= IntervalMilliseconds;
+  return dueNow();
+}
+
+bool EventPump::dueNow() const {
+  return everyCall_ || sinceLast_.elapsed() >= IntervalMilliseconds;
 }
 
 void EventPump::processNow() {

@@ -15,12 +15,15 @@ class EventPump {
 
   explicit EventPump(QProgressBar* bar = nullptr);
 
-  // One step of the progress bar, then pending events if it is time.
+  // One step of the progress bar, then pending events if it is time. Steps come as often as
+  // entries: the clock is read every few steps only.
   void step();
   // One step that stops at the maximum instead of starting again, then pending events if it
   // is time.
   void advanceHeld();
-  // Pending events if it is time.
+  // Pending events if it is time, by the clock read now: polls come far apart (every few
+  // thousand entries, or between waits for a folder's listing), and counting them would hold
+  // the events back for many waits.
   void poll();
   // The progress bar brought up to date, without letting events run.
   void sync();
@@ -32,7 +35,8 @@ class EventPump {
   void setPosition(long long position);
 
  private:
-  bool due();
+  bool dueAfterSteps();
+  bool dueNow() const;
 
   QPointer<QProgressBar> bar_;
   QElapsedTimer sinceLast_;

@@ -11,12 +11,19 @@ using testing::localTime;
 using testing::makeFile;
 using testing::TempFolder;
 
-// Records what the search tells as it goes.
+// Records what the search tells as it goes; takes the entries when told to.
 class Recorder : public WalkObserver {
  public:
+  explicit Recorder(bool takes = false) : takes_(takes) {}
   bool abortRequested() override { return false; }
   void entryFound(const WalkEntry& entry) override { found.push_back(entry.path); }
+  bool takesEntries() const override { return takes_; }
+  void takeEntry(WalkEntry entry) override { taken.push_back(std::move(entry.path)); }
   std::vector<std::string> found;
+  std::vector<std::string> taken;
+
+ private:
+  bool takes_;
 };
 
 // A front end that writes rows as they are found (nuvelo-cli's JSON Lines) is told of every
@@ -40,6 +47,15 @@ TEST(SearchRun, TellsEachEntryAsItIsFoundInTheResultsOrder) {
     for (const WalkEntry& e : outcome.entries) result.push_back(e.path);
     EXPECT_EQ(result.size(), 5u) << threads;
     EXPECT_EQ(recorder.found, result) << threads;
+    EXPECT_TRUE(recorder.taken.empty()) << threads;
+
+    // A window that builds its rows as the entries come takes them: the same entries in the
+    // same order, and the outcome holds no second list of them.
+    Recorder taker(true);
+    const SearchOutcome handedOver = runSearch(source, filter, taker);
+    EXPECT_EQ(taker.taken, result) << threads;
+    EXPECT_TRUE(taker.found.empty()) << threads;
+    EXPECT_TRUE(handedOver.entries.empty()) << threads;
   }
 }
 

@@ -111,6 +111,34 @@ TEST_F(Search, FindsChangedFilesAsCheckedRowsWithTotals) {
   EXPECT_EQ(form->rowFullPath(row), source() + "/" + row.pathText);
 }
 
+// Many thousands of rows, built away from the window's thread in batches, come in the walk's
+// order with every checked total; a search after them shows its own rows, not the ones before.
+TEST_F(Search, ManyRowsComeInTheWalksOrder) {
+  constexpr int Files = 10001;
+  for (int i = 0; i < Files; ++i)  // 0, 1 and 2 KiB in turn: 10,000 KiB in all
+    makeFile(source() + "/many/d" + std::to_string(i % 9) + "/f" + std::to_string(i) + ".txt",
+             localTime(2024, 5, 2), i % 3 * 1024);
+  form->sourceFolderEdit->setText(QString::fromStdString(source()));
+  editDetailOptions(*form, [](DetailOptions& s) { s.copy.dirAbs = true; });
+  WalkFilter filter;
+  filter.sourceText = source();
+  filter.since = SinceThreshold::forDay(dateValueOf({2024, 5, 1}));
+
+  for (const int added : {0, 1}) {
+    if (added) makeFile(source() + "/many/late.txt", localTime(2024, 5, 3), 4096);
+    std::vector<std::string> walked;
+    for (const WalkEntry& entry : walkEntries(source(), filter, WalkMode::Search))
+      walked.push_back(entry.path);
+    ASSERT_EQ(walked.size(), Files + 2u + added);  // with new.txt and sub/deeper.txt
+    form->searchButton->click();
+    std::vector<std::string> shown;
+    for (const ResultRow& row : form->resultModel()->rows()) shown.push_back(row.pathText);
+    EXPECT_EQ(shown, walked) << added;
+    EXPECT_EQ(form->checkedTotals().count, Files + 2 + added);
+    EXPECT_EQ(form->checkedTotals().bytes, (10000 + 3 + 4 * added) * 1024.0);
+  }
+}
+
 struct OddName {
   const char* label;
   std::string bytes;
