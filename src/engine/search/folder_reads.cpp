@@ -76,14 +76,24 @@ bool FolderReads::await(const FolderRead& read, const std::function<void()>& pol
     for (int spin = 0; spin < SpinsBeforeSleep && !isComplete(read); ++spin)
       std::this_thread::yield();
   }
-  std::unique_lock lock(mutex_);
-  while (!completed_.wait_for(lock, PollEvery, [&read] { return read.complete; })) {
-    lock.unlock();
-    poll();
-    if (giveUp()) return false;
-    lock.lock();
+  {
+    std::unique_lock lock(mutex_);
+    while (!completed_.wait_for(lock, PollEvery, [&read] { return read.complete; })) {
+      lock.unlock();
+      throwWhatAWorkerThrew();
+      poll();
+      if (giveUp()) return false;
+      lock.lock();
+    }
   }
+  // A read completes early when a worker's failure stopped its look-ups: it is no read to use.
+  throwWhatAWorkerThrew();
   return true;
+}
+
+void FolderReads::throwWhatAWorkerThrew() {
+  if (!pool_.stopping()) return;
+  if (const std::exception_ptr failure = pool_.failure()) std::rethrow_exception(failure);
 }
 
 }  // namespace nuvelo

@@ -40,7 +40,7 @@ class FolderReads {
   // first, then in the order asked.
   void start(const std::shared_ptr<FolderRead>& read, std::size_t depth);
   // Waits until the read is complete, calling `poll` now and then meanwhile; false when
-  // `giveUp`, asked after each poll, said to stop waiting first.
+  // `giveUp`, asked after each poll, said to stop waiting first. Throws what a worker threw.
   bool await(const FolderRead& read, const std::function<void()>& poll,
              const std::function<bool()>& giveUp);
   // No further reads nor look-ups start; those running end.
@@ -51,6 +51,9 @@ class FolderReads {
   void lookUpSlice(const std::shared_ptr<FolderRead>& read, std::size_t slice);
   void markComplete(FolderRead& read);
   bool isComplete(const FolderRead& read);
+  // Throws, on the consumer's thread, what a read or a look-up threw on a worker (memory ran
+  // out): the walk cannot go on without it.
+  void throwWhatAWorkerThrew();
 
   LookupWanted wanted_;
   bool helps_;

@@ -9,8 +9,10 @@
 #include "gui/app/termination_signals.h"
 #include "gui/main_window/main_window.h"
 #include "platform/posix/filesystem.h"
+#include "platform/posix/process_limits.h"
 
 int main(int argc, char* argv[]) {
+  nuvelo::limitMallocArenas();
   QApplication app(argc, argv);
   nuvelo::configureApplication(app);
 

@@ -158,9 +158,12 @@ std::optional<std::vector<UnreadableFolder>> MainWindow::runSearch(const Job& jo
   StatusText status(*statusPanels, 2);
   WindowWalkObserver observer(abortRequested_, pump, status);
   const SearchOutcome outcome = runJobSearch(job, walkFilterOf(job), observer);
-  if (outcome.aborted) {
+  if (outcome.aborted || outcome.outOfMemory) {
     abortRequested_ = false;
     statusPanels->setPanelText(2, {});
+    if (outcome.outOfMemory)
+      boxes().show(MessageKind::Error, searchOutOfMemoryText(), MessageButtons::Ok,
+                   positionedPlacement());
     return std::nullopt;
   }
   pump.setPosition(progressBar->maximum());
