@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <new>
 
 #include "build_commit.h"  // generated at every build: NUVELO_COMMIT
 #include "cli/cli_job.h"
@@ -182,6 +183,7 @@ int runCopyJob(const CliOptions& o, CliEnvironment& env, const Job& job, const W
                                                       job.options.search.sourceFolder, noTypes);
   CopyRequest request = copyRequestOf(job.options.copy, job.options.search.sourceFolder, filter);
   request.dryRun = o.dryRun;
+  request.chunkFault = env.chunkFault;
   CopyMeter meter(CopyMeter::Clock::now());
   std::vector<std::string> copyList;
   const OverwritePolicy overwrite = overwritePolicyOf(job.options.copy.overwrite);
@@ -196,7 +198,9 @@ int runCopyJob(const CliOptions& o, CliEnvironment& env, const Job& job, const W
   if (result.versions.pruneFailure)
     env.err << "nuvelo-cli: " << terminalText(pruneFailureText(*result.versions.pruneFailure))
             << '\n';
-  const bool failed = result.counts.failed + found.unreadable.size() + observer.unreadable() > 0;
+  if (result.outOfMemory) env.err << "nuvelo-cli: " << copyOutOfMemoryText() << '\n';
+  const bool failed = result.counts.failed + found.unreadable.size() + observer.unreadable() > 0 ||
+                      result.outOfMemory;
   int status = result.aborted ? ExitStatus::Interrupted
                : failed       ? ExitStatus::SomeFailed
                               : ExitStatus::Done;
@@ -258,6 +262,18 @@ SearchOutcome searchJob(CliEnvironment& env, const Job& job, const WalkFilter& f
   return runJobSearch(job, filter, observer);
 }
 
+// A search that ran out of memory: nothing is copied, and a copy still ends with its summary and
+// its report's last line.
+int searchOutOfMemory(const CliOptions& o, CliEnvironment& env, CopyReport* report) {
+  env.err << "nuvelo-cli: " << searchOutOfMemoryText() << '\n';
+  if (o.command != CliCommand::Copy) return ExitStatus::SomeFailed;
+  CopyRunResult nothing;
+  nothing.outOfMemory = true;
+  const CopyMeter meter(CopyMeter::Clock::now());
+  tellSummary(o, env, nothing, meter, 0);
+  return closeReport(o, env, report, nothing, meter, 0, ExitStatus::SomeFailed);
+}
+
 SearchRecord searchRecordOf(const Job& job, CivilDate dayOfList, const SearchOutcome& found) {
   SearchRecord record;
   record.dayOfList = dayOfList;
@@ -298,6 +314,7 @@ int runJob(const CliOptions& o, CliEnvironment& env) {
   const CivilDate dayOfList = env.today();
   const SearchOutcome found = searchJob(env, job, filter, printer ? &*printer : nullptr);
   if (found.aborted) return ExitStatus::Interrupted;
+  if (found.outOfMemory) return searchOutOfMemory(o, env, report ? &*report : nullptr);
   if (!o.quiet) warnOfUnmetExclusions(env, job.resolved, filter, tally);
   if (copy)
     return runCopyJob(o, env, job, filter, found, searchRecordOf(job, dayOfList, found),
@@ -321,7 +338,16 @@ int runCli(const CliOptions& o, CliEnvironment& env) {
     return withOutputChecked(env, ExitStatus::Done);
   }
   if (o.command == CliCommand::Versions) return withOutputChecked(env, runVersions(o, env));
-  return withOutputChecked(env, runJob(o, env));
+  try {
+    return withOutputChecked(env, runJob(o, env));
+  } catch (const std::bad_alloc&) {
+    // Memory ran out beyond the search's and the copy's own runs (which end with their summary):
+    // the run ends as failed, not as a crash, and records nothing.
+    env.err << "nuvelo-cli: "
+            << (o.command == CliCommand::Copy ? copyOutOfMemoryText() : searchOutOfMemoryText())
+            << '\n';
+    return ExitStatus::SomeFailed;
+  }
 }
 
 }  // namespace nuvelo

@@ -3,6 +3,7 @@
 // window.
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <ostream>
@@ -36,6 +37,8 @@ struct CliEnvironment {
   // Today's local date, asked when a search starts; tests set it to cross midnight.
   std::function<CivilDate()> clock;
   CivilDate today() const { return clock ? clock() : civilDateOf(todayValue()); }
+  // Test seam: the copy's CopyRequest::chunkFault.
+  std::function<int(std::uint64_t)> chunkFault;
 };
 
 int runCli(const CliOptions& options, CliEnvironment& environment);

@@ -28,8 +28,9 @@ void CopyReport::summary(const CopyRunResult& result, std::uint64_t bytes, doubl
        << ", \"retried\": " << result.retried << ", \"kept\": " << result.versions.kept
        << ", \"pruned\": " << result.versions.pruned << ", \"bytes\": " << bytes
        << ", \"seconds\": " << time << ", \"dry_run\": " << (dryRun ? "true" : "false")
-       << ", \"interrupted\": " << (interrupted ? "true" : "false") << ", \"waiting\": " << waiting
-       << "}\n";
+       << ", \"interrupted\": " << (interrupted ? "true" : "false")
+       << ", \"out_of_memory\": " << (result.outOfMemory ? "true" : "false")
+       << ", \"waiting\": " << waiting << "}\n";
 }
 
 bool CopyReport::close() {

@@ -14,7 +14,7 @@
 #include "engine/settings/settings_file.h"
 #include "messages/wording.h"
 #include "platform/posix/filesystem.h"
-#include "platform/posix/open_file_limit.h"
+#include "platform/posix/process_limits.h"
 
 namespace {
 
@@ -71,6 +71,7 @@ std::string catalogFolder() {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  nuvelo::limitMallocArenas();
   std::ios::sync_with_stdio(false);
   nuvelo::raiseOpenFileLimit();
   // Texts and type names in Japanese, as in the window, or else in English.
@@ -94,6 +95,7 @@ int main(int argc, char* argv[]) {
       &interrupted,
       nuvelo::resolveSettingsPath(nuvelo::executableFolder()),
       isatty(STDIN_FILENO) != 0,
+      {},
       {}};
   const int status = nuvelo::runCli(*parsed.options, environment);
   // A run stopped by SIGTERM ends as a shell reports a program that SIGTERM ended.

@@ -46,4 +46,12 @@ std::string entriesReadText(std::uint64_t entries) {
   return fill("{1} 項目を読みました", {std::to_string(entries)});
 }
 
+std::string copyOutOfMemoryText() {
+  return std::string(wording("メモリが足りないため、コピーを中止しました"));
+}
+
+std::string searchOutOfMemoryText() {
+  return std::string(wording("メモリが足りないため、検索を中止しました"));
+}
+
 }  // namespace nuvelo

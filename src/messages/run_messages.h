@@ -21,5 +21,9 @@ std::string helpFileMissingText(const std::string& helpFile);
 std::string searchEndedText(std::size_t rows);
 // The entries a running search has read so far: "12345 項目を読みました".
 std::string entriesReadText(std::uint64_t entries);
+// Memory ran out and the run stopped: "メモリが足りないため、コピーを中止しました", and the same
+// of the search.
+std::string copyOutOfMemoryText();
+std::string searchOutOfMemoryText();
 
 }  // namespace nuvelo

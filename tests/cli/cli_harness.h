@@ -33,8 +33,9 @@ class CliHarness {
       err << parsed.error;
       return ExitStatus::BadUsage;
     }
-    CliEnvironment env{out,  err, ask, false, &interrupted, settingsPath_, static_cast<bool>(ask),
-                       clock};
+    CliEnvironment env{
+        out,   err,       ask, false, &interrupted, settingsPath_, static_cast<bool>(ask),
+        clock, chunkFault};
     return runCli(*parsed.options, env);
   }
   // The lines of standard output, sorted.
@@ -51,6 +52,8 @@ class CliHarness {
   std::atomic<bool> interrupted{false};
   std::function<std::optional<bool>(const std::string&)> ask;
   std::function<CivilDate()> clock;  // nothing: the real today
+  // Called after each chunk a copy writes, on the thread that writes it (a fault to inject).
+  std::function<int(std::uint64_t)> chunkFault;
 
  private:
   std::string settingsPath_;

@@ -4,6 +4,7 @@
 #include <sys/statvfs.h>
 
 #include <algorithm>
+#include <new>
 #include <optional>
 #include <unordered_set>
 
@@ -11,6 +12,7 @@
 #include "engine/copy/copy_list.h"
 #include "engine/copy/parallel_copies.h"
 #include "engine/copy/version_history.h"
+#include "engine/search/descriptor_budget.h"
 #include "platform/path_text.h"
 #include "platform/posix/filesystem.h"
 
@@ -213,9 +215,9 @@ void copyInTurn(const std::vector<std::string>& list, const CopyRequest& request
 
 // Several files written at once; decided and told one after the other on this thread. The
 // progress moves as files are told, and within the first file of the list while it is waited for.
-void copyAtOnce(const std::vector<std::string>& list, unsigned threads, CopyRunner& runner,
-                CopyObserver& observer, ProgressCount& progress, CopyRunResult& result,
-                ParallelCopies*& running) {
+void copyAtOnce(const std::vector<std::string>& list, const CopyDescriptors& held,
+                CopyRunner& runner, CopyObserver& observer, ProgressCount& progress,
+                CopyRunResult& result, ParallelCopies*& running) {
   CopyCaller caller;
   caller.poll = [&observer] { observer.poll(); };
   caller.abortRequested = [&observer] { return observer.abortRequested(); };
@@ -229,7 +231,7 @@ void copyAtOnce(const std::vector<std::string>& list, unsigned threads, CopyRunn
     progress.chunk(bytesSoFar);
     observer.fileBytesCopied(bytesSoFar);
   };
-  ParallelCopies copies(runner, threads, std::move(caller));
+  ParallelCopies copies(runner, held.writers, held.ahead, std::move(caller));
   running = &copies;
   for (const std::string& source : list) {
     if (observer.abortRequested()) copies.stop();
@@ -237,8 +239,30 @@ void copyAtOnce(const std::vector<std::string>& list, unsigned threads, CopyRunn
     copies.add(source);
   }
   copies.drain();
-  if (copies.stopped()) result.aborted = true;
   running = nullptr;
+  copies.throwFailure();
+  if (copies.stopped()) result.aborted = true;
+}
+
+// The files of the list, one after the other or several at once as the request's threads and
+// the run's descriptors allow; memory that runs out stops the copy with what it did so far.
+void copyFiles(const std::vector<std::string>& list, const CopyRequest& request, CopyRunner& runner,
+               CopyObserver& observer, ProgressCount& progress, CopyRunResult& result,
+               ParallelCopies*& running) {
+  const unsigned threads =
+      request.dryRun ? 1 : copyThreads(request.filter.threads, request.destination);
+  const CopyDescriptors held =
+      threads <= 1 ? CopyDescriptors{}
+                   : copyDescriptors(runDescriptorBudget(request.filter.descriptors), threads);
+  try {
+    if (held.writers == 0)
+      copyInTurn(list, request, runner, observer, progress, result);
+    else
+      copyAtOnce(list, held, runner, observer, progress, result, running);
+  } catch (const std::bad_alloc&) {
+    running = nullptr;
+    result.outOfMemory = true;
+  }
 }
 
 // Removes the versions of runs older than the request's days before the run's start.
@@ -277,20 +301,22 @@ Result<> makeDestination(const std::string& destination) {
   return makeFolders(destination);
 }
 
-CopyRunResult runCopy(const std::vector<ResultRow>& rows, const CopyRequest& request,
-                      CopyObserver& observer, std::vector<std::string>& list) {
-  CopyRunResult result;
+namespace {
+
+void runCopyInto(CopyRunResult& result, const std::vector<ResultRow>& rows,
+                 const CopyRequest& request, CopyObserver& observer,
+                 std::vector<std::string>& list) {
   list.clear();
   if (!gather(rows, request, observer, list, result)) {
     result.aborted = true;
-    return result;
+    return;
   }
 
   if (!request.dryRun) {
     if (const auto shortage = spaceShortage(rows, list, request);
         shortage && !observer.proceedWithoutRoom(*shortage)) {
       result.refusedForRoom = true;
-      return result;
+      return;
     }
   }
 
@@ -314,6 +340,7 @@ CopyRunResult runCopy(const std::vector<ResultRow>& rows, const CopyRequest& req
     return !observer.abortRequested();
   };
   hooks.abortRequested = [&observer] { return observer.abortRequested(); };
+  hooks.chunkFault = request.chunkFault;
   // While copies are written at once, a question waits until the files before it are told.
   ParallelCopies* running = nullptr;
   CopyRunner runner(
@@ -329,17 +356,25 @@ CopyRunResult runCopy(const std::vector<ResultRow>& rows, const CopyRequest& req
 
   observer.copyStarting(list.size());
   progress.start();
-  const unsigned threads =
-      request.dryRun ? 1 : copyThreads(request.filter.threads, request.destination);
-  if (threads <= 1)
-    copyInTurn(list, request, runner, observer, progress, result);
-  else
-    copyAtOnce(list, threads, runner, observer, progress, result, running);
+  copyFiles(list, request, runner, observer, progress, result, running);
+  // The folders made get their modes and times also after a stop.
   noteDropped(runner.finish(), runner, result);
   result.versions.root = versionsRootOf(request.destination, request.versionsFolder);
   if (versions) result.versions.kept = versions->kept();
-  if (request.pruneVersionsDays && !request.dryRun && !result.aborted)
+  if (request.pruneVersionsDays && !request.dryRun && !result.aborted && !result.outOfMemory)
     pruneOldVersions(request, started, result.versions);
+}
+
+}  // namespace
+
+CopyRunResult runCopy(const std::vector<ResultRow>& rows, const CopyRequest& request,
+                      CopyObserver& observer, std::vector<std::string>& list) {
+  CopyRunResult result;
+  try {
+    runCopyInto(result, rows, request, observer, list);
+  } catch (const std::bad_alloc&) {
+    result.outOfMemory = true;
+  }
   return result;
 }
 

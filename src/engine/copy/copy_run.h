@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -44,6 +45,9 @@ struct CopyRequest {
   std::optional<unsigned> pruneVersionsDays;
   // When the run started (its versions' folder is named after it); 0: when runCopy is called.
   std::time_t started = 0;
+  // Test seam: called after each chunk a copy writes, on the thread that writes it (see
+  // DataCopyHooks::chunkFault).
+  std::function<int(std::uint64_t)> chunkFault;
 };
 
 // The room the copy needs against the room the destination has, in bytes.
@@ -123,8 +127,13 @@ struct CopyRunResult {
   // Files of those told that were tried again after a failure that may pass, whatever became of
   // them then.
   std::size_t retried = 0;
+  // Memory ran out: the run stopped there, with what it had done so far (no temporary file of
+  // it is left behind); a file being copied then failed.
+  bool outOfMemory = false;
   // Copied to its end: the job's day moves on, and what failed waits in its retry list.
-  bool completed(bool dryRun) const { return !aborted && !refusedForRoom && !dryRun; }
+  bool completed(bool dryRun) const {
+    return !aborted && !refusedForRoom && !outOfMemory && !dryRun;
+  }
 };
 
 // The sources the run carried or deliberately left (copied, skipped by the policy, declined,
@@ -134,7 +143,8 @@ std::vector<std::string> carriedSources(const std::vector<std::string>& copyList
 
 // Runs the copy of the checked rows of `rows`, which are read as the gathering reaches them
 // (the window may change check marks meanwhile), through `copyList`, the run's list of source
-// paths in copy order. The destination folder exists already.
+// paths in copy order. The destination folder exists already. Memory that runs out anywhere in
+// the run, on any of its threads, ends it with outOfMemory.
 CopyRunResult runCopy(const std::vector<ResultRow>& rows, const CopyRequest& request,
                       CopyObserver& observer, std::vector<std::string>& copyList);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <new>
 
 #include "engine/search/parallel_walk.h"
 #include "platform/posix/folder_listing.h"
@@ -11,16 +12,29 @@ namespace {
 
 // How long the calling thread waits for a copy before it lets its events through.
 constexpr std::chrono::milliseconds PollEvery{20};
-// Files decided ahead of the one told, for each thread: enough that the window spans many
-// folders at once, since a file system makes or renames one entry of a folder at a time. Each
-// holds its open source; those of one folder share the folder's descriptor.
-constexpr std::size_t AheadPerThread = 32;
-constexpr std::size_t MostAhead = 1024;
 
 EntryReport stoppedReport(const PendingCopy& pending) {
   EntryReport report = pending.report;
   report.kind = EntryReport::Stopped;
   return report;
+}
+
+bool isOutOfMemory(const std::exception_ptr& error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::bad_alloc&) {
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+// The file whose writing threw: failed for want of memory; stopped, as the files after it, for
+// anything else (which the run throws again). Moved, not copied: memory may have run out.
+void reportThrown(std::optional<EntryReport>& written, EntryReport&& report, bool outOfMemory) {
+  EntryReport& told = written.emplace(std::move(report));
+  told.kind = outOfMemory ? EntryReport::Failed : EntryReport::Stopped;
+  if (outOfMemory) told.failure = {std::make_error_code(std::errc::not_enough_memory), {}};
 }
 
 }  // namespace
@@ -30,14 +44,45 @@ unsigned copyThreads(unsigned asked, const std::string& destination) {
   return isOnRemoteFileSystem(destination) ? automaticWalkThreads(destination) : 1;
 }
 
-ParallelCopies::ParallelCopies(CopyRunner& runner, unsigned threads, CopyCaller caller)
+ParallelCopies::ParallelCopies(CopyRunner& runner, unsigned writers, std::size_t ahead,
+                               CopyCaller caller)
     : runner_(runner),
       caller_(std::move(caller)),
-      limit_(std::min(AheadPerThread * threads, MostAhead)),
-      pool_(threads) {}
+      limit_(std::max<std::size_t>(ahead, 1)),
+      pool_(writers) {}
 
 ParallelCopies::~ParallelCopies() {
-  drain();
+  // Left by an exception on the calling thread: the files written meanwhile are still told if
+  // they can be, and none is started.
+  if (!slots_.empty()) stop();
+  try {
+    drain();
+  } catch (...) {
+    abandon();
+  }
+}
+
+void ParallelCopies::abandon() {
+  {
+    const std::lock_guard lock(mutex_);
+    abandoned_ = true;
+  }
+  answered_.notify_all();
+}
+
+void ParallelCopies::keepFailure(std::exception_ptr error) {
+  stop();
+  const std::lock_guard lock(mutex_);
+  if (!failure_) failure_ = std::move(error);
+}
+
+void ParallelCopies::throwFailure() {
+  std::exception_ptr failure;
+  {
+    const std::lock_guard lock(mutex_);
+    failure = failure_;
+  }
+  if (failure) std::rethrow_exception(failure);
 }
 
 void ParallelCopies::add(const std::string& source) {
@@ -49,7 +94,13 @@ void ParallelCopies::add(const std::string& source) {
 
   auto slot = std::make_shared<Slot>();
   slot->key = std::move(key);
-  slot->decided = runner_.decide(source);
+  try {
+    slot->decided = runner_.decide(source);
+  } catch (...) {
+    // Nothing of the file was written; the files before it are told as they end.
+    keepFailure(std::current_exception());
+    return;
+  }
   ++keys_[slot->key];
   Slot& added = *slots_.emplace_back(std::move(slot));
   if (auto* pending = std::get_if<PendingCopy>(&added.decided)) hand(added, *pending);
@@ -65,13 +116,32 @@ void ParallelCopies::hand(Slot& slot, PendingCopy& pending) {
   };
   pending.hooks.abortRequested = [this] { return stop_.load(); };
   if (!needsAWriter(pending)) {
-    write(slot, pending);  // decided without anything left to write
+    writeCaught(slot, pending, [&] { write(slot, pending); });  // nothing left to write
     return;
   }
   // The task holds the slot: the calling thread may have written and told the file before.
   pool_.submit(urgencyOf(pending), [this, held = slots_.back()] {
-    if (!held->taken.exchange(true)) write(*held, std::get<PendingCopy>(held->decided));
+    if (held->taken.exchange(true)) return;
+    auto& pending = std::get<PendingCopy>(held->decided);
+    writeCaught(*held, pending, [&] { write(*held, pending); });
   });
+}
+
+template <class Write>
+void ParallelCopies::writeCaught(Slot& slot, PendingCopy& pending, Write&& writing) {
+  try {
+    writing();
+  } catch (...) {
+    // Unwinding removed the file's temporary file; its descriptors go now.
+    const std::exception_ptr error = std::current_exception();
+    keepFailure(error);
+    pending.decided.from.reset();
+    pending.folder.reset();
+    const bool outOfMemory = isOutOfMemory(error);
+    const std::lock_guard lock(mutex_);
+    reportThrown(slot.written, std::move(pending.report), outOfMemory);
+    changed_.notify_all();
+  }
 }
 
 Urgency ParallelCopies::urgencyOf(const PendingCopy& pending) {
@@ -116,8 +186,8 @@ ReplaceAnswer ParallelCopies::askOnCaller(Slot& slot) {
   std::unique_lock lock(mutex_);
   slot.asking = true;
   changed_.notify_all();
-  answered_.wait(lock, [&] { return slot.answer.has_value(); });
-  return *slot.answer;
+  answered_.wait(lock, [&] { return slot.answer.has_value() || abandoned_; });
+  return slot.answer.value_or(ReplaceAnswer::Stop);
 }
 
 void ParallelCopies::tellProgress(const Slot& slot, std::uint64_t& told) {
@@ -145,9 +215,18 @@ void ParallelCopies::awaitFirst(Slot& slot) {
         lock, PollEvery, [&] { return slot.written.has_value() || (slot.asking && !slot.answer); });
     if (woken) continue;
     lock.unlock();
+    // A task that threw past its own handling stopped the workers: nothing will write the file.
+    if (pool_.stopping())
+      if (const std::exception_ptr failure = pool_.failure()) {
+        stop();
+        std::rethrow_exception(failure);
+      }
     // Workers may all be busy with later files (or wait for their questions, which come only
     // after this file's): then this thread writes the first file itself.
-    if (!slot.taken.exchange(true)) writeOnCaller(slot, std::get<PendingCopy>(slot.decided));
+    if (!slot.taken.exchange(true)) {
+      auto& pending = std::get<PendingCopy>(slot.decided);
+      writeCaught(slot, pending, [&] { writeOnCaller(slot, pending); });
+    }
     tellProgress(slot, toldBytes);
     caller_.poll();
     if (caller_.abortRequested()) stop();

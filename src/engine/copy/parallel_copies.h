@@ -7,6 +7,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <deque>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -35,9 +36,11 @@ struct CopyCaller {
   std::function<void(std::uint64_t bytesSoFar)> firstFileProgress;
 };
 
+// What copies the run may hold at once (see copyDescriptors): `writers` worker threads, and at
+// most `ahead` files decided and not yet told.
 class ParallelCopies {
  public:
-  ParallelCopies(CopyRunner& runner, unsigned threads, CopyCaller caller);
+  ParallelCopies(CopyRunner& runner, unsigned writers, std::size_t ahead, CopyCaller caller);
   ~ParallelCopies();
   ParallelCopies(const ParallelCopies&) = delete;
   ParallelCopies& operator=(const ParallelCopies&) = delete;
@@ -49,8 +52,12 @@ class ParallelCopies {
   void drain();
   // Starts no further copy; those under way end, or stop and leave their target as it was.
   void stop() { stop_.store(true); }
-  // Stopped by stop(), by an abort seen while waiting, or by Stop at a question.
+  // Stopped by stop(), by an abort seen while waiting, by Stop at a question, or by a failure.
   bool stopped() const { return stop_.load(); }
+  // Memory ran out (or the library threw otherwise) while a file was decided or written: that
+  // file failed, no further copy started, and this throws the exception on the calling thread.
+  // Call after drain().
+  void throwFailure();
 
  private:
   struct Slot {
@@ -69,6 +76,13 @@ class ParallelCopies {
   void hand(Slot& slot, PendingCopy& pending);
   void write(Slot& slot, PendingCopy& pending);
   void writeOnCaller(Slot& slot, PendingCopy& pending);
+  // write() or writeOnCaller(), with what they throw made the file's failure and the run's.
+  template <class Write>
+  void writeCaught(Slot& slot, PendingCopy& pending, Write&& writing);
+  void keepFailure(std::exception_ptr error);
+  // After an exception on the calling thread: the workers' questions get Stop, so that the
+  // workers end.
+  void abandon();
   // The order in which workers take the files: files in different folders alternate, since a
   // file system lets one request at a time make or rename an entry in a folder.
   Urgency urgencyOf(const PendingCopy& pending);
@@ -90,6 +104,8 @@ class ParallelCopies {
   std::unordered_map<std::string, std::size_t> keys_;  // the slots' keys, how often
   std::atomic<bool> stop_{false};
   std::mutex mutex_;
+  std::exception_ptr failure_;        // guarded by mutex_
+  bool abandoned_ = false;            // guarded by mutex_
   std::condition_variable changed_;   // a file is written or a worker asks
   std::condition_variable answered_;  // the calling thread answered a question
   WorkerPool pool_;                   // last: its threads end before what they use goes

@@ -2,15 +2,19 @@
 
 #include <fcntl.h>
 
+#include <algorithm>
 #include <atomic>
-#include <thread>
+#include <exception>
+#include <new>
 #include <unordered_map>
 
 #include "engine/copy/destination_path.h"
 #include "engine/copy/overwrite_policy.h"
+#include "engine/search/descriptor_budget.h"
 #include "platform/path_text.h"
 #include "platform/posix/file_system_rules.h"
 #include "platform/posix/filesystem.h"
+#include "platform/posix/sized_thread.h"
 
 namespace nuvelo {
 namespace {
@@ -80,20 +84,47 @@ bool waits(const WalkFilter& filter, const std::string& path) {
          (filter.waiting->contains(path) || filter.waiting->coversFolder(folderOf(path)));
 }
 
+SearchOutcome outOfMemory() {
+  SearchOutcome outcome;
+  outcome.outOfMemory = true;
+  return outcome;
+}
+
 SearchOutcome compareWithDestination(const Job& job, const WalkFilter& filter,
                                      WalkObserver& observer) {
   const std::string& source = job.options.search.sourceFolder;
   const std::string mirror = mirrorFolderOf(job);
   std::atomic<bool> stop{false};
   MirrorTimes copies(mirror, destinationRules(mirror, job.options.copy.destination), stop);
+  // The two walks run at once and share the run's descriptors.
+  const std::size_t descriptors = runDescriptorBudget(filter.descriptors);
   WalkFilter everything;
   everything.threads = filter.threads;
-  std::thread reader([&] { WalkFolder(mirror, everything, WalkMode::WholeFolder, copies); });
-  UntoldFinds quiet(observer);
-  SearchOutcome outcome = runSearch(source, filter, quiet);
-  if (outcome.aborted) stop = true;
-  reader.join();
-  if (outcome.aborted) return outcome;
+  everything.descriptors = std::max<std::size_t>(descriptors / 2, 1);
+  WalkFilter ofSource = filter;
+  ofSource.descriptors = std::max<std::size_t>(descriptors - everything.descriptors, 1);
+  std::exception_ptr readerFailure;
+  Result<SizedThread> reader = SizedThread::start(WorkerStackBytes, [&] {
+    try {
+      WalkFolder(mirror, everything, WalkMode::WholeFolder, copies);
+    } catch (...) {
+      readerFailure = std::current_exception();
+    }
+  });
+  if (!reader) return outOfMemory();
+  SearchOutcome outcome;
+  try {
+    UntoldFinds quiet(observer);
+    outcome = runSearch(source, ofSource, quiet);
+  } catch (...) {
+    stop = true;
+    reader->join();
+    throw;
+  }
+  if (outcome.aborted || outcome.outOfMemory) stop = true;
+  reader->join();
+  if (outcome.aborted || outcome.outOfMemory) return outcome;
+  if (readerFailure) std::rethrow_exception(readerFailure);
   // A million entries take a while to look up: the window's events go on meanwhile.
   std::size_t sincePoll = 0;
   std::erase_if(outcome.entries, [&](const WalkEntry& entry) {
@@ -114,9 +145,13 @@ std::string mirrorFolderOf(const Job& job) {
 }
 
 SearchOutcome runJobSearch(const Job& job, const WalkFilter& filter, WalkObserver& observer) {
-  if (job.selection.by == Selection::By::Destination)
+  if (job.selection.by != Selection::By::Destination)
+    return runSearch(job.options.search.sourceFolder, filter, observer);
+  try {
     return compareWithDestination(job, filter, observer);
-  return runSearch(job.options.search.sourceFolder, filter, observer);
+  } catch (const std::bad_alloc&) {
+    return outOfMemory();
+  }
 }
 
 }  // namespace nuvelo

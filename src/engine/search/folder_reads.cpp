@@ -93,8 +93,12 @@ bool FolderReads::await(const FolderRead& read, const std::function<void()>& pro
     completed_.wait_until(lock, nextPoll, [&] {
       return read.complete || completions_.load(std::memory_order_relaxed) != seen;
     });
-    if (read.complete) return true;
+    if (read.complete) {
+      lock.unlock();
+      break;
+    }
     lock.unlock();
+    throwWhatAWorkerThrew();
     if (progressed()) progress();
     if (std::chrono::steady_clock::now() >= nextPoll) {
       poll();
@@ -103,6 +107,14 @@ bool FolderReads::await(const FolderRead& read, const std::function<void()>& pro
     }
     lock.lock();
   }
+  // A read completes early when a worker's failure stopped its look-ups: it is no read to use.
+  throwWhatAWorkerThrew();
+  return true;
+}
+
+void FolderReads::throwWhatAWorkerThrew() {
+  if (!pool_.stopping()) return;
+  if (const std::exception_ptr failure = pool_.failure()) std::rethrow_exception(failure);
 }
 
 }  // namespace nuvelo

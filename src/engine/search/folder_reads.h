@@ -61,6 +61,9 @@ class FolderReads {
   void readFolder(const std::shared_ptr<FolderRead>& read, Urgency urgency);
   void lookUpSlice(const std::shared_ptr<FolderRead>& read, std::size_t slice);
   void markComplete(FolderRead& read);
+  // Throws, on the consumer's thread, what a read or a look-up threw on a worker (memory ran
+  // out): the walk cannot go on without it.
+  void throwWhatAWorkerThrew();
 
   LookupWanted wanted_;
   bool helps_;

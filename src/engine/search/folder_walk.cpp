@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "engine/search/descriptor_budget.h"
 #include "engine/search/parallel_walk.h"
 #include "engine/search/walk_rules.h"
 #include "platform/ascii_text.h"
@@ -21,10 +22,10 @@ UnreadableFolderSink unreadableSinkOf(WalkVisitor& visitor) {
 
 class Walk {
  public:
-  Walk(const WalkFilter& filter, WalkMode mode, WalkVisitor& visitor)
+  Walk(const WalkFilter& filter, WalkMode mode, WalkVisitor& visitor, std::size_t openFolders)
       : rules_(filter, mode),
         visitor_(visitor),
-        stack_([&visitor] { visitor.poll(); }, unreadableSinkOf(visitor)) {}
+        stack_([&visitor] { visitor.poll(); }, unreadableSinkOf(visitor), openFolders) {}
 
   void run(const std::string& root) {
     if (visitor_.abortRequested() || !stack_.openRoot(root)) return;
@@ -108,10 +109,11 @@ class Gatherer : public WalkVisitor {
 void WalkFolder(const std::string& folder, const WalkFilter& filter, WalkMode mode,
                 WalkVisitor& visitor) {
   const unsigned threads = filter.threads > 0 ? filter.threads : automaticWalkThreads(folder);
+  const std::size_t descriptors = runDescriptorBudget(filter.descriptors);
   if (threads <= 1)
-    Walk(filter, mode, visitor).run(folder);
+    Walk(filter, mode, visitor, walkDescriptors(descriptors, 0).openFolders).run(folder);
   else
-    walkInParallel(folder, filter, mode, visitor, threads);
+    walkInParallel(folder, filter, mode, visitor, threads, descriptors);
 }
 
 std::vector<WalkEntry> walkEntries(const std::string& folder, const WalkFilter& filter,

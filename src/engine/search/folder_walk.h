@@ -44,6 +44,9 @@ struct WalkFilter {
   // How many threads read folders and look entries up: 1 is the one-thread walk, 0 chooses by
   // the file system of the walked folder.
   unsigned threads = 0;
+  // How many descriptors the walk (and a copy's threads) may hold open at once; 0: a quarter of
+  // the process's limit (runDescriptorBudget).
+  std::size_t descriptors = 0;
   // Where the walk counts what each exclusion left out; none: not counted.
   ExclusionTally* exclusionTally = nullptr;
 };

@@ -7,6 +7,7 @@
 #include <memory>
 #include <thread>
 
+#include "engine/search/descriptor_budget.h"
 #include "engine/search/folder_reads.h"
 #include "engine/search/walk_rules.h"
 #include "platform/path_text.h"
@@ -26,8 +27,6 @@ constexpr unsigned MostLocalWalkThreads = 8;
 constexpr std::size_t RemoteReadAheadPerThread = 4;
 constexpr std::size_t LocalReadAheadPerThread = 32;
 constexpr std::size_t MostReadAhead = 256;
-// As the one-thread walk's directory stack: only the deepest folders keep their descriptor.
-constexpr std::size_t OpenFolderBudget = 64;
 constexpr std::size_t PollEveryEntries = 1024;
 
 bool isDotEntry(const std::string& name) {
@@ -48,10 +47,11 @@ struct Frame {
 class ParallelWalk {
  public:
   ParallelWalk(const WalkFilter& filter, WalkMode mode, WalkVisitor& visitor, unsigned threads,
-               bool remote, bool consumerHelps)
+               const WalkDescriptors& held, bool remote, bool consumerHelps)
       : rules_(filter, mode),
         visitor_(visitor),
-        window_(readAheadFolders(threads, remote)),
+        window_(held.readAhead),
+        openFolders_(held.openFolders),
         reads_(
             consumerHelps ? threads - 1 : threads,
             [this](const DirectoryEntry& entry) { return wantsLookup(entry); }, consumerHelps,
@@ -244,9 +244,9 @@ class ParallelWalk {
     if (!read->name.empty()) path_ = joinPath(path_, read->name);
     frame.pathLength = path_.size();
     frames_.push_back(std::move(frame));
-    // Keeps the number of open descriptors bounded however deep the tree goes.
-    if (frames_.size() > OpenFolderBudget + 1)
-      frames_[frames_.size() - 1 - OpenFolderBudget].fd.reset();
+    // Keeps the number of open descriptors bounded however deep the tree goes; as the one-thread
+    // walk's directory stack, only the deepest folders keep their descriptor.
+    if (frames_.size() > openFolders_ + 1) frames_[frames_.size() - 1 - openFolders_].fd.reset();
     readAhead();
     return true;
   }
@@ -325,6 +325,7 @@ class ParallelWalk {
   WalkRules rules_;
   WalkVisitor& visitor_;
   std::size_t window_;
+  std::size_t openFolders_;
   std::vector<Frame> frames_;
   std::string path_;
   std::size_t pending_ = 0;  // reads started and not yet entered
@@ -346,12 +347,13 @@ std::size_t readAheadFolders(unsigned threads, bool remote) {
 }
 
 void walkInParallel(const std::string& folder, const WalkFilter& filter, WalkMode mode,
-                    WalkVisitor& visitor, unsigned threads) {
+                    WalkVisitor& visitor, unsigned threads, std::size_t descriptors) {
   // Where requests wait for a network, the consumer keeps to handing entries out and polling;
   // elsewhere it reads too, as one of the threads, so that the threads match the cores.
   const bool remote = isOnRemoteFileSystem(folder);
   const bool consumerHelps = visitor.callingThreadMayRead() && !remote;
-  ParallelWalk(filter, mode, visitor, threads, remote, consumerHelps).run(folder);
+  const WalkDescriptors held = walkDescriptors(descriptors, readAheadFolders(threads, remote));
+  ParallelWalk(filter, mode, visitor, threads, held, remote, consumerHelps).run(folder);
 }
 
 }  // namespace nuvelo

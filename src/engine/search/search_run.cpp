@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstdlib>
 #include <memory>
+#include <new>
 
 #include "platform/path_text.h"
 #include "platform/posix/filesystem.h"
@@ -75,8 +76,14 @@ void tellFound(WalkObserver& observer, std::vector<WalkEntry>& entries) {
 SearchOutcome runSearch(const std::string& source, const WalkFilter& filter,
                         WalkObserver& observer) {
   SearchOutcome outcome;
-  SearchWalk walk(observer, outcome);
-  WalkFolder(source, filter, WalkMode::Search, walk);
+  try {
+    SearchWalk walk(observer, outcome);
+    WalkFolder(source, filter, WalkMode::Search, walk);
+  } catch (const std::bad_alloc&) {
+    outcome = SearchOutcome{};  // gives back what the search held
+    outcome.outOfMemory = true;
+    return outcome;
+  }
   if (observer.abortRequested()) {
     outcome = SearchOutcome{};
     outcome.aborted = true;

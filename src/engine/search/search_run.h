@@ -51,6 +51,7 @@ class WalkObserver {
 
 struct SearchOutcome {
   bool aborted = false;            // the result lists are then empty
+  bool outOfMemory = false;        // memory ran out: the search stopped, and its lists are empty
   std::vector<WalkEntry> entries;  // empty when the observer takes the entries
   std::vector<UnreadableFolder> unreadable;
 };
@@ -60,7 +61,7 @@ struct SearchOutcome {
 void tellFound(WalkObserver& observer, std::vector<WalkEntry>& entries);
 
 // Walks `source` (already checked and cleaned) with the filter. An abort seen while walking
-// drops everything found.
+// drops everything found, and so does memory that runs out on any of the walk's threads.
 SearchOutcome runSearch(const std::string& source, const WalkFilter& filter,
                         WalkObserver& observer);
 

@@ -1,6 +1,7 @@
 #include "engine/search/worker_pool.h"
 
 #include <algorithm>
+#include <new>
 
 namespace nuvelo {
 
@@ -11,7 +12,12 @@ bool WorkerPool::Task::operator<(const Task& other) const {
 
 WorkerPool::WorkerPool(unsigned threads) {
   threads_.reserve(threads);
-  for (unsigned i = 0; i < threads; ++i) threads_.emplace_back([this] { work(); });
+  for (unsigned i = 0; i < threads; ++i) {
+    Result<SizedThread> started = SizedThread::start(WorkerStackBytes, [this] { work(); });
+    if (!started) break;  // no room for another stack: the threads started do the work
+    threads_.push_back(std::move(*started));
+  }
+  if (threads_.empty() && threads > 0) throw std::bad_alloc();
 }
 
 WorkerPool::~WorkerPool() {
@@ -35,8 +41,22 @@ void WorkerPool::stop() {
     tasks_.clear();
   }
   wake_.notify_all();
-  for (std::thread& thread : threads_)
-    if (thread.joinable()) thread.join();
+  for (SizedThread& thread : threads_) thread.join();
+}
+
+std::exception_ptr WorkerPool::failure() {
+  const std::lock_guard lock(mutex_);
+  return failure_;
+}
+
+void WorkerPool::fail(std::exception_ptr error) {
+  {
+    const std::lock_guard lock(mutex_);
+    if (!failure_) failure_ = std::move(error);
+    stopping_.store(true, std::memory_order_release);
+    tasks_.clear();
+  }
+  wake_.notify_all();
 }
 
 std::function<void()> WorkerPool::takeMostUrgent() {
@@ -66,7 +86,11 @@ void WorkerPool::work() {
       if (stopping()) return;
       task = takeMostUrgent();
     }
-    task();
+    try {
+      task();
+    } catch (...) {
+      fail(std::current_exception());
+    }
   }
 }
 

@@ -9,10 +9,11 @@
 #include "gui/app/termination_signals.h"
 #include "gui/main_window/main_window.h"
 #include "platform/posix/filesystem.h"
-#include "platform/posix/open_file_limit.h"
+#include "platform/posix/process_limits.h"
 
 int main(int argc, char* argv[]) {
   nuvelo::raiseOpenFileLimit();
+  nuvelo::limitMallocArenas();
   QApplication app(argc, argv);
   nuvelo::configureApplication(app);
 

@@ -133,9 +133,12 @@ void MainWindow::onCopy() {
   if (result && !result->refusedForRoom) guarded([&] { end = recordCopy(job, *result); });
   copyList_.reset();
   showTotals();  // in place of the copy's progress
-  if (result && !result->aborted && !result->refusedForRoom) {
+  if (result && result->completed(false)) {
     notifyIfLongRunEnded(copyEndedText(result->counts));
     if (end) guarded([&] { finishCompletedCopy(*result, *end); });
+  } else if (result && result->outOfMemory) {
+    boxes().show(MessageKind::Error, copyOutOfMemoryText(), MessageButtons::Ok,
+                 positionedPlacement());
   }
   failedFiles_.clear();
   setActivity(Activity::Idle);

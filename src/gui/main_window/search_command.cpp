@@ -165,10 +165,13 @@ std::optional<std::vector<UnreadableFolder>> MainWindow::runSearch(const Job& jo
   WindowWalkObserver observer(abortRequested_, pump, status, rows);
   const SearchOutcome outcome = runJobSearch(job, walkFilterOf(job), observer);
   const auto letEventsThrough = [&pump] { pump.processNow(); };
-  if (outcome.aborted) {
+  if (outcome.aborted || outcome.outOfMemory) {
     rows.cancel(letEventsThrough);
     abortRequested_ = false;
     statusPanels->setPanelText(2, {});
+    if (outcome.outOfMemory)
+      boxes().show(MessageKind::Error, searchOutOfMemoryText(), MessageButtons::Ok,
+                   positionedPlacement());
     return std::nullopt;
   }
   pump.setPosition(progressBar->maximum());

@@ -6,6 +6,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -74,8 +75,11 @@ EntryKind kindOf(int folderFd, const DirectoryEntry& entry) {
   return kindOfMode(st.st_mode);
 }
 
-DirectoryStack::DirectoryStack(std::function<void()> poll, UnreadableFolderSink unreadable)
-    : poll_(std::move(poll)), unreadable_(std::move(unreadable)) {}
+DirectoryStack::DirectoryStack(std::function<void()> poll, UnreadableFolderSink unreadable,
+                               std::size_t openFolders)
+    : poll_(std::move(poll)),
+      unreadable_(std::move(unreadable)),
+      openFolders_(std::max<std::size_t>(openFolders, 1)) {}
 
 void DirectoryStack::reportUnreadable(const std::string& path, int error) const {
   if (unreadable_ && !folderVanished(error))
@@ -101,8 +105,7 @@ bool DirectoryStack::adopt(Descriptor fd, std::size_t pathLength) {
   frame.inode = st.st_ino;
   frames_.push_back(std::move(frame));
   // Keeps the number of open descriptors bounded however deep the tree goes.
-  if (frames_.size() > OpenDescriptorBudget + 1)
-    frames_[frames_.size() - 1 - OpenDescriptorBudget].fd.reset();
+  if (frames_.size() > openFolders_ + 1) frames_[frames_.size() - 1 - openFolders_].fd.reset();
   return true;
 }
 

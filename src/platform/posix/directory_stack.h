@@ -51,8 +51,10 @@ class DirectoryStack {
  public:
   // poll: called now and then while a long folder listing is read; unreadable: told of each
   // folder that cannot be listed (or whose listing breaks off), but not of one that vanished
-  // or turned into something else since its parent was read.
-  explicit DirectoryStack(std::function<void()> poll = {}, UnreadableFolderSink unreadable = {});
+  // or turned into something else since its parent was read. openFolders: how many
+  // descriptors stay open at most below the root.
+  explicit DirectoryStack(std::function<void()> poll = {}, UnreadableFolderSink unreadable = {},
+                          std::size_t openFolders = DefaultOpenFolders);
   ~DirectoryStack();
   DirectoryStack(const DirectoryStack&) = delete;
   DirectoryStack& operator=(const DirectoryStack&) = delete;
@@ -74,8 +76,7 @@ class DirectoryStack {
   // The current folder's path: the root's text followed by "/" and each entered name.
   const std::string& path() const { return path_; }
 
-  // How many descriptors stay open at most below the root.
-  static constexpr std::size_t OpenDescriptorBudget = 64;
+  static constexpr std::size_t DefaultOpenFolders = 64;
 
  private:
   struct Frame {
@@ -94,6 +95,7 @@ class DirectoryStack {
 
   std::function<void()> poll_;
   UnreadableFolderSink unreadable_;
+  std::size_t openFolders_;
   std::vector<Frame> frames_;
   std::string path_;
 };

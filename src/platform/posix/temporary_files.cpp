@@ -80,8 +80,13 @@ Result<Descriptor> reopenUnheldTemporary(int folderFd, const std::string& name) 
   return file;
 }
 
+TemporaryEntry::TemporaryEntry(int folderFd, std::string_view name) noexcept : folderFd_(folderFd) {
+  // Any other name is none of the copier's temporary files: it is left alone.
+  if (isTemporaryName(name)) name.copy(name_.data(), TemporaryNameLength);
+}
+
 TemporaryEntry::~TemporaryEntry() {
-  if (!placed_) unlinkat(folderFd_, name_.c_str(), 0);
+  if (!placed_ && name_[0] != '\0') unlinkat(folderFd_, name_.data(), 0);
 }
 
 void removeStaleTemporaries(int folderFd) {

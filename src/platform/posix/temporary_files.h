@@ -3,9 +3,12 @@
 // long as its writer holds it, removal when the writer does not get as far as putting it in
 // place, and the sweep of what a killed writer left.
 
+#include <array>
 #include <string>
+#include <string_view>
 
 #include "platform/posix/descriptor.h"
+#include "platform/posix/temporary_names.h"
 #include "platform/result.h"
 
 namespace nuvelo {
@@ -33,15 +36,16 @@ void removeStaleTemporaries(int folderFd);
 // held).
 Result<Descriptor> reopenUnheldTemporary(int folderFd, const std::string& name);
 
-// Removes a temporary entry when it goes out of scope, unless it was put in place meanwhile.
+// Removes a temporary entry (of a name from freshTemporaryName) when it goes out of scope,
+// unless it was put in place meanwhile. Made without allocating, so that a temporary file is
+// removed however soon after its creation memory runs out.
 class TemporaryEntry {
  public:
-  TemporaryEntry(int folderFd, std::string name) : folderFd_(folderFd), name_(std::move(name)) {}
+  TemporaryEntry(int folderFd, std::string_view name) noexcept;
   ~TemporaryEntry();
   TemporaryEntry(const TemporaryEntry&) = delete;
   TemporaryEntry& operator=(const TemporaryEntry&) = delete;
 
-  const std::string& name() const { return name_; }
   // The entry now lives under its final name; nothing is left to remove.
   void placed() { placed_ = true; }
   // The entry stays for a later try to go on with; whoever keeps it removes it.
@@ -49,7 +53,7 @@ class TemporaryEntry {
 
  private:
   int folderFd_;
-  std::string name_;
+  std::array<char, TemporaryNameLength + 1> name_{};
   bool placed_ = false;
 };
 

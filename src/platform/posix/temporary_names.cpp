@@ -8,6 +8,7 @@ namespace {
 
 constexpr std::string_view prefix = ".nuvelo-", suffix = ".tmp";
 constexpr std::size_t digits = 16;
+static_assert(prefix.size() + digits + suffix.size() == TemporaryNameLength);
 
 }  // namespace
 
@@ -19,7 +20,7 @@ std::string freshTemporaryName() {
 }
 
 bool isTemporaryName(std::string_view name) {
-  if (name.size() != prefix.size() + digits + suffix.size()) return false;
+  if (name.size() != TemporaryNameLength) return false;
   if (name.substr(0, prefix.size()) != prefix || name.substr(name.size() - suffix.size()) != suffix)
     return false;
   for (const char c : name.substr(prefix.size(), digits))

@@ -324,7 +324,7 @@ TEST_F(Retries, CopiesWrittenAtOnceAreToldInListOrder) {
   caller.askReplace = [](const std::string&) { return ReplaceAnswer::Keep; };
   caller.tell = [&](const EntryReport& report) { told.push_back(report); };
   {
-    ParallelCopies copies(copier, 4, caller);
+    ParallelCopies copies(copier, 4, 32, caller);
     for (const std::string& source : list) copies.add(source);
     copies.drain();
   }

@@ -7,8 +7,10 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
 #include <deque>
 #include <filesystem>
+#include <new>
 #include <random>
 #include <set>
 #include <thread>
@@ -18,6 +20,7 @@
 #include "platform/posix/temporary_names.h"
 #include "support/checked_rows.h"
 #include "support/file_tree.h"
+#include "support/open_descriptors.h"
 #include "support/small_tmpfs.h"
 
 namespace nuvelo {
@@ -539,6 +542,23 @@ class CopyRunManyFiles : public CopyRunFixture {
   bool sameAsSource(const std::string& pathText) const {
     return readFile(destination() + "/" + pathText) == readFile(source() + "/" + pathText);
   }
+  // The names of the copies in many/, each whole; a temporary file left there fails the test.
+  std::set<std::string> wholeCopies() const {
+    std::set<std::string> present;
+    for (const auto& entry : std::filesystem::directory_iterator(destination() + "/many")) {
+      const std::string name = entry.path().filename();
+      EXPECT_FALSE(isTemporaryName(name)) << name;
+      EXPECT_TRUE(sameAsSource("many/" + name)) << name;
+      present.insert(name);
+    }
+    return present;
+  }
+  static std::set<std::string> toldCopied(const Events& events) {
+    std::set<std::string> told;
+    for (const std::string& event : events)
+      if (event.starts_with("copied ")) told.insert(event.substr(7));
+    return told;
+  }
 };
 
 TEST_F(CopyRunManyFiles, EveryFileIsToldInListOrder) {
@@ -581,20 +601,107 @@ TEST_F(CopyRunManyFiles, AnAbortInTheMiddleLeavesNoTemporaryAndNoHalfFile) {
   const CopyRunResult result = run(list, request(OverwriteAlways));
   EXPECT_TRUE(result.aborted);
   EXPECT_FALSE(result.completed(false));
-  std::set<std::string> told;
-  for (const std::string& event : observer.events)
-    if (event.starts_with("copied ")) told.insert(event.substr(7));
+  const std::set<std::string> told = toldCopied(observer.events);
   EXPECT_GE(told.size(), toldBeforeAbort);
   EXPECT_LT(told.size(), list.size());
-  std::set<std::string> present;
-  for (const auto& entry : std::filesystem::directory_iterator(destination() + "/many")) {
-    const std::string name = entry.path().filename();
-    EXPECT_FALSE(isTemporaryName(name)) << name;
-    EXPECT_TRUE(sameAsSource("many/" + name)) << name;
-    present.insert(name);
-  }
-  EXPECT_EQ(present, told);
+  EXPECT_EQ(wholeCopies(), told);
 }
+
+// Counts the descriptors open whenever the run tells it something, and runs out of memory as it
+// is told of the `throwAtFile`-th file.
+class LimitObserver : public RecordingObserver {
+ public:
+  void poll() override {
+    RecordingObserver::poll();
+    mostOpen = std::max(mostOpen, testing::openDescriptors());
+  }
+  void fileDone(const EntryReport& report) override {
+    poll();
+    RecordingObserver::fileDone(report);
+    if (++done_ == throwAtFile) throw std::bad_alloc();
+  }
+  std::size_t mostOpen = 0;
+  std::size_t throwAtFile = 0;  // 0: never
+
+ private:
+  std::size_t done_ = 0;
+};
+
+struct BudgetCase {
+  const char* name;
+  std::size_t descriptors;
+  unsigned threads;
+};
+
+class CopyRunBudget : public CopyRunManyFiles, public ::testing::WithParamInterface<BudgetCase> {};
+
+// However many threads are asked for, the run holds no more descriptors than its budget, and it
+// still copies every file.
+TEST_P(CopyRunBudget, HoldsNoMoreDescriptorsThanItsBudgetAndCopiesEverything) {
+  threads = GetParam().threads;
+  const std::vector<ResultRow> list = manyFiles(300, 64 * 1024);
+  CopyRequest r = request(OverwriteAlways);
+  r.filter.descriptors = GetParam().descriptors;
+  LimitObserver counting;
+  const std::size_t before = testing::openDescriptors();
+  const CopyRunResult result = runCopy(list, r, counting, copyList);
+  EXPECT_EQ(result.counts.copied, list.size());
+  EXPECT_LE(counting.mostOpen - before, GetParam().descriptors);
+  EXPECT_EQ(wholeCopies().size(), list.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(Budgets, CopyRunBudget,
+                         ::testing::Values(BudgetCase{"QuarterOf64", 16, 32},
+                                           BudgetCase{"TooFewForTwoCopies", 8, 32},
+                                           BudgetCase{"Forty", 40, 8},
+                                           BudgetCase{"QuarterOf1024", 256, 32}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct MemoryCase {
+  const char* name;
+  unsigned threads;
+  std::size_t throwAtChunk;  // of all the copies' chunks, the one that throws; 0: none
+  std::size_t throwAtFile;   // the file whose telling throws; 0: none
+  bool fileFails;            // the file whose copy threw is told as failed for want of memory
+};
+
+class CopyRunOutOfMemory : public CopyRunManyFiles,
+                           public ::testing::WithParamInterface<MemoryCase> {};
+
+// Memory that runs out, on a worker or on the run's own thread, ends the run as failed, not as a
+// crash: not completed (its day is not recorded), what it told as copied is at the destination
+// whole, and nothing else is there.
+TEST_P(CopyRunOutOfMemory, EndsTheRunAsFailedWithWhatItToldAndNoTemporaryFile) {
+  const MemoryCase& c = GetParam();
+  threads = c.threads;
+  const std::vector<ResultRow> list = manyFiles(100, 64 * 1024);
+  CopyRequest r = request(OverwriteAlways);
+  std::atomic<std::size_t> chunks{0};
+  r.chunkFault = [&](std::uint64_t) {
+    if (++chunks == c.throwAtChunk) throw std::bad_alloc();
+    return 0;
+  };
+  LimitObserver observing;
+  observing.throwAtFile = c.throwAtFile;
+  const CopyRunResult result = runCopy(list, r, observing, copyList);
+  EXPECT_TRUE(result.outOfMemory);
+  EXPECT_FALSE(result.aborted);
+  EXPECT_FALSE(result.completed(false));
+  EXPECT_LT(result.filesTold, list.size());
+  EXPECT_EQ(wholeCopies(), toldCopied(observing.events));
+  const auto outOfMemory = std::make_error_code(std::errc::not_enough_memory);
+  EXPECT_EQ(std::any_of(observing.failures.begin(), observing.failures.end(),
+                        [&](const CopyFailure& f) { return f.code == outOfMemory; }),
+            c.fileFails);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CopyRunOutOfMemory,
+    ::testing::Values(MemoryCase{"CopyingOneFileAfterTheOther", 1, 10, 0, false},
+                      MemoryCase{"CopyingOnAWorker", 8, 10, 0, true},
+                      MemoryCase{"TellingOneFileAfterTheOther", 1, 0, 10, false},
+                      MemoryCase{"TellingWhileWorkersWrite", 8, 0, 10, false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CopyThreads, AnAskedNumberWinsAndALocalDriveCopiesOneFileAfterTheOther) {
   TempFolder tree;

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <random>
@@ -13,6 +14,7 @@
 
 #include "engine/search/folder_walk.h"
 #include "support/file_tree.h"
+#include "support/open_descriptors.h"
 #include "support/ordinary_user.h"
 
 namespace nuvelo {
@@ -158,6 +160,9 @@ TEST(ParallelWalk, TellsExactlyWhatTheOneThreadWalkTellsInItsOrder) {
           filter.threads = threads;
           out += transcriptOf(root, filter, c.mode) + "--\n";
         }
+        // Few descriptors: one folder read ahead, folders opened again on the way back.
+        filter.descriptors = 6;
+        out += transcriptOf(root, filter, c.mode) + "--\n";
         return out;
       });
       ASSERT_TRUE(both) << "the walks did not finish";
@@ -166,6 +171,45 @@ TEST(ParallelWalk, TellsExactlyWhatTheOneThreadWalkTellsInItsOrder) {
         EXPECT_EQ(both->substr(at, one.size()), one) << "seed " << seed << ", " << c.name;
     }
   }
+}
+
+// However deep the tree, the walk holds no more descriptors than its budget, whatever its
+// threads, and tells what it tells with all the descriptors it wants.
+TEST(ParallelWalk, HoldsNoMoreDescriptorsThanItsBudget) {
+  TempFolder folder;
+  const timespec New = localTime(2024, 6, 1);
+  std::string deep = folder.path();
+  for (int depth = 0; depth < 80; ++depth) {
+    deep += "/d" + std::to_string(depth);
+    makeFile(deep + "/file", New);
+  }
+  for (int wide = 0; wide < 40; ++wide)
+    for (int below = 0; below < 4; ++below)
+      makeFile(folder.path() + "/w" + std::to_string(wide) + "/s" + std::to_string(below) + "/f",
+               New);
+  struct Counting : Transcript {
+    void found(WalkEntry entry) override {
+      mostOpen = std::max(mostOpen, testing::openDescriptors());
+      Transcript::found(std::move(entry));
+    }
+    std::size_t mostOpen = 0;
+  };
+  WalkFilter filter;
+  filter.since = SinceThreshold::forDay(Since);
+  filter.threads = 1;
+  const std::string wanted = transcriptOf(folder.path(), filter, WalkMode::Search);
+  for (const std::size_t descriptors : {6u, 16u, 64u})
+    for (const unsigned threads : {1u, 4u, 32u}) {
+      filter.descriptors = descriptors;
+      filter.threads = threads;
+      Counting counting;
+      const std::size_t before = testing::openDescriptors();
+      WalkFolder(folder.path(), filter, WalkMode::Search, counting);
+      EXPECT_EQ(counting.text + "entries " + std::to_string(counting.entries) + "\n", wanted)
+          << descriptors << " descriptors, " << threads << " threads";
+      EXPECT_LE(counting.mostOpen - before, descriptors)
+          << descriptors << " descriptors, " << threads << " threads";
+    }
 }
 
 // Another thread makes and removes folders and files while the tree is walked: the walk ends,

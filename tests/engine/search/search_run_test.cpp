@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
+
 #include "support/file_tree.h"
 
 namespace nuvelo {
@@ -56,6 +58,31 @@ TEST(SearchRun, TellsEachEntryAsItIsFoundInTheResultsOrder) {
     EXPECT_EQ(taker.taken, result) << threads;
     EXPECT_TRUE(taker.found.empty()) << threads;
     EXPECT_TRUE(handedOver.entries.empty()) << threads;
+  }
+}
+
+// Memory that runs out while the search walks (here, as it takes an entry) drops what it found
+// and says why, whatever its threads.
+TEST(SearchRun, MemoryThatRunsOutEndsTheSearchWithNothingFound) {
+  TempFolder tree;
+  for (int i = 0; i < 200; ++i)
+    makeFile(tree.path() + "/d" + std::to_string(i % 20) + "/" + std::to_string(i),
+             localTime(2024, 5, 2));
+  struct RunningOut : Recorder {
+    void entryFound(const WalkEntry& entry) override {
+      if (found.size() == 50) throw std::bad_alloc();
+      Recorder::entryFound(entry);
+    }
+  };
+  for (const unsigned threads : {1u, 4u}) {
+    WalkFilter filter;
+    filter.since = SinceThreshold::forDay(dateValueOf({2024, 5, 1}));
+    filter.threads = threads;
+    RunningOut observer;
+    const SearchOutcome outcome = runSearch(tree.path(), filter, observer);
+    EXPECT_TRUE(outcome.outOfMemory) << threads;
+    EXPECT_FALSE(outcome.aborted);
+    EXPECT_TRUE(outcome.entries.empty());
   }
 }
 
