@@ -43,6 +43,10 @@ class WalkObserver {
   virtual bool callingThreadMayRead() const { return true; }
   // An entry the search takes, as the walk finds it (in the order of the result).
   virtual void entryFound(const WalkEntry&) {}
+  // Whether the outcome is to keep the entries found. An observer that has all it needs of
+  // each in entryFound says no, and a large result then takes no memory: the outcome's
+  // entries stay empty.
+  virtual bool outcomeKeepsEntries() const { return true; }
 };
 
 struct SearchOutcome {

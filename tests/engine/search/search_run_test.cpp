@@ -14,9 +14,14 @@ using testing::TempFolder;
 // Records what the search tells as it goes.
 class Recorder : public WalkObserver {
  public:
+  explicit Recorder(bool keeps = true) : keeps_(keeps) {}
   bool abortRequested() override { return false; }
   void entryFound(const WalkEntry& entry) override { found.push_back(entry.path); }
+  bool outcomeKeepsEntries() const override { return keeps_; }
   std::vector<std::string> found;
+
+ private:
+  bool keeps_;
 };
 
 // A front end that writes rows as they are found (nuvelo-cli's JSON Lines) is told of every
@@ -40,6 +45,10 @@ TEST(SearchRun, TellsEachEntryAsItIsFoundInTheResultsOrder) {
     for (const WalkEntry& e : outcome.entries) result.push_back(e.path);
     EXPECT_EQ(result.size(), 5u) << threads;
     EXPECT_EQ(recorder.found, result) << threads;
+    // An observer that keeps the entries itself is told the same; the outcome holds none.
+    Recorder streaming(false);
+    EXPECT_TRUE(runSearch(source, filter, streaming).entries.empty()) << threads;
+    EXPECT_EQ(streaming.found, result) << threads;
   }
 }
 
