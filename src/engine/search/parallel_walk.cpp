@@ -30,7 +30,7 @@ constexpr std::size_t MostReadAhead = 256;
 constexpr std::size_t OpenFolderBudget = 64;
 constexpr std::size_t PollEveryEntries = 1024;
 
-bool isDotEntry(const std::string& name) {
+bool isDotEntry(std::string_view name) {
   return name == "." || name == "..";
 }
 
@@ -55,7 +55,7 @@ class ParallelWalk {
         window_(readAheadFolders(threads, remote)),
         reads_(
             consumerHelps ? threads - 1 : threads,
-            [this](const DirectoryEntry& entry) { return wantsLookup(entry); }, consumerHelps) {}
+            [this](const ListedName& entry) { return wantsLookup(entry); }, consumerHelps) {}
 
   void run(const std::string& root) {
     if (visitor_.abortRequested()) return;
@@ -148,7 +148,7 @@ class ParallelWalk {
   }
 
   // Which entries the workers look up: those whose look-up the walk's decisions read.
-  bool wantsLookup(const DirectoryEntry& entry) const {
+  bool wantsLookup(const ListedName& entry) const {
     if (isDotEntry(entry.name)) return false;
     const std::optional<EntryKind> kind = kindByType(entry);
     if (!kind) return true;
