@@ -21,9 +21,10 @@ void appendTsvField(std::string& out, std::string_view text);
 std::string terminalText(std::string_view text);
 void appendTerminalText(std::string& out, std::string_view text);
 
-// A JSON string literal of UTF-8 text; bytes that are not UTF-8 become U+FFFD.
+// A JSON string literal of UTF-8 text; bytes that are not UTF-8 become U+FFFD. The append
+// form tells whether the text was UTF-8 throughout (nothing replaced).
 std::string jsonString(std::string_view text);
-void appendJsonString(std::string& out, std::string_view text);
+bool appendJsonString(std::string& out, std::string_view text);
 
 // The bytes of a path as a JSON string literal that loses nothing: printable ASCII but "\"
 // stays, every other byte is written \xHH (so "\" is \x5c).

@@ -70,8 +70,8 @@ void appendRow(std::string& out, const OutputRow& row, OutputFormat format) {
   }
 }
 
-void appendNulSeparated(std::string& out, const OutputRow& row) {
-  out += row.absolute;
+void appendNulSeparated(std::string& out, std::string_view absolutePath) {
+  out += absolutePath;
   out += '\0';
 }
 

@@ -35,7 +35,7 @@ void writeRows(std::ostream& out, const std::vector<OutputRow>& rows, OutputForm
 // as if it were the only row.
 void appendRow(std::string& out, const OutputRow& row, OutputFormat format);
 
-// The row's absolute path followed by a NUL byte, for xargs -0.
-void appendNulSeparated(std::string& out, const OutputRow& row);
+// A row's absolute path followed by a NUL byte, for xargs -0.
+void appendNulSeparated(std::string& out, std::string_view absolutePath);
 
 }  // namespace nuvelo

@@ -24,8 +24,7 @@ SearchPrinter::SearchPrinter(const CliOptions& options, std::ostream& out, bool 
       out_(out),
       dirAbs_(dirAbs),
       source_(std::move(source)),
-      streams_(options.print0 || options.format != OutputFormat::Text),
-      machineFields_(options.print0 || options.format == OutputFormat::Json) {}
+      streams_(options.print0 || options.format != OutputFormat::Text) {}
 
 void SearchPrinter::found(const WalkEntry& entry) {
   if (!streams_) return;
@@ -33,11 +32,15 @@ void SearchPrinter::found(const WalkEntry& entry) {
   rowBuilder_->fill(row_, entry);
   ++streamedRows_;
   streamedKiB_ += row_.sizeKiB;
-  fillOutputRow(outputRow_, row_, entry);
-  if (options_.print0)
-    appendNulSeparated(buffer_, outputRow_);
-  else
+  if (options_.print0) {
+    appendNulSeparated(buffer_, entry.path);
+  } else {
+    if (options_.format == OutputFormat::Json)
+      describeForMachines(row_, entry);
+    else
+      fillOutputRow(outputRow_, row_);
     appendRow(buffer_, outputRow_, options_.format);
+  }
   if (buffer_.size() >= WriteSize) writeBuffered();
 }
 
@@ -53,7 +56,7 @@ void SearchPrinter::finish(const std::vector<WalkEntry>& entries) {
   }
   rows_ = buildResultRows(entries, dirAbs_, source_, types_);
   std::vector<OutputRow> output(rows_.size());
-  for (std::size_t i = 0; i < rows_.size(); ++i) fillOutputRow(output[i], rows_[i], entries[i]);
+  for (std::size_t i = 0; i < rows_.size(); ++i) fillOutputRow(output[i], rows_[i]);
   writeRows(out_, output, options_.format);
 }
 
@@ -63,11 +66,7 @@ std::string SearchPrinter::totalsText() const {
   return nuvelo::totalsText(totals, formats_.decimalSeparator);
 }
 
-void SearchPrinter::fillOutputRow(OutputRow& out, const ResultRow& r, const WalkEntry& entry) {
-  if (machineFields_) {
-    describeForMachines(out, r, entry);
-    return;
-  }
+void SearchPrinter::fillOutputRow(OutputRow& out, const ResultRow& r) {
   out.name = r.name();
   out.size = sizeText(r.sizeKiB);
   out.type = typeName(r.type);
@@ -77,21 +76,28 @@ void SearchPrinter::fillOutputRow(OutputRow& out, const ResultRow& r, const Walk
   out.path = r.pathText;
 }
 
-// What machines read of a row: the exact size, the times with their offset, both paths.
-void SearchPrinter::describeForMachines(OutputRow& out, const ResultRow& row,
-                                        const WalkEntry& entry) {
+// What machines read of a row, into the streamed row: the exact size, the times with their
+// offset, both paths. A time is written again only when it differs from the last row's: files
+// made or copied together share their change time.
+void SearchPrinter::describeForMachines(const ResultRow& row, const WalkEntry& entry) {
+  OutputRow& out = outputRow_;
   out.absolute = entry.path;
-  if (options_.print0) return;
   out.name = row.name();
   out.type = typeName(row.type);
   while (!out.type.empty() && out.type.back() == ' ') out.type.pop_back();
   out.relative = belowSource(entry.path, source_);
   out.kind = row.folder ? "folder" : row.link ? "link" : "file";
   out.bytes = row.folder ? static_cast<std::int64_t>(FolderByteSize(entry.path)) : entry.bytes;
-  out.modifiedIso.clear();
-  appendIsoLocalTime(out.modifiedIso, times_.parts(row.modifiedSeconds));
-  out.changedIso.clear();
-  appendIsoLocalTime(out.changedIso, changeTimes_.parts(entry.changedSeconds));
+  if (row.modifiedSeconds != modifiedIsoOf_) {
+    modifiedIsoOf_ = row.modifiedSeconds;
+    out.modifiedIso.clear();
+    appendIsoLocalTime(out.modifiedIso, times_.parts(row.modifiedSeconds));
+  }
+  if (entry.changedSeconds != changedIsoOf_) {
+    changedIsoOf_ = entry.changedSeconds;
+    out.changedIso.clear();
+    appendIsoLocalTime(out.changedIso, changeTimes_.parts(entry.changedSeconds));
+  }
 }
 
 const std::string& SearchPrinter::typeName(std::uint16_t type) {

@@ -32,8 +32,8 @@ class SearchPrinter {
   std::string totalsText() const;
 
  private:
-  void fillOutputRow(OutputRow& out, const ResultRow& row, const WalkEntry& entry);
-  void describeForMachines(OutputRow& out, const ResultRow& row, const WalkEntry& entry);
+  void fillOutputRow(OutputRow& out, const ResultRow& row);
+  void describeForMachines(const ResultRow& row, const WalkEntry& entry);
   const std::string& typeName(std::uint16_t type);
   void writeBuffered();
 
@@ -42,7 +42,6 @@ class SearchPrinter {
   bool dirAbs_;
   std::string source_;
   bool streams_;
-  bool machineFields_;  // JSON Lines and -0 read the exact size, ISO times and both paths
   FileTypeTable types_;
   // The rows streamed as the walk finds them, the source folder's spelling looked up once.
   std::optional<ResultRowBuilder> rowBuilder_;
@@ -58,6 +57,8 @@ class SearchPrinter {
   // not yet handed to the stream.
   ResultRow row_;
   OutputRow outputRow_;
+  std::optional<std::int64_t> modifiedIsoOf_;  // the times outputRow_'s ISO texts stand for
+  std::optional<std::int64_t> changedIsoOf_;
   std::string buffer_;
 };
 

@@ -73,7 +73,17 @@ INSTANTIATE_TEST_SUITE_P(
         EscapeCase{"Surrogate", "\xED\xA0\x80", "\xED\xA0\x80", "\xED\xA0\x80",
                    "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\""},
         EscapeCase{"FourBytes", "\xF0\x9F\x98\x80!", "\xF0\x9F\x98\x80!", "\xF0\x9F\x98\x80!",
-                   "\"\xF0\x9F\x98\x80!\""}),
+                   "\"\xF0\x9F\x98\x80!\""},
+        // Long names are scanned eight bytes at a time: what needs an escape is found at the
+        // end of such a run, at the start of the next and after it.
+        EscapeCase{"LongRunsAroundEscapes", "abcdefg\\hijklmnop\x01qrstuvwxyz012345\"",
+                   "abcdefg\\\\hijklmnop\\x01qrstuvwxyz012345\"",
+                   "abcdefg\\hijklmnop\\x01qrstuvwxyz012345\"",
+                   "\"abcdefg\\\\hijklmnop\\u0001qrstuvwxyz012345\\\"\""},
+        EscapeCase{"LongRunsAroundNonAscii", "abcdefgh日本語\xE9ijklmnopqrstuvw\xC2\x85",
+                   "abcdefgh日本語\xE9ijklmnopqrstuvw\\u0085",
+                   "abcdefgh日本語\xE9ijklmnopqrstuvw\\u0085",
+                   "\"abcdefgh日本語\xEF\xBF\xBDijklmnopqrstuvw\xC2\x85\""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct PathFieldCase {
