@@ -106,7 +106,8 @@ TEST_F(MachineOutput, SearchJsonLinesGiveBackEveryRowExactly) {
 }
 
 // A result far larger than what the program gathers for one write comes out whole, each row
-// once and in the walk's order, in every format: the last partial write included.
+// once and in the walk's order, in every format: the last partial write included. Rows of one
+// time follow rows of another, and each JSON row tells its own.
 TEST(LargeResult, EveryRowOnceInEveryFormat) {
   TempFolder tree;
   const std::string source = tree.path() + "/src";
@@ -114,7 +115,8 @@ TEST(LargeResult, EveryRowOnceInEveryFormat) {
   for (int i = 0; i < 700; ++i) {
     const std::string name =
         "folder" + std::to_string(i % 7) + "/" + std::string(80, 'n') + std::to_string(i) + ".txt";
-    makeFile(source + "/" + name, localTime(2024, 5, 2), static_cast<std::size_t>(i));
+    makeFile(source + "/" + name, localTime(2024, 5, 2, i / 10 % 24, i / 240),
+             static_cast<std::size_t>(i));
     made.insert(source + "/" + name);
   }
   std::vector<std::string> orderOfTsv;
@@ -136,9 +138,13 @@ TEST(LargeResult, EveryRowOnceInEveryFormat) {
       const std::string row = ran.out.substr(at, next - at);
       if (format[0] == "-0")
         paths.push_back(row);
-      else if (format[1] == "json")
-        paths.push_back(JsonLine::read(row).value_or(Object{})["absolute"]);
-      else
+      else if (format[1] == "json") {
+        Object fields = JsonLine::read(row).value_or(Object{});
+        paths.push_back(fields["absolute"]);
+        struct stat st {};
+        ASSERT_EQ(lstat(paths.back().c_str(), &st), 0) << row;
+        EXPECT_EQ(instantOf(fields["modified"]), st.st_mtim.tv_sec) << row;
+      } else
         paths.push_back(row.substr(row.rfind(format[1] == "tsv" ? "\t" : "  ") + 1 +
                                    (format[1] == "text" ? 1 : 0)));
     }
