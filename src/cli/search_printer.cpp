@@ -29,14 +29,14 @@ SearchPrinter::SearchPrinter(const CliOptions& options, std::ostream& out, bool 
 void SearchPrinter::found(const WalkEntry& entry) {
   if (!streams_) return;
   if (!rowBuilder_) rowBuilder_.emplace(dirAbs_, source_, types_);
-  rowBuilder_->fill(row_, entry);
+  const std::uint64_t bytes = rowBuilder_->fill(row_, entry);
   ++streamedRows_;
   streamedKiB_ += row_.sizeKiB;
   if (options_.print0) {
     appendNulSeparated(buffer_, entry.path);
   } else {
     if (options_.format == OutputFormat::Json)
-      describeForMachines(row_, entry);
+      describeForMachines(row_, entry, bytes);
     else
       fillOutputRow(outputRow_, row_);
     appendRow(buffer_, outputRow_, options_.format);
@@ -79,7 +79,8 @@ void SearchPrinter::fillOutputRow(OutputRow& out, const ResultRow& r) {
 // What machines read of a row, into the streamed row: the exact size, the times with their
 // offset, both paths. A time is written again only when it differs from the last row's: files
 // made or copied together share their change time.
-void SearchPrinter::describeForMachines(const ResultRow& row, const WalkEntry& entry) {
+void SearchPrinter::describeForMachines(const ResultRow& row, const WalkEntry& entry,
+                                        std::uint64_t bytes) {
   OutputRow& out = outputRow_;
   out.absolute = entry.path;
   out.name = row.name();
@@ -87,7 +88,7 @@ void SearchPrinter::describeForMachines(const ResultRow& row, const WalkEntry& e
   while (!out.type.empty() && out.type.back() == ' ') out.type.pop_back();
   out.relative = belowSource(entry.path, source_);
   out.kind = row.folder ? "folder" : row.link ? "link" : "file";
-  out.bytes = row.folder ? static_cast<std::int64_t>(FolderByteSize(entry.path)) : entry.bytes;
+  out.bytes = static_cast<std::int64_t>(bytes);
   if (row.modifiedSeconds != modifiedIsoOf_) {
     modifiedIsoOf_ = row.modifiedSeconds;
     out.modifiedIso.clear();

@@ -33,7 +33,7 @@ class SearchPrinter {
 
  private:
   void fillOutputRow(OutputRow& out, const ResultRow& row);
-  void describeForMachines(const ResultRow& row, const WalkEntry& entry);
+  void describeForMachines(const ResultRow& row, const WalkEntry& entry, std::uint64_t bytes);
   const std::string& typeName(std::uint16_t type);
   void writeBuffered();
 

@@ -143,8 +143,8 @@ ResultRow ResultRowBuilder::rowOf(const WalkEntry& entry, const std::function<vo
   return row;
 }
 
-void ResultRowBuilder::fill(ResultRow& row, const WalkEntry& entry,
-                            const std::function<void()>& poll) const {
+std::uint64_t ResultRowBuilder::fill(ResultRow& row, const WalkEntry& entry,
+                                     const std::function<void()>& poll) const {
   const std::string& path = entry.path;
   // Names below the source folder come from the folder listings, so they are spelled as
   // stored; only the source folder's own spelling needs looking up. The long path is then the
@@ -173,6 +173,7 @@ void ResultRowBuilder::fill(ResultRow& row, const WalkEntry& entry,
       row.folder ? FolderByteSize(path, poll) : static_cast<std::uint64_t>(entry.bytes);
   row.sizeKiB = static_cast<std::int64_t>(bytes / 1024);
   row.modifiedSeconds = entry.modifiedSeconds;
+  return bytes;
 }
 
 std::vector<ResultRow> buildResultRows(const std::vector<WalkEntry>& entries, bool absoluteMode,

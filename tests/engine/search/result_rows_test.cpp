@@ -98,24 +98,24 @@ TEST(ResultRows, ARowFilledAgainHoldsOnlyItsNewEntry) {
   struct Expected {
     const char* path;
     bool folder, link;
-    std::int64_t kib;
+    std::uint64_t bytes;
   };
-  const Expected expected[] = {{"deep/er/and/deeper/long-name.txt", false, false, 4},
-                               {"f", true, false, 2},
+  const Expected expected[] = {{"deep/er/and/deeper/long-name.txt", false, false, 4096},
+                               {"f", true, false, 2048},
                                {"l", false, true, 0},
-                               {"f/data.bin", false, false, 2}};
+                               {"f/data.bin", false, false, 2048}};
   for (const bool absolute : {false, true}) {
     RecordingTypes types;
     const ResultRowBuilder builder(absolute, root, types);
     ResultRow row;
     for (std::size_t i = 0; i < entries.size(); ++i) {
       row.checked = false;
-      builder.fill(row, entries[i]);
+      EXPECT_EQ(builder.fill(row, entries[i]), expected[i].bytes);
       const std::string path = (absolute ? root + "/" : "") + expected[i].path;
       EXPECT_EQ(row.pathText, path);
       EXPECT_EQ(row.folder, expected[i].folder) << path;
       EXPECT_EQ(row.link, expected[i].link) << path;
-      EXPECT_EQ(row.sizeKiB, expected[i].kib) << path;
+      EXPECT_EQ(row.sizeKiB, static_cast<std::int64_t>(expected[i].bytes / 1024)) << path;
       EXPECT_TRUE(row.checked) << path;
       EXPECT_EQ(types.asked[i].first, std::string(row.name())) << path;
     }
