@@ -13,6 +13,9 @@ namespace nuvelo {
 namespace {
 
 constexpr int FolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+// The room for names a listing starts with, and the room left unused that a large listing
+// gives back: most folders' names fit, and a huge one keeps no more than this beyond its need.
+constexpr std::size_t SmallListing = 4096;
 
 // Network file systems whose f_type <linux/magic.h> does not name.
 constexpr long CifsMagic = 0xFF534D42;
@@ -28,6 +31,7 @@ std::optional<Failure> unreadableUnlessVanished(const std::string& path, int err
 // at once and in their final place: a huge folder's entries are never copied as they grow.
 int readEntries(int fd, FolderListing& listing) {
   std::vector<char>& names = listing.names;
+  names.reserve(SmallListing);
   std::size_t count = 0;
   const int error = forEachFolderEntry(fd, [&](std::string_view name, unsigned char type) {
     names.push_back(static_cast<char>(type));
@@ -35,7 +39,7 @@ int readEntries(int fd, FolderListing& listing) {
     names.push_back('\0');
     ++count;
   });
-  names.shrink_to_fit();
+  if (names.capacity() - names.size() > SmallListing) names.shrink_to_fit();
   listing.entries.reserve(count);
   for (std::size_t at = 0; at < names.size();) {
     const auto type = static_cast<unsigned char>(names[at]);
