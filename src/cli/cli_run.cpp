@@ -255,10 +255,12 @@ SearchOutcome searchJob(CliEnvironment& env, const Job& job, const WalkFilter& f
   ProgressLine progress(env);
   TerminalWalkObserver observer(env, progress, std::string(wording("検索中です")));
   if (printer && printer->streams())
-    observer.onFound([printer, &progress](const WalkEntry& entry) {
-      progress.clear();
-      printer->found(entry);
-    });
+    observer.onFound(
+        [printer, &progress](const WalkEntry& entry) {
+          progress.clear();
+          printer->found(entry);
+        },
+        false);
   return runJobSearch(job, filter, observer);
 }
 
@@ -313,7 +315,10 @@ int runJob(const CliOptions& o, CliEnvironment& env) {
   // The day the list is made: what changes after this moment is taken by the next run.
   const CivilDate dayOfList = env.today();
   const SearchOutcome found = searchJob(env, job, filter, printer ? &*printer : nullptr);
-  if (found.aborted) return ExitStatus::Interrupted;
+  if (found.aborted) {
+    if (printer) printer->finish({});  // the rows streamed before the abort
+    return ExitStatus::Interrupted;
+  }
   if (found.outOfMemory) return searchOutOfMemory(o, env, report ? &*report : nullptr);
   if (!o.quiet) warnOfUnmetExclusions(env, job.resolved, filter, tally);
   if (copy)

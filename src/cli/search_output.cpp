@@ -1,59 +1,93 @@
 #include "cli/search_output.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <charconv>
 
 #include "cli/output_text.h"
-#include "platform/text_encoding.h"
 
 namespace nuvelo {
 namespace {
 
-void writeText(std::ostream& out, const std::vector<OutputRow>& rows) {
-  std::size_t sizeWidth = 0;
-  for (const OutputRow& r : rows) sizeWidth = std::max(sizeWidth, r.size.size());
-  for (const OutputRow& r : rows) {
-    out << terminalText(r.name) << "  " << std::string(sizeWidth - r.size.size(), ' ') << r.size
-        << "  " << terminalText(r.type) << "  " << r.modified << "  " << terminalText(r.path)
-        << '\n';
-  }
+using Escape = void (*)(std::string&, std::string_view);
+
+// The five columns of the result list, their texts escaped, joined by `separator`; the size
+// right-aligned in `sizeWidth` characters.
+void appendColumns(std::string& out, const OutputRow& r, Escape escape, std::string_view separator,
+                   std::size_t sizeWidth) {
+  escape(out, r.name);
+  out += separator;
+  out.append(sizeWidth - std::min(sizeWidth, r.size.size()), ' ');
+  out += r.size;
+  out += separator;
+  escape(out, r.type);
+  out += separator;
+  out += r.modified;
+  out += separator;
+  escape(out, r.path);
+  out += '\n';
 }
 
-void writeTsv(std::ostream& out, const std::vector<OutputRow>& rows) {
-  for (const OutputRow& r : rows)
-    out << tsvField(r.name) << '\t' << r.size << '\t' << tsvField(r.type) << '\t' << r.modified
-        << '\t' << tsvField(r.path) << '\n';
+void appendTextLine(std::string& out, const OutputRow& r, std::size_t sizeWidth) {
+  appendColumns(out, r, appendTerminalText, "  ", sizeWidth);
 }
 
-void writeJson(std::ostream& out, const std::vector<OutputRow>& rows) {
-  for (const OutputRow& r : rows) {
-    out << "{\"name\": " << jsonString(r.name) << ", \"kind\": \"" << r.kind
-        << "\", \"size\": " << r.bytes << ", \"type\": " << jsonString(r.type)
-        << ", \"modified\": " << jsonString(r.modifiedIso)
-        << ", \"changed\": " << jsonString(r.changedIso);
-    out << jsonPathFields("path", r.relative) << jsonPathFields("absolute", r.absolute);
-    out << "}\n";
-  }
+void appendTsvLine(std::string& out, const OutputRow& r) {
+  appendColumns(out, r, appendTsvField, "\t", 0);
+}
+
+void appendJsonLine(std::string& out, const OutputRow& r) {
+  out += "{\"name\": ";
+  appendJsonString(out, r.name);
+  out += ", \"kind\": \"";
+  out += r.kind;
+  out += "\", \"size\": ";
+  char digits[24];
+  out.append(digits, std::to_chars(digits, digits + sizeof digits, r.bytes).ptr);
+  out += ", \"type\": ";
+  appendJsonString(out, r.type);
+  out += ", \"modified\": ";
+  appendJsonString(out, r.modifiedIso);
+  out += ", \"changed\": ";
+  appendJsonString(out, r.changedIso);
+  appendJsonPathFields(out, "path", r.relative);
+  appendJsonPathFields(out, "absolute", r.absolute);
+  out += "}\n";
 }
 
 }  // namespace
 
-void writeRows(std::ostream& out, const std::vector<OutputRow>& rows, OutputFormat format) {
+void appendRow(std::string& out, const OutputRow& row, OutputFormat format) {
   switch (format) {
     case OutputFormat::Text:
-      writeText(out, rows);
+      appendTextLine(out, row, row.size.size());
       break;
     case OutputFormat::Tsv:
-      writeTsv(out, rows);
+      appendTsvLine(out, row);
       break;
     case OutputFormat::Json:
-      writeJson(out, rows);
+      appendJsonLine(out, row);
       break;
   }
 }
 
-void writeNulSeparated(std::ostream& out, const std::vector<OutputRow>& rows) {
-  for (const OutputRow& r : rows) out << r.absolute << '\0';
+void appendNulSeparated(std::string& out, std::string_view absolutePath) {
+  out += absolutePath;
+  out += '\0';
+}
+
+void writeRows(std::ostream& out, const std::vector<OutputRow>& rows, OutputFormat format) {
+  std::size_t sizeWidth = 0;
+  if (format == OutputFormat::Text)
+    for (const OutputRow& r : rows) sizeWidth = std::max(sizeWidth, r.size.size());
+  std::string line;
+  for (const OutputRow& r : rows) {
+    line.clear();
+    if (format == OutputFormat::Text)
+      appendTextLine(line, r, sizeWidth);
+    else
+      appendRow(line, r, format);
+    out << line;
+  }
 }
 
 }  // namespace nuvelo

@@ -31,7 +31,11 @@ struct OutputRow {
 // row), each of them escaped so that every name and path can be read back (cli/output_text.h).
 void writeRows(std::ostream& out, const std::vector<OutputRow>& rows, OutputFormat format);
 
-// Each row's absolute path followed by a NUL byte, for xargs -0.
-void writeNulSeparated(std::ostream& out, const std::vector<OutputRow>& rows);
+// One row appended to `out` as writeRows writes it; text, whose sizes line up over all rows,
+// as if it were the only row.
+void appendRow(std::string& out, const OutputRow& row, OutputFormat format);
+
+// A row's absolute path followed by a NUL byte, for xargs -0.
+void appendNulSeparated(std::string& out, std::string_view absolutePath);
 
 }  // namespace nuvelo

@@ -7,29 +7,13 @@
 namespace nuvelo {
 namespace {
 
+// Streamed lines are handed to the stream in writes of about this size.
+constexpr std::size_t WriteSize = 32 * 1024;
+
 // The part of a path below the source folder.
-std::string belowSource(const std::string& path, const std::string& source) {
+std::string_view belowSource(std::string_view path, const std::string& source) {
   const std::size_t cut = source.size() + (source.back() == '/' ? 0 : 1);
-  return path.size() > cut ? path.substr(cut) : std::string();
-}
-
-// What machines read of a row: the exact size, the time with its offset, both paths.
-void describeForMachines(OutputRow& out, const ResultRow& row, const WalkEntry& entry,
-                         const std::string& source) {
-  out.absolute = entry.path;
-  out.relative = belowSource(entry.path, source);
-  out.kind = row.folder ? "folder" : row.link ? "link" : "file";
-  out.bytes = row.folder ? static_cast<std::int64_t>(FolderByteSize(entry.path)) : entry.bytes;
-  out.modifiedIso = isoLocalTime(row.modifiedSeconds);
-  out.changedIso = isoLocalTime(entry.changedSeconds);
-  while (!out.type.empty() && out.type.back() == ' ') out.type.pop_back();
-}
-
-void write(std::ostream& out, const std::vector<OutputRow>& rows, const CliOptions& options) {
-  if (options.print0)
-    writeNulSeparated(out, rows);
-  else
-    writeRows(out, rows, options.format);
+  return path.size() > cut ? path.substr(cut) : std::string_view();
 }
 
 }  // namespace
@@ -40,38 +24,81 @@ SearchPrinter::SearchPrinter(const CliOptions& options, std::ostream& out, bool 
       out_(out),
       dirAbs_(dirAbs),
       source_(std::move(source)),
-      streams_(options.print0 || options.format == OutputFormat::Json) {}
+      streams_(options.print0 || options.format != OutputFormat::Text) {}
 
 void SearchPrinter::found(const WalkEntry& entry) {
   if (!streams_) return;
   if (!rowBuilder_) rowBuilder_.emplace(dirAbs_, source_, types_);
-  rows_.push_back(rowBuilder_->rowOf(entry));
-  write(out_, {outputRow(rows_.back(), entry)}, options_);
+  const std::uint64_t bytes = rowBuilder_->fill(row_, entry);
+  ++streamedRows_;
+  streamedKiB_ += row_.sizeKiB;
+  if (options_.print0) {
+    appendNulSeparated(buffer_, entry.path);
+  } else {
+    if (options_.format == OutputFormat::Json)
+      describeForMachines(row_, entry, bytes);
+    else
+      fillOutputRow(outputRow_, row_);
+    appendRow(buffer_, outputRow_, options_.format);
+  }
+  if (buffer_.size() >= WriteSize) writeBuffered();
+}
+
+void SearchPrinter::writeBuffered() {
+  out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+  buffer_.clear();
 }
 
 void SearchPrinter::finish(const std::vector<WalkEntry>& entries) {
-  if (streams_) return;
+  if (streams_) {
+    writeBuffered();
+    return;
+  }
   rows_ = buildResultRows(entries, dirAbs_, source_, types_);
-  std::vector<OutputRow> output;
-  output.reserve(rows_.size());
-  for (std::size_t i = 0; i < rows_.size(); ++i) output.push_back(outputRow(rows_[i], entries[i]));
-  write(out_, output, options_);
+  std::vector<OutputRow> output(rows_.size());
+  for (std::size_t i = 0; i < rows_.size(); ++i) fillOutputRow(output[i], rows_[i]);
+  writeRows(out_, output, options_.format);
 }
 
 std::string SearchPrinter::totalsText() const {
-  return nuvelo::totalsText(countChecked(rows_), formats_.decimalSeparator);
+  Totals totals = countChecked(rows_);
+  if (streams_) totals = {streamedRows_, static_cast<double>(streamedKiB_) * 1024.0};
+  return nuvelo::totalsText(totals, formats_.decimalSeparator);
 }
 
-OutputRow SearchPrinter::outputRow(const ResultRow& r, const WalkEntry& entry) {
-  OutputRow row;
-  row.name = r.name();
-  row.size = sizeText(r.sizeKiB);
-  row.type = typeName(r.type);
-  row.modified =
-      dateTimeText(times_.parts(r.modifiedSeconds), formats_.dateSeparator, formats_.timeSeparator);
-  row.path = r.pathText;
-  if (streams_) describeForMachines(row, r, entry, source_);
-  return row;
+void SearchPrinter::fillOutputRow(OutputRow& out, const ResultRow& r) {
+  out.name = r.name();
+  out.size = sizeText(r.sizeKiB);
+  out.type = typeName(r.type);
+  out.modified.clear();
+  appendDateTimeText(out.modified, times_.parts(r.modifiedSeconds), formats_.dateSeparator,
+                     formats_.timeSeparator);
+  out.path = r.pathText;
+}
+
+// What machines read of a row, into the streamed row: the exact size, the times with their
+// offset, both paths. A time is written again only when it differs from the last row's: files
+// made or copied together share their change time.
+void SearchPrinter::describeForMachines(const ResultRow& row, const WalkEntry& entry,
+                                        std::uint64_t bytes) {
+  OutputRow& out = outputRow_;
+  out.absolute = entry.path;
+  out.name = row.name();
+  out.type = typeName(row.type);
+  while (!out.type.empty() && out.type.back() == ' ') out.type.pop_back();
+  out.relative = belowSource(entry.path, source_);
+  out.kind = row.folder ? "folder" : row.link ? "link" : "file";
+  out.bytes = static_cast<std::int64_t>(bytes);
+  if (row.modifiedSeconds != modifiedIsoOf_) {
+    modifiedIsoOf_ = row.modifiedSeconds;
+    out.modifiedIso.clear();
+    appendIsoLocalTime(out.modifiedIso, times_.parts(row.modifiedSeconds));
+  }
+  if (entry.changedSeconds != changedIsoOf_) {
+    changedIsoOf_ = entry.changedSeconds;
+    out.changedIso.clear();
+    appendIsoLocalTime(out.changedIso, changeTimes_.parts(entry.changedSeconds));
+  }
 }
 
 const std::string& SearchPrinter::typeName(std::uint16_t type) {

@@ -48,8 +48,13 @@ class TerminalWalkObserver : public virtual WalkObserver {
   void entryFound(const WalkEntry& entry) override {
     if (found_) found_(entry);
   }
-  // What to do with each entry as the walk finds it.
-  void onFound(std::function<void(const WalkEntry&)> found) { found_ = std::move(found); }
+  // What to do with each entry as the walk finds it; with `keepEntries` false the search's
+  // outcome leaves them to it and keeps none.
+  void onFound(std::function<void(const WalkEntry&)> found, bool keepEntries = true) {
+    found_ = std::move(found);
+    keepEntries_ = keepEntries;
+  }
+  bool outcomeKeepsEntries() const override { return keepEntries_; }
   std::size_t unreadable() const { return unreadable_; }
 
  protected:
@@ -61,6 +66,7 @@ class TerminalWalkObserver : public virtual WalkObserver {
   std::uint64_t entries_ = 0;
   std::size_t unreadable_ = 0;
   std::function<void(const WalkEntry&)> found_;
+  bool keepEntries_ = true;
 };
 
 // The terminal's side of a copy run. `list` is the run's copy list, complete when the copy

@@ -6,37 +6,6 @@
 namespace nuvelo {
 namespace {
 
-// Length of the UTF-8 sequence that starts at text[i], or 0 when it is not valid UTF-8.
-std::size_t utf8SequenceLength(std::string_view text, std::size_t i) {
-  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-  const unsigned char lead = byte(i);
-  std::size_t length = 0;
-  char32_t minimum = 0;
-  char32_t cp = 0;
-  if (lead < 0x80) return 1;
-  if ((lead & 0xE0) == 0xC0) {
-    length = 2;
-    minimum = 0x80;
-    cp = lead & 0x1F;
-  } else if ((lead & 0xF0) == 0xE0) {
-    length = 3;
-    minimum = 0x800;
-    cp = lead & 0x0F;
-  } else if ((lead & 0xF8) == 0xF0) {
-    length = 4;
-    minimum = 0x10000;
-    cp = lead & 0x07;
-  } else
-    return 0;
-  if (i + length > text.size()) return 0;
-  for (std::size_t k = 1; k < length; ++k) {
-    if ((byte(i + k) & 0xC0) != 0x80) return 0;
-    cp = (cp << 6) | (byte(i + k) & 0x3F);
-  }
-  if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-  return length;
-}
-
 class Converter {
  public:
   Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
@@ -121,8 +90,42 @@ bool decodeShiftJis(std::string_view text, std::string& out) {
 
 }  // namespace
 
+std::size_t utf8SequenceLength(std::string_view text, std::size_t i) {
+  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+  const unsigned char lead = byte(i);
+  std::size_t length = 0;
+  char32_t minimum = 0;
+  char32_t cp = 0;
+  if (lead < 0x80) return 1;
+  if ((lead & 0xE0) == 0xC0) {
+    length = 2;
+    minimum = 0x80;
+    cp = lead & 0x1F;
+  } else if ((lead & 0xF0) == 0xE0) {
+    length = 3;
+    minimum = 0x800;
+    cp = lead & 0x0F;
+  } else if ((lead & 0xF8) == 0xF0) {
+    length = 4;
+    minimum = 0x10000;
+    cp = lead & 0x07;
+  } else
+    return 0;
+  if (i + length > text.size()) return 0;
+  for (std::size_t k = 1; k < length; ++k) {
+    if ((byte(i + k) & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (byte(i + k) & 0x3F);
+  }
+  if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  return length;
+}
+
 bool isValidUtf8(std::string_view text) {
   for (std::size_t i = 0; i < text.size();) {
+    if (static_cast<unsigned char>(text[i]) < 0x80) {  // most names are ASCII
+      ++i;
+      continue;
+    }
     const std::size_t n = utf8SequenceLength(text, i);
     if (n == 0) return false;
     i += n;

@@ -12,6 +12,9 @@ enum class TextEncoding { Utf8, ShiftJis };
 
 bool isValidUtf8(std::string_view text);
 
+// The length of the UTF-8 sequence that starts at text[i], or 0 when none valid starts there.
+std::size_t utf8SequenceLength(std::string_view text, std::size_t i);
+
 // Decodes Shift-JIS into UTF-8 with the whole of Windows' code page 932: the NEC and IBM
 // extension rows, the user-defined rows (U+E000-U+E757) and the single bytes 0x80 (U+0080),
 // 0xA0, 0xFD, 0xFE and 0xFF (U+F8F0-U+F8F3). A byte sequence that is not Shift-JIS becomes

@@ -9,6 +9,7 @@
 #include <ctime>
 #include <filesystem>
 #include <regex>
+#include <set>
 
 #include "cli/copy_meter.h"
 #include "cli/copy_report.h"
@@ -102,6 +103,58 @@ TEST_F(MachineOutput, SearchJsonLinesGiveBackEveryRowExactly) {
     EXPECT_NE(row.at("type").back(), ' ');
   }
   EXPECT_EQ(names, std::set<std::string>(OddNames.begin(), OddNames.end()));
+}
+
+// A result far larger than what the program gathers for one write comes out whole, each row
+// once and in the walk's order, in every format: the last partial write included. Rows of one
+// time follow rows of another, and each JSON row tells its own.
+TEST(LargeResult, EveryRowOnceInEveryFormat) {
+  TempFolder tree;
+  const std::string source = tree.path() + "/src";
+  std::set<std::string> made;
+  for (int i = 0; i < 700; ++i) {
+    const std::string name =
+        "folder" + std::to_string(i % 7) + "/" + std::string(80, 'n') + std::to_string(i) + ".txt";
+    makeFile(source + "/" + name, localTime(2024, 5, 2, i / 10 % 24, i / 240),
+             static_cast<std::size_t>(i));
+    made.insert(source + "/" + name);
+  }
+  std::vector<std::string> orderOfTsv;
+  for (const std::vector<std::string>& format : {std::vector<std::string>{"--format", "tsv"},
+                                                 {"--format", "json"},
+                                                 {"-0"},
+                                                 {"--format", "text"}}) {
+    std::vector<std::string> args{NUVELO_CLI_PATH, "search",     "--settings", tree.file("NVO.ini"),
+                                  "--since",       "2024-05-01", "--absolute"};
+    args.insert(args.end(), format.begin(), format.end());
+    args.push_back(source);
+    const ProgramRun ran = runProgram(args);
+    ASSERT_EQ(ran.status, 0) << ran.err;
+    const char end = format[0] == "-0" ? '\0' : '\n';
+    std::vector<std::string> paths;
+    for (std::size_t at = 0, next; at < ran.out.size(); at = next + 1) {
+      next = ran.out.find(end, at);
+      ASSERT_NE(next, std::string::npos) << "an unfinished row";
+      const std::string row = ran.out.substr(at, next - at);
+      if (format[0] == "-0")
+        paths.push_back(row);
+      else if (format[1] == "json") {
+        Object fields = JsonLine::read(row).value_or(Object{});
+        paths.push_back(fields["absolute"]);
+        struct stat st {};
+        ASSERT_EQ(lstat(paths.back().c_str(), &st), 0) << row;
+        EXPECT_EQ(instantOf(fields["modified"]), st.st_mtim.tv_sec) << row;
+      } else
+        paths.push_back(row.substr(row.rfind(format[1] == "tsv" ? "\t" : "  ") + 1 +
+                                   (format[1] == "text" ? 1 : 0)));
+    }
+    EXPECT_EQ(std::set<std::string>(paths.begin(), paths.end()), made) << format.back();
+    EXPECT_EQ(paths.size(), made.size()) << format.back();
+    if (orderOfTsv.empty())
+      orderOfTsv = paths;
+    else
+      EXPECT_EQ(paths, orderOfTsv) << format.back();
+  }
 }
 
 TEST_F(MachineOutput, CopyReportLineIsInTheFileOnceTheFileIsDone) {

@@ -17,8 +17,8 @@ LocalTimeParts localTimeParts(std::int64_t seconds) {
   const time_t t = static_cast<time_t>(seconds);
   std::tm local{};
   localtime_r(&t, &local);
-  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-          local.tm_hour,        local.tm_min,     local.tm_sec};
+  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,  local.tm_hour,
+          local.tm_min,         local.tm_sec,     local.tm_gmtoff};
 }
 
 LocalTimeParts LocalTimeCache::parts(std::int64_t seconds) {
@@ -31,15 +31,15 @@ LocalTimeParts LocalTimeCache::parts(std::int64_t seconds) {
     localtime_r(&start, &first);
     localtime_r(&end, &last);
     bucket_ = bucket;
-    base_ = {first.tm_year + 1900, first.tm_mon + 1, first.tm_mday,
-             first.tm_hour,        first.tm_min,     first.tm_sec};
+    base_ = {first.tm_year + 1900, first.tm_mon + 1, first.tm_mday,  first.tm_hour,
+             first.tm_min,         first.tm_sec,     first.tm_gmtoff};
     uniform_ = first.tm_gmtoff == last.tm_gmtoff;
   }
   const std::int64_t offset = seconds - bucket * Quarter;
   const int second = base_.second + static_cast<int>(offset % 60);
   const int minute = base_.minute + static_cast<int>(offset / 60) + second / 60;
   if (!uniform_ || minute >= 60) return localTimeParts(seconds);
-  return {base_.year, base_.month, base_.day, base_.hour, minute, second % 60};
+  return {base_.year, base_.month, base_.day, base_.hour, minute, second % 60, base_.utcOffset};
 }
 
 DateTimeValue LocalFileDate(const timespec& fileTime) {
@@ -71,6 +71,14 @@ SinceThreshold SinceThreshold::forDay(DateTimeValue sinceDate) {
 
 std::string dateTimeText(const LocalTimeParts& p, const std::string& dateSeparator,
                          const std::string& timeSeparator) {
+  std::string text;
+  text.reserve(19 + 2 * dateSeparator.size() + 2 * timeSeparator.size());
+  appendDateTimeText(text, p, dateSeparator, timeSeparator);
+  return text;
+}
+
+void appendDateTimeText(std::string& text, const LocalTimeParts& p,
+                        const std::string& dateSeparator, const std::string& timeSeparator) {
   // Written by hand: this runs once per row of a large result.
   const auto digits = [](std::string& out, int value, int width) {
     char buffer[12];
@@ -83,8 +91,6 @@ std::string dateTimeText(const LocalTimeParts& p, const std::string& dateSeparat
     for (int i = n; i < width; ++i) out += '0';
     while (n > 0) out += buffer[--n];
   };
-  std::string text;
-  text.reserve(19 + 2 * dateSeparator.size() + 2 * timeSeparator.size());
   digits(text, p.year, 4);
   text += dateSeparator;
   digits(text, p.month, 2);
@@ -96,7 +102,6 @@ std::string dateTimeText(const LocalTimeParts& p, const std::string& dateSeparat
   digits(text, p.minute, 2);
   text += timeSeparator;
   digits(text, p.second, 2);
-  return text;
 }
 
 }  // namespace nuvelo

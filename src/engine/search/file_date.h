@@ -17,6 +17,7 @@ DateTimeValue LocalFileDate(const timespec& fileTime);
 // The local date-time of a file time as its parts, for display.
 struct LocalTimeParts {
   int year, month, day, hour, minute, second;
+  long utcOffset = 0;  // seconds east of UTC
 };
 LocalTimeParts localTimeParts(std::int64_t seconds);
 
@@ -67,5 +68,8 @@ class SinceThreshold {
 // "yyyy/mm/dd hh:nn:ss", the slash and colon replaced by the given separators.
 std::string dateTimeText(const LocalTimeParts& parts, const std::string& dateSeparator,
                          const std::string& timeSeparator);
+// The same, appended to `out`.
+void appendDateTimeText(std::string& out, const LocalTimeParts& parts,
+                        const std::string& dateSeparator, const std::string& timeSeparator);
 
 }  // namespace nuvelo

@@ -34,7 +34,7 @@ struct FolderRead {
 };
 
 // Which entries of a listing the walk will need looked up.
-using LookupWanted = std::function<bool(const DirectoryEntry&)>;
+using LookupWanted = std::function<bool(const ListedName&)>;
 
 class FolderReads {
  public:

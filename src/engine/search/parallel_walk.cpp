@@ -29,7 +29,7 @@ constexpr std::size_t LocalReadAheadPerThread = 32;
 constexpr std::size_t MostReadAhead = 256;
 constexpr std::size_t PollEveryEntries = 1024;
 
-bool isDotEntry(const std::string& name) {
+bool isDotEntry(std::string_view name) {
   return name == "." || name == "..";
 }
 
@@ -54,7 +54,7 @@ class ParallelWalk {
         openFolders_(held.openFolders),
         reads_(
             consumerHelps ? threads - 1 : threads,
-            [this](const DirectoryEntry& entry) { return wantsLookup(entry); }, consumerHelps,
+            [this](const ListedName& entry) { return wantsLookup(entry); }, consumerHelps,
             remote) {}
 
   void run(const std::string& root) {
@@ -148,7 +148,7 @@ class ParallelWalk {
   }
 
   // Which entries the workers look up: those whose look-up the walk's decisions read.
-  bool wantsLookup(const DirectoryEntry& entry) const {
+  bool wantsLookup(const ListedName& entry) const {
     if (isDotEntry(entry.name)) return false;
     const std::optional<EntryKind> kind = kindByType(entry);
     if (!kind) return true;

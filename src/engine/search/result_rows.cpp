@@ -138,22 +138,42 @@ ResultRowBuilder::ResultRowBuilder(bool absoluteMode, std::string root, TypeName
       types_(types) {}
 
 ResultRow ResultRowBuilder::rowOf(const WalkEntry& entry, const std::function<void()>& poll) const {
+  ResultRow row;
+  fill(row, entry, poll);
+  return row;
+}
+
+std::uint64_t ResultRowBuilder::fill(ResultRow& row, const WalkEntry& entry,
+                                     const std::function<void()>& poll) const {
   const std::string& path = entry.path;
   // Names below the source folder come from the folder listings, so they are spelled as
-  // stored; only the source folder's own spelling needs looking up.
-  const std::string longPath = path.compare(0, root_.size(), root_) == 0
-                                   ? longRoot_ + path.substr(root_.size())
-                                   : LongPathOf(path);
-  ResultRow row;
+  // stored; only the source folder's own spelling needs looking up. The long path is then the
+  // source folder's long form followed by the rest of the path, and the row's text is cut from
+  // that without building it.
+  const bool belowRoot = path.compare(0, root_.size(), root_) == 0;
+  const std::string_view rest = std::string_view(path).substr(belowRoot ? root_.size() : 0);
+  const bool rootEndsWithSeparator = longRoot_.empty() || longRoot_.back() == '/';
+  if (belowRoot && !rest.empty() && (rest.front() == '/' || rootEndsWithSeparator)) {
+    if (absoluteMode_) {
+      row.pathText.assign(longRoot_);
+      row.pathText.append(rest);
+    } else {
+      row.pathText.assign(rest.substr(rootEndsWithSeparator ? 0 : 1));
+    }
+    row.type = types_.typeOf(lastComponent(rest), entry.kind);
+  } else {
+    const std::string longPath = belowRoot ? longRoot_ + std::string(rest) : LongPathOf(path);
+    row.pathText = absoluteMode_ ? longPath : relativePathText(longPath, longRoot_, root_);
+    row.type = types_.typeOf(lastComponent(longPath), entry.kind);
+  }
+  row.checked = true;
   row.folder = entry.kind == EntryKind::Folder;
   row.link = entry.kind == EntryKind::Link;
   const std::uint64_t bytes =
       row.folder ? FolderByteSize(path, poll) : static_cast<std::uint64_t>(entry.bytes);
   row.sizeKiB = static_cast<std::int64_t>(bytes / 1024);
   row.modifiedSeconds = entry.modifiedSeconds;
-  row.type = types_.typeOf(lastComponent(longPath), entry.kind);
-  row.pathText = absoluteMode_ ? longPath : relativePathText(longPath, longRoot_, root_);
-  return row;
+  return bytes;
 }
 
 std::vector<ResultRow> buildResultRows(const std::vector<WalkEntry>& entries, bool absoluteMode,

@@ -23,13 +23,13 @@ class SearchWalk : public ObservedWalk {
  public:
   SearchWalk(WalkObserver& observer, SearchOutcome& outcome)
       : ObservedWalk(observer,
-                     [&observer, &outcome](WalkEntry e) {
+                     [&observer, &outcome, keeps = observer.outcomeKeepsEntries()](WalkEntry e) {
                        if (observer.takesEntries()) {
                          observer.takeEntry(std::move(e));
                          return;
                        }
                        observer.entryFound(e);
-                       outcome.entries.push_back(std::move(e));
+                       if (keeps) outcome.entries.push_back(std::move(e));
                      }),
         outcome_(outcome) {}
   void unreadable(const Failure& folder) override {

@@ -47,6 +47,10 @@ class WalkObserver {
   // entryFound, and the outcome lists none, so that a long result is not held twice.
   virtual bool takesEntries() const { return false; }
   virtual void takeEntry(WalkEntry) {}
+  // Whether the outcome is to keep the entries found. An observer that has all it needs of
+  // each in entryFound says no, and a large result then takes no memory: the outcome's
+  // entries stay empty.
+  virtual bool outcomeKeepsEntries() const { return true; }
 };
 
 struct SearchOutcome {

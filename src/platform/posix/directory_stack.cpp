@@ -25,8 +25,7 @@ bool folderVanished(int error) {
   return error == ENOENT || error == ENOTDIR || error == ELOOP;
 }
 
-int readFolderEntries(int fd, std::vector<DirectoryEntry>& entries,
-                      const std::function<void()>& poll) {
+int forEachFolderEntry(int fd, const FolderEntrySink& take, const std::function<void()>& poll) {
   alignas(dirent64) char buffer[64 * 1024];
   std::size_t sincePoll = 0;
   for (;;) {
@@ -35,7 +34,7 @@ int readFolderEntries(int fd, std::vector<DirectoryEntry>& entries,
     if (n == 0) return 0;
     for (long offset = 0; offset < n;) {
       const auto* entry = reinterpret_cast<const dirent64*>(buffer + offset);
-      entries.push_back({std::string(entry->d_name), entry->d_type});
+      take(entry->d_name, entry->d_type);
       offset += entry->d_reclen;
       if (poll && ++sincePoll == PollEveryEntries) {
         sincePoll = 0;
@@ -45,8 +44,22 @@ int readFolderEntries(int fd, std::vector<DirectoryEntry>& entries,
   }
 }
 
+int readFolderEntries(int fd, std::vector<DirectoryEntry>& entries,
+                      const std::function<void()>& poll) {
+  return forEachFolderEntry(
+      fd,
+      [&entries](std::string_view name, unsigned char type) {
+        entries.push_back({std::string(name), type});
+      },
+      poll);
+}
+
 std::optional<EntryKind> kindByType(const DirectoryEntry& entry) {
-  switch (entry.type) {
+  return kindOfType(entry.type);
+}
+
+std::optional<EntryKind> kindOfType(unsigned char type) {
+  switch (type) {
     case DT_DIR:
       return EntryKind::Folder;
     case DT_REG:

@@ -27,16 +27,22 @@ struct DirectoryEntry {
   unsigned char type;  // d_type: DT_DIR, DT_REG, DT_LNK, DT_UNKNOWN, ...
 };
 
-// What an entry is by the type its folder's listing gave; nothing when the listing gave none and
-// only a look-up tells.
+// What an entry is by the type its folder's listing gave (d_type); nothing when the listing gave
+// none and only a look-up tells.
+std::optional<EntryKind> kindOfType(unsigned char type);
 std::optional<EntryKind> kindByType(const DirectoryEntry& entry);
 // What an entry is by the mode a look-up of it told.
 EntryKind kindOfMode(mode_t mode);
 // What an entry is for the walks (see platform/type_names.h), looked up when its type is unknown.
 EntryKind kindOf(int folderFd, const DirectoryEntry& entry);
 
-// Reads every entry of the open folder `fd` into `entries`, calling `poll` (when given) now and
-// then; 0, or the errno value of the read that failed (what was read before it is kept).
+// Hands every entry of the open folder `fd` to `take`, its name (valid during the call only) and
+// its d_type, calling `poll` (when given) now and then; 0, or the errno value of the read that
+// failed (the entries read before it were handed out).
+using FolderEntrySink = std::function<void(std::string_view name, unsigned char type)>;
+int forEachFolderEntry(int fd, const FolderEntrySink& take, const std::function<void()>& poll = {});
+
+// Reads every entry of the open folder `fd` into `entries`, as forEachFolderEntry.
 int readFolderEntries(int fd, std::vector<DirectoryEntry>& entries,
                       const std::function<void()>& poll = {});
 

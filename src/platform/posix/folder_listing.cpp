@@ -13,6 +13,9 @@ namespace nuvelo {
 namespace {
 
 constexpr int FolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+// The room for names a listing starts with, and the room left unused that a large listing
+// gives back: most folders' names fit, and a huge one keeps no more than this beyond its need.
+constexpr std::size_t SmallListing = 4096;
 
 // Network file systems whose f_type <linux/magic.h> does not name.
 constexpr long CifsMagic = 0xFF534D42;
@@ -24,6 +27,29 @@ std::optional<Failure> unreadableUnlessVanished(const std::string& path, int err
   return Failure{std::error_code(error, std::generic_category()), path};
 }
 
+// Reads the names of the open folder into the listing's buffer, then makes its entries, all
+// at once and in their final place: a huge folder's entries are never copied as they grow.
+int readEntries(int fd, FolderListing& listing) {
+  std::vector<char>& names = listing.names;
+  names.reserve(SmallListing);
+  std::size_t count = 0;
+  const int error = forEachFolderEntry(fd, [&](std::string_view name, unsigned char type) {
+    names.push_back(static_cast<char>(type));
+    names.insert(names.end(), name.begin(), name.end());
+    names.push_back('\0');
+    ++count;
+  });
+  if (names.capacity() - names.size() > SmallListing) names.shrink_to_fit();
+  listing.entries.reserve(count);
+  for (std::size_t at = 0; at < names.size();) {
+    const auto type = static_cast<unsigned char>(names[at]);
+    const std::string_view name(names.data() + at + 1);
+    listing.entries.push_back({{name, type}, false, {}});
+    at += name.size() + 2;
+  }
+  return error;
+}
+
 // Reads the open folder `fd` (named `path`) into a listing.
 FolderListing listingOf(Descriptor fd, const std::string& path) {
   FolderListing listing;
@@ -31,12 +57,9 @@ FolderListing listingOf(Descriptor fd, const std::string& path) {
   if (fstat(fd.get(), &st) != 0) return listing;
   listing.device = st.st_dev;
   listing.inode = st.st_ino;
-  std::vector<DirectoryEntry> entries;
-  if (const int error = readFolderEntries(fd.get(), entries); error != 0)
+  if (const int error = readEntries(fd.get(), listing); error != 0)
     listing.unreadable = unreadableUnlessVanished(path, error);
-  listing.listed = listing.unreadable == std::nullopt || !entries.empty();
-  listing.entries.reserve(entries.size());
-  for (DirectoryEntry& entry : entries) listing.entries.push_back({std::move(entry), false, {}});
+  listing.listed = listing.unreadable == std::nullopt || !listing.entries.empty();
   listing.fd = std::make_shared<const Descriptor>(std::move(fd));
   return listing;
 }
@@ -70,7 +93,8 @@ FolderListing readSubfolder(const Descriptor& parent, const std::string& name,
 void lookUpEntry(int folderFd, ListedEntry& listed) {
   struct stat st {};
   EntryLookup& lookup = listed.lookup;
-  if (fstatat(folderFd, listed.entry.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+  // The name is followed by a NUL byte in its listing's buffer.
+  if (fstatat(folderFd, listed.entry.name.data(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
     lookup.state = EntryLookup::State::Failed;
     return;
   }
@@ -81,6 +105,10 @@ void lookUpEntry(int folderFd, ListedEntry& listed) {
   lookup.changedSeconds = st.st_ctim.tv_sec;
   lookup.device = st.st_dev;
   lookup.inode = st.st_ino;
+}
+
+std::optional<EntryKind> kindByType(const ListedName& entry) {
+  return kindOfType(entry.type);
 }
 
 EntryKind kindOf(const ListedEntry& listed) {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/posix/descriptor.h"
@@ -29,19 +30,36 @@ struct EntryLookup {
   ino_t inode = 0;
 };
 
+// An entry's name and type as its folder's listing gave them. The name lies in the listing's
+// buffer of names, followed by a NUL byte, so that a folder of millions of entries takes one
+// allocation for its names rather than one a name.
+struct ListedName {
+  std::string_view name;
+  unsigned char type = 0;  // d_type: DT_DIR, DT_REG, DT_LNK, DT_UNKNOWN, ...
+};
+
 struct ListedEntry {
-  DirectoryEntry entry;
+  ListedName entry;
   bool wanted = false;  // the walk will need its look-up
   EntryLookup lookup;
 };
 
 using SharedDescriptor = std::shared_ptr<const Descriptor>;
 
+// Moved, never copied: its entries' names point into its buffer of names.
 struct FolderListing {
+  FolderListing() = default;
+  FolderListing(FolderListing&&) = default;
+  FolderListing& operator=(FolderListing&&) = default;
+  FolderListing(const FolderListing&) = delete;
+  FolderListing& operator=(const FolderListing&) = delete;
+
   SharedDescriptor fd;  // the folder, open while its subfolders may still be read
   dev_t device = 0;
   ino_t inode = 0;
   bool listed = false;  // false: the folder contributes nothing
+  // Each entry's type, name and a NUL byte, in the order of the entries.
+  std::vector<char> names;
   std::vector<ListedEntry> entries;
   // Why the folder could not be listed, or its listing broke off (what was read is kept);
   // nothing for a folder that vanished or turned into something else since its parent was read.
@@ -58,6 +76,8 @@ FolderListing readSubfolder(const Descriptor& parent, const std::string& name,
 // Looks the entry of the folder `folderFd` up, without following a link.
 void lookUpEntry(int folderFd, ListedEntry& listed);
 
+// What an entry is by its listed type; nothing when only a look-up tells.
+std::optional<EntryKind> kindByType(const ListedName& entry);
 // What an entry is for the walks, from its type or else its look-up.
 EntryKind kindOf(const ListedEntry& listed);
 

@@ -6,18 +6,18 @@ namespace {
 // Files of one extension share a type, as on the desktop: the key is everything from the
 // first "." after the name's first character ("report.tar.gz" gives ".tar.gz"), or the whole
 // name when it has none ("Makefile").
-std::string typeKey(std::string_view name) {
+std::string_view typeKey(std::string_view name) {
   const auto dot = name.find('.', 1);
-  return std::string(dot == std::string_view::npos ? name : name.substr(dot));
+  return dot == std::string_view::npos ? name : name.substr(dot);
 }
 
 }  // namespace
 
 std::uint16_t FileTypeTable::typeOf(std::string_view name, EntryKind kind) {
   // Keys of folders and links cannot clash with a file's key, which never holds a "/".
-  const std::string key = kind == EntryKind::Folder ? std::string("/")
-                          : kind == EntryKind::Link ? std::string("/link")
-                                                    : typeKey(name);
+  const std::string_view key = kind == EntryKind::Folder ? std::string_view("/")
+                               : kind == EntryKind::Link ? std::string_view("/link")
+                                                         : typeKey(name);
   if (const auto found = byKey_.find(key); found != byKey_.end()) return found->second;
   QMimeType mime;
   if (kind == EntryKind::Folder)
@@ -25,8 +25,10 @@ std::uint16_t FileTypeTable::typeOf(std::string_view name, EntryKind kind) {
   else if (kind == EntryKind::Link)
     mime = database_.mimeTypeForName(QStringLiteral("inode/symlink"));
   else {
-    const QString probe = QString::fromUtf8(key.front() == '.' && key != name ? "x" + key : key);
-    mime = database_.mimeTypeForFile(probe, QMimeDatabase::MatchExtension);
+    const std::string probe = !key.empty() && key.front() == '.' && key != name
+                                  ? "x" + std::string(key)
+                                  : std::string(key);
+    mime = database_.mimeTypeForFile(QString::fromStdString(probe), QMimeDatabase::MatchExtension);
   }
   const std::uint16_t index = indexOf(mime);
   byKey_.emplace(key, index);

@@ -4,7 +4,9 @@
 
 #include <QMimeDatabase>
 #include <QString>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -29,8 +31,16 @@ class FileTypeTable : public TypeNamer {
  private:
   std::uint16_t indexOf(const QMimeType& mime);
 
+  // Looked up by a view of the name: a row costs no allocation for its key.
+  struct KeyHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view key) const {
+      return std::hash<std::string_view>{}(key);
+    }
+  };
+
   QMimeDatabase database_;
-  std::unordered_map<std::string, std::uint16_t> byKey_;
+  std::unordered_map<std::string, std::uint16_t, KeyHash, std::equal_to<>> byKey_;
   std::unordered_map<QString, std::uint16_t> byMimeName_;
   std::vector<Type> types_;
 };

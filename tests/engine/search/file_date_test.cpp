@@ -94,7 +94,7 @@ TEST(LocalTimeCache, AgreesWithTheTimeZoneEverywhere) {
       const LocalTimeParts a = cache.parts(t);
       const LocalTimeParts b = localTimeParts(t);
       ASSERT_TRUE(a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour &&
-                  a.minute == b.minute && a.second == b.second)
+                  a.minute == b.minute && a.second == b.second && a.utcOffset == b.utcOffset)
           << zone << " at " << t;
     }
   }

@@ -84,6 +84,44 @@ TEST(ResultRows, FolderRowCountsItsWholeTreeButNotDotFolders) {
     EXPECT_EQ(FolderByteSize(folder, {}, threads), (3072u + 1) * 1024u) << threads;
 }
 
+// Rows streamed one after another reuse one row: each holds its own entry and nothing of the
+// one before, a longer path, a folder or a link.
+TEST(ResultRows, ARowFilledAgainHoldsOnlyItsNewEntry) {
+  TempFolder tree;
+  const std::string root = tree.path();
+  makeFile(root + "/deep/er/and/deeper/long-name.txt", When, 4096);
+  makeFile(root + "/f/data.bin", When, 2048);
+  std::filesystem::create_symlink("data.bin", root + "/l");
+  const std::vector<WalkEntry> entries = walkEntriesOf(
+      {root + "/deep/er/and/deeper/long-name.txt", root + "/f", root + "/l", root + "/f/data.bin"});
+  ASSERT_EQ(entries.size(), 4u);
+  struct Expected {
+    const char* path;
+    bool folder, link;
+    std::uint64_t bytes;
+  };
+  const Expected expected[] = {{"deep/er/and/deeper/long-name.txt", false, false, 4096},
+                               {"f", true, false, 2048},
+                               {"l", false, true, 0},
+                               {"f/data.bin", false, false, 2048}};
+  for (const bool absolute : {false, true}) {
+    RecordingTypes types;
+    const ResultRowBuilder builder(absolute, root, types);
+    ResultRow row;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      row.checked = false;
+      EXPECT_EQ(builder.fill(row, entries[i]), expected[i].bytes);
+      const std::string path = (absolute ? root + "/" : "") + expected[i].path;
+      EXPECT_EQ(row.pathText, path);
+      EXPECT_EQ(row.folder, expected[i].folder) << path;
+      EXPECT_EQ(row.link, expected[i].link) << path;
+      EXPECT_EQ(row.sizeKiB, static_cast<std::int64_t>(expected[i].bytes / 1024)) << path;
+      EXPECT_TRUE(row.checked) << path;
+      EXPECT_EQ(types.asked[i].first, std::string(row.name())) << path;
+    }
+  }
+}
+
 TEST(ResultRows, SixtyFourBitSizes) {
   TempFolder tree;
   const std::string path = tree.path() + "/huge.img";

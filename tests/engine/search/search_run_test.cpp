@@ -16,16 +16,18 @@ using testing::TempFolder;
 // Records what the search tells as it goes; takes the entries when told to.
 class Recorder : public WalkObserver {
  public:
-  explicit Recorder(bool takes = false) : takes_(takes) {}
+  explicit Recorder(bool takes = false, bool keeps = true) : takes_(takes), keeps_(keeps) {}
   bool abortRequested() override { return false; }
   void entryFound(const WalkEntry& entry) override { found.push_back(entry.path); }
   bool takesEntries() const override { return takes_; }
   void takeEntry(WalkEntry entry) override { taken.push_back(std::move(entry.path)); }
+  bool outcomeKeepsEntries() const override { return keeps_; }
   std::vector<std::string> found;
   std::vector<std::string> taken;
 
  private:
   bool takes_;
+  bool keeps_;
 };
 
 // A front end that writes rows as they are found (nuvelo-cli's JSON Lines) is told of every
@@ -58,6 +60,11 @@ TEST(SearchRun, TellsEachEntryAsItIsFoundInTheResultsOrder) {
     EXPECT_EQ(taker.taken, result) << threads;
     EXPECT_TRUE(taker.found.empty()) << threads;
     EXPECT_TRUE(handedOver.entries.empty()) << threads;
+
+    // An observer that keeps the entries itself is told the same; the outcome holds none.
+    Recorder streaming(false, false);
+    EXPECT_TRUE(runSearch(source, filter, streaming).entries.empty()) << threads;
+    EXPECT_EQ(streaming.found, result) << threads;
   }
 }
 
