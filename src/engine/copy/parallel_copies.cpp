@@ -12,6 +12,9 @@ namespace {
 
 // How long the calling thread waits for a copy before it lets its events through.
 constexpr std::chrono::milliseconds PollEvery{20};
+// Copies written at once where each request waits for a network: more than this only adds to
+// the queue of the destination folders, whose entries are made one at a time.
+constexpr unsigned RemoteCopyThreads = 32;
 
 EntryReport stoppedReport(const PendingCopy& pending) {
   EntryReport report = pending.report;
@@ -41,7 +44,7 @@ void reportThrown(std::optional<EntryReport>& written, EntryReport&& report, boo
 
 unsigned copyThreads(unsigned asked, const std::string& destination) {
   if (asked > 0) return asked;
-  return isOnRemoteFileSystem(destination) ? automaticWalkThreads(destination) : 1;
+  return isOnRemoteFileSystem(destination) ? RemoteCopyThreads : 1;
 }
 
 ParallelCopies::ParallelCopies(CopyRunner& runner, unsigned writers, std::size_t ahead,

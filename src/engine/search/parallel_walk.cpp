@@ -16,8 +16,10 @@
 namespace nuvelo {
 namespace {
 
-// Threads where each request waits for a network round trip: enough to keep a share busy.
-constexpr unsigned RemoteWalkThreads = 32;
+// Threads where each request waits for a network round trip: enough to keep a share busy, 32
+// requests and more in flight even while some threads wait for a folder the client looks up
+// one name at a time (each thread holds a 256 KiB stack).
+constexpr unsigned RemoteWalkThreads = 64;
 // Threads on a local file system, at most: each core looks entries up until the drive or the
 // kernel's locks rather than the cores set the pace.
 constexpr unsigned MostLocalWalkThreads = 8;
@@ -54,8 +56,8 @@ class ParallelWalk {
         openFolders_(held.openFolders),
         reads_(
             consumerHelps ? threads - 1 : threads,
-            [this](const ListedName& entry) { return wantsLookup(entry); }, consumerHelps,
-            remote) {}
+            [this](const ListedName& entry) { return wantsLookup(entry); }, consumerHelps, remote) {
+  }
 
   void run(const std::string& root) {
     if (visitor_.abortRequested()) return;
