@@ -674,7 +674,9 @@ class CopyRunOutOfMemory : public CopyRunManyFiles,
 TEST_P(CopyRunOutOfMemory, EndsTheRunAsFailedWithWhatItToldAndNoTemporaryFile) {
   const MemoryCase& c = GetParam();
   threads = c.threads;
-  const std::vector<ResultRow> list = manyFiles(100, 64 * 1024);
+  // More files than the run decides ahead of the one it tells (32 a writer), so that a run
+  // which went on after the failure would tell them all.
+  const std::vector<ResultRow> list = manyFiles(400, 64 * 1024);
   CopyRequest r = request(OverwriteAlways);
   std::atomic<std::size_t> chunks{0};
   r.chunkFault = [&](std::uint64_t) {
