@@ -43,7 +43,6 @@ struct Frame {
   std::size_t pathLength = 0;
 
   const std::vector<ListedEntry>& entries() const { return read->listing.entries; }
-  std::deque<std::shared_ptr<FolderRead>>& subfolderReads() const { return read->subfolderReads; }
 };
 
 class ParallelWalk {
