@@ -1,6 +1,6 @@
 // Looking entries up through io_uring against the walk's threads: every entry of a tree looked up
 // with statx one call after the other, with statx through io_uring (every entry of a folder in
-// flight at once, folders read in turn), and by WalkFolder with the threads it chooses.
+// flight at once, folders read in turn), and by walkFolder with the threads it chooses.
 // Usage: bench-statx [FOLDER]   (default: the warm 200,000-entry tree of bench-walk)
 // RUNS (default 5) rounds; PAUSE_SECONDS (default 0) before each run, to let a share's caches
 // expire.
@@ -145,7 +145,7 @@ int main(int argc, char* argv[]) {
     ringTimes.push_back(timed([&] { throughRing = lookUpTree(root, &ring); }));
     walkTimes.push_back(timed([&] {
       Counting visitor;
-      WalkFolder(root, filter, WalkMode::Search, visitor);
+      walkFolder(root, filter, WalkMode::Search, visitor);
       walked = visitor.taken;
     }));
   }
@@ -155,7 +155,7 @@ int main(int argc, char* argv[]) {
   std::printf("statx one after the other:  %.3f s (median of %d)\n", inTurnSeconds, runs);
   std::printf("statx through io_uring:     %.3f s, %.2f x the calls in turn (%zu entries)\n",
               median(ringTimes), median(ringTimes) / inTurnSeconds, throughRing.entries);
-  std::printf("WalkFolder with %u threads: %.3f s, %.2f x the calls in turn (%zu taken)\n", threads,
+  std::printf("walkFolder with %u threads: %.3f s, %.2f x the calls in turn (%zu taken)\n", threads,
               median(walkTimes), median(walkTimes) / inTurnSeconds, walked);
   return 0;
 }

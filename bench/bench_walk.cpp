@@ -57,7 +57,7 @@ int main(int argc, char* argv[]) {
       gaps.restart();
       WalkFilter threaded = filter;
       threaded.threads = threads;
-      WalkFolder(root, threaded, WalkMode::Search, visitor);
+      walkFolder(root, threaded, WalkMode::Search, visitor);
       found = visitor.taken;
     };
   };
@@ -84,9 +84,9 @@ int main(int argc, char* argv[]) {
               static_cast<unsigned long long>(info.files),
               static_cast<unsigned long long>(info.newFiles), day.c_str());
   std::printf("find -newermt:  %.3f s (median of %d)\n", findSeconds, runs);
-  std::printf("WalkFolder, 1 thread:   %.3f s (median of %d), ratio to find %.2f\n",
+  std::printf("walkFolder, 1 thread:   %.3f s (median of %d), ratio to find %.2f\n",
               oneThreadSeconds, runs, oneThreadSeconds / findSeconds);
-  std::printf("WalkFolder, %u threads: %.3f s (median of %d), %zu files found\n", threads,
+  std::printf("walkFolder, %u threads: %.3f s (median of %d), %zu files found\n", threads,
               walkSeconds, runs, found);
   std::printf("ratio walk/find: %.2f (target at most 0.60; %u cores)\n", walkSeconds / findSeconds,
               std::thread::hardware_concurrency());

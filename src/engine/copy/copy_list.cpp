@@ -17,9 +17,9 @@ void gatherCopyList(const std::vector<ResultRow>& rows, bool dirAbs, const std::
   for (std::size_t i = 0; i < rows.size(); ++i) {
     if (visitor.abortRequested()) return;
     if (!rows[i].checked) continue;
-    const std::string source = RowFullPath(rows[i], dirAbs, searchRoot);
+    const std::string source = rowFullPath(rows[i], dirAbs, searchRoot);
     if (isFolderEntry(source))
-      WalkFolder(source, filter, WalkMode::WholeFolder, visitor);
+      walkFolder(source, filter, WalkMode::WholeFolder, visitor);
     else
       list.push_back(source);
     if (afterRow) afterRow();

@@ -25,7 +25,7 @@ EntryReport unreadableFolderReport(const UnreadableFolder& folder, const CopyReq
   EntryReport report;
   report.kind = EntryReport::Failed;
   report.source = folder.path;
-  report.target = DestFolderOf(folder.path + "/", request.destination, request.rule);
+  report.target = destFolderOf(folder.path + "/", request.destination, request.rule);
   report.failure = {folder.code, {}};
   return report;
 }

@@ -61,7 +61,7 @@ std::optional<CopyKind> decisionBeforeCopy(const std::string& sourcePath,
   const std::optional<struct stat> source = lookUpOwn(sourcePath);
   if (source && sameEntry(*source, *target)) return EntryReport::SameFile;
   const EntryFacts sourceFacts = source ? factsOf(*source) : EntryFacts{};
-  if (!ShouldCopy(sourceFacts, factsOf(*target), overwrite, granularityMs))
+  if (!shouldCopy(sourceFacts, factsOf(*target), overwrite, granularityMs))
     return EntryReport::NotCopied;
   return std::nullopt;
 }

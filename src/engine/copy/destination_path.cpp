@@ -37,7 +37,7 @@ std::string destinationSubpath(const std::string& sourceFile, const DestinationR
   return subpath;
 }
 
-std::string DestFolderOf(const std::string& sourceFile, const std::string& destinationText,
+std::string destFolderOf(const std::string& sourceFile, const std::string& destinationText,
                          const DestinationRule& rule) {
   return destinationText + destinationSubpath(sourceFile, rule);
 }

@@ -23,7 +23,7 @@ struct DestinationRule {
 std::string destinationSubpath(const std::string& sourceFile, const DestinationRule& rule);
 
 // The destination folder of a source file: the destination text followed by its subpath.
-std::string DestFolderOf(const std::string& sourceFile, const std::string& destinationText,
+std::string destFolderOf(const std::string& sourceFile, const std::string& destinationText,
                          const DestinationRule& rule);
 
 // The file name of a path (after its last separator, or drive colon in Windows style).

@@ -20,7 +20,7 @@ OverwritePolicy overwritePolicyOf(std::int32_t stored) {
              : OverwriteIfNewer;
 }
 
-bool ShouldCopy(const EntryFacts& source, const EntryFacts& target, OverwritePolicy overwrite,
+bool shouldCopy(const EntryFacts& source, const EntryFacts& target, OverwritePolicy overwrite,
                 std::int64_t targetTimeGranularityMs) {
   if (overwrite == OverwriteAlways || overwrite == OverwriteAsk) return true;
   if (overwrite == OverwriteNever) return !target.exists;

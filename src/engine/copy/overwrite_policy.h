@@ -32,7 +32,7 @@ struct EntryFacts {
 // namesake; IfNewer copies where there is no namesake or the source was written later, to the
 // millisecond. A destination file system that keeps coarser times (FAT: 2 s)
 // gives its granularity, so that a file copied there earlier counts as unchanged.
-bool ShouldCopy(const EntryFacts& source, const EntryFacts& target, OverwritePolicy overwrite,
+bool shouldCopy(const EntryFacts& source, const EntryFacts& target, OverwritePolicy overwrite,
                 std::int64_t targetTimeGranularityMs = 1);
 
 // The source was written later than its namesake at the destination, to the millisecond, the

@@ -106,7 +106,7 @@ SearchOutcome compareWithDestination(const Job& job, const WalkFilter& filter,
   std::exception_ptr readerFailure;
   Result<SizedThread> reader = SizedThread::start(WorkerStackBytes, [&] {
     try {
-      WalkFolder(mirror, everything, WalkMode::WholeFolder, copies);
+      walkFolder(mirror, everything, WalkMode::WholeFolder, copies);
     } catch (...) {
       readerFailure = std::current_exception();
     }
@@ -141,7 +141,7 @@ std::string mirrorFolderOf(const Job& job) {
   const std::string& source = job.options.search.sourceFolder;
   const DestinationRule rule{job.options.copy.dirAbs, job.options.copy.addDriveLetter, source,
                              PathStyle::Posix};
-  return DestFolderOf(joinPath(source, "-"), job.options.copy.destination, rule);
+  return destFolderOf(joinPath(source, "-"), job.options.copy.destination, rule);
 }
 
 SearchOutcome runJobSearch(const Job& job, const WalkFilter& filter, WalkObserver& observer) {

@@ -106,7 +106,7 @@ class Gatherer : public WalkVisitor {
 
 }  // namespace
 
-void WalkFolder(const std::string& folder, const WalkFilter& filter, WalkMode mode,
+void walkFolder(const std::string& folder, const WalkFilter& filter, WalkMode mode,
                 WalkVisitor& visitor) {
   const unsigned threads = filter.threads > 0 ? filter.threads : automaticWalkThreads(folder);
   const std::size_t descriptors = runDescriptorBudget(filter.descriptors);
@@ -119,7 +119,7 @@ void WalkFolder(const std::string& folder, const WalkFilter& filter, WalkMode mo
 std::vector<WalkEntry> walkEntries(const std::string& folder, const WalkFilter& filter,
                                    WalkMode mode) {
   Gatherer gatherer;
-  WalkFolder(folder, filter, mode, gatherer);
+  walkFolder(folder, filter, mode, gatherer);
   return std::move(gatherer.entries);
 }
 

@@ -94,7 +94,7 @@ class WalkVisitor {
 // per-folder mode does not apply. A symbolic link is an entry of its own, taken by its own time
 // and never followed (a link to a folder is not entered); special files (devices, pipes,
 // sockets) and the copier's temporary files are skipped.
-void WalkFolder(const std::string& folder, const WalkFilter& filter, WalkMode mode,
+void walkFolder(const std::string& folder, const WalkFilter& filter, WalkMode mode,
                 WalkVisitor& visitor);
 
 // The entries of a walk, gathered (for callers that need neither progress nor an abort).

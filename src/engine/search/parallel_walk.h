@@ -18,7 +18,7 @@ unsigned automaticWalkThreads(const std::string& folder);
 // the listings held in memory and on the descriptors they keep open.
 std::size_t readAheadFolders(unsigned threads, bool remote);
 
-// WalkFolder with `threads` threads (2 or more): on a local file system the calling thread and
+// walkFolder with `threads` threads (2 or more): on a local file system the calling thread and
 // threads - 1 workers, elsewhere `threads` workers while the calling thread hands entries out.
 // The folders open at once, read ahead or handed out, hold at most `descriptors` descriptors
 // (see walkDescriptors). What a worker throws (memory ran out) is thrown on the calling thread.

@@ -57,7 +57,7 @@ std::string_view ResultRow::name() const {
   return lastComponent(pathText);
 }
 
-std::string LongPathOf(const std::string& path) {
+std::string longPathOf(const std::string& path) {
   if (path.empty()) return path;
   const std::string r = withoutTrailingSeparator(path);
   struct stat st {};
@@ -104,12 +104,12 @@ class SizeSum : public WalkVisitor {
 
 }  // namespace
 
-std::uint64_t FolderByteSize(const std::string& folder, const std::function<void()>& poll,
+std::uint64_t folderByteSize(const std::string& folder, const std::function<void()>& poll,
                              unsigned threads) {
   WalkFilter everything;
   everything.threads = threads;
   SizeSum sum(poll);
-  WalkFolder(withoutTrailingSeparator(folder), everything, WalkMode::FolderSize, sum);
+  walkFolder(withoutTrailingSeparator(folder), everything, WalkMode::FolderSize, sum);
   return sum.total;
 }
 
@@ -134,7 +134,7 @@ std::vector<WalkEntry> walkEntriesOf(const std::vector<std::string>& paths) {
 ResultRowBuilder::ResultRowBuilder(bool absoluteMode, std::string root, TypeNamer& types)
     : absoluteMode_(absoluteMode),
       root_(std::move(root)),
-      longRoot_(LongPathOf(root_)),
+      longRoot_(longPathOf(root_)),
       types_(types) {}
 
 ResultRow ResultRowBuilder::rowOf(const WalkEntry& entry, const std::function<void()>& poll) const {
@@ -162,7 +162,7 @@ std::uint64_t ResultRowBuilder::fill(ResultRow& row, const WalkEntry& entry,
     }
     row.type = types_.typeOf(lastComponent(rest), entry.kind);
   } else {
-    const std::string longPath = belowRoot ? longRoot_ + std::string(rest) : LongPathOf(path);
+    const std::string longPath = belowRoot ? longRoot_ + std::string(rest) : longPathOf(path);
     row.pathText = absoluteMode_ ? longPath : relativePathText(longPath, longRoot_, root_);
     row.type = types_.typeOf(lastComponent(longPath), entry.kind);
   }
@@ -170,7 +170,7 @@ std::uint64_t ResultRowBuilder::fill(ResultRow& row, const WalkEntry& entry,
   row.folder = entry.kind == EntryKind::Folder;
   row.link = entry.kind == EntryKind::Link;
   const std::uint64_t bytes =
-      row.folder ? FolderByteSize(path, poll) : static_cast<std::uint64_t>(entry.bytes);
+      row.folder ? folderByteSize(path, poll) : static_cast<std::uint64_t>(entry.bytes);
   row.sizeKiB = static_cast<std::int64_t>(bytes / 1024);
   row.modifiedSeconds = entry.modifiedSeconds;
   return bytes;
@@ -193,7 +193,7 @@ std::vector<ResultRow> buildResultRows(const std::vector<WalkEntry>& entries, bo
   return rows;
 }
 
-std::string RowFullPath(const ResultRow& row, bool absoluteMode, const std::string& searchRoot) {
+std::string rowFullPath(const ResultRow& row, bool absoluteMode, const std::string& searchRoot) {
   return absoluteMode ? row.pathText : joinPath(searchRoot, row.pathText);
 }
 

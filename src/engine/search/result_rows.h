@@ -58,16 +58,16 @@ std::vector<WalkEntry> walkEntriesOf(const std::vector<std::string>& paths);
 
 // The path with every component spelled as stored on disk; a component that cannot be found
 // leaves the rest unchanged.
-std::string LongPathOf(const std::string& path);
+std::string longPathOf(const std::string& path);
 
 // The byte total of the regular files in a folder tree (symbolic links count nothing, as a
 // copy takes the link, not what it points to); folders whose names begin with "." are not
 // entered. Walked by the search's walk, with `threads` as a walk filter takes them.
-std::uint64_t FolderByteSize(const std::string& folder, const std::function<void()>& poll = {},
+std::uint64_t folderByteSize(const std::string& folder, const std::function<void()>& poll = {},
                              unsigned threads = 0);
 
 // The file or folder a row stands for.
-std::string RowFullPath(const ResultRow& row, bool absoluteMode, const std::string& searchRoot);
+std::string rowFullPath(const ResultRow& row, bool absoluteMode, const std::string& searchRoot);
 
 // "15KB": whole kibibytes and "KB".
 std::string sizeText(std::int64_t kib);

@@ -78,7 +78,7 @@ SearchOutcome runSearch(const std::string& source, const WalkFilter& filter,
   SearchOutcome outcome;
   try {
     SearchWalk walk(observer, outcome);
-    WalkFolder(source, filter, WalkMode::Search, walk);
+    walkFolder(source, filter, WalkMode::Search, walk);
   } catch (const std::bad_alloc&) {
     outcome = SearchOutcome{};  // gives back what the search held
     outcome.outOfMemory = true;

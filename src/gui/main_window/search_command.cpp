@@ -208,7 +208,7 @@ void MainWindow::showTotals() {
 }
 
 std::string MainWindow::rowFullPath(const ResultRow& row) const {
-  return nuvelo::RowFullPath(row, copy_.dirAbs, searchRoot_);
+  return nuvelo::rowFullPath(row, copy_.dirAbs, searchRoot_);
 }
 
 void MainWindow::onSinceDateChanged() {

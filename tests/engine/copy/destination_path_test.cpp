@@ -21,7 +21,7 @@ class DestinationFolder : public ::testing::TestWithParam<DestinationCase> {};
 TEST_P(DestinationFolder, RebuildsTheSourceFolderBelowTheDestination) {
   const DestinationCase& c = GetParam();
   const DestinationRule rule{c.dirAbs, c.addDriveLetter, c.searchRoot, c.style};
-  EXPECT_EQ(DestFolderOf(c.source, c.destination, rule), c.folder);
+  EXPECT_EQ(destFolderOf(c.source, c.destination, rule), c.folder);
 }
 
 constexpr PathStyle Win = PathStyle::Windows;

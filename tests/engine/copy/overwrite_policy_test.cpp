@@ -40,7 +40,7 @@ class Policy : public ::testing::TestWithParam<PolicyCase> {};
 TEST_P(Policy, DecidesByTheDestinationsNamesake) {
   const EntryFacts source = fileAt(1000, 500000000);
   EXPECT_EQ(
-      ShouldCopy(source, targetOf(GetParam().target), overwritePolicyOf(GetParam().overwrite)),
+      shouldCopy(source, targetOf(GetParam().target), overwritePolicyOf(GetParam().overwrite)),
       GetParam().copies);
 }
 
@@ -59,15 +59,15 @@ INSTANTIATE_TEST_SUITE_P(
                       PolicyCase{-1, Target::Newer, false}));
 
 TEST(Policy, NewerOnlyCopiesSourcesItCannotJudge) {
-  EXPECT_TRUE(ShouldCopy(EntryFacts{}, fileAt(5), OverwriteIfNewer));                // vanished
-  EXPECT_TRUE(ShouldCopy(EntryFacts{true, true, {}}, fileAt(5), OverwriteIfNewer));  // a folder
+  EXPECT_TRUE(shouldCopy(EntryFacts{}, fileAt(5), OverwriteIfNewer));                // vanished
+  EXPECT_TRUE(shouldCopy(EntryFacts{true, true, {}}, fileAt(5), OverwriteIfNewer));  // a folder
 }
 
 TEST(Policy, CoarseDestinationTimesCountAsUnchanged) {
   // FAT keeps even seconds: a file copied there at 1001.7 s reads back as 1000 s.
-  EXPECT_FALSE(ShouldCopy(fileAt(1001, 700000000), fileAt(1000), OverwriteIfNewer, 2000));
-  EXPECT_TRUE(ShouldCopy(fileAt(1002), fileAt(1000), OverwriteIfNewer, 2000));
-  EXPECT_TRUE(ShouldCopy(fileAt(1001, 700000000), fileAt(1000), OverwriteIfNewer, 1));
+  EXPECT_FALSE(shouldCopy(fileAt(1001, 700000000), fileAt(1000), OverwriteIfNewer, 2000));
+  EXPECT_TRUE(shouldCopy(fileAt(1002), fileAt(1000), OverwriteIfNewer, 2000));
+  EXPECT_TRUE(shouldCopy(fileAt(1001, 700000000), fileAt(1000), OverwriteIfNewer, 1));
 }
 
 TEST(Policy, ReplaceModes) {

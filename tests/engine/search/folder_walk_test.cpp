@@ -62,7 +62,7 @@ struct RecordingWalk : WalkVisitor {
 std::vector<std::string> walkPaths(const std::string& folder, const WalkFilter& filter,
                                    WalkMode mode = WalkMode::Search) {
   RecordingWalk walk;
-  WalkFolder(folder, filter, mode, walk);
+  walkFolder(folder, filter, mode, walk);
   return walk.paths();
 }
 
@@ -94,7 +94,7 @@ class Walk : public ::testing::TestWithParam<unsigned> {
   }
 
   Paths walk(const WalkFilter& f, WalkMode mode = WalkMode::Search, RecordingWalk&& visitor = {}) {
-    WalkFolder(root(), f, mode, visitor);
+    walkFolder(root(), f, mode, visitor);
     const std::vector<std::string> found = visitor.paths();
     const Paths unique(found.begin(), found.end());
     EXPECT_EQ(unique.size(), found.size()) << "a path was added twice";
@@ -347,7 +347,7 @@ TEST_P(WalkLinks, LinksAreEntriesByTheirOwnTimeAndNeverFollowed) {
   f.since = SinceThreshold::forDay(Since);
   f.threads = GetParam();
   RecordingWalk walk;
-  WalkFolder(root, f, WalkMode::Search, walk);
+  walkFolder(root, f, WalkMode::Search, walk);
   const std::vector<std::string> found = walk.paths();
   const std::vector<WalkEntry>& entries = walk.entries;
   std::vector<std::string> expected{root + "/outside/new.txt"};
@@ -398,7 +398,7 @@ TEST_P(Walk, NamesEveryFolderItCannotListAndGoesOn) {
       told +=
           folder.path + (folder.code == std::errc::permission_denied ? " EACCES\n" : " other\n");
     };
-    WalkFolder(root(), filter(), WalkMode::Search, control);
+    walkFolder(root(), filter(), WalkMode::Search, control);
     return told + std::to_string(control.entries.size());
   });
   chmod(at("locked").c_str(), 0755);
@@ -449,7 +449,7 @@ TEST_P(WalkHostileTrees, TenThousandFoldersDeepBeyondPathMax) {
   control.onEntry = [&] {
     if (++entries % 250 == 0) mostOpen = std::max(mostOpen, openDescriptors());
   };
-  WalkFolder(top, f, WalkMode::Search, control);
+  walkFolder(top, f, WalkMode::Search, control);
   // Descending 10,000 folders must not hold one descriptor for each of them.
   EXPECT_LT(mostOpen - openBefore, 256u) << "descriptors held at most: " << mostOpen - openBefore;
   const std::vector<std::string> found = control.paths();

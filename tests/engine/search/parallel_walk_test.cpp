@@ -42,7 +42,7 @@ struct Transcript : WalkVisitor {
 
 std::string transcriptOf(const std::string& root, const WalkFilter& filter, WalkMode mode) {
   Transcript transcript;
-  WalkFolder(root, filter, mode, transcript);
+  walkFolder(root, filter, mode, transcript);
   return transcript.text + "entries " + std::to_string(transcript.entries) + "\n";
 }
 
@@ -204,7 +204,7 @@ TEST(ParallelWalk, HoldsNoMoreDescriptorsThanItsBudget) {
       filter.threads = threads;
       Counting counting;
       const std::size_t before = testing::openDescriptors();
-      WalkFolder(folder.path(), filter, WalkMode::Search, counting);
+      walkFolder(folder.path(), filter, WalkMode::Search, counting);
       EXPECT_EQ(counting.text + "entries " + std::to_string(counting.entries) + "\n", wanted)
           << descriptors << " descriptors, " << threads << " threads";
       EXPECT_LE(counting.mostOpen - before, descriptors)
@@ -266,7 +266,7 @@ TEST(ParallelWalk, AbortEndsTheWalkAndEntersNoFurtherFolder) {
   WalkFilter filter;
   filter.since = SinceThreshold::forDay(Since);
   filter.threads = 4;
-  WalkFolder(folder.path(), filter, WalkMode::Search, visitor);
+  walkFolder(folder.path(), filter, WalkMode::Search, visitor);
   // Asked at the start and before each folder: the first folder and its own are entered, then
   // the abort holds.
   EXPECT_EQ(visitor.found_, 1);

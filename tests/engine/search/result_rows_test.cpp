@@ -56,8 +56,8 @@ TEST(ResultRows, FilesShowNameSizeTimeAndPathInBothModes) {
   EXPECT_EQ(relative[0].pathText, "Sub/Report.txt");
   EXPECT_EQ(relative[1].pathText, "top.bin");
   EXPECT_EQ(relative[1].name(), "top.bin");
-  EXPECT_EQ(RowFullPath(relative[0], false, root), root + "/Sub/Report.txt");
-  EXPECT_EQ(RowFullPath(absolute[0], true, "/elsewhere"), root + "/Sub/Report.txt");
+  EXPECT_EQ(rowFullPath(relative[0], false, root), root + "/Sub/Report.txt");
+  EXPECT_EQ(rowFullPath(absolute[0], true, "/elsewhere"), root + "/Sub/Report.txt");
 }
 
 TEST(ResultRows, FolderRowCountsItsWholeTreeButNotDotFolders) {
@@ -79,9 +79,9 @@ TEST(ResultRows, FolderRowCountsItsWholeTreeButNotDotFolders) {
   EXPECT_EQ(rows[0].pathText, "project");
   EXPECT_EQ(rows[0].modifiedSeconds, When.tv_sec);
   EXPECT_EQ(types.asked.back(), (std::pair<std::string, bool>{"project", true}));
-  EXPECT_EQ(FolderByteSize(folder + "/"), FolderByteSize(folder));
+  EXPECT_EQ(folderByteSize(folder + "/"), folderByteSize(folder));
   for (const unsigned threads : {1u, 4u})  // the one-thread walk and the parallel walk
-    EXPECT_EQ(FolderByteSize(folder, {}, threads), (3072u + 1) * 1024u) << threads;
+    EXPECT_EQ(folderByteSize(folder, {}, threads), (3072u + 1) * 1024u) << threads;
 }
 
 // Rows streamed one after another reuse one row: each holds its own entry and nothing of the
@@ -141,17 +141,17 @@ TEST(ResultRows, RootFolderItselfAsSource) {
       buildResultRows(walkEntriesOf(std::vector<std::string>{"/etc/hostname"}), false, "/", types);
   if (rows.empty()) GTEST_SKIP() << "no /etc/hostname here";
   EXPECT_EQ(rows[0].pathText, "etc/hostname");
-  EXPECT_EQ(RowFullPath(rows[0], false, "/"), "/etc/hostname");
+  EXPECT_EQ(rowFullPath(rows[0], false, "/"), "/etc/hostname");
 }
 
 TEST(LongPath, SpellsExistingPathsAsStoredAndLeavesOthers) {
   TempFolder tree;
   makeFile(tree.path() + "/Data/Report.txt", When);
-  EXPECT_EQ(LongPathOf(""), "");
-  EXPECT_EQ(LongPathOf(tree.path() + "/Data/"), tree.path() + "/Data");
-  EXPECT_EQ(LongPathOf(tree.path() + "/Data/Report.txt"), tree.path() + "/Data/Report.txt");
-  EXPECT_EQ(LongPathOf(tree.path() + "/Data/missing"), tree.path() + "/Data/missing");
-  EXPECT_EQ(LongPathOf("/"), "/");
+  EXPECT_EQ(longPathOf(""), "");
+  EXPECT_EQ(longPathOf(tree.path() + "/Data/"), tree.path() + "/Data");
+  EXPECT_EQ(longPathOf(tree.path() + "/Data/Report.txt"), tree.path() + "/Data/Report.txt");
+  EXPECT_EQ(longPathOf(tree.path() + "/Data/missing"), tree.path() + "/Data/missing");
+  EXPECT_EQ(longPathOf("/"), "/");
 }
 
 TEST(SizeText, WholeKibibytes) {
