@@ -31,11 +31,6 @@
 namespace nuvelo {
 namespace {
 
-class NoTypes : public TypeNamer {
- public:
-  std::uint16_t typeOf(std::string_view, EntryKind) override { return 0; }
-};
-
 int refuse(CliEnvironment& env, const std::string& message) {
   env.err << message << '\n';
   return ExitStatus::BadUsage;
@@ -148,6 +143,20 @@ int closeReport(const CliOptions& o, CliEnvironment& env, CopyReport* report,
   return status == ExitStatus::Done ? ExitStatus::SomeFailed : status;
 }
 
+// The copy's sources: the entries the search found, a file by its size with a kibibyte to spare
+// as the window's rows count it, a folder taken whole by what its tree holds when gathered.
+std::vector<CopySource> copySourcesOf(const std::vector<WalkEntry>& entries) {
+  std::vector<CopySource> sources;
+  sources.reserve(entries.size());
+  for (const WalkEntry& entry : entries) {
+    CopySource source{entry.path, entry.kind == EntryKind::Folder, std::nullopt};
+    if (!source.isFolder)
+      source.bytesAtMost = (static_cast<std::uint64_t>(entry.bytes) / 1024 + 1) * 1024;
+    sources.push_back(std::move(source));
+  }
+  return sources;
+}
+
 // What the search found, for the job's record of the run.
 struct SearchRecord {
   CivilDate dayOfList;
@@ -178,9 +187,7 @@ std::optional<JobEnd> recordCopy(CliEnvironment& env, const CliOptions& o, const
 int runCopyJob(const CliOptions& o, CliEnvironment& env, const Job& job, const WalkFilter& filter,
                const SearchOutcome& found, const SearchRecord& search, CopyReport* report) {
   ProgressLine progress(env);
-  NoTypes noTypes;
-  const std::vector<ResultRow> rows = buildResultRows(found.entries, job.options.copy.dirAbs,
-                                                      job.options.search.sourceFolder, noTypes);
+  const std::vector<CopySource> sources = copySourcesOf(found.entries);
   CopyRequest request = copyRequestOf(job.options.copy, job.options.search.sourceFolder, filter);
   request.dryRun = o.dryRun;
   request.chunkFault = env.chunkFault;
@@ -188,7 +195,7 @@ int runCopyJob(const CliOptions& o, CliEnvironment& env, const Job& job, const W
   std::vector<std::string> copyList;
   const OverwritePolicy overwrite = overwritePolicyOf(job.options.copy.overwrite);
   TerminalCopyObserver observer(env, progress, o, overwrite, copyList, meter, report);
-  const CopyRunResult result = runCopy(rows, request, observer, copyList);
+  const CopyRunResult result = runCopy(sources, {}, request, observer, copyList);
   progress.clear();
   if (result.refusedForRoom) return ExitStatus::BadUsage;
   if (result.aborted && !interrupted(env) && observer.unanswered())

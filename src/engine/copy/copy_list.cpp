@@ -1,29 +1,27 @@
 #include "engine/copy/copy_list.h"
 
-#include <sys/stat.h>
-
-#include "platform/posix/filesystem.h"
-
 namespace nuvelo {
 
-bool isFolderEntry(const std::string& path) {
-  struct stat st {};
-  return lookUpEntry(path, st, false) && S_ISDIR(st.st_mode);
-}
-
-void gatherCopyList(const std::vector<ResultRow>& rows, bool dirAbs, const std::string& searchRoot,
-                    const WalkFilter& filter, WalkVisitor& visitor,
-                    const std::function<void()>& afterRow, std::vector<std::string>& list) {
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    if (visitor.abortRequested()) return;
-    if (!rows[i].checked) continue;
-    const std::string source = rowFullPath(rows[i], dirAbs, searchRoot);
-    if (isFolderEntry(source))
-      walkFolder(source, filter, WalkMode::WholeFolder, visitor);
+GatheredBytes gatherCopyList(const std::vector<CopySource>& sources, const StillChosen& stillChosen,
+                             const WalkFilter& filter, WalkVisitor& visitor,
+                             const std::function<void()>& afterSource,
+                             std::vector<std::string>& list) {
+  GatheredBytes bytes;
+  for (std::size_t i = 0; i < sources.size(); ++i) {
+    if (visitor.abortRequested()) break;
+    if (stillChosen && !stillChosen(i)) continue;
+    const CopySource& source = sources[i];
+    if (source.isFolder)
+      walkFolder(source.path, filter, WalkMode::WholeFolder, visitor);
     else
-      list.push_back(source);
-    if (afterRow) afterRow();
+      list.push_back(source.path);
+    if (source.bytesAtMost)
+      bytes.atMost += *source.bytesAtMost;
+    else
+      bytes.known = false;
+    if (afterSource) afterSource();
   }
+  return bytes;
 }
 
 }  // namespace nuvelo

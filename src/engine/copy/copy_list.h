@@ -1,24 +1,29 @@
 #pragma once
-// The list of files a copy run copies, gathered from the checked result rows.
+// The list of files a copy run copies, gathered from the sources still chosen.
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "engine/copy/copy_run.h"
 #include "engine/search/folder_walk.h"
-#include "engine/search/result_rows.h"
 
 namespace nuvelo {
 
-// Whether the path itself (a link not followed) is a folder.
-bool isFolderEntry(const std::string& path);
+// What the gathering found of the sources' size, for a first judge of the room.
+struct GatheredBytes {
+  std::uint64_t atMost = 0;  // the sum of the chosen sources' listed bytes
+  bool known = true;         // false when a chosen source came without its bytes
+};
 
-// Appends the sources of the checked rows in their order: a folder row stands for every file
-// below it (the walk of the whole folder with the filter's exclusions, whose entries go to the
-// visitor), a file row for itself. Before each row the gathering stops if the visitor asks it
-// to; afterRow runs after each checked row. Rows are read as the gathering reaches them.
-void gatherCopyList(const std::vector<ResultRow>& rows, bool dirAbs, const std::string& searchRoot,
-                    const WalkFilter& filter, WalkVisitor& visitor,
-                    const std::function<void()>& afterRow, std::vector<std::string>& list);
+// Appends the sources still chosen in their order: a folder stands for every file below it
+// (the walk of the whole folder with the filter's exclusions, whose entries go to the visitor),
+// a file for itself. Before each source the gathering stops if the visitor asks it to;
+// afterSource runs after each chosen one. Each source is asked as the gathering reaches it.
+GatheredBytes gatherCopyList(const std::vector<CopySource>& sources, const StillChosen& stillChosen,
+                             const WalkFilter& filter, WalkVisitor& visitor,
+                             const std::function<void()>& afterSource,
+                             std::vector<std::string>& list);
 
 }  // namespace nuvelo

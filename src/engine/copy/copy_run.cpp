@@ -65,7 +65,7 @@ void count(const EntryReport& report, CopyCounts& counts) {
   }
 }
 
-// The folder rows' files join the list; their unreadable folders are failures of the run.
+// The folders' files join the list; their unreadable folders are failures of the run.
 class GatherWalk : public ObservedWalk {
  public:
   GatherWalk(CopyObserver& observer, const CopyRequest& request, CopyRunResult& result,
@@ -87,21 +87,15 @@ class GatherWalk : public ObservedWalk {
   CopyRunResult& result_;
 };
 
-// Gathers the checked rows; false when an abort came meanwhile.
-bool gather(const std::vector<ResultRow>& rows, const CopyRequest& request, CopyObserver& observer,
-            std::vector<std::string>& list, CopyRunResult& result) {
+// Gathers the sources still chosen; nothing when an abort came meanwhile.
+std::optional<GatheredBytes> gather(const std::vector<CopySource>& sources,
+                                    const StillChosen& stillChosen, const CopyRequest& request,
+                                    CopyObserver& observer, std::vector<std::string>& list,
+                                    CopyRunResult& result) {
   GatherWalk walk(observer, request, result, list);
-  gatherCopyList(
-      rows, request.rule.dirAbs, request.rule.searchRoot, request.filter, walk,
-      [&observer] { observer.rowGathered(); }, list);
-  return !observer.abortRequested();
-}
-
-// At most the bytes of the checked rows: each row's whole kibibytes, one more for the rest.
-std::uint64_t roomAtMost(const std::vector<ResultRow>& rows) {
-  std::uint64_t bytes = 0;
-  for (const ResultRow& row : rows)
-    if (row.checked) bytes += (static_cast<std::uint64_t>(row.sizeKiB) + 1) * 1024;
+  const GatheredBytes bytes = gatherCopyList(
+      sources, stillChosen, request.filter, walk, [&observer] { observer.rowGathered(); }, list);
+  if (observer.abortRequested()) return std::nullopt;
   return bytes;
 }
 
@@ -129,7 +123,7 @@ std::uint64_t roomNeeded(const std::vector<std::string>& list, const CopyRequest
   return needed;
 }
 
-std::optional<SpaceShortage> spaceShortage(const std::vector<ResultRow>& rows,
+std::optional<SpaceShortage> spaceShortage(const GatheredBytes& listed,
                                            const std::vector<std::string>& list,
                                            const CopyRequest& request) {
   struct statvfs fs {};
@@ -137,9 +131,9 @@ std::optional<SpaceShortage> spaceShortage(const std::vector<ResultRow>& rows,
   if (statvfs(request.destination.c_str(), &fs) != 0 || fs.f_blocks == 0) return std::nullopt;
   SpaceShortage shortage;
   shortage.available = static_cast<std::uint64_t>(fs.f_bavail) * fs.f_frsize;
-  // The rows' sizes bound the need without a look at any file; only when they exceed the room
-  // is each file looked at.
-  if (roomAtMost(rows) <= shortage.available) return std::nullopt;
+  // The sizes the search listed bound the need without a look at any file; only when they
+  // exceed the room, or are not known, is each file looked at.
+  if (listed.known && listed.atMost <= shortage.available) return std::nullopt;
   shortage.needed = roomNeeded(list, request);
   if (shortage.needed <= shortage.available) return std::nullopt;
   return shortage;
@@ -288,10 +282,6 @@ std::vector<std::string> carriedSources(const std::vector<std::string>& copyList
   return carried;
 }
 
-bool anyRowChecked(const std::vector<ResultRow>& rows) {
-  return std::any_of(rows.begin(), rows.end(), [](const ResultRow& r) { return r.checked; });
-}
-
 DestinationState destinationState(const std::string& destination) {
   if (destination.empty()) return DestinationState::NotGiven;
   return isExistingFolder(destination) ? DestinationState::Exists : DestinationState::Missing;
@@ -303,17 +293,19 @@ Result<> makeDestination(const std::string& destination) {
 
 namespace {
 
-void runCopyInto(CopyRunResult& result, const std::vector<ResultRow>& rows,
-                 const CopyRequest& request, CopyObserver& observer,
+void runCopyInto(CopyRunResult& result, const std::vector<CopySource>& sources,
+                 const StillChosen& stillChosen, const CopyRequest& request, CopyObserver& observer,
                  std::vector<std::string>& list) {
   list.clear();
-  if (!gather(rows, request, observer, list, result)) {
+  const std::optional<GatheredBytes> listed =
+      gather(sources, stillChosen, request, observer, list, result);
+  if (!listed) {
     result.aborted = true;
     return;
   }
 
   if (!request.dryRun) {
-    if (const auto shortage = spaceShortage(rows, list, request);
+    if (const auto shortage = spaceShortage(*listed, list, request);
         shortage && !observer.proceedWithoutRoom(*shortage)) {
       result.refusedForRoom = true;
       return;
@@ -367,11 +359,12 @@ void runCopyInto(CopyRunResult& result, const std::vector<ResultRow>& rows,
 
 }  // namespace
 
-CopyRunResult runCopy(const std::vector<ResultRow>& rows, const CopyRequest& request,
-                      CopyObserver& observer, std::vector<std::string>& list) {
+CopyRunResult runCopy(const std::vector<CopySource>& sources, const StillChosen& stillChosen,
+                      const CopyRequest& request, CopyObserver& observer,
+                      std::vector<std::string>& list) {
   CopyRunResult result;
   try {
-    runCopyInto(result, rows, request, observer, list);
+    runCopyInto(result, sources, stillChosen, request, observer, list);
   } catch (const std::bad_alloc&) {
     result.outOfMemory = true;
   }

@@ -1,6 +1,6 @@
 #pragma once
 // The copy run, the same for the window and nuvelo-cli: the checks of the destination, the
-// gathering of the checked rows (a folder row stands for every file below it), and for each
+// gathering of the sources still chosen (a folder stands for every file below it), and for each
 // gathered file its destination folder, the overwrite decision and the copy; abort checks,
 // counts, and whether the run may record its day. The front ends watch it through an observer:
 // the window lets its events through and shows its boxes, the command line prints.
@@ -15,12 +15,23 @@
 #include <vector>
 
 #include "engine/copy/copy_runner.h"
-#include "engine/search/result_rows.h"
 #include "engine/search/search_run.h"
 
 namespace nuvelo {
 
-bool anyRowChecked(const std::vector<ResultRow>& rows);
+// One source of a copy run: a file (or a link) as itself, or a folder standing for every file
+// below it.
+struct CopySource {
+  std::string path;
+  bool isFolder = false;
+  // The bytes it holds at most as its search listed them (a folder: its tree); none when not
+  // known, so that a judge of the room looks at each file.
+  std::optional<std::uint64_t> bytesAtMost;
+};
+
+// Whether the source at this index is still to be copied when the gathering reaches it: the
+// window's check marks, which the user may change while the run gathers. Empty: every source.
+using StillChosen = std::function<bool(std::size_t)>;
 
 enum class DestinationState { NotGiven, Exists, Missing };
 DestinationState destinationState(const std::string& destination);
@@ -68,7 +79,7 @@ struct CopyProgress {
 
 class CopyObserver : public virtual WalkObserver {
  public:
-  // Gathering: after each checked row (a step of the progress).
+  // Gathering: after each source still chosen (a step of the progress).
   virtual void rowGathered() {}
   // Copying starts with this many files.
   virtual void copyStarting(std::size_t /*files*/) {}
@@ -141,11 +152,12 @@ struct CopyRunResult {
 std::vector<std::string> carriedSources(const std::vector<std::string>& copyList,
                                         const CopyRunResult& result);
 
-// Runs the copy of the checked rows of `rows`, which are read as the gathering reaches them
-// (the window may change check marks meanwhile), through `copyList`, the run's list of source
-// paths in copy order. The destination folder exists already. Memory that runs out anywhere in
-// the run, on any of its threads, ends it with outOfMemory.
-CopyRunResult runCopy(const std::vector<ResultRow>& rows, const CopyRequest& request,
-                      CopyObserver& observer, std::vector<std::string>& copyList);
+// Runs the copy of the sources still chosen, each asked as the gathering reaches it, through
+// `copyList`, the run's list of source paths in copy order. The destination folder exists
+// already. Memory that runs out anywhere in the run, on any of its threads, ends it with
+// outOfMemory.
+CopyRunResult runCopy(const std::vector<CopySource>& sources, const StillChosen& stillChosen,
+                      const CopyRequest& request, CopyObserver& observer,
+                      std::vector<std::string>& copyList);
 
 }  // namespace nuvelo

@@ -1,5 +1,7 @@
 #include "engine/search/result_rows.h"
 
+#include <algorithm>
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -211,6 +213,10 @@ Totals countChecked(const std::vector<ResultRow>& rows) {
   }
   totals.bytes = static_cast<double>(kib) * 1024.0;
   return totals;
+}
+
+bool anyRowChecked(const std::vector<ResultRow>& rows) {
+  return std::any_of(rows.begin(), rows.end(), [](const ResultRow& r) { return r.checked; });
 }
 
 }  // namespace nuvelo

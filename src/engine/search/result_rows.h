@@ -77,5 +77,6 @@ struct Totals {
   double bytes = 0;  // the checked rows' kibibytes times 1024
 };
 Totals countChecked(const std::vector<ResultRow>& rows);
+bool anyRowChecked(const std::vector<ResultRow>& rows);
 
 }  // namespace nuvelo

@@ -69,7 +69,8 @@ class AclFreeDestination : public ::testing::Test {
     request.overwrite = OverwriteAlways;
     request.filter.sourceText = source();
     std::vector<std::string> list;
-    return runCopy(testing::checkedRows(names), request, observer, list);
+    return runCopy(testing::sourcesOf(testing::checkedRows(names), source()), {}, request, observer,
+                   list);
   }
 
   testing::TempFolder tree;

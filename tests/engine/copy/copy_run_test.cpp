@@ -127,7 +127,8 @@ class CopyRunFixture : public ::testing::Test {
     return r;
   }
   CopyRunResult run(const std::vector<ResultRow>& list, const CopyRequest& r) {
-    return runCopy(list, r, observer, copyList);
+    return runCopy(testing::sourcesOf(list, source()), testing::checkMarksOf(list), r, observer,
+                   copyList);
   }
 
   TempFolder tree;
@@ -198,7 +199,7 @@ TEST_P(CopyRun, TellsFilesAndBytesDoneOfAllToCopyAsItGoes) {
   ProgressObserver progress;
   std::vector<std::string> copyList;
   auto list = rows({"a.txt", "docs", "large.bin", "gone.txt"});
-  runCopy(list, request(OverwriteAlways), progress, copyList);
+  runCopy(testing::sourcesOf(list, source()), {}, request(OverwriteAlways), progress, copyList);
 
   ASSERT_FALSE(progress.told.empty());
   const std::uint64_t all = 10 + 10 + (5 << 20);
@@ -224,7 +225,8 @@ TEST_P(CopyRun, CountsNoBytesForAnObserverThatDoesNotAsk) {
     std::vector<CopyProgress> told;
   } filesOnly;
   std::vector<std::string> copyList;
-  runCopy(rows({"a.txt", "b.txt"}), request(OverwriteAlways), filesOnly, copyList);
+  runCopy(testing::sourcesOf(rows({"a.txt", "b.txt"}), source()), {}, request(OverwriteAlways),
+          filesOnly, copyList);
   ASSERT_EQ(filesOnly.told.size(), 3u);  // at the start and after each file
   EXPECT_EQ(filesOnly.told.front().filesDone, 0u);
   EXPECT_EQ(filesOnly.told.back().filesDone, 2u);
@@ -644,7 +646,8 @@ TEST_P(CopyRunBudget, HoldsNoMoreDescriptorsThanItsBudgetAndCopiesEverything) {
   r.filter.descriptors = GetParam().descriptors;
   LimitObserver counting;
   const std::size_t before = testing::openDescriptors();
-  const CopyRunResult result = runCopy(list, r, counting, copyList);
+  const CopyRunResult result =
+      runCopy(testing::sourcesOf(list, source()), {}, r, counting, copyList);
   EXPECT_EQ(result.counts.copied, list.size());
   EXPECT_LE(counting.mostOpen - before, GetParam().descriptors);
   EXPECT_EQ(wholeCopies().size(), list.size());
@@ -685,7 +688,8 @@ TEST_P(CopyRunOutOfMemory, EndsTheRunAsFailedWithWhatItToldAndNoTemporaryFile) {
   };
   LimitObserver observing;
   observing.throwAtFile = c.throwAtFile;
-  const CopyRunResult result = runCopy(list, r, observing, copyList);
+  const CopyRunResult result =
+      runCopy(testing::sourcesOf(list, source()), {}, r, observing, copyList);
   EXPECT_TRUE(result.outOfMemory);
   EXPECT_FALSE(result.aborted);
   EXPECT_FALSE(result.completed(false));

@@ -17,6 +17,7 @@
 #include "engine/copy/copy_run.h"
 #include "messages/failure_reasons.h"
 #include "platform/posix/temporary_names.h"
+#include "support/checked_rows.h"
 #include "support/file_tree.h"
 #include "support/small_tmpfs.h"
 
@@ -95,7 +96,7 @@ class KeepReplaced : public ::testing::TestWithParam<unsigned> {
     std::vector<ResultRow> rows(2);
     rows[0].pathText = "a.txt";
     rows[1].pathText = "docs";
-    return runCopy(rows, r, observer, copyList);
+    return runCopy(testing::sourcesOf(rows, source()), {}, r, observer, copyList);
   }
 
   TempFolder tree;
@@ -251,7 +252,7 @@ TEST_P(KeepReplaced, TheRoomCheckCountsKeptFilesAsFreeingNothing) {
     std::vector<ResultRow> rows(1);
     rows[0].pathText = "a.txt";
     rows[0].sizeKiB = 300;
-    runCopy(rows, r, observer, copyList);
+    runCopy(testing::sourcesOf(rows, source()), {}, r, observer, copyList);
     EXPECT_EQ(observer.shortages.size(), keep ? 1u : 0u);
   }
 }
