@@ -5,7 +5,6 @@
 #include <QApplication>
 
 #include "gui/app/application.h"
-#include "gui/widgets/event_pump.h"
 
 int main(int argc, char* argv[]) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -13,6 +12,5 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   nuvelo::configureApplication(app);
   nuvelo::applyProgramFont(app);  // the design's pixels, whatever the machine's desktop font
-  nuvelo::EventPump::letEventsThroughEveryCall(true);
   return RUN_ALL_TESTS();
 }

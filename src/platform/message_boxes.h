@@ -1,6 +1,7 @@
 #pragma once
 // The program's modal message boxes, behind an interface so that tests script the answers.
 
+#include <functional>
 #include <string>
 
 namespace nuvelo {
@@ -52,6 +53,25 @@ class MessageBoxes {
   // The box for an error that ended a command: the application's title as caption, the stop
   // icon, one OK button, `message` as applicationErrorText gives it.
   virtual void showApplicationError(const std::string& message) = 0;
+
+  // Closes a box opened by ask or askWithCheckBox before it was answered; its answer then never
+  // comes. Nothing once it was answered.
+  using Withdraw = std::function<void()>;
+
+  // The boxes of show and showWithCheckBox, opened while the event loop goes on: `answered` is
+  // called once, from the event loop, with what show or showWithCheckBox would return. By
+  // default the box is shown at once and answered before ask returns.
+  virtual Withdraw ask(MessageKind kind, const std::string& text, MessageButtons buttons,
+                       MessagePlacement placement, std::function<void(MessageAnswer)> answered) {
+    answered(show(kind, text, buttons, placement));
+    return [] {};
+  }
+  virtual Withdraw askWithCheckBox(MessageKind kind, const std::string& text,
+                                   const std::string& checkBoxText, MessagePlacement placement,
+                                   std::function<void(bool)> answered) {
+    answered(showWithCheckBox(kind, text, checkBoxText, placement));
+    return [] {};
+  }
 };
 
 }  // namespace nuvelo

@@ -3,6 +3,7 @@
 
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -45,11 +46,28 @@ class FakeMessageBoxes : public MessageBoxes {
     applicationErrors.push_back(applicationErrorText(message));
   }
 
+  // A question asked while the event loop goes on, held open until the test answers it.
+  struct Held {
+    std::function<void(MessageAnswer)> answer;
+    bool withdrawn = false;
+  };
+  Withdraw ask(MessageKind kind, const std::string& text, MessageButtons buttons,
+               MessagePlacement placement, std::function<void(MessageAnswer)> answered) override {
+    if (!holdQuestions) return MessageBoxes::ask(kind, text, buttons, placement, answered);
+    shown.push_back({kind, text, buttons, placement});
+    auto question = std::make_shared<Held>(Held{std::move(answered)});
+    held.push_back(question);
+    if (onShow) onShow(shown.back());
+    return [question] { question->withdrawn = true; };
+  }
+
   std::function<void(const Shown&)> onShow;  // looks at the program while the box is up
   std::deque<MessageAnswer> answers;         // for Yes/No boxes; No when the script runs out
   std::deque<bool> checks;  // the check box as each box with one is left; unchecked when out
   std::vector<Shown> shown;
   std::vector<std::string> applicationErrors;  // as the box shows them
+  bool holdQuestions = false;                  // ask leaves its questions open in `held`
+  std::vector<std::shared_ptr<Held>> held;
 };
 
 }  // namespace nuvelo::testing

@@ -46,7 +46,11 @@ void TerminationSignalCloser::closeWindow() {
   while (read(wakePipe[0], buffer, sizeof buffer) > 0) {
   }
   closeModalWindows();
-  if (window_) window_->close();
+  if (!window_) return;
+  if (auto* closable = dynamic_cast<SignalClosable*>(window_.data()))
+    closable->closeForSignal();
+  else
+    window_->close();
 }
 
 // A modal dialog or box would hold the close until someone answered it: each is closed as its

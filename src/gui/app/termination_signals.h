@@ -10,6 +10,8 @@
 #include <QWidget>
 #include <csignal>
 
+#include "platform/signal_closable.h"
+
 class QSocketNotifier;
 
 namespace nuvelo {

@@ -8,7 +8,9 @@
 
 #include "gui/main_window/main_window.h"
 #include "gui/widgets/status_bar.h"
+#include "messages/window_run_messages.h"
 #include "platform/desktop_notifier.h"
+#include "platform/qt/gui_text.h"
 
 namespace nuvelo {
 namespace {
@@ -16,9 +18,9 @@ namespace {
 QString statusTextOf(MainWindow::Activity activity) {
   switch (activity) {
     case MainWindow::Activity::Searching:
-      return QStringLiteral("検索中です");
+      return qt(searchingText());
     case MainWindow::Activity::Copying:
-      return QStringLiteral("コピー中です");
+      return qt(copyingText());
     case MainWindow::Activity::Idle:
       break;
   }
@@ -28,12 +30,11 @@ QString statusTextOf(MainWindow::Activity activity) {
 }  // namespace
 
 void MainWindow::setActivity(Activity activity) {
-  const bool wasBusy = busy();
+  const bool wasBusy = activity_ != Activity::Idle;
   activity_ = activity;
-  const bool nowBusy = busy();
+  const bool nowBusy = activity_ != Activity::Idle;
   if (nowBusy && !wasBusy) QApplication::setOverrideCursor(Qt::WaitCursor);
   if (!nowBusy && wasBusy) QApplication::restoreOverrideCursor();
-  if (nowBusy) abortRequested_ = false;
   if (nowBusy && !wasBusy) runClock_.start();
 
   // Neither run starts while the other goes on; each reads its own folder box.

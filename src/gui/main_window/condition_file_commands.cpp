@@ -17,7 +17,7 @@
 namespace nuvelo {
 
 void MainWindow::onSaveConditionFile() {
-  if (busy()) return;
+  if (running()) return;
   const auto path = services_.files->conditionFileToSave({lastSavePath_, conditionFileFolder_});
   if (!path) return;
   lastSavePath_ = *path;
@@ -27,7 +27,7 @@ void MainWindow::onSaveConditionFile() {
 }
 
 void MainWindow::onSaveJobFile() {
-  if (busy()) return;
+  if (running()) return;
   const auto path = services_.files->conditionFileToSave({lastSavePath_, conditionFileFolder_});
   if (!path) return;
   lastSavePath_ = *path;
@@ -35,7 +35,7 @@ void MainWindow::onSaveJobFile() {
 }
 
 void MainWindow::onOpenConditionFile() {
-  if (busy()) return;
+  if (running()) return;
   const auto path = services_.files->conditionFileToOpen({lastOpenPath_, conditionFileFolder_});
   if (!path) return;
   lastOpenPath_ = *path;

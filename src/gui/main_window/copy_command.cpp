@@ -15,134 +15,109 @@
 #include "engine/jobs/job_end.h"
 #include "engine/jobs/job_state.h"
 #include "gui/dialogs/copy_notice.h"
+#include "gui/jobs/copy_job.h"
+#include "gui/main_window/copy_questions.h"
 #include "gui/main_window/main_window.h"
 #include "gui/main_window/write_failure_box.h"
 #include "gui/results/result_list_view.h"
-#include "gui/widgets/event_pump.h"
 #include "gui/widgets/folder_box.h"
 #include "gui/widgets/status_bar.h"
 #include "gui/widgets/status_text.h"
 #include "messages/copy_messages.h"
 #include "messages/run_messages.h"
+#include "messages/window_run_messages.h"
 #include "platform/qt/gui_text.h"
 #include "platform/qt/modal_runner.h"
 #include "platform/text_encoding.h"
 
 namespace nuvelo {
+
 namespace {
 
-// The report with its paths as the user reads them (a Shift-JIS name decoded).
-EntryReport shownReport(const EntryReport& report) {
-  EntryReport shown = report;
-  shown.source = nameForDisplay(report.source);
-  shown.target = nameForDisplay(report.target);
-  return shown;
+// The sources of the list's rows in their order, with their check marks now.
+std::vector<CopySource> copySourcesOf(const MainWindow& window, const std::vector<ResultRow>& rows,
+                                      std::vector<bool>& checked) {
+  std::vector<CopySource> sources;
+  sources.reserve(rows.size());
+  checked.reserve(rows.size());
+  for (const ResultRow& row : rows) {
+    // Each row's whole kibibytes and one more: no more than the row holds.
+    const auto atMost = (static_cast<std::uint64_t>(row.sizeKiB) + 1) * 1024;
+    sources.push_back({window.rowFullPath(row), row.folder, atMost});
+    checked.push_back(row.checked);
+  }
+  return sources;
 }
-
-// The window's side of a copy run: the abort command's flag, the progress bar stepped by the
-// event pump, which lets the window's events through, the progress in the status bar, a box
-// for each question and each failure until the user asks for no more failure boxes, and the
-// failed files with their reasons for the notice.
-class WindowCopyObserver : public CopyObserver {
- public:
-  WindowCopyObserver(const bool& abortRequested, EventPump& pump, MessageBoxes& boxes,
-                     MessagePlacement placement, StatusText& status)
-      : abortRequested_(abortRequested),
-        pump_(pump),
-        boxes_(boxes),
-        placement_(placement),
-        status_(status) {}
-
-  bool abortRequested() override { return abortRequested_; }
-  void entryRead() override { pump_.step(); }
-  void poll() override { pump_.poll(); }
-  bool callingThreadMayRead() const override { return false; }
-  void rowGathered() override { pump_.step(); }
-  void copyStarting(std::size_t) override {
-    pump_.sync();
-    clock_.start();
-  }
-  ReplaceAnswer askReplace(const std::string& target) override {
-    syncShown();
-    return boxes_.show(MessageKind::Confirmation, replaceQuestionText(nameForDisplay(target)),
-                       MessageButtons::YesNo, MessagePlacement::centred()) == MessageAnswer::Yes
-               ? ReplaceAnswer::Replace
-               : ReplaceAnswer::Keep;
-  }
-  void copyFailed(const EntryReport& report) override {
-    const EntryReport shown = shownReport(report);
-    failedFiles_ << qt(failedFileLineText(shown));
-    if (!failureBoxesWanted_) return;
-    syncShown();
-    if (boxes_.showWithCheckBox(MessageKind::Error, copyFailureText(shown),
-                                "このコピー中は以降のエラーを表示しない",
-                                MessagePlacement::centred()))
-      failureBoxesWanted_ = false;
-  }
-  void fileDone(const EntryReport&) override { pump_.advanceHeld(); }
-  bool proceedWithoutRoom(const SpaceShortage& shortage) override {
-    syncShown();
-    return boxes_.show(MessageKind::Warning, spaceShortageText(shortage) + "。\n続けますか？",
-                       MessageButtons::YesNo, placement_) == MessageAnswer::Yes;
-  }
-  bool wantsBytes() const override { return true; }
-  void progress(const CopyProgress& now) override {
-    latest_ = now;
-    if (status_.due()) showProgress();
-  }
-
-  const QStringList& failedFiles() const { return failedFiles_; }
-
- private:
-  void showProgress() {
-    if (latest_)
-      status_.show(qt(copyProgressText(*latest_, static_cast<double>(clock_.elapsed()) / 1000.0)));
-  }
-  // Before a box: the bar and the status text as they are now.
-  void syncShown() {
-    pump_.sync();
-    showProgress();
-  }
-
-  const bool& abortRequested_;
-  EventPump& pump_;
-  MessageBoxes& boxes_;
-  MessagePlacement placement_;  // of the question about room, over the main window
-  StatusText& status_;
-  QElapsedTimer clock_;
-  std::optional<CopyProgress> latest_;
-  bool failureBoxesWanted_ = true;
-  QStringList failedFiles_;
-};
 
 }  // namespace
 
+// Starts the copy of the checked rows as a job; copyEnded takes what it did.
 void MainWindow::onCopy() {
-  if (busy() || !copyMayStart() || !versionsFolderServes()) return;
-  const Job job = windowJob(searchRoot_, Selection::By::Day);
-  FileLock runLock;
-  if (!lockCopyJob(job, runLock)) return;
+  // One run at a time: a click on コピー while a copy runs does nothing.
+  if (running() || !copyMayStart() || !versionsFolderServes()) return;
+  auto run = std::make_unique<CopyRun>(CopyRun{
+      windowJob(searchRoot_, Selection::By::Day), {}, {boxes(), positionedPlacement()}, {}, {}});
+  if (!lockCopyJob(run->job, run->lock)) return;
   destinationFolderBox->remember(utf8(destinationFolderEdit->text()));
   setActivity(Activity::Copying);
   showCopyProgress();
-  copyList_.emplace();
-  std::optional<CopyRunResult> result;
-  guarded([&] { result = runCopy(); });
-  // A copy that started records what it carried and what waits, an aborted one too.
+  std::vector<bool> checked;
+  std::vector<CopySource> sources = copySourcesOf(*this, resultModel_->rows(), checked);
+  run->marks = std::make_shared<CheckMarks>(checked);
+  run->clock.start();
+  copyRun_ = std::move(run);
+  runStatus_ = std::make_unique<StatusText>(*statusPanels, 2);
+  copyJob_ = std::make_unique<CopyJob>(std::move(sources), copyRun_->marks,
+                                       copyRequestOf(copyOptions(), searchRoot_, walkFilter()),
+                                       copyRun_->questions, copyWatch());
+  copyJob_->setGate(runGate_);
+  copyJob_->start(progressBar->maximum());
+}
+
+CopyJobWatch MainWindow::copyWatch() {
+  CopyJobWatch watch;
+  watch.progressed = [this](long long position, const std::optional<CopyProgress>& latest,
+                            bool now) {
+    progressBar->setValue(static_cast<int>(position));
+    if (latest && (runStatus_->due() || now)) {
+      const double seconds = static_cast<double>(copyRun_->clock.elapsed()) / 1000.0;
+      runStatus_->show(qt(copyProgressText(*latest, seconds)));
+    }
+  };
+  watch.copying = [this] { copyRun_->clock.start(); };
+  watch.failed = [this](const EntryReport& report) {
+    failedFiles_ << qt(failedFileLineText(shownReport(report)));
+  };
+  watch.ended = [this](const CopyRunResult& result, const std::vector<std::string>& copyList,
+                       const std::string& error) { copyEnded(result, copyList, error); };
+  return watch;
+}
+
+// The copy's end, on the window's thread: the run recorded (an aborted one too), the totals back
+// in the status bar, and the notice of a completed run.
+void MainWindow::copyEnded(const CopyRunResult& result, const std::vector<std::string>& copyList,
+                           const std::string& error) {
+  const std::unique_ptr<CopyJob> ended = std::move(copyJob_);
+  runStatus_.reset();
   std::optional<JobEnd> end;
-  if (result && !result->refusedForRoom) guarded([&] { end = recordCopy(job, *result); });
-  copyList_.reset();
+  if (error.empty() && !result.refusedForRoom)
+    guarded([&] { end = recordCopy(copyRun_->job, result, copyList); });
   showTotals();  // in place of the copy's progress
-  if (result && result->completed(false)) {
-    notifyIfLongRunEnded(copyEndedText(result->counts));
-    if (end) guarded([&] { finishCompletedCopy(*result, *end); });
-  } else if (result && result->outOfMemory) {
+  if (!error.empty()) boxes().showApplicationError(error);
+  if (error.empty() && result.completed(false)) {
+    notifyIfLongRunEnded(copyEndedText(result.counts));
+    if (end && !closeAfterRun_) guarded([&] { finishCompletedCopy(result, *end); });
+  } else if (result.outOfMemory) {
     boxes().show(MessageKind::Error, copyOutOfMemoryText(), MessageButtons::Ok,
                  positionedPlacement());
   }
   failedFiles_.clear();
+  copyRun_.reset();
   setActivity(Activity::Idle);
-  finishRun();
+  // Failures are told whatever boxes and notices the user turned off.
+  if (end && result.counts.failed > 0)
+    statusPanels->setPanelText(1, qt(copyFailuresWaitText(result.counts.failed)));
+  closeIfAsked();
 }
 
 bool MainWindow::lockCopyJob(const Job& job, FileLock& lock) {
@@ -151,14 +126,13 @@ bool MainWindow::lockCopyJob(const Job& job, FileLock& lock) {
     lock = std::move(*taken);
     return true;
   }
-  boxes().show(
-      MessageKind::Warning,
-      "このコピーと同じジョブを nuvelo-cli が実行中です。終わってからもう一度コピーしてください",
-      MessageButtons::Ok, positionedPlacement());
+  boxes().show(MessageKind::Warning, jobRunningElsewhereText(), MessageButtons::Ok,
+               positionedPlacement());
   return false;
 }
 
-std::optional<JobEnd> MainWindow::recordCopy(Job job, const CopyRunResult& result) {
+std::optional<JobEnd> MainWindow::recordCopy(Job job, const CopyRunResult& result,
+                                             const std::vector<std::string>& copyList) {
   // The rows judge only what waited when their search started, and only for the same job (the
   // destination may have changed since).
   const bool sameJob = listMade_ && listMade_->jobKey == job.key;
@@ -168,7 +142,7 @@ std::optional<JobEnd> MainWindow::recordCopy(Job job, const CopyRunResult& resul
   run.completed = result.completed(false);
   if (!job.waiting.empty())
     for (const ResultRow& row : resultModel_->rows()) run.listed.push_back(rowFullPath(row));
-  run.carried = carriedSources(*copyList_, result);
+  run.carried = carriedSources(copyList, result);
   run.failed = result.failedSources;
   if (listMade_)
     run.failed.insert(run.failed.end(), listMade_->unreadable.begin(), listMade_->unreadable.end());
@@ -183,6 +157,14 @@ bool MainWindow::copyMayStart() {
   if (!anyRowChecked(resultModel_->rows())) {
     boxes().show(MessageKind::Information, nothingToCopyText(), MessageButtons::Ok,
                  positionedPlacement());
+    return false;
+  }
+  // The rows were found below the folder the source box named at the search: a box that names
+  // another folder now would copy files the user no longer sees as the source's.
+  if (cleanSourceFolder(utf8(sourceFolderEdit->text())) != searchRoot_) {
+    boxes().show(MessageKind::Warning, sourceChangedSinceSearchText(), MessageButtons::Ok,
+                 positionedPlacement());
+    sourceFolderEdit->setFocus();
     return false;
   }
   const std::string destination = utf8(destinationFolderEdit->text());
@@ -225,20 +207,6 @@ void MainWindow::showCopyProgress() {
   progressBar->setMaximum(resultModel_->rowCount());
   progressBar->setValue(0);
   progressBar->show();
-}
-
-// Gathers and copies through the engine's run; an abort ends it with abortRequested_ cleared.
-CopyRunResult MainWindow::runCopy() {
-  EventPump pump(progressBar);
-  progressBar->setMaximum(resultModel_->rowCount());
-  const CopyRequest request = copyRequestOf(copyOptions(), searchRoot_, walkFilter());
-  StatusText status(*statusPanels, 2);
-  WindowCopyObserver observer(abortRequested_, pump, boxes(), positionedPlacement(), status);
-  const CopyRunResult result = nuvelo::runCopy(resultModel_->rows(), request, observer, *copyList_);
-  pump.sync();
-  if (result.aborted) abortRequested_ = false;
-  failedFiles_ = observer.failedFiles();
-  return result;
 }
 
 // Shows the notice of a completed run, whose day and retry list are recorded.

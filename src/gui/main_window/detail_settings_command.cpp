@@ -12,7 +12,7 @@
 namespace nuvelo {
 
 void MainWindow::onDetailSettings() {
-  if (busy()) return;
+  if (running()) return;
   newSearchNeeded_ = false;
   detailSettingsDialog->load(detailOptions());
   detailSettingsDialog->centreOnParent();

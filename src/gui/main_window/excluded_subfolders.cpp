@@ -15,7 +15,7 @@
 namespace nuvelo {
 
 void MainWindow::onSubfoldersToggled() {
-  if (busy()) {
+  if (running()) {
     // A running walk reads the switch: the box goes back to the state it started with.
     subfoldersCheckBox->setChecked(lastSubfoldersChecked_);
     return;
@@ -29,7 +29,7 @@ void MainWindow::onSubfoldersToggled() {
 }
 
 void MainWindow::onAddExcludedSubfolder() {
-  if (busy()) return;
+  if (running()) return;
   // Cleaned as the search cleans it, so that the entry starts with the "/" the walk expects.
   const std::string source = cleanSourceFolder(utf8(sourceFolderEdit->text()));
   if (!isExistingFolder(source)) {
@@ -53,7 +53,7 @@ void MainWindow::onAddExcludedSubfolder() {
 }
 
 void MainWindow::onRemoveExcludedSubfolder() {
-  if (busy()) return;
+  if (running()) return;
   const QList<QListWidgetItem*> selected = excludedSubfoldersList->selectedItems();
   if (selected.isEmpty()) return;
   delete excludedSubfoldersList->takeItem(excludedSubfoldersList->row(selected.front()));

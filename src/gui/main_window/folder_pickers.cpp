@@ -16,7 +16,7 @@ std::string MainWindow::chooseFolder(const std::string& initial) {
 // The browse commands of both folder boxes: the chosen folder, without a trailing "/" (the root
 // folder itself keeps its "/").
 void MainWindow::browseInto(QLineEdit* box) {
-  if (busy()) return;
+  if (running()) return;
   box->setFocus();
   box->setText(qt(chooseFolder(utf8(box->text()))));
   const QString trimmed = qt(withoutTrailingSeparator(utf8(box->text())));

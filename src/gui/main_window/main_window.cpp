@@ -2,6 +2,7 @@
 #include "gui/results/result_list_view.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDateEdit>
@@ -12,6 +13,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTreeView>
+#include <iostream>
 
 #include "engine/settings/settings_lock.h"
 #include "engine/settings/stored_options.h"
@@ -24,6 +26,7 @@
 #include "gui/widgets/program_icon.h"
 #include "gui/widgets/scale_to_font.h"
 #include "gui/widgets/status_bar.h"
+#include "gui/widgets/status_text.h"
 #include "platform/qt/gui_text.h"
 
 namespace nuvelo {
@@ -59,7 +62,13 @@ MainWindow::MainWindow(MainWindowServices services, std::string settingsPath,
   copyNotice = new CopyNotice(*services_.boxes, *services_.shell, *services_.dialogs, this);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+  // A window that goes away during a run stops it first (its jobs go first), and gives the
+  // cursor back.
+  copyJob_.reset();
+  searchJob_.reset();
+  if (running()) QApplication::restoreOverrideCursor();
+}
 
 void MainWindow::connectCommands() {
   connect(subfoldersCheckBox, &QCheckBox::toggled, this, [this] { onSubfoldersToggled(); });
@@ -192,38 +201,46 @@ MainWindowSettings MainWindow::currentSettings() const {
   return s;
 }
 
-bool MainWindow::saveSettingsForClose() {
+void MainWindow::saveSettingsForClose() {
   // Read again under the lock: what nuvelo-cli wrote since the window started stays.
   const Result<> written = changeSettingsFile(settingsPath_, [this](ProfileFile& settings) {
     return writeSettingsAtClose(settings, currentSettings());
   });
-  return writtenOrShown(written, boxes());
+  if (written) return;
+  // The window closes all the same: a settings file that cannot be written must not keep the
+  // program, or a logout, waiting.
+  if (closingForSignal_)
+    std::cerr << "nuvelo: " << written.error().path << " に書き込めません" << std::endl;
+  else
+    writtenOrShown(written, boxes());
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (busy()) {
-    // The running search or copy still uses the window's state: stop it, and close once it
-    // has returned.
-    abortRequested_ = true;
-    closePending_ = true;
+  if (running()) {
+    // The run still uses what the window handed it: stop it, and close once it has ended.
+    closeAfterRun_ = true;
+    onAbort();
     event->ignore();
     return;
   }
-  if (!saveSettingsForClose()) {
-    event->ignore();
-    return;
-  }
+  saveSettingsForClose();
   event->accept();
 }
 
-void MainWindow::finishRun() {
-  if (!closePending_) return;
-  closePending_ = false;
-  QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+void MainWindow::closeIfAsked() {
+  if (!closeAfterRun_) return;
+  closeAfterRun_ = false;
+  close();
+}
+
+void MainWindow::closeForSignal() {
+  closingForSignal_ = true;
+  close();
 }
 
 void MainWindow::onExit() {
-  if (busy()) return;
+  // 終了 is refused while a run goes on; the close box stops the run instead.
+  if (running()) return;
   close();
 }
 

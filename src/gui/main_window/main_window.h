@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,9 +23,14 @@
 #include "engine/settings/condition_file.h"
 #include "engine/settings/settings_file.h"
 #include "gui/dialogs/detail_settings_dialog.h"
+#include "gui/jobs/copy_job.h"
+#include "gui/jobs/search_job.h"
+#include "gui/main_window/copy_questions.h"
 #include "gui/results/result_list_model.h"
 #include "platform/message_boxes.h"
 #include "platform/posix/date_time_value.h"
+#include "platform/posix/file_lock.h"
+#include "platform/signal_closable.h"
 
 class QAction;
 class QCheckBox;
@@ -47,11 +53,11 @@ struct BuiltRows;
 class DesktopNotifier;
 class DesktopShell;
 class FileDialogs;
-class FileLock;
 class HelpViewer;
 class KeySink;
 class ModalRunner;
 class StatusBar;
+class StatusText;
 
 // The platform services the main window works through; tests hand in doubles.
 struct MainWindowServices {
@@ -64,7 +70,7 @@ struct MainWindowServices {
   DesktopNotifier* notifier = nullptr;
 };
 
-class MainWindow : public QMainWindow {
+class MainWindow : public QMainWindow, public SignalClosable {
   Q_OBJECT
  public:
   // settingsPath: the NVO.ini to read and write; executableFolder: the program's own folder.
@@ -141,11 +147,15 @@ class MainWindow : public QMainWindow {
   // What the window is doing; the controls follow it.
   enum class Activity { Idle, Searching, Copying };
   // Enters or leaves a run: the wait cursor, the commands that may start, the folder box the run
-  // reads (read-only meanwhile), the abort command, the progress bar and the status text. A run
-  // starting clears the abort request.
+  // reads (read-only meanwhile), the abort command, the progress bar and the status text.
   void setActivity(Activity activity);
-  bool busy() const { return activity_ != Activity::Idle; }
-  bool abortRequested() const { return abortRequested_; }
+  // A search or a copy runs, as a job on a thread of its own: from the click that started it
+  // until the window has taken its end. The window's events go on meanwhile.
+  bool running() const { return activity_ != Activity::Idle; }
+  // The running job was asked to stop and has not ended yet.
+  bool abortRequested() const {
+    return (searchJob_ && searchJob_->abortRequested()) || (copyJob_ && copyJob_->abortRequested());
+  }
   // The source folder as its box held it when the last search started: the listed rows were
   // found below it.
   const std::string& searchRoot() const { return searchRoot_; }
@@ -153,7 +163,7 @@ class MainWindow : public QMainWindow {
   // The sorted column, counted from 1 and negative when descending; 0 before any sorting.
   std::int32_t sortColumn() const { return sortColumn_; }
   // A copy run is gathering or copying the checked rows.
-  bool copyRunning() const { return copyList_.has_value(); }
+  bool copyRunning() const { return copyJob_ != nullptr; }
   // The count and size of the checked rows, as the status bar shows them.
   Totals checkedTotals() const { return totals_; }
   // The subfolder switch as it stood when last changed outside a run.
@@ -209,10 +219,14 @@ class MainWindow : public QMainWindow {
     return listMade_ ? std::optional<CivilDate>(listMade_->day) : std::nullopt;
   }
 
-  // A search or copy calls this when it has returned to idle; a close asked for while it ran
-  // happens now.
-  void finishRun();
-  bool closePending() const { return closePending_; }
+  // Test seam: called on each run's thread before the run starts.
+  void setRunGate(std::function<void()> gate) { runGate_ = std::move(gate); }
+
+  // The window was asked to close while a run went on: it closes once the run has stopped.
+  bool closesAfterRun() const { return closeAfterRun_; }
+  // A close for a termination signal: as the close box, but a failure to save the settings goes
+  // to stderr instead of a box.
+  void closeForSignal() override;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -220,7 +234,10 @@ class MainWindow : public QMainWindow {
  private:
   // Handlers.
   void restoreFromSettings();
-  bool saveSettingsForClose();  // false when the settings could not be saved: the window stays
+  // Saves the settings for a close; a failure is told once, in a box or on stderr.
+  void saveSettingsForClose();
+  // A close asked for while a run went on happens now that it has ended.
+  void closeIfAsked();
   void onExit();
   void onSubfoldersToggled();
   void onRemoveExcludedSubfolder();
@@ -270,20 +287,24 @@ class MainWindow : public QMainWindow {
   void connectCommands();
   void refuseSearch(const std::string& message);
   void search(Selection::By by);
+  struct ListMade;
+  void searchEnded(const SearchOutcome& outcome, BuiltRows& rows, const std::string& error,
+                   const ListMade& made);
   // The window's job for a run of `source` now, choosing its files as `by` says.
   Job windowJob(const std::string& source, Selection::By by) const;
   CivilDate today() const;
-  // The folders that could not be read; nothing when the search was aborted.
-  std::optional<std::vector<UnreadableFolder>> runSearch(const Job& job);
   bool copyMayStart();
   bool versionsFolderServes();
   // Holds the job's run lock for the copy; false, after telling the user, while nuvelo-cli runs
   // the same job.
   bool lockCopyJob(const Job& job, FileLock& lock);
   // Records the run in the job's state; nothing, after the error box, when it could not be.
-  std::optional<JobEnd> recordCopy(Job job, const CopyRunResult& result);
+  std::optional<JobEnd> recordCopy(Job job, const CopyRunResult& result,
+                                   const std::vector<std::string>& copyList);
   void showCopyProgress();
-  CopyRunResult runCopy();
+  CopyJobWatch copyWatch();
+  void copyEnded(const CopyRunResult& result, const std::vector<std::string>& copyList,
+                 const std::string& error);
   void finishCompletedCopy(const CopyRunResult& result, const JobEnd& end);
   // A desktop notification, when the run that ends now was long and the user is elsewhere.
   void notifyIfLongRunEnded(const std::string& body);
@@ -313,14 +334,13 @@ class MainWindow : public QMainWindow {
   SearchOptions search_;  // the date, per-folder mode and the excluded extensions
   CopyOptions copy_;      // path mode, drive-letter folder, overwrite policy, verify
   bool showCopyNotice_ = true;
-  bool closePending_ = false;
+  bool closeAfterRun_ = false;
+  bool closingForSignal_ = false;
   Activity activity_ = Activity::Idle;
-  bool abortRequested_ = false;
   QElapsedTimer runClock_;  // since the running search or copy started
   qint64 longRunMilliseconds_ = LongRunMilliseconds;
   std::string searchRoot_;
   std::int32_t sortColumn_ = 0;
-  std::optional<std::vector<std::string>> copyList_;  // exists only during a copy run
   QStringList failedFiles_;  // of the copy run that just ended, each with its reason
   Totals totals_;
   bool lastSubfoldersChecked_ = true;
@@ -339,6 +359,20 @@ class MainWindow : public QMainWindow {
   std::optional<ListMade> listMade_;
   std::string lastSavePath_;  // the condition-file dialogs start with what they returned last
   std::string lastOpenPath_;
+  // What a copy holds until it has ended.
+  struct CopyRun {
+    Job job;
+    FileLock lock;  // the job's run lock
+    WindowCopyQuestions questions;
+    std::shared_ptr<CheckMarks> marks;
+    QElapsedTimer clock;  // since the files started to be copied
+  };
+  std::unique_ptr<CopyRun> copyRun_;
+  std::unique_ptr<StatusText> runStatus_;  // of the running search or copy
+  std::function<void()> runGate_;
+  // The running search or copy; last, so that a window going away stops them first.
+  std::unique_ptr<SearchJob> searchJob_;
+  std::unique_ptr<CopyJob> copyJob_;
 };
 
 }  // namespace nuvelo

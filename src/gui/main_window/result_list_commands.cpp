@@ -29,6 +29,15 @@ const char* openFailureText(std::error_code code) {
 }  // namespace
 
 void MainWindow::connectResultList() {
+  // A running copy reads the check marks as it reaches each row.
+  connect(resultModel_, &QAbstractItemModel::dataChanged, this,
+          [this](const QModelIndex& top, const QModelIndex& bottom, const QList<int>& roles) {
+            if (!copyRun_ || (!roles.isEmpty() && !roles.contains(Qt::CheckStateRole))) return;
+            const auto& rows = resultModel_->rows();
+            for (int row = top.row(); row <= bottom.row(); ++row)
+              copyRun_->marks->set(static_cast<std::size_t>(row),
+                                   rows[static_cast<std::size_t>(row)].checked);
+          });
   connect(resultList->header(), &QHeaderView::sectionClicked, this,
           [this](int column) { onResultColumnClicked(column); });
   connect(checkAllButton, &QPushButton::clicked, this, [this] { onCheckAll(); });
@@ -55,7 +64,7 @@ std::optional<int> MainWindow::selectedRow() const {
 void MainWindow::onResultColumnClicked(int column) {
   // The copy run reads the rows by their place in the list while it gathers them: a new order
   // then would skip some rows and take others twice.
-  if (copyList_) return;
+  if (copyJob_) return;
   sortColumn_ = std::abs(sortColumn_) == column + 1 ? -sortColumn_ : column + 1;
   resultModel_->sortBy(sortColumn_, userCollator());
   resultList->header()->setSortIndicatorShown(true);
@@ -70,13 +79,13 @@ int MainWindow::compareResultRows(int rowA, int rowB) const {
 }
 
 void MainWindow::onCheckAll() {
-  if (busy()) return;
+  if (running()) return;
   resultModel_->setAllChecked(true);
   recountChecked();
 }
 
 void MainWindow::onUncheckAll() {
-  if (busy()) return;
+  if (running()) return;
   resultModel_->setAllChecked(false);
   recountChecked();
 }

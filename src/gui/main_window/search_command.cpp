@@ -16,15 +16,16 @@
 #include "engine/search/background_row_builder.h"
 #include "engine/search/folder_walk.h"
 #include "engine/search/search_run.h"
+#include "gui/jobs/search_job.h"
 #include "gui/main_window/main_window.h"
 #include "gui/results/result_list_view.h"
 #include "gui/widgets/clickable_label.h"
-#include "gui/widgets/event_pump.h"
 #include "gui/widgets/folder_box.h"
 #include "gui/widgets/status_bar.h"
 #include "gui/widgets/status_text.h"
 #include "messages/run_messages.h"
 #include "messages/totals_text.h"
+#include "messages/window_run_messages.h"
 #include "platform/path_text.h"
 #include "platform/posix/filesystem.h"
 #include "platform/qt/gui_text.h"
@@ -41,44 +42,6 @@ QDate parseLabelDate(const QString& text) {
   return stored.isValid() ? stored : QLocale::system().toDate(text, QLocale::ShortFormat);
 }
 
-// The window's side of a walk: the abort command's flag, the event pump that steps the
-// progress bar and lets the window's events through, the entries read so far in the status
-// bar, and the entries found handed to the thread that builds their rows.
-class WindowWalkObserver : public WalkObserver {
- public:
-  WindowWalkObserver(const bool& abortRequested, EventPump& pump, StatusText& status,
-                     BackgroundRowBuilder& rows)
-      : abortRequested_(abortRequested), pump_(pump), status_(status), rows_(rows) {}
-  bool abortRequested() override { return abortRequested_; }
-  void entryRead() override {
-    // The clock is read every 64 entries only (from the first): it costs more than an entry.
-    if (++entries_ % 64 == 1 && status_.due()) status_.show(qt(entriesReadText(entries_)));
-    pump_.step();
-  }
-  void poll() override { pump_.poll(); }
-  bool callingThreadMayRead() const override { return false; }
-  bool takesEntries() const override { return true; }
-  void takeEntry(WalkEntry entry) override { rows_.add(std::move(entry)); }
-
- private:
-  const bool& abortRequested_;
-  EventPump& pump_;
-  StatusText& status_;
-  BackgroundRowBuilder& rows_;
-  std::uint64_t entries_ = 0;
-};
-
-constexpr std::size_t UnreadableFoldersShown = 5;
-
-std::string unreadableFoldersText(const std::vector<UnreadableFolder>& folders) {
-  std::string text = "次のフォルダを読めませんでした (" + std::to_string(folders.size()) +
-                     "個)。見つかったファイルだけを表示しています。";
-  for (std::size_t i = 0; i < folders.size() && i < UnreadableFoldersShown; ++i)
-    text += "\n" + folders[i].path;
-  if (folders.size() > UnreadableFoldersShown) text += "\n…";
-  return text;
-}
-
 }  // namespace
 
 void MainWindow::onSearch() {
@@ -87,7 +50,7 @@ void MainWindow::onSearch() {
 
 // The same search, choosing by the destination instead of the day: it needs a destination.
 void MainWindow::onCompareSearch() {
-  if (busy()) return;
+  if (running()) return;
   if (destinationFolderEdit->text().isEmpty()) {
     clearResults();
     boxes().show(MessageKind::Error, noDestinationText(), MessageButtons::Ok,
@@ -98,8 +61,10 @@ void MainWindow::onCompareSearch() {
   search(Selection::By::Destination);
 }
 
+// Starts the search as a job; the window goes on while it runs, and searchEnded takes its rows.
 void MainWindow::search(Selection::By by) {
-  if (busy()) return;
+  // One run at a time: a click on 検索 while a search runs does nothing.
+  if (running()) return;
   clearResults();
   progressBar->setValue(0);
   // A day picked while the last run went on was shown but not taken: the search takes the day
@@ -114,22 +79,55 @@ void MainWindow::search(Selection::By by) {
 
   setActivity(Activity::Searching);
   searchRoot_ = utf8(sourceFolderEdit->text());
+  progressBar->setMaximum(SearchProgressMaximum);
+  progressBar->show();
   // The day the list is made: a copy of it records this day, whenever it runs.
   const CivilDate day = today();
-  std::optional<std::vector<UnreadableFolder>> unreadable;
-  const Job job = windowJob(searchRoot_, by);
-  guarded([&] { unreadable = runSearch(job); });
-  if (unreadable) {
-    listMade_ = ListMade{day, by, {}, job.key, job.waiting};
-    for (const UnreadableFolder& folder : *unreadable) listMade_->unreadable.push_back(folder.path);
-  }
-  if (unreadable)
+  Job job = windowJob(searchRoot_, by);
+  const WalkFilter filter = walkFilterOf(job);
+  ListMade made{day, by, {}, job.key, job.waiting};
+  SearchJobWatch watch;
+  watch.progressed = [this](long long position, std::uint64_t entries) {
+    progressBar->setValue(static_cast<int>(position));
+    if (runStatus_->due()) runStatus_->show(qt(entriesReadText(entries)));
+  };
+  watch.ended = [this, made = std::move(made)](const SearchOutcome& outcome, BuiltRows& rows,
+                                               const std::string& error) {
+    searchEnded(outcome, rows, error, made);
+  };
+  runStatus_ = std::make_unique<StatusText>(*statusPanels, 2);
+  searchJob_ = std::make_unique<SearchJob>(
+      std::move(job), filter, RowForm{copy_.dirAbs, searchRoot_, &resultModel_->types()},
+      std::move(watch));
+  searchJob_->setGate(runGate_);
+  searchJob_->start(SearchProgressMaximum);
+}
+
+// The search's end, on the window's thread: its rows shown, or nothing after an abort.
+void MainWindow::searchEnded(const SearchOutcome& outcome, BuiltRows& rows,
+                             const std::string& error, const ListMade& made) {
+  const std::unique_ptr<SearchJob> ended = std::move(searchJob_);
+  runStatus_.reset();
+  const bool listed = !outcome.aborted && !outcome.outOfMemory;
+  if (listed) {
+    progressBar->setValue(progressBar->maximum());
+    showResultRows(std::move(rows));
+    listMade_ = made;
+    for (const UnreadableFolder& folder : outcome.unreadable)
+      listMade_->unreadable.push_back(folder.path);
     notifyIfLongRunEnded(searchEndedText(static_cast<std::size_t>(resultModel_->rowCount())));
+  } else {
+    statusPanels->setPanelText(2, {});
+  }
   setActivity(Activity::Idle);
-  if (unreadable && !unreadable->empty())
-    boxes().show(MessageKind::Warning, unreadableFoldersText(*unreadable), MessageButtons::Ok,
+  if (!error.empty()) boxes().showApplicationError(error);
+  if (outcome.outOfMemory)
+    boxes().show(MessageKind::Error, searchOutOfMemoryText(), MessageButtons::Ok,
                  positionedPlacement());
-  finishRun();
+  if (listed && !outcome.unreadable.empty() && !closeAfterRun_)
+    boxes().show(MessageKind::Warning, unreadableFoldersText(listMade_->unreadable),
+                 MessageButtons::Ok, positionedPlacement());
+  closeIfAsked();
 }
 
 void MainWindow::refuseSearch(const std::string& message) {
@@ -154,34 +152,14 @@ CivilDate MainWindow::today() const {
   return clock_ ? clock_() : civilDateOf(todayValue());
 }
 
-std::optional<std::vector<UnreadableFolder>> MainWindow::runSearch(const Job& job) {
-  EventPump pump(progressBar);
-  pump.processNow();
-  progressBar->setMaximum(SearchProgressMaximum);
-  progressBar->show();
-
-  StatusText status(*statusPanels, 2);
-  BackgroundRowBuilder rows(copy_.dirAbs, searchRoot_, resultModel_->types());
-  WindowWalkObserver observer(abortRequested_, pump, status, rows);
-  const SearchOutcome outcome = runJobSearch(job, walkFilterOf(job), observer);
-  const auto letEventsThrough = [&pump] { pump.processNow(); };
-  if (outcome.aborted || outcome.outOfMemory) {
-    rows.cancel(letEventsThrough);
-    abortRequested_ = false;
-    statusPanels->setPanelText(2, {});
-    if (outcome.outOfMemory)
-      boxes().show(MessageKind::Error, searchOutOfMemoryText(), MessageButtons::Ok,
-                   positionedPlacement());
-    return std::nullopt;
-  }
-  pump.setPosition(progressBar->maximum());
-  progressBar->repaint();
-  showResultRows(rows.finish(letEventsThrough));
-  return outcome.unreadable;
-}
-
 void MainWindow::onAbort() {
-  abortRequested_ = true;
+  SearchJob* search = searchJob_.get();
+  CopyJob* copy = copyJob_.get();
+  if (!search && !copy) return;
+  if (search) search->abort();
+  if (copy) copy->abort();
+  // Files in flight stop at their next chunk: the status bar says so at once.
+  statusPanels->setPanelText(1, qt(stoppingText()));
 }
 
 void MainWindow::showResultRows(BuiltRows built) {
@@ -212,7 +190,7 @@ std::string MainWindow::rowFullPath(const ResultRow& row) const {
 }
 
 void MainWindow::onSinceDateChanged() {
-  if (busy()) return;
+  if (running()) return;
   takeSinceDateFromPicker();
 }
 
@@ -222,12 +200,12 @@ void MainWindow::takeSinceDateFromPicker() {
 }
 
 void MainWindow::onLastCopyDateDoubleClicked() {
-  if (busy() || lastCopyDateLabel->text() == QStringLiteral("()")) return;
+  if (running() || lastCopyDateLabel->text() == QStringLiteral("()")) return;
   guarded([this] {
     const QString text = lastCopyDateLabel->text().mid(1, 10);
     const QDate date = parseLabelDate(text);
     if (!date.isValid()) {
-      boxes().showApplicationError("'" + utf8(text) + "' は日付ではありません");
+      boxes().showApplicationError(notADateText(utf8(text)));
       return;
     }
     sinceDatePicker->setDate(date);

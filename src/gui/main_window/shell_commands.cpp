@@ -14,7 +14,7 @@
 namespace nuvelo {
 
 void MainWindow::onDropDownSinceDate() {
-  if (busy()) return;
+  if (running()) return;
   sinceDatePicker->setFocus();
   const SentKeys sent = SendKeys("%{DOWN}", true, *services_.keys);
   if (!sent) boxes().showApplicationError("'" + sent.error().countText + "' は整数ではありません");

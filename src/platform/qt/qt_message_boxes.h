@@ -15,6 +15,12 @@ class QtMessageBoxes : public MessageBoxes {
   bool showWithCheckBox(MessageKind kind, const std::string& text, const std::string& checkBoxText,
                         MessagePlacement placement) override;
   void showApplicationError(const std::string& message) override;
+  // Window-modal boxes over the owner, answered through the event loop.
+  Withdraw ask(MessageKind kind, const std::string& text, MessageButtons buttons,
+               MessagePlacement placement, std::function<void(MessageAnswer)> answered) override;
+  Withdraw askWithCheckBox(MessageKind kind, const std::string& text,
+                           const std::string& checkBoxText, MessagePlacement placement,
+                           std::function<void(bool)> answered) override;
 
   // The window the boxes are modal to (the main window, once it exists).
   void setOwner(QWidget* owner) { owner_ = owner; }

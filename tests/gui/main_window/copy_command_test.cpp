@@ -26,6 +26,7 @@
 #include "support/fake_services.h"
 #include "support/file_tree.h"
 #include "support/qt_printers.h"
+#include "support/run_wait.h"
 #include "support/small_tmpfs.h"
 
 namespace nuvelo {
@@ -61,6 +62,7 @@ class Copy : public ::testing::Test {
   void search() {
     form->sourceFolderEdit->setText(QString::fromStdString(source()));
     form->onSearch();
+    testing::awaitRunEnd(*form);
   }
   std::string source() const { return tree.path() + "/src"; }
   std::string destination() const { return tree.path() + "/dest"; }
@@ -73,8 +75,9 @@ class Copy : public ::testing::Test {
       form->resultModel()->setData(form->resultModel()->index(r, 0), Qt::Checked,
                                    Qt::CheckStateRole);
   }
-  void expectIdle() {
-    EXPECT_FALSE(form->busy());
+  // `status`: what panel 1 says after the run (the failures that wait, if any).
+  void expectIdle(const QString& status = {}) {
+    EXPECT_FALSE(form->running());
     EXPECT_FALSE(form->abortRequested());
     EXPECT_FALSE(form->copyRunning());
     EXPECT_TRUE(form->searchButton->isEnabled());
@@ -82,7 +85,7 @@ class Copy : public ::testing::Test {
     EXPECT_FALSE(form->abortButton->isEnabled());
     EXPECT_FALSE(form->destinationFolderEdit->isReadOnly());
     EXPECT_FALSE(form->progressBar->isVisible());
-    EXPECT_TRUE(form->statusPanels->panelText(1).isEmpty());
+    EXPECT_EQ(form->statusPanels->panelText(1), status);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   }
 
@@ -100,12 +103,13 @@ TEST_F(Copy, CompletedRunCopiesRecordsTheDayAndShowsTheNotice) {
     notice = true;
     EXPECT_EQ(&dialog, form->copyNotice);
     // The window still shows the run while the notice is up.
-    EXPECT_TRUE(form->busy());
+    EXPECT_TRUE(form->running());
     EXPECT_EQ(form->statusPanels->panelText(1), QStringLiteral("コピー中です"));
     EXPECT_EQ(form->copyNotice->destinationLabel->text().toStdString(), destination());
     form->copyNotice->okButton->click();
   };
   form->copyButton->click();
+  testing::awaitRunEnd(*form);
   EXPECT_TRUE(notice);
   EXPECT_TRUE(copied("a.txt"));
   EXPECT_TRUE(copied("b.txt"));
@@ -132,6 +136,7 @@ TEST_F(Copy, TerminationSignalClosesTheNoticeAndTheWindow) {
     noticeClosed = !notice.isVisible();
   };
   form->copyButton->click();
+  testing::awaitRunEnd(*form);
   for (int i = 0; i < 10 && form->isVisible(); ++i) QApplication::processEvents();
   EXPECT_TRUE(noticeClosed);
   EXPECT_FALSE(form->isVisible());
@@ -143,6 +148,7 @@ TEST_F(Copy, CtrlEnterCopies) {
   search();
   form->resultList->setFocus();
   QTest::keyClick(form.get(), Qt::Key_Return, Qt::ControlModifier);
+  testing::awaitRunEnd(*form);
   EXPECT_TRUE(copied("a.txt"));
   EXPECT_EQ(fakes.dialogs.shown.size(), 1u);
 }
@@ -152,6 +158,7 @@ TEST_F(Copy, NoNoticeWhenTurnedOffAndTheMenuItemCopiesToo) {
   search();
   editDetailOptions(*form, [](DetailOptions& s) { s.showCopyNotice = false; });
   form->copyAction->trigger();
+  testing::awaitRunEnd(*form);
   EXPECT_TRUE(fakes.dialogs.shown.empty());
   EXPECT_TRUE(copied("a.txt"));
 }
@@ -185,6 +192,7 @@ TEST_P(CopyEntryCheck, RefusesWithItsBoxOrGoesAhead) {
   fakes.boxes.answers = {c.answer};
   form->searchButton->setFocus();
   form->copyButton->click();
+  testing::awaitRunEnd(*form);
 
   ASSERT_GE(fakes.boxes.shown.size(), 1u);
   EXPECT_EQ(fakes.boxes.shown.front().kind, c.kind);
@@ -219,6 +227,7 @@ TEST_F(Copy, DestinationThatCannotBeMadeIsReported) {
   form->destinationFolderEdit->setText(QString::fromStdString(tree.path() + "/plain"));
   fakes.boxes.answers = {MessageAnswer::Yes};
   form->copyButton->click();
+  testing::awaitRunEnd(*form);
   ASSERT_EQ(fakes.boxes.shown.size(), 2u);
   EXPECT_EQ(fakes.boxes.shown[1].kind, MessageKind::Error);
   EXPECT_EQ(fakes.boxes.shown[1].text, "ディレクトリを作成できません");
@@ -227,8 +236,14 @@ TEST_F(Copy, DestinationThatCannotBeMadeIsReported) {
 TEST_F(Copy, AbortWhileGatheringCopiesNothingAndRecordsNothing) {
   std::filesystem::create_directories(destination());
   search();
-  QTimer::singleShot(0, form.get(), [&] { form->abortButton->click(); });
+  testing::RunGate gate(*form);
+  gate.close();  // the copy's thread waits before it gathers
   form->copyButton->click();
+  form->abortButton->click();
+  // The status bar says at once that the run is stopping.
+  EXPECT_EQ(form->statusPanels->panelText(1), QStringLiteral("中止しています…"));
+  gate.open();
+  testing::awaitRunEnd(*form);
   EXPECT_FALSE(copied("a.txt"));
   EXPECT_FALSE(copied("b.txt"));
   EXPECT_TRUE(fakes.dialogs.shown.empty());
@@ -267,6 +282,7 @@ TEST_F(Copy, ProgressOfTenRowsWithThreeChecked) {
   };
   const QString totals = form->statusPanels->panelText(2);
   form->copyButton->click();
+  testing::awaitRunEnd(*form);
   EXPECT_EQ(maximum, 10);
   EXPECT_EQ(atQuestion, 3);
   EXPECT_EQ(atNotice, 6);
@@ -283,6 +299,7 @@ TEST_F(Copy, AFailedFileIsReportedAndTheRunGoesOn) {
   search();
   std::filesystem::remove(source() + "/b.txt");  // vanished after the search
   form->copyButton->click();
+  testing::awaitRunEnd(*form);
   ASSERT_EQ(fakes.boxes.shown.size(), 1u);
   EXPECT_EQ(fakes.boxes.shown[0].kind, MessageKind::Error);
   EXPECT_EQ(fakes.boxes.shown[0].text, source() + "/b.txt を " + destination() +
@@ -309,6 +326,7 @@ TEST_F(Copy, AFailedFileIsReportedAndTheRunGoesOn) {
   search();
   ASSERT_EQ(form->resultModel()->rowCount(), 3);
   form->copyButton->click();
+  testing::awaitRunEnd(*form);
   EXPECT_TRUE(copied("b.txt"));
   EXPECT_TRUE(form->copyNotice->notesLabel->isHidden());
   // Nothing waits any more: the search after lists only what changed since the day.
@@ -324,6 +342,7 @@ TEST_F(Copy, EveryFileFailingStillEndsWithTheNoticeAndEveryFileWaits) {
     std::filesystem::create_directories(destination() + "/" + name + "/in-the-way");
   chmod(destination().c_str(), 0555);
   form->copyButton->click();
+  testing::awaitRunEnd(*form);
   chmod(destination().c_str(), 0755);
   EXPECT_EQ(fakes.boxes.shown.size(), 3u);
   EXPECT_NE(readFile(settings.file("NVO.ini")).find("LastCopyDate=" + todayText()),
@@ -332,7 +351,8 @@ TEST_F(Copy, EveryFileFailingStillEndsWithTheNoticeAndEveryFileWaits) {
       QStringLiteral("コピー 0個, スキップ 0個, 失敗 3個\n失敗したファイル: ")));
   EXPECT_TRUE(form->copyNotice->notesLabel->text().endsWith(
       QStringLiteral("次回のコピーで再試行するもの: 3個")));
-  expectIdle();
+  expectIdle(
+      QStringLiteral("3個のファイルをコピーできませんでした。次のコピーでもう一度コピーします"));
 }
 
 // One box, checked, stands for the rest of the run: the failures still count, and the notice
@@ -355,6 +375,7 @@ TEST_F(Copy, FailureBoxesStopForTheRunWhenAskedAndTheNoticeListsTheFailures) {
     notice.okButton->click();
   };
   form->copyButton->click();
+  testing::awaitRunEnd(*form);
   EXPECT_EQ(fakes.boxes.shown.size(), 1u);
   EXPECT_TRUE(form->copyNotice->notesLabel->text().startsWith(
       QStringLiteral("コピー 0個, スキップ 0個, 失敗 3個")));
@@ -367,8 +388,10 @@ TEST_F(Copy, FailureBoxesStopForTheRunWhenAskedAndTheNoticeListsTheFailures) {
 
   fakes.dialogs.script = nullptr;
   form->copyButton->click();
+  testing::awaitRunEnd(*form);
   EXPECT_EQ(fakes.boxes.shown.size(), 4u);  // unchecked this time: a box for each
-  expectIdle();
+  expectIdle(
+      QStringLiteral("3個のファイルをコピーできませんでした。次のコピーでもう一度コピーします"));
 }
 
 struct NotificationCase {
@@ -387,6 +410,7 @@ TEST_P(CopyNotification, TellsTheDesktopOnlyWhenTheWindowIsInactive) {
   form->setLongRunMilliseconds(0);
   QApplication::setActiveWindow(GetParam().windowActive ? form.get() : nullptr);
   form->copyButton->click();
+  testing::awaitRunEnd(*form);
   const std::vector<std::string> expected = {
       "Nuvelo: コピーが終了しました (コピー 3個, スキップ 0個, 失敗 0個)"};
   EXPECT_EQ(fakes.notifier.notes, GetParam().notified ? expected : std::vector<std::string>{});
@@ -411,8 +435,10 @@ TEST_F(Copy, FolderRowCopiesItsWholeTreeButNotExclusions) {
   form->excludedSubfoldersList->addItem(QStringLiteral("/pack/tmp"));
   form->sourceFolderEdit->setText(QString::fromStdString(source()));
   form->onSearch();
+  testing::awaitRunEnd(*form);
   form->subfoldersCheckBox->setChecked(false);  // folder rows are still expanded in full
   form->copyButton->click();
+  testing::awaitRunEnd(*form);
   EXPECT_TRUE(copied("pack/old.txt"));
   EXPECT_TRUE(copied("pack/inner/deep.txt"));
   EXPECT_FALSE(copied("pack/skip.bak"));
@@ -425,6 +451,7 @@ TEST_F(Copy, UnwritableSettingsEndTheRunWithoutTheNotice) {
   std::filesystem::create_directories(destination());
   search();
   form->copyButton->click();
+  testing::awaitRunEnd(*form);
   ASSERT_EQ(fakes.boxes.applicationErrors.size(), 1u);
   EXPECT_EQ(fakes.boxes.applicationErrors[0],
             settings.file("plain") + "/NVO.ini に書き込めません.");
@@ -443,6 +470,7 @@ TEST_F(Copy, TooLittleRoomIsAskedAboutFirst) {
   form->destinationFolderEdit->setText(QString::fromStdString(drive.path()));
   fakes.boxes.answers = {MessageAnswer::No};
   form->copyButton->click();
+  testing::awaitRunEnd(*form);
   ASSERT_EQ(fakes.boxes.shown.size(), 1u);
   EXPECT_EQ(fakes.boxes.shown[0].kind, MessageKind::Warning);
   EXPECT_EQ(fakes.boxes.shown[0].buttons, MessageButtons::YesNo);
@@ -464,6 +492,7 @@ TEST_F(Copy, SearchIsRefusedDuringACopy) {
     form->onCopy();
   });
   form->copyButton->click();
+  testing::awaitRunEnd(*form);
   EXPECT_TRUE(searchDisabled);
   EXPECT_EQ(form->resultModel()->rowCount(), 3);  // the search did not run
   EXPECT_EQ(fakes.dialogs.shown.size(), 1u);      // nor a second copy

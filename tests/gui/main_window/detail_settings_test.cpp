@@ -19,6 +19,7 @@
 #include "support/fake_services.h"
 #include "support/file_tree.h"
 #include "support/qt_helpers.h"
+#include "support/run_wait.h"
 
 namespace nuvelo {
 namespace {
@@ -270,6 +271,7 @@ TEST_F(DetailSettings, PerFolderChangeSearchesAgainOnlyWithRows) {
   testing::makeFile(tree.path() + "/a.txt", testing::localTime(2030, 1, 1));
   form->sourceFolderEdit->setText(QString::fromStdString(tree.path()));
   form->onSearch();
+  testing::awaitRunEnd(*form);
   ASSERT_EQ(form->resultModel()->rowCount(), 1);
   testing::makeFile(tree.path() + "/b.txt", testing::localTime(2030, 1, 1));
   form->move(50, 60);
@@ -281,6 +283,7 @@ TEST_F(DetailSettings, PerFolderChangeSearchesAgainOnlyWithRows) {
   EXPECT_EQ(fakes.boxes.shown[0].kind, MessageKind::Information);
   EXPECT_EQ(fakes.boxes.shown[0].text, "検索方法が変わったので再検索します");
   EXPECT_EQ(fakes.boxes.shown[0].placement, form->positionedPlacement());
+  testing::awaitRunEnd(*form);
   EXPECT_EQ(form->resultModel()->rowCount(), 2);  // searched again
 
   form->setActivity(MainWindow::Activity::Searching);  // refused while a run goes on

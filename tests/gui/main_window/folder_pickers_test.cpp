@@ -23,6 +23,7 @@
 #include "support/fake_services.h"
 #include "support/file_tree.h"
 #include "support/qt_helpers.h"
+#include "support/run_wait.h"
 
 namespace nuvelo {
 namespace {
@@ -121,10 +122,13 @@ TEST_F(Pickers, RecentFoldersCompleteBothBoxesAndAreKept) {
   form->sinceDatePicker->setDate(QDate(2000, 1, 1));
   form->sourceFolderEdit->setText(q(tree.path()));
   form->onSearch();
+  testing::awaitRunEnd(*form);
   form->sourceFolderEdit->setText(q(source()));
   form->onSearch();
+  testing::awaitRunEnd(*form);
   form->destinationFolderEdit->setText(q(destination));
   form->onCopy();
+  testing::awaitRunEnd(*form);
   EXPECT_EQ(form->sourceFolderBox->recent(), (std::vector<std::string>{source(), tree.path()}));
   EXPECT_EQ(form->destinationFolderBox->recent(), (std::vector<std::string>{destination}));
   ASSERT_TRUE(form->close());
@@ -208,6 +212,7 @@ TEST_F(Pickers, ASourceTypedWithTrailingSeparatorsStillExcludes) {
     form->addExcludedSubfolderButton->click();
     EXPECT_EQ(items(form->excludedSubfoldersList), QStringList{QStringLiteral("/obj/debug")});
     form->onSearch();
+    testing::awaitRunEnd(*form);
     EXPECT_EQ(form->sourceFolderEdit->text(), q(source()));
     ASSERT_EQ(form->resultModel()->rowCount(), 1);
     EXPECT_EQ(form->resultModel()->rows()[0].pathText, "kept.txt");

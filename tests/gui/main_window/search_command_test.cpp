@@ -21,6 +21,7 @@
 #include "support/detail_settings_edit.h"
 #include "support/fake_services.h"
 #include "support/file_tree.h"
+#include "support/run_wait.h"
 
 namespace nuvelo {
 namespace {
@@ -49,15 +50,18 @@ class Search : public ::testing::Test {
     form->show();
     QApplication::setActiveWindow(form.get());
     form->sinceDatePicker->setDate(QDate(2024, 5, 1));
+    gate = std::make_unique<testing::RunGate>(*form);
   }
 
   std::string source() const { return tree.path() + "/src"; }
 
-  // Runs `action` once the search has started and lets events through.
+  // `action` runs once the search has started, while its thread is held before the walk.
   void duringSearch(std::function<void()> action) {
+    gate->close();
     QTimer::singleShot(0, form.get(), [this, action] {
-      ASSERT_TRUE(form->busy());
+      EXPECT_TRUE(form->running());
       action();
+      gate->open();
     });
   }
 
@@ -74,6 +78,7 @@ class Search : public ::testing::Test {
   FakeServices fakes;
   FakeMessageBoxes& boxes = fakes.boxes;
   std::unique_ptr<MainWindow> form;
+  std::unique_ptr<testing::RunGate> gate;  // after the window: it goes first
 };
 
 TEST_F(Search, FindsChangedFilesAsCheckedRowsWithTotals) {
@@ -81,6 +86,7 @@ TEST_F(Search, FindsChangedFilesAsCheckedRowsWithTotals) {
       QString::fromStdString(source() + "/"));  // a typed trailing "/" goes
   editDetailOptions(*form, [](DetailOptions& s) { s.copy.dirAbs = false; });
   form->searchButton->click();
+  testing::awaitRunEnd(*form);
 
   EXPECT_EQ(form->sourceFolderEdit->text().toStdString(), source());
   EXPECT_EQ(form->searchRoot(), source());
@@ -96,7 +102,7 @@ TEST_F(Search, FindsChangedFilesAsCheckedRowsWithTotals) {
   EXPECT_EQ(form->statusPanels->panelText(2), QStringLiteral("合計= 2個 (3.0 k バイト)"));
 
   // The end state of a search.
-  EXPECT_FALSE(form->busy());
+  EXPECT_FALSE(form->running());
   EXPECT_TRUE(form->copyButton->isEnabled());
   EXPECT_TRUE(form->copyAction->isEnabled());
   EXPECT_FALSE(form->abortButton->isEnabled());
@@ -131,6 +137,7 @@ TEST_F(Search, ManyRowsComeInTheWalksOrder) {
       walked.push_back(entry.path);
     ASSERT_EQ(walked.size(), Files + 2u + added);  // with new.txt and sub/deeper.txt
     form->searchButton->click();
+    testing::awaitRunEnd(*form);
     std::vector<std::string> shown;
     for (const ResultRow& row : form->resultModel()->rows()) shown.push_back(row.pathText);
     EXPECT_EQ(shown, walked) << added;
@@ -154,6 +161,7 @@ TEST_P(OddNames, ShowReadablyAndKeepTheirBytes) {
   makeFile(source() + "/" + name, localTime(2024, 5, 3));
   form->sourceFolderEdit->setText(QString::fromStdString(source()));
   form->searchButton->click();
+  testing::awaitRunEnd(*form);
   const auto& rows = form->resultModel()->rows();
   const auto row =
       std::find_if(rows.begin(), rows.end(), [&](const ResultRow& r) { return r.name() == name; });
@@ -173,6 +181,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(Search, AbsolutePathsAndTheMenuItemSearchToo) {
   form->sourceFolderEdit->setText(QString::fromStdString(source()));
   form->searchAction->trigger();
+  testing::awaitRunEnd(*form);
   EXPECT_EQ(column(4),
             (std::vector<QString>{QString::fromStdString(source() + "/new.txt"),
                                   QString::fromStdString(source() + "/sub/deeper.txt")}));
@@ -188,6 +197,7 @@ class SearchRefusal : public Search, public ::testing::WithParamInterface<Refusa
 TEST_P(SearchRefusal, EmptiesTheListThenShowsThePositionedError) {
   form->sourceFolderEdit->setText(QString::fromStdString(source()));
   form->searchButton->click();
+  testing::awaitRunEnd(*form);
   ASSERT_EQ(form->resultModel()->rowCount(), 2);
   form->move(100, 50);
   form->resize(500, 440);
@@ -197,6 +207,7 @@ TEST_P(SearchRefusal, EmptiesTheListThenShowsThePositionedError) {
       QString::fromStdString(text == "<missing>" ? source() + "/nope" : text));
   form->copyButton->setFocus();
   form->searchButton->click();
+  testing::awaitRunEnd(*form);
 
   EXPECT_EQ(form->resultModel()->rowCount(), 0);
   // The totals of the rows that went go with them.
@@ -210,7 +221,7 @@ TEST_P(SearchRefusal, EmptiesTheListThenShowsThePositionedError) {
   EXPECT_EQ(boxes.shown[0].placement,
             MessagePlacement::positionedOn({100, 50, frame.width(), frame.height()}));
   EXPECT_TRUE(form->sourceFolderEdit->hasFocus());
-  EXPECT_FALSE(form->busy());
+  EXPECT_FALSE(form->running());
 }
 
 INSTANTIATE_TEST_SUITE_P(Sources, SearchRefusal,
@@ -236,6 +247,7 @@ TEST_F(Search, CommandsAreRefusedWhileSearching) {
     form->sinceDatePicker->setDate(QDate(2020, 1, 1));  // shown, not taken
   });
   form->searchButton->click();
+  testing::awaitRunEnd(*form);
   EXPECT_TRUE(checked);
   EXPECT_TRUE(form->isVisible());
   EXPECT_EQ(form->resultModel()->rowCount(), 2);
@@ -249,9 +261,11 @@ TEST_F(Search, TheNextSearchTakesTheDayPickedWhileTheLastOneRan) {
   form->sourceFolderEdit->setText(QString::fromStdString(source()));
   duringSearch([&] { form->sinceDatePicker->setDate(QDate(2019, 12, 7)); });
   form->searchButton->click();
+  testing::awaitRunEnd(*form);
   EXPECT_EQ(column(0), (std::vector<QString>{"deeper.txt", "new.txt"}));
 
   form->searchButton->click();
+  testing::awaitRunEnd(*form);
   EXPECT_EQ(column(0), (std::vector<QString>{"2020.txt", "deeper.txt", "new.txt", "old.txt"}));
   EXPECT_EQ(civilDateOf(form->searchOptions().since), (CivilDate{2019, 12, 7}));
 }
@@ -259,11 +273,12 @@ TEST_F(Search, TheNextSearchTakesTheDayPickedWhileTheLastOneRan) {
 TEST_F(Search, ShowsTheEntriesReadWhileItRunsAndTheTotalsAfter) {
   form->sourceFolderEdit->setText(QString::fromStdString(source()));
   QString shown;
-  duringSearch([&] {
-    // The next round of events comes after the walk has read its first entry.
-    QTimer::singleShot(0, form.get(), [&] { shown = form->statusPanels->panelText(2); });
+  // The bar moves on after each text the walk's progress has shown.
+  QObject::connect(form->progressBar, &QProgressBar::valueChanged, form.get(), [&] {
+    if (form->running() && shown.isEmpty()) shown = form->statusPanels->panelText(2);
   });
   form->searchButton->click();
+  testing::awaitRunEnd(*form);
   const QRegularExpressionMatch read =
       QRegularExpression(QStringLiteral("^([0-9]+) 項目を読みました$")).match(shown);
   ASSERT_TRUE(read.hasMatch()) << shown.toStdString();
@@ -277,6 +292,7 @@ TEST_F(Search, ALongSearchEndingInAnotherWindowIsToldOnTheDesktop) {
   QApplication::processEvents();  // the activation of the window just shown, before leaving it
   QApplication::setActiveWindow(nullptr);
   form->searchButton->click();
+  testing::awaitRunEnd(*form);
   EXPECT_EQ(fakes.notifier.notes, (std::vector<std::string>{"Nuvelo: 検索が終了しました (2個)"}));
 }
 
@@ -292,6 +308,7 @@ TEST_P(SearchShortcut, StartsTheSearch) {
   form->sourceFolderEdit->setText(QString::fromStdString(source()));
   form->sourceFolderEdit->setFocus();
   QTest::keyClick(form.get(), GetParam().key, GetParam().modifiers);
+  testing::awaitRunEnd(*form);
   EXPECT_EQ(form->resultModel()->rowCount(), 2);
 }
 
@@ -306,8 +323,10 @@ TEST_F(Search, EscapeAbortsARunningSearchOnly) {
   EXPECT_FALSE(form->abortRequested());
   duringSearch([&] { QTest::keyClick(form.get(), Qt::Key_Escape); });
   form->searchButton->click();
+  testing::awaitRunEnd(*form);
   EXPECT_EQ(form->resultModel()->rowCount(), 0);
   form->searchButton->click();
+  testing::awaitRunEnd(*form);
   EXPECT_EQ(form->resultModel()->rowCount(), 2);
 }
 
@@ -315,14 +334,16 @@ TEST_F(Search, AbortEndsWithAnEmptyListAndClearState) {
   form->sourceFolderEdit->setText(QString::fromStdString(source()));
   duringSearch([&] { form->abortButton->click(); });
   form->searchButton->click();
+  testing::awaitRunEnd(*form);
   EXPECT_EQ(form->resultModel()->rowCount(), 0);
   EXPECT_TRUE(form->statusPanels->panelText(1).isEmpty());
   EXPECT_TRUE(form->statusPanels->panelText(2).isEmpty());
-  EXPECT_FALSE(form->busy());
+  EXPECT_FALSE(form->running());
   EXPECT_FALSE(form->abortRequested());
 
   duringSearch([&] { form->abortAction->trigger(); });  // the menu item aborts as well
   form->searchButton->click();
+  testing::awaitRunEnd(*form);
   EXPECT_EQ(form->resultModel()->rowCount(), 0);
 }
 
@@ -330,6 +351,7 @@ TEST_F(Search, ClosingDuringSearchClosesWhenItHasEnded) {
   form->sourceFolderEdit->setText(QString::fromStdString(source()));
   duringSearch([&] { form->close(); });
   form->searchButton->click();
+  testing::awaitRunEnd(*form);
   QApplication::processEvents();
   EXPECT_FALSE(form->isVisible());
   EXPECT_TRUE(std::filesystem::exists(settings.file("NVO.ini")));
@@ -341,6 +363,7 @@ TEST_F(Search, PerFolderModeListsAFolderRowWithItsTreeSize) {
   editDetailOptions(*form, [](DetailOptions& s) { s.search.perFolder = true; });
   form->sourceFolderEdit->setText(QString::fromStdString(source()));
   form->searchButton->click();
+  testing::awaitRunEnd(*form);
   EXPECT_EQ(column(0), (std::vector<QString>{"new.txt", "pack", "sub"}));
   EXPECT_EQ(column(1), (std::vector<QString>{"1KB", "2KB", "3072KB"}));
 }
@@ -349,6 +372,7 @@ TEST_F(Search, LinksAreListedAsLinksByTheirOwnTime) {
   std::filesystem::create_symlink(source() + "/old.txt", source() + "/to-old");
   form->sourceFolderEdit->setText(QString::fromStdString(source()));
   form->searchButton->click();
+  testing::awaitRunEnd(*form);
   const auto& rows = form->resultModel()->rows();
   const auto link =
       std::find_if(rows.begin(), rows.end(), [](const ResultRow& r) { return r.link; });
@@ -367,6 +391,7 @@ TEST_F(Search, TheDestinationInsideTheSourceIsLeftOut) {
   form->sourceFolderEdit->setText(QString::fromStdString(source()));
   form->destinationFolderEdit->setText(QString::fromStdString(source() + "/./backup/"));
   form->searchButton->click();
+  testing::awaitRunEnd(*form);
   EXPECT_EQ(column(0), (std::vector<QString>{"deeper.txt", "new.txt"}));
 }
 
@@ -379,6 +404,7 @@ TEST_F(Search, FoldersThatCannotBeReadAreNamedInOneWarningAsOrdinaryUser) {
   }
   form->sourceFolderEdit->setText(QString::fromStdString(source()));
   form->searchButton->click();
+  testing::awaitRunEnd(*form);
   for (const char* locked : {"/locked-a", "/locked-b", "/sub/locked-c"})
     chmod((source() + locked).c_str(), 0755);
   EXPECT_EQ(form->resultModel()->rowCount(), 2);
@@ -387,7 +413,7 @@ TEST_F(Search, FoldersThatCannotBeReadAreNamedInOneWarningAsOrdinaryUser) {
   EXPECT_EQ(boxes.shown[0].placement, form->positionedPlacement());
   EXPECT_NE(boxes.shown[0].text.find("(3個)"), std::string::npos) << boxes.shown[0].text;
   EXPECT_NE(boxes.shown[0].text.find(source() + "/sub/locked-c"), std::string::npos);
-  EXPECT_FALSE(form->busy());
+  EXPECT_FALSE(form->running());
 }
 
 struct LabelCase {

@@ -25,6 +25,7 @@
 #include "support/detail_settings_edit.h"
 #include "support/fake_services.h"
 #include "support/file_tree.h"
+#include "support/run_wait.h"
 
 namespace nuvelo {
 namespace {
@@ -75,9 +76,11 @@ class WindowJob : public ::testing::Test {
 TEST_F(WindowJob, ACopyRecordsTheDayItsListWasMade) {
   form->setClock([] { return CivilDate{2024, 6, 3}; });
   form->onSearch();
+  testing::awaitRunEnd(*form);
   EXPECT_EQ(form->dayOfList(), (CivilDate{2024, 6, 3}));
   form->setClock([] { return CivilDate{2024, 6, 4}; });
   form->onCopy();
+  testing::awaitRunEnd(*form);
   const std::string text = readFile(settingsPath());
   EXPECT_NE(text.find("LastCopyDate=2024/06/03"), std::string::npos) << text;
   EXPECT_NE(text.find(jobKey("", source(), destination()) + "=2024/06/03"), std::string::npos)
@@ -91,6 +94,7 @@ TEST_F(WindowJob, MovedInFilesAreFoundByTheirChangeTime) {
   std::filesystem::rename(tree.path() + "/elsewhere/report.odt", source() + "/report.odt");
   form->sinceDatePicker->setDate(QDate::currentDate());
   form->onSearch();
+  testing::awaitRunEnd(*form);
   const auto found =
       std::find_if(form->resultModel()->rows().begin(), form->resultModel()->rows().end(),
                    [](const ResultRow& row) { return row.pathText == "report.odt"; });
@@ -106,6 +110,7 @@ TEST_F(WindowJob, MovedInFilesAreFoundByTheirChangeTime) {
   form->detailSettingsAction->trigger();
   EXPECT_FALSE(form->detailOptions().search.changeTime);
   form->onSearch();
+  testing::awaitRunEnd(*form);
   const std::vector<std::string> paths = rowPaths();
   EXPECT_EQ(std::find(paths.begin(), paths.end(), "report.odt"), paths.end());
   form->close();
@@ -126,12 +131,14 @@ TEST_F(WindowJob, ACopyKeepsWhatItReplacesWhenTheDetailSettingsSaySo) {
   };
   form->detailSettingsAction->trigger();
   form->onSearch();
+  testing::awaitRunEnd(*form);
   QString notes;
   fakes.dialogs.script = [&](QDialog&) {
     notes = form->copyNotice->notesLabel->text();
     form->copyNotice->okButton->click();
   };
   form->onCopy();
+  testing::awaitRunEnd(*form);
   EXPECT_EQ(readFile(destination() + "/a.txt"), std::string(10, 'x'));
   const auto versions = std::filesystem::directory_iterator(destination() + "/.nuvelo-versions");
   ASSERT_NE(versions, std::filesystem::directory_iterator());
@@ -154,7 +161,9 @@ TEST_F(WindowJob, ACopyWhoseVersionsFolderCannotServeDoesNotStart) {
   again.sourceFolderEdit->setText(QString::fromStdString(source()));
   again.destinationFolderEdit->setText(QString::fromStdString(destination()));
   again.onSearch();
+  testing::awaitRunEnd(again);
   again.onCopy();
+  testing::awaitRunEnd(again);
   ASSERT_FALSE(fakes.boxes.shown.empty());
   EXPECT_NE(fakes.boxes.shown.back().text.find("検索元の中"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(destination() + "/a.txt"));
@@ -167,30 +176,37 @@ TEST_F(WindowJob, ACompareSearchListsWhatTheDestinationLacks) {
   makeFile(source() + "/old.txt", localTime(2020, 1, 1), 10);
   form->sinceDatePicker->setDate(QDate::currentDate().addDays(1));
   form->compareSearchAction->trigger();
+  testing::awaitRunEnd(*form);
   EXPECT_EQ(rowPaths(), (std::vector<std::string>{"old.txt", "sub/b.txt"}));
   form->onCopy();
+  testing::awaitRunEnd(*form);
   EXPECT_TRUE(std::filesystem::exists(destination() + "/old.txt"));
   form->compareSearchAction->trigger();
+  testing::awaitRunEnd(*form);
   EXPECT_TRUE(rowPaths().empty());
 
   form->destinationFolderEdit->clear();
   form->compareSearchAction->trigger();
+  testing::awaitRunEnd(*form);
   ASSERT_FALSE(fakes.boxes.shown.empty());
   EXPECT_EQ(fakes.boxes.shown.back().text, "コピー先フォルダを指定してください");
 }
 
 TEST_F(WindowJob, ACopyWaitsNotForARunOfTheSameJobButSaysSo) {
   form->onSearch();
+  testing::awaitRunEnd(*form);
   auto running = lockJobRun(jobStateFolder(settingsPath()), jobKey("", source(), destination()),
                             LockWait::Never);
   ASSERT_TRUE(running);
   form->onCopy();
+  testing::awaitRunEnd(*form);
   ASSERT_EQ(fakes.boxes.shown.size(), 1u);
   EXPECT_NE(fakes.boxes.shown[0].text.find("nuvelo-cli が実行中"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(destination() + "/a.txt"));
-  EXPECT_FALSE(form->busy());
+  EXPECT_FALSE(form->running());
   *running = FileLock();
   form->onCopy();
+  testing::awaitRunEnd(*form);
   EXPECT_TRUE(std::filesystem::exists(destination() + "/a.txt"));
 }
 

@@ -17,6 +17,7 @@
 #include "support/detail_settings_edit.h"
 #include "support/fake_services.h"
 #include "support/file_tree.h"
+#include "support/run_wait.h"
 
 namespace nuvelo {
 namespace {
@@ -94,6 +95,7 @@ TEST_F(ResultList, SortArrowFollowsTheOrderAndGoesWithANewSearch) {
 
   form->sourceFolderEdit->setText(QString::fromStdString(settings.path()));
   form->onSearch();
+  testing::awaitRunEnd(*form);
   EXPECT_FALSE(header->isSortIndicatorShown());
   EXPECT_EQ(header->arrowOf(0), QStyleOptionHeader::None);
 }

@@ -1,0 +1,61 @@
+#include "messages/window_run_messages.h"
+
+#include "messages/wording.h"
+
+namespace nuvelo {
+namespace {
+
+constexpr std::size_t UnreadableFoldersShown = 5;
+
+}  // namespace
+
+std::string searchingText() {
+  return std::string(wording("検索中です"));
+}
+
+std::string copyingText() {
+  return std::string(wording("コピー中です"));
+}
+
+std::string stoppingText() {
+  return std::string(wording("中止しています…"));
+}
+
+std::string copyFailuresWaitText(std::size_t failed) {
+  return fill("{1}個のファイルをコピーできませんでした。次のコピーでもう一度コピーします",
+              {std::to_string(failed)});
+}
+
+std::string sourceChangedSinceSearchText() {
+  return std::string(
+      wording("更新元フォルダが検索したときと違います。もう一度検索してからコピーしてください"));
+}
+
+std::string jobRunningElsewhereText() {
+  return std::string(wording(
+      "このコピーと同じジョブを nuvelo-cli が実行中です。終わってからもう一度コピーしてください"));
+}
+
+std::string unreadableFoldersText(const std::vector<std::string>& folders) {
+  std::string text =
+      fill("次のフォルダを読めませんでした ({1}個)。見つかったファイルだけを表示しています。",
+           {std::to_string(folders.size())});
+  for (std::size_t i = 0; i < folders.size() && i < UnreadableFoldersShown; ++i)
+    text += "\n" + folders[i];
+  if (folders.size() > UnreadableFoldersShown) text += "\n…";
+  return text;
+}
+
+std::string goOnWithoutRoomQuestion(const std::string& shortageText) {
+  return shortageText + std::string(wording("。\n続けますか？"));
+}
+
+std::string noMoreFailureBoxesText() {
+  return std::string(wording("このコピー中は以降のエラーを表示しない"));
+}
+
+std::string notADateText(const std::string& text) {
+  return fill("'{1}' は日付ではありません", {text});
+}
+
+}  // namespace nuvelo
