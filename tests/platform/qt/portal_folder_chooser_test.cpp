@@ -1,7 +1,6 @@
 #include "platform/qt/portal_folder_chooser.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
 
 #include <QApplication>
 #include <QDBusConnectionInterface>
@@ -9,15 +8,17 @@
 #include <QDBusObjectPath>
 #include <QDBusVirtualObject>
 #include <QFileDialog>
-#include <QProcess>
 #include <QTimer>
 #include <filesystem>
 
 #include "platform/qt/qt_file_dialogs.h"
+#include "support/private_bus.h"
 #include "support/temp_folder.h"
 
 namespace nuvelo {
 namespace {
+
+using testing::PrivateBus;
 
 TEST(PortalAnswer, GivesTheFoldersBytes) {
   EXPECT_EQ(folderFromPortalUris({QStringLiteral("file:///home/u/My%20Photos")}),
@@ -42,32 +43,6 @@ TEST(PortalRequest, AsksForOneFolderFromTheInitialOne) {
   EXPECT_EQ(portalRequestPath(QStringLiteral(":1.42"), QStringLiteral("t1")),
             QStringLiteral("/org/freedesktop/portal/desktop/request/1_42/t1"));
 }
-
-// A bus of the test's own, ended with the test.
-class PrivateBus {
- public:
-  PrivateBus() {
-    QProcess daemon;
-    daemon.start(QStringLiteral("dbus-daemon"),
-                 {QStringLiteral("--session"), QStringLiteral("--fork"),
-                  QStringLiteral("--print-address=1"), QStringLiteral("--print-pid=1")});
-    if (!daemon.waitForFinished() || daemon.exitCode() != 0) return;
-    const QStringList lines = QString::fromUtf8(daemon.readAllStandardOutput()).split('\n');
-    address_ = lines.value(0);
-    pid_ = lines.value(1).toInt();
-  }
-  ~PrivateBus() {
-    if (pid_ > 0) kill(pid_, SIGTERM);
-  }
-  bool running() const { return pid_ > 0 && !address_.isEmpty(); }
-  QDBusConnection connect(const QString& name) const {
-    return QDBusConnection::connectToBus(address_, name);
-  }
-
- private:
-  QString address_;
-  int pid_ = 0;
-};
 
 // A portal that answers every OpenFile with a given response and folders, after the call
 // returned, as a desktop's portal does once the user closed its dialog.
@@ -117,7 +92,7 @@ TEST_P(FolderPortal, IsAskedWhenTheBusHasOne) {
   testing::TempFolder tree;
   const std::string initial = tree.path(), chosen = tree.path() + "/chosen";
   std::filesystem::create_directory(chosen);
-  QDBusConnection portalSide = bus.connect(QStringLiteral("portal-") + GetParam().name);
+  QDBusConnection portalSide = bus.connect();
   ASSERT_TRUE(portalSide.registerService(QString::fromLatin1(PortalService)));
   FakeFileChooser portal(portalSide, GetParam().response,
                          {QUrl::fromLocalFile(QString::fromStdString(chosen)).toString()});
@@ -125,7 +100,7 @@ TEST_P(FolderPortal, IsAskedWhenTheBusHasOne) {
       portalSide.registerVirtualObject(QStringLiteral("/org/freedesktop/portal/desktop"), &portal));
 
   QtFileDialogs dialogs;
-  dialogs.useFolderPortal(bus.connect(QStringLiteral("client-") + GetParam().name));
+  dialogs.useFolderPortal(bus.connect());
   const std::optional<std::string> answer = dialogs.chooseFolder(initial);
   EXPECT_EQ(answer, GetParam().chosen ? std::optional<std::string>(chosen) : std::nullopt);
   EXPECT_EQ(portal.title, QStringLiteral("フォルダを選択して下さい。"));
@@ -140,12 +115,24 @@ INSTANTIATE_TEST_SUITE_P(Answers, FolderPortal,
                                            PortalCase{"cancelled", 1, false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// The bus the tests' portals live on starts nothing that the machine has installed.
+TEST(PrivateBus, OffersNoServiceOfTheMachine) {
+  PrivateBus bus;
+  if (!bus.running()) GTEST_SKIP() << "dbus-daemon could not start";
+  const QDBusMessage activatable = bus.connect().call(QDBusMessage::createMethodCall(
+      QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+      QStringLiteral("org.freedesktop.DBus"), QStringLiteral("ListActivatableNames")));
+  ASSERT_EQ(activatable.type(), QDBusMessage::ReplyMessage);
+  EXPECT_EQ(activatable.arguments().value(0).toStringList(),
+            QStringList{QStringLiteral("org.freedesktop.DBus")});
+}
+
 // A bus without a portal: Qt's own folder browser, as before.
 TEST(FolderBrowserWithoutPortal, IsQtsOwn) {
   PrivateBus bus;
   if (!bus.running()) GTEST_SKIP() << "dbus-daemon could not start";
   QtFileDialogs dialogs;
-  dialogs.useFolderPortal(bus.connect(QStringLiteral("client-without-portal")));
+  dialogs.useFolderPortal(bus.connect());
   QString title;
   QTimer::singleShot(0, [&title] {
     auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
