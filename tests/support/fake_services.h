@@ -51,12 +51,25 @@ class ScriptedModalRunner : public ModalRunner {
 };
 
 // Answers the file dialogs from a script: each call takes the next answer (nothing when the
-// script has run out, as a cancelled dialog), and records where the dialog started.
+// script has run out, as a cancelled dialog), and records where the dialog started. The folder
+// browser answers at once, or, while `holdFolderBrowser` is set, stays open until
+// closeFolderBrowser().
 class ScriptedFileDialogs : public FileDialogs {
  public:
-  std::optional<std::string> chooseFolder(const std::string& initial) override {
+  void chooseFolder(const std::string& initial, FolderAnswer answer) override {
     folderStarts.push_back(initial);
-    return next();
+    if (openFolderBrowser) {
+      answer(std::nullopt);  // as the real browser answers a second request
+      return;
+    }
+    openFolderBrowser = std::move(answer);
+    if (!holdFolderBrowser) closeFolderBrowser();
+  }
+  // Answers the open folder browser with the script's next answer.
+  void closeFolderBrowser() {
+    const FolderAnswer answer = std::move(openFolderBrowser);
+    openFolderBrowser = nullptr;
+    answer(next());
   }
   std::optional<std::string> conditionFileToSave(const FileDialogStart& start) override {
     saveStarts.push_back(start);
@@ -67,6 +80,8 @@ class ScriptedFileDialogs : public FileDialogs {
     return next();
   }
   std::deque<std::optional<std::string>> answers;
+  bool holdFolderBrowser = false;
+  FolderAnswer openFolderBrowser;  // set while the folder browser is open
   std::vector<std::string> folderStarts;
   std::vector<FileDialogStart> saveStarts;
   std::vector<FileDialogStart> openStarts;

@@ -13,6 +13,15 @@
 #include "platform/qt/gui_text.h"
 
 namespace nuvelo {
+namespace {
+
+void addUnlessListed(QListWidget& list, const QString& text) {
+  for (int i = 0; i < list.count(); ++i)
+    if (list.item(i)->text() == text) return;
+  list.addItem(text);
+}
+
+}  // namespace
 
 void MainWindow::onSubfoldersToggled() {
   if (running()) {
@@ -38,18 +47,16 @@ void MainWindow::onAddExcludedSubfolder() {
     sourceFolderEdit->setFocus();
     return;
   }
-  const std::string chosen = chooseFolder(source);
-  const auto entry = excludedSubfolderEntry(source, chosen);
-  if (!entry) {
-    boxes().show(MessageKind::Error, "\"" + source + "\"\rの下位フォルダを指定してください",
-                 MessageButtons::Ok, MessagePlacement::centred());
-    return;
-  }
-  if (entry->empty()) return;  // the source folder itself, or a cancelled browser
-  const QString text = qt(*entry);
-  for (int i = 0; i < excludedSubfoldersList->count(); ++i)
-    if (excludedSubfoldersList->item(i)->text() == text) return;
-  excludedSubfoldersList->addItem(text);
+  chooseFolder(source, [this, source](const std::string& chosen) {
+    const auto entry = excludedSubfolderEntry(source, chosen);
+    if (!entry) {
+      boxes().show(MessageKind::Error, "\"" + source + "\"\rの下位フォルダを指定してください",
+                   MessageButtons::Ok, MessagePlacement::centred());
+      return;
+    }
+    if (entry->empty()) return;  // the source folder itself, or a cancelled browser
+    addUnlessListed(*excludedSubfoldersList, qt(*entry));
+  });
 }
 
 void MainWindow::onRemoveExcludedSubfolder() {

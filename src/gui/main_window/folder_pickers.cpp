@@ -1,6 +1,7 @@
 // Choosing the source and destination folders in the folder browser.
 
 #include <QLineEdit>
+#include <QPointer>
 
 #include "gui/main_window/main_window.h"
 #include "platform/file_dialogs.h"
@@ -9,8 +10,18 @@
 
 namespace nuvelo {
 
-std::string MainWindow::chooseFolder(const std::string& initial) {
-  return services_.files->chooseFolder(initial).value_or(initial);
+void MainWindow::chooseFolder(const std::string& initial,
+                              std::function<void(const std::string&)> then) {
+  // One browser at a time: each answer goes to the command that opened its browser, once.
+  if (choosingFolder_) return;
+  choosingFolder_ = true;
+  services_.files->chooseFolder(initial,
+                                [window = QPointer<MainWindow>(this), initial,
+                                 then = std::move(then)](std::optional<std::string> chosen) {
+                                  if (!window) return;
+                                  window->choosingFolder_ = false;
+                                  then(chosen.value_or(initial));
+                                });
 }
 
 // The browse commands of both folder boxes: the chosen folder, without a trailing "/" (the root
@@ -18,9 +29,11 @@ std::string MainWindow::chooseFolder(const std::string& initial) {
 void MainWindow::browseInto(QLineEdit* box) {
   if (running()) return;
   box->setFocus();
-  box->setText(qt(chooseFolder(utf8(box->text()))));
-  const QString trimmed = qt(withoutTrailingSeparator(utf8(box->text())));
-  if (trimmed != box->text()) box->setText(trimmed);
+  chooseFolder(utf8(box->text()), [box](const std::string& chosen) {
+    box->setText(qt(chosen));
+    const QString trimmed = qt(withoutTrailingSeparator(utf8(box->text())));
+    if (trimmed != box->text()) box->setText(trimmed);
+  });
 }
 
 void MainWindow::onBrowseSource() {

@@ -243,8 +243,9 @@ class MainWindow : public QMainWindow, public SignalClosable {
   void onRemoveExcludedSubfolder();
   void onBrowseSource();       // source folder "参照..."
   void onBrowseDestination();  // destination folder "参照..."
-  // The folder browser: the chosen folder, or `initial` when cancelled.
-  std::string chooseFolder(const std::string& initial);
+  // Opens the folder browser and returns at once; `then` gets the chosen folder, or `initial`
+  // when cancelled. Nothing happens while a browser is already open.
+  void chooseFolder(const std::string& initial, std::function<void(const std::string&)> then);
   void onDetailSettings();
   void onSaveConditionFile();
   void onSaveJobFile();
@@ -359,6 +360,7 @@ class MainWindow : public QMainWindow, public SignalClosable {
   std::optional<ListMade> listMade_;
   std::string lastSavePath_;  // the condition-file dialogs start with what they returned last
   std::string lastOpenPath_;
+  bool choosingFolder_ = false;  // the folder browser is open
   // What a copy holds until it has ended.
   struct CopyRun {
     Job job;

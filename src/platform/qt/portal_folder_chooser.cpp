@@ -1,11 +1,8 @@
 #include "platform/qt/portal_folder_chooser.h"
 
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
-#include <QEventLoop>
 #include <QRandomGenerator>
 #include <QUrl>
 
@@ -14,7 +11,7 @@ namespace {
 
 const QString PortalPath = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString FileChooser = QStringLiteral("org.freedesktop.portal.FileChooser");
-const QString Request = QStringLiteral("org.freedesktop.portal.Request");
+const QString RequestInterface = QStringLiteral("org.freedesktop.portal.Request");
 
 }  // namespace
 
@@ -49,65 +46,115 @@ QString portalRequestPath(const QString& uniqueName, const QString& handleToken)
   return PortalPath + QStringLiteral("/request/") + sender + QLatin1Char('/') + handleToken;
 }
 
-bool PortalFolderChooser::present() const {
-  if (!bus_.isConnected() || !bus_.interface()) return false;
-  const QString service = QString::fromLatin1(PortalService);
-  if (bus_.interface()->isServiceRegistered(service)) return true;
-  const QDBusMessage activatable = bus_.call(QDBusMessage::createMethodCall(
-      QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-      QStringLiteral("org.freedesktop.DBus"), QStringLiteral("ListActivatableNames")));
-  return activatable.type() == QDBusMessage::ReplyMessage &&
-         activatable.arguments().value(0).toStringList().contains(service);
+struct PortalFolderChooser::Request {
+  unsigned number = 0;
+  QString parentWindow;
+  QString title;
+  std::string initial;
+  std::function<void(PortalOutcome)> done;
+  QStringList paths;  // where its Response may come: the path expected, and the one replied
+};
+
+PortalFolderChooser::PortalFolderChooser(const QDBusConnection& bus, int replyDeadlineMs)
+    : bus_(bus), replyDeadlineMs_(replyDeadlineMs) {}
+
+PortalFolderChooser::~PortalFolderChooser() {
+  abandon();
 }
 
-std::optional<std::optional<std::string>> PortalFolderChooser::chooseFolder(
-    const QString& parentWindow, const QString& title, const std::string& initial) {
-  if (!bus_.isConnected()) return std::nullopt;
+void PortalFolderChooser::chooseFolder(const QString& parentWindow, const QString& title,
+                                       const std::string& initial,
+                                       std::function<void(PortalOutcome)> done) {
+  if (request_ || !bus_.isConnected()) {
+    done({});
+    return;
+  }
+  request_.reset(new Request{++requestNumber_, parentWindow, title, initial, std::move(done), {}});
+  // Reading the chooser's version asks the portal, started by the bus if need be, whether it
+  // offers a file chooser at all; a portal that does not reply in time is not waited for.
+  QDBusMessage version = QDBusMessage::createMethodCall(
+      QString::fromLatin1(PortalService), PortalPath,
+      QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+  version << FileChooser << QStringLiteral("version");
+  send(version, [this](const QDBusMessage& reply) {
+    if (reply.type() == QDBusMessage::ReplyMessage)
+      askForFolder();
+    else
+      finish({});
+  });
+}
+
+void PortalFolderChooser::askForFolder() {
   const QString token =
       QStringLiteral("nuvelo%1").arg(QRandomGenerator::global()->generate() & 0x7fffffff);
   // Listens on the request's path before calling, so that an answer that comes at once is not
   // missed; a portal that names another path is listened to there as well.
-  const QString expectedPath = portalRequestPath(bus_.baseService(), token);
-  QString requestPath = expectedPath;
-  const auto listen = [this](const QString& path) {
-    return bus_.connect(QString::fromLatin1(PortalService), path, Request,
-                        QStringLiteral("Response"), this, SLOT(onResponse(uint, QVariantMap)));
-  };
-  if (!listen(requestPath)) return std::nullopt;
-
+  if (!listen(portalRequestPath(bus_.baseService(), token))) return finish({});
   QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(PortalService), PortalPath,
                                                      FileChooser, QStringLiteral("OpenFile"));
-  call << parentWindow << title << portalFolderOptions(initial, token);
-  answer_.reset();
-  QEventLoop loop;
-  bool failed = false;
-  QDBusPendingCallWatcher watcher(bus_.asyncCall(call));
-  connect(&watcher, &QDBusPendingCallWatcher::finished, &loop, [&] {
-    const QDBusPendingReply<QDBusObjectPath> handle = watcher;
-    if (handle.isError()) {
-      failed = true;
-      loop.quit();
-    } else if (handle.value().path() != requestPath) {
-      requestPath = handle.value().path();
-      listen(requestPath);
-    }
+  call << request_->parentWindow << request_->title
+       << portalFolderOptions(request_->initial, token);
+  send(call, [this](const QDBusMessage& reply) {
+    const QString path = reply.arguments().value(0).value<QDBusObjectPath>().path();
+    if (reply.type() != QDBusMessage::ReplyMessage || path.isEmpty()) return finish({});
+    if (!request_->paths.contains(path) && !listen(path)) finish({});
   });
-  connect(this, &PortalFolderChooser::answered, &loop, &QEventLoop::quit);
-  if (!answer_) loop.exec();
-  for (const QString& path : {expectedPath, requestPath})
-    bus_.disconnect(QString::fromLatin1(PortalService), path, Request, QStringLiteral("Response"),
-                    this, SLOT(onResponse(uint, QVariantMap)));
-  if (failed) return std::nullopt;
-  return answer_;
 }
 
-void PortalFolderChooser::onResponse(uint response, const QVariantMap& results) {
-  // 0: a folder was chosen; 1: the user cancelled; 2: the dialog ended otherwise.
+void PortalFolderChooser::send(const QDBusMessage& call,
+                               std::function<void(const QDBusMessage& reply)> then) {
+  auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call, replyDeadlineMs_), this);
+  connect(watcher, &QDBusPendingCallWatcher::finished, this,
+          [this, watcher, number = request_->number, then = std::move(then)] {
+            watcher->deleteLater();
+            if (request_ && request_->number == number) then(watcher->reply());
+          });
+}
+
+bool PortalFolderChooser::listen(const QString& requestPath) {
+  if (!bus_.connect(QString::fromLatin1(PortalService), requestPath, RequestInterface,
+                    QStringLiteral("Response"), this,
+                    SLOT(onResponse(uint, QVariantMap, QDBusMessage))))
+    return false;
+  request_->paths << requestPath;
+  return true;
+}
+
+void PortalFolderChooser::stopListening() {
+  for (const QString& path : request_->paths)
+    bus_.disconnect(QString::fromLatin1(PortalService), path, RequestInterface,
+                    QStringLiteral("Response"), this,
+                    SLOT(onResponse(uint, QVariantMap, QDBusMessage)));
+}
+
+void PortalFolderChooser::onResponse(uint response, const QVariantMap& results,
+                                     const QDBusMessage& message) {
+  if (!request_ || !request_->paths.contains(message.path())) return;  // an earlier request's
+  // 0: a folder was chosen; 1: the user cancelled; 2: the dialog ended otherwise, as when the
+  // desktop could not show it, and a browser of the program's own asks instead.
   if (response == 0)
-    answer_ = folderFromPortalUris(results.value(QStringLiteral("uris")).toStringList());
+    finish({true, folderFromPortalUris(results.value(QStringLiteral("uris")).toStringList())});
+  else if (response == 1)
+    finish({true, std::nullopt});
   else
-    answer_ = std::optional<std::string>();
-  emit answered();
+    finish({});
+}
+
+void PortalFolderChooser::finish(PortalOutcome outcome) {
+  stopListening();
+  const std::function<void(PortalOutcome)> done = std::move(request_->done);
+  request_.reset();
+  done(std::move(outcome));
+}
+
+void PortalFolderChooser::abandon() {
+  if (!request_) return;
+  stopListening();
+  if (!request_->paths.isEmpty())
+    bus_.send(QDBusMessage::createMethodCall(QString::fromLatin1(PortalService),
+                                             request_->paths.back(), RequestInterface,
+                                             QStringLiteral("Close")));
+  request_.reset();
 }
 
 }  // namespace nuvelo

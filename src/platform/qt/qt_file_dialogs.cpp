@@ -14,6 +14,7 @@ namespace nuvelo {
 namespace {
 
 const QString ConditionFilter = QStringLiteral("DATファイル (*.dat)");
+const QString FolderBrowserTitle = QStringLiteral("フォルダを選択して下さい。");
 
 QString fromPath(const std::string& path) {
   return pathToQt(path);
@@ -63,8 +64,15 @@ void centreOnScreen(QFileDialog& dialog) {
 
 }  // namespace
 
-void QtFileDialogs::useFolderPortal(const QDBusConnection& bus) {
-  portal_ = std::make_unique<PortalFolderChooser>(bus);
+QtFileDialogs::~QtFileDialogs() {
+  if (ownFolderBrowser_) {
+    ownFolderBrowser_->disconnect();
+    delete ownFolderBrowser_;
+  }
+}
+
+void QtFileDialogs::useFolderPortal(const QDBusConnection& bus, int replyDeadlineMs) {
+  portal_ = std::make_unique<PortalFolderChooser>(bus, replyDeadlineMs);
 }
 
 QString QtFileDialogs::portalParentWindow() const {
@@ -72,26 +80,69 @@ QString QtFileDialogs::portalParentWindow() const {
   return QStringLiteral("x11:%1").arg(owner_->window()->winId(), 0, 16);
 }
 
-std::optional<std::string> QtFileDialogs::chooseFolder(const std::string& initial) {
-  const QString title = QStringLiteral("フォルダを選択して下さい。");
-  if (portal_ && portal_->present()) {
-    const std::string start = isExistingFolder(initial) ? initial : std::string();
-    if (const auto answer = portal_->chooseFolder(portalParentWindow(), title, start))
-      return *answer;
+void QtFileDialogs::chooseFolder(const std::string& initial, FolderAnswer answer) {
+  if (folderAnswer_) {
+    answer(std::nullopt);
+    return;
   }
-  QFileDialog dialog(owner_, title);
-  dialog.setFileMode(QFileDialog::Directory);
-  dialog.setOption(QFileDialog::ShowDirsOnly);
-  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  folderAnswer_ = std::move(answer);
+  if (portal_ && !portalGivenUp_)
+    askPortal(initial);
+  else
+    openOwnFolderBrowser(initial);
+}
+
+void QtFileDialogs::askPortal(const std::string& initial) {
+  // The portal's dialog is another program's window: the owner is kept from input here until
+  // it answers, as Qt's own modal browser would keep it.
+  portalBlock_ = std::make_unique<InputBlock>(owner_ ? owner_->window() : nullptr, [this, initial] {
+    portalBlock_->lift();  // before Qt's own browser opens: a disabled owner disables it too
+    portal_->abandon();
+    portalGivenUp_ = true;
+    openOwnFolderBrowser(initial);
+  });
+  const std::string start = isExistingFolder(initial) ? initial : std::string();
+  portal_->chooseFolder(portalParentWindow(), FolderBrowserTitle, start,
+                        [this, initial](PortalOutcome outcome) {
+                          portalBlock_.reset();  // as above, before Qt's own opens
+                          if (outcome.answered)
+                            answerFolder(std::move(outcome.folder));
+                          else
+                            openOwnFolderBrowser(initial);
+                        });
+}
+
+void QtFileDialogs::openOwnFolderBrowser(const std::string& initial) {
+  auto* dialog = new QFileDialog(owner_, FolderBrowserTitle);
+  dialog->setFileMode(QFileDialog::Directory);
+  dialog->setOption(QFileDialog::ShowDirsOnly);
+  dialog->setOption(QFileDialog::DontUseNativeDialog);
   const bool initialExists = isExistingFolder(initial);
-  addStatusLine(dialog, initialExists ? fromPath(initial) : QString());
+  addStatusLine(*dialog, initialExists ? fromPath(initial) : QString());
   if (initialExists) {
     const QFileInfo info(fromPath(initial));
-    dialog.setDirectory(info.absolutePath());
-    dialog.selectFile(info.fileName());
+    dialog->setDirectory(info.absolutePath());
+    dialog->selectFile(info.fileName());
   }
-  centreOnScreen(dialog);
-  return chosenFile(dialog);
+  centreOnScreen(*dialog);
+  // Destroyed with its owner before it answered: there is no one left to answer.
+  QObject::connect(dialog, &QObject::destroyed, [this] { folderAnswer_ = nullptr; });
+  QObject::connect(dialog, &QDialog::finished, dialog, [this, dialog](int result) {
+    QObject::disconnect(dialog, &QObject::destroyed, nullptr, nullptr);
+    dialog->deleteLater();
+    const QStringList chosen = dialog->selectedFiles();
+    answerFolder(result == QDialog::Accepted && !chosen.isEmpty()
+                     ? std::optional<std::string>(toPath(chosen.front()))
+                     : std::nullopt);
+  });
+  ownFolderBrowser_ = dialog;
+  dialog->open();  // window-modal; the caller's event loop runs on
+}
+
+void QtFileDialogs::answerFolder(std::optional<std::string> folder) {
+  const FolderAnswer answer = std::move(folderAnswer_);
+  folderAnswer_ = nullptr;
+  answer(std::move(folder));
 }
 
 std::optional<std::string> QtFileDialogs::conditionFileToSave(const FileDialogStart& start) {

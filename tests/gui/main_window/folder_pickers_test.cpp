@@ -10,8 +10,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTest>
 #include <QUrl>
 #include <memory>
 
@@ -19,9 +21,12 @@
 #include "gui/main_window/main_window.h"
 #include "gui/results/result_list_view.h"
 #include "gui/widgets/folder_box.h"
+#include "platform/qt/qt_file_dialogs.h"
 #include "support/detail_settings_edit.h"
+#include "support/fake_portal.h"
 #include "support/fake_services.h"
 #include "support/file_tree.h"
+#include "support/folder_browser.h"
 #include "support/qt_helpers.h"
 #include "support/run_wait.h"
 
@@ -161,6 +166,120 @@ TEST_F(Pickers, BrowseFillsTheBoxWithoutATrailingSeparator) {
   form->browseDestinationButton->click();
   EXPECT_EQ(fakes.files.folderStarts.size(), 3u);
   form->setActivity(MainWindow::Activity::Idle);
+}
+
+// The commands that open the folder browser.
+enum class Browse { Source, Destination, SourceMenu, DestinationMenu, Excluded };
+
+void browse(MainWindow& form, Browse command) {
+  switch (command) {
+    case Browse::Source:
+      form.browseSourceButton->click();
+      break;
+    case Browse::Destination:
+      form.browseDestinationButton->click();
+      break;
+    case Browse::SourceMenu:
+      form.sourceFolderAction->trigger();
+      break;
+    case Browse::DestinationMenu:
+      form.destinationFolderAction->trigger();
+      break;
+    case Browse::Excluded:
+      form.addExcludedSubfolderButton->click();
+      break;
+  }
+}
+
+struct OpenBrowserCase {
+  const char* name;
+  Browse opener;
+  // The boxes and the list once the browser answered the source folder's "obj" ("~" stands
+  // for the source folder).
+  const char* source;
+  const char* destination;
+  QStringList excluded;
+};
+
+class OpenBrowser : public Pickers, public ::testing::WithParamInterface<OpenBrowserCase> {
+ protected:
+  QString expected(const char* text) const {
+    return QString::fromUtf8(text).replace(QLatin1Char('~'), q(source()));
+  }
+};
+
+// While a folder browser is open no command opens another, and its answer goes once, to the
+// command that opened it; then the commands open browsers again.
+TEST_P(OpenBrowser, TakesNoOtherBrowseAndAnswersItsOwnCommand) {
+  form->sourceFolderEdit->setText(q(source()));
+  form->destinationFolderEdit->setText(QStringLiteral("/backup"));
+  fakes.files.holdFolderBrowser = true;
+  fakes.files.answers = {source() + "/obj"};
+  browse(*form, GetParam().opener);
+  ASSERT_EQ(fakes.files.folderStarts.size(), 1u);
+  for (Browse other : {Browse::Source, Browse::Destination, Browse::SourceMenu,
+                       Browse::DestinationMenu, Browse::Excluded})
+    browse(*form, other);
+  EXPECT_EQ(fakes.files.folderStarts.size(), 1u);
+
+  fakes.files.closeFolderBrowser();
+  EXPECT_EQ(form->sourceFolderEdit->text(), expected(GetParam().source));
+  EXPECT_EQ(form->destinationFolderEdit->text(), expected(GetParam().destination));
+  EXPECT_EQ(items(form->excludedSubfoldersList), GetParam().excluded);
+
+  browse(*form, GetParam().opener);
+  EXPECT_EQ(fakes.files.folderStarts.size(), 2u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Openers, OpenBrowser,
+    ::testing::Values(OpenBrowserCase{"Source", Browse::Source, "~/obj", "/backup", {}},
+                      OpenBrowserCase{"DestinationMenu", Browse::DestinationMenu, "~", "~/obj", {}},
+                      OpenBrowserCase{"Excluded", Browse::Excluded, "~", "/backup", {"/obj"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The window that opened a browser may close before it answers: the answer goes nowhere.
+TEST_F(Pickers, AnAnswerAfterTheWindowClosedGoesNowhere) {
+  fakes.files.holdFolderBrowser = true;
+  fakes.files.answers = {source()};
+  form->browseSourceButton->click();
+  form.reset();
+  fakes.files.closeFolderBrowser();
+  EXPECT_TRUE(fakes.files.answers.empty());
+}
+
+// The desktop's own dialog belongs to another program: the window keeps itself from input
+// until it answers, and the answer fills the box whose button opened it.
+TEST_F(Pickers, TheDesktopsDialogKeepsTheWindowFromInputAndFillsItsOwnBox) {
+  testing::PrivateBus bus;
+  if (!bus.running()) GTEST_SKIP() << "dbus-daemon could not start";
+  testing::FakePortal portal(bus, testing::PortalManner::Holds);
+  ASSERT_TRUE(portal.registered());
+  QtFileDialogs dialogs;
+  dialogs.useFolderPortal(bus.connect(), testing::HangBoundMs);
+  MainWindowServices services = fakes.services();
+  services.files = &dialogs;
+  MainWindow window(services, settings.file("desktop.ini"), settings.path());
+  dialogs.setOwner(&window);
+  window.show();
+  QApplication::setActiveWindow(&window);
+  window.sourceFolderEdit->setText(QStringLiteral("/typed/source"));
+  window.destinationFolderEdit->setText(QStringLiteral("/typed/destination"));
+
+  QTest::mouseClick(window.browseSourceButton, Qt::LeftButton);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return portal.openFileCalls == 1; }, testing::HangBoundMs));
+  EXPECT_FALSE(window.browseDestinationButton->isEnabled());
+  EXPECT_FALSE(window.menuBar()->isEnabled());
+  QTest::mouseClick(window.browseDestinationButton, Qt::LeftButton);
+
+  portal.respond(0, {QStringLiteral("file:///chosen/folder/")});
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return window.sourceFolderEdit->text() == QStringLiteral("/chosen/folder"); },
+      testing::HangBoundMs));
+  EXPECT_EQ(window.destinationFolderEdit->text(), QStringLiteral("/typed/destination"));
+  EXPECT_TRUE(window.browseDestinationButton->isEnabled());
+  EXPECT_TRUE(window.sourceFolderEdit->hasFocus());
+  EXPECT_EQ(portal.openFileCalls, 1);
 }
 
 struct AddCase {

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <functional>
 
+#include "support/folder_browser.h"
 #include "support/temp_folder.h"
 
 namespace nuvelo {
@@ -33,25 +34,54 @@ TEST(FolderBrowser, StartsAtTheInitialFolderAndGivesItBackOrNothing) {
   owner.setGeometry(0, 0, 200, 100);
   owner.show();
   dialogs.setOwner(&owner);
-  QString title;
-  QString statusLine;
-  QPoint centre;
-  whenDialogIsUp([&](QFileDialog& dialog) {
-    title = dialog.windowTitle();
-    const auto* status = dialog.findChild<QLabel*>(QStringLiteral("statusLine"));
-    if (status) statusLine = status->text();
-    centre = dialog.frameGeometry().center();
-    QMetaObject::invokeMethod(&dialog, "accept");  // the "選択" button
-  });
-  EXPECT_EQ(dialogs.chooseFolder(initial), initial);
-  EXPECT_EQ(title, QStringLiteral("フォルダを選択して下さい。"));
-  EXPECT_EQ(statusLine.toStdString(), initial);  // before anything was selected
+  testing::FolderAnswers answers;
+  dialogs.chooseFolder(initial, answers.record());
+  QFileDialog* dialog = testing::waitForFileDialog();
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(dialog->windowTitle(), QStringLiteral("フォルダを選択して下さい。"));
+  const auto* status = dialog->findChild<QLabel*>(QStringLiteral("statusLine"));
+  ASSERT_NE(status, nullptr);
+  EXPECT_EQ(status->text().toStdString(), initial);  // before anything was selected
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
   const QPoint screenCentre = QGuiApplication::primaryScreen()->availableGeometry().center();
   // The dialog settles its size by a few pixels once shown.
-  EXPECT_LE((centre - screenCentre).manhattanLength(), 8);
+  EXPECT_LE((dialog->frameGeometry().center() - screenCentre).manhattanLength(), 8);
+  // Modal to its owner, and answering through the event loop the owner already runs.
+  EXPECT_EQ(dialog->parentWidget(), &owner);
+  EXPECT_EQ(dialog->windowModality(), Qt::WindowModal);
+  EXPECT_TRUE(answers.given.empty());
+  QMetaObject::invokeMethod(dialog, "accept");  // the "選択" button
+  ASSERT_TRUE(answers.waitFor(1));
+  EXPECT_EQ(answers.given.back(), initial);
 
-  whenDialogIsUp([](QFileDialog& dialog) { dialog.reject(); });
-  EXPECT_FALSE(dialogs.chooseFolder(initial));
+  dialogs.chooseFolder(initial, answers.record());
+  dialog = testing::waitForFileDialog();
+  ASSERT_NE(dialog, nullptr);
+  dialogs.chooseFolder("/", answers.record());  // one browser at a time
+  ASSERT_EQ(answers.given.size(), 2u);
+  EXPECT_EQ(answers.given.back(), std::nullopt);
+  dialog->reject();
+  ASSERT_TRUE(answers.waitFor(3));
+  EXPECT_EQ(answers.given.back(), std::nullopt);
+}
+
+// An owner closed with the browser open takes the browser along; the next one still opens.
+TEST(FolderBrowser, OpensAgainAfterItsOwnerWentWithIt) {
+  QtFileDialogs dialogs;
+  testing::FolderAnswers answers;
+  {
+    QWidget owner;
+    owner.show();
+    dialogs.setOwner(&owner);
+    dialogs.chooseFolder("/", answers.record());
+    ASSERT_NE(testing::waitForFileDialog(), nullptr);
+  }
+  dialogs.chooseFolder("/", answers.record());
+  QFileDialog* dialog = testing::waitForFileDialog();
+  ASSERT_NE(dialog, nullptr);
+  dialog->reject();
+  ASSERT_TRUE(answers.waitFor(1));
+  EXPECT_EQ(answers.given, (std::vector<std::optional<std::string>>{std::nullopt}));
 }
 
 TEST(ConditionFileDialogs, OfferDatFilesAndAddTheExtension) {
