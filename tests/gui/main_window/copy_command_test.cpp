@@ -482,6 +482,56 @@ TEST_F(Copy, TooLittleRoomIsAskedAboutFirst) {
   expectIdle();
 }
 
+// The close box or SIGTERM while the replace question is open: the question is withdrawn, the
+// status bar says at once that the run is stopping, the file asked about keeps what it held,
+// and the window closes, saving its settings, once the run has ended.
+TEST_F(Copy, ClosingDuringAQuestionStopsTheRunAndClosesWhenItHasEnded) {
+  for (const bool bySignal : {false, true}) {
+    SCOPED_TRACE(bySignal ? "SIGTERM" : "close box");
+    TempFolder settingsHere;
+    open(settingsHere.file("NVO.ini"));
+    editDetailOptions(*form, [](DetailOptions& s) { s.copy.overwrite = OverwriteAsk; });
+    std::filesystem::create_directories(destination());
+    writeFile(destination() + "/a.txt", "old");
+    search();
+    fakes.boxes.holdQuestions = true;
+    fakes.boxes.held.clear();
+    form->copyButton->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !fakes.boxes.held.empty(); }, 60000));
+    {
+      TerminationSignalCloser closer(form.get());
+      if (bySignal)
+        raise(SIGTERM);
+      else
+        EXPECT_FALSE(form->close());
+      EXPECT_TRUE(QTest::qWaitFor([&] { return form->closesAfterRun() || !form->isVisible(); }));
+      EXPECT_TRUE(QTest::qWaitFor([&] { return !form->isVisible(); }, 60000));
+    }
+    EXPECT_TRUE(fakes.boxes.held[0]->withdrawn);
+    EXPECT_EQ(fakes.boxes.held.size(), 1u);
+    EXPECT_EQ(readFile(destination() + "/a.txt"), "old");
+    EXPECT_TRUE(std::filesystem::exists(settingsHere.file("NVO.ini")));
+    std::filesystem::remove_all(destination());
+  }
+}
+
+// Esc and 中止 say at once that the run is stopping, before it has stopped.
+TEST_F(Copy, AbortDuringAQuestionIsShownAtOnce) {
+  editDetailOptions(*form, [](DetailOptions& s) { s.copy.overwrite = OverwriteAsk; });
+  std::filesystem::create_directories(destination());
+  writeFile(destination() + "/b.txt", "old");
+  search();
+  fakes.boxes.holdQuestions = true;
+  form->copyButton->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !fakes.boxes.held.empty(); }, 60000));
+  form->abortButton->click();
+  EXPECT_EQ(form->statusPanels->panelText(1), QStringLiteral("中止しています…"));
+  testing::awaitRunEnd(*form);
+  EXPECT_TRUE(fakes.boxes.held[0]->withdrawn);
+  EXPECT_EQ(readFile(destination() + "/b.txt"), "old");
+  expectIdle();
+}
+
 TEST_F(Copy, SearchIsRefusedDuringACopy) {
   std::filesystem::create_directories(destination());
   search();
