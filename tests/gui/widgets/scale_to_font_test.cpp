@@ -81,7 +81,9 @@ class Windows {
  public:
   explicit Windows(const FontCase& font) : font_(font) {}
 
+  // Made once: the notice and the detail settings belong to it.
   MainWindow& mainWindow() {
+    if (form_) return *form_;
     writeFile(folder_.file("NVO.ini"), "[Default]\nLastCopyDate=2026/11/30\n");
     form_ =
         std::make_unique<MainWindow>(fakes_.services(), folder_.file("NVO.ini"), folder_.path());
@@ -149,9 +151,10 @@ const WindowCase EveryWindow[] = {
     {"CopyNotice", [](Windows& w) -> QWidget& { return w.notice(); }},
     {"CopyNoticeWithNotes",
      [](Windows& w) -> QWidget& {
-       w.notice().showNotes(runWithFailuresOnExfat(),
-                            {QStringLiteral("/home/user/docs/what?.txt: 名前が長すぎます")});
-       return w.notice();
+       CopyNotice& notice = w.notice();
+       notice.showNotes(runWithFailuresOnExfat(),
+                        {QStringLiteral("/home/user/docs/what?.txt: 名前が長すぎます")});
+       return notice;
      }},
     {"CopyNoticeAfterNotes",
      [](Windows& w) -> QWidget& {
