@@ -1,6 +1,7 @@
 #pragma once
-// Finds what a user would see as a broken window: a visible control covering a visible sibling,
-// a caption wider or taller than its control, a control reaching outside its parent.
+// Finds what a user would see as a broken window: a visible control covering a visible sibling
+// or crowding one beside it, a caption wider or taller than its control, a control reaching
+// outside its parent or crowding its edge.
 
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
@@ -156,12 +157,78 @@ inline bool liesInside(const QWidget* w) {
   return area.contains(r);
 }
 
+// Neighbours side by side, and a control and its parent's edge, need a gap a user sees: the
+// design keeps four pixels, which a larger font only widens.
+constexpr int MinimumGap = 4;
+
+inline bool sharesRows(QRect a, QRect b) {
+  return a.top() <= b.bottom() && b.top() <= a.bottom();
+}
+
+// Where a control shows something: a left-aligned label of plain text ends with its last
+// visible character (a trailing space separates it from what follows), any other control
+// fills its rectangle.
+inline QRect occupied(const QWidget* w) {
+  const auto* l = qobject_cast<const QLabel*>(w);
+  if (!l || l->wordWrap() || l->textFormat() == Qt::RichText || !(l->alignment() & Qt::AlignLeft) ||
+      l->text().trimmed().isEmpty())
+    return w->geometry();
+  const QFontMetrics fm = l->fontMetrics();
+  int width = 0;
+  for (const QString& line : l->text().split(QLatin1Char('\n')))
+    width = std::max(width, fm.horizontalAdvance(line.trimmed()));
+  const int edges = 2 * (l->frameWidth() + l->margin()) + std::max(l->indent(), 0);
+  QRect r = w->geometry();
+  r.setWidth(std::min(r.width(), width + edges));
+  return r;
+}
+
+// Two controls on the same rows that do not overlap but come closer than the gap. Labels side
+// by side read as one line (a caption and its value) and may follow each other closely.
+inline bool crowd(const QWidget* a, const QWidget* b) {
+  const QRect ra = occupied(a);
+  const QRect rb = occupied(b);
+  const bool texts = qobject_cast<const QLabel*>(a) && qobject_cast<const QLabel*>(b);
+  return !texts && sharesRows(ra, rb) && !ra.intersects(rb) &&
+         ra.adjusted(-MinimumGap, 0, MinimumGap, 0).intersects(rb);
+}
+
+// A band (the client area, the menu bar, the results panel, the status bar) spans its parent's
+// width and may lie flush against an edge; any other control keeps the gap from every edge.
+inline void checkEdgeGaps(const QWidget* w, LayoutFaults& faults) {
+  const QRect r = occupied(w);
+  const QSize area = w->parentWidget()->size();
+  const bool band = r.left() == 0 && r.right() >= area.width() - 1;
+  const struct {
+    const char* edge;
+    int gap;
+    bool exempt;
+  } edges[] = {{"left", r.left(), band},
+               {"right", area.width() - 1 - r.right(), band},
+               {"top", r.top(), band && r.top() == 0},
+               {"bottom", area.height() - 1 - r.bottom(), band && r.bottom() == area.height() - 1}};
+  for (const auto& e : edges)
+    if (!e.exempt && e.gap >= 0 && e.gap < MinimumGap)
+      faults.push_back(nameOf(w) + " at " + describe(r) + " is " + std::to_string(e.gap) +
+                       " px from the " + e.edge + " edge of " + nameOf(w->parentWidget()));
+}
+
+// The window and the plain containers on it hold the controls the program placed, which keep
+// their gaps; other widgets (the status bar, a radio group) lay out their own parts, which may
+// touch.
+inline bool holdsPlacedControls(const QWidget* container) {
+  const char* kind = container->metaObject()->className();
+  return container->isWindow() || qstrcmp(kind, "QWidget") == 0 || qstrcmp(kind, "QFrame") == 0 ||
+         qstrcmp(kind, "QGroupBox") == 0;
+}
+
 inline void collectLayoutFaults(const QWidget* container, LayoutFaults& faults);
 
 inline void checkControl(const QWidget* w, LayoutFaults& faults) {
   if (!liesInside(w))
     faults.push_back(nameOf(w) + " at " + describe(w->geometry()) + " reaches outside " +
                      nameOf(w->parentWidget()) + " of " + describe(w->parentWidget()->rect()));
+  if (holdsPlacedControls(w->parentWidget())) checkEdgeGaps(w, faults);
   checkCaption(w, faults);
   if (const auto* tabs = qobject_cast<const QTabWidget*>(w)) {
     if (tabs->currentWidget()) collectLayoutFaults(tabs->currentWidget(), faults);
@@ -177,15 +244,19 @@ inline void collectLayoutFaults(const QWidget* container, LayoutFaults& faults) 
   const std::vector<QWidget*> controls = visibleControlsIn(container);
   const auto* group = qobject_cast<const QGroupBox*>(container);
   const QRect title = group ? groupTitleRect(group) : QRect();
+  const bool placed = holdsPlacedControls(container);
   for (std::size_t i = 0; i < controls.size(); ++i) {
     if (!title.isNull() && controls[i]->geometry().intersects(title))
       faults.push_back(nameOf(controls[i]) + " at " + describe(controls[i]->geometry()) +
                        " covers the title of " + nameOf(container) + " at " + describe(title));
-    for (std::size_t j = i + 1; j < controls.size(); ++j)
-      if (controls[i]->geometry().intersects(controls[j]->geometry()))
-        faults.push_back(nameOf(controls[i]) + " at " + describe(controls[i]->geometry()) +
-                         " overlaps " + nameOf(controls[j]) + " at " +
-                         describe(controls[j]->geometry()));
+    for (std::size_t j = i + 1; j < controls.size(); ++j) {
+      const QRect a = controls[i]->geometry();
+      const QRect b = controls[j]->geometry();
+      if (a.intersects(b) || (placed && crowd(controls[i], controls[j])))
+        faults.push_back(nameOf(controls[i]) + " at " + describe(a) +
+                         (a.intersects(b) ? " overlaps " : " crowds ") + nameOf(controls[j]) +
+                         " at " + describe(b));
+    }
     checkControl(controls[i], faults);
   }
 }

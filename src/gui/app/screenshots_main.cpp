@@ -27,9 +27,11 @@
 
 namespace {
 
+// The window as shown: the events its showing posted (layout requests, polish, show and resize
+// events) are delivered, and grab() lays it out and paints it; no other event runs meanwhile.
 bool save(QWidget& window, const QString& folder, const QString& name) {
   window.show();
-  QApplication::processEvents();
+  QCoreApplication::sendPostedEvents();
   const QString path = QDir(folder).filePath(name);
   const bool saved = window.grab().save(path);
   std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));

@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
 
 #include "engine/copy/copy_run.h"
 #include "gui/dialogs/failed_files_dialog.h"
@@ -25,7 +26,17 @@ constexpr int WidenAbove = 150;
 constexpr int ButtonsTop = 80;
 constexpr int CheckBoxTop = 112;
 constexpr int RightMargin = 30;
-constexpr int FailedFilesLeft = 185;
+constexpr int FailedFilesWidth = 100;
+constexpr int FailedFilesHeight = 25;
+
+// The style's spacing between rows of controls on `window`.
+int rowSpacing(const QWidget& window) {
+  const QStyle* style = window.style();
+  const int spacing = style->pixelMetric(QStyle::PM_LayoutVerticalSpacing, nullptr, &window);
+  if (spacing >= 0) return spacing;
+  return style->layoutSpacing(QSizePolicy::CheckBox, QSizePolicy::PushButton, Qt::Vertical, nullptr,
+                              &window);
+}
 
 // Drawn in the palette's link colour, which a dark palette keeps readable, also after the
 // desktop's theme changes.
@@ -90,7 +101,7 @@ CopyNotice::CopyNotice(MessageBoxes& boxes, DesktopShell& shell, ModalRunner& di
 
   failedFilesButton = new QPushButton(QStringLiteral("失敗したファイル..."), this);
   failedFilesButton->setObjectName(QStringLiteral("FailedFilesButton"));
-  failedFilesButton->setGeometry(FailedFilesLeft, CheckBoxTop - 4, 100, 25);
+  failedFilesButton->resize(FailedFilesWidth, FailedFilesHeight);  // placed by showNotes
   failedFilesButton->setAutoDefault(false);
   failedFilesButton->hide();
 
@@ -138,12 +149,27 @@ void CopyNotice::showNotes(const CopyRunResult& result, const QStringList& faile
   okButton->move(okButton->x(), scale.y(ButtonsTop) + extra);
   openDestinationButton->move(openDestinationButton->x(), scale.y(ButtonsTop) + extra);
   noMoreNoticesCheckBox->move(noMoreNoticesCheckBox->x(), scale.y(CheckBoxTop) + extra);
-  failedFilesButton->move(failedFilesButton->x(), scale.y(CheckBoxTop - 4) + extra);
-  int needed =
+  const int needed =
       lines.isEmpty() ? width() : notesLabel->x() + notesLabel->width() + scale.x(RightMargin);
-  if (!failedFiles_.isEmpty())
-    needed = std::max(needed, failedFilesButton->geometry().right() + scale.x(RightMargin));
   setFixedSize(std::max(width(), needed), scale.y(DesignHeight) + extra);
+  if (!failedFiles_.isEmpty()) placeFailedFilesButton();
+}
+
+// The button takes a row of its own under the check box, at the right edge, as far from the
+// check box and the window's edges as the style lays out controls.
+void CopyNotice::placeFailedFilesButton() {
+  const QStyle* s = style();
+  const int leftMargin = s->pixelMetric(QStyle::PM_LayoutLeftMargin, nullptr, this);
+  const int rightMargin = s->pixelMetric(QStyle::PM_LayoutRightMargin, nullptr, this);
+  const int bottomMargin = s->pixelMetric(QStyle::PM_LayoutBottomMargin, nullptr, this);
+  const DesignScale scale(font());
+  const QSize size(std::max(scale.x(FailedFilesWidth), failedFilesButton->sizeHint().width()),
+                   std::max(scale.y(FailedFilesHeight), failedFilesButton->sizeHint().height()));
+  const int windowWidth = std::max(width(), leftMargin + size.width() + rightMargin);
+  const int top = noMoreNoticesCheckBox->geometry().bottom() + 1 + rowSpacing(*this);
+  failedFilesButton->setGeometry(windowWidth - rightMargin - size.width(), top, size.width(),
+                                 size.height());
+  setFixedSize(windowWidth, top + size.height() + bottomMargin);
 }
 
 void CopyNotice::takeNoMoreNoticesChoice() {

@@ -34,7 +34,8 @@ class CopyNotice : public QDialog {
   // The counts of a run in which some file failed, and what the destination could not keep;
   // hidden after a run with neither.
   QLabel* notesLabel = nullptr;
-  // Opens the list of the failed files with their reasons; shown when some file failed.
+  // Opens the list of the failed files with their reasons; shown when some file failed, on a
+  // row of its own under the check box.
   QPushButton* failedFilesButton = nullptr;
 
   void onOk();
@@ -66,6 +67,7 @@ class CopyNotice : public QDialog {
 
  private:
   void takeNoMoreNoticesChoice();
+  void placeFailedFilesButton();
 
   bool noticesWanted_ = true;
   QStringList failedFiles_;

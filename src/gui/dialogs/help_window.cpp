@@ -37,18 +37,53 @@ void HelpWindow::showFile(const QString& path) {
   browser_->setSearchPaths({QFileInfo(path).absolutePath()});
 }
 
+namespace {
+
+// `start` moved as little as needed for `length` pixels from it to lie in [low, high), or to
+// `low` where they cannot.
+int keptWithin(int start, int length, int low, int high) {
+  return std::clamp(start, low, std::max(low, high - length));
+}
+
+QRect keptOnScreen(QPoint at, QSize size, QRect area) {
+  return {keptWithin(at.x(), size.width(), area.left(), area.right() + 1),
+          keptWithin(at.y(), size.height(), area.top(), area.bottom() + 1), size.width(),
+          size.height()};
+}
+
+long long coveredArea(QRect a, QRect b) {
+  const QRect common = a.intersected(b);
+  return common.isEmpty() ? 0 : static_cast<long long>(common.width()) * common.height();
+}
+
+}  // namespace
+
+QPoint besideOwner(QRect owner, QSize size, QRect area) {
+  // In order of preference: an earlier side wins a tie, so a side with room comes first.
+  const QPoint sides[] = {
+      {owner.right() + 1, owner.top()},
+      {owner.left() - size.width(), owner.top()},
+      {owner.left(), owner.bottom() + 1},
+      {owner.left(), owner.top() - size.height()},
+  };
+  QRect best;
+  long long bestCovered = -1;
+  for (const QPoint side : sides) {
+    const QRect place = keptOnScreen(side, size, area);
+    const long long covered = coveredArea(place, owner);
+    if (bestCovered < 0 || covered < bestCovered) {
+      best = place;
+      bestCovered = covered;
+    }
+  }
+  return best.topLeft();
+}
+
 void HelpWindow::placeBeside(const QWidget& owner) {
   const QRect frame = owner.frameGeometry();
   const QScreen* screen = owner.screen() ? owner.screen() : QGuiApplication::primaryScreen();
   const QRect area = screen ? screen->availableGeometry() : frame;
-  const int top =
-      std::clamp(frame.top(), area.top(), std::max(area.top(), area.bottom() - height()));
-  if (frame.right() + 1 + width() <= area.right() + 1)
-    move(frame.right() + 1, top);
-  else if (frame.left() - width() >= area.left())
-    move(frame.left() - width(), top);
-  else
-    move(std::max(area.left(), frame.left() + frame.width() / 2), top);
+  move(besideOwner(frame, frameGeometry().size(), area));
 }
 
 void HelpWindow::keyPressEvent(QKeyEvent* event) {

@@ -10,14 +10,18 @@ class QTextBrowser;
 
 namespace nuvelo {
 
+// Where a window of `size` goes beside the frame `owner` within the screen's `area`: to its
+// right where there is room, else to its left; where neither side has room, to whichever of its
+// right, left, bottom and top, kept on the screen, covers the least of it.
+QPoint besideOwner(QRect owner, QSize size, QRect area);
+
 class HelpWindow : public QWidget {
   Q_OBJECT
  public:
   explicit HelpWindow(QWidget* parent = nullptr);
   void showFile(const QString& path);
   QTextBrowser* browser() const { return browser_; }
-  // Places the window beside `owner` on its screen: to its right where there is room, else to
-  // its left, else over its right half.
+  // Places the window beside `owner` on its screen (besideOwner).
   void placeBeside(const QWidget& owner);
 
  protected:

@@ -138,7 +138,7 @@ void MainWindow::applySettings(const MainWindowSettings& s) {
   search_.changeTime = search.changeTime;
   for (int c = 0; c < ResultListModel::ColumnCount; ++c) {
     const int width = s.columnWidths[static_cast<std::size_t>(c)];
-    if (width >= 0) resultList->setColumnWidth(c, width);
+    if (width >= 0) resultList->setColumnWidth(c, std::max(width, resultColumnNeed(c)));
   }
   applyWindowBounds(s);
   showLastCopyDate(s.lastCopyDate);

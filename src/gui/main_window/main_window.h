@@ -273,6 +273,9 @@ class MainWindow : public QMainWindow, public SignalClosable {
   // Widens the result columns, as scaled to the font, to hold their headers (with the sort
   // arrow) and the date column's date and time; stored widths, applied afterwards, win.
   void fitResultColumns();
+  // The width a result column needs in the current font, as fitResultColumns gives it; a
+  // stored width narrower than this is widened to it.
+  int resultColumnNeed(int column) const;
   void buildMenus();
   void buildTabOrder();
   void buildPopupMenu();

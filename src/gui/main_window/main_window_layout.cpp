@@ -14,6 +14,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStyle>
+#include <QStyleOptionHeader>
 #include <QTreeView>
 
 #include "gui/main_window/main_window.h"
@@ -58,6 +59,25 @@ QAction* menuItem(QMenu* menu, const char* name, const char* caption) {
 
 QAction* separator(QMenu* menu, const char* name) {
   return named(menu->addSeparator(), name);
+}
+
+// The pixels of a header section that its text cannot have while the sort arrow shows: the
+// style's margins and the arrow's place, the same at any width of the section.
+int headerSpaceBesideText(const QHeaderView& header) {
+  constexpr int Probe = 1000;
+  QStyleOptionHeader option;
+  option.initFrom(&header);
+  option.state |= QStyle::State_Horizontal;
+  option.orientation = Qt::Horizontal;
+  option.sortIndicator = QStyleOptionHeader::SortUp;
+  option.rect = QRect(0, 0, Probe, header.sizeHint().height());
+  const QStyle* style = header.style();
+  const QRect label = style->subElementRect(QStyle::SE_HeaderLabel, &option, &header);
+  const QRect arrow = style->subElementRect(QStyle::SE_HeaderArrow, &option, &header);
+  // A style may leave the arrow inside the label's rectangle: the text ends before it.
+  const int textRight =
+      arrow.left() > label.left() ? std::min(label.right(), arrow.left() - 1) : label.right();
+  return Probe - (textRight - label.left() + 1);
 }
 
 }  // namespace
@@ -187,19 +207,26 @@ void MainWindow::buildPanel() {
 }
 
 void MainWindow::fitResultColumns() {
-  QHeaderView* header = resultList->header();
-  const QFontMetrics metrics(resultList->font());
-  const int cellMargins =
-      2 * (resultList->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, resultList) +
-           1) +
-      metrics.averageCharWidth();
-  for (int c = 0; c < ResultListModel::ColumnCount; ++c) {
-    int needed = header->sectionSizeHint(c);
-    if (c == DateColumn)
-      needed = std::max(
-          needed, metrics.horizontalAdvance(QString::fromLatin1(SampleDateTime)) + cellMargins);
-    resultList->setColumnWidth(c, std::max(resultList->columnWidth(c), needed));
+  for (int c = 0; c < ResultListModel::ColumnCount; ++c)
+    resultList->setColumnWidth(c, std::max(resultList->columnWidth(c), resultColumnNeed(c)));
+}
+
+int MainWindow::resultColumnNeed(int column) const {
+  const QHeaderView* header = resultList->header();
+  const QString title = resultModel_->headerData(column, Qt::Horizontal).toString();
+  int needed =
+      std::max(header->sectionSizeHint(column),
+               header->fontMetrics().horizontalAdvance(title) + headerSpaceBesideText(*header));
+  if (column == DateColumn) {
+    const QFontMetrics metrics(resultList->font());
+    const int cellMargins =
+        2 * (resultList->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, resultList) +
+             1) +
+        metrics.averageCharWidth();
+    needed = std::max(needed,
+                      metrics.horizontalAdvance(QString::fromLatin1(SampleDateTime)) + cellMargins);
   }
+  return needed;
 }
 
 void MainWindow::buildMenus() {

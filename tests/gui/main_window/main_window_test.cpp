@@ -146,7 +146,7 @@ TEST_F(MainWindowBehaviour, CloseSavesSettingsKeepingForeignLinesAndNextStartRea
       s.search.excludedExtensions = {"bak", "a b"};
       s.copy.overwrite = 0;
     });
-    form->resultList->setColumnWidth(3, 140);
+    form->resultList->setColumnWidth(3, 160);  // wider than the date and time
     form->move(12, 34);
     form->resize(500, 460);
     EXPECT_TRUE(form->close());
@@ -166,7 +166,7 @@ TEST_F(MainWindowBehaviour, CloseSavesSettingsKeepingForeignLinesAndNextStartRea
   EXPECT_EQ(again->detailOptions().search.excludedExtensions,
             (std::vector<std::string>{"bak", "a b"}));
   EXPECT_EQ(again->detailOptions().copy.overwrite, 0);
-  EXPECT_EQ(again->resultList->columnWidth(3), 140);
+  EXPECT_EQ(again->resultList->columnWidth(3), 160);
   EXPECT_EQ(again->pos(), QPoint(12, 34));
   EXPECT_EQ(again->size(), QSize(500, 460));
 }

@@ -23,6 +23,7 @@
 #include "platform/posix/user_info.h"
 #include "platform/qt/qt_key_sink.h"
 #include "support/fake_services.h"
+#include "support/qt_printers.h"
 #include "support/temp_folder.h"
 
 namespace nuvelo {
@@ -222,7 +223,8 @@ TEST(HelpViewer, OpensBesideItsOwnerAndClosesWithEscape) {
 // The side of the owner that has room for the help: "right", "left", or "over" (neither).
 class HelpBeside : public ::testing::TestWithParam<std::string> {};
 
-// Right of the owner where the screen has room, else left of it, else over its right half.
+// Right of the owner where the screen has room, else left of it; with room on neither side
+// it covers less of the owner than lying over the owner's right half would.
 TEST_P(HelpBeside, TakesTheSideWithRoom) {
   QWidget owner;
   HelpWindow help(&owner);
@@ -233,15 +235,63 @@ TEST_P(HelpBeside, TakesTheSideWithRoom) {
   owner.setGeometry(ownerLeft, area.top() + 10, ownerWidth, 100);
   help.placeBeside(owner);
   const QRect frame = owner.frameGeometry();
-  const int expectedLeft = side == "right"  ? frame.right() + 1
-                           : side == "left" ? frame.left() - help.width()
-                                            : frame.left() + frame.width() / 2;
-  EXPECT_EQ(help.x(), expectedLeft);
   EXPECT_GE(help.y(), area.top());
+  if (side == "over") {
+    const QRect overRightHalf(QPoint(frame.left() + frame.width() / 2, frame.top()), help.size());
+    const auto covered = [&](QRect r) {
+      const QRect common = r.intersected(frame);
+      return common.width() * common.height();
+    };
+    EXPECT_LT(covered(help.geometry()), covered(overRightHalf));
+    EXPECT_TRUE(area.contains(help.geometry()));
+    return;
+  }
+  EXPECT_EQ(help.x(), side == "right" ? frame.right() + 1 : frame.left() - help.width());
 }
 
 INSTANTIATE_TEST_SUITE_P(Sides, HelpBeside, ::testing::Values("right", "left", "over"),
                          [](const auto& info) { return info.param; });
+
+struct PlacementCase {
+  const char* name;
+  QRect owner;   // the main window's frame
+  QRect area;    // the screen's available geometry
+  QPoint place;  // where the help's frame goes
+};
+
+void PrintTo(const PlacementCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+const QSize HelpSize(640, 560);
+const QRect FullHd(0, 0, 1920, 1080);
+
+const PlacementCase Placements[] = {
+    {"RoomOnTheRight", {100, 100, 400, 300}, FullHd, {500, 100}},
+    {"RoomOnTheLeftOnly", {1300, 100, 400, 300}, FullHd, {660, 100}},
+    {"RoomBelowOnly", {100, 50, 1700, 300}, FullHd, {100, 350}},
+    {"RoomAboveOnly", {100, 700, 1700, 300}, FullHd, {100, 140}},
+    {"BottomOfTheScreenKeepsItOn", {100, 800, 400, 200}, FullHd, {500, 520}},
+    // Centred on a small laptop screen: each side is short of room by the same amount, and the
+    // right side, first preferred, covers a strip of the owner rather than half of it.
+    {"NeitherSideHasRoom", {473, 164, 420, 440}, {0, 0, 1366, 768}, {726, 164}},
+    // Nearly the whole screen: below, pushed up onto the screen, covers the least.
+    {"OwnerFillsTheScreen", {10, 10, 1900, 1000}, FullHd, {10, 520}},
+    {"SecondScreen", {2000, 100, 400, 300}, {1920, 0, 1280, 1024}, {2400, 100}},
+    {"ScreenSmallerThanBoth", {0, 0, 420, 440}, {0, 0, 800, 600}, {160, 0}},
+};
+
+class HelpPlacement : public ::testing::TestWithParam<PlacementCase> {};
+
+TEST_P(HelpPlacement, OverlapsTheOwnerLeastAndStaysOnTheScreen) {
+  const PlacementCase& c = GetParam();
+  const QPoint place = besideOwner(c.owner, HelpSize, c.area);
+  EXPECT_EQ(place, c.place);
+  EXPECT_TRUE(c.area.contains(QRect(place, HelpSize))) << ::testing::PrintToString(place);
+}
+
+INSTANTIATE_TEST_SUITE_P(Geometries, HelpPlacement, ::testing::ValuesIn(Placements),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace nuvelo

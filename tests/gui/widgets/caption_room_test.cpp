@@ -31,7 +31,7 @@ const RoomCase Cases[] = {
     {"RoomOnTheRight", {10, 10, 40, 20}, {{260, 10, 30, 20}}, true},
     {"RoomOnTheLeft", {230, 10, 40, 20}, {{274, 10, 20, 20}}, true},
     {"NeighboursOnOtherRowsLeaveRoom", {10, 30, 40, 20}, {{54, 54, 30, 20}, {54, 6, 30, 20}}, true},
-    {"NeighboursOnBothSides", {40, 10, 40, 20}, {{0, 10, 36, 20}, {84, 10, 30, 20}}, false},
+    {"NeighboursOnBothSides", {40, 10, 40, 20}, {{4, 10, 32, 20}, {84, 10, 30, 20}}, false},
 };
 
 void PrintTo(const RoomCase& c, std::ostream* os) {

@@ -7,9 +7,13 @@
 
 #include <QApplication>
 #include <QFontInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPalette>
+#include <QStyle>
+#include <QStyleOptionHeader>
 #include <QTabWidget>
+#include <array>
 #include <cstdlib>
 #include <memory>
 
@@ -20,9 +24,12 @@
 #include "gui/dialogs/help_window.h"
 #include "gui/dialogs/properties_dialog.h"
 #include "gui/main_window/main_window.h"
+#include "gui/results/result_list_model.h"
+#include "gui/results/result_list_view.h"
 #include "gui/widgets/clickable_label.h"
 #include "gui/widgets/design_scale.h"
 #include "support/fake_services.h"
+#include "support/file_tree.h"
 #include "support/layout_faults.h"
 #include "support/qt_printers.h"
 #include "support/temp_folder.h"
@@ -81,8 +88,11 @@ class Windows {
  public:
   explicit Windows(const FontCase& font) : font_(font) {}
 
-  MainWindow& mainWindow() {
-    writeFile(folder_.file("NVO.ini"), "[Default]\nLastCopyDate=2026/11/30\n");
+  // Made once: the notice and the detail settings belong to it. `moreSettings`: lines the
+  // settings file holds after its [Default] section.
+  MainWindow& mainWindow(const std::string& moreSettings = {}) {
+    if (form_) return *form_;
+    writeFile(folder_.file("NVO.ini"), "[Default]\nLastCopyDate=2026/11/30\n" + moreSettings);
     form_ =
         std::make_unique<MainWindow>(fakes_.services(), folder_.file("NVO.ini"), folder_.path());
     form_->show();
@@ -149,9 +159,10 @@ const WindowCase EveryWindow[] = {
     {"CopyNotice", [](Windows& w) -> QWidget& { return w.notice(); }},
     {"CopyNoticeWithNotes",
      [](Windows& w) -> QWidget& {
-       w.notice().showNotes(runWithFailuresOnExfat(),
-                            {QStringLiteral("/home/user/docs/what?.txt: 名前が長すぎます")});
-       return w.notice();
+       CopyNotice& notice = w.notice();
+       notice.showNotes(runWithFailuresOnExfat(),
+                        {QStringLiteral("/home/user/docs/what?.txt: 名前が長すぎます")});
+       return notice;
      }},
     {"CopyNoticeAfterNotes",
      [](Windows& w) -> QWidget& {
@@ -264,6 +275,92 @@ TEST_P(MainWindowAtFontScale, AnchoredControlsFollowAResize) {
 
 INSTANTIATE_TEST_SUITE_P(AtEachScale, MainWindowAtFontScale, ::testing::ValuesIn(Fonts),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Widths of the result columns as a settings file stores them; -1: none stored.
+struct StoredWidths {
+  const char* name;
+  std::array<int, ResultListModel::ColumnCount> widths;
+};
+
+const StoredWidths StoredColumnWidths[] = {
+    {"NoneStored", {-1, -1, -1, -1, -1}},
+    // Fitted to the design font, as a window under it saves them.
+    {"SavedUnderTheDesignFont", {100, 80, 79, 118, 164}},
+    {"NarrowerThanAnyText", {10, 10, 10, 10, 10}},
+    {"WiderThanAnyText", {300, 300, 300, 300, 300}},
+};
+
+void PrintTo(const StoredWidths& stored, std::ostream* os) {
+  *os << stored.name;
+}
+
+std::string listViewSection(const StoredWidths& stored) {
+  std::string section = "[ListView]\n";
+  for (std::size_t c = 0; c < stored.widths.size(); ++c)
+    if (stored.widths[c] >= 0)
+      section += "Column" + std::to_string(c) + "Width=" + std::to_string(stored.widths[c]) + "\n";
+  return section;
+}
+
+// The pixels column `c`'s header gives its text while the sort arrow shows: the label's place
+// as the style draws it, up to where the arrow begins.
+int headerTextRoom(const QHeaderView& header, int c) {
+  QStyleOptionHeader option;
+  option.initFrom(&header);
+  option.state |= QStyle::State_Horizontal;
+  option.orientation = Qt::Horizontal;
+  option.sortIndicator = QStyleOptionHeader::SortUp;
+  option.rect = QRect(0, 0, header.sectionSize(c), header.height());
+  const QRect label = header.style()->subElementRect(QStyle::SE_HeaderLabel, &option, &header);
+  const QRect arrow = header.style()->subElementRect(QStyle::SE_HeaderArrow, &option, &header);
+  return std::min(label.right(), arrow.left() - 1) - label.left() + 1;
+}
+
+ResultRow rowModifiedAt(const char* path, timespec modified) {
+  ResultRow row;
+  row.pathText = path;
+  row.sizeKiB = 1;
+  row.modifiedSeconds = modified.tv_sec;
+  return row;
+}
+
+constexpr int DateColumn = 3;
+
+class ResultColumns : public ::testing::TestWithParam<std::tuple<StoredWidths, FontCase>> {};
+
+// Each header is whole beside its sort arrow and the date column shows its dates whole, in any
+// font and whatever widths the settings file kept; a wider stored width stays.
+TEST_P(ResultColumns, HoldTheirHeadersAndDates) {
+  const auto [stored, font] = GetParam();
+  Windows windows(font);
+  MainWindow& form = windows.mainWindow(listViewSection(stored));
+  using testing::localTime;
+  form.resultModel()->setRows({rowModifiedAt("/a", localTime(2000, 12, 28, 20, 58, 58)),
+                               rowModifiedAt("/b", localTime(2008, 8, 28, 8, 48, 48))});
+  QApplication::processEvents();
+  const QHeaderView& header = *form.resultList->header();
+  for (int c = 0; c < ResultListModel::ColumnCount; ++c) {
+    const QString title = form.resultModel()->headerData(c, Qt::Horizontal).toString();
+    EXPECT_GE(headerTextRoom(header, c), header.fontMetrics().horizontalAdvance(title))
+        << title.toStdString() << " in " << header.sectionSize(c) << " px";
+    const int kept = stored.widths[static_cast<std::size_t>(c)];
+    EXPECT_GE(form.resultList->columnWidth(c), kept) << c;
+    if (kept == 300) {
+      EXPECT_EQ(form.resultList->columnWidth(c), kept) << c;
+    }
+  }
+  // The width the list's own cell drawing asks for the dates it shows.
+  EXPECT_GE(form.resultList->columnWidth(DateColumn),
+            static_cast<const QAbstractItemView*>(form.resultList)->sizeHintForColumn(DateColumn));
+}
+
+INSTANTIATE_TEST_SUITE_P(StoredAndFonts, ResultColumns,
+                         ::testing::Combine(::testing::ValuesIn(StoredColumnWidths),
+                                            ::testing::ValuesIn(Fonts)),
+                         [](const auto& info) {
+                           return std::string(std::get<0>(info.param).name) + "_" +
+                                  std::get<1>(info.param).name;
+                         });
 
 struct PaletteCase {
   const char* name;
