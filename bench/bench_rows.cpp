@@ -118,7 +118,8 @@ int main(int argc, char* argv[]) {
     walkSeconds = std::min(walkSeconds, bestOf(1, walkOnly));
     gaps.restart();
     const auto start = Clock::now();
-    form.onSearch();
+    form.onSearch();  // starts the search's job; the window's events go on meanwhile
+    while (form.running()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     form.resultList->viewport()->repaint();  // the rows are on screen
     searchSeconds = std::min(searchSeconds, secondsSince(start));
     QApplication::processEvents();  // the window's next turn ends the pause that went on
