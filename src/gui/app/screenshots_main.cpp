@@ -117,8 +117,8 @@ int main(int argc, char* argv[]) {
       save(*form.detailSettingsDialog, folder, QStringLiteral("detail-settings-2.png")) && saved;
   form.detailSettingsDialog->hide();
 
-  nuvelo::TAboutBox about(nuvelo::programVersion(), nuvelo::loggedOnUserName(), desktop.shell,
-                          &form);
+  nuvelo::AboutBox about(nuvelo::programVersion(), nuvelo::loggedOnUserName(), desktop.shell,
+                         &form);
   saved = save(about, folder, QStringLiteral("about-box.png")) && saved;
   about.hide();
 

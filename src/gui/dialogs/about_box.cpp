@@ -26,8 +26,8 @@ QLabel* label(const char* name, const char* text, QWidget* parent, QPoint at) {
 
 }  // namespace
 
-TAboutBox::TAboutBox(const VersionInfo& version, std::optional<std::string> userName,
-                     DesktopShell& shell, QWidget* owner)
+AboutBox::AboutBox(const VersionInfo& version, std::optional<std::string> userName,
+                   DesktopShell& shell, QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                          Qt::MSWindowsFixedSizeDialogHint),
       shell_(shell) {
@@ -36,70 +36,71 @@ TAboutBox::TAboutBox(const VersionInfo& version, std::optional<std::string> user
   setWindowIcon(programIcon());
   setFixedSize(358, 172);
 
-  Panel1 = new QFrame(this);
-  Panel1->setObjectName(QStringLiteral("Panel1"));
-  Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
-  Panel1->setLineWidth(2);
-  Panel1->setGeometry(8, 8, 345, 121);
-  ProgramIcon = new QLabel(Panel1);
-  ProgramIcon->setObjectName(QStringLiteral("ProgramIcon"));
-  ProgramIcon->setGeometry(16, 8, 33, 33);
-  ProgramIcon->setPixmap(programIconPixmap(32));
-  ProductName = label("ProductName", "Product Name", Panel1, {88, 8});
-  QFont bold = ProductName->font();
+  infoPanel = new QFrame(this);
+  infoPanel->setObjectName(QStringLiteral("Panel1"));
+  infoPanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  infoPanel->setLineWidth(2);
+  infoPanel->setGeometry(8, 8, 345, 121);
+  iconLabel = new QLabel(infoPanel);
+  iconLabel->setObjectName(QStringLiteral("ProgramIcon"));
+  iconLabel->setGeometry(16, 8, 33, 33);
+  iconLabel->setPixmap(programIconPixmap(32));
+  productNameLabel = label("ProductName", "Product Name", infoPanel, {88, 8});
+  QFont bold = productNameLabel->font();
   bold.setBold(true);
   bold.setPixelSize(QFontInfo(font()).pixelSize() * 13 / 12);  // 13 pixels at the design font
-  ProductName->setFont(bold);
-  Version = label("Version", "Version", Panel1, {88, 24});
-  Copyright = label("Copyright", "Copyright", Panel1, {8, 48});
-  Comments = label("Comments", "ｺﾒﾝﾄ", Panel1, {8, 64});
-  Label2 = label("Label2", "Label2", Panel1, {8, 80});
-  LblURL = new ClickableLabel(QStringLiteral("LblURL"), Panel1);
-  LblURL->setObjectName(QStringLiteral("LblURL"));
-  LblURL->setTextFormat(Qt::PlainText);
-  LblURL->setForegroundRole(QPalette::Link);  // readable on a dark palette too
-  QFont underlined = LblURL->font();
+  productNameLabel->setFont(bold);
+  versionLabel = label("Version", "Version", infoPanel, {88, 24});
+  copyrightLabel = label("Copyright", "Copyright", infoPanel, {8, 48});
+  commentsLabel = label("Comments", "ｺﾒﾝﾄ", infoPanel, {8, 64});
+  homePageLabel = label("Label2", "Label2", infoPanel, {8, 80});
+  homePageLink = new ClickableLabel(QStringLiteral("LblURL"), infoPanel);
+  homePageLink->setObjectName(QStringLiteral("LblURL"));
+  homePageLink->setTextFormat(Qt::PlainText);
+  homePageLink->setForegroundRole(QPalette::Link);  // readable on a dark palette too
+  QFont underlined = homePageLink->font();
   underlined.setUnderline(true);
-  LblURL->setFont(underlined);
-  LblURL->setCursor(Qt::PointingHandCursor);
-  LblURL->setToolTip(QStringLiteral("Browserを起動しWebサイトを開きます"));
-  LblURL->move(64, 80);
-  Label1 = label("Label1", "Licence to : ", Panel1, {8, 96});
+  homePageLink->setFont(underlined);
+  homePageLink->setCursor(Qt::PointingHandCursor);
+  homePageLink->setToolTip(QStringLiteral("Browserを起動しWebサイトを開きます"));
+  homePageLink->move(64, 80);
+  licenceLabel = label("Label1", "Licence to : ", infoPanel, {8, 96});
 
-  OKButton = new QPushButton(QStringLiteral("OK"), this);
-  OKButton->setObjectName(QStringLiteral("OKButton"));
-  OKButton->setGeometry(141, 140, 75, 25);
-  OKButton->setDefault(true);
-  connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
-  connect(LblURL, &ClickableLabel::clicked, this, [this] { LblURLClick(); });
+  okButton = new QPushButton(QStringLiteral("OK"), this);
+  okButton->setObjectName(QStringLiteral("OKButton"));
+  okButton->setGeometry(141, 140, 75, 25);
+  okButton->setDefault(true);
+  connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
+  connect(homePageLink, &ClickableLabel::clicked, this, [this] { onHomePageLinkClicked(); });
 
   scaleToFont(*this);
-  FormCreate(version, userName);
+  fillIn(version, userName);
 }
 
-void TAboutBox::FormCreate(const VersionInfo& version, const std::optional<std::string>& userName) {
-  ProductName->setText(QApplication::applicationName());
-  ProductName->adjustSize();
-  Version->setText(QStringLiteral("Version: ") + qt(versionText(version.product)));
-  Version->adjustSize();
-  Copyright->setText(QString::fromUtf8(MakerCredit));
-  Copyright->adjustSize();
-  Comments->setText(QStringLiteral("Comments : Freewear"));
-  Comments->adjustSize();
-  Label2->setText(QStringLiteral("URL : "));
-  Label2->adjustSize();
-  LblURL->move(Label2->x() + Label2->width(), LblURL->y());  // right after "URL : "
-  LblURL->setText(QString::fromUtf8(HomePage));
-  LblURL->adjustSize();
+void AboutBox::fillIn(const VersionInfo& version, const std::optional<std::string>& userName) {
+  productNameLabel->setText(QApplication::applicationName());
+  productNameLabel->adjustSize();
+  versionLabel->setText(QStringLiteral("Version: ") + qt(versionText(version.product)));
+  versionLabel->adjustSize();
+  copyrightLabel->setText(QString::fromUtf8(MakerCredit));
+  copyrightLabel->adjustSize();
+  commentsLabel->setText(QStringLiteral("Comments : Freewear"));
+  commentsLabel->adjustSize();
+  homePageLabel->setText(QStringLiteral("URL : "));
+  homePageLabel->adjustSize();
+  homePageLink->move(homePageLabel->x() + homePageLabel->width(),
+                     homePageLink->y());  // right after "URL : "
+  homePageLink->setText(QString::fromUtf8(HomePage));
+  homePageLink->adjustSize();
   if (userName) {
-    Label1->setText(Label1->text() + qt(*userName));
-    Label1->adjustSize();
+    licenceLabel->setText(licenceLabel->text() + qt(*userName));
+    licenceLabel->adjustSize();
   }
 }
 
-void TAboutBox::LblURLClick() {
+void AboutBox::onHomePageLinkClicked() {
   // The browser opens or not; the About box has no message for a failure.
-  shell_.openWebAddress(utf8(LblURL->text()));
+  shell_.openWebAddress(utf8(homePageLink->text()));
 }
 
 }  // namespace nuvelo

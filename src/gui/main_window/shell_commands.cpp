@@ -21,7 +21,7 @@ void MainWindow::onDropDownSinceDate() {
 }
 
 void MainWindow::onAbout() {
-  TAboutBox box(programVersion(), loggedOnUserName(), *services_.shell, this);
+  AboutBox box(programVersion(), loggedOnUserName(), *services_.shell, this);
   const QRect frame = frameGeometry();
   box.move(frame.x() + (frame.width() - box.width()) / 2,
            frame.y() + (frame.height() - box.height()) / 2);
