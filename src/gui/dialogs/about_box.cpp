@@ -9,14 +9,15 @@
 #include "gui/widgets/clickable_label.h"
 #include "gui/widgets/program_icon.h"
 #include "gui/widgets/scale_to_font.h"
+#include "messages/dialog_texts.h"
 #include "platform/desktop_shell.h"
 #include "platform/qt/gui_text.h"
 
 namespace nuvelo {
 namespace {
 
-QLabel* label(const char* name, const char* text, QWidget* parent, QPoint at) {
-  auto* l = new QLabel(QString::fromUtf8(text), parent);
+QLabel* label(const char* name, const std::string& text, QWidget* parent, QPoint at) {
+  auto* l = new QLabel(qt(text), parent);
   l->setObjectName(QString::fromLatin1(name));
   l->setTextFormat(Qt::PlainText);
   l->move(at);
@@ -32,7 +33,8 @@ AboutBox::AboutBox(const VersionInfo& version, std::optional<std::string> userNa
                          Qt::MSWindowsFixedSizeDialogHint),
       shell_(shell) {
   setObjectName(QStringLiteral("AboutBox"));
-  setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
+  const AboutTexts texts = aboutTexts();
+  setWindowTitle(qt(texts.title));
   setWindowIcon(programIcon());
   setFixedSize(358, 172);
 
@@ -45,6 +47,7 @@ AboutBox::AboutBox(const VersionInfo& version, std::optional<std::string> userNa
   iconLabel->setObjectName(QStringLiteral("ProgramIcon"));
   iconLabel->setGeometry(16, 8, 33, 33);
   iconLabel->setPixmap(programIconPixmap(32));
+  // Until fillIn, the labels the program fills show the captions they have on the form.
   productNameLabel = label("ProductName", "Product Name", infoPanel, {88, 8});
   QFont bold = productNameLabel->font();
   bold.setBold(true);
@@ -52,7 +55,7 @@ AboutBox::AboutBox(const VersionInfo& version, std::optional<std::string> userNa
   productNameLabel->setFont(bold);
   versionLabel = label("Version", "Version", infoPanel, {88, 24});
   copyrightLabel = label("Copyright", "Copyright", infoPanel, {8, 48});
-  commentsLabel = label("Comments", "ｺﾒﾝﾄ", infoPanel, {8, 64});
+  commentsLabel = label("Comments", "Comments", infoPanel, {8, 64});
   homePageLabel = label("Label2", "Label2", infoPanel, {8, 80});
   homePageLink = new ClickableLabel(QStringLiteral("LblURL"), infoPanel);
   homePageLink->setObjectName(QStringLiteral("LblURL"));
@@ -62,11 +65,11 @@ AboutBox::AboutBox(const VersionInfo& version, std::optional<std::string> userNa
   underlined.setUnderline(true);
   homePageLink->setFont(underlined);
   homePageLink->setCursor(Qt::PointingHandCursor);
-  homePageLink->setToolTip(QStringLiteral("Browserを起動しWebサイトを開きます"));
+  homePageLink->setToolTip(qt(texts.homePageTip));
   homePageLink->move(64, 80);
-  licenceLabel = label("Label1", "Licence to : ", infoPanel, {8, 96});
+  licenceLabel = label("Label1", licenceText(""), infoPanel, {8, 96});
 
-  okButton = new QPushButton(QStringLiteral("OK"), this);
+  okButton = new QPushButton(qt(okCaption()), this);
   okButton->setObjectName(QStringLiteral("OKButton"));
   okButton->setGeometry(141, 140, 75, 25);
   okButton->setDefault(true);
@@ -74,26 +77,27 @@ AboutBox::AboutBox(const VersionInfo& version, std::optional<std::string> userNa
   connect(homePageLink, &ClickableLabel::clicked, this, [this] { onHomePageLinkClicked(); });
 
   scaleToFont(*this);
-  fillIn(version, userName);
+  fillIn(texts, version, userName);
 }
 
-void AboutBox::fillIn(const VersionInfo& version, const std::optional<std::string>& userName) {
+void AboutBox::fillIn(const AboutTexts& texts, const VersionInfo& version,
+                      const std::optional<std::string>& userName) {
   productNameLabel->setText(QApplication::applicationName());
   productNameLabel->adjustSize();
-  versionLabel->setText(QStringLiteral("Version: ") + qt(versionText(version.product)));
+  versionLabel->setText(qt(aboutVersionText(versionText(version.product))));
   versionLabel->adjustSize();
-  copyrightLabel->setText(QString::fromUtf8(MakerCredit));
+  copyrightLabel->setText(qt(texts.makerCredit));
   copyrightLabel->adjustSize();
-  commentsLabel->setText(QStringLiteral("Comments : Freewear"));
+  commentsLabel->setText(qt(texts.comments));
   commentsLabel->adjustSize();
-  homePageLabel->setText(QStringLiteral("URL : "));
+  homePageLabel->setText(qt(texts.homePageCaption));
   homePageLabel->adjustSize();
   homePageLink->move(homePageLabel->x() + homePageLabel->width(),
                      homePageLink->y());  // right after "URL : "
   homePageLink->setText(QString::fromUtf8(HomePage));
   homePageLink->adjustSize();
   if (userName) {
-    licenceLabel->setText(licenceLabel->text() + qt(*userName));
+    licenceLabel->setText(qt(licenceText(*userName)));
     licenceLabel->adjustSize();
   }
 }

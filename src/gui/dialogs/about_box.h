@@ -16,8 +16,8 @@ namespace nuvelo {
 
 class ClickableLabel;
 class DesktopShell;
+struct AboutTexts;
 
-inline constexpr const char* MakerCredit = "Copyright (C) 2026 Nuvelo の開発者";
 inline constexpr const char* HomePage = "https://nuvelo.example.org/";
 
 class AboutBox : public QDialog {
@@ -44,7 +44,8 @@ class AboutBox : public QDialog {
 
  private:
   // The texts that come from the program: its name, version, maker, home page and user.
-  void fillIn(const VersionInfo& version, const std::optional<std::string>& userName);
+  void fillIn(const AboutTexts& texts, const VersionInfo& version,
+              const std::optional<std::string>& userName);
 
   DesktopShell& shell_;
 };

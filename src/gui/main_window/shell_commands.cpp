@@ -7,6 +7,7 @@
 #include "gui/dialogs/about_box.h"
 #include "gui/main_window/main_window.h"
 #include "messages/run_messages.h"
+#include "messages/window_messages.h"
 #include "platform/help_viewer.h"
 #include "platform/posix/user_info.h"
 #include "platform/qt/modal_runner.h"
@@ -17,7 +18,7 @@ void MainWindow::onDropDownSinceDate() {
   if (busy()) return;
   sinceDatePicker->setFocus();
   const SentKeys sent = SendKeys("%{DOWN}", true, *services_.keys);
-  if (!sent) boxes().showApplicationError("'" + sent.error().countText + "' は整数ではありません");
+  if (!sent) boxes().showApplicationError(notAnIntegerText(sent.error().countText));
 }
 
 void MainWindow::onAbout() {
