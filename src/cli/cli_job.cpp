@@ -7,15 +7,15 @@
 #include "engine/settings/job_file.h"
 #include "engine/settings/profile_file.h"
 #include "engine/settings/settings_file.h"
+#include "messages/job_messages.h"
 #include "messages/run_messages.h"
-#include "messages/wording.h"
 
 namespace nuvelo {
 namespace {
 
 // The command line's say, each value named as given on it.
 OptionLayer commandLineLayer(const CliOptions& o) {
-  const std::string here(wording("コマンドライン"));
+  const std::string here = commandLineOrigin();
   OptionLayer layer;
   if (o.source) layer.source.set(*o.source, here);
   if (o.destination) layer.destination.set(*o.destination, here);
@@ -55,11 +55,8 @@ Selection selectionOf(const CliOptions& o, const CliEnvironment& env) {
 }  // namespace
 
 std::string jobFileProblemText(const JobFileProblem& problem, const std::string& path) {
-  if (problem.kind == JobFileProblem::Kind::NotAJobFile)
-    return fill("{1} はジョブファイルではありません ([Application] NVOFile=1 がありません)",
-                {terminalText(path)});
-  return fill("{1} の {2} の値 '{3}' は使えません",
-              {terminalText(path), problem.key, terminalText(problem.value)});
+  if (problem.kind == JobFileProblem::Kind::NotAJobFile) return notAJobFileText(terminalText(path));
+  return invalidJobValueText(terminalText(path), problem.key, terminalText(problem.value));
 }
 
 namespace {
@@ -107,10 +104,8 @@ std::string resolveCliJob(const CliOptions& o, const CliEnvironment& env,
   auto resolved = resolveJob(request);
   if (!resolved) {
     const JobOptions options = jobOptionsOf(resolvedOptions(request.layers));
-    return fill(
-        "このジョブ ({1} → {2}) には前回コピーした日付がまだありません。"
-        "最初の実行には --since YYYY-MM-DD を指定してください",
-        {terminalText(options.search.sourceFolder), terminalText(options.copy.destination)});
+    return noLastCopyDayText(terminalText(options.search.sourceFolder),
+                             terminalText(options.copy.destination));
   }
   job = std::move(*resolved);
   return {};
@@ -119,7 +114,7 @@ std::string resolveCliJob(const CliOptions& o, const CliEnvironment& env,
 void tellOptionOrigins(CliEnvironment& env, const OptionLayer& r) {
   const auto tell = [&env](const std::string& option, const std::string& where) {
     env.err << "nuvelo-cli: " << terminalText(option) << "  ("
-            << terminalText(where.empty() ? std::string(wording("既定値")) : where) << ")\n";
+            << terminalText(where.empty() ? defaultOrigin() : where) << ")\n";
   };
   tell("SOURCE " + *r.source.value, r.source.where);
   tell("DEST " + *r.destination.value, r.destination.where);

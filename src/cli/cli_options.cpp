@@ -8,7 +8,8 @@
 
 #include "engine/copy/copy_retry.h"
 #include "engine/search/walk_rules.h"
-#include "messages/wording.h"
+#include "messages/option_messages.h"
+#include "messages/run_messages.h"
 
 namespace nuvelo {
 namespace {
@@ -158,20 +159,19 @@ std::vector<std::string> longOptionsStartingWith(const std::string& word) {
 // take; `element` is the argument that held it.
 std::string badOptionText(int code, const char* element) {
   const std::string word = optionWord(element);
-  if (isShortOption(code) || code >= 256)
-    return fill("オプション '{1}' は引数を取りません", {word});
-  if (code != 0) return fill("不正なオプションです -- '{1}'", {std::string(1, char(code))});
+  if (isShortOption(code) || code >= 256) return optionTakesNoValueText(word);
+  if (code != 0) return invalidShortOptionText(char(code));
   const auto candidates = longOptionsStartingWith(word);
   if (candidates.size() > 1) {
     std::string names;
     for (const std::string& name : candidates) names += (names.empty() ? "'" : " '") + name + "'";
-    return fill("オプション '{1}' は曖昧です。候補: {2}", {word, names});
+    return ambiguousOptionText(word, names);
   }
-  return fill("認識できないオプションです '{1}'", {word});
+  return unknownOptionText(word);
 }
 
 std::string missingValueText(const char* element) {
-  return fill("オプション '{1}' には引数が必要です", {optionWord(element)});
+  return optionNeedsValueText(optionWord(element));
 }
 
 class Parser {
@@ -179,7 +179,7 @@ class Parser {
   explicit Parser(const std::vector<std::string>& args) : args_(args) {}
 
   ParsedCommandLine parse() {
-    if (args_.empty()) return fail(wording("コマンドがありません (search または copy)"));
+    if (args_.empty()) return fail(noCommandText());
     const std::string& command = args_[0];
     if (command == "--help" || command == "-h" || command == "help") return done(CliCommand::Help);
     if (command == "--version") return done(CliCommand::Version);
@@ -190,7 +190,7 @@ class Parser {
     else if (command == "versions")
       options_.command = CliCommand::Versions;
     else
-      return fail(fill("不明なコマンドです: {1}", {command}));
+      return fail(unknownCommandText(command));
     if (!readOptions()) return {std::nullopt, error_};
     if (options_.command == CliCommand::Help || options_.command == CliCommand::Version)
       return {options_, {}};
@@ -231,8 +231,7 @@ class Parser {
   }
 
   bool setOnce(std::optional<bool>& target, bool value, int code) {
-    if (target && *target != value)
-      return error(fill("{1} は反対の指定と同時に使えません", {nameOf(code)}));
+    if (target && *target != value) return error(oppositeOptionsText(nameOf(code)));
     target = value;
     return true;
   }
@@ -250,18 +249,14 @@ class Parser {
                           : options_.compare   ? "--compare"
                                                : nullptr;
     if (!earlier) return true;
-    return error(fill("{1} と {2} は同時に指定できません", {earlier, given}));
+    return error(exclusiveOptionsText(earlier, given));
   }
 
   bool since(const std::string& value) {
     if (!selectionOnce("--since")) return false;
     options_.since =
         parseSince(value, static_cast<std::int64_t>(std::time(nullptr)), civilDateOf(todayValue()));
-    if (!options_.since)
-      return error(
-          fill("'{1}' は日付ではありません (YYYY-MM-DD, YYYY-MM-DDThh:mm[:ss][±hh:mm], "
-               "3d, 12h, 2w, today, yesterday)",
-               {value}));
+    if (!options_.since) return error(notADateText(value));
     return true;
   }
 
@@ -279,8 +274,7 @@ class Parser {
         return true;
       case Overwrite:
         options_.overwrite = policyNamed(value);
-        return options_.overwrite ||
-               error(std::string(wording("--overwrite は always, ask, newer, never のどれかです")));
+        return options_.overwrite || error(overwriteValuesText());
       case Conditions:
         options_.conditions = value;
         return true;
@@ -296,25 +290,19 @@ class Parser {
       case Format:
         options_.formatGiven = true;
         options_.format = formatNamed(value).value_or(OutputFormat::Text);
-        return formatNamed(value) ||
-               error(std::string(wording("--format は text, tsv, json のどれかです")));
+        return formatNamed(value) || error(formatValuesText());
       case Threads:
         options_.threads = countOf(value, MostThreads);
-        return options_.threads ||
-               error(std::string(wording("--threads は 0 から 1024 までの整数です")));
+        return options_.threads || error(threadsValuesText());
       case Retries:
         options_.retries = parseRetries(value);
-        return options_.retries ||
-               error(std::string(wording("--retries は 0 から 100 までの整数です")));
+        return options_.retries || error(retriesValuesText());
       case RetryWait:
         options_.retryWait = parseRetryWait(value);
-        return options_.retryWait ||
-               error(std::string(wording(
-                   "--retry-wait は 0 から 3600 までの秒数です (小数は 3 桁まで、例 0.5)")));
+        return options_.retryWait || error(retryWaitValuesText());
       case PruneVersions:
         options_.pruneVersionsDays = countOf(value, MostPruneDays);
-        return options_.pruneVersionsDays ||
-               error(std::string(wording("--prune-versions は 0 から 36500 までの日数です")));
+        return options_.pruneVersionsDays || error(pruneVersionsValuesText());
     }
     return true;
   }
@@ -358,8 +346,7 @@ class Parser {
         return setOnce(options_.progress, code == Progress, code);
       case KeepReplaced:
         if (optarg && !argument.empty()) options_.versionsFolder = argument;
-        if (optarg && argument.empty())
-          return error(std::string(wording("--keep-replaced= のあとにフォルダを書いてください")));
+        if (optarg && argument.empty()) return error(keepReplacedFolderMissingText());
         return setOnce(options_.keepReplaced, true, code);
       case NoKeepReplaced:
         return setOnce(options_.keepReplaced, false, code);
@@ -383,15 +370,13 @@ class Parser {
 
   // versions PATH: the file, and the few options that say where its versions are.
   ParsedCommandLine finishVersions(const std::vector<std::string>& positional) {
-    if (positional.empty()) return fail(wording("ファイルを指定してください"));
-    if (positional.size() > 1) return fail(fill("引数が多すぎます: {1}", {positional[1]}));
+    if (positional.empty()) return fail(noFileText());
+    if (positional.size() > 1) return fail(tooManyArgumentsText(positional[1]));
     options_.source = positional[0];
-    if (options_.keepReplaced == false)
-      return fail(fill("{1} は versions では使えません", {"--no-keep-replaced"}));
-    if (const char* copyOnly = copyOnlyOptionGiven())
-      return fail(fill("{1} は copy だけのオプションです", {copyOnly}));
+    if (options_.keepReplaced == false) return fail(notForVersionsText("--no-keep-replaced"));
+    if (const char* copyOnly = copyOnlyOptionGiven()) return fail(copyOnlyOptionText(copyOnly));
     if (options_.print0 && options_.formatGiven)
-      return fail(wording("-0 と --format は同時に指定できません"));
+      return fail(exclusiveOptionsText("-0", "--format"));
     return {options_, {}};
   }
 
@@ -401,23 +386,22 @@ class Parser {
     // A search may name the destination too: the job whose day --since-last takes, and the
     // folder --compare compares with.
     const bool needsDestination = copy || options_.compare;
-    if (positional.size() > 2) return fail(fill("引数が多すぎます: {1}", {positional[2]}));
+    if (positional.size() > 2) return fail(tooManyArgumentsText(positional[2]));
     if (options_.conditions && options_.job)
-      return fail(wording("--conditions と --job は同時に指定できません"));
+      return fail(exclusiveOptionsText("--conditions", "--job"));
     if (!positional.empty()) options_.source = positional[0];
     if (positional.size() > 1) options_.destination = positional[1];
     if (!options_.conditions && !options_.job) {
-      if (!options_.source) return fail(wording("検索元フォルダを指定してください"));
-      if (needsDestination && !options_.destination)
-        return fail(wording("コピー先フォルダを指定してください"));
+      if (!options_.source) return fail(noSourceFolderText());
+      if (needsDestination && !options_.destination) return fail(noDestinationText());
     }
-    if (options_.quiet && options_.verbose) return fail(wording("-q と -v は同時に指定できません"));
+    if (options_.quiet && options_.verbose) return fail(exclusiveOptionsText("-q", "-v"));
     if (options_.print0 && options_.formatGiven)
-      return fail(wording("-0 と --format は同時に指定できません"));
+      return fail(exclusiveOptionsText("-0", "--format"));
     const char* searchOnly = options_.formatGiven ? "--format" : options_.print0 ? "-0" : nullptr;
-    if (copy && searchOnly) return fail(fill("{1} は search だけのオプションです", {searchOnly}));
+    if (copy && searchOnly) return fail(searchOnlyOptionText(searchOnly));
     if (const char* copyOnly = copyOnlyOptionGiven(); !copy && copyOnly)
-      return fail(fill("{1} は copy だけのオプションです", {copyOnly}));
+      return fail(copyOnlyOptionText(copyOnly));
     return {options_, {}};
   }
 

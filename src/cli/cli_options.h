@@ -65,6 +65,4 @@ struct ParsedCommandLine {
 // args: everything after the program name.
 ParsedCommandLine parseCommandLine(const std::vector<std::string>& args);
 
-std::string usageText();
-
 }  // namespace nuvelo

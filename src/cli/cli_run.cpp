@@ -24,8 +24,10 @@
 #include "engine/settings/profile_file.h"
 #include "messages/copy_messages.h"
 #include "messages/failure_reasons.h"
+#include "messages/file_messages.h"
+#include "messages/job_messages.h"
 #include "messages/run_messages.h"
-#include "messages/wording.h"
+#include "messages/usage_text.h"
 #include "platform/posix/filesystem.h"
 
 namespace nuvelo {
@@ -36,11 +38,6 @@ int refuse(CliEnvironment& env, const std::string& message) {
   return ExitStatus::BadUsage;
 }
 
-// The message for a settings file that cannot be written.
-std::string settingsWriteText(const Failure& failure) {
-  return fill("{1} に書き込めません", {failure.path});
-}
-
 // Why the settings file cannot serve: a path that is no regular file is refused whatever the
 // command (it is never read or replaced), and a real copy must be able to record its day
 // there before it copies anything.
@@ -48,9 +45,8 @@ std::string settingsRefusal(const CliOptions& o, const std::string& path) {
   const Result<> writable = profileFileWritable(path);
   if (writable) return {};
   struct stat st {};
-  if (lookUpEntry(path, st) && !S_ISREG(st.st_mode))
-    return fill("{1} は通常のファイルではありません", {path});
-  return o.command == CliCommand::Copy && !o.dryRun ? settingsWriteText(writable.error())
+  if (lookUpEntry(path, st) && !S_ISREG(st.st_mode)) return notRegularFileText(path);
+  return o.command == CliCommand::Copy && !o.dryRun ? cannotWriteText(writable.error().path)
                                                     : std::string();
 }
 
@@ -59,9 +55,7 @@ std::string settingsRefusal(const CliOptions& o, const std::string& path) {
 std::string copyRefusal(const CliOptions& o, CliEnvironment& env, const Job& job) {
   const std::string& destination = job.options.copy.destination;
   if (overwritePolicyOf(job.options.copy.overwrite) == OverwriteAsk && !o.dryRun && !env.canAsk)
-    return std::string(
-        wording("--overwrite ask には質問に答える端末が要ります。端末なしで実行するときは "
-                "--overwrite newer|always|never のどれかを指定してください"));
+    return askNeedsTerminalText();
   switch (destinationState(destination)) {
     case DestinationState::NotGiven:
       return noDestinationText();
@@ -74,8 +68,7 @@ std::string copyRefusal(const CliOptions& o, CliEnvironment& env, const Job& job
   const auto answer = o.makeDestination       ? std::optional<bool>(true)
                       : env.canAsk && env.ask ? env.ask(missingDestinationQuestion())
                                               : std::nullopt;
-  if (!answer || !*answer)
-    return std::string(wording("コピー先が存在しません。作るときは --mkdir を指定してください"));
+  if (!answer || !*answer) return missingDestinationRefusedText();
   if (!makeDestination(destination)) return cannotMakeDestinationText();
   return {};
 }
@@ -103,9 +96,8 @@ std::optional<int> lockRun(const CliOptions& o, CliEnvironment& env, const Job& 
   }
   if (taken.error().code == std::errc::operation_canceled) return ExitStatus::Interrupted;
   env.err << "nuvelo-cli: "
-          << terminalText(fill("このジョブ ({1} → {2}) は別の nuvelo-cli が実行中です。"
-                               "終わるのを待つときは --wait を指定してください",
-                               {job.options.search.sourceFolder, job.options.copy.destination}))
+          << terminalText(
+                 jobRunningText(job.options.search.sourceFolder, job.options.copy.destination))
           << '\n';
   return ExitStatus::JobRunning;
 }
@@ -118,7 +110,7 @@ void tellSummary(const CliOptions& o, CliEnvironment& env, const CopyRunResult& 
   if (o.quiet) return;
   const std::string counts =
       o.dryRun ? plannedCountsText(result.counts) : copyCountsText(result.counts);
-  env.err << (result.aborted ? fill("中断しました: {1}", {counts}) : counts) << " ("
+  env.err << (result.aborted ? interruptedCountsText(counts) : counts) << " ("
           << meter.summaryText(CopyMeter::Clock::now()) << ")\n";
   if (!result.failedSources.empty())
     env.err << terminalText(failedNamesText(result.failedSources)) << '\n';
@@ -139,7 +131,7 @@ int closeReport(const CliOptions& o, CliEnvironment& env, CopyReport* report,
                   std::chrono::duration<double>(now - meter.started()).count(), o.dryRun,
                   result.aborted, waiting);
   if (report->close()) return status;
-  env.err << "nuvelo-cli: " << terminalText(fill("{1} に書き込めません", {*o.report})) << '\n';
+  env.err << "nuvelo-cli: " << terminalText(cannotWriteText(*o.report)) << '\n';
   return status == ExitStatus::Done ? ExitStatus::SomeFailed : status;
 }
 
@@ -179,7 +171,7 @@ std::optional<JobEnd> recordCopy(CliEnvironment& env, const CliOptions& o, const
   run.failed.insert(run.failed.end(), search.unreadable.begin(), search.unreadable.end());
   const Result<JobEnd> end = recordRun(job, run);
   if (end) return *end;
-  env.err << "nuvelo-cli: " << terminalText(settingsWriteText(end.error())) << '\n';
+  env.err << "nuvelo-cli: " << terminalText(cannotWriteText(end.error().path)) << '\n';
   if (status == ExitStatus::Done) status = ExitStatus::SomeFailed;
   return std::nullopt;
 }
@@ -199,7 +191,7 @@ int runCopyJob(const CliOptions& o, CliEnvironment& env, const Job& job, const W
   progress.clear();
   if (result.refusedForRoom) return ExitStatus::BadUsage;
   if (result.aborted && !interrupted(env) && observer.unanswered())
-    env.err << "nuvelo-cli: " << wording("質問に答えがなかったので中止しました") << '\n';
+    env.err << "nuvelo-cli: " << unansweredQuestionText() << '\n';
   if (result.attributesNote && !o.quiet)
     env.err << "nuvelo-cli: " << attributesNoteText(*result.attributesNote) << '\n';
   if (result.versions.pruneFailure)
@@ -223,18 +215,18 @@ int withOutputChecked(CliEnvironment& env, int status) {
   errno = 0;
   env.out.flush();
   if (env.out) return status;
-  env.err << "nuvelo-cli: " << wording("標準出力に書き込めません")
+  env.err << "nuvelo-cli: " << cannotWriteStandardOutputText()
           << (errno ? ": " + reasonText(std::error_code(errno, std::generic_category())) : "")
           << '\n';
   return status == ExitStatus::Done ? ExitStatus::SomeFailed : status;
 }
 
-// Names on stderr each exclusion of the list that left nothing out.
+// Names on stderr each exclusion of the list that left nothing out, in the words `unmet` gives.
+template <class Unmet>
 void warnOfUnmet(CliEnvironment& env, const std::vector<std::string>& entries,
-                 const std::vector<std::atomic<std::uint64_t>>& counts, std::string_view pattern) {
+                 const std::vector<std::atomic<std::uint64_t>>& counts, Unmet unmet) {
   for (std::size_t i = 0; i < counts.size(); ++i)
-    if (counts[i].load() == 0)
-      env.err << "nuvelo-cli: " << terminalText(fill(pattern, {entries[i]})) << '\n';
+    if (counts[i].load() == 0) env.err << "nuvelo-cli: " << terminalText(unmet(entries[i])) << '\n';
 }
 
 // An exclusion the user wrote for this job (on the command line, or excluded folders in its
@@ -243,24 +235,24 @@ void warnOfUnmet(CliEnvironment& env, const std::vector<std::string>& entries,
 // no mistake.
 void warnOfUnmetExclusions(CliEnvironment& env, const OptionLayer& resolved,
                            const WalkFilter& filter, const ExclusionTally& tally) {
+  const std::string commandLine = commandLineOrigin();
   const std::string& foldersFrom = resolved.excludedSubfolders.where;
-  if (foldersFrom == wording("コマンドライン"))
-    warnOfUnmet(env, filter.excludedSubfolders, tally.folders,
-                wording("--exclude-folder {1} に当たるフォルダはありませんでした"));
+  if (foldersFrom == commandLine)
+    warnOfUnmet(env, filter.excludedSubfolders, tally.folders, unmetFolderExclusionText);
   else if (!foldersFrom.empty())
     warnOfUnmet(env, filter.excludedSubfolders, tally.folders,
-                fill("{1}: 除外するサブフォルダ {2} に当たるフォルダはありませんでした",
-                     {foldersFrom, "{1}"}));
-  if (resolved.excludedExtensions.where == wording("コマンドライン"))
-    warnOfUnmet(env, filter.excludedExtensions, tally.extensions,
-                wording("--exclude-ext {1} に当たるファイルはありませんでした"));
+                [&foldersFrom](const std::string& folder) {
+                  return unmetListedFolderExclusionText(foldersFrom, folder);
+                });
+  if (resolved.excludedExtensions.where == commandLine)
+    warnOfUnmet(env, filter.excludedExtensions, tally.extensions, unmetExtensionExclusionText);
 }
 
 // The search of the job, its rows printed as the printer wants them.
 SearchOutcome searchJob(CliEnvironment& env, const Job& job, const WalkFilter& filter,
                         SearchPrinter* printer) {
   ProgressLine progress(env);
-  TerminalWalkObserver observer(env, progress, std::string(wording("検索中です")));
+  TerminalWalkObserver observer(env, progress, searchingText());
   if (printer && printer->streams())
     observer.onFound(
         [printer, &progress](const WalkEntry& entry) {
@@ -311,7 +303,7 @@ int runJob(const CliOptions& o, CliEnvironment& env) {
     if (!o.dryRun)
       if (const auto status = lockRun(o, env, job, runLock)) return *status;
     if (o.report && !report.emplace(*o.report).ok())
-      return refuse(env, fill("{1} に書き込めません", {terminalText(*o.report)}));
+      return refuse(env, cannotWriteText(terminalText(*o.report)));
   }
 
   WalkFilter filter = walkFilterOf(job);

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "messages/wording.h"
+#include "messages/copy_messages.h"
 
 namespace nuvelo {
 
@@ -29,15 +29,15 @@ std::string CopyMeter::progressText(Clock::time_point now) const {
   const std::uint64_t left = bytes_ > done ? bytes_ - done : 0;
   const std::string leftText =
       rate > 0 ? clockText(static_cast<std::uint64_t>(static_cast<double>(left) / rate)) : "-:--";
-  return fill("{1}/{2} ファイル, {3}/{4}, {5}/s, 残り {6}",
-              {std::to_string(filesDone_), std::to_string(files_), byteText(done), byteText(bytes_),
-               byteText(static_cast<std::uint64_t>(rate)), leftText});
+  return meterProgressText({std::to_string(filesDone_), std::to_string(files_), byteText(done),
+                            byteText(bytes_), byteText(static_cast<std::uint64_t>(rate)),
+                            leftText});
 }
 
 std::string CopyMeter::summaryText(Clock::time_point now) const {
   char seconds[32];
   std::snprintf(seconds, sizeof seconds, "%.1f", secondsSince(now));
-  return fill("{1}, {2} 秒", {byteText(bytesCopied_), seconds});
+  return meterSummaryText(byteText(bytesCopied_), seconds);
 }
 
 std::string byteText(std::uint64_t bytes) {

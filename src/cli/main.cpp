@@ -12,7 +12,7 @@
 #include "cli/cli_run.h"
 #include "cli/message_language.h"
 #include "engine/settings/settings_file.h"
-#include "messages/wording.h"
+#include "messages/usage_text.h"
 #include "platform/posix/filesystem.h"
 #include "platform/posix/process_limits.h"
 
@@ -83,8 +83,7 @@ int main(int argc, char* argv[]) {
   const nuvelo::ParsedCommandLine parsed =
       nuvelo::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   if (!parsed.options) {
-    std::cerr << "nuvelo-cli: " << parsed.error << "\n"
-              << nuvelo::wording("詳しくは nuvelo-cli --help") << '\n';
+    std::cerr << "nuvelo-cli: " << parsed.error << "\n" << nuvelo::moreHelpText() << '\n';
     return nuvelo::ExitStatus::BadUsage;
   }
   nuvelo::CliEnvironment environment{

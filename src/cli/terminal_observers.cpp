@@ -5,19 +5,11 @@
 #include "cli/output_text.h"
 #include "messages/copy_messages.h"
 #include "messages/failure_reasons.h"
-#include "messages/wording.h"
+#include "messages/run_messages.h"
 #include "platform/posix/filesystem.h"
 
 namespace nuvelo {
 namespace {
-
-std::string skipReason(const EntryReport& report, OverwritePolicy overwrite) {
-  if (report.kind == EntryReport::SameFile) return sameFileText();
-  if (report.kind == EntryReport::Declined) return std::string(wording("置き換えませんでした"));
-  if (overwrite == OverwriteNever)
-    return std::string(wording("コピー先に同名のファイルがあります"));
-  return std::string(wording("コピー先のファイルは新しいか同じです"));
-}
 
 // A regular file's size; links and what cannot be looked up count nothing.
 std::uint64_t fileBytes(const std::string& path) {
@@ -63,9 +55,7 @@ void TerminalWalkObserver::entryRead() {
 void TerminalWalkObserver::folderUnreadable(const UnreadableFolder& folder) {
   progress_.clear();
   env_.err << "nuvelo-cli: "
-           << fill("フォルダを読めません: {1}: {2}",
-                   {terminalText(folder.path), reasonText(folder.code)})
-           << '\n';
+           << unreadableFolderText(terminalText(folder.path), reasonText(folder.code)) << '\n';
   ++unreadable_;
 }
 
@@ -73,7 +63,7 @@ TerminalCopyObserver::TerminalCopyObserver(CliEnvironment& env, ProgressLine& pr
                                            const CliOptions& options, OverwritePolicy overwrite,
                                            const std::vector<std::string>& list, CopyMeter& meter,
                                            CopyReport* report)
-    : TerminalWalkObserver(env, progress, std::string(wording("収集中です"))),
+    : TerminalWalkObserver(env, progress, gatheringText()),
       options_(options),
       overwrite_(overwrite),
       list_(list),
@@ -125,17 +115,14 @@ void TerminalCopyObserver::fileDone(const EntryReport& report) {
 
 bool TerminalCopyObserver::proceedWithoutRoom(const SpaceShortage& shortage) {
   progress_.clear();
-  env_.err << "nuvelo-cli: " << spaceShortageText(shortage)
-           << (options_.ignoreFreeSpace ? wording("。--ignore-free-space によりコピーします")
-                                        : wording("。それでもコピーするときは --ignore-free-space"))
+  env_.err << "nuvelo-cli: " << spaceShortageOnCommandLineText(shortage, options_.ignoreFreeSpace)
            << '\n';
   return options_.ignoreFreeSpace;
 }
 
 void TerminalCopyObserver::showProgress() {
   if (progress_.due())
-    progress_.show(std::string(wording("コピー中です")) + " " +
-                   meter_.progressText(CopyMeter::Clock::now()));
+    progress_.show(copyingText() + " " + meter_.progressText(CopyMeter::Clock::now()));
 }
 
 void TerminalCopyObserver::printLine(const EntryReport& report) {
@@ -145,7 +132,7 @@ void TerminalCopyObserver::printLine(const EntryReport& report) {
              << tsvField(report.target) << '\n';
   else if (isSkip(report) && options_.verbose)  // what stays as it was only when asked
     env_.out << (dry ? "would skip\t" : "skipped\t") << tsvField(report.source) << '\t'
-             << tsvField(report.target) << '\t' << skipReason(report, overwrite_) << '\n';
+             << tsvField(report.target) << '\t' << skipReasonText(report, overwrite_) << '\n';
 }
 
 void TerminalCopyObserver::reportLine(const EntryReport& report, std::uint64_t bytes) {
@@ -153,7 +140,8 @@ void TerminalCopyObserver::reportLine(const EntryReport& report, std::uint64_t b
   if (report.kind == EntryReport::Copied)
     report_->file(dry ? "would copy" : "copied", report, bytes, {});
   else if (isSkip(report))
-    report_->file(dry ? "would skip" : "skipped", report, bytes, skipReason(report, overwrite_));
+    report_->file(dry ? "would skip" : "skipped", report, bytes,
+                  skipReasonText(report, overwrite_));
   else if (report.kind == EntryReport::Failed)
     report_->file("failed", report, bytes, reasonText(report.failure));
 }

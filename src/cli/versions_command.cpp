@@ -10,7 +10,7 @@
 #include "engine/settings/job_file.h"
 #include "engine/settings/profile_file.h"
 #include "engine/settings/settings_file.h"
-#include "messages/wording.h"
+#include "messages/versions_messages.h"
 
 namespace nuvelo {
 namespace {
@@ -31,10 +31,9 @@ std::string namedPlace(const CliOptions& o, VersionsPlace& place) {
   }
   if (o.versionsFolder) folder = *o.versionsFolder;
   const std::string& file = o.job ? *o.job : *o.settings;
-  if (destination.empty()) return fill("{1} はコピー先を指定していません", {terminalText(file)});
+  if (destination.empty()) return namesNoDestinationText(terminalText(file));
   if (!pathBelow(*o.source, destination))
-    return fill("{1} はコピー先 {2} の中にありません",
-                {terminalText(*o.source), terminalText(destination)});
+    return outsideDestinationText(terminalText(*o.source), terminalText(destination));
   place = {destination, versionsRootOf(destination, folder)};
   return {};
 }
@@ -96,16 +95,14 @@ int runVersions(const CliOptions& o, CliEnvironment& env) {
   } else if (auto found = versionsPlaceOf(path, o.versionsFolder.value_or(""))) {
     place = std::move(*found);
   } else {
-    env.err << "nuvelo-cli: "
-            << fill("{1} は版を残したコピー先 ({2} のあるフォルダ) の中にありません",
-                    {terminalText(path), VersionsFolderName})
+    env.err << "nuvelo-cli: " << outsideKeptDestinationText(terminalText(path), VersionsFolderName)
             << '\n';
     return ExitStatus::BadUsage;
   }
   const std::vector<KeptVersion> versions =
       keptVersionsOf(place.root, pathBelow(path, place.destination).value_or(""));
   if (versions.empty() && !o.quiet)
-    env.err << "nuvelo-cli: " << fill("{1} の残された版はありません", {terminalText(path)}) << '\n';
+    env.err << "nuvelo-cli: " << noKeptVersionsText(terminalText(path)) << '\n';
   writeVersions(env.out, versions, o);
   return ExitStatus::Done;
 }

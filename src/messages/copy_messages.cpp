@@ -67,6 +67,16 @@ std::string durationText(double seconds) {
   return fill("約 {1} 分 {2} 秒", {std::to_string(whole / 60), std::to_string(whole % 60)});
 }
 
+std::string meterProgressText(const MeterFigures& figures) {
+  return fill("{1}/{2} ファイル, {3}/{4}, {5}/s, 残り {6}",
+              {figures.filesDone, figures.files, figures.bytesDone, figures.bytes, figures.rate,
+               figures.timeLeft});
+}
+
+std::string meterSummaryText(const std::string& bytesCopied, const std::string& seconds) {
+  return fill("{1}, {2} 秒", {bytesCopied, seconds});
+}
+
 std::string copyProgressText(const CopyProgress& progress, double elapsedSeconds) {
   std::string text = fill("ファイル {1}/{2}",
                           {std::to_string(progress.filesDone), std::to_string(progress.files)});
@@ -91,6 +101,18 @@ std::string replaceQuestionText(const std::string& target) {
   return fill("{1} は既にあります。\n置き換えますか？", {target});
 }
 
+std::string unansweredQuestionText() {
+  return std::string(wording("質問に答えがなかったので中止しました"));
+}
+
+std::string skipReasonText(const EntryReport& report, OverwritePolicy overwrite) {
+  if (report.kind == EntryReport::SameFile) return sameFileText();
+  if (report.kind == EntryReport::Declined) return std::string(wording("置き換えませんでした"));
+  if (overwrite == OverwriteNever)
+    return std::string(wording("コピー先に同名のファイルがあります"));
+  return std::string(wording("コピー先のファイルは新しいか同じです"));
+}
+
 std::string sameFileText() {
   return std::string(wording("コピー元と同じファイルです"));
 }
@@ -98,6 +120,12 @@ std::string sameFileText() {
 std::string spaceShortageText(const SpaceShortage& shortage) {
   return fill("コピー先の空き容量が足りません (必要 {1}, 空き {2})",
               {byteText(shortage.needed), byteText(shortage.available)});
+}
+
+std::string spaceShortageOnCommandLineText(const SpaceShortage& shortage, bool ignoringIt) {
+  return spaceShortageText(shortage) +
+         std::string(ignoringIt ? wording("。--ignore-free-space によりコピーします")
+                                : wording("。それでもコピーするときは --ignore-free-space"));
 }
 
 std::string copyCountsText(const CopyCounts& counts) {
@@ -110,6 +138,10 @@ std::string copyEndedText(const CopyCounts& counts) {
 
 std::string plannedCountsText(const CopyCounts& counts) {
   return countsText(catalogText("コピー予定 {1}個, スキップ {2}個, 失敗 {3}個"), counts);
+}
+
+std::string interruptedCountsText(const std::string& counts) {
+  return fill("中断しました: {1}", {counts});
 }
 
 std::string failedNamesText(const std::vector<std::string>& failedSources) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/copy/copy_run.h"
+#include "engine/copy/overwrite_policy.h"
 #include "engine/copy/replaced_versions.h"
 
 namespace nuvelo {
@@ -14,12 +15,21 @@ std::string copyFailureText(const EntryReport& report);
 // "<source>: <reason>", a line of the list of failed files.
 std::string failedFileLineText(const EntryReport& report);
 std::string replaceQuestionText(const std::string& target);
+// nuvelo-cli stopped the copy: the replace question got no answer (its input ended).
+std::string unansweredQuestionText();
 std::string sameFileText();
+// Why a file stayed as it was: the same file, a replacement declined, or the policy kept the
+// destination's file.
+std::string skipReasonText(const EntryReport& report, OverwritePolicy overwrite);
 // "コピー先の空き容量が足りません (必要 1.5 GiB, 空き 200.0 MiB)".
 std::string spaceShortageText(const SpaceShortage& shortage);
+// nuvelo-cli's shortage line, which says what --ignore-free-space does or did.
+std::string spaceShortageOnCommandLineText(const SpaceShortage& shortage, bool ignoringIt);
 // "コピー 5個, スキップ 1個, 失敗 2個"; a planned run (a dry run) says "コピー予定".
 std::string copyCountsText(const CopyCounts& counts);
 std::string plannedCountsText(const CopyCounts& counts);
+// "中断しました: <counts>".
+std::string interruptedCountsText(const std::string& counts);
 // The desktop notification's text when a long copy has ended: "コピーが終了しました (コピー 5個,
 // スキップ 1個, 失敗 2個)".
 std::string copyEndedText(const CopyCounts& counts);
@@ -30,6 +40,14 @@ std::string failedNamesText(const std::vector<std::string>& failedSources);
 // the bytes only when they were counted, the time left once a second has passed and some of
 // the work is done (estimated from the share done so far).
 std::string copyProgressText(const CopyProgress& progress, double elapsedSeconds);
+// The figures of nuvelo-cli's progress line of a copy, each already written out.
+struct MeterFigures {
+  std::string filesDone, files, bytesDone, bytes, rate, timeLeft;
+};
+// "12/345 ファイル, 1.2 MiB/3.4 GiB, 85.3 MiB/s, 残り 0:27".
+std::string meterProgressText(const MeterFigures& figures);
+// The bytes copied and the seconds taken: "1.2 MiB, 3.4 秒".
+std::string meterSummaryText(const std::string& bytesCopied, const std::string& seconds);
 // "約 1 分 5 秒", "約 12 秒".
 std::string durationText(double seconds);
 // "次回のコピーで再試行するもの: 3個": the files and folders a job's next run takes again.

@@ -26,6 +26,16 @@ std::string missingDestinationQuestion() {
   return std::string(wording("コピー先が存在しません。作成しますか？"));
 }
 
+std::string missingDestinationRefusedText() {
+  return std::string(wording("コピー先が存在しません。作るときは --mkdir を指定してください"));
+}
+
+std::string askNeedsTerminalText() {
+  return std::string(
+      wording("--overwrite ask には質問に答える端末が要ります。端末なしで実行するときは "
+              "--overwrite newer|always|never のどれかを指定してください"));
+}
+
 std::string cannotMakeDestinationText() {
   return std::string(wording("ディレクトリを作成できません"));
 }
@@ -40,6 +50,22 @@ std::string helpFileMissingText(const std::string& helpFile) {
 
 std::string searchEndedText(std::size_t rows) {
   return fill("検索が終了しました ({1}個)", {std::to_string(rows)});
+}
+
+std::string searchingText() {
+  return std::string(wording("検索中です"));
+}
+
+std::string gatheringText() {
+  return std::string(wording("収集中です"));
+}
+
+std::string copyingText() {
+  return std::string(wording("コピー中です"));
+}
+
+std::string unreadableFolderText(const std::string& folder, const std::string& reason) {
+  return fill("フォルダを読めません: {1}: {2}", {folder, reason});
 }
 
 std::string entriesReadText(std::uint64_t entries) {

@@ -13,12 +13,23 @@ std::string searchRefusalText(SearchRefusal refusal);
 std::string nothingToCopyText();
 std::string noDestinationText();
 std::string missingDestinationQuestion();
+// nuvelo-cli's refusal of a missing destination it was not allowed to make (no --mkdir).
+std::string missingDestinationRefusedText();
 std::string cannotMakeDestinationText();
+// nuvelo-cli's refusal of --overwrite ask without a terminal to ask on.
+std::string askNeedsTerminalText();
 std::string invalidConditionFileText();
 // "ヘルプファイル /usr/share/nuvelo/nuvelo.HLP が見つかりません".
 std::string helpFileMissingText(const std::string& helpFile);
 // The desktop notification's text when a long search has ended: "検索が終了しました (12個)".
 std::string searchEndedText(std::size_t rows);
+// What nuvelo-cli's progress line says it does: "検索中です", "収集中です" (gathering the files
+// of a copy), "コピー中です".
+std::string searchingText();
+std::string gatheringText();
+std::string copyingText();
+// "フォルダを読めません: <folder>: <reason>".
+std::string unreadableFolderText(const std::string& folder, const std::string& reason);
 // The entries a running search has read so far: "12345 項目を読みました".
 std::string entriesReadText(std::uint64_t entries);
 // Memory ran out and the run stopped: "メモリが足りないため、コピーを中止しました", and the same

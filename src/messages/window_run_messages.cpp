@@ -9,14 +9,6 @@ constexpr std::size_t UnreadableFoldersShown = 5;
 
 }  // namespace
 
-std::string searchingText() {
-  return std::string(wording("検索中です"));
-}
-
-std::string copyingText() {
-  return std::string(wording("コピー中です"));
-}
-
 std::string stoppingText() {
   return std::string(wording("中止しています…"));
 }

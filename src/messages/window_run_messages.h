@@ -8,10 +8,7 @@
 
 namespace nuvelo {
 
-// Panel 1 of the status bar while a run goes on: "検索中です", "コピー中です", and after an abort
-// until the run has stopped: "中止しています…".
-std::string searchingText();
-std::string copyingText();
+// Panel 1 of the status bar after an abort, until the run has stopped: "中止しています…".
 std::string stoppingText();
 // After a copy in which files failed, whatever boxes were shown: how many, and that they wait.
 std::string copyFailuresWaitText(std::size_t failed);

@@ -4,6 +4,8 @@
 
 #include <sstream>
 
+#include "messages/usage_text.h"
+
 namespace nuvelo {
 namespace {
 

@@ -57,7 +57,49 @@ INSTANTIATE_TEST_SUITE_P(
                  "ファイル 0/3, 0 バイト/3.0 MiB"},
         TextCase{"ProgressWithinTheFirstSecond", copyProgressText({1, 2, 0, 0}, 0.5),
                  "ファイル 1/2"},
-        TextCase{"ProgressAtTheEnd", copyProgressText({2, 2, 0, 0}, 8), "ファイル 2/2"}),
+        TextCase{"ProgressAtTheEnd", copyProgressText({2, 2, 0, 0}, 8), "ファイル 2/2"},
+        // nuvelo-cli's line says what --ignore-free-space does.
+        TextCase{"ShortageIgnored", spaceShortageOnCommandLineText({2 * MiB, MiB}, true),
+                 "コピー先の空き容量が足りません (必要 2.0 MiB, 空き 1.0 MiB)。"
+                 "--ignore-free-space によりコピーします"},
+        TextCase{"ShortageRefused", spaceShortageOnCommandLineText({2 * MiB, MiB}, false),
+                 "コピー先の空き容量が足りません (必要 2.0 MiB, 空き 1.0 MiB)。"
+                 "それでもコピーするときは --ignore-free-space"},
+        TextCase{"Interrupted", interruptedCountsText(copyCountsText({5, 1, 2})),
+                 "中断しました: コピー 5個, スキップ 1個, 失敗 2個"},
+        TextCase{"Meter",
+                 meterProgressText({"12", "345", "1.2 MiB", "3.4 GiB", "85.3 MiB", "0:27"}),
+                 "12/345 ファイル, 1.2 MiB/3.4 GiB, 85.3 MiB/s, 残り 0:27"},
+        TextCase{"MeterSummary", meterSummaryText("1.2 MiB", "3.4"), "1.2 MiB, 3.4 秒"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct SkipCase {
+  const char* name;
+  CopyKind kind;
+  OverwritePolicy overwrite;
+  const char* reason;
+};
+
+class SkipReason : public ::testing::TestWithParam<SkipCase> {};
+
+// The reason follows what happened to the file before the policy: a declined replacement is
+// said as such whatever the policy.
+TEST_P(SkipReason, SaysWhyTheFileStayed) {
+  EntryReport report;
+  report.kind = GetParam().kind;
+  EXPECT_EQ(skipReasonText(report, GetParam().overwrite), GetParam().reason);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Skips, SkipReason,
+    ::testing::Values(
+        SkipCase{"SameFile", CopyKind::SameFile, OverwriteNever, "コピー元と同じファイルです"},
+        SkipCase{"Declined", CopyKind::Declined, OverwriteAsk, "置き換えませんでした"},
+        SkipCase{"DeclinedUnderNever", CopyKind::Declined, OverwriteNever, "置き換えませんでした"},
+        SkipCase{"KeptByNever", CopyKind::NotCopied, OverwriteNever,
+                 "コピー先に同名のファイルがあります"},
+        SkipCase{"KeptAsNewer", CopyKind::NotCopied, OverwriteIfNewer,
+                 "コピー先のファイルは新しいか同じです"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

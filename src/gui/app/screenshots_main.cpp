@@ -13,6 +13,7 @@
 #include <QTextStream>
 #include <cstdio>
 
+#include "engine/copy/copy_errors.h"
 #include "engine/copy/copy_run.h"
 #include "gui/app/application.h"
 #include "gui/app/desktop_services.h"
@@ -24,6 +25,7 @@
 #include "gui/main_window/main_window.h"
 #include "gui/results/result_list_view.h"
 #include "gui/widgets/design_scale.h"
+#include "messages/copy_messages.h"
 
 namespace {
 
@@ -60,6 +62,24 @@ QString sampleTree(const QTemporaryDir& dir) {
   writeSample(root + "/report/data.csv", 9100, recent.addSecs(3600));
   writeSample(root + "/archive/2024.zip", 5000000, old);
   return root;
+}
+
+// The lines of the failed files of a run onto an exFAT drive, as the copy writes them.
+QStringList failedOnExfat() {
+  using nuvelo::CopyError;
+  const auto failed = [](const char* source, nuvelo::CopyFailure failure) {
+    nuvelo::EntryReport report;
+    report.source = source;
+    report.failure = std::move(failure);
+    return QString::fromStdString(nuvelo::failedFileLineText(report));
+  };
+  return {
+      failed("/home/user/docs/what?.txt",
+             {make_error_code(CopyError::UnusableName),
+              nuvelo::NameRefusal{nuvelo::NameRefusal::Why::RefusedCharacter, '?'}}),
+      failed("/home/user/docs/B.txt", {make_error_code(CopyError::NameClash),
+                                       nuvelo::NameClash{"exFAT", "/home/user/docs/b.txt", true}}),
+      failed("/home/user/film.mkv", {make_error_code(CopyError::TooLarge), {}})};
 }
 
 QString sampleSettings(const QTemporaryDir& dir) {
@@ -119,8 +139,8 @@ int main(int argc, char* argv[]) {
       save(*form.detailSettingsDialog, folder, QStringLiteral("detail-settings-2.png")) && saved;
   form.detailSettingsDialog->hide();
 
-  nuvelo::TAboutBox about(nuvelo::programVersion(), nuvelo::loggedOnUserName(), desktop.shell,
-                          &form);
+  nuvelo::AboutBox about(nuvelo::programVersion(), nuvelo::loggedOnUserName(), desktop.shell,
+                         &form);
   saved = save(about, folder, QStringLiteral("about-box.png")) && saved;
   about.hide();
 
@@ -137,14 +157,7 @@ int main(int argc, char* argv[]) {
   onExfat.failedSources = {"/home/user/docs/what?.txt", "/home/user/docs/B.txt",
                            "/home/user/film.mkv"};
   onExfat.attributesNote = nuvelo::AttributesNote{"exFAT"};
-  form.copyNotice->showNotes(
-      onExfat,
-      {QStringLiteral(
-           "/home/user/docs/what?.txt: コピー先のファイルシステムでは使えない名前です (?)"),
-       QStringLiteral(
-           "/home/user/docs/B.txt: コピー先で /home/user/docs/b.txt と同じ名前になります"),
-       QStringLiteral("/home/user/film.mkv: コピー先のファイルシステムには大きすぎるファイルです")},
-      3);  // the three wait for the next copy
+  form.copyNotice->showNotes(onExfat, failedOnExfat(), 3);  // the three wait for the next copy
   saved = save(*form.copyNotice, folder, QStringLiteral("copy-notice-failures.png")) && saved;
   form.copyNotice->hide();
   return saved ? 0 : 1;

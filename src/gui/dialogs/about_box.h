@@ -1,6 +1,6 @@
 #pragma once
-// The About box TAboutBox: the program's title, its product version, the maker, comments, the
-// web page link and the user's name. Made for each showing.
+// The About box (design name AboutBox): the program's title, its product version, the maker,
+// comments, the web page link and the user's name. Made for each showing.
 
 #include <QDialog>
 #include <optional>
@@ -16,31 +16,36 @@ namespace nuvelo {
 
 class ClickableLabel;
 class DesktopShell;
+struct AboutTexts;
 
-inline constexpr const char* MakerCredit = "Copyright (C) 2026 Nuvelo の開発者";
 inline constexpr const char* HomePage = "https://nuvelo.example.org/";
 
-class TAboutBox : public QDialog {
+class AboutBox : public QDialog {
   Q_OBJECT
  public:
-  TAboutBox(const VersionInfo& version, std::optional<std::string> userName, DesktopShell& shell,
-            QWidget* owner = nullptr);
+  AboutBox(const VersionInfo& version, std::optional<std::string> userName, DesktopShell& shell,
+           QWidget* owner = nullptr);
 
-  QFrame* Panel1 = nullptr;
-  QLabel* ProgramIcon = nullptr;
-  QLabel* ProductName = nullptr;
-  QLabel* Version = nullptr;
-  QLabel* Copyright = nullptr;
-  QLabel* Comments = nullptr;
-  QLabel* Label2 = nullptr;
-  ClickableLabel* LblURL = nullptr;
-  QLabel* Label1 = nullptr;
-  QPushButton* OKButton = nullptr;
+  // Controls; each one's Qt object name is its name on the form ("Panel1", "LblURL", ...), set
+  // where it is built.
+  QFrame* infoPanel = nullptr;
+  QLabel* iconLabel = nullptr;
+  QLabel* productNameLabel = nullptr;
+  QLabel* versionLabel = nullptr;
+  QLabel* copyrightLabel = nullptr;
+  QLabel* commentsLabel = nullptr;
+  QLabel* homePageLabel = nullptr;
+  ClickableLabel* homePageLink = nullptr;
+  QLabel* licenceLabel = nullptr;
+  QPushButton* okButton = nullptr;
 
-  void LblURLClick();
+  // Opens the home page in the browser.
+  void onHomePageLinkClicked();
 
  private:
-  void FormCreate(const VersionInfo& version, const std::optional<std::string>& userName);
+  // The texts that come from the program: its name, version, maker, home page and user.
+  void fillIn(const AboutTexts& texts, const VersionInfo& version,
+              const std::optional<std::string>& userName);
 
   DesktopShell& shell_;
 };

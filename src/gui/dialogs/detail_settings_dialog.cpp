@@ -12,6 +12,8 @@
 #include "gui/widgets/list_texts.h"
 #include "gui/widgets/radio_group.h"
 #include "gui/widgets/scale_to_font.h"
+#include "messages/detail_settings_texts.h"
+#include "messages/dialog_texts.h"
 #include "platform/qt/gui_text.h"
 
 namespace nuvelo {
@@ -29,22 +31,36 @@ Widget* placed(Widget* widget, const char* name, QRect geometry) {
   return widget;
 }
 
-QPushButton* button(const char* name, const char* text, QWidget* parent, QRect geometry) {
-  auto* b = placed(new QPushButton(QString::fromUtf8(text), parent), name, geometry);
+QPushButton* button(const char* name, const std::string& text, QWidget* parent, QRect geometry) {
+  auto* b = placed(new QPushButton(qt(text), parent), name, geometry);
   b->setAutoDefault(false);  // neither Enter nor Esc closes the dialog
   return b;
 }
 
 // A check box with the tip that says what it does.
-QCheckBox* tippedCheckBox(const char* name, const char* text, const char* tip, QWidget* parent,
-                          QRect geometry) {
-  auto* box = placed(new QCheckBox(QString::fromUtf8(text), parent), name, geometry);
-  box->setToolTip(QString::fromUtf8(tip));
+QCheckBox* tippedCheckBox(const char* name, const std::string& text, const std::string& tip,
+                          QWidget* parent, QRect geometry) {
+  auto* box = placed(new QCheckBox(qt(text), parent), name, geometry);
+  box->setToolTip(qt(tip));
   return box;
 }
 
-QLabel* label(const char* name, const char* text, QWidget* parent, QPoint at) {
-  return placed(new QLabel(QString::fromUtf8(text), parent), name, QRect(at, QSize()));
+QLabel* label(const char* name, const std::string& text, QWidget* parent, QPoint at) {
+  return placed(new QLabel(qt(text), parent), name, QRect(at, QSize()));
+}
+
+QGroupBox* group(const char* name, const std::string& caption, QWidget* parent, QRect geometry) {
+  return placed(new QGroupBox(qt(caption), parent), name, geometry);
+}
+
+QCheckBox* checkBox(const char* name, const std::string& text, QWidget* parent, QRect geometry) {
+  return placed(new QCheckBox(qt(text), parent), name, geometry);
+}
+
+QStringList qtTexts(const std::vector<std::string>& texts) {
+  QStringList list;
+  for (const std::string& text : texts) list << qt(text);
+  return list;
 }
 
 // The rows added to the design's layout: the change-time check box in the search group, the
@@ -60,14 +76,15 @@ DetailSettingsDialog::DetailSettingsDialog(Adopt adopt, QWidget* parent)
                           Qt::MSWindowsFixedSizeDialogHint),
       adopt_(std::move(adopt)) {
   setObjectName(QStringLiteral("frmConf"));
-  setWindowTitle(QStringLiteral("詳細設定"));
+  const DetailSettingsTexts texts = detailSettingsTexts();
+  setWindowTitle(qt(texts.title));
   setFixedSize(DesignWidth, DesignHeight);
 
-  cancelButton = button("BtnCancel", "キャンセル", this, {160, 304 + ExtraHeight, 75, 25});
-  okButton = button("BtnAdopt", "OK", this, {48, 304 + ExtraHeight, 75, 25});
+  cancelButton = button("BtnCancel", cancelCaption(), this, {160, 304 + ExtraHeight, 75, 25});
+  okButton = button("BtnAdopt", okCaption(), this, {48, 304 + ExtraHeight, 75, 25});
   pages = placed(new QTabWidget(this), "PageControl1", {8, 4, 297, 289 + ExtraHeight});
-  buildExtensionPage();
-  buildSearchCopyPage();
+  buildExtensionPage(texts);
+  buildSearchCopyPage(texts);
   buildTabOrder();
   scaleToFont(*this);
 
@@ -79,63 +96,46 @@ DetailSettingsDialog::DetailSettingsDialog(Adopt adopt, QWidget* parent)
   connect(pathModeGroup, &RadioGroup::clicked, this, [this] { onPathModeClicked(); });
 }
 
-void DetailSettingsDialog::buildExtensionPage() {
+void DetailSettingsDialog::buildExtensionPage(const DetailSettingsTexts& texts) {
   extensionPathPage = new QWidget;
   extensionPathPage->setObjectName(QStringLiteral("TabSheet1"));
-  pages->addTab(extensionPathPage, QStringLiteral("拡張子・パス"));
-  extensionGroup = placed(new QGroupBox(QStringLiteral("拡張子"), extensionPathPage), "GrpKakutyo",
-                          {10, 8, 270, 153});
-  extensionLabel = label("Label1", "除外する拡張子：", extensionGroup, {24, 18});
+  pages->addTab(extensionPathPage, qt(texts.extensionPathPage));
+  extensionGroup = group("GrpKakutyo", texts.extensionGroup, extensionPathPage, {10, 8, 270, 153});
+  extensionLabel = label("Label1", texts.extensionCaption, extensionGroup, {24, 18});
   extensionEdit = placed(new QLineEdit(extensionGroup), "EdtKakutyo", {120, 16, 81, 20});
-  addExtensionButton = button("BtnAdd", "追加", extensionGroup, {120, 58, 81, 25});
-  removeExtensionButton = button("BtnDel", "削除", extensionGroup, {120, 88, 81, 25});
-  extensionListLabel = label("Label2", "除外リスト", extensionGroup, {24, 42});
+  addExtensionButton = button("BtnAdd", texts.addExtension, extensionGroup, {120, 58, 81, 25});
+  removeExtensionButton =
+      button("BtnDel", texts.removeExtension, extensionGroup, {120, 88, 81, 25});
+  extensionListLabel = label("Label2", texts.extensionListCaption, extensionGroup, {24, 42});
   extensionList = placed(new QListWidget(extensionGroup), "LstKakutyo", {24, 56, 73, 81});
   extensionList->setSelectionMode(QAbstractItemView::SingleSelection);
-  pathModeGroup = placed(new RadioGroup(QStringLiteral("パス"),
-                                        {QStringLiteral("ドライブルートからの絶対パス"),
-                                         QStringLiteral("現在位置からの相対パス")},
-                                        extensionPathPage),
-                         "GrpPath", {12, 176, 270, 57});
+  pathModeGroup =
+      placed(new RadioGroup(qt(texts.pathModeGroup), qtTexts(texts.pathModes), extensionPathPage),
+             "GrpPath", {12, 176, 270, 57});
   pathModeGroup->setItemIndex(0);
 }
 
-void DetailSettingsDialog::buildSearchCopyPage() {
+void DetailSettingsDialog::buildSearchCopyPage(const DetailSettingsTexts& texts) {
   searchCopyPage = new QWidget;
   searchCopyPage->setObjectName(QStringLiteral("TabSheet2"));
-  pages->addTab(searchCopyPage, QStringLiteral("検索・コピー"));
-  searchGroup = placed(new QGroupBox(QStringLiteral("検索"), searchCopyPage), "GroupBox1",
-                       {10, 8, 270, 65 + ChangeTimeRoom});
-  perFolderCheckBox = placed(new QCheckBox(QStringLiteral("フォルダ単位で処理する"), searchGroup),
-                             "cbxPickupFolder", {16, 18, 233, 17});
-  perFolderNoteLabel =
-      label("Label3", "(注意：設定を変更すると再検索が必要)", searchGroup, {32, 40});
-  changeTimeCheckBox =
-      tippedCheckBox("cbxChangeTime", "移動・展開したファイルも対象とする",
-                     "更新日時が古くても、フォルダに移動・展開・名前変更された日時 (ctime) "
-                     "が指定日以降のファイルを対象にします",
-                     searchGroup, {16, 62, 233, 17});
-  copyGroup = placed(new QGroupBox(QStringLiteral("コピー"), searchCopyPage), "GroupBox2",
-                     {10, 80 + ChangeTimeRoom, 270, 169 + KeepReplacedRoom});
+  pages->addTab(searchCopyPage, qt(texts.searchCopyPage));
+  searchGroup =
+      group("GroupBox1", texts.searchGroup, searchCopyPage, {10, 8, 270, 65 + ChangeTimeRoom});
+  perFolderCheckBox = checkBox("cbxPickupFolder", texts.perFolder, searchGroup, {16, 18, 233, 17});
+  perFolderNoteLabel = label("Label3", texts.perFolderNote, searchGroup, {32, 40});
+  changeTimeCheckBox = tippedCheckBox("cbxChangeTime", texts.changeTime, texts.changeTimeTip,
+                                      searchGroup, {16, 62, 233, 17});
+  copyGroup = group("GroupBox2", texts.copyGroup, searchCopyPage,
+                    {10, 80 + ChangeTimeRoom, 270, 169 + KeepReplacedRoom});
   overwriteGroup =
-      placed(new RadioGroup(QStringLiteral("コピー先に同名ファイルがあった時"),
-                            {QStringLiteral("上書きする"), QStringLiteral("上書きするか確認する"),
-                             QStringLiteral("タイムスタンプが新しい時だけ上書き"),
-                             QStringLiteral("コピーしない")},
-                            copyGroup),
+      placed(new RadioGroup(qt(texts.overwriteGroup), qtTexts(texts.overwriteChoices), copyGroup),
              "GrpOverWrite", {12, 22, 245, 89});
   overwriteGroup->setItemIndex(1);
   driveLetterCheckBox =
-      placed(new QCheckBox(QStringLiteral("先頭にドライブレターのフォルダを付加"), copyGroup),
-             "cbxDriveLetter", {16, 122, 225, 17});
-  copyNoticeCheckBox =
-      placed(new QCheckBox(QStringLiteral("コピー完了メッセージを表示する"), copyGroup),
-             "cbShowResult", {16, 144, 201, 17});
-  keepReplacedCheckBox =
-      tippedCheckBox("cbxKeepReplaced", "置き換えるファイルを残す",
-                     "上書きで置き換えるファイルを消さずに、コピー先の .nuvelo-versions "
-                     "フォルダの中に、コピーを始めた日時のフォルダを作って残します",
-                     copyGroup, {16, 166, 233, 17});
+      checkBox("cbxDriveLetter", texts.driveLetter, copyGroup, {16, 122, 225, 17});
+  copyNoticeCheckBox = checkBox("cbShowResult", texts.copyNotice, copyGroup, {16, 144, 201, 17});
+  keepReplacedCheckBox = tippedCheckBox("cbxKeepReplaced", texts.keepReplaced,
+                                        texts.keepReplacedTip, copyGroup, {16, 166, 233, 17});
 }
 
 void DetailSettingsDialog::buildTabOrder() {

@@ -23,6 +23,7 @@ class QWidget;
 namespace nuvelo {
 
 class RadioGroup;
+struct DetailSettingsTexts;
 
 // What the dialog edits: of the search, per-folder mode and the excluded extensions; of the
 // copy, the path mode, the drive-letter folder, the overwrite policy and whether replaced files
@@ -93,8 +94,8 @@ class DetailSettingsDialog : public QDialog {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  void buildExtensionPage();
-  void buildSearchCopyPage();
+  void buildExtensionPage(const DetailSettingsTexts& texts);
+  void buildSearchCopyPage(const DetailSettingsTexts& texts);
   void buildTabOrder();
 
   Adopt adopt_;

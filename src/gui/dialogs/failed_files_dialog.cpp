@@ -5,17 +5,19 @@
 #include <QVBoxLayout>
 
 #include "gui/widgets/design_scale.h"
+#include "messages/dialog_texts.h"
+#include "platform/qt/gui_text.h"
 
 namespace nuvelo {
 
 FailedFilesDialog::FailedFilesDialog(const QStringList& lines, QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("frmFailed"));
-  setWindowTitle(QStringLiteral("失敗したファイル"));
+  setWindowTitle(qt(failedFilesTitle()));
   failedFilesText = new QPlainTextEdit(lines.join(QLatin1Char('\n')), this);
   failedFilesText->setObjectName(QStringLiteral("FailedFiles"));
   failedFilesText->setReadOnly(true);
   failedFilesText->setLineWrapMode(QPlainTextEdit::NoWrap);
-  closeButton = new QPushButton(QStringLiteral("閉じる"), this);
+  closeButton = new QPushButton(qt(closeCaption()), this);
   closeButton->setObjectName(QStringLiteral("CloseButton"));
   closeButton->setDefault(true);
   connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);

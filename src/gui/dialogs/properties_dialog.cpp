@@ -13,8 +13,10 @@
 #include "engine/search/file_date.h"
 #include "gui/widgets/program_icon.h"
 #include "gui/widgets/scale_to_font.h"
+#include "messages/dialog_texts.h"
 #include "platform/path_text.h"
 #include "platform/posix/filesystem.h"
+#include "platform/qt/gui_text.h"
 #include "platform/qtcore/display_formats.h"
 
 namespace nuvelo {
@@ -35,7 +37,7 @@ QString permissionText(mode_t mode) {
 
 QString sizeDescription(const struct stat& st) {
   const QLocale locale = QLocale::system();
-  return locale.toString(static_cast<qlonglong>(st.st_size)) + QStringLiteral(" バイト");
+  return qt(byteCountText(utf8(locale.toString(static_cast<qlonglong>(st.st_size)))));
 }
 
 }  // namespace
@@ -50,15 +52,16 @@ std::vector<std::pair<QString, QString>> PropertiesDialog::linesFor(const std::s
       S_ISDIR(st.st_mode) ? mimes.mimeTypeForName(QStringLiteral("inode/directory"))
                           : mimes.mimeTypeForFile(fromBytes(name), QMimeDatabase::MatchExtension);
   const DisplayFormats formats = DisplayFormats::ofUser();
+  const PropertiesTexts captions = propertiesTexts();
   return {
-      {QStringLiteral("名前"), fromBytes(name)},
-      {QStringLiteral("種類"), type.comment()},
-      {QStringLiteral("サイズ"), sizeDescription(st)},
-      {QStringLiteral("場所"), fromBytes(folder)},
-      {QStringLiteral("更新日時"),
+      {qt(captions.name), fromBytes(name)},
+      {qt(captions.type), type.comment()},
+      {qt(captions.size), sizeDescription(st)},
+      {qt(captions.place), fromBytes(folder)},
+      {qt(captions.modified),
        QString::fromStdString(dateTimeText(localTimeParts(st.st_mtim.tv_sec), formats.dateSeparator,
                                            formats.timeSeparator))},
-      {QStringLiteral("アクセス権"), permissionText(st.st_mode)},
+      {qt(captions.permissions), permissionText(st.st_mode)},
   };
 }
 
@@ -66,17 +69,17 @@ PropertiesDialog::PropertiesDialog(const std::string& path, QWidget* parent) : Q
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowIcon(programIcon());
   const auto lines = linesFor(path);
-  setWindowTitle(QStringLiteral("プロパティ") +
+  setWindowTitle(qt(propertiesTexts().title) +
                  (lines.empty() ? QString() : QStringLiteral(" - ") + lines.front().second));
   auto* form = new QFormLayout;
   for (const auto& [label, value] : lines) {
     auto* text = new QLabel(value);
     text->setTextInteractionFlags(Qt::TextSelectableByMouse);
     text->setTextFormat(Qt::PlainText);
-    form->addRow(label + QStringLiteral("："), text);
+    form->addRow(qt(fieldCaptionText(utf8(label))), text);
   }
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
-  buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("閉じる"));
+  buttons->button(QDialogButtonBox::Close)->setText(qt(closeCaption()));
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);

@@ -8,7 +8,7 @@
 
 #include "gui/main_window/main_window.h"
 #include "gui/widgets/status_bar.h"
-#include "messages/window_run_messages.h"
+#include "messages/run_messages.h"
 #include "platform/desktop_notifier.h"
 #include "platform/qt/gui_text.h"
 

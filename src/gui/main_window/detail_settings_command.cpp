@@ -7,6 +7,7 @@
 #include "gui/dialogs/detail_settings_dialog.h"
 #include "gui/main_window/main_window.h"
 #include "gui/main_window/write_failure_box.h"
+#include "messages/window_messages.h"
 #include "platform/qt/modal_runner.h"
 
 namespace nuvelo {
@@ -18,7 +19,7 @@ void MainWindow::onDetailSettings() {
   detailSettingsDialog->centreOnParent();
   services_.dialogs->run(*detailSettingsDialog);
   if (newSearchNeeded_ && resultModel_->rowCount() > 0) {
-    boxes().show(MessageKind::Information, "検索方法が変わったので再検索します", MessageButtons::Ok,
+    boxes().show(MessageKind::Information, searchAgainText(), MessageButtons::Ok,
                  positionedPlacement());
     onSearch();
   }

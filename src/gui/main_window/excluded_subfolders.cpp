@@ -9,6 +9,7 @@
 #include "engine/search/search_run.h"
 #include "engine/settings/folder_rules.h"
 #include "gui/main_window/main_window.h"
+#include "messages/window_messages.h"
 #include "platform/posix/filesystem.h"
 #include "platform/qt/gui_text.h"
 
@@ -42,7 +43,7 @@ void MainWindow::onAddExcludedSubfolder() {
   // Cleaned as the search cleans it, so that the entry starts with the "/" the walk expects.
   const std::string source = cleanSourceFolder(utf8(sourceFolderEdit->text()));
   if (!isExistingFolder(source)) {
-    boxes().show(MessageKind::Error, "上位フォルダが不正です。", MessageButtons::Ok,
+    boxes().show(MessageKind::Error, badParentFolderText(), MessageButtons::Ok,
                  MessagePlacement::centred());
     sourceFolderEdit->setFocus();
     return;
@@ -50,8 +51,8 @@ void MainWindow::onAddExcludedSubfolder() {
   chooseFolder(source, [this, source](const std::string& chosen) {
     const auto entry = excludedSubfolderEntry(source, chosen);
     if (!entry) {
-      boxes().show(MessageKind::Error, "\"" + source + "\"\rの下位フォルダを指定してください",
-                   MessageButtons::Ok, MessagePlacement::centred());
+      boxes().show(MessageKind::Error, notBelowSourceText(source), MessageButtons::Ok,
+                   MessagePlacement::centred());
       return;
     }
     if (entry->empty()) return;  // the source folder itself, or a cancelled browser

@@ -11,23 +11,10 @@
 #include "gui/results/result_list_view.h"
 #include "gui/results/row_order.h"
 #include "gui/widgets/status_bar.h"
+#include "messages/result_list_texts.h"
 #include "platform/desktop_shell.h"
 
 namespace nuvelo {
-namespace {
-
-// The message for a failed open, by the shell's failure code.
-const char* openFailureText(std::error_code code) {
-  if (code == std::errc::not_enough_memory) return "メモリーが不足しています";
-  if (code == std::errc::no_such_file_or_directory) return "ファイルが見つかりません";
-  if (code == std::errc::not_a_directory) return "パスが見つかりません";
-  if (code == std::errc::executable_format_error)
-    return "関連づけされたアプリケーションが見つかりません";
-  return "起動できませんでした";
-}
-
-}  // namespace
-
 void MainWindow::connectResultList() {
   // A running copy reads the check marks as it reaches each row.
   connect(resultModel_, &QAbstractItemModel::dataChanged, this,

@@ -7,6 +7,7 @@
 #include "gui/dialogs/about_box.h"
 #include "gui/main_window/main_window.h"
 #include "messages/run_messages.h"
+#include "messages/window_messages.h"
 #include "platform/help_viewer.h"
 #include "platform/posix/user_info.h"
 #include "platform/qt/modal_runner.h"
@@ -17,11 +18,11 @@ void MainWindow::onDropDownSinceDate() {
   if (running()) return;
   sinceDatePicker->setFocus();
   const SentKeys sent = SendKeys("%{DOWN}", true, *services_.keys);
-  if (!sent) boxes().showApplicationError("'" + sent.error().countText + "' は整数ではありません");
+  if (!sent) boxes().showApplicationError(notAnIntegerText(sent.error().countText));
 }
 
 void MainWindow::onAbout() {
-  TAboutBox box(programVersion(), loggedOnUserName(), *services_.shell, this);
+  AboutBox box(programVersion(), loggedOnUserName(), *services_.shell, this);
   const QRect frame = frameGeometry();
   box.move(frame.x() + (frame.width() - box.width()) / 2,
            frame.y() + (frame.height() - box.height()) / 2);

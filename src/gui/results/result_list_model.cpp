@@ -5,6 +5,7 @@
 
 #include "engine/search/file_date.h"
 #include "gui/results/row_order.h"
+#include "messages/result_list_texts.h"
 #include "platform/text_encoding.h"
 
 namespace nuvelo {
@@ -12,9 +13,6 @@ namespace {
 
 // Fewer rows are freed at once: it takes less than a millisecond.
 constexpr std::size_t RowsFreedElsewhere = 10000;
-
-const char* const Headers[ResultListModel::ColumnCount] = {"ファイル名", "サイズ", "ファイルの種類",
-                                                           "更新日時", "パス"};
 
 QString displayText(std::string_view bytes) {
   // A name that is not valid UTF-8 shows as Shift-JIS or with replacement characters; its
@@ -94,7 +92,7 @@ Qt::Alignment ResultListModel::columnAlignment(int column) {
 
 QVariant ResultListModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount) return {};
-  if (role == Qt::DisplayRole) return QString::fromUtf8(Headers[section]);
+  if (role == Qt::DisplayRole) return QString::fromStdString(resultColumnCaption(section));
   if (role == Qt::TextAlignmentRole) return QVariant::fromValue(columnAlignment(section));
   return {};
 }

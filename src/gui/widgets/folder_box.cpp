@@ -1,11 +1,15 @@
 #include "gui/widgets/folder_box.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QCompleter>
 #include <QDropEvent>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QStringListModel>
 #include <QUrl>
+#include <QWindow>
 
 #include "engine/settings/settings_file.h"
 #include "platform/posix/filesystem.h"
@@ -26,6 +30,19 @@ void acceptAsCopy(QDropEvent& event) {
   }
 }
 
+// The press goes to the window under the pointer as the desktop would have sent it there, so
+// that the window picks the widget and its release follows to the same widget.
+void pressUnderPointer(const QMouseEvent& press) {
+  const QPoint global = press.globalPosition().toPoint();
+  QWidget* target = QApplication::widgetAt(global);
+  QWindow* window = target ? target->window()->windowHandle() : nullptr;
+  if (!window) return;
+  const QPointF at = window->mapFromGlobal(press.globalPosition());
+  QMouseEvent replayed(press.type(), at, at, press.globalPosition(), press.button(),
+                       press.buttons(), press.modifiers(), press.pointingDevice());
+  QCoreApplication::sendEvent(window, &replayed);
+}
+
 }  // namespace
 
 FolderBox::FolderBox(QLineEdit& box)
@@ -38,6 +55,12 @@ FolderBox::FolderBox(QLineEdit& box)
   box_.setCompleter(completer_);
   box_.setAcceptDrops(true);
   box_.installEventFilter(this);
+  // Installed after the completer's own filter, so it sees a press first. Qt replays a press
+  // outside a pop-up itself only where the pop-up could grab the mouse; with this filter that
+  // would deliver it twice.
+  QWidget* list = completer_->popup();
+  list->setAttribute(Qt::WA_NoMouseReplay);
+  list->installEventFilter(this);
 }
 
 std::optional<std::string> FolderBox::droppedFolder(const QMimeData& data) {
@@ -56,8 +79,21 @@ bool FolderBox::takesDrop(const QDropEvent& event) const {
          droppedFolder(*event.mimeData());
 }
 
+// A press outside the open completion list closes it and still reaches what it was aimed at: a
+// click on the search or copy button searches or copies. Left alone, the list would swallow it.
+bool FolderBox::passPressOutsideList(QEvent* event) {
+  QWidget* list = completer_->popup();
+  if (event->type() != QEvent::MouseButtonPress || !list->isVisible()) return false;
+  const auto* press = static_cast<QMouseEvent*>(event);
+  if (list->rect().contains(list->mapFromGlobal(press->globalPosition().toPoint()))) return false;
+  list->hide();
+  pressUnderPointer(*press);
+  return true;
+}
+
 // Folders are taken whole; any other drop (text, files) is refused rather than typed in.
 bool FolderBox::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == completer_->popup()) return passPressOutsideList(event);
   if (watched != &box_) return false;
   switch (event->type()) {
     case QEvent::DragEnter:

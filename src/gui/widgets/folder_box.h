@@ -1,7 +1,7 @@
 #pragma once
 // What a folder box takes beyond typing: a folder dropped on it from a file manager replaces
 // its text, and the folders used last complete what is typed (a pop-up of those that contain
-// it).
+// it; a click outside the pop-up closes it and still reaches the button it was aimed at).
 
 #include <QObject>
 #include <optional>
@@ -36,6 +36,7 @@ class FolderBox : public QObject {
 
  private:
   bool takesDrop(const QDropEvent& event) const;
+  bool passPressOutsideList(QEvent* event);
 
   QLineEdit& box_;
   QStringListModel* model_;

@@ -88,8 +88,8 @@ class AboutVersion : public ::testing::TestWithParam<VersionCase> {};
 
 TEST_P(AboutVersion, ShowsTheProductVersion) {
   FakeServices fakes;
-  TAboutBox box({GetParam().product, GetParam().file}, std::string("alice"), fakes.shell);
-  EXPECT_EQ(box.Version->text(), QString::fromLatin1(GetParam().shown));
+  AboutBox box({GetParam().product, GetParam().file}, std::string("alice"), fakes.shell);
+  EXPECT_EQ(box.versionLabel->text(), QString::fromLatin1(GetParam().shown));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -98,25 +98,48 @@ INSTANTIATE_TEST_SUITE_P(
                       VersionCase{{10, 0, 0, 115}, {10, 0, 0, 115}, "Version: 10.0.0.115"}));
 
 TEST_F(Shell, AboutBoxTextsAndLink) {
-  TAboutBox box(programVersion(), std::string("alice"), fakes.shell);
+  AboutBox box(programVersion(), std::string("alice"), fakes.shell);
   box.show();
   EXPECT_EQ(box.windowTitle(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
   EXPECT_EQ(box.size(), QSize(358, 172));
-  EXPECT_EQ(box.ProductName->text(), QStringLiteral("Nuvelo"));
-  EXPECT_EQ(box.Comments->text(), QStringLiteral("Comments : Freewear"));
-  EXPECT_EQ(box.Label2->text(), QStringLiteral("URL : "));
-  EXPECT_EQ(box.LblURL->x(), box.Label2->x() + box.Label2->width());
-  EXPECT_EQ(box.LblURL->y(), 80);
-  EXPECT_EQ(box.LblURL->toolTip(), QStringLiteral("Browserを起動しWebサイトを開きます"));
-  EXPECT_EQ(box.Label1->text(), QStringLiteral("Licence to : alice"));
-  EXPECT_TRUE(box.OKButton->isDefault());
-  QTest::mouseClick(box.LblURL, Qt::LeftButton);
+  EXPECT_EQ(box.productNameLabel->text(), QStringLiteral("Nuvelo"));
+  EXPECT_EQ(box.commentsLabel->text(), QStringLiteral("Comments : Freewear"));
+  EXPECT_EQ(box.homePageLabel->text(), QStringLiteral("URL : "));
+  EXPECT_EQ(box.homePageLink->x(), box.homePageLabel->x() + box.homePageLabel->width());
+  EXPECT_EQ(box.homePageLink->y(), 80);
+  EXPECT_EQ(box.homePageLink->toolTip(), QStringLiteral("Browserを起動しWebサイトを開きます"));
+  EXPECT_EQ(box.licenceLabel->text(), QStringLiteral("Licence to : alice"));
+  EXPECT_TRUE(box.okButton->isDefault());
+  QTest::mouseClick(box.homePageLink, Qt::LeftButton);
   EXPECT_EQ(fakes.shell.webAddresses, (std::vector<std::string>{HomePage}));
   EXPECT_TRUE(fakes.shell.opened.empty());  // a web address, not a file
   EXPECT_TRUE(box.isVisible());
 
-  TAboutBox nobody(programVersion(), std::nullopt, fakes.shell);
-  EXPECT_EQ(nobody.Label1->text(), QStringLiteral("Licence to : "));
+  AboutBox nobody(programVersion(), std::nullopt, fakes.shell);
+  EXPECT_EQ(nobody.licenceLabel->text(), QStringLiteral("Licence to : "));
+}
+
+// Each control keeps its name on the form as its Qt object name, which the layout checks and
+// the screenshots look controls up by.
+TEST_F(Shell, AboutBoxControlsKeepTheirFormNames) {
+  AboutBox box(programVersion(), std::string("alice"), fakes.shell);
+  const std::pair<QWidget*, const char*> controls[] = {
+      {box.infoPanel, "Panel1"},
+      {box.iconLabel, "ProgramIcon"},
+      {box.productNameLabel, "ProductName"},
+      {box.versionLabel, "Version"},
+      {box.copyrightLabel, "Copyright"},
+      {box.commentsLabel, "Comments"},
+      {box.homePageLabel, "Label2"},
+      {box.homePageLink, "LblURL"},
+      {box.licenceLabel, "Label1"},
+      {box.okButton, "OKButton"},
+  };
+  for (const auto& [control, name] : controls) {
+    ASSERT_NE(control, nullptr) << name;
+    EXPECT_EQ(control->objectName(), QLatin1String(name));
+    EXPECT_EQ(box.findChild<QWidget*>(QLatin1String(name)), control);
+  }
 }
 
 TEST_F(Shell, AboutCommandMakesABoxForEachShowing) {
@@ -133,7 +156,7 @@ TEST_F(Shell, AboutCommandMakesABoxForEachShowing) {
   form->aboutAction->trigger();
   form->setActivity(MainWindow::Activity::Idle);
   EXPECT_EQ(boxes.size(), 2u);
-  EXPECT_TRUE(form->findChildren<TAboutBox*>().isEmpty());  // destroyed after each showing
+  EXPECT_TRUE(form->findChildren<AboutBox*>().isEmpty());  // destroyed after each showing
 }
 
 TEST(HelpFile, NamedAfterTheExecutable) {

@@ -173,7 +173,7 @@ const WindowCase EveryWindow[] = {
      }},
     {"AboutBox",
      [](Windows& w) -> QWidget& {
-       return w.own(new TAboutBox(programVersion(), "user", w.shell()));
+       return w.own(new AboutBox(programVersion(), "user", w.shell()));
      }},
     {"Properties",
      [](Windows& w) -> QWidget& { return w.own(new PropertiesDialog(w.sampleFile())); }},
@@ -394,10 +394,11 @@ class LinkColour : public ::testing::TestWithParam<PaletteCase> {};
 // a dark window as on a light one, also when the desktop's theme changes after they were made.
 TEST_P(LinkColour, ComesFromThePalette) {
   FakeServices fakes;
-  TAboutBox about(programVersion(), "user", fakes.shell);
+  AboutBox about(programVersion(), "user", fakes.shell);
   CopyNotice notice(fakes.boxes, fakes.shell, fakes.dialogs);
   AppliedPalette palette(GetParam());
-  const QLabel* const links[] = {about.LblURL, notice.destinationCaption, notice.destinationLabel};
+  const QLabel* const links[] = {about.homePageLink, notice.destinationCaption,
+                                 notice.destinationLabel};
   for (const QLabel* link : links) {
     const QColor drawn = link->palette().color(link->foregroundRole());
     EXPECT_EQ(drawn, GetParam().link) << link->objectName().toStdString();

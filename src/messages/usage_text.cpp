@@ -1,6 +1,7 @@
 // nuvelo-cli --help: every option, in the program's words (the catalog gives the English).
 
-#include "cli/cli_options.h"
+#include "messages/usage_text.h"
+
 #include "messages/wording.h"
 
 namespace nuvelo {
@@ -102,6 +103,10 @@ std::string usageText() {
 終了コード: 0 完了, 1 一部のファイルやフォルダが失敗 (または標準出力に書けない), 2 指定の誤り,
             75 同じジョブが実行中, 130 中断 (SIGINT), 143 終了要求 (SIGTERM)
 )"));
+}
+
+std::string moreHelpText() {
+  return std::string(wording("詳しくは nuvelo-cli --help"));
 }
 
 }  // namespace nuvelo

@@ -1,0 +1,24 @@
+#include "messages/window_messages.h"
+
+#include "messages/wording.h"
+
+namespace nuvelo {
+
+std::string badParentFolderText() {
+  return std::string(wording("上位フォルダが不正です。"));
+}
+
+// The quoted folder and the line break stay out of the catalog's text.
+std::string notBelowSourceText(const std::string& source) {
+  return "\"" + source + "\"\r" + std::string(wording("の下位フォルダを指定してください"));
+}
+
+std::string searchAgainText() {
+  return std::string(wording("検索方法が変わったので再検索します"));
+}
+
+std::string notAnIntegerText(const std::string& text) {
+  return fill("'{1}' は整数ではありません", {text});
+}
+
+}  // namespace nuvelo
