@@ -46,7 +46,7 @@ std::string noMoreFailureBoxesText() {
   return std::string(wording("このコピー中は以降のエラーを表示しない"));
 }
 
-std::string notADateText(const std::string& text) {
+std::string labelNotADateText(const std::string& text) {
   return fill("'{1}' は日付ではありません", {text});
 }
 

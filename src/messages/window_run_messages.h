@@ -23,6 +23,6 @@ std::string goOnWithoutRoomQuestion(const std::string& shortageText);
 // The failure box's check box.
 std::string noMoreFailureBoxesText();
 // A date that the last-copy label held but that is not one.
-std::string notADateText(const std::string& text);
+std::string labelNotADateText(const std::string& text);
 
 }  // namespace nuvelo

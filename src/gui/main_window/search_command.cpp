@@ -205,7 +205,7 @@ void MainWindow::onLastCopyDateDoubleClicked() {
     const QString text = lastCopyDateLabel->text().mid(1, 10);
     const QDate date = parseLabelDate(text);
     if (!date.isValid()) {
-      boxes().showApplicationError(notADateText(utf8(text)));
+      boxes().showApplicationError(labelNotADateText(utf8(text)));
       return;
     }
     sinceDatePicker->setDate(date);
