@@ -94,10 +94,22 @@ CopyJob::CopyJob(std::vector<CopySource> sources, std::shared_ptr<const CheckMar
 
 void CopyJob::start(long long barMaximum) {
   thread_.start([this, barMaximum] { run(barMaximum); },
-                [this] { watch_.ended(result_, copyList_, error_); });
+                [this] { watch_.ended(result_, copyList_, error_, refusal_); });
+}
+
+std::optional<CopyRefusal> CopyJob::destinationRefusal() {
+  if (destinationState(request_.destination) != DestinationState::Missing) return std::nullopt;
+  auto& questions = questions_;
+  const auto make = thread_.ask<bool>(
+      [&questions](auto answered) { return questions.askToMakeDestination(answered); });
+  if (!make.value_or(false)) return CopyRefusal::DestinationNotMade;
+  if (!makeDestination(request_.destination)) return CopyRefusal::CannotMakeDestination;
+  return std::nullopt;
 }
 
 void CopyJob::run(long long barMaximum) {
+  refusal_ = destinationRefusal();
+  if (refusal_) return;
   Observer observer(thread_, questions_, watch_, barMaximum);
   const auto stillChosen = [marks = marks_](std::size_t i) { return marks->checked(i); };
   try {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,8 @@ class CopyQuestions {
                                             std::function<void(ReplaceAnswer)> answered) = 0;
   virtual MessageBoxes::Withdraw askToGoOnWithoutRoom(const SpaceShortage& shortage,
                                                       std::function<void(bool)> answered) = 0;
+  // The destination folder does not exist: make it?
+  virtual MessageBoxes::Withdraw askToMakeDestination(std::function<void(bool)> answered) = 0;
   // A file that could not be copied; answered with whether the user wants to hear of more.
   virtual MessageBoxes::Withdraw tellFailure(const EntryReport& report,
                                              std::function<void(bool)> moreWanted) = 0;
@@ -42,6 +45,9 @@ class CheckMarks {
   std::unique_ptr<std::atomic<bool>[]> marks_;
 };
 
+// Why a copy ended before it started.
+enum class CopyRefusal { DestinationNotMade, CannotMakeDestination };
+
 // What the window sees of a running copy, on its own thread.
 struct CopyJobWatch {
   // The progress bar's position, and the files and bytes done once the copy tells them; `now`
@@ -53,9 +59,10 @@ struct CopyJobWatch {
   // A file that failed, before the question about it (if any) is asked.
   std::function<void(const EntryReport&)> failed;
   // The run has ended: what it did, and its list of sources in copy order; `error`, when not
-  // empty, is what the standard library threw and ended the run with.
+  // empty, is what the standard library threw and ended the run with; a refusal: it never
+  // started.
   std::function<void(const CopyRunResult&, const std::vector<std::string>& copyList,
-                     const std::string& error)>
+                     const std::string& error, std::optional<CopyRefusal> refusal)>
       ended;
 };
 
@@ -77,6 +84,8 @@ class CopyJob : public QObject {
  private:
   class Observer;
   void run(long long barMaximum);
+  // Makes a missing destination if the user wants it; the refusal otherwise.
+  std::optional<CopyRefusal> destinationRefusal();
 
   std::vector<CopySource> sources_;
   std::shared_ptr<const CheckMarks> marks_;
@@ -86,6 +95,7 @@ class CopyJob : public QObject {
   CopyRunResult result_;
   std::vector<std::string> copyList_;
   std::string error_;
+  std::optional<CopyRefusal> refusal_;
   RunThread thread_;  // last: its destructor stops the run before the rest goes
 };
 

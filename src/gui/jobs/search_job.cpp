@@ -42,33 +42,45 @@ class SearchJob::Observer : public WalkObserver {
   std::uint64_t entries_ = 0;
 };
 
-SearchJob::SearchJob(Job job, WalkFilter filter, RowForm rows, SearchJobWatch watch,
+SearchJob::SearchJob(JobRequest request, std::string source, RowForm rows, SearchJobWatch watch,
                      QObject* parent)
     : QObject(parent),
-      job_(std::move(job)),
-      filter_(std::move(filter)),
+      request_(std::move(request)),
+      source_(std::move(source)),
       rowForm_(std::move(rows)),
       watch_(std::move(watch)) {}
 
 void SearchJob::start(long long barMaximum) {
-  thread_.start([this, barMaximum] { run(barMaximum); },
-                [this] { watch_.ended(outcome_, rows_, error_); });
+  thread_.start([this, barMaximum] { run(barMaximum); }, [this] { watch_.ended(end_); });
 }
 
 void SearchJob::run(long long barMaximum) {
   try {
-    BackgroundRowBuilder rows(rowForm_.absoluteMode, rowForm_.root, *rowForm_.types);
-    Observer observer(thread_, watch_, rows, barMaximum);
-    outcome_ = runJobSearch(job_, filter_, observer);
-    if (outcome_.aborted || outcome_.outOfMemory)
-      rows.cancel();
-    else
-      rows_ = rows.finish();
-    observer.show();
+    end_.refusal = searchRefusal(source_);
+    if (end_.refusal) return;
+    const auto job = resolveJob(request_);
+    if (!job) {
+      end_.refusal = SearchRefusal::BadSource;
+      return;
+    }
+    end_.jobKey = job->key;
+    end_.waiting = job->waiting;
+    walk(*job, barMaximum);
   } catch (const std::exception& error) {
-    outcome_.aborted = true;
-    error_ = error.what();
+    end_.outcome.aborted = true;
+    end_.error = error.what();
   }
+}
+
+void SearchJob::walk(const Job& job, long long barMaximum) {
+  BackgroundRowBuilder rows(rowForm_.absoluteMode, rowForm_.root, *rowForm_.types);
+  Observer observer(thread_, watch_, rows, barMaximum);
+  end_.outcome = runJobSearch(job, walkFilterOf(job), observer);
+  if (end_.outcome.aborted || end_.outcome.outOfMemory)
+    rows.cancel();
+  else
+    end_.rows = rows.finish();
+  observer.show();
 }
 
 }  // namespace nuvelo

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,13 +16,23 @@
 
 namespace nuvelo {
 
+// How a search ended: refused before it walked, aborted or out of memory (no rows then), or
+// with its rows and the folders it could not read.
+struct SearchJobEnd {
+  std::optional<SearchRefusal> refusal;
+  SearchOutcome outcome;
+  BuiltRows rows;
+  std::string error;  // when not empty: what the standard library threw
+  // The job that ran: its key, and the files that waited in its retry list when it started.
+  std::string jobKey;
+  std::vector<std::string> waiting;
+};
+
 // What the window sees of a running search, on its own thread.
 struct SearchJobWatch {
   // The progress bar's position and the entries read so far.
   std::function<void(long long barPosition, std::uint64_t entriesRead)> progressed;
-  // The search has ended: aborted or out of memory (no rows then), or with its rows and the
-  // folders it could not read. `error`, when not empty, is what the standard library threw.
-  std::function<void(const SearchOutcome&, BuiltRows&, const std::string& error)> ended;
+  std::function<void(SearchJobEnd&)> ended;
 };
 
 // Where the rows are built, as the list shows them.
@@ -34,7 +45,9 @@ struct RowForm {
 class SearchJob : public QObject {
   Q_OBJECT
  public:
-  SearchJob(Job job, WalkFilter filter, RowForm rows, SearchJobWatch watch,
+  // The source is checked, and the job resolved, on the run's thread: on a share each look at
+  // the source is a request the window must not wait for.
+  SearchJob(JobRequest request, std::string source, RowForm rows, SearchJobWatch watch,
             QObject* parent = nullptr);
 
   // The bar counts `barMaximum` steps, one per entry read, and starts again past its end.
@@ -48,14 +61,13 @@ class SearchJob : public QObject {
  private:
   class Observer;
   void run(long long barMaximum);
+  void walk(const Job& job, long long barMaximum);
 
-  Job job_;
-  WalkFilter filter_;
+  JobRequest request_;
+  std::string source_;
   RowForm rowForm_;
   SearchJobWatch watch_;
-  SearchOutcome outcome_;
-  BuiltRows rows_;
-  std::string error_;
+  SearchJobEnd end_;
   RunThread thread_;  // last: its destructor stops the run before the rest goes
 };
 

@@ -89,16 +89,19 @@ CopyJobWatch MainWindow::copyWatch() {
     failedFiles_ << qt(failedFileLineText(shownReport(report)));
   };
   watch.ended = [this](const CopyRunResult& result, const std::vector<std::string>& copyList,
-                       const std::string& error) { copyEnded(result, copyList, error); };
+                       const std::string& error, std::optional<CopyRefusal> refusal) {
+    copyEnded(result, copyList, error, refusal);
+  };
   return watch;
 }
 
 // The copy's end, on the window's thread: the run recorded (an aborted one too), the totals back
 // in the status bar, and the notice of a completed run.
 void MainWindow::copyEnded(const CopyRunResult& result, const std::vector<std::string>& copyList,
-                           const std::string& error) {
+                           const std::string& error, std::optional<CopyRefusal> refusal) {
   const std::unique_ptr<CopyJob> ended = std::move(copyJob_);
   runStatus_.reset();
+  if (refusal) return copyRefused(*refusal);
   std::optional<JobEnd> end;
   if (error.empty() && !result.refusedForRoom)
     guarded([&] { end = recordCopy(copyRun_->job, result, copyList); });
@@ -117,6 +120,18 @@ void MainWindow::copyEnded(const CopyRunResult& result, const std::vector<std::s
   // Failures are told whatever boxes and notices the user turned off.
   if (end && result.counts.failed > 0)
     statusPanels->setPanelText(1, qt(copyFailuresWaitText(result.counts.failed)));
+  closeIfAsked();
+}
+
+// A copy that ended before it started: the destination was missing and not to be made, or could
+// not be made.
+void MainWindow::copyRefused(CopyRefusal refusal) {
+  copyRun_.reset();
+  setActivity(Activity::Idle);
+  if (refusal == CopyRefusal::CannotMakeDestination && !closeAfterRun_)
+    boxes().show(MessageKind::Error, cannotMakeDestinationText(), MessageButtons::Ok,
+                 positionedPlacement());
+  destinationFolderEdit->setFocus();
   closeIfAsked();
 }
 
@@ -167,26 +182,13 @@ bool MainWindow::copyMayStart() {
     sourceFolderEdit->setFocus();
     return false;
   }
-  const std::string destination = utf8(destinationFolderEdit->text());
-  const auto refuse = [this](MessageKind kind, const std::string& text) {
-    boxes().show(kind, text, MessageButtons::Ok, positionedPlacement());
-    destinationFolderEdit->setFocus();
-    return false;
-  };
-  switch (destinationState(destination)) {
-    case DestinationState::NotGiven:
-      return refuse(MessageKind::Error, noDestinationText());
-    case DestinationState::Exists:
-      return true;
-    case DestinationState::Missing:
-      break;
-  }
-  if (boxes().show(MessageKind::Warning, missingDestinationQuestion(), MessageButtons::YesNo,
-                   positionedPlacement()) != MessageAnswer::Yes) {
+  // Whether the destination exists is asked on the copy's thread: on a share it is a request.
+  if (destinationFolderEdit->text().isEmpty()) {
+    boxes().show(MessageKind::Error, noDestinationText(), MessageButtons::Ok,
+                 positionedPlacement());
     destinationFolderEdit->setFocus();
     return false;
   }
-  if (!makeDestination(destination)) return refuse(MessageKind::Error, cannotMakeDestinationText());
   return true;
 }
 

@@ -1,6 +1,7 @@
 #include "gui/main_window/copy_questions.h"
 
 #include "messages/copy_messages.h"
+#include "messages/run_messages.h"
 #include "messages/window_run_messages.h"
 #include "platform/text_encoding.h"
 
@@ -27,6 +28,14 @@ MessageBoxes::Withdraw WindowCopyQuestions::askToGoOnWithoutRoom(
   return boxes_.ask(MessageKind::Warning, goOnWithoutRoomQuestion(spaceShortageText(shortage)),
                     MessageButtons::YesNo, placement_,
                     [answered = std::move(answered)](MessageAnswer answer) {
+                      answered(answer == MessageAnswer::Yes);
+                    });
+}
+
+MessageBoxes::Withdraw WindowCopyQuestions::askToMakeDestination(
+    std::function<void(bool)> answered) {
+  return boxes_.ask(MessageKind::Warning, missingDestinationQuestion(), MessageButtons::YesNo,
+                    placement_, [answered = std::move(answered)](MessageAnswer answer) {
                       answered(answer == MessageAnswer::Yes);
                     });
 }

@@ -17,6 +17,7 @@ class WindowCopyQuestions : public CopyQuestions {
                                     std::function<void(ReplaceAnswer)> answered) override;
   MessageBoxes::Withdraw askToGoOnWithoutRoom(const SpaceShortage& shortage,
                                               std::function<void(bool)> answered) override;
+  MessageBoxes::Withdraw askToMakeDestination(std::function<void(bool)> answered) override;
   MessageBoxes::Withdraw tellFailure(const EntryReport& report,
                                      std::function<void(bool)> moreWanted) override;
 

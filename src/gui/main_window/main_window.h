@@ -292,10 +292,11 @@ class MainWindow : public QMainWindow, public SignalClosable {
   void refuseSearch(const std::string& message);
   void search(Selection::By by);
   struct ListMade;
-  void searchEnded(const SearchOutcome& outcome, BuiltRows& rows, const std::string& error,
-                   const ListMade& made);
+  void searchEnded(SearchJobEnd& end, CivilDate day, Selection::By by);
   // The window's job for a run of `source` now, choosing its files as `by` says.
   Job windowJob(const std::string& source, Selection::By by) const;
+  // What the window's job is made of, without a look at any folder.
+  JobRequest windowJobRequest(const std::string& source, Selection::By by) const;
   CivilDate today() const;
   bool copyMayStart();
   bool versionsFolderServes();
@@ -308,7 +309,8 @@ class MainWindow : public QMainWindow, public SignalClosable {
   void showCopyProgress();
   CopyJobWatch copyWatch();
   void copyEnded(const CopyRunResult& result, const std::vector<std::string>& copyList,
-                 const std::string& error);
+                 const std::string& error, std::optional<CopyRefusal> refusal);
+  void copyRefused(CopyRefusal refusal);
   void finishCompletedCopy(const CopyRunResult& result, const JobEnd& end);
   // A desktop notification, when the run that ends now was long and the user is elsewhere.
   void notifyIfLongRunEnded(const std::string& body);

@@ -71,48 +71,44 @@ void MainWindow::search(Selection::By by) {
   // the picker shows now.
   takeSinceDateFromPicker();
   // Every spelling of the folder ("src", "./src/", "a/../src//") becomes its one clean
-  // absolute path, so that the rows, the excluded subfolders and the copy agree.
+  // absolute path, so that the rows, the excluded subfolders and the copy agree. Whether it is
+  // a folder is asked on the search's thread: on a share that is a request.
   const std::string source = cleanSourceFolder(utf8(sourceFolderEdit->text()));
-  if (const auto refusal = searchRefusal(source)) return refuseSearch(searchRefusalText(*refusal));
-  if (qt(source) != sourceFolderEdit->text()) sourceFolderEdit->setText(qt(source));
-  sourceFolderBox->remember(source);
+  if (source.empty()) return refuseSearch(searchRefusalText(SearchRefusal::NoSource));
 
   setActivity(Activity::Searching);
-  searchRoot_ = utf8(sourceFolderEdit->text());
+  searchRoot_ = source;
   progressBar->setMaximum(SearchProgressMaximum);
   progressBar->show();
   // The day the list is made: a copy of it records this day, whenever it runs.
   const CivilDate day = today();
-  Job job = windowJob(searchRoot_, by);
-  const WalkFilter filter = walkFilterOf(job);
-  ListMade made{day, by, {}, job.key, job.waiting};
   SearchJobWatch watch;
   watch.progressed = [this](long long position, std::uint64_t entries) {
     progressBar->setValue(static_cast<int>(position));
     if (runStatus_->due()) runStatus_->show(qt(entriesReadText(entries)));
   };
-  watch.ended = [this, made = std::move(made)](const SearchOutcome& outcome, BuiltRows& rows,
-                                               const std::string& error) {
-    searchEnded(outcome, rows, error, made);
-  };
+  watch.ended = [this, day, by](SearchJobEnd& end) { searchEnded(end, day, by); };
   runStatus_ = std::make_unique<StatusText>(*statusPanels, 2);
   searchJob_ = std::make_unique<SearchJob>(
-      std::move(job), filter, RowForm{copy_.dirAbs, searchRoot_, &resultModel_->types()},
-      std::move(watch));
+      windowJobRequest(source, by), source,
+      RowForm{copy_.dirAbs, searchRoot_, &resultModel_->types()}, std::move(watch));
   searchJob_->setGate(runGate_);
   searchJob_->start(SearchProgressMaximum);
 }
 
-// The search's end, on the window's thread: its rows shown, or nothing after an abort.
-void MainWindow::searchEnded(const SearchOutcome& outcome, BuiltRows& rows,
-                             const std::string& error, const ListMade& made) {
+// The search's end, on the window's thread: its rows shown, nothing after an abort, or the box
+// of a source that is not a folder.
+void MainWindow::searchEnded(SearchJobEnd& end, CivilDate day, Selection::By by) {
   const std::unique_ptr<SearchJob> ended = std::move(searchJob_);
   runStatus_.reset();
-  const bool listed = !outcome.aborted && !outcome.outOfMemory;
+  const SearchOutcome& outcome = end.outcome;
+  const bool listed = !end.refusal && !outcome.aborted && !outcome.outOfMemory;
   if (listed) {
+    if (qt(searchRoot_) != sourceFolderEdit->text()) sourceFolderEdit->setText(qt(searchRoot_));
+    sourceFolderBox->remember(searchRoot_);
     progressBar->setValue(progressBar->maximum());
-    showResultRows(std::move(rows));
-    listMade_ = made;
+    showResultRows(std::move(end.rows));
+    listMade_ = ListMade{day, by, {}, end.jobKey, end.waiting};
     for (const UnreadableFolder& folder : outcome.unreadable)
       listMade_->unreadable.push_back(folder.path);
     notifyIfLongRunEnded(searchEndedText(static_cast<std::size_t>(resultModel_->rowCount())));
@@ -120,7 +116,8 @@ void MainWindow::searchEnded(const SearchOutcome& outcome, BuiltRows& rows,
     statusPanels->setPanelText(2, {});
   }
   setActivity(Activity::Idle);
-  if (!error.empty()) boxes().showApplicationError(error);
+  if (end.refusal && !closeAfterRun_) refuseSearch(searchRefusalText(*end.refusal));
+  if (!end.error.empty()) boxes().showApplicationError(end.error);
   if (outcome.outOfMemory)
     boxes().show(MessageKind::Error, searchOutOfMemoryText(), MessageButtons::Ok,
                  positionedPlacement());
@@ -136,6 +133,11 @@ void MainWindow::refuseSearch(const std::string& message) {
 }
 
 Job MainWindow::windowJob(const std::string& source, Selection::By by) const {
+  // The window's own job always has a day to start from: the one its picker shows.
+  return *resolveJob(windowJobRequest(source, by));
+}
+
+JobRequest MainWindow::windowJobRequest(const std::string& source, Selection::By by) const {
   JobRequest request;
   request.settingsPath = settingsPath_;
   JobOptions options{searchOptions(), copyOptions()};
@@ -144,8 +146,7 @@ Job MainWindow::windowJob(const std::string& source, Selection::By by) const {
   request.window = true;
   request.selection.by = by;
   request.selection.day = civilDateOf(search_.since);
-  // The window's own job always has a day to start from: the one its picker shows.
-  return *resolveJob(request);
+  return request;
 }
 
 CivilDate MainWindow::today() const {

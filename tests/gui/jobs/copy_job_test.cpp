@@ -42,6 +42,10 @@ class ScriptedQuestions : public CopyQuestions {
     answered(false);
     return [] {};
   }
+  MessageBoxes::Withdraw askToMakeDestination(std::function<void(bool)> answered) override {
+    answered(false);
+    return [] {};
+  }
   MessageBoxes::Withdraw tellFailure(const EntryReport&, std::function<void(bool)> more) override {
     more(true);
     return [] {};
@@ -80,8 +84,9 @@ class CopyJobRun : public ::testing::TestWithParam<unsigned> {
     watch.copying = [] {};
     watch.failed = [](const EntryReport&) {};
     watch.ended = [&](const CopyRunResult& r, const std::vector<std::string>&,
-                      const std::string& error) {
+                      const std::string& error, std::optional<CopyRefusal> refusal) {
       EXPECT_TRUE(error.empty()) << error;
+      EXPECT_FALSE(refusal);
       result = r;
     };
     auto marks = std::make_shared<CheckMarks>(std::vector<bool>(3, true));
