@@ -225,6 +225,7 @@ void copyAtOnce(const std::vector<std::string>& list, const CopyDescriptors& hel
     progress.chunk(bytesSoFar);
     observer.fileBytesCopied(bytesSoFar);
   };
+  caller.abortFlag = observer.sharedAbortFlag();
   ParallelCopies copies(runner, held.writers, held.ahead, std::move(caller));
   running = &copies;
   for (const std::string& source : list) {

@@ -5,6 +5,7 @@
 // counts, and whether the run may record its day. The front ends watch it through an observer:
 // the window lets its events through and shows its boxes, the command line prints.
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
@@ -98,6 +99,10 @@ class CopyObserver : public virtual WalkObserver {
   virtual bool wantsBytes() const { return false; }
   // When copying starts, after each file, and after each chunk of a large one.
   virtual void progress(const CopyProgress&) {}
+  // An abort flag that any thread of the run may read, where the front end has one: the files
+  // being written then stop at their next chunk, and no new one starts, without waiting for the
+  // run's own thread to pass the abort on.
+  virtual const std::atomic<bool>* sharedAbortFlag() const { return nullptr; }
 };
 
 // What the destination's file system did not keep of the copies.

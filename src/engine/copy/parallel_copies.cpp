@@ -115,9 +115,9 @@ void ParallelCopies::hand(Slot& slot, PendingCopy& pending) {
   pending.hooks.poll = nullptr;
   pending.hooks.afterChunk = [this, &slot](std::uint64_t bytesSoFar) {
     slot.bytesSoFar.store(bytesSoFar);
-    return !stop_.load();
+    return !stopping();
   };
-  pending.hooks.abortRequested = [this] { return stop_.load(); };
+  pending.hooks.abortRequested = [this] { return stopping(); };
   if (!needsAWriter(pending)) {
     writeCaught(slot, pending, [&] { write(slot, pending); });  // nothing left to write
     return;
@@ -157,8 +157,8 @@ Urgency ParallelCopies::urgencyOf(const PendingCopy& pending) {
 }
 
 void ParallelCopies::write(Slot& slot, PendingCopy& pending) {
-  EntryReport report = stop_.load() ? stoppedReport(pending)
-                                    : CopyRunner::write(pending, [&] { return askOnCaller(slot); });
+  EntryReport report = stopping() ? stoppedReport(pending)
+                                  : CopyRunner::write(pending, [&] { return askOnCaller(slot); });
   pending.decided.from.reset();
   pending.folder.reset();
   const std::lock_guard lock(mutex_);

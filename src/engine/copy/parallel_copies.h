@@ -34,6 +34,9 @@ struct CopyCaller {
   std::function<void(const EntryReport&)> tell;  // what became of a file, in list order
   // How much of the first file in the list is written so far, while this thread waits for it.
   std::function<void(std::uint64_t bytesSoFar)> firstFileProgress;
+  // An abort flag any thread may read, where the caller has one: the writers then stop at once,
+  // also while this thread is held up in a request of its own.
+  const std::atomic<bool>* abortFlag = nullptr;
 };
 
 // What copies the run may hold at once (see copyDescriptors): `writers` worker threads, and at
@@ -52,6 +55,8 @@ class ParallelCopies {
   void drain();
   // Starts no further copy; those under way end, or stop and leave their target as it was.
   void stop() { stop_.store(true); }
+  // Stopped, or asked to stop through the caller's abort flag: on any thread.
+  bool stopping() const { return stop_.load() || (caller_.abortFlag && caller_.abortFlag->load()); }
   // Stopped by stop(), by an abort seen while waiting, by Stop at a question, or by a failure.
   bool stopped() const { return stop_.load(); }
   // Memory ran out (or the library threw otherwise) while a file was decided or written: that

@@ -22,6 +22,7 @@ class CopyJob::Observer : public CopyObserver {
       : thread_(thread), questions_(questions), watch_(watch), bar_(barMaximum) {}
 
   bool abortRequested() override { return thread_.abortRequested(); }
+  const std::atomic<bool>* sharedAbortFlag() const override { return &thread_.abortFlag(); }
   void entryRead() override { step(); }
   void rowGathered() override { step(); }
   void copyStarting(std::size_t) override {
@@ -84,11 +85,12 @@ class CopyJob::Observer : public CopyObserver {
 };
 
 CopyJob::CopyJob(std::vector<CopySource> sources, std::shared_ptr<const CheckMarks> marks,
-                 CopyRequest request, CopyQuestions& questions, CopyJobWatch watch, QObject* parent)
+                 std::function<CopyRequest()> makeRequest, CopyQuestions& questions,
+                 CopyJobWatch watch, QObject* parent)
     : QObject(parent),
       sources_(std::move(sources)),
       marks_(std::move(marks)),
-      request_(std::move(request)),
+      makeRequest_(std::move(makeRequest)),
       questions_(questions),
       watch_(std::move(watch)) {}
 
@@ -108,6 +110,7 @@ std::optional<CopyRefusal> CopyJob::destinationRefusal() {
 }
 
 void CopyJob::run(long long barMaximum) {
+  request_ = makeRequest_();
   refusal_ = destinationRefusal();
   if (refusal_) return;
   Observer observer(thread_, questions_, watch_, barMaximum);

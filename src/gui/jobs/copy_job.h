@@ -69,8 +69,10 @@ struct CopyJobWatch {
 class CopyJob : public QObject {
   Q_OBJECT
  public:
+  // The request is made on the run's thread: what it looks up (whether the destination lies
+  // in the source) is a request on a share, which the window must not wait for.
   CopyJob(std::vector<CopySource> sources, std::shared_ptr<const CheckMarks> marks,
-          CopyRequest request, CopyQuestions& questions, CopyJobWatch watch,
+          std::function<CopyRequest()> makeRequest, CopyQuestions& questions, CopyJobWatch watch,
           QObject* parent = nullptr);
 
   // The bar counts `barMaximum` steps: one per source gathered, then one per file done.
@@ -89,6 +91,7 @@ class CopyJob : public QObject {
 
   std::vector<CopySource> sources_;
   std::shared_ptr<const CheckMarks> marks_;
+  std::function<CopyRequest()> makeRequest_;
   CopyRequest request_;
   CopyQuestions& questions_;
   CopyJobWatch watch_;

@@ -34,6 +34,7 @@ class RunThread : public QObject {
   // From any thread: the run is to stop. A question it waits for is withdrawn.
   void abort();
   bool abortRequested() const { return abort_.load(std::memory_order_relaxed); }
+  const std::atomic<bool>& abortFlag() const { return abort_; }
 
   // From the run's thread: `call` runs on the window's thread, after those posted before it.
   void post(std::function<void()> call);

@@ -67,9 +67,12 @@ void MainWindow::onCopy() {
   run->clock.start();
   copyRun_ = std::move(run);
   runStatus_ = std::make_unique<StatusText>(*statusPanels, 2);
-  copyJob_ = std::make_unique<CopyJob>(std::move(sources), copyRun_->marks,
-                                       copyRequestOf(copyOptions(), searchRoot_, walkFilter()),
-                                       copyRun_->questions, copyWatch());
+  copyJob_ = std::make_unique<CopyJob>(
+      std::move(sources), copyRun_->marks,
+      [copy = copyOptions(), root = searchRoot_, search = searchOptions()] {
+        return copyRequestOf(copy, root, walkFilterOf(search, copy.destination));
+      },
+      copyRun_->questions, copyWatch());
   copyJob_->setGate(runGate_);
   copyJob_->start(progressBar->maximum());
 }

@@ -182,10 +182,6 @@ CopyOptions MainWindow::copyOptions() const {
   return options;
 }
 
-WalkFilter MainWindow::walkFilter() const {
-  return walkFilterOf(searchOptions(), utf8(destinationFolderEdit->text()));
-}
-
 MainWindowSettings MainWindow::currentSettings() const {
   MainWindowSettings s;
   storeOptions(searchOptions(), copyOptions(), s);

@@ -314,8 +314,6 @@ class MainWindow : public QMainWindow, public SignalClosable {
   void finishCompletedCopy(const CopyRunResult& result, const JobEnd& end);
   // A desktop notification, when the run that ends now was long and the user is elsewhere.
   void notifyIfLongRunEnded(const std::string& body);
-  // The walk's conditions for a search or a copy started now.
-  WalkFilter walkFilter() const;
 
   // Runs a handler body; an exception that escapes it goes to the application's error box. The
   // program's own failures come back as Results; only the standard library throws (bad_alloc).

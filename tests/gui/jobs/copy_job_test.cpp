@@ -90,7 +90,8 @@ class CopyJobRun : public ::testing::TestWithParam<unsigned> {
       result = r;
     };
     auto marks = std::make_shared<CheckMarks>(std::vector<bool>(3, true));
-    CopyJob job(sources, marks, request, questions, watch);
+    CopyJob job(
+        sources, marks, [request] { return request; }, questions, watch);
     job.start(3);
     if (during) during(job);
     EXPECT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }, 60000));
