@@ -77,6 +77,8 @@ class TerminalCopyObserver : public CopyObserver, public TerminalWalkObserver {
                        OverwritePolicy overwrite, const std::vector<std::string>& list,
                        CopyMeter& meter, CopyReport* report);
 
+  // Ctrl+C stops the files being written at their next chunk, whatever this thread is doing.
+  const std::atomic<bool>* sharedAbortFlag() const override { return env_.interrupted; }
   void copyStarting(std::size_t files) override;
   ReplaceAnswer askReplace(const std::string& target) override;
   void copyFailed(const EntryReport& report) override;

@@ -609,6 +609,29 @@ TEST_F(CopyRunManyFiles, AnAbortInTheMiddleLeavesNoTemporaryAndNoHalfFile) {
   EXPECT_EQ(wholeCopies(), told);
 }
 
+// A front end's abort flag that any thread reads stops the writers even while the run's own
+// thread never looks (held up, say, in a request of a share): what they had begun is left as it
+// was, and the rest is not copied.
+TEST_F(CopyRunManyFiles, TheSharedAbortFlagStopsTheWritersWithoutTheRunsThread) {
+  struct HeldCaller : RecordingObserver {
+    bool abortRequested() override { return false; }
+    const std::atomic<bool>* sharedAbortFlag() const override { return &flag; }
+    std::atomic<bool> flag{false};
+  } held;
+  const std::vector<ResultRow> list = manyFiles(100, 1024 * 1024);
+  CopyRequest r = request(OverwriteAlways);
+  std::atomic<int> chunks{0};
+  r.chunkFault = [&](std::uint64_t) {
+    if (++chunks == 20) held.flag = true;
+    return 0;
+  };
+  const CopyRunResult result = runCopy(testing::sourcesOf(list, source()), {}, r, held, copyList);
+  EXPECT_TRUE(result.aborted);
+  const std::set<std::string> told = toldCopied(held.events);
+  EXPECT_LT(told.size(), list.size());
+  EXPECT_EQ(wholeCopies(), told);
+}
+
 // Counts the descriptors open whenever the run tells it something, and runs out of memory as it
 // is told of the `throwAtFile`-th file.
 class LimitObserver : public RecordingObserver {
