@@ -6,6 +6,7 @@
 #include <QDateEdit>
 #include <QDateTime>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QTabWidget>
@@ -121,7 +122,13 @@ int main(int argc, char* argv[]) {
   form.sourceFolderEdit->setText(sampleTree(dir));
   form.sinceDatePicker->setDate(QDate(2026, 11, 30));
   form.resize(640, 480);
-  form.onSearch();
+  {
+    // The search runs as a job: its rows are there once it has ended.
+    QEventLoop searched;
+    QObject::connect(&form, &nuvelo::MainWindow::runEnded, &searched, &QEventLoop::quit);
+    form.onSearch();
+    if (form.running()) searched.exec();
+  }
   saved = save(form, folder, QStringLiteral("main-window-search.png")) && saved;
 
   nuvelo::PropertiesDialog properties(form.rowFullPath(form.resultModel()->rows().front()));

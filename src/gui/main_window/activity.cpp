@@ -52,6 +52,7 @@ void MainWindow::setActivity(Activity activity) {
     progressBar->hide();
   }
   statusPanels->setPanelText(1, statusTextOf(activity));
+  if (wasBusy && !nowBusy) emit runEnded();
 }
 
 void MainWindow::notifyIfLongRunEnded(const std::string& body) {

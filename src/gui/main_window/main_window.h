@@ -228,6 +228,10 @@ class MainWindow : public QMainWindow, public SignalClosable {
   // to stderr instead of a box.
   void closeForSignal() override;
 
+ signals:
+  // A search or a copy has ended and the window is idle again.
+  void runEnded();
+
  protected:
   void closeEvent(QCloseEvent* event) override;
 
