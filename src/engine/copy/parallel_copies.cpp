@@ -12,6 +12,11 @@ namespace {
 
 // How long the calling thread waits for a copy before it lets its events through.
 constexpr std::chrono::milliseconds PollEvery{20};
+// Workers writing in one folder at once. A file system makes or renames one entry of a folder
+// at a time (a share from user space without parallel directory operations, and every
+// rename): more writers there only queue, and after an abort each queued one must still make
+// its temporary file and remove it again before the run can end.
+constexpr unsigned WritersPerFolder = 4;
 // Copies written at once where each request waits for a network: more than this only adds to
 // the queue of the destination folders, whose entries are made one at a time.
 constexpr unsigned RemoteCopyThreads = 32;
@@ -156,9 +161,31 @@ Urgency ParallelCopies::urgencyOf(const PendingCopy& pending) {
   return {0, (inFolder_++ << 32) | (handed_++ & 0xffffffff)};
 }
 
+bool ParallelCopies::enterFolder(const std::string& subpath) {
+  std::unique_lock lock(foldersMutex_);
+  while (writersInFolder_[subpath] >= WritersPerFolder) {
+    if (stopping()) return false;
+    folderLeft_.wait_for(lock, PollEvery);
+  }
+  ++writersInFolder_[subpath];
+  return true;
+}
+
+void ParallelCopies::leaveFolder(const std::string& subpath) {
+  {
+    const std::lock_guard lock(foldersMutex_);
+    if (--writersInFolder_[subpath] == 0) writersInFolder_.erase(subpath);
+  }
+  folderLeft_.notify_all();
+}
+
 void ParallelCopies::write(Slot& slot, PendingCopy& pending) {
-  EntryReport report = stopping() ? stoppedReport(pending)
-                                  : CopyRunner::write(pending, [&] { return askOnCaller(slot); });
+  const std::string subpath = pending.subpath;
+  const bool entered = enterFolder(subpath);
+  EntryReport report = !entered || stopping()
+                           ? stoppedReport(pending)
+                           : CopyRunner::write(pending, [&] { return askOnCaller(slot); });
+  if (entered) leaveFolder(subpath);
   pending.decided.from.reset();
   pending.folder.reset();
   const std::lock_guard lock(mutex_);

@@ -80,6 +80,10 @@ class ParallelCopies {
 
   void hand(Slot& slot, PendingCopy& pending);
   void write(Slot& slot, PendingCopy& pending);
+  // Waits until fewer than WritersPerFolder workers write in the folder, and counts this one
+  // in; false, counting nothing, once the copies are stopping.
+  bool enterFolder(const std::string& subpath);
+  void leaveFolder(const std::string& subpath);
   void writeOnCaller(Slot& slot, PendingCopy& pending);
   // write() or writeOnCaller(), with what they throw made the file's failure and the run's.
   template <class Write>
@@ -113,7 +117,10 @@ class ParallelCopies {
   bool abandoned_ = false;            // guarded by mutex_
   std::condition_variable changed_;   // a file is written or a worker asks
   std::condition_variable answered_;  // the calling thread answered a question
-  WorkerPool pool_;                   // last: its threads end before what they use goes
+  std::mutex foldersMutex_;
+  std::condition_variable folderLeft_;
+  std::unordered_map<std::string, unsigned> writersInFolder_;
+  WorkerPool pool_;  // last: its threads end before what they use goes
 };
 
 }  // namespace nuvelo
