@@ -85,7 +85,7 @@ std::uint64_t TerminalCopyObserver::bytesOf(const EntryReport& report) {
 
 ReplaceAnswer TerminalCopyObserver::askReplace(const std::string& target) {
   progress_.clear();
-  const auto answer = env_.ask ? env_.ask(terminalText(replaceQuestionText(target))) : std::nullopt;
+  const auto answer = env_.ask ? env_.ask(replaceQuestionText(terminalText(target))) : std::nullopt;
   if (!answer) {
     unanswered_ = true;
     return ReplaceAnswer::Stop;

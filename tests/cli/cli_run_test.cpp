@@ -159,6 +159,21 @@ TEST_F(Cli, MissingDestinationIsMadeOnlyWhenTheTerminalSaysYes) {
   EXPECT_TRUE(std::filesystem::is_directory(destination() + "/a/b"));
 }
 
+// The question breaks its line where its text does; only the name in it is made safe for the
+// terminal.
+TEST_F(Cli, TheOverwriteQuestionKeepsItsLineBreak) {
+  std::filesystem::create_directories(destination());
+  writeFile(destination() + "/new.txt", "old");
+  std::vector<std::string> asked;
+  ask = [&](const std::string& q) -> std::optional<bool> {
+    asked.push_back(q);
+    return false;
+  };
+  run("copy --since 2024-05-01 --relative --overwrite ask " + source() + " " + destination());
+  ASSERT_FALSE(asked.empty()) << err.str();
+  EXPECT_EQ(asked[0], destination() + "/new.txt は既にあります。\n置き換えますか？");
+}
+
 TEST_F(Cli, FailedFilesGiveStatusOne) {
   std::filesystem::create_directories(destination() + "/sub");
   std::filesystem::create_directory(destination() + "/sub/deep.txt");  // a folder in the way
