@@ -41,7 +41,11 @@ complete -c nuvelo-cli -n '__fish_seen_subcommand_from search' -s 0 -l print0 -d
 set -l copying '__fish_seen_subcommand_from copy'
 complete -c nuvelo-cli -n $copying -l drive-letter -d "The window's drive letter setting"
 complete -c nuvelo-cli -n $copying -l no-drive-letter -d "The window's drive letter setting"
-complete -c nuvelo-cli -n $copying -l overwrite -x -a 'always ask newer never' -d 'A file of the same name'
+# What to do with a file of the same name: each value with its own description.
+complete -c nuvelo-cli -n $copying -l overwrite -x -a always -d 'Replace every file of the same name'
+complete -c nuvelo-cli -n $copying -l overwrite -x -a ask -d 'Ask on the terminal for each one'
+complete -c nuvelo-cli -n $copying -l overwrite -x -a newer -d 'Replace one only when the source is newer'
+complete -c nuvelo-cli -n $copying -l overwrite -x -a never -d 'Keep every file of the same name'
 complete -c nuvelo-cli -n $copying -l verify -d 'Read each copy back and compare'
 complete -c nuvelo-cli -n $copying -l no-verify -d 'Do not read copies back'
 complete -c nuvelo-cli -n $copying -l ignore-free-space -d 'Copy even when room seems short'

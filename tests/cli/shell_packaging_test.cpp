@@ -92,6 +92,25 @@ TEST_P(Completions, ReadInTheirShell) {
   EXPECT_EQ(read.err, "");
 }
 
+// Fish offers each overwrite policy with a description of its own.
+TEST(FishCompletion, DescribesEachOverwritePolicy) {
+  const std::string fish = onPath("fish");
+  if (fish.empty()) GTEST_SKIP() << "fish is not installed";
+  const ProgramRun offered =
+      runProgram({fish, "-c",
+                  "source " + Data +
+                      "/completions/nuvelo-cli.fish; complete -C 'nuvelo-cli copy --overwrite '"});
+  ASSERT_EQ(offered.status, 0) << offered.err;
+  std::set<std::string> descriptions;
+  for (const char* policy : {"always", "ask", "newer", "never"}) {
+    const std::size_t at = offered.out.find(std::string(policy) + "\t");
+    ASSERT_NE(at, std::string::npos) << policy << " in " << offered.out;
+    const std::size_t from = at + std::string(policy).size() + 1;
+    descriptions.insert(offered.out.substr(from, offered.out.find('\n', from) - from));
+  }
+  EXPECT_EQ(descriptions.size(), 4u) << offered.out;
+}
+
 INSTANTIATE_TEST_SUITE_P(Shells, Completions,
                          ::testing::Values(Completion{"bash", "nuvelo-cli.bash"},
                                            Completion{"zsh", "_nuvelo-cli"},
