@@ -64,12 +64,18 @@ std::string copyRefusal(const CliOptions& o, CliEnvironment& env, const Job& job
     case DestinationState::Missing:
       break;
   }
+  // Something other than a folder (a file, a link to one) is in the way: nothing to make.
+  if (struct stat st{}; lookUpEntry(destination, st, false))
+    return destinationNotAFolderText(terminalText(destination));
   if (o.dryRun) return {};
   const auto answer = o.makeDestination       ? std::optional<bool>(true)
                       : env.canAsk && env.ask ? env.ask(missingDestinationQuestion())
                                               : std::nullopt;
   if (!answer || !*answer) return missingDestinationRefusedText();
-  if (!makeDestination(destination)) return cannotMakeDestinationText();
+  if (const Result<> made = makeDestination(destination); !made)
+    return cannotMakeDestinationText(
+        terminalText(made.error().path.empty() ? destination : made.error().path),
+        reasonText(made.error().code));
   return {};
 }
 

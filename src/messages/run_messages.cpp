@@ -40,6 +40,14 @@ std::string cannotMakeDestinationText() {
   return std::string(wording("ディレクトリを作成できません"));
 }
 
+std::string destinationNotAFolderText(const std::string& destination) {
+  return fill("コピー先 {1} はフォルダではありません", {destination});
+}
+
+std::string cannotMakeDestinationText(const std::string& destination, const std::string& reason) {
+  return fill("コピー先 {1} を作れません: {2}", {destination, reason});
+}
+
 std::string invalidConditionFileText() {
   return std::string(wording("不正なファイル形式です"));
 }

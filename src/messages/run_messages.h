@@ -16,6 +16,10 @@ std::string missingDestinationQuestion();
 // nuvelo-cli's refusal of a missing destination it was not allowed to make (no --mkdir).
 std::string missingDestinationRefusedText();
 std::string cannotMakeDestinationText();
+// nuvelo-cli: the destination names something that is not a folder, and a destination that
+// could not be made, with the folder and the reason.
+std::string destinationNotAFolderText(const std::string& destination);
+std::string cannotMakeDestinationText(const std::string& destination, const std::string& reason);
 // nuvelo-cli's refusal of --overwrite ask without a terminal to ask on.
 std::string askNeedsTerminalText();
 std::string invalidConditionFileText();

@@ -147,6 +147,28 @@ TEST_F(Cli, DryRunWritesNothing) {
   EXPECT_FALSE(std::filesystem::exists(settings()));
 }
 
+// A destination that cannot be a folder says what is wrong with it and where: a file in its
+// place is not "missing", and a folder that cannot be made is named with its reason.
+TEST_F(Cli, DestinationThatCannotBeAFolderIsNamedWithItsReason) {
+  writeFile(tree.path() + "/plain", "");
+  struct Case {
+    std::string destination;
+    std::string told;
+  };
+  const Case cases[] = {
+      {tree.path() + "/plain", "コピー先 " + tree.path() + "/plain はフォルダではありません"},
+      {tree.path() + "/plain/sub", "コピー先 " + tree.path() + "/plain/sub を作れません: "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.destination);
+    err.str("");
+    EXPECT_EQ(
+        run("copy --since 2024-05-01 --overwrite always --mkdir " + source() + " " + c.destination),
+        2);
+    EXPECT_NE(err.str().find(c.told), std::string::npos) << err.str();
+  }
+}
+
 TEST_F(Cli, MissingDestinationIsMadeOnlyWhenTheTerminalSaysYes) {
   EXPECT_EQ(run("copy --since 2024-05-01 --overwrite never " + source() + " " + destination()),
             2);  // no terminal
