@@ -1,6 +1,7 @@
 #include "cli/cli_run.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
@@ -34,7 +35,7 @@ namespace nuvelo {
 namespace {
 
 int refuse(CliEnvironment& env, const std::string& message) {
-  env.err << message << '\n';
+  env.err << "nuvelo-cli: " << message << '\n';
   return ExitStatus::BadUsage;
 }
 
@@ -48,6 +49,18 @@ std::string settingsRefusal(const CliOptions& o, const std::string& path) {
   if (lookUpEntry(path, st) && !S_ISREG(st.st_mode)) return notRegularFileText(path);
   return o.command == CliCommand::Copy && !o.dryRun ? cannotWriteText(writable.error().path)
                                                     : std::string();
+}
+
+// The source that cannot be searched, named with the reason: missing, not a folder, or not
+// readable.
+std::string sourceRefusalText(const std::string& source) {
+  std::error_code why(ENOTDIR, std::generic_category());
+  struct stat st {};
+  if (!lookUpEntry(source, st))
+    why = std::error_code(errno, std::generic_category());
+  else if (S_ISDIR(st.st_mode) && access(source.c_str(), R_OK | X_OK) != 0)
+    why = std::error_code(errno, std::generic_category());
+  return sourceCannotBeSearchedText(terminalText(source), reasonText(why));
 }
 
 // Why the copy cannot start, before anything is searched or copied; empty when it can. A
@@ -299,7 +312,9 @@ int runJob(const CliOptions& o, CliEnvironment& env) {
     return refuse(env, why);
   if (o.verbose) tellOptionOrigins(env, job.resolved);
   const std::string& source = job.options.search.sourceFolder;
-  if (const auto refusal = searchRefusal(source)) return refuse(env, searchRefusalText(*refusal));
+  if (const auto refusal = searchRefusal(source))
+    return refuse(env, *refusal == SearchRefusal::BadSource ? sourceRefusalText(source)
+                                                            : searchRefusalText(*refusal));
   const bool copy = o.command == CliCommand::Copy;
   std::optional<CopyReport> report;
   FileLock runLock;

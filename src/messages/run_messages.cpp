@@ -40,6 +40,10 @@ std::string cannotMakeDestinationText() {
   return std::string(wording("ディレクトリを作成できません"));
 }
 
+std::string sourceCannotBeSearchedText(const std::string& source, const std::string& reason) {
+  return fill("更新元フォルダ {1} を検索できません: {2}", {source, reason});
+}
+
 std::string destinationNotAFolderText(const std::string& destination) {
   return fill("コピー先 {1} はフォルダではありません", {destination});
 }

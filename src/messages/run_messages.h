@@ -19,6 +19,9 @@ std::string cannotMakeDestinationText();
 // nuvelo-cli: the destination names something that is not a folder, and a destination that
 // could not be made, with the folder and the reason.
 std::string destinationNotAFolderText(const std::string& destination);
+// nuvelo-cli: the source folder that cannot be searched, and why (missing, not a folder, not
+// readable).
+std::string sourceCannotBeSearchedText(const std::string& source, const std::string& reason);
 std::string cannotMakeDestinationText(const std::string& destination, const std::string& reason);
 // nuvelo-cli's refusal of --overwrite ask without a terminal to ask on.
 std::string askNeedsTerminalText();

@@ -104,11 +104,15 @@ TEST_F(Cli, RefusalsUseTheWindowsMessages) {
   EXPECT_EQ(run("search --since-last " + source()), 2);
   EXPECT_NE(err.str().find("前回コピーした日付がまだありません"), std::string::npos) << err.str();
   EXPECT_NE(err.str().find("--since YYYY-MM-DD"), std::string::npos) << err.str();
+  // A source that cannot be searched is named, with the reason.
   EXPECT_EQ(run("search " + tree.path() + "/missing"), 2);
-  EXPECT_EQ(err.str(), "更新元フォルダが不正です。\n");
+  EXPECT_EQ(err.str(), "nuvelo-cli: 更新元フォルダ " + tree.path() +
+                           "/missing を検索できません: ファイルまたはフォルダがありません\n");
+  EXPECT_EQ(run("search " + tree.path() + "/src/new.txt"), 2);
+  EXPECT_NE(err.str().find("/src/new.txt を検索できません: "), std::string::npos) << err.str();
   writeFile(tree.path() + "/bad.dat", "[Application]\nNVOFile=0\n");
   EXPECT_EQ(run("search --conditions " + tree.path() + "/bad.dat"), 2);
-  EXPECT_EQ(err.str(), "不正なファイル形式です\n");
+  EXPECT_EQ(err.str(), "nuvelo-cli: 不正なファイル形式です\n");
 }
 
 TEST_F(Cli, CopyCopiesAndRecordsTheDay) {

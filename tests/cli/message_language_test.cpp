@@ -45,7 +45,10 @@ TEST_P(Language, OfEveryTextFollowsTheMessagesLocale) {
   EXPECT_EQ(help.out.rfind(ja ? "使い方:\n" : "Usage:\n", 0), 0u) << help.out;
   // A text of the messages the window shares, reached through the engine's refusal.
   const ProgramRun missing = run({"search", "--since", "today", "/no/such/folder"});
-  EXPECT_EQ(missing.err, ja ? "更新元フォルダが不正です。\n" : "the source folder is not valid.\n");
+  EXPECT_EQ(missing.err, ja ? "nuvelo-cli: 更新元フォルダ /no/such/folder を検索できません: "
+                              "ファイルまたはフォルダがありません\n"
+                            : "nuvelo-cli: cannot search the source folder /no/such/folder: "
+                              "No such file or directory\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(
