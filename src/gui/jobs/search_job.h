@@ -54,7 +54,6 @@ class SearchJob : public QObject {
   void start(long long barMaximum);
   void abort() { thread_.abort(); }
   bool abortRequested() const { return thread_.abortRequested(); }
-  bool running() const { return thread_.running(); }
   // Test seam: called on the run's thread before the run starts.
   void setGate(std::function<void()> gate) { thread_.setGate(std::move(gate)); }
 
