@@ -59,15 +59,6 @@ std::optional<bool> askOnTerminal(const std::string& question) {
   return answer == "y" || answer == "Y" || answer == "yes" || answer == "はい";
 }
 
-// Where the catalogs are: beside the program in a build tree, in share/locale beside its bin
-// folder wherever it was installed, else where the build meant to install them.
-std::string catalogFolder() {
-  const std::string program = nuvelo::executableFolder();
-  for (const std::string& folder : {program + "/locale", program + "/../share/locale"})
-    if (access((folder + "/en/LC_MESSAGES/nuvelo.mo").c_str(), R_OK) == 0) return folder;
-  return NUVELO_LOCALE_DIR;
-}
-
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -75,7 +66,7 @@ int main(int argc, char* argv[]) {
   std::ios::sync_with_stdio(false);
   nuvelo::raiseOpenFileLimit();
   // Texts and type names in Japanese, as in the window, or else in English.
-  const bool japanese = nuvelo::chooseMessageLanguage(catalogFolder());
+  const bool japanese = nuvelo::chooseMessageLanguage();
   QLocale::setDefault(japanese ? QLocale(QLocale::Japanese, QLocale::Japan)
                                : QLocale(QLocale::English, QLocale::UnitedStates));
   catchInterrupts();

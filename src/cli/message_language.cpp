@@ -1,12 +1,25 @@
 #include "cli/message_language.h"
 
-#include <clocale>
 #include <cstdlib>
-#include <cstring>
+#include <string_view>
 
+#include "messages/english_catalog.h"
 #include "messages/wording.h"
 
 namespace nuvelo {
+namespace {
+
+bool startsWithLanguage(std::string_view name, std::string_view language) {
+  return name.substr(0, language.size()) == language &&
+         (name.size() == language.size() || name[language.size()] == '_' ||
+          name[language.size()] == '.' || name[language.size()] == '@');
+}
+
+bool namesNoLanguage(const std::string& locale) {
+  return locale == "C" || locale == "POSIX" || locale.rfind("C.", 0) == 0;
+}
+
+}  // namespace
 
 std::string messagesLocale(const char* lcAll, const char* lcMessages, const char* lang) {
   for (const char* value : {lcAll, lcMessages, lang})
@@ -15,22 +28,30 @@ std::string messagesLocale(const char* lcAll, const char* lcMessages, const char
 }
 
 bool isJapaneseLocale(const std::string& locale) {
-  return locale.rfind("ja", 0) == 0 &&
-         (locale.size() == 2 || locale[2] == '_' || locale[2] == '.' || locale[2] == '@');
+  return startsWithLanguage(locale, "ja");
 }
 
-bool chooseMessageLanguage(const std::string& catalogFolder) {
-  if (isJapaneseLocale(
+bool readsJapanese(const char* language, const std::string& messagesLocale) {
+  if (language && !namesNoLanguage(messagesLocale)) {
+    std::string_view list(language);
+    while (!list.empty()) {
+      const std::size_t colon = list.find(':');
+      const std::string_view entry = list.substr(0, colon);
+      if (startsWithLanguage(entry, "ja")) return true;
+      if (startsWithLanguage(entry, "en")) return false;
+      list = colon == std::string_view::npos ? std::string_view() : list.substr(colon + 1);
+    }
+  }
+  return isJapaneseLocale(messagesLocale);
+}
+
+bool chooseMessageLanguage() {
+  if (readsJapanese(
+          std::getenv("LANGUAGE"),
           messagesLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"))))
     return true;
-  // gettext picks the catalog by LANGUAGE, but reads it only when LC_MESSAGES is not "C": the
-  // user's own locale serves where it is installed, C.UTF-8 where it is "C" or missing. Only
-  // LC_MESSAGES changes, so numbers keep the "." that JSON and the reports need.
-  const char* messages = std::setlocale(LC_MESSAGES, "");
-  if (!messages || std::strcmp(messages, "C") == 0 || std::strcmp(messages, "POSIX") == 0)
-    std::setlocale(LC_MESSAGES, "C.UTF-8");
-  setenv("LANGUAGE", "en", 1);
-  useMessageCatalog("nuvelo", catalogFolder);
+  static const std::optional<MessageCatalog> english = MessageCatalog::read(englishCatalogBytes());
+  useMessageCatalog(english ? &*english : nullptr);
   return false;
 }
 

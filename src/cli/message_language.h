@@ -1,6 +1,6 @@
 #pragma once
-// The language of nuvelo-cli's texts: Japanese, the program's own, when the locale of the
-// user's messages is Japanese; English, through the gettext catalog, for every other locale.
+// The language of nuvelo-cli's texts: Japanese, the program's own, or English, from the catalog
+// built into the program, chosen from the environment as gettext programs choose theirs.
 
 #include <string>
 
@@ -13,8 +13,15 @@ std::string messagesLocale(const char* lcAll, const char* lcMessages, const char
 // "ja", "ja_JP", "ja_JP.UTF-8", "ja_JP.eucJP", ...
 bool isJapaneseLocale(const std::string& locale);
 
-// Turns the English catalog under `catalogFolder` on unless the user reads Japanese; true when
-// the texts stay Japanese.
-bool chooseMessageLanguage(const std::string& catalogFolder);
+// Whether the texts are Japanese. LANGUAGE, a list of languages by preference ("fr:ja:en"),
+// decides when the messages locale names a language (it is not C or POSIX, as gettext ignores
+// LANGUAGE there): its first Japanese or English entry wins, as these are the program's
+// languages. Otherwise, or when it names neither, the messages locale decides: Japanese for a
+// Japanese locale, English for any other.
+bool readsJapanese(const char* language, const std::string& messagesLocale);
+
+// Turns the English catalog on unless the user reads Japanese; true when the texts stay
+// Japanese.
+bool chooseMessageLanguage();
 
 }  // namespace nuvelo

@@ -1,7 +1,5 @@
 #include "messages/wording.h"
 
-#include <libintl.h>
-
 #include <atomic>
 #include <cstddef>
 
@@ -25,24 +23,19 @@ const std::string_view* valueAt(std::string_view pattern, std::size_t at,
   return values.begin() + (number - 1);
 }
 
-// The catalog's domain once one is in use; none: the texts stay as written.
-std::atomic<const char*> catalogDomain{nullptr};
+// The catalog once one is in use; none: the texts stay as written.
+std::atomic<const MessageCatalog*> catalogInUse{nullptr};
 
 }  // namespace
 
-void useMessageCatalog(const char* domain, const std::string& folder) {
-  bindtextdomain(domain, folder.c_str());
-  bind_textdomain_codeset(domain, "UTF-8");
-  catalogDomain.store(domain);
+void useMessageCatalog(const MessageCatalog* catalog) {
+  catalogInUse.store(catalog);
 }
 
 std::string_view wording(std::string_view text) {
-  const char* domain = catalogDomain.load();
-  if (!domain || text.empty()) return text;  // "" would give the catalog's header
-  const std::string key(text);
-  const char* translated = dgettext(domain, key.c_str());
-  // A text the catalog lacks comes back as the very pointer it was given.
-  return translated == key.c_str() ? text : std::string_view(translated);
+  const MessageCatalog* catalog = catalogInUse.load();
+  if (!catalog) return text;
+  return catalog->find(text).value_or(text);
 }
 
 std::string fill(std::string_view pattern, std::initializer_list<std::string_view> values) {

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "messages/message_catalog.h"
+
 namespace nuvelo {
 
 // The text in the user's language: the program's own Japanese, unchanged, unless a message
@@ -20,10 +22,9 @@ constexpr const char* catalogText(const char* text) {
   return text;
 }
 
-// From now on wording() looks texts up in the gettext catalog `domain` under `folder`
-// (folder/LANG/LC_MESSAGES/domain.mo, chosen by the process's LC_MESSAGES and LANGUAGE). Only
-// nuvelo-cli calls it; the window keeps its Japanese.
-void useMessageCatalog(const char* domain, const std::string& folder);
+// From now on wording() looks texts up in `catalog`, which must outlive every call (nothing:
+// the texts stay as written). Only nuvelo-cli calls it; the window keeps its Japanese.
+void useMessageCatalog(const MessageCatalog* catalog);
 
 // `pattern` (after wording()) with {1}, {2}, ... replaced by the values in that order. A value
 // is put in as it is: braces inside a path are not read as places.

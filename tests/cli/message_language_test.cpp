@@ -1,11 +1,14 @@
-// nuvelo-cli speaks Japanese to a user whose messages locale is Japanese and English to every
-// other, "C" and POSIX included, through its gettext catalog; the real program is run with
-// just the locale variables of each case.
+// nuvelo-cli speaks Japanese to a user whose messages locale (or LANGUAGE, where the locale
+// names a language) is Japanese and English to every other, "C" and POSIX included; the real
+// program is run with just the locale variables of each case.
 
 #include <gtest/gtest.h>
 
 #include "cli/message_language.h"
 #include "support/mounted_image.h"
+#include "support/temp_folder.h"
+
+#include <filesystem>
 
 namespace nuvelo {
 namespace {
@@ -62,9 +65,30 @@ INSTANTIATE_TEST_SUITE_P(
                       LanguageCase{{"LANG=C", "LC_MESSAGES=ja_JP.UTF-8"}, true},
                       LanguageCase{{"LANG=ja_JP.UTF-8", "LC_MESSAGES=C"}, false},
                       LanguageCase{{"LANG=ja_JP.UTF-8", "LC_ALL=C.UTF-8"}, false},
-                      LanguageCase{{"LC_ALL=ja_JP.eucJP"}, true}));
+                      LanguageCase{{"LC_ALL=ja_JP.eucJP"}, true},
+                      LanguageCase{{"LANG=en_US.UTF-8", "LANGUAGE=ja"}, true},
+                      LanguageCase{{"LANG=ja_JP.UTF-8", "LANGUAGE=en_GB:ja"}, false},
+                      LanguageCase{{"LANG=de_DE.UTF-8", "LANGUAGE=de:ja_JP"}, true},
+                      LanguageCase{{"LANG=ja_JP.UTF-8", "LANGUAGE=fr"}, true},
+                      LanguageCase{{"LANG=C", "LANGUAGE=ja"}, false}));
+
+// The English texts are built into the program: a copy of it anywhere, away from its build and
+// its install, speaks English all the same.
+TEST(CopiedProgram, SpeaksEnglishUnderC) {
+  testing::TempFolder folder;
+  const std::string copy = folder.file("nuvelo-cli");
+  std::filesystem::copy_file(NUVELO_CLI_PATH, copy);
+  std::filesystem::permissions(copy, std::filesystem::perms::owner_exec,
+                               std::filesystem::perm_options::add);
+  const ProgramRun run = runProgram({"/usr/bin/env", "-i", "LANG=C", copy, "search", "-x", "/"});
+  EXPECT_EQ(run.err, "nuvelo-cli: invalid option -- 'x'\nTry nuvelo-cli --help for more.\n");
+}
 
 TEST(MessagesLocale, IsReadAsSetlocaleReadsIt) {
+  EXPECT_TRUE(readsJapanese("fr:ja", "en_US.UTF-8"));
+  EXPECT_FALSE(readsJapanese("ja", "C.UTF-8")) << "LANGUAGE is ignored where the locale is C";
+  EXPECT_FALSE(readsJapanese("", "en_US.UTF-8"));
+  EXPECT_FALSE(readsJapanese("jam:en", "ja_JP.UTF-8")) << "jam is not Japanese";
   EXPECT_EQ(messagesLocale("", "ja_JP.UTF-8", "C"), "ja_JP.UTF-8");
   EXPECT_EQ(messagesLocale("C", "ja_JP.UTF-8", "ja_JP.UTF-8"), "C");
   EXPECT_EQ(messagesLocale(nullptr, nullptr, nullptr), "C");

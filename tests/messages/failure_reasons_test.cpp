@@ -11,6 +11,7 @@
 #include <cstdlib>
 
 #include "engine/copy/copy_errors.h"
+#include "messages/english_catalog.h"
 #include "messages/wording.h"
 
 namespace nuvelo {
@@ -85,9 +86,8 @@ TEST(FailureReason, OfEveryErrnoIsWords) {
   ASSERT_GE(child, 0);
   if (child == 0) {
     close(pipeFds[0]);
-    std::setlocale(LC_MESSAGES, "C.UTF-8");
-    setenv("LANGUAGE", "en", 1);
-    useMessageCatalog("nuvelo", NUVELO_CATALOG_DIR);
+    const auto catalog = MessageCatalog::read(englishCatalogBytes());
+    useMessageCatalog(catalog ? &*catalog : nullptr);
     std::vector<std::string> english;
     // A text the catalog lacks stays Japanese: the English reasons are ASCII.
     walk(english);
