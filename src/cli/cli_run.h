@@ -10,6 +10,7 @@
 #include <string>
 
 #include "cli/cli_options.h"
+#include "cli/replace_answer.h"
 #include "platform/posix/date_time_value.h"
 
 namespace nuvelo {
@@ -30,6 +31,8 @@ struct CliEnvironment {
   // A yes/no question on the terminal; nothing when it got no answer (no terminal, end of
   // input, or Ctrl+C while it waited).
   std::function<std::optional<bool>(const std::string& question)> ask;
+  // "Replace the file that is there?" on the terminal, answered as ask() is.
+  std::function<std::optional<ReplaceChoice>(const std::string& question)> askReplace;
   bool progressOnErr = false;  // stderr is a terminal: show a progress line there
   const std::atomic<bool>* interrupted = nullptr;  // Ctrl+C
   std::string defaultSettingsPath;

@@ -11,7 +11,9 @@
 
 #include "cli/cli_run.h"
 #include "cli/message_language.h"
+#include "cli/replace_answer.h"
 #include "engine/settings/settings_file.h"
+#include "messages/copy_messages.h"
 #include "messages/usage_text.h"
 #include "platform/posix/filesystem.h"
 #include "platform/posix/process_limits.h"
@@ -36,11 +38,11 @@ void catchInterrupts() {
   sigaction(SIGTERM, &action, nullptr);
 }
 
-// A y/n question on the terminal; nothing when standard input is no terminal, or when the
-// question got no answer: Ctrl+C while it waited, or the end of the input.
-std::optional<bool> askOnTerminal(const std::string& question) {
+// A line typed on the terminal after `prompt`; nothing when standard input is no terminal, or
+// when no answer came: Ctrl+C while it waited, or the end of the input.
+std::optional<std::string> readAnswer(const std::string& prompt) {
   if (!isatty(STDIN_FILENO)) return std::nullopt;
-  std::cerr << question << " [y/N] " << std::flush;
+  std::cerr << prompt << std::flush;
   std::string answer;
   char c = 0;
   while (true) {
@@ -56,7 +58,23 @@ std::optional<bool> askOnTerminal(const std::string& question) {
     if (n == 0 || c == '\n') break;
     answer += c;
   }
-  return answer == "y" || answer == "Y" || answer == "yes" || answer == "はい";
+  return answer;
+}
+
+std::optional<bool> askOnTerminal(const std::string& question) {
+  const auto answer = readAnswer(question + " [y/N] ");
+  if (!answer) return std::nullopt;
+  return *answer == "y" || *answer == "Y" || *answer == "yes" || *answer == "はい";
+}
+
+// Asks until the answer is one of the letters, which the prompt explains.
+std::optional<nuvelo::ReplaceChoice> askReplaceOnTerminal(const std::string& question) {
+  std::cerr << question << '\n';
+  while (true) {
+    const auto answer = readAnswer(nuvelo::replaceChoicesText() + " [y/n/a/N/q] ");
+    if (!answer) return std::nullopt;
+    if (const auto choice = nuvelo::replaceChoiceOf(*answer)) return choice;
+  }
 }
 
 }  // namespace
@@ -81,6 +99,7 @@ int main(int argc, char* argv[]) {
       std::cout,
       std::cerr,
       askOnTerminal,
+      askReplaceOnTerminal,
       parsed.options->progress.value_or(isatty(STDERR_FILENO) != 0) && !parsed.options->quiet,
       &interrupted,
       nuvelo::resolveSettingsPath(nuvelo::executableFolder()),

@@ -84,13 +84,27 @@ std::uint64_t TerminalCopyObserver::bytesOf(const EntryReport& report) {
 }
 
 ReplaceAnswer TerminalCopyObserver::askReplace(const std::string& target) {
+  if (answerForAll_) return *answerForAll_;
   progress_.clear();
-  const auto answer = env_.ask ? env_.ask(replaceQuestionText(terminalText(target))) : std::nullopt;
-  if (!answer) {
+  const auto choice =
+      env_.askReplace ? env_.askReplace(replaceQuestionText(terminalText(target))) : std::nullopt;
+  if (!choice) {
     unanswered_ = true;
     return ReplaceAnswer::Stop;
   }
-  return *answer ? ReplaceAnswer::Replace : ReplaceAnswer::Keep;
+  switch (*choice) {
+    case ReplaceChoice::Replace:
+      return ReplaceAnswer::Replace;
+    case ReplaceChoice::Keep:
+      return ReplaceAnswer::Keep;
+    case ReplaceChoice::ReplaceAll:
+      return *(answerForAll_ = ReplaceAnswer::Replace);
+    case ReplaceChoice::KeepAll:
+      return *(answerForAll_ = ReplaceAnswer::Keep);
+    case ReplaceChoice::Quit:
+      break;
+  }
+  return ReplaceAnswer::Stop;
 }
 
 void TerminalCopyObserver::copyFailed(const EntryReport& report) {

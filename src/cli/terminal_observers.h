@@ -100,6 +100,8 @@ class TerminalCopyObserver : public CopyObserver, public TerminalWalkObserver {
   CopyMeter& meter_;
   CopyReport* report_;
   bool unanswered_ = false;
+  // The answer given for this file and every later one (a or N).
+  std::optional<ReplaceAnswer> answerForAll_;
   // The files' sizes in list order, looked up once: the files are told in that order, and a
   // look-up may cost a round trip on a share.
   std::vector<std::uint64_t> sizes_;

@@ -101,6 +101,11 @@ std::string replaceQuestionText(const std::string& target) {
   return fill("{1} は既にあります。\n置き換えますか？", {target});
 }
 
+std::string replaceChoicesText() {
+  return std::string(wording(
+      "y 置き換える、n 残す、a これ以降もすべて置き換える、N これ以降もすべて残す、q 中止する"));
+}
+
 std::string unansweredQuestionText() {
   return std::string(wording("質問に答えがなかったので中止しました"));
 }

@@ -15,6 +15,8 @@ std::string copyFailureText(const EntryReport& report);
 // "<source>: <reason>", a line of the list of failed files.
 std::string failedFileLineText(const EntryReport& report);
 std::string replaceQuestionText(const std::string& target);
+// What each answer to the replace question on the terminal does.
+std::string replaceChoicesText();
 // nuvelo-cli stopped the copy: the replace question got no answer (its input ended).
 std::string unansweredQuestionText();
 std::string sameFileText();

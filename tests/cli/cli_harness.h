@@ -34,7 +34,8 @@ class CliHarness {
       return ExitStatus::BadUsage;
     }
     CliEnvironment env{
-        out,   err,       ask, false, &interrupted, settingsPath_, static_cast<bool>(ask),
+        out,   err,          ask,           askReplace ? askReplace : yesOrNoToReplace(),
+        false, &interrupted, settingsPath_, static_cast<bool>(ask || askReplace),
         clock, chunkFault};
     return runCli(*parsed.options, env);
   }
@@ -51,11 +52,22 @@ class CliHarness {
   std::ostringstream err;
   std::atomic<bool> interrupted{false};
   std::function<std::optional<bool>(const std::string&)> ask;
+  // The replace question; when not set, ask() answers it with yes or no.
+  std::function<std::optional<ReplaceChoice>(const std::string&)> askReplace;
   std::function<CivilDate()> clock;  // nothing: the real today
   // Called after each chunk a copy writes, on the thread that writes it (a fault to inject).
   std::function<int(std::uint64_t)> chunkFault;
 
  private:
+  std::function<std::optional<ReplaceChoice>(const std::string&)> yesOrNoToReplace() {
+    if (!ask) return {};
+    return [this](const std::string& question) -> std::optional<ReplaceChoice> {
+      const auto yes = ask(question);
+      if (!yes) return std::nullopt;
+      return *yes ? ReplaceChoice::Replace : ReplaceChoice::Keep;
+    };
+  }
+
   std::string settingsPath_;
 };
 

@@ -200,6 +200,52 @@ TEST_F(Cli, TheOverwriteQuestionKeepsItsLineBreak) {
   EXPECT_EQ(asked[0], destination() + "/new.txt は既にあります。\n置き換えますか？");
 }
 
+// One answer can stand for every later namesake too (a, N), or stop the run (q); each is asked
+// once, and the files it keeps are untouched.
+TEST_F(Cli, TheOverwriteQuestionTakesAnAnswerForEveryLaterFile) {
+  struct Case {
+    ReplaceChoice answer;
+    int status;
+    int replaced;
+  };
+  for (const Case c : {Case{ReplaceChoice::ReplaceAll, 0, 3}, Case{ReplaceChoice::KeepAll, 0, 0},
+                       Case{ReplaceChoice::Quit, 130, 0}}) {
+    std::filesystem::remove_all(destination());
+    for (const char* name : {"/new.txt", "/sub/deep.bak", "/sub/deep.txt"}) {
+      std::filesystem::create_directories(destination() + "/sub");
+      writeFile(destination() + name, "old");
+    }
+    int asked = 0;
+    cli.askReplace = [&](const std::string&) -> std::optional<ReplaceChoice> {
+      ++asked;
+      return c.answer;
+    };
+    EXPECT_EQ(
+        run("copy --since 2024-05-01 --relative --overwrite ask " + source() + " " + destination()),
+        c.status)
+        << err.str();
+    EXPECT_EQ(asked, 1);
+    int replaced = 0;
+    for (const char* name : {"/new.txt", "/sub/deep.bak", "/sub/deep.txt"})
+      replaced += readFile(destination() + name) != "old";
+    EXPECT_EQ(replaced, c.replaced) << static_cast<int>(c.answer);
+  }
+}
+
+TEST(ReplaceAnswer, ReadsTheLettersAndWords) {
+  struct Case {
+    const char* typed;
+    std::optional<ReplaceChoice> choice;
+  };
+  for (const Case c : {Case{"y", ReplaceChoice::Replace}, Case{" Y ", ReplaceChoice::Replace},
+                       Case{"n", ReplaceChoice::Keep}, Case{"", ReplaceChoice::Keep},
+                       Case{"N", ReplaceChoice::KeepAll}, Case{"none", ReplaceChoice::KeepAll},
+                       Case{"a", ReplaceChoice::ReplaceAll}, Case{"A", ReplaceChoice::ReplaceAll},
+                       Case{"q", ReplaceChoice::Quit}, Case{"x", std::nullopt},
+                       Case{"yn", std::nullopt}, Case{"al", std::nullopt}})
+    EXPECT_EQ(replaceChoiceOf(c.typed), c.choice) << '"' << c.typed << '"';
+}
+
 TEST_F(Cli, FailedFilesGiveStatusOne) {
   std::filesystem::create_directories(destination() + "/sub");
   std::filesystem::create_directory(destination() + "/sub/deep.txt");  // a folder in the way
