@@ -23,6 +23,10 @@ set(CPACK_PACKAGE_DESCRIPTION
 string(CONCAT CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 # Packaged for /usr whatever prefix the build would install into by itself (/usr/local).
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+# Installed with DESTDIR into the staging folder and the prefix /usr, so that what is written at
+# install time (the example units' paths, zsh's folder) names /usr, as the package installs it.
+set(CPACK_SET_DESTDIR ON)
+set(CPACK_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_PACKAGE_NAME nuvelo)

@@ -1,5 +1,39 @@
 # bash completion for nuvelo-cli
 
+# The SOURCE the line names: the first word after the command that is neither an option nor
+# an option's value (every word after "--" is a folder), the word being completed left out.
+_nuvelo_cli_source() {
+  local i word options=1
+  for ((i = 2; i < ${#words[@]}; i++)); do
+    ((i == cword)) && continue
+    word=${words[i]}
+    if ((options)); then
+      case $word in
+        --) options=0; continue ;;
+        --since | --exclude-folder | --exclude-ext | --exclude-name | --exclude-from | \
+          --overwrite | --job | --conditions | --settings | --format | --threads | --report | \
+          --retries | --retry-wait | --prune-versions)
+          ((i++)); continue ;;
+        -?*) continue ;;
+      esac
+    fi
+    dequote "$word"
+    return
+  done
+}
+
+# The folders below SOURCE, named from SOURCE as --exclude-folder takes them. Nothing while the
+# line names no SOURCE: a folder of the current folder would be read below SOURCE.
+_nuvelo_cli_source_folders() {
+  local source
+  source=$(_nuvelo_cli_source)
+  [[ -n $source && -d $source ]] || return
+  local IFS=$'\n'
+  COMPREPLY=($(cd -- "$source" 2>/dev/null && compgen -d -S / -- "$(dequote "$cur")"))
+  # Quoted as file names are; no space after the "/", so a deeper folder can follow.
+  compopt -o filenames -o nospace
+}
+
 _nuvelo_cli() {
   local cur prev words cword
   _init_completion || return
@@ -30,7 +64,7 @@ _nuvelo_cli() {
       _filedir
       return ;;
     --exclude-folder)
-      _filedir -d
+      _nuvelo_cli_source_folders
       return ;;
     --exclude-ext | --threads | --retries | --retry-wait | --prune-versions)
       return ;;

@@ -8,6 +8,48 @@ complete -c nuvelo-cli -n "not __fish_seen_subcommand_from $commands" -a version
 complete -c nuvelo-cli -n "not __fish_seen_subcommand_from $commands" -l version -d 'Show the version'
 complete -c nuvelo-cli -s h -l help -d 'Show the options'
 
+# The SOURCE the line names: the first word after the command that is neither an option nor
+# an option's value (every word after "--" is a folder), the word being completed left out.
+function __nuvelo_cli_source
+    set -l before (commandline -opc)
+    set -l words $before
+    set -l after (commandline -o)
+    set -l skip (count $before)
+    # The word being completed is in the whole line's words unless it is still empty.
+    set -l current (commandline -ct)
+    test -n "$current"; and set skip (math $skip + 1)
+    set -a words $after[(math $skip + 1)..-1]
+    set -l options 1
+    set -l value 0
+    for word in $words[3..-1]
+        if test $value = 1
+            set value 0
+        else if test $options = 1; and test "$word" = --
+            set options 0
+        else if test $options = 1; and contains -- $word --since --exclude-folder --exclude-ext \
+                --exclude-name --exclude-from --overwrite --job --conditions --settings --format \
+                --threads --report --retries --retry-wait --prune-versions
+            set value 1
+        else if test $options = 1; and string match -qr -- '^-.' $word
+            continue
+        else
+            string replace -r -- '^~(?=/|$)' $HOME $word
+            return
+        end
+    end
+end
+
+# The folders below SOURCE, named from SOURCE as --exclude-folder takes them. Nothing while the
+# line names no SOURCE: a folder of the current folder would be read below SOURCE.
+function __nuvelo_cli_source_folders
+    set -l source (__nuvelo_cli_source)
+    test -n "$source"; and test -d "$source"; or return
+    set -l typed (commandline -ct | string replace -r -- '^--exclude-folder=' '')
+    for folder in $source/$typed*/
+        string replace -- $source/ '' $folder
+    end
+end
+
 # Both commands
 set -l both "__fish_seen_subcommand_from search copy"
 complete -c nuvelo-cli -n $both -a '(__fish_complete_directories)'
@@ -18,7 +60,7 @@ complete -c nuvelo-cli -n $both -l change-time -d 'Also files moved or unpacked 
 complete -c nuvelo-cli -n $both -l no-change-time -d 'The last-write time alone'
 complete -c nuvelo-cli -n $both -l subfolders -d 'Search subfolders too'
 complete -c nuvelo-cli -n $both -l no-subfolders -d 'Leave subfolders out'
-complete -c nuvelo-cli -n $both -l exclude-folder -x -a '(__fish_complete_directories)' -d 'Leave out a subfolder'
+complete -c nuvelo-cli -n $both -l exclude-folder -x -a '(__nuvelo_cli_source_folders)' -d 'Leave out a subfolder of SOURCE'
 complete -c nuvelo-cli -n $both -l exclude-ext -x -d 'Leave out an extension'
 complete -c nuvelo-cli -n $both -l per-folder -d 'Take changed folders whole'
 complete -c nuvelo-cli -n $both -l no-per-folder -d 'Enter changed folders'

@@ -18,9 +18,11 @@ using testing::runProgram;
 
 const std::string Data = NUVELO_DATA_DIR;
 
-// The whole program (not only nuvelo-cli) installed under <folder>/usr, as CPack installs it.
+// The whole program (not only nuvelo-cli) installed for the prefix /usr into <folder>, as CPack
+// installs it (DESTDIR=<folder>).
 ProgramRun installUnder(const testing::TempFolder& folder) {
-  return runProgram({NUVELO_CMAKE, "--install", NUVELO_BUILD_DIR, "--prefix", folder.file("usr")},
+  return runProgram({"/usr/bin/env", "DESTDIR=" + folder.path(), NUVELO_CMAKE, "--install",
+                     NUVELO_BUILD_DIR, "--prefix", "/usr"},
                     std::chrono::seconds(120));
 }
 
@@ -41,8 +43,9 @@ TEST(Install, PutsTheWindowItsHelpAndItsDesktopFiles) {
   EXPECT_NE(svg.find("viewBox=\"0 0 64 64\""), std::string::npos);
 }
 
-// The staging step compresses the manual page and the changelog, adds the copyright file, and
-// points the example service at the packaged program.
+// The staging step compresses the manual page and the changelog and adds the copyright file;
+// the install for /usr has pointed the example service at the packaged program and put zsh's
+// completion where Debian's zsh looks for a package's.
 TEST(DebianStaging, GivesTheInstalledFilesDebiansForm) {
   testing::TempFolder root;
   ASSERT_EQ(installUnder(root).status, 0);
@@ -69,6 +72,9 @@ TEST(DebianStaging, GivesTheInstalledFilesDebiansForm) {
 
   const std::string unit = readFile(doc + "examples/nuvelo-backup.service");
   EXPECT_NE(unit.find("\nExecStart=/usr/bin/nuvelo-cli copy "), std::string::npos) << unit;
+  EXPECT_TRUE(
+      std::filesystem::is_regular_file(root.file("usr/share/zsh/vendor-completions/_nuvelo-cli")));
+  EXPECT_FALSE(std::filesystem::exists(root.file("usr/share/zsh/site-functions")));
 }
 
 // The window has its manual page too, which renders without a warning.

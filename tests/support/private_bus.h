@@ -52,6 +52,8 @@ class PrivateBus {
   PrivateBus& operator=(const PrivateBus&) = delete;
 
   bool running() const { return pid_ > 0 && !address_.isEmpty(); }
+  // The address a program outside the test reaches the bus at (DBUS_SESSION_BUS_ADDRESS).
+  const QString& address() const { return address_; }
   // A new connection to the bus, closed with it.
   QDBusConnection connect() {
     static std::atomic<int> count{0};

@@ -1,6 +1,8 @@
 // Renders each window of the program to a PNG file, so anyone can look at what a user sees.
 // Usage: nuvelo-screenshots OUTPUT_FOLDER [FONT_SCALE] (run with QT_QPA_PLATFORM=offscreen on a
 // headless machine); FONT_SCALE renders the windows with the design font that many times larger.
+// The sample files and settings lie in /tmp/nuvelo-screenshots for the run, so that the
+// pictures that show their paths come out the same at every run; the folder is removed after.
 
 #include <QApplication>
 #include <QDateEdit>
@@ -10,9 +12,11 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTextStream>
 #include <cstdio>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "engine/copy/copy_errors.h"
 #include "engine/copy/copy_run.h"
@@ -29,6 +33,36 @@
 #include "messages/copy_messages.h"
 
 namespace {
+
+const QString SampleFolder = QStringLiteral("/tmp/nuvelo-screenshots");
+
+// The folder of the run's sample files, made afresh (one left by a run that was stopped is
+// removed first) and removed with the object. A symbolic link or another user's entry at its
+// path is left alone, and the run stops.
+class SampleFolderOfTheRun {
+ public:
+  SampleFolderOfTheRun() {
+    const QByteArray path = QFile::encodeName(SampleFolder);
+    struct stat entry {};
+    if (lstat(path.constData(), &entry) == 0) {
+      if (!S_ISDIR(entry.st_mode) || entry.st_uid != geteuid()) return;
+      QDir(SampleFolder).removeRecursively();
+    }
+    made_ = mkdir(path.constData(), 0700) == 0;
+  }
+  ~SampleFolderOfTheRun() {
+    if (made_) QDir(SampleFolder).removeRecursively();
+  }
+  SampleFolderOfTheRun(const SampleFolderOfTheRun&) = delete;
+  SampleFolderOfTheRun& operator=(const SampleFolderOfTheRun&) = delete;
+
+  bool made() const { return made_; }
+  QString filePath(const QString& name) const { return SampleFolder + "/" + name; }
+  QString path() const { return SampleFolder; }
+
+ private:
+  bool made_ = false;
+};
 
 // The window as shown: the events its showing posted (layout requests, polish, show and resize
 // events) are delivered, and grab() lays it out and paints it; no other event runs meanwhile.
@@ -51,7 +85,7 @@ void writeSample(const QString& path, int bytes, const QDateTime& modified) {
 }
 
 // A small source tree of a week's work, and older files the search leaves out.
-QString sampleTree(const QTemporaryDir& dir) {
+QString sampleTree(const SampleFolderOfTheRun& dir) {
   const QString root = dir.filePath(QStringLiteral("Documents"));
   const QDateTime recent(QDate(2026, 12, 3), QTime(14, 25, 7));
   const QDateTime old(QDate(2025, 6, 1), QTime(9, 0));
@@ -83,7 +117,7 @@ QStringList failedOnExfat() {
       failed("/home/user/film.mkv", {make_error_code(CopyError::TooLarge), {}})};
 }
 
-QString sampleSettings(const QTemporaryDir& dir) {
+QString sampleSettings(const SampleFolderOfTheRun& dir) {
   const QString path = dir.filePath(QStringLiteral("NVO.ini"));
   QFile file(path);
   if (file.open(QIODevice::WriteOnly)) {
@@ -112,7 +146,11 @@ int main(int argc, char* argv[]) {
   QDir().mkpath(folder);
   if (argc > 2) app.setFont(scaledFont(QString::fromLocal8Bit(argv[2]).toDouble()));
 
-  QTemporaryDir dir;
+  const SampleFolderOfTheRun dir;
+  if (!dir.made()) {
+    std::fprintf(stderr, "could not make %s afresh: remove it\n", qPrintable(SampleFolder));
+    return 1;
+  }
   nuvelo::DesktopServices desktop;
   nuvelo::MainWindow form(desktop.services(), sampleSettings(dir).toStdString(),
                           dir.path().toStdString());
@@ -146,8 +184,8 @@ int main(int argc, char* argv[]) {
       save(*form.detailSettingsDialog, folder, QStringLiteral("detail-settings-2.png")) && saved;
   form.detailSettingsDialog->hide();
 
-  nuvelo::AboutBox about(nuvelo::programVersion(), nuvelo::loggedOnUserName(), desktop.shell,
-                         &form);
+  // The user of the sample paths (/home/user), whoever renders the pictures.
+  nuvelo::AboutBox about(nuvelo::programVersion(), std::string("user"), desktop.shell, &form);
   saved = save(about, folder, QStringLiteral("about-box.png")) && saved;
   about.hide();
 
