@@ -243,6 +243,8 @@ TEST(JobFile, HoldsAWholeJobAndOpensAsAConditionFile) {
   search.includeSubfolders = true;
   search.excludedSubfolders = {"/obj"};
   search.excludedExtensions = {"tmp"};
+  // Any name, a comma, a quote or a blank in it too, comes back as it went.
+  search.excludedNames = {"~$*", "a,b", "say \"hi\"", " x ", "node_modules"};
   search.perFolder = true;
   search.changeTime = false;
   search.walkThreads = 4;
@@ -265,6 +267,8 @@ TEST(JobFile, HoldsAWholeJobAndOpensAsAConditionFile) {
   EXPECT_EQ(back.search.sourceFolder, "/data/src");
   EXPECT_EQ(back.search.excludedSubfolders, search.excludedSubfolders);
   EXPECT_EQ(back.search.excludedExtensions, search.excludedExtensions);
+  EXPECT_EQ(back.search.excludedNames, search.excludedNames);
+  EXPECT_EQ(layer->excludedNames.where, path + " [Job] ExcludeNames");
   EXPECT_TRUE(back.search.perFolder);
   EXPECT_FALSE(back.search.changeTime);
   EXPECT_EQ(back.search.walkThreads, 4u);
@@ -294,9 +298,10 @@ TEST(JobFile, RefusesWhatItCannotTake) {
   const auto untyped = readJobFile(folder.file("plain.ini"));
   ASSERT_FALSE(untyped);
   EXPECT_EQ(untyped.error().kind, JobFileProblem::Kind::NotAJobFile);
-  for (const char* bad : {"Overwrite=sometimes", "Overwrite=7", "Verify=yes", "Threads=-1",
-                          "Retries=101", "Retries=two", "RetryWait=-1", "RetryWait=0.5s",
-                          "KeepReplaced=yes", "PruneVersions=-3", "PruneVersions=week"}) {
+  for (const char* bad :
+       {"Overwrite=sometimes", "Overwrite=7", "Verify=yes", "Threads=-1", "Retries=101",
+        "Retries=two", "RetryWait=-1", "RetryWait=0.5s", "KeepReplaced=yes", "PruneVersions=-3",
+        "PruneVersions=week", "ExcludeNames=*.tmp,node_modules/x", "ExcludeNames=*.tmp,,a"}) {
     writeFile(folder.file("bad.dat"),
               std::string("[Application]\nNVOFile=1\n[Job]\n") + bad + "\n");
     const auto refused = readJobFile(folder.file("bad.dat"));
@@ -307,6 +312,27 @@ TEST(JobFile, RefusesWhatItCannotTake) {
   }
   writeFile(folder.file("words.dat"), "[Application]\nNVOFile=1\n[Job]\nOverwrite=2\n");
   EXPECT_EQ(*readJobFile(folder.file("words.dat"))->overwrite.value, OverwriteIfNewer);
+}
+
+// The command line's name patterns replace the job file's, which replace the settings file's;
+// a job file without the key takes the built-in empty list, never the settings file's.
+TEST(JobFile, NamePatternsLayerAsEveryOtherOption) {
+  TempFolder folder;
+  writeFile(folder.file("NVO.ini"), "[Option]\nExcludeNames=Thumbs.db,\"a,b\"\n");
+  writeFile(folder.file("with.dat"), "[Application]\nNVOFile=1\n[Job]\nExcludeNames=*.tmp\n");
+  writeFile(folder.file("without.dat"), "[Application]\nNVOFile=1\n");
+  const OptionLayer settings = optionLayerOf(ProfileFile(folder.file("NVO.ini")));
+  OptionLayer commandLine;
+  commandLine.excludedNames.set({"~$*"}, "command line");
+  using Names = std::vector<std::string>;
+  EXPECT_EQ(*resolvedOptions({settings}).excludedNames.value, (Names{"Thumbs.db", "a,b"}));
+  EXPECT_EQ(*resolvedOptions({*readJobFile(folder.file("with.dat"))}).excludedNames.value,
+            Names{"*.tmp"});
+  EXPECT_EQ(
+      *resolvedOptions({commandLine, *readJobFile(folder.file("with.dat"))}).excludedNames.value,
+      Names{"~$*"});
+  EXPECT_TRUE(
+      resolvedOptions({*readJobFile(folder.file("without.dat"))}).excludedNames.value->empty());
 }
 
 }  // namespace
