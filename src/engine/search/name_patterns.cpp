@@ -21,6 +21,16 @@ int matchIn(locale_t locale, const std::string& pattern, const char* name) {
   return result;
 }
 
+// A pattern of ASCII characters that has no "?" and no "[...]" matches a name byte for byte
+// exactly as it matches it character for character: its literal parts are ASCII, and only "*"
+// takes the other characters of the name. So it is matched in the C locale, several times
+// faster than through the wide characters of UTF-8.
+bool matchesAlikeInBytes(const std::string& pattern) {
+  return std::none_of(pattern.begin(), pattern.end(), [](char c) {
+    return static_cast<unsigned char>(c) >= 0x80 || c == '?' || c == '[';
+  });
+}
+
 bool isBlank(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v';
 }
@@ -39,10 +49,11 @@ bool matchesNamePattern(const std::string& pattern, std::string_view name) {
   thread_local std::string ended;
   ended.assign(name);
   static const locale_t unicode = localeNamed("C.UTF-8");
+  static const locale_t bytes = localeNamed("C");
+  if (matchesAlikeInBytes(pattern)) return matchIn(bytes, pattern, ended.c_str()) == 0;
   const int result = matchIn(unicode, pattern, ended.c_str());
   if (result == 0 || result == FNM_NOMATCH) return result == 0;
   // Bytes that are no UTF-8 in the pattern or the name: matched byte for byte.
-  static const locale_t bytes = localeNamed("C");
   return matchIn(bytes, pattern, ended.c_str()) == 0;
 }
 

@@ -45,6 +45,8 @@ const MatchCase MatchCases[] = {
     {"*.tmp", "\xFF\xFE.tmp", true},  // a name that is no UTF-8 is matched byte for byte
     {"\xFF*", "\xFF\xFE.tmp", true},
     {"a,b", "a,b", true},
+    {"\xC3\xA4*", "\xC3\x84rger.txt", true},  // ä* matches Ärger.txt: letter case beyond ASCII
+    {"*.TXT", "\xC3\x84rger.txt", true},
 };
 
 TEST(NamePattern, MatchesTheWholeNameAsTheShellDoes) {
