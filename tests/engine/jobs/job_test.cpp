@@ -314,26 +314,5 @@ TEST(JobFile, RefusesWhatItCannotTake) {
   EXPECT_EQ(*readJobFile(folder.file("words.dat"))->overwrite.value, OverwriteIfNewer);
 }
 
-// The command line's name patterns replace the job file's, which replace the settings file's;
-// a job file without the key takes the built-in empty list, never the settings file's.
-TEST(JobFile, NamePatternsLayerAsEveryOtherOption) {
-  TempFolder folder;
-  writeFile(folder.file("NVO.ini"), "[Option]\nExcludeNames=Thumbs.db,\"a,b\"\n");
-  writeFile(folder.file("with.dat"), "[Application]\nNVOFile=1\n[Job]\nExcludeNames=*.tmp\n");
-  writeFile(folder.file("without.dat"), "[Application]\nNVOFile=1\n");
-  const OptionLayer settings = optionLayerOf(ProfileFile(folder.file("NVO.ini")));
-  OptionLayer commandLine;
-  commandLine.excludedNames.set({"~$*"}, "command line");
-  using Names = std::vector<std::string>;
-  EXPECT_EQ(*resolvedOptions({settings}).excludedNames.value, (Names{"Thumbs.db", "a,b"}));
-  EXPECT_EQ(*resolvedOptions({*readJobFile(folder.file("with.dat"))}).excludedNames.value,
-            Names{"*.tmp"});
-  EXPECT_EQ(
-      *resolvedOptions({commandLine, *readJobFile(folder.file("with.dat"))}).excludedNames.value,
-      Names{"~$*"});
-  EXPECT_TRUE(
-      resolvedOptions({*readJobFile(folder.file("without.dat"))}).excludedNames.value->empty());
-}
-
 }  // namespace
 }  // namespace nuvelo

@@ -157,15 +157,6 @@ TEST_P(NameExclusion, LeavesOutFilesAndFoldersOfThatNameAtAnyDepth) {
   }
 }
 
-// An excluded subfolder stays a path below the source: only the folder right below it.
-TEST_P(NameExclusion, ExcludedSubfolderStillNamesOnlyThePathBelowTheSource) {
-  WalkFilter f = filter({});
-  f.excludedSubfolders = {"node_modules"};
-  const std::set<std::string> left = found(f);
-  EXPECT_FALSE(left.count("node_modules/top.js"));
-  EXPECT_TRUE(left.count("proj/node_modules/x/i.js"));
-}
-
 TEST_P(NameExclusion, PerFolderModeDoesNotListAFolderOfThatName) {
   makeFile(tree.file("cache/n.txt"), localTime(2024, 5, 2));
   WalkFilter f = filter({"cache", "node_modules"});
