@@ -6,6 +6,7 @@
 
 #include "cli/cli_options.h"
 #include "engine/copy/copy_retry.h"
+#include "engine/search/name_patterns.h"
 #include "fuzz_support.h"
 
 namespace {
@@ -89,6 +90,11 @@ void requireConsistent(const CliOptions& o, const std::vector<std::string>& args
   require(!o.retries || *o.retries <= RetryPolicy::MostRetries, "--retries is at most 100", detail);
   require(!o.retryWait || (o.retryWait->count() >= 0 && *o.retryWait <= RetryPolicy::LongestWait),
           "--retry-wait is at most an hour", detail);
+  require(std::all_of(o.excludedNames.begin(), o.excludedNames.end(),
+                      [](const std::string& pattern) {
+                        return namePatternFault(pattern) == NamePatternFault::None;
+                      }),
+          "every --exclude-name pattern can name a name", detail);
   require(!copy || !o.formatGiven, "--format comes only with search", detail);
   require(o.formatGiven || o.format == OutputFormat::Text, "the format is text unless given",
           detail);

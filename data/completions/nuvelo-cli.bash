@@ -42,12 +42,13 @@ _nuvelo_cli() {
     --no-progress --help -h"
   local search="--since --since-last --compare --change-time --no-change-time --subfolders
     --no-subfolders --exclude-folder --exclude-ext --per-folder --no-per-folder --relative
-    --absolute --format --print0 -0"
+    --absolute --format --print0 -0 --exclude-name --exclude-from"
   local copy="--since --since-last --compare --change-time --no-change-time --subfolders
     --no-subfolders --exclude-folder --exclude-ext --per-folder --no-per-folder --relative
     --absolute --drive-letter --no-drive-letter --overwrite --verify --no-verify
     --ignore-free-space --mkdir --wait --dry-run -n --report --retries --retry-wait
-    --keep-replaced --keep-replaced= --no-keep-replaced --prune-versions"
+    --keep-replaced --keep-replaced= --no-keep-replaced --prune-versions --exclude-name
+    --exclude-from"
   local versions="--keep-replaced= --job --settings --format --print0 -0 --quiet -q --help -h"
 
   case $prev in
@@ -59,6 +60,11 @@ _nuvelo_cli() {
       return ;;
     --since)
       COMPREPLY=($(compgen -W "today yesterday 12h 3d 2w" -- "$cur"))
+      return ;;
+    --exclude-from)
+      _filedir
+      return ;;
+    --exclude-name)
       return ;;
     --job | --conditions | --settings | --report)
       _filedir

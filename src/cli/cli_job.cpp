@@ -5,9 +5,12 @@
 #include "engine/search/walk_rules.h"
 #include "engine/settings/condition_file.h"
 #include "engine/settings/job_file.h"
+#include "engine/settings/name_pattern_file.h"
 #include "engine/settings/profile_file.h"
 #include "engine/settings/settings_file.h"
+#include "messages/failure_reasons.h"
 #include "messages/job_messages.h"
+#include "messages/option_messages.h"
 #include "messages/run_messages.h"
 
 namespace nuvelo {
@@ -35,6 +38,28 @@ OptionLayer commandLineLayer(const CliOptions& o) {
   if (o.retries) layer.retries.set(*o.retries, here);
   if (o.retryWait) layer.retryWait.set(*o.retryWait, here);
   return layer;
+}
+
+std::string patternFileProblemText(const NamePatternFileProblem& problem, const std::string& path) {
+  if (problem.unreadable)
+    return unreadablePatternFileText(terminalText(path), reasonText(problem.unreadable->code));
+  return slashInPatternFileText(terminalText(path), problem.badLine.line,
+                                terminalText(problem.badLine.pattern));
+}
+
+// The command line's name patterns, when it gives any: those of each --exclude-from file, then
+// each --exclude-name, each pattern once. A file that cannot serve refuses the run.
+std::string addNamePatterns(const CliOptions& o, OptionLayer& layer) {
+  if (o.excludeFromFiles.empty() && o.excludedNames.empty()) return {};
+  std::vector<std::string> patterns;
+  for (const std::string& path : o.excludeFromFiles) {
+    auto read = readNamePatternFile(path);
+    if (!read) return patternFileProblemText(read.error(), path);
+    patterns.insert(patterns.end(), read->begin(), read->end());
+  }
+  patterns.insert(patterns.end(), o.excludedNames.begin(), o.excludedNames.end());
+  layer.excludedNames.set(usableNamePatterns(patterns), commandLineOrigin());
+  return {};
 }
 
 Selection selectionOf(const CliOptions& o, const CliEnvironment& env) {
@@ -98,7 +123,9 @@ std::string resolveCliJob(const CliOptions& o, const CliEnvironment& env,
                           const std::string& settingsPath, Job& job) {
   JobRequest request;
   request.settingsPath = settingsPath;
-  request.layers.push_back(commandLineLayer(o));
+  OptionLayer commandLine = commandLineLayer(o);
+  if (std::string why = addNamePatterns(o, commandLine); !why.empty()) return why;
+  request.layers.push_back(std::move(commandLine));
   if (std::string why = fileLayers(o, settingsPath, request); !why.empty()) return why;
   request.selection = selectionOf(o, env);
   auto resolved = resolveJob(request);
@@ -122,6 +149,7 @@ void tellOptionOrigins(CliEnvironment& env, const OptionLayer& r) {
        r.includeSubfolders.where);
   tell("--exclude-folder " + listText(*r.excludedSubfolders.value), r.excludedSubfolders.where);
   tell("--exclude-ext " + listText(*r.excludedExtensions.value), r.excludedExtensions.where);
+  tell("--exclude-name " + listText(*r.excludedNames.value), r.excludedNames.where);
   tell(yesOrNo(*r.perFolder.value, "--per-folder", "--no-per-folder"), r.perFolder.where);
   tell(yesOrNo(*r.changeTime.value, "--change-time", "--no-change-time"), r.changeTime.where);
   tell(yesOrNo(*r.dirAbs.value, "--absolute", "--relative"), r.dirAbs.where);

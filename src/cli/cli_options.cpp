@@ -7,6 +7,7 @@
 #include <map>
 
 #include "engine/copy/copy_retry.h"
+#include "engine/search/name_patterns.h"
 #include "engine/search/walk_rules.h"
 #include "messages/option_messages.h"
 #include "messages/run_messages.h"
@@ -27,6 +28,8 @@ enum LongOption : int {
   IgnoreFreeSpace,
   ExcludeFolder,
   ExcludeExt,
+  ExcludeName,
+  ExcludeFrom,
   Relative,
   Absolute,
   DriveLetter,
@@ -66,6 +69,8 @@ const option LongOptions[] = {{"since", required_argument, nullptr, Since},
                               {"ignore-free-space", no_argument, nullptr, IgnoreFreeSpace},
                               {"exclude-folder", required_argument, nullptr, ExcludeFolder},
                               {"exclude-ext", required_argument, nullptr, ExcludeExt},
+                              {"exclude-name", required_argument, nullptr, ExcludeName},
+                              {"exclude-from", required_argument, nullptr, ExcludeFrom},
                               {"relative", no_argument, nullptr, Relative},
                               {"absolute", no_argument, nullptr, Absolute},
                               {"drive-letter", no_argument, nullptr, DriveLetter},
@@ -260,6 +265,19 @@ class Parser {
     return true;
   }
 
+  bool excludeName(const std::string& pattern) {
+    switch (namePatternFault(pattern)) {
+      case NamePatternFault::Empty:
+        return error(emptyNamePatternText());
+      case NamePatternFault::HoldsSlash:
+        return error(slashInNamePatternText(pattern));
+      case NamePatternFault::None:
+        break;
+    }
+    options_.excludedNames.push_back(pattern);
+    return true;
+  }
+
   bool value(int code, const std::string& value) {
     switch (code) {
       case Since:
@@ -271,6 +289,11 @@ class Parser {
       case ExcludeExt:
         if (!options_.excludedExtensions) options_.excludedExtensions.emplace();
         options_.excludedExtensions->push_back(extensionEntry(value));
+        return true;
+      case ExcludeName:
+        return excludeName(value);
+      case ExcludeFrom:
+        options_.excludeFromFiles.push_back(value);
         return true;
       case Overwrite:
         options_.overwrite = policyNamed(value);

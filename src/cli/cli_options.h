@@ -28,6 +28,10 @@ struct CliOptions {
   std::optional<bool> includeSubfolders;  // nothing: the condition file's, else the settings file's
   std::optional<std::vector<std::string>> excludedSubfolders;
   std::optional<std::vector<std::string>> excludedExtensions;
+  // --exclude-name PATTERN, each as given, and --exclude-from FILE, each file's path: together
+  // the command line's name patterns, which replace those of the job or settings file.
+  std::vector<std::string> excludedNames;
+  std::vector<std::string> excludeFromFiles;
   std::optional<bool> perFolder;  // nothing: the settings file's
   std::optional<bool> dirAbs;
   std::optional<bool> driveLetter;

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -251,9 +252,11 @@ void warnOfUnmet(CliEnvironment& env, const std::vector<std::string>& entries,
 // An exclusion the user wrote for this job (on the command line, or excluded folders in its
 // condition or job file) that left nothing out is most often a misspelt one: each is named on
 // stderr. The settings file's extensions are a standing list, and a tree without such files is
-// no mistake.
+// no mistake; so are name patterns read from a file (--exclude-from, a job file, the settings),
+// lists of the clutter some trees hold and others do not. `typedNames`: the --exclude-name ones.
 void warnOfUnmetExclusions(CliEnvironment& env, const OptionLayer& resolved,
-                           const WalkFilter& filter, const ExclusionTally& tally) {
+                           const std::vector<std::string>& typedNames, const WalkFilter& filter,
+                           const ExclusionTally& tally) {
   const std::string commandLine = commandLineOrigin();
   const std::string& foldersFrom = resolved.excludedSubfolders.where;
   if (foldersFrom == commandLine)
@@ -265,6 +268,12 @@ void warnOfUnmetExclusions(CliEnvironment& env, const OptionLayer& resolved,
                 });
   if (resolved.excludedExtensions.where == commandLine)
     warnOfUnmet(env, filter.excludedExtensions, tally.extensions, unmetExtensionExclusionText);
+  if (resolved.excludedNames.where == commandLine)
+    for (std::size_t i = 0; i < tally.names.size(); ++i)
+      if (tally.names[i].load() == 0 && std::find(typedNames.begin(), typedNames.end(),
+                                                  filter.excludedNames[i]) != typedNames.end())
+        env.err << "nuvelo-cli: " << terminalText(unmetNameExclusionText(filter.excludedNames[i]))
+                << '\n';
 }
 
 // The search of the job, its rows printed as the printer wants them.
@@ -328,7 +337,8 @@ int runJob(const CliOptions& o, CliEnvironment& env) {
   }
 
   WalkFilter filter = walkFilterOf(job);
-  ExclusionTally tally(filter.excludedSubfolders.size(), filter.excludedExtensions.size());
+  ExclusionTally tally(filter.excludedSubfolders.size(), filter.excludedExtensions.size(),
+                       filter.excludedNames.size());
   filter.exclusionTally = &tally;
   std::optional<SearchPrinter> printer;
   if (!copy) printer.emplace(o, env.out, job.options.copy.dirAbs, source);
@@ -340,7 +350,7 @@ int runJob(const CliOptions& o, CliEnvironment& env) {
     return ExitStatus::Interrupted;
   }
   if (found.outOfMemory) return searchOutOfMemory(o, env, report ? &*report : nullptr);
-  if (!o.quiet) warnOfUnmetExclusions(env, job.resolved, filter, tally);
+  if (!o.quiet) warnOfUnmetExclusions(env, job.resolved, o.excludedNames, filter, tally);
   if (copy)
     return runCopyJob(o, env, job, filter, found, searchRecordOf(job, dayOfList, found),
                       report ? &*report : nullptr);

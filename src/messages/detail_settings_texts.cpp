@@ -42,6 +42,13 @@ DetailSettingsTexts detailSettingsTexts() {
   t.keepReplacedTip =
       text(wording("上書きで置き換えるファイルを消さずに、コピー先の .nuvelo-versions "
                    "フォルダの中に、コピーを始めた日時のフォルダを作って残します"));
+  t.namePage = text(wording("ファイル名"));
+  t.nameGroup = text(wording("除外するファイル名"));
+  t.nameNote =
+      text(wording("名前が合うファイルとフォルダを、\n"
+                   "どの深さにあっても除外します。\n"
+                   "1 行に 1 つ。* ? [ ] が使えます。\n"
+                   "例: ~$*   *.tmp   Thumbs.db"));
   return t;
 }
 

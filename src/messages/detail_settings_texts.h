@@ -18,6 +18,8 @@ struct DetailSettingsTexts {
   std::string copyGroup, overwriteGroup;
   std::vector<std::string> overwriteChoices;  // in the order of OverwritePolicy
   std::string driveLetter, copyNotice, keepReplaced, keepReplacedTip;
+  // The name page: patterns one a line, and how they are written.
+  std::string namePage, nameGroup, nameNote;
 };
 
 DetailSettingsTexts detailSettingsTexts();

@@ -47,4 +47,8 @@ std::string unmetExtensionExclusionText(const std::string& extension) {
   return fill("--exclude-ext {1} に当たるファイルはありませんでした", {extension});
 }
 
+std::string unmetNameExclusionText(const std::string& pattern) {
+  return fill("--exclude-name {1} に当たるファイルやフォルダはありませんでした", {pattern});
+}
+
 }  // namespace nuvelo

@@ -24,5 +24,7 @@ std::string jobRunningText(const std::string& source, const std::string& destina
 std::string unmetFolderExclusionText(const std::string& folder);
 std::string unmetListedFolderExclusionText(const std::string& file, const std::string& folder);
 std::string unmetExtensionExclusionText(const std::string& extension);
+// A name pattern given with --exclude-name that matched no file or folder.
+std::string unmetNameExclusionText(const std::string& pattern);
 
 }  // namespace nuvelo

@@ -76,6 +76,29 @@ std::string keepReplacedFolderMissingText() {
   return std::string(wording("--keep-replaced= のあとにフォルダを書いてください"));
 }
 
+std::string emptyNamePatternText() {
+  return std::string(wording("--exclude-name に空のパターンは指定できません"));
+}
+
+std::string slashInNamePatternText(const std::string& pattern) {
+  return fill(
+      "--exclude-name {1}: ファイル名のパターンに / は使えません "
+      "(フォルダのパスは --exclude-folder で除外します)",
+      {pattern});
+}
+
+std::string slashInPatternFileText(const std::string& file, std::size_t line,
+                                   const std::string& pattern) {
+  return fill(
+      "--exclude-from {1} の {2} 行目 {3}: ファイル名のパターンに / は使えません "
+      "(フォルダのパスは --exclude-folder で除外します)",
+      {file, std::to_string(line), pattern});
+}
+
+std::string unreadablePatternFileText(const std::string& file, const std::string& reason) {
+  return fill("--exclude-from {1} を読めません: {2}", {file, reason});
+}
+
 std::string noFileText() {
   return std::string(wording("ファイルを指定してください"));
 }

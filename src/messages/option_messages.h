@@ -2,6 +2,7 @@
 // What nuvelo-cli says of a command line it cannot take: an option it does not know, a value it
 // does not take, options that exclude each other, arguments missing or too many.
 
+#include <cstddef>
 #include <string>
 
 namespace nuvelo {
@@ -30,6 +31,15 @@ std::string retriesValuesText();
 std::string retryWaitValuesText();
 std::string pruneVersionsValuesText();
 std::string keepReplacedFolderMissingText();
+
+// Name patterns that cannot name anything: an empty one, one with a "/" (given with
+// --exclude-name, or on line `line` of the --exclude-from file `file`), and a file that cannot be
+// read, with the reason.
+std::string emptyNamePatternText();
+std::string slashInNamePatternText(const std::string& pattern);
+std::string slashInPatternFileText(const std::string& file, std::size_t line,
+                                   const std::string& pattern);
+std::string unreadablePatternFileText(const std::string& file, const std::string& reason);
 
 std::string noFileText();
 std::string noSourceFolderText();

@@ -32,6 +32,13 @@ std::string usageText() {
   --exclude-folder DIR   除外するサブフォルダ (SOURCE より下の部分、例 tmp, old/tmp; 繰り返し可)
   --exclude-ext EXT      除外する拡張子 (bak, .bak, '*.bak'; 繰り返し可; 既定: 設定ファイルの EscExt)
                          何も除外しなかった指定は標準エラーで知らせる
+  --exclude-name PATTERN どの深さでも、名前がパターンに合うファイルとフォルダを除外する
+                         (* ? [...] が使える。例 node_modules, '~$*', '*.tmp', .DS_Store;
+                         大文字と小文字は区別しない; 繰り返し可; 既定: 設定ファイルの
+                         ExcludeNames)。パスは --exclude-folder で
+  --exclude-from FILE    FILE に 1 行 1 つ書いたパターンで除外する (# で始まる行と空行は
+                         読まない)。--exclude-name と合わせて設定ファイルのものに代わる。
+                         何も除外しなかったパターンも知らせない
   --per-folder | --no-per-folder   フォルダ単位で処理するか (既定: 設定ファイルの PickupFolder)
   --format text|tsv|json 検索結果の形式 (search のみ; 既定: text)
                          tsv は名前の中のタブ・改行・復帰・\ を \t \n \r \\ と書く

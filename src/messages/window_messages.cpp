@@ -13,6 +13,12 @@ std::string notBelowSourceText(const std::string& source) {
   return "\"" + source + "\"\r" + std::string(wording("の下位フォルダを指定してください"));
 }
 
+std::string slashInExcludedNameText(const std::string& pattern) {
+  return fill("除外するファイル名 {1} に / は使えません。", {pattern}) + "\r" +
+         std::string(
+             wording("フォルダのパスは、メイン画面の除外するサブフォルダに追加してください"));
+}
+
 std::string searchAgainText() {
   return std::string(wording("検索方法が変わったので再検索します"));
 }

@@ -53,6 +53,7 @@ void fillFrom(OptionLayer& resolved, const OptionLayer& layer) {
   takeFirst(resolved.includeSubfolders, layer.includeSubfolders);
   takeFirst(resolved.excludedSubfolders, layer.excludedSubfolders);
   takeFirst(resolved.excludedExtensions, layer.excludedExtensions);
+  takeFirst(resolved.excludedNames, layer.excludedNames);
   takeFirst(resolved.perFolder, layer.perFolder);
   takeFirst(resolved.changeTime, layer.changeTime);
   takeFirst(resolved.dirAbs, layer.dirAbs);
@@ -80,6 +81,7 @@ JobOptions jobOptionsOf(const OptionLayer& r) {
   o.search.includeSubfolders = *r.includeSubfolders.value;
   o.search.excludedSubfolders = *r.excludedSubfolders.value;
   o.search.excludedExtensions = *r.excludedExtensions.value;
+  o.search.excludedNames = *r.excludedNames.value;
   o.search.perFolder = *r.perFolder.value;
   o.search.changeTime = *r.changeTime.value;
   o.search.walkThreads = *r.threads.value;
@@ -102,6 +104,7 @@ OptionLayer optionLayerOf(const JobOptions& o, const std::string& where) {
   layer.includeSubfolders.set(o.search.includeSubfolders, where);
   layer.excludedSubfolders.set(o.search.excludedSubfolders, where);
   layer.excludedExtensions.set(o.search.excludedExtensions, where);
+  layer.excludedNames.set(o.search.excludedNames, where);
   layer.perFolder.set(o.search.perFolder, where);
   layer.changeTime.set(o.search.changeTime, where);
   layer.dirAbs.set(o.copy.dirAbs, where);

@@ -55,7 +55,7 @@ class Walk {
     if (!rules_.entersSubfolders()) return;
     if (name == "." || name == ".." || rules_.skipsFolderNamed(name)) return;
     const std::string full = joinPath(stack_.path(), name);
-    if (rules_.isExcludedFolder(full)) return;
+    if (rules_.leavesOutFolder(full, name, WalkRules::Counting::Counted)) return;
     if (isLeftOut(name)) return;
     struct stat st {};
     if (rules_.takesChangedFolders() && lookUp(name, st) &&
@@ -69,7 +69,7 @@ class Walk {
 
   // A regular file, or a symbolic link taken by its own time.
   void visitFile(const std::string& name) {
-    if (rules_.skipsFileNamed(name)) return;
+    if (rules_.skipsFileNamed(name, WalkRules::Counting::Counted)) return;
     struct stat st {};
     if (!lookUp(name, st)) return;
     if (rules_.wholeFolder() ||

@@ -31,7 +31,10 @@ struct WalkFilter {
   std::string sourceText;
   std::vector<std::string> excludedSubfolders;
   std::vector<std::string> excludedExtensions;  // without the dot
-  bool perFolder = false;                       // per-folder mode
+  // Name patterns (engine/search/name_patterns.h): a file or folder whose own name one matches
+  // is left out wherever it lies, a folder with everything below it.
+  std::vector<std::string> excludedNames;
+  bool perFolder = false;  // per-folder mode
   SinceThreshold since = SinceThreshold::forDay(0);
   // Files (and folders standing for every file below them) taken whatever their times: what
   // the job's earlier runs could not carry. None: no file waits.

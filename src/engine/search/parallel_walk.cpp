@@ -46,6 +46,8 @@ struct Frame {
 };
 
 class ParallelWalk {
+  using Counting = WalkRules::Counting;
+
  public:
   ParallelWalk(const WalkFilter& filter, WalkMode mode, WalkVisitor& visitor, unsigned threads,
                const WalkDescriptors& held, bool remote, bool consumerHelps)
@@ -99,7 +101,7 @@ class ParallelWalk {
   }
 
   void visitFolder(const ListedEntry& listed, std::size_t index) {
-    if (!isEnteredOrTaken(listed, path_)) return;
+    if (!isEnteredOrTaken(listed, path_, Counting::Counted)) return;
     const EntryLookup& lookup = listed.lookup;
     if (rules_.takesChangedFolders() && isUpdatedSince(listed, path_)) {
       take(joinPath(path_, listed.entry.name), lookup);
@@ -116,28 +118,29 @@ class ParallelWalk {
   }
 
   void visitFile(const ListedEntry& listed) {
-    if (rules_.skipsFileNamed(listed.entry.name)) return;
+    if (rules_.skipsFileNamed(listed.entry.name, Counting::Counted)) return;
     const EntryLookup& lookup = listed.lookup;
     if (rules_.wholeFolder() ? lookup.state == EntryLookup::State::Found
                              : isUpdatedSince(listed, path_))
       take(joinPath(path_, listed.entry.name), lookup);
   }
 
-  // A folder entry that the walk enters, or takes whole in per-folder mode.
-  bool isEnteredOrTaken(const ListedEntry& listed, std::string_view folderPath) const {
-    if (!rules_.entersSubfolders() || isDotEntry(listed.entry.name) ||
-        rules_.skipsFolderNamed(listed.entry.name))
+  // A folder entry that the walk enters, or takes whole in per-folder mode; `counting` when
+  // the walk hands it out, not when it reads ahead.
+  bool isEnteredOrTaken(const ListedEntry& listed, std::string_view folderPath,
+                        Counting counting) const {
+    const std::string_view name = listed.entry.name;
+    if (!rules_.entersSubfolders() || isDotEntry(name) || rules_.skipsFolderNamed(name))
       return false;
-    if (rules_.excludesFolders() &&
-        rules_.isExcludedFolder(joinPath(folderPath, listed.entry.name)))
-      return false;
+    if (rules_.leavesOutFolder(joinPath(folderPath, name), name, counting)) return false;
     const EntryLookup& lookup = listed.lookup;
     return !(rules_.hasLeftOutFolder() && lookup.state == EntryLookup::State::Found &&
              rules_.isLeftOut(lookup.device, lookup.inode));
   }
 
   bool isEntered(const ListedEntry& listed, std::string_view folderPath) const {
-    return kindOf(listed) == EntryKind::Folder && isEnteredOrTaken(listed, folderPath) &&
+    return kindOf(listed) == EntryKind::Folder &&
+           isEnteredOrTaken(listed, folderPath, Counting::Uncounted) &&
            !(rules_.takesChangedFolders() && isUpdatedSince(listed, folderPath));
   }
 
@@ -159,7 +162,7 @@ class ParallelWalk {
                (rules_.hasLeftOutFolder() || rules_.takesChangedFolders());
       case EntryKind::File:
       case EntryKind::Link:
-        return !rules_.skipsFileNamed(entry.name);
+        return !rules_.skipsFileNamed(entry.name, Counting::Uncounted);
       case EntryKind::Skipped:
         return false;
     }

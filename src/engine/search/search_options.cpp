@@ -10,6 +10,7 @@ WalkFilter walkFilterOf(const SearchOptions& options, const std::string& destina
   filter.sourceText = cleanSourceFolder(options.sourceFolder);
   filter.excludedSubfolders = options.excludedSubfolders;
   filter.excludedExtensions = options.excludedExtensions;
+  filter.excludedNames = options.excludedNames;
   filter.perFolder = options.perFolder;
   filter.since = SinceThreshold::forDay(options.since).withChangeTime(options.changeTime);
   filter.leftOutFolder = destinationInsideSource(filter.sourceText, destination);

@@ -17,6 +17,7 @@ struct SearchOptions {
   bool perFolder = false;  // a changed file's folder is listed instead of the file
   std::vector<std::string> excludedSubfolders;  // entries below the source folder
   std::vector<std::string> excludedExtensions;  // without the dot
+  std::vector<std::string> excludedNames;       // name patterns, at any depth
   // Files whose change time (ctime) is on or after the day are found too: moved, renamed or
   // unpacked files that kept an old last-write time.
   bool changeTime = true;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "engine/search/name_patterns.h"
 #include "platform/ascii_text.h"
 #include "platform/path_text.h"
 #include "platform/posix/temporary_names.h"
@@ -23,6 +24,7 @@ WalkRules::WalkRules(const WalkFilter& filter, WalkMode mode)
   }
   for (const std::string& extension : filter.excludedExtensions)
     excludedExtensions_.push_back("." + asciiLowered(extension));
+  excludedNames_ = filter.excludedNames;
 }
 
 namespace {
@@ -41,18 +43,47 @@ bool countedMatch(const std::vector<std::string>& list, const std::string& value
 
 }  // namespace
 
-bool WalkRules::isExcludedFolder(const std::string& path) const {
-  ExclusionTally* tally = filter_.exclusionTally;
+bool WalkRules::leavesOutFolder(const std::string& path, std::string_view name,
+                                Counting counting) const {
+  if (excludedFolders_.empty() && excludedNames_.empty()) return false;
+  // A counted decision asks every exclusion, so that each one that fits is counted as met.
+  const bool byPath = isExcludedFolder(path, counting);
+  if (byPath && counting == Counting::Uncounted) return true;
+  return matchesExcludedName(name, counting) || byPath;
+}
+
+bool WalkRules::skipsFileNamed(std::string_view name, Counting counting) const {
+  if (sizesOnly_) return false;
+  if (isTemporaryName(name)) return true;
+  const bool byExtension = hasExcludedExtension(name, counting);
+  if (byExtension && counting == Counting::Uncounted) return true;
+  return matchesExcludedName(name, counting) || byExtension;
+}
+
+bool WalkRules::isExcludedFolder(const std::string& path, Counting counting) const {
+  if (excludedFolders_.empty()) return false;
+  ExclusionTally* tally = tallyFor(counting);
   return countedMatch(excludedFolders_, path, tally ? &tally->folders : nullptr);
 }
 
-bool WalkRules::skipsFileNamed(std::string_view name) const {
-  if (sizesOnly_) return false;
-  if (isTemporaryName(name)) return true;
+bool WalkRules::hasExcludedExtension(std::string_view name, Counting counting) const {
   if (excludedExtensions_.empty()) return false;
-  ExclusionTally* tally = filter_.exclusionTally;
+  ExclusionTally* tally = tallyFor(counting);
   return countedMatch(excludedExtensions_, fileExtensionOf(name),
                       tally ? &tally->extensions : nullptr);
+}
+
+bool WalkRules::matchesExcludedName(std::string_view name, Counting counting) const {
+  if (excludedNames_.empty()) return false;
+  ExclusionTally* tally = tallyFor(counting);
+  bool matched = false;
+  for (std::size_t i = 0; i < excludedNames_.size(); ++i) {
+    if (!matchesNamePattern(excludedNames_[i], name)) continue;
+    matched = true;
+    if (!tally) return true;
+    tally->names[i].fetch_add(1, std::memory_order_relaxed);
+  }
+  return matched;
 }
 
 bool WalkRules::isUpdatedSince(std::string_view folderPath, std::string_view name,

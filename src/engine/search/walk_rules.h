@@ -37,11 +37,17 @@ class WalkRules {
   bool isUpdatedSince(std::string_view folderPath, std::string_view name,
                       std::int64_t modifiedSeconds, std::int64_t changedSeconds) const;
 
-  bool excludesFolders() const { return !excludedFolders_.empty(); }
-  // The folder at this path is one of the excluded subfolders.
-  bool isExcludedFolder(const std::string& path) const;
-  // A file or link left out by its name: an excluded extension or a copier's temporary file.
-  bool skipsFileNamed(std::string_view name) const;
+  // Whether a decision counts in the filter's exclusion tally: only the decision that hands an
+  // entry out or leaves it out does, never a look ahead (the parallel walk's workers and its
+  // read-ahead), so that the counts are the same whatever the number of threads.
+  enum class Counting { Counted, Uncounted };
+
+  // A subfolder `name` of the folder at `path`'s parent, at `path`, is left out: it is one of
+  // the excluded subfolders, or a name pattern matches its name.
+  bool leavesOutFolder(const std::string& path, std::string_view name, Counting counting) const;
+  // A file or link left out by its name: an excluded extension, a name pattern, or a copier's
+  // temporary file.
+  bool skipsFileNamed(std::string_view name, Counting counting) const;
   // A subfolder not entered for its name: the copy's kept versions, and a dot folder when a
   // folder's size is summed.
   bool skipsFolderNamed(std::string_view name) const {
@@ -50,12 +56,19 @@ class WalkRules {
 
  private:
   bool waits(std::string_view folderPath, std::string_view name) const;
+  bool isExcludedFolder(const std::string& path, Counting counting) const;
+  bool hasExcludedExtension(std::string_view name, Counting counting) const;
+  bool matchesExcludedName(std::string_view name, Counting counting) const;
+  ExclusionTally* tallyFor(Counting counting) const {
+    return counting == Counting::Counted ? filter_.exclusionTally : nullptr;
+  }
 
   const WalkFilter& filter_;
   bool wholeFolder_;
   bool sizesOnly_;
   std::vector<std::string> excludedFolders_;
   std::vector<std::string> excludedExtensions_;
+  std::vector<std::string> excludedNames_;
   // Whether the folder last asked about lies in a waiting folder: a folder's entries come one
   // after the other, so the answer is worked out once a folder.
   mutable std::string waitingAskedFor_;

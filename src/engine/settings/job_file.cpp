@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "engine/search/name_patterns.h"
+#include "engine/settings/comma_text.h"
 #include "engine/settings/condition_file.h"
 #include "engine/settings/profile_file.h"
 #include "engine/settings/stored_options.h"
@@ -57,6 +59,16 @@ class JobKeys {
     read("RetryWait", layer_.retryWait,
          [](const std::string& text) { return parseRetryWait(text); });
   }
+  // Comma text; a pattern that cannot name anything refuses the whole value.
+  void readNamePatterns() {
+    read("ExcludeNames", layer_.excludedNames,
+         [](const std::string& text) -> std::optional<std::vector<std::string>> {
+           std::vector<std::string> patterns = fromCommaText(text);
+           for (const std::string& pattern : patterns)
+             if (namePatternFault(pattern) != NamePatternFault::None) return std::nullopt;
+           return patterns;
+         });
+  }
   void readText(const char* key, Said<std::string>& option) {
     if (const auto value = file_.readValue(JobSection, key)) option.set(*value, place(key));
   }
@@ -102,6 +114,7 @@ Expected<OptionLayer, JobFileProblem> readJobFile(const std::string& path) {
   keys.readSwitch("Verify", layer.verify);
   keys.readSwitch("KeepReplaced", layer.keepReplaced);
   keys.readText("VersionsFolder", layer.versionsFolder);
+  keys.readNamePatterns();
   keys.readPruneDays();
   keys.readThreads();
   keys.readRetries();
@@ -125,7 +138,8 @@ Result<> writeJobFile(const std::string& path, const SearchOptions& search,
       {JobSection, "Retries", std::to_string(copy.retry.retries)},
       {JobSection, "RetryWait", retryWaitText(copy.retry.wait)},
       {JobSection, "KeepReplaced", profileBoolText(copy.keepReplaced)},
-      {JobSection, "VersionsFolder", copy.versionsFolder}};
+      {JobSection, "VersionsFolder", copy.versionsFolder},
+      {JobSection, "ExcludeNames", toCommaText(search.excludedNames)}};
   if (copy.pruneVersionsDays)
     keys.push_back({JobSection, "PruneVersions", std::to_string(*copy.pruneVersionsDays)});
   return file.writeInOrder(keys);

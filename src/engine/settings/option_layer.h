@@ -28,6 +28,7 @@ struct OptionLayer {
   Said<bool> includeSubfolders;
   Said<std::vector<std::string>> excludedSubfolders;
   Said<std::vector<std::string>> excludedExtensions;
+  Said<std::vector<std::string>> excludedNames;  // name patterns, matched at any depth
   Said<bool> perFolder;
   Said<bool> changeTime;  // also take files whose change time (ctime) is on or after the day
   Said<bool> dirAbs;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/search/name_patterns.h"
 #include "engine/settings/comma_text.h"
 #include "platform/posix/filesystem.h"
 #include "platform/posix/user_info.h"
@@ -52,6 +53,7 @@ MainWindowSettings readMainWindowSettings(const ProfileFile& file) {
   s.retry.retries = parseRetries(file.readString(Option, "Retries", "")).value_or(s.retry.retries);
   s.retry.wait = parseRetryWait(file.readString(Option, "RetryWait", "")).value_or(s.retry.wait);
   s.excludedExtensions = fromCommaText(file.readString(Option, "EscExt", ""));
+  s.excludedNames = usableNamePatterns(fromCommaText(file.readString(Option, "ExcludeNames", "")));
   for (std::size_t c = 0; c < s.columnWidths.size(); ++c)
     s.columnWidths[c] = file.readInteger(ListView, columnWidthKey(c), s.columnWidths[c]);
   s.top = file.readInteger(Window, "Top", 0);
@@ -72,6 +74,7 @@ Result<> writeSettingsAtClose(ProfileFile& file, const MainWindowSettings& s) {
       {Option, "PickupFolder", profileBoolText(s.perFolder)},
       {Option, "Overwrite", std::to_string(s.overwrite)},
       {Option, "EscExt", toCommaText(s.excludedExtensions)},
+      {Option, "ExcludeNames", toCommaText(s.excludedNames)},
       {Option, "ChangeTime", profileBoolText(s.changeTime)},
       {Option, "KeepReplaced", profileBoolText(s.keepReplaced)},
       {Option, "VersionsFolder", s.versionsFolder},
@@ -115,6 +118,9 @@ OptionLayer optionLayerOf(const ProfileFile& file) {
     layer.versionsFolder.set(*value, keyPlace(file, Option, "VersionsFolder"));
   if (const auto value = file.readValue(Option, "EscExt"))
     layer.excludedExtensions.set(fromCommaText(*value), keyPlace(file, Option, "EscExt"));
+  if (const auto value = file.readValue(Option, "ExcludeNames"))
+    layer.excludedNames.set(usableNamePatterns(fromCommaText(*value)),
+                            keyPlace(file, Option, "ExcludeNames"));
   const auto overwrite = file.readValue(Option, "Overwrite");
   if (const auto number = overwrite ? parseProfileInteger(*overwrite) : std::nullopt)
     layer.overwrite.set(overwritePolicyOf(*number), keyPlace(file, Option, "Overwrite"));
@@ -139,6 +145,7 @@ OptionLayer builtInOptions() {
   layer.includeSubfolders.set(defaults.includeSubfolders, "");
   layer.excludedSubfolders.set({}, "");
   layer.excludedExtensions.set(defaults.excludedExtensions, "");
+  layer.excludedNames.set(defaults.excludedNames, "");
   layer.perFolder.set(defaults.perFolder, "");
   layer.changeTime.set(defaults.changeTime, "");
   layer.dirAbs.set(defaults.dirAbs, "");

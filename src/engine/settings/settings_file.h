@@ -47,6 +47,9 @@ struct MainWindowSettings {
   // only, and a value that is not one of theirs leaves the default
   RetryPolicy retry;
   std::vector<std::string> excludedExtensions;
+  // Option/ExcludeNames: name patterns that leave a file or folder out at any depth, as comma
+  // text; a pattern that cannot name anything (empty, or with a "/") is dropped on reading
+  std::vector<std::string> excludedNames;
   // ListView/Column0Width..Column4Width; -1 where none is stored: the window then gives the
   // column a width that fits its header and texts.
   std::array<std::int32_t, 5> columnWidths{-1, -1, -1, -1, -1};

@@ -8,6 +8,7 @@ SearchOptions storedSearchOptions(const MainWindowSettings& settings) {
   search.includeSubfolders = settings.includeSubfolders;
   search.perFolder = settings.perFolder;
   search.excludedExtensions = settings.excludedExtensions;
+  search.excludedNames = settings.excludedNames;
   search.changeTime = settings.changeTime;
   search.walkThreads = settings.threads;
   return search;
@@ -32,6 +33,7 @@ void storeOptions(const SearchOptions& search, const CopyOptions& copy,
   settings.includeSubfolders = search.includeSubfolders;
   settings.perFolder = search.perFolder;
   settings.excludedExtensions = search.excludedExtensions;
+  settings.excludedNames = search.excludedNames;
   settings.changeTime = search.changeTime;
   settings.threads = search.walkThreads;
   settings.to = copy.destination;

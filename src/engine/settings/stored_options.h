@@ -11,8 +11,8 @@
 
 namespace nuvelo {
 
-// The search options the settings file holds: source folder, subfolder switch, per-folder mode
-// and excluded extensions (the day and the excluded subfolders are not kept there).
+// The search options the settings file holds: source folder, subfolder switch, per-folder mode,
+// excluded extensions and name patterns (the day and the excluded subfolders are not kept there).
 SearchOptions storedSearchOptions(const MainWindowSettings& settings);
 // The copy options the settings file holds: destination, path mode, drive-letter folder,
 // overwrite policy and verify.

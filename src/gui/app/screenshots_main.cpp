@@ -175,6 +175,7 @@ int main(int argc, char* argv[]) {
 
   nuvelo::DetailOptions detail = form.detailOptions();
   detail.search.changeTime = true;  // as a user's settings have it
+  detail.search.excludedNames = {"node_modules", "~$*", "*.tmp", "Thumbs.db", ".DS_Store"};
   form.detailSettingsDialog->load(detail);
   form.detailSettingsDialog->pages->setCurrentIndex(0);
   saved =
@@ -182,6 +183,9 @@ int main(int argc, char* argv[]) {
   form.detailSettingsDialog->pages->setCurrentIndex(1);
   saved =
       save(*form.detailSettingsDialog, folder, QStringLiteral("detail-settings-2.png")) && saved;
+  form.detailSettingsDialog->pages->setCurrentIndex(2);
+  saved =
+      save(*form.detailSettingsDialog, folder, QStringLiteral("detail-settings-3.png")) && saved;
   form.detailSettingsDialog->hide();
 
   // The user of the sample paths (/home/user), whoever renders the pictures.

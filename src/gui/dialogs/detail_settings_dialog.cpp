@@ -6,9 +6,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
 
+#include "engine/search/name_patterns.h"
 #include "gui/widgets/list_texts.h"
 #include "gui/widgets/radio_group.h"
 #include "gui/widgets/scale_to_font.h"
@@ -57,6 +59,14 @@ QCheckBox* checkBox(const char* name, const std::string& text, QWidget* parent, 
   return placed(new QCheckBox(qt(text), parent), name, geometry);
 }
 
+// A page of the dialog's tabs, added after those already there.
+QWidget* addedPage(QTabWidget& pages, const char* name, const std::string& title) {
+  auto* page = new QWidget;
+  page->setObjectName(QString::fromLatin1(name));
+  pages.addTab(page, qt(title));
+  return page;
+}
+
 QStringList qtTexts(const std::vector<std::string>& texts) {
   QStringList list;
   for (const std::string& text : texts) list << qt(text);
@@ -85,6 +95,7 @@ DetailSettingsDialog::DetailSettingsDialog(Adopt adopt, QWidget* parent)
   pages = placed(new QTabWidget(this), "PageControl1", {8, 4, 297, 289 + ExtraHeight});
   buildExtensionPage(texts);
   buildSearchCopyPage(texts);
+  buildNamePage(texts);
   buildTabOrder();
   scaleToFont(*this);
 
@@ -97,9 +108,7 @@ DetailSettingsDialog::DetailSettingsDialog(Adopt adopt, QWidget* parent)
 }
 
 void DetailSettingsDialog::buildExtensionPage(const DetailSettingsTexts& texts) {
-  extensionPathPage = new QWidget;
-  extensionPathPage->setObjectName(QStringLiteral("TabSheet1"));
-  pages->addTab(extensionPathPage, qt(texts.extensionPathPage));
+  extensionPathPage = addedPage(*pages, "TabSheet1", texts.extensionPathPage);
   extensionGroup = group("GrpKakutyo", texts.extensionGroup, extensionPathPage, {10, 8, 270, 153});
   extensionLabel = label("Label1", texts.extensionCaption, extensionGroup, {24, 18});
   extensionEdit = placed(new QLineEdit(extensionGroup), "EdtKakutyo", {120, 16, 81, 20});
@@ -116,9 +125,7 @@ void DetailSettingsDialog::buildExtensionPage(const DetailSettingsTexts& texts) 
 }
 
 void DetailSettingsDialog::buildSearchCopyPage(const DetailSettingsTexts& texts) {
-  searchCopyPage = new QWidget;
-  searchCopyPage->setObjectName(QStringLiteral("TabSheet2"));
-  pages->addTab(searchCopyPage, qt(texts.searchCopyPage));
+  searchCopyPage = addedPage(*pages, "TabSheet2", texts.searchCopyPage);
   searchGroup =
       group("GroupBox1", texts.searchGroup, searchCopyPage, {10, 8, 270, 65 + ChangeTimeRoom});
   perFolderCheckBox = checkBox("cbxPickupFolder", texts.perFolder, searchGroup, {16, 18, 233, 17});
@@ -136,6 +143,15 @@ void DetailSettingsDialog::buildSearchCopyPage(const DetailSettingsTexts& texts)
   copyNoticeCheckBox = checkBox("cbShowResult", texts.copyNotice, copyGroup, {16, 144, 201, 17});
   keepReplacedCheckBox = tippedCheckBox("cbxKeepReplaced", texts.keepReplaced,
                                         texts.keepReplacedTip, copyGroup, {16, 166, 233, 17});
+}
+
+void DetailSettingsDialog::buildNamePage(const DetailSettingsTexts& texts) {
+  namePage = addedPage(*pages, "TabSheet3", texts.namePage);
+  nameGroup = group("GrpExcludeNames", texts.nameGroup, namePage, {10, 8, 270, 285});
+  nameNoteLabel = label("LblExcludeNames", texts.nameNote, nameGroup, {16, 20});
+  excludedNamesEdit = placed(new QPlainTextEdit(nameGroup), "MemExcludeNames", {16, 92, 238, 180});
+  excludedNamesEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
+  excludedNamesEdit->setTabChangesFocus(true);
 }
 
 void DetailSettingsDialog::buildTabOrder() {
@@ -156,7 +172,8 @@ void DetailSettingsDialog::buildTabOrder() {
                                  overwriteGroup->item(3),
                                  driveLetterCheckBox,
                                  copyNoticeCheckBox,
-                                 keepReplacedCheckBox};
+                                 keepReplacedCheckBox,
+                                 excludedNamesEdit};
   for (qsizetype i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
 }
 
@@ -173,6 +190,7 @@ void DetailSettingsDialog::load(const DetailOptions& settings) {
   perFolderCheckBox->setChecked(settings.search.perFolder);
   changeTimeCheckBox->setChecked(settings.search.changeTime);
   keepReplacedCheckBox->setChecked(settings.copy.keepReplaced);
+  excludedNamesEdit->setPlainText(qt(namePatternsText(settings.search.excludedNames)));
 }
 
 DetailOptions DetailSettingsDialog::edited() const {
@@ -185,6 +203,7 @@ DetailOptions DetailSettingsDialog::edited() const {
   settings.copy.overwrite = overwriteGroup->itemIndex();
   settings.showCopyNotice = copyNoticeCheckBox->isChecked();
   settings.copy.keepReplaced = keepReplacedCheckBox->isChecked();
+  settings.search.excludedNames = namePatternsOf(utf8(excludedNamesEdit->toPlainText()));
   return settings;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The detail settings dialog (design name frmConf): excluded extensions, path mode, per-folder
-// mode, overwrite policy, drive-letter folder, the copy-finished notice switch and whether
-// replaced files are kept. Made once and
+// mode, overwrite policy, drive-letter folder, the copy-finished notice switch, whether
+// replaced files are kept, and the names excluded at any depth. Made once and
 // reused; each showing loads the settings it is given, and "OK" hands the edited settings to
 // the owner, which may refuse them and keep the dialog open.
 
@@ -16,6 +16,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
 class QWidget;
@@ -25,10 +26,10 @@ namespace nuvelo {
 class RadioGroup;
 struct DetailSettingsTexts;
 
-// What the dialog edits: of the search, per-folder mode and the excluded extensions; of the
-// copy, the path mode, the drive-letter folder, the overwrite policy and whether replaced files
-// are kept; and whether the copy-finished notice shows. Every other member passes through
-// unchanged.
+// What the dialog edits: of the search, per-folder mode, the excluded extensions and the name
+// patterns; of the copy, the path mode, the drive-letter folder, the overwrite policy and whether
+// replaced files are kept; and whether the copy-finished notice shows. Every other member passes
+// through unchanged.
 struct DetailOptions {
   SearchOptions search;
   CopyOptions copy;
@@ -68,6 +69,12 @@ class DetailSettingsDialog : public QDialog {
   // Each file the copy replaces is kept in the versions folder (the settings file's
   // VersionsFolder, else the destination's .nuvelo-versions).
   QCheckBox* keepReplacedCheckBox = nullptr;
+  // Name patterns, one a line: files and folders whose names they match are left out at any
+  // depth (engine/search/name_patterns.h).
+  QWidget* namePage = nullptr;
+  QGroupBox* nameGroup = nullptr;
+  QLabel* nameNoteLabel = nullptr;
+  QPlainTextEdit* excludedNamesEdit = nullptr;
 
   // Shows `settings` in the controls, for the next showing.
   void load(const DetailOptions& settings);
@@ -96,6 +103,7 @@ class DetailSettingsDialog : public QDialog {
  private:
   void buildExtensionPage(const DetailSettingsTexts& texts);
   void buildSearchCopyPage(const DetailSettingsTexts& texts);
+  void buildNamePage(const DetailSettingsTexts& texts);
   void buildTabOrder();
 
   Adopt adopt_;

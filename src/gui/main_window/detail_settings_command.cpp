@@ -2,6 +2,7 @@
 // accepted ones back; the window takes them, writes the two options the settings file keeps at
 // once, and searches again when the per-folder mode changed while rows are listed.
 
+#include "engine/search/name_patterns.h"
 #include "engine/settings/folder_rules.h"
 #include "engine/settings/settings_lock.h"
 #include "gui/dialogs/detail_settings_dialog.h"
@@ -33,6 +34,7 @@ void MainWindow::setDetailOptions(const DetailOptions& settings) {
   search_.perFolder = settings.search.perFolder;
   search_.changeTime = settings.search.changeTime;
   search_.excludedExtensions = settings.search.excludedExtensions;
+  search_.excludedNames = settings.search.excludedNames;
   copy_.dirAbs = settings.copy.dirAbs;
   copy_.addDriveLetter = settings.copy.addDriveLetter;
   copy_.overwrite = settings.copy.overwrite;
@@ -40,12 +42,27 @@ void MainWindow::setDetailOptions(const DetailOptions& settings) {
   showCopyNotice_ = settings.showCopyNotice;
 }
 
-// The extensions, the path mode, the drive-letter folder and the overwrite policy apply before
-// the settings file is written; when it cannot be, the error is shown, they stay applied, and
-// the rest (the notice switch and per-folder mode) does not: the dialog stays open.
+// A name pattern that can name nothing is shown, and nothing is taken: the dialog stays open
+// for the user to mend it. Blank lines were dropped already; a "/" is the one mistake left.
+bool MainWindow::refusesExcludedNames(const std::vector<std::string>& patterns) {
+  for (const std::string& pattern : patterns)
+    if (namePatternFault(pattern) != NamePatternFault::None) {
+      boxes().show(MessageKind::Warning, slashInExcludedNameText(pattern), MessageButtons::Ok,
+                   positionedPlacement());
+      return true;
+    }
+  return false;
+}
+
+// The extensions, the name patterns, the path mode, the drive-letter folder and the overwrite
+// policy apply before the settings file is written; when it cannot be, the error is shown, they
+// stay applied, and the rest (the notice switch and per-folder mode) does not: the dialog stays
+// open. The name patterns are kept in the settings file at close, as the extensions are.
 bool MainWindow::adoptDetailOptions(const DetailOptions& settings) {
+  if (refusesExcludedNames(settings.search.excludedNames)) return false;
   const bool pathModeChanged = settings.copy.dirAbs != copy_.dirAbs;
   search_.excludedExtensions = settings.search.excludedExtensions;
+  search_.excludedNames = usableNamePatterns(settings.search.excludedNames);
   copy_.dirAbs = settings.copy.dirAbs;
   if (pathModeChanged) convertRowPaths();
   copy_.addDriveLetter = settings.copy.addDriveLetter;

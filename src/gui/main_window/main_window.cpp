@@ -134,6 +134,7 @@ void MainWindow::applySettings(const MainWindowSettings& s) {
   showCopyNotice_ = s.showResult;
   search_.perFolder = search.perFolder;
   search_.excludedExtensions = search.excludedExtensions;
+  search_.excludedNames = search.excludedNames;
   search_.walkThreads = search.walkThreads;
   search_.changeTime = search.changeTime;
   for (int c = 0; c < ResultListModel::ColumnCount; ++c) {

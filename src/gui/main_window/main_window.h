@@ -288,6 +288,7 @@ class MainWindow : public QMainWindow, public SignalClosable {
   void takeSinceDateFromPicker();
   void applyConditions(const SearchConditions& conditions);
   bool adoptDetailOptions(const DetailOptions& settings);
+  bool refusesExcludedNames(const std::vector<std::string>& patterns);
   void convertRowPaths();
   void applySettings(const MainWindowSettings& settings);
   void applyWindowBounds(const MainWindowSettings& settings);

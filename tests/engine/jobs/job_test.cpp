@@ -243,6 +243,8 @@ TEST(JobFile, HoldsAWholeJobAndOpensAsAConditionFile) {
   search.includeSubfolders = true;
   search.excludedSubfolders = {"/obj"};
   search.excludedExtensions = {"tmp"};
+  // Any name, a comma, a quote or a blank in it too, comes back as it went.
+  search.excludedNames = {"~$*", "a,b", "say \"hi\"", " x ", "node_modules"};
   search.perFolder = true;
   search.changeTime = false;
   search.walkThreads = 4;
@@ -265,6 +267,8 @@ TEST(JobFile, HoldsAWholeJobAndOpensAsAConditionFile) {
   EXPECT_EQ(back.search.sourceFolder, "/data/src");
   EXPECT_EQ(back.search.excludedSubfolders, search.excludedSubfolders);
   EXPECT_EQ(back.search.excludedExtensions, search.excludedExtensions);
+  EXPECT_EQ(back.search.excludedNames, search.excludedNames);
+  EXPECT_EQ(layer->excludedNames.where, path + " [Job] ExcludeNames");
   EXPECT_TRUE(back.search.perFolder);
   EXPECT_FALSE(back.search.changeTime);
   EXPECT_EQ(back.search.walkThreads, 4u);
@@ -294,9 +298,10 @@ TEST(JobFile, RefusesWhatItCannotTake) {
   const auto untyped = readJobFile(folder.file("plain.ini"));
   ASSERT_FALSE(untyped);
   EXPECT_EQ(untyped.error().kind, JobFileProblem::Kind::NotAJobFile);
-  for (const char* bad : {"Overwrite=sometimes", "Overwrite=7", "Verify=yes", "Threads=-1",
-                          "Retries=101", "Retries=two", "RetryWait=-1", "RetryWait=0.5s",
-                          "KeepReplaced=yes", "PruneVersions=-3", "PruneVersions=week"}) {
+  for (const char* bad :
+       {"Overwrite=sometimes", "Overwrite=7", "Verify=yes", "Threads=-1", "Retries=101",
+        "Retries=two", "RetryWait=-1", "RetryWait=0.5s", "KeepReplaced=yes", "PruneVersions=-3",
+        "PruneVersions=week", "ExcludeNames=*.tmp,node_modules/x", "ExcludeNames=*.tmp,,a"}) {
     writeFile(folder.file("bad.dat"),
               std::string("[Application]\nNVOFile=1\n[Job]\n") + bad + "\n");
     const auto refused = readJobFile(folder.file("bad.dat"));

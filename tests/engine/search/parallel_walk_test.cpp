@@ -40,10 +40,26 @@ struct Transcript : WalkVisitor {
   long entries = 0;
 };
 
+std::string countsText(const char* kind, const std::vector<std::atomic<std::uint64_t>>& counts) {
+  std::string text = kind;
+  for (const auto& count : counts) text += " " + std::to_string(count.load());
+  return text + "\n";
+}
+
 std::string transcriptOf(const std::string& root, const WalkFilter& filter, WalkMode mode) {
   Transcript transcript;
   walkFolder(root, filter, mode, transcript);
   return transcript.text + "entries " + std::to_string(transcript.entries) + "\n";
+}
+
+// With how often each exclusion left something out, which must not depend on the threads.
+std::string talliedTranscriptOf(const std::string& root, WalkFilter filter, WalkMode mode) {
+  ExclusionTally tally(filter.excludedSubfolders.size(), filter.excludedExtensions.size(),
+                       filter.excludedNames.size());
+  filter.exclusionTally = &tally;
+  const std::string walked = transcriptOf(root, filter, mode);
+  return walked + countsText("folders", tally.folders) +
+         countsText("extensions", tally.extensions) + countsText("names", tally.names);
 }
 
 // A random tree: folders of random width and depth, files of random names, sizes and days
@@ -136,6 +152,9 @@ WalkFilter filterFor(const FilterCase& c, const RandomTree& tree, const std::str
   f.perFolder = c.perFolder;
   if (c.excludes) {
     f.excludedExtensions = {"bak", "jpg"};
+    // Names at any depth, folders and files alike; "*.tmp" also meets names the extensions
+    // leave out, and "nowhere" meets nothing.
+    f.excludedNames = {"*.tmp", "x y-*", "report-1?", "\xE6\x97\xA5*", "data.bak-*", "nowhere"};
     if (tree.folders().size() > 1) f.excludedSubfolders = {tree.folders()[1].substr(root.size())};
   }
   if (c.leavesOutAFolder && tree.folders().size() > 2)
@@ -155,14 +174,14 @@ TEST(ParallelWalk, TellsExactlyWhatTheOneThreadWalkTellsInItsOrder) {
       WalkFilter filter = filterFor(c, tree, root);
       const auto both = testing::asOrdinaryUser([&] {
         filter.threads = 1;
-        std::string out = transcriptOf(root, filter, c.mode) + "--\n";
+        std::string out = talliedTranscriptOf(root, filter, c.mode) + "--\n";
         for (const unsigned threads : {2u, 4u, 16u}) {
           filter.threads = threads;
-          out += transcriptOf(root, filter, c.mode) + "--\n";
+          out += talliedTranscriptOf(root, filter, c.mode) + "--\n";
         }
         // Few descriptors: one folder read ahead, folders opened again on the way back.
         filter.descriptors = 6;
-        out += transcriptOf(root, filter, c.mode) + "--\n";
+        out += talliedTranscriptOf(root, filter, c.mode) + "--\n";
         return out;
       });
       ASSERT_TRUE(both) << "the walks did not finish";

@@ -31,6 +31,7 @@ TEST(SettingsFile, FirstStartGivesDefaults) {
   EXPECT_EQ(s.overwrite, 1);
   EXPECT_EQ(s.threads, 0u);  // chosen by the file system
   EXPECT_TRUE(s.excludedExtensions.empty());
+  EXPECT_TRUE(s.excludedNames.empty());
   EXPECT_EQ(s.columnWidths, (std::array<std::int32_t, 5>{-1, -1, -1, -1, -1}));  // not stored
   EXPECT_EQ(s.top, 0);
   EXPECT_EQ(s.left, 0);
@@ -45,6 +46,7 @@ TEST(SettingsFile, HandEditedValues) {
       path,
       "[default]\nfrom=\"/My Docs\"\nLastCopyDate=2024/05/01\n"
       "[Option]\nOverwrite=0x2\nDirKAI=5\nDirAbs=0\nShowResult=no\nEscExt=bak, tmp\nThreads=-3\n"
+      "ExcludeNames=~$*, sub/x, \"\", *.tmp, ~$*\n"
       "[ListView]\nColumn2Width=$40\n[Window]\nTop=30\nLeft=abc\n");
   const MainWindowSettings s = readMainWindowSettings(ProfileFile(path));
   EXPECT_EQ(s.from, "\"/My Docs\"");
@@ -55,6 +57,8 @@ TEST(SettingsFile, HandEditedValues) {
   EXPECT_TRUE(s.showResult);  // not a number: the default
   EXPECT_EQ(s.threads, 0u);   // no count below zero: chosen by the file system
   EXPECT_EQ(s.excludedExtensions, (std::vector<std::string>{"bak", "tmp"}));
+  // Patterns that can name nothing are dropped, and each is kept once.
+  EXPECT_EQ(s.excludedNames, (std::vector<std::string>{"~$*", "*.tmp"}));
   EXPECT_EQ(s.columnWidths[2], 64);
   EXPECT_EQ(s.top, 30);
   EXPECT_EQ(s.left, 0);
@@ -69,6 +73,7 @@ TEST(SettingsFile, CloseWritesItsKeysInOrderAndNoOthers) {
   s.includeSubfolders = false;
   s.overwrite = 2;
   s.excludedExtensions = {"bak", "a b"};
+  s.excludedNames = {"~$*", "a,b", ".DS_Store"};
   s.changeTime = false;
   s.keepReplaced = true;
   s.versionsFolder = "old versions";
@@ -86,6 +91,7 @@ TEST(SettingsFile, CloseWritesItsKeysInOrderAndNoOthers) {
   EXPECT_EQ(readFile(path),
             "[Default]\nFrom=/data/work\nTo=/media/backup\n"
             "[Option]\nDirKAI=0\nShowResult=1\nPickupFolder=0\nOverwrite=2\nEscExt=bak,\"a b\"\n"
+            "ExcludeNames=~$*,\"a,b\",.DS_Store\n"
             "ChangeTime=0\nKeepReplaced=1\nVersionsFolder=old versions\n"
             "[ListView]\nColumn0Width=101\nColumn1Width=81\nColumn2Width=51\nColumn3Width=101\n"
             "Column4Width=165\n"
@@ -96,6 +102,7 @@ TEST(SettingsFile, CloseWritesItsKeysInOrderAndNoOthers) {
   back.lastCopyDate = s.lastCopyDate;
   EXPECT_EQ(back.from, s.from);
   EXPECT_EQ(back.excludedExtensions, s.excludedExtensions);
+  EXPECT_EQ(back.excludedNames, s.excludedNames);
   EXPECT_FALSE(back.changeTime);
   EXPECT_TRUE(back.keepReplaced);
   EXPECT_EQ(back.versionsFolder, s.versionsFolder);

@@ -18,6 +18,7 @@ MainWindowSettings unusualSettings() {
   s.verify = true;
   s.threads = 7;
   s.excludedExtensions = {"bak", "a b"};
+  s.excludedNames = {"~$*", "a,b"};
   return s;
 }
 
@@ -38,6 +39,7 @@ TEST(StoredOptions, EveryOptionKeyGoesOutAndComesBack) {
   EXPECT_EQ(stored.verify, given.verify);
   EXPECT_EQ(stored.threads, given.threads);
   EXPECT_EQ(stored.excludedExtensions, given.excludedExtensions);
+  EXPECT_EQ(stored.excludedNames, given.excludedNames);
   // Keys that are no option stay as they were.
   EXPECT_FALSE(stored.showResult);
   EXPECT_EQ(stored.lastCopyDate, "2024/05/01");

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -64,9 +65,11 @@ TEST_F(DetailSettings, LayoutOfBothPages) {
   EXPECT_EQ(dialog->size(), QSize(317, 382));
   EXPECT_EQ(dialog->keepReplacedCheckBox->text(), QStringLiteral("置き換えるファイルを残す"));
   EXPECT_LE(dialog->keepReplacedCheckBox->geometry().bottom(), dialog->copyGroup->height());
-  EXPECT_EQ(dialog->pages->count(), 2);
+  EXPECT_EQ(dialog->pages->count(), 3);
   EXPECT_EQ(dialog->pages->tabText(0), QStringLiteral("拡張子・パス"));
   EXPECT_EQ(dialog->pages->tabText(1), QStringLiteral("検索・コピー"));
+  EXPECT_EQ(dialog->pages->tabText(2), QStringLiteral("ファイル名"));
+  EXPECT_EQ(dialog->nameGroup->title(), QStringLiteral("除外するファイル名"));
   EXPECT_EQ(dialog->extensionLabel->text(), QStringLiteral("除外する拡張子："));
   EXPECT_EQ(dialog->perFolderNoteLabel->text(),
             QStringLiteral("(注意：設定を変更すると再検索が必要)"));
@@ -187,6 +190,54 @@ TEST_F(DetailSettings, AcceptWritesBackConvertsRowsAndSavesTwoOptions) {
     d.onOk();
   });
   EXPECT_EQ(paths()[1], "/data/work/memo.txt");
+}
+
+// The names are typed one a line; the window keeps them in the settings file at close and shows
+// them again, one a line, in the next window's dialog.
+TEST_F(DetailSettings, ExcludedNamesAreStoredAndShownAgain) {
+  openDialog([](DetailSettingsDialog& d) {
+    EXPECT_TRUE(d.excludedNamesEdit->toPlainText().isEmpty());
+    d.excludedNamesEdit->setPlainText(
+        QStringLiteral("node_modules\n\n  ~$*  \n*.tmp\nThumbs,old.db\n*.tmp\n"));
+    d.okButton->click();
+  });
+  const std::vector<std::string> names = {"node_modules", "~$*", "*.tmp", "Thumbs,old.db"};
+  EXPECT_EQ(form->detailOptions().search.excludedNames, names);
+  EXPECT_EQ(readFile(settings.file("NVO.ini")), "[Option]\nDirAbs=1\nAddDriveLetter=1\n");
+  EXPECT_TRUE(form->close());
+  EXPECT_NE(readFile(settings.file("NVO.ini"))
+                .find("\nExcludeNames=node_modules,~$*,*.tmp,\"Thumbs,old.db\"\n"),
+            std::string::npos)
+      << readFile(settings.file("NVO.ini"));
+
+  open(settings.file("NVO.ini"));
+  EXPECT_EQ(form->detailOptions().search.excludedNames, names);
+  openDialog([](DetailSettingsDialog& d) {
+    EXPECT_EQ(d.excludedNamesEdit->toPlainText(),
+              QStringLiteral("node_modules\n~$*\n*.tmp\nThumbs,old.db"));
+    d.reject();
+  });
+}
+
+// A path is no name: the user is told, and the dialog stays open with nothing taken.
+TEST_F(DetailSettings, ExcludedNameWithASlashKeepsTheDialogOpen) {
+  bool stillOpen = false;
+  openDialog([&](DetailSettingsDialog& d) {
+    d.pathModeGroup->setItemIndex(1);
+    d.excludedNamesEdit->setPlainText(QStringLiteral("*.tmp\nproj/node_modules"));
+    d.onOk();
+    stillOpen = d.result() != QDialog::Accepted;
+    d.reject();
+  });
+  EXPECT_TRUE(stillOpen);
+  ASSERT_EQ(fakes.boxes.shown.size(), 1u);
+  EXPECT_EQ(fakes.boxes.shown[0].kind, MessageKind::Warning);
+  EXPECT_NE(fakes.boxes.shown[0].text.find("proj/node_modules に / は使えません"),
+            std::string::npos)
+      << fakes.boxes.shown[0].text;
+  EXPECT_TRUE(form->detailOptions().search.excludedNames.empty());
+  EXPECT_TRUE(form->detailOptions().copy.dirAbs);
+  EXPECT_FALSE(std::filesystem::exists(settings.file("NVO.ini")));
 }
 
 TEST_F(DetailSettings, CancelAndCloseBoxChangeNothing) {

@@ -386,6 +386,23 @@ TEST_F(Search, LinksAreListedAsLinksByTheirOwnTime) {
             form->resultModel()->text(static_cast<int>(file - rows.begin()), 2));
 }
 
+// The detail settings' names leave out files and folders at any depth; the excluded subfolders
+// still name one path below the source.
+TEST_F(Search, ExcludedNamesLeaveOutFilesAndFoldersAtAnyDepth) {
+  makeFile(source() + "/node_modules/top.js", localTime(2024, 5, 2));
+  makeFile(source() + "/sub/node_modules/x/i.js", localTime(2024, 5, 2));
+  makeFile(source() + "/sub/~$plan.docx", localTime(2024, 5, 2));
+  makeFile(source() + "/sub/.x.tmp", localTime(2024, 5, 2));
+  editDetailOptions(*form, [](DetailOptions& s) {
+    s.search.excludedNames = {"node_modules", "~$*", "*.tmp"};
+  });
+  form->sourceFolderEdit->setText(QString::fromStdString(source()));
+  form->searchButton->click();
+  testing::awaitRunEnd(*form);
+  EXPECT_EQ(column(0), (std::vector<QString>{"deeper.txt", "new.txt"}));
+  EXPECT_TRUE(boxes.shown.empty());
+}
+
 TEST_F(Search, TheDestinationInsideTheSourceIsLeftOut) {
   makeFile(source() + "/backup/new.txt", localTime(2024, 5, 2));
   form->sourceFolderEdit->setText(QString::fromStdString(source()));

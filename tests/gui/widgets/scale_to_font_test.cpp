@@ -156,6 +156,7 @@ const WindowCase EveryWindow[] = {
      }},
     {"DetailSettingsExtensionPage", [](Windows& w) -> QWidget& { return w.detailSettings(0); }},
     {"DetailSettingsSearchCopyPage", [](Windows& w) -> QWidget& { return w.detailSettings(1); }},
+    {"DetailSettingsNamePage", [](Windows& w) -> QWidget& { return w.detailSettings(2); }},
     {"CopyNotice", [](Windows& w) -> QWidget& { return w.notice(); }},
     {"CopyNoticeWithNotes",
      [](Windows& w) -> QWidget& {
