@@ -1,12 +1,12 @@
 #include "cli/cli_job.h"
 
-#include "cli/output_text.h"
 #include "engine/copy/copy_retry.h"
 #include "engine/search/walk_rules.h"
 #include "engine/settings/condition_file.h"
 #include "engine/settings/job_file.h"
 #include "engine/settings/profile_file.h"
 #include "engine/settings/settings_file.h"
+#include "engine/text/output_text.h"
 #include "messages/job_messages.h"
 #include "messages/run_messages.h"
 

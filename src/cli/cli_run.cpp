@@ -10,7 +10,6 @@
 
 #include "build_commit.h"  // generated at every build: NUVELO_COMMIT
 #include "cli/cli_job.h"
-#include "cli/output_text.h"
 #include "cli/search_printer.h"
 #include "cli/terminal_observers.h"
 #include "cli/versions_command.h"
@@ -23,6 +22,7 @@
 #include "engine/search/search_run.h"
 #include "engine/settings/job_file.h"
 #include "engine/settings/profile_file.h"
+#include "engine/text/output_text.h"
 #include "messages/copy_messages.h"
 #include "messages/failure_reasons.h"
 #include "messages/file_messages.h"

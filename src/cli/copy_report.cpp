@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "cli/output_text.h"
+#include "engine/text/output_text.h"
 
 namespace nuvelo {
 
