@@ -29,6 +29,7 @@ std::string threadsValuesText();
 std::string retriesValuesText();
 std::string retryWaitValuesText();
 std::string pruneVersionsValuesText();
+std::string linesValuesText();  // log -n N
 std::string keepReplacedFolderMissingText();
 
 std::string noFileText();
