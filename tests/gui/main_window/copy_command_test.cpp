@@ -466,7 +466,11 @@ TEST_F(Copy, UnwritableSettingsEndTheRunWithoutTheNotice) {
             settings.file("plain") + "/NVO.ini に書き込めません.");
   EXPECT_TRUE(fakes.dialogs.shown.empty());
   EXPECT_TRUE(copied("a.txt"));
-  expectIdle();
+  // The run log beside that settings file cannot be written either: said in the status bar.
+  const QString status = form->statusPanels->panelText(1);
+  EXPECT_TRUE(status.startsWith(QStringLiteral("実行記録に書き込めません: ")))
+      << status.toStdString();
+  expectIdle(status);
 }
 
 // Too little room at the destination: one question before the first file; No copies nothing,
