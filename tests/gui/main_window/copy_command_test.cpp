@@ -776,15 +776,5 @@ TEST_F(Copy, TheRunLogMenuItemListsTheLastRunsNewestFirst) {
   EXPECT_EQ(rows, expected);
 }
 
-TEST_F(Copy, AnEmptyRunLogOpensAnEmptyList) {
-  int shownRows = -1;
-  fakes.dialogs.script = [&](QDialog& dialog) {
-    shownRows = dynamic_cast<RunLogDialog&>(dialog).runList->topLevelItemCount();
-    dialog.accept();
-  };
-  form->runLogAction->trigger();
-  EXPECT_EQ(shownRows, 0);
-}
-
 }  // namespace
 }  // namespace nuvelo
