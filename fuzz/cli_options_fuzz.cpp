@@ -63,7 +63,14 @@ void requireConsistent(const CliOptions& o, const std::vector<std::string>& args
             "versions takes no copy option", detail);
     return;
   }
-  require(o.command == CliCommand::Search || copy, "the command is one of five", detail);
+  if (o.command == CliCommand::Log) {
+    require(!o.source && !o.destination && !o.dryRun && !o.conditions && !o.job,
+            "log takes no arguments and only its own options", detail);
+    require(!o.lines || *o.lines <= 1000000, "log -n is at most a million", detail);
+    return;
+  }
+  require(o.lines == std::nullopt, "-n counts runs only for log", detail);
+  require(o.command == CliCommand::Search || copy, "the command is one of six", detail);
   const bool file = o.conditions || o.job;
   require(file || o.source, "a search or copy has a source, a condition file or a job file",
           detail);

@@ -50,6 +50,7 @@ _nuvelo_cli() {
     --keep-replaced --keep-replaced= --no-keep-replaced --prune-versions --exclude-name
     --exclude-from"
   local versions="--keep-replaced= --job --settings --format --print0 -0 --quiet -q --help -h"
+  local log="--lines -n --format --settings --help -h"
 
   case $prev in
     --format)
@@ -72,12 +73,14 @@ _nuvelo_cli() {
     --exclude-folder)
       _nuvelo_cli_source_folders
       return ;;
-    --exclude-ext | --threads | --retries | --retry-wait | --prune-versions)
+    --exclude-ext | --threads | --retries | --retry-wait | --prune-versions | --lines)
       return ;;
+    -n)
+      [[ ${words[1]} == log ]] && return ;;
   esac
 
   if ((cword == 1)); then
-    COMPREPLY=($(compgen -W "search copy versions --help --version" -- "$cur"))
+    COMPREPLY=($(compgen -W "search copy versions log --help --version" -- "$cur"))
     return
   fi
   if [[ $cur == -* ]]; then
@@ -85,6 +88,7 @@ _nuvelo_cli() {
       search) COMPREPLY=($(compgen -W "$common $search" -- "$cur")) ;;
       copy) COMPREPLY=($(compgen -W "$common $copy" -- "$cur")) ;;
       versions) COMPREPLY=($(compgen -W "$versions" -- "$cur")) ;;
+      log) COMPREPLY=($(compgen -W "$log" -- "$cur")) ;;
     esac
     return
   fi
@@ -92,6 +96,8 @@ _nuvelo_cli() {
     _filedir
     return
   fi
+  # log takes no arguments; -n takes a number.
+  [[ ${words[1]} == log ]] && return
   _filedir -d
 }
 complete -F _nuvelo_cli nuvelo-cli

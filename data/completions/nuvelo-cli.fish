@@ -1,10 +1,11 @@
 # fish completion for nuvelo-cli
 
-set -l commands search copy versions
+set -l commands search copy versions log
 complete -c nuvelo-cli -f
 complete -c nuvelo-cli -n "not __fish_seen_subcommand_from $commands" -a search -d 'List the files changed since a day'
 complete -c nuvelo-cli -n "not __fish_seen_subcommand_from $commands" -a copy -d 'Copy the files changed since a day'
 complete -c nuvelo-cli -n "not __fish_seen_subcommand_from $commands" -a versions -d 'List the kept versions of a file'
+complete -c nuvelo-cli -n "not __fish_seen_subcommand_from $commands" -a log -d 'Show the last copy runs'
 complete -c nuvelo-cli -n "not __fish_seen_subcommand_from $commands" -l version -d 'Show the version'
 complete -c nuvelo-cli -s h -l help -d 'Show the options'
 
@@ -109,3 +110,9 @@ complete -c nuvelo-cli -n $listing -F
 complete -c nuvelo-cli -n $listing -l keep-replaced -d 'The versions folder (=FOLDER)'
 complete -c nuvelo-cli -n $listing -l format -x -a 'text tsv json' -d 'The output'
 complete -c nuvelo-cli -n $listing -s 0 -l print0 -d 'NUL-ended paths'
+
+# log
+set -l logging '__fish_seen_subcommand_from log'
+complete -c nuvelo-cli -n $logging -s n -l lines -x -d 'Show the last N runs'
+complete -c nuvelo-cli -n $logging -l format -x -a 'text tsv json' -d 'The output'
+complete -c nuvelo-cli -n $logging -l settings -r -F -d 'The settings file whose log to read'

@@ -1,6 +1,5 @@
 #include "cli/cli_job.h"
 
-#include "cli/output_text.h"
 #include "engine/copy/copy_retry.h"
 #include "engine/search/walk_rules.h"
 #include "engine/settings/condition_file.h"
@@ -8,6 +7,7 @@
 #include "engine/settings/name_pattern_file.h"
 #include "engine/settings/profile_file.h"
 #include "engine/settings/settings_file.h"
+#include "engine/text/output_text.h"
 #include "messages/failure_reasons.h"
 #include "messages/job_messages.h"
 #include "messages/option_messages.h"

@@ -54,6 +54,13 @@ enum LongOption : int {
   KeepReplaced,
   NoKeepReplaced,
   PruneVersions,
+  Lines,
+};
+
+// The options of a command: its short options for getopt and its long ones.
+struct OptionTable {
+  const char* shortOptions;
+  const option* longOptions;
 };
 
 constexpr const char* ShortOptions = ":nqv0h";
@@ -102,6 +109,17 @@ const option LongOptions[] = {{"since", required_argument, nullptr, Since},
                               {"version", no_argument, nullptr, Version},
                               {nullptr, 0, nullptr, 0}};
 
+// `log` takes few options, and its -n is the number of runs, as in journalctl and git log.
+constexpr const char* LogShortOptions = ":n:h";
+const option LogLongOptions[] = {{"lines", required_argument, nullptr, Lines},
+                                 {"format", required_argument, nullptr, Format},
+                                 {"settings", required_argument, nullptr, Settings},
+                                 {"help", no_argument, nullptr, 'h'},
+                                 {nullptr, 0, nullptr, 0}};
+
+constexpr OptionTable CommandOptions{ShortOptions, LongOptions};
+constexpr OptionTable LogOptions{LogShortOptions, LogLongOptions};
+
 std::optional<OverwritePolicy> policyNamed(const std::string& name) {
   static const std::map<std::string, OverwritePolicy> policies = {{"always", OverwriteAlways},
                                                                   {"ask", OverwriteAsk},
@@ -130,6 +148,7 @@ std::optional<unsigned> countOf(const std::string& text, unsigned most) {
 }
 
 constexpr unsigned MostThreads = 1024;
+constexpr unsigned MostLoggedRuns = 1000000;
 constexpr unsigned MostPruneDays = 36500;  // a hundred years
 
 // "*.bak", ".bak" and "bak" all name the extension "bak", as the walk reads it.
@@ -139,8 +158,8 @@ std::string extensionEntry(std::string text) {
   return text;
 }
 
-bool isShortOption(int code) {
-  return code > 0 && code < 256 && std::strchr(ShortOptions + 1, code) != nullptr;
+bool isShortOption(const OptionTable& table, int code) {
+  return code > 0 && code < 256 && std::strchr(table.shortOptions + 1, code) != nullptr;
 }
 
 // The words of an option as written, up to an "=".
@@ -151,22 +170,23 @@ std::string optionWord(const char* element) {
 
 // Long options whose names begin with what was written, for an abbreviation that fits more
 // than one.
-std::vector<std::string> longOptionsStartingWith(const std::string& word) {
+std::vector<std::string> longOptionsStartingWith(const OptionTable& table,
+                                                 const std::string& word) {
   std::vector<std::string> names;
   if (word.rfind("--", 0) != 0) return names;
   const std::string prefix = word.substr(2);
-  for (const option* o = LongOptions; o->name; ++o)
+  for (const option* o = table.longOptions; o->name; ++o)
     if (std::string(o->name).rfind(prefix, 0) == 0) names.push_back(std::string("--") + o->name);
   return names;
 }
 
 // The text GNU tools give for an option they do not know, or one given a value it does not
 // take; `element` is the argument that held it.
-std::string badOptionText(int code, const char* element) {
+std::string badOptionText(const OptionTable& table, int code, const char* element) {
   const std::string word = optionWord(element);
-  if (isShortOption(code) || code >= 256) return optionTakesNoValueText(word);
+  if (isShortOption(table, code) || code >= 256) return optionTakesNoValueText(word);
   if (code != 0) return invalidShortOptionText(char(code));
-  const auto candidates = longOptionsStartingWith(word);
+  const auto candidates = longOptionsStartingWith(table, word);
   if (candidates.size() > 1) {
     std::string names;
     for (const std::string& name : candidates) names += (names.empty() ? "'" : " '") + name + "'";
@@ -194,6 +214,8 @@ class Parser {
       options_.command = CliCommand::Copy;
     else if (command == "versions")
       options_.command = CliCommand::Versions;
+    else if (command == "log")
+      options_.command = CliCommand::Log;
     else
       return fail(unknownCommandText(command));
     if (!readOptions()) return {std::nullopt, error_};
@@ -224,10 +246,11 @@ class Parser {
     const int argc = static_cast<int>(words.size());
     optind = 0;  // glibc starts over, forgetting the last command line
     opterr = 0;  // the errors are told in the program's words
-    for (int code;
-         (code = getopt_long(argc, argv.data(), ShortOptions, LongOptions, nullptr)) != -1;) {
+    const OptionTable& table = options_.command == CliCommand::Log ? LogOptions : CommandOptions;
+    for (int code; (code = getopt_long(argc, argv.data(), table.shortOptions, table.longOptions,
+                                       nullptr)) != -1;) {
       const char* element = optind - 1 < argc ? argv[optind - 1] : nullptr;
-      if (code == '?') return error(badOptionText(optopt, element));
+      if (code == '?') return error(badOptionText(table, optopt, element));
       if (code == ':') return error(missingValueText(element));
       if (!apply(code, optarg ? std::string(optarg) : std::string())) return false;
     }
@@ -326,11 +349,15 @@ class Parser {
       case PruneVersions:
         options_.pruneVersionsDays = countOf(value, MostPruneDays);
         return options_.pruneVersionsDays || error(pruneVersionsValuesText());
+      case Lines:
+        options_.lines = countOf(value, MostLoggedRuns);
+        return options_.lines || error(linesValuesText());
     }
     return true;
   }
 
   bool apply(int code, const std::string& argument) {
+    if (options_.command == CliCommand::Log && code == 'n') return value(Lines, argument);
     switch (code) {
       case 'h':
         options_.command = CliCommand::Help;
@@ -403,8 +430,15 @@ class Parser {
     return {options_, {}};
   }
 
+  // log: no arguments, only its own options.
+  ParsedCommandLine finishLog(const std::vector<std::string>& positional) {
+    if (!positional.empty()) return fail(tooManyArgumentsText(positional[0]));
+    return {options_, {}};
+  }
+
   ParsedCommandLine finish(const std::vector<std::string>& positional) {
     if (options_.command == CliCommand::Versions) return finishVersions(positional);
+    if (options_.command == CliCommand::Log) return finishLog(positional);
     const bool copy = options_.command == CliCommand::Copy;
     // A search may name the destination too: the job whose day --since-last takes, and the
     // folder --compare compares with.

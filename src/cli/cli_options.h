@@ -12,8 +12,9 @@
 
 namespace nuvelo {
 
-// Versions: the kept versions of one file at a destination (its path is `source`).
-enum class CliCommand { Search, Copy, Versions, Help, Version };
+// Versions: the kept versions of one file at a destination (its path is `source`); Log: the
+// last runs of the run log.
+enum class CliCommand { Search, Copy, Versions, Log, Help, Version };
 enum class OutputFormat { Text, Tsv, Json };
 
 struct CliOptions {
@@ -59,6 +60,7 @@ struct CliOptions {
   // --retries N and --retry-wait SECONDS; nothing: the job file's, else the settings file's
   std::optional<unsigned> retries;
   std::optional<std::chrono::milliseconds> retryWait;
+  std::optional<unsigned> lines;  // log -n N: how many runs; nothing: the default
 };
 
 struct ParsedCommandLine {

@@ -6,12 +6,15 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstring>
+#include <ctime>
 #include <new>
 
 #include "build_commit.h"  // generated at every build: NUVELO_COMMIT
 #include "cli/cli_job.h"
-#include "cli/output_text.h"
+#include "cli/cli_run_log.h"
+#include "cli/log_command.h"
 #include "cli/search_printer.h"
 #include "cli/terminal_observers.h"
 #include "cli/versions_command.h"
@@ -24,6 +27,7 @@
 #include "engine/search/search_run.h"
 #include "engine/settings/job_file.h"
 #include "engine/settings/profile_file.h"
+#include "engine/text/output_text.h"
 #include "messages/copy_messages.h"
 #include "messages/failure_reasons.h"
 #include "messages/file_messages.h"
@@ -126,10 +130,12 @@ std::optional<int> lockRun(const CliOptions& o, CliEnvironment& env, const Job& 
 // (also after an interrupt, so that the user learns how far it got), the failed names and
 // how many files wait for the next run.
 void tellSummary(const CliOptions& o, CliEnvironment& env, const CopyRunResult& result,
-                 const CopyMeter& meter, std::size_t waiting) {
+                 std::size_t searchUnreadable, const CopyMeter& meter, std::size_t waiting) {
   if (o.quiet) return;
-  const std::string counts =
-      o.dryRun ? plannedCountsText(result.counts) : copyCountsText(result.counts);
+  // The folders that could not be read count as failures here as in the report and the log.
+  CopyCounts shown = result.counts;
+  shown.failed = failureCount(result, searchUnreadable);
+  const std::string counts = o.dryRun ? plannedCountsText(shown) : copyCountsText(shown);
   env.err << (result.aborted ? interruptedCountsText(counts) : counts) << " ("
           << meter.summaryText(CopyMeter::Clock::now()) << ")\n";
   if (!result.failedSources.empty())
@@ -143,11 +149,11 @@ void tellSummary(const CliOptions& o, CliEnvironment& env, const CopyRunResult& 
 // Ends the report with its summary line; a report that could not be written whole makes the
 // run a failure.
 int closeReport(const CliOptions& o, CliEnvironment& env, CopyReport* report,
-                const CopyRunResult& result, const CopyMeter& meter, std::size_t waiting,
-                int status) {
+                const CopyRunResult& result, std::size_t searchUnreadable, const CopyMeter& meter,
+                std::size_t waiting, int status) {
   if (!report) return status;
   const auto now = CopyMeter::Clock::now();
-  report->summary(result, meter.bytesCopied(),
+  report->summary(result, searchUnreadable, meter.bytesCopied(),
                   std::chrono::duration<double>(now - meter.started()).count(), o.dryRun,
                   result.aborted, waiting);
   if (report->close()) return status;
@@ -197,7 +203,8 @@ std::optional<JobEnd> recordCopy(CliEnvironment& env, const CliOptions& o, const
 }
 
 int runCopyJob(const CliOptions& o, CliEnvironment& env, const Job& job, const WalkFilter& filter,
-               const SearchOutcome& found, const SearchRecord& search, CopyReport* report) {
+               const SearchOutcome& found, const SearchRecord& search, CopyReport* report,
+               CliRunLog* log) {
   ProgressLine progress(env);
   const std::vector<CopySource> sources = copySourcesOf(found.entries);
   CopyRequest request = copyRequestOf(job.options.copy, job.options.search.sourceFolder, filter);
@@ -209,7 +216,8 @@ int runCopyJob(const CliOptions& o, CliEnvironment& env, const Job& job, const W
   TerminalCopyObserver observer(env, progress, o, overwrite, copyList, meter, report);
   const CopyRunResult result = runCopy(sources, {}, request, observer, copyList);
   progress.clear();
-  if (result.refusedForRoom) return ExitStatus::BadUsage;
+  if (log) log->copied(result, meter.bytesCopied(), 0);
+  if (result.refusedForRoom) return copyRunStatus(result, 0, false);
   if (result.aborted && !interrupted(env) && observer.unanswered())
     env.err << "nuvelo-cli: " << unansweredQuestionText() << '\n';
   if (result.attributesNote && !o.quiet)
@@ -218,15 +226,13 @@ int runCopyJob(const CliOptions& o, CliEnvironment& env, const Job& job, const W
     env.err << "nuvelo-cli: " << terminalText(pruneFailureText(*result.versions.pruneFailure))
             << '\n';
   if (result.outOfMemory) env.err << "nuvelo-cli: " << copyOutOfMemoryText() << '\n';
-  const bool failed = result.counts.failed + found.unreadable.size() + observer.unreadable() > 0 ||
-                      result.outOfMemory;
-  int status = result.aborted ? ExitStatus::Interrupted
-               : failed       ? ExitStatus::SomeFailed
-                              : ExitStatus::Done;
+  const std::size_t unreadable = found.unreadable.size() + observer.unreadable();
+  int status = copyRunStatus(result, unreadable, false);
   const auto end = recordCopy(env, o, job, search, result, copyList, status);
   const std::size_t waiting = end ? end->waiting : 0;
-  tellSummary(o, env, result, meter, waiting);
-  return closeReport(o, env, report, result, meter, waiting, status);
+  if (log) log->copied(result, meter.bytesCopied(), waiting);
+  tellSummary(o, env, result, unreadable, meter, waiting);
+  return closeReport(o, env, report, result, unreadable, meter, waiting, status);
 }
 
 // Output that could not be written is a failure, whatever else went well. A stream tells no
@@ -299,8 +305,8 @@ int searchOutOfMemory(const CliOptions& o, CliEnvironment& env, CopyReport* repo
   CopyRunResult nothing;
   nothing.outOfMemory = true;
   const CopyMeter meter(CopyMeter::Clock::now());
-  tellSummary(o, env, nothing, meter, 0);
-  return closeReport(o, env, report, nothing, meter, 0, ExitStatus::SomeFailed);
+  tellSummary(o, env, nothing, 0, meter, 0);
+  return closeReport(o, env, report, nothing, 0, meter, 0, ExitStatus::SomeFailed);
 }
 
 SearchRecord searchRecordOf(const Job& job, CivilDate dayOfList, const SearchOutcome& found) {
@@ -313,7 +319,9 @@ SearchRecord searchRecordOf(const Job& job, CivilDate dayOfList, const SearchOut
   return record;
 }
 
-int runJob(const CliOptions& o, CliEnvironment& env) {
+// A real copy is logged from the moment its search starts (`log`); what is refused before that
+// never ran.
+int runJob(const CliOptions& o, CliEnvironment& env, std::optional<CliRunLog>& log) {
   const std::string settingsPath = o.settings.value_or(env.defaultSettingsPath);
   if (std::string why = settingsRefusal(o, settingsPath); !why.empty()) return refuse(env, why);
   Job job;
@@ -332,8 +340,10 @@ int runJob(const CliOptions& o, CliEnvironment& env) {
     if (const std::string why = versionsRefusal(job); !why.empty()) return refuse(env, why);
     if (!o.dryRun)
       if (const auto status = lockRun(o, env, job, runLock)) return *status;
-    if (o.report && !report.emplace(*o.report).ok())
+    const std::time_t started = std::time(nullptr);
+    if (o.report && !report.emplace(*o.report, started).ok())
       return refuse(env, cannotWriteText(terminalText(*o.report)));
+    if (!o.dryRun) log.emplace(o, job, started);
   }
 
   WalkFilter filter = walkFilterOf(job);
@@ -345,6 +355,7 @@ int runJob(const CliOptions& o, CliEnvironment& env) {
   // The day the list is made: what changes after this moment is taken by the next run.
   const CivilDate dayOfList = env.today();
   const SearchOutcome found = searchJob(env, job, filter, printer ? &*printer : nullptr);
+  if (log) log->searched(found);
   if (found.aborted) {
     if (printer) printer->finish({});  // the rows streamed before the abort
     return ExitStatus::Interrupted;
@@ -353,7 +364,7 @@ int runJob(const CliOptions& o, CliEnvironment& env) {
   if (!o.quiet) warnOfUnmetExclusions(env, job.resolved, o.excludedNames, filter, tally);
   if (copy)
     return runCopyJob(o, env, job, filter, found, searchRecordOf(job, dayOfList, found),
-                      report ? &*report : nullptr);
+                      report ? &*report : nullptr, log ? &*log : nullptr);
   printer->finish(found.entries);
   if (!o.quiet) env.err << printer->totalsText() << '\n';
   return found.unreadable.empty() ? ExitStatus::Done : ExitStatus::SomeFailed;
@@ -373,16 +384,24 @@ int runCli(const CliOptions& o, CliEnvironment& env) {
     return withOutputChecked(env, ExitStatus::Done);
   }
   if (o.command == CliCommand::Versions) return withOutputChecked(env, runVersions(o, env));
+  if (o.command == CliCommand::Log) return withOutputChecked(env, runLogCommand(o, env));
+  std::optional<CliRunLog> log;
+  int status = ExitStatus::SomeFailed;
   try {
-    return withOutputChecked(env, runJob(o, env));
+    status = withOutputChecked(env, runJob(o, env, log));
   } catch (const std::bad_alloc&) {
     // Memory ran out beyond the search's and the copy's own runs (which end with their summary):
-    // the run ends as failed, not as a crash, and records nothing.
+    // the run ends as failed, not as a crash, and records nothing but its line in the log.
     env.err << "nuvelo-cli: "
             << (o.command == CliCommand::Copy ? copyOutOfMemoryText() : searchOutOfMemoryText())
             << '\n';
-    return ExitStatus::SomeFailed;
   }
+  // A run stopped by SIGTERM ends as a shell reports a program that SIGTERM ended.
+  if (status == ExitStatus::Interrupted && env.stoppingSignal &&
+      env.stoppingSignal->load() == SIGTERM)
+    status = ExitStatus::Terminated;
+  if (log) log->end(env, status, std::time(nullptr));
+  return status;
 }
 
 }  // namespace nuvelo

@@ -11,19 +11,10 @@
 
 #include "cli/cli_options.h"
 #include "cli/replace_answer.h"
+#include "engine/jobs/run_status.h"
 #include "platform/posix/date_time_value.h"
 
 namespace nuvelo {
-
-namespace ExitStatus {
-constexpr int Done = 0;
-constexpr int SomeFailed = 1;
-constexpr int BadUsage = 2;
-// Another run of the same job is under way (EX_TEMPFAIL: worth trying again later).
-constexpr int JobRunning = 75;
-constexpr int Interrupted = 130;  // SIGINT (Ctrl+C)
-constexpr int Terminated = 143;   // SIGTERM, as a shell reports 128 + the signal
-}  // namespace ExitStatus
 
 struct CliEnvironment {
   std::ostream& out;
@@ -42,6 +33,8 @@ struct CliEnvironment {
   CivilDate today() const { return clock ? clock() : civilDateOf(todayValue()); }
   // Test seam: the copy's CopyRequest::chunkFault.
   std::function<int(std::uint64_t)> chunkFault;
+  // The signal that stopped the run (SIGINT or SIGTERM), where one did.
+  const std::atomic<int>* stoppingSignal = nullptr;
 };
 
 int runCli(const CliOptions& options, CliEnvironment& environment);

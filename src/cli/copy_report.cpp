@@ -2,7 +2,8 @@
 
 #include <cstdio>
 
-#include "cli/output_text.h"
+#include "engine/jobs/run_status.h"
+#include "engine/text/output_text.h"
 
 namespace nuvelo {
 
@@ -18,13 +19,17 @@ void CopyReport::file(const char* status, const EntryReport& report, std::uint64
   out_ << "}\n" << std::flush;
 }
 
-void CopyReport::summary(const CopyRunResult& result, std::uint64_t bytes, double seconds,
-                         bool dryRun, bool interrupted, std::size_t waiting) {
+void CopyReport::summary(const CopyRunResult& result, std::size_t searchUnreadable,
+                         std::uint64_t bytes, double seconds, bool dryRun, bool interrupted,
+                         std::size_t waiting) {
   const CopyCounts& counts = result.counts;
   char time[32];
   std::snprintf(time, sizeof time, "%.3f", seconds);
-  out_ << "{\"status\": \"summary\", \"copied\": " << counts.copied
-       << ", \"skipped\": " << counts.skipped << ", \"failed\": " << counts.failed
+  out_ << "{\"status\": \"summary\", \"start\": " << jsonString(isoLocalTime(started_))
+       << ", \"end\": " << jsonString(isoLocalTime(std::time(nullptr)))
+       << ", \"copied\": " << counts.copied << ", \"skipped\": " << counts.skipped
+       << ", \"failed\": " << failureCount(result, searchUnreadable)
+       << ", \"unreadable_folders\": " << unreadableFolderCount(result, searchUnreadable)
        << ", \"retried\": " << result.retried << ", \"kept\": " << result.versions.kept
        << ", \"pruned\": " << result.versions.pruned << ", \"bytes\": " << bytes
        << ", \"seconds\": " << time << ", \"dry_run\": " << (dryRun ? "true" : "false")

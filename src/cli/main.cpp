@@ -105,10 +105,7 @@ int main(int argc, char* argv[]) {
       nuvelo::resolveSettingsPath(nuvelo::executableFolder()),
       isatty(STDIN_FILENO) != 0,
       {},
-      {}};
-  const int status = nuvelo::runCli(*parsed.options, environment);
-  // A run stopped by SIGTERM ends as a shell reports a program that SIGTERM ended.
-  if (status == nuvelo::ExitStatus::Interrupted && stoppingSignal.load() == SIGTERM)
-    return nuvelo::ExitStatus::Terminated;
-  return status;
+      {},
+      &stoppingSignal};
+  return nuvelo::runCli(*parsed.options, environment);
 }

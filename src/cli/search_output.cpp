@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
-#include "cli/output_text.h"
+#include "engine/text/output_text.h"
 
 namespace nuvelo {
 namespace {

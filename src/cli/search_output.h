@@ -28,7 +28,8 @@ struct OutputRow {
 };
 
 // The rows in the format: text for a terminal, tab-separated or JSON Lines (one object per
-// row), each of them escaped so that every name and path can be read back (cli/output_text.h).
+// row), each of them escaped so that every name and path can be read back
+// (engine/text/output_text.h).
 void writeRows(std::ostream& out, const std::vector<OutputRow>& rows, OutputFormat format);
 
 // One row appended to `out` as writeRows writes it; text, whose sizes line up over all rows,

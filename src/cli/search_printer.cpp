@@ -1,7 +1,7 @@
 #include "cli/search_printer.h"
 
-#include "cli/output_text.h"
 #include "engine/search/file_date.h"
+#include "engine/text/output_text.h"
 #include "messages/totals_text.h"
 
 namespace nuvelo {

@@ -2,7 +2,7 @@
 
 #include <sys/stat.h>
 
-#include "cli/output_text.h"
+#include "engine/text/output_text.h"
 #include "messages/copy_messages.h"
 #include "messages/failure_reasons.h"
 #include "messages/run_messages.h"

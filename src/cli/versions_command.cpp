@@ -4,12 +4,12 @@
 #include <ctime>
 
 #include "cli/cli_job.h"
-#include "cli/output_text.h"
 #include "engine/copy/replaced_versions.h"
 #include "engine/copy/version_history.h"
 #include "engine/settings/job_file.h"
 #include "engine/settings/profile_file.h"
 #include "engine/settings/settings_file.h"
+#include "engine/text/output_text.h"
 #include "messages/versions_messages.h"
 
 namespace nuvelo {

@@ -68,6 +68,10 @@ std::string retryWaitValuesText() {
       wording("--retry-wait は 0 から 3600 までの秒数です (小数は 3 桁まで、例 0.5)"));
 }
 
+std::string linesValuesText() {
+  return std::string(wording("-n (--lines) は 0 から 1000000 までの数です"));
+}
+
 std::string pruneVersionsValuesText() {
   return std::string(wording("--prune-versions は 0 から 36500 までの日数です"));
 }

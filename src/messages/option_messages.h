@@ -30,6 +30,7 @@ std::string threadsValuesText();
 std::string retriesValuesText();
 std::string retryWaitValuesText();
 std::string pruneVersionsValuesText();
+std::string linesValuesText();  // log -n N
 std::string keepReplacedFolderMissingText();
 
 // Name patterns that cannot name anything: an empty one, one with a "/" (given with

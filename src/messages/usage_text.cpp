@@ -13,6 +13,7 @@ std::string usageText() {
   nuvelo-cli search|copy [OPTIONS] --job FILE
   nuvelo-cli versions [--keep-replaced=FOLDER] [--job FILE | --settings FILE]
                       [--format text|tsv|json | -0] PATH
+  nuvelo-cli log [-n N] [--format text|tsv|json] [--settings FILE]
 
 検索:
   --since WHEN           この時以降に更新されたもの (既定: 今日)。WHEN は YYYY-MM-DD、
@@ -90,6 +91,16 @@ std::string usageText() {
                          のときは、FOLDER にそのファイルの版がある最初のフォルダ。--job FILE か
                          --settings FILE のときはそのコピー先と VersionsFolder を使う。
                          --format と -0 は search と同じ。版がなければ標準エラーに知らせて 0
+
+実行記録 (log):
+  log                    最近のコピーの実行 (ウィンドウと nuvelo-cli の。search と --dry-run は
+                         記録しない) を古い順に表示する: 開始、実行元、コピー・スキップ・失敗の数、
+                         状態、ジョブファイルかコピー元。記録は設定ファイルごとで、既定の設定
+                         ファイルなら $XDG_STATE_HOME/nuvelo/runs.log (~/.local/state/nuvelo)、
+                         ほかは設定ファイルの隣の <名前>-runs.log (NVO.ini なら NVO-runs.log)。
+                         1 MB を超えると .1 に移し、移したものを 2 つまで残す
+  -n, --lines N          最後の N 件 (既定: 10)
+  --format text|tsv|json json は記録の行 (JSON Lines) をそのまま書く
 
 共通:
   --job FILE             ジョブファイル (条件ファイルに [Job] の項目を加えたもの) からジョブの

@@ -222,4 +222,42 @@ char32_t lastCodePoint(std::string_view utf8) {
   return cp;
 }
 
+// Decodes one UTF-8 character at text[i]; nothing (and one byte used) for a byte that starts
+// none.
+std::optional<char32_t> decodeAt(std::string_view text, std::size_t& i) {
+  const auto lead = static_cast<unsigned char>(text[i]);
+  const std::size_t length = lead < 0x80         ? 1
+                             : (lead >> 5) == 6  ? 2
+                             : (lead >> 4) == 14 ? 3
+                             : (lead >> 3) == 30 ? 4
+                                                 : 0;
+  if (length == 0 || i + length > text.size() || !isValidUtf8(text.substr(i, length))) {
+    ++i;
+    return std::nullopt;
+  }
+  char32_t code = length == 1 ? lead : lead & (0x7F >> length);
+  for (std::size_t k = 1; k < length; ++k)
+    code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+  i += length;
+  return code;
+}
+
+void appendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
 }  // namespace nuvelo

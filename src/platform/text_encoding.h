@@ -15,6 +15,12 @@ bool isValidUtf8(std::string_view text);
 // The length of the UTF-8 sequence that starts at text[i], or 0 when none valid starts there.
 std::size_t utf8SequenceLength(std::string_view text, std::size_t i);
 
+// Decodes one UTF-8 character at text[i] and moves i past it; nothing (and one byte used) for a
+// byte that starts none.
+std::optional<char32_t> decodeAt(std::string_view text, std::size_t& i);
+// Appends the character in UTF-8.
+void appendUtf8(std::string& out, char32_t c);
+
 // Decodes Shift-JIS into UTF-8 with the whole of Windows' code page 932: the NEC and IBM
 // extension rows, the user-defined rows (U+E000-U+E757) and the single bytes 0x80 (U+0080),
 // 0xA0, 0xFD, 0xFE and 0xFF (U+F8F0-U+F8F3). A byte sequence that is not Shift-JIS becomes

@@ -18,9 +18,9 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "cli/output_text.h"
 #include "engine/jobs/job_state.h"
 #include "engine/settings/job_dates.h"
+#include "engine/text/output_text.h"
 #include "support/file_tree.h"
 #include "support/mounted_image.h"
 

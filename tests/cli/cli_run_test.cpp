@@ -9,10 +9,10 @@
 #include <sstream>
 
 #include "cli/cli_harness.h"
-#include "cli/output_text.h"
 #include "cli/search_output.h"
 #include "engine/settings/condition_file.h"
 #include "engine/settings/job_dates.h"
+#include "engine/text/output_text.h"
 #include "support/file_tree.h"
 
 namespace nuvelo {

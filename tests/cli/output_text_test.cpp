@@ -2,7 +2,7 @@
 // allows, in a tab-separated field, on a terminal and in a JSON string; and the ISO times with
 // their offsets. The forms that append must give what the forms that return give.
 
-#include "cli/output_text.h"
+#include "engine/text/output_text.h"
 
 #include <gtest/gtest.h>
 

@@ -77,6 +77,7 @@ class GatherWalk : public ObservedWalk {
   void unreadable(const Failure& folder) override {
     const EntryReport report = unreadableFolderReport(folder, request_);
     ++result_.counts.failed;
+    ++result_.unreadableFolders;
     result_.failedSources.push_back(report.source);
     observer_.copyFailed(report);
   }
@@ -162,10 +163,13 @@ class ProgressCount {
     now.bytesDone += std::min(fileBytesSoFar, sizes_[progress_.filesDone]);
     observer_.progress(now);
   }
-  void fileDone() {
-    if (!sizes_.empty()) progress_.bytesDone += sizes_[progress_.filesDone];
+  // The file's size, where the bytes are counted.
+  std::uint64_t fileDone() {
+    const std::uint64_t size = sizes_.empty() ? 0 : sizes_[progress_.filesDone];
+    progress_.bytesDone += size;
     ++progress_.filesDone;
     observer_.progress(progress_);
+    return size;
   }
 
  private:
@@ -186,7 +190,8 @@ void tell(const EntryReport& report, CopyRunner& runner, CopyObserver& observer,
   }
   ++result.filesTold;
   observer.fileDone(report);
-  progress.fileDone();
+  const std::uint64_t size = progress.fileDone();
+  if (report.kind == EntryReport::Copied) result.bytesCopied += size;
 }
 
 // One file after the other: decided, written and told before the next.

@@ -137,6 +137,10 @@ struct CopyRunResult {
   // run, not as a failure.
   std::optional<AttributesNote> attributesNote;
   std::vector<std::string> failedSources;  // in the order they failed
+  // Of the failures, the folders that could not be read while a folder row was gathered.
+  std::size_t unreadableFolders = 0;
+  // The sizes of the files copied, counted for an observer that wantsBytes (0 otherwise).
+  std::uint64_t bytesCopied = 0;
   // The copy list's first files, each told whatever became of it (the files are told in list
   // order): after an abort, the rest were not copied.
   std::size_t filesTold = 0;

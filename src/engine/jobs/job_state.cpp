@@ -18,12 +18,20 @@ std::string retryListPath(const std::string& stateFolder, const std::string& job
 
 }  // namespace
 
-std::string jobStateFolder(const std::string& settingsPath) {
-  const std::string settingsFolder = folderOf(absoluteCleanPath(settingsPath));
-  if (settingsFolder == userConfigFolder() + "/nuvelo") return userStateFolder() + "/nuvelo";
-  std::string name(lastComponent(absoluteCleanPath(settingsPath)));
+bool isUserSettingsFile(const std::string& settingsPath) {
+  return folderOf(absoluteCleanPath(settingsPath)) == userConfigFolder() + "/nuvelo";
+}
+
+std::string besideSettingsFile(const std::string& settingsPath, const std::string& suffix) {
+  const std::string absolute = absoluteCleanPath(settingsPath);
+  std::string name(lastComponent(absolute));
   if (const std::size_t dot = name.rfind('.'); dot != std::string::npos && dot > 0) name.erase(dot);
-  return joinPath(settingsFolder, name + "-state");
+  return joinPath(folderOf(absolute), name + suffix);
+}
+
+std::string jobStateFolder(const std::string& settingsPath) {
+  if (isUserSettingsFile(settingsPath)) return userStateFolder() + "/nuvelo";
+  return besideSettingsFile(settingsPath, "-state");
 }
 
 std::vector<std::string> readRetryList(const std::string& stateFolder, const std::string& jobKey) {

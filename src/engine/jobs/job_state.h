@@ -16,6 +16,11 @@
 namespace nuvelo {
 
 std::string jobStateFolder(const std::string& settingsPath);
+// Whether the settings file is the installed program's own, in the user's configuration folder:
+// what outlives its runs then lives in the user's state folder.
+bool isUserSettingsFile(const std::string& settingsPath);
+// A path beside the settings file named after it: "NVO" + suffix beside NVO.ini.
+std::string besideSettingsFile(const std::string& settingsPath, const std::string& suffix);
 
 // The job's retry list; empty when it has none (or it cannot be read).
 std::vector<std::string> readRetryList(const std::string& stateFolder, const std::string& jobKey);

@@ -27,6 +27,7 @@
 #include "gui/dialogs/detail_settings_dialog.h"
 #include "gui/dialogs/help_window.h"
 #include "gui/dialogs/properties_dialog.h"
+#include "gui/dialogs/run_log_dialog.h"
 #include "gui/main_window/main_window.h"
 #include "gui/results/result_list_view.h"
 #include "gui/widgets/design_scale.h"
@@ -63,6 +64,38 @@ class SampleFolderOfTheRun {
  private:
   bool made_ = false;
 };
+
+// A week of evening backups as the run log holds them, oldest first: fixed times and paths.
+std::vector<nuvelo::RunLogEntry> sampleRuns() {
+  struct Run {
+    const char* start;
+    const char* job;
+    std::uint64_t copied, failed;
+    int status;
+  };
+  const Run runs[] = {
+      {"2026-11-30T21:00:04+09:00", "", 1284, 0, 0},
+      {"2026-12-01T21:00:03+09:00", "/home/user/jobs/documents.dat", 42, 0, 0},
+      {"2026-12-02T21:00:05+09:00", "/home/user/jobs/documents.dat", 17, 3, 1},
+      {"2026-12-03T12:41:27+09:00", "", 5, 0, 130},
+      {"2026-12-03T21:00:04+09:00", "/home/user/jobs/documents.dat", 3, 0, 0},
+      {"2026-12-04T21:00:02+09:00", "/home/user/jobs/写真.dat", 236, 0, 0},
+  };
+  std::vector<nuvelo::RunLogEntry> entries;
+  for (const Run& run : runs) {
+    nuvelo::RunLogEntry e;
+    e.start = e.end = run.start;
+    e.from = *run.job ? "cli" : "window";
+    e.job = run.job;
+    e.source = "/home/user/Documents";
+    e.destination = "/media/backup";
+    e.copied = run.copied;
+    e.failed = run.failed;
+    e.exitStatus = run.status;
+    entries.push_back(e);
+  }
+  return entries;
+}
 
 // The window as shown: the events its showing posted (layout requests, polish, show and resize
 // events) are delivered, and grab() lays it out and paints it; no other event runs meanwhile.
@@ -209,5 +242,9 @@ int main(int argc, char* argv[]) {
   form.copyNotice->showNotes(onExfat, failedOnExfat(), 3);  // the three wait for the next copy
   saved = save(*form.copyNotice, folder, QStringLiteral("copy-notice-failures.png")) && saved;
   form.copyNotice->hide();
+
+  nuvelo::RunLogDialog runLog(sampleRuns(), &form);
+  saved = save(runLog, folder, QStringLiteral("run-log.png")) && saved;
+  runLog.hide();
   return saved ? 0 : 1;
 }

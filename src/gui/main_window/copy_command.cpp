@@ -65,6 +65,7 @@ void MainWindow::onCopy() {
   std::vector<CopySource> sources = copySourcesOf(*this, resultModel_->rows(), checked);
   run->marks = std::make_shared<CheckMarks>(checked);
   run->clock.start();
+  run->started = std::time(nullptr);
   copyRun_ = std::move(run);
   runStatus_ = std::make_unique<StatusText>(*statusPanels, 2);
   copyJob_ = std::make_unique<CopyJob>(
@@ -108,6 +109,7 @@ void MainWindow::copyEnded(const CopyRunResult& result, const std::vector<std::s
   std::optional<JobEnd> end;
   if (error.empty() && !result.refusedForRoom)
     guarded([&] { end = recordCopy(copyRun_->job, result, copyList); });
+  const std::optional<Failure> unlogged = logCopyRun(result, end, !error.empty());
   showTotals();  // in place of the copy's progress
   if (!error.empty()) boxes().showApplicationError(error);
   if (error.empty() && result.completed(false)) {
@@ -123,6 +125,8 @@ void MainWindow::copyEnded(const CopyRunResult& result, const std::vector<std::s
   // Failures are told whatever boxes and notices the user turned off.
   if (end && result.counts.failed > 0)
     statusPanels->setPanelText(1, qt(copyFailuresWaitText(result.counts.failed)));
+  else if (unlogged)
+    warnOfRunLog(*unlogged);
   closeIfAsked();
 }
 

@@ -78,6 +78,7 @@ void MainWindow::connectCommands() {
   connect(compareSearchAction, &QAction::triggered, this, [this] { onCompareSearch(); });
   connect(abortButton, &QPushButton::clicked, this, [this] { onAbort(); });
   connect(abortAction, &QAction::triggered, this, [this] { onAbort(); });
+  connect(runLogAction, &QAction::triggered, this, [this] { onRunLog(); });
   connect(sinceDatePicker, &QDateEdit::dateChanged, this, [this] { onSinceDateChanged(); });
   connect(lastCopyDateLabel, &DoubleClickLabel::doubleClicked, this,
           [this] { onLastCopyDateDoubleClicked(); });

@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QStringList>
 #include <cstdint>
+#include <ctime>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -125,6 +126,8 @@ class MainWindow : public QMainWindow, public SignalClosable {
   QAction* copyAction = nullptr;
   QAction* runMenuSeparator = nullptr;
   QAction* abortAction = nullptr;
+  QAction* runLogSeparator = nullptr;
+  QAction* runLogAction = nullptr;  // the last runs of the run log, in a list
   QMenu* settingsMenu = nullptr;
   QAction* sinceDateAction = nullptr;
   QAction* sourceFolderAction = nullptr;
@@ -255,6 +258,7 @@ class MainWindow : public QMainWindow, public SignalClosable {
   void onSaveJobFile();
   void onOpenConditionFile();
   void onAbout();
+  void onRunLog();
   void onHelpContents();
   void onAbort();
   void onSinceDateChanged();
@@ -317,6 +321,12 @@ class MainWindow : public QMainWindow, public SignalClosable {
                  const std::string& error, std::optional<CopyRefusal> refusal);
   void copyRefused(CopyRefusal refusal);
   void finishCompletedCopy(const CopyRunResult& result, const JobEnd& end);
+  // Appends the copy's line to the run log; the failure when the log could not be written.
+  std::optional<Failure> logCopyRun(const CopyRunResult& result, const std::optional<JobEnd>& end,
+                                    bool endedInError);
+  // A run log that cannot be written is told once, in the status bar: no box stands between
+  // the user and the run's own result.
+  void warnOfRunLog(const Failure& failure);
   // A desktop notification, when the run that ends now was long and the user is elsewhere.
   void notifyIfLongRunEnded(const std::string& body);
 
@@ -344,6 +354,7 @@ class MainWindow : public QMainWindow, public SignalClosable {
   CopyOptions copy_;      // path mode, drive-letter folder, overwrite policy, verify
   bool showCopyNotice_ = true;
   bool closeAfterRun_ = false;
+  bool runLogWarned_ = false;  // a run log that could not be written is told once
   bool closingForSignal_ = false;
   Activity activity_ = Activity::Idle;
   QElapsedTimer runClock_;  // since the running search or copy started
@@ -376,6 +387,7 @@ class MainWindow : public QMainWindow, public SignalClosable {
     WindowCopyQuestions questions;
     std::shared_ptr<CheckMarks> marks;
     QElapsedTimer clock;  // since the files started to be copied
+    std::time_t started = 0;
   };
   std::unique_ptr<CopyRun> copyRun_;
   std::unique_ptr<StatusText> runStatus_;  // of the running search or copy

@@ -247,6 +247,8 @@ void MainWindow::buildMenus() {
   runMenuSeparator = separator(runMenu, "N5");
   abortAction = menuItem(runMenu, "N6", "中止(&X)");
   abortAction->setEnabled(false);
+  runLogSeparator = separator(runMenu, "N9");
+  runLogAction = menuItem(runMenu, "RunLog1", "実行記録(&L)...");
   // Shortcuts beside the mnemonics; Esc reaches the abort only while a run keeps it enabled.
   searchAction->setShortcuts({QKeySequence(Qt::Key_F5), QKeySequence(Qt::CTRL | Qt::Key_F)});
   copyAction->setShortcuts(

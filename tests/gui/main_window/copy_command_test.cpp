@@ -12,12 +12,15 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 #include <csignal>
 #include <memory>
 
 #include "engine/copy/overwrite_policy.h"
+#include "engine/runlog/run_log_file.h"
 #include "gui/app/termination_signals.h"
 #include "gui/dialogs/copy_notice.h"
+#include "gui/dialogs/run_log_dialog.h"
 #include "gui/main_window/main_window.h"
 #include "gui/results/result_list_view.h"
 #include "gui/widgets/clickable_label.h"
@@ -62,6 +65,12 @@ class Copy : public ::testing::Test {
   void search() {
     form->sourceFolderEdit->setText(QString::fromStdString(source()));
     form->onSearch();
+    testing::awaitRunEnd(*form);
+  }
+  // A search, and the copy of every row it listed.
+  void copyAll() {
+    search();
+    form->copyButton->click();
     testing::awaitRunEnd(*form);
   }
   std::string source() const { return tree.path() + "/src"; }
@@ -457,7 +466,11 @@ TEST_F(Copy, UnwritableSettingsEndTheRunWithoutTheNotice) {
             settings.file("plain") + "/NVO.ini に書き込めません.");
   EXPECT_TRUE(fakes.dialogs.shown.empty());
   EXPECT_TRUE(copied("a.txt"));
-  expectIdle();
+  // The run log beside that settings file cannot be written either: said in the status bar.
+  const QString status = form->statusPanels->panelText(1);
+  EXPECT_TRUE(status.startsWith(QStringLiteral("実行記録に書き込めません: ")))
+      << status.toStdString();
+  expectIdle(status);
 }
 
 // Too little room at the destination: one question before the first file; No copies nothing,
@@ -687,6 +700,80 @@ TEST_F(Notice, WidensForALongDestinationAndKeepsTheWidth) {
   EXPECT_EQ(notice.width(), wide);
   notice.showDestination(longText + longText);
   EXPECT_EQ(notice.width(), 96 + notice.destinationLabel->width() + 30);
+}
+
+// The run log from the window: a line for each copy, a warning once when it cannot be written,
+// and the list of the last runs that the 実行 menu opens.
+
+TEST_F(Copy, ACopyAppendsItsLineToTheRunLog) {
+  std::filesystem::create_directories(destination());
+  copyAll();
+  copyAll();
+  const RunLogTail tail = readRunLog(runLogPath(settings.file("NVO.ini")), 10);
+  ASSERT_EQ(tail.entries.size(), 2u);
+  EXPECT_EQ(tail.skipped, 0u);
+  for (const RunLogEntry& e : tail.entries) {
+    EXPECT_EQ(e.from, "window");
+    EXPECT_EQ(e.source, source());
+    EXPECT_EQ(e.destination, destination());
+    EXPECT_EQ(e.found, 3u);
+    EXPECT_EQ(e.copied, 3u);
+    EXPECT_EQ(e.bytes, 300u);
+    EXPECT_EQ(e.failed, 0u);
+    EXPECT_EQ(e.exitStatus, 0);
+    EXPECT_LE(e.start, e.end);
+  }
+  // The log lies beside the settings file, named after it.
+  EXPECT_TRUE(std::filesystem::exists(settings.file("NVO-runs.log")));
+}
+
+TEST_F(Copy, ARunLogThatCannotBeWrittenIsToldOnceInTheStatusBar) {
+  std::filesystem::create_directories(destination());
+  std::filesystem::create_directories(
+      runLogPath(settings.file("NVO.ini")));  // a folder in its place
+  copyAll();
+  EXPECT_TRUE(fakes.boxes.shown.empty());  // no box between the user and the result
+  const QString warning = form->statusPanels->panelText(1);
+  EXPECT_TRUE(warning.startsWith(QStringLiteral("実行記録に書き込めません: ")))
+      << warning.toStdString();
+  EXPECT_TRUE(std::filesystem::exists(destination() + "/a.txt"));  // the copy itself stands
+  copyAll();
+  EXPECT_NE(form->statusPanels->panelText(1), warning);  // not told again
+}
+
+TEST_F(Copy, TheRunLogMenuItemListsTheLastRunsNewestFirst) {
+  for (int n = 1; n <= 3; ++n) {
+    RunLogEntry e;
+    e.start = e.end = "2026-12-0" + std::to_string(n) + "T21:00:05+09:00";
+    e.from = "cli";
+    e.source = "/home/user/Documents";
+    e.job = n == 3 ? "/home/user/jobs/写真.dat" : "";
+    e.copied = static_cast<std::uint64_t>(n * 10);
+    e.failed = n == 2 ? 1 : 0;
+    e.exitStatus = n == 2 ? 1 : 0;
+    ASSERT_TRUE(appendRunLog(runLogPath(settings.file("NVO.ini")), runLogLine(e)));
+  }
+  std::vector<std::vector<QString>> rows;
+  fakes.dialogs.script = [&](QDialog& dialog) {
+    auto* list = dynamic_cast<RunLogDialog*>(&dialog);
+    ASSERT_NE(list, nullptr);
+    for (int r = 0; r < list->runList->topLevelItemCount(); ++r) {
+      std::vector<QString> row;
+      for (int c = 0; c < list->runList->columnCount(); ++c)
+        row.push_back(list->runList->topLevelItem(r)->text(c));
+      rows.push_back(row);
+    }
+    list->closeButton->click();
+  };
+  EXPECT_EQ(form->runLogAction->text(), QStringLiteral("実行記録(&L)..."));
+  form->runLogAction->trigger();
+  ASSERT_EQ(fakes.dialogs.shown.size(), 1u);
+  const std::vector<std::vector<QString>> expected = {
+      {"2026/12/03 21:00:05", "/home/user/jobs/写真.dat", "30", "0", "完了"},
+      {"2026/12/02 21:00:05", "/home/user/Documents", "20", "1", "失敗あり"},
+      {"2026/12/01 21:00:05", "/home/user/Documents", "10", "0", "完了"},
+  };
+  EXPECT_EQ(rows, expected);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "cli/output_text.h"
+#include "engine/text/output_text.h"
 
 #include <array>
 #include <charconv>

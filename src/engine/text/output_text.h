@@ -1,6 +1,7 @@
 #pragma once
-// How nuvelo-cli writes names and paths so that every output can be read back without doubt:
-// names may hold any byte but "/" and NUL, tabs and line ends included, and need not be UTF-8.
+// How nuvelo-cli and the run log write names and paths so that every output can be read back
+// without doubt: names may hold any byte but "/" and NUL, tabs and line ends included, and need
+// not be UTF-8.
 // Each text has an append form too, for output built a row at a time into one buffer.
 
 #include <cstdint>
