@@ -44,6 +44,14 @@ Result<Descriptor> openUnheld(int folderFd, const char* name, int access) {
   return file;
 }
 
+// Whether `name` in the folder still names the open file `fd`.
+bool stillNamed(int folderFd, const char* name, int fd) {
+  struct stat held {
+  }, named{};
+  return fstat(fd, &held) == 0 && fstatat(folderFd, name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+         isSameInode(held, named);
+}
+
 // Removes the temporary file `name` when no copy holds it.
 void removeIfUnheld(int folderFd, const char* name) {
   if (openUnheld(folderFd, name, O_RDONLY)) unlinkat(folderFd, name, 0);
@@ -56,9 +64,14 @@ Result<LockedTemporary> createLockedTemporary(int folderFd) {
   const auto createLocked = [&](const char* candidate) {
     file.reset(openat(folderFd, candidate, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     if (!file.isOpen()) return false;
-    // A sweep that opened the file in the moment before this lock is about to remove it: leave
-    // it to the sweep and take another name. A file system without locks has no sweep either.
-    if (flock(file.get(), LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK) return true;
+    // A sweep that opened the file in the moment before this lock is about to remove it, or
+    // has removed it already and let go: leave it to the sweep and take another name. A file
+    // system without locks has no sweep either.
+    if (flock(file.get(), LOCK_EX | LOCK_NB) == 0) {
+      if (stillNamed(folderFd, candidate, file.get())) return true;
+    } else if (errno != EWOULDBLOCK) {
+      return true;
+    }
     file.reset();
     errno = EEXIST;
     return false;
