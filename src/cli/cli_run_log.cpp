@@ -14,8 +14,9 @@ CliRunLog::CliRunLog(const CliOptions& o, const Job& job, std::time_t started)
   entry_.from = "cli";
   const auto& namingFile = o.job ? o.job : o.conditions;
   if (namingFile) entry_.job = absoluteCleanPath(*namingFile);
-  entry_.source = job.options.search.sourceFolder;
-  entry_.destination = job.options.copy.destination;
+  // Absolute, as the log is read later from anywhere.
+  entry_.source = absoluteCleanPath(job.options.search.sourceFolder);
+  entry_.destination = absoluteCleanPath(job.options.copy.destination);
 }
 
 void CliRunLog::searched(const SearchOutcome& found) {

@@ -73,9 +73,11 @@ TEST_F(CopyRunLog, EachRealCopyAppendsOneLine) {
     std::size_t lines;  // lines the run appends
   } cases[] = {
       {"a copy", [](const CopyRunLog& t) { return t.copy(); }, 0, 1},
-      {"a second copy, all skipped by --overwrite never",
+      {"a second copy, all skipped by --overwrite never, to the destination named otherwise",
        [](const CopyRunLog& t) {
-         return t.copy({"--overwrite", "never"});
+         std::vector<std::string> args = t.copy({"--overwrite", "never"});
+         args[2] = t.r.file("dst/../dst/.");
+         return args;
        },
        0, 1},
       {"a dry run changes nothing", [](const CopyRunLog& t) { return t.copy({"-n"}); }, 0, 0},
@@ -104,6 +106,7 @@ TEST_F(CopyRunLog, EachRealCopyAppendsOneLine) {
   EXPECT_EQ(first->from, "cli");
   EXPECT_EQ(first->source, source());
   EXPECT_EQ(first->destination, destination());
+  EXPECT_EQ(second->destination, destination()) << "the log names each folder one way";
   EXPECT_EQ(first->job, "");
   EXPECT_EQ(first->found, 3u);  // a.txt, b.txt and sub/c.txt
   EXPECT_EQ(first->copied, 3u);
