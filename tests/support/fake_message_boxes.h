@@ -58,7 +58,10 @@ class FakeMessageBoxes : public MessageBoxes {
     auto question = std::make_shared<Held>(Held{std::move(answered)});
     held.push_back(question);
     if (onShow) onShow(shown.back());
-    return [question] { question->withdrawn = true; };
+    // Weak: the answer function may hold what holds this withdraw function.
+    return [weak = std::weak_ptr<Held>(question)] {
+      if (const auto question = weak.lock()) question->withdrawn = true;
+    };
   }
 
   std::function<void(const Shown&)> onShow;  // looks at the program while the box is up
