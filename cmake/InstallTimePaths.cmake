@@ -17,16 +17,20 @@ function(nuvelo_install_zsh_completion file datadir)
 endfunction()
 
 # The example units (templates named <unit>.in) written with the installed paths: the
-# nuvelo-cli they run and the folder of the examples themselves. work_folder holds the written
-# files before they are installed.
+# nuvelo-cli they run and the folder of the examples themselves. The written files wait in a
+# folder of this install's own under work_folder, so that installs of one build to other
+# prefixes at the same time each install their own.
 function(nuvelo_install_example_units source_folder work_folder bindir datadir)
   cmake_path(ABSOLUTE_PATH bindir BASE_DIRECTORY "${CMAKE_INSTALL_PREFIX}" OUTPUT_VARIABLE
              CMAKE_INSTALL_FULL_BINDIR)
   cmake_path(ABSOLUTE_PATH datadir BASE_DIRECTORY "${CMAKE_INSTALL_PREFIX}" OUTPUT_VARIABLE data)
   set(NUVELO_EXAMPLES_FULL_DIR "${data}/doc/nuvelo/examples")
+  string(RANDOM LENGTH 16 install_name)
+  set(written "${work_folder}/${install_name}")
   foreach(template IN LISTS ARGN)
     get_filename_component(unit "${template}" NAME_WLE)
-    configure_file("${source_folder}/${template}" "${work_folder}/${unit}" @ONLY)
-    file(INSTALL "${work_folder}/${unit}" DESTINATION "${NUVELO_EXAMPLES_FULL_DIR}")
+    configure_file("${source_folder}/${template}" "${written}/${unit}" @ONLY)
+    file(INSTALL "${written}/${unit}" DESTINATION "${NUVELO_EXAMPLES_FULL_DIR}")
   endforeach()
+  file(REMOVE_RECURSE "${written}")
 endfunction()

@@ -40,7 +40,8 @@ std::map<std::string, std::string> unitKeys(const std::string& path) {
 // own folder (the prefix is root's here), as the window does.
 TEST(InstalledCli, KeepsItsSettingsInTheUsersConfigFolder) {
   TempFolder prefix, home, from, to;
-  ASSERT_EQ(installCli(prefix.path()).status, 0);
+  const ProgramRun installed = installCli(prefix.path());
+  ASSERT_EQ(installed.status, 0) << installed.err;
   testing::makeFile(from.file("a.txt"), testing::localTime(2024, 5, 2));
   const ProgramRun copied =
       runProgram({"/usr/bin/env", "-i", "HOME=" + home.path(), "LANG=C",
@@ -56,7 +57,8 @@ TEST(InstalledCli, KeepsItsSettingsInTheUsersConfigFolder) {
 // notifying service installed beside it, and that one points at the installed examples.
 TEST(InstalledExamples, NameThePrefixTheyWereInstalledTo) {
   TempFolder prefix;
-  ASSERT_EQ(installCli(prefix.path()).status, 0);
+  const ProgramRun installed = installCli(prefix.path());
+  ASSERT_EQ(installed.status, 0) << installed.err;
   const std::string examples = prefix.file("share/doc/nuvelo/examples/");
   auto backup = unitKeys(examples + "nuvelo-backup.service");
   EXPECT_EQ(backup["ExecStart"].substr(0, backup["ExecStart"].find(' ')),
@@ -79,7 +81,8 @@ TEST(InstalledExamples, PassSystemdsVerify) {
   if (analyze.empty()) GTEST_SKIP() << "systemd-analyze is not installed";
   if (testing::findProgram("gdbus").empty()) GTEST_SKIP() << "gdbus is not installed";
   TempFolder prefix, runtime;
-  ASSERT_EQ(installCli(prefix.path()).status, 0);
+  const ProgramRun installed = installCli(prefix.path());
+  ASSERT_EQ(installed.status, 0) << installed.err;
   const std::string examples = prefix.file("share/doc/nuvelo/examples/");
   const ProgramRun verified =
       runProgram({"/usr/bin/env", "XDG_RUNTIME_DIR=" + runtime.path(), analyze, "--user", "verify",
