@@ -10,24 +10,13 @@
 namespace nuvelo {
 namespace {
 
-// "2024-05-01T09:30:00+09:00" as "2024-05-01 09:30:00": the time the run's own clock read.
-std::string startShown(const std::string& iso) {
-  std::string shown = iso.substr(0, 19);
-  if (shown.size() > 10 && shown[10] == 'T') shown[10] = ' ';
-  return terminalText(shown);
-}
-
-std::string jobOrSource(const RunLogEntry& e) {
-  return e.job.empty() ? e.source : e.job;
-}
-
 using Row = std::vector<std::string>;
 
 Row tableRow(const RunLogEntry& e) {
-  return {startShown(e.start),         terminalText(runOriginText(e.from)),
-          std::to_string(e.copied),    std::to_string(e.skipped),
-          std::to_string(e.failed),    runStatusText(e.exitStatus),
-          terminalText(jobOrSource(e))};
+  return {terminalText(runStartText(e)), terminalText(runOriginText(e.from)),
+          std::to_string(e.copied),      std::to_string(e.skipped),
+          std::to_string(e.failed),      runStatusText(e.exitStatus),
+          terminalText(runPlace(e))};
 }
 
 // The table with its columns lined up in terminal columns (Japanese headings are twice as

@@ -3,16 +3,9 @@
 #include <array>
 #include <utility>
 
+#include "platform/ascii_text.h"
+
 namespace nuvelo {
-namespace {
-
-std::string_view trimmed(std::string_view text) {
-  const auto first = text.find_first_not_of(" \t\r");
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t\r") + 1 - first);
-}
-
-}  // namespace
 
 std::optional<ReplaceChoice> replaceChoiceOf(std::string_view answer) {
   // n and N differ (this file, every file); the other letters are taken in either case.
@@ -35,7 +28,7 @@ std::optional<ReplaceChoice> replaceChoiceOf(std::string_view answer) {
       {"quit", ReplaceChoice::Quit},
       {"中止", ReplaceChoice::Quit},
   }};
-  const std::string_view given = trimmed(answer);
+  const std::string_view given = trimmedOfBlanks(answer);
   for (const auto& [text, choice] : answers)
     if (text == given) return choice;
   return std::nullopt;

@@ -106,4 +106,15 @@ std::optional<RunLogEntry> parseRunLogLine(std::string_view line) {
   return e;
 }
 
+std::string runStartText(const RunLogEntry& entry, char dateSeparator) {
+  std::string shown = entry.start.substr(0, 19);
+  if (shown.size() > 10 && shown[10] == 'T') shown[10] = ' ';
+  if (shown.size() >= 10 && shown[4] == '-' && shown[7] == '-') shown[4] = shown[7] = dateSeparator;
+  return shown;
+}
+
+const std::string& runPlace(const RunLogEntry& entry) {
+  return entry.job.empty() ? entry.source : entry.job;
+}
+
 }  // namespace nuvelo

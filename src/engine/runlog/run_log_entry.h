@@ -55,4 +55,11 @@ std::string runLogLine(const RunLogEntry& entry);
 // foreign, or not JSON at all).
 std::optional<RunLogEntry> parseRunLogLine(std::string_view line);
 
+// The run's start as its own clock read it: "2024-05-01T09:30:00+09:00" as
+// "2024-05-01 09:30:00", with `dateSeparator` between the parts of the day.
+std::string runStartText(const RunLogEntry& entry, char dateSeparator = '-');
+
+// What names the run in a list: its job file, else its source folder.
+const std::string& runPlace(const RunLogEntry& entry);
+
 }  // namespace nuvelo

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "platform/ascii_text.h"
+
 namespace nuvelo {
 namespace {
 
@@ -29,16 +31,6 @@ bool matchesAlikeInBytes(const std::string& pattern) {
   return std::none_of(pattern.begin(), pattern.end(), [](char c) {
     return static_cast<unsigned char>(c) >= 0x80 || c == '?' || c == '[';
   });
-}
-
-bool isBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v';
-}
-
-std::string_view trimmed(std::string_view text) {
-  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
-  return text;
 }
 
 }  // namespace
@@ -68,7 +60,7 @@ std::vector<PatternLine> patternLinesOf(std::string_view text) {
   std::size_t number = 0;
   while (!text.empty()) {
     const std::size_t end = std::min(text.find('\n'), text.size());
-    const std::string_view line = trimmed(text.substr(0, end));
+    const std::string_view line = trimmedOfBlanks(text.substr(0, end));
     text.remove_prefix(std::min(end + 1, text.size()));
     ++number;
     if (!line.empty() && line.front() != '#') lines.push_back({std::string(line), number});

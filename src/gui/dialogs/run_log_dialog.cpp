@@ -14,17 +14,10 @@
 namespace nuvelo {
 namespace {
 
-// "2024-05-01T09:30:00+09:00" as "2024/05/01 09:30:00", as the window writes dates.
-QString startShown(const std::string& iso) {
-  std::string shown = iso.substr(0, 19);
-  if (shown.size() > 10 && shown[10] == 'T') shown[10] = ' ';
-  if (shown.size() >= 10 && shown[4] == '-' && shown[7] == '-') shown[4] = shown[7] = '/';
-  return qt(shown);
-}
-
 QTreeWidgetItem* rowOf(const RunLogEntry& e) {
-  const std::string& place = e.job.empty() ? e.source : e.job;
-  auto* item = new QTreeWidgetItem({startShown(e.start), qt(nameForDisplay(place)),
+  // Dates as the window writes them: 2024/05/01.
+  const std::string& place = runPlace(e);
+  auto* item = new QTreeWidgetItem({qt(runStartText(e, '/')), qt(nameForDisplay(place)),
                                     QString::number(e.copied), QString::number(e.failed),
                                     qt(runStatusText(e.exitStatus))});
   for (const int count : {2, 3}) item->setTextAlignment(count, Qt::AlignRight | Qt::AlignVCenter);
