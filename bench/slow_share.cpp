@@ -12,7 +12,8 @@
 // caches them. libfuse's -o max_threads=N sets how many requests are served at once (10 by
 // default; a NAS serves many more).
 // Unmount with `fusermount3 -u MOUNTPOINT` (or umount as root); with stats=FILE, the share then
-// writes there how many requests it served and how many were in flight on average.
+// writes there how many requests it served, how many of them asked it to store a file or folder
+// (fsync), and how many were in flight on average.
 //
 // For the tests of a client's retries, writes can fail as a share that drops its connection
 // makes them fail: fail_first=N fails the first N write requests of each file with EIO, and
@@ -66,6 +67,7 @@ thread_local bool fillingListing = false;
 // How many requests waited, and for how long in all: their sum over the time the share was
 // busy is how many were in flight on average.
 std::atomic<long> requestsServed{0};
+std::atomic<long> syncsServed{0};  // of them, requests to store a file or folder (fsync)
 std::atomic<long> waitedNanoseconds{0};
 std::atomic<long> firstRequest{0};
 std::atomic<long> lastRequest{0};
@@ -101,8 +103,8 @@ void writeStats(void*) {
   FILE* file = std::fopen(options.statsFile, "w");
   if (file == nullptr) return;
   const double busy = static_cast<double>(lastRequest - firstRequest) / 1e9;
-  std::fprintf(file, "requests %ld, busy %.3f s, in flight on average %.1f\n",
-               requestsServed.load(), busy,
+  std::fprintf(file, "requests %ld, syncs %ld, busy %.3f s, in flight on average %.1f\n",
+               requestsServed.load(), syncsServed.load(), busy,
                busy > 0 ? static_cast<double>(waitedNanoseconds) / 1e9 / busy : 0.0);
   std::fclose(file);
 }
@@ -330,8 +332,20 @@ int releaseFile(const char*, fuse_file_info* file) {
 
 int syncFile(const char*, int dataOnly, fuse_file_info* file) {
   waitOneRoundTrip();
+  ++syncsServed;
   const int descriptor = static_cast<int>(file->fh);
   return result(dataOnly != 0 ? fdatasync(descriptor) : fsync(descriptor));
+}
+
+// A folder's entries are stored when the client asks, as a file server stores them.
+int syncFolder(const char* path, int, fuse_file_info*) {
+  waitOneRoundTrip();
+  ++syncsServed;
+  const int descriptor = openat(folderDescriptor, relative(path), O_RDONLY | O_DIRECTORY);
+  if (descriptor == -1) return -errno;
+  const int outcome = result(fsync(descriptor));
+  close(descriptor);
+  return outcome;
 }
 
 fuse_operations shareOperations() {
@@ -358,6 +372,7 @@ fuse_operations shareOperations() {
   operations.statfs = fileSystemStatus;
   operations.release = releaseFile;
   operations.fsync = syncFile;
+  operations.fsyncdir = syncFolder;
   return operations;
 }
 

@@ -144,6 +144,8 @@ void tellSummary(const CliOptions& o, CliEnvironment& env, const CopyRunResult& 
   if (const std::string versions = versionCountsText(result.versions); !versions.empty())
     env.err << terminalText(versions) << '\n';
   if (waiting > 0) env.err << waitingFilesText(waiting) << '\n';
+  // Said only once everything placed is synced: the drive may be pulled on reading it.
+  if (result.flush.flushed) env.err << driveMayBeRemovedText() << '\n';
 }
 
 // Ends the report with its summary line; a report that could not be written whole makes the
@@ -210,6 +212,7 @@ int runCopyJob(const CliOptions& o, CliEnvironment& env, const Job& job, const W
   CopyRequest request = copyRequestOf(job.options.copy, job.options.search.sourceFolder, filter);
   request.dryRun = o.dryRun;
   request.chunkFault = env.chunkFault;
+  request.flushWatch = env.flushWatch;
   CopyMeter meter(CopyMeter::Clock::now());
   std::vector<std::string> copyList;
   const OverwritePolicy overwrite = overwritePolicyOf(job.options.copy.overwrite);
@@ -226,6 +229,8 @@ int runCopyJob(const CliOptions& o, CliEnvironment& env, const Job& job, const W
     env.err << "nuvelo-cli: " << terminalText(pruneFailureText(*result.versions.pruneFailure))
             << '\n';
   if (result.outOfMemory) env.err << "nuvelo-cli: " << copyOutOfMemoryText() << '\n';
+  if (result.flush.failure)
+    env.err << "nuvelo-cli: " << terminalText(flushFailureText(*result.flush.failure)) << '\n';
   const std::size_t unreadable = found.unreadable.size() + observer.unreadable();
   int status = copyRunStatus(result, unreadable, false);
   const auto end = recordCopy(env, o, job, search, result, copyList, status);

@@ -11,6 +11,7 @@
 
 #include "cli/cli_options.h"
 #include "cli/replace_answer.h"
+#include "engine/copy/placed_flush.h"
 #include "engine/jobs/run_status.h"
 #include "platform/posix/date_time_value.h"
 
@@ -35,6 +36,8 @@ struct CliEnvironment {
   std::function<int(std::uint64_t)> chunkFault;
   // The signal that stopped the run (SIGINT or SIGTERM), where one did.
   const std::atomic<int>* stoppingSignal = nullptr;
+  // Test seam: the copy's CopyRequest::flushWatch.
+  FlushWatch flushWatch = nullptr;
 };
 
 int runCli(const CliOptions& options, CliEnvironment& environment);

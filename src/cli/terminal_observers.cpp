@@ -78,6 +78,10 @@ void TerminalCopyObserver::copyStarting(std::size_t files) {
   meter_.starting(files, bytes);
 }
 
+void TerminalCopyObserver::flushing() {
+  if (progress_.wanted()) progress_.show(flushingText());
+}
+
 std::uint64_t TerminalCopyObserver::bytesOf(const EntryReport& report) {
   const std::size_t at = told_++;
   return at < sizes_.size() && list_[at] == report.source ? sizes_[at] : fileBytes(report.source);

@@ -85,6 +85,7 @@ class TerminalCopyObserver : public CopyObserver, public TerminalWalkObserver {
   void fileBytesCopied(std::uint64_t soFar) override;
   void fileDone(const EntryReport& report) override;
   bool proceedWithoutRoom(const SpaceShortage& shortage) override;
+  void flushing() override;
   bool unanswered() const { return unanswered_; }
 
  private:

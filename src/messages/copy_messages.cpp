@@ -198,6 +198,22 @@ std::string pruneFailureText(const Failure& failure) {
   return fill("古い版を削除できませんでした: {1}: {2}", {failure.path, reasonText(failure.code)});
 }
 
+std::string flushingText() {
+  return std::string(wording("コピーしたファイルをドライブに書き込んでいます…"));
+}
+
+std::string driveMayBeRemovedText() {
+  return std::string(
+      wording("コピーしたファイルはドライブに書き込み済みです。ドライブを取り外せます。"));
+}
+
+std::string flushFailureText(const Failure& failure) {
+  return fill(
+      "コピーしたファイルを {1} に書き込めたか確かめられません: {2}。失われたおそれがあるため、"
+      "日付は進めていません。もう一度コピーしてください。",
+      {failure.path, reasonText(failure.code)});
+}
+
 std::string waitingFilesText(std::size_t waiting) {
   return fill("次回のコピーで再試行するもの: {1}個", {std::to_string(waiting)});
 }

@@ -32,6 +32,13 @@ std::string copyCountsText(const CopyCounts& counts);
 std::string plannedCountsText(const CopyCounts& counts);
 // "中断しました: <counts>".
 std::string interruptedCountsText(const std::string& counts);
+// The progress line while what was copied is written out to the drive.
+std::string flushingText();
+// The copies are on the drive (the run synced what it placed): it may be removed now.
+std::string driveMayBeRemovedText();
+// What the run placed could not be brought onto the drive for sure: where, why, and that the
+// day was not moved on.
+std::string flushFailureText(const Failure& failure);
 // The desktop notification's text when a long copy has ended: "コピーが終了しました (コピー 5個,
 // スキップ 1個, 失敗 2個)".
 std::string copyEndedText(const CopyCounts& counts);

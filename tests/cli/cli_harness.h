@@ -37,6 +37,7 @@ class CliHarness {
         out,   err,          ask,           askReplace ? askReplace : yesOrNoToReplace(),
         false, &interrupted, settingsPath_, static_cast<bool>(ask || askReplace),
         clock, chunkFault};
+    env.flushWatch = flushWatch;
     return runCli(*parsed.options, env);
   }
   // The lines of standard output, sorted.
@@ -57,6 +58,8 @@ class CliHarness {
   std::function<CivilDate()> clock;  // nothing: the real today
   // Called after each chunk a copy writes, on the thread that writes it (a fault to inject).
   std::function<int(std::uint64_t)> chunkFault;
+  // Told of each sync of what the copy placed, before it is made.
+  FlushWatch flushWatch;
 
  private:
   std::function<std::optional<ReplaceChoice>(const std::string&)> yesOrNoToReplace() {

@@ -10,6 +10,7 @@
 
 #include "cli/cli_harness.h"
 #include "cli/search_output.h"
+#include "engine/runlog/run_log_file.h"
 #include "engine/settings/condition_file.h"
 #include "engine/settings/job_dates.h"
 #include "engine/text/output_text.h"
@@ -140,6 +141,31 @@ TEST_F(Cli, CopyCopiesAndRecordsTheDay) {
             0);
   EXPECT_EQ(lines().size(), 3u);
   EXPECT_EQ(lines()[0].rfind("skipped\t", 0), 0u);
+}
+
+// A pulled drive must not lose what the job already counts as copied: the day, the retry list
+// and the run log's line are written only once what the run placed is synced.
+TEST_F(Cli, NothingOfARunIsRecordedBeforeWhatItPlacedIsSynced) {
+  std::filesystem::create_directories(destination());
+  const std::string key = jobKey("", source(), destination());
+  const std::string retryList = tree.path() + "/NVO-state/" + key + ".retry";
+  std::vector<std::string> recordedAtSync;
+  cli.flushWatch = [&](const FlushStep&) {
+    const bool day =
+        std::filesystem::exists(settings()) && readFile(settings()).find(key) != std::string::npos;
+    recordedAtSync.push_back(std::string(day ? "day " : "") +
+                             (std::filesystem::exists(retryList) ? "retry list " : "") +
+                             (std::filesystem::exists(runLogPath(settings())) ? "log" : ""));
+  };
+  // new.txt (2 KiB) fails at its first chunk, so the run has a retry list to write too.
+  cli.chunkFault = [](std::uint64_t bytes) { return bytes >= 2048 ? EIO : 0; };
+  EXPECT_EQ(run("copy --since 2024-05-01 --retries 0 --overwrite always " + source() + " " +
+                destination()),
+            1);
+  EXPECT_EQ(recordedAtSync, std::vector<std::string>{""}) << err.str();
+  EXPECT_NE(readFile(settings()).find(key + "=" + todayText()), std::string::npos);
+  EXPECT_TRUE(std::filesystem::exists(retryList));
+  EXPECT_TRUE(std::filesystem::exists(runLogPath(settings())));
 }
 
 TEST_F(Cli, DryRunWritesNothing) {

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <random>
+#include <thread>
 
 #include "cli/cli_harness.h"
 #include "support/file_tree.h"
@@ -84,6 +85,30 @@ TEST_P(ShareRetries, CopyOntoAShareThatFailsWrites) {
   for (const auto& entry : std::filesystem::recursive_directory_iterator(share.backing()))
     entries += entry.is_regular_file() ? 1 : 0;
   EXPECT_EQ(entries, copied);
+}
+
+// The share stores what it is given only when asked: each copy is synced before it takes its
+// name, and each folder that took one at the run's end, before the run records its day.
+TEST_F(ShareRetries, EachCopyAndItsFolderAreStoredByTheShare) {
+  const std::string stats = tree.path() + "/stats";
+  {
+    const SlowShare share({"stats=" + stats});
+    if (!share.usable()) GTEST_SKIP() << share.reason();
+    for (const auto& [name, size] : Files) {
+      std::filesystem::create_directories(
+          std::filesystem::path(source() + "/" + name).parent_path());
+      writeFile(source() + "/" + name, contentOf(name, size));
+    }
+    ASSERT_EQ(cli.run("copy --since 2000-01-01 --relative --overwrite always " + source() + " " +
+                      share.path()),
+              0)
+        << cli.err.str();
+  }
+  // The share writes its counts once it is unmounted and its server has ended.
+  for (int i = 0; i < 200 && !std::filesystem::exists(stats); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_NE(readFile(stats).find(", syncs 6,"), std::string::npos)  // 4 files, 2 folders
+      << readFile(stats);
 }
 
 INSTANTIATE_TEST_SUITE_P(

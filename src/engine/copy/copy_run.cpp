@@ -328,7 +328,8 @@ void runCopyInto(CopyRunResult& result, const std::vector<CopySource>& sources,
                         request.verify,
                         request.rules,
                         request.retry,
-                        versions ? &*versions : nullptr};
+                        versions ? &*versions : nullptr,
+                        request.flush && !request.dryRun};
   ProgressCount progress(observer, list);
   CopyHooks hooks;
   hooks.poll = [&observer] { observer.poll(); };
@@ -361,6 +362,11 @@ void runCopyInto(CopyRunResult& result, const std::vector<CopySource>& sources,
   if (versions) result.versions.kept = versions->kept();
   if (request.pruneVersionsDays && !request.dryRun && !result.aborted && !result.outOfMemory)
     pruneOldVersions(request, started, result.versions);
+  // Also after a stop: what was placed is recorded (as carried) like what a completed run placed.
+  if (request.flush && runner.placedAnything()) {
+    observer.flushing();
+    result.flush = runner.flushPlaced(request.flushWatch);
+  }
 }
 
 }  // namespace

@@ -60,6 +60,10 @@ struct CopyRequest {
   // Test seam: called after each chunk a copy writes, on the thread that writes it (see
   // DataCopyHooks::chunkFault).
   std::function<int(std::uint64_t)> chunkFault;
+  // What the run placed is on stable storage before runCopy returns (and so before anything of
+  // the run is recorded). Off only to measure what that costs.
+  bool flush = true;
+  FlushWatch flushWatch;  // test seam: told of each sync of the flush before it is made
 };
 
 // The room the copy needs against the room the destination has, in bytes.
@@ -103,6 +107,9 @@ class CopyObserver : public virtual WalkObserver {
   // being written then stop at their next chunk, and no new one starts, without waiting for the
   // run's own thread to pass the abort on.
   virtual const std::atomic<bool>* sharedAbortFlag() const { return nullptr; }
+  // The files are placed; what they hold is now being written out to the drive, which on a
+  // slow drive takes a while.
+  virtual void flushing() {}
 };
 
 // What the destination's file system did not keep of the copies.
@@ -150,9 +157,11 @@ struct CopyRunResult {
   // Memory ran out: the run stopped there, with what it had done so far (no temporary file of
   // it is left behind); a file being copied then failed.
   bool outOfMemory = false;
+  // What the run placed, brought onto stable storage; a failure there may have lost any of it.
+  FlushResult flush;
   // Copied to its end: the job's day moves on, and what failed waits in its retry list.
   bool completed(bool dryRun) const {
-    return !aborted && !refusedForRoom && !outOfMemory && !dryRun;
+    return !aborted && !refusedForRoom && !outOfMemory && !flush.failure && !dryRun;
   }
 };
 

@@ -174,6 +174,8 @@ PendingCopy CopyRunner::pendingCopy(EntryReport report, const std::string& subpa
   pending.hooks.keepsAttributes = rules.keepsPermissions;
   pending.hooks.keepsLinks = rules.keepsLinks;
   pending.hooks.timesLostByRename = !rules.renameKeepsTimes;
+  pending.hooks.syncBeforePlacing = settings_.flush && rules.flush != FlushWay::FileSystem;
+  pending.hooks.startWriteback = settings_.flush && rules.flush == FlushWay::FileSystem;
   if (ReplacedVersions* versions = settings_.versions)
     pending.hooks.replaceNamesake = [versions, subpath](int folderFd, const std::string& temporary,
                                                         const std::string& name) {
@@ -252,6 +254,7 @@ void CopyRunner::placed(const PendingCopy& pending, const EntryReport& written) 
     folders_.sweepAtFinish(pending.subpath);
   folders_.adoptMade(pending.madeFolders);
   if (written.kind != EntryReport::Copied) return;
+  flush_.placed(*pending.rules, pending.subpath);
   names_.placed(pending.subpath, pending.name, written.source, *pending.rules);
   known_.placed(pending.subpath, pending.name);
 }
@@ -295,21 +298,27 @@ const FileSystemRules& CopyRunner::destinationRules() {
                 O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   // A destination that cannot be opened gets the usual rules; the copy reports the failure.
   if (!root) return rules_[static_cast<dev_t>(-1)];
-  rootRules_ = &rulesAt(root->get(), probes_);
+  rootRules_ = &rulesAt(root->get(), probes_, {});
   return *rootRules_;
 }
 
 // The same folder as the last file's shares its rules without a look-up.
 const FileSystemRules& CopyRunner::folderRules(const std::string& subpath, int folderFd) {
   if (!lastRules_ || subpath != lastSubpath_) {
-    lastRules_ = &rulesAt(folderFd, true);
+    lastRules_ = &rulesAt(folderFd, true, subpath);
     lastSubpath_ = subpath;
     lastFolderHasDefaultAcl_ = hasDefaultAcl(folderFd);
   }
   return *lastRules_;
 }
 
-const FileSystemRules& CopyRunner::rulesAt(int folderFd, bool probe) {
+const FileSystemRules& CopyRunner::rulesAt(int folderFd, bool probe, const std::string& subpath) {
+  const FileSystemRules& rules = rulesOf(folderFd, probe);
+  flush_.met(rules, folderFd, settings_.destination + subpath);
+  return rules;
+}
+
+const FileSystemRules& CopyRunner::rulesOf(int folderFd, bool probe) {
   if (settings_.rules) return *settings_.rules;
   struct stat st {};
   if (fstat(folderFd, &st) != 0) return rules_[static_cast<dev_t>(-1)];
@@ -340,6 +349,10 @@ std::optional<SizeRefusal> sizeRefusal(std::uint64_t bytes, const FileSystemRule
 
 DroppedAttributes CopyRunner::finish() {
   return folders_.finish();
+}
+
+FlushResult CopyRunner::flushPlaced(const FlushWatch& watch) {
+  return flush_.flush(settings_.destination, settings_.versions, watch);
 }
 
 }  // namespace nuvelo

@@ -18,6 +18,7 @@
 #include "engine/copy/destination_names.h"
 #include "engine/copy/destination_path.h"
 #include "engine/copy/file_copier.h"
+#include "engine/copy/placed_flush.h"
 #include "engine/copy/replaced_versions.h"
 #include "platform/posix/file_system_rules.h"
 
@@ -35,6 +36,9 @@ struct CopySettings {
   RetryPolicy retry;
   // Where each replaced file is kept; none: a replaced file is gone.
   ReplacedVersions* versions = nullptr;
+  // What the copy places is brought onto stable storage (flushPlaced): each copy is synced or
+  // its writing out started as it is placed. Off only to measure what that costs.
+  bool flush = true;
 };
 
 struct EntryReport {
@@ -107,6 +111,10 @@ class CopyRunner {
   // folders; call once the last file is in. Tells what of them the destination did not keep.
   DroppedAttributes finish();
 
+  // Brings what this runner placed onto stable storage (see PlacedFlush); call after finish().
+  FlushResult flushPlaced(const FlushWatch& watch = {});
+  bool placedAnything() const { return flush_.anyPlaced(); }
+
   const CopySettings& settings() const { return settings_; }
   // The rules of the destination folder's file system: tried out with a probe file by a copy,
   // told by its type for a plan (which writes nothing).
@@ -123,7 +131,9 @@ class CopyRunner {
                                       bool& retried);
   static CopyOutcome tryAgain(PendingCopy& pending, const std::function<ReplaceAnswer()>& askAgain,
                               CutCopy& cut);
-  const FileSystemRules& rulesAt(int folderFd, bool probe);
+  // The rules of the folder's file system; `subpath`: the folder below the destination.
+  const FileSystemRules& rulesAt(int folderFd, bool probe, const std::string& subpath);
+  const FileSystemRules& rulesOf(int folderFd, bool probe);
   const FileSystemRules& folderRules(const std::string& subpath, int folderFd);
   // Why the file cannot be stored at all: a name the destination does not take, or a size
   // beyond what it holds; nothing when it can.
@@ -137,6 +147,7 @@ class CopyRunner {
   DestinationNames names_;
   KnownEntries known_;  // for the copies written on other threads
   std::unordered_map<dev_t, FileSystemRules> rules_;
+  PlacedFlush flush_;
   bool probes_ = true;  // false once the runner only plans
   const FileSystemRules* rootRules_ = nullptr;
   const FileSystemRules* lastRules_ = nullptr;

@@ -12,6 +12,7 @@
 #include "engine/copy/link_copy.h"
 #include "engine/copy/verified_copy.h"
 #include "platform/posix/descriptor.h"
+#include "platform/posix/durability.h"
 #include "platform/posix/file_data.h"
 #include "platform/posix/filesystem.h"
 #include "platform/posix/temporary_files.h"
@@ -118,8 +119,12 @@ Attempt copyOpenFile(int from, const struct stat& source, const CopyTarget& targ
       copy.get(), from, source, hooks.keepsAttributes, hooks.folderHasDefaultAcl);
   if (!given) return cutShort(given.error().code);
   // The file being replaced is only given up once its successor is safely on disk.
-  if (replace && fsync(copy.get()) != 0)
-    return cutShort(std::error_code(errno, std::generic_category()));
+  if (replace || hooks.syncBeforePlacing) {
+    if (const Result<> synced = syncEntry(copy.get()); !synced)
+      return cutShort(synced.error().code);
+  } else if (hooks.startWriteback) {
+    startWriteback(copy.get());
+  }
 
   CopyOutcome outcome = putInPlace(target, name, replace);
   if (outcome.kind != CopyOutcome::Copied) return {outcome};

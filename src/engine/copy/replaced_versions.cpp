@@ -13,6 +13,7 @@
 #include "engine/copy/copy_target.h"
 #include "engine/search/folder_walk.h"
 #include "platform/path_text.h"
+#include "platform/posix/durability.h"
 #include "platform/posix/filesystem.h"
 #include "platform/posix/path_walk.h"
 #include "platform/posix/place_entry.h"
@@ -193,6 +194,7 @@ Result<Descriptor> ReplacedVersions::versionFolder(const std::string& subpath) {
   if (!folder) return folder;
   last_ = std::move(*folder);
   lastSubpath_ = subpath;
+  touched_.insert(subpath);
   return duplicateDescriptor(last_.get());
 }
 
@@ -229,6 +231,24 @@ Result<Descriptor> ReplacedVersions::openRoot() {
   const int fd = enterOrMake(destination->get(), VersionsFolderName, RootMode);
   if (fd < 0) return failureFromErrno();
   return Descriptor(fd);
+}
+
+Result<> ReplacedVersions::syncKept() {
+  const std::lock_guard lock(mutex_);
+  if (!run_.isOpen()) return {};
+  // Deepest first; a subpath without components is the run's folder, synced after them.
+  for (auto subpath = touched_.rbegin(); subpath != touched_.rend(); ++subpath) {
+    const Result<Descriptor> folder = openComponents(
+        run_.get(), *subpath, [](int parent, const std::string& name, std::string_view) {
+          return openFolderAt(parent, name, true);
+        });
+    if (!folder) return Unexpected(folder.error());
+    if (Result<> synced = syncEntry(folder->get()); !synced) return synced;
+  }
+  if (Result<> synced = syncEntry(run_.get()); !synced) return synced;
+  const Result<Descriptor> root = openRoot();
+  if (!root) return Unexpected(root.error());
+  return syncEntry(root->get());
 }
 
 void ReplacedVersions::after(Step step) const {

@@ -14,6 +14,7 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -68,6 +69,10 @@ class ReplacedVersions {
   // How many replaced entries were kept.
   std::size_t kept() const { return kept_.load(); }
 
+  // Syncs each folder of the run that took a kept entry, deepest first, then the run's folder
+  // and the root: where the file system stores folder entries only when asked (a share).
+  [[nodiscard]] Result<> syncKept();
+
  private:
   std::optional<CopyOutcome> keepByLink(int folderFd, int versionFd, const std::string& name,
                                         const std::string& temporary);
@@ -87,6 +92,7 @@ class ReplacedVersions {
   Descriptor run_;
   std::string lastSubpath_;
   Descriptor last_;
+  std::set<std::string> touched_;  // the subpaths of the run's folders opened
   std::atomic<std::size_t> kept_{0};
 };
 

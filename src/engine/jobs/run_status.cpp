@@ -13,7 +13,8 @@ std::size_t unreadableFolderCount(const CopyRunResult& result, std::size_t searc
 int copyRunStatus(const CopyRunResult& result, std::size_t searchUnreadable, bool recordFailed) {
   if (result.refusedForRoom) return ExitStatus::BadUsage;
   if (result.aborted) return ExitStatus::Interrupted;
-  if (failureCount(result, searchUnreadable) > 0 || result.outOfMemory || recordFailed)
+  if (failureCount(result, searchUnreadable) > 0 || result.outOfMemory || result.flush.failure ||
+      recordFailed)
     return ExitStatus::SomeFailed;
   return ExitStatus::Done;
 }

@@ -26,8 +26,9 @@ std::size_t failureCount(const CopyRunResult& result, std::size_t searchUnreadab
 std::size_t unreadableFolderCount(const CopyRunResult& result, std::size_t searchUnreadable);
 
 // The status of a copy run that started: too little room and not to go on is a refusal, an
-// abort an interrupt, and any failure, memory that ran out, or a record of the run that could
-// not be written (`recordFailed`: the job's day or retry list, or the report) a failure.
+// abort an interrupt, and any failure, memory that ran out, copies that could not be brought
+// onto the drive for sure, or a record of the run that could not be written (`recordFailed`: the
+// job's day or retry list, or the report) a failure.
 int copyRunStatus(const CopyRunResult& result, std::size_t searchUnreadable, bool recordFailed);
 
 }  // namespace nuvelo

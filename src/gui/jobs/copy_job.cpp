@@ -28,6 +28,11 @@ class CopyJob::Observer : public CopyObserver {
   void copyStarting(std::size_t) override {
     thread_.post([watch = &watch_] { watch->copying(); });
   }
+  void flushing() override {
+    thread_.post([watch = &watch_] {
+      if (watch->flushing) watch->flushing();
+    });
+  }
   void fileDone(const EntryReport&) override {
     bar_.advanceHeld();
     if (bar_.due()) show();

@@ -56,6 +56,8 @@ struct CopyJobWatch {
       progressed;
   // The gathering is over: the files are being copied from now on.
   std::function<void()> copying;
+  // The files are placed and being written out to the drive.
+  std::function<void()> flushing;
   // A file that failed, before the question about it (if any) is asked.
   std::function<void(const EntryReport&)> failed;
   // The run has ended: what it did, and its list of sources in copy order; `error`, when not

@@ -89,6 +89,7 @@ CopyJobWatch MainWindow::copyWatch() {
     }
   };
   watch.copying = [this] { copyRun_->clock.start(); };
+  watch.flushing = [this] { runStatus_->show(qt(flushingText())); };
   watch.failed = [this](const EntryReport& report) {
     failedFiles_ << qt(failedFileLineText(shownReport(report)));
   };
@@ -118,6 +119,9 @@ void MainWindow::copyEnded(const CopyRunResult& result, const std::vector<std::s
   } else if (result.outOfMemory) {
     boxes().show(MessageKind::Error, copyOutOfMemoryText(), MessageButtons::Ok,
                  positionedPlacement());
+  } else if (result.flush.failure) {
+    boxes().show(MessageKind::Error, nameForDisplay(flushFailureText(*result.flush.failure)),
+                 MessageButtons::Ok, positionedPlacement());
   }
   failedFiles_.clear();
   copyRun_.reset();

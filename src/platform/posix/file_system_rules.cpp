@@ -17,6 +17,7 @@
 #include <sstream>
 
 #include "platform/ascii_text.h"
+#include "platform/posix/mount_table.h"
 #include "platform/posix/temporary_names.h"
 #include "platform/text_encoding.h"
 
@@ -28,6 +29,10 @@ constexpr long Ntfs3Magic = 0x7366746e;
 constexpr long CifsMagic = 0xFF534D42;
 constexpr long Smb2Magic = 0xFE534D42;
 constexpr long FuseMagic = 0x65735546;
+constexpr long NfsMagic = 0x6969;
+constexpr long V9fsMagic = 0x01021997;
+constexpr long CephMagic = 0x00c36400;
+constexpr long AfsMagic = 0x6B414653;
 constexpr std::uint64_t Fat32Limit = (std::uint64_t{4} << 30) - 1;
 
 // Drives that Windows, a Mac and a camera all read: letter case folded, Windows' names only,
@@ -48,29 +53,6 @@ FileSystemRules fat32() {
   FileSystemRules rules = windowsDrive("FAT32", 2000);
   rules.maxFileBytes = Fat32Limit;
   return rules;
-}
-
-// The mount of a file system, as the mount table gives it.
-struct MountEntry {
-  std::string type;    // "ext4", "fuseblk", "fuse.fusefat", ...
-  std::string source;  // the device, or what the file system in user space calls itself
-};
-
-MountEntry mountEntryOf(dev_t device) {
-  std::ifstream table("/proc/self/mountinfo");
-  const std::string wanted = std::to_string(major(device)) + ":" + std::to_string(minor(device));
-  for (std::string line; std::getline(table, line);) {
-    std::istringstream fields(line);
-    std::string id, parent, numbers;
-    fields >> id >> parent >> numbers;
-    if (numbers != wanted) continue;
-    const auto dash = line.find(" - ");
-    if (dash == std::string::npos) return {};
-    MountEntry entry;
-    std::istringstream(line.substr(dash + 3)) >> entry.type >> entry.source;
-    return entry;
-  }
-  return {};
 }
 
 // The rules a file system in user space tells by the name it mounts under.
@@ -212,16 +194,18 @@ std::size_t utf16Length(std::string_view name) {
   return units;
 }
 
-}  // namespace
+// A file system in user space on a block device the kernel knows (fuseblk) is written out with
+// that device; one without (a share, or a driver that opens its drive itself, as fusefat
+// does) stores what it was given only when asked file by file, and its drive, if any, only with
+// every drive of the machine.
+FlushWay fuseFlushWay(const struct stat& folder) {
+  return major(folder.st_dev) != 0 ? FlushWay::FileSystem : FlushWay::EachFileAndAllDrives;
+}
 
-FileSystemRules rulesByType(int folderFd) {
-  struct statfs fs {};
-  struct stat st {};
+FileSystemRules rulesOfType(long type, const struct stat& folder, const MountEntry& mount) {
   FileSystemRules rules;
-  if (fstatfs(folderFd, &fs) != 0 || fstat(folderFd, &st) != 0) return rules;
-  const MountEntry mount = mountEntryOf(st.st_dev);
   rules.name = mount.type.empty() ? "?" : mount.type;
-  switch (static_cast<long>(fs.f_type)) {
+  switch (type) {
     case MSDOS_SUPER_MAGIC:
       return fat32();
     case ExfatMagic:
@@ -234,13 +218,33 @@ FileSystemRules rulesByType(int folderFd) {
       rules.name = "SMB";
       rules.foldsCase = true;
       rules.windowsNames = true;
+      rules.flush = FlushWay::EachFile;
       return rules;
-    case FuseMagic:
-      if (auto bySubtype = rulesBySubtype(mount.type)) return *bySubtype;
-      return rulesBySignature(mount.source).value_or(rules);
+    case NfsMagic:
+    case V9fsMagic:
+    case CephMagic:
+    case AfsMagic:
+      rules.flush = FlushWay::EachFile;
+      return rules;
+    case FuseMagic: {
+      FileSystemRules fuse =
+          rulesBySubtype(mount.type).value_or(rulesBySignature(mount.source).value_or(rules));
+      fuse.flush = fuseFlushWay(folder);
+      return fuse;
+    }
     default:
       return rules;
   }
+}
+
+}  // namespace
+
+FileSystemRules rulesByType(int folderFd) {
+  struct statfs fs {};
+  struct stat st {};
+  if (fstatfs(folderFd, &fs) != 0 || fstat(folderFd, &st) != 0) return {};
+  return rulesOfType(static_cast<long>(fs.f_type), st,
+                     mountEntryOf(st.st_dev).value_or(MountEntry{}));
 }
 
 FileSystemRules probeRules(int folderFd) {

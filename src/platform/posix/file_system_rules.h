@@ -10,6 +10,19 @@
 
 namespace nuvelo {
 
+// How what a copy placed is brought onto stable storage before the run records it.
+enum class FlushWay {
+  // One sync of the whole file system (the kernel's own file systems, and those in user space
+  // on a block device the kernel knows).
+  FileSystem,
+  // Each placed file and each folder that took an entry, synced one by one: a share's server,
+  // like a file system in user space, stores what it was given only when asked for each file.
+  EachFile,
+  // As EachFile, and then every drive of the machine: a file system in user space that may
+  // write through a drive the kernel does not know it by (fusefat).
+  EachFileAndAllDrives,
+};
+
 struct FileSystemRules {
   std::string name;                    // for messages: "exFAT", "FAT32", "ext4", ...
   bool foldsCase = false;              // names that differ only in letter case are one entry
@@ -23,6 +36,7 @@ struct FileSystemRules {
                                        // space set it to the time of the rename)
   std::size_t maxNameLength = 255;     // bytes, or UTF-16 units where windowsNames
   std::optional<std::uint64_t> maxFileBytes;  // FAT32: 4 GiB less one byte
+  FlushWay flush = FlushWay::FileSystem;
 };
 
 // The rules that the type of the folder's file system tells: the kernel's own magic number,

@@ -479,6 +479,71 @@ TEST_P(CopyRunOnADrive, FilesBeyondItsSizeLimitFailAtOnce) {
 
 // A destination with too little room is found before the first file, and the front end
 // decides.
+// What the run placed is synced after the last file is told and before runCopy returns (and so
+// before a front end records anything): the file system once, or a share's folders one by one,
+// deepest first, and every drive where the file system may write through one it does not name.
+struct FlushCase {
+  const char* name;
+  FlushWay way;
+  std::vector<const char*> rows;
+  OverwritePolicy overwrite;
+  Events steps;  // after the files' events; "dst" stands for the destination
+};
+
+class CopyRunFlush : public CopyRunCases<FlushCase> {};
+
+TEST_P(CopyRunFlush, SyncsWhatWasPlacedAfterTheLastFileInTheWayOfItsFileSystem) {
+  const FlushCase& c = std::get<0>(GetParam());
+  writeFile(destination() + "/b.txt", "kept");
+  CopyRequest r = request(c.overwrite);
+  FileSystemRules rules;
+  rules.flush = c.way;
+  r.rules = rules;
+  r.flushWatch = [this](const FlushStep& step) {
+    static const char* const kinds[] = {"file system", "folder", "all drives"};
+    std::string path = step.path;
+    if (path.rfind(destination(), 0) == 0) path.replace(0, destination().size(), "dst");
+    observer.events.push_back(std::string(kinds[static_cast<int>(step.kind)]) +
+                              (path.empty() ? "" : " " + path));
+  };
+  std::vector<ResultRow> list;
+  for (const char* name : c.rows) list.push_back(rows({name}).front());
+  const CopyRunResult result = run(list, r);
+  const auto lastFile =
+      std::find_if(observer.events.rbegin(), observer.events.rend(), [](const std::string& e) {
+        return e.rfind("copied", 0) == 0 || e.rfind("not-copied", 0) == 0;
+      });
+  EXPECT_EQ(Events(lastFile.base(), observer.events.end()), c.steps);
+  EXPECT_EQ(result.flush.flushed, !c.steps.empty());
+  EXPECT_FALSE(result.flush.failure);
+  EXPECT_EQ(result.completed(false), true);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, CopyRunFlush,
+    ::testing::Combine(::testing::Values(FlushCase{"OneFileSystem",
+                                                   FlushWay::FileSystem,
+                                                   {"a.txt", "docs"},
+                                                   OverwriteAlways,
+                                                   {"file system dst"}},
+                                         FlushCase{"EachFolderOfAShareDeepestFirst",
+                                                   FlushWay::EachFile,
+                                                   {"a.txt", "docs"},
+                                                   OverwriteAlways,
+                                                   {"folder dst/docs", "folder dst"}},
+                                         FlushCase{"ThenEveryDrive",
+                                                   FlushWay::EachFileAndAllDrives,
+                                                   {"docs"},
+                                                   OverwriteAlways,
+                                                   {"folder dst/docs", "folder dst", "all drives"}},
+                                         FlushCase{"NothingPlacedNothingSynced",
+                                                   FlushWay::FileSystem,
+                                                   {"b.txt"},
+                                                   OverwriteNever,
+                                                   {}}),
+                       ::testing::ValuesIn(OneAndFourThreads)),
+    caseAndThreadsName<FlushCase>);
+
 TEST_P(CopyRun, TooLittleRoomIsToldBeforeCopying) {
   testing::SmallTmpfs drive(64 * 1024);
   if (!drive.usable()) GTEST_SKIP() << drive.reason();
