@@ -130,6 +130,10 @@ std::string resolveCliJob(const CliOptions& o, const CliEnvironment& env,
   request.selection = selectionOf(o, env);
   auto resolved = resolveJob(request);
   if (!resolved) {
+    const RecordedDay& day = resolved.error().day;
+    if (resolved.error().kind == JobRefusal::Kind::UnreadableDay)
+      return unreadableLastCopyDayText(terminalText(day.file), day.line, day.key,
+                                       terminalText(day.day.value_or("")));
     const JobOptions options = jobOptionsOf(resolvedOptions(request.layers));
     return noLastCopyDayText(terminalText(options.search.sourceFolder),
                              terminalText(options.copy.destination));

@@ -180,6 +180,7 @@ std::vector<CopySource> copySourcesOf(const std::vector<WalkEntry>& entries) {
 // What the search found, for the job's record of the run.
 struct SearchRecord {
   CivilDate dayOfList;
+  std::int64_t listStarted = 0;
   std::vector<std::string> listed;
   std::vector<std::string> unreadable;
 };
@@ -192,6 +193,7 @@ std::optional<JobEnd> recordCopy(CliEnvironment& env, const CliOptions& o, const
   if (o.dryRun || result.refusedForRoom) return std::nullopt;
   RunRecord run;
   run.dayOfList = search.dayOfList;
+  run.listStarted = search.listStarted;
   run.completed = result.completed(false);
   run.listed = search.listed;
   run.carried = carriedSources(copyList, result);
@@ -314,9 +316,11 @@ int searchOutOfMemory(const CliOptions& o, CliEnvironment& env, CopyReport* repo
   return closeReport(o, env, report, nothing, 0, meter, 0, ExitStatus::SomeFailed);
 }
 
-SearchRecord searchRecordOf(const Job& job, CivilDate dayOfList, const SearchOutcome& found) {
+SearchRecord searchRecordOf(const Job& job, CivilDate dayOfList, std::int64_t listStarted,
+                            const SearchOutcome& found) {
   SearchRecord record;
   record.dayOfList = dayOfList;
+  record.listStarted = listStarted;
   // The list is read only to judge the files that waited.
   if (!job.waiting.empty())
     for (const WalkEntry& entry : found.entries) record.listed.push_back(entry.path);
@@ -333,6 +337,8 @@ int runJob(const CliOptions& o, CliEnvironment& env, std::optional<CliRunLog>& l
   if (std::string why = resolveCliJob(o, env, settingsPath, job); !why.empty())
     return refuse(env, why);
   if (o.verbose) tellOptionOrigins(env, job.resolved);
+  if (job.untrustedDay && !o.quiet)
+    env.err << "nuvelo-cli: " << terminalText(futureLastCopyDayText(*job.untrustedDay)) << '\n';
   const std::string& source = job.options.search.sourceFolder;
   if (const auto refusal = searchRefusal(source))
     return refuse(env, *refusal == SearchRefusal::BadSource ? sourceRefusalText(source)
@@ -359,6 +365,7 @@ int runJob(const CliOptions& o, CliEnvironment& env, std::optional<CliRunLog>& l
   if (!copy) printer.emplace(o, env.out, job.options.copy.dirAbs, source);
   // The day the list is made: what changes after this moment is taken by the next run.
   const CivilDate dayOfList = env.today();
+  const std::int64_t listStarted = std::time(nullptr);
   const SearchOutcome found = searchJob(env, job, filter, printer ? &*printer : nullptr);
   if (log) log->searched(found);
   if (found.aborted) {
@@ -368,7 +375,8 @@ int runJob(const CliOptions& o, CliEnvironment& env, std::optional<CliRunLog>& l
   if (found.outOfMemory) return searchOutOfMemory(o, env, report ? &*report : nullptr);
   if (!o.quiet) warnOfUnmetExclusions(env, job.resolved, o.excludedNames, filter, tally);
   if (copy)
-    return runCopyJob(o, env, job, filter, found, searchRecordOf(job, dayOfList, found),
+    return runCopyJob(o, env, job, filter, found,
+                      searchRecordOf(job, dayOfList, listStarted, found),
                       report ? &*report : nullptr, log ? &*log : nullptr);
   printer->finish(found.entries);
   if (!o.quiet) env.err << printer->totalsText() << '\n';

@@ -28,6 +28,21 @@ std::string noLastCopyDayText(const std::string& source, const std::string& dest
       {source, destination});
 }
 
+std::string unreadableLastCopyDayText(const std::string& file, std::size_t line,
+                                      const std::string& key, const std::string& value) {
+  return fill(
+      "このジョブの前回コピーした日付が読めません ({1} の {2} 行目: {3}={4})。"
+      "--since YYYY-MM-DD か --compare を指定してください",
+      {file, std::to_string(line), key, value});
+}
+
+std::string futureLastCopyDayText(const std::string& day) {
+  return fill(
+      "このジョブの前回コピーした日付 {1} は今より後です (記録した時に時計が進んでいたようです)。"
+      "代わりに、コピー先にないファイルとコピー先のほうが古いファイルをすべてコピーします",
+      {day});
+}
+
 std::string jobRunningText(const std::string& source, const std::string& destination) {
   return fill(
       "このジョブ ({1} → {2}) は別の nuvelo-cli が実行中です。"

@@ -2,6 +2,7 @@
 // nuvelo-cli's texts of a job: where each of its values came from, a job file it cannot use, a
 // job that has no day to start from or that runs already, and exclusions that left nothing out.
 
+#include <cstddef>
 #include <string>
 
 namespace nuvelo {
@@ -16,6 +17,12 @@ std::string invalidJobValueText(const std::string& path, const std::string& key,
                                 const std::string& value);
 // The job (source → destination) has no day of a last copy for --since-last.
 std::string noLastCopyDayText(const std::string& source, const std::string& destination);
+// The day recorded for the job cannot be read: the settings file, its line, the key and the
+// value as stored.
+std::string unreadableLastCopyDayText(const std::string& file, std::size_t line,
+                                      const std::string& key, const std::string& value);
+// The day recorded for the job lies after now: the run compares with the destination instead.
+std::string futureLastCopyDayText(const std::string& day);
 // Another nuvelo-cli runs the same job (source → destination).
 std::string jobRunningText(const std::string& source, const std::string& destination);
 

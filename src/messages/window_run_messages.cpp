@@ -46,6 +46,15 @@ std::string noMoreFailureBoxesText() {
   return std::string(wording("このコピー中は以降のエラーを表示しない"));
 }
 
+std::string futureLastCopyDayQuestionText(const std::string& day) {
+  return fill(
+      "前回コピーした日付 {1} "
+      "は今日より後です。記録した時にコンピューターの時計が進んでいたようです。"
+      "この日付から検索すると、それまでに変更したファイルが見つかりません。\n\n"
+      "代わりにコピー先と比べて検索しますか？",
+      {day});
+}
+
 std::string labelNotADateText(const std::string& text) {
   return fill("'{1}' は日付ではありません", {text});
 }

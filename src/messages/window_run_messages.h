@@ -24,5 +24,7 @@ std::string goOnWithoutRoomQuestion(const std::string& shortageText);
 std::string noMoreFailureBoxesText();
 // A date that the last-copy label held but that is not one.
 std::string labelNotADateText(const std::string& text);
+// The last copy's day lies after today: search by comparing with the destination instead?
+std::string futureLastCopyDayQuestionText(const std::string& day);
 
 }  // namespace nuvelo

@@ -49,11 +49,13 @@ class Jobs : public ::testing::Test {
   std::string source() const { return tree.path() + "/src"; }
   std::string to(const char* drive) const { return tree.path() + "/" + drive; }
   std::string settings() const { return tree.file("NVO.ini"); }
-  ProgramRun copy(std::vector<std::string> since, const char* drive) const {
+  // `wrapper`: the program that starts nuvelo-cli (another clock, another time zone).
+  ProgramRun copy(std::vector<std::string> since, const char* drive,
+                  std::vector<std::string> wrapper = {}) const {
     // The file was made just now: its change time is today, and these runs are about days.
-    std::vector<std::string> argv{NUVELO_CLI_PATH,      "copy",       "--relative",
-                                  "--overwrite=always", "--settings", settings(),
-                                  "--no-change-time"};
+    std::vector<std::string> argv = std::move(wrapper);
+    argv.insert(argv.end(), {NUVELO_CLI_PATH, "copy", "--relative", "--overwrite=always",
+                             "--settings", settings(), "--no-change-time"});
     argv.insert(argv.end(), since.begin(), since.end());
     argv.insert(argv.end(), {source(), to(drive)});
     return runProgram(argv);
@@ -105,6 +107,71 @@ TEST_F(Jobs, ANewJobHasNoDayOfItsOwnButTheWindowsFoldersHaveTheWindowsDay) {
   ASSERT_EQ(copy({"--since", "2024-05-01"}, "usb").status, 0);
   EXPECT_NE(readFile(settings()).find("LastCopyDate=2024/05/01"), std::string::npos);
 }
+
+// A day recorded while the clock ran ahead, or written by hand, would skip every file changed
+// until then: the run says so and compares with the destination instead. A day recorded in a
+// time zone ahead of this one starts where its list started. A day that is no day is named with
+// its line. "changed.txt" is made after the first run, so only a run that takes it from its
+// day's start or by comparison copies it.
+struct DayCase {
+  const char* name;
+  std::vector<std::string> firstRun;  // how the first run is started; none: `recorded` is
+  const char* recorded;               // the job's day written by hand, when there is no first run
+  std::vector<std::string> secondRun;
+  int status;
+  bool namesDay;  // the second run names the recorded day on stderr, once
+  bool copied;
+};
+
+void PrintTo(const DayCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class RecordedDays : public Jobs, public ::testing::WithParamInterface<DayCase> {};
+
+std::vector<std::string> inZone(const char* zone) {
+  return {"/usr/bin/env", std::string("TZ=") + zone};
+}
+
+std::vector<std::string> clockAhead(const char* offset) {
+  return {testing::findProgram("faketime"), "-f", offset};
+}
+
+TEST_P(RecordedDays, AreTrustedOnlyAsFarAsTheyCanBe) {
+  const DayCase& c = GetParam();
+  if (testing::findProgram("faketime").empty()) GTEST_SKIP() << "faketime is not installed";
+  const std::string key = jobKey("", source(), to("usb"));
+  if (!c.firstRun.empty())
+    ASSERT_EQ(copy({"--since", "2024-05-01"}, "usb", c.firstRun).status, 0);
+  else
+    writeFile(settings(), "[Jobs]\n" + key + "=" + c.recorded + "\n");
+  writeFile(source() + "/changed.txt", "changed");
+  const std::string stored = readFile(settings());
+  const std::string day = stored.substr(stored.find(key + "=") + key.size() + 1, 10);
+
+  const ProgramRun second = copy({"--since-last"}, "usb", c.secondRun);
+  EXPECT_EQ(second.status, c.status) << second.err;
+  const std::size_t named = second.err.find(day);
+  EXPECT_EQ(named != std::string::npos, c.namesDay) << day << ": " << second.err;
+  if (c.namesDay) {
+    EXPECT_EQ(second.err.find(day, named + 1), std::string::npos) << second.err;
+  }
+  EXPECT_EQ(std::filesystem::exists(to("usb") + "/changed.txt"), c.copied);
+  // A run that copied records today, so the next one starts from it again.
+  if (c.status == 0) {
+    EXPECT_NE(readFile(settings()).find(key + "=" + todayText()), std::string::npos)
+        << readFile(settings());
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RecordedDays,
+    ::testing::Values(DayCase{"ClockTwelveDaysAhead", clockAhead("+12d"), "", {}, 0, true, true},
+                      DayCase{"DayWrittenByHand", {}, "9999/12/31", {}, 0, true, true},
+                      DayCase{"KiritimatiThenPagoPago", inZone("Pacific/Kiritimati"), "",
+                              inZone("Pacific/Pago_Pago"), 0, false, true},
+                      DayCase{"NotADay", {}, "2026/13/45", {}, 2, true, false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // The shipped service runs a copy that a timer can run: its own job file, whose overwrite
 // policy asks no question, its own job's day, and a drive that is not there left unmade.

@@ -1,9 +1,10 @@
 #include "engine/jobs/job.h"
 
-#include <cstdio>
+#include <ctime>
 
 #include "engine/copy/replaced_versions.h"
 #include "engine/jobs/job_state.h"
+#include "engine/jobs/last_copy_day.h"
 #include "engine/search/search_run.h"
 #include "engine/settings/job_dates.h"
 #include "engine/settings/profile_file.h"
@@ -17,15 +18,6 @@ void takeFirst(Said<T>& option, const Said<T>& said) {
   if (!option.value && said.value) option = said;
 }
 
-std::optional<CivilDate> parseSlashDate(const std::string& text) {
-  if (text.size() != 10 || text[4] != '/' || text[7] != '/') return std::nullopt;
-  CivilDate day;
-  if (std::sscanf(text.c_str(), "%4d/%2d/%2d", &day.year, &day.month, &day.day) != 3)
-    return std::nullopt;
-  const CivilDate back = civilDateOf(dateValueOf(day));
-  return back == day ? std::optional<CivilDate>(day) : std::nullopt;
-}
-
 std::string cleanedFolder(const std::string& text) {
   return text.empty() ? text : cleanSourceFolder(text);
 }
@@ -37,11 +29,32 @@ std::string keyOf(const JobRequest& request, const JobOptions& options) {
 }
 
 // The job's own day: its [Jobs] entry, or for the window's own job the window's day.
-std::optional<CivilDate> recordedDay(const Job& job) {
+RecordedDay recordedDay(const Job& job) {
   const ProfileFile settings(job.settingsPath);
-  if (const auto own = readJobDate(settings, job.key)) return parseSlashDate(*own);
-  if (!keepsWindowsDay(job, settings)) return std::nullopt;
-  return parseSlashDate(readMainWindowSettings(settings).lastCopyDate);
+  RecordedDay own = readJobDay(settings, job.key);
+  if (own.day || !keepsWindowsDay(job, settings)) return own;
+  return readWindowDay(settings);
+}
+
+// Where a LastCopy selection starts: the recorded day, or for a day that cannot be trusted a
+// comparison with the destination; the refusal when there is no day to start from.
+std::optional<JobRefusal> resolveLastCopy(Job& job, std::int64_t now) {
+  const RecordedDay recorded = recordedDay(job);
+  const DayJudgement judged = judgeRecordedDay(recorded.day, recorded.start, now);
+  switch (judged.verdict) {
+    case DayJudgement::Verdict::None:
+      return JobRefusal{JobRefusal::Kind::NoDayOfItsOwn, recorded};
+    case DayJudgement::Verdict::Unreadable:
+      return JobRefusal{JobRefusal::Kind::UnreadableDay, recorded};
+    case DayJudgement::Verdict::Future:
+      job.untrustedDay = recorded.day;
+      job.selection = {Selection::By::Destination, {}, 0};
+      return std::nullopt;
+    case DayJudgement::Verdict::Usable:
+      job.selection = {Selection::By::Day, judged.from, 0};
+      return std::nullopt;
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -139,11 +152,9 @@ Expected<Job, JobRefusal> resolveJob(const JobRequest& request) {
   job.namedBy = request.namedBy;
   job.window = request.window;
   job.selection = request.selection;
-  if (job.selection.by == Selection::By::LastCopy) {
-    const auto day = recordedDay(job);
-    if (!day) return Unexpected(JobRefusal::NoDayOfItsOwn);
-    job.selection = {Selection::By::Day, *day, 0};
-  }
+  if (job.selection.by == Selection::By::LastCopy)
+    if (auto refusal = resolveLastCopy(job, request.now ? request.now : std::time(nullptr)))
+      return Unexpected(std::move(*refusal));
   job.waiting = readRetryList(job.stateFolder, job.key);
   return job;
 }

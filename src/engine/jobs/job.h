@@ -7,12 +7,14 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/copy/copy_options.h"
 #include "engine/search/folder_walk.h"
 #include "engine/search/search_options.h"
+#include "engine/settings/job_dates.h"
 #include "engine/settings/option_layer.h"
 #include "platform/posix/date_time_value.h"
 #include "platform/result.h"
@@ -48,6 +50,8 @@ struct JobRequest {
   // The window's own job: it keeps the window's day (Default/LastCopyDate) whatever its folders.
   bool window = false;
   Selection selection;
+  // Now, in seconds since the epoch, for judging a recorded day; 0: the clock's.
+  std::int64_t now = 0;
 };
 
 struct Job {
@@ -61,12 +65,19 @@ struct Job {
   bool window = false;
   Selection selection;               // LastCopy stands resolved as the Day it names
   std::vector<std::string> waiting;  // the retry list as the job's last run left it
+  // LastCopy found a recorded day later than now (a clock that ran ahead): it is not trusted,
+  // and the job compares with the destination instead. The day as recorded.
+  std::optional<std::string> untrustedDay;
 };
 
 // Why a job cannot run.
-enum class JobRefusal {
-  // LastCopy was asked of a job that has never recorded a day of its own.
-  NoDayOfItsOwn,
+struct JobRefusal {
+  enum class Kind {
+    NoDayOfItsOwn,  // LastCopy was asked of a job that has never recorded a day of its own
+    UnreadableDay,  // LastCopy found a recorded day that is no day
+  };
+  Kind kind = Kind::NoDayOfItsOwn;
+  RecordedDay day;  // as stored, and where
 };
 
 Expected<Job, JobRefusal> resolveJob(const JobRequest& request);

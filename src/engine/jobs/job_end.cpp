@@ -76,9 +76,11 @@ Result<JobEnd> recordRun(const Job& job, const RunRecord& run) {
       return written;
     end.waiting = after.size();
     if (!run.completed) return Result<>();
-    if (Result<> written = writeJobDate(settings, job.key, run.dayOfList); !written) return written;
+    if (Result<> written = writeJobDay(settings, job.key, run.dayOfList, run.listStarted); !written)
+      return written;
     if (keepsWindowsDay(job, settings))
-      if (Result<> written = writeLastCopyDate(settings, run.dayOfList); !written) return written;
+      if (Result<> written = writeWindowDay(settings, run.dayOfList, run.listStarted); !written)
+        return written;
     end.dayRecorded = true;
     return Result<>();
   });

@@ -7,6 +7,7 @@
 // takes those files again, whatever their times, until they are carried or gone.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -18,8 +19,9 @@ namespace nuvelo {
 
 // What one run of a job did.
 struct RunRecord {
-  CivilDate dayOfList;     // the day its search started
-  bool completed = false;  // copied to its end: not aborted, not refused, not a dry run
+  CivilDate dayOfList;           // the day its search started
+  std::int64_t listStarted = 0;  // the instant it started, in seconds since the epoch
+  bool completed = false;        // copied to its end: not aborted, not refused, not a dry run
   // What the search listed (files, links, folder rows); needed only when files waited before the
   // run.
   std::vector<std::string> listed;

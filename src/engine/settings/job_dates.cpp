@@ -6,6 +6,10 @@
 namespace nuvelo {
 namespace {
 
+constexpr const char* WindowSection = "Default";
+constexpr const char* WindowDayKey = "LastCopyDate";
+constexpr const char* WindowStartKey = "LastCopyStart";
+
 std::uint64_t fnv1a(const std::string& text) {
   std::uint64_t hash = 0xcbf29ce484222325ULL;
   for (const char c : text) {
@@ -13,6 +17,29 @@ std::uint64_t fnv1a(const std::string& text) {
     hash *= 0x100000001b3ULL;
   }
   return hash;
+}
+
+std::string startKeyOf(const std::string& jobKey) {
+  return jobKey + ".Start";
+}
+
+RecordedDay readDay(const ProfileFile& file, const char* section, const std::string& dayKey,
+                    const std::string& startKey) {
+  RecordedDay recorded;
+  recorded.day = file.readValue(section, dayKey);
+  if (recorded.day && recorded.day->empty()) recorded.day.reset();
+  recorded.start = file.readValue(section, startKey);
+  recorded.file = file.path();
+  recorded.line = file.lineOf(section, dayKey).value_or(0);
+  recorded.key = dayKey;
+  return recorded;
+}
+
+Result<> writeDay(ProfileFile& file, const char* section, const std::string& dayKey,
+                  const std::string& startKey, const CivilDate& day, std::int64_t started) {
+  if (Result<> written = file.writeString(section, startKey, utcInstantText(started)); !written)
+    return written;
+  return file.writeString(section, dayKey, slashDateText(day));
 }
 
 }  // namespace
@@ -28,14 +55,21 @@ std::string jobKey(const std::string& conditionFile, const std::string& source,
   return key;
 }
 
-std::optional<std::string> readJobDate(const ProfileFile& file, const std::string& key) {
-  auto value = file.readValue(JobsSection, key);
-  if (value && value->empty()) return std::nullopt;
-  return value;
+RecordedDay readJobDay(const ProfileFile& file, const std::string& key) {
+  return readDay(file, JobsSection, key, startKeyOf(key));
 }
 
-Result<> writeJobDate(ProfileFile& file, const std::string& key, const CivilDate& day) {
-  return file.writeString(JobsSection, key, slashDateText(day));
+RecordedDay readWindowDay(const ProfileFile& file) {
+  return readDay(file, WindowSection, WindowDayKey, WindowStartKey);
+}
+
+Result<> writeJobDay(ProfileFile& file, const std::string& key, const CivilDate& day,
+                     std::int64_t started) {
+  return writeDay(file, JobsSection, key, startKeyOf(key), day, started);
+}
+
+Result<> writeWindowDay(ProfileFile& file, const CivilDate& day, std::int64_t started) {
+  return writeDay(file, WindowSection, WindowDayKey, WindowStartKey, day, started);
 }
 
 }  // namespace nuvelo

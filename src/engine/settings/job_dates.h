@@ -4,7 +4,12 @@
 // Default/LastCopyDate). A job is its condition file, or its source and destination folders;
 // its key is a hash of that text, since the section's keys match without regard to ASCII case
 // and cannot hold every byte a path may.
+//
+// Beside each day lies the instant its list was started, in UTC to the second ("J….Start",
+// Default/LastCopyStart): it says when that day began wherever the next run is, and tells a day
+// recorded while the clock ran ahead. The day keeps the form the window shows (yyyy/mm/dd).
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -21,10 +26,25 @@ inline constexpr const char* JobsSection = "Jobs";
 std::string jobKey(const std::string& conditionFile, const std::string& source,
                    const std::string& destination);
 
-// The job's day as stored (yyyy/mm/dd), or nothing when the job has none yet.
-std::optional<std::string> readJobDate(const ProfileFile& file, const std::string& key);
+// A day as stored, with the start of its list beside it and where it was read, for a message
+// about a day that cannot be read.
+struct RecordedDay {
+  std::optional<std::string> day;    // nothing (or empty): none recorded yet
+  std::optional<std::string> start;  // nothing for a day recorded before starts were kept
+  std::string file;                  // the settings file
+  std::size_t line = 0;              // the day's line in it
+  std::string key;                   // the day's key, "J…" or "LastCopyDate"
+};
 
-[[nodiscard]] Result<> writeJobDate(ProfileFile& file, const std::string& key,
-                                    const CivilDate& day);
+// The job's own day; the window's day (Default/LastCopyDate).
+RecordedDay readJobDay(const ProfileFile& file, const std::string& key);
+RecordedDay readWindowDay(const ProfileFile& file);
+
+// Records the day a job's list was made and the instant it was started: the start first, so
+// that a write cut between the two leaves a day no later than the start says.
+[[nodiscard]] Result<> writeJobDay(ProfileFile& file, const std::string& key, const CivilDate& day,
+                                   std::int64_t started);
+[[nodiscard]] Result<> writeWindowDay(ProfileFile& file, const CivilDate& day,
+                                      std::int64_t started);
 
 }  // namespace nuvelo

@@ -142,6 +142,13 @@ std::optional<std::string> ProfileFile::readValue(std::string_view section,
   return std::string(keyLineOf(text)->value);
 }
 
+std::optional<std::size_t> ProfileFile::lineOf(std::string_view section,
+                                               std::string_view key) const {
+  const Location where = locate(section, key);
+  if (!where.keyLine) return std::nullopt;
+  return *where.keyLine + 1;
+}
+
 std::string ProfileFile::readString(std::string_view section, std::string_view key,
                                     std::string_view defaultValue) const {
   auto value = readValue(section, key);

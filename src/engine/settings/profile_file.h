@@ -33,6 +33,8 @@ class ProfileFile {
   TextEncoding encoding() const { return encoding_; }
 
   std::optional<std::string> readValue(std::string_view section, std::string_view key) const;
+  // The line (from 1) that readValue reads the key from, for a message about its value.
+  std::optional<std::size_t> lineOf(std::string_view section, std::string_view key) const;
   std::string readString(std::string_view section, std::string_view key,
                          std::string_view defaultValue) const;
   // Decimal, or hexadecimal after "$", "0x" or "0X"; the default for an absent key or a text

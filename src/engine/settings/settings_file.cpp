@@ -39,6 +39,7 @@ MainWindowSettings readMainWindowSettings(const ProfileFile& file) {
   s.from = file.readString(Default, "From", "");
   s.to = file.readString(Default, "To", "");
   s.lastCopyDate = file.readString(Default, "LastCopyDate", "");
+  s.lastCopyStart = file.readString(Default, "LastCopyStart", "");
   s.dirAbs = file.readBool(Option, "DirAbs", true);
   s.addDriveLetter = file.readBool(Option, "AddDriveLetter", true);
   s.includeSubfolders = file.readBool(Option, "DirKAI", true);
@@ -177,10 +178,6 @@ std::vector<std::string> withRecentFolder(std::vector<std::string> recent,
 Result<> writeDetailOptions(ProfileFile& file, bool dirAbs, bool addDriveLetter) {
   return file.writeInOrder({{Option, "DirAbs", profileBoolText(dirAbs)},
                             {Option, "AddDriveLetter", profileBoolText(addDriveLetter)}});
-}
-
-Result<> writeLastCopyDate(ProfileFile& file, const CivilDate& day) {
-  return file.writeString(Default, "LastCopyDate", slashDateText(day));
 }
 
 }  // namespace nuvelo

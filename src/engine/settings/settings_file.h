@@ -23,9 +23,10 @@ inline constexpr const char* SettingsFileName = "NVO.ini";
 std::string resolveSettingsPath(const std::string& executableFolder);
 
 struct MainWindowSettings {
-  std::string from;          // Default/From: source folder text
-  std::string to;            // Default/To: destination folder text
-  std::string lastCopyDate;  // Default/LastCopyDate: yyyy/mm/dd, or empty
+  std::string from;           // Default/From: source folder text
+  std::string to;             // Default/To: destination folder text
+  std::string lastCopyDate;   // Default/LastCopyDate: yyyy/mm/dd, or empty
+  std::string lastCopyStart;  // Default/LastCopyStart: when that copy's list was started (UTC)
   bool dirAbs = true;
   bool addDriveLetter = true;
   bool includeSubfolders = true;
@@ -86,16 +87,13 @@ struct WindowFolders {
 WindowFolders windowFoldersOf(const ProfileFile& file);
 
 // The keys written when the main window closes, in their order (the recent folders last, in a
-// section of their own). Option/DirAbs,
-// Option/AddDriveLetter and Default/LastCopyDate are not among them. Stops at the first key
-// that cannot be written, whose failure it returns.
+// section of their own). Option/DirAbs, Option/AddDriveLetter and the last copy's day
+// (job_dates.h) are not among them. Stops at the first key that cannot be written, whose
+// failure it returns.
 [[nodiscard]] Result<> writeSettingsAtClose(ProfileFile& file, const MainWindowSettings& settings);
 
 // The two options the detail settings write as soon as they are accepted, in this order:
 // Option/DirAbs and Option/AddDriveLetter.
 [[nodiscard]] Result<> writeDetailOptions(ProfileFile& file, bool dirAbs, bool addDriveLetter);
-
-// Records the day of a completed copy run: Default/LastCopyDate as yyyy/mm/dd.
-[[nodiscard]] Result<> writeLastCopyDate(ProfileFile& file, const CivilDate& day);
 
 }  // namespace nuvelo

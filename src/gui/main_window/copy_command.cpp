@@ -165,6 +165,7 @@ std::optional<JobEnd> MainWindow::recordCopy(Job job, const CopyRunResult& resul
   job.waiting = sameJob ? listMade_->waiting : std::vector<std::string>{};
   RunRecord run;
   run.dayOfList = listMade_ ? listMade_->day : today();
+  run.listStarted = listMade_ ? listMade_->started : std::time(nullptr);
   run.completed = result.completed(false);
   if (!job.waiting.empty())
     for (const ResultRow& row : resultModel_->rows()) run.listed.push_back(rowFullPath(row));

@@ -144,6 +144,7 @@ void MainWindow::applySettings(const MainWindowSettings& s) {
   }
   applyWindowBounds(s);
   showLastCopyDate(s.lastCopyDate);
+  lastCopyStart_ = s.lastCopyStart;
   sourceFolderBox->setRecent(s.recentSources);
   destinationFolderBox->setRecent(s.recentDestinations);
 }

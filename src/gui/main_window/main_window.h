@@ -301,7 +301,12 @@ class MainWindow : public QMainWindow, public SignalClosable {
   void refuseSearch(const std::string& message);
   void search(Selection::By by);
   struct ListMade;
-  void searchEnded(SearchJobEnd& end, CivilDate day, Selection::By by);
+  // When a search's list was started: its local day and the instant.
+  struct ListStart {
+    CivilDate day;
+    std::int64_t instant = 0;
+  };
+  void searchEnded(SearchJobEnd& end, ListStart start, Selection::By by);
   // The window's job for a run of `source` now, choosing its files as `by` says.
   Job windowJob(const std::string& source, Selection::By by) const;
   // What the window's job is made of, without a look at any folder.
@@ -371,13 +376,15 @@ class MainWindow : public QMainWindow, public SignalClosable {
   // that waited when it started (what the copy's record judges by the listed rows).
   struct ListMade {
     CivilDate day;
+    std::int64_t started = 0;
     Selection::By by = Selection::By::Day;
     std::vector<std::string> unreadable;
     std::string jobKey;
     std::vector<std::string> waiting;
   };
   std::optional<ListMade> listMade_;
-  std::string lastSavePath_;  // the condition-file dialogs start with what they returned last
+  std::string lastCopyStart_;  // when the list of the day the label shows was started (UTC)
+  std::string lastSavePath_;   // the condition-file dialogs start with what they returned last
   std::string lastOpenPath_;
   bool choosingFolder_ = false;  // the folder browser is open
   // What a copy holds until it has ended.

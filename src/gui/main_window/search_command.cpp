@@ -13,6 +13,7 @@
 #include <QPushButton>
 
 #include "engine/jobs/job_search.h"
+#include "engine/jobs/last_copy_day.h"
 #include "engine/search/background_row_builder.h"
 #include "engine/search/folder_walk.h"
 #include "engine/search/search_run.h"
@@ -82,12 +83,15 @@ void MainWindow::search(Selection::By by) {
   progressBar->show();
   // The day the list is made: a copy of it records this day, whenever it runs.
   const CivilDate day = today();
+  const std::int64_t started = std::time(nullptr);
   SearchJobWatch watch;
   watch.progressed = [this](long long position, std::uint64_t entries) {
     progressBar->setValue(static_cast<int>(position));
     if (runStatus_->due()) runStatus_->show(qt(entriesReadText(entries)));
   };
-  watch.ended = [this, day, by](SearchJobEnd& end) { searchEnded(end, day, by); };
+  watch.ended = [this, day, started, by](SearchJobEnd& end) {
+    searchEnded(end, {day, started}, by);
+  };
   runStatus_ = std::make_unique<StatusText>(*statusPanels, 2);
   searchJob_ = std::make_unique<SearchJob>(
       windowJobRequest(source, by), source,
@@ -98,7 +102,7 @@ void MainWindow::search(Selection::By by) {
 
 // The search's end, on the window's thread: its rows shown, nothing after an abort, or the box
 // of a source that is not a folder.
-void MainWindow::searchEnded(SearchJobEnd& end, CivilDate day, Selection::By by) {
+void MainWindow::searchEnded(SearchJobEnd& end, ListStart start, Selection::By by) {
   const std::unique_ptr<SearchJob> ended = std::move(searchJob_);
   runStatus_.reset();
   const SearchOutcome& outcome = end.outcome;
@@ -108,7 +112,7 @@ void MainWindow::searchEnded(SearchJobEnd& end, CivilDate day, Selection::By by)
     sourceFolderBox->remember(searchRoot_);
     progressBar->setValue(progressBar->maximum());
     showResultRows(std::move(end.rows));
-    listMade_ = ListMade{day, by, {}, end.jobKey, end.waiting};
+    listMade_ = ListMade{start.day, start.instant, by, {}, end.jobKey, end.waiting};
     for (const UnreadableFolder& folder : outcome.unreadable)
       listMade_->unreadable.push_back(folder.path);
     notifyIfLongRunEnded(searchEndedText(static_cast<std::size_t>(resultModel_->rowCount())));
@@ -209,7 +213,20 @@ void MainWindow::onLastCopyDateDoubleClicked() {
       boxes().showApplicationError(labelNotADateText(utf8(text)));
       return;
     }
-    sinceDatePicker->setDate(date);
+    // A day after today would skip every file changed until then; one recorded in another
+    // time zone starts where its list started.
+    const DayJudgement judged = judgeRecordedDay(
+        slashDateText({date.year(), date.month(), date.day()}), lastCopyStart_, std::time(nullptr));
+    if (judged.verdict == DayJudgement::Verdict::Future) {
+      if (boxes().show(MessageKind::Warning, futureLastCopyDayQuestionText(utf8(text)),
+                       MessageButtons::YesNo, positionedPlacement()) == MessageAnswer::Yes)
+        onCompareSearch();
+      return;
+    }
+    const CivilDate from = judged.verdict == DayJudgement::Verdict::Usable
+                               ? judged.from
+                               : CivilDate{date.year(), date.month(), date.day()};
+    sinceDatePicker->setDate(QDate(from.year, from.month, from.day));
     takeSinceDateFromPicker();
   });
 }

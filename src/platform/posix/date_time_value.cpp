@@ -49,6 +49,43 @@ DateTimeValue todayValue() {
   return dateValueOf({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday});
 }
 
+CivilDate localDateOf(std::int64_t seconds) {
+  const auto instant = static_cast<std::time_t>(seconds);
+  std::tm local{};
+  localtime_r(&instant, &local);
+  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+}
+
+std::string utcInstantText(std::int64_t seconds) {
+  constexpr std::int64_t Day = 86400;
+  const std::int64_t days = seconds >= 0 ? seconds / Day : (seconds - Day + 1) / Day;
+  const std::int64_t time = seconds - days * Day;
+  const CivilDate date = civilFromDays(days);
+  char text[48];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", date.year, date.month,
+                date.day, static_cast<int>(time / 3600), static_cast<int>(time / 60 % 60),
+                static_cast<int>(time % 60));
+  return text;
+}
+
+std::optional<std::int64_t> parseUtcInstant(std::string_view text) {
+  constexpr std::string_view Form = "dddd-dd-ddTdd:dd:ddZ";
+  if (text.size() != Form.size()) return std::nullopt;
+  for (std::size_t i = 0; i < Form.size(); ++i)
+    if (Form[i] == 'd' ? text[i] < '0' || text[i] > '9' : text[i] != Form[i]) return std::nullopt;
+  const auto number = [text](std::size_t at, std::size_t digits) {
+    int value = 0;
+    for (std::size_t i = at; i < at + digits; ++i) value = value * 10 + (text[i] - '0');
+    return value;
+  };
+  const CivilDate date{number(0, 4), number(5, 2), number(8, 2)};
+  const int hour = number(11, 2), minute = number(14, 2), second = number(17, 2);
+  if (hour > 23 || minute > 59 || second > 59) return std::nullopt;
+  const long long days = daysFromCivil(date.year, date.month, date.day);
+  if (civilFromDays(days) != date) return std::nullopt;
+  return days * 86400 + hour * 3600 + minute * 60 + second;
+}
+
 std::string slashDateText(const CivilDate& date) {
   char text[32];
   std::snprintf(text, sizeof text, "%04d/%02d/%02d", date.year, date.month, date.day);

@@ -2,7 +2,10 @@
 // The program's date-time value: days since 1899-12-30 00:00 local time, the fraction being
 // the time of day.
 
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace nuvelo {
 
@@ -22,5 +25,11 @@ CivilDate civilDateOf(DateTimeValue value);
 DateTimeValue todayValue();
 // The date as yyyy/mm/dd with literal slashes, whatever the user's locale.
 std::string slashDateText(const CivilDate& date);
+// The calendar day, in the local time zone, of an instant (seconds since the epoch).
+CivilDate localDateOf(std::int64_t seconds);
+// An instant as UTC to the second, "2026-12-08T10:52:47Z", and back; nothing for a text of
+// another form or a date that does not exist.
+std::string utcInstantText(std::int64_t seconds);
+std::optional<std::int64_t> parseUtcInstant(std::string_view text);
 
 }  // namespace nuvelo

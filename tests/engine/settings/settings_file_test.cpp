@@ -1,4 +1,5 @@
 #include "engine/settings/settings_file.h"
+#include "engine/settings/job_dates.h"
 
 #include <gtest/gtest.h>
 
@@ -166,7 +167,7 @@ TEST(SettingsFile, FifoGivesDefaultsAndIsNeverWritten) {
   ASSERT_EQ(mkfifo(path.c_str(), 0666), 0);
   ProfileFile file(path);  // must not wait for a writer
   EXPECT_EQ(readMainWindowSettings(file).width, 420);
-  EXPECT_FALSE(writeLastCopyDate(file, CivilDate{2024, 5, 1}));
+  EXPECT_FALSE(writeWindowDay(file, CivilDate{2024, 5, 1}, 0));
   EXPECT_TRUE(S_ISFIFO(testing::entryType(path)));
 }
 

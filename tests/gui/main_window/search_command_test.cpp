@@ -435,30 +435,42 @@ TEST_F(Search, FoldersThatCannotBeReadAreNamedInOneWarningAsOrdinaryUser) {
 
 struct LabelCase {
   const char* lastCopyDate;
-  bool valid;
+  const char* lastCopyStart;  // when that copy's list started (UTC), "" for none
+  int pickedDay;              // of May 2024; 0: the picker keeps its date
+  bool notADate;
+  bool asksToCompare;  // a day after today: the comparison is offered instead (answered No)
 };
 
 class LastDateLabel : public ::testing::TestWithParam<LabelCase> {};
 
 TEST_P(LastDateLabel, DoubleClickTakesTheDateOrReportsIt) {
+  const LabelCase& c = GetParam();
   TempFolder settings;
   FakeServices fakes;
   FakeMessageBoxes& boxes = fakes.boxes;
-  testing::writeFile(settings.file("NVO.ini"),
-                     std::string("[Default]\nLastCopyDate=") + GetParam().lastCopyDate + "\n");
+  testing::writeFile(settings.file("NVO.ini"), std::string("[Default]\nLastCopyDate=") +
+                                                   c.lastCopyDate +
+                                                   "\nLastCopyStart=" + c.lastCopyStart + "\n");
   MainWindow form(fakes.services(), settings.file("NVO.ini"), settings.path());
   form.show();
   const QDate before = form.sinceDatePicker->date();
   QTest::mouseDClick(form.lastCopyDateLabel, Qt::LeftButton);
-  if (GetParam().valid) {
-    EXPECT_EQ(form.sinceDatePicker->date(), QDate(2024, 5, 1));
-    EXPECT_EQ(civilDateOf(form.searchOptions().since), (CivilDate{2024, 5, 1}));
-    EXPECT_TRUE(boxes.applicationErrors.empty());
+  if (c.pickedDay) {
+    EXPECT_EQ(form.sinceDatePicker->date(), QDate(2024, 5, c.pickedDay));
+    EXPECT_EQ(civilDateOf(form.searchOptions().since), (CivilDate{2024, 5, c.pickedDay}));
   } else {
     EXPECT_EQ(form.sinceDatePicker->date(), before);
-    ASSERT_EQ(boxes.applicationErrors.size(), 1u);
+  }
+  EXPECT_EQ(boxes.applicationErrors.size(), c.notADate ? 1u : 0u);
+  if (c.notADate) {
     EXPECT_EQ(boxes.applicationErrors[0],
-              "'" + std::string(GetParam().lastCopyDate).substr(0, 10) + "' は日付ではありません.");
+              "'" + std::string(c.lastCopyDate).substr(0, 10) + "' は日付ではありません.");
+  }
+  ASSERT_EQ(boxes.shown.size(), c.asksToCompare ? 1u : 0u);
+  if (c.asksToCompare) {
+    EXPECT_EQ(boxes.shown[0].buttons, MessageButtons::YesNo);
+    EXPECT_NE(boxes.shown[0].text.find(c.lastCopyDate), std::string::npos);
+    EXPECT_FALSE(form.running());  // answered No: no search
   }
 
   form.setActivity(MainWindow::Activity::Searching);  // refused while a run goes on
@@ -468,10 +480,15 @@ TEST_P(LastDateLabel, DoubleClickTakesTheDateOrReportsIt) {
   form.setActivity(MainWindow::Activity::Idle);
 }
 
-INSTANTIATE_TEST_SUITE_P(Dates, LastDateLabel,
-                         ::testing::Values(LabelCase{"2024/05/01", true},
-                                           LabelCase{"2024/13/45", false},
-                                           LabelCase{"yesterday!", false}));
+INSTANTIATE_TEST_SUITE_P(
+    Dates, LastDateLabel,
+    ::testing::Values(LabelCase{"2024/05/01", "", 1, false, false},
+                      LabelCase{"2024/13/45", "", 0, true, false},
+                      LabelCase{"yesterday!", "", 0, true, false},
+                      // Recorded where it was already 2 May: the list started on 1 May here.
+                      LabelCase{"2024/05/02", "2024-05-01T12:00:00Z", 1, false, false},
+                      LabelCase{"9999/12/31", "", 0, false, true},
+                      LabelCase{"2024/05/01", "9999-01-01T00:00:00Z", 0, false, true}));
 
 }  // namespace
 }  // namespace nuvelo
