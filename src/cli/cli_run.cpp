@@ -235,15 +235,24 @@ int runCopyJob(const CliOptions& o, CliEnvironment& env, const Job& job, const W
   return closeReport(o, env, report, result, unreadable, meter, waiting, status);
 }
 
-// Output that could not be written is a failure, whatever else went well. A stream tells no
-// reason of its own: errno, cleared before the flush, is what a failed write left.
+// Why standard output could not be written, said once. A stream tells no reason of its own:
+// errno, cleared before the last flush, is what a failed write left.
+std::string outputFailureText(const CliEnvironment& env, int error) {
+  if (env.outputClosed && env.outputClosed()) return outputClosedText();
+  return cannotWriteStandardOutputText() +
+         (error ? ": " + reasonText(std::error_code(error, std::generic_category())) : "");
+}
+
+// Output that could not be written, on stdout or on stderr (where nothing more can be said),
+// is a failure, whatever else went well.
 int withOutputChecked(CliEnvironment& env, int status) {
   errno = 0;
   env.out.flush();
-  if (env.out) return status;
-  env.err << "nuvelo-cli: " << cannotWriteStandardOutputText()
-          << (errno ? ": " + reasonText(std::error_code(errno, std::generic_category())) : "")
-          << '\n';
+  const int error = errno;
+  const bool outWritten = static_cast<bool>(env.out);
+  if (!outWritten) env.err << "nuvelo-cli: " << outputFailureText(env, error) << '\n';
+  env.err.flush();
+  if (outWritten && env.err) return status;
   return status == ExitStatus::Done ? ExitStatus::SomeFailed : status;
 }
 
@@ -294,6 +303,7 @@ SearchOutcome searchJob(CliEnvironment& env, const Job& job, const WalkFilter& f
           printer->found(entry);
         },
         false);
+  if (printer) observer.abortWhen(printer->unwritable());
   return runJobSearch(job, filter, observer);
 }
 
@@ -358,7 +368,8 @@ int runJob(const CliOptions& o, CliEnvironment& env, std::optional<CliRunLog>& l
   if (log) log->searched(found);
   if (found.aborted) {
     if (printer) printer->finish({});  // the rows streamed before the abort
-    return ExitStatus::Interrupted;
+    // Not interrupted: the search's rows could no longer be written, and it stopped.
+    return interrupted(env) ? ExitStatus::Interrupted : ExitStatus::SomeFailed;
   }
   if (found.outOfMemory) return searchOutOfMemory(o, env, report ? &*report : nullptr);
   if (!o.quiet) warnOfUnmetExclusions(env, job.resolved, o.excludedNames, filter, tally);

@@ -35,6 +35,8 @@ struct CliEnvironment {
   std::function<int(std::uint64_t)> chunkFault;
   // The signal that stopped the run (SIGINT or SIGTERM), where one did.
   const std::atomic<int>* stoppingSignal = nullptr;
+  // Whether the reader of `out` went away (a closed pipe), once writing to it failed.
+  std::function<bool()> outputClosed = {};
 };
 
 int runCli(const CliOptions& options, CliEnvironment& environment);

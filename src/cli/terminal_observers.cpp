@@ -31,7 +31,7 @@ bool interrupted(const CliEnvironment& env) {
 }
 
 bool ProgressLine::due() {
-  return env_.progressOnErr &&
+  return env_.progressOnErr && env_.err &&
          (!shown_ || std::chrono::steady_clock::now() - last_ >= std::chrono::milliseconds(100));
 }
 
@@ -140,6 +140,7 @@ void TerminalCopyObserver::showProgress() {
 }
 
 void TerminalCopyObserver::printLine(const EntryReport& report) {
+  if (!env_.out) return;  // its reader went away: the copy goes on without these lines
   const bool dry = options_.dryRun;
   if (report.kind == EntryReport::Copied)
     env_.out << (dry ? "would copy\t" : "copied\t") << tsvField(report.source) << '\t'

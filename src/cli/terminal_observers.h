@@ -3,6 +3,7 @@
 // terminal's stderr, unreadable folders and failures on stderr, one line a file on stdout, the
 // replace question on the terminal, and the --report file.
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -42,7 +43,11 @@ class TerminalWalkObserver : public virtual WalkObserver {
   // activity: what the progress line says before the count, in the user's language.
   TerminalWalkObserver(CliEnvironment& env, ProgressLine& progress, std::string activity)
       : env_(env), progress_(progress), activity_(std::move(activity)) {}
-  bool abortRequested() override { return interrupted(env_); }
+  bool abortRequested() override {
+    return interrupted(env_) || (abortFlag_ && abortFlag_->load(std::memory_order_relaxed));
+  }
+  // Aborts also once `flag` is set (what the walk finds can no longer be written).
+  void abortWhen(const std::atomic<bool>& flag) { abortFlag_ = &flag; }
   void entryRead() override;
   void folderUnreadable(const UnreadableFolder& folder) override;
   void entryFound(const WalkEntry& entry) override {
@@ -67,6 +72,7 @@ class TerminalWalkObserver : public virtual WalkObserver {
   std::size_t unreadable_ = 0;
   std::function<void(const WalkEntry&)> found_;
   bool keepEntries_ = true;
+  const std::atomic<bool>* abortFlag_ = nullptr;
 };
 
 // The terminal's side of a copy run. `list` is the run's copy list, complete when the copy
