@@ -215,7 +215,7 @@ int runCopyJob(const CliOptions& o, CliEnvironment& env, const Job& job, const W
   const OverwritePolicy overwrite = overwritePolicyOf(job.options.copy.overwrite);
   TerminalCopyObserver observer(env, progress, o, overwrite, copyList, meter, report);
   const CopyRunResult result = runCopy(sources, {}, request, observer, copyList);
-  progress.clear();
+  observer.finishProgress();
   if (log) log->copied(result, meter.bytesCopied(), 0);
   if (result.refusedForRoom) return copyRunStatus(result, 0, false);
   if (result.aborted && !interrupted(env) && observer.unanswered())
@@ -304,7 +304,9 @@ SearchOutcome searchJob(CliEnvironment& env, const Job& job, const WalkFilter& f
         },
         false);
   if (printer) observer.abortWhen(printer->unwritable());
-  return runJobSearch(job, filter, observer);
+  SearchOutcome found = runJobSearch(job, filter, observer);
+  observer.finishProgress();
+  return found;
 }
 
 // A search that ran out of memory: nothing is copied, and a copy still ends with its summary and

@@ -121,18 +121,20 @@ int main(int argc, char* argv[]) {
     std::cerr << "nuvelo-cli: " << parsed.error << "\n" << nuvelo::moreHelpText() << '\n';
     return nuvelo::ExitStatus::BadUsage;
   }
+  const bool errIsTerminal = isatty(STDERR_FILENO) != 0;
   nuvelo::CliEnvironment environment{
       std::cout,
       std::cerr,
       askOnTerminal,
       askReplaceOnTerminal,
-      parsed.options->progress.value_or(isatty(STDERR_FILENO) != 0) && !parsed.options->quiet,
+      parsed.options->progress.value_or(errIsTerminal) && !parsed.options->quiet,
       &interrupted,
       nuvelo::resolveSettingsPath(nuvelo::executableFolder()),
       isatty(STDIN_FILENO) != 0,
       {},
       {},
       &stoppingSignal,
+      errIsTerminal,
       outputReaderGone};
   return nuvelo::runCli(*parsed.options, environment);
 }

@@ -30,16 +30,32 @@ bool interrupted(const CliEnvironment& env) {
   return env.interrupted && env.interrupted->load();
 }
 
+// A terminal's line is redrawn often enough to look alive. Plain lines go to a log that a
+// person reads later (a timer's journal, a file): one every five seconds says that the run
+// goes on and how far it got, and keeps an hour's copy to some 720 lines however many files it
+// has, where a line per redraw would be one a file.
+constexpr std::chrono::milliseconds RedrawEvery{100};
+constexpr std::chrono::seconds PlainLineEvery{5};
+
+ProgressLine::ProgressLine(CliEnvironment& env)
+    : env_(env), last_(std::chrono::steady_clock::now()) {}
+
 bool ProgressLine::due() {
-  return env_.progressOnErr && env_.err &&
-         (!shown_ || std::chrono::steady_clock::now() - last_ >= std::chrono::milliseconds(100));
+  if (!env_.progressOnErr || !env_.err) return false;
+  const auto since = std::chrono::steady_clock::now() - last_;
+  return env_.errIsTerminal ? !shown_ || since >= RedrawEvery : since >= PlainLineEvery;
 }
 
 void ProgressLine::show(const std::string& text) {
   if (!due()) return;
   last_ = std::chrono::steady_clock::now();
+  if (!env_.errIsTerminal) return writePlain(text);
   shown_ = true;
   env_.err << "\r\x1b[K" << text << std::flush;
+}
+
+void ProgressLine::writePlain(const std::string& text) {
+  env_.err << text << '\n' << std::flush;
 }
 
 void ProgressLine::clear() {
@@ -49,7 +65,7 @@ void ProgressLine::clear() {
 
 void TerminalWalkObserver::entryRead() {
   ++entries_;
-  if (progress_.due()) progress_.show(activity_ + " " + std::to_string(entries_));
+  if (progress_.due()) progress_.show(walkProgressText());
 }
 
 void TerminalWalkObserver::folderUnreadable(const UnreadableFolder& folder) {
@@ -76,6 +92,7 @@ void TerminalCopyObserver::copyStarting(std::size_t files) {
   sizes_.reserve(list_.size());
   for (const std::string& source : list_) bytes += sizes_.emplace_back(fileBytes(source));
   meter_.starting(files, bytes);
+  copying_ = true;
 }
 
 std::uint64_t TerminalCopyObserver::bytesOf(const EntryReport& report) {
@@ -134,9 +151,17 @@ bool TerminalCopyObserver::proceedWithoutRoom(const SpaceShortage& shortage) {
   return options_.ignoreFreeSpace;
 }
 
+std::string TerminalCopyObserver::copyProgressText() const {
+  return copyingText() + " " + meter_.progressText(CopyMeter::Clock::now());
+}
+
 void TerminalCopyObserver::showProgress() {
-  if (progress_.due())
-    progress_.show(copyingText() + " " + meter_.progressText(CopyMeter::Clock::now()));
+  if (progress_.due()) progress_.show(copyProgressText());
+}
+
+void TerminalCopyObserver::finishProgress() {
+  if (!copying_) return TerminalWalkObserver::finishProgress();
+  progress_.finish([this] { return copyProgressText(); });
 }
 
 void TerminalCopyObserver::printLine(const EntryReport& report) {
