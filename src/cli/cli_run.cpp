@@ -157,7 +157,9 @@ int closeReport(const CliOptions& o, CliEnvironment& env, CopyReport* report,
                   std::chrono::duration<double>(now - meter.started()).count(), o.dryRun,
                   result.aborted, waiting);
   if (report->close()) return status;
-  env.err << "nuvelo-cli: " << terminalText(cannotWriteText(*o.report)) << '\n';
+  // Standard output that failed is told once, when the run ends.
+  if (!o.reportsToStandardOutput())
+    env.err << "nuvelo-cli: " << terminalText(cannotWriteText(*o.report)) << '\n';
   return status == ExitStatus::Done ? ExitStatus::SomeFailed : status;
 }
 
@@ -353,7 +355,9 @@ int runJob(const CliOptions& o, CliEnvironment& env, std::optional<CliRunLog>& l
     if (!o.dryRun)
       if (const auto status = lockRun(o, env, job, runLock)) return *status;
     const std::time_t started = std::time(nullptr);
-    if (o.report && !report.emplace(*o.report, started).ok())
+    if (o.reportsToStandardOutput())
+      report.emplace(env.out, started);
+    else if (o.report && !report.emplace(*o.report, started).ok())
       return refuse(env, cannotWriteText(terminalText(*o.report)));
     if (!o.dryRun) log.emplace(o, job, started);
   }

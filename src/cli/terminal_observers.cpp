@@ -81,6 +81,7 @@ TerminalCopyObserver::TerminalCopyObserver(CliEnvironment& env, ProgressLine& pr
                                            CopyReport* report)
     : TerminalWalkObserver(env, progress, gatheringText()),
       options_(options),
+      lines_(options.reportsToStandardOutput() ? env.err : env.out),
       overwrite_(overwrite),
       list_(list),
       meter_(meter),
@@ -165,14 +166,14 @@ void TerminalCopyObserver::finishProgress() {
 }
 
 void TerminalCopyObserver::printLine(const EntryReport& report) {
-  if (!env_.out) return;  // its reader went away: the copy goes on without these lines
+  if (!lines_) return;  // their reader went away: the copy goes on without them
   const bool dry = options_.dryRun;
   if (report.kind == EntryReport::Copied)
-    env_.out << (dry ? "would copy\t" : "copied\t") << tsvField(report.source) << '\t'
-             << tsvField(report.target) << '\n';
+    lines_ << (dry ? "would copy\t" : "copied\t") << tsvField(report.source) << '\t'
+           << tsvField(report.target) << '\n';
   else if (isSkip(report) && options_.verbose)  // what stays as it was only when asked
-    env_.out << (dry ? "would skip\t" : "skipped\t") << tsvField(report.source) << '\t'
-             << tsvField(report.target) << '\t' << skipReasonText(report, overwrite_) << '\n';
+    lines_ << (dry ? "would skip\t" : "skipped\t") << tsvField(report.source) << '\t'
+           << tsvField(report.target) << '\t' << skipReasonText(report, overwrite_) << '\n';
 }
 
 void TerminalCopyObserver::reportLine(const EntryReport& report, std::uint64_t bytes) {

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -121,6 +122,8 @@ class TerminalCopyObserver : public CopyObserver, public TerminalWalkObserver {
   std::uint64_t bytesOf(const EntryReport& report);
 
   const CliOptions& options_;
+  // Where the lines that name each file go: stdout, or stderr when the report takes stdout.
+  std::ostream& lines_;
   OverwritePolicy overwrite_;
   const std::vector<std::string>& list_;
   CopyMeter& meter_;

@@ -66,7 +66,8 @@ std::string usageText() {
                          (既定: 終了コード 75 ですぐ終わる)
   -n, --dry-run          何をどこへコピーするかを表示するだけ
   --report FILE          ファイルごとの結果 (copied, skipped と理由, failed とエラー) と最後の
-                         集計を 1 行 1 つの JSON で FILE に書く
+                         集計を 1 行 1 つの JSON で FILE に書く。FILE が - なら標準出力に書き、
+                         ファイルごとの行 (copied など) は標準エラーに書く
   --keep-replaced[=FOLDER] | --no-keep-replaced   上書きで置き換えるファイルを消さずに
                          DEST/.nuvelo-versions/YYYY-MM-DD_HHMMSS/ (FOLDER を指定したときは
                          FOLDER/YYYY-MM-DD_HHMMSS/) の下に DEST からのパスで残す (既定: 設定ファイルの

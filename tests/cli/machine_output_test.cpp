@@ -172,15 +172,20 @@ TEST_F(MachineOutput, CopyReportLineIsInTheFileOnceTheFileIsDone) {
   EXPECT_EQ(lines.front().at("status"), "copied");
 }
 
-TEST_F(MachineOutput, CopyReportTellsEveryFileAndSumsUp) {
+// Into a file, or onto standard output (true), which then holds nothing but the report.
+class CopyReportTo : public MachineOutput, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(CopyReportTo, TellsEveryFileAndSumsUp) {
   std::filesystem::create_directories(destination() + "/new\nline.txt");  // a folder in the way
   writeFile(destination() + "/plain", "kept");
   testing::setModified(destination() + "/plain", localTime(2030, 1, 1));  // newer: skipped
-  const std::string report = tree.file("report.jsonl");
-  const ProgramRun ran = run({"copy", "--report", report, "--overwrite", "newer", "--relative",
-                              "--since", "2024-05-01", source(), destination()});
+  const std::string report = GetParam() ? "-" : tree.file("report.jsonl");
+  const ProgramRun ran = run({"copy", "-v", "--report", report, "--overwrite", "newer",
+                              "--relative", "--since", "2024-05-01", source(), destination()});
   EXPECT_EQ(ran.status, 1) << ran.err;
-  std::vector<Object> lines = objectsOf(readFile(report));
+  // The lines naming each file go where the report does not.
+  EXPECT_NE((GetParam() ? ran.err : ran.out).find("skipped\t"), std::string::npos) << ran.err;
+  std::vector<Object> lines = objectsOf(GetParam() ? ran.out : readFile(report));
   ASSERT_EQ(lines.size(), OddNames.size() + 1);
   const Object summary = lines.back();
   lines.pop_back();
@@ -206,6 +211,8 @@ TEST_F(MachineOutput, CopyReportTellsEveryFileAndSumsUp) {
   EXPECT_EQ(summary.at("bytes"), std::to_string(copiedBytes));
   EXPECT_EQ(summary.at("interrupted"), "false");
 }
+
+INSTANTIATE_TEST_SUITE_P(FileOrStandardOutput, CopyReportTo, ::testing::Bool());
 
 TEST_F(MachineOutput, AReportThatCannotBeWrittenStopsTheCopyBeforeItStarts) {
   const ProgramRun ran =
