@@ -54,13 +54,16 @@ struct CliOptions {
   bool verbose = false;               // -v: the files left as they were too
   bool print0 = false;                // -0: a search's absolute paths, each ended by a NUL byte
   bool makeDestination = false;       // --mkdir: make a missing destination without asking
-  std::optional<std::string> report;  // --report FILE: a JSON line for each file of a copy
+  std::optional<std::string> report;  // --report FILE|-: a JSON line for each file of a copy
   std::optional<bool> progress;       // nothing: when stderr is a terminal
   std::optional<unsigned> threads;    // nothing: the settings file's
   // --retries N and --retry-wait SECONDS; nothing: the job file's, else the settings file's
   std::optional<unsigned> retries;
   std::optional<std::chrono::milliseconds> retryWait;
   std::optional<unsigned> lines;  // log -n N: how many runs; nothing: the default
+
+  // --report -: the report takes standard output, and the lines naming each file go to stderr.
+  bool reportsToStandardOutput() const { return report && *report == "-"; }
 };
 
 struct ParsedCommandLine {

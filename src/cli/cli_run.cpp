@@ -159,7 +159,9 @@ int closeReport(const CliOptions& o, CliEnvironment& env, CopyReport* report,
                   std::chrono::duration<double>(now - meter.started()).count(), o.dryRun,
                   result.aborted, waiting);
   if (report->close()) return status;
-  env.err << "nuvelo-cli: " << terminalText(cannotWriteText(*o.report)) << '\n';
+  // Standard output that failed is told once, when the run ends.
+  if (!o.reportsToStandardOutput())
+    env.err << "nuvelo-cli: " << terminalText(cannotWriteText(*o.report)) << '\n';
   return status == ExitStatus::Done ? ExitStatus::SomeFailed : status;
 }
 
@@ -220,7 +222,7 @@ int runCopyJob(const CliOptions& o, CliEnvironment& env, const Job& job, const W
   const OverwritePolicy overwrite = overwritePolicyOf(job.options.copy.overwrite);
   TerminalCopyObserver observer(env, progress, o, overwrite, copyList, meter, report);
   const CopyRunResult result = runCopy(sources, {}, request, observer, copyList);
-  progress.clear();
+  observer.finishProgress();
   if (log) log->copied(result, meter.bytesCopied(), 0);
   if (result.refusedForRoom) return copyRunStatus(result, 0, false);
   if (result.aborted && !interrupted(env) && observer.unanswered())
@@ -242,15 +244,24 @@ int runCopyJob(const CliOptions& o, CliEnvironment& env, const Job& job, const W
   return closeReport(o, env, report, result, unreadable, meter, waiting, status);
 }
 
-// Output that could not be written is a failure, whatever else went well. A stream tells no
-// reason of its own: errno, cleared before the flush, is what a failed write left.
+// Why standard output could not be written, said once. A stream tells no reason of its own:
+// errno, cleared before the last flush, is what a failed write left.
+std::string outputFailureText(const CliEnvironment& env, int error) {
+  if (env.outputClosed && env.outputClosed()) return outputClosedText();
+  return cannotWriteStandardOutputText() +
+         (error ? ": " + reasonText(std::error_code(error, std::generic_category())) : "");
+}
+
+// Output that could not be written, on stdout or on stderr (where nothing more can be said),
+// is a failure, whatever else went well.
 int withOutputChecked(CliEnvironment& env, int status) {
   errno = 0;
   env.out.flush();
-  if (env.out) return status;
-  env.err << "nuvelo-cli: " << cannotWriteStandardOutputText()
-          << (errno ? ": " + reasonText(std::error_code(errno, std::generic_category())) : "")
-          << '\n';
+  const int error = errno;
+  const bool outWritten = static_cast<bool>(env.out);
+  if (!outWritten) env.err << "nuvelo-cli: " << outputFailureText(env, error) << '\n';
+  env.err.flush();
+  if (outWritten && env.err) return status;
   return status == ExitStatus::Done ? ExitStatus::SomeFailed : status;
 }
 
@@ -301,7 +312,10 @@ SearchOutcome searchJob(CliEnvironment& env, const Job& job, const WalkFilter& f
           printer->found(entry);
         },
         false);
-  return runJobSearch(job, filter, observer);
+  if (printer) observer.abortWhen(printer->unwritable());
+  SearchOutcome found = runJobSearch(job, filter, observer);
+  observer.finishProgress();
+  return found;
 }
 
 // A search that ran out of memory: nothing is copied, and a copy still ends with its summary and
@@ -352,7 +366,9 @@ int runJob(const CliOptions& o, CliEnvironment& env, std::optional<CliRunLog>& l
     if (!o.dryRun)
       if (const auto status = lockRun(o, env, job, runLock)) return *status;
     const std::time_t started = std::time(nullptr);
-    if (o.report && !report.emplace(*o.report, started).ok())
+    if (o.reportsToStandardOutput())
+      report.emplace(env.out, started);
+    else if (o.report && !report.emplace(*o.report, started).ok())
       return refuse(env, cannotWriteText(terminalText(*o.report)));
     if (!o.dryRun) log.emplace(o, job, started);
   }
@@ -370,7 +386,8 @@ int runJob(const CliOptions& o, CliEnvironment& env, std::optional<CliRunLog>& l
   if (log) log->searched(found);
   if (found.aborted) {
     if (printer) printer->finish({});  // the rows streamed before the abort
-    return ExitStatus::Interrupted;
+    // Not interrupted: the search's rows could no longer be written, and it stopped.
+    return interrupted(env) ? ExitStatus::Interrupted : ExitStatus::SomeFailed;
   }
   if (found.outOfMemory) return searchOutOfMemory(o, env, report ? &*report : nullptr);
   if (!o.quiet) warnOfUnmetExclusions(env, job.resolved, o.excludedNames, filter, tally);

@@ -25,7 +25,7 @@ struct CliEnvironment {
   std::function<std::optional<bool>(const std::string& question)> ask;
   // "Replace the file that is there?" on the terminal, answered as ask() is.
   std::function<std::optional<ReplaceChoice>(const std::string& question)> askReplace;
-  bool progressOnErr = false;  // stderr is a terminal: show a progress line there
+  bool progressOnErr = false;                      // show the progress on stderr
   const std::atomic<bool>* interrupted = nullptr;  // Ctrl+C
   std::string defaultSettingsPath;
   bool canAsk = false;  // standard input is a terminal that can answer questions
@@ -36,6 +36,10 @@ struct CliEnvironment {
   std::function<int(std::uint64_t)> chunkFault;
   // The signal that stopped the run (SIGINT or SIGTERM), where one did.
   const std::atomic<int>* stoppingSignal = nullptr;
+  // stderr is a terminal: the progress is one line redrawn in place, not lines of a log.
+  bool errIsTerminal = false;
+  // Whether the reader of `out` went away (a closed pipe), once writing to it failed.
+  std::function<bool()> outputClosed = {};
   // Test seam: the copy's CopyRequest::flushWatch.
   FlushWatch flushWatch = nullptr;
 };

@@ -9,6 +9,7 @@ namespace nuvelo {
 
 void CopyReport::file(const char* status, const EntryReport& report, std::uint64_t bytes,
                       const std::string& detail) {
+  if (!out_) return;  // nothing more reaches it: no line is made for nothing
   out_ << "{\"status\": \"" << status << '"' << jsonPathFields("source", report.source)
        << jsonPathFields("target", report.target) << ", \"size\": " << bytes;
   if (!detail.empty())
@@ -41,8 +42,9 @@ void CopyReport::summary(const CopyRunResult& result, std::size_t searchUnreadab
 bool CopyReport::close() {
   out_.flush();
   const bool written = static_cast<bool>(out_);
-  out_.close();
-  return written && !out_.fail();
+  if (!file_) return written;
+  file_->close();
+  return written && !file_->fail();
 }
 
 }  // namespace nuvelo

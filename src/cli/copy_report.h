@@ -1,11 +1,14 @@
 #pragma once
-// The report a copy writes with --report FILE: one JSON line for each file, as it is done
-// (copied, skipped with the reason, failed with the error), and a closing summary line, so
-// that a script or a timer's log can tell what happened to every file.
+// The report a copy writes with --report FILE (or onto standard output with --report -): one
+// JSON line for each file, as it is done (copied, skipped with the reason, failed with the
+// error), and a closing summary line, so that a script or a timer's log can tell what happened
+// to every file.
 
 #include <cstdint>
 #include <ctime>
 #include <fstream>
+#include <memory>
+#include <ostream>
 #include <string>
 
 #include "engine/copy/copy_run.h"
@@ -17,7 +20,11 @@ class CopyReport {
   // Opens (replaces) the file; check ok() before the copy starts. `started`: when the run
   // started, for the summary.
   explicit CopyReport(const std::string& path, std::time_t started = std::time(nullptr))
-      : out_(path, std::ios::trunc), started_(started) {}
+      : file_(std::make_unique<std::ofstream>(path, std::ios::trunc)),
+        out_(*file_),
+        started_(started) {}
+  // Writes to a stream that stays open after close() (standard output).
+  CopyReport(std::ostream& out, std::time_t started) : out_(out), started_(started) {}
   bool ok() const { return static_cast<bool>(out_); }
 
   // status: "copied", "skipped" or "failed" ("would copy" and "would skip" in a dry run);
@@ -30,11 +37,12 @@ class CopyReport {
   // says how many of them were folders; waiting: the files the job's next run takes again.
   void summary(const CopyRunResult& result, std::size_t searchUnreadable, std::uint64_t bytes,
                double seconds, bool dryRun, bool interrupted, std::size_t waiting);
-  // Everything written reached the file.
+  // Everything written reached the file (or the stream).
   bool close();
 
  private:
-  std::ofstream out_;
+  std::unique_ptr<std::ofstream> file_;  // the report's own file, when it has one
+  std::ostream& out_;
   std::time_t started_;
 };
 

@@ -1,5 +1,6 @@
 // nuvelo-cli: the search and copy of Nuvelo without a window.
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <unistd.h>
@@ -36,6 +37,29 @@ void catchInterrupts() {
   sigemptyset(&action.sa_mask);
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
+}
+
+// A reader that goes away (`| head`, a closed journal) must not end a copy half done: writes
+// to it fail instead, and the run goes on without that output.
+void surviveClosedOutput() {
+  signal(SIGPIPE, SIG_IGN);
+}
+
+// A standard stream the program was started without (`>&-`, `2>&-`) is taken by /dev/null,
+// open for reading only: writes to it still fail as on a closed descriptor, and no file the
+// run opens (a settings file, a file being copied) gets its number and the lines meant for it.
+void holdClosedStandardStreams() {
+  for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    const int held = open("/dev/null", O_RDONLY);
+    if (held >= 0 && held != fd) close(held);
+  }
+}
+
+// Whether the reader of standard output went away: a pipe or socket whose other end is closed.
+bool outputReaderGone() {
+  pollfd output{STDOUT_FILENO, 0, 0};
+  return poll(&output, 1, 0) == 1 && (output.revents & (POLLERR | POLLHUP)) != 0;
 }
 
 // A line typed on the terminal after `prompt`; nothing when standard input is no terminal, or
@@ -80,6 +104,7 @@ std::optional<nuvelo::ReplaceChoice> askReplaceOnTerminal(const std::string& que
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  holdClosedStandardStreams();
   nuvelo::limitMallocArenas();
   std::ios::sync_with_stdio(false);
   nuvelo::raiseOpenFileLimit();
@@ -88,6 +113,7 @@ int main(int argc, char* argv[]) {
   QLocale::setDefault(japanese ? QLocale(QLocale::Japanese, QLocale::Japan)
                                : QLocale(QLocale::English, QLocale::UnitedStates));
   catchInterrupts();
+  surviveClosedOutput();
 
   const nuvelo::ParsedCommandLine parsed =
       nuvelo::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
@@ -95,17 +121,20 @@ int main(int argc, char* argv[]) {
     std::cerr << "nuvelo-cli: " << parsed.error << "\n" << nuvelo::moreHelpText() << '\n';
     return nuvelo::ExitStatus::BadUsage;
   }
+  const bool errIsTerminal = isatty(STDERR_FILENO) != 0;
   nuvelo::CliEnvironment environment{
       std::cout,
       std::cerr,
       askOnTerminal,
       askReplaceOnTerminal,
-      parsed.options->progress.value_or(isatty(STDERR_FILENO) != 0) && !parsed.options->quiet,
+      parsed.options->progress.value_or(errIsTerminal) && !parsed.options->quiet,
       &interrupted,
       nuvelo::resolveSettingsPath(nuvelo::executableFolder()),
       isatty(STDIN_FILENO) != 0,
       {},
       {},
-      &stoppingSignal};
+      &stoppingSignal,
+      errIsTerminal,
+      outputReaderGone};
   return nuvelo::runCli(*parsed.options, environment);
 }

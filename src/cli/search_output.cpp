@@ -81,6 +81,7 @@ void writeRows(std::ostream& out, const std::vector<OutputRow>& rows, OutputForm
     for (const OutputRow& r : rows) sizeWidth = std::max(sizeWidth, r.size.size());
   std::string line;
   for (const OutputRow& r : rows) {
+    if (!out) return;  // its reader went away: the rest would be made for nothing
     line.clear();
     if (format == OutputFormat::Text)
       appendTextLine(line, r, sizeWidth);

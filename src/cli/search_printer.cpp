@@ -27,7 +27,7 @@ SearchPrinter::SearchPrinter(const CliOptions& options, std::ostream& out, bool 
       streams_(options.print0 || options.format != OutputFormat::Text) {}
 
 void SearchPrinter::found(const WalkEntry& entry) {
-  if (!streams_) return;
+  if (!streams_ || unwritable_.load(std::memory_order_relaxed)) return;
   if (!rowBuilder_) rowBuilder_.emplace(dirAbs_, source_, types_);
   const std::uint64_t bytes = rowBuilder_->fill(row_, entry);
   ++streamedRows_;
@@ -47,6 +47,7 @@ void SearchPrinter::found(const WalkEntry& entry) {
 void SearchPrinter::writeBuffered() {
   out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
   buffer_.clear();
+  if (!out_) unwritable_.store(true, std::memory_order_relaxed);
 }
 
 void SearchPrinter::finish(const std::vector<WalkEntry>& entries) {

@@ -3,6 +3,7 @@
 // are written as the walk finds them, from what the walk holds, gathered into large writes;
 // text, whose sizes line up over all rows, once the walk has ended. The totals go to stderr.
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <ostream>
@@ -23,6 +24,8 @@ class SearchPrinter {
 
   // Whether rows are written as they are found (the search then need not keep them).
   bool streams() const { return streams_; }
+  // Set once the output failed (its reader went away): no row is made after that.
+  const std::atomic<bool>& unwritable() const { return unwritable_; }
   // An entry the walk found, written now when the printer streams.
   void found(const WalkEntry& entry);
   // The rows of a walk that has ended, written unless they were streamed already; for an
@@ -60,6 +63,7 @@ class SearchPrinter {
   std::optional<std::int64_t> modifiedIsoOf_;  // the times outputRow_'s ISO texts stand for
   std::optional<std::int64_t> changedIsoOf_;
   std::string buffer_;
+  std::atomic<bool> unwritable_{false};
 };
 
 }  // namespace nuvelo

@@ -30,16 +30,39 @@ bool interrupted(const CliEnvironment& env) {
   return env.interrupted && env.interrupted->load();
 }
 
+// A terminal's line is redrawn often enough to look alive. Plain lines go to a log that a
+// person reads later (a timer's journal, a file): one every five seconds says that the run
+// goes on and how far it got, and keeps an hour's copy to some 720 lines however many files it
+// has, where a line per redraw would be one a file.
+constexpr std::chrono::milliseconds RedrawEvery{100};
+constexpr std::chrono::seconds PlainLineEvery{5};
+
+ProgressLine::ProgressLine(CliEnvironment& env)
+    : env_(env), last_(std::chrono::steady_clock::now()) {}
+
 bool ProgressLine::due() {
-  return env_.progressOnErr &&
-         (!shown_ || std::chrono::steady_clock::now() - last_ >= std::chrono::milliseconds(100));
+  if (!env_.progressOnErr || !env_.err) return false;
+  const auto since = std::chrono::steady_clock::now() - last_;
+  return env_.errIsTerminal ? !shown_ || since >= RedrawEvery : since >= PlainLineEvery;
 }
 
 void ProgressLine::show(const std::string& text) {
-  if (!due()) return;
+  if (due()) draw(text);
+}
+
+void ProgressLine::showNow(const std::string& text) {
+  if (env_.progressOnErr && env_.err) draw(text);
+}
+
+void ProgressLine::draw(const std::string& text) {
   last_ = std::chrono::steady_clock::now();
+  if (!env_.errIsTerminal) return writePlain(text);
   shown_ = true;
   env_.err << "\r\x1b[K" << text << std::flush;
+}
+
+void ProgressLine::writePlain(const std::string& text) {
+  env_.err << text << '\n' << std::flush;
 }
 
 void ProgressLine::clear() {
@@ -49,7 +72,7 @@ void ProgressLine::clear() {
 
 void TerminalWalkObserver::entryRead() {
   ++entries_;
-  if (progress_.due()) progress_.show(activity_ + " " + std::to_string(entries_));
+  if (progress_.due()) progress_.show(walkProgressText());
 }
 
 void TerminalWalkObserver::folderUnreadable(const UnreadableFolder& folder) {
@@ -65,6 +88,7 @@ TerminalCopyObserver::TerminalCopyObserver(CliEnvironment& env, ProgressLine& pr
                                            CopyReport* report)
     : TerminalWalkObserver(env, progress, gatheringText()),
       options_(options),
+      lines_(options.reportsToStandardOutput() ? env.err : env.out),
       overwrite_(overwrite),
       list_(list),
       meter_(meter),
@@ -76,10 +100,11 @@ void TerminalCopyObserver::copyStarting(std::size_t files) {
   sizes_.reserve(list_.size());
   for (const std::string& source : list_) bytes += sizes_.emplace_back(fileBytes(source));
   meter_.starting(files, bytes);
+  copying_ = true;
 }
 
 void TerminalCopyObserver::flushing() {
-  if (progress_.wanted()) progress_.show(flushingText());
+  progress_.showNow(flushingText());
 }
 
 std::uint64_t TerminalCopyObserver::bytesOf(const EntryReport& report) {
@@ -138,19 +163,28 @@ bool TerminalCopyObserver::proceedWithoutRoom(const SpaceShortage& shortage) {
   return options_.ignoreFreeSpace;
 }
 
+std::string TerminalCopyObserver::copyProgressText() const {
+  return copyingText() + " " + meter_.progressText(CopyMeter::Clock::now());
+}
+
 void TerminalCopyObserver::showProgress() {
-  if (progress_.due())
-    progress_.show(copyingText() + " " + meter_.progressText(CopyMeter::Clock::now()));
+  if (progress_.due()) progress_.show(copyProgressText());
+}
+
+void TerminalCopyObserver::finishProgress() {
+  if (!copying_) return TerminalWalkObserver::finishProgress();
+  progress_.finish([this] { return copyProgressText(); });
 }
 
 void TerminalCopyObserver::printLine(const EntryReport& report) {
+  if (!lines_) return;  // their reader went away: the copy goes on without them
   const bool dry = options_.dryRun;
   if (report.kind == EntryReport::Copied)
-    env_.out << (dry ? "would copy\t" : "copied\t") << tsvField(report.source) << '\t'
-             << tsvField(report.target) << '\n';
+    lines_ << (dry ? "would copy\t" : "copied\t") << tsvField(report.source) << '\t'
+           << tsvField(report.target) << '\n';
   else if (isSkip(report) && options_.verbose)  // what stays as it was only when asked
-    env_.out << (dry ? "would skip\t" : "skipped\t") << tsvField(report.source) << '\t'
-             << tsvField(report.target) << '\t' << skipReasonText(report, overwrite_) << '\n';
+    lines_ << (dry ? "would skip\t" : "skipped\t") << tsvField(report.source) << '\t'
+           << tsvField(report.target) << '\t' << skipReasonText(report, overwrite_) << '\n';
 }
 
 void TerminalCopyObserver::reportLine(const EntryReport& report, std::uint64_t bytes) {

@@ -1,11 +1,13 @@
 #pragma once
-// nuvelo-cli's side of the search and copy runs: Ctrl+C and SIGTERM abort, a progress line on a
-// terminal's stderr, unreadable folders and failures on stderr, one line a file on stdout, the
-// replace question on the terminal, and the --report file.
+// nuvelo-cli's side of the search and copy runs: Ctrl+C and SIGTERM abort, the progress on
+// stderr, unreadable folders and failures on stderr, one line a file on stdout, the replace
+// question on the terminal, and the --report file.
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -18,18 +20,33 @@ namespace nuvelo {
 
 bool interrupted(const CliEnvironment& env);
 
-// A progress line on a terminal's stderr, redrawn at most ten times a second.
+// The progress on stderr. On a terminal, one line redrawn in place at most ten times a second;
+// elsewhere (a file, a pipe, a journal) plain lines without escape codes, at most one every
+// few seconds, and the final state when the run ends.
 class ProgressLine {
  public:
-  explicit ProgressLine(CliEnvironment& env) : env_(env) {}
+  explicit ProgressLine(CliEnvironment& env);
   ~ProgressLine() { clear(); }
-  bool wanted() const { return env_.progressOnErr; }
-  // Whether a line shown now would be drawn: a tenth of a second has passed since the last.
+  // Whether a line shown now would be written: progress is wanted, stderr can still be written,
+  // and the time since the last line (or the start, for plain lines) has passed.
   bool due();
   void show(const std::string& text);
+  // Shows a new stage of the run at once, however soon after the last line.
+  void showNow(const std::string& text);
+  // Erases the terminal's line before other output goes there.
   void clear();
+  // The run's last state: a plain line where lines are not redrawn, nothing on a terminal.
+  template <class Text>
+  void finish(Text text) {
+    if (plain() && env_.err) writePlain(text());
+    clear();
+  }
 
  private:
+  bool plain() const { return env_.progressOnErr && !env_.errIsTerminal; }
+  void draw(const std::string& text);
+  void writePlain(const std::string& text);
+
   CliEnvironment& env_;
   std::chrono::steady_clock::time_point last_;
   bool shown_ = false;
@@ -42,7 +59,11 @@ class TerminalWalkObserver : public virtual WalkObserver {
   // activity: what the progress line says before the count, in the user's language.
   TerminalWalkObserver(CliEnvironment& env, ProgressLine& progress, std::string activity)
       : env_(env), progress_(progress), activity_(std::move(activity)) {}
-  bool abortRequested() override { return interrupted(env_); }
+  bool abortRequested() override {
+    return interrupted(env_) || (abortFlag_ && abortFlag_->load(std::memory_order_relaxed));
+  }
+  // Aborts also once `flag` is set (what the walk finds can no longer be written).
+  void abortWhen(const std::atomic<bool>& flag) { abortFlag_ = &flag; }
   void entryRead() override;
   void folderUnreadable(const UnreadableFolder& folder) override;
   void entryFound(const WalkEntry& entry) override {
@@ -56,8 +77,14 @@ class TerminalWalkObserver : public virtual WalkObserver {
   }
   bool outcomeKeepsEntries() const override { return keepEntries_; }
   std::size_t unreadable() const { return unreadable_; }
+  // The progress line's final state, once the walk (or the copy) has ended.
+  virtual void finishProgress() {
+    progress_.finish([this] { return walkProgressText(); });
+  }
 
  protected:
+  std::string walkProgressText() const { return activity_ + " " + std::to_string(entries_); }
+
   CliEnvironment& env_;
   ProgressLine& progress_;
 
@@ -67,6 +94,7 @@ class TerminalWalkObserver : public virtual WalkObserver {
   std::size_t unreadable_ = 0;
   std::function<void(const WalkEntry&)> found_;
   bool keepEntries_ = true;
+  const std::atomic<bool>* abortFlag_ = nullptr;
 };
 
 // The terminal's side of a copy run. `list` is the run's copy list, complete when the copy
@@ -87,15 +115,19 @@ class TerminalCopyObserver : public CopyObserver, public TerminalWalkObserver {
   bool proceedWithoutRoom(const SpaceShortage& shortage) override;
   void flushing() override;
   bool unanswered() const { return unanswered_; }
+  void finishProgress() override;
 
  private:
   void printLine(const EntryReport& report);
   void reportLine(const EntryReport& report, std::uint64_t bytes);
   void showProgress();
+  std::string copyProgressText() const;
   // The size of the file a report tells of, looked up when the copy started.
   std::uint64_t bytesOf(const EntryReport& report);
 
   const CliOptions& options_;
+  // Where the lines that name each file go: stdout, or stderr when the report takes stdout.
+  std::ostream& lines_;
   OverwritePolicy overwrite_;
   const std::vector<std::string>& list_;
   CopyMeter& meter_;
@@ -107,6 +139,7 @@ class TerminalCopyObserver : public CopyObserver, public TerminalWalkObserver {
   // look-up may cost a round trip on a share.
   std::vector<std::uint64_t> sizes_;
   std::size_t told_ = 0;
+  bool copying_ = false;
 };
 
 }  // namespace nuvelo

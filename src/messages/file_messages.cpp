@@ -16,4 +16,8 @@ std::string cannotWriteStandardOutputText() {
   return std::string(wording("標準出力に書き込めません"));
 }
 
+std::string outputClosedText() {
+  return std::string(wording("標準出力が閉じられたため、以降の出力を省きました"));
+}
+
 }  // namespace nuvelo

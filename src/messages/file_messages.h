@@ -11,5 +11,7 @@ std::string cannotWriteText(const std::string& path);
 // "<path> は通常のファイルではありません".
 std::string notRegularFileText(const std::string& path);
 std::string cannotWriteStandardOutputText();
+// Standard output's reader went away (a closed pipe): what followed was not written.
+std::string outputClosedText();
 
 }  // namespace nuvelo

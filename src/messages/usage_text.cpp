@@ -66,7 +66,8 @@ std::string usageText() {
                          (既定: 終了コード 75 ですぐ終わる)
   -n, --dry-run          何をどこへコピーするかを表示するだけ
   --report FILE          ファイルごとの結果 (copied, skipped と理由, failed とエラー) と最後の
-                         集計を 1 行 1 つの JSON で FILE に書く
+                         集計を 1 行 1 つの JSON で FILE に書く。FILE が - なら標準出力に書き、
+                         ファイルごとの行 (copied など) は標準エラーに書く
   --keep-replaced[=FOLDER] | --no-keep-replaced   上書きで置き換えるファイルを消さずに
                          DEST/.nuvelo-versions/YYYY-MM-DD_HHMMSS/ (FOLDER を指定したときは
                          FOLDER/YYYY-MM-DD_HHMMSS/) の下に DEST からのパスで残す (既定: 設定ファイルの
@@ -114,11 +115,13 @@ std::string usageText() {
   -q, --quiet            エラー以外を表示しない
   -v, --verbose          変えなかったファイルも表示する (既定: コピーしたものと失敗したものだけ)。
                          各オプションの値とその出どころも標準エラーに書く
-  --progress | --no-progress   標準エラーに進み具合を表示するか (既定: 端末なら表示する)
+  --progress | --no-progress   標準エラーに進み具合を表示するか (既定: 端末なら表示する)。
+                         端末でなければ 5 秒ごとに 1 行と、最後の状態を書く
   -h, --help, --version
   -- のあとの引数はオプションとして読まない。短いオプションはまとめて書ける (-qn)
 
-終了コード: 0 完了, 1 一部のファイルやフォルダが失敗 (または標準出力に書けない), 2 指定の誤り,
+終了コード: 0 完了, 1 一部のファイルやフォルダが失敗 (または標準出力か標準エラーに書けない。
+            コピーはそれでも最後まで続ける), 2 指定の誤り,
             75 同じジョブが実行中, 130 中断 (SIGINT), 143 終了要求 (SIGTERM)
 )"));
 }

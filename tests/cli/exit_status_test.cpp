@@ -17,6 +17,7 @@
 #include <functional>
 #include <thread>
 
+#include "engine/runlog/run_log_file.h"
 #include "support/file_tree.h"
 #include "support/ordinary_user.h"
 #include "support/small_tmpfs.h"
@@ -36,7 +37,9 @@ struct Launch {
   std::vector<std::string> args;     // after the program name
   const char* stdoutPath = nullptr;  // a file, or /dev/full; a file of the test's own if none
   bool asOrdinaryUser = false;
-  bool onTerminal = false;  // standard input is a pseudo-terminal
+  bool onTerminal = false;     // standard input is a pseudo-terminal
+  int readerGone = -1;         // 1 or 2: that stream is a pipe whose reader has gone
+  bool withoutStdout = false;  // started with standard output closed (>&-)
   // Runs while the program does, with its pid and the path its stderr goes to.
   std::function<void(pid_t, const std::string& errPath)> meanwhile = {};
 };
@@ -48,7 +51,7 @@ struct Ended {
 };
 
 [[noreturn]] void execProgram(const Launch& launch, const std::string& outPath,
-                              const std::string& errPath, const char* terminal) {
+                              const std::string& errPath, const char* terminal, int pipeEnd) {
   const int in = open(terminal ? terminal : "/dev/null", O_RDWR);
   const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
   const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
@@ -56,6 +59,8 @@ struct Ended {
   dup2(in, 0);
   dup2(out, 1);
   dup2(err, 2);
+  if (launch.readerGone > 0) dup2(pipeEnd, launch.readerGone);
+  if (launch.withoutStdout) close(1);
   if (launch.asOrdinaryUser) {
     const passwd* nobody = getpwnam("nobody");
     if (!nobody || setgroups(0, nullptr) != 0 || setgid(nobody->pw_gid) != 0 ||
@@ -79,9 +84,12 @@ Ended launchProgram(const Launch& launch, const TempFolder& folder) {
     if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) return {};
     terminal = ptsname(master);
   }
+  int gone[2] = {-1, -1};
+  if (launch.readerGone > 0 && pipe(gone) == 0) close(gone[0]);
   const pid_t child = fork();
   if (child == 0)
-    execProgram(launch, outPath, errPath, launch.onTerminal ? terminal.c_str() : nullptr);
+    execProgram(launch, outPath, errPath, launch.onTerminal ? terminal.c_str() : nullptr, gone[1]);
+  if (gone[1] >= 0) close(gone[1]);
   if (launch.meanwhile) launch.meanwhile(child, errPath);
   Ended ended;
   int status = 0;
@@ -168,6 +176,36 @@ const StatusCase Cases[] = {
      1,
      "標準出力に書き込めません",
      false},
+    {"CopyWhoseReaderIsGoneRunsToItsEnd",
+     {},
+     [](const std::string& r) { return Launch{.args = copyArgs(r, "always"), .readerGone = 1}; },
+     1,
+     "標準出力が閉じられたため",
+     true},
+    {"CopyWhoseStderrReaderIsGoneRunsToItsEnd",
+     {},
+     [](const std::string& r) { return Launch{.args = copyArgs(r, "always"), .readerGone = 2}; },
+     1,
+     "",
+     true},
+    {"CopyStartedWithoutStdoutWritesNoFileInItsPlace",
+     {},
+     [](const std::string& r) {
+       return Launch{.args = copyArgs(r, "always"), .withoutStdout = true};
+     },
+     1,
+     "標準出力に書き込めません",
+     true},
+    {"SearchWhoseReaderIsGone",
+     {},
+     [](const std::string& r) {
+       return Launch{
+           .args = {"search", "--since", "2024-05-01", "--settings", r + "/NVO.ini", r + "/src"},
+           .readerGone = 1};
+     },
+     1,
+     "標準出力が閉じられたため",
+     false},
     {"UnreadableFolderIsNamedAndWaitsForTheNextRun",
      [](const std::string& r) {
        makeFile(r + "/src/locked/c.txt", localTime(2024, 5, 2));
@@ -231,10 +269,21 @@ TEST_P(ExitStatus, TellsWhatHappened) {
   chmod((r + "/src/locked").c_str(), 0755);
   EXPECT_EQ(ended.status, c.status) << ended.err;
   EXPECT_NE(ended.err.find(c.errSays), std::string::npos) << ended.err;
+  if (*c.errSays) {  // said once
+    EXPECT_EQ(ended.err.find(c.errSays, ended.err.find(c.errSays) + 1), std::string::npos)
+        << ended.err;
+  }
   const std::string settings =
       r + (std::filesystem::exists(r + "/kept.ini") ? "/kept.ini" : "/NVO.ini");
   const bool dayKept = readFile(settings).find(RecordedBefore) != std::string::npos;
   EXPECT_EQ(!dayKept, c.dayRecorded) << readFile(settings);
+  // A copy that ran to its end is logged with the status it ended with, and its files are whole.
+  if (c.dayRecorded) {
+    const RunLogTail log = readRunLog(r + "/NVO-runs.log", 2);
+    ASSERT_EQ(log.entries.size(), 1u);
+    EXPECT_EQ(log.entries.back().exitStatus, c.status);
+    EXPECT_EQ(readFile(r + "/dst/a.txt"), readFile(r + "/src/a.txt"));
+  }
   if (c.status == 2 || c.status == 130) {
     EXPECT_FALSE(std::filesystem::exists(r + "/dst/b.txt"));
   }

@@ -172,15 +172,20 @@ TEST_F(MachineOutput, CopyReportLineIsInTheFileOnceTheFileIsDone) {
   EXPECT_EQ(lines.front().at("status"), "copied");
 }
 
-TEST_F(MachineOutput, CopyReportTellsEveryFileAndSumsUp) {
+// Into a file, or onto standard output (true), which then holds nothing but the report.
+class CopyReportTo : public MachineOutput, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(CopyReportTo, TellsEveryFileAndSumsUp) {
   std::filesystem::create_directories(destination() + "/new\nline.txt");  // a folder in the way
   writeFile(destination() + "/plain", "kept");
   testing::setModified(destination() + "/plain", localTime(2030, 1, 1));  // newer: skipped
-  const std::string report = tree.file("report.jsonl");
-  const ProgramRun ran = run({"copy", "--report", report, "--overwrite", "newer", "--relative",
-                              "--since", "2024-05-01", source(), destination()});
+  const std::string report = GetParam() ? "-" : tree.file("report.jsonl");
+  const ProgramRun ran = run({"copy", "-v", "--report", report, "--overwrite", "newer",
+                              "--relative", "--since", "2024-05-01", source(), destination()});
   EXPECT_EQ(ran.status, 1) << ran.err;
-  std::vector<Object> lines = objectsOf(readFile(report));
+  // The lines naming each file go where the report does not.
+  EXPECT_NE((GetParam() ? ran.err : ran.out).find("skipped\t"), std::string::npos) << ran.err;
+  std::vector<Object> lines = objectsOf(GetParam() ? ran.out : readFile(report));
   ASSERT_EQ(lines.size(), OddNames.size() + 1);
   const Object summary = lines.back();
   lines.pop_back();
@@ -207,6 +212,8 @@ TEST_F(MachineOutput, CopyReportTellsEveryFileAndSumsUp) {
   EXPECT_EQ(summary.at("interrupted"), "false");
 }
 
+INSTANTIATE_TEST_SUITE_P(FileOrStandardOutput, CopyReportTo, ::testing::Bool());
+
 TEST_F(MachineOutput, AReportThatCannotBeWrittenStopsTheCopyBeforeItStarts) {
   const ProgramRun ran =
       run({"copy", "--mkdir", "--report", tree.file("no/such/folder/r.jsonl"), "--overwrite",
@@ -221,6 +228,7 @@ struct StderrCase {
   std::vector<std::string> options;
   bool progress;
   bool summary;
+  int moreFiles = 0;
 };
 
 void PrintTo(const StderrCase& c, std::ostream* out) {
@@ -229,19 +237,26 @@ void PrintTo(const StderrCase& c, std::ostream* out) {
 
 class CopyStderr : public MachineOutput, public ::testing::WithParamInterface<StderrCase> {};
 
+// Stderr is no terminal here: progress comes as a few plain lines, however many files.
 TEST_P(CopyStderr, ShowsProgressAndSummaryAsAsked) {
+  for (int i = 0; i < GetParam().moreFiles; ++i)
+    makeFile(source() + "/many/" + std::to_string(i), localTime(2024, 5, 2), 1);
+  const std::string files = std::to_string(OddNames.size() + GetParam().moreFiles);
   std::vector<std::string> args{"copy",   "--mkdir", "--overwrite",
                                 "always", "--since", "2024-05-01"};
   args.insert(args.end(), GetParam().options.begin(), GetParam().options.end());
   args.insert(args.end(), {source(), destination()});
   const ProgramRun ran = run(args);
   ASSERT_EQ(ran.status, 0) << ran.err;
-  EXPECT_EQ(ran.err.find("\r\x1b[K") != std::string::npos, GetParam().progress) << ran.err;
-  EXPECT_EQ(ran.err.find("/" + std::to_string(OddNames.size()) + " ファイル") != std::string::npos,
+  EXPECT_EQ(ran.err.find('\x1b'), std::string::npos) << ran.err;
+  EXPECT_EQ(ran.err.find("コピー中です " + files + "/" + files + " ファイル") != std::string::npos,
             GetParam().progress)
       << ran.err;
-  EXPECT_EQ(ran.err.find("コピー " + std::to_string(OddNames.size()) +
-                         "個, スキップ 0個, 失敗 0個 (") != std::string::npos,
+  std::size_t progressLines = 0;
+  for (std::size_t at = 0; (at = ran.err.find("中です ", at)) != std::string::npos; ++at)
+    ++progressLines;
+  EXPECT_LE(progressLines, 10u) << ran.err;
+  EXPECT_EQ(ran.err.find("コピー " + files + "個, スキップ 0個, 失敗 0個 (") != std::string::npos,
             GetParam().summary)
       << ran.err;
 }
@@ -249,6 +264,7 @@ TEST_P(CopyStderr, ShowsProgressAndSummaryAsAsked) {
 INSTANTIATE_TEST_SUITE_P(Modes, CopyStderr,
                          ::testing::Values(StderrCase{"NotATerminal", {}, false, true},
                                            StderrCase{"ProgressAsked", {"--progress"}, true, true},
+                                           StderrCase{"ManyFiles", {"--progress"}, true, true, 600},
                                            StderrCase{"Quiet", {"-q", "--progress"}, false, false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
