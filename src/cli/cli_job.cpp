@@ -37,6 +37,7 @@ OptionLayer commandLineLayer(const CliOptions& o) {
   if (o.threads) layer.threads.set(*o.threads, here);
   if (o.retries) layer.retries.set(*o.retries, here);
   if (o.retryWait) layer.retryWait.set(*o.retryWait, here);
+  if (o.links) layer.links.set(*o.links, here);
   return layer;
 }
 
@@ -160,6 +161,7 @@ void tellOptionOrigins(CliEnvironment& env, const OptionLayer& r) {
   tell("--threads " + std::to_string(*r.threads.value), r.threads.where);
   tell("--retries " + std::to_string(*r.retries.value), r.retries.where);
   tell("--retry-wait " + retryWaitText(*r.retryWait.value), r.retryWait.where);
+  tell(std::string("--links ") + linkModeName(*r.links.value), r.links.where);
   tell(yesOrNo(*r.keepReplaced.value, "--keep-replaced", "--no-keep-replaced"),
        r.keepReplaced.where);
   tell("--keep-replaced=" +

@@ -55,6 +55,7 @@ enum LongOption : int {
   NoKeepReplaced,
   PruneVersions,
   Lines,
+  Links,
 };
 
 // The options of a command: its short options for getopt and its long ones.
@@ -101,6 +102,7 @@ const option LongOptions[] = {{"since", required_argument, nullptr, Since},
                               {"keep-replaced", optional_argument, nullptr, KeepReplaced},
                               {"no-keep-replaced", no_argument, nullptr, NoKeepReplaced},
                               {"prune-versions", required_argument, nullptr, PruneVersions},
+                              {"links", required_argument, nullptr, Links},
                               {"dry-run", no_argument, nullptr, 'n'},
                               {"quiet", no_argument, nullptr, 'q'},
                               {"verbose", no_argument, nullptr, 'v'},
@@ -352,6 +354,9 @@ class Parser {
       case Lines:
         options_.lines = countOf(value, MostLoggedRuns);
         return options_.lines || error(linesValuesText());
+      case Links:
+        options_.links = linkModeNamed(value);
+        return options_.links || error(linksValuesText());
     }
     return true;
   }
@@ -474,6 +479,7 @@ class Parser {
     if (options_.retries) return "--retries";
     if (options_.retryWait) return "--retry-wait";
     if (options_.pruneVersionsDays) return "--prune-versions";
+    if (options_.links) return "--links";
     if (options_.command != CliCommand::Versions) {
       if (options_.versionsFolder) return "--keep-replaced";
       if (options_.keepReplaced)

@@ -68,6 +68,10 @@ std::string retryWaitValuesText() {
       wording("--retry-wait は 0 から 3600 までの秒数です (小数は 3 桁まで、例 0.5)"));
 }
 
+std::string linksValuesText() {
+  return std::string(wording("--links は copy か skip です"));
+}
+
 std::string linesValuesText() {
   return std::string(wording("-n (--lines) は 0 から 1000000 までの数です"));
 }

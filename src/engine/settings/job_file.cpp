@@ -48,6 +48,7 @@ class JobKeys {
     });
   }
   void readOverwrite() { read("Overwrite", layer_.overwrite, policyOf); }
+  void readLinks() { read("Links", layer_.links, linkModeNamed); }
   void readThreads() {
     read("Threads", layer_.threads, [](const std::string& text) {
       const auto number = parseProfileInteger(text);
@@ -118,6 +119,7 @@ Expected<OptionLayer, JobFileProblem> readJobFile(const std::string& path) {
   keys.readPruneDays();
   keys.readThreads();
   keys.readRetries();
+  keys.readLinks();
   if (keys.problem()) return Unexpected(*keys.problem());
   return layer;
 }
@@ -139,7 +141,8 @@ Result<> writeJobFile(const std::string& path, const SearchOptions& search,
       {JobSection, "RetryWait", retryWaitText(copy.retry.wait)},
       {JobSection, "KeepReplaced", profileBoolText(copy.keepReplaced)},
       {JobSection, "VersionsFolder", copy.versionsFolder},
-      {JobSection, "ExcludeNames", toCommaText(search.excludedNames)}};
+      {JobSection, "ExcludeNames", toCommaText(search.excludedNames)},
+      {JobSection, "Links", linkModeName(copy.links)}};
   if (copy.pruneVersionsDays)
     keys.push_back({JobSection, "PruneVersions", std::to_string(*copy.pruneVersionsDays)});
   return file.writeInOrder(keys);

@@ -4,8 +4,9 @@
 // which the window opens as it opens any condition file) with a [Job] section for the rest of
 // the job: the overwrite policy, the layout, per-folder mode, the change-time switch, verify,
 // the walk's threads, the retries of a copy that failed in a way that may pass, and the kept
-// versions (KeepReplaced, VersionsFolder, PruneVersions), and the name patterns that leave files
-// and folders out at any depth (ExcludeNames, comma text). A key
+// versions (KeepReplaced, VersionsFolder, PruneVersions), the name patterns that leave files
+// and folders out at any depth (ExcludeNames, comma text), and what becomes of a symbolic link
+// the destination cannot keep (Links, copy or skip). A key
 // the [Job] section does not hold takes the built-in default, never the settings file's.
 
 #include <string>

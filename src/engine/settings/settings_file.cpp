@@ -158,6 +158,7 @@ OptionLayer builtInOptions() {
   layer.threads.set(defaults.threads, "");
   layer.retries.set(defaults.retry.retries, "");
   layer.retryWait.set(defaults.retry.wait, "");
+  layer.links.set(LinkMode::Copy, "");
   return layer;
 }
 

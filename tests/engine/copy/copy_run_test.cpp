@@ -72,8 +72,8 @@ class RecordingObserver : public CopyObserver {
   }
   void fileDone(const EntryReport& report) override {
     onRunThread();
-    static const char* const kinds[] = {"copied", "not-copied", "declined",
-                                        "same",   "stopped",    "failed"};
+    static const char* const kinds[] = {"copied",  "not-copied", "declined", "same",
+                                        "stopped", "failed",     "left-out"};
     events.push_back(std::string(kinds[static_cast<std::size_t>(report.kind)]) + " " +
                      nameOf(report.source));
   }
@@ -476,6 +476,59 @@ TEST_P(CopyRunOnADrive, FilesBeyondItsSizeLimitFailAtOnce) {
   EXPECT_FALSE(std::filesystem::exists(destination() + "/a.txt"));
   EXPECT_TRUE(std::filesystem::exists(destination() + "/small.txt"));
 }
+
+// What the drive cannot hold fails for good (no later run would mend it), a link it cannot keep
+// is left out when asked, and a failure that may pass stays one that may pass; in the dry run
+// and the real run alike.
+struct DriveLimitCase {
+  const char* name;
+  const char* file;  // made beside a.txt: a link to a.txt, a refused name, a file too large
+  LinkMode links;
+  std::string event;  // what became of the file
+  bool lasting;
+};
+
+using CopyRunDriveLimits = CopyRunCases<DriveLimitCase>;
+
+TEST_P(CopyRunDriveLimits, SayWhatNoRetryMends) {
+  const DriveLimitCase& c = std::get<0>(GetParam());
+  const std::string file = source() + "/" + c.file;
+  if (std::string(c.file) == "link")
+    std::filesystem::create_symlink("a.txt", file);
+  else
+    makeFile(file, Day, std::string(c.file) == "big.txt" ? 20 : 5);
+  std::filesystem::create_directories(destination() + "/blocked.txt");  // a folder in the way
+  for (const bool dryRun : {true, false}) {
+    SCOPED_TRACE(dryRun ? "dry run" : "real run");
+    observer.events.clear();
+    CopyRequest r = request(OverwriteAlways);
+    r.rules = exfatLike();
+    r.rules->maxFileBytes = 10;
+    r.links = c.links;
+    r.dryRun = dryRun;
+    const CopyRunResult result = run(rows({c.file, "a.txt"}), r);
+    if (dryRun && c.event == "failed" && !c.lasting) continue;  // found only by writing
+    EXPECT_EQ(observer.events.back(), "copied a.txt");
+    EXPECT_NE(std::find(observer.events.begin(), observer.events.end(), c.event + " " + c.file),
+              observer.events.end());
+    EXPECT_EQ(result.counts.linksLeftOut, c.event == "left-out" ? 1u : 0u);
+    EXPECT_EQ(result.lastingFailures,
+              c.lasting ? std::vector<std::string>{file} : std::vector<std::string>{});
+  }
+  EXPECT_FALSE(std::filesystem::is_symlink(destination() + "/link"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CopyRunDriveLimits,
+    ::testing::Combine(
+        ::testing::Values(
+            DriveLimitCase{"ALink", "link", LinkMode::Copy, "failed", true},
+            DriveLimitCase{"ALinkLeftOut", "link", LinkMode::Skip, "left-out", false},
+            DriveLimitCase{"ARefusedName", "what?.txt", LinkMode::Skip, "failed", true},
+            DriveLimitCase{"AFileTooLarge", "big.txt", LinkMode::Copy, "failed", true},
+            DriveLimitCase{"AFolderInTheWay", "blocked.txt", LinkMode::Copy, "failed", false}),
+        ::testing::ValuesIn(OneAndFourThreads)),
+    caseAndThreadsName<DriveLimitCase>);
 
 // A destination with too little room is found before the first file, and the front end
 // decides.

@@ -258,6 +258,7 @@ TEST(JobFile, HoldsAWholeJobAndOpensAsAConditionFile) {
   copy.keepReplaced = true;
   copy.versionsFolder = "old";
   copy.pruneVersionsDays = 30;
+  copy.links = LinkMode::Skip;
   ASSERT_TRUE(writeJobFile(path, search, copy));
   EXPECT_NE(readFile(path).find("[Job]\nOverwrite=newer\n"), std::string::npos) << readFile(path);
 
@@ -283,6 +284,8 @@ TEST(JobFile, HoldsAWholeJobAndOpensAsAConditionFile) {
   EXPECT_TRUE(back.copy.keepReplaced);
   EXPECT_EQ(back.copy.versionsFolder, "old");
   EXPECT_EQ(back.copy.pruneVersionsDays, 30u);
+  EXPECT_EQ(back.copy.links, LinkMode::Skip);
+  EXPECT_EQ(layer->links.where, path + " [Job] Links");
   EXPECT_EQ(layer->overwrite.where, path + " [Job] Overwrite");
   EXPECT_EQ(layer->keepReplaced.where, path + " [Job] KeepReplaced");
   // The window opens it as the condition file it also is.
@@ -301,7 +304,8 @@ TEST(JobFile, RefusesWhatItCannotTake) {
   for (const char* bad :
        {"Overwrite=sometimes", "Overwrite=7", "Verify=yes", "Threads=-1", "Retries=101",
         "Retries=two", "RetryWait=-1", "RetryWait=0.5s", "KeepReplaced=yes", "PruneVersions=-3",
-        "PruneVersions=week", "ExcludeNames=*.tmp,node_modules/x", "ExcludeNames=*.tmp,,a"}) {
+        "PruneVersions=week", "ExcludeNames=*.tmp,node_modules/x", "ExcludeNames=*.tmp,,a",
+        "Links=Skip"}) {
     writeFile(folder.file("bad.dat"),
               std::string("[Application]\nNVOFile=1\n[Job]\n") + bad + "\n");
     const auto refused = readJobFile(folder.file("bad.dat"));
