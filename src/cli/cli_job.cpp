@@ -82,6 +82,8 @@ Selection selectionOf(const CliOptions& o, const CliEnvironment& env) {
 
 std::string jobFileProblemText(const JobFileProblem& problem, const std::string& path) {
   if (problem.kind == JobFileProblem::Kind::NotAJobFile) return notAJobFileText(terminalText(path));
+  if (problem.kind == JobFileProblem::Kind::Repeated)
+    return repeatedInJobFileText(terminalText(path), problem.line, terminalText(problem.key));
   return invalidJobValueText(terminalText(path), problem.key, terminalText(problem.value));
 }
 

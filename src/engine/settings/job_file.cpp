@@ -104,8 +104,15 @@ const char* overwritePolicyName(OverwritePolicy policy) {
 Expected<OptionLayer, JobFileProblem> readJobFile(const std::string& path) {
   const auto conditions = readConditionFile(path);
   if (!conditions) return Unexpected(JobFileProblem{});
-  OptionLayer layer = optionLayerOf(*conditions, path);
   const ProfileFile file(path);
+  if (const auto repeat = file.firstRepeat()) {
+    const std::string header = "[" + repeat->section + "]";
+    return Unexpected(JobFileProblem{JobFileProblem::Kind::Repeated,
+                                     repeat->key.empty() ? header : header + " " + repeat->key,
+                                     {},
+                                     repeat->line});
+  }
+  OptionLayer layer = optionLayerOf(*conditions, path);
   JobKeys keys(file, layer);
   keys.readOverwrite();
   keys.readSwitch("DirAbs", layer.dirAbs);

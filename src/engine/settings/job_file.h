@@ -23,13 +23,16 @@ struct JobFileProblem {
   enum class Kind {
     NotAJobFile,  // missing, unreadable, or without the condition file's type mark
     BadValue,     // a [Job] key whose value is none of those it takes
+    Repeated,     // a section, or a key within its section, written twice
   };
   Kind kind = Kind::NotAJobFile;
-  std::string key;    // "[Job] Overwrite"
-  std::string value;  // as written
+  std::string key;       // "[Job] Overwrite"; for a repeated section "[Job]"
+  std::string value;     // as written
+  std::size_t line = 0;  // Repeated: the line of the second
 };
 
-// The options the job file sets, each named by the file and its key.
+// The options the job file sets, each named by the file and its key. A file that writes a section
+// or a key twice is refused: which of the two a run would take is not for a reader to guess.
 Expected<OptionLayer, JobFileProblem> readJobFile(const std::string& path);
 
 // Writes the condition keys and the [Job] keys of these options, keeping every other line of
