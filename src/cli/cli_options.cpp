@@ -8,6 +8,7 @@
 
 #include "engine/copy/copy_retry.h"
 #include "engine/search/name_patterns.h"
+#include "engine/search/search_options.h"
 #include "engine/search/walk_rules.h"
 #include "messages/option_messages.h"
 #include "messages/run_messages.h"
@@ -149,7 +150,6 @@ std::optional<unsigned> countOf(const std::string& text, unsigned most) {
   return count <= most ? std::optional<unsigned>(count) : std::nullopt;
 }
 
-constexpr unsigned MostThreads = 1024;
 constexpr unsigned MostLoggedRuns = 1000000;
 constexpr unsigned MostPruneDays = 36500;  // a hundred years
 

@@ -52,7 +52,8 @@ class JobKeys {
   void readThreads() {
     read("Threads", layer_.threads, [](const std::string& text) {
       const auto number = parseProfileInteger(text);
-      return number && *number >= 0 && *number <= 1024 ? number : std::nullopt;
+      return number && *number >= 0 && static_cast<unsigned>(*number) <= MostThreads ? number
+                                                                                     : std::nullopt;
     });
   }
   void readRetries() {
