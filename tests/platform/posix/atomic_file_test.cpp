@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <filesystem>
 
+#include "platform/posix/descriptor.h"
+#include "platform/posix/temporary_files.h"
 #include "support/file_size_limit.h"
 #include "support/non_regular_entries.h"
 #include "support/temp_folder.h"
@@ -75,6 +78,44 @@ TEST(AtomicFile, OnlyRegularFilesAreReadOrReplaced) {
     EXPECT_EQ(entriesIn(folder.path()), 1u) << nameOf(kind);
   }
 }
+
+// What a writer killed before its rename left beside the file goes with the next write; the
+// temporary file of a writer still at work, and a name that only looks like one, stay.
+struct LeftoverCase {
+  const char* name;
+  bool temporaryName;  // of the writers' form, else a look-alike
+  bool held;           // a writer holds it
+  bool removed;
+};
+
+class AtomicFileLeftovers : public ::testing::TestWithParam<LeftoverCase> {};
+
+TEST_P(AtomicFileLeftovers, GoWithTheNextWriteUnlessHeld) {
+  const LeftoverCase& c = GetParam();
+  TempFolder folder;
+  const Descriptor dir(open(folder.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  std::string leftover = ".nuvelo-0123456789.tmp";
+  std::optional<LockedTemporary> writer;  // held until the end of the test
+  if (c.held) {
+    Result<LockedTemporary> made = createLockedTemporary(dir.get());
+    ASSERT_TRUE(made);
+    writer = std::move(*made);
+    leftover = writer->name;
+  } else {
+    if (c.temporaryName) leftover = freshTemporaryName();
+    writeFile(folder.file(leftover), "half a settings file");
+  }
+  ASSERT_TRUE(replaceFileAtomically(folder.file("NVO.ini"), "[Default]\n"));
+  EXPECT_EQ(std::filesystem::exists(folder.file(leftover)), !c.removed);
+  EXPECT_EQ(readFile(folder.file("NVO.ini")), "[Default]\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Leftovers, AtomicFileLeftovers,
+                         ::testing::Values(LeftoverCase{"KilledWritersIsRemoved", true, false,
+                                                        true},
+                                           LeftoverCase{"HeldOneStays", true, true, false},
+                                           LeftoverCase{"LookAlikeStays", false, false, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace nuvelo
