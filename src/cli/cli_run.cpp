@@ -212,7 +212,6 @@ int runCopyJob(const CliOptions& o, CliEnvironment& env, const Job& job, const W
   CopyRequest request = copyRequestOf(job.options.copy, job.options.search.sourceFolder, filter);
   request.dryRun = o.dryRun;
   request.chunkFault = env.chunkFault;
-  if (env.destinationRules) request.rules = env.destinationRules;
   CopyMeter meter(CopyMeter::Clock::now());
   std::vector<std::string> copyList;
   const OverwritePolicy overwrite = overwritePolicyOf(job.options.copy.overwrite);

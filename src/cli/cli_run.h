@@ -13,7 +13,6 @@
 #include "cli/replace_answer.h"
 #include "engine/jobs/run_status.h"
 #include "platform/posix/date_time_value.h"
-#include "platform/posix/file_system_rules.h"
 
 namespace nuvelo {
 
@@ -36,8 +35,6 @@ struct CliEnvironment {
   std::function<int(std::uint64_t)> chunkFault;
   // The signal that stopped the run (SIGINT or SIGTERM), where one did.
   const std::atomic<int>* stoppingSignal = nullptr;
-  // Test seam: the copy's CopyRequest::rules, a drive's rules without the drive.
-  std::optional<FileSystemRules> destinationRules = std::nullopt;
 };
 
 int runCli(const CliOptions& options, CliEnvironment& environment);

@@ -37,7 +37,6 @@ class CliHarness {
         out,   err,          ask,           askReplace ? askReplace : yesOrNoToReplace(),
         false, &interrupted, settingsPath_, static_cast<bool>(ask || askReplace),
         clock, chunkFault};
-    env.destinationRules = destinationRules;
     return runCli(*parsed.options, env);
   }
   // The lines of standard output, sorted.
@@ -58,7 +57,6 @@ class CliHarness {
   std::function<CivilDate()> clock;  // nothing: the real today
   // Called after each chunk a copy writes, on the thread that writes it (a fault to inject).
   std::function<int(std::uint64_t)> chunkFault;
-  std::optional<FileSystemRules> destinationRules;  // nothing: the destination's own
 
  private:
   std::function<std::optional<ReplaceChoice>(const std::string&)> yesOrNoToReplace() {

@@ -142,17 +142,6 @@ const StatusCase Cases[] = {
      [](const std::string& r) { std::filesystem::create_directories(r + "/dst/b.txt"); },
      [](const std::string& r) { return Launch{copyArgs(r, "always")}; }, 1,
      "次回のコピーで再試行するもの: 1個", true},
-    {"AJobFileThatWritesAKeyTwiceIsRefused",
-     [](const std::string& r) {
-       writeFile(r + "/job.dat", "[Application]\nNVOFile=1\n[NVO]\nDirFrom=" + r +
-                                     "/src\nDirTo=" + r +
-                                     "/dst\n[Job]\nOverwrite=never\n"
-                                     "Overwrite=always\n");
-     },
-     [](const std::string& r) {
-       return Launch{{"copy", "--settings", r + "/NVO.ini", "--job", r + "/job.dat"}};
-     },
-     2, "/job.dat の 8 行目: [Job] Overwrite はすでにあります", false},
     {"AskWithoutATerminalRefusesBeforeCopying",
      {},
      [](const std::string& r) { return Launch{copyArgs(r, "ask")}; },

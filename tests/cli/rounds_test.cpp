@@ -164,67 +164,6 @@ TEST_F(Rounds, AFailedFileWaitsAndIsCarriedByALaterRun) {
   EXPECT_TRUE(readRetryList(jobStateFolder(settings()), key).empty());
 }
 
-struct LinkRunCase {
-  const char* name;
-  const char* links;  // --links, or with a job file its [Job] Links; empty: not given
-  bool jobFile;
-  int status;
-  const char* told;  // on stderr
-  int leftOut;       // the report's and the run log's links_left_out
-};
-
-class LinkRuns : public Rounds, public ::testing::WithParamInterface<LinkRunCase> {};
-
-// A link onto a drive that keeps none (its rules given as a drive's) fails in the run that lists
-// it, naming the way out, and does not wait for the next run; --links=skip, or a job file's
-// Links=skip, leaves it out with a note, and that is no failure.
-TEST_P(LinkRuns, ALinkTheDriveCannotKeepNeverWaits) {
-  const LinkRunCase& c = GetParam();
-  makeFile(source() + "/a.txt", localTime(2024, 5, 2), 10);
-  std::filesystem::create_symlink("a.txt", source() + "/link");
-  testing::setModified(source() + "/link", localTime(2024, 5, 2));
-  std::filesystem::create_directories(destination());
-  cli.destinationRules = FileSystemRules{};
-  cli.destinationRules->name = "exFAT";
-  cli.destinationRules->keepsLinks = false;
-  const std::string links = c.links;
-  std::string job =
-      "--overwrite always --no-change-time --report " + tree.path() + "/report.jsonl ";
-  if (c.jobFile) {
-    writeFile(tree.path() + "/job.dat", "[Application]\nNVOFile=1\n[NVO]\nDirFrom=" + source() +
-                                            "\nDirTo=" + destination() +
-                                            "\n[Job]\nDirAbs=0\nLinks=" + links + "\n");
-    job += "--job " + tree.path() + "/job.dat";
-  } else {
-    job +=
-        (links.empty() ? "" : "--links=" + links) + " --relative " + source() + " " + destination();
-  }
-  cli.clock = [] { return CivilDate{2024, 6, 1}; };
-  EXPECT_EQ(cli.run("copy -v --since 2024-05-01 " + job), c.status) << cli.err.str();
-  EXPECT_NE(cli.err.str().find(c.told), std::string::npos) << cli.err.str();
-  EXPECT_EQ(cli.err.str().find("再試行"), std::string::npos) << cli.err.str();
-  const std::string leftOut = "\"links_left_out\": " + std::to_string(c.leftOut) + ",";
-  EXPECT_NE(readFile(tree.path() + "/report.jsonl").find(leftOut), std::string::npos);
-  EXPECT_NE(readFile(tree.path() + "/NVO-runs.log").find(leftOut), std::string::npos);
-  EXPECT_EQ(readFile(destination() + "/a.txt"), std::string(10, 'x'));
-  EXPECT_FALSE(std::filesystem::is_symlink(destination() + "/link"));
-
-  // The next night takes nothing again: the link did not wait.
-  cli.clock = [] { return CivilDate{2024, 6, 2}; };
-  EXPECT_EQ(cli.run("copy --since-last " + job), 0) << cli.err.str();
-  EXPECT_TRUE(cli.out.str().empty()) << cli.out.str();
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Modes, LinkRuns,
-    ::testing::Values(LinkRunCase{"WithoutSkipItFailsNamingTheOption", "", false, 1,
-                                  "。除外するときは --links=skip", 0},
-                      LinkRunCase{"SkipLeavesItOutWithANote", "skip", false, 0,
-                                  "保存できないため除外したシンボリックリンク: 1個 (--links=skip)",
-                                  1},
-                      LinkRunCase{"AJobFileSaysSkip", "skip", true, 0, "/job.dat [Job] Links)", 1}),
-    [](const auto& info) { return std::string(info.param.name); });
-
 // Runs of different jobs with one settings file at the same time, each recording its day: no
 // job's line is lost.
 TEST_F(Rounds, RunsAtTheSameTimeLoseNoJobsLine) {

@@ -143,15 +143,13 @@ TEST(CliOutOfMemory, EndsTheCopyAsFailedWithItsSummaryAndReport) {
   EXPECT_EQ(readFile(tree.file("NVO.ini")).find(todayText()), std::string::npos);
 }
 
-// One bound on the threads, whichever source asks for them: the command line and a job file
-// refuse more (exit status 2), the settings file takes the default for more, as for a value that
-// is no number. The source is missing, so that -v tells the threads and nothing runs.
+// One bound on the threads from every source: the command line and a job file refuse more, the
+// settings file takes the default for more, as for a value that is no number. The source is
+// missing, so that -v tells the threads and nothing runs.
 struct ThreadsBoundCase {
   const char* name;
-  const char* settings;  // the settings file's [Option] Threads
-  const char* job;       // a job file's [Job] Threads; nullptr: no job file
-  const char* option;    // the command line's --threads
-  const char* told;      // on stderr; {root} stands for the test's folder
+  std::string settings, job, option;  // [Option] Threads, [Job] Threads (empty: no job file)
+  std::string told;                   // on stderr; {root} stands for the test's folder
 };
 
 class ThreadsBound : public ::testing::TestWithParam<ThreadsBoundCase> {};
@@ -159,19 +157,14 @@ class ThreadsBound : public ::testing::TestWithParam<ThreadsBoundCase> {};
 TEST_P(ThreadsBound, IsOneForEverySource) {
   const ThreadsBoundCase& c = GetParam();
   TempFolder root;
-  testing::writeFile(root.file("NVO.ini"), std::string("[Option]\nThreads=") + c.settings + "\n");
-  std::string line = "search -v --since 2024-05-01 ";
-  if (c.job) {
-    testing::writeFile(root.file("job.dat"),
-                       "[Application]\nNVOFile=1\n[NVO]\nDirFrom=" + root.file("missing") +
-                           "\n[Job]\nThreads=" + c.job + "\n");
-    line += "--job " + root.file("job.dat");
-  } else {
-    line += root.file("missing");
-  }
-  if (*c.option) line += std::string(" --threads ") + c.option;
+  testing::writeFile(root.file("NVO.ini"), "[Option]\nThreads=" + c.settings + "\n");
+  testing::writeFile(root.file("j.dat"), "[Application]\nNVOFile=1\n[NVO]\nDirFrom=" +
+                                             root.file("gone") + "\n[Job]\nThreads=" + c.job);
   CliHarness cli(root.file("NVO.ini"));
-  EXPECT_EQ(cli.run(line), 2);
+  EXPECT_EQ(
+      cli.run("search -v " + (c.job.empty() ? root.file("gone") : "--job " + root.file("j.dat")) +
+              (c.option.empty() ? "" : " --threads " + c.option)),
+      2);
   std::string told = c.told;
   if (const auto at = told.find("{root}"); at != std::string::npos)
     told.replace(at, 6, root.path());
@@ -180,18 +173,15 @@ TEST_P(ThreadsBound, IsOneForEverySource) {
 
 INSTANTIATE_TEST_SUITE_P(
     Sources, ThreadsBound,
-    ::testing::Values(ThreadsBoundCase{"SettingsAtTheBound", "1024", nullptr, "",
-                                       "--threads 1024  ({root}/NVO.ini [Option] Threads)"},
-                      ThreadsBoundCase{"SettingsBeyondIt", "100000", nullptr, "",
-                                       "--threads 0  (既定値)"},
-                      ThreadsBoundCase{"JobFileAtTheBound", "8", "1024", "",
-                                       "--threads 1024  ({root}/job.dat [Job] Threads)"},
-                      ThreadsBoundCase{"JobFileBeyondIt", "8", "1025", "",
-                                       "{root}/job.dat の [Job] Threads の値 '1025' は使えません"},
-                      ThreadsBoundCase{"CommandLineAtTheBound", "8", nullptr, "1024",
-                                       "--threads 1024  (コマンドライン)"},
-                      ThreadsBoundCase{"CommandLineBeyondIt", "8", nullptr, "1025",
-                                       "--threads は 0 から 1024 までの整数です"}),
+    ::testing::Values(
+        ThreadsBoundCase{"SettingsAtIt", "1024", "", "",
+                         "--threads 1024  ({root}/NVO.ini [Option]"},
+        ThreadsBoundCase{"SettingsBeyond", "100000", "", "", "--threads 0  (既定値)"},
+        ThreadsBoundCase{"JobFileAtIt", "8", "1024", "", "--threads 1024  ({root}/j.dat [Job]"},
+        ThreadsBoundCase{"JobFileBeyond", "8", "1025", "",
+                         "[Job] Threads の値 '1025' は使えません"},
+        ThreadsBoundCase{"CommandLineAtIt", "8", "", "1024", "--threads 1024  (コマンドライン)"},
+        ThreadsBoundCase{"CommandLineBeyond", "8", "", "1025", "--threads は 0 から 1024 まで"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

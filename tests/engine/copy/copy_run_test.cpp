@@ -17,6 +17,7 @@
 #include <tuple>
 
 #include "engine/copy/parallel_copies.h"
+#include "engine/jobs/copy_run_record.h"
 #include "platform/posix/temporary_names.h"
 #include "support/checked_rows.h"
 #include "support/file_tree.h"
@@ -477,29 +478,25 @@ TEST_P(CopyRunOnADrive, FilesBeyondItsSizeLimitFailAtOnce) {
   EXPECT_TRUE(std::filesystem::exists(destination() + "/small.txt"));
 }
 
-// What the drive cannot hold fails for good (no later run would mend it), a link it cannot keep
-// is left out when asked, and a failure that may pass stays one that may pass; in the dry run
-// and the real run alike.
+// What the drive cannot hold fails for good and leaves the retry list, a link it cannot keep is
+// left out when asked, and a failure that may pass still waits; in the dry and the real run.
 struct DriveLimitCase {
   const char* name;
-  const char* file;  // made beside a.txt: a link to a.txt, a refused name, a file too large
+  const char* file;  // beside a.txt: a link to it, a refused name, too large, a folder in the way
   LinkMode links;
-  std::string event;  // what became of the file
-  bool lasting;
+  const char* event;  // what became of it
+  bool waits;         // when it waited before the run
 };
 
 using CopyRunDriveLimits = CopyRunCases<DriveLimitCase>;
 
-TEST_P(CopyRunDriveLimits, SayWhatNoRetryMends) {
+TEST_P(CopyRunDriveLimits, LeaveTheRetryListToWhatMayPass) {
   const DriveLimitCase& c = std::get<0>(GetParam());
-  const std::string file = source() + "/" + c.file;
-  if (std::string(c.file) == "link")
-    std::filesystem::create_symlink("a.txt", file);
-  else
-    makeFile(file, Day, std::string(c.file) == "big.txt" ? 20 : 5);
-  std::filesystem::create_directories(destination() + "/blocked.txt");  // a folder in the way
+  const std::string file = source() + "/" + c.file, event = c.event + (" " + std::string(c.file));
+  if (std::string(c.file) == "link") std::filesystem::create_symlink("a.txt", file);
+  if (std::string(c.file) != "link") makeFile(file, Day, std::string(c.file) == "big" ? 20 : 5);
+  std::filesystem::create_directories(destination() + "/blocked");
   for (const bool dryRun : {true, false}) {
-    SCOPED_TRACE(dryRun ? "dry run" : "real run");
     observer.events.clear();
     CopyRequest r = request(OverwriteAlways);
     r.rules = exfatLike();
@@ -507,26 +504,25 @@ TEST_P(CopyRunDriveLimits, SayWhatNoRetryMends) {
     r.links = c.links;
     r.dryRun = dryRun;
     const CopyRunResult result = run(rows({c.file, "a.txt"}), r);
-    if (dryRun && c.event == "failed" && !c.lasting) continue;  // found only by writing
-    EXPECT_EQ(observer.events.back(), "copied a.txt");
-    EXPECT_NE(std::find(observer.events.begin(), observer.events.end(), c.event + " " + c.file),
+    if (dryRun && c.waits) continue;  // a folder in the way is met only by writing
+    EXPECT_NE(std::find(observer.events.begin(), observer.events.end(), event),
               observer.events.end());
-    EXPECT_EQ(result.counts.linksLeftOut, c.event == "left-out" ? 1u : 0u);
-    EXPECT_EQ(result.lastingFailures,
-              c.lasting ? std::vector<std::string>{file} : std::vector<std::string>{});
+    EXPECT_EQ(result.counts.linksLeftOut, c.links == LinkMode::Skip ? 1u : 0u);
+    RunRecord record;
+    addCopyRun(record, copyList, result);
+    EXPECT_EQ(retryListAfter({file}, record, {}).size(), c.waits ? 1u : 0u) << dryRun;
   }
-  EXPECT_FALSE(std::filesystem::is_symlink(destination() + "/link"));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CopyRunDriveLimits,
     ::testing::Combine(
-        ::testing::Values(
-            DriveLimitCase{"ALink", "link", LinkMode::Copy, "failed", true},
-            DriveLimitCase{"ALinkLeftOut", "link", LinkMode::Skip, "left-out", false},
-            DriveLimitCase{"ARefusedName", "what?.txt", LinkMode::Skip, "failed", true},
-            DriveLimitCase{"AFileTooLarge", "big.txt", LinkMode::Copy, "failed", true},
-            DriveLimitCase{"AFolderInTheWay", "blocked.txt", LinkMode::Copy, "failed", false}),
+        ::testing::Values(DriveLimitCase{"ALink", "link", LinkMode::Copy, "failed", false},
+                          DriveLimitCase{"ALinkLeftOut", "link", LinkMode::Skip, "left-out", false},
+                          DriveLimitCase{"ARefusedName", "what?", LinkMode::Copy, "failed", false},
+                          DriveLimitCase{"AFileTooLarge", "big", LinkMode::Copy, "failed", false},
+                          DriveLimitCase{"AFolderInTheWay", "blocked", LinkMode::Copy, "failed",
+                                         true}),
         ::testing::ValuesIn(OneAndFourThreads)),
     caseAndThreadsName<DriveLimitCase>);
 

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/jobs/copy_run_record.h"
 #include "engine/jobs/job_end.h"
 #include "engine/jobs/job_state.h"
 #include "support/file_tree.h"
@@ -133,46 +132,6 @@ INSTANTIATE_TEST_SUITE_P(
                   {"a.txt"},
                   {},
                   {"b.txt", "locked", "pack/e.txt"}}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-// A copy of a.txt, b.txt and c.txt, of which a.txt waited: a failure that no later run mends does
-// not wait, and leaves the list when it waited there.
-struct CopyRecordCase {
-  const char* name;
-  std::vector<std::string> failed, lasting;
-  std::vector<std::string> waitingAfter;
-};
-
-class CopyRunRecord : public ::testing::TestWithParam<CopyRecordCase> {};
-
-TEST_P(CopyRunRecord, LeavesLastingFailuresOutOfTheRetryList) {
-  const CopyRecordCase& c = GetParam();
-  TempFolder tree;
-  const auto at = [&tree](const std::vector<std::string>& names) {
-    std::vector<std::string> out;
-    for (const std::string& n : names) out.push_back(tree.path() + "/" + n);
-    return out;
-  };
-  const std::vector<std::string> copyList = at({"a.txt", "b.txt", "c.txt"});
-  for (const std::string& path : copyList) makeFile(path, testing::localTime(2024, 4, 1));
-  CopyRunResult result;
-  result.filesTold = copyList.size();
-  result.failedSources = at(c.failed);
-  result.lastingFailures = at(c.lasting);
-  RunRecord run;
-  run.completed = true;
-  run.listed = copyList;
-  addCopyRun(run, copyList, result);
-  EXPECT_EQ(retryListAfter(at({"a.txt"}), run, at({"a.txt"})), at(c.waitingAfter));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Runs, CopyRunRecord,
-    ::testing::Values(
-        CopyRecordCase{"PassingFailuresWait", {"b.txt", "a.txt"}, {}, {"b.txt", "a.txt"}},
-        CopyRecordCase{"ALastingFailureDoesNotWait", {"b.txt"}, {"b.txt"}, {}},
-        CopyRecordCase{"AWaitingFileThatNowFailsForGoodLeaves", {"a.txt"}, {"a.txt"}, {}},
-        CopyRecordCase{"OnlyThoseThatMayPassWait", {"c.txt", "a.txt"}, {"c.txt"}, {"a.txt"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
