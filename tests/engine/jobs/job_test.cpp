@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <tuple>
 
 #include "engine/jobs/job_end.h"
 #include "engine/jobs/job_state.h"
@@ -316,40 +317,21 @@ TEST(JobFile, RefusesWhatItCannotTake) {
   }
   writeFile(folder.file("words.dat"), "[Application]\nNVOFile=1\n[Job]\nOverwrite=2\n");
   EXPECT_EQ(*readJobFile(folder.file("words.dat"))->overwrite.value, OverwriteIfNewer);
+  // A section, or a key within its section, written twice: refused at its second line. The same
+  // key in two sections, and comments, are no repeat.
+  for (const auto& [rest, line, what] :
+       std::vector<std::tuple<std::string, std::size_t, std::string>>{
+           {"[Job]\nVerify=1\nverify = 0\n", 5, "[Job] verify"},
+           {"[job]\n[Job]\n", 4, "[Job]"},
+           {"[Mine]\nVerify=0\n[Job]\nVerify=1\n; Verify=0\n; Verify=0\n", 0, ""}}) {
+    writeFile(folder.file("twice.dat"), "[Application]\nNVOFile=1\n" + rest);
+    const auto read = readJobFile(folder.file("twice.dat"));
+    ASSERT_EQ(!read, line != 0) << rest;
+    if (read) continue;
+    EXPECT_EQ(read.error().line, line);
+    EXPECT_EQ(read.error().key, what);
+  }
 }
-
-// A section, or a key within its section, written twice is refused at its second line; the same
-// key in two sections, and comments, are taken.
-struct RepeatCase {
-  const char* name;
-  const char* rest;  // after "[Application] NVOFile=1 [NVO] DirFrom=/src", a line each
-  std::size_t line;  // 0: taken
-  const char* what;
-};
-
-class JobFileRepeats : public ::testing::TestWithParam<RepeatCase> {};
-
-TEST_P(JobFileRepeats, AreRefusedByLine) {
-  const RepeatCase& c = GetParam();
-  TempFolder folder;
-  writeFile(folder.file("j.dat"),
-            std::string("[Application]\nNVOFile=1\n[NVO]\nDirFrom=/src\n") + c.rest);
-  const auto read = readJobFile(folder.file("j.dat"));
-  ASSERT_EQ(!read, c.line != 0);
-  if (read) return;
-  EXPECT_EQ(read.error().line, c.line);
-  EXPECT_EQ(read.error().key, c.what);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Files, JobFileRepeats,
-    ::testing::Values(
-        RepeatCase{"AKey", "[Job]\nVerify=1\nOverwrite=never\nverify = 0\n", 8, "[Job] verify"},
-        RepeatCase{"AConditionKey", "DirFrom=/elsewhere\n", 5, "[NVO] DirFrom"},
-        RepeatCase{"ASection", "[Job]\nVerify=1\n[nvo]\n", 7, "[nvo]"},
-        RepeatCase{"TheSameKeyInTwoSections", "[Mine]\nVerify=0\n[Job]\nVerify=1\n", 0, ""},
-        RepeatCase{"Comments", "[Job]\n; Verify=0\n; Verify=0\n", 0, ""}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace nuvelo
