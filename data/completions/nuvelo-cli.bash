@@ -12,7 +12,7 @@ _nuvelo_cli_source() {
         --) options=0; continue ;;
         --since | --exclude-folder | --exclude-ext | --exclude-name | --exclude-from | \
           --overwrite | --job | --conditions | --settings | --format | --threads | --report | \
-          --retries | --retry-wait | --prune-versions)
+          --retries | --retry-wait | --prune-versions | --links)
           ((i++)); continue ;;
         -?*) continue ;;
       esac
@@ -48,7 +48,7 @@ _nuvelo_cli() {
     --absolute --drive-letter --no-drive-letter --overwrite --verify --no-verify
     --ignore-free-space --mkdir --wait --dry-run -n --report --retries --retry-wait
     --keep-replaced --keep-replaced= --no-keep-replaced --prune-versions --exclude-name
-    --exclude-from"
+    --exclude-from --links"
   local versions="--keep-replaced= --job --settings --format --print0 -0 --quiet -q --help -h"
   local log="--lines -n --format --settings --help -h"
 
@@ -58,6 +58,9 @@ _nuvelo_cli() {
       return ;;
     --overwrite)
       COMPREPLY=($(compgen -W "always ask newer never" -- "$cur"))
+      return ;;
+    --links)
+      COMPREPLY=($(compgen -W "copy skip" -- "$cur"))
       return ;;
     --since)
       COMPREPLY=($(compgen -W "today yesterday 12h 3d 2w" -- "$cur"))

@@ -29,7 +29,7 @@ function __nuvelo_cli_source
             set options 0
         else if test $options = 1; and contains -- $word --since --exclude-folder --exclude-ext \
                 --exclude-name --exclude-from --overwrite --job --conditions --settings --format \
-                --threads --report --retries --retry-wait --prune-versions
+                --threads --report --retries --retry-wait --prune-versions --links
             set value 1
         else if test $options = 1; and string match -qr -- '^-.' $word
             continue
@@ -103,6 +103,9 @@ complete -c nuvelo-cli -n $copying -l report -r -F -d 'A JSON line for each file
 complete -c nuvelo-cli -n $copying -l keep-replaced -d 'Keep each replaced file (=FOLDER: there)'
 complete -c nuvelo-cli -n $copying -l no-keep-replaced -d 'Let replaced files go'
 complete -c nuvelo-cli -n $copying -l prune-versions -x -d 'Remove kept versions older than DAYS'
+# A link the destination cannot keep (exFAT, FAT32): each value with its own description.
+complete -c nuvelo-cli -n $copying -l links -x -a copy -d 'Try it, and count it as failed'
+complete -c nuvelo-cli -n $copying -l links -x -a skip -d 'Leave it out, with a note'
 
 # versions
 set -l listing '__fish_seen_subcommand_from versions'

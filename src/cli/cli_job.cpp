@@ -37,6 +37,7 @@ OptionLayer commandLineLayer(const CliOptions& o) {
   if (o.threads) layer.threads.set(*o.threads, here);
   if (o.retries) layer.retries.set(*o.retries, here);
   if (o.retryWait) layer.retryWait.set(*o.retryWait, here);
+  if (o.links) layer.links.set(*o.links, here);
   return layer;
 }
 
@@ -81,6 +82,8 @@ Selection selectionOf(const CliOptions& o, const CliEnvironment& env) {
 
 std::string jobFileProblemText(const JobFileProblem& problem, const std::string& path) {
   if (problem.kind == JobFileProblem::Kind::NotAJobFile) return notAJobFileText(terminalText(path));
+  if (problem.kind == JobFileProblem::Kind::Repeated)
+    return repeatedInJobFileText(terminalText(path), problem.line, terminalText(problem.key));
   return invalidJobValueText(terminalText(path), problem.key, terminalText(problem.value));
 }
 
@@ -164,6 +167,7 @@ void tellOptionOrigins(CliEnvironment& env, const OptionLayer& r) {
   tell("--threads " + std::to_string(*r.threads.value), r.threads.where);
   tell("--retries " + std::to_string(*r.retries.value), r.retries.where);
   tell("--retry-wait " + retryWaitText(*r.retryWait.value), r.retryWait.where);
+  tell(std::string("--links ") + linkModeName(*r.links.value), r.links.where);
   tell(yesOrNo(*r.keepReplaced.value, "--keep-replaced", "--no-keep-replaced"),
        r.keepReplaced.where);
   tell("--keep-replaced=" +

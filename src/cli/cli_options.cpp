@@ -8,6 +8,7 @@
 
 #include "engine/copy/copy_retry.h"
 #include "engine/search/name_patterns.h"
+#include "engine/search/search_options.h"
 #include "engine/search/walk_rules.h"
 #include "messages/option_messages.h"
 #include "messages/run_messages.h"
@@ -55,6 +56,7 @@ enum LongOption : int {
   NoKeepReplaced,
   PruneVersions,
   Lines,
+  Links,
 };
 
 // The options of a command: its short options for getopt and its long ones.
@@ -101,6 +103,7 @@ const option LongOptions[] = {{"since", required_argument, nullptr, Since},
                               {"keep-replaced", optional_argument, nullptr, KeepReplaced},
                               {"no-keep-replaced", no_argument, nullptr, NoKeepReplaced},
                               {"prune-versions", required_argument, nullptr, PruneVersions},
+                              {"links", required_argument, nullptr, Links},
                               {"dry-run", no_argument, nullptr, 'n'},
                               {"quiet", no_argument, nullptr, 'q'},
                               {"verbose", no_argument, nullptr, 'v'},
@@ -147,7 +150,6 @@ std::optional<unsigned> countOf(const std::string& text, unsigned most) {
   return count <= most ? std::optional<unsigned>(count) : std::nullopt;
 }
 
-constexpr unsigned MostThreads = 1024;
 constexpr unsigned MostLoggedRuns = 1000000;
 constexpr unsigned MostPruneDays = 36500;  // a hundred years
 
@@ -352,6 +354,9 @@ class Parser {
       case Lines:
         options_.lines = countOf(value, MostLoggedRuns);
         return options_.lines || error(linesValuesText());
+      case Links:
+        options_.links = linkModeNamed(value);
+        return options_.links || error(linksValuesText());
     }
     return true;
   }
@@ -474,6 +479,7 @@ class Parser {
     if (options_.retries) return "--retries";
     if (options_.retryWait) return "--retry-wait";
     if (options_.pruneVersionsDays) return "--prune-versions";
+    if (options_.links) return "--links";
     if (options_.command != CliCommand::Versions) {
       if (options_.versionsFolder) return "--keep-replaced";
       if (options_.keepReplaced)

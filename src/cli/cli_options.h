@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/since_text.h"
+#include "engine/copy/link_mode.h"
 #include "engine/copy/overwrite_policy.h"
 
 namespace nuvelo {
@@ -60,6 +61,7 @@ struct CliOptions {
   // --retries N and --retry-wait SECONDS; nothing: the job file's, else the settings file's
   std::optional<unsigned> retries;
   std::optional<std::chrono::milliseconds> retryWait;
+  std::optional<LinkMode> links;  // --links copy|skip; nothing: the job file's, else copy
   std::optional<unsigned> lines;  // log -n N: how many runs; nothing: the default
 
   // --report -: the report takes standard output, and the lines naming each file go to stderr.

@@ -21,6 +21,7 @@
 #include "engine/copy/copy_options.h"
 #include "engine/copy/copy_run.h"
 #include "engine/copy/replaced_versions.h"
+#include "engine/jobs/copy_run_record.h"
 #include "engine/jobs/job_end.h"
 #include "engine/jobs/job_search.h"
 #include "engine/jobs/job_state.h"
@@ -141,6 +142,8 @@ void tellSummary(const CliOptions& o, CliEnvironment& env, const CopyRunResult& 
   if (!result.failedSources.empty())
     env.err << terminalText(failedNamesText(result.failedSources)) << '\n';
   if (result.retried > 0) env.err << retriedFilesText(result.retried) << '\n';
+  if (result.counts.linksLeftOut > 0)
+    env.err << linksLeftOutText(result.counts.linksLeftOut) << '\n';
   if (const std::string versions = versionCountsText(result.versions); !versions.empty())
     env.err << terminalText(versions) << '\n';
   if (waiting > 0) env.err << waitingFilesText(waiting) << '\n';
@@ -198,8 +201,7 @@ std::optional<JobEnd> recordCopy(CliEnvironment& env, const CliOptions& o, const
   run.listStarted = search.listStarted;
   run.completed = result.completed(false);
   run.listed = search.listed;
-  run.carried = carriedSources(copyList, result);
-  run.failed = result.failedSources;
+  addCopyRun(run, copyList, result);
   run.failed.insert(run.failed.end(), search.unreadable.begin(), search.unreadable.end());
   const Result<JobEnd> end = recordRun(job, run);
   if (end) return *end;

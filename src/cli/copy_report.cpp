@@ -31,9 +31,10 @@ void CopyReport::summary(const CopyRunResult& result, std::size_t searchUnreadab
        << ", \"copied\": " << counts.copied << ", \"skipped\": " << counts.skipped
        << ", \"failed\": " << failureCount(result, searchUnreadable)
        << ", \"unreadable_folders\": " << unreadableFolderCount(result, searchUnreadable)
-       << ", \"retried\": " << result.retried << ", \"kept\": " << result.versions.kept
-       << ", \"pruned\": " << result.versions.pruned << ", \"bytes\": " << bytes
-       << ", \"seconds\": " << time << ", \"dry_run\": " << (dryRun ? "true" : "false")
+       << ", \"retried\": " << result.retried << ", \"links_left_out\": " << counts.linksLeftOut
+       << ", \"kept\": " << result.versions.kept << ", \"pruned\": " << result.versions.pruned
+       << ", \"bytes\": " << bytes << ", \"seconds\": " << time
+       << ", \"dry_run\": " << (dryRun ? "true" : "false")
        << ", \"interrupted\": " << (interrupted ? "true" : "false")
        << ", \"out_of_memory\": " << (result.outOfMemory ? "true" : "false")
        << ", \"waiting\": " << waiting << "}\n";

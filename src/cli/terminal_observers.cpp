@@ -21,7 +21,7 @@ std::uint64_t fileBytes(const std::string& path) {
 
 bool isSkip(const EntryReport& report) {
   return report.kind == EntryReport::NotCopied || report.kind == EntryReport::Declined ||
-         report.kind == EntryReport::SameFile;
+         report.kind == EntryReport::SameFile || report.kind == EntryReport::LinkLeftOut;
 }
 
 }  // namespace
@@ -139,7 +139,7 @@ ReplaceAnswer TerminalCopyObserver::askReplace(const std::string& target) {
 void TerminalCopyObserver::copyFailed(const EntryReport& report) {
   progress_.clear();
   env_.err << "failed\t" << tsvField(report.source) << '\t' << tsvField(report.target) << '\t'
-           << tsvField(reasonText(report.failure)) << '\n';
+           << tsvField(commandLineReasonText(report.failure)) << '\n';
 }
 
 void TerminalCopyObserver::fileBytesCopied(std::uint64_t soFar) {
@@ -195,7 +195,7 @@ void TerminalCopyObserver::reportLine(const EntryReport& report, std::uint64_t b
     report_->file(dry ? "would skip" : "skipped", report, bytes,
                   skipReasonText(report, overwrite_));
   else if (report.kind == EntryReport::Failed)
-    report_->file("failed", report, bytes, reasonText(report.failure));
+    report_->file("failed", report, bytes, commandLineReasonText(report.failure));
 }
 
 }  // namespace nuvelo

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/copy/copy_errors.h"
 #include "messages/failure_reasons.h"
 #include "messages/wording.h"
 #include "platform/path_text.h"
@@ -112,6 +113,8 @@ std::string unansweredQuestionText() {
 
 std::string skipReasonText(const EntryReport& report, OverwritePolicy overwrite) {
   if (report.kind == EntryReport::SameFile) return sameFileText();
+  if (report.kind == EntryReport::LinkLeftOut)
+    return reasonText(make_error_code(CopyError::NoLinks));
   if (report.kind == EntryReport::Declined) return std::string(wording("置き換えませんでした"));
   if (overwrite == OverwriteNever)
     return std::string(wording("コピー先に同名のファイルがあります"));
@@ -220,6 +223,16 @@ std::string waitingFilesText(std::size_t waiting) {
 
 std::string retriedFilesText(std::size_t retried) {
   return fill("一時的なエラーのあとやり直したもの: {1}個", {std::to_string(retried)});
+}
+
+std::string linksLeftOutText(std::size_t links) {
+  return fill("保存できないため除外したシンボリックリンク: {1}個 (--links=skip)",
+              {std::to_string(links)});
+}
+
+std::string commandLineReasonText(const CopyFailure& failure) {
+  if (failure.code != CopyError::NoLinks) return reasonText(failure);
+  return fill("{1}。除外するときは --links=skip", {reasonText(failure)});
 }
 
 }  // namespace nuvelo

@@ -20,8 +20,8 @@ std::string replaceChoicesText();
 // nuvelo-cli stopped the copy: the replace question got no answer (its input ended).
 std::string unansweredQuestionText();
 std::string sameFileText();
-// Why a file stayed as it was: the same file, a replacement declined, or the policy kept the
-// destination's file.
+// Why a file stayed as it was: the same file, a replacement declined, a link the destination
+// cannot keep, or the policy kept the destination's file.
 std::string skipReasonText(const EntryReport& report, OverwritePolicy overwrite);
 // "コピー先の空き容量が足りません (必要 1.5 GiB, 空き 200.0 MiB)".
 std::string spaceShortageText(const SpaceShortage& shortage);
@@ -64,6 +64,11 @@ std::string waitingFilesText(std::size_t waiting);
 // "一時的なエラーのあとやり直したもの: 2個": the files of a run tried again after a failure that
 // may pass, whatever became of them then.
 std::string retriedFilesText(std::size_t retried);
+// "保存できないため除外したシンボリックリンク: 2個 (--links=skip)".
+std::string linksLeftOutText(std::size_t links);
+// nuvelo-cli's reason for a failed file: reasonText, and for a link the destination cannot keep,
+// the option that leaves such links out.
+std::string commandLineReasonText(const CopyFailure& failure);
 // "置き換えたファイルを残しました: 3個 (フォルダ)": the versions the run kept and where, and
 // "古い版を削除しました: 5個" for those it pruned; empty when it did neither.
 std::string versionCountsText(const VersionCounts& versions);

@@ -16,6 +16,12 @@ std::string notAJobFileText(const std::string& path) {
   return fill("{1} はジョブファイルではありません ([Application] NVOFile=1 がありません)", {path});
 }
 
+std::string repeatedInJobFileText(const std::string& path, std::size_t line,
+                                  const std::string& what) {
+  return fill("{1} の {2} 行目: {3} はすでにあります。どちらか一つにしてください",
+              {path, std::to_string(line), what});
+}
+
 std::string invalidJobValueText(const std::string& path, const std::string& key,
                                 const std::string& value) {
   return fill("{1} の {2} の値 '{3}' は使えません", {path, key, value});

@@ -12,6 +12,10 @@ std::string commandLineOrigin();
 std::string defaultOrigin();
 
 std::string notAJobFileText(const std::string& path);
+// A job file writes a section or a key twice: "<path> の <line> 行目: [Job] Overwrite は
+// すでにあります。どちらか一つにしてください".
+std::string repeatedInJobFileText(const std::string& path, std::size_t line,
+                                  const std::string& what);
 // "<path> の <key> の値 '<value>' は使えません".
 std::string invalidJobValueText(const std::string& path, const std::string& key,
                                 const std::string& value);

@@ -1,5 +1,6 @@
 #include "messages/option_messages.h"
 
+#include "engine/search/search_options.h"
 #include "messages/wording.h"
 
 namespace nuvelo {
@@ -56,7 +57,7 @@ std::string formatValuesText() {
 }
 
 std::string threadsValuesText() {
-  return std::string(wording("--threads は 0 から 1024 までの整数です"));
+  return fill("--threads は 0 から {1} までの整数です", {std::to_string(MostThreads)});
 }
 
 std::string retriesValuesText() {
@@ -66,6 +67,10 @@ std::string retriesValuesText() {
 std::string retryWaitValuesText() {
   return std::string(
       wording("--retry-wait は 0 から 3600 までの秒数です (小数は 3 桁まで、例 0.5)"));
+}
+
+std::string linksValuesText() {
+  return std::string(wording("--links は copy か skip です"));
 }
 
 std::string linesValuesText() {

@@ -29,6 +29,7 @@ std::string formatValuesText();
 std::string threadsValuesText();
 std::string retriesValuesText();
 std::string retryWaitValuesText();
+std::string linksValuesText();
 std::string pruneVersionsValuesText();
 std::string linesValuesText();  // log -n N
 std::string keepReplacedFolderMissingText();

@@ -13,9 +13,18 @@ std::string stoppingText() {
   return std::string(wording("中止しています…"));
 }
 
-std::string copyFailuresWaitText(std::size_t failed) {
-  return fill("{1}個のファイルをコピーできませんでした。次のコピーでもう一度コピーします",
-              {std::to_string(failed)});
+std::string copyFailuresWaitText(std::size_t failed, std::size_t lasting) {
+  if (lasting == 0)
+    return fill("{1}個のファイルをコピーできませんでした。次のコピーでもう一度コピーします",
+                {std::to_string(failed)});
+  if (lasting >= failed)
+    return fill(
+        "{1}個のファイルをコピーできませんでした。コピー先に保存できないため、次のコピーでは"
+        "再試行しません",
+        {std::to_string(failed)});
+  return fill(
+      "{1}個のファイルをコピーできませんでした。うち {2}個を次のコピーでもう一度コピーします",
+      {std::to_string(failed), std::to_string(failed - lasting)});
 }
 
 std::string sourceChangedSinceSearchText() {

@@ -10,8 +10,9 @@ namespace nuvelo {
 
 // Panel 1 of the status bar after an abort, until the run has stopped: "中止しています…".
 std::string stoppingText();
-// After a copy in which files failed, whatever boxes were shown: how many, and that they wait.
-std::string copyFailuresWaitText(std::size_t failed);
+// After a copy in which files failed, whatever boxes were shown: how many, and how many of them
+// wait; `lasting` of them failed in a way no later run mends and do not wait.
+std::string copyFailuresWaitText(std::size_t failed, std::size_t lasting);
 // The source folder's box no longer names the folder the listed rows were found in.
 std::string sourceChangedSinceSearchText();
 // The copy's job is being run by nuvelo-cli.

@@ -143,5 +143,42 @@ TEST(CliOutOfMemory, EndsTheCopyAsFailedWithItsSummaryAndReport) {
   EXPECT_EQ(readFile(tree.file("NVO.ini")).find(todayText()), std::string::npos);
 }
 
+// One bound on the threads from every source: the command line and a job file refuse more, the
+// settings file takes the default for more, as for a value that is no number. The source is
+// missing, so that -v tells the threads and nothing runs.
+struct ThreadsBoundCase {
+  const char* name;
+  std::string settings, job, option;  // [Option] Threads, [Job] Threads (empty: no job file)
+  std::string told;                   // on stderr
+};
+
+class ThreadsBound : public ::testing::TestWithParam<ThreadsBoundCase> {};
+
+TEST_P(ThreadsBound, IsOneForEverySource) {
+  const ThreadsBoundCase& c = GetParam();
+  TempFolder root;
+  testing::writeFile(root.file("NVO.ini"), "[Option]\nThreads=" + c.settings + "\n");
+  testing::writeFile(root.file("j.dat"), "[Application]\nNVOFile=1\n[NVO]\nDirFrom=" +
+                                             root.file("gone") + "\n[Job]\nThreads=" + c.job);
+  CliHarness cli(root.file("NVO.ini"));
+  EXPECT_EQ(
+      cli.run("search -v " + (c.job.empty() ? root.file("gone") : "--job " + root.file("j.dat")) +
+              (c.option.empty() ? "" : " --threads " + c.option)),
+      2);
+  EXPECT_NE(cli.err.str().find(c.told), std::string::npos) << cli.err.str();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sources, ThreadsBound,
+    ::testing::Values(
+        ThreadsBoundCase{"SettingsAtIt", "1024", "", "", "/NVO.ini [Option] Threads)"},
+        ThreadsBoundCase{"SettingsBeyond", "100000", "", "", "--threads 0  (既定値)"},
+        ThreadsBoundCase{"JobFileAtIt", "8", "1024", "", "/j.dat [Job] Threads)"},
+        ThreadsBoundCase{"JobFileBeyond", "8", "1025", "",
+                         "[Job] Threads の値 '1025' は使えません"},
+        ThreadsBoundCase{"CommandLineAtIt", "8", "", "1024", "--threads 1024  (コマンドライン)"},
+        ThreadsBoundCase{"CommandLineBeyond", "8", "", "1025", "--threads は 0 から 1024 まで"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace nuvelo

@@ -39,4 +39,9 @@ std::error_code make_error_code(CopyError error) {
   return {static_cast<int>(error), copyErrorCategory()};
 }
 
+bool isLastingFailure(const std::error_code& code) {
+  return code == CopyError::NoLinks || code == CopyError::UnusableName ||
+         code == CopyError::TooLarge;
+}
+
 }  // namespace nuvelo

@@ -22,6 +22,12 @@ enum class CopyError {
 const std::error_category& copyErrorCategory();
 std::error_code make_error_code(CopyError error);
 
+// A failure that no later run mends while the source and the destination's file system stay as
+// they are: a link where the destination keeps none, a name it refuses, a file larger than it
+// holds. Everything else (an I/O error, a permission, a full disk, a lost share, a name that
+// clashes with one the destination holds) may pass.
+bool isLastingFailure(const std::error_code& code);
+
 }  // namespace nuvelo
 
 template <>

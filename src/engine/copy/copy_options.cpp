@@ -16,6 +16,7 @@ CopyRequest copyRequestOf(const CopyOptions& options, const std::string& searchR
   request.keepReplaced = options.keepReplaced;
   request.versionsFolder = options.versionsFolder;
   request.pruneVersionsDays = options.pruneVersionsDays;
+  request.links = options.links;
   return request;
 }
 

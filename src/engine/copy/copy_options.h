@@ -8,6 +8,7 @@
 
 #include "engine/copy/copy_retry.h"
 #include "engine/copy/copy_run.h"
+#include "engine/copy/link_mode.h"
 #include "engine/copy/overwrite_policy.h"
 
 namespace nuvelo {
@@ -19,9 +20,10 @@ struct CopyOptions {
   std::int32_t overwrite = OverwriteAsk;  // the stored number (overwritePolicyOf)
   bool verify = false;                    // re-read every copy before it is put in place
   RetryPolicy retry;  // a copy that fails in a way that may pass: how often, after what wait
-  bool keepReplaced = false;              // keep each replaced file in the versions folder
+  bool keepReplaced = false;   // keep each replaced file in the versions folder
   std::string versionsFolder;  // versionsRootOf: empty for the destination's .nuvelo-versions
   std::optional<unsigned> pruneVersionsDays;  // none: kept versions are never removed
+  LinkMode links = LinkMode::Copy;  // a link the destination cannot keep: fail or leave out
 };
 
 // The copy run's request for rows found below `searchRoot`; `filter` holds the exclusions that

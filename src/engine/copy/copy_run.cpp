@@ -57,6 +57,10 @@ void count(const EntryReport& report, CopyCounts& counts) {
     case EntryReport::SameFile:
       ++counts.skipped;
       break;
+    case EntryReport::LinkLeftOut:
+      ++counts.skipped;
+      ++counts.linksLeftOut;
+      break;
     case EntryReport::Failed:
       ++counts.failed;
       break;
@@ -111,8 +115,15 @@ std::uint64_t sizeOf(const std::string& path) {
 // namesake that is kept among the versions frees nothing.
 std::uint64_t roomNeeded(const std::vector<std::string>& list, const CopyRequest& request) {
   // A plan writes nothing, so it has nothing to try again.
-  CopyRunner planner(
-      {request.rule, request.destination, request.overwrite, false, request.rules, {0, {}}}, {});
+  CopyRunner planner({request.rule,
+                      request.destination,
+                      request.overwrite,
+                      false,
+                      request.rules,
+                      {0, {}},
+                      nullptr,
+                      request.links},
+                     {});
   std::uint64_t needed = 0;
   for (const std::string& source : list) {
     const EntryReport plan = planner.plan(source);
@@ -186,6 +197,7 @@ void tell(const EntryReport& report, CopyRunner& runner, CopyObserver& observer,
   noteDropped(report.attributesDropped, runner, result);
   if (report.kind == EntryReport::Failed) {
     result.failedSources.push_back(report.source);
+    if (isLastingFailure(report.failure.code)) result.lastingFailures.push_back(report.source);
     observer.copyFailed(report);
   }
   ++result.filesTold;
@@ -329,6 +341,7 @@ void runCopyInto(CopyRunResult& result, const std::vector<CopySource>& sources,
                         request.rules,
                         request.retry,
                         versions ? &*versions : nullptr,
+                        request.links,
                         request.flush && !request.dryRun};
   ProgressCount progress(observer, list);
   CopyHooks hooks;

@@ -48,6 +48,7 @@ struct CopyRequest {
   bool dryRun = false;                   // decide and report, but write nothing
   bool verify = false;                   // re-read every copy before it is put in place
   std::optional<FileSystemRules> rules;  // given instead of learnt from the destination
+  LinkMode links = LinkMode::Copy;       // a link the destination cannot keep: fail or leave out
   RetryPolicy retry;                     // a failure that may pass: how often, after what wait
   // Each file the copy replaces is kept below the versions root (replaced_versions.h).
   bool keepReplaced = false;
@@ -125,6 +126,8 @@ struct CopyCounts {
   std::size_t copied = 0;
   std::size_t skipped = 0;  // left by the policy, declined at the question, or the source itself
   std::size_t failed = 0;
+  // Of the skipped, the symbolic links left out because the destination cannot keep them.
+  std::size_t linksLeftOut = 0;
 };
 
 // What the run did with the versions of the files it replaced.
@@ -144,6 +147,8 @@ struct CopyRunResult {
   // run, not as a failure.
   std::optional<AttributesNote> attributesNote;
   std::vector<std::string> failedSources;  // in the order they failed
+  // Of the failed sources, those that failed in a way no later run mends (isLastingFailure).
+  std::vector<std::string> lastingFailures;
   // Of the failures, the folders that could not be read while a folder row was gathered.
   std::size_t unreadableFolders = 0;
   // The sizes of the files copied, counted for an observer that wantsBytes (0 otherwise).

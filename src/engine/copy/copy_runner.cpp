@@ -97,6 +97,17 @@ EntryReport CopyRunner::copy(const std::string& source) {
   return written;
 }
 
+bool CopyRunner::settledAsUnkeptLink(EntryReport& report, const FileSystemRules& rules) const {
+  struct stat st {};
+  if (rules.keepsLinks || !lookUpEntry(report.source, st, false) || !S_ISLNK(st.st_mode))
+    return false;
+  if (settings_.links == LinkMode::Skip)
+    report.kind = EntryReport::LinkLeftOut;
+  else
+    report.failure = {make_error_code(CopyError::NoLinks), {}};
+  return true;
+}
+
 std::variant<EntryReport, PendingCopy> CopyRunner::decide(const std::string& source) {
   return decideCopy(source, true);
 }
@@ -106,6 +117,7 @@ std::variant<EntryReport, PendingCopy> CopyRunner::decideCopy(const std::string&
   EntryReport report = reportFor(source);
   const std::string subpath = destinationSubpath(source, settings_.rule);
   const std::string name = fileNameOf(source, settings_.rule.style);
+  if (settledAsUnkeptLink(report, destinationRules())) return report;
   if (auto why = unstorable(source, subpath, name, destinationRules())) {
     report.failure = std::move(*why);
     return report;
@@ -271,6 +283,7 @@ EntryReport CopyRunner::plan(const std::string& source) {
   const std::string subpath = destinationSubpath(source, settings_.rule);
   const std::string name = fileNameOf(source, settings_.rule.style);
   const FileSystemRules& rules = destinationRules();
+  if (settledAsUnkeptLink(report, rules)) return report;
   if (auto why = unstorable(source, subpath, name, rules)) {
     report.failure = std::move(*why);
     return report;

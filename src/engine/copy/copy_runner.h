@@ -18,6 +18,7 @@
 #include "engine/copy/destination_names.h"
 #include "engine/copy/destination_path.h"
 #include "engine/copy/file_copier.h"
+#include "engine/copy/link_mode.h"
 #include "engine/copy/placed_flush.h"
 #include "engine/copy/replaced_versions.h"
 #include "platform/posix/file_system_rules.h"
@@ -36,6 +37,8 @@ struct CopySettings {
   RetryPolicy retry;
   // Where each replaced file is kept; none: a replaced file is gone.
   ReplacedVersions* versions = nullptr;
+  // A symbolic link the destination cannot keep: tried (and failed), or left out.
+  LinkMode links = LinkMode::Copy;
   // What the copy places is brought onto stable storage (flushPlaced): each copy is synced or
   // its writing out started as it is placed. Off only to measure what that costs.
   bool flush = true;
@@ -122,6 +125,9 @@ class CopyRunner {
 
  private:
   EntryReport reportFor(const std::string& source) const;
+  // A symbolic link where the destination keeps none: left out or failed, by the settings'
+  // links; false for any other source.
+  bool settledAsUnkeptLink(EntryReport& report, const FileSystemRules& rules) const;
   // decide(); the pending copy keeps the runner's open folder, or a descriptor of its own.
   std::variant<EntryReport, PendingCopy> decideCopy(const std::string& source, bool ownFolder);
   PendingCopy pendingCopy(EntryReport report, const std::string& subpath, const std::string& name,

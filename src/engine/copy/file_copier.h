@@ -34,6 +34,7 @@ enum class CopyKind {
   SameFile,   // the target is the source itself (same device and inode): never written
   Stopped,    // stopped at the question or between chunks; the target is as it was
   Failed,
+  LinkLeftOut,  // a symbolic link the destination cannot keep, left out as the run was asked
 };
 
 struct CopyOutcome {

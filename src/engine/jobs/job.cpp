@@ -79,6 +79,7 @@ void fillFrom(OptionLayer& resolved, const OptionLayer& layer) {
   takeFirst(resolved.threads, layer.threads);
   takeFirst(resolved.retries, layer.retries);
   takeFirst(resolved.retryWait, layer.retryWait);
+  takeFirst(resolved.links, layer.links);
 }
 
 OptionLayer resolvedOptions(const std::vector<OptionLayer>& layers) {
@@ -107,6 +108,7 @@ JobOptions jobOptionsOf(const OptionLayer& r) {
   o.copy.keepReplaced = *r.keepReplaced.value;
   o.copy.versionsFolder = *r.versionsFolder.value;
   o.copy.pruneVersionsDays = *r.pruneVersionsDays.value;
+  o.copy.links = *r.links.value;
   return o;
 }
 
@@ -130,6 +132,7 @@ OptionLayer optionLayerOf(const JobOptions& o, const std::string& where) {
   layer.threads.set(o.search.walkThreads, where);
   layer.retries.set(o.copy.retry.retries, where);
   layer.retryWait.set(o.copy.retry.wait, where);
+  layer.links.set(o.copy.links, where);
   return layer;
 }
 

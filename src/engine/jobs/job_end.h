@@ -25,7 +25,8 @@ struct RunRecord {
   // What the search listed (files, links, folder rows); needed only when files waited before the
   // run.
   std::vector<std::string> listed;
-  std::vector<std::string> carried;  // sources the copy carried or deliberately left
+  // Sources the copy carried or deliberately left, or that failed in a way no later run mends.
+  std::vector<std::string> carried;
   // Sources the copy could not carry and folders that could not be read, by the search or
   // while a folder row was gathered.
   std::vector<std::string> failed;

@@ -47,6 +47,7 @@ void countCopyRun(RunLogEntry& entry, const CopyRunResult& result,
   entry.skipped = result.counts.skipped;
   entry.failed = failureCount(result, searchUnreadable.size());
   entry.unreadableFolders = unreadableFolderCount(result, searchUnreadable.size());
+  entry.linksLeftOut = result.counts.linksLeftOut;
   entry.failedFiles.clear();
   for (const auto* list : {&result.failedSources, &searchUnreadable})
     for (const std::string& path : *list)
@@ -67,6 +68,7 @@ std::string runLogLine(const RunLogEntry& e) {
   appendCount(out, "skipped", e.skipped);
   appendCount(out, "failed", e.failed);
   appendCount(out, "unreadable_folders", e.unreadableFolders);
+  appendCount(out, "links_left_out", e.linksLeftOut);
   appendCount(out, "bytes", e.bytes);
   appendCount(out, "exit_status", static_cast<std::uint64_t>(std::max(e.exitStatus, 0)));
   appendFailedFiles(out, e.failedFiles);
@@ -98,6 +100,7 @@ std::optional<RunLogEntry> parseRunLogLine(std::string_view line) {
   e.skipped = jsonCountMember(*object, "skipped").value_or(0);
   e.failed = jsonCountMember(*object, "failed").value_or(0);
   e.unreadableFolders = jsonCountMember(*object, "unreadable_folders").value_or(0);
+  e.linksLeftOut = jsonCountMember(*object, "links_left_out").value_or(0);
   e.bytes = jsonCountMember(*object, "bytes").value_or(0);
   e.waiting = jsonCountMember(*object, "waiting").value_or(0);
   if (const auto files = object->find("failed_files");

@@ -5,7 +5,8 @@
 // Fields: "start", "end" (ISO 8601 with the offset from UTC), "from" ("window" or "cli"),
 // "job" (the job or condition file, "" for a run of folders), "source", "destination",
 // "found" (what the search listed), "copied", "skipped", "failed" (files that failed and
-// folders that could not be read), "unreadable_folders" (of those, the folders), "bytes" (of
+// folders that could not be read), "unreadable_folders" (of those, the folders),
+// "links_left_out" (of the skipped, the links the destination cannot keep), "bytes" (of
 // the files copied), "exit_status" (nuvelo-cli's, or what a nuvelo-cli run that ended so would
 // exit with), "failed_files" (the first 20 that failed), "waiting" (the job's retry list after
 // the run). A path that is not UTF-8 has its bytes beside it as in nuvelo-cli's JSON output
@@ -36,6 +37,7 @@ struct RunLogEntry {
   std::uint64_t skipped = 0;
   std::uint64_t failed = 0;
   std::uint64_t unreadableFolders = 0;
+  std::uint64_t linksLeftOut = 0;
   std::uint64_t bytes = 0;
   int exitStatus = 0;
   std::vector<std::string> failedFiles;

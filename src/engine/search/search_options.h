@@ -24,6 +24,11 @@ struct SearchOptions {
   unsigned walkThreads = 0;  // threads that read folders; 0 chooses by the file system
 };
 
+// The most threads a search or a copy may be asked for, from whichever source (the settings
+// file, a job file, the command line): more is a slip of the keyboard, and tens of thousands of
+// threads would exhaust the machine before the first folder is read.
+inline constexpr unsigned MostThreads = 1024;
+
 // The walk's conditions for these options. The source folder is cleaned as the runs use it, and
 // `destination`, the copy's destination folder, is left out of the walk when it lies inside
 // the source.

@@ -48,10 +48,12 @@ class JobKeys {
     });
   }
   void readOverwrite() { read("Overwrite", layer_.overwrite, policyOf); }
+  void readLinks() { read("Links", layer_.links, linkModeNamed); }
   void readThreads() {
     read("Threads", layer_.threads, [](const std::string& text) {
       const auto number = parseProfileInteger(text);
-      return number && *number >= 0 && *number <= 1024 ? number : std::nullopt;
+      return number && *number >= 0 && static_cast<unsigned>(*number) <= MostThreads ? number
+                                                                                     : std::nullopt;
     });
   }
   void readRetries() {
@@ -103,8 +105,15 @@ const char* overwritePolicyName(OverwritePolicy policy) {
 Expected<OptionLayer, JobFileProblem> readJobFile(const std::string& path) {
   const auto conditions = readConditionFile(path);
   if (!conditions) return Unexpected(JobFileProblem{});
-  OptionLayer layer = optionLayerOf(*conditions, path);
   const ProfileFile file(path);
+  if (const auto repeat = file.firstRepeat()) {
+    const std::string header = "[" + repeat->section + "]";
+    return Unexpected(JobFileProblem{JobFileProblem::Kind::Repeated,
+                                     repeat->key.empty() ? header : header + " " + repeat->key,
+                                     {},
+                                     repeat->line});
+  }
+  OptionLayer layer = optionLayerOf(*conditions, path);
   JobKeys keys(file, layer);
   keys.readOverwrite();
   keys.readSwitch("DirAbs", layer.dirAbs);
@@ -118,6 +127,7 @@ Expected<OptionLayer, JobFileProblem> readJobFile(const std::string& path) {
   keys.readPruneDays();
   keys.readThreads();
   keys.readRetries();
+  keys.readLinks();
   if (keys.problem()) return Unexpected(*keys.problem());
   return layer;
 }
@@ -139,7 +149,8 @@ Result<> writeJobFile(const std::string& path, const SearchOptions& search,
       {JobSection, "RetryWait", retryWaitText(copy.retry.wait)},
       {JobSection, "KeepReplaced", profileBoolText(copy.keepReplaced)},
       {JobSection, "VersionsFolder", copy.versionsFolder},
-      {JobSection, "ExcludeNames", toCommaText(search.excludedNames)}};
+      {JobSection, "ExcludeNames", toCommaText(search.excludedNames)},
+      {JobSection, "Links", linkModeName(copy.links)}};
   if (copy.pruneVersionsDays)
     keys.push_back({JobSection, "PruneVersions", std::to_string(*copy.pruneVersionsDays)});
   return file.writeInOrder(keys);

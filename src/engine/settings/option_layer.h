@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/copy/link_mode.h"
 #include "engine/copy/overwrite_policy.h"
 
 namespace nuvelo {
@@ -42,6 +43,7 @@ struct OptionLayer {
   Said<unsigned> threads;
   Said<unsigned> retries;                     // tries again after a failure that may pass
   Said<std::chrono::milliseconds> retryWait;  // before the first of them; doubled for each next
+  Said<LinkMode> links;  // a symbolic link the destination cannot keep: fail or leave out
 };
 
 // What every other layer leaves unsaid: the settings file's defaults, the folders empty.

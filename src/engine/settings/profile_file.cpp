@@ -4,6 +4,7 @@
 #include <unistd.h>
 #include <algorithm>
 #include <cctype>
+#include <unordered_set>
 
 #include "platform/ascii_text.h"
 #include "platform/posix/atomic_file.h"
@@ -132,6 +133,26 @@ ProfileFile::Location ProfileFile::locate(std::string_view section, std::string_
     if (keyLine && equalsIgnoringAsciiCase(keyLine->key, key)) where.keyLine = i;
   }
   return where;
+}
+
+std::optional<ProfileFile::Repeat> ProfileFile::firstRepeat() const {
+  std::unordered_set<std::string> sections, keys;
+  std::optional<std::string> section;  // nothing before the first header
+  for (std::size_t i = 0; i < lines_.size(); ++i) {
+    const std::string text = decoded(lines_[i].text);
+    if (const auto name = sectionNameOf(text)) {
+      section = std::string(*name);
+      keys.clear();
+      if (!sections.insert(asciiLowered(*name)).second) return Repeat{i + 1, *section, {}};
+      continue;
+    }
+    const std::string_view content = trimLeft(text);
+    if (!section || content.starts_with(';') || content.starts_with('#')) continue;
+    if (const auto keyLine = keyLineOf(text);
+        keyLine && !keys.insert(asciiLowered(keyLine->key)).second)
+      return Repeat{i + 1, *section, std::string(keyLine->key)};
+  }
+  return std::nullopt;
 }
 
 std::optional<std::string> ProfileFile::readValue(std::string_view section,

@@ -44,6 +44,16 @@ class ProfileFile {
   // An integer; any non-zero value is true.
   bool readBool(std::string_view section, std::string_view key, bool defaultValue) const;
 
+  // A section header, or a key within its section, that one before it already holds (letter case
+  // aside): reading takes the first and passes over the second without a word.
+  struct Repeat {
+    std::size_t line = 0;  // from 1
+    std::string section;   // as the repeat's line writes it, or its section's header
+    std::string key;       // empty: the section header is the repeat
+  };
+  // The file's first repeat; nothing when it has none. Comment lines (";" or "#") are no keys.
+  std::optional<Repeat> firstRepeat() const;
+
   // Each write replaces the file on disk. When it cannot, the file and this object stay as they
   // were and the failure names the file: EIO for a file that exists but could not be read,
   // EINVAL for a value with a line end, EILSEQ for a value the file's encoding cannot hold, or

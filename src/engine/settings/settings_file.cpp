@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/search/name_patterns.h"
+#include "engine/search/search_options.h"
 #include "engine/settings/comma_text.h"
 #include "platform/posix/filesystem.h"
 #include "platform/posix/user_info.h"
@@ -18,6 +19,16 @@ constexpr const char* Recent = "Recent";
 
 std::string columnWidthKey(std::size_t column) {
   return "Column" + std::to_string(column) + "Width";
+}
+
+// [Option] Threads: a negative number as 0; beyond MostThreads, as a text that is no number,
+// nothing.
+std::optional<unsigned> threadsOf(const ProfileFile& file) {
+  const auto value = file.readValue(Option, "Threads");
+  const auto number = value ? parseProfileInteger(*value) : std::nullopt;
+  if (!number) return std::nullopt;
+  const unsigned threads = static_cast<unsigned>(std::max(0, *number));
+  return threads <= MostThreads ? std::optional<unsigned>(threads) : std::nullopt;
 }
 
 }  // namespace
@@ -50,7 +61,7 @@ MainWindowSettings readMainWindowSettings(const ProfileFile& file) {
   s.verify = file.readBool(Option, "Verify", false);
   s.keepReplaced = file.readBool(Option, "KeepReplaced", false);
   s.versionsFolder = file.readString(Option, "VersionsFolder", "");
-  s.threads = static_cast<std::uint32_t>(std::max(0, file.readInteger(Option, "Threads", 0)));
+  s.threads = threadsOf(file).value_or(0);
   s.retry.retries = parseRetries(file.readString(Option, "Retries", "")).value_or(s.retry.retries);
   s.retry.wait = parseRetryWait(file.readString(Option, "RetryWait", "")).value_or(s.retry.wait);
   s.excludedExtensions = fromCommaText(file.readString(Option, "EscExt", ""));
@@ -131,10 +142,8 @@ OptionLayer optionLayerOf(const ProfileFile& file) {
   if (const auto value = file.readValue(Option, "RetryWait"))
     if (const auto wait = parseRetryWait(*value))
       layer.retryWait.set(*wait, keyPlace(file, Option, "RetryWait"));
-  const auto threads = file.readValue(Option, "Threads");
-  if (const auto number = threads ? parseProfileInteger(*threads) : std::nullopt)
-    layer.threads.set(static_cast<unsigned>(std::max(0, *number)),
-                      keyPlace(file, Option, "Threads"));
+  if (const auto threads = threadsOf(file))
+    layer.threads.set(*threads, keyPlace(file, Option, "Threads"));
   return layer;
 }
 
@@ -159,6 +168,7 @@ OptionLayer builtInOptions() {
   layer.threads.set(defaults.threads, "");
   layer.retries.set(defaults.retry.retries, "");
   layer.retryWait.set(defaults.retry.wait, "");
+  layer.links.set(LinkMode::Copy, "");
   return layer;
 }
 

@@ -12,6 +12,7 @@
 #include "engine/copy/copy_options.h"
 #include "engine/copy/copy_run.h"
 #include "engine/copy/replaced_versions.h"
+#include "engine/jobs/copy_run_record.h"
 #include "engine/jobs/job_end.h"
 #include "engine/jobs/job_state.h"
 #include "gui/dialogs/copy_notice.h"
@@ -128,7 +129,8 @@ void MainWindow::copyEnded(const CopyRunResult& result, const std::vector<std::s
   setActivity(Activity::Idle);
   // Failures are told whatever boxes and notices the user turned off.
   if (end && result.counts.failed > 0)
-    statusPanels->setPanelText(1, qt(copyFailuresWaitText(result.counts.failed)));
+    statusPanels->setPanelText(
+        1, qt(copyFailuresWaitText(result.counts.failed, result.lastingFailures.size())));
   else if (unlogged)
     warnOfRunLog(*unlogged);
   closeIfAsked();
@@ -169,8 +171,7 @@ std::optional<JobEnd> MainWindow::recordCopy(Job job, const CopyRunResult& resul
   run.completed = result.completed(false);
   if (!job.waiting.empty())
     for (const ResultRow& row : resultModel_->rows()) run.listed.push_back(rowFullPath(row));
-  run.carried = carriedSources(copyList, result);
-  run.failed = result.failedSources;
+  addCopyRun(run, copyList, result);
   if (listMade_)
     run.failed.insert(run.failed.end(), listMade_->unreadable.begin(), listMade_->unreadable.end());
   const Result<JobEnd> end = recordRun(job, run);

@@ -113,6 +113,9 @@ Result<> replaceFileAtomically(const std::string& path, std::string_view content
   if (Result<> replaceable = replaceableTarget(target, path); !replaceable) return replaceable;
   const Descriptor folder(open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!folder.isOpen()) return failureFromErrno(path);
+  // A writer killed before its rename left its temporary file beside the target; no writer
+  // holds it any more, while one that is writing holds its own locked.
+  removeStaleTemporaries(folder.get());
   Result<LockedTemporary> temporary = createLockedTemporary(folder.get());
   if (!temporary) return failure(temporary.error().code, path);
   // Declared after the file, so the file is removed while it is still locked.

@@ -27,7 +27,9 @@ std::optional<std::string> readWholeFile(const std::string& path);
 // to is replaced and the link stays. A new file gets the usual permissions (0666 less the
 // umask); an existing one keeps its permission bits. What replacementRefusal refuses is left
 // alone. On failure the target is untouched, the temporary file is removed and the failure
-// names `path`.
+// names `path`. The temporary file is locked while it is written, and each write first removes
+// the temporary files beside the target that no writer holds (left by a writer that was
+// killed).
 [[nodiscard]] Result<> replaceFileAtomically(const std::string& path, std::string_view content);
 
 }  // namespace nuvelo

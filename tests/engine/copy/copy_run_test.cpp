@@ -17,6 +17,7 @@
 #include <tuple>
 
 #include "engine/copy/parallel_copies.h"
+#include "engine/jobs/copy_run_record.h"
 #include "platform/posix/temporary_names.h"
 #include "support/checked_rows.h"
 #include "support/file_tree.h"
@@ -72,8 +73,8 @@ class RecordingObserver : public CopyObserver {
   }
   void fileDone(const EntryReport& report) override {
     onRunThread();
-    static const char* const kinds[] = {"copied", "not-copied", "declined",
-                                        "same",   "stopped",    "failed"};
+    static const char* const kinds[] = {"copied",  "not-copied", "declined", "same",
+                                        "stopped", "failed",     "left-out"};
     events.push_back(std::string(kinds[static_cast<std::size_t>(report.kind)]) + " " +
                      nameOf(report.source));
   }
@@ -476,6 +477,51 @@ TEST_P(CopyRunOnADrive, FilesBeyondItsSizeLimitFailAtOnce) {
   EXPECT_FALSE(std::filesystem::exists(destination() + "/a.txt"));
   EXPECT_TRUE(std::filesystem::exists(destination() + "/small.txt"));
 }
+
+// What the drive cannot hold fails for good and leaves the retry list where it waited, a link it
+// cannot keep is left out when asked, and a failure that may pass waits on; planned alike.
+struct DriveLimitCase {
+  const char* name;
+  const char* file;  // beside a.txt: a link to it, a refused name, too large, a folder in the way
+  LinkMode links;
+  bool waits;
+};
+
+using CopyRunDriveLimits = CopyRunCases<DriveLimitCase>;
+
+TEST_P(CopyRunDriveLimits, LeaveTheRetryListToWhatMayPass) {
+  const auto& [name, file, links, waits] = std::get<0>(GetParam());
+  const std::string path = source() + "/" + file;
+  if (std::string(file) == "link")
+    std::filesystem::create_symlink("a.txt", path);
+  else
+    makeFile(path, Day, std::string(file) == "big" ? 20 : 5);
+  std::filesystem::create_directories(destination() + "/blocked");
+  for (const bool dryRun : {true, false}) {
+    if (dryRun && waits) continue;  // a folder in the way is met only by writing
+    CopyRequest r = request(OverwriteAlways);
+    r.rules = exfatLike();
+    r.rules->maxFileBytes = 10;
+    r.links = links;
+    r.dryRun = dryRun;
+    const CopyRunResult result = run(rows({file, "a.txt"}), r);
+    EXPECT_EQ(result.counts.linksLeftOut, links == LinkMode::Skip ? 1u : 0u);
+    RunRecord record;
+    addCopyRun(record, copyList, result);
+    EXPECT_EQ(retryListAfter({path}, record, {}).size(), waits ? 1u : 0u) << dryRun;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CopyRunDriveLimits,
+    ::testing::Combine(
+        ::testing::Values(DriveLimitCase{"ALink", "link", LinkMode::Copy, false},
+                          DriveLimitCase{"ALinkLeftOut", "link", LinkMode::Skip, false},
+                          DriveLimitCase{"ARefusedName", "what?", LinkMode::Copy, false},
+                          DriveLimitCase{"AFileTooLarge", "big", LinkMode::Copy, false},
+                          DriveLimitCase{"AFolderInTheWay", "blocked", LinkMode::Copy, true}),
+        ::testing::ValuesIn(OneAndFourThreads)),
+    caseAndThreadsName<DriveLimitCase>);
 
 // A destination with too little room is found before the first file, and the front end
 // decides.

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <tuple>
 
 #include "engine/jobs/job_end.h"
 #include "engine/jobs/job_state.h"
@@ -258,6 +259,7 @@ TEST(JobFile, HoldsAWholeJobAndOpensAsAConditionFile) {
   copy.keepReplaced = true;
   copy.versionsFolder = "old";
   copy.pruneVersionsDays = 30;
+  copy.links = LinkMode::Skip;
   ASSERT_TRUE(writeJobFile(path, search, copy));
   EXPECT_NE(readFile(path).find("[Job]\nOverwrite=newer\n"), std::string::npos) << readFile(path);
 
@@ -283,6 +285,8 @@ TEST(JobFile, HoldsAWholeJobAndOpensAsAConditionFile) {
   EXPECT_TRUE(back.copy.keepReplaced);
   EXPECT_EQ(back.copy.versionsFolder, "old");
   EXPECT_EQ(back.copy.pruneVersionsDays, 30u);
+  EXPECT_EQ(back.copy.links, LinkMode::Skip);
+  EXPECT_EQ(layer->links.where, path + " [Job] Links");
   EXPECT_EQ(layer->overwrite.where, path + " [Job] Overwrite");
   EXPECT_EQ(layer->keepReplaced.where, path + " [Job] KeepReplaced");
   // The window opens it as the condition file it also is.
@@ -301,7 +305,8 @@ TEST(JobFile, RefusesWhatItCannotTake) {
   for (const char* bad :
        {"Overwrite=sometimes", "Overwrite=7", "Verify=yes", "Threads=-1", "Retries=101",
         "Retries=two", "RetryWait=-1", "RetryWait=0.5s", "KeepReplaced=yes", "PruneVersions=-3",
-        "PruneVersions=week", "ExcludeNames=*.tmp,node_modules/x", "ExcludeNames=*.tmp,,a"}) {
+        "PruneVersions=week", "ExcludeNames=*.tmp,node_modules/x", "ExcludeNames=*.tmp,,a",
+        "Links=Skip"}) {
     writeFile(folder.file("bad.dat"),
               std::string("[Application]\nNVOFile=1\n[Job]\n") + bad + "\n");
     const auto refused = readJobFile(folder.file("bad.dat"));
@@ -312,6 +317,20 @@ TEST(JobFile, RefusesWhatItCannotTake) {
   }
   writeFile(folder.file("words.dat"), "[Application]\nNVOFile=1\n[Job]\nOverwrite=2\n");
   EXPECT_EQ(*readJobFile(folder.file("words.dat"))->overwrite.value, OverwriteIfNewer);
+  // A section, or a key within its section, written twice: refused at its second line. The same
+  // key in two sections, and comments, are no repeat.
+  for (const auto& [rest, line, what] :
+       std::vector<std::tuple<std::string, std::size_t, std::string>>{
+           {"[Job]\nVerify=1\nverify = 0\n", 5, "[Job] verify"},
+           {"[job]\n[Job]\n", 4, "[Job]"},
+           {"[Mine]\nVerify=0\n[Job]\nVerify=1\n; Verify=0\n; Verify=0\n", 0, ""}}) {
+    writeFile(folder.file("twice.dat"), "[Application]\nNVOFile=1\n" + rest);
+    const auto read = readJobFile(folder.file("twice.dat"));
+    ASSERT_EQ(!read, line != 0) << rest;
+    if (read) continue;
+    EXPECT_EQ(read.error().line, line);
+    EXPECT_EQ(read.error().key, what);
+  }
 }
 
 }  // namespace

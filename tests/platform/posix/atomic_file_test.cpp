@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <filesystem>
 
+#include "platform/posix/descriptor.h"
+#include "platform/posix/temporary_files.h"
 #include "support/file_size_limit.h"
 #include "support/non_regular_entries.h"
 #include "support/temp_folder.h"
@@ -74,6 +77,21 @@ TEST(AtomicFile, OnlyRegularFilesAreReadOrReplaced) {
     EXPECT_EQ(entryType(path), type) << nameOf(kind);
     EXPECT_EQ(entriesIn(folder.path()), 1u) << nameOf(kind);
   }
+}
+
+// A temporary file that a killed writer left goes with the next write beside it; one a writer
+// still holds, and a name that only looks like one, stay.
+TEST(AtomicFile, RemovesTheTemporaryFilesNoWriterHolds) {
+  TempFolder folder;
+  const Descriptor dir(open(folder.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  const Result<LockedTemporary> held = createLockedTemporary(dir.get());
+  ASSERT_TRUE(held);
+  const std::string left = freshTemporaryName(), lookAlike = ".nuvelo-1.tmp";
+  for (const std::string& name : {left, lookAlike}) writeFile(folder.file(name), "half a file");
+  ASSERT_TRUE(replaceFileAtomically(folder.file("NVO.ini"), "[Default]\n"));
+  EXPECT_FALSE(std::filesystem::exists(folder.file(left)));
+  EXPECT_TRUE(std::filesystem::exists(folder.file(held->name)));
+  EXPECT_TRUE(std::filesystem::exists(folder.file(lookAlike)));
 }
 
 }  // namespace
