@@ -27,4 +27,19 @@ std::string notAnIntegerText(const std::string& text) {
   return fill("'{1}' は整数ではありません", {text});
 }
 
+std::string driveRemovalText(const DriveRemoval& removal) {
+  std::string text;
+  switch (removal.outcome) {
+    case DriveRemoval::Outcome::Removed:
+      return std::string(wording("ドライブを安全に取り外せます。"));
+    case DriveRemoval::Outcome::Busy:
+      text = wording("ドライブが使用中のため、取り外せません。");
+      break;
+    case DriveRemoval::Outcome::Refused:
+      text = wording("ドライブを取り外せませんでした。");
+      break;
+  }
+  return removal.reason.empty() ? text : text + "\n" + removal.reason;
+}
+
 }  // namespace nuvelo

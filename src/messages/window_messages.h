@@ -1,8 +1,10 @@
 #pragma once
 // The main window's messages of its own commands: the excluded subfolders, the detail
-// settings, the date drop-down.
+// settings, the date drop-down, the removal of the destination's drive.
 
 #include <string>
+
+#include "platform/removable_drives.h"
 
 namespace nuvelo {
 
@@ -17,5 +19,8 @@ std::string slashInExcludedNameText(const std::string& pattern);
 std::string searchAgainText();
 // "'<text>' は整数ではありません": a repeat count of a key text that is no number.
 std::string notAnIntegerText(const std::string& text);
+// After 取り外す in the copy-finished notice: the drive may be unplugged, or it is still in use
+// or was refused, with the desktop's reason on the next line.
+std::string driveRemovalText(const DriveRemoval& removal);
 
 }  // namespace nuvelo

@@ -16,6 +16,7 @@
 #include "platform/file_dialogs.h"
 #include "platform/help_viewer.h"
 #include "platform/qt/modal_runner.h"
+#include "platform/removable_drives.h"
 #include "support/fake_message_boxes.h"
 
 namespace nuvelo::testing {
@@ -127,6 +128,23 @@ class RecordingNotifier : public DesktopNotifier {
   std::vector<std::string> notes;  // "summary: body"
 };
 
+// Keeps each drive look-up for the test to answer; removals end at once with `removal`.
+class ScriptedDrives : public RemovableDrives {
+ public:
+  void findDrive(const std::string& folder, Found found) override {
+    lookups.push_back(folder);
+    answers.push_back(std::move(found));
+  }
+  void removeDrive(const RemovableDrive& asked, Removed done) override {
+    removals.push_back(asked);
+    done(removal);
+  }
+  DriveRemoval removal;
+  std::vector<std::string> lookups;  // the folders asked about
+  std::vector<Found> answers;        // each look-up's, for the test to call
+  std::vector<RemovableDrive> removals;
+};
+
 struct FakeServices {
   FakeMessageBoxes boxes;
   FakeDesktopShell shell;
@@ -135,8 +153,9 @@ struct FakeServices {
   RecordingKeySink keys;
   RecordingHelpViewer help;
   RecordingNotifier notifier;
+  ScriptedDrives drives;
   MainWindowServices services() {
-    return {&boxes, &shell, &dialogs, &files, &keys, &help, &notifier};
+    return {&boxes, &shell, &dialogs, &files, &keys, &help, &notifier, &drives};
   }
 };
 

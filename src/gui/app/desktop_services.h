@@ -1,6 +1,7 @@
 #pragma once
 // The desktop's services the main window works through: Qt's message boxes, shell, modal
-// dialogs, file dialogs, keystrokes and help viewer, each living as long as this object.
+// dialogs, file dialogs, keystrokes, help viewer, notifications and removable drives, each
+// living as long as this object.
 
 #include <string>
 
@@ -13,6 +14,7 @@
 #include "platform/qt/qt_file_dialogs.h"
 #include "platform/qt/qt_key_sink.h"
 #include "platform/qt/qt_message_boxes.h"
+#include "platform/qt/udisks_drives.h"
 
 namespace nuvelo {
 
@@ -25,9 +27,10 @@ struct DesktopServices {
   QtKeySink keys;
   QtHelpViewer help;
   QtDesktopNotifier notifier;
+  UDisksDrives drives{QDBusConnection::systemBus()};
 
   MainWindowServices services() {
-    return {&boxes, &shell, &dialogs, &files, &keys, &help, &notifier};
+    return {&boxes, &shell, &dialogs, &files, &keys, &help, &notifier, &drives};
   }
 };
 

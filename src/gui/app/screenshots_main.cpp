@@ -233,6 +233,16 @@ int main(int argc, char* argv[]) {
 
   form.copyNotice->showDestination(QStringLiteral("/media/backup/Documents"));
   saved = save(*form.copyNotice, folder, QStringLiteral("copy-notice.png")) && saved;
+  form.copyNotice->hide();
+  {
+    // A destination on a USB drive: the notice offers its removal.
+    nuvelo::CopyNotice onUsbDrive(desktop.boxes, desktop.shell, desktop.dialogs, desktop.drives,
+                                  &form);
+    onUsbDrive.showDestination(QStringLiteral("/media/user/BACKUP/Documents"));
+    onUsbDrive.offerRemoval(nuvelo::RemovableDrive{"/org/freedesktop/UDisks2/block_devices/sdb1",
+                                                   "/org/freedesktop/UDisks2/drives/Stick"});
+    saved = save(onUsbDrive, folder, QStringLiteral("copy-notice-removable.png")) && saved;
+  }
   // A run onto an exFAT drive in which some files failed.
   nuvelo::CopyRunResult onExfat;
   onExfat.counts = {1284, 37, 3};

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QStyle>
 
@@ -14,6 +15,7 @@
 #include "gui/widgets/program_icon.h"
 #include "gui/widgets/scale_to_font.h"
 #include "messages/copy_messages.h"
+#include "messages/window_messages.h"
 #include "platform/desktop_shell.h"
 #include "platform/message_boxes.h"
 #include "platform/qt/gui_text.h"
@@ -23,9 +25,15 @@ namespace nuvelo {
 namespace {
 
 constexpr int WidenAbove = 150;
+constexpr int WrittenTop = 64;
 constexpr int ButtonsTop = 80;
 constexpr int CheckBoxTop = 112;
 constexpr int RightMargin = 30;
+// The remove button follows the open button as the open button follows OK, and keeps the open
+// button's margin to the right edge.
+constexpr int ButtonGap = 15;
+constexpr int RemoveDriveWidth = 73;
+constexpr int ButtonsRightMargin = 27;
 constexpr int FailedFilesWidth = 100;
 constexpr int FailedFilesHeight = 25;
 
@@ -46,15 +54,22 @@ QLabel* linkColouredLabel(const QString& text, QWidget* parent) {
   return label;
 }
 
+// Widens `window`, if need be, to hold `control` and `designMargin` right of it.
+void widenToHold(QDialog& window, const QWidget& control, int designMargin) {
+  const int needed = control.geometry().right() + 1 + DesignScale(window.font()).x(designMargin);
+  window.setFixedSize(std::max(window.width(), needed), window.height());
+}
+
 }  // namespace
 
 CopyNotice::CopyNotice(MessageBoxes& boxes, DesktopShell& shell, ModalRunner& dialogs,
-                       QWidget* parent)
+                       RemovableDrives& drives, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
       boxes_(boxes),
       shell_(shell),
-      dialogs_(dialogs) {
+      dialogs_(dialogs),
+      drives_(drives) {
   setObjectName(QStringLiteral("frmRes"));
   setWindowTitle(QStringLiteral("結果"));
   setWindowIcon(programIcon());
@@ -64,6 +79,11 @@ CopyNotice::CopyNotice(MessageBoxes& boxes, DesktopShell& shell, ModalRunner& di
   finishedLabel->setObjectName(QStringLiteral("Label1"));
   finishedLabel->move(32, 24);
   finishedLabel->adjustSize();
+
+  writtenLabel = new QLabel(QStringLiteral("ドライブに書き込み済みです。取り外せます。"), this);
+  writtenLabel->setObjectName(QStringLiteral("LblWritten"));
+  writtenLabel->move(32, WrittenTop);
+  writtenLabel->adjustSize();
 
   iconLabel = new QLabel(this);
   iconLabel->setObjectName(QStringLiteral("Image1"));
@@ -90,13 +110,19 @@ CopyNotice::CopyNotice(MessageBoxes& boxes, DesktopShell& shell, ModalRunner& di
   openDestinationButton->setGeometry(120, ButtonsTop, 137, 25);
   openDestinationButton->setAutoDefault(false);
 
+  removeDriveButton = new QPushButton(QStringLiteral("取り外す"), this);
+  removeDriveButton->setObjectName(QStringLiteral("RemoveDriveButton"));
+  removeDriveButton->resize(RemoveDriveWidth, 25);  // placed by offerRemoval
+  removeDriveButton->setAutoDefault(false);
+  removeDriveButton->hide();
+
   noMoreNoticesCheckBox = new QCheckBox(QStringLiteral("今後、この通知をしない"), this);
   noMoreNoticesCheckBox->setObjectName(QStringLiteral("cbNoReport"));
   noMoreNoticesCheckBox->setGeometry(32, CheckBoxTop, 145, 17);
 
   notesLabel = new QLabel(this);
   notesLabel->setObjectName(QStringLiteral("LblCounts"));
-  notesLabel->move(32, 64);
+  notesLabel->move(32, WrittenTop);  // under writtenLabel once scaled
   notesLabel->hide();
 
   failedFilesButton = new QPushButton(QStringLiteral("失敗したファイル..."), this);
@@ -106,12 +132,16 @@ CopyNotice::CopyNotice(MessageBoxes& boxes, DesktopShell& shell, ModalRunner& di
   failedFilesButton->hide();
 
   scaleToFont(*this);
+  notesLabel->move(notesLabel->x(), writtenLabel->geometry().bottom() + 1);
+  widenToHold(*this, *writtenLabel, RightMargin);
   setTabOrder(okButton, openDestinationButton);
-  setTabOrder(openDestinationButton, noMoreNoticesCheckBox);
+  setTabOrder(openDestinationButton, removeDriveButton);
+  setTabOrder(removeDriveButton, noMoreNoticesCheckBox);
   setTabOrder(noMoreNoticesCheckBox, failedFilesButton);
   connect(okButton, &QPushButton::clicked, this, [this] { onOk(); });
   connect(failedFilesButton, &QPushButton::clicked, this, [this] { onFailedFiles(); });
   connect(openDestinationButton, &QPushButton::clicked, this, [this] { onOpenDestination(); });
+  connect(removeDriveButton, &QPushButton::clicked, this, [this] { onRemoveDrive(); });
 
   move(227, 254);  // its own place on the screen, not centred on the main window
 }
@@ -143,15 +173,15 @@ void CopyNotice::showNotes(const CopyRunResult& result, const QStringList& faile
   notesLabel->setVisible(!lines.isEmpty());
   notesLabel->setText(lines.join(QLatin1Char('\n')));
   notesLabel->adjustSize();
-  // The lines beyond the first push the buttons and the check box down.
-  const int extra = lines.size() > 1 ? notesLabel->height() / lines.size() * (lines.size() - 1) : 0;
+  // The notes lie under writtenLabel and push the buttons and the check box down.
+  const int extra = lines.isEmpty() ? 0 : notesLabel->height();
   const DesignScale scale(font());
   okButton->move(okButton->x(), scale.y(ButtonsTop) + extra);
   openDestinationButton->move(openDestinationButton->x(), scale.y(ButtonsTop) + extra);
+  removeDriveButton->move(removeDriveButton->x(), okButton->y());
   noMoreNoticesCheckBox->move(noMoreNoticesCheckBox->x(), scale.y(CheckBoxTop) + extra);
-  const int needed =
-      lines.isEmpty() ? width() : notesLabel->x() + notesLabel->width() + scale.x(RightMargin);
-  setFixedSize(std::max(width(), needed), scale.y(DesignHeight) + extra);
+  setFixedSize(width(), scale.y(DesignHeight) + extra);
+  if (!lines.isEmpty()) widenToHold(*this, *notesLabel, RightMargin);
   if (!failedFiles_.isEmpty()) placeFailedFilesButton();
 }
 
@@ -170,6 +200,61 @@ void CopyNotice::placeFailedFilesButton() {
   failedFilesButton->setGeometry(windowWidth - rightMargin - size.width(), top, size.width(),
                                  size.height());
   setFixedSize(windowWidth, top + size.height() + bottomMargin);
+}
+
+void CopyNotice::lookForRemovableDrive(const std::string& destination) {
+  offerRemoval(std::nullopt);
+  const unsigned showing = ++showing_;
+  drives_.findDrive(destination, [notice = QPointer<CopyNotice>(this),
+                                  showing](std::optional<RemovableDrive> drive) {
+    if (notice && notice->showing_ == showing) notice->offerRemoval(std::move(drive));
+  });
+}
+
+void CopyNotice::offerRemoval(std::optional<RemovableDrive> drive) {
+  drive_ = std::move(drive);
+  removeDriveButton->setVisible(drive_.has_value());
+  removeDriveButton->setEnabled(true);
+  if (!drive_) return;
+  placeRemoveDriveButton();
+  if (!failedFiles_.isEmpty()) placeFailedFilesButton();  // at the new right edge
+}
+
+// Right of the open button on the buttons' row, as wide as OK or as its caption needs.
+void CopyNotice::placeRemoveDriveButton() {
+  const DesignScale scale(font());
+  const QRect open = openDestinationButton->geometry();
+  const int buttonWidth =
+      std::max(scale.x(RemoveDriveWidth), removeDriveButton->sizeHint().width());
+  removeDriveButton->setGeometry(open.right() + 1 + scale.x(ButtonGap), open.y(), buttonWidth,
+                                 open.height());
+  widenToHold(*this, *removeDriveButton, ButtonsRightMargin);
+}
+
+void CopyNotice::onRemoveDrive() {
+  if (!drive_ || !removeDriveButton->isEnabled()) return;
+  removeDriveButton->setEnabled(false);  // until the removal has ended
+  drives_.removeDrive(*drive_, [notice = QPointer<CopyNotice>(this),
+                                showing = showing_](const DriveRemoval& removal) {
+    if (notice) notice->driveRemovalEnded(removal, showing);
+  });
+}
+
+// The outcome is told even when the notice has closed meanwhile; a removed drive closes the
+// notice as OK does, since its folder can no longer be opened.
+void CopyNotice::driveRemovalEnded(const DriveRemoval& removal, unsigned showing) {
+  const bool removed = removal.outcome == DriveRemoval::Outcome::Removed;
+  const MessageKind kind = removed ? MessageKind::Information
+                           : removal.outcome == DriveRemoval::Outcome::Busy ? MessageKind::Warning
+                                                                            : MessageKind::Error;
+  boxes_.show(kind, driveRemovalText(removal), MessageButtons::Ok, MessagePlacement::centred());
+  if (showing != showing_) return;  // a later notice is up, about another copy
+  if (!removed) {
+    removeDriveButton->setEnabled(true);
+    return;
+  }
+  offerRemoval(std::nullopt);
+  if (isVisible()) onOk();
 }
 
 void CopyNotice::takeNoMoreNoticesChoice() {

@@ -230,6 +230,7 @@ void MainWindow::finishCompletedCopy(const CopyRunResult& result, const JobEnd& 
   copyNotice->setNoticesWanted(true);
   copyNotice->showDestination(destinationFolderEdit->text());
   copyNotice->showNotes(result, failedFiles_, end.waiting);
+  copyNotice->lookForRemovableDrive(copyRun_->job.options.copy.destination);
   services_.dialogs->run(*copyNotice);
   showCopyNotice_ = copyNotice->noticesWanted();
 }

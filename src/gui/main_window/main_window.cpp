@@ -59,7 +59,8 @@ MainWindow::MainWindow(MainWindowServices services, std::string settingsPath,
   // The dialogs of the program live, hidden, as long as the main window.
   detailSettingsDialog = new DetailSettingsDialog(
       [this](const DetailOptions& settings) { return adoptDetailOptions(settings); }, this);
-  copyNotice = new CopyNotice(*services_.boxes, *services_.shell, *services_.dialogs, this);
+  copyNotice = new CopyNotice(*services_.boxes, *services_.shell, *services_.dialogs,
+                              *services_.drives, this);
 }
 
 MainWindow::~MainWindow() {

@@ -53,6 +53,7 @@ class ResultListView;
 struct BuiltRows;
 class DesktopNotifier;
 class DesktopShell;
+class RemovableDrives;
 class FileDialogs;
 class HelpViewer;
 class KeySink;
@@ -69,6 +70,7 @@ struct MainWindowServices {
   KeySink* keys = nullptr;
   HelpViewer* help = nullptr;
   DesktopNotifier* notifier = nullptr;
+  RemovableDrives* drives = nullptr;
 };
 
 class MainWindow : public QMainWindow, public SignalClosable {

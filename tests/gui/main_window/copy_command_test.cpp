@@ -561,11 +561,22 @@ TEST_F(Copy, SearchIsRefusedDuringACopy) {
   EXPECT_EQ(fakes.dialogs.shown.size(), 1u);      // nor a second copy
 }
 
+// A completed copy asks for the drive of its destination, which the notice offers to remove.
+TEST_F(Copy, TheNoticeOffersToRemoveTheDestinationsDrive) {
+  std::filesystem::create_directories(destination());
+  fakes.dialogs.script = [&](QDialog& dialog) {
+    fakes.drives.answers.at(0)(RemovableDrive{"/sdb1", "/Stick"});
+    EXPECT_FALSE(static_cast<CopyNotice&>(dialog).removeDriveButton->isHidden());
+  };
+  copyAll();
+  EXPECT_EQ(fakes.drives.lookups, std::vector<std::string>{destination()});
+}
+
 // The notice on its own.
 class Notice : public ::testing::Test {
  protected:
   FakeServices fakes;
-  CopyNotice notice{fakes.boxes, fakes.shell, fakes.dialogs};
+  CopyNotice notice{fakes.boxes, fakes.shell, fakes.dialogs, fakes.drives};
 };
 
 TEST_F(Notice, LayoutAndTexts) {
@@ -573,6 +584,9 @@ TEST_F(Notice, LayoutAndTexts) {
   EXPECT_EQ(notice.size(), QSize(284, 135));
   EXPECT_EQ(notice.pos(), QPoint(227, 254));
   EXPECT_EQ(notice.finishedLabel->text(), QStringLiteral("コピーが終了しました。"));
+  EXPECT_EQ(notice.writtenLabel->text(),
+            QStringLiteral("ドライブに書き込み済みです。取り外せます。"));
+  EXPECT_TRUE(notice.removeDriveButton->isHidden());
   EXPECT_EQ(notice.destinationCaption->text(), QStringLiteral("コピー先："));
   EXPECT_GT(notice.okButton->y(), notice.destinationCaption->geometry().bottom());
   EXPECT_EQ(notice.openDestinationButton->text(), QStringLiteral("コピー先フォルダを開く"));
@@ -687,6 +701,61 @@ TEST_F(Notice, NotesOfARunMakeRoomAndGoAway) {
   EXPECT_EQ(notice.noMoreNoticesCheckBox->geometry(), checkBox);
   EXPECT_EQ(notice.height(), size.height());
 }
+
+const RemovableDrive Stick{"/block_devices/sdb1", "/drives/Stick"};
+
+// Only the latest look-up's answer counts: a drive found for an earlier notice is not offered.
+TEST_F(Notice, OffersTheDriveOfItsLatestLookUp) {
+  notice.lookForRemovableDrive("/media/user/OLD");
+  notice.lookForRemovableDrive("/media/user/BACKUP");
+  fakes.drives.answers[0](Stick);
+  EXPECT_TRUE(notice.removeDriveButton->isHidden());
+  fakes.drives.answers[1](Stick);
+  EXPECT_FALSE(notice.removeDriveButton->isHidden());
+  EXPECT_EQ(notice.removeDriveButton->text(), QStringLiteral("取り外す"));
+  notice.lookForRemovableDrive("/home/user");
+  EXPECT_TRUE(notice.removeDriveButton->isHidden());
+}
+
+struct RemovalCase {
+  DriveRemoval removal;
+  MessageKind kind;
+  const char* text;
+};
+
+class NoticeRemoval : public Notice, public ::testing::WithParamInterface<RemovalCase> {};
+
+// 取り外す tells the outcome in a box; a removed drive ends the notice as OK does, a drive that
+// was not removed can be tried again.
+TEST_P(NoticeRemoval, TellsTheOutcome) {
+  const bool removed = GetParam().removal.outcome == DriveRemoval::Outcome::Removed;
+  fakes.drives.removal = GetParam().removal;
+  notice.noMoreNoticesCheckBox->setChecked(true);
+  notice.lookForRemovableDrive("/media/user/BACKUP");
+  fakes.drives.answers[0](Stick);
+  notice.show();
+  notice.removeDriveButton->click();
+  EXPECT_EQ(fakes.drives.removals, std::vector<RemovableDrive>{Stick});
+  ASSERT_EQ(fakes.boxes.shown.size(), 1u);
+  EXPECT_EQ(fakes.boxes.shown[0].kind, GetParam().kind);
+  EXPECT_EQ(fakes.boxes.shown[0].text, GetParam().text);
+  EXPECT_NE(notice.isVisible(), removed);
+  EXPECT_NE(notice.noticesWanted(), removed);
+  EXPECT_EQ(notice.removeDriveButton->isHidden(), removed);
+  EXPECT_TRUE(notice.removeDriveButton->isEnabled());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Outcomes, NoticeRemoval,
+    ::testing::Values(RemovalCase{{DriveRemoval::Outcome::Removed, "unused"},
+                                  MessageKind::Information,
+                                  "ドライブを安全に取り外せます。"},
+                      RemovalCase{{DriveRemoval::Outcome::Busy, "target is busy"},
+                                  MessageKind::Warning,
+                                  "ドライブが使用中のため、取り外せません。\ntarget is busy"},
+                      RemovalCase{{DriveRemoval::Outcome::Refused, "not authorized"},
+                                  MessageKind::Error,
+                                  "ドライブを取り外せませんでした。\nnot authorized"}));
 
 TEST_F(Notice, WidensForALongDestinationAndKeepsTheWidth) {
   notice.showDestination(QStringLiteral("/x"));

@@ -165,6 +165,14 @@ const WindowCase EveryWindow[] = {
                         {QStringLiteral("/home/user/docs/what?.txt: 名前が長すぎます")});
        return notice;
      }},
+    // The drive's answer comes after the notes have placed the failed files button.
+    {"CopyNoticeWithNotesForARemovableDrive",
+     [](Windows& w) -> QWidget& {
+       CopyNotice& notice = w.notice();
+       notice.showNotes(runWithFailuresOnExfat(), {QStringLiteral("/a.txt: 名前が長すぎます")});
+       notice.offerRemoval(RemovableDrive{"/sdb1", "/Stick"});
+       return notice;
+     }},
     {"CopyNoticeAfterNotes",
      [](Windows& w) -> QWidget& {
        CopyNotice& notice = w.notice();
@@ -396,7 +404,7 @@ class LinkColour : public ::testing::TestWithParam<PaletteCase> {};
 TEST_P(LinkColour, ComesFromThePalette) {
   FakeServices fakes;
   AboutBox about(programVersion(), "user", fakes.shell);
-  CopyNotice notice(fakes.boxes, fakes.shell, fakes.dialogs);
+  CopyNotice notice(fakes.boxes, fakes.shell, fakes.dialogs, fakes.drives);
   AppliedPalette palette(GetParam());
   const QLabel* const links[] = {about.homePageLink, notice.destinationCaption,
                                  notice.destinationLabel};
