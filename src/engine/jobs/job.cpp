@@ -142,7 +142,7 @@ Expected<Job, JobRefusal> resolveJob(const JobRequest& request) {
   if (job.selection.by == Selection::By::LastCopy) {
     const auto day = recordedDay(job);
     if (!day) return Unexpected(JobRefusal::NoDayOfItsOwn);
-    job.selection = {Selection::By::Day, *day, 0};
+    job.selection = {Selection::By::Day, *day, 0, false};
   }
   job.waiting = readRetryList(job.stateFolder, job.key);
   return job;
