@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <variant>
 #include <vector>
 
@@ -23,6 +24,9 @@
 
 namespace nuvelo {
 
+// The source files whose copies at the destination a comparison found damaged.
+using DamagedCopies = std::unordered_set<std::string>;
+
 struct CopySettings {
   DestinationRule rule;
   std::string destination;  // the destination folder's text as the user gave it
@@ -35,6 +39,8 @@ struct CopySettings {
   RetryPolicy retry;
   // Where each replaced file is kept; none: a replaced file is gone.
   ReplacedVersions* versions = nullptr;
+  // Their copies are replaced under "newer only" too (policyForDamagedCopy).
+  std::shared_ptr<const DamagedCopies> damagedCopies;
 };
 
 struct EntryReport {
@@ -47,6 +53,8 @@ struct EntryReport {
   DroppedAttributes attributesDropped{};
   // Tried again after a failure that may pass (whatever became of it then).
   bool retried = false;
+  // Its copy at the destination was found damaged (CopySettings::damagedCopies).
+  bool damagedCopy = false;
 };
 
 // A file whose copy is decided and that is yet to be written: everything the writing needs,
@@ -114,6 +122,8 @@ class CopyRunner {
 
  private:
   EntryReport reportFor(const std::string& source) const;
+  // The policy that decides the file of the report.
+  OverwritePolicy overwriteFor(const EntryReport& report) const;
   // decide(); the pending copy keeps the runner's open folder, or a descriptor of its own.
   std::variant<EntryReport, PendingCopy> decideCopy(const std::string& source, bool ownFolder);
   PendingCopy pendingCopy(EntryReport report, const std::string& subpath, const std::string& name,
