@@ -30,7 +30,9 @@ void CopyReport::summary(const CopyRunResult& result, std::size_t searchUnreadab
        << ", \"copied\": " << counts.copied << ", \"skipped\": " << counts.skipped
        << ", \"failed\": " << failureCount(result, searchUnreadable)
        << ", \"unreadable_folders\": " << unreadableFolderCount(result, searchUnreadable)
-       << ", \"retried\": " << result.retried << ", \"kept\": " << result.versions.kept
+       << ", \"retried\": " << result.retried
+       << ", \"damaged_replaced\": " << result.damaged.replaced
+       << ", \"damaged_kept\": " << result.damaged.kept << ", \"kept\": " << result.versions.kept
        << ", \"pruned\": " << result.versions.pruned << ", \"bytes\": " << bytes
        << ", \"seconds\": " << time << ", \"dry_run\": " << (dryRun ? "true" : "false")
        << ", \"interrupted\": " << (interrupted ? "true" : "false")

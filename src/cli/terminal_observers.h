@@ -45,6 +45,7 @@ class TerminalWalkObserver : public virtual WalkObserver {
   bool abortRequested() override { return interrupted(env_); }
   void entryRead() override;
   void folderUnreadable(const UnreadableFolder& folder) override;
+  void contentsHashed(std::uint64_t done, std::uint64_t total) override;
   void entryFound(const WalkEntry& entry) override {
     if (found_) found_(entry);
   }
