@@ -40,10 +40,10 @@ _nuvelo_cli() {
 
   local common="--job --conditions --settings --threads --quiet -q --verbose -v --progress
     --no-progress --help -h"
-  local search="--since --since-last --compare --change-time --no-change-time --subfolders
+  local search="--since --since-last --compare --compare=contents --change-time --no-change-time --subfolders
     --no-subfolders --exclude-folder --exclude-ext --per-folder --no-per-folder --relative
     --absolute --format --print0 -0 --exclude-name --exclude-from"
-  local copy="--since --since-last --compare --change-time --no-change-time --subfolders
+  local copy="--since --since-last --compare --compare=contents --change-time --no-change-time --subfolders
     --no-subfolders --exclude-folder --exclude-ext --per-folder --no-per-folder --relative
     --absolute --drive-letter --no-drive-letter --overwrite --verify --no-verify
     --ignore-free-space --mkdir --wait --dry-run -n --report --retries --retry-wait

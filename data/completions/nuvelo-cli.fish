@@ -56,7 +56,7 @@ set -l both "__fish_seen_subcommand_from search copy"
 complete -c nuvelo-cli -n $both -a '(__fish_complete_directories)'
 complete -c nuvelo-cli -n $both -l since -x -a 'today yesterday 12h 3d 2w' -d 'What changed from then on'
 complete -c nuvelo-cli -n $both -l since-last -d 'From the day this job last copied'
-complete -c nuvelo-cli -n $both -l compare -d 'What is missing or older at the destination'
+complete -c nuvelo-cli -n $both -l compare -d 'Missing, older or of another size at the destination (=contents: other bytes too)'
 complete -c nuvelo-cli -n $both -l change-time -d 'Also files moved or unpacked in (ctime)'
 complete -c nuvelo-cli -n $both -l no-change-time -d 'The last-write time alone'
 complete -c nuvelo-cli -n $both -l subfolders -d 'Search subfolders too'

@@ -67,9 +67,10 @@ Selection selectionOf(const CliOptions& o, const CliEnvironment& env) {
   Selection selection;
   if (o.sinceLast)
     selection.by = Selection::By::LastCopy;
-  else if (o.compare)
+  else if (o.compare) {
     selection.by = Selection::By::Destination;
-  else if (o.since && o.since->instant) {
+    selection.contents = o.compareContents;
+  } else if (o.since && o.since->instant) {
     selection.by = Selection::By::Instant;
     selection.instant = *o.since->instant;
   } else {

@@ -95,7 +95,7 @@ const option LongOptions[] = {{"since", required_argument, nullptr, Since},
                               {"no-progress", no_argument, nullptr, NoProgress},
                               {"change-time", no_argument, nullptr, ChangeTime},
                               {"no-change-time", no_argument, nullptr, NoChangeTime},
-                              {"compare", no_argument, nullptr, Compare},
+                              {"compare", optional_argument, nullptr, Compare},
                               {"job", required_argument, nullptr, JobFile},
                               {"wait", no_argument, nullptr, Wait},
                               {"retries", required_argument, nullptr, Retries},
@@ -376,7 +376,9 @@ class Parser {
         return true;
       case Compare:
         if (!selectionOnce("--compare")) return false;
+        if (optarg && argument != "contents") return error(compareValuesText());
         options_.compare = true;
+        options_.compareContents = optarg != nullptr;
         return true;
       case ChangeTime:
       case NoChangeTime:

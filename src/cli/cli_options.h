@@ -24,8 +24,10 @@ struct CliOptions {
   std::optional<std::string> destination;
   std::optional<SinceValue> since;
   bool sinceLast = false;
-  // --compare: every file missing at DEST or older there, instead of a day
+  // --compare: every file missing at DEST, older there or with a copy of another size, instead
+  // of a day; --compare=contents: also those whose copy holds other bytes
   bool compare = false;
+  bool compareContents = false;
   std::optional<bool> changeTime;         // nothing: the job file's, else the settings file's
   std::optional<bool> includeSubfolders;  // nothing: the condition file's, else the settings file's
   std::optional<std::vector<std::string>> excludedSubfolders;

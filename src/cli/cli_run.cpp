@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstring>
 #include <ctime>
+#include <memory>
 #include <new>
 
 #include "build_commit.h"  // generated at every build: NUVELO_COMMIT
@@ -144,6 +145,8 @@ void tellSummary(const CliOptions& o, CliEnvironment& env, const CopyRunResult& 
   if (result.retried > 0) env.err << retriedFilesText(result.retried) << '\n';
   if (result.counts.linksLeftOut > 0)
     env.err << linksLeftOutText(result.counts.linksLeftOut) << '\n';
+  if (const std::string damaged = damagedCopyCountsText(result.damaged, o.dryRun); !damaged.empty())
+    env.err << damaged << '\n';
   if (const std::string versions = versionCountsText(result.versions); !versions.empty())
     env.err << terminalText(versions) << '\n';
   if (waiting > 0) env.err << waitingFilesText(waiting) << '\n';
@@ -219,6 +222,10 @@ int runCopyJob(const CliOptions& o, CliEnvironment& env, const Job& job, const W
   request.dryRun = o.dryRun;
   request.chunkFault = env.chunkFault;
   request.flushWatch = env.flushWatch;
+  const ComparisonFindings& comparison = found.comparison;
+  request.damagedCopies = std::make_shared<const DamagedCopies>(comparison.damagedCopies.begin(),
+                                                                comparison.damagedCopies.end());
+  request.unreadableSources = comparison.unreadableSources;
   CopyMeter meter(CopyMeter::Clock::now());
   std::vector<std::string> copyList;
   const OverwritePolicy overwrite = overwritePolicyOf(job.options.copy.overwrite);
@@ -320,6 +327,18 @@ SearchOutcome searchJob(CliEnvironment& env, const Job& job, const WalkFilter& f
   return found;
 }
 
+// What a comparison could not read, on stderr: each copy it takes as damaged, and for a search
+// each source it could not read (a copy tells those as its failures).
+void tellUnreadSides(const CliOptions& o, CliEnvironment& env, const ComparisonFindings& found) {
+  for (const Failure& copy : found.unreadableCopies)
+    env.err << "nuvelo-cli: " << terminalText(unreadableCopyText(copy.path, reasonText(copy.code)))
+            << '\n';
+  if (o.command == CliCommand::Copy) return;
+  for (const Failure& source : found.unreadableSources)
+    env.err << "nuvelo-cli: "
+            << terminalText(unreadableSourceText(source.path, reasonText(source.code))) << '\n';
+}
+
 // A search that ran out of memory: nothing is copied, and a copy still ends with its summary and
 // its report's last line.
 int searchOutOfMemory(const CliOptions& o, CliEnvironment& env, CopyReport* report) {
@@ -393,13 +412,20 @@ int runJob(const CliOptions& o, CliEnvironment& env, std::optional<CliRunLog>& l
   }
   if (found.outOfMemory) return searchOutOfMemory(o, env, report ? &*report : nullptr);
   if (!o.quiet) warnOfUnmetExclusions(env, job.resolved, o.excludedNames, filter, tally);
+  tellUnreadSides(o, env, found.comparison);
   if (copy)
     return runCopyJob(o, env, job, filter, found,
                       searchRecordOf(job, dayOfList, listStarted, found),
                       report ? &*report : nullptr, log ? &*log : nullptr);
   printer->finish(found.entries);
-  if (!o.quiet) env.err << printer->totalsText() << '\n';
-  return found.unreadable.empty() ? ExitStatus::Done : ExitStatus::SomeFailed;
+  if (!o.quiet) {
+    env.err << printer->totalsText() << '\n';
+    if (const std::size_t damaged = found.comparison.damagedCopies.size(); damaged > 0)
+      env.err << damagedCopiesFoundText(damaged) << '\n';
+  }
+  return found.unreadable.empty() && found.comparison.unreadableSources.empty()
+             ? ExitStatus::Done
+             : ExitStatus::SomeFailed;
 }
 
 }  // namespace

@@ -32,9 +32,10 @@ void CopyReport::summary(const CopyRunResult& result, std::size_t searchUnreadab
        << ", \"failed\": " << failureCount(result, searchUnreadable)
        << ", \"unreadable_folders\": " << unreadableFolderCount(result, searchUnreadable)
        << ", \"retried\": " << result.retried << ", \"links_left_out\": " << counts.linksLeftOut
-       << ", \"kept\": " << result.versions.kept << ", \"pruned\": " << result.versions.pruned
-       << ", \"bytes\": " << bytes << ", \"seconds\": " << time
-       << ", \"dry_run\": " << (dryRun ? "true" : "false")
+       << ", \"damaged_replaced\": " << result.damaged.replaced
+       << ", \"damaged_kept\": " << result.damaged.kept << ", \"kept\": " << result.versions.kept
+       << ", \"pruned\": " << result.versions.pruned << ", \"bytes\": " << bytes
+       << ", \"seconds\": " << time << ", \"dry_run\": " << (dryRun ? "true" : "false")
        << ", \"interrupted\": " << (interrupted ? "true" : "false")
        << ", \"out_of_memory\": " << (result.outOfMemory ? "true" : "false")
        << ", \"waiting\": " << waiting << "}\n";

@@ -28,12 +28,13 @@ class CopyReport {
   bool ok() const { return static_cast<bool>(out_); }
 
   // status: "copied", "skipped" or "failed" ("would copy" and "would skip" in a dry run);
-  // detail: the reason of a skip or the error of a failure, empty for a copy.
+  // detail: the reason of a skip or the error of a failure, and of a copy that replaces a
+  // damaged one; empty for any other copy.
   void file(const char* status, const EntryReport& report, std::uint64_t bytes,
             const std::string& detail);
   // The run's start and end, its counts with the files tried again after a failure that may
-  // pass, the links left out (of the skipped) and the versions kept and pruned; "failed" counts the
-  // folders that could not be read
+  // pass, the links left out (of the skipped), the damaged copies replaced and kept, and the
+  // versions kept and pruned; "failed" counts the folders that could not be read
   // (`searchUnreadable` by the search) as stderr's summary does, and "unreadable_folders"
   // says how many of them were folders; waiting: the files the job's next run takes again.
   void summary(const CopyRunResult& result, std::size_t searchUnreadable, std::uint64_t bytes,

@@ -75,6 +75,11 @@ void TerminalWalkObserver::entryRead() {
   if (progress_.due()) progress_.show(walkProgressText());
 }
 
+void TerminalWalkObserver::contentsHashed(std::uint64_t done, std::uint64_t total) {
+  if (progress_.due())
+    progress_.show(comparingContentsText() + " " + byteText(done) + "/" + byteText(total));
+}
+
 void TerminalWalkObserver::folderUnreadable(const UnreadableFolder& folder) {
   progress_.clear();
   env_.err << "nuvelo-cli: "
@@ -179,10 +184,13 @@ void TerminalCopyObserver::finishProgress() {
 void TerminalCopyObserver::printLine(const EntryReport& report) {
   if (!lines_) return;  // their reader went away: the copy goes on without them
   const bool dry = options_.dryRun;
-  if (report.kind == EntryReport::Copied)
+  if (report.kind == EntryReport::Copied) {
     lines_ << (dry ? "would copy\t" : "copied\t") << tsvField(report.source) << '\t'
-           << tsvField(report.target) << '\n';
-  else if (isSkip(report) && options_.verbose)  // what stays as it was only when asked
+           << tsvField(report.target);
+    // A copy that replaces a damaged one says why, as a skip does.
+    if (report.damagedCopy) lines_ << '\t' << damagedCopyText();
+    lines_ << '\n';
+  } else if (isSkip(report) && options_.verbose)  // what stays as it was only when asked
     lines_ << (dry ? "would skip\t" : "skipped\t") << tsvField(report.source) << '\t'
            << tsvField(report.target) << '\t' << skipReasonText(report, overwrite_) << '\n';
 }
@@ -190,7 +198,8 @@ void TerminalCopyObserver::printLine(const EntryReport& report) {
 void TerminalCopyObserver::reportLine(const EntryReport& report, std::uint64_t bytes) {
   const bool dry = options_.dryRun;
   if (report.kind == EntryReport::Copied)
-    report_->file(dry ? "would copy" : "copied", report, bytes, {});
+    report_->file(dry ? "would copy" : "copied", report, bytes,
+                  report.damagedCopy ? damagedCopyText() : std::string());
   else if (isSkip(report))
     report_->file(dry ? "would skip" : "skipped", report, bytes,
                   skipReasonText(report, overwrite_));

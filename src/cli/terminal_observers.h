@@ -66,6 +66,7 @@ class TerminalWalkObserver : public virtual WalkObserver {
   void abortWhen(const std::atomic<bool>& flag) { abortFlag_ = &flag; }
   void entryRead() override;
   void folderUnreadable(const UnreadableFolder& folder) override;
+  void contentsHashed(std::uint64_t done, std::uint64_t total) override;
   void entryFound(const WalkEntry& entry) override {
     if (found_) found_(entry);
   }

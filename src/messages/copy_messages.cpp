@@ -116,9 +116,29 @@ std::string skipReasonText(const EntryReport& report, OverwritePolicy overwrite)
   if (report.kind == EntryReport::LinkLeftOut)
     return reasonText(make_error_code(CopyError::NoLinks));
   if (report.kind == EntryReport::Declined) return std::string(wording("置き換えませんでした"));
+  if (report.damagedCopy)
+    return std::string(wording("コピー先のファイルは壊れていますが、上書きしない設定です"));
   if (overwrite == OverwriteNever)
     return std::string(wording("コピー先に同名のファイルがあります"));
   return std::string(wording("コピー先のファイルは新しいか同じです"));
+}
+
+std::string damagedCopyText() {
+  return std::string(wording("コピー先のファイルは大きさか内容が違います"));
+}
+
+std::string damagedCopyCountsText(const DamagedCopyCounts& damaged, bool dryRun) {
+  std::string text;
+  if (damaged.replaced > 0)
+    text = fill(dryRun ? catalogText("壊れたコピーを置き換えます: {1}個")
+                       : catalogText("壊れたコピーを置き換えました: {1}個"),
+                {std::to_string(damaged.replaced)});
+  if (damaged.kept > 0)
+    text +=
+        (text.empty() ? "" : "\n") + fill(dryRun ? catalogText("壊れたコピーを残します: {1}個")
+                                                 : catalogText("壊れたコピーを残しました: {1}個"),
+                                          {std::to_string(damaged.kept)});
+  return text;
 }
 
 std::string sameFileText() {

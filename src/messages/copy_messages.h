@@ -21,8 +21,13 @@ std::string replaceChoicesText();
 std::string unansweredQuestionText();
 std::string sameFileText();
 // Why a file stayed as it was: the same file, a replacement declined, a link the destination
-// cannot keep, or the policy kept the destination's file.
+// cannot keep, or the policy kept the destination's file (a damaged one under "never").
 std::string skipReasonText(const EntryReport& report, OverwritePolicy overwrite);
+// Why a file whose copy is damaged is copied: "コピー先のファイルは大きさか内容が違います".
+std::string damagedCopyText();
+// "壊れたコピーを置き換えました: 3個" and "壊れたコピーを残しました: 1個" (a dry run: what it would
+// do), a line each; empty when the run met no damaged copy.
+std::string damagedCopyCountsText(const DamagedCopyCounts& damaged, bool dryRun);
 // "コピー先の空き容量が足りません (必要 1.5 GiB, 空き 200.0 MiB)".
 std::string spaceShortageText(const SpaceShortage& shortage);
 // nuvelo-cli's shortage line, which says what --ignore-free-space does or did.

@@ -81,6 +81,10 @@ std::string pruneVersionsValuesText() {
   return std::string(wording("--prune-versions は 0 から 36500 までの日数です"));
 }
 
+std::string compareValuesText() {
+  return std::string(wording("--compare に付けられるのは =contents だけです"));
+}
+
 std::string keepReplacedFolderMissingText() {
   return std::string(wording("--keep-replaced= のあとにフォルダを書いてください"));
 }

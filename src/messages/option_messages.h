@@ -31,7 +31,8 @@ std::string retriesValuesText();
 std::string retryWaitValuesText();
 std::string linksValuesText();
 std::string pruneVersionsValuesText();
-std::string linesValuesText();  // log -n N
+std::string linesValuesText();    // log -n N
+std::string compareValuesText();  // --compare[=contents]
 std::string keepReplacedFolderMissingText();
 
 // Name patterns that cannot name anything: an empty one, one with a "/" (given with

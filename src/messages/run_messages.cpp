@@ -80,6 +80,23 @@ std::string unreadableFolderText(const std::string& folder, const std::string& r
   return fill("フォルダを読めません: {1}: {2}", {folder, reason});
 }
 
+std::string comparingContentsText() {
+  return std::string(wording("内容を比べています"));
+}
+
+std::string unreadableSourceText(const std::string& file, const std::string& reason) {
+  return fill("コピー元のファイルを読めないため、内容を比べられません: {1}: {2}", {file, reason});
+}
+
+std::string unreadableCopyText(const std::string& copy, const std::string& reason) {
+  return fill("コピー先のファイルを読めないため、壊れたコピーとして扱います: {1}: {2}",
+              {copy, reason});
+}
+
+std::string damagedCopiesFoundText(std::size_t files) {
+  return fill("コピー先のファイルと大きさか内容が違うもの: {1}個", {std::to_string(files)});
+}
+
 std::string entriesReadText(std::uint64_t entries) {
   return fill("{1} 項目を読みました", {std::to_string(entries)});
 }

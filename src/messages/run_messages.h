@@ -37,6 +37,16 @@ std::string gatheringText();
 std::string copyingText();
 // "フォルダを読めません: <folder>: <reason>".
 std::string unreadableFolderText(const std::string& folder, const std::string& reason);
+// What nuvelo-cli's progress line says while a comparison reads the files' bytes:
+// "内容を比べています".
+std::string comparingContentsText();
+// A comparison of contents: a source file it could not read (a failure), and a copy it could
+// not read (taken as damaged), each with the reason.
+std::string unreadableSourceText(const std::string& file, const std::string& reason);
+std::string unreadableCopyText(const std::string& copy, const std::string& reason);
+// "コピー先のファイルと大きさか内容が違うもの: 3個": of a comparison's files, those taken for a
+// damaged copy.
+std::string damagedCopiesFoundText(std::size_t files);
 // The entries a running search has read so far: "12345 項目を読みました".
 std::string entriesReadText(std::uint64_t entries);
 // Memory ran out and the run stopped: "メモリが足りないため、コピーを中止しました", and the same

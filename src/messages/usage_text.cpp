@@ -23,8 +23,10 @@ std::string usageText() {
                          前回コピーした日以降 (設定ファイルの [Jobs]。ウィンドウと同じ検索元と
                          コピー先なら [Default] の LastCopyDate)。まだ日付のないジョブは
                          終了コード 2 で止まる: 最初は --since で実行する
-  --compare              日付ではなく DEST と比べる: DEST にないもの、DEST のほうが古いものを
-                         すべて対象にする (search では DEST も指定する)
+  --compare[=contents]   日付ではなく DEST と比べる: DEST にないもの、DEST のほうが古いもの、
+                         DEST のものと大きさが違うものをすべて対象にする (search では DEST も
+                         指定する)。=contents では、時刻と大きさの同じファイルも両方を読んで
+                         比べ (XXH3)、内容が違うものと DEST 側が読めないものを対象にする
   --change-time | --no-change-time   移動・展開・名前変更で来たファイル (更新日時が古くても
                          ctime が新しいもの) も対象にするか (既定: 設定ファイルの ChangeTime、
                          なければ対象にする)

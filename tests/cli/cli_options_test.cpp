@@ -56,6 +56,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadLine{"search --threads 1025 /a", "整数"}, BadLine{"search --compare /a", "コピー先"},
         BadLine{"copy --since 2024-05-01 --compare /a /b", "同時に"},
         BadLine{"copy --compare --since-last /a /b", "同時に"},
+        BadLine{"copy --compare=bytes /a /b", "=contents だけ"},
+        BadLine{"copy --compare= /a /b", "=contents だけ"},
         BadLine{"copy --conditions c.dat --job j.dat", "同時に"},
         BadLine{"search --wait /a", "copy だけ"}, BadLine{"search --retries 3 /a", "copy だけ"},
         BadLine{"search --retry-wait 1 /a", "copy だけ"},
@@ -115,7 +117,11 @@ TEST(CommandLine, ReadsTheJobsOptions) {
       parseCommandLine(words("search --compare --no-change-time -- /src /dst"));
   ASSERT_TRUE(compare.options) << compare.error;
   EXPECT_TRUE(compare.options->compare);
+  EXPECT_FALSE(compare.options->compareContents);
   EXPECT_EQ(compare.options->changeTime, false);
+  const ParsedCommandLine contents = parseCommandLine(words("search --compare=contents /s /d"));
+  ASSERT_TRUE(contents.options) << contents.error;
+  EXPECT_TRUE(contents.options->compareContents);
   EXPECT_EQ(compare.options->destination, "/dst");
   const ParsedCommandLine job = parseCommandLine(words("copy --since-last --wait --job /j.dat"));
   ASSERT_TRUE(job.options) << job.error;

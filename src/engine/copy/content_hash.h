@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "platform/posix/file_data.h"
+
 namespace nuvelo {
 
 class ContentHash {
@@ -27,5 +29,10 @@ class ContentHash {
  private:
   std::unique_ptr<XXH3_state_t, decltype(&XXH3_freeState)> state_;
 };
+
+// Hashes the file's first `size` bytes from `start` on, region by region, a hole as the zeros it
+// reads as, and hands each data chunk to `take` as well, which may stop the reading.
+Result<DataCopy> hashRegions(int fd, std::uint64_t size, bool withHoles, ContentHash& hash,
+                             const TakeChunk& take, std::uint64_t start = 0);
 
 }  // namespace nuvelo

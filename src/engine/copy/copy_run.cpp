@@ -19,15 +19,35 @@
 namespace nuvelo {
 namespace {
 
+EntryReport failedReport(const Failure& failure, std::string target) {
+  EntryReport report;
+  report.kind = EntryReport::Failed;
+  report.source = failure.path;
+  report.target = std::move(target);
+  report.failure = {failure.code, {}};
+  return report;
+}
+
 // A folder that could not be read while a folder row was expanded: its files are not carried,
 // so it counts as a failure of the run.
 EntryReport unreadableFolderReport(const UnreadableFolder& folder, const CopyRequest& request) {
-  EntryReport report;
-  report.kind = EntryReport::Failed;
-  report.source = folder.path;
-  report.target = destFolderOf(folder.path + "/", request.destination, request.rule);
-  report.failure = {folder.code, {}};
-  return report;
+  return failedReport(folder, destFolderOf(folder.path + "/", request.destination, request.rule));
+}
+
+// A source file a comparison could not read: nothing proves its copy, so it is a failure too.
+EntryReport unreadableSourceReport(const Failure& source, const CopyRequest& request) {
+  return failedReport(source, joinPath(destFolderOf(source.path, request.destination, request.rule),
+                                       fileNameOf(source.path, request.rule.style)));
+}
+
+// Each source file a comparison could not read, told as a failure of the run.
+void tellUnreadableSources(const CopyRequest& request, CopyObserver& observer,
+                           CopyRunResult& result) {
+  for (const Failure& source : request.unreadableSources) {
+    ++result.counts.failed;
+    result.failedSources.push_back(source.path);
+    observer.copyFailed(unreadableSourceReport(source, request));
+  }
 }
 
 // The run's note, told once, gathers what any copy or made folder went without.
@@ -45,6 +65,12 @@ void noteDropped(const DroppedAttributes& dropped, CopyRunner& runner, CopyRunRe
   }
   note.acls |= dropped.acls;
   note.extendedAttributes |= dropped.extendedAttributes;
+}
+
+void countDamaged(const EntryReport& report, DamagedCopyCounts& damaged) {
+  if (!report.damagedCopy) return;
+  if (report.kind == EntryReport::Copied) ++damaged.replaced;
+  if (report.kind == EntryReport::NotCopied || report.kind == EntryReport::Declined) ++damaged.kept;
 }
 
 void count(const EntryReport& report, CopyCounts& counts) {
@@ -122,7 +148,9 @@ std::uint64_t roomNeeded(const std::vector<std::string>& list, const CopyRequest
                       request.rules,
                       {0, {}},
                       nullptr,
-                      request.links},
+                      request.links,
+                      false,
+                      request.damagedCopies},
                      {});
   std::uint64_t needed = 0;
   for (const std::string& source : list) {
@@ -193,6 +221,7 @@ class ProgressCount {
 void tell(const EntryReport& report, CopyRunner& runner, CopyObserver& observer,
           ProgressCount& progress, CopyRunResult& result) {
   count(report, result.counts);
+  countDamaged(report, result.damaged);
   if (report.retried) ++result.retried;
   noteDropped(report.attributesDropped, runner, result);
   if (report.kind == EntryReport::Failed) {
@@ -315,6 +344,7 @@ void runCopyInto(CopyRunResult& result, const std::vector<CopySource>& sources,
                  const StillChosen& stillChosen, const CopyRequest& request, CopyObserver& observer,
                  std::vector<std::string>& list) {
   list.clear();
+  tellUnreadableSources(request, observer, result);
   const std::optional<GatheredBytes> listed =
       gather(sources, stillChosen, request, observer, list, result);
   if (!listed) {
@@ -342,7 +372,8 @@ void runCopyInto(CopyRunResult& result, const std::vector<CopySource>& sources,
                         request.retry,
                         versions ? &*versions : nullptr,
                         request.links,
-                        request.flush && !request.dryRun};
+                        request.flush && !request.dryRun,
+                        request.damagedCopies};
   ProgressCount progress(observer, list);
   CopyHooks hooks;
   hooks.poll = [&observer] { observer.poll(); };

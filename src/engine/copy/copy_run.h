@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -65,6 +66,12 @@ struct CopyRequest {
   // the run is recorded). Off only to measure what that costs.
   bool flush = true;
   FlushWatch flushWatch;  // test seam: told of each sync of the flush before it is made
+  // The files whose copies a comparison with the destination found damaged
+  // (ComparisonFindings::damagedCopies): "newer only" replaces them too.
+  std::shared_ptr<const DamagedCopies> damagedCopies;
+  // Source files a comparison could not read: each is a failure of the run, told before the
+  // gathering.
+  std::vector<Failure> unreadableSources;
 };
 
 // The room the copy needs against the room the destination has, in bytes.
@@ -130,6 +137,12 @@ struct CopyCounts {
   std::size_t linksLeftOut = 0;
 };
 
+// What the run did with the files whose copies were damaged (CopyRequest::damagedCopies).
+struct DamagedCopyCounts {
+  std::size_t replaced = 0;  // copied over the damaged copy (a dry run: would be)
+  std::size_t kept = 0;      // left as they were: by the policy "never", or declined
+};
+
 // What the run did with the versions of the files it replaced.
 struct VersionCounts {
   std::string root;                     // the versions root (versionsRootOf)
@@ -142,6 +155,7 @@ struct CopyRunResult {
   bool aborted = false;
   bool refusedForRoom = false;  // ended before copying: too little room, and not to go on
   CopyCounts counts;
+  DamagedCopyCounts damaged;
   VersionCounts versions;
   // Files were copied without attributes the destination does not keep: told once for the
   // run, not as a failure.

@@ -83,7 +83,12 @@ EntryReport CopyRunner::reportFor(const std::string& source) const {
   report.source = source;
   report.target = joinPath(settings_.destination + destinationSubpath(source, settings_.rule),
                            fileNameOf(source, settings_.rule.style));
+  report.damagedCopy = settings_.damagedCopies && settings_.damagedCopies->contains(source);
   return report;
+}
+
+OverwritePolicy CopyRunner::overwriteFor(const EntryReport& report) const {
+  return report.damagedCopy ? policyForDamagedCopy(settings_.overwrite) : settings_.overwrite;
 }
 
 EntryReport CopyRunner::copy(const std::string& source) {
@@ -136,7 +141,7 @@ std::variant<EntryReport, PendingCopy> CopyRunner::decideCopy(const std::string&
   const bool mayExist = folder >= 0 && (!ownFolder || known_.mayHold(subpath, folder, name));
   if (mayExist && fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) target = st;
   if (const auto decided =
-          decisionBeforeCopy(source, target, settings_.overwrite, rules.timeGranularityMs)) {
+          decisionBeforeCopy(source, target, overwriteFor(report), rules.timeGranularityMs)) {
     report.kind = *decided;
     return report;
   }
@@ -180,7 +185,7 @@ PendingCopy CopyRunner::pendingCopy(EntryReport report, const std::string& subpa
   pending.report = std::move(report);
   pending.subpath = subpath;
   pending.name = name;
-  pending.mode = replaceModeOf(settings_.overwrite);
+  pending.mode = replaceModeOf(overwriteFor(pending.report));
   pending.rules = &rules;
   pending.hooks = hooks_;
   pending.hooks.keepsAttributes = rules.keepsPermissions;
@@ -194,7 +199,7 @@ PendingCopy CopyRunner::pendingCopy(EntryReport report, const std::string& subpa
       return versions->replace(folderFd, subpath, name, temporary);
     };
   pending.destination = settings_.destination;
-  pending.overwrite = settings_.overwrite;
+  pending.overwrite = overwriteFor(pending.report);
   pending.retry = settings_.retry;
   return pending;
 }
@@ -296,7 +301,7 @@ EntryReport CopyRunner::plan(const std::string& source) {
     report.failure = {make_error_code(CopyError::NameClash), *clash};
     return report;
   }
-  const auto decided = decisionBeforeCopy(source, lookUpOwn(report.target), settings_.overwrite,
+  const auto decided = decisionBeforeCopy(source, lookUpOwn(report.target), overwriteFor(report),
                                           rules.timeGranularityMs);
   report.kind = decided.value_or(EntryReport::Copied);
   if (report.kind == EntryReport::Copied) names_.placed(subpath, name, source, rules);

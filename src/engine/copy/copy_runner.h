@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <variant>
 #include <vector>
 
@@ -24,6 +25,9 @@
 #include "platform/posix/file_system_rules.h"
 
 namespace nuvelo {
+
+// The source files whose copies at the destination a comparison found damaged.
+using DamagedCopies = std::unordered_set<std::string>;
 
 struct CopySettings {
   DestinationRule rule;
@@ -42,6 +46,8 @@ struct CopySettings {
   // What the copy places is brought onto stable storage (flushPlaced): each copy is synced or
   // its writing out started as it is placed. Off only to measure what that costs.
   bool flush = true;
+  // Their copies are replaced under "newer only" too (policyForDamagedCopy).
+  std::shared_ptr<const DamagedCopies> damagedCopies;
 };
 
 struct EntryReport {
@@ -54,6 +60,8 @@ struct EntryReport {
   DroppedAttributes attributesDropped{};
   // Tried again after a failure that may pass (whatever became of it then).
   bool retried = false;
+  // Its copy at the destination was found damaged (CopySettings::damagedCopies).
+  bool damagedCopy = false;
 };
 
 // A file whose copy is decided and that is yet to be written: everything the writing needs,
@@ -128,6 +136,8 @@ class CopyRunner {
   // A symbolic link where the destination keeps none: left out or failed, by the settings'
   // links; false for any other source.
   bool settledAsUnkeptLink(EntryReport& report, const FileSystemRules& rules) const;
+  // The policy that decides the file of the report.
+  OverwritePolicy overwriteFor(const EntryReport& report) const;
   // decide(); the pending copy keeps the runner's open folder, or a descriptor of its own.
   std::variant<EntryReport, PendingCopy> decideCopy(const std::string& source, bool ownFolder);
   PendingCopy pendingCopy(EntryReport report, const std::string& subpath, const std::string& name,

@@ -35,6 +35,10 @@ bool writtenLater(const timespec& source, const timespec& target,
   return floorTo(milliseconds(source), step) > milliseconds(target);
 }
 
+OverwritePolicy policyForDamagedCopy(OverwritePolicy overwrite) {
+  return overwrite == OverwriteIfNewer ? OverwriteAlways : overwrite;
+}
+
 ReplaceMode replaceModeOf(OverwritePolicy overwrite) {
   if (overwrite == OverwriteAsk) return ReplaceMode::Ask;
   if (overwrite == OverwriteNever) return ReplaceMode::Never;

@@ -40,6 +40,11 @@ bool shouldCopy(const EntryFacts& source, const EntryFacts& target, OverwritePol
 bool writtenLater(const timespec& source, const timespec& target,
                   std::int64_t targetTimeGranularityMs = 1);
 
+// The policy for a file whose copy at the destination is damaged (a comparison found it of
+// another size or with other bytes, though not older): "newer only" replaces it, since it does
+// not hold what the source holds; the other policies stand, so "ask" asks and "never" keeps it.
+OverwritePolicy policyForDamagedCopy(OverwritePolicy overwrite);
+
 enum class ReplaceMode { Silent, Ask, Never };
 ReplaceMode replaceModeOf(OverwritePolicy overwrite);
 

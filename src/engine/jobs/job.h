@@ -29,14 +29,19 @@ struct JobOptions {
 // How a run chooses its files.
 struct Selection {
   enum class By {
-    Day,          // changed on or after the local midnight of `day`
-    Instant,      // changed at or after `instant` (seconds since the epoch)
-    LastCopy,     // changed on or after the job's own recorded day
-    Destination,  // missing at the destination or older there, whatever the times
+    Day,       // changed on or after the local midnight of `day`
+    Instant,   // changed at or after `instant` (seconds since the epoch)
+    LastCopy,  // changed on or after the job's own recorded day
+    // Missing at the destination or older there, or a copy there that is damaged (a regular
+    // file of another size, another kind of entry), whatever the times.
+    Destination,
   };
   By by = By::Day;
   CivilDate day;
   std::int64_t instant = 0;
+  // Destination: the bytes of every file whose copy is of the same time (or newer) and size
+  // are compared too, and a copy with other bytes is damaged.
+  bool contents = false;
 };
 
 enum class JobNamedBy { Folders, ConditionFile, JobFile };

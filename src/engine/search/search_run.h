@@ -3,6 +3,7 @@
 // walk with its conditions, and what an abort does to the result. The front ends watch it
 // through an observer.
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -41,6 +42,9 @@ class WalkObserver {
   virtual void folderUnreadable(const UnreadableFolder&) {}
   // As WalkVisitor::callingThreadMayRead.
   virtual bool callingThreadMayRead() const { return true; }
+  // Now and then while a comparison of contents reads files: the bytes hashed so far, of both
+  // sides, out of `total`.
+  virtual void contentsHashed(std::uint64_t /*done*/, std::uint64_t /*total*/) {}
   // An entry the search takes, as the walk finds it (in the order of the result).
   virtual void entryFound(const WalkEntry&) {}
   // Whether the observer keeps the entries itself: each is then handed to takeEntry instead of
@@ -53,11 +57,24 @@ class WalkObserver {
   virtual bool outcomeKeepsEntries() const { return true; }
 };
 
+// What a comparison with the destination found besides the files it takes.
+struct ComparisonFindings {
+  // The files taken because their copy is damaged though not older (another size or kind,
+  // other bytes, or bytes that could not be read), in the order of the result.
+  std::vector<std::string> damagedCopies;
+  // Source files whose bytes could not be read: nothing proves their copies, and they are not
+  // taken.
+  std::vector<Failure> unreadableSources;
+  // Copies whose bytes could not be read: taken, as damaged.
+  std::vector<Failure> unreadableCopies;
+};
+
 struct SearchOutcome {
   bool aborted = false;            // the result lists are then empty
   bool outOfMemory = false;        // memory ran out: the search stopped, and its lists are empty
   std::vector<WalkEntry> entries;  // empty when the observer takes the entries
   std::vector<UnreadableFolder> unreadable;
+  ComparisonFindings comparison;
 };
 
 // Tells the observer of entries the search takes, in their order: they stay in `entries`, or

@@ -166,6 +166,8 @@ void CopyNotice::showNotes(const CopyRunResult& result, const QStringList& faile
     lines << qt(failedNamesText(result.failedSources));
   }
   if (result.retried > 0) lines << qt(retriedFilesText(result.retried));
+  if (const std::string damaged = damagedCopyCountsText(result.damaged, false); !damaged.empty())
+    lines << qt(damaged).split(QLatin1Char('\n'));
   if (waiting > 0) lines << qt(waitingFilesText(waiting));
   if (result.attributesNote) lines << qt(attributesNoteText(*result.attributesNote));
   if (const std::string versions = versionCountsText(result.versions); !versions.empty())

@@ -65,6 +65,7 @@ void SearchJob::run(long long barMaximum) {
     }
     end_.jobKey = job->key;
     end_.waiting = job->waiting;
+    end_.mirror = mirrorFolderOf(*job);
     walk(*job, barMaximum);
   } catch (const std::exception& error) {
     end_.outcome.aborted = true;

@@ -23,9 +23,11 @@ struct SearchJobEnd {
   SearchOutcome outcome;
   BuiltRows rows;
   std::string error;  // when not empty: what the standard library threw
-  // The job that ran: its key, and the files that waited in its retry list when it started.
+  // The job that ran: its key, the files that waited in its retry list when it started, and
+  // where the destination holds the copy of its source (mirrorFolderOf).
   std::string jobKey;
   std::vector<std::string> waiting;
+  std::string mirror;
 };
 
 // What the window sees of a running search, on its own thread.

@@ -14,6 +14,7 @@
 #include "engine/copy/replaced_versions.h"
 #include "engine/jobs/copy_run_record.h"
 #include "engine/jobs/job_end.h"
+#include "engine/jobs/job_search.h"
 #include "engine/jobs/job_state.h"
 #include "gui/dialogs/copy_notice.h"
 #include "gui/jobs/copy_job.h"
@@ -71,12 +72,22 @@ void MainWindow::onCopy() {
   runStatus_ = std::make_unique<StatusText>(*statusPanels, 2);
   copyJob_ = std::make_unique<CopyJob>(
       std::move(sources), copyRun_->marks,
-      [copy = copyOptions(), root = searchRoot_, search = searchOptions()] {
-        return copyRequestOf(copy, root, walkFilterOf(search, copy.destination));
+      [copy = copyOptions(), root = searchRoot_, search = searchOptions(),
+       damaged = damagedCopiesFor(copyRun_->job)] {
+        CopyRequest request = copyRequestOf(copy, root, walkFilterOf(search, copy.destination));
+        request.damagedCopies = damaged;
+        return request;
       },
       copyRun_->questions, copyWatch());
   copyJob_->setGate(runGate_);
   copyJob_->start(progressBar->maximum());
+}
+
+// The damaged copies the rows' comparison found, for a copy to where it read them: copied
+// elsewhere, a file that is not older there is no damaged copy of it.
+std::shared_ptr<const DamagedCopies> MainWindow::damagedCopiesFor(const Job& job) const {
+  if (!listMade_ || listMade_->mirror != mirrorFolderOf(job)) return nullptr;
+  return listMade_->damagedCopies;
 }
 
 CopyJobWatch MainWindow::copyWatch() {

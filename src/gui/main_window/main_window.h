@@ -311,6 +311,7 @@ class MainWindow : public QMainWindow, public SignalClosable {
   void searchEnded(SearchJobEnd& end, ListStart start, Selection::By by);
   // The window's job for a run of `source` now, choosing its files as `by` says.
   Job windowJob(const std::string& source, Selection::By by) const;
+  std::shared_ptr<const DamagedCopies> damagedCopiesFor(const Job& job) const;
   // What the window's job is made of, without a look at any folder.
   JobRequest windowJobRequest(const std::string& source, Selection::By by) const;
   CivilDate today() const;
@@ -374,8 +375,10 @@ class MainWindow : public QMainWindow, public SignalClosable {
   bool newSearchNeeded_ = false;
   std::function<CivilDate()> clock_;
   // What the last search that listed the rows was: the day it started, how it chose its files,
-  // the folders it could not read (they wait for the next copy), and its job's key and the files
-  // that waited when it started (what the copy's record judges by the listed rows).
+  // the folders it could not read (they wait for the next copy), its job's key and the files
+  // that waited when it started (what the copy's record judges by the listed rows), and for a
+  // comparison, where it read the copies and the files whose copies it found damaged (a copy
+  // to the same place replaces them).
   struct ListMade {
     CivilDate day;
     std::int64_t started = 0;
@@ -383,6 +386,8 @@ class MainWindow : public QMainWindow, public SignalClosable {
     std::vector<std::string> unreadable;
     std::string jobKey;
     std::vector<std::string> waiting;
+    std::string mirror;
+    std::shared_ptr<const DamagedCopies> damagedCopies;
   };
   std::optional<ListMade> listMade_;
   std::string lastCopyStart_;  // when the list of the day the label shows was started (UTC)

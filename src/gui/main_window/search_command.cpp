@@ -112,7 +112,11 @@ void MainWindow::searchEnded(SearchJobEnd& end, ListStart start, Selection::By b
     sourceFolderBox->remember(searchRoot_);
     progressBar->setValue(progressBar->maximum());
     showResultRows(std::move(end.rows));
-    listMade_ = ListMade{start.day, start.instant, by, {}, end.jobKey, end.waiting};
+    listMade_ = ListMade{start.day, start.instant, by, {}, end.jobKey, end.waiting, end.mirror, {}};
+    const std::vector<std::string>& damaged = outcome.comparison.damagedCopies;
+    if (!damaged.empty())
+      listMade_->damagedCopies =
+          std::make_shared<const DamagedCopies>(damaged.begin(), damaged.end());
     for (const UnreadableFolder& folder : outcome.unreadable)
       listMade_->unreadable.push_back(folder.path);
     notifyIfLongRunEnded(searchEndedText(static_cast<std::size_t>(resultModel_->rowCount())));

@@ -192,6 +192,30 @@ TEST_F(WindowJob, ACompareSearchListsWhatTheDestinationLacks) {
   EXPECT_EQ(fakes.boxes.shown.back().text, "コピー先フォルダを指定してください");
 }
 
+// The copy of a comparison's rows replaces under "newer only" a copy it found cut short, though
+// not older, and says so; copied elsewhere, the rows replace nothing that is not older there.
+TEST_F(WindowJob, ACompareSearchsCopyRepairsTheDamagedCopiesWhereItCompared) {
+  makeFile(destination() + "/a.txt", localTime(2024, 5, 2), 3);
+  makeFile(destination() + "/sub/b.txt", localTime(2024, 5, 2), 10);
+  form->compareSearchAction->trigger();
+  testing::awaitRunEnd(*form);
+  ASSERT_EQ(rowPaths(), std::vector<std::string>{"a.txt"});
+  const std::string elsewhere = tree.path() + "/elsewhere";
+  makeFile(elsewhere + "/a.txt", localTime(2024, 5, 2), 3);
+  form->destinationFolderEdit->setText(QString::fromStdString(elsewhere));
+  form->onCopy();
+  testing::awaitRunEnd(*form);
+  EXPECT_EQ(std::filesystem::file_size(elsewhere + "/a.txt"), 3u);
+
+  form->destinationFolderEdit->setText(QString::fromStdString(destination()));
+  form->onCopy();
+  testing::awaitRunEnd(*form);
+  EXPECT_EQ(std::filesystem::file_size(destination() + "/a.txt"), 10u);
+  EXPECT_NE(form->copyNotice->notesLabel->text().indexOf(
+                QStringLiteral("壊れたコピーを置き換えました: 1個")),
+            -1);
+}
+
 TEST_F(WindowJob, ACopyWaitsNotForARunOfTheSameJobButSaysSo) {
   form->onSearch();
   testing::awaitRunEnd(*form);
