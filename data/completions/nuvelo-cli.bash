@@ -46,7 +46,7 @@ _nuvelo_cli() {
   local copy="--since --since-last --compare --compare=contents --change-time --no-change-time --subfolders
     --no-subfolders --exclude-folder --exclude-ext --per-folder --no-per-folder --relative
     --absolute --drive-letter --no-drive-letter --overwrite --verify --no-verify
-    --ignore-free-space --mkdir --wait --dry-run -n --report --retries --retry-wait
+    --ignore-free-space --mkdir --any-drive --wait --dry-run -n --report --retries --retry-wait
     --keep-replaced --keep-replaced= --no-keep-replaced --prune-versions --exclude-name
     --exclude-from --links"
   local versions="--keep-replaced= --job --settings --format --print0 -0 --quiet -q --help -h"

@@ -95,6 +95,7 @@ complete -c nuvelo-cli -n $copying -l verify -d 'Read each copy back and compare
 complete -c nuvelo-cli -n $copying -l no-verify -d 'Do not read copies back'
 complete -c nuvelo-cli -n $copying -l ignore-free-space -d 'Copy even when room seems short'
 complete -c nuvelo-cli -n $copying -l mkdir -d 'Make a missing destination'
+complete -c nuvelo-cli -n $copying -l any-drive -d 'Copy to a destination on another drive than the recorded one'
 complete -c nuvelo-cli -n $copying -l wait -d 'Wait while another run copies the same job'
 complete -c nuvelo-cli -n $copying -l retries -x -d 'Tries again after a transient failure'
 complete -c nuvelo-cli -n $copying -l retry-wait -x -d 'Seconds before the first retry'

@@ -42,6 +42,7 @@ enum LongOption : int {
   Threads,
   Version,
   MakeDestination,
+  AnyDrive,
   Report,
   Progress,
   NoProgress,
@@ -90,6 +91,7 @@ const option LongOptions[] = {{"since", required_argument, nullptr, Since},
                               {"format", required_argument, nullptr, Format},
                               {"threads", required_argument, nullptr, Threads},
                               {"mkdir", no_argument, nullptr, MakeDestination},
+                              {"any-drive", no_argument, nullptr, AnyDrive},
                               {"report", required_argument, nullptr, Report},
                               {"progress", no_argument, nullptr, Progress},
                               {"no-progress", no_argument, nullptr, NoProgress},
@@ -419,6 +421,7 @@ class Parser {
                    : code == '0'             ? &options_.print0
                    : code == IgnoreFreeSpace ? &options_.ignoreFreeSpace
                    : code == MakeDestination ? &options_.makeDestination
+                   : code == AnyDrive        ? &options_.anyDrive
                    : code == Wait            ? &options_.wait
                                              : nullptr;
     if (target) *target = true;
@@ -476,6 +479,7 @@ class Parser {
     if (options_.verify) return "--verify";
     if (options_.ignoreFreeSpace) return "--ignore-free-space";
     if (options_.makeDestination) return "--mkdir";
+    if (options_.anyDrive) return "--any-drive";
     if (options_.report) return "--report";
     if (options_.wait) return "--wait";
     if (options_.retries) return "--retries";

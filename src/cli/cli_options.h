@@ -53,10 +53,12 @@ struct CliOptions {
   bool ignoreFreeSpace = false;  // copy even when the destination seems to lack the room
   OutputFormat format = OutputFormat::Text;
   bool formatGiven = false;
-  bool quiet = false;                 // -q: errors only
-  bool verbose = false;               // -v: the files left as they were too
-  bool print0 = false;                // -0: a search's absolute paths, each ended by a NUL byte
-  bool makeDestination = false;       // --mkdir: make a missing destination without asking
+  bool quiet = false;            // -q: errors only
+  bool verbose = false;          // -v: the files left as they were too
+  bool print0 = false;           // -0: a search's absolute paths, each ended by a NUL byte
+  bool makeDestination = false;  // --mkdir: make a missing destination without asking
+  // --any-drive: copy where the destination lies now, though the job recorded another drive
+  bool anyDrive = false;
   std::optional<std::string> report;  // --report FILE|-: a JSON line for each file of a copy
   std::optional<bool> progress;       // nothing: when stderr is a terminal
   std::optional<unsigned> threads;    // nothing: the settings file's

@@ -23,6 +23,7 @@
 #include "engine/copy/copy_run.h"
 #include "engine/copy/replaced_versions.h"
 #include "engine/jobs/copy_run_record.h"
+#include "engine/jobs/job_drive.h"
 #include "engine/jobs/job_end.h"
 #include "engine/jobs/job_search.h"
 #include "engine/jobs/job_state.h"
@@ -76,14 +77,10 @@ std::string copyRefusal(const CliOptions& o, CliEnvironment& env, const Job& job
   const std::string& destination = job.options.copy.destination;
   if (overwritePolicyOf(job.options.copy.overwrite) == OverwriteAsk && !o.dryRun && !env.canAsk)
     return askNeedsTerminalText();
-  switch (destinationState(destination)) {
-    case DestinationState::NotGiven:
-      return noDestinationText();
-    case DestinationState::Exists:
-      return {};
-    case DestinationState::Missing:
-      break;
-  }
+  if (destination.empty()) return noDestinationText();
+  if (!o.anyDrive)
+    if (const auto mismatch = driveMismatch(job)) return terminalText(otherDriveText(*mismatch));
+  if (destinationState(destination) == DestinationState::Exists) return {};
   // Something other than a folder (a file, a link to one) is in the way: nothing to make.
   if (struct stat st{}; lookUpEntry(destination, st, false))
     return destinationNotAFolderText(terminalText(destination));
@@ -91,7 +88,7 @@ std::string copyRefusal(const CliOptions& o, CliEnvironment& env, const Job& job
   const auto answer = o.makeDestination       ? std::optional<bool>(true)
                       : env.canAsk && env.ask ? env.ask(missingDestinationQuestion())
                                               : std::nullopt;
-  if (!answer || !*answer) return missingDestinationRefusedText();
+  if (!answer || !*answer) return missingDestinationRefusedText(terminalText(destination));
   if (const Result<> made = makeDestination(destination); !made)
     return cannotMakeDestinationText(
         terminalText(made.error().path.empty() ? destination : made.error().path),

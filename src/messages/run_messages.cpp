@@ -26,8 +26,39 @@ std::string missingDestinationQuestion() {
   return std::string(wording("コピー先が存在しません。作成しますか？"));
 }
 
-std::string missingDestinationRefusedText() {
-  return std::string(wording("コピー先が存在しません。作るときは --mkdir を指定してください"));
+std::string missingDestinationRefusedText(const std::string& destination) {
+  return fill("コピー先 {1} が存在しません。作るときは --mkdir を指定してください", {destination});
+}
+
+namespace {
+
+// The pattern with the destination in {1}, the drive expected in {2} and the one found in {3}.
+std::string withDrives(const char* pattern, const DriveMismatch& mismatch) {
+  return fill(pattern, {mismatch.destination, mismatch.expected.displayText(),
+                        mismatch.found.displayText()});
+}
+
+}  // namespace
+
+std::string otherDriveText(const DriveMismatch& mismatch) {
+  return withDrives(
+      catalogText("コピー先 {1} は、このジョブがコピーしてきたドライブ ({2}) ではなく {3} に"
+                  "あります。ドライブはつながっていますか？ そこへコピーしてこのジョブの"
+                  "ドライブとするときは --any-drive を指定してください"),
+      mismatch);
+}
+
+std::string otherDriveQuestionText(const DriveMismatch& mismatch) {
+  return withDrives(
+      catalogText("コピー先 {1} は、前回コピーしたドライブ ({2}) ではなく {3} にあります。"
+                  "ドライブはつながっていますか？\n\n"
+                  "このドライブにコピーするときは、下のボックスにチェックを付けて OK を押して"
+                  "ください。"),
+      mismatch);
+}
+
+std::string useOtherDriveCheckText() {
+  return std::string(wording("このドライブにコピーし、これからのコピー先のドライブとする"));
 }
 
 std::string askNeedsTerminalText() {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/jobs/job_drive.h"
 #include "engine/search/search_run.h"
 
 namespace nuvelo {
@@ -14,7 +15,12 @@ std::string nothingToCopyText();
 std::string noDestinationText();
 std::string missingDestinationQuestion();
 // nuvelo-cli's refusal of a missing destination it was not allowed to make (no --mkdir).
-std::string missingDestinationRefusedText();
+std::string missingDestinationRefusedText(const std::string& destination);
+// The destination lies on another drive than the job recorded: nuvelo-cli's refusal, which
+// names --any-drive, and the window's question, answered by a check box.
+std::string otherDriveText(const DriveMismatch& mismatch);
+std::string otherDriveQuestionText(const DriveMismatch& mismatch);
+std::string useOtherDriveCheckText();
 std::string cannotMakeDestinationText();
 // nuvelo-cli: the destination names something that is not a folder, and a destination that
 // could not be made, with the folder and the reason.

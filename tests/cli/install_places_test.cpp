@@ -17,6 +17,7 @@ using testing::ProgramRun;
 using testing::readFile;
 using testing::runProgram;
 using testing::TempFolder;
+using testing::writeFile;
 
 ProgramRun installCli(const std::string& prefix) {
   return runProgram(
@@ -90,6 +91,23 @@ TEST(InstalledExamples, PassSystemdsVerify) {
                   examples + "nuvelo-backup-failed.service", examples + "nuvelo-backup.timer"});
   EXPECT_EQ(verified.status, 0) << verified.err;
   EXPECT_EQ(verified.err, "");
+
+  // The service bound to the drive's mount is verified beside a stand-in of that mount unit,
+  // whose name it gives in each place it needs it.
+  const std::string onDrive = readFile(examples + "nuvelo-backup-on-drive.service");
+  for (const char* key : {"\nBindsTo=", "\nAfter=", "\nWantedBy="})
+    EXPECT_NE(onDrive.find(std::string(key) + "media-me-BACKUP.mount\n"), std::string::npos) << key;
+  TempFolder units;
+  writeFile(units.file("nuvelo-backup-on-drive.service"), onDrive);
+  writeFile(units.file("nuvelo-backup-failed.service"),
+            readFile(examples + "nuvelo-backup-failed.service"));
+  writeFile(units.file("media-me-BACKUP.mount"),
+            "[Mount]\nWhat=/dev/disk/by-label/BACKUP\nWhere=/media/me/BACKUP\n");
+  const ProgramRun bound =
+      runProgram({"/usr/bin/env", "XDG_RUNTIME_DIR=" + runtime.path(), analyze, "--user", "verify",
+                  "--man=no", units.file("nuvelo-backup-on-drive.service")});
+  EXPECT_EQ(bound.status, 0) << bound.err;
+  EXPECT_EQ(bound.err, "");
 }
 
 }  // namespace

@@ -159,6 +159,8 @@ Expected<Job, JobRefusal> resolveJob(const JobRequest& request) {
     if (auto refusal = resolveLastCopy(job, request.now ? request.now : std::time(nullptr)))
       return Unexpected(std::move(*refusal));
   job.waiting = readRetryList(job.stateFolder, job.key);
+  if (const auto drive = readJobDrive(ProfileFile(job.settingsPath), job.key))
+    job.recordedDrive = DriveIdentity::fromRecord(*drive);
   return job;
 }
 

@@ -17,6 +17,7 @@
 #include "engine/settings/job_dates.h"
 #include "engine/settings/option_layer.h"
 #include "platform/posix/date_time_value.h"
+#include "platform/posix/drive_identity.h"
 #include "platform/result.h"
 
 namespace nuvelo {
@@ -73,6 +74,8 @@ struct Job {
   // LastCopy found a recorded day later than now (a clock that ran ahead): it is not trusted,
   // and the job compares with the destination instead. The day as recorded.
   std::optional<std::string> untrustedDay;
+  // The drive its destination lay on when it last copied; nothing before its first copy.
+  std::optional<DriveIdentity> recordedDrive;
 };
 
 // Why a job cannot run.

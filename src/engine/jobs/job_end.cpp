@@ -10,6 +10,7 @@
 #include "engine/settings/settings_file.h"
 #include "engine/settings/settings_lock.h"
 #include "platform/path_text.h"
+#include "platform/posix/drive_identity.h"
 #include "platform/posix/filesystem.h"
 
 namespace nuvelo {
@@ -80,6 +81,10 @@ Result<JobEnd> recordRun(const Job& job, const RunRecord& run) {
       return written;
     if (keepsWindowsDay(job, settings))
       if (Result<> written = writeWindowDay(settings, run.dayOfList, run.listStarted); !written)
+        return written;
+    // The drive the copy went to is the job's drive from now on.
+    if (const auto drive = driveOf(job.options.copy.destination))
+      if (Result<> written = writeJobDrive(settings, job.key, drive->recordText()); !written)
         return written;
     end.dayRecorded = true;
     return Result<>();

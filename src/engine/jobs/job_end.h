@@ -48,7 +48,8 @@ std::vector<std::string> retryListAfter(const std::vector<std::string>& waiting,
 
 // Under the settings lock: writes the retry list, and after a completed run the job's day
 // ([Jobs]) and, for the window's own job (the window, or a run of the window's folders), the
-// window's day. The day is not moved when the retry list cannot be written.
+// window's day, and the drive its destination lies on. The day is not moved when the retry list
+// cannot be written.
 Result<JobEnd> recordRun(const Job& job, const RunRecord& run);
 
 }  // namespace nuvelo

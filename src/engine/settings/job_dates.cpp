@@ -72,4 +72,14 @@ Result<> writeWindowDay(ProfileFile& file, const CivilDate& day, std::int64_t st
   return writeDay(file, WindowSection, WindowDayKey, WindowStartKey, day, started);
 }
 
+std::optional<std::string> readJobDrive(const ProfileFile& file, const std::string& key) {
+  auto drive = file.readValue(JobsSection, key + ".Drive");
+  if (drive && drive->empty()) return std::nullopt;
+  return drive;
+}
+
+Result<> writeJobDrive(ProfileFile& file, const std::string& key, const std::string& drive) {
+  return file.writeString(JobsSection, key + ".Drive", drive);
+}
+
 }  // namespace nuvelo

@@ -47,4 +47,10 @@ RecordedDay readWindowDay(const ProfileFile& file);
 [[nodiscard]] Result<> writeWindowDay(ProfileFile& file, const CivilDate& day,
                                       std::int64_t started);
 
+// The drive the job's destination lay on when it last copied ("J….Drive", as
+// DriveIdentity::recordText writes it); nothing when none is recorded.
+std::optional<std::string> readJobDrive(const ProfileFile& file, const std::string& key);
+[[nodiscard]] Result<> writeJobDrive(ProfileFile& file, const std::string& key,
+                                     const std::string& drive);
+
 }  // namespace nuvelo

@@ -105,8 +105,14 @@ void CopyJob::start(long long barMaximum) {
 }
 
 std::optional<CopyRefusal> CopyJob::destinationRefusal() {
-  if (destinationState(request_.destination) != DestinationState::Missing) return std::nullopt;
   auto& questions = questions_;
+  if (const auto mismatch = driveCheck_ ? driveCheck_() : std::nullopt) {
+    const auto useIt = thread_.ask<bool>([&questions, mismatch = *mismatch](auto answered) {
+      return questions.askToUseOtherDrive(mismatch, answered);
+    });
+    if (!useIt.value_or(false)) return CopyRefusal::OtherDrive;
+  }
+  if (destinationState(request_.destination) != DestinationState::Missing) return std::nullopt;
   const auto make = thread_.ask<bool>(
       [&questions](auto answered) { return questions.askToMakeDestination(answered); });
   if (!make.value_or(false)) return CopyRefusal::DestinationNotMade;

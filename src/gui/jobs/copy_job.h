@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine/copy/copy_run.h"
+#include "engine/jobs/job_drive.h"
 #include "gui/jobs/run_thread.h"
 
 namespace nuvelo {
@@ -29,6 +30,9 @@ class CopyQuestions {
                                                       std::function<void(bool)> answered) = 0;
   // The destination folder does not exist: make it?
   virtual MessageBoxes::Withdraw askToMakeDestination(std::function<void(bool)> answered) = 0;
+  // The destination lies on another drive than the job recorded: copy there all the same?
+  virtual MessageBoxes::Withdraw askToUseOtherDrive(const DriveMismatch& mismatch,
+                                                    std::function<void(bool)> answered) = 0;
   // A file that could not be copied; answered with whether the user wants to hear of more.
   virtual MessageBoxes::Withdraw tellFailure(const EntryReport& report,
                                              std::function<void(bool)> moreWanted) = 0;
@@ -46,7 +50,7 @@ class CheckMarks {
 };
 
 // Why a copy ended before it started.
-enum class CopyRefusal { DestinationNotMade, CannotMakeDestination };
+enum class CopyRefusal { DestinationNotMade, CannotMakeDestination, OtherDrive };
 
 // What the window sees of a running copy, on its own thread.
 struct CopyJobWatch {
@@ -84,6 +88,10 @@ class CopyJob : public QObject {
   bool running() const { return thread_.running(); }
   // Test seam: called on the run's thread before the run starts.
   void setGate(std::function<void()> gate) { thread_.setGate(std::move(gate)); }
+  // Looks, on the run's thread, for a destination on another drive than the job's.
+  void setDriveCheck(std::function<std::optional<DriveMismatch>()> check) {
+    driveCheck_ = std::move(check);
+  }
 
  private:
   class Observer;
@@ -101,6 +109,7 @@ class CopyJob : public QObject {
   std::vector<std::string> copyList_;
   std::string error_;
   std::optional<CopyRefusal> refusal_;
+  std::function<std::optional<DriveMismatch>()> driveCheck_;
   RunThread thread_;  // last: its destructor stops the run before the rest goes
 };
 

@@ -13,6 +13,7 @@
 #include "engine/copy/copy_run.h"
 #include "engine/copy/replaced_versions.h"
 #include "engine/jobs/copy_run_record.h"
+#include "engine/jobs/job_drive.h"
 #include "engine/jobs/job_end.h"
 #include "engine/jobs/job_search.h"
 #include "engine/jobs/job_state.h"
@@ -80,6 +81,7 @@ void MainWindow::onCopy() {
       },
       copyRun_->questions, copyWatch());
   copyJob_->setGate(runGate_);
+  copyJob_->setDriveCheck([job = copyRun_->job] { return driveMismatch(job); });
   copyJob_->start(progressBar->maximum());
 }
 

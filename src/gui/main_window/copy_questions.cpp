@@ -32,6 +32,15 @@ MessageBoxes::Withdraw WindowCopyQuestions::askToGoOnWithoutRoom(
                     });
 }
 
+// The box asks for a check mark rather than a click on はい, so that a copy onto the system
+// disk is never one careless Enter away.
+MessageBoxes::Withdraw WindowCopyQuestions::askToUseOtherDrive(const DriveMismatch& mismatch,
+                                                               std::function<void(bool)> answered) {
+  return boxes_.askWithCheckBox(MessageKind::Warning,
+                                nameForDisplay(otherDriveQuestionText(mismatch)),
+                                useOtherDriveCheckText(), placement_, std::move(answered));
+}
+
 MessageBoxes::Withdraw WindowCopyQuestions::askToMakeDestination(
     std::function<void(bool)> answered) {
   return boxes_.ask(MessageKind::Warning, missingDestinationQuestion(), MessageButtons::YesNo,

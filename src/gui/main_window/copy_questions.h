@@ -18,6 +18,8 @@ class WindowCopyQuestions : public CopyQuestions {
   MessageBoxes::Withdraw askToGoOnWithoutRoom(const SpaceShortage& shortage,
                                               std::function<void(bool)> answered) override;
   MessageBoxes::Withdraw askToMakeDestination(std::function<void(bool)> answered) override;
+  MessageBoxes::Withdraw askToUseOtherDrive(const DriveMismatch& mismatch,
+                                            std::function<void(bool)> answered) override;
   MessageBoxes::Withdraw tellFailure(const EntryReport& report,
                                      std::function<void(bool)> moreWanted) override;
 

@@ -46,6 +46,11 @@ class ScriptedQuestions : public CopyQuestions {
     answered(false);
     return [] {};
   }
+  MessageBoxes::Withdraw askToUseOtherDrive(const DriveMismatch&,
+                                            std::function<void(bool)> answered) override {
+    answered(false);
+    return [] {};
+  }
   MessageBoxes::Withdraw tellFailure(const EntryReport&, std::function<void(bool)> more) override {
     more(true);
     return [] {};

@@ -18,6 +18,8 @@
 
 #include "engine/copy/overwrite_policy.h"
 #include "engine/runlog/run_log_file.h"
+#include "engine/settings/job_dates.h"
+#include "engine/settings/profile_file.h"
 #include "gui/app/termination_signals.h"
 #include "gui/dialogs/copy_notice.h"
 #include "gui/dialogs/run_log_dialog.h"
@@ -128,6 +130,27 @@ TEST_F(Copy, CompletedRunCopiesRecordsTheDayAndShowsTheNotice) {
   EXPECT_FALSE(form->lastCopyDateLabel->isVisible());  // the label changes only at the next start
   EXPECT_TRUE(fakes.boxes.shown.empty());
   expectIdle();
+}
+
+// A destination on another drive than the job's is copied to only when the user ticks the box
+// of the question; the new drive is then the job's.
+TEST_F(Copy, ADestinationOnAnotherDriveIsCopiedToOnlyWhenTheBoxIsTicked) {
+  std::filesystem::create_directories(destination());
+  const std::string key = jobKey("", source(), destination());
+  writeFile(settings.file("NVO.ini"), "[Jobs]\n" + key + ".Drive=UUID=0000-GONE\n");
+  fakes.dialogs.script = [&](QDialog&) { form->copyNotice->okButton->click(); };
+  for (const bool ticked : {false, true}) {
+    fakes.boxes.shown.clear();
+    fakes.boxes.checks = {ticked};
+    copyAll();
+    ASSERT_EQ(fakes.boxes.shown.size(), 1u);
+    EXPECT_FALSE(fakes.boxes.shown[0].checkBoxText.empty());
+    for (const std::string& named : {destination(), std::string("UUID 0000-GONE")})
+      EXPECT_NE(fakes.boxes.shown[0].text.find(named), std::string::npos) << named;
+    EXPECT_EQ(copied("a.txt"), ticked);
+    expectIdle();
+  }
+  EXPECT_NE(readJobDrive(ProfileFile(settings.file("NVO.ini")), key), "UUID=0000-GONE");
 }
 
 // SIGTERM while the notice waits for OK: the notice closes, and the program ends as through
