@@ -8,6 +8,7 @@
 #include <optional>
 #include <unordered_set>
 
+#include "engine/copy/background_writeback.h"
 #include "engine/copy/copy_errors.h"
 #include "engine/copy/copy_list.h"
 #include "engine/copy/parallel_copies.h"
@@ -399,7 +400,13 @@ void runCopyInto(CopyRunResult& result, const std::vector<CopySource>& sources,
 
   observer.copyStarting(list.size());
   progress.start();
-  copyFiles(list, request, runner, observer, progress, result, running);
+  {
+    // A file system synced whole at the end writes out while the copy goes on.
+    std::optional<BackgroundWriteback> writeback;
+    if (request.flush && !request.dryRun && runner.destinationRules().flush == FlushWay::FileSystem)
+      writeback.emplace(request.destination);
+    copyFiles(list, request, runner, observer, progress, result, running);
+  }
   // The folders made get their modes and times also after a stop.
   noteDropped(runner.finish(), runner, result);
   result.versions.root = versionsRootOf(request.destination, request.versionsFolder);

@@ -192,7 +192,6 @@ PendingCopy CopyRunner::pendingCopy(EntryReport report, const std::string& subpa
   pending.hooks.keepsLinks = rules.keepsLinks;
   pending.hooks.timesLostByRename = !rules.renameKeepsTimes;
   pending.hooks.syncBeforePlacing = settings_.flush && rules.flush != FlushWay::FileSystem;
-  pending.hooks.startWriteback = settings_.flush && rules.flush == FlushWay::FileSystem;
   if (ReplacedVersions* versions = settings_.versions)
     pending.hooks.replaceNamesake = [versions, subpath](int folderFd, const std::string& temporary,
                                                         const std::string& name) {

@@ -43,8 +43,8 @@ struct CopySettings {
   ReplacedVersions* versions = nullptr;
   // A symbolic link the destination cannot keep: tried (and failed), or left out.
   LinkMode links = LinkMode::Copy;
-  // What the copy places is brought onto stable storage (flushPlaced): each copy is synced or
-  // its writing out started as it is placed. Off only to measure what that costs.
+  // What the copy places is brought onto stable storage (flushPlaced): on a share each copy is
+  // synced as it is placed. Off only to measure what that costs.
   bool flush = true;
   // Their copies are replaced under "newer only" too (policyForDamagedCopy).
   std::shared_ptr<const DamagedCopies> damagedCopies;

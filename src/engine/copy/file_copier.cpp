@@ -118,13 +118,11 @@ Attempt copyOpenFile(int from, const struct stat& source, const CopyTarget& targ
   const Result<DroppedAttributes> given = giveFileAttributes(
       copy.get(), from, source, hooks.keepsAttributes, hooks.folderHasDefaultAcl);
   if (!given) return cutShort(given.error().code);
-  // The file being replaced is only given up once its successor is safely on disk.
-  if (replace || hooks.syncBeforePlacing) {
+  // The file being replaced is only given up once its successor is safely on disk; on a share
+  // each copy is.
+  if (replace || hooks.syncBeforePlacing)
     if (const Result<> synced = syncEntry(copy.get()); !synced)
       return cutShort(synced.error().code);
-  } else if (hooks.startWriteback) {
-    startWriteback(copy.get());
-  }
 
   CopyOutcome outcome = putInPlace(target, name, replace);
   if (outcome.kind != CopyOutcome::Copied) return {outcome};

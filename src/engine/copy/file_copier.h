@@ -77,10 +77,8 @@ struct CopyHooks : DataCopyHooks {
   std::function<void(int keptFd)> beforeResume = nullptr;
   // How a namesake is replaced; none: the copy is renamed over it, and it is gone.
   ReplaceNamesake replaceNamesake = nullptr;
-  // Each copy is synced before it takes its name (a share stores it only when asked), or its
-  // writing out is started so that the run's one sync of the file system at its end is short.
+  // Each copy is synced before it takes its name: a share stores it only when asked.
   bool syncBeforePlacing = false;
-  bool startWriteback = false;
 };
 
 // Copies the entry at `source` (a regular file; a symbolic link is copied as a link) into the

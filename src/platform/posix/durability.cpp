@@ -15,11 +15,6 @@ Result<> resultOf(int status) {
 
 }  // namespace
 
-void startWriteback(int fd) {
-  // A hint: a file system that does not take it loses nothing but the head start.
-  static_cast<void>(sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE));
-}
-
 Result<> syncEntry(int fd) {
   int status = 0;
   do status = fsync(fd);

@@ -9,10 +9,6 @@
 
 namespace nuvelo {
 
-// Starts writing the file's data to its drive without waiting for it, so that a later sync of
-// the whole file system finds little left to do. Nothing where the system cannot.
-void startWriteback(int fd);
-
 // Waits until the file's data and its own metadata (size, times) are on stable storage. On a
 // share or a file system in user space this is the one request that makes the server store it.
 [[nodiscard]] Result<> syncEntry(int fd);
