@@ -35,7 +35,23 @@ void RunThread::abort() {
 }
 
 void RunThread::post(std::function<void()> call) {
-  QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+  {
+    const std::lock_guard lock(postedMutex_);
+    posted_.push_back(std::move(call));
+  }
+  // One event a call, delivered in the order posted: each makes the first call waiting.
+  QMetaObject::invokeMethod(this, "makePostedCall", Qt::QueuedConnection);
+}
+
+void RunThread::makePostedCall() {
+  std::function<void()> call;
+  {
+    const std::lock_guard lock(postedMutex_);
+    if (posted_.empty()) return;
+    call = std::move(posted_.front());
+    posted_.pop_front();
+  }
+  call();
 }
 
 }  // namespace nuvelo

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <atomic>
 #include <condition_variable>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -53,12 +54,19 @@ class RunThread : public QObject {
   template <class Answer>
   struct Question;
   void finish(const std::function<void()>& ended);
+  // On the window's thread: the first call posted and not yet made.
+  Q_INVOKABLE void makePostedCall();
 
   std::function<void()> gate_;
   std::thread thread_;
   std::atomic<bool> abort_{false};
   std::mutex mutex_;
   std::condition_variable answered_;  // an answer came, or the run was aborted
+  // The calls posted, handed from the run's thread to the window's under a lock of our own:
+  // Qt's event carries no data of ours, and what orders the two threads is a lock that
+  // ThreadSanitizer sees (Qt's own is not instrumented).
+  std::mutex postedMutex_;
+  std::deque<std::function<void()>> posted_;
 };
 
 template <class Answer>
