@@ -31,10 +31,6 @@ namespace {
 // file out to the disk, which is slow and steady: one run of it says enough.
 constexpr int Runs = 3;
 
-void removeTree(const std::string& path) {
-  [[maybe_unused]] const int status = std::system(("rm -rf -- '" + path + "'").c_str());
-}
-
 void writeBytes(const std::string& path, std::size_t bytes) {
   const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   std::vector<char> block(1 << 20, 'x');

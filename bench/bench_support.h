@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -37,6 +38,11 @@ inline double median(std::vector<double> times) {
   std::sort(times.begin(), times.end());
   const std::size_t n = times.size();
   return n == 0 ? 0 : n % 2 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2;
+}
+
+// Removes a folder and everything below it, whatever it holds.
+inline void removeTree(const std::string& path) {
+  [[maybe_unused]] const int status = std::system(("rm -rf -- '" + path + "'").c_str());
 }
 
 // Runs a command with its standard output sent to /dev/null, in `folder` when one is given;

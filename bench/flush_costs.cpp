@@ -21,6 +21,7 @@
 #include "bench_support.h"
 #include "engine/copy/copy_run.h"
 #include "platform/posix/process_limits.h"
+#include "tree_generator.h"
 
 using namespace nuvelo;
 using namespace nuvelo::bench;
@@ -35,15 +36,6 @@ class QuietObserver : public CopyObserver {
   void flushing() override { flushStarted = Clock::now(); }
   std::optional<Clock::time_point> flushStarted;
 };
-
-std::string benchFolder() {
-  const char* folder = std::getenv("NUVELO_BENCH_DIR");
-  return folder && *folder ? folder : "/tmp/nuvelo-bench";
-}
-
-void removeTree(const std::string& path) {
-  [[maybe_unused]] const int status = std::system(("rm -rf -- '" + path + "'").c_str());
-}
 
 // A tree of `count` small files in folders of 100, made when it is not there yet.
 std::vector<CopySource> smallFiles(const std::string& root, std::size_t count) {

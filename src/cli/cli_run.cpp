@@ -220,8 +220,9 @@ int runCopyJob(const CliOptions& o, CliEnvironment& env, const Job& job, const W
   request.chunkFault = env.chunkFault;
   request.flushWatch = env.flushWatch;
   const ComparisonFindings& comparison = found.comparison;
-  request.damagedCopies = std::make_shared<const DamagedCopies>(comparison.damagedCopies.begin(),
-                                                                comparison.damagedCopies.end());
+  if (!comparison.damagedCopies.empty())
+    request.damagedCopies = std::make_shared<const DamagedCopies>(comparison.damagedCopies.begin(),
+                                                                  comparison.damagedCopies.end());
   request.unreadableSources = comparison.unreadableSources;
   CopyMeter meter(CopyMeter::Clock::now());
   std::vector<std::string> copyList;

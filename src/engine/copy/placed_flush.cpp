@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 
+#include <algorithm>
+
 #include "engine/copy/replaced_versions.h"
 #include "platform/path_text.h"
 #include "platform/posix/durability.h"
@@ -33,12 +35,15 @@ void PlacedFlush::met(const FileSystemRules& rules, int folderFd, const std::str
   Target& target = targets_[&rules];
   target.way = rules.flush;
   target.path = path;
-  if (Result<Descriptor> own = duplicateDescriptor(folderFd))
-    target.folder = std::make_shared<Descriptor>(std::move(*own));
+  if (Result<Descriptor> own = duplicateDescriptor(folderFd)) target.folder = std::move(*own);
+}
+
+bool PlacedFlush::anyPlaced() const {
+  return std::any_of(targets_.begin(), targets_.end(),
+                     [](const auto& target) { return target.second.placed; });
 }
 
 void PlacedFlush::placed(const FileSystemRules& rules, const std::string& subpath) {
-  anyPlaced_ = true;
   const auto found = targets_.find(&rules);
   if (found == targets_.end()) return;
   found->second.placed = true;
@@ -59,24 +64,22 @@ void PlacedFlush::syncFolders(const std::string& destination, const Target& targ
       continue;
     }
     keepFirst(result.failure, syncEntry(opened->get()), path);
-    ++result.folders;
   }
 }
 
 FlushResult PlacedFlush::flush(const std::string& destination, ReplacedVersions* versions,
                                const FlushWatch& watch) {
   FlushResult result;
-  if (!anyPlaced_) return result;
+  if (!anyPlaced()) return result;
   bool allDrives = false, eachFolder = false;
   for (const auto& [rules, target] : targets_) {
     if (!target.placed) continue;
     if (target.way == FlushWay::FileSystem) {
       if (watch) watch({FlushStep::Kind::FileSystem, target.path});
       keepFirst(result.failure,
-                target.folder ? syncFileSystem(target.folder->get())
-                              : Result<>(failure(std::errc::bad_file_descriptor)),
+                target.folder.isOpen() ? syncFileSystem(target.folder.get())
+                                       : Result<>(failure(std::errc::bad_file_descriptor)),
                 target.path);
-      ++result.fileSystems;
       continue;
     }
     syncFolders(destination, target, watch, result);

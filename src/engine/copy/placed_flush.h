@@ -7,7 +7,6 @@
 
 #include <functional>
 #include <map>
-#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -42,7 +41,7 @@ class PlacedFlush {
   void met(const FileSystemRules& rules, int folderFd, const std::string& path);
   // A file or link placed in the destination folder `subpath` of a file system already met.
   void placed(const FileSystemRules& rules, const std::string& subpath);
-  bool anyPlaced() const { return anyPlaced_; }
+  bool anyPlaced() const;
 
   // Syncs what was placed below `destination`, and the kept versions where their folders need
   // it. Nothing when nothing was placed.
@@ -51,7 +50,7 @@ class PlacedFlush {
 
  private:
   struct Target {
-    std::shared_ptr<Descriptor> folder;  // one folder of the file system
+    Descriptor folder;  // one folder of the file system
     std::string path;
     FlushWay way = FlushWay::FileSystem;
     bool placed = false;
@@ -61,7 +60,6 @@ class PlacedFlush {
                    FlushResult& result);
 
   std::map<const FileSystemRules*, Target> targets_;
-  bool anyPlaced_ = false;
 };
 
 }  // namespace nuvelo

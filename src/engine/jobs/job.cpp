@@ -29,8 +29,7 @@ std::string keyOf(const JobRequest& request, const JobOptions& options) {
 }
 
 // The job's own day: its [Jobs] entry, or for the window's own job the window's day.
-RecordedDay recordedDay(const Job& job) {
-  const ProfileFile settings(job.settingsPath);
+RecordedDay recordedDay(const Job& job, const ProfileFile& settings) {
   RecordedDay own = readJobDay(settings, job.key);
   if (own.day || !keepsWindowsDay(job, settings)) return own;
   return readWindowDay(settings);
@@ -38,8 +37,8 @@ RecordedDay recordedDay(const Job& job) {
 
 // Where a LastCopy selection starts: the recorded day, or for a day that cannot be trusted a
 // comparison with the destination; the refusal when there is no day to start from.
-std::optional<JobRefusal> resolveLastCopy(Job& job, std::int64_t now) {
-  const RecordedDay recorded = recordedDay(job);
+std::optional<JobRefusal> resolveLastCopy(Job& job, const ProfileFile& settings, std::int64_t now) {
+  const RecordedDay recorded = recordedDay(job, settings);
   const DayJudgement judged = judgeRecordedDay(recorded.day, recorded.start, now);
   switch (judged.verdict) {
     case DayJudgement::Verdict::None:
@@ -155,11 +154,13 @@ Expected<Job, JobRefusal> resolveJob(const JobRequest& request) {
   job.namedBy = request.namedBy;
   job.window = request.window;
   job.selection = request.selection;
+  const ProfileFile settings(job.settingsPath);
   if (job.selection.by == Selection::By::LastCopy)
-    if (auto refusal = resolveLastCopy(job, request.now ? request.now : std::time(nullptr)))
+    if (auto refusal =
+            resolveLastCopy(job, settings, request.now ? request.now : std::time(nullptr)))
       return Unexpected(std::move(*refusal));
   job.waiting = readRetryList(job.stateFolder, job.key);
-  if (const auto drive = readJobDrive(ProfileFile(job.settingsPath), job.key))
+  if (const auto drive = readJobDrive(settings, job.key))
     job.recordedDrive = DriveIdentity::fromRecord(*drive);
   return job;
 }

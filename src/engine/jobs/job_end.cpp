@@ -82,10 +82,11 @@ Result<JobEnd> recordRun(const Job& job, const RunRecord& run) {
     if (keepsWindowsDay(job, settings))
       if (Result<> written = writeWindowDay(settings, run.dayOfList, run.listStarted); !written)
         return written;
-    // The drive the copy went to is the job's drive from now on.
+    // The drive the copy went to is the job's drive from now on (most runs: the same one).
     if (const auto drive = driveOf(job.options.copy.destination))
-      if (Result<> written = writeJobDrive(settings, job.key, drive->recordText()); !written)
-        return written;
+      if (readJobDrive(settings, job.key) != drive->recordText())
+        if (Result<> written = writeJobDrive(settings, job.key, drive->recordText()); !written)
+          return written;
     end.dayRecorded = true;
     return Result<>();
   });
